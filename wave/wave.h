@@ -1,0 +1,156 @@
+// One channel of signed 16-bit samples, and every sample routine of the engine as its members.
+//
+// The routine convention: the abort flag comes first and the selection [begin, end) last, with an
+// end of -1 meaning the end of the wave. Loops run in chunks of kChunk samples and test the flag
+// before each chunk. A routine that makes a new wave returns before + produced + after samples; the
+// caller owns it, and the source never changes. A raised flag gives a null (or incomplete) result.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+class Wave;
+using WavePtr = std::unique_ptr<Wave>;
+
+class Wave {
+ public:
+  static constexpr int32_t kChunk = 1000;
+
+  int16_t* wave = nullptr;  // owned; null for an empty wave
+  int32_t values = 0;
+
+  Wave() = default;
+  // A buffer of n samples (contents undefined). A failed allocation, a negative count or one beyond
+  // what a wave can hold shows the out-of-memory message and raises the flag.
+  Wave(bool& abort, int64_t n);
+  // Takes over a buffer obtained from AllocSamples.
+  Wave(int16_t* buffer, int32_t n);
+  Wave(bool& abort, const Wave& other);
+  ~Wave();
+  Wave(const Wave&) = delete;
+  Wave& operator=(const Wave&) = delete;
+
+  // Range helpers: none allocates.
+  int32_t MaxValue(bool& abort, int32_t begin, int32_t end) const;
+  void CopyFrom(bool& abort, const Wave* from, int32_t begin, int32_t end, int32_t to);
+  void Clear(bool& abort, int32_t begin, int32_t end);
+  void AddFrom(bool& abort, const Wave* from, int32_t begin, int32_t end, int32_t to);
+
+  void MakeSinusTable();
+  void Dump() const;
+
+  // --- Support for the routines -------------------------------------------------------------
+
+  // Replaces an end of -1 by `values` and checks the selection rule by assertion
+  // ("begin < end" instead of "begin <= end" when `nonEmpty`).
+  void CheckRange(int32_t begin, int32_t& end, bool nonEmpty = false) const;
+
+  // Step 4 of the convention: a result of begin + produced + (values - end) samples holding
+  // [0, begin) and [end, values) of this wave around room for the produced samples, which the
+  // routine writes from `begin`. Null when the flag is or becomes raised.
+  WavePtr MakeResult(bool& abort, int32_t begin, int32_t end, int64_t produced) const;
+
+  // A copy with the same samples: the "unchanged" result of a routine that has nothing to do.
+  WavePtr Copy(bool& abort) const;
+
+  // --- Edit and mix routines --------------------------------------------------------------
+
+
+  // --- Amplitude and envelope effects -----------------------------------------------------
+
+
+  // --- Time and echo effects ----------------------------------------------------------------
+
+
+  // --- Generators ---------------------------------------------------------------------------
+
+
+  // --- Filters --------------------------------------------------------------------------------
+
+
+  // --- Stereo balance of one channel --------------------------------------------------------
+
+
+  // --- Tempo and pitch ----------------------------------------------------------------------
+
+
+};
+
+WavePtr NewWave();
+void DeleteWave(Wave* wave);
+
+// Checked constructors of every routine's result: null when the flag was already raised or the
+// allocation failed (raising the flag; the out-of-memory message is shown once, by the failure).
+WavePtr NewWaveChecked(bool& abort, int64_t n);
+WavePtr CopyWaveChecked(bool& abort, const Wave* other);
+
+// The global sine table: one period in 9000 samples, read by the sine and multi-frequency
+// generators and the balance effect.
+constexpr int32_t kSinusTableSize = 9000;
+extern Wave* sinus;
+void CreateSinusTable(bool& abort);
+void DeleteSinusTable();
+
+// The engine's value of pi, kept as written so that tables and filters give the same samples.
+inline constexpr double kPi = 3.1415293;
+inline constexpr double kTwoPi = 6.2830586;
+
+// Converts a real result to a sample: truncation toward zero into 32 bits, keeping the low 16
+// bits (wrap-around). A NaN or a value outside the 32-bit range gives 0.
+inline int16_t ToSample(double x) {
+  if (!(x > -2147483649.0 && x < 2147483648.0)) return 0;
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(x))));
+}
+inline int16_t ToSample(long double x) {
+  if (!(x > -2147483649.0L && x < 2147483648.0L)) return 0;
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(x))));
+}
+
+// 16-bit two's-complement addition with wrap-around.
+inline int16_t WrapAdd(int32_t a, int32_t b) {
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)));
+}
+
+// Runs f(first, last) over [begin, end) in chunks of Wave::kChunk, testing the flag before each.
+// Returns false when the flag stopped it.
+template <class F>
+bool ForEachChunk(bool& abort, int64_t begin, int64_t end, F&& f) {
+  for (int64_t first = begin; first < end; first += Wave::kChunk) {
+    if (abort) return false;
+    const int64_t last = end - first < Wave::kChunk ? end : first + Wave::kChunk;
+    f(first, last);
+  }
+  return !abort;
+}
+
+// Lays an envelope of M samples over a block of N samples with linear interpolation: the read
+// position starts at 0 and grows by (M - 1) / (N - 1) per sample, so the block's last sample reads
+// the envelope's last. An empty (or missing) envelope reads 0 everywhere.
+class EnvelopeReader {
+ public:
+  EnvelopeReader(const Wave* envelope, int64_t blockLength);
+  // The value for the next sample of the block.
+  long double Next() {
+    const long double value = At(position_);
+    position_ += step_;
+    return value;
+  }
+  // The value at a read position of the envelope.
+  long double At(long double position) const {
+    if (count_ <= 0) return 0;
+    if (!(position < count_ - 1)) return samples_[count_ - 1];
+    if (position < 0) position = 0;
+    const int64_t i = static_cast<int64_t>(position);
+    const long double f = position - i;
+    if (f == 0) return samples_[i];
+    return (1 - f) * samples_[i] + f * samples_[i + 1];
+  }
+  long double Step() const { return step_; }
+
+ private:
+  const int16_t* samples_ = nullptr;
+  int64_t count_ = 0;
+  long double step_ = 0;
+  long double position_ = 0;
+};
