@@ -172,13 +172,13 @@ WavePtr Wave::RollOutSpeed(bool& abort, const Wave* speed, double lengthfactor, 
   const int16_t* speeds = speed->wave;
   const int64_t speedCount = speed->values;
   const long double speedStep = static_cast<long double>(speedCount - 1) / lengthfactor / length;
-  const long double move = speedFactor * (1.0L / 32767);
   long double readAt = static_cast<long double>(length) * startpos;  // relative to begin
   long double speedAt = 0;
   int16_t* out = result->wave;
   ForEachChunk(abort, begin, begin + produced, [&](int64_t first, int64_t last) {
     for (int64_t i = first; i < last; ++i) {
-      readAt = WrapIntoLoop(readAt + ReadLinear(speeds, speedCount, speedAt) * move, length);
+      const long double s = ReadLinear(speeds, speedCount, speedAt);
+      readAt = WrapIntoLoop(readAt + s * speedFactor * (1.0L / 32767), length);
       const int64_t j = static_cast<int64_t>(readAt);
       const long double f = readAt - j;
       const int16_t next = loop[j + 1 == length ? 0 : j + 1];  // the selection is read as a loop
