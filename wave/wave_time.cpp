@@ -136,7 +136,7 @@ WavePtr Wave::RollOutForm(bool& abort, const Wave* form, double per, double peri
   KV_ASSERT(endf >= 0);
   KV_ASSERT(beginf <= form->values);
   KV_ASSERT(endf <= form->values);
-  KV_ASSERT(beginf < endf);
+  KV_ASSERT(beginf <= endf);  // an empty form reads 0, as an empty envelope does
   KV_ASSERT(per != 0);
   // A start taken from the user's position may lie outside one period; it means the same phase.
   const long double startPhase = WrapPhase(startAngle);

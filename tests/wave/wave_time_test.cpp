@@ -121,6 +121,9 @@ TEST(WaveTime, RollOutFormRepeatsThePeriodFromTheStartPhase) {
   EXPECT_EQ(SamplesOf(*inside), (Samples{0, 100, 133, 166, 300, 400}));
   EXPECT_EQ(end, 4);
   EXPECT_EQ(w->RollOutForm(abort, nullptr, 3, 1, 0, begin, end, 1, 3), nullptr);
+  WavePtr empty = NewWave();
+  WavePtr silent = w->RollOutForm(abort, empty.get(), 3, 1, 0, begin = 1, end = 3, 0, -1);
+  EXPECT_EQ(SamplesOf(*silent), (Samples{0, 0, 0, 0, 300, 400}));
 }
 
 TEST(WaveTime, RollOutSpeedReadsTheSelectionAsALoop) {
