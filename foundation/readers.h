@@ -91,6 +91,8 @@ class TStringReader {
   explicit TStringReader(const std::string& text);
 
   const std::string& GetError() const { return error_; }
+  // Leaves a message and answers false, for checks that callers add after a parser.
+  bool Fail(const char* message);
 
   // Cursor-level pieces; the cursor is an index into the text.
   bool ReadNumber(size_t& cursor, double& value);
@@ -122,7 +124,6 @@ class TStringReader {
 
  private:
   unsigned char At(size_t cursor) const { return cursor < text_.size() ? static_cast<unsigned char>(text_[cursor]) : 0; }
-  bool Fail(const char* message);
   // Number, blanks, unit from the start of the text.
   bool ReadNumberAndUnit(double& value, uint8_t& unitCode);
   bool FailUnit(uint8_t unitCode, const char* unknownMessage, const char* wrongMessage);
