@@ -94,7 +94,7 @@ class TStringReader {
   // Leaves a message and answers false, for checks that callers add after a parser.
   bool Fail(const char* message);
 
-  // Cursor-level pieces; the cursor is an index into the text.
+  // Cursor-level steps; the cursor is an index into the text.
   bool ReadNumber(size_t& cursor, double& value);
   uint8_t ReadUnit(size_t& cursor) const;
   void SkipBlanks(size_t& cursor) const;
