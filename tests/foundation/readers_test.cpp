@@ -3,126 +3,93 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "foundation/assertion.h"
 #include "foundation/writers.h"
 
 namespace {
 
-// Reads a plain number from the start and returns the message on failure.
-std::string Number(const std::string& text, double& value) {
-  TStringReader reader(text);
-  size_t cursor = 0;
-  return reader.ReadNumber(cursor, value) ? "" : reader.GetError();
-}
+using Bad = std::pair<const char*, const char*>;  // text, message
 
+// Runs one parser on the text: "" on success, else the reader's message.
 template <typename T, typename Parse>
 std::string Parsed(const std::string& text, T& value, Parse parse) {
   TStringReader reader(text);
   return parse(reader, value) ? "" : reader.GetError();
 }
 
-std::string Factor(const std::string& text, double& v, uint8_t rule = 0) {
-  return Parsed(text, v, [rule](TStringReader& r, double& x) { return r.ReadFactor(x, rule); });
-}
-std::string Time(const std::string& text, double& v, uint8_t rule = 0) {
-  return Parsed(text, v, [rule](TStringReader& r, double& x) { return r.ReadTime(x, rule); });
-}
-std::string Freq(const std::string& text, double& v) {
-  return Parsed(text, v, [](TStringReader& r, double& x) { return r.ReadFreq(x, 0); });
-}
-std::string WaveValue(const std::string& text, int16_t& v, uint8_t rule = 0) {
-  return Parsed(text, v, [rule](TStringReader& r, int16_t& x) { return r.ReadWaveValue(x, rule); });
-}
-std::string Int(const std::string& text, int32_t& v) {
-  return Parsed(text, v, [](TStringReader& r, int32_t& x) { return r.ReadInt(x, 0); });
+template <typename T, typename Parse>
+void ExpectReads(Parse parse, std::initializer_list<std::pair<const char*, T>> cases) {
+  for (const auto& [text, expected] : cases) {
+    T value{};
+    EXPECT_EQ(Parsed(text, value, parse), "") << text;
+    if constexpr (std::is_floating_point_v<T>)
+      EXPECT_NEAR(value, expected, std::fabs(expected) * 1e-12 + 1e-15) << text;
+    else
+      EXPECT_EQ(value, expected) << text;
+  }
 }
 
-struct Good {
-  const char* text;
-  double value;
-};
-struct Bad {
-  const char* text;
-  const char* message;
-};
+template <typename T, typename Parse>
+void ExpectFails(Parse parse, std::initializer_list<Bad> cases) {
+  for (const auto& [text, message] : cases) {
+    T value{};
+    EXPECT_EQ(Parsed(text, value, parse), message) << text;
+  }
+}
+
+const auto number = [](TStringReader& r, double& x) { size_t cursor = 0; return r.ReadNumber(cursor, x); };
+const auto factor = [](TStringReader& r, double& x) { return r.ReadFactor(x, 0); };
+const auto volume = [](TStringReader& r, double& x) { return r.ReadVolumeFactor(x); };
+const auto phase = [](TStringReader& r, double& x) { return r.ReadPhase(x); };
+const auto balance = [](TStringReader& r, double& x) { return r.ReadBalance(x); };
+const auto timeOf = [](TStringReader& r, double& x) { return r.ReadTime(x, 0); };
+const auto freqOf = [](TStringReader& r, double& x) { return r.ReadFreq(x, 0); };
+const auto waveValue = [](TStringReader& r, int16_t& x) { return r.ReadWaveValue(x, 0); };
+const auto integer = [](TStringReader& r, int32_t& x) { return r.ReadInt(x, 0); };
+
+constexpr double kA4 = 440.00745824565865;
 
 }  // namespace
 
 TEST(Readers, NumbersWithSignsSeparatorsAndFractions) {
-  for (const Good& c : {Good{"1/3", 1.0 / 3}, Good{"-5", -5}, Good{"- 5", -5}, Good{"+7", 7}, Good{"2,5", 2.5},
-                        Good{"2.5", 2.5}, Good{".5", 0.5}, Good{"5.", 5}, Good{".", 0}, Good{"-3/4", -0.75},
-                        Good{"0.12345678901234", 0.1234567890}}) {
-    double value = -99;
-    EXPECT_EQ(Number(c.text, value), "") << c.text;
-    EXPECT_DOUBLE_EQ(value, c.value) << c.text;
-  }
-  for (const Bad& c : {Bad{"1/0", readtext::kBrokeInvalid}, Bad{"/3", readtext::kNoValueBeforeSlash},
-                       Bad{"3/", readtext::kNoValueAfterSlash}, Bad{"", readtext::kNoValue},
-                       Bad{"abc", readtext::kNoValue}, Bad{" -5", readtext::kNoValue}, Bad{"--5", readtext::kNoValue}}) {
-    double value;
-    EXPECT_EQ(Number(c.text, value), c.message) << c.text;
-  }
-  EXPECT_EQ(std::string(readtext::kBrokeInvalid), "Broke is invalid.");
+  ExpectReads<double>(number, {{"1/3", 1.0 / 3}, {"-5", -5}, {"- 5", -5}, {"+7", 7}, {"2,5", 2.5}, {"2.5", 2.5},
+                               {".5", 0.5}, {"5.", 5}, {".", 0}, {"-3/4", -0.75}, {"0.12345678901234", 0.123456789}});
+  ExpectFails<double>(number, {{"1/0", "Broke is invalid."}, {"/3", "Input has no value before '/'."},
+                               {"3/", "Input has no value after '/'."}, {"", "Input has no value."},
+                               {"abc", "Input has no value."}, {" -5", "Input has no value."}, {"--5", "Input has no value."}});
 }
 
 TEST(Readers, UnitSuffixesAreTriedInOrderInAnyCase) {
-  struct UnitCase {
-    const char* text;
-    uint8_t code;
-  };
-  for (const UnitCase& c : {UnitCase{"5", 0}, UnitCase{"5  ", 0}, UnitCase{"5%", 1}, UnitCase{"5 $", 7},
-                            UnitCase{"5 s", 3}, UnitCase{"5\t'", 8}, UnitCase{"5 mS", 4}, UnitCase{"5 hz", 5},
-                            UnitCase{"5 kHz", 6}, UnitCase{"5 Db", 2}, UnitCase{"5 msec", 4}, UnitCase{"5 x", 11},
-                            UnitCase{"5 \xC9S", 11}, UnitCase{"5 \xE9", 11}}) {
-    TStringReader reader(c.text);
+  for (const auto& [text, expected] : std::initializer_list<std::pair<const char*, uint8_t>>{
+           {"5", 0}, {"5  ", 0}, {"5%", 1}, {"5 $", 7}, {"5 s", 3}, {"5\t'", 8}, {"5 mS", 4}, {"5 hz", 5},
+           {"5 kHz", 6}, {"5 Db", 2}, {"5 msec", 4}, {"5 x", 11}, {"5 \xC9S", 11}, {"5 \xE9", 11}}) {
     uint8_t code = 99;
-    EXPECT_TRUE(reader.GetUnitUsed(code)) << c.text;
-    EXPECT_EQ(code, c.code) << c.text;
+    EXPECT_TRUE(TStringReader(text).GetUnitUsed(code)) << text;
+    EXPECT_EQ(code, expected) << text;
   }
   uint8_t code;
   EXPECT_FALSE(TStringReader("kHz").GetUnitUsed(code));
 }
 
 TEST(Readers, FactorsVolumesPhasesAndBalances) {
-  double v = 0;
-  EXPECT_EQ(Factor("50 %", v), "");
-  EXPECT_DOUBLE_EQ(v, 0.5);
-  EXPECT_EQ(Factor("50 x", v), "This unit does not exist, use: '%' or no unit.");
-  EXPECT_EQ(Factor("50 s", v), "Wrong unit used, use: '%' or no unit.");
-
-  const auto volume = [](TStringReader& r, double& x) { return r.ReadVolumeFactor(x); };
-  EXPECT_EQ(Parsed("6 dB", v, volume), "");
-  EXPECT_NEAR(v, 1.9953, 1e-4);
-  EXPECT_EQ(Parsed("-6 db", v, volume), "");
-  EXPECT_NEAR(v, 0.5012, 1e-4);
-  EXPECT_EQ(Parsed("150 %", v, volume), "");
-  EXPECT_DOUBLE_EQ(v, 1.5);
-  EXPECT_EQ(Parsed("6 s", v, volume), readtext::kVolumeWrongUnit);
-  EXPECT_EQ(Parsed("6 dx", v, volume), readtext::kVolumeUnknownUnit);
-  EXPECT_EQ(Parsed("9999999 dB", v, volume), readtext::kVolumeTooHigh);
-
-  const auto phase = [](TStringReader& r, double& x) { return r.ReadPhase(x); };
-  for (const Good& c : {Good{"-90'", 0.75}, Good{"-1", 0}, Good{"25 %", 0.25}, Good{"-359.99 '", 0.01 / 360}}) {
-    EXPECT_EQ(Parsed(c.text, v, phase), "") << c.text;
-    EXPECT_NEAR(v, c.value, 1e-12) << c.text;
-  }
-  for (const Bad& c : {Bad{"360'", "Fase is too high. (maximum: less than 360' )"},
-                       Bad{"-361'", "Fase is too low. (minimum: -360' )"},
-                       Bad{"1", "Fase is too high. (maximum: less than 1 or 100 %)"},
-                       Bad{"-101 %", "Fase is too low. (minimum: -1 or -100 %)"},
-                       Bad{"1 dB", "Wrong unit used, use: '%', ' ' ' or no unit."}})
-    EXPECT_EQ(Parsed(c.text, v, phase), c.message) << c.text;
-
-  const auto balance = [](TStringReader& r, double& x) { return r.ReadBalance(x); };
-  for (const Good& c : {Good{"45'", 0.5}, Good{"-90 '", -1}, Good{"1", 1}, Good{"-100 %", -1}}) {
-    EXPECT_EQ(Parsed(c.text, v, balance), "") << c.text;
-    EXPECT_DOUBLE_EQ(v, c.value) << c.text;
-  }
-  for (const Bad& c : {Bad{"91'", "Balance Angle is too high. (maximum: 90' )"},
-                       Bad{"-1.5", "Balance Factor is too low. (minimum: -1 or -100 %)"},
-                       Bad{"2 x", "This unit does not exist, use: '%', ' ' ' or no unit."}})
-    EXPECT_EQ(Parsed(c.text, v, balance), c.message) << c.text;
+  ExpectReads<double>(factor, {{"50 %", 0.5}});
+  ExpectFails<double>(factor, {{"50 x", "This unit does not exist, use: '%' or no unit."},
+                               {"50 s", "Wrong unit used, use: '%' or no unit."}});
+  ExpectReads<double>(volume, {{"6 dB", std::pow(10, 0.3)}, {"-6 db", std::pow(10, -0.3)}, {"150 %", 1.5}});
+  ExpectFails<double>(volume, {{"6 s", readtext::kVolumeWrongUnit}, {"6 dx", readtext::kVolumeUnknownUnit},
+                               {"9999999 dB", readtext::kVolumeTooHigh}});
+  ExpectReads<double>(phase, {{"-90'", 0.75}, {"-1", 0}, {"25 %", 0.25}, {"-359.5 '", 0.5 / 360}});
+  ExpectFails<double>(phase, {{"360'", "Fase is too high. (maximum: less than 360' )"},
+                              {"-361'", "Fase is too low. (minimum: -360' )"},
+                              {"1", "Fase is too high. (maximum: less than 1 or 100 %)"},
+                              {"-101 %", "Fase is too low. (minimum: -1 or -100 %)"},
+                              {"1 dB", "Wrong unit used, use: '%', ' ' ' or no unit."}});
+  ExpectReads<double>(balance, {{"45'", 0.5}, {"-90 '", -1}, {"1", 1}, {"-100 %", -1}});
+  ExpectFails<double>(balance, {{"91'", "Balance Angle is too high. (maximum: 90' )"},
+                                {"-1.5", "Balance Factor is too low. (minimum: -1 or -100 %)"},
+                                {"2 x", "This unit does not exist, use: '%', ' ' ' or no unit."}});
 }
 
 TEST(Readers, SignRulesAndRelations) {
@@ -144,111 +111,73 @@ TEST(Readers, SignRulesAndRelations) {
     EXPECT_EQ(reader.GetError(), c.message) << c.v << " rule " << int(c.rule);
   }
   TStringReader reader;
-  EXPECT_FALSE(reader.CheckRelation(9, 3, 10));
-  EXPECT_EQ(reader.GetError(), "Value must be more or equal of 10.");
   EXPECT_TRUE(reader.CheckRelation(10, 3, 10));
+  EXPECT_TRUE(reader.CheckRelation(4, 4, 5));
+  EXPECT_FALSE(reader.CheckRelation(4, 1, 4));
   EXPECT_FALSE(reader.CheckRelation(-3, 5, -3));
   EXPECT_EQ(reader.GetError(), "Value must be more than -3.");
-  EXPECT_FALSE(reader.CheckRelation(4, 1, 4));
-  EXPECT_TRUE(reader.CheckRelation(4, 4, 5));
   EXPECT_THROW(reader.CheckRelation(4, 6, 5), AssertionFailure);
-
-  int32_t value = 0;
-  EXPECT_EQ(Parsed("9", value, [](TStringReader& r, int32_t& x) { return r.ReadIntRelation(x, 3, 10); }),
-            "Value must be more or equal of 10.");
+  ExpectFails<int32_t>([](TStringReader& r, int32_t& x) { return r.ReadIntRelation(x, 3, 10); },
+                       {{"9", "Value must be more or equal of 10."}});
 }
 
 TEST(Readers, TimesFrequenciesAndNotes) {
-  double v = 0;
-  for (const Good& c : {Good{"100 ms", 0.1}, Good{"10 Hz", 0.1}, Good{"1 kHz", 0.001}, Good{"2s", 2},
-                        Good{"A4", 1 / 440.00745824565865}, Good{"5 msec", 0.005}}) {
-    EXPECT_EQ(Time(c.text, v), "") << c.text;
-    EXPECT_DOUBLE_EQ(v, c.value) << c.text;
-  }
-  for (const Good& c : {Good{"A4", 440.00745824565865}, Good{"C", 523.26}, Good{"c5", 523.26},
-                        Good{"c#6", 523.26 * std::pow(2, 1 + 1.0 / 12)}, Good{"Bb", 523.26 * std::pow(2, 11.0 / 12)},
-                        Good{"2 ms", 500}, Good{"0.5 s", 2}, Good{"1.5 kHz", 1500}, Good{"C-2", 523.26 / 128}}) {
-    EXPECT_EQ(Freq(c.text, v), "") << c.text;
-    EXPECT_DOUBLE_EQ(v, c.value) << c.text;
-  }
-  for (const Bad& c : {Bad{"0 Hz", "You cannot use 0 with 'Hz'."}, Bad{"0 kHz", "You cannot use 0 with 'kHz'."},
-                       Bad{"100", "Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'."},
-                       Bad{"100 %", "Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'."},
-                       Bad{"100 y", "This unit does not exist, use: 's', 'ms', 'Hz', 'kHz'."},
-                       Bad{"E#", "This note cannot have a \"#\"."}, Bad{"b#2", "This note cannot have a \"#\"."},
-                       Bad{"C13", "The maximum Octave number is 12."}, Bad{"G-3", "The minimum Octave number is -2."},
-                       Bad{"C99999999999", "The maximum Octave number is 12."}})
-    EXPECT_EQ(Time(c.text, v), c.message) << c.text;
-  EXPECT_EQ(Freq("0 s", v), "You cannot use 0 with 's'.");
-  EXPECT_EQ(Freq("0 ms", v), "You cannot use 0 with 'ms'.");
-  EXPECT_EQ(Time("-1 s", v, 5), "Value must be positive and more than 0.");
-  EXPECT_EQ(Time("A4", v, 4), "");  // a note is not checked against the sign rule
+  ExpectReads<double>(timeOf, {{"100 ms", 0.1}, {"10 Hz", 0.1}, {"1 kHz", 0.001}, {"2s", 2}, {"A4", 1 / kA4},
+                             {"5 msec", 0.005}});
+  ExpectReads<double>(freqOf, {{"A4", kA4}, {"C", 523.26}, {"c5", 523.26}, {"c#6", 523.26 * std::pow(2, 1 + 1.0 / 12)},
+                             {"Bb", 523.26 * std::pow(2, 11.0 / 12)}, {"C-2", 523.26 / 128}, {"2 ms", 500},
+                             {"0.5 s", 2}, {"1.5 kHz", 1500}});
+  ExpectFails<double>(timeOf, {{"0 Hz", "You cannot use 0 with 'Hz'."}, {"0 kHz", "You cannot use 0 with 'kHz'."},
+                             {"100", "Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'."},
+                             {"100 %", "Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'."},
+                             {"100 y", "This unit does not exist, use: 's', 'ms', 'Hz', 'kHz'."},
+                             {"E#", "This note cannot have a \"#\"."}, {"b#2", "This note cannot have a \"#\"."},
+                             {"C13", "The maximum Octave number is 12."}, {"G-3", "The minimum Octave number is -2."},
+                             {"C99999999999", "The maximum Octave number is 12."}});
+  ExpectFails<double>(freqOf, {{"0 s", "You cannot use 0 with 's'."}, {"0 ms", "You cannot use 0 with 'ms'."}});
+  const auto positiveTime = [](TStringReader& r, double& x) { return r.ReadTime(x, 5); };
+  ExpectFails<double>(positiveTime, {{"-1 s", "Value must be positive and more than 0."}});
+  ExpectReads<double>([](TStringReader& r, double& x) { return r.ReadTime(x, 4); }, {{"A4", 1 / kA4}});  // no rule
 }
 
 TEST(Readers, RawSampleValuesAndIntegers) {
-  struct RawCase {
-    const char* text;
-    int16_t raw;
-  };
-  for (const RawCase& c : {RawCase{"1.5 $", 1}, RawCase{"-0.5", -16383}, RawCase{"100 %", 32767},
-                           RawCase{"-1", -32767}, RawCase{"-32768 $", -32768}, RawCase{"50%", 16383}}) {
-    int16_t raw = 0;
-    EXPECT_EQ(WaveValue(c.text, raw), "") << c.text;
-    EXPECT_EQ(raw, c.raw) << c.text;
-  }
-  int16_t raw = 0;
-  for (const Bad& c : {Bad{"1.01", readtext::kWaveValueTooHigh}, Bad{"-101 %", readtext::kWaveValuePercentTooLow},
-                       Bad{"32768 $", readtext::kWaveValueRawTooHigh}, Bad{"5 dB", readtext::kWaveValueWrongUnit},
-                       Bad{"5 #", readtext::kWaveValueUnknownUnit}})
-    EXPECT_EQ(WaveValue(c.text, raw), c.message) << c.text;
-  EXPECT_EQ(WaveValue("0.00001", raw, 5), "Value must be positive and more than 0.");  // truncated to raw 0
-
-  struct IntCase {
-    const char* text;
-    int32_t value;
-  };
-  for (const IntCase& c : {IntCase{"12.5", 12}, IntCase{"abc", 0}, IntCase{"+-7", -7}, IntCase{"2147483647", 2147483647},
-                           IntCase{"-2147483648", -2147483648}, IntCase{"-00000000001", -1}, IntCase{"12 %", 12}}) {
-    int32_t value = 99;
-    EXPECT_EQ(Int(c.text, value), "") << c.text;
-    EXPECT_EQ(value, c.value) << c.text;
-  }
-  int32_t value = 0;
-  for (const Bad& c : {Bad{"2147483648", readtext::kIntegerTooHigh}, Bad{"12345678901", readtext::kIntegerTooHigh},
-                       Bad{"-2147483649", readtext::kIntegerTooLow}, Bad{"-99999999999999", readtext::kIntegerTooLow}})
-    EXPECT_EQ(Int(c.text, value), c.message) << c.text;
+  ExpectReads<int16_t>(waveValue, {{"1.5 $", 1}, {"-0.5", -16383}, {"100 %", 32767}, {"-1", -32767},
+                                   {"-32768 $", -32768}, {"50%", 16383}});
+  ExpectFails<int16_t>(waveValue, {{"1.01", readtext::kWaveValueTooHigh}, {"-101 %", readtext::kWaveValuePercentTooLow},
+                                   {"32768 $", readtext::kWaveValueRawTooHigh}, {"5 dB", readtext::kWaveValueWrongUnit},
+                                   {"5 #", readtext::kWaveValueUnknownUnit}});
+  ExpectFails<int16_t>([](TStringReader& r, int16_t& x) { return r.ReadWaveValue(x, 5); },
+                       {{"0.00001", "Value must be positive and more than 0."}});  // truncated to raw 0
+  ExpectReads<int32_t>(integer, {{"12.5", 12}, {"abc", 0}, {"+-7", -7}, {"2147483647", 2147483647},
+                                 {"-2147483648", -2147483648}, {"-00000000001", -1}, {"12 %", 12}});
+  ExpectFails<int32_t>(integer, {{"2147483648", readtext::kIntegerTooHigh}, {"12345678901", readtext::kIntegerTooHigh},
+                                 {"-2147483649", readtext::kIntegerTooLow}, {"-99999999999999", readtext::kIntegerTooLow}});
 }
 
 TEST(Readers, FormattedValuesReadBackToTheSameValue) {
   for (int32_t raw = -32768; raw <= 32767; ++raw) {
     int16_t back = 0;
-    ASSERT_EQ(WaveValue(FormatWaveValue(TNumber(raw), kUnitRaw), back), "") << raw;
+    ASSERT_EQ(Parsed(FormatWaveValue(TNumber(raw), kUnitRaw), back, waveValue), "") << raw;
     ASSERT_EQ(back, raw);
   }
   for (double v : {1.0 / 3, 2.5, -0.125, 440.0, 1e-4, 123456.789}) {
     double back = 0;
-    EXPECT_EQ(Factor(FormatNumber(TNumber(v)), back), "") << v;
+    EXPECT_EQ(Parsed(FormatNumber(TNumber(v)), back, factor), "") << v;
     EXPECT_NEAR(back, v, 1e-9) << v;
   }
-  double back = 0;
-  EXPECT_EQ(Time(FormatWithUnit(0.1, kUnitMilliseconds, 7, true, false), back), "");
-  EXPECT_DOUBLE_EQ(back, 0.1);
-  EXPECT_EQ(Freq(FormatWithUnit(1500, kUnitKiloHertz, 7, true, true), back), "");
-  EXPECT_DOUBLE_EQ(back, 1500);
-  const auto phase = [](TStringReader& r, double& x) { return r.ReadPhase(x); };
-  EXPECT_EQ(Parsed(FormatWithUnit(0.75, kUnitDegrees, 7, true, false), back, phase), "");
-  EXPECT_DOUBLE_EQ(back, 0.75);
+  ExpectReads<double>(timeOf, {{FormatWithUnit(0.1, kUnitMilliseconds, 7, true, false).c_str(), 0.1}});
+  ExpectReads<double>(freqOf, {{FormatWithUnit(1500, kUnitKiloHertz, 7, true, true).c_str(), 1500}});
+  ExpectReads<double>(phase, {{FormatWithUnit(0.75, kUnitDegrees, 7, true, false).c_str(), 0.75}});
 }
 
-TEST(Readers, AssignedReaderKeepsItsOwnTextAndEndsAtNul) {
+TEST(Readers, AssignedReaderKeepsItsOwnTextThatEndsAtNul) {
   TStringReader reader("5 %");
-  TStringReader other(std::string("7\0 %", 4));
   auto& alias = reader;
   reader = alias;
   double v = 0;
   EXPECT_TRUE(reader.ReadFactor(v, 0));
   EXPECT_DOUBLE_EQ(v, 0.05);
-  reader = other;
+  reader = TStringReader(std::string("7\0 %", 4));
   EXPECT_TRUE(reader.ReadFactor(v, 0));
   EXPECT_DOUBLE_EQ(v, 7);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "foundation/assertion.h"
 #include "support/recording_sink.h"
 
@@ -42,19 +44,13 @@ TEST(SmallObj, EachFactorClassAppliesItsSignRuleAndAFailureChangesNothing) {
   unitFactorNotNul notNul(1, kUnitPercent);
   unitFactorPosMore posMore(1, kUnitPercent);
   unitFactorPosMax1 posMax1(1, kUnitPercent);
-  struct Case {
-    unitFactor* value;
-    const char* text;
-    const char* error;
-  };
-  for (const Case& c : {Case{&pos, "-1", "In Field: Value must be positive."},
-                        Case{&notNul, "0 %", "In Field: Value must be not 0."},
-                        Case{&posMore, "0", "In Field: Value must be positive and more than 0."},
-                        Case{&posMax1, "1.5", "In Field: Value must be no more than 1."},
-                        Case{&posMax1, "1 s", "In Field: Wrong unit used, use: '%' or no unit."}}) {
-    EXPECT_EQ(ReadAndWrite(*c.value, c.text), c.error) << c.text;
-    EXPECT_DOUBLE_EQ(c.value->GetValue(), 1) << c.text;
-    EXPECT_EQ(c.value->Write(), "100 %") << c.text;
+  for (const auto& [value, text, error] : std::initializer_list<std::tuple<unitFactor*, const char*, const char*>>{
+           {&pos, "-1", "In Field: Value must be positive."}, {&notNul, "0 %", "In Field: Value must be not 0."},
+           {&posMore, "0", "In Field: Value must be positive and more than 0."},
+           {&posMax1, "1.5", "In Field: Value must be no more than 1."},
+           {&posMax1, "1 s", "In Field: Wrong unit used, use: '%' or no unit."}}) {
+    EXPECT_EQ(ReadAndWrite(*value, text), error) << text;
+    EXPECT_EQ(value->Write(), "100 %") << text;
   }
   EXPECT_EQ(ReadAndWrite(pos, "0"), "0");
 }

@@ -19,14 +19,10 @@ class FakeShell : public ShellServices {
     const auto found = documents.find(name);
     return found == documents.end() ? nullptr : found->second;
   }
-  bool MainPlayWholeSound(const Sound& sound) override {
-    played.push_back(&sound);
-    return true;
-  }
+  bool MainPlayWholeSound(const Sound&) override { return false; }
 
   std::map<std::string, TUnitWave*> documents;
   std::vector<std::string> askedNames;
-  std::vector<const Sound*> played;
 
  private:
   ShellServices* previous_ = nullptr;
