@@ -41,3 +41,15 @@ void MessageReporter::ShowNoMemory() {
 void MessageReporter::ShowNoSinus() {
   ShowMessageBox(msgtext::kNoSinus, msgtext::kSystemError, kMbOk | kMbIconStop);
 }
+
+void MessageReporter::ShowInputError(const std::string& message) {
+  ShowMessageBox(message, msgtext::kInputError, kMbOk | kMbIconInformation);
+}
+
+void MessageReporter::ShowFieldError(const std::string& fieldName, const std::string& message) {
+  ShowInputError(FieldErrorText(fieldName, message));
+}
+
+std::string FieldErrorText(const std::string& fieldName, const std::string& message) {
+  return "In " + fieldName + ": " + message;
+}

@@ -32,10 +32,19 @@ namespace msgtext {
 inline constexpr const char* kSystemError = "System Error";
 inline constexpr const char* kNoMemory = "There is not enough memmory for this operation.";
 inline constexpr const char* kNoSinus = "Could not create sinus.";
+inline constexpr const char* kInputError = "Input Error";
+inline constexpr const char* kSelectWave = "You have to select a Wave";
+inline constexpr const char* kCannotFindWindow = "Cannot find window ";
 }  // namespace msgtext
 
 class MessageReporter {
  public:
   static void ShowNoMemory();
   static void ShowNoSinus();
+  // The first faulty field of a dialog: the message already names the field.
+  static void ShowInputError(const std::string& message);
+  static void ShowFieldError(const std::string& fieldName, const std::string& message);
 };
+
+// "In <field>: <message>", the form of every input failure.
+std::string FieldErrorText(const std::string& fieldName, const std::string& message);

@@ -1,0 +1,84 @@
+#include "wave/unitwaveref.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_shell.h"
+#include "fakes/fake_wave_combo.h"
+#include "support/recording_sink.h"
+
+namespace {
+
+// Stand-ins for open documents: only their addresses are compared.
+alignas(8) char documentStorage[2];
+TUnitWave* const kDrum = reinterpret_cast<TUnitWave*>(&documentStorage[0]);
+
+}  // namespace
+
+TEST(UnitWaveRef, NameIsStoredWithoutSurroundingBlanks) {
+  EXPECT_EQ(unitUnitWave("  \tDrum 1\r\n").GetName(), "Drum 1");
+  EXPECT_EQ(unitUnitWave(" \x01 ").GetName(), "");
+  EXPECT_EQ(unitUnitWave("\xE9t\xE9").GetName(), "\xE9t\xE9");  // bytes above 127 are characters
+  unitUnitWave reference("Bass");
+  auto& alias = reference;
+  reference = alias;
+  EXPECT_EQ(reference.GetName(), "Bass");
+  EXPECT_TRUE(reference.SetName(" Lead"));
+  EXPECT_EQ(reference.GetName(), " Lead");
+}
+
+TEST(UnitWaveRef, ShowInComboSelectsOnlyAnEntryWithTheName) {
+  FakeWaveCombo combo({"Bass", "Drum", "Lead"}, 0);
+  unitUnitWave("Lead").ShowInCombo(combo);
+  EXPECT_EQ(combo.chosen, 2);
+  unitUnitWave("Piano").ShowInCombo(combo);
+  EXPECT_EQ(combo.chosen, 2);
+  unitUnitWave().ShowInCombo(combo);
+  EXPECT_EQ(combo.chosen, 2);
+}
+
+TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
+  RecordingSink sink;
+  unitUnitWave reference("Bass");
+  bool ok = true;
+  reference.ReadFromCombo(ok, FakeWaveCombo({"Bass", "Drum"}, 1), "Envelope");
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(reference.GetName(), "Drum");
+
+  reference.ReadFromCombo(ok, FakeWaveCombo({"Bass", "Drum"}, -1), "Envelope");
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(reference.GetName(), "");
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, "In Envelope: You have to select a Wave");
+  EXPECT_EQ(sink.messages[0].caption, "Input Error");
+
+  unitUnitWave untouched("Lead");
+  untouched.ReadFromCombo(ok, FakeWaveCombo({"Bass"}, -1), "Sample");  // an earlier field failed
+  EXPECT_EQ(untouched.GetName(), "Lead");
+  EXPECT_EQ(sink.messages.size(), 1u);
+
+  ok = true;
+  untouched.ReadFromCombo(ok, FakeWaveCombo({}, 3), "Sample");  // a stale index chooses nothing
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(sink.messages.size(), 2u);
+}
+
+TEST(UnitWaveRef, DocumentIsFoundByItsRegisteredNameEachTime) {
+  FakeShell shell;
+  shell.documents["Drum"] = kDrum;
+  shell.documents[""] = kDrum;  // an unregistered document must not answer to an empty reference
+  unitUnitWave reference("Drum");
+  std::string error = "Note group 1: ";
+  EXPECT_EQ(reference.FindUnitWave(error), kDrum);
+  EXPECT_EQ(reference.GetUnitWave(), kDrum);
+  EXPECT_EQ(error, "Note group 1: ");
+
+  shell.documents.erase("Drum");  // registered under another name, or closed
+  shell.documents["Drums"] = kDrum;
+  EXPECT_EQ(reference.FindUnitWave(error), nullptr);
+  EXPECT_EQ(error, "Note group 1: Cannot find window \"Drum\".");
+  EXPECT_EQ(shell.askedNames, (std::vector<std::string>{"Drum", "Drum", "Drum"}));
+
+  std::string emptyError;
+  EXPECT_EQ(unitUnitWave().FindUnitWave(emptyError), nullptr);
+  EXPECT_EQ(emptyError, "Cannot find window \"\".");
+}
