@@ -37,12 +37,3 @@ TEST(MusTreeItem, PartNodeHoldsLabelExpandedSelectedInThisOrder) {
     EXPECT_EQ(Describe(written), c.children) << c.label;
   }
 }
-
-TEST(MusTreeItem, LabelStartsEmptyAndFollowsSetLabel) {
-  Node node;
-  EXPECT_EQ(node.GetLabel(), "");
-  node.SetLabel("Verse");
-  EXPECT_EQ(node.GetLabel(), "Verse");
-  node.SetLabel("");
-  EXPECT_EQ(node.GetLabel(), "");
-}

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "foundation/assertion.h"
 #include "tests/foundation/xml_test_util.h"
 
 namespace {
@@ -91,15 +90,6 @@ TEST(XmlTokenizer, PositionsFollowLinesAndColumnsAndCrlfReadsLikeLf) {
   EXPECT_EQ(Scan("<a>\n  <b>x</b>\n</a>"), expected);
   EXPECT_EQ(Scan("<a>\r\n  <b>x</b>\r\n</a>"), expected);
   EXPECT_EQ(Scan("<a>\r\n  <b>x</b>\r\n</a>\r\n").back(), (Seen{xmlTokenEOF, "", 6, 0}));
-}
-
-TEST(XmlTokenizer, AccessorsTrapOnTheWrongKind) {
-  std::unique_ptr<TXMLToken> first = TokensOf("<a>x");
-  ASSERT_NE(first, nullptr);
-  EXPECT_THROW(first->GetText(), AssertionFailure);
-  EXPECT_THROW(first->GetError(), AssertionFailure);
-  EXPECT_EQ(first->GetName(), "a");
-  EXPECT_THROW(first->GetNext()->GetName(), AssertionFailure);
 }
 
 TEST(XmlTokenizer, AVeryLongTokenListIsReadAndFreed) {
