@@ -195,7 +195,7 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
         break;
     }
   }
-  // The column is left one back, as the old reader counted; stored positions rely on it.
+  // The column is left one back; the positions in reading errors have always been counted so.
   if (column > INT32_MIN) --column;
   line_ = line;
   column_ = column;
