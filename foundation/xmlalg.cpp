@@ -1,0 +1,402 @@
+// Tokenizer, item tree and writer of the program's XML subset.
+#include "foundation/xmlalg.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <utility>
+
+#include "foundation/assertion.h"
+
+namespace {
+constexpr const char* kAssertUnit = "xmlalg";
+
+enum CharClass : int {
+  kWhite = 0,
+  kLetter = 1,
+  kDigit = 2,
+  kOther = 3,
+  kSlash = 4,
+  kLess = 5,
+  kGreater = 6,
+  kEndOfFile = 7,
+};
+
+// Counters saturate: a file with billions of characters on one line must not overflow them.
+void Advance(int32_t& counter) {
+  if (counter < INT32_MAX) ++counter;
+}
+
+// Classifies one character and moves the caller's line and column counters.
+int CharKind(int c, int32_t& line, int32_t& column) {
+  if (c == EOF) return kEndOfFile;
+  if (c == ' ' || c == '\t') {
+    Advance(column);
+    return kWhite;
+  }
+  if (c == '\n') {
+    Advance(line);
+    column = 1;
+    return kWhite;
+  }
+  // White space that does not move the column: files with CRLF line ends read like LF files.
+  if (c == '\r') return kWhite;
+  int kind = kOther;
+  if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) kind = kLetter;
+  else if (c >= '0' && c <= '9') kind = kDigit;
+  else if (c == '/') kind = kSlash;
+  else if (c == '<') kind = kLess;
+  else if (c == '>') kind = kGreater;
+  if (kind != kOther) Advance(column);
+  return kind;
+}
+
+void AppendChar(std::string& to, int c) {
+  to.push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : static_cast<char>(c));
+}
+
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) < 33; }
+
+std::string Trim(const std::string& text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && IsTrimmed(text[first])) ++first;
+  while (last > first && IsTrimmed(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
+
+struct Escape {
+  char plain;
+  const char* escaped;
+};
+constexpr Escape kEscapes[] = {{'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}};
+
+// Only the three escapes the writer produces are decoded; any other "&" stays as it stands.
+std::string DecodeText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    bool decoded = false;
+    if (text[i] == '&') {
+      for (const Escape& e : kEscapes) {
+        if (text.compare(i, std::char_traits<char>::length(e.escaped), e.escaped) == 0) {
+          out.push_back(e.plain);
+          i += std::char_traits<char>::length(e.escaped);
+          decoded = true;
+          break;
+        }
+      }
+    }
+    if (!decoded) out.push_back(text[i++]);
+  }
+  return out;
+}
+
+// Collects the output of one save and remembers whether any write failed.
+class StreamWriter {
+ public:
+  explicit StreamWriter(std::FILE* stream) : stream_(stream) {}
+  void Put(const std::string& text) {
+    if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream_) != text.size())
+      ok_ = false;
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  std::FILE* stream_;
+  bool ok_ = true;
+};
+
+std::string Indent(int depth) { return std::string(depth > 0 ? static_cast<size_t>(depth) * 2 : 0, ' '); }
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Tokens
+
+TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
+  enum State { kStart, kText, kAfterLess, kBeginName, kAfterBeginName, kAfterEmptySlash,
+               kAfterEndSlash, kEndName, kAfterEndName };
+  int state = kStart;
+  int c = EOF;
+  bool stopped = false;
+  auto stop = [&](uint8_t kind) {
+    TokenKind = kind;
+    stopped = true;
+  };
+  while (!stopped) {
+    c = std::fgetc(stream);
+    const int kind = CharKind(c, line, column);
+    const bool nameChar = kind == kLetter || kind == kDigit;
+    switch (state) {
+      case kStart:
+        if (kind == kWhite) break;
+        if (nameChar || kind == kOther || kind == kSlash) {
+          AppendChar(text_, c);
+          state = kText;
+        } else if (kind == kLess) {
+          state = kAfterLess;
+        } else {
+          stop(kind == kEndOfFile ? xmlTokenEOF : xmlTokenError);
+        }
+        break;
+      case kText:
+        if (kind == kLess) {
+          std::ungetc(c, stream);
+          stop(xmlTokenAttr);
+        } else if (kind == kGreater || kind == kEndOfFile) {
+          stop(xmlTokenError);
+        } else {
+          AppendChar(text_, c);
+        }
+        break;
+      case kAfterLess:
+        if (kind == kWhite) break;
+        if (nameChar) {
+          AppendChar(name_, c);
+          state = kBeginName;
+        } else if (kind == kSlash) {
+          state = kAfterEndSlash;
+        } else {
+          stop(xmlTokenError);
+        }
+        break;
+      case kBeginName:
+        if (nameChar) AppendChar(name_, c);
+        else if (kind == kWhite) state = kAfterBeginName;
+        else if (kind == kSlash) state = kAfterEmptySlash;
+        else stop(kind == kGreater ? xmlTokenBegin : xmlTokenError);
+        break;
+      case kAfterBeginName:
+        if (kind == kWhite) break;
+        if (kind == kSlash) state = kAfterEmptySlash;
+        else stop(kind == kGreater ? xmlTokenBegin : xmlTokenError);
+        break;
+      case kAfterEmptySlash:
+        if (kind == kWhite) break;
+        stop(kind == kGreater ? xmlTokenEmpty : xmlTokenError);
+        break;
+      case kAfterEndSlash:
+        if (kind == kWhite) break;
+        if (nameChar) {
+          AppendChar(name_, c);
+          state = kEndName;
+        } else {
+          stop(xmlTokenError);
+        }
+        break;
+      case kEndName:
+        if (nameChar) AppendChar(name_, c);
+        else if (kind == kWhite) state = kAfterEndName;
+        else stop(kind == kGreater ? xmlTokenEnd : xmlTokenError);
+        break;
+      case kAfterEndName:
+        if (kind == kWhite) break;
+        stop(kind == kGreater ? xmlTokenEnd : xmlTokenError);
+        break;
+    }
+  }
+  // The column is left one back; the positions in reading errors have always been counted so.
+  if (column > INT32_MIN) --column;
+  line_ = line;
+  column_ = column;
+  if (TokenKind == xmlTokenAttr) {
+    text_ = DecodeText(Trim(text_));
+  } else if (TokenKind == xmlTokenError) {
+    error_ = "unexpected ";
+    if (c == EOF) {
+      error_ += "end-of-file ";
+    } else {
+      error_ += '\'';
+      error_ += static_cast<char>(c);
+      error_ += '\'';
+    }
+    error_ += " found in line " + std::to_string(line) + ", column " + std::to_string(column) + ".";
+  }
+  if (TokenKind != xmlTokenAttr) text_.clear();
+  if (TokenKind == xmlTokenAttr || TokenKind == xmlTokenEOF || TokenKind == xmlTokenError) name_.clear();
+}
+
+TXMLToken::~TXMLToken() {
+  // Unlinks one token at a time: a file may hold any number of tokens.
+  std::unique_ptr<TXMLToken> rest = std::move(next_);
+  while (rest) rest = std::move(rest->next_);
+}
+
+const std::string& TXMLToken::GetText() const {
+  KV_ASSERT(TokenKind == xmlTokenAttr);
+  return text_;
+}
+
+const std::string& TXMLToken::GetName() const {
+  KV_ASSERT(TokenKind == xmlTokenBegin || TokenKind == xmlTokenEnd || TokenKind == xmlTokenEmpty);
+  return name_;
+}
+
+const std::string& TXMLToken::GetError() const {
+  KV_ASSERT(TokenKind == xmlTokenError);
+  return error_;
+}
+
+void TXMLToken::SetNext(std::unique_ptr<TXMLToken> next) {
+  std::unique_ptr<TXMLToken> old = std::move(next_);  // freed by its own loop, not recursively
+  next_ = std::move(next);
+}
+
+std::unique_ptr<TXMLToken> ReadXMLTokens(std::FILE* stream, int32_t& line, int32_t& column) {
+  auto first = std::make_unique<TXMLToken>(stream, line, column);
+  TXMLToken* last = first.get();
+  while (last->GetTokenKind() != xmlTokenEOF && last->GetTokenKind() != xmlTokenError) {
+    last->SetNext(std::make_unique<TXMLToken>(stream, line, column));
+    last = last->GetNext();
+  }
+  return first;
+}
+
+const TXMLToken* LastXMLToken(const TXMLToken* first) {
+  KV_ASSERT(first != nullptr);
+  while (first->GetNext() != nullptr) first = first->GetNext();
+  return first;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Item tree
+
+void DestroyXMLItems(std::unique_ptr<TXMLItem> first) {
+  std::vector<std::unique_ptr<TXMLItem>> pending;
+  if (first) pending.push_back(std::move(first));
+  while (!pending.empty()) {
+    std::unique_ptr<TXMLItem> item = std::move(pending.back());
+    pending.pop_back();
+    if (item->next_) pending.push_back(std::move(item->next_));
+    if (item->kind_ == xmlItemCompound) {
+      auto* compound = static_cast<TXMLCompound*>(item.get());
+      compound->lastChild_ = nullptr;
+      if (compound->firstChild_) pending.push_back(std::move(compound->firstChild_));
+    }
+    // item dies here with no sibling and no child left to free.
+  }
+}
+
+TXMLItem::~TXMLItem() { DestroyXMLItems(std::move(next_)); }
+
+bool TXMLItem::Write(std::FILE* stream, int depth) const {
+  // Written with an explicit stack of open compounds: the depth of a tree is not bounded.
+  struct Open {
+    const TXMLItem* compound;
+    const TXMLItem* nextChild;
+    int depth;
+  };
+  StreamWriter out(stream);
+  std::vector<Open> open;
+  const TXMLItem* item = this;
+  int level = depth;
+  while (item != nullptr && out.ok()) {
+    const TXMLItem* child = item->kind_ == xmlItemCompound ? item->GetFirstChild() : nullptr;
+    if (item->kind_ == xmlItemAttribute) {
+      out.Put(Indent(level) + "<" + item->name_ + ">" + EncodeXMLText(item->GetValue()) + "</" +
+              item->name_ + ">\n");
+    } else if (child == nullptr) {
+      out.Put(Indent(level) + "<" + item->name_ + " />\n");
+    } else {
+      out.Put(Indent(level) + "<" + item->name_ + ">\n");
+      open.push_back({item, child->GetNext(), level});
+      item = child;
+      ++level;
+      continue;
+    }
+    item = nullptr;
+    while (!open.empty() && item == nullptr) {
+      Open& top = open.back();
+      if (top.nextChild != nullptr) {
+        item = top.nextChild;
+        top.nextChild = item->GetNext();
+        level = top.depth + 1;
+      } else {
+        out.Put(Indent(top.depth) + "</" + top.compound->name_ + ">\n");
+        open.pop_back();
+      }
+    }
+  }
+  return out.ok();
+}
+
+TXMLCompound::~TXMLCompound() {
+  lastChild_ = nullptr;
+  DestroyXMLItems(std::move(firstChild_));
+}
+
+void TXMLCompound::Add(std::unique_ptr<TXMLItem> item) {
+  KV_ASSERT(item != nullptr);
+  TXMLItem* added = item.get();
+  DestroyXMLItems(std::move(item->next_));
+  if (lastChild_ == nullptr) firstChild_ = std::move(item);
+  else lastChild_->next_ = std::move(item);
+  lastChild_ = added;
+}
+
+void TXMLCompound::RemoveChildrenAfter(TXMLItem* child) {
+  if (child == nullptr) return;
+  DestroyXMLItems(std::move(child->next_));
+  lastChild_ = child;
+}
+
+void TXMLCompound::RemoveAllChildren() {
+  lastChild_ = nullptr;
+  DestroyXMLItems(std::move(firstChild_));
+}
+
+const std::string& TXMLCompound::GetValue() const {
+  KV_ASSERT(false);  // a compound holds elements, not text
+  return GetElement();
+}
+
+bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) const {
+  // A target that exists but may not be written is refused before anything is touched; the new
+  // file is written beside it and only a complete one replaces it.
+  if (fileName.empty() ||
+      (access(fileName.c_str(), F_OK) == 0 && access(fileName.c_str(), W_OK) != 0)) {
+    error = xmltext::kCannotOpenForWriting;
+    return false;
+  }
+  const std::string temporary = fileName + ".kvnew";
+  std::FILE* stream = std::fopen(temporary.c_str(), "w");
+  if (stream == nullptr) {
+    error = xmltext::kCannotOpenForWriting;
+    return false;
+  }
+  StreamWriter out(stream);
+  out.Put(std::string(xmltext::kDeclaration) + "\n");
+  out.Put("<!DOCTYPE " + GetElement() + " SYSTEM \"" + GetElement() + ".dtd\">\n\n");
+  bool ok = out.ok() && Write(stream, 0);
+  if (std::fclose(stream) != 0) ok = false;
+  if (!ok) {
+    std::remove(temporary.c_str());
+    error = xmltext::kCannotWrite;
+    return false;
+  }
+  if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    error = xmltext::kCannotOpenForWriting;
+    return false;
+  }
+  return true;
+}
+
+TXMLItem* TXMLAttribute::GetFirstChild() const {
+  KV_ASSERT(false);  // a leaf holds text, not elements
+  return nullptr;
+}
+
+std::string EncodeXMLText(const std::string& value) {
+  const std::string trimmed = Trim(value);
+  std::string out;
+  out.reserve(trimmed.size());
+  for (char c : trimmed) {
+    const char* escaped = nullptr;
+    for (const Escape& e : kEscapes)
+      if (c == e.plain) escaped = e.escaped;
+    if (escaped != nullptr) out += escaped;
+    else AppendChar(out, static_cast<unsigned char>(c));
+  }
+  return out;
+}
