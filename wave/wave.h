@@ -157,6 +157,36 @@ class Wave {
 
 
   // --- Tempo and pitch ----------------------------------------------------------------------
+  // Block-wise resampling: within a block of `blockTime` samples the source is read at the pitch
+  // factor; at block ends the reading jumps to where the speed says the block starts. The HQ forms
+  // cross-fade two heads half a block apart. trunc((end - begin) * lengthFactor) samples replace the
+  // selection; `startPos` is where reading starts, as a part of the selection. Envelope values scale
+  // the pitch (`freqWave`) or the speed (`speedEnvelop`) by e / 32767; null for a null envelope.
+
+  WavePtr TempoPitch(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                     int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchAll(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                        int32_t blockTime) const;
+  WavePtr TempoPitchHQ(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                       int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchHQAll(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                          int32_t blockTime) const;
+  WavePtr TempoPitchFreqEnv(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                            const Wave* freqWave, int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchHQFreqEnv(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                              const Wave* freqWave, int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                             double lengthFactor, double pitch, int32_t blockTime, int32_t& begin,
+                             int32_t& end) const;
+  WavePtr TempoPitchHQSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                               double lengthFactor, double pitch, int32_t blockTime, int32_t& begin,
+                               int32_t& end) const;
+  WavePtr TempoPitchFreqSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                                 double lengthFactor, double pitch, const Wave* freqWave, int32_t blockTime,
+                                 int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchHQFreqSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                                   double lengthFactor, double pitch, const Wave* freqWave, int32_t blockTime,
+                                   int32_t& begin, int32_t& end) const;
 
 
 };
