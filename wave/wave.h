@@ -55,12 +55,80 @@ class Wave {
   WavePtr Copy(bool& abort) const;
 
   // --- Edit and mix routines --------------------------------------------------------------
+  // These take the selection by value and report no changed selection; the caller works the new
+  // positions out. A null other wave gives a null result (in place: nothing happens); an empty one
+  // is silence of length 0.
+  WavePtr Trim(bool& abort, int32_t begin, int32_t end) const;
+  WavePtr Delete(bool& abort, int32_t begin, int32_t end) const;
+  // [0, begin) + the whole other wave + [end, values).
+  WavePtr replace(bool& abort, const Wave* other, int32_t begin, int32_t end) const;
+  // Adds the other wave (or, when point is not -1, its first or, with fromEnd, last `point`
+  // samples) from `to` on; the result grows at the front or back where the other sticks out.
+  WavePtr MixAt(bool& abort, const Wave* other, int32_t to, int32_t point, bool fromEnd) const;
+  // As MixAt, placed so that the used part ends at `position`.
+  WavePtr MixAlignEnd(bool& abort, const Wave* other, int32_t position, int32_t point, bool fromEnd) const;
+  // The other wave stretched over the selection and added.
+  WavePtr MixStretch(bool& abort, const Wave* other, int32_t begin, int32_t end) const;
+  // In place: the other added from `after` on, wrapping to the start of this wave at its end.
+  void MixCycleAfterThis(bool& abort, const Wave* other, int32_t after);
+  // In place: the other times the factor added from `after` on, until either wave ends.
+  void AddAfter(bool& abort, const Wave* other, int32_t after, double factor);
+  // In place: the other added from `after` on, until either wave ends.
+  void OverlayAfter(bool& abort, const Wave* other, int32_t after);
+  // a * this + b * daar over the selection; the rest copied. Both waves have the same length.
+  WavePtr MixLeftRight(bool& abort, double a, const Wave* daar, double b, int32_t begin, int32_t end) const;
+  WavePtr Average(bool& abort, const Wave* other) const;
 
 
   // --- Amplitude and envelope effects -----------------------------------------------------
+  // Same-length effects: the result keeps [0, begin) and [end, values), and `end` is not changed.
+  // An empty selection gives an unchanged copy.
+  WavePtr Up(bool& abort, int16_t value, int32_t& begin, int32_t& end) const;
+  // Averages blocks of `blockTime` samples (below 1 taken as 1) and, for levels other than 0,
+  // quantises the averages to that many height levels.
+  WavePtr Block(bool& abort, double blockTime, int32_t levels, int32_t& begin, int32_t& end) const;
+  // Each sample passed through the transfer curve; null for a null curve.
+  WavePtr Distort(bool& abort, const Wave* curve, int32_t& begin, int32_t& end) const;
+  WavePtr Volume(bool& abort, double factor, int32_t& begin, int32_t& end) const;
+  // In place.
+  void Scale(bool& abort, double factor, int32_t& begin, int32_t& end);
+  // The selection times the envelope stretched over it (32767 keeps a sample); null for a null
+  // envelope.
+  WavePtr VolumeEnv(bool& abort, const Wave* envelope, int32_t& begin, int32_t& end) const;
 
 
   // --- Time and echo effects ----------------------------------------------------------------
+  // A selection too short for a routine gives an unchanged copy. A null form, speed or envelope
+  // wave gives a null result.
+  WavePtr Reverse(bool& abort, int32_t begin, int32_t end) const;
+  WavePtr Rotate(bool& abort, int32_t leftShift, int32_t begin, int32_t end) const;
+  // trunc(|per| * periods) samples repeating the form's [beginf, endf) periodically, from the phase
+  // `startAngle` (0 to 1); a negative period runs the form backwards.
+  WavePtr RollOutForm(bool& abort, const Wave* form, double per, double periods, double startAngle, int32_t& begin,
+                      int32_t& end, int32_t beginf, int32_t endf) const;
+  // trunc(S * lengthfactor) samples read from the selection as a loop, at a speed that follows the
+  // speed wave (32767 moves by `speedFactor` samples per sample), from S * startpos on.
+  WavePtr RollOutSpeed(bool& abort, const Wave* speed, double lengthfactor, double speedFactor, double startpos,
+                       int32_t& begin, int32_t& end) const;
+  // The selection folded cyclically into a block of `length` samples from offset `target`.
+  WavePtr RollIn(bool& abort, int32_t length, int32_t target, int32_t& begin, int32_t& end) const;
+  // The selection resampled to `length` samples by linear interpolation (read backwards when
+  // `reversed`).
+  WavePtr ChangeLength(bool& abort, int32_t length, bool reversed, int32_t& begin, int32_t& end) const;
+  // trunc(S * |factor|) samples, reversed for a negative factor; 0 samples remove the selection.
+  WavePtr ChangeLengthFactor(bool& abort, double factor, int32_t& begin, int32_t& end) const;
+  WavePtr ChangeLengthAll(bool& abort, int32_t length, bool reversed) const;
+  WavePtr Resample(bool& abort, double factor) const;
+  // Period echoes: K delayed copies of the selection added in, the wave grown with zeros at the
+  // front or back so they fit; begin and end come back naming the extended selection.
+  WavePtr PerEchoConst(bool& abort, double echoTime, double volume, int32_t count, int32_t& begin,
+                       int32_t& end) const;
+  WavePtr PerEchoConstEnv(bool& abort, double echoTime, const Wave* volumeEnv, int32_t count, int32_t& begin,
+                          int32_t& end) const;
+  WavePtr PerEchoEnvConst(bool& abort, double diffTime, const Wave* timeEnv, double volume, int32_t count,
+                          int32_t& begin, int32_t& end) const;
+  WavePtr PerEchoEnvEnv(bool& abort, double diffTime, const Wave* timeEnv, const Wave* volumeEnv, int32_t count,
+                        int32_t& begin, int32_t& end) const;
 
 
   // --- Generators ---------------------------------------------------------------------------
