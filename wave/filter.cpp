@@ -3,13 +3,14 @@
 #include "wave/filter.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "wave/sample_reading.h"
 
 namespace {
+using namespace wave_routines;
+
 constexpr const char* kAssertUnit = "filter";
 
 // Runs `countCmd` passes of the one-pole stage over the selection: the first reads the source,
@@ -233,7 +234,7 @@ WavePtr Wave::BlockFilter(bool& abort, double blockTime, int32_t& begin, int32_t
   CheckRange(begin, end);
   // A block of no length averages nothing: the selection passes unchanged.
   if (blockTime == 0 || std::isnan(blockTime)) return Copy(abort);
-  const int64_t tail = std::llabs(TruncCount(blockTime)) + 1;
+  const int64_t tail = TruncCount(std::fabs(blockTime)) + 1;
   const int16_t* selection = wave + begin;
   const int64_t count = end - begin;
   const double inverse = 1.0 / blockTime;
@@ -241,8 +242,8 @@ WavePtr Wave::BlockFilter(bool& abort, double blockTime, int32_t& begin, int32_t
   double sum = 0;
   return ProduceSelection(*this, abort, count + tail, begin, end, [&](int16_t* out, int64_t first, int64_t last) {
     for (int64_t k = first; k < last; ++k) {
-      sum += ReadLinear(selection, count, trailing + blockTime) * inverse;
-      sum -= ReadLinear(selection, count, trailing) * inverse;
+      sum += ReadLinearOrZero(selection, count, trailing + blockTime) * inverse;
+      sum -= ReadLinearOrZero(selection, count, trailing) * inverse;
       out[k] = ToSample(sum * 0.5);
       trailing += 1;
     }
@@ -268,10 +269,10 @@ WavePtr Wave::BlockFilterEnv(bool& abort, double maxBlockTime, const Wave* envel
                             for (int64_t k = first; k < last; ++k) {
                               const long double t = blockTimes.Next() * maxBlockTime * (1.0L / 32767);
                               if (t >= -1 && t <= 1) {
-                                sum = ReadLinear(selection, count, trailing);
+                                sum = ReadLinearOrZero(selection, count, trailing);
                               } else {
-                                sum += ReadLinear(selection, count, trailing + t) * (1 / t);
-                                sum -= ReadLinear(selection, count, trailing) * (1 / t);
+                                sum += ReadLinearOrZero(selection, count, trailing + t) * (1 / t);
+                                sum -= ReadLinearOrZero(selection, count, trailing) * (1 / t);
                               }
                               out[k] = ToSample(sum * 0.5L);
                               trailing += 1;

@@ -1,30 +1,23 @@
-// Reading a channel at real positions and turning real lengths into sample counts, shared by the
-// generators, filters, tempo/pitch and balance routines.
+// Support of the generators, filters and tempo/pitch routines beside wave_routines.h: reading a
+// channel where everything outside it is silence, and the loop of the routines that produce a new
+// number of samples. Not part of the engine's interface.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 #include "wave/wave.h"
+#include "wave/wave_routines.h"
+
+namespace wave_routines {
 
 // Linear interpolation between neighbours; 0 outside [0, count - 1] (a NaN position included).
 template <class Real>
-inline Real ReadLinear(const int16_t* samples, int64_t count, Real position) {
+inline Real ReadLinearOrZero(const int16_t* samples, int64_t count, Real position) {
   if (!(position >= 0 && position <= static_cast<Real>(count - 1))) return 0;
   const int64_t i = static_cast<int64_t>(position);
   const Real f = position - static_cast<Real>(i);
   if (f == 0) return samples[i];
   return (1 - f) * samples[i] + f * samples[i + 1];
-}
-
-// A real length truncated toward zero into a count that cannot overflow: NaN gives 0, and values
-// beyond the 32-bit range give just past it, so that allocating them fails as out of memory.
-inline int64_t TruncCount(long double x) {
-  constexpr long double kLimit = 2147483648.0L;
-  if (std::isnan(x)) return 0;
-  if (x >= kLimit) return static_cast<int64_t>(kLimit);
-  if (x <= -kLimit) return -static_cast<int64_t>(kLimit);
-  return static_cast<int64_t>(x);
 }
 
 // Steps 4 and 5 of the routine convention for a routine that produces `produced` samples: makes the
@@ -41,3 +34,5 @@ WavePtr ProduceSelection(const Wave& source, bool& abort, int64_t produced, int3
   end = static_cast<int32_t>(begin + produced);
   return result;
 }
+
+}  // namespace wave_routines

@@ -1,6 +1,5 @@
 // Generators: routines that replace the selection of a channel with newly made sound.
 #include <cmath>
-#include <cstdlib>
 #include <vector>
 
 #include "foundation/assertion.h"
@@ -10,6 +9,8 @@
 #include "wave/wave.h"
 
 namespace {
+using namespace wave_routines;
+
 constexpr const char* kAssertUnit = "wave";
 
 // The running value of a straight line, accumulated rather than recomputed so that long lines end
@@ -152,7 +153,7 @@ WavePtr Wave::Sinus(bool& abort, int16_t maximum, int16_t minimum, double per, d
   double phase = startAngle;
   return ProduceSelection(*this, abort, n, begin, end, [&](int16_t* out, int64_t first, int64_t last) {
     for (int64_t k = first; k < last; ++k) {
-      const double v = ReadLinear(table, tableSize, (tableSize - 1) * phase);
+      const double v = ReadLinearOrZero(table, tableSize, (tableSize - 1) * phase);
       out[k] = ToSample(v * scale + centre);
       phase += step;
       if (phase >= 1) phase -= std::floor(phase);
@@ -186,7 +187,7 @@ WavePtr Wave::MultiFreq(bool& abort, int32_t length, const Wave* form, int32_t f
           // A one-sample form has no range to wrap into: it reads its one sample throughout.
           v = shape[0];
         } else if (shapeLength > 1) {
-          v = ReadLinear(shape, shapeLength, o.position);
+          v = ReadLinearOrZero(shape, shapeLength, o.position);
           o.position = WrapIntoRange(o.position + o.step, 0, static_cast<double>(shapeLength - 1));
         }
         sample = ToSample(v * o.volume + sample);

@@ -8,6 +8,8 @@
 #include "wave/wave.h"
 
 namespace {
+using namespace wave_routines;
+
 constexpr const char* kAssertUnit = "wave";
 
 constexpr long double kEnvelopeScale = 1.0L / 32767;
@@ -23,7 +25,7 @@ struct TempoFrame {
   int32_t block;
   int64_t produced;
 
-  double Read(double position) const { return ReadLinear(samples, count, position); }
+  double Read(double position) const { return ReadLinearOrZero(samples, count, position); }
   double Wrap(double position) const { return WrapIntoRange(position, begin, end); }
 };
 
@@ -34,7 +36,7 @@ TempoFrame MakeFrame(const Wave& source, double startPos, double lengthFactor, i
   KV_ASSERT(blockTime > 0);
   const double selected = end - begin;
   // No length asked for (a length taken from an empty wave) produces nothing.
-  const int64_t produced = lengthFactor > 0 ? TruncCount(static_cast<long double>(selected) * lengthFactor) : 0;
+  const int64_t produced = TruncCount(static_cast<long double>(selected) * lengthFactor);
   return {source.wave, source.values, static_cast<double>(begin), static_cast<double>(end),
           begin + selected * startPos, blockTime, produced};
 }
