@@ -222,6 +222,29 @@ class Wave {
 
 
   // --- Stereo balance of one channel --------------------------------------------------------
+  // Each output channel of the balance effect is made from the whole mono channel, with channel
+  // flag 0 for the left and 1 for the right (which hears the direction negated). Directions run
+  // from -1 (left) to 1 (right); a direction envelope holds them as e / 32767. `rate` is the
+  // sound's samples per second.
+
+  WavePtr Balance(bool& abort, double direction, int32_t channel, bool timeDiff, bool volumeDiff, bool filterDiff,
+                  int32_t rate) const;
+  // Null for a null envelope; an empty one is direction 0.
+  WavePtr BalanceEnv(bool& abort, const Wave* envelope, int32_t channel, bool timeDiff, bool volumeDiff,
+                     bool filterDiff, int32_t rate) const;
+  // The low pass whose cut-off the direction sets (20000 Hz at -1 down to 350 Hz at 1).
+  WavePtr balFilter(bool& abort, double direction, int32_t rate) const;
+  // The channel delayed by up to rate / 1700 samples, or padded behind as much, times the factor.
+  WavePtr TimeDiff(bool& abort, double direction, int32_t rate, double volumeFactor) const;
+  // This wave is a direction envelope: the volume envelope of the channel.
+  WavePtr BalanceEnvPart(bool& abort, int32_t channel) const;
+  // This wave is a direction envelope: the frequency envelope of the channel's low pass.
+  WavePtr BalanceFilterEnv(bool& abort, int32_t channel, int32_t rate) const;
+  // The channel shifted by up to rate / 3400 samples each way as the direction envelope says.
+  WavePtr BalanceEnvTime(bool& abort, const Wave* envelope, int32_t channel, int32_t rate) const;
+  // In place on a wave of kFreqCurveSize samples: the cut-off level of the low pass by direction.
+  static constexpr int32_t kFreqCurveSize = 150;
+  void MakeFreqCurve(bool& abort, int32_t rate);
 
 
   // --- Tempo and pitch ----------------------------------------------------------------------
