@@ -227,10 +227,10 @@ class Wave {
   // from -1 (left) to 1 (right); a direction envelope holds them as e / 32767. `rate` is the
   // sound's samples per second.
 
-  WavePtr Balance(bool& abort, double direction, int32_t channel, bool timeDiff, bool volumeDiff, bool filterDiff,
+  WavePtr Balance(bool& abort, double direction, int32_t channel, bool diffTime, bool volumeDiff, bool filterDiff,
                   int32_t rate) const;
   // Null for a null envelope; an empty one is direction 0.
-  WavePtr BalanceEnv(bool& abort, const Wave* envelope, int32_t channel, bool timeDiff, bool volumeDiff,
+  WavePtr BalanceEnv(bool& abort, const Wave* envelope, int32_t channel, bool diffTime, bool volumeDiff,
                      bool filterDiff, int32_t rate) const;
   // The low pass whose cut-off the direction sets (20000 Hz at -1 down to 350 Hz at 1).
   WavePtr balFilter(bool& abort, double direction, int32_t rate) const;

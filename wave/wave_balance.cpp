@@ -87,18 +87,18 @@ WavePtr Wave::TimeDiff(bool& abort, double direction, int32_t rate, double volum
   return result;
 }
 
-WavePtr Wave::Balance(bool& abort, double direction, int32_t channel, bool timeDiff, bool volumeDiff,
+WavePtr Wave::Balance(bool& abort, double direction, int32_t channel, bool diffTime, bool volumeDiff,
                       bool filterDiff, int32_t rate) const {
   const double d = channel == 1 ? -direction : direction;
   const double volumeFactor = volumeDiff ? (1 - d) * 0.5 : 1;
-  if (!timeDiff) {
+  if (!diffTime) {
     int32_t begin = 0;
     int32_t end = values;
     if (volumeDiff) return Volume(abort, volumeFactor, begin, end);
     if (filterDiff) return balFilter(abort, d, rate);
     return Copy(abort);
   }
-  KV_ASSERT(timeDiff);
+  KV_ASSERT(diffTime);
   if (!filterDiff) return TimeDiff(abort, d, rate, volumeFactor);
   WavePtr filtered = balFilter(abort, d, rate);
   if (!filtered) return nullptr;
@@ -155,7 +155,7 @@ WavePtr Wave::BalanceEnvTime(bool& abort, const Wave* envelope, int32_t channel,
   return result;
 }
 
-WavePtr Wave::BalanceEnv(bool& abort, const Wave* envelope, int32_t channel, bool timeDiff, bool volumeDiff,
+WavePtr Wave::BalanceEnv(bool& abort, const Wave* envelope, int32_t channel, bool diffTime, bool volumeDiff,
                          bool filterDiff, int32_t rate) const {
   if (envelope == nullptr) return nullptr;
   // An empty envelope reads as direction 0 throughout.
@@ -178,7 +178,7 @@ WavePtr Wave::BalanceEnv(bool& abort, const Wave* envelope, int32_t channel, boo
     int32_t end = values;
     shaped = VolumeEnv(abort, volumes.get(), begin, end);
   }
-  if (!timeDiff) return shaped ? std::move(shaped) : Copy(abort);
+  if (!diffTime) return shaped ? std::move(shaped) : Copy(abort);
   if (abort) return nullptr;
   return (shaped ? *shaped : *this).BalanceEnvTime(abort, envelope, channel, rate);
 }

@@ -176,7 +176,9 @@ WavePtr Wave::MultiFreq(bool& abort, int32_t length, const Wave* form, int32_t f
   };
   std::vector<Oscillator> oscillators(static_cast<size_t>(freqCount));
   for (int32_t j = 0; j < freqCount; ++j) {
-    oscillators[j] = {shapeLength * startAngle[j], shapeLength / period[j], startVolume[j], volumeFactor[j]};
+    // A period of 0 has no frequency to run at: the oscillator stands at its start angle.
+    const double step = period[j] != 0 ? shapeLength / period[j] : 0;
+    oscillators[j] = {shapeLength * startAngle[j], step, startVolume[j], volumeFactor[j]};
   }
   return ProduceSelection(*this, abort, length, begin, end, [&](int16_t* out, int64_t first, int64_t last) {
     for (int64_t k = first; k < last; ++k) {
