@@ -132,15 +132,152 @@ class Wave {
 
 
   // --- Generators ---------------------------------------------------------------------------
+  // Each replaces the selection with its produced samples and sets `end` behind them.
+
+  WavePtr Silence(bool& abort, int32_t length, int32_t& begin, int32_t& end) const;
+  // A length of 1 makes the two samples a and b.
+  WavePtr Line(bool& abort, int16_t a, int16_t b, int32_t length, int32_t& begin, int32_t& end) const;
+  // a and b of the same sign, neither 0; b itself would be the sample after the line.
+  WavePtr ExpLine(bool& abort, int16_t a, int16_t b, int32_t length, int32_t& begin, int32_t& end) const;
+  // Samples in [-amplitude, amplitude), drawn from the shared random sequence.
+  WavePtr Noise(bool& abort, int16_t amplitude, int32_t length, int32_t& begin, int32_t& end) const;
+  // a below `middle` of each period, b above it; the triangle runs a -> b -> a.
+  WavePtr BlockTriangle(bool& abort, int16_t a, int16_t b, double period, double middle, int32_t length,
+                        double startPhase, bool triangle, int32_t& begin, int32_t& end) const;
+  // The middle follows the envelope: -32768..32767 maps onto 0..1. Null for a null envelope.
+  WavePtr BlockTriangleEnv(bool& abort, int16_t a, int16_t b, double period, const Wave* middleEnvelope,
+                           int32_t length, double startPhase, bool triangle, int32_t& begin, int32_t& end) const;
+  // Reads the global sine table; `startAngle` in [0, 1) of a period.
+  WavePtr Sinus(bool& abort, int16_t maximum, int16_t minimum, double per, double periods, double startAngle,
+                int32_t& begin, int32_t& end) const;
+  // A sum of `freqCount` oscillators reading `form`; periods in samples, angles in parts of a period,
+  // volume factors applied once per sample. Null for a null form.
+  WavePtr MultiFreq(bool& abort, int32_t length, const Wave* form, int32_t freqCount, const double* startVolume,
+                    const double* period, const double* startAngle, const double* volumeFactor, int32_t& begin,
+                    int32_t& end) const;
+  WavePtr MultiFreqSinus(bool& abort, int32_t length, int32_t freqCount, const double* startVolume,
+                         const double* period, const double* startAngle, const double* volumeFactor,
+                         int32_t& begin, int32_t& end) const;
+  // In place: a straight line from a at `begin` to b at `end` - 1.
+  void LineSegment(bool& abort, int32_t begin, int16_t a, int32_t end, int16_t b);
 
 
   // --- Filters --------------------------------------------------------------------------------
+  // All but the block filters keep the length and leave the selection as it is.
+
+  // One-pole low and high pass: `countBer` cascaded stages in one coefficient, `countCmd` passes.
+  WavePtr LowPass(bool& abort, double time, double factor, int32_t countBer, int32_t countCmd, int32_t begin,
+                  int32_t end) const;
+  WavePtr HighPass(bool& abort, double time, double factor, int32_t countBer, int32_t countCmd, int32_t begin,
+                   int32_t end) const;
+  // The time follows an envelope of frequencies from 20 Hz to 20000 Hz at `rate` samples per second.
+  WavePtr LowPassEnv(bool& abort, const Wave* timeEnvelope, double factor, int32_t countBer, int32_t countCmd,
+                     int32_t rate, int32_t begin, int32_t end) const;
+  WavePtr HighPassEnv(bool& abort, const Wave* timeEnvelope, double factor, int32_t countBer, int32_t countCmd,
+                      int32_t rate, int32_t begin, int32_t end) const;
+
+  // Damped resonator driven by the signal: the resonant keeps the band around `per`, the notch
+  // removes it. `factor` is the width, 0 to 1.
+  WavePtr Resonant(bool& abort, double per, double factor, int32_t begin, int32_t end) const;
+  WavePtr ResonantFreqEnv(bool& abort, const Wave* periodEnvelope, double factor, int32_t rate, int32_t begin,
+                          int32_t end) const;
+  WavePtr ResonantWidthEnv(bool& abort, double per, const Wave* widthEnvelope, int32_t begin, int32_t end) const;
+  WavePtr ResonantEnv(bool& abort, const Wave* periodEnvelope, const Wave* widthEnvelope, int32_t rate,
+                      int32_t begin, int32_t end) const;
+  WavePtr Notch(bool& abort, double per, double factor, int32_t begin, int32_t end) const;
+  WavePtr NotchFreqEnv(bool& abort, const Wave* periodEnvelope, double factor, int32_t rate, int32_t begin,
+                       int32_t end) const;
+  WavePtr NotchWidthEnv(bool& abort, double per, const Wave* widthEnvelope, int32_t begin, int32_t end) const;
+  WavePtr NotchEnv(bool& abort, const Wave* periodEnvelope, const Wave* widthEnvelope, int32_t rate,
+                   int32_t begin, int32_t end) const;
+
+  // Moving average over a block of `blockTime` samples; the selection grows by the filter's tail.
+  WavePtr BlockFilter(bool& abort, double blockTime, int32_t& begin, int32_t& end) const;
+  // The block time follows the envelope, up to `maxBlockTime`.
+  WavePtr BlockFilterEnv(bool& abort, double maxBlockTime, const Wave* envelope, int32_t& begin,
+                         int32_t& end) const;
+
+  // The routine tables by which callers pick a filter: one signature serves both filters of a pair.
+  using PassFilter = WavePtr (Wave::*)(bool&, double, double, int32_t, int32_t, int32_t, int32_t) const;
+  using PassFilterEnv = WavePtr (Wave::*)(bool&, const Wave*, double, int32_t, int32_t, int32_t, int32_t,
+                                          int32_t) const;
+  using ResonatorConst = WavePtr (Wave::*)(bool&, double, double, int32_t, int32_t) const;
+  using ResonatorFreqEnv = WavePtr (Wave::*)(bool&, const Wave*, double, int32_t, int32_t, int32_t) const;
+  using ResonatorWidthEnv = WavePtr (Wave::*)(bool&, double, const Wave*, int32_t, int32_t) const;
+  using ResonatorEnv = WavePtr (Wave::*)(bool&, const Wave*, const Wave*, int32_t, int32_t, int32_t) const;
+  struct PassFilterRoutines {
+    PassFilter constant;
+    PassFilterEnv envelope;
+  };
+  struct ResonatorRoutines {
+    ResonatorConst constant;
+    ResonatorFreqEnv periodEnvelope;
+    ResonatorWidthEnv widthEnvelope;
+    ResonatorEnv bothEnvelopes;
+  };
+  // High pass, then low pass.
+  static const PassFilterRoutines kPassFilters[2];
+  // Resonant, then notch.
+  static const ResonatorRoutines kResonatorFilters[2];
 
 
   // --- Stereo balance of one channel --------------------------------------------------------
+  // Each output channel of the balance effect is made from the whole mono channel, with channel
+  // flag 0 for the left and 1 for the right (which hears the direction negated). Directions run
+  // from -1 (left) to 1 (right); a direction envelope holds them as e / 32767. `rate` is the
+  // sound's samples per second.
+
+  WavePtr Balance(bool& abort, double direction, int32_t channel, bool diffTime, bool volumeDiff, bool filterDiff,
+                  int32_t rate) const;
+  // Null for a null envelope; an empty one is direction 0.
+  WavePtr BalanceEnv(bool& abort, const Wave* envelope, int32_t channel, bool diffTime, bool volumeDiff,
+                     bool filterDiff, int32_t rate) const;
+  // The low pass whose cut-off the direction sets (20000 Hz at -1 down to 350 Hz at 1).
+  WavePtr balFilter(bool& abort, double direction, int32_t rate) const;
+  // The channel delayed by up to rate / 1700 samples, or padded behind as much, times the factor.
+  WavePtr TimeDiff(bool& abort, double direction, int32_t rate, double volumeFactor) const;
+  // This wave is a direction envelope: the volume envelope of the channel.
+  WavePtr BalanceEnvPart(bool& abort, int32_t channel) const;
+  // This wave is a direction envelope: the frequency envelope of the channel's low pass.
+  WavePtr BalanceFilterEnv(bool& abort, int32_t channel, int32_t rate) const;
+  // The channel shifted by up to rate / 3400 samples each way as the direction envelope says.
+  WavePtr BalanceEnvTime(bool& abort, const Wave* envelope, int32_t channel, int32_t rate) const;
+  // In place on a wave of kFreqCurveSize samples: the cut-off level of the low pass by direction.
+  static constexpr int32_t kFreqCurveSize = 150;
+  void MakeFreqCurve(bool& abort, int32_t rate);
 
 
   // --- Tempo and pitch ----------------------------------------------------------------------
+  // Block-wise resampling: within a block of `blockTime` samples the source is read at the pitch
+  // factor; at block ends the reading jumps to where the speed says the block starts. The HQ forms
+  // cross-fade two heads half a block apart. trunc((end - begin) * lengthFactor) samples replace the
+  // selection; `startPos` is where reading starts, as a part of the selection. Envelope values scale
+  // the pitch (`freqWave`) or the speed (`speedEnvelop`) by e / 32767; null for a null envelope.
+
+  WavePtr TempoPitch(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                     int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchAll(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                        int32_t blockTime) const;
+  WavePtr TempoPitchHQ(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                       int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchHQAll(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                          int32_t blockTime) const;
+  WavePtr TempoPitchFreqEnv(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                            const Wave* freqWave, int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchHQFreqEnv(bool& abort, double speed, double startPos, double lengthFactor, double pitch,
+                              const Wave* freqWave, int32_t blockTime, int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                             double lengthFactor, double pitch, int32_t blockTime, int32_t& begin,
+                             int32_t& end) const;
+  WavePtr TempoPitchHQSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                               double lengthFactor, double pitch, int32_t blockTime, int32_t& begin,
+                               int32_t& end) const;
+  WavePtr TempoPitchFreqSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                                 double lengthFactor, double pitch, const Wave* freqWave, int32_t blockTime,
+                                 int32_t& begin, int32_t& end) const;
+  WavePtr TempoPitchHQFreqSpeedEnv(bool& abort, double speed, const Wave* speedEnvelop, double startPos,
+                                   double lengthFactor, double pitch, const Wave* freqWave, int32_t blockTime,
+                                   int32_t& begin, int32_t& end) const;
 
 
 };
