@@ -165,6 +165,7 @@ void TRecordBrowser::GoTo(int32_t index) {
 
 void TRecordBrowser::LinkNew(bool after) {
   if (!StoreEdit()) return;
+  KV_ASSERT(EditBrowseRecord != NULL);  // records are set before anything is edited
   if (IsOpen) ShowDefaults();
   TBrowseRecord* record = NewRecord();
   TBrowseRecord* current = EditBrowseRecord;

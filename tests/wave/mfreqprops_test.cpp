@@ -1,0 +1,99 @@
+#include "wave/mfreqprops.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "fakes/fake_mfreq_editor.h"
+#include "foundation/assertion.h"
+
+namespace {
+
+// The rows' periods in list order, read as the generator reads them.
+std::vector<double> Periods(TMFreqRecordBrowser& rows) {
+  std::vector<double> out;
+  out.push_back(rows.GetRow()->Frequency.GetValue());
+  while (rows.NextRecord()) out.push_back(rows.GetRow()->Frequency.GetValue());
+  return out;
+}
+
+// Gives the record rows of the given periods through its dialog.
+void FillRows(TMFreqProps& props, FakeMFreqEditor& dialog, const std::vector<double>& periods) {
+  props.Rows.Open(&dialog);
+  dialog.inputs.Frequency.SetValue(periods[0]);
+  for (size_t i = 1; i < periods.size(); ++i) {
+    props.Rows.Append();
+    dialog.inputs.Frequency.SetValue(periods[i]);
+  }
+  ASSERT_TRUE(props.Rows.CloseOK());
+}
+
+}  // namespace
+
+TEST(MFreqRecord, DefaultIsOneDecayingOneKilohertzSine) {
+  TMFreqProps props;
+  EXPECT_DOUBLE_EQ(props.Length.GetValue(), 3.0);
+  EXPECT_EQ(props.UseKind, 0);
+  EXPECT_TRUE(props.DefVolume && !props.DefFrequency && props.DefAngle && props.DefVolFact && props.DefVolFactTime);
+  EXPECT_EQ(props.Rows.DlgMFreqProps, nullptr);
+  ASSERT_EQ(props.Rows.GetCount(), 1);
+  const TMFreqBrowseRecord* row = props.Rows.GetRow();
+  const double values[] = {row->StartVolume.GetValue(), row->Frequency.GetValue(), row->StartAngle.GetValue(),
+                           row->VolFact.GetValue(), row->VolFactTime.GetValue()};
+  const uint8_t codes[] = {row->StartVolume.GetUnitUsed(), row->Frequency.GetUnitUsed(), row->StartAngle.GetUnitUsed(),
+                           row->VolFact.GetUnitUsed(), row->VolFactTime.GetUnitUsed()};
+  EXPECT_EQ(std::vector<double>(values, values + 5), (std::vector<double>{0.5, 0.001, 0, 0.1, 1.0}));
+  EXPECT_EQ(std::vector<uint8_t>(codes, codes + 5), (std::vector<uint8_t>{1, 6, 0, 1, 3}));
+  EXPECT_FALSE(props.Rows.NextRecord());
+}
+
+TEST(MFreqRecord, TheDialogIsAttachedOnlyWhileEditing) {
+  TMFreqProps props;
+  FakeMFreqEditor dialog;
+  props.Rows.Open(&dialog);
+  EXPECT_EQ(props.Rows.DlgMFreqProps, &dialog);
+  EXPECT_EQ(dialog.shownRows, 1);
+  EXPECT_EQ(dialog.viewCount, 1);
+  EXPECT_EQ(dialog.viewPosition, 1);
+  EXPECT_FALSE(dialog.viewCanDelete);  // the only row cannot be deleted
+
+  dialog.inputsValid = false;
+  props.Rows.Append();
+  EXPECT_EQ(props.Rows.Count, 1);
+  EXPECT_FALSE(props.Rows.CloseOK());
+  EXPECT_EQ(props.Rows.DlgMFreqProps, &dialog);
+
+  props.Rows.Cancel();
+  EXPECT_EQ(props.Rows.DlgMFreqProps, nullptr);
+  props.Rows.Open(&dialog);
+  dialog.inputsValid = true;
+  EXPECT_TRUE(props.Rows.CloseOK());
+  EXPECT_EQ(props.Rows.DlgMFreqProps, nullptr);
+
+  // Only a multi-frequency dialog can edit the rows.
+  BrowseEditor stranger;
+  EXPECT_THROW(props.Rows.Open(&stranger), AssertionFailure);
+}
+
+TEST(MFreqRecord, CopiesCloneEveryRow) {
+  TMFreqProps source;
+  FakeMFreqEditor dialog;
+  FillRows(source, dialog, {0.001, 0.002, 0.004});
+  source.Length.SetValue(5);
+  source.DefFrequency = true;
+
+  TMFreqProps copy(source);
+  EXPECT_DOUBLE_EQ(copy.Length.GetValue(), 5);
+  EXPECT_TRUE(copy.DefFrequency);
+  ASSERT_EQ(copy.Rows.GetCount(), 3);
+  FillRows(copy, dialog, {0.01});  // edits the copy's current row
+  EXPECT_EQ(Periods(copy.Rows), (std::vector<double>{0.001, 0.002, 0.01}));
+  EXPECT_EQ(Periods(source.Rows), (std::vector<double>{0.001, 0.002, 0.004}));
+
+  TMFreqProps assigned;
+  assigned = source;
+  TMFreqProps& same = assigned;
+  assigned = same;
+  EXPECT_EQ(Periods(assigned.Rows), (std::vector<double>{0.001, 0.002, 0.004}));
+  EXPECT_DOUBLE_EQ(assigned.Length.GetValue(), 5);
+}

@@ -1,0 +1,175 @@
+#include "wave/props.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/assertion.h"
+
+// Documents named "six" have a sound of 6 s; no other name has a sound.
+class ParameterRecords : public testing::Test {
+ protected:
+  ParameterRecords() : previous_(SetSoundTimeLookup(SixSecondsForSix)) {}
+  ~ParameterRecords() override { SetSoundTimeLookup(previous_); }
+  static double SixSecondsForSix(const unitUnitWave& wave) { return wave.GetName() == "six" ? 6.0 : 0.0; }
+  SoundTimeLookup previous_;
+};
+
+TEST_F(ParameterRecords, DefaultsCarryTheirValuesAndUnitCodes) {
+  const auto expect = [](const char* field, const auto& v, double value, uint8_t code) {
+    SCOPED_TRACE(field);
+    EXPECT_DOUBLE_EQ(v.GetValue(), value);
+    EXPECT_EQ(v.GetUnitUsed(), code);
+  };
+  const TBlockTriangleProps bt;
+  const TTempoPitchProps tp;
+  const TRandomEchoProps re;
+  expect("line end", TLineProps().EndValue, -16384, 1);
+  expect("rotate factor", TRotateProps().Factor, 0.1, 0);
+  expect("rotate time", TRotateProps().Time, 0.1, 3);
+  expect("block height", TBlockProps().VertHeight, 3277, 1);
+  expect("triangle frequency", bt.Frequency, 0.001, 6);
+  expect("triangle count", bt.LengthCount, 10, 0);
+  expect("sinus phase", TSinusProps().StartPhase, 0, 8);
+  expect("balance", TBalanceProps().DirConstant, 0, 9);
+  expect("high/low volume", THighLowProps().VolumeFactor, 0.5, 1);
+  expect("echo time", TPerEchoProps().Time, 0.01, 4);
+  expect("pitch", tp.FreqFactor, 2.0, 1);
+  expect("roll-out speed", TRollOutProps().SpeedFactor, 2.0, 1);
+  expect("random time", re.TimeDiff, 1.0, 4);
+  expect("random pitch", re.FreqFactor, 2.0, 0);
+  EXPECT_EQ(tp.SelTime, 0);
+  EXPECT_FALSE(TRollInProps().EndAt.IsRelative());
+  EXPECT_EQ(re.VolumeSource, 1);
+  EXPECT_EQ(re.TempoSource, 5);
+  EXPECT_TRUE(re.BalTimeDiff);
+  EXPECT_TRUE(TRotateProps().ByFactor);
+}
+
+TEST_F(ParameterRecords, RotateTimeWrapsIntoTheDuration) {
+  TRotateProps r;
+  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 0.2);
+  r.Shift = 1;
+  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 1.8);
+  r.Shift = 0;
+  r.Factor.SetValue(1);
+  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 0);
+  r.ByFactor = false;
+  r.Time.SetValue(-0.5);
+  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 1.5);
+  r.Time.SetValue(5e12 + 1);  // far more periods than 32 bits count
+  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 1.0);
+  EXPECT_EQ(r.GetRotateTime(0), 0);
+}
+
+TEST_F(ParameterRecords, BlockTimeAndLevelsFollowTheirKinds) {
+  TBlockProps b;
+  EXPECT_EQ(b.HorKind, 0);
+  EXPECT_EQ(b.VertKind, 0);
+  EXPECT_DOUBLE_EQ(b.GetHorBlockTime(2.0), 0.1);
+  b.HorKind = 2;
+  EXPECT_DOUBLE_EQ(b.GetHorBlockTime(2.0), 0.01);
+  b.VertKind = 2;
+  EXPECT_EQ(b.GetVertLevels(), 9);
+  b.VertKind = 1;
+  EXPECT_EQ(b.GetVertLevels(), 20);
+
+  TBlockProps zero;
+  zero.HorCount.SetValue(0);
+  zero.VertHeight.SetValue(0);
+  EXPECT_EQ(zero.GetHorBlockTime(2.0), 0);
+  EXPECT_EQ(zero.GetVertLevels(), 0);
+}
+
+TEST_F(ParameterRecords, BlockTriangleDerivesPeriodMiddleAndLength) {
+  TBlockTriangleProps p;
+  EXPECT_DOUBLE_EQ(p.GetPeriod(), 0.001);
+  EXPECT_DOUBLE_EQ(p.GetMiddle(), 0.5);
+  EXPECT_DOUBLE_EQ(p.GetLength(), 1.0);
+  p.LengthKind = 2;
+  EXPECT_DOUBLE_EQ(p.GetLength(), 0.01);
+  p.MiddleKind = 1;
+  EXPECT_TRUE(p.HasMiddleEnvelope());
+  EXPECT_THROW(p.GetMiddle(), AssertionFailure);
+
+  p.BloTriHorKind = bloTriTime;  // two times decide the middle, whatever the middle kind says
+  p.Time1.SetValue(0.002);
+  p.Time2.SetValue(0.006);
+  EXPECT_FALSE(p.HasMiddleEnvelope());
+  EXPECT_DOUBLE_EQ(p.GetPeriod(), 0.008);
+  EXPECT_DOUBLE_EQ(p.GetMiddle(), 0.25);
+  EXPECT_DOUBLE_EQ(p.GetLength(), 0.08);
+
+  p.LengthKind = 1;
+  p.LengthSameAs.SetName("six");
+  EXPECT_DOUBLE_EQ(p.GetLength(), 6.0);
+  p.LengthSameAs.SetName("closed");
+  EXPECT_EQ(p.GetLength(), 0);
+  p.LengthKind = 3;
+  EXPECT_EQ(p.GetLength(), 0);
+}
+
+TEST_F(ParameterRecords, SinusCountIsLengthOverPeriodOrTheCountField) {
+  TSinusProps s;
+  EXPECT_DOUBLE_EQ(s.GetCount(), 0.5 / 0.001);
+  s.Count.SetValue(7);
+  s.LengthKind = 1;
+  EXPECT_DOUBLE_EQ(s.GetCount(), 7);
+  s.LengthKind = 0;
+  s.Frequency.SetValue(0);
+  EXPECT_EQ(s.GetCount(), 0);
+}
+
+TEST_F(ParameterRecords, LengthFactorsFollowTheLengthKind) {
+  TTempoPitchProps tp;
+  tp.SelTime = 8;
+  tp.LengthSameAs.SetName("six");
+  tp.SpeedFactor.SetValue(-2);
+  const double tempoFactors[] = {0.5, 0.25, 0.75, 1.5, 0};
+  for (uint8_t kind = 0; kind < 5; ++kind) {
+    tp.LengthKind = kind;
+    EXPECT_DOUBLE_EQ(tp.GetLengthFactor(), tempoFactors[kind]) << "kind " << int{kind};
+  }
+  tp.LengthKind = 1;
+  tp.SelTime = 0;
+  EXPECT_EQ(tp.GetLengthFactor(), 0);
+  tp.LengthKind = 3;
+  tp.SpeedFactor.SetValue(0);
+  EXPECT_EQ(tp.GetLengthFactor(), 0);
+
+  TRollOutProps ro;
+  ro.LengthKind = 3;
+  EXPECT_DOUBLE_EQ(ro.GetLengthFactor(), 1.5);
+
+  TLengthProps le;
+  le.LengthSameAs.SetName("six");
+  const double lengthFactors[] = {0.5, 0.5, 1.5, 0};
+  for (uint8_t kind = 0; kind < 4; ++kind) {
+    le.LengthKind = kind;
+    EXPECT_DOUBLE_EQ(le.GetLengthFactor(4.0), lengthFactors[kind]) << "kind " << int{kind};
+  }
+}
+
+TEST_F(ParameterRecords, CopiesKeepUnitCodesAndAreIndependent) {
+  TVolumeProps source;
+  std::string error;
+  ASSERT_TRUE(source.VolumeFactor.Read("-6dB", "Constant", error));
+  source.Envelope.SetName("env");
+
+  TVolumeProps copy(source);
+  EXPECT_EQ(copy.VolumeFactor.GetUnitUsed(), kUnitDecibel);
+  EXPECT_EQ(copy.Envelope.GetName(), "env");
+  copy.VolumeFactor.SetValue(0.25);
+  copy.Envelope.SetName("other");
+  EXPECT_NE(source.VolumeFactor.GetValue(), 0.25);
+  EXPECT_EQ(source.Envelope.GetName(), "env");
+
+  TTempoPitchProps assigned;
+  TTempoPitchProps tp;
+  ASSERT_TRUE(tp.LengthNew.Read("1500ms", "New Length", error));
+  assigned = tp;
+  TTempoPitchProps& same = assigned;
+  assigned = same;
+  EXPECT_DOUBLE_EQ(assigned.LengthNew.GetValue(), 1.5);
+  EXPECT_EQ(assigned.LengthNew.GetUnitUsed(), kUnitMilliseconds);
+}
