@@ -1,0 +1,11 @@
+// Arranging the document windows of an MDI frame, as the frame's Window menu does.
+#pragma once
+
+class QMdiArea;
+
+void CascadeWindows(QMdiArea& area);
+// Horizontally: one above the other, each as wide as the frame; vertically: side by side.
+void TileWindows(QMdiArea& area, bool horizontally);
+void MinimizeAllWindows(QMdiArea& area);
+// Lines the minimised windows up along the bottom edge, from the left.
+void ArrangeIcons(QMdiArea& area);
