@@ -1,4 +1,5 @@
-// A status bar of fixed-width text panels.
+// A status bar of fixed-width text panels, laid side by side from the left. Panels that do not
+// fit are cut off at the window's edge instead of widening the window.
 #pragma once
 
 #include <QStatusBar>
