@@ -47,21 +47,25 @@ std::string DefaultTempDir() {
   return (base / ("korvalen-" + std::to_string(getuid()))).string();
 }
 
-std::string TempDir;
-std::string TempPlayFile;
-std::string TempRecFile;
+namespace {
+
+std::string InDir(const std::string& directory, const char* file) {
+  return (std::filesystem::path(directory) / file).string();
+}
+
+}  // namespace
+
+// The temporary files live in a directory of the user's own: others may not place or read them.
+std::string TempDir = DefaultTempDir();
+std::string TempPlayFile = InDir(TempDir, kPlayFileName);
+std::string TempRecFile = InDir(TempDir, kRecFileName);
 bool TempDirOk = true;
 
 void SetTempDir(const std::string& directory) {
   TempDir = directory;
-  TempPlayFile = (std::filesystem::path(directory) / kPlayFileName).string();
-  TempRecFile = (std::filesystem::path(directory) / kRecFileName).string();
+  TempPlayFile = InDir(directory, kPlayFileName);
+  TempRecFile = InDir(directory, kRecFileName);
 }
-
-namespace {
-// The temporary files live in a directory of the user's own: others may not place or read them.
-const bool tempDirSet = (SetTempDir(DefaultTempDir()), true);
-}  // namespace
 
 bool MakePrivateDir(const std::string& directory, unsigned owner) {
   if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return false;
@@ -117,7 +121,8 @@ void TMainForm::FormCreate() {
   EditNameActive = false;
   DialogActive = false;
   if (!keyFilter_) {
-    keyFilter_ = std::make_unique<ApplicationEventFilter>([this](QEvent* msg) { return AppMessage(msg); });
+    keyFilter_ =
+        std::make_unique<ApplicationEventFilter>([this](QEvent* msg) { return AppMessage(msg); });
     qApp->installEventFilter(keyFilter_.get());
   }
 }
@@ -310,14 +315,16 @@ void TMainForm::ConnectCommands() {
   bind("HelpTopicSearch", &TMainForm::HelpTopicSearchExecute);
   bind("HelpOnHelp", &TMainForm::HelpOnHelpExecute);
   connect(Action("FileClose"), &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
-  connect(Action("WindowCascade"), &QAction::triggered, this, [this] { CascadeWindows(*mdiArea_); });
+  connect(Action("WindowCascade"), &QAction::triggered, this,
+          [this] { CascadeWindows(*mdiArea_); });
   connect(Action("WindowTileHorizontal"), &QAction::triggered, this,
           [this] { TileWindows(*mdiArea_, true); });
   connect(Action("WindowTileVertical"), &QAction::triggered, this,
           [this] { TileWindows(*mdiArea_, false); });
   connect(Action("WindowMinimizeAll"), &QAction::triggered, this,
           [this] { MinimizeAllWindows(*mdiArea_); });
-  connect(Action("WindowArrangeAll"), &QAction::triggered, this, [this] { ArrangeIcons(*mdiArea_); });
+  connect(Action("WindowArrangeAll"), &QAction::triggered, this,
+          [this] { ArrangeIcons(*mdiArea_); });
 }
 
 std::unique_ptr<TMainForm> StartUp() {

@@ -43,8 +43,8 @@ constexpr ActionSpec kEdit[] = {
     {"EditMix", "&Mix...", "M", "Mix|Mix with clipboard", "Mix", 0},
     {"Begin", "Go to &Begin", "", "", "", H},
     {"End", "Go to &End", "", "", "", H},
-    {"EditClearClipboard", "Clear Clipboard", "Shift+Alt+Del", "Clear Clipboard|Clear the Clipboard",
-     "CC", 0},
+    {"EditClearClipboard", "Clear Clipboard", "Shift+Alt+Del",
+     "Clear Clipboard|Clear the Clipboard", "CC", 0},
 };
 
 constexpr ActionSpec kView[] = {

@@ -180,7 +180,8 @@ QAction* MakeAction(QObject* owner, const ActionSpec& spec, int group) {
   auto* action = new QAction(QString::fromLatin1(spec.caption), owner);
   action->setObjectName(QString::fromLatin1(spec.name));
   if (spec.shortcut[0] != '\0') {
-    action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut), QKeySequence::PortableText));
+    action->setShortcut(
+        QKeySequence(QString::fromLatin1(spec.shortcut), QKeySequence::PortableText));
     action->setShortcutContext(Qt::ApplicationShortcut);
   }
   const QString hint = QString::fromLatin1(spec.hint);

@@ -31,7 +31,8 @@ QPixmap CursorImage(Draw draw) {
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  for (const auto& [colour, width] : {std::pair{QColor(Qt::white), 4.0}, {QColor(Qt::black), 2.0}}) {
+  const std::pair<QColor, double> strokes[] = {{Qt::white, 4.0}, {Qt::black, 2.0}};
+  for (const auto& [colour, width] : strokes) {
     painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     draw(painter);
   }
