@@ -23,7 +23,9 @@ void InstallFontSubstitutes();
 // --- Modal road ---------------------------------------------------------------------------
 
 // Runs a dialog modally and answers its result. The default is QDialog::exec; tests install a
-// runner that inspects or drives the dialog and answers without blocking.
+// runner that inspects or drives the dialog and answers without blocking. Every modal dialog takes
+// this road: the program's own forms, the message boxes, and the file dialogs (QFileDialog objects
+// with QFileDialog::DontUseNativeDialog, so that they are real dialogs a test can fill in).
 using ModalRunner = std::function<int(QDialog& dialog)>;
 ModalRunner SetModalRunner(ModalRunner runner);  // an empty runner restores the default
 int ExecModal(QDialog& dialog);

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -440,6 +441,19 @@ TEST_F(MainFormTest, TypingInAModelessDialogKeepsKeysFromTheShortcuts) {
   EXPECT_TRUE(help.calls.empty());
   form->DialogActive = false;
   QTest::keyClick(field, Qt::Key_F1);
+  EXPECT_EQ(help.calls.size(), 1u);
+}
+
+TEST_F(MainFormTest, ShortcutsRestWhileAModalBoxIsOpen) {
+  QDialog box(form.get());
+  box.setModal(true);
+  box.show();
+  QApplication::setActiveWindow(&box);
+  QTest::keyClick(&box, Qt::Key_F1);
+  EXPECT_TRUE(help.calls.empty());
+  box.hide();
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(form.get(), Qt::Key_F1);
   EXPECT_EQ(help.calls.size(), 1u);
 }
 
