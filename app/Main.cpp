@@ -325,6 +325,7 @@ void TMainForm::ConnectCommands() {
           [this] { MinimizeAllWindows(*mdiArea_); });
   connect(Action("WindowArrangeAll"), &QAction::triggered, this,
           [this] { ArrangeIcons(*mdiArea_); });
+  ListWindowsInMenu(*MainMenu("Window"), *mdiArea_);
 }
 
 std::unique_ptr<TMainForm> StartUp() {

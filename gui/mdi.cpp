@@ -1,9 +1,14 @@
 #include "gui/mdi.h"
 
+#include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
 
 namespace {
+
+constexpr const char* kWindowListEntry = "windowListEntry";
 
 QList<QMdiSubWindow*> ShownWindows(QMdiArea& area) {
   QList<QMdiSubWindow*> shown;
@@ -55,4 +60,35 @@ void ArrangeIcons(QMdiArea& area) {
     window->move(left, bottom - size.height());
     left += size.width();
   }
+}
+
+void RefreshWindowList(QMenu& menu, QMdiArea& area) {
+  for (QAction* action : menu.actions()) {
+    if (action->property(kWindowListEntry).toBool()) {
+      menu.removeAction(action);
+      delete action;
+    }
+  }
+  const QList<QMdiSubWindow*> windows = area.subWindowList(QMdiArea::CreationOrder);
+  if (windows.isEmpty()) return;
+  QAction* separator = menu.addSeparator();
+  separator->setProperty(kWindowListEntry, true);
+  int number = 0;
+  for (QMdiSubWindow* window : windows) {
+    ++number;
+    const QString prefix = number < 10 ? QString("&%1 ").arg(number) : QString("%1 ").arg(number);
+    QAction* entry = menu.addAction(prefix + window->windowTitle());
+    entry->setProperty(kWindowListEntry, true);
+    entry->setCheckable(true);
+    entry->setChecked(window == area.activeSubWindow());
+    QPointer<QMdiSubWindow> target = window;
+    QObject::connect(entry, &QAction::triggered, &area, [&area, target] {
+      if (target) area.setActiveSubWindow(target);
+    });
+  }
+}
+
+void ListWindowsInMenu(QMenu& menu, QMdiArea& area) {
+  QObject::connect(&menu, &QMenu::aboutToShow, &area,
+                   [&menu, &area] { RefreshWindowList(menu, area); });
 }

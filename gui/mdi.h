@@ -9,3 +9,11 @@ void TileWindows(QMdiArea& area, bool horizontally);
 void MinimizeAllWindows(QMdiArea& area);
 // Lines the minimised windows up along the bottom edge, from the left.
 void ArrangeIcons(QMdiArea& area);
+
+class QMenu;
+
+// Keeps the open document windows listed at the end of `menu` ("&1 caption", the active one
+// checked); choosing an entry activates its window. The list is rebuilt each time the menu opens.
+void ListWindowsInMenu(QMenu& menu, QMdiArea& area);
+// The rebuilding step itself.
+void RefreshWindowList(QMenu& menu, QMdiArea& area);

@@ -5,6 +5,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   QMdiArea area;
@@ -30,4 +31,29 @@ TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   ArrangeIcons(area);
   EXPECT_EQ(first->geometry().bottom(), room.bottom());
   EXPECT_EQ(second->geometry().left(), first->geometry().right() + 1);
+}
+
+TEST(Mdi, TheWindowMenuListsTheOpenWindowsAndActivatesTheChosenOne) {
+  QMdiArea area;
+  QMenu menu;
+  menu.addAction("&Cascade");
+  RefreshWindowList(menu, area);
+  EXPECT_EQ(menu.actions().size(), 1);  // no windows, no list
+
+  QMdiSubWindow* first = area.addSubWindow(new QWidget);
+  first->setWindowTitle("NONAME1");
+  QMdiSubWindow* second = area.addSubWindow(new QWidget);
+  second->setWindowTitle("NONAME2");
+  area.show();
+  area.setActiveSubWindow(second);
+  RefreshWindowList(menu, area);
+  RefreshWindowList(menu, area);  // rebuilt, not appended twice
+  const QList<QAction*> entries = menu.actions();
+  ASSERT_EQ(entries.size(), 4);
+  EXPECT_TRUE(entries[1]->isSeparator());
+  EXPECT_EQ(entries[2]->text().toStdString(), "&1 NONAME1");
+  EXPECT_FALSE(entries[2]->isChecked());
+  EXPECT_TRUE(entries[3]->isChecked());
+  entries[2]->trigger();
+  EXPECT_EQ(area.activeSubWindow(), first);
 }
