@@ -98,7 +98,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   CreateSinusTable(abort);
   LastShownKind = 3;
   setWindowTitle(windowTitle() + kVersionText);
-  setWindowIcon(ApplicationIcon());
+  setWindowIcon(imageListIcons_[0]);
   QApplication::setWindowIcon(windowIcon());
   InstallScreenCursor(crDraw, LoadProgramCursor("DRAW"));
   InstallScreenCursor(crReject, LoadProgramCursor("REJECT"));

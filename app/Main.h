@@ -2,12 +2,15 @@
 // status bar, the one-slot cursor store and the help commands.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "gui/actions.h"
 #include "gui/cursors.h"
 
 class QAction;
@@ -68,6 +71,8 @@ class TMainForm : public QMainWindow {
   StatusPanels* StatusBar() const { return statusBar_; }
   QLineEdit* EditName() const { return editName_; }
   QMdiArea* MdiArea() const { return mdiArea_; }
+  // 32 x 32 images; image 0 is the application icon.
+  const std::vector<QIcon>& ImageListIcons() const { return imageListIcons_; }
 
   TCursor SavedCursor = crDefault;
   int32_t NoNameCounter = 0;
@@ -92,6 +97,7 @@ class TMainForm : public QMainWindow {
   std::map<std::string, QAction*> actions_;
   std::map<std::string, QMenu*> menus_;
   std::map<std::string, QToolBar*> toolBars_;
+  std::vector<QIcon> imageListIcons_{ApplicationIcon()};
   std::unique_ptr<ApplicationEventFilter> keyFilter_;
 };
 

@@ -108,6 +108,8 @@ TEST_F(MainFormTest, CaptionApplicationTitleAndHelpFileNameTheProgram) {
   EXPECT_EQ(HelpFile().front(), '/');
   EXPECT_EQ(std::filesystem::path(HelpFile()).filename(), "KORVALHE.HLP");
   EXPECT_EQ(form->size(), QSize(755, 457));
+  ASSERT_FALSE(form->ImageListIcons().empty());
+  EXPECT_EQ(form->windowIcon().cacheKey(), form->ImageListIcons()[0].cacheKey());
   EXPECT_FALSE(form->windowIcon().isNull());
   EXPECT_EQ(MainForm, form.get());
 }
