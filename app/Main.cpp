@@ -61,6 +61,12 @@ std::string TempPlayFile = InDir(TempDir, kPlayFileName);
 std::string TempRecFile = InDir(TempDir, kRecFileName);
 bool TempDirOk = true;
 
+bool PausePressed = false;
+bool PlayPending = false;
+bool RecordPending = false;
+bool IgnoreNextNotify = false;
+TUnitWave* RecordUnitWave = nullptr;
+
 void SetTempDir(const std::string& directory) {
   TempDir = directory;
   TempPlayFile = InDir(directory, kPlayFileName);

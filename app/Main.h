@@ -19,6 +19,7 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class StatusPanels;
+class TUnitWave;
 class ApplicationEventFilter;
 
 // The program's own screen cursors.
@@ -110,6 +111,13 @@ extern std::string TempDir;
 extern std::string TempPlayFile;
 extern std::string TempRecFile;
 extern bool TempDirOk;
+
+// Player state.
+extern bool PausePressed;
+extern bool PlayPending;
+extern bool RecordPending;
+extern bool IgnoreNextNotify;
+extern TUnitWave* RecordUnitWave;  // borrowed: the document receiving the current recording
 void SetTempDir(const std::string& directory);
 std::string DefaultTempDir();
 // Makes `directory` with mode 0700 unless it exists; answers whether it is usable: a real
