@@ -58,6 +58,8 @@ void DrawDisk(QPainter& p) {
 
 bool DrawPicture(QPainter& p, const char* image) {
   const QColor ink(30, 30, 30);
+  const bool music = std::strcmp(image, "openmuz") == 0;
+  const bool forget = std::strcmp(image, "delundo") == 0;
   p.setPen(QPen(ink, 1.2));
   if (std::strcmp(image, "new") == 0) {
     DrawPage(p, Qt::white);
@@ -70,7 +72,7 @@ bool DrawPicture(QPainter& p, const char* image) {
     p.drawLine(QPointF(12.5, 17), QPointF(12.5, 9));
   } else if (std::strcmp(image, "open") == 0 || std::strcmp(image, "openmuz") == 0) {
     DrawFolder(p);
-    if (image[4] == 'm') {
+    if (music) {
       p.setBrush(ink);
       p.drawEllipse(QPointF(10, 16), 2.5, 2);
       p.drawLine(QPointF(12.5, 16), QPointF(12.5, 10));
@@ -97,7 +99,7 @@ bool DrawPicture(QPainter& p, const char* image) {
     p.drawPath(arrow);
     p.drawLine(6, 10, 6, 4);
     p.drawLine(6, 10, 12, 11);
-    if (image[0] == 'd') {
+    if (forget) {
       p.setPen(QPen(QColor(200, 0, 0), 2.2));
       p.drawLine(12, 15, 20, 22);
       p.drawLine(20, 15, 12, 22);
