@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev)
+PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation2
+          fonts-dejavu-core)
 
 install_missing() {
   local missing=()

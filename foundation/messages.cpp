@@ -34,22 +34,49 @@ int ShowMessageBox(const std::string& text, const std::string& caption, int flag
   return currentSink->ShowMessage(text, caption, flags);
 }
 
-void MessageReporter::ShowNoMemory() {
-  ShowMessageBox(msgtext::kNoMemory, msgtext::kSystemError, kMbOk | kMbIconInformation);
+int MessageReporter::ShowNoMemory() {
+  return ShowMessageBox(msgtext::kNoMemory, msgtext::kSystemError, kMbOk | kMbIconInformation);
 }
 
-void MessageReporter::ShowNoSinus() {
-  ShowMessageBox(msgtext::kNoSinus, msgtext::kSystemError, kMbOk | kMbIconStop);
+int MessageReporter::ShowNoSinus() {
+  return ShowMessageBox(msgtext::kNoSinus, msgtext::kSystemError, kMbOk | kMbIconStop);
 }
 
-void MessageReporter::ShowInputError(const std::string& message) {
-  ShowMessageBox(message, msgtext::kInputError, kMbOk | kMbIconInformation);
+namespace {
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+}  // namespace
+
+void MessageReporter::ShowNoTempDir(const std::string& directory) {
+  ShowMessageBox(msgtext::kNoTempDirBefore + Quoted(directory) + msgtext::kNoTempDirAfter,
+                 msgtext::kError, kMbOk | kMbIconWarning);
+}
+
+void MessageReporter::ShowWaveNameExists(const std::string& name) {
+  ShowMessageBox(msgtext::kWaveNameExistsBefore + Quoted(name) + msgtext::kWaveNameExistsAfter,
+                 msgtext::kError, kMbOk | kMbIconInformation);
+}
+
+void MessageReporter::ShowCannotReadFile(const std::string& fileName, const std::string& reason) {
+  ShowMessageBox(msgtext::kCannotReadFile + Quoted(fileName) + ", " + reason, msgtext::kFileError,
+                 kMbOk | kMbIconStop);
 }
 
 void MessageReporter::ShowFieldError(const std::string& fieldName, const std::string& message) {
   ShowInputError(FieldErrorText(fieldName, message));
 }
 
+void MessageReporter::ShowInputError(const std::string& message) {
+  ShowMessageBox(message, msgtext::kInputError, kMbOk | kMbIconInformation);
+}
+
+void MessageReporter::ShowFieldEmpty(const std::string& fieldName) {
+  ShowMessageBox(msgtext::kFieldIn + fieldName + msgtext::kFieldEmpty, msgtext::kInputError,
+                 kMbOk | kMbIconInformation);
+}
+
+
 std::string FieldErrorText(const std::string& fieldName, const std::string& message) {
-  return "In " + fieldName + ": " + message;
+  return msgtext::kFieldIn + fieldName + msgtext::kFieldSeparator + message;
 }

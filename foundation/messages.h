@@ -32,18 +32,33 @@ namespace msgtext {
 inline constexpr const char* kSystemError = "System Error";
 inline constexpr const char* kNoMemory = "There is not enough memmory for this operation.";
 inline constexpr const char* kNoSinus = "Could not create sinus.";
+inline constexpr const char* kError = "Error";
+inline constexpr const char* kFileError = "File Error";
 inline constexpr const char* kInputError = "Input Error";
+inline constexpr const char* kNoTempDirBefore = "Could not create directory ";
+inline constexpr const char* kNoTempDirAfter = ". Play and Record disabled";
+inline constexpr const char* kWaveNameExistsBefore = "A wave with name ";
+inline constexpr const char* kWaveNameExistsAfter = " already exists.";
+inline constexpr const char* kCannotReadFile = "Cannot read the file: ";
+inline constexpr const char* kFieldIn = "In ";
+inline constexpr const char* kFieldSeparator = ": ";
+inline constexpr const char* kFieldEmpty = ": Field should not be empty.";
 inline constexpr const char* kSelectWave = "You have to select a Wave";
 inline constexpr const char* kCannotFindWindow = "Cannot find window ";
 }  // namespace msgtext
 
+// Every operation shows exactly one box with the OK button alone.
 class MessageReporter {
  public:
-  static void ShowNoMemory();
-  static void ShowNoSinus();
-  // The first faulty field of a dialog: the message already names the field.
-  static void ShowInputError(const std::string& message);
+  static int ShowNoMemory();
+  static int ShowNoSinus();
+  static void ShowNoTempDir(const std::string& directory);
+  static void ShowWaveNameExists(const std::string& name);
+  static void ShowCannotReadFile(const std::string& fileName, const std::string& reason);
   static void ShowFieldError(const std::string& fieldName, const std::string& message);
+  // The message already names the field ("In ", the field, ": ").
+  static void ShowInputError(const std::string& message);
+  static void ShowFieldEmpty(const std::string& fieldName);
 };
 
 // "In <field>: <message>", the form of every input failure.

@@ -1,0 +1,18 @@
+// The program's entry point: the application object, the main window and the message loop.
+#include <QApplication>
+
+#include "app/Main.h"
+#include "foundation/messages.h"
+#include "gui/application.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QtMessageSink messageBoxes;
+  SetMessageSink(&messageBoxes);
+  std::unique_ptr<TMainForm> form = StartUp();
+  messageBoxes.SetOwner(form.get());
+  QApplication::exec();
+  form.reset();
+  SetMessageSink(nullptr);
+  return 0;
+}

@@ -1,0 +1,347 @@
+#include "app/Main.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPalette>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "app/MainActions.h"
+#include "foundation/assertion.h"
+#include "foundation/global.h"
+#include "foundation/messages.h"
+#include "gui/actions.h"
+#include "gui/application.h"
+#include "gui/keyfilter.h"
+#include "gui/mdi.h"
+#include "gui/statusbar.h"
+#include "wave/wave.h"
+
+namespace {
+
+constexpr const char* kAssertUnit = "Main";
+
+constexpr const char* kPlayFileName = "kvtempplaywave.wav";
+constexpr const char* kRecFileName = "kvtemprecwave.wav";
+constexpr int kEditNameMaxLength = 99;
+
+}  // namespace
+
+TMainForm* MainForm = nullptr;
+
+std::string DefaultTempDir() {
+  std::error_code error;
+  std::filesystem::path base = std::filesystem::temp_directory_path(error);
+  if (error) base = "/tmp";
+  return (base / ("korvalen-" + std::to_string(getuid()))).string();
+}
+
+namespace {
+
+std::string InDir(const std::string& directory, const char* file) {
+  return (std::filesystem::path(directory) / file).string();
+}
+
+}  // namespace
+
+// The temporary files live in a directory of the user's own: others may not place or read them.
+std::string TempDir = DefaultTempDir();
+std::string TempPlayFile = InDir(TempDir, kPlayFileName);
+std::string TempRecFile = InDir(TempDir, kRecFileName);
+bool TempDirOk = true;
+
+bool PausePressed = false;
+bool PlayPending = false;
+bool RecordPending = false;
+bool IgnoreNextNotify = false;
+TUnitWave* RecordUnitWave = nullptr;
+
+void SetTempDir(const std::string& directory) {
+  TempDir = directory;
+  TempPlayFile = InDir(directory, kPlayFileName);
+  TempRecFile = InDir(directory, kRecFileName);
+}
+
+bool MakePrivateDir(const std::string& directory, unsigned owner) {
+  if (mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  struct stat status {};
+  if (lstat(directory.c_str(), &status) != 0) return false;
+  if (!S_ISDIR(status.st_mode) || status.st_uid != owner) return false;
+  if ((status.st_mode & 077) != 0 && chmod(directory.c_str(), 0700) != 0) return false;
+  return true;
+}
+
+TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
+  // The form as its description builds it.
+  setWindowTitle(kFormCaption);
+  resize(755, 457);
+  mdiArea_ = new QMdiArea(this);
+  setCentralWidget(mdiArea_);
+  BuildActions();
+  BuildMenus();
+  BuildToolBars();
+  statusBar_ = new StatusPanels({300, 160, 75, 70, 45, 24, 65, 60}, this);
+  setStatusBar(statusBar_);
+  ConnectCommands();
+
+  NoNameCounter = 0;
+  DebugLogInit();
+  DebugLog(kTraceStart);
+  DebugLog("\n");
+  TempDirOk = EnsureTempDir();
+  bool abort = false;
+  CreateSinusTable(abort);
+  LastShownKind = 3;
+  setWindowTitle(windowTitle() + kVersionText);
+  setWindowIcon(imageListIcons_[0]);
+  QApplication::setWindowIcon(windowIcon());
+  InstallScreenCursor(crDraw, LoadProgramCursor("DRAW"));
+  InstallScreenCursor(crReject, LoadProgramCursor("REJECT"));
+  InstallScreenCursor(crDelete, LoadProgramCursor("DELETE"));
+  InstallScreenCursor(crSil, LoadProgramCursor("SIL"));
+  InstallScreenCursor(crNote, LoadProgramCursor("NOTE"));
+  SavedCursor = crDefault;
+}
+
+TMainForm::~TMainForm() {
+  DeleteSinusTable();
+  DebugLog(kTraceEnd);
+  DebugLog("\n");
+  DebugLogDone();
+  if (keyFilter_) qApp->removeEventFilter(keyFilter_.get());
+  if (MainForm == this) MainForm = nullptr;
+}
+
+void TMainForm::FormCreate() {
+  EditNameActive = false;
+  DialogActive = false;
+  if (!keyFilter_) {
+    keyFilter_ =
+        std::make_unique<ApplicationEventFilter>([this](QEvent* msg) { return AppMessage(msg); });
+    qApp->installEventFilter(keyFilter_.get());
+  }
+}
+
+bool TMainForm::AppMessage(QEvent* msg) {
+  if (!EditNameActive && !DialogActive) return false;
+  return HoldFromShortcuts(msg);
+}
+
+bool TMainForm::EnsureTempDir() {
+  if (MakePrivateDir(TempDir, getuid())) return true;
+  MessageReporter::ShowNoTempDir(TempDir);
+  return false;
+}
+
+void TMainForm::FileExitExecute() { close(); }
+
+void TMainForm::HelpContentsExecute() { HelpCommand(kHelpContents, 1); }
+
+void TMainForm::HelpTopicSearchExecute() { HelpCommand(kHelpFinder, 1); }
+
+void TMainForm::HelpOnHelpExecute() { HelpCommand(kHelpHelpOnHelp, 1); }
+
+void TMainForm::SaveCursor(TCursor cursor) {
+  KV_ASSERT(SavedCursor == crDefault);
+  SavedCursor = ScreenCursor();
+  SetScreenCursor(cursor);
+}
+
+void TMainForm::RestoreCursor() {
+  SetScreenCursor(SavedCursor);
+  SavedCursor = crDefault;
+}
+
+void TMainForm::SetHourGlass() { SaveCursor(crHourGlass); }
+
+void TMainForm::ClearHourGlass() { RestoreCursor(); }
+
+void TMainForm::SetIBeam() { SaveCursor(crIBeam); }
+
+void TMainForm::SetDrawCursor(QWidget& child) { SetWidgetCursor(child, crDraw); }
+
+void TMainForm::ClearDrawCursor(QWidget& child) { SetWidgetCursor(child, crDefault); }
+
+void TMainForm::ActionList1Update() {
+  // No document window exists yet, so the update knows only the state without one.
+  if (LastShownKind != 0) UpdateNoDocumentActions();
+  LastShownKind = 0;
+  ClearStatus();
+}
+
+void TMainForm::UpdateNoDocumentActions() {
+  for (const char* menu : {"Music", "Edit", "View", "Make", "Effects", "Window"}) {
+    MainMenu(menu)->menuAction()->setVisible(false);
+  }
+  editName_->clear();
+  editName_->setEnabled(false);
+  QPalette grey = editName_->palette();
+  grey.setColor(QPalette::Base, QColor(128, 128, 128));
+  editName_->setPalette(grey);
+  for (const char* bar : {"ToolBarMusic1", "ToolBarMusic2", "ToolBarMusic3", "ToolBarWave3",
+                          "ToolBarWave2", "ToolBarWave1"}) {
+    ToolBar(bar)->hide();
+  }
+  for (const char* name :
+       {"FileProperties", "FileSave", "FileSaveAs", "FilePlay", "FileRecord", "DuplicateWave",
+        "DuplicateMuz", "EditDelete", "EditCut", "EditCopy", "EditTrim", "EditPaste", "EditSwap",
+        "EditExtract", "EditMix", "EditClearClipboard", "NoZoom", "ZoomIn", "ViewWave", "ViewVold",
+        "MergeH", "MergeV", "SplitV", "SplitH", "MakeSilence", "MakeLine", "MakeNoise",
+        "MakeBlock", "MakeTriangle", "MakeSinus", "MakeMFreq", "DrawWaveLin", "DrawWave3G",
+        "Block", "Up", "RollIn", "RollOut", "Distort", "Length", "Rotate", "Reverse", "Volume",
+        "MaxVolume", "MixLeftRight", "Balance", "RndEcho", "PerEcho", "TempoPitch", "FilterBlock",
+        "FilterHigh", "FilterLow", "FilterRes", "FilterNotch"}) {
+    Action(name)->setEnabled(false);
+  }
+  Action("DuplicateWave")->setVisible(false);
+  Action("DuplicateMuz")->setVisible(false);
+}
+
+void TMainForm::ClearStatus() {
+  for (int panel = 2; panel <= 6; ++panel) statusBar_->SetPanelText(panel, "");
+}
+
+QAction* TMainForm::Action(const std::string& name) const {
+  const auto found = actions_.find(name);
+  KV_ASSERT(found != actions_.end());
+  return found->second;
+}
+
+QMenu* TMainForm::MainMenu(const std::string& name) const {
+  const auto found = menus_.find(name);
+  KV_ASSERT(found != menus_.end());
+  return found->second;
+}
+
+QToolBar* TMainForm::ToolBar(const std::string& name) const {
+  const auto found = toolBars_.find(name);
+  KV_ASSERT(found != toolBars_.end());
+  return found->second;
+}
+
+bool TMainForm::event(QEvent* event) {
+  // Panel 0 shows the long hint of whatever is under the mouse.
+  if (event->type() == QEvent::StatusTip) {
+    statusBar_->SetPanelText(0, static_cast<QStatusTipEvent*>(event)->tip().toStdString());
+    return true;
+  }
+  return QMainWindow::event(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  // The document windows go first, each with its own question; one that stays keeps the program.
+  mdiArea_->closeAllSubWindows();
+  if (!mdiArea_->subWindowList().isEmpty()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+void TMainForm::BuildActions() {
+  int group = 0;
+  for (const ActionGroup& actionGroup : MainActionGroups()) {
+    for (const ActionSpec& spec : actionGroup.actions) {
+      QAction* action = MakeAction(this, spec, group);
+      // Added to the window itself, the shortcut lives whether or not a menu shows the action.
+      addAction(action);
+      actions_[spec.name] = action;
+    }
+    ++group;
+  }
+}
+
+void TMainForm::BuildMenus() {
+  for (const MenuLayout& layout : MainMenuLayouts()) {
+    QMenu* menu = menuBar()->addMenu(QString::fromLatin1(layout.caption));
+    menu->setObjectName(QString::fromLatin1(layout.name));
+    menus_[layout.name] = menu;
+    QMenu* current = menu;
+    for (const char* entry : layout.entries) {
+      const std::string text = entry;
+      if (text == "-") {
+        current->addSeparator();
+      } else if (text[0] == '>') {
+        current = current->addMenu(QString::fromStdString(text.substr(1)));
+      } else if (text == "<") {
+        current = menu;
+      } else {
+        current->addAction(Action(text));
+      }
+    }
+  }
+}
+
+void TMainForm::BuildToolBars() {
+  bool firstRow = true;
+  for (const ToolBarLayout& layout : MainToolBarLayouts()) {
+    const std::string name = layout.name;
+    // A music tool bar shares the row of the wave tool bar before it.
+    if (!firstRow && name.rfind("ToolBarWave", 0) == 0) addToolBarBreak();
+    firstRow = false;
+    QToolBar* bar = addToolBar(QString::fromLatin1(layout.caption));
+    bar->setObjectName(QString::fromStdString(name));
+    bar->setIconSize(QSize(24, 24));
+    toolBars_[name] = bar;
+    for (const char* button : layout.buttons) {
+      if (std::string(button) == "-") {
+        bar->addSeparator();
+      } else {
+        bar->addAction(Action(button));
+      }
+    }
+  }
+  editName_ = new QLineEdit(this);
+  editName_->setObjectName("EditName");
+  editName_->setMaxLength(kEditNameMaxLength);
+  editName_->setFixedWidth(120);
+  editName_->setToolTip("Name of window");
+  editName_->setStatusTip("a unique name of the window");
+  editName_->setEnabled(false);
+  ToolBar("ToolBarBasic")->addWidget(editName_);
+}
+
+void TMainForm::ConnectCommands() {
+  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
+    connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  };
+  bind("FileExit", &TMainForm::FileExitExecute);
+  bind("HelpContents", &TMainForm::HelpContentsExecute);
+  bind("HelpTopicSearch", &TMainForm::HelpTopicSearchExecute);
+  bind("HelpOnHelp", &TMainForm::HelpOnHelpExecute);
+  connect(Action("FileClose"), &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
+  connect(Action("WindowCascade"), &QAction::triggered, this,
+          [this] { CascadeWindows(*mdiArea_); });
+  connect(Action("WindowTileHorizontal"), &QAction::triggered, this,
+          [this] { TileWindows(*mdiArea_, true); });
+  connect(Action("WindowTileVertical"), &QAction::triggered, this,
+          [this] { TileWindows(*mdiArea_, false); });
+  connect(Action("WindowMinimizeAll"), &QAction::triggered, this,
+          [this] { MinimizeAllWindows(*mdiArea_); });
+  connect(Action("WindowArrangeAll"), &QAction::triggered, this,
+          [this] { ArrangeIcons(*mdiArea_); });
+  ListWindowsInMenu(*MainMenu("Window"), *mdiArea_);
+}
+
+std::unique_ptr<TMainForm> StartUp() {
+  SetApplicationTitle(std::string(kFormCaption) + kVersionText);
+  SetHelpFile(kHelpFileName);
+  InstallFontSubstitutes();
+  auto form = std::make_unique<TMainForm>();
+  MainForm = form.get();
+  form->FormCreate();
+  form->ActionList1Update();
+  form->show();
+  return form;
+}

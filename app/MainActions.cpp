@@ -1,0 +1,319 @@
+#include "app/MainActions.h"
+
+namespace {
+
+constexpr uint8_t E = kActionEnabled;
+constexpr uint8_t H = kActionHidden;
+constexpr uint8_t C = kActionCheckable;
+constexpr uint8_t CC = kActionChecked;
+
+constexpr ActionSpec kFile[] = {
+    {"FileNewWave", "&New wave...", "Ctrl+N", "New|Create a new empty wave window", "new", 0},
+    {"FileOpenWave", "&Open wave...", "Ctrl+O", "Open|Open a wave file", "open", 0},
+    {"FileNewMuz", "New music...", "Shift+Ctrl+N", "", "newmuz", 0},
+    {"FileOpenMuz", "&Open music...", "Shift+Ctrl+O", "", "openmuz", 0},
+    {"DuplicateWave", "&Duplicate", "", "Duplicate|Make a duplicate of the wave", "dup", 0},
+    {"DuplicateMuz", "&Duplicate", "", "Duplicate|Make a duplicate of the Music", "dup", 0},
+    {"FileClose", "&Close", "", "Close|Close current file", "", E},
+    {"FileSave", "&Save", "Ctrl+S", "Save|Save current file", "save", 0},
+    {"FileSaveAs", "Save &As...", "Ctrl+A", "Save As|Save current file with different name",
+     "saveas", 0},
+    {"FilePlay", "&Play", "P", "Play|Play the wave", "play", C},
+    {"FileStop", "S&top", "S", "Stop|Stops playing or recording", "stop", 0},
+    {"FilePause", "Pause", "W", "Pause|Pause Playing or Undone Pausing", "pause", 0},
+    {"FileRecord", "&Record", "Alt+R", "Record|Starts recording", "record", C},
+    {"Undo", "&Undo", "Ctrl+Z", "Undo|Undo last wave action", "undo", 0},
+    {"DeleteUndo", "De&lete Undo", "", "Delete Undo|Forget wave before last wave action",
+     "delundo", 0},
+    {"FileProperties", "Properties", "", "Properties|Change the properties of the wave", "props",
+     0},
+    {"Register", "&Register...", "N", "Register|Register a wave using a name", "Reg", 0},
+    {"Options", "Options...", "", "", "", H},
+    {"FileExit", "E&xit", "", "Exit|Exit the Korvalen", "", E},
+};
+
+constexpr ActionSpec kEdit[] = {
+    {"EditDelete", "&Delete", "", "Delete|Delete (a part of) the wave", "Del", 0},
+    {"EditTrim", "&Trim", "Shift+Ctrl+Del", "Trim|Delete all except the selected part", "Tr", 0},
+    {"EditCut", "Cut", "Ctrl+X", "Cut|Cut the wave", "Cut", 0},
+    {"EditCopy", "Copy", "Ctrl+C", "Copy|Copy the wave", "Cpy", 0},
+    {"EditPaste", "Paste", "Ctrl+V", "Paste|Paste the wave", "Pst", 0},
+    {"EditSwap", "Swap", "X", "Swap|Swap the wave with the contents of the clipboard", "Sw", 0},
+    {"EditExtract", "Extract", "Shift+X", "Extract|Copy and replace with silence", "Ex", 0},
+    {"EditMix", "&Mix...", "M", "Mix|Mix with clipboard", "Mix", 0},
+    {"Begin", "Go to &Begin", "", "", "", H},
+    {"End", "Go to &End", "", "", "", H},
+    {"EditClearClipboard", "Clear Clipboard", "Shift+Alt+Del",
+     "Clear Clipboard|Clear the Clipboard", "CC", 0},
+};
+
+constexpr ActionSpec kView[] = {
+    {"ViewWave", "&Wave...", "Alt+W", "Wave View|View the wave as a wave", "wave", C},
+    {"ViewVold", "&Volume...", "Alt+V", "Volume View|View the wave as a volume diagram", "Vol", C},
+    {"ZoomIn", "&Zoom in", "Z", "Zoom In|Zoom the selected part in", "Z+", 0},
+    {"NoZoom", "&No Zoom", "Shift+Z", "No Zoom|Shows the whole wave", "Z-", 0},
+    {"SelectWave", "&Dialogbox Select Wave...", "Q",
+     "Select and Zoom dialogbox|Show or hide the select and zoom dialogbox", "SZ", C},
+    {"MusicDialog", "&Dialogbox Edit Music...", "", "Display or Hide Dialogbox Edit Music|", "DM",
+     C},
+    {"MusicParts", "&Dialogbox Music Parts...", "", "Display or Hide Dialogbox Music Parts|", "DP",
+     C},
+};
+
+constexpr ActionSpec kMake[] = {
+    {"MakeSilence", "&Silence...", "", "Silence|Make a silence wave", "Sil", 0},
+    {"MakeLine", "&Line...", "", "Line|Make a wave of a straight ro exponential line", "Lin", 0},
+    {"MakeBlock", "&Block...", "Alt+B", "Block|Make a block wave", "Blk", 0},
+    {"MakeTriangle", "&Triangle...", "Alt+T", "Triangle|Make a triangle wave", "Tri", 0},
+    {"MakeSinus", "S&inus...", "Shift+Alt+S", "Sinus|Make a sinus wave", "Sin", 0},
+    {"MakeNoise", "&Noise...", "", "Noise|Make a noise wave", "Noi", 0},
+    {"MakeMFreq", "Multi &Frequencies...", "Alt+F",
+     "Multiple Frequencies|Make wave with one or more frequencies", "MF", 0},
+    {"DrawWaveLin", "Dr&aw Wave Linear", "", "Draw Linear|Draw wave using linear parts", "DL", C},
+    {"DrawWave3G", "Draw Wave Smooth", "Shift+Alt+D",
+     "Draw Smooth|Draw wave using parts connecting smoothly", "DS", C},
+};
+
+constexpr ActionSpec kEffects[] = {
+    {"Volume", "&Volume...", "V", "Volume|Change the volume", "V", 0},
+    {"MaxVolume", "M&aximal Volume", "Shift+V", "Maximize Volume|Maximize volume", "MV", 0},
+    {"Up", "&Up...", "U", "Up|Move the wave up or down", "Up", 0},
+    {"Distort", "&Distort...", "Shift+D", "Distort|Distort using a envelope as a function", "Dis",
+     0},
+    {"Block", "&Block...", "", "Block|Block wave horizontally and/or vertically", "B", 0},
+    {"Reverse", "&Reverse", "R", "Reverse|Reverse the wave", "Rev", 0},
+    {"Length", "&Length...", "", "Length|Change the length of the wave", "Len", 0},
+    {"Rotate", "R&otate...", "Ctrl+R", "", "Rot", 0},
+    {"RollOut", "Roll ou&t...", "O", "Roll out|Roll the wave out", "RO", 0},
+    {"RollIn", "Roll &in...", "I", "Roll In|Roll the wave into a shorter wave", "RI", 0},
+    {"Balance", "Ba&lance...", "", "Balance|Change the mono sound into a stereo sound in a balance",
+     "Bal", 0},
+    {"MixLeftRight", "Mi&x Left and Right...", "Shift+M",
+     "Mix Left and Right|Mix Left channel with right channel", "LR", 0},
+    {"TempoPitch", "Tem&po and Pitch...", "T", "Tempo and Pitch|Change tempo and/or pitch", "TP",
+     0},
+    {"FilterHigh", "&High...", "Ctrl+Alt+H", "Filter High|Filter the high sounds", "FH", 0},
+    {"FilterLow", "&Low...", "Ctrl+Alt+L", "Filter Low|Filter the low sounds", "FL", 0},
+    {"FilterRes", "&Resonant...", "Ctrl+Alt+R",
+     "Filter Resonant|Filter the sound around a certain frequency", "FR", 0},
+    {"FilterNotch", "&Notch...", "Ctrl+Alt+N",
+     "Filter Notch|Filter the sound away of a certain frequency", "FN", 0},
+    {"FilterBlock", "FilterBlock", "Ctrl+Alt+B", "Filter using a block|Filter using a block", "FB",
+     0},
+    {"PerEcho", "&Period...", "Ctrl+E", "Period echo|make echoes with equal distances", "PE", 0},
+    {"RndEcho", "&Random...", "Alt+E", "Random echo|make echoes randomly made and placed", "RE",
+     0},
+};
+
+constexpr ActionSpec kMusic[] = {
+    {"MusicNote1", "Note &1", "", "", "1", C},
+    {"MusicNote2", "Note &2", "", "", "2", C},
+    {"MusicNote4", "Note &4", "", "", "4", C},
+    {"MusicNote8", "Note &8", "", "", "8", C},
+    {"MusicNote16", "Note 1&6", "", "", "16", C},
+    {"MusicNote32", "Note &32", "", "", "32", C},
+    {"MusicNote64", "Not&e 64", "", "", "64", C},
+    {"MusicSilence1", "Silence &1", "", "", "r1", C},
+    {"MusicSilence2", "Silence &2", "", "", "r2", C},
+    {"MusicSilence4", "Silence &4", "", "", "r4", C},
+    {"MusicSilence8", "Silence &8", "", "", "r8", C},
+    {"MusicSilence16", "Silence 1&6", "", "", "r16", C},
+    {"MusicSilence32", "Silence &32", "", "", "r32", C},
+    {"MusicSilence64", "Silenc&e 64", "", "", "r64", C},
+    {"MusicKeyG", "Key &G", "G", "", "G", C},
+    {"MusicKeyC", "Key &C", "C", "", "C", C},
+    {"MusicKeyF", "Key &F", "F", "", "F", C},
+    {"MusicNSDCross", "&Double Cross", "", "", "x", C},
+    {"MusicNSCross", "&Cross", "", "", "#", C},
+    {"MusicNSNormal", "&Normal", "", "", "n", C},
+    {"MusicNSMol", "&Mol", "", "", "b", C},
+    {"MusicNSDMol", "D&ouble Mol", "", "", "bb", C},
+    {"MusicStaccatissimo", "Staccatissimo", "", "", "'", C},
+    {"MusicStaccato", "Staccato", "", "", ".", C},
+    {"MusicArtNormal", "Normal", "", "", "o", C},
+    {"MusicPortato", "Portato", "", "", "-.", C},
+    {"MusicLegato", "Legato", "", "", "-", C},
+    {"MusicTwin", "T&win", "Ctrl+2", "", "2:", 0},
+    {"MusicTriplet", "&Triplet", "Ctrl+3", "", "3:", 0},
+    {"MusicQuadruplet", "&Quadruplet", "Ctrl+4", "", "4:", 0},
+    {"MusicQuintuplet", "Q&uintuplet", "Ctrl+5", "bla", "5:", 0},
+    {"MusicPointAdd", "&Add", ".", "", "+.", 0},
+    {"MusicPointDelete", "&Delete", "Shift+.", "", "-.", 0},
+    {"MusicSelectNext", "&Next", "", "", "S>", 0},
+    {"MusicSelectPrev", "&Previous", "", "", "S<", 0},
+    {"MusicSelectUp", "&Up", "", "", "S^", 0},
+    {"MusicSelectDown", "&Down", "", "", "Sv", 0},
+    {"MusicMoveNext", "&Next", "", "", "M>", 0},
+    {"MusicMovePrev", "&Previous", "", "", "M<", 0},
+    {"MusicMoveUp", "&Up", "", "", "M^", 0},
+    {"MusicMoveDown", "&Down", "", "", "Mv", 0},
+    {"MusicMoveOctUp", "&Octave Up", "", "", "O^", 0},
+    {"MusicMoveOctDown", "O&ctave Down", "", "", "Ov", 0},
+    {"MusicModeAdd", "&Add", "Alt+Ins", "", "Add", C},
+    {"MusicModeEdit", "&Edit", "Alt+Home", "", "Ed", C},
+    {"MusicModeDelete", "&Delete", "", "", "Del", C},
+    {"MusicDelete", "&Delete", "", "Delete Selected Item", "X", 0},
+    {"MusicPlayNote", "P&lay Note", "", "", "play", 0},
+    {"MusicAutoPlay", "&Auto Play Note", "", "", "AP", CC},
+    {"NoteStickUp", "Note Stick &Up", "", "", "St^", C},
+    {"NoteStickDown", "Note Stick &Down", "", "", "Stv", C},
+    {"MusicNoteGroupPrev", "Previous Note Group", "", "", "G<", 0},
+    {"MusicNoteGroupNext", "Next Note Group", "", "", "G>", 0},
+    {"MusicGenerate", "&Generate", "Alt+M", "Generate Wave from Music", "Gen", 0},
+};
+
+constexpr ActionSpec kWindow[] = {
+    {"WindowCascade", "&Cascade", "Shift+F5", "Cascade|", "Cas", E},
+    {"WindowTileHorizontal", "Tile &Horizontally", "F4", "Tile Horizontally|", "TH", E},
+    {"WindowTileVertical", "Tile &Vertically", "Shift+F4", "Tile Vertically|", "TV", E},
+    {"WindowMinimizeAll", "&Minimize All", "", "Minimize All|", "Min", E},
+    {"WindowArrangeAll", "&Arrange All", "", "Arrange All|", "Arr", E},
+    {"SplitH", "&Split Horizontally", "Ctrl+I",
+     "Split Horizontally|Split window into two or three windows sequentially", "SH", 0},
+    {"MergeH", "&Merge Horizontally", "Ctrl+M",
+     "Merge horizontally|Merge two windows into one window as first and last", "MH", 0},
+    {"SplitV", "S&plit Vertically", "Shift+Ctrl+I",
+     "Split Vertically|Split one stereo wave into two mono waves", "SV", 0},
+    {"MergeV", "M&erge Vertically", "Shift+Ctrl+M",
+     "Merge Vertically|Merge two mono waves into one stereo wave", "MV", 0},
+};
+
+constexpr ActionSpec kHelp[] = {
+    {"HelpContents", "&Contents", "F1", "", "", E},
+    {"HelpTopicSearch", "&Topic Search", "Shift+F1", "Topic Search|", "", E},
+    {"HelpOnHelp", "&Help on Help", "Ctrl+F1", "Help on help|", "", E},
+    {"HelpAbout", "&About...", "Alt+F1", "About|", "", 0},
+};
+
+// One key serves a music command or a wave command, by the kind of the active document.
+constexpr ActionSpec kKeys[] = {
+    {"keyCtrlP", "keyCtrlP", "Ctrl+P", "", "", 0},
+    {"keyCtrlDel", "keyCtrlDel", "Ctrl+Del", "", "", 0},
+    {"keyAltDel", "keyAltDel", "Alt+Del", "", "", 0},
+    {"keyAltN", "keyAltN", "Alt+N", "", "", 0},
+    {"keyAltS", "keyAltS", "Alt+S", "", "", 0},
+    {"keyL", "keyL", "L", "", "", 0},
+    {"keyShiftL", "keyShiftL", "Shift+L", "", "", 0},
+    {"keyAltL", "keyAltL", "Alt+L", "", "", 0},
+    {"keyShiftAltL", "keyShiftAltL", "Shift+Alt+L", "", "", 0},
+    {"keyB", "keyB", "B", "", "", 0},
+    {"keyShiftB", "keyShiftB", "Shift+B", "", "", 0},
+    {"keyH", "keyH", "H", "", "", 0},
+    {"keyShiftH", "keyShiftH", "Shift+H", "", "", 0},
+    {"keyE", "keyE", "E", "", "", 0},
+    {"keyCtrlD", "keyCtrlD", "Ctrl+D", "", "", 0},
+    {"keyShiftCtrlD", "keyShiftCtrlD", "Shift+Ctrl+D", "", "", 0},
+    {"keyShiftP", "keyShiftP", "Shift+P", "", "", 0},
+    {"keyAltP", "keyAltP", "Alt+P", "", "", 0},
+    {"keyAltG", "keyAltG", "Alt+G", "", "", 0},
+    {"keyShiftAltG", "keyShiftAltG", "Shift+Alt+G", "", "", 0},
+    {"keyD", "keyD", "D", "", "", 0},
+    {"keyAltU", "keyAltU", "Alt+U", "", "", 0},
+    {"keyAltD", "keyAltD", "Alt+D", "", "", 0},
+};
+
+constexpr ActionGroup kGroups[] = {
+    {"File", kFile},       {"Edit", kEdit},     {"View", kView}, {"Make", kMake},
+    {"Effects", kEffects}, {"Music", kMusic}, {"Window", kWindow}, {"Help", kHelp},
+    {"key", kKeys},
+};
+
+constexpr const char* kFileMenu[] = {
+    "FileNewWave", "FileOpenWave", "FileNewMuz", "FileOpenMuz", "DuplicateWave", "DuplicateMuz",
+    "FileClose", "FileSave", "FileSaveAs", "FilePlay", "FileStop", "FilePause", "FileRecord",
+    "Undo", "DeleteUndo", "FileProperties", "Register", "Options", "FileExit"};
+constexpr const char* kEditMenu[] = {"EditDelete", "EditTrim", "EditCut", "EditCopy",
+                                     "EditPaste", "EditSwap", "EditExtract", "EditMix",
+                                     "Begin", "End", "EditClearClipboard"};
+constexpr const char* kViewMenu[] = {"ViewWave", "ViewVold", "ZoomIn", "NoZoom",
+                                     "SelectWave", "MusicDialog", "MusicParts"};
+constexpr const char* kMakeMenu[] = {"MakeSilence", "MakeLine", "MakeBlock", "MakeTriangle",
+                                     "MakeSinus", "MakeNoise", "MakeMFreq", "-",
+                                     "DrawWaveLin", "DrawWave3G"};
+constexpr const char* kEffectsMenu[] = {
+    "Volume", "MaxVolume", "Up", "Distort", "Block", "Reverse", "Length", "Rotate", "RollOut",
+    "RollIn", "Balance", "MixLeftRight", "TempoPitch",
+    ">&Filter", "FilterHigh", "FilterLow", "-", "FilterRes", "FilterNotch", "-", "FilterBlock", "<",
+    ">E&cho", "PerEcho", "RndEcho", "<"};
+constexpr const char* kMusicMenu[] = {
+    ">&Note", "MusicNote1", "MusicNote2", "MusicNote4", "MusicNote8", "MusicNote16",
+    "MusicNote32", "MusicNote64", "<",
+    ">&Silence", "MusicSilence1", "MusicSilence2", "MusicSilence4", "MusicSilence8",
+    "MusicSilence16", "MusicSilence32", "MusicSilence64", "<",
+    ">&Key", "MusicKeyG", "MusicKeyC", "MusicKeyF", "<",
+    ">N&oteshift", "MusicNSDCross", "MusicNSCross", "MusicNSNormal", "MusicNSMol", "MusicNSDMol",
+    "<",
+    ">&Point", "MusicPointAdd", "MusicPointDelete", "<",
+    ">&Articulation", "MusicStaccatissimo", "MusicStaccato", "MusicArtNormal", "MusicPortato",
+    "MusicLegato", "<",
+    ">&Tuplet", "MusicTwin", "MusicTriplet", "MusicQuadruplet", "MusicQuintuplet", "<",
+    "-",
+    ">S&elect", "MusicSelectNext", "MusicSelectPrev", "MusicSelectUp", "MusicSelectDown", "<",
+    ">&Move", "MusicMoveNext", "MusicMovePrev", "MusicMoveUp", "MusicMoveDown", "MusicMoveOctUp",
+    "MusicMoveOctDown", "<",
+    ">Mo&de", "MusicModeAdd", "MusicModeEdit", "MusicModeDelete", "<",
+    "MusicDelete", "-", "MusicPlayNote", "MusicAutoPlay", "-", "NoteStickUp", "NoteStickDown", "-",
+    "MusicNoteGroupPrev", "MusicNoteGroupNext", "-", "MusicGenerate"};
+constexpr const char* kWindowMenu[] = {
+    "WindowCascade", "WindowTileHorizontal", "WindowTileVertical", "WindowMinimizeAll",
+    "WindowArrangeAll", "SplitH", "MergeH", "SplitV", "MergeV"};
+constexpr const char* kHelpMenu[] = {"HelpContents", "HelpTopicSearch", "HelpOnHelp", "HelpAbout"};
+
+// No "&" letters on the menu bar: the Alt letters belong to the actions' shortcuts (Alt+F, Alt+E,
+// Alt+V, Alt+W, Alt+M ...), which win over menu letters.
+constexpr MenuLayout kMenus[] = {
+    {"File", "File", kFileMenu},       {"Edit", "Edit", kEditMenu},
+    {"View", "View", kViewMenu},       {"Make", "Make", kMakeMenu},
+    {"Effects", "Effects", kEffectsMenu}, {"Music", "Music", kMusicMenu},
+    {"Window", "Window", kWindowMenu}, {"Help", "Help", kHelpMenu},
+};
+
+constexpr const char* kBasicBar[] = {
+    "FileNewWave", "FileOpenWave", "FileNewMuz", "FileOpenMuz", "DuplicateWave", "DuplicateMuz",
+    "-", "FileSave", "FileSaveAs", "-", "FileProperties", "-", "Undo", "DeleteUndo", "-",
+    "FilePlay", "FileStop", "FilePause", "FileRecord"};
+constexpr const char* kWave1Bar[] = {
+    "ViewWave", "ViewVold", "-", "ZoomIn", "NoZoom", "-", "SelectWave", "-", "SplitH", "MergeH",
+    "SplitV", "MergeV", "-", "EditDelete", "EditTrim", "-", "EditCut", "EditPaste", "EditCopy",
+    "EditSwap", "EditExtract", "EditMix", "-", "EditClearClipboard"};
+constexpr const char* kWave2Bar[] = {
+    "MakeSilence", "MakeLine", "MakeBlock", "MakeTriangle", "MakeSinus", "MakeNoise", "MakeMFreq",
+    "-", "DrawWaveLin", "DrawWave3G", "-", "Volume", "MaxVolume", "Up", "Distort", "Block",
+    "Length", "-", "Reverse", "Rotate", "RollOut", "RollIn"};
+constexpr const char* kWave3Bar[] = {"Balance", "MixLeftRight", "TempoPitch", "PerEcho", "RndEcho",
+                                     "-", "FilterLow", "FilterHigh", "-", "FilterRes",
+                                     "FilterNotch", "-", "FilterBlock"};
+constexpr const char* kMusic1Bar[] = {
+    "MusicGenerate", "-", "MusicDialog", "MusicParts", "-", "MusicModeAdd", "MusicModeEdit",
+    "MusicModeDelete", "-", "MusicDelete", "-", "MusicPlayNote", "MusicAutoPlay", "-",
+    "MusicNoteGroupPrev", "MusicNoteGroupNext", "-", "NoteStickUp", "NoteStickDown"};
+constexpr const char* kMusic2Bar[] = {
+    "MusicSelectUp", "-", "MusicSelectPrev", "MusicSelectNext", "-", "MusicMoveUp",
+    "MusicMoveOctUp", "-", "MusicPointAdd", "-", "MusicNote1", "MusicNote2", "MusicNote4",
+    "MusicNote8", "MusicNote16", "MusicNote32", "MusicNote64", "-", "MusicStaccatissimo",
+    "MusicStaccato", "MusicArtNormal", "MusicPortato", "MusicLegato", "-", "MusicTwin",
+    "MusicTriplet", "MusicQuadruplet", "MusicQuintuplet"};
+constexpr const char* kMusic3Bar[] = {
+    "MusicSelectDown", "-", "MusicMovePrev", "MusicMoveNext", "-", "MusicMoveDown",
+    "MusicMoveOctDown", "-", "MusicPointDelete", "-", "MusicSilence1", "MusicSilence2",
+    "MusicSilence4", "MusicSilence8", "MusicSilence16", "MusicSilence32", "MusicSilence64", "-",
+    "MusicNSDCross", "MusicNSCross", "MusicNSNormal", "MusicNSMol", "MusicNSDMol", "-",
+    "MusicKeyF", "MusicKeyC", "MusicKeyG"};
+
+// Rows: Basic alone, then each wave tool bar shares its row with the music tool bar that takes
+// its place when a music document is active.
+constexpr ToolBarLayout kToolBars[] = {
+    {"ToolBarBasic", "Basic", kBasicBar},
+    {"ToolBarWave1", "View", kWave1Bar},
+    {"ToolBarMusic1", "ToolBarMusic2", kMusic1Bar},
+    {"ToolBarWave2", "Make Waves", kWave2Bar},
+    {"ToolBarMusic2", "Music Note", kMusic2Bar},
+    {"ToolBarWave3", "Complex Manipulations", kWave3Bar},
+    {"ToolBarMusic3", "Music Silence", kMusic3Bar},
+};
+
+}  // namespace
+
+std::span<const ActionGroup> MainActionGroups() { return kGroups; }
+std::span<const MenuLayout> MainMenuLayouts() { return kMenus; }
+std::span<const ToolBarLayout> MainToolBarLayouts() { return kToolBars; }

@@ -1,0 +1,147 @@
+#include "gui/application.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFont>
+#include <QMessageBox>
+#include <QString>
+
+namespace {
+
+std::string title;
+std::string helpFile;
+ModalRunner modalRunner;
+
+class NoHelpFile : public HelpService {
+ public:
+  bool HelpCommand(int command, int data) override {
+    ShowMessageBox(NoHelpText(command, data), ApplicationTitle(), kMbOk | kMbIconInformation);
+    return false;
+  }
+};
+
+NoHelpFile noHelpFile;
+HelpService* helpService = &noHelpFile;
+
+QMessageBox::Icon IconOf(int flags) {
+  switch (flags & 0xF0) {
+    case kMbIconStop:
+      return QMessageBox::Critical;
+    case kMbIconQuestion:
+      return QMessageBox::Question;
+    case kMbIconWarning:
+      return QMessageBox::Warning;
+    case kMbIconInformation:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+QMessageBox::StandardButtons ButtonsOf(int flags) {
+  switch (flags & 0x0F) {
+    case kMbOkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case kMbYesNoCancel:
+      return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case kMbYesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    default:
+      return QMessageBox::Ok;
+  }
+}
+
+int AnswerOf(int button, int flags) {
+  switch (button) {
+    case QMessageBox::Ok:
+      return kIdOk;
+    case QMessageBox::Cancel:
+      return kIdCancel;
+    case QMessageBox::Yes:
+      return kIdYes;
+    case QMessageBox::No:
+      return kIdNo;
+    default:
+      // Closed without a button: the box's escape answer.
+      switch (flags & 0x0F) {
+        case kMbOkCancel:
+        case kMbYesNoCancel:
+          return kIdCancel;
+        case kMbYesNo:
+          return kIdNo;
+        default:
+          return kIdOk;
+      }
+  }
+}
+
+}  // namespace
+
+void SetApplicationTitle(const std::string& newTitle) {
+  title = newTitle;
+  QCoreApplication::setApplicationName(QString::fromStdString(newTitle));
+}
+
+const std::string& ApplicationTitle() { return title; }
+
+void SetHelpFile(const std::string& path) { helpFile = path; }
+
+const std::string& HelpFile() { return helpFile; }
+
+void InstallFontSubstitutes() {
+  QFont::insertSubstitution("MS Sans Serif", "Liberation Sans");
+  QFont::insertSubstitution("Arial", "Liberation Sans");
+  QFont::insertSubstitution("Times New Roman", "Liberation Serif");
+  QFont::insertSubstitution("Courier New", "Liberation Mono");
+  QFont::insertSubstitution("Terminal", "DejaVu Sans Mono");
+  QApplication::setFont(QFont("MS Sans Serif", 8));
+}
+
+ModalRunner SetModalRunner(ModalRunner runner) {
+  ModalRunner previous = std::move(modalRunner);
+  modalRunner = std::move(runner);
+  return previous;
+}
+
+int ExecModal(QDialog& dialog) {
+  if (modalRunner) return modalRunner(dialog);
+  return dialog.exec();
+}
+
+int QtMessageSink::ShowMessage(const std::string& text, const std::string& caption, int flags) {
+  QMessageBox box(IconOf(flags), QString::fromStdString(caption), QString::fromStdString(text),
+                  ButtonsOf(flags), owner_);
+  return AnswerOf(ExecModal(box), flags);
+}
+
+HelpService* SetHelpService(HelpService* service) {
+  HelpService* previous = helpService == &noHelpFile ? nullptr : helpService;
+  helpService = service ? service : &noHelpFile;
+  return previous;
+}
+
+bool HelpCommand(int command, int data) { return helpService->HelpCommand(command, data); }
+
+bool HelpContext(int context) { return HelpCommand(kHelpContext, context); }
+
+std::string NoHelpText(int command, int data) {
+  std::string topic;
+  switch (command) {
+    case kHelpContext:
+      topic = "help context " + std::to_string(data);
+      break;
+    case kHelpContents:
+      topic = "the contents";
+      break;
+    case kHelpFinder:
+      topic = "the topic search";
+      break;
+    case kHelpHelpOnHelp:
+      topic = "help on help";
+      break;
+    default:
+      topic = "help command " + std::to_string(command);
+      break;
+  }
+  return "No help file is installed (" + helpFile + "), so " + topic + " cannot be shown.";
+}

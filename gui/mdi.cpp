@@ -1,0 +1,94 @@
+#include "gui/mdi.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+
+namespace {
+
+constexpr const char* kWindowListEntry = "windowListEntry";
+
+QList<QMdiSubWindow*> ShownWindows(QMdiArea& area) {
+  QList<QMdiSubWindow*> shown;
+  for (QMdiSubWindow* window : area.subWindowList(QMdiArea::CreationOrder)) {
+    if (window->isVisible() && !window->isMinimized()) shown.append(window);
+  }
+  return shown;
+}
+
+}  // namespace
+
+void CascadeWindows(QMdiArea& area) { area.cascadeSubWindows(); }
+
+void TileWindows(QMdiArea& area, bool horizontally) {
+  const QList<QMdiSubWindow*> windows = ShownWindows(area);
+  if (windows.isEmpty()) return;
+  const QRect room = area.viewport()->rect();
+  const int count = static_cast<int>(windows.size());
+  for (int i = 0; i < count; ++i) {
+    QMdiSubWindow* window = windows[i];
+    if (window->isMaximized()) window->showNormal();
+    if (horizontally) {
+      const int top = room.height() * i / count;
+      const int bottom = room.height() * (i + 1) / count;
+      window->setGeometry(0, top, room.width(), bottom - top);
+    } else {
+      const int left = room.width() * i / count;
+      const int right = room.width() * (i + 1) / count;
+      window->setGeometry(left, 0, right - left, room.height());
+    }
+  }
+}
+
+void MinimizeAllWindows(QMdiArea& area) {
+  for (QMdiSubWindow* window : area.subWindowList()) window->showMinimized();
+}
+
+void ArrangeIcons(QMdiArea& area) {
+  const QRect room = area.viewport()->rect();
+  int left = 0;
+  int bottom = room.bottom() + 1;
+  for (QMdiSubWindow* window : area.subWindowList(QMdiArea::CreationOrder)) {
+    if (!window->isMinimized()) continue;
+    const QSize size = window->size();
+    if (left > 0 && left + size.width() > room.width()) {
+      left = 0;
+      bottom -= size.height();
+    }
+    window->move(left, bottom - size.height());
+    left += size.width();
+  }
+}
+
+void RefreshWindowList(QMenu& menu, QMdiArea& area) {
+  for (QAction* action : menu.actions()) {
+    if (action->property(kWindowListEntry).toBool()) {
+      menu.removeAction(action);
+      delete action;
+    }
+  }
+  const QList<QMdiSubWindow*> windows = area.subWindowList(QMdiArea::CreationOrder);
+  if (windows.isEmpty()) return;
+  QAction* separator = menu.addSeparator();
+  separator->setProperty(kWindowListEntry, true);
+  int number = 0;
+  for (QMdiSubWindow* window : windows) {
+    ++number;
+    const QString prefix = number < 10 ? QString("&%1 ").arg(number) : QString("%1 ").arg(number);
+    QAction* entry = menu.addAction(prefix + window->windowTitle());
+    entry->setProperty(kWindowListEntry, true);
+    entry->setCheckable(true);
+    entry->setChecked(window == area.activeSubWindow());
+    QPointer<QMdiSubWindow> target = window;
+    QObject::connect(entry, &QAction::triggered, &area, [&area, target] {
+      if (target) area.setActiveSubWindow(target);
+    });
+  }
+}
+
+void ListWindowsInMenu(QMenu& menu, QMdiArea& area) {
+  QObject::connect(&menu, &QMenu::aboutToShow, &area,
+                   [&menu, &area] { RefreshWindowList(menu, area); });
+}

@@ -1,0 +1,473 @@
+// Start-up and the main window: caption, menus, tool bars, status bar, name box, temporary
+// directory, cursor store, help commands and the key filter.
+#include "app/Main.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QToolBar>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "app/fakes/recording_help.h"
+#include "foundation/assertion.h"
+#include "gui/application.h"
+#include "gui/statusbar.h"
+#include "support/recording_sink.h"
+
+namespace {
+
+std::string ScratchDir(const std::string& leaf) {
+  return testing::TempDir() + "korvalen-main-test-" + std::to_string(getpid()) + "-" + leaf;
+}
+
+class MainFormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetTempDir(ScratchDir("temp"));
+    form = StartUp();
+  }
+  void TearDown() override {
+    form.reset();
+    std::filesystem::remove_all(ScratchDir("temp"));
+  }
+
+  // Lets the name box take typed keys, as it does while a document is active.
+  QLineEdit* TypeInNameBox() {
+    QLineEdit* box = form->EditName();
+    box->setEnabled(true);
+    QApplication::setActiveWindow(form.get());
+    box->setFocus();
+    form->EditNameActive = true;
+    return box;
+  }
+
+  RecordingSink sink;
+  RecordingHelp help;
+  std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace
+
+namespace {
+
+// A menu as text: captions, "-" for separators, submenus as "Title>" followed by their entries
+// and "<".
+std::vector<std::string> Entries(const QMenu* menu) {
+  std::vector<std::string> entries;
+  for (const QAction* action : menu->actions()) {
+    if (action->isSeparator()) {
+      entries.push_back("-");
+    } else if (action->menu()) {
+      entries.push_back(action->text().toStdString() + ">");
+      for (const std::string& inner : Entries(action->menu())) entries.push_back(inner);
+      entries.push_back("<");
+    } else {
+      entries.push_back(action->text().toStdString());
+    }
+  }
+  return entries;
+}
+
+std::vector<std::string> Buttons(const QToolBar* bar) {
+  std::vector<std::string> buttons;
+  for (QAction* action : bar->actions()) {
+    if (action->isSeparator()) {
+      buttons.push_back("-");
+    } else if (bar->widgetForAction(action) && action->objectName().isEmpty()) {
+      buttons.push_back(bar->widgetForAction(action)->objectName().toStdString());
+    } else {
+      buttons.push_back(action->objectName().toStdString());
+    }
+  }
+  return buttons;
+}
+
+std::vector<QAction*> AllActions(const TMainForm& form) {
+  std::vector<QAction*> all;
+  for (QAction* action : form.actions()) all.push_back(action);
+  return all;
+}
+
+}  // namespace
+
+TEST_F(MainFormTest, CaptionApplicationTitleAndHelpFileNameTheProgram) {
+  EXPECT_EQ(form->windowTitle().toStdString(), "Korvalen 7.1");
+  EXPECT_EQ(ApplicationTitle(), "Korvalen 7.1");
+  EXPECT_EQ(HelpFile().front(), '/');
+  EXPECT_EQ(std::filesystem::path(HelpFile()).filename(), "KORVALHE.HLP");
+  EXPECT_EQ(form->size(), QSize(755, 457));
+  ASSERT_FALSE(form->ImageListIcons().empty());
+  EXPECT_EQ(form->windowIcon().cacheKey(), form->ImageListIcons()[0].cacheKey());
+  EXPECT_FALSE(form->windowIcon().isNull());
+  EXPECT_EQ(MainForm, form.get());
+}
+
+TEST_F(MainFormTest, MenuBarHoldsEightMenusOfWhichOnlyFileAndHelpShowWithoutADocument) {
+  std::vector<std::string> titles;
+  std::vector<std::string> shown;
+  for (const QAction* menu : form->menuBar()->actions()) {
+    titles.push_back(menu->text().toStdString());
+    if (menu->isVisible()) shown.push_back(menu->text().toStdString());
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{"File", "Edit", "View", "Make", "Effects", "Music",
+                                              "Window", "Help"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"File", "Help"}));
+}
+
+TEST_F(MainFormTest, MenusListTheirEntriesInOrder) {
+  const std::pair<const char*, std::vector<std::string>> menus[] = {
+      {"File",
+       {"&New wave...", "&Open wave...", "New music...", "&Open music...", "&Duplicate",
+        "&Duplicate", "&Close", "&Save", "Save &As...", "&Play", "S&top", "Pause", "&Record",
+        "&Undo", "De&lete Undo", "Properties", "&Register...", "Options...", "E&xit"}},
+      {"Edit",
+       {"&Delete", "&Trim", "Cut", "Copy", "Paste", "Swap", "Extract", "&Mix...", "Go to &Begin",
+        "Go to &End", "Clear Clipboard"}},
+      {"View",
+       {"&Wave...", "&Volume...", "&Zoom in", "&No Zoom", "&Dialogbox Select Wave...",
+        "&Dialogbox Edit Music...", "&Dialogbox Music Parts..."}},
+      {"Make",
+       {"&Silence...", "&Line...", "&Block...", "&Triangle...", "S&inus...", "&Noise...",
+        "Multi &Frequencies...", "-", "Dr&aw Wave Linear", "Draw Wave Smooth"}},
+      {"Effects",
+       {"&Volume...", "M&aximal Volume", "&Up...", "&Distort...", "&Block...", "&Reverse",
+        "&Length...", "R&otate...", "Roll ou&t...", "Roll &in...", "Ba&lance...",
+        "Mi&x Left and Right...", "Tem&po and Pitch...", "&Filter>", "&High...", "&Low...", "-",
+        "&Resonant...", "&Notch...", "-", "FilterBlock", "<", "E&cho>", "&Period...",
+        "&Random...", "<"}},
+      {"Window",
+       {"&Cascade", "Tile &Horizontally", "Tile &Vertically", "&Minimize All", "&Arrange All",
+        "&Split Horizontally", "&Merge Horizontally", "S&plit Vertically",
+        "M&erge Vertically"}},
+      {"Help", {"&Contents", "&Topic Search", "&Help on Help", "&About..."}},
+  };
+  for (const auto& [menu, entries] : menus) {
+    SCOPED_TRACE(menu);
+    EXPECT_EQ(Entries(form->MainMenu(menu)), entries);
+  }
+  // The Music menu: its submenus and entries at the top level.
+  std::vector<std::string> music;
+  for (const QAction* entry : form->MainMenu("Music")->actions()) {
+    music.push_back(entry->isSeparator() ? "-" : entry->text().toStdString());
+  }
+  EXPECT_EQ(music, (std::vector<std::string>{
+                       "&Note", "&Silence", "&Key", "N&oteshift", "&Point", "&Articulation",
+                       "&Tuplet", "-", "S&elect", "&Move", "Mo&de", "&Delete", "-", "P&lay Note",
+                       "&Auto Play Note", "-", "Note Stick &Up", "Note Stick &Down", "-",
+                       "Previous Note Group", "Next Note Group", "-", "&Generate"}));
+  EXPECT_EQ(Entries(form->MainMenu("Music")->actions()[0]->menu()),
+            (std::vector<std::string>{"Note &1", "Note &2", "Note &4", "Note &8", "Note 1&6",
+                                      "Note &32", "Not&e 64"}));
+  for (const char* hidden : {"Options", "Begin", "End"}) {
+    EXPECT_FALSE(form->Action(hidden)->isVisible()) << hidden;
+  }
+}
+
+TEST_F(MainFormTest, ActionsCarryTheirShortcutsAndHints) {
+  struct Case {
+    const char* name;
+    const char* shortcut;
+    const char* shortHint;
+    const char* longHint;
+  } cases[] = {
+      {"FileNewWave", "Ctrl+N", "New", "Create a new empty wave window"},
+      {"FileNewMuz", "Ctrl+Shift+N", "", ""},
+      {"FileSaveAs", "Ctrl+A", "Save As", "Save current file with different name"},
+      {"FilePlay", "P", "Play", "Play the wave"},
+      {"FileRecord", "Alt+R", "Record", "Starts recording"},
+      {"FileExit", "", "Exit", "Exit the Korvalen"},
+      {"EditTrim", "Ctrl+Shift+Del", "Trim", "Delete all except the selected part"},
+      {"EditClearClipboard", "Shift+Alt+Del", "Clear Clipboard", "Clear the Clipboard"},
+      {"MakeLine", "", "Line", "Make a wave of a straight ro exponential line"},
+      {"MakeSinus", "Shift+Alt+S", "Sinus", "Make a sinus wave"},
+      {"FilterHigh", "Ctrl+Alt+H", "Filter High", "Filter the high sounds"},
+      {"RndEcho", "Alt+E", "Random echo", "make echoes randomly made and placed"},
+      {"WindowTileHorizontal", "F4", "Tile Horizontally", ""},
+      {"HelpOnHelp", "Ctrl+F1", "Help on help", ""},
+      {"HelpAbout", "Alt+F1", "About", ""},
+      {"MusicModeAdd", "Alt+Ins", "", ""},
+      {"MusicTwin", "Ctrl+2", "", ""},
+      {"MusicQuintuplet", "Ctrl+5", "bla", "bla"},
+      {"MusicGenerate", "Alt+M", "Generate Wave from Music", "Generate Wave from Music"},
+      {"keyShiftAltG", "Shift+Alt+G", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QAction* action = form->Action(c.name);
+    EXPECT_EQ(action->shortcut(), QKeySequence(c.shortcut));
+    if (c.shortHint[0] != '\0') {
+      EXPECT_EQ(action->toolTip().toStdString(), c.shortHint);
+    }
+    EXPECT_EQ(action->statusTip().toStdString(), c.longHint);
+  }
+  EXPECT_EQ(form->Action("keyAltD")->text().toStdString(), "keyAltD");
+  EXPECT_TRUE(form->Action("MusicAutoPlay")->isChecked());
+}
+
+TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled) {
+  const std::vector<QAction*> all = AllActions(*form);
+  EXPECT_EQ(all.size(), 156u);  // 147 commands, 6 window actions, 3 help actions
+  std::set<std::string> shortcuts;
+  std::set<std::string> enabled;
+  for (const QAction* action : all) {
+    if (!action->shortcut().isEmpty()) {
+      EXPECT_TRUE(shortcuts.insert(action->shortcut().toString().toStdString()).second)
+          << action->objectName().toStdString();
+    }
+    if (action->isEnabled()) enabled.insert(action->objectName().toStdString());
+  }
+  EXPECT_EQ(enabled, (std::set<std::string>{"FileClose", "FileExit", "WindowCascade",
+                                            "WindowTileHorizontal", "WindowTileVertical",
+                                            "WindowMinimizeAll", "WindowArrangeAll",
+                                            "HelpContents", "HelpTopicSearch", "HelpOnHelp"}));
+}
+
+TEST_F(MainFormTest, ToolBarsHoldTheirButtonsAndOnlyBasicShowsWithoutADocument) {
+  EXPECT_EQ(Buttons(form->ToolBar("ToolBarBasic")),
+            (std::vector<std::string>{"FileNewWave", "FileOpenWave", "FileNewMuz", "FileOpenMuz",
+                                      "DuplicateWave", "DuplicateMuz", "-", "FileSave",
+                                      "FileSaveAs", "-", "FileProperties", "-", "Undo",
+                                      "DeleteUndo", "-", "FilePlay", "FileStop", "FilePause",
+                                      "FileRecord", "EditName"}));
+  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave3")),
+            (std::vector<std::string>{"Balance", "MixLeftRight", "TempoPitch", "PerEcho",
+                                      "RndEcho", "-", "FilterLow", "FilterHigh", "-", "FilterRes",
+                                      "FilterNotch", "-", "FilterBlock"}));
+  const std::pair<const char*, const char*> captions[] = {
+      {"ToolBarBasic", "Basic"},          {"ToolBarWave1", "View"},
+      {"ToolBarWave2", "Make Waves"},     {"ToolBarWave3", "Complex Manipulations"},
+      {"ToolBarMusic1", "ToolBarMusic2"}, {"ToolBarMusic2", "Music Note"},
+      {"ToolBarMusic3", "Music Silence"}};
+  for (const auto& [name, caption] : captions) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(form->ToolBar(name)->windowTitle().toStdString(), caption);
+    EXPECT_EQ(form->ToolBar(name)->isVisible(), std::string(name) == "ToolBarBasic");
+  }
+  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave2")).size(), 22u);
+  EXPECT_EQ(Buttons(form->ToolBar("ToolBarMusic2")).size(), 28u);
+}
+
+TEST_F(MainFormTest, StatusBarHasEightPanelsOfFixedWidthsAndClearStatusEmptiesTwoToSix) {
+  StatusPanels* status = form->StatusBar();
+  const int widths[] = {300, 160, 75, 70, 45, 24, 65, 60};
+  ASSERT_EQ(status->PanelCount(), 8);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(status->PanelWidth(i), widths[i]) << i;
+  EXPECT_THROW(status->PanelWidth(8), AssertionFailure);
+
+  for (int i = 0; i < 8; ++i) status->SetPanelText(i, "x" + std::to_string(i));
+  form->ClearStatus();
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(status->PanelText(i), i >= 2 && i <= 6 ? "" : "x" + std::to_string(i)) << i;
+  }
+
+  QStatusTipEvent tip("Play the wave");
+  QApplication::sendEvent(form.get(), &tip);
+  EXPECT_EQ(status->PanelText(0), "Play the wave");
+}
+
+TEST_F(MainFormTest, NameBoxTakesNinetyNineCharactersAndStartsDisabledAndGrey) {
+  QLineEdit* box = form->EditName();
+  EXPECT_FALSE(box->isEnabled());
+  EXPECT_TRUE(box->text().isEmpty());
+  EXPECT_EQ(box->palette().color(QPalette::Base), QColor(128, 128, 128));
+  EXPECT_EQ(box->maxLength(), 99);
+  EXPECT_EQ(box->statusTip().toStdString(), "a unique name of the window");
+}
+
+TEST_F(MainFormTest, UsableTemporaryDirectoryIsPrivateAndShowsNoMessage) {
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_TRUE(TempDirOk);
+  struct stat status {};
+  ASSERT_EQ(stat(TempDir.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISDIR(status.st_mode));
+  EXPECT_EQ(status.st_mode & 0777, 0700u);
+  EXPECT_EQ(TempPlayFile, TempDir + "/kvtempplaywave.wav");
+  EXPECT_EQ(TempRecFile, TempDir + "/kvtemprecwave.wav");
+}
+
+TEST_F(MainFormTest, TemporaryDirectoryThatCannotBeMadeIsNamedOnceAndDisablesPlayAndRecord) {
+  form.reset();
+  sink.messages.clear();
+  const std::string blocker = ScratchDir("blocker");
+  std::ofstream(blocker) << "a file where a directory should go";
+  SetTempDir(blocker + "/temp");
+  form = StartUp();
+  EXPECT_FALSE(TempDirOk);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text,
+            "Could not create directory \"" + blocker + "/temp\". Play and Record disabled");
+  EXPECT_EQ(sink.messages[0].caption, "Error");
+  EXPECT_EQ(sink.messages[0].flags, 48);
+  std::filesystem::remove(blocker);
+}
+
+TEST(TemporaryDirectory, OnlyARealDirectoryOfTheUserIsAccepted) {
+  const std::string base = ScratchDir("private");
+  std::filesystem::remove_all(base);
+  std::filesystem::create_directories(base);
+  const std::string made = base + "/made";
+  EXPECT_TRUE(MakePrivateDir(made, getuid()));
+  EXPECT_TRUE(MakePrivateDir(made, getuid()));  // existing and ours
+  EXPECT_FALSE(MakePrivateDir(made, getuid() + 1));  // someone else's
+
+  const std::string open = base + "/open";
+  std::filesystem::create_directory(open);
+  chmod(open.c_str(), 0777);
+  EXPECT_TRUE(MakePrivateDir(open, getuid()));
+  struct stat status {};
+  ASSERT_EQ(stat(open.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0700u);
+
+  const std::string link = base + "/link";
+  std::filesystem::create_directory_symlink(made, link);
+  EXPECT_FALSE(MakePrivateDir(link, getuid()));
+  std::ofstream(base + "/file") << "x";
+  EXPECT_FALSE(MakePrivateDir(base + "/file", getuid()));
+  std::filesystem::remove_all(base);
+}
+
+TEST_F(MainFormTest, CursorStoreKeepsOneCursorAndTrapsASecondSave) {
+  for (const TCursor id : {crDraw, crDelete, crSil, crReject, crNote}) {
+    EXPECT_EQ(CursorOf(id).shape(), Qt::BitmapCursor) << id;
+  }
+  form->SetHourGlass();
+  EXPECT_EQ(ScreenCursor(), crHourGlass);
+  form->ClearHourGlass();
+  EXPECT_EQ(ScreenCursor(), crDefault);
+  EXPECT_EQ(form->SavedCursor, crDefault);
+
+  SetScreenCursor(crNote);
+  form->SetIBeam();
+  EXPECT_EQ(ScreenCursor(), crIBeam);
+  EXPECT_EQ(form->SavedCursor, crNote);
+  try {
+    form->SetHourGlass();
+    ADD_FAILURE() << "a second save must trap";
+  } catch (const AssertionFailure& trap) {
+    EXPECT_EQ(trap.expression, "SavedCursor == crDefault");
+    EXPECT_EQ(trap.unit, "Main");
+  }
+  form->RestoreCursor();
+  EXPECT_EQ(ScreenCursor(), crNote);
+  SetScreenCursor(crDefault);
+
+  QWidget child;
+  form->SetDrawCursor(child);
+  EXPECT_EQ(child.cursor().shape(), Qt::BitmapCursor);
+  form->ClearDrawCursor(child);
+  EXPECT_EQ(child.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(MainFormTest, HelpCommandsAskForContentsTopicSearchAndHelpOnHelp) {
+  form->Action("HelpContents")->trigger();
+  form->Action("HelpTopicSearch")->trigger();
+  form->Action("HelpOnHelp")->trigger();
+  EXPECT_EQ(help.calls, (std::vector<std::pair<int, int>>{{3, 1}, {11, 1}, {4, 1}}));
+}
+
+TEST_F(MainFormTest, ShortcutsWorkWhileTheirMenuIsHidden) {
+  ASSERT_FALSE(form->MainMenu("Effects")->menuAction()->isVisible());
+  QAction* volume = form->Action("Volume");
+  volume->setEnabled(true);  // as a wave document would make it
+  QSignalSpy fired(volume, &QAction::triggered);
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(form.get(), Qt::Key_V);
+  EXPECT_EQ(fired.count(), 1);
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  EXPECT_EQ(help.calls.size(), 1u);
+}
+
+TEST_F(MainFormTest, TypingInTheNameBoxKeepsKeysFromTheShortcuts) {
+  QAction* play = form->Action("FilePlay");
+  QAction* rotate = form->Action("Rotate");
+  QAction* makeBlock = form->Action("MakeBlock");
+  QAction* trim = form->Action("EditTrim");
+  for (QAction* action : {play, rotate, makeBlock, trim}) action->setEnabled(true);
+  QSignalSpy played(play, &QAction::triggered);
+  QSignalSpy rotated(rotate, &QAction::triggered);
+  QSignalSpy blocked(makeBlock, &QAction::triggered);
+  QSignalSpy trimmed(trim, &QAction::triggered);
+  QLineEdit* box = TypeInNameBox();
+
+  QTest::keyClicks(box, "pap");
+  EXPECT_EQ(box->text().toStdString(), "pap");
+  QTest::keyClick(box, Qt::Key_R, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_F1);
+  EXPECT_EQ(played.count(), 0);
+  EXPECT_EQ(rotated.count(), 0);
+  EXPECT_TRUE(help.calls.empty());
+
+  // Navigation and editing keys keep their meaning in the box.
+  QTest::keyClick(box, Qt::Key_Home);
+  EXPECT_EQ(box->cursorPosition(), 0);
+  QTest::keyClick(box, Qt::Key_Delete);
+  EXPECT_EQ(box->text().toStdString(), "ap");
+  QTest::keyClick(box, Qt::Key_End);
+  QTest::keyClick(box, Qt::Key_Left);
+  EXPECT_EQ(box->cursorPosition(), 1);
+  // A shortcut on such a key, and an Alt shortcut, still run.
+  QTest::keyClick(box, Qt::Key_Delete, Qt::ShiftModifier | Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_B, Qt::AltModifier);
+  EXPECT_EQ(trimmed.count(), 1);
+  EXPECT_EQ(blocked.count(), 1);
+
+  // Once typing has ended the same keys reach their commands again.
+  form->EditNameActive = false;
+  QTest::keyClick(box, Qt::Key_R, Qt::ControlModifier);
+  QTest::keyClick(box, Qt::Key_F1);
+  EXPECT_EQ(rotated.count(), 1);
+  EXPECT_EQ(help.calls.size(), 1u);
+}
+
+TEST_F(MainFormTest, TypingInAModelessDialogKeepsKeysFromTheShortcuts) {
+  QWidget dialog(form.get(), Qt::Dialog);
+  auto* field = new QLineEdit(&dialog);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  field->setFocus();
+
+  form->DialogActive = true;
+  QTest::keyClick(field, Qt::Key_F1);
+  EXPECT_TRUE(help.calls.empty());
+  form->DialogActive = false;
+  QTest::keyClick(field, Qt::Key_F1);
+  EXPECT_EQ(help.calls.size(), 1u);
+}
+
+TEST_F(MainFormTest, ShortcutsRestWhileAModalBoxIsOpen) {
+  QDialog box(form.get());
+  box.setModal(true);
+  box.show();
+  QApplication::setActiveWindow(&box);
+  QTest::keyClick(&box, Qt::Key_F1);
+  EXPECT_TRUE(help.calls.empty());
+  box.hide();
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(form.get(), Qt::Key_F1);
+  EXPECT_EQ(help.calls.size(), 1u);
+}
+
+TEST_F(MainFormTest, ExitClosesTheMainWindow) {
+  ASSERT_TRUE(form->isVisible());
+  form->Action("FileExit")->trigger();
+  EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(MainFormTest, PictureOfTheMainWindowIsSavedInTheBuildFolder) {
+  const std::string path = std::string(KORVALEN_BUILD_DIR) + "/main-window.png";
+  std::filesystem::remove(path);
+  ASSERT_TRUE(form->grab().save(QString::fromStdString(path)));
+  EXPECT_GT(std::filesystem::file_size(path), 1000u);
+}

@@ -1,0 +1,94 @@
+// The application object: message boxes on screen, the modal road, help without a help file and
+// the font substitutes.
+#include "gui/application.h"
+
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QFontInfo>
+#include <QMessageBox>
+
+#include "support/recording_sink.h"
+
+TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenButton) {
+  struct Case {
+    int flags;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    int pressed;  // what the user chooses; 0 closes the box without a button
+    int answer;
+  } cases[] = {
+      {kMbOk | kMbIconStop, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, kIdOk},
+      {kMbOk | kMbIconWarning, QMessageBox::Warning, QMessageBox::Ok, 0, kIdOk},
+      {kMbOk | kMbIconInformation, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok,
+       kIdOk},
+      {kMbOkCancel | kMbIconQuestion, QMessageBox::Question,
+       QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel, kIdCancel},
+      {kMbYesNoCancel | kMbIconQuestion, QMessageBox::Question,
+       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No, kIdNo},
+      {kMbYesNoCancel, QMessageBox::NoIcon,
+       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, 0, kIdCancel},
+      {kMbYesNo, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
+       kIdYes},
+  };
+  QtMessageSink sink;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.flags);
+    int shown = 0;
+    ScopedModalRunner runner([&](QDialog& dialog) {
+      auto* box = qobject_cast<QMessageBox*>(&dialog);
+      EXPECT_NE(box, nullptr);
+      if (box == nullptr) return 0;
+      ++shown;
+      EXPECT_EQ(box->windowTitle().toStdString(), "You have unsaved changes");
+      EXPECT_EQ(box->text().toStdString(), "Do you want to save?");
+      EXPECT_EQ(box->icon(), c.icon);
+      EXPECT_EQ(box->standardButtons(), c.buttons);
+      return c.pressed;
+    });
+    EXPECT_EQ(sink.ShowMessage("Do you want to save?", "You have unsaved changes", c.flags),
+              c.answer);
+    EXPECT_EQ(shown, 1);
+  }
+}
+
+TEST(Application, TheEngineReachesTheScreenThroughTheInstalledSink) {
+  QtMessageSink sink;
+  MessageSink* previous = SetMessageSink(&sink);
+  std::string seen;
+  {
+    ScopedModalRunner runner([&](QDialog& dialog) {
+      seen = dialog.windowTitle().toStdString() + ": " +
+             static_cast<QMessageBox&>(dialog).text().toStdString();
+      return static_cast<int>(QMessageBox::Ok);
+    });
+    EXPECT_EQ(MessageReporter::ShowNoSinus(), kIdOk);
+  }
+  SetMessageSink(previous);
+  EXPECT_EQ(seen, "System Error: Could not create sinus.");
+}
+
+TEST(Application, WithoutAHelpFileHelpSaysSoAndNamesTheTopic) {
+  SetHelpFile("/usr/share/korvalen/KORVALHE.HLP");
+  RecordingSink sink;
+  EXPECT_FALSE(HelpContext(51));
+  EXPECT_FALSE(HelpCommand(kHelpContents, 1));
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_NE(sink.messages[0].text.find("help context 51"), std::string::npos);
+  EXPECT_NE(sink.messages[0].text.find("KORVALHE.HLP"), std::string::npos);
+  EXPECT_NE(sink.messages[1].text.find("contents"), std::string::npos);
+  EXPECT_EQ(sink.messages[1].flags, kMbOk | kMbIconInformation);
+}
+
+TEST(Application, ClassicFontNamesResolveToTheInstalledFreeFonts) {
+  InstallFontSubstitutes();
+  const std::pair<const char*, const char*> fonts[] = {
+      {"MS Sans Serif", "Liberation Sans"},     {"Arial", "Liberation Sans"},
+      {"Times New Roman", "Liberation Serif"}, {"Courier New", "Liberation Mono"},
+      {"Terminal", "DejaVu Sans Mono"},
+  };
+  for (const auto& [classic, free] : fonts) {
+    SCOPED_TRACE(classic);
+    EXPECT_EQ(QFontInfo(QFont(classic)).family().toStdString(), free);
+  }
+}

@@ -1,0 +1,59 @@
+// Arranging document windows.
+#include "gui/mdi.h"
+
+#include <gtest/gtest.h>
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
+  QMdiArea area;
+  area.resize(600, 400);
+  QMdiSubWindow* first = area.addSubWindow(new QWidget);
+  QMdiSubWindow* second = area.addSubWindow(new QWidget);
+  area.show();
+  const QRect room = area.viewport()->rect();
+
+  TileWindows(area, true);
+  EXPECT_EQ(first->geometry(), QRect(0, 0, room.width(), room.height() / 2));
+  EXPECT_EQ(second->geometry().top(), room.height() / 2);
+  EXPECT_EQ(second->geometry().bottom(), room.height() - 1);
+
+  TileWindows(area, false);
+  EXPECT_EQ(first->geometry(), QRect(0, 0, room.width() / 2, room.height()));
+  EXPECT_EQ(second->geometry().left(), room.width() / 2);
+  EXPECT_EQ(second->geometry().right(), room.width() - 1);
+
+  MinimizeAllWindows(area);
+  EXPECT_TRUE(first->isMinimized());
+  EXPECT_TRUE(second->isMinimized());
+  ArrangeIcons(area);
+  EXPECT_EQ(first->geometry().bottom(), room.bottom());
+  EXPECT_EQ(second->geometry().left(), first->geometry().right() + 1);
+}
+
+TEST(Mdi, TheWindowMenuListsTheOpenWindowsAndActivatesTheChosenOne) {
+  QMdiArea area;
+  QMenu menu;
+  menu.addAction("&Cascade");
+  RefreshWindowList(menu, area);
+  EXPECT_EQ(menu.actions().size(), 1);  // no windows, no list
+
+  QMdiSubWindow* first = area.addSubWindow(new QWidget);
+  first->setWindowTitle("NONAME1");
+  QMdiSubWindow* second = area.addSubWindow(new QWidget);
+  second->setWindowTitle("NONAME2");
+  area.show();
+  area.setActiveSubWindow(second);
+  RefreshWindowList(menu, area);
+  RefreshWindowList(menu, area);  // rebuilt, not appended twice
+  const QList<QAction*> entries = menu.actions();
+  ASSERT_EQ(entries.size(), 4);
+  EXPECT_TRUE(entries[1]->isSeparator());
+  EXPECT_EQ(entries[2]->text().toStdString(), "&1 NONAME1");
+  EXPECT_FALSE(entries[2]->isChecked());
+  EXPECT_TRUE(entries[3]->isChecked());
+  entries[2]->trigger();
+  EXPECT_EQ(area.activeSubWindow(), first);
+}
