@@ -41,3 +41,7 @@ void MessageReporter::ShowNoMemory() {
 void MessageReporter::ShowNoSinus() {
   ShowMessageBox(msgtext::kNoSinus, msgtext::kSystemError, kMbOk | kMbIconStop);
 }
+
+void MessageReporter::ShowCannotWriteFile() {
+  ShowMessageBox(msgtext::kCannotWriteFile, msgtext::kFileError, kMbOk | kMbIconInformation);
+}

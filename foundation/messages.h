@@ -32,10 +32,15 @@ namespace msgtext {
 inline constexpr const char* kSystemError = "System Error";
 inline constexpr const char* kNoMemory = "There is not enough memmory for this operation.";
 inline constexpr const char* kNoSinus = "Could not create sinus.";
+inline constexpr const char* kFileError = "FileError";
+// The music document's save shows the same text, and the WAVE writer reuses it as it stands.
+inline constexpr const char* kCannotWriteFile =
+    "Cannot save Music: Operating System cannot open file for writing, maybe the file is readonly.";
 }  // namespace msgtext
 
 class MessageReporter {
  public:
   static void ShowNoMemory();
   static void ShowNoSinus();
+  static void ShowCannotWriteFile();
 };
