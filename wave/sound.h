@@ -14,10 +14,12 @@ class Sound;
 using SoundPtr = std::unique_ptr<Sound>;
 
 // A channel obtained from a sound with its copied flag: it deletes the wave only when it was a
-// copy, so a caller cannot free a channel that still belongs to the sound.
+// copy, so a caller cannot free a channel that still belongs to the sound. The flag is taken by
+// reference so that `ChannelHold hold(sound.GetMonoWave(abort, copied), copied)` reads it only
+// after the call has set it, whatever the order in which the arguments are evaluated.
 class ChannelHold {
  public:
-  ChannelHold(Wave* wave, bool copied) : wave_(wave), copied_(copied) {}
+  ChannelHold(Wave* wave, const bool& copied) : wave_(wave), copied_(copied) {}
   ~ChannelHold() {
     if (copied_) DeleteWave(wave_);
   }
