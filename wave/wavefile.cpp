@@ -64,16 +64,28 @@ int16_t DecodeSample(const unsigned char* in) {
 using FrameEncoder = void (*)(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out);
 using FrameDecoder = void (*)(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first);
 
+// The channel pointers are copied into locals so that the compiler sees they cannot alias the
+// byte block, and the loops vectorise.
 template <int kChannels, int kBytes>
 void EncodeFrames(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out) {
-  for (int64_t i = first; i < first + frames; ++i)
-    for (int c = 0; c < kChannels; ++c, out += kBytes) EncodeSample<kBytes>(channels[c][i], out);
+  const int16_t* __restrict left = channels[0] + first;
+  const int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
+  unsigned char* __restrict bytes = out;
+  for (int64_t i = 0; i < frames; ++i) {
+    EncodeSample<kBytes>(left[i], bytes + i * kChannels * kBytes);
+    if constexpr (kChannels == 2) EncodeSample<kBytes>(right[i], bytes + i * kChannels * kBytes + kBytes);
+  }
 }
 
 template <int kChannels, int kBytes>
 void DecodeFrames(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first) {
-  for (int64_t i = first; i < first + frames; ++i)
-    for (int c = 0; c < kChannels; ++c, in += kBytes) channels[c][i] = DecodeSample<kBytes>(in);
+  int16_t* __restrict left = channels[0] + first;
+  int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
+  const unsigned char* __restrict bytes = in;
+  for (int64_t i = 0; i < frames; ++i) {
+    left[i] = DecodeSample<kBytes>(bytes + i * kChannels * kBytes);
+    if constexpr (kChannels == 2) right[i] = DecodeSample<kBytes>(bytes + i * kChannels * kBytes + kBytes);
+  }
 }
 
 FrameEncoder PickEncoder(int channels, int bytes) {
