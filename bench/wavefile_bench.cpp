@@ -17,14 +17,16 @@ constexpr int32_t kRate = 44100;
 constexpr int64_t kFrames = 60 * kRate;
 constexpr size_t kFileBytes = 44 + kFrames * 2 * 2;
 
+// Kept on the heap so that it outlives the static destructors when the folder is removed at exit.
 const std::string& BenchFolder() {
-  static const std::string folder = [] {
+  static const std::string* folder = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "kvwavebenchXXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    auto* path = new std::string(pattern);
     std::atexit([] { std::filesystem::remove_all(BenchFolder()); });
-    return pattern;
+    return path;
   }();
-  return folder;
+  return *folder;
 }
 
 std::string PathOf(const char* name) { return BenchFolder() + "/" + name; }
