@@ -80,3 +80,7 @@ void MessageReporter::ShowFieldEmpty(const std::string& fieldName) {
 std::string FieldErrorText(const std::string& fieldName, const std::string& message) {
   return msgtext::kFieldIn + fieldName + msgtext::kFieldSeparator + message;
 }
+
+void MessageReporter::ShowCannotWriteFile() {
+  ShowMessageBox(msgtext::kCannotWriteFile, msgtext::kFileErrorNoBlank, kMbOk | kMbIconInformation);
+}

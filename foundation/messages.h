@@ -45,6 +45,10 @@ inline constexpr const char* kFieldSeparator = ": ";
 inline constexpr const char* kFieldEmpty = ": Field should not be empty.";
 inline constexpr const char* kSelectWave = "You have to select a Wave";
 inline constexpr const char* kCannotFindWindow = "Cannot find window ";
+inline constexpr const char* kFileErrorNoBlank = "FileError";
+// The music document's save shows the same text, and the WAVE writer reuses it as it stands.
+inline constexpr const char* kCannotWriteFile =
+    "Cannot save Music: Operating System cannot open file for writing, maybe the file is readonly.";
 }  // namespace msgtext
 
 // Every operation shows exactly one box with the OK button alone.
@@ -59,6 +63,7 @@ class MessageReporter {
   // The message already names the field ("In ", the field, ": ").
   static void ShowInputError(const std::string& message);
   static void ShowFieldEmpty(const std::string& fieldName);
+  static void ShowCannotWriteFile();
 };
 
 // "In <field>: <message>", the form of every input failure.

@@ -1,0 +1,335 @@
+#include "wave/wavefile.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "foundation/global.h"
+#include "foundation/messages.h"
+#include "sound_helpers.h"
+#include "support/recording_sink.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+
+std::string Le16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)}; }
+std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
+
+struct Format {
+  uint32_t formatSize = 16;
+  uint16_t tag = 1;
+  uint16_t channels = 1;
+  uint32_t rate = 22050;
+  uint16_t bits = 16;
+};
+
+std::string FormatChunk(const Format& f) {
+  std::string chunk = "fmt " + Le32(f.formatSize) + Le16(f.tag) + Le16(f.channels) + Le32(f.rate) +
+                      Le32(f.rate * f.channels * f.bits / 8) + Le16(f.channels * f.bits / 8) + Le16(f.bits);
+  if (f.formatSize > 16) chunk += std::string(f.formatSize - 16 + (f.formatSize & 1), '\x7F');
+  return chunk;
+}
+
+std::string Chunk(const std::string& id, const std::string& content) {
+  return id + Le32(static_cast<uint32_t>(content.size())) + content + (content.size() % 2 ? "\x01" : "");
+}
+
+// RIFF, WAVE, then the chunks as given.
+std::string RiffFile(const std::string& chunks, uint32_t riffSize = 0) {
+  return "RIFF" + Le32(riffSize ? riffSize : static_cast<uint32_t>(chunks.size() + 4)) + "WAVE" + chunks;
+}
+
+std::string DataChunk(uint32_t declaredSize, const std::string& bytes) { return "data" + Le32(declaredSize) + bytes; }
+
+class WaveFileTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "kvwavefileXXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::string WriteBytes(const std::string& bytes, const std::string& name = "in.wav") const {
+    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+    return PathOf(name);
+  }
+
+  std::string ReadBytes(const std::string& path) const {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  std::vector<std::string> FilesInDir() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  // Reads `bytes` as a file; expects the status text, and a sound exactly on success.
+  SoundPtr Read(const std::string& bytes, const std::string& expectedStatus) {
+    SoundPtr sound;
+    std::string status;
+    const bool ok = ReadWaveFile(WriteBytes(bytes), sound, status);
+    EXPECT_EQ(status, expectedStatus);
+    EXPECT_EQ(ok, sound != nullptr);
+    EXPECT_EQ(ok, expectedStatus == wavestatus::kNoErrors);
+    return sound;
+  }
+
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(WaveFileTest, WrittenHeaderFollowsTheFixedLayoutByteForByte) {
+  bool abort = false;
+  MonoSound mono(MakeWave({0x0102, -2, 3}), 22050, 2);
+  ASSERT_TRUE(WriteWaveFile(abort, PathOf("m.wav"), mono, 0, 3));
+  EXPECT_EQ(ReadBytes(PathOf("m.wav")), "RIFF" + Le32(42) + "WAVEfmt " + Le32(16) + Le16(1) + Le16(1) + Le32(22050) +
+                                            Le32(44100) + Le16(2) + Le16(16) + "data" + Le32(6) +
+                                            std::string("\x02\x01\xFE\xFF\x03\x00", 6));
+
+  StereoSound stereo(MakeWave({-1, 32767, -32768}), MakeWave({256, -256, 0}), 11025, 1);
+  ASSERT_TRUE(stereo.Save(abort, PathOf("s.wav"), false, 1, 3));
+  EXPECT_EQ(ReadBytes(PathOf("s.wav")), "RIFF" + Le32(40) + "WAVEfmt " + Le32(16) + Le16(1) + Le16(2) + Le32(11025) +
+                                            Le32(22050) + Le16(2) + Le16(8) + "data" + Le32(4) +
+                                            std::string("\xFF\x7F\x00\x80", 4));
+
+  ASSERT_TRUE(WriteWaveFile(abort, PathOf("e.wav"), stereo, 0, 0));
+  const std::string empty = ReadBytes(PathOf("e.wav"));
+  ASSERT_EQ(empty.size(), 44u);
+  EXPECT_EQ(empty.substr(4, 4), Le32(36));
+  EXPECT_EQ(empty.substr(40, 4), Le32(0));
+}
+
+TEST_F(WaveFileTest, RoundTripsGiveBackSamplesAndFormat) {
+  const std::vector<int16_t> left{0, 1, -1, 255, -255, 32767, -32768, 12345, -12345};
+  const std::vector<int16_t> right{9, 8, 7, 6, 5, 4, 3, 2, 1};
+  for (uint16_t width : {1, 2}) {
+    for (int channels : {1, 2}) {
+      SCOPED_TRACE(testing::Message() << width << " bytes, " << channels << " channels");
+      SoundPtr original;
+      if (channels == 1)
+        original = std::make_unique<MonoSound>(MakeWave(left), 8000, width);
+      else
+        original = std::make_unique<StereoSound>(MakeWave(left), MakeWave(right), 48000, width);
+      bool abort = false;
+      ASSERT_TRUE(WriteWaveFile(abort, PathOf("rt.wav"), *original, 0, original->GetValues()));
+      SoundPtr back;
+      std::string status;
+      ASSERT_TRUE(ReadWaveFile(PathOf("rt.wav"), back, status));
+      EXPECT_EQ(status, wavestatus::kNoErrors);
+      EXPECT_EQ(back->MoSt, channels);
+      EXPECT_EQ(back->Freq, original->Freq);
+      EXPECT_EQ(back->BytesPerSample, width);
+      ASSERT_EQ(back->GetValues(), 9);
+      if (width == 2) {
+        EXPECT_EQ(Samples(back->GetLeftWave()), left);
+        EXPECT_EQ(Samples(back->GetRightWave()), channels == 2 ? right : left);
+      } else {
+        // 8 bits keep the high byte, truncated toward zero.
+        EXPECT_EQ(Samples(back->GetLeftWave()),
+                  (std::vector<int16_t>{0, 0, 0, 0, 0, 32512, -32768, 12288, -12288}));
+      }
+    }
+  }
+}
+
+TEST_F(WaveFileTest, WriterFailuresKeepTheOldFileAndSayWhy) {
+  RecordingSink sink;
+  bool abort = false;
+  MonoSound sound(MakeWave(std::vector<int16_t>(5000, 7)), 22050, 2);
+  const std::string target = WriteBytes("old contents", "t.wav");
+
+  // A missing channel: no file, no message.
+  StereoSound halfAborted(MakeWave({1}), nullptr, 22050, 2);
+  EXPECT_FALSE(WriteWaveFile(abort, PathOf("none.wav"), halfAborted, 0, 1));
+  EXPECT_FALSE(fs::exists(PathOf("none.wav")));
+  EXPECT_TRUE(sink.messages.empty());
+
+  // A folder that does not exist, and an empty name.
+  EXPECT_FALSE(WriteWaveFile(abort, PathOf("no/such/folder.wav"), sound, 0, 10));
+  EXPECT_FALSE(sound.Save(abort, "", false, 0, 10));
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].text, msgtext::kCannotWriteFile);
+  EXPECT_EQ(sink.messages[0].caption, "FileError");
+  EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
+
+  // A read-only file stays as it is.
+  fs::permissions(target, fs::perms::owner_read);
+  EXPECT_FALSE(WriteWaveFile(abort, target, sound, 0, 10));
+  EXPECT_EQ(ReadBytes(target), "old contents");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+
+  // A write that fails half way (the file-size limit stands in for a full disk).
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit small = saved;
+  small.rlim_cur = 1000;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool written = WriteWaveFile(abort, target, sound, 0, 5000, true);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(sink.messages.size(), 4u);
+  EXPECT_EQ(ReadBytes(target), "old contents");
+  EXPECT_EQ(FilesInDir(), std::vector<std::string>{"t.wav"});  // no temporary file left behind
+
+  // And the same write with room succeeds, replacing the file and keeping its permissions.
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(WriteWaveFile(abort, target, sound, 0, 5000));
+  EXPECT_EQ(fs::file_size(target), 44u + 10000u);
+  EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(FilesInDir(), std::vector<std::string>{"t.wav"});
+}
+
+TEST_F(WaveFileTest, WritingThroughALinkReplacesTheFileItNames) {
+  bool abort = false;
+  MonoSound sound(MakeWave({1, 2}), 22050, 2);
+  const std::string real = WriteBytes("x", "real.wav");
+  fs::create_symlink(real, PathOf("link.wav"));
+  ASSERT_TRUE(WriteWaveFile(abort, PathOf("link.wav"), sound, 0, 2));
+  EXPECT_TRUE(fs::is_symlink(PathOf("link.wav")));
+  EXPECT_EQ(fs::file_size(real), 48u);
+}
+
+TEST_F(WaveFileTest, ReaderSkipsForeignChunksAndPaddingAroundTheFormat) {
+  const std::string samples = Le16(100) + Le16(static_cast<uint16_t>(-200)) + Le16(300);
+  const std::string data = DataChunk(6, samples);
+  const std::string cases[] = {
+      RiffFile(FormatChunk({}) + data),
+      RiffFile(Chunk("LIST", "abc") + Chunk("JUNK", std::string(28, '\0')) + FormatChunk({}) + data),
+      RiffFile(FormatChunk({}) + Chunk("fact", Le32(3)) + Chunk("LIST", "odd") + Chunk("cue ", "") + data),
+      RiffFile(Chunk("bext", "x") + FormatChunk({.formatSize = 18}) + Chunk("fact", Le32(3)) + data),
+      RiffFile(FormatChunk({.formatSize = 17}) + data),
+      RiffFile(FormatChunk({}) + data, 0xFFFFFFFF),  // the RIFF size is not trusted
+  };
+  for (const std::string& file : cases) {
+    SoundPtr sound = Read(file, wavestatus::kNoErrors);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->MoSt, 1);
+    EXPECT_EQ(sound->Freq, 22050);
+    EXPECT_EQ(sound->BytesPerSample, 2);
+    EXPECT_EQ(Samples(sound->GetLeftWave()), (std::vector<int16_t>{100, -200, 300}));
+  }
+}
+
+TEST_F(WaveFileTest, DeclaredDataSizeCountsOnlyAsFarAsTheFileGoes) {
+  ScopedSampleBudget budget(1 << 20);  // a lie about the size must not turn into a large allocation
+  struct Case {
+    uint16_t channels, bits;
+    uint32_t declared;
+    std::string bytes;
+    int32_t values;
+  };
+  const Case cases[] = {
+      {1, 16, 0, "", 0},
+      {2, 8, 0, "\x80\x80", 0},  // a size of 0 reads nothing, even with bytes behind it
+      {1, 16, 0x7FFFFFF0, Le16(1) + Le16(2), 2},
+      {1, 16, 0x80000010, Le16(1) + Le16(2), 2},
+      {1, 16, 0xFFFFFFFF, Le16(1) + Le16(2) + "\x05", 2},
+      {2, 16, 100, Le16(1) + Le16(2) + Le16(3), 1},  // only whole frames
+      {1, 16, 4, Le16(1), 1},                        // the file ends early
+      {2, 8, 3, "\x80\x81\x82\x83", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.declared);
+    SoundPtr sound = Read(RiffFile(FormatChunk({.channels = c.channels, .rate = 8000, .bits = c.bits}) +
+                                   DataChunk(c.declared, c.bytes)),
+                          wavestatus::kNoErrors);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->MoSt, c.channels);
+    EXPECT_EQ(sound->Freq, 8000);
+    EXPECT_EQ(sound->BytesPerSample, c.bits / 8);
+    EXPECT_EQ(sound->GetValues(), c.values);
+  }
+}
+
+TEST_F(WaveFileTest, MalformedHeadersGiveTheirStatusText) {
+  using namespace wavestatus;
+  const int64_t held = SampleBytesInUse();
+  const std::string data = DataChunk(2, Le16(5));
+  struct Case {
+    std::string file;
+    const char* status;
+  };
+  const Case cases[] = {
+      {"RIFX" + RiffFile(FormatChunk({}) + data).substr(4), kNoRiff},
+      {"RIFF" + Le32(40) + "AVI " + FormatChunk({}) + data, kNoWaveFmt},
+      {RiffFile(data + FormatChunk({})), kNoWaveFmt},
+      {RiffFile(Chunk("LIST", "")), kNoWaveFmt},
+      {RiffFile("JUNK" + Le32(1000) + "x"), kNoWaveFmt},
+      {RiffFile(FormatChunk({.formatSize = 14}).substr(0, 8 + 14) + data), kChunkTooSmall},
+      {RiffFile(FormatChunk({.tag = 3}) + data), kNotPcm},
+      {RiffFile(FormatChunk({.tag = 0xFFFE}) + data), kNotPcm},
+      {RiffFile(FormatChunk({.channels = 0}) + data), kBadChannels},
+      {RiffFile(FormatChunk({.channels = 3}) + data), kBadChannels},
+      {RiffFile(FormatChunk({.rate = 0}) + data), kBadRate},
+      {RiffFile(FormatChunk({.rate = 0x80000000u}) + data), kBadRate},
+      {RiffFile(FormatChunk({.bits = 0}) + data), kBadWidth},
+      {RiffFile(FormatChunk({.bits = 4}) + data), kBadWidth},
+      {RiffFile(FormatChunk({.bits = 24}) + data), kBadWidth},
+      {RiffFile(FormatChunk({.bits = 32}) + data), kBadWidth},
+      {RiffFile(FormatChunk({})), kNoData},
+      {RiffFile(FormatChunk({}) + Chunk("LIST", "ab")), kNoData},
+      {RiffFile(FormatChunk({}) + "fact" + Le32(0xFFFFFFFF) + data), kNoData},
+      {RiffFile("fmt " + Le32(0xFFFFFFF0u) + FormatChunk({}).substr(8) + data), kNoData},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.status);
+    Read(c.file, c.status);
+  }
+  EXPECT_EQ(SampleBytesInUse(), held);
+}
+
+TEST_F(WaveFileTest, AFileCutInsideItsHeaderFailsWithoutReadingPastTheEnd) {
+  const std::string whole = RiffFile(FormatChunk({}) + DataChunk(2, Le16(5)));
+  ASSERT_EQ(whole.size(), 46u);
+  for (size_t length = 0; length < 44; ++length) {
+    SCOPED_TRACE(length);
+    const char* expected = length == 12   ? wavestatus::kNoWaveFmt
+                           : length == 36 ? wavestatus::kNoData
+                                          : wavestatus::kTooShort;
+    Read(whole.substr(0, length), expected);
+  }
+  // Only the samples are missing: an empty sound of the file's format.
+  SoundPtr sound = Read(whole.substr(0, 44), wavestatus::kNoErrors);
+  ASSERT_NE(sound, nullptr);
+  EXPECT_EQ(sound->GetValues(), 0);
+  EXPECT_EQ(sound->Freq, 22050);
+}
+
+TEST_F(WaveFileTest, ReaderRefusesWhatIsNotAReadableFile) {
+  SoundPtr sound;
+  std::string status;
+  EXPECT_FALSE(ReadWaveFile(PathOf("missing.wav"), sound, status));
+  EXPECT_EQ(status, wavestatus::kCannotOpen);
+  EXPECT_FALSE(ReadWaveFile(dir_.string(), sound, status));
+  EXPECT_EQ(status, wavestatus::kCannotOpen);
+  EXPECT_EQ(sound, nullptr);
+
+  // No memory for the samples: the box is shown and nothing is kept.
+  RecordingSink sink;
+  const int64_t held = SampleBytesInUse();
+  {
+    ScopedSampleBudget budget(held + 30);  // room for the left channel only
+    Read(RiffFile(FormatChunk({.channels = 2}) + DataChunk(40, std::string(40, '\0'))), wavestatus::kNoMemory);
+  }
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, msgtext::kNoMemory);
+  EXPECT_EQ(SampleBytesInUse(), held);
+}

@@ -1,0 +1,405 @@
+#include "wave/wavefile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "foundation/assertion.h"
+#include "foundation/messages.h"
+
+namespace {
+constexpr const char* kAssertUnit = "wavefile";
+
+constexpr size_t kHeaderBytes = 44;
+// Samples go through a block of this size in both directions; it holds whole frames of every
+// layout (1, 2 or 4 bytes).
+constexpr size_t kBlockBytes = 64 * 1024;
+
+// --- Little-endian fields, independent of the host's byte order and of struct layout ---------------
+
+void Put16(unsigned char* p, uint32_t v) {
+  p[0] = static_cast<unsigned char>(v);
+  p[1] = static_cast<unsigned char>(v >> 8);
+}
+void Put32(unsigned char* p, uint32_t v) {
+  Put16(p, v & 0xFFFF);
+  Put16(p + 2, v >> 16);
+}
+void PutTag(unsigned char* p, const char* tag) { std::memcpy(p, tag, 4); }
+uint16_t Get16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t Get32(const unsigned char* p) { return Get16(p) | static_cast<uint32_t>(Get16(p + 2)) << 16; }
+bool IsTag(const unsigned char* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
+
+// --- Sample encodings ------------------------------------------------------------------------------
+
+// 8 bits: one unsigned byte, trunc(s / 256) + 128 (C++ division truncates toward zero as the
+// stored files expect: -255 to 255 all give 128); read back as (byte - 128) * 256.
+template <int kBytes>
+void EncodeSample(int16_t s, unsigned char* out) {
+  if constexpr (kBytes == 1) {
+    out[0] = static_cast<unsigned char>(s / 256 + 128);
+  } else {
+    Put16(out, static_cast<uint16_t>(s));
+  }
+}
+
+template <int kBytes>
+int16_t DecodeSample(const unsigned char* in) {
+  if constexpr (kBytes == 1) {
+    return static_cast<int16_t>((in[0] - 128) * 256);
+  } else {
+    return static_cast<int16_t>(Get16(in));
+  }
+}
+
+// Frames interleave the channels, left first.
+using FrameEncoder = void (*)(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out);
+using FrameDecoder = void (*)(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first);
+
+// The channel pointers are copied into locals so that the compiler sees they cannot alias the
+// byte block, and the loops vectorise.
+template <int kChannels, int kBytes>
+void EncodeFrames(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out) {
+  const int16_t* __restrict left = channels[0] + first;
+  const int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
+  unsigned char* __restrict bytes = out;
+  for (int64_t i = 0; i < frames; ++i) {
+    EncodeSample<kBytes>(left[i], bytes + i * kChannels * kBytes);
+    if constexpr (kChannels == 2) EncodeSample<kBytes>(right[i], bytes + i * kChannels * kBytes + kBytes);
+  }
+}
+
+template <int kChannels, int kBytes>
+void DecodeFrames(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first) {
+  int16_t* __restrict left = channels[0] + first;
+  int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
+  const unsigned char* __restrict bytes = in;
+  for (int64_t i = 0; i < frames; ++i) {
+    left[i] = DecodeSample<kBytes>(bytes + i * kChannels * kBytes);
+    if constexpr (kChannels == 2) right[i] = DecodeSample<kBytes>(bytes + i * kChannels * kBytes + kBytes);
+  }
+}
+
+FrameEncoder PickEncoder(int channels, int bytes) {
+  if (channels == 1) return bytes == 1 ? EncodeFrames<1, 1> : EncodeFrames<1, 2>;
+  return bytes == 1 ? EncodeFrames<2, 1> : EncodeFrames<2, 2>;
+}
+
+FrameDecoder PickDecoder(int channels, int bytes) {
+  if (channels == 1) return bytes == 1 ? DecodeFrames<1, 1> : DecodeFrames<1, 2>;
+  return bytes == 1 ? DecodeFrames<2, 1> : DecodeFrames<2, 2>;
+}
+
+// --- Writing ---------------------------------------------------------------------------------------
+
+// A file written under a temporary name beside its target and renamed over it only when complete:
+// a full disk or a failed write leaves the old file untouched. Dropped unfinished, it removes the
+// temporary file.
+class ReplacingFile {
+ public:
+  ReplacingFile() = default;
+  ~ReplacingFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  }
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  bool Create(const std::string& fileName, bool temporary) {
+    if (fileName.empty()) return false;
+    temporary_ = temporary;
+    target_ = fileName;
+    // Saving through a link replaces the file it points to, not the link.
+    struct stat info;
+    if (::lstat(fileName.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+      if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
+        target_ = resolved;
+        std::free(resolved);
+      }
+    }
+    bool existed = false;
+    if (::stat(target_.c_str(), &info) == 0) {
+      // A file without any write permission is read-only to this program, even for root.
+      if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
+      existed = true;
+    }
+    static unsigned serial = 0;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+      tempPath_ = target_ + ".kvtmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+      fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ < 0 && errno != EEXIST) break;
+    }
+    if (fd_ < 0) {
+      tempPath_.clear();
+      return false;
+    }
+    // The replacement keeps the permissions of the file it replaces.
+    if (existed) static_cast<void>(::fchmod(fd_, info.st_mode & 07777));
+    return true;
+  }
+
+  bool Write(const unsigned char* data, size_t n) {
+    while (n > 0) {
+      const ssize_t written = ::write(fd_, data, n);
+      if (written < 0 && errno == EINTR) continue;
+      if (written <= 0) return false;
+      data += written;
+      n -= static_cast<size_t>(written);
+    }
+    return true;
+  }
+
+  // A document file is flushed to the disk before it replaces the old one; the play file is
+  // thrown away after use and skips the flush.
+  bool Commit() {
+    if (!temporary_ && ::fsync(fd_) != 0) return false;
+    const int closed = ::close(fd_);
+    fd_ = -1;
+    if (closed != 0) return false;
+    if (::rename(tempPath_.c_str(), target_.c_str()) != 0) return false;
+    tempPath_.clear();
+    return true;
+  }
+
+ private:
+  int fd_ = -1;
+  bool temporary_ = false;
+  std::string target_;
+  std::string tempPath_;
+};
+
+void MakeHeader(unsigned char* h, int channels, uint32_t rate, int bytes, uint32_t dataBytes) {
+  PutTag(h, "RIFF");
+  Put32(h + 4, 36 + dataBytes);
+  PutTag(h + 8, "WAVE");
+  PutTag(h + 12, "fmt ");
+  Put32(h + 16, 16);
+  Put16(h + 20, 1);
+  Put16(h + 22, static_cast<uint32_t>(channels));
+  Put32(h + 24, rate);
+  Put32(h + 28, static_cast<uint32_t>(channels) * rate * static_cast<uint32_t>(bytes));
+  Put16(h + 32, static_cast<uint32_t>(channels * bytes));
+  Put16(h + 34, static_cast<uint32_t>(8 * bytes));
+  PutTag(h + 36, "data");
+  Put32(h + 40, dataBytes);
+}
+
+bool WriteSamples(ReplacingFile& file, const int16_t* const* channels, int channelCount, int bytes, int64_t begin,
+                  int64_t end) {
+  const FrameEncoder encode = PickEncoder(channelCount, bytes);
+  const int64_t frameBytes = channelCount * bytes;
+  const int64_t blockFrames = static_cast<int64_t>(kBlockBytes) / frameBytes;
+  std::vector<unsigned char> block(kBlockBytes);
+  for (int64_t first = begin; first < end; first += blockFrames) {
+    const int64_t frames = std::min(blockFrames, end - first);
+    encode(channels, first, frames, block.data());
+    if (!file.Write(block.data(), static_cast<size_t>(frames * frameBytes))) return false;
+  }
+  return true;
+}
+
+bool FailWrite() {
+  MessageReporter::ShowCannotWriteFile();
+  return false;
+}
+
+// --- Reading ---------------------------------------------------------------------------------------
+
+enum class ReadResult { kOk, kEnd, kError };
+
+// A regular file read at a tracked position; the size is the file's real one, against which every
+// declared size is checked.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool Open(const std::string& fileName) {
+    // Non-blocking so that a named pipe cannot hang the open; only regular files are read.
+    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) return false;
+    struct stat info;
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    size_ = static_cast<uint64_t>(info.st_size);
+    return true;
+  }
+
+  uint64_t Remaining() const { return size_ > position_ ? size_ - position_ : 0; }
+
+  ReadResult Read(unsigned char* data, size_t n) {
+    while (n > 0) {
+      const ssize_t got = ::pread(fd_, data, n, static_cast<off_t>(position_));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return ReadResult::kError;
+      if (got == 0) return ReadResult::kEnd;
+      data += got;
+      n -= static_cast<size_t>(got);
+      position_ += static_cast<uint64_t>(got);
+    }
+    return ReadResult::kOk;
+  }
+
+  bool Skip(uint64_t n) {
+    if (n > Remaining()) return false;
+    position_ += n;
+    return true;
+  }
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  uint64_t position_ = 0;
+};
+
+const char* ReadFailure(ReadResult result) {
+  return result == ReadResult::kError ? wavestatus::kCannotRead : wavestatus::kTooShort;
+}
+
+enum class ChunkResult { kFound, kNoMore, kFailed };
+
+// Reads the next chunk header. kNoMore: the file ends where a chunk would start; kFailed: it ends
+// (or cannot be read) inside the header, and `failure` tells which.
+ChunkResult ReadChunkHeader(InputFile& file, unsigned char* id, uint32_t& size, const char*& failure) {
+  if (file.Remaining() == 0) return ChunkResult::kNoMore;
+  unsigned char header[8];
+  const ReadResult result = file.Read(header, sizeof header);
+  if (result != ReadResult::kOk) {
+    failure = ReadFailure(result);
+    return ChunkResult::kFailed;
+  }
+  std::memcpy(id, header, 4);
+  size = Get32(header + 4);
+  return ChunkResult::kFound;
+}
+
+// Chunks are padded to an even size.
+bool SkipChunk(InputFile& file, uint32_t size) { return file.Skip(static_cast<uint64_t>(size) + (size & 1)); }
+
+}  // namespace
+
+bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound, int32_t begin, int32_t end,
+                   bool temporary) {
+  const int channelCount = sound.MoSt == 2 ? 2 : 1;
+  bool copied = false;
+  Wave* first = channelCount == 1 ? sound.GetMonoWave(abort, copied) : sound.GetLeftWave();
+  const ChannelHold hold(first, copied);
+  const Wave* channels[2] = {first, channelCount == 2 ? sound.GetRightWave() : nullptr};
+  for (int c = 0; c < channelCount; ++c)
+    if (channels[c] == nullptr) return false;
+  KV_ASSERT(begin >= 0);
+  KV_ASSERT(begin <= end);
+  for (int c = 0; c < channelCount; ++c) KV_ASSERT(end <= channels[c]->values);
+
+  // Samples are 16 bits in memory; a width other than 1 is written as 2 so that the header
+  // always describes the data that follows it.
+  const int bytes = sound.BytesPerSample == 1 ? 1 : 2;
+  const int64_t dataBytes = static_cast<int64_t>(channelCount) * bytes * (static_cast<int64_t>(end) - begin);
+  // The RIFF size field must hold 36 + the data; a longer sound cannot be a WAVE file.
+  if (dataBytes > static_cast<int64_t>(std::numeric_limits<uint32_t>::max()) - 36) return FailWrite();
+
+  ReplacingFile file;
+  if (!file.Create(fileName, temporary)) return FailWrite();
+  unsigned char header[kHeaderBytes];
+  MakeHeader(header, channelCount, static_cast<uint32_t>(sound.Freq), bytes, static_cast<uint32_t>(dataBytes));
+  const int16_t* samples[2] = {channels[0]->wave, channelCount == 2 ? channels[1]->wave : nullptr};
+  if (!file.Write(header, sizeof header) || !WriteSamples(file, samples, channelCount, bytes, begin, end) ||
+      !file.Commit())
+    return FailWrite();
+  return true;
+}
+
+bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& status) {
+  sound.reset();
+  status = wavestatus::kNoErrors;
+  auto fail = [&status](const char* text) {
+    status = text;
+    return false;
+  };
+
+  InputFile file;
+  if (!file.Open(fileName)) return fail(wavestatus::kCannotOpen);
+
+  unsigned char riff[12];
+  if (const ReadResult r = file.Read(riff, 4); r != ReadResult::kOk) return fail(ReadFailure(r));
+  if (!IsTag(riff, "RIFF")) return fail(wavestatus::kNoRiff);
+  // The RIFF size is read past, not trusted: streamed and oversized files carry nonsense there.
+  if (const ReadResult r = file.Read(riff + 4, 8); r != ReadResult::kOk) return fail(ReadFailure(r));
+  if (!IsTag(riff + 8, "WAVE")) return fail(wavestatus::kNoWaveFmt);
+
+  // Other chunks ("LIST", "JUNK", "bext" ...) may come before the format.
+  unsigned char id[4];
+  uint32_t size = 0;
+  const char* failure = nullptr;
+  for (;;) {
+    const ChunkResult chunk = ReadChunkHeader(file, id, size, failure);
+    if (chunk == ChunkResult::kFailed) return fail(failure);
+    if (chunk == ChunkResult::kNoMore || IsTag(id, "data")) return fail(wavestatus::kNoWaveFmt);
+    if (IsTag(id, "fmt ")) break;
+    if (!SkipChunk(file, size)) return fail(wavestatus::kNoWaveFmt);
+  }
+
+  if (size < 16) return fail(wavestatus::kChunkTooSmall);
+  unsigned char format[16];
+  if (const ReadResult r = file.Read(format, sizeof format); r != ReadResult::kOk) return fail(ReadFailure(r));
+  if (Get16(format) != 1) return fail(wavestatus::kNotPcm);
+  const int channels = Get16(format + 2);
+  if (channels != 1 && channels != 2) return fail(wavestatus::kBadChannels);
+  const uint32_t rate = Get32(format + 4);
+  if (rate == 0 || rate > static_cast<uint32_t>(std::numeric_limits<int32_t>::max()))
+    return fail(wavestatus::kBadRate);
+  const int bits = Get16(format + 14);
+  if (bits != 8 && bits != 16) return fail(wavestatus::kBadWidth);
+  const int bytes = bits / 8;
+  if (!file.Skip(static_cast<uint64_t>(size - 16) + (size & 1))) return fail(wavestatus::kNoData);
+
+  // After the format, "fact", "LIST" and the like are skipped up to the data.
+  for (;;) {
+    const ChunkResult chunk = ReadChunkHeader(file, id, size, failure);
+    if (chunk == ChunkResult::kFailed) return fail(failure);
+    if (chunk == ChunkResult::kNoMore) return fail(wavestatus::kNoData);
+    if (IsTag(id, "data")) break;
+    if (!SkipChunk(file, size)) return fail(wavestatus::kNoData);
+  }
+
+  // The declared size counts only as far as the file goes, and only whole frames.
+  const int64_t frameBytes = channels * bytes;
+  const uint64_t present = std::min<uint64_t>(size, file.Remaining());
+  const int64_t frames = static_cast<int64_t>(present / static_cast<uint64_t>(frameBytes));
+
+  bool abort = false;
+  WavePtr waves[2];
+  for (int c = 0; c < channels; ++c) {
+    waves[c] = NewWaveChecked(abort, frames);
+    if (!waves[c]) return fail(wavestatus::kNoMemory);
+  }
+  int16_t* targets[2] = {waves[0]->wave, channels == 2 ? waves[1]->wave : nullptr};
+  const FrameDecoder decode = PickDecoder(channels, bytes);
+  const int64_t blockFrames = static_cast<int64_t>(kBlockBytes) / frameBytes;
+  std::vector<unsigned char> block(frames > 0 ? kBlockBytes : 0);
+  for (int64_t first = 0; first < frames; first += blockFrames) {
+    const int64_t count = std::min(blockFrames, frames - first);
+    const ReadResult r = file.Read(block.data(), static_cast<size_t>(count * frameBytes));
+    if (r != ReadResult::kOk) return fail(ReadFailure(r));
+    decode(block.data(), count, targets, first);
+  }
+
+  const int32_t freq = static_cast<int32_t>(rate);
+  const auto width = static_cast<uint16_t>(bytes);
+  if (channels == 1)
+    sound = std::make_unique<MonoSound>(std::move(waves[0]), freq, width);
+  else
+    sound = std::make_unique<StereoSound>(std::move(waves[0]), std::move(waves[1]), freq, width);
+  return true;
+}
