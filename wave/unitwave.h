@@ -108,6 +108,19 @@ class TUnitWave : public TUnit {
   // Every document operation starts here: one failed allocation must not disable every later
   // operation of the document.
   void BeginOperation() { Abort = false; }
+  // The road of every operation that makes a new sound from the present one. `make` (const Sound&,
+  // bool& abort, int32_t& begin, int32_t& end) -> SoundPtr runs the Sound operation on [begin, end)
+  // and leaves in the ends the stretch its result occupies. A bracketed operation may change the
+  // length: the window keeps its zoom and the result is selected. The result replaces the sound
+  // unless the abort flag was raised; the window is redrawn either way.
+  template <typename Make>
+  void RunOperation(bool bracketed, int32_t begin, int32_t end, Make make) {
+    BeginOperation();
+    if (bracketed) BeginChange(begin, end);
+    AdoptResult(make(static_cast<const Sound&>(*TheSound), Abort, begin, end));
+    if (bracketed) EndChange(begin, end);
+    Redraw();
+  }
   // Puts an operation's result in place unless the abort flag was raised. The old sound is the
   // undo record's when the record keeps it, else deleted.
   void AdoptResult(SoundPtr result);
