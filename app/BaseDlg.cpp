@@ -82,6 +82,7 @@ QGridLayout* TDialogForm::Body() {
     bodyPanel_->move(8 + kBodyMargin, 8 + kBodyMargin);
     body_ = new QGridLayout(bodyPanel_);
     body_->setContentsMargins(0, 0, 0, 0);
+    body_->setHorizontalSpacing(12);
     bodyPanel_->show();
   }
   return body_;
@@ -148,20 +149,29 @@ QWidget* TDialogForm::BodyPanel() {
   return bodyPanel_;
 }
 
-QLabel* TDialogForm::AddLabel(const char* text, int row) {
-  auto* label = new QLabel(QString::fromLatin1(text), BodyPanel());
-  body_->addWidget(label, row, 0);
-  return label;
+void TDialogForm::MoveTo(int column, int row) {
+  column_ = column;
+  row_ = row;
+}
+
+void TDialogForm::PlaceRow(const char* label, QWidget* field) {
+  Body();
+  if (label == nullptr) {
+    body_->addWidget(field, row_, 2 * column_, 1, 2);
+  } else {
+    auto* caption = new QLabel(QString::fromLatin1(label), bodyPanel_);
+    caption->setBuddy(field);
+    body_->addWidget(caption, row_, 2 * column_);
+    body_->addWidget(field, row_, 2 * column_ + 1);
+  }
+  ++row_;
 }
 
 QLineEdit* TDialogForm::AddEdit(const char* label, unit& value, const std::string& fieldName,
                                 int maxLength, Condition readWhen) {
-  const int row = Body()->rowCount();
-  QLabel* caption = AddLabel(label, row);
   auto* edit = new QLineEdit(BodyPanel());
   edit->setMaxLength(maxLength);
-  caption->setBuddy(edit);
-  body_->addWidget(edit, row, 1);
+  PlaceRow(label, edit);
   AddStep([edit, &value] { edit->setText(QString::fromStdString(value.Write())); },
           [edit, &value, fieldName, readWhen](uint8_t& ok) {
             if (readWhen && !readWhen()) return;
@@ -175,11 +185,8 @@ QLineEdit* TDialogForm::AddEdit(const char* label, unit& value, const std::strin
 TWaveComboBox* TDialogForm::AddWaveCombo(const char* label, unitUnitWave& value,
                                          const std::string& fieldName, uint8_t filter,
                                          Condition readWhen) {
-  const int row = Body()->rowCount();
-  QLabel* caption = AddLabel(label, row);
   auto* combo = new TWaveComboBox(BodyPanel());
-  caption->setBuddy(combo);
-  body_->addWidget(combo, row, 1);
+  PlaceRow(label, combo);
   AddStep(
       [combo, &value, filter] {
         FillWaveCombo(*combo, filter);
@@ -197,7 +204,7 @@ TWaveComboBox* TDialogForm::AddWaveCombo(const char* label, unitUnitWave& value,
 TRadioGroup* TDialogForm::AddRadioGroup(const char* caption, const std::vector<std::string>& items,
                                         uint8_t& field) {
   auto* group = new TRadioGroup(caption, items, BodyPanel());
-  body_->addWidget(group, Body()->rowCount(), 0, 1, 2);
+  PlaceRow(nullptr, group);
   AddStep([group, &field] { group->SetItemIndex(field); },
           [group, &field](uint8_t&) {
             // Nothing checked keeps the byte: a record never holds an index of no item.
@@ -208,18 +215,15 @@ TRadioGroup* TDialogForm::AddRadioGroup(const char* caption, const std::vector<s
 
 QCheckBox* TDialogForm::AddCheckBox(const char* caption, uint8_t& field) {
   auto* box = new QCheckBox(QString::fromLatin1(caption), BodyPanel());
-  body_->addWidget(box, Body()->rowCount(), 0, 1, 2);
+  PlaceRow(nullptr, box);
   AddStep([box, &field] { box->setChecked(field != 0); },
           [box, &field](uint8_t&) { field = box->isChecked() ? 1 : 0; });
   return box;
 }
 
 TColorBox* TDialogForm::AddColorBox(const char* label, uint32_t& field) {
-  const int row = Body()->rowCount();
-  QLabel* caption = AddLabel(label, row);
   auto* box = new TColorBox(BodyPanel());
-  caption->setBuddy(box);
-  body_->addWidget(box, row, 1);
+  PlaceRow(label, box);
   AddStep([box, &field] { box->SetSelected(field); },
           [box, &field](uint8_t&) { field = box->Selected(); });
   return box;
@@ -250,7 +254,7 @@ void TDialogForm::AddRule(std::function<const char*()> failure) {
 QCheckBox* TDialogForm::AddDefaultSwitch(std::function<void()> store) {
   auto* box = new QCheckBox("Use As Default", BodyPanel());
   box->setObjectName("chkUseAsDefault");
-  Body()->addWidget(box, Body()->rowCount(), 0, 1, 2);
+  PlaceRow(nullptr, box);
   AddStep([box] { box->setChecked(false); },
           [box, store](uint8_t& ok) {
             if (ok != 0 && box->isChecked()) store();

@@ -50,8 +50,10 @@ class TDialogForm : public QDialog {
   // 1 until an OK press fails; the refused close sets it back to 1.
   uint8_t ok = 1;
 
-  // The grid that the listed fields go into, over the bevel.
+  // The grid that the listed fields go into, over the bevel: fields fill a column of label and
+  // input pairs downwards from where MoveTo put the next one.
   QGridLayout* Body();
+  void MoveTo(int column, int row);
 
  protected:
   using Condition = std::function<bool()>;
@@ -96,10 +98,14 @@ class TDialogForm : public QDialog {
     std::function<void(uint8_t& ok)> read;
   };
 
-  QLabel* AddLabel(const char* text, int row);
+  // Puts a field with its label (null: a field that spans the label's place too) at the place
+  // of the next field.
+  void PlaceRow(const char* label, QWidget* field);
   QWidget* BodyPanel();
 
   int helpContext_ = 0;
+  int column_ = 0;
+  int row_ = 0;
   bool centred_ = false;
   QWidget* bodyPanel_ = nullptr;
   QGridLayout* body_ = nullptr;

@@ -31,6 +31,7 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* owner, const TVoldViewProps& props
       {"Low (Kwadratic)", "Normal (Linear)", "High (Square root)", "Very High (Fourth root)"},
       Record.Sensitivity);
 
+  MoveTo(1, 0);
   // Shown, no row may lie above half the sample rate; the value keeps the unit it was typed in.
   AddStep(
       [this] {

@@ -19,14 +19,18 @@ TDlgWaveViewProps::TDlgWaveViewProps(QWidget* owner, const TWaveViewProps& props
   SetHelpContext(kWaveViewHelp);
   // Choices, switches and colours come first and are copied as they are; the two values follow.
   rgrDraw = AddRadioGroup("Draw", {"Lines", "Points"}, Record.DrawKind);
+  MoveTo(1, 0);
   rgrDistribution = AddRadioGroup("Distribution", {"Constant", "Random"}, Record.Distribution);
+  MoveTo(2, 0);
   rgrCombine = AddRadioGroup("Combine", {"Mixed", "Left at Front", "Right at Front"}, Record.Combine);
+  MoveTo(0, 1);
   chkDrawGrid = AddCheckBox("Draw Grid", Record.DrawGrid);
   chk2Waves = AddCheckBox("2 Single Waves when Stereo", Record.TwoWaves);
   colbGrid = AddColorBox("", Record.GridColor);
   AddStep([this] { chkDrawGridClick(); }, {});
   colbBackground = AddColorBox("Background", Record.BackgroundColor);
   colbSingleWave = AddColorBox("Single Wave", Record.SingleWaveColor);
+  MoveTo(1, 1);
   colbLeft = AddColorBox("Left", Record.LeftColor);
   colbRight = AddColorBox("Right", Record.RightColor);
   editValuesPerPixel =
