@@ -58,7 +58,7 @@ class TDialogForm : public QDialog {
  protected:
   using Condition = std::function<bool()>;
 
-  // A value typed into a one-line edit, with its label in the row before it. `fieldName` is the
+  // A value typed into a one-line edit, with its label beside it. `fieldName` is the
   // name that messages give the field. A condition decides at OK whether the field is read (an
   // input of an option that is not chosen is not).
   QLineEdit* AddEdit(const char* label, unit& value, const std::string& fieldName,
@@ -80,6 +80,9 @@ class TDialogForm : public QDialog {
   // "Use As Default": unchecked when shown; when every field passed and it is checked, `store`
   // keeps the result as the default.
   QCheckBox* AddDefaultSwitch(std::function<void()> store);
+  // Puts a control with its label (null: a control that spans the label's place too) where the
+  // next field goes; the radio buttons of an option group are placed this way.
+  void PlaceRow(const char* label, QWidget* field);
   // A step of the dialog's own at its place in the order; either part may be empty.
   void AddStep(std::function<void()> show, std::function<void(uint8_t& ok)> read);
 
@@ -98,9 +101,6 @@ class TDialogForm : public QDialog {
     std::function<void(uint8_t& ok)> read;
   };
 
-  // Puts a field with its label (null: a field that spans the label's place too) at the place
-  // of the next field.
-  void PlaceRow(const char* label, QWidget* field);
   QWidget* BodyPanel();
 
   int helpContext_ = 0;

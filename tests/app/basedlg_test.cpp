@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include "app/WaveComboBox.h"
@@ -23,6 +24,7 @@ struct GeneratorProps {
   unitIntegerPosMore Count{3, kUnitNone};
   uint8_t EnvelopeUsed = 0;
   unitUnitWave Envelope;
+  uint8_t Repeat = 1;  // 0 once, 1 loop
 };
 
 // A dialog of the usual shape: two values, then an envelope read only when its box is checked.
@@ -35,8 +37,15 @@ class TDlgGeneratorProps : public TPropsDlg<TOKHelpBottomDlg, GeneratorProps> {
     chkEnvelope = AddCheckBox("Envelope", Record.EnvelopeUsed);
     cboEnvelope = AddWaveCombo("Envelope", Record.Envelope, "Envelope", 2,
                                [this] { return chkEnvelope->isChecked(); });
+    optOnce = new QRadioButton("Once");
+    PlaceRow(nullptr, optOnce);
+    optLoop = new QRadioButton("Loop");
+    PlaceRow(nullptr, optLoop);
+    AddOptions({optOnce, optLoop}, Record.Repeat);
     FitBody();
   }
+  QRadioButton* optOnce;
+  QRadioButton* optLoop;
   QLineEdit* editLength;
   QLineEdit* editCount;
   QCheckBox* chkEnvelope;
@@ -129,6 +138,8 @@ TEST(BaseDlg, OneOkReportsOnlyTheFirstFaultyFieldAndKeepsTheDialogOpen) {
   const int result = RunDialog(dialog, [&] {
     EXPECT_EQ(dialog.editLength->text(), "100 ms");
     EXPECT_EQ(dialog.editCount->text(), "7");
+    EXPECT_TRUE(dialog.optLoop->isChecked() && !dialog.optOnce->isChecked());
+    dialog.optOnce->setChecked(true);
     dialog.editLength->setText("");
     dialog.editCount->setText("0");
     dialog.OKBtn->click();
@@ -150,6 +161,7 @@ TEST(BaseDlg, OneOkReportsOnlyTheFirstFaultyFieldAndKeepsTheDialogOpen) {
   EXPECT_DOUBLE_EQ(taken.Length.GetValue(), 2.0);
   EXPECT_EQ(taken.Length.Write(), "2 s");
   EXPECT_EQ(taken.Count.GetValue(), 12);
+  EXPECT_EQ(taken.Repeat, 0);
 }
 
 TEST(BaseDlg, CancelAfterAFailedOkClosesAndTheCallerTakesNothing) {
