@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ViewProps.h"
 #include "gui/actions.h"
 #include "gui/cursors.h"
 
@@ -80,6 +81,9 @@ class TMainForm : public QMainWindow {
   uint8_t LastShownKind = 3;
   bool EditNameActive = false;
   bool DialogActive = false;
+  // Display records that every new wave window copies; "Use As Default" replaces them.
+  TWaveViewProps WaveViewDefaults;
+  TVoldViewProps VoldViewDefaults;
 
  protected:
   bool event(QEvent* event) override;

@@ -1,0 +1,238 @@
+// The view settings records and their two dialogs.
+#include "app/ViewProps.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
+
+#include "app/DVoldViewProps.h"
+#include "app/DWaveViewProps.h"
+#include "app/fakes/dialog_runner.h"
+#include "gui/controls.h"
+#include "support/recording_sink.h"
+
+TEST(ViewProps, RecordsStartAtTheirDefaults) {
+  const TWaveViewProps wave;
+  EXPECT_EQ(wave.DrawKind, 0);
+  EXPECT_EQ(wave.Distribution, 0);
+  EXPECT_EQ(wave.ValuesPerPixel.Write(), "15");
+  EXPECT_EQ(wave.DrawGrid, 1);
+  EXPECT_EQ(wave.GridColor, 0x808080u);
+  EXPECT_EQ(wave.Strength.Write(), "1");
+  EXPECT_EQ(wave.BackgroundColor, 0xFFFFFFu);
+  EXPECT_EQ(wave.SingleWaveColor, 0u);
+  EXPECT_EQ(wave.TwoWaves, 1);
+  EXPECT_EQ(wave.LeftColor, 0x0000FFu);
+  EXPECT_EQ(wave.RightColor, 0x808000u);
+  EXPECT_EQ(wave.Combine, 0);
+
+  const TVoldViewProps vold;
+  EXPECT_EQ(vold.TopFreq.Write(), "20 kHz");
+  EXPECT_EQ(vold.BottomFreq.Write(), "20 Hz");
+  EXPECT_EQ(vold.VerticalResolution.Write(), "50");
+  EXPECT_EQ(vold.FreqWidth.Write(), "1");
+  EXPECT_EQ(vold.HorDistribution, 1);
+  EXPECT_EQ(vold.TwoDiagrams, 1);
+  EXPECT_EQ(vold.Sensitivity, 1);
+  EXPECT_EQ(vold.Strength.Write(), "1.3");
+  EXPECT_EQ(vold.BackgroundColor, 0u);
+  EXPECT_EQ(vold.VolumeColor, 0xFFFFFFu);
+  EXPECT_EQ(vold.LeftColor, 0x0000FFu);
+  EXPECT_EQ(vold.RightColor, 0x808000u);
+  EXPECT_EQ(vold.CursorColor, 0xFF00FFu);
+}
+
+TEST(ViewProps, EqualityComparesEveryFieldByValueNotByUnit) {
+  TVoldViewProps inHertz;
+  inHertz.TopFreq = unitTimePosMore(1.0 / 20000, kUnitHertz);
+  EXPECT_TRUE(inHertz == TVoldViewProps());
+  const std::function<void(TWaveViewProps&)> waveChanges[] = {
+      [](auto& p) { p.DrawKind = 1; },        [](auto& p) { p.Distribution = 1; },
+      [](auto& p) { p.ValuesPerPixel.SetValue(16); }, [](auto& p) { p.DrawGrid = 0; },
+      [](auto& p) { p.GridColor = 1; },       [](auto& p) { p.Strength.SetValue(2); },
+      [](auto& p) { p.BackgroundColor = 1; }, [](auto& p) { p.SingleWaveColor = 1; },
+      [](auto& p) { p.TwoWaves = 0; },        [](auto& p) { p.LeftColor = 1; },
+      [](auto& p) { p.RightColor = 1; },      [](auto& p) { p.Combine = 2; },
+  };
+  for (const auto& change : waveChanges) {
+    TWaveViewProps changed;
+    change(changed);
+    EXPECT_TRUE(changed != TWaveViewProps());
+    EXPECT_FALSE(changed == TWaveViewProps());
+  }
+  const std::function<void(TVoldViewProps&)> voldChanges[] = {
+      [](auto& p) { p.TopFreq.SetValue(0.001); },  [](auto& p) { p.BottomFreq.SetValue(0.01); },
+      [](auto& p) { p.VerticalResolution.SetValue(9); }, [](auto& p) { p.FreqWidth.SetValue(2); },
+      [](auto& p) { p.HorDistribution = 0; },      [](auto& p) { p.TwoDiagrams = 0; },
+      [](auto& p) { p.Sensitivity = 3; },          [](auto& p) { p.Strength.SetValue(1); },
+      [](auto& p) { p.BackgroundColor = 1; },      [](auto& p) { p.VolumeColor = 1; },
+      [](auto& p) { p.LeftColor = 1; },            [](auto& p) { p.RightColor = 1; },
+      [](auto& p) { p.CursorColor = 1; },
+  };
+  for (const auto& change : voldChanges) {
+    TVoldViewProps changed;
+    change(changed);
+    EXPECT_TRUE(changed != TVoldViewProps());
+  }
+}
+
+TEST(WaveViewDialog, ShowsTheRecordAndSwitchesStrengthAndGridColourWithTheirChoices) {
+  TWaveViewProps given;
+  given.DrawGrid = 0;
+  given.Combine = 2;
+  given.GridColor = 0x123456;
+  TDlgWaveViewProps dialog(nullptr, given, nullptr);
+  RunDialog(dialog, [&] {
+    EXPECT_EQ(dialog.windowTitle(), "Wave View");
+    EXPECT_EQ(dialog.HelpContext(), 23);
+    EXPECT_EQ(dialog.rgrDraw->ItemIndex(), 0);
+    EXPECT_EQ(dialog.rgrCombine->ItemIndex(), 2);
+    EXPECT_EQ(dialog.colbGrid->Selected(), 0x123456u);
+    EXPECT_EQ(dialog.colbLeft->currentText(), "Red");
+    EXPECT_EQ(dialog.editValuesPerPixel->text(), "15");
+    EXPECT_EQ(dialog.editStrength->maxLength(), 99);
+    EXPECT_FALSE(dialog.editStrength->isEnabled());
+    EXPECT_FALSE(dialog.colbGrid->isEnabled());
+    dialog.rgrDraw->Button(1)->click();
+    EXPECT_TRUE(dialog.editStrength->isEnabled());
+    dialog.chkDrawGrid->click();
+    EXPECT_TRUE(dialog.colbGrid->isEnabled());
+    dialog.editStrength->setText("50 %");
+    dialog.colbBackground->SetSelected(0x00FFFF);
+    dialog.OKBtn->click();
+  });
+  const TWaveViewProps taken = dialog.GetProps();
+  EXPECT_EQ(taken.DrawKind, 1);
+  EXPECT_EQ(taken.DrawGrid, 1);
+  EXPECT_EQ(taken.BackgroundColor, 0x00FFFFu);
+  EXPECT_DOUBLE_EQ(taken.Strength.GetValue(), 0.5);
+  EXPECT_EQ(taken.Strength.Write(), "50 %");
+}
+
+TEST(WaveViewDialog, UseAsDefaultStoresOnlyAPassedResult) {
+  RecordingSink sink;
+  struct Case {
+    bool useAsDefault;
+    const char* valuesPerPixel;
+    bool defaultChanged;
+  } cases[] = {{false, "30", false}, {true, "30", true}, {true, "0", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.valuesPerPixel);
+    TWaveViewProps defaults;
+    TDlgWaveViewProps dialog(nullptr, TWaveViewProps(), &defaults);
+    RunDialog(dialog, [&] {
+      EXPECT_FALSE(dialog.chkUseAsDefault->isChecked());
+      dialog.chkUseAsDefault->setChecked(c.useAsDefault);
+      dialog.editValuesPerPixel->setText(c.valuesPerPixel);
+      dialog.OKBtn->click();
+    });
+    EXPECT_EQ(defaults.ValuesPerPixel.GetValue(), c.defaultChanged ? 30 : 15);
+  }
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, "In Values per Pixel: Value must be positive and more than 0.");
+}
+
+namespace {
+
+// Runs the volume-diagram dialog of a document at `rate`, typing top and bottom; answers the
+// boxes shown and whether the dialog stayed open.
+struct VoldRun {
+  std::string shownTop;
+  std::vector<std::string> messages;
+  bool stayedOpen = false;
+  TVoldViewProps taken;
+};
+
+VoldRun RunVold(int32_t rate, const char* top, const char* bottom,
+                const TVoldViewProps& given = TVoldViewProps()) {
+  RecordingSink sink;
+  TDlgVoldViewProps dialog(nullptr, given, nullptr, rate);
+  VoldRun run;
+  RunDialog(dialog, [&] {
+    run.shownTop = dialog.editTop->text().toStdString();
+    dialog.editTop->setText(top);
+    dialog.editBottom->setText(bottom);
+    dialog.OKBtn->click();
+    run.stayedOpen = dialog.isVisible();
+  });
+  for (const RecordedMessage& m : sink.messages) run.messages.push_back(m.text);
+  run.taken = dialog.GetProps();
+  return run;
+}
+
+}  // namespace
+
+TEST(VoldViewDialog, ShowLowersToHalfTheRateWhileOkAcceptsUpToTheRate) {
+  const VoldRun lowered = RunVold(22050, "20 kHz", "20 Hz");
+  EXPECT_EQ(lowered.shownTop, "11.025 kHz");
+  EXPECT_FALSE(lowered.stayedOpen);
+  EXPECT_TRUE(lowered.messages.empty());
+  EXPECT_DOUBLE_EQ(lowered.taken.TopFreq.GetValue(), 1.0 / 20000);
+
+  TVoldViewProps low;
+  low.TopFreq = unitTimePosMore(0.001, kUnitKiloHertz);
+  EXPECT_EQ(RunVold(22050, "1 kHz", "20 Hz", low).shownTop, "1 kHz");
+  // Without a rate nothing is lowered and nothing is too high.
+  const VoldRun noRate = RunVold(0, "90 kHz", "20 Hz");
+  EXPECT_EQ(noRate.shownTop, "20 kHz");
+  EXPECT_FALSE(noRate.stayedOpen);
+}
+
+TEST(VoldViewDialog, FrequencyChecksRefuseOnlyWhatTheyMust) {
+  struct Case {
+    const char* top;
+    const char* bottom;
+    const char* message;  // null: accepted
+  } cases[] = {
+      {"30 kHz", "20 Hz", voldtext::kTopTooHigh},
+      {"22050 Hz", "20 Hz", nullptr},
+      {"440 Hz", "440 Hz", voldtext::kSameTopBottom},
+      {"100 Hz", "2 kHz", nullptr},  // bottom above top is allowed
+      {"20 kHz", "23 kHz", voldtext::kBottomTooHigh},
+      {"30 kHz", "30 kHz", voldtext::kTopTooHigh},  // one box per press
+      {"20 kHz", "", "In Bottom Frequency: Input has no value."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.top) + " / " + c.bottom);
+    const VoldRun run = RunVold(22050, c.top, c.bottom);
+    EXPECT_EQ(run.stayedOpen, c.message != nullptr);
+    if (c.message) {
+      EXPECT_EQ(run.messages, std::vector<std::string>{c.message});
+    } else {
+      EXPECT_TRUE(run.messages.empty());
+    }
+  }
+}
+
+TEST(VoldViewDialog, FieldsAreReadInOrderAndUseAsDefaultKeepsThem) {
+  RecordingSink sink;
+  TVoldViewProps defaults;
+  TDlgVoldViewProps dialog(nullptr, TVoldViewProps(), &defaults, 44100);
+  RunDialog(dialog, [&] {
+    EXPECT_EQ(dialog.windowTitle(), "Volume Diagram");
+    EXPECT_EQ(dialog.HelpContext(), 3);
+    EXPECT_EQ(dialog.rgrSensitivity->ItemIndex(), 1);
+    EXPECT_EQ(dialog.editStrength->text(), "1.3");
+    dialog.editStrength->setText("0");
+    dialog.editVertical->setText("0");
+    dialog.chkUseAsDefault->setChecked(true);
+    dialog.OKBtn->click();
+    EXPECT_EQ(defaults, TVoldViewProps());
+    dialog.editStrength->setText("2");
+    dialog.OKBtn->click();
+    dialog.editVertical->setText("80");
+    dialog.rgrSensitivity->SetItemIndex(3);
+    dialog.OKBtn->click();
+    EXPECT_FALSE(dialog.isVisible());
+  });
+  EXPECT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].text, "In Strength: Value must be positive and more than 0.");
+  EXPECT_EQ(sink.messages[1].text, "In Vertical Resolution: Value must be positive and more than 0.");
+  EXPECT_EQ(defaults.VerticalResolution.GetValue(), 80);
+  EXPECT_EQ(defaults.Sensitivity, 3);
+  EXPECT_DOUBLE_EQ(defaults.Strength.GetValue(), 2.0);
+}

@@ -1,0 +1,59 @@
+// Switching inputs on and off, the radio group and the colour box.
+#include "gui/controls.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QRadioButton>
+
+TEST(Controls, DisableEditEmptiesAndGreysTheInputAndEnableEditRestoresIt) {
+  QLineEdit edit("20 kHz");
+  QComboBox combo;
+  combo.setEditable(true);
+  combo.setEditText("Drum");
+  for (QWidget* control : {static_cast<QWidget*>(&edit), static_cast<QWidget*>(&combo)}) {
+    DisableEdit(*control);
+    EXPECT_FALSE(control->isEnabled());
+    EXPECT_EQ(control->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Button));
+    EnableEdit(*control);
+    EXPECT_TRUE(control->isEnabled());
+    EXPECT_EQ(control->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+  }
+  EXPECT_EQ(edit.text(), "");
+  EXPECT_EQ(combo.currentText(), "");
+}
+
+TEST(Controls, RadioGroupIndexFollowsTheCheckedButtonAndNotifiesEveryChange) {
+  TRadioGroup group("Combine", {"Mixed", "Left at Front", "Right at Front"});
+  int clicks = 0;
+  group.OnClick = [&] { ++clicks; };
+  EXPECT_EQ(group.title(), "Combine");
+  EXPECT_EQ(group.ItemIndex(), -1);
+  group.SetItemIndex(2);
+  EXPECT_TRUE(group.Button(2)->isChecked());
+  group.Button(1)->click();
+  EXPECT_EQ(group.ItemIndex(), 1);
+  group.SetItemIndex(7);
+  EXPECT_EQ(group.ItemIndex(), -1);
+  EXPECT_EQ(group.Button(7), nullptr);
+  EXPECT_EQ(clicks, 3);
+}
+
+TEST(Controls, ColorBoxNamesStandardColoursAndKeepsAnyOther) {
+  TColorBox box;
+  EXPECT_EQ(box.count(), 16);
+  struct Case {
+    uint32_t color;
+    const char* text;
+  } cases[] = {{0x808000, "Teal"}, {0xFF00FF, "Fuchsia"}, {0x000000, "Black"}, {0x123456, "$123456"}};
+  for (const Case& c : cases) {
+    box.SetSelected(c.color);
+    EXPECT_EQ(box.Selected(), c.color);
+    EXPECT_EQ(box.currentText(), c.text);
+  }
+  box.SetSelected(0x123456);
+  EXPECT_EQ(box.count(), 17);  // the custom entry is made once
+  box.SetSelected(0xFF0000FF);  // the top byte is no part of a colour
+  EXPECT_EQ(box.currentText(), "Red");
+}
