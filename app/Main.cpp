@@ -94,6 +94,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   statusBar_ = new StatusPanels({300, 160, 75, 70, 45, 24, 65, 60}, this);
   setStatusBar(statusBar_);
   ConnectCommands();
+  ConnectRegistry();
 
   NoNameCounter = 0;
   DebugLogInit();

@@ -19,6 +19,8 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class StatusPanels;
+class TMDIChildKorvalen;
+class TUnit;
 class TUnitWave;
 class ApplicationEventFilter;
 
@@ -75,11 +77,34 @@ class TMainForm : public QMainWindow {
   // 32 x 32 images; image 0 is the application icon.
   const std::vector<QIcon>& ImageListIcons() const { return imageListIcons_; }
 
+  // The document registry: the MDI children are the open documents, and every search runs from
+  // the last child to the first.
+  std::vector<TMDIChildKorvalen*> MDIChildren() const;
+  TMDIChildKorvalen* GetActiveMDIChild() const;
+  TMDIChildKorvalen* ActiveWaveChild() const;
+  TMDIChildKorvalen* ActiveMuzChild() const;
+  TUnit* ActiveUnit() const;
+  TUnit* FindUnitByName(const std::string& name) const;
+  // Shows the "already exists" message when the name belongs to another document.
+  bool CheckNameFree(const std::string& name, const TUnit* unit) const;
+  // "NONAME" followed by the next value of the counter that both kinds of document share.
+  std::string NextNoName();
+  // Puts a document window into the frame under its caption, shown and active.
+  TMDIChildKorvalen* AddMDIChild(std::unique_ptr<TMDIChildKorvalen> child,
+                                 const std::string& caption);
+  // The name box.
+  void SetEditName(const std::string& name);
+  void EditNameClick();
+  void RenameActiveUnit();
+  void EndEditName();
+
   TCursor SavedCursor = crDefault;
   int32_t NoNameCounter = 0;
   uint8_t LastShownKind = 3;
   bool EditNameActive = false;
   bool DialogActive = false;
+  // The I-beam of a name edit holds the cursor store, to be given back when the edit ends.
+  bool EditNameCursorSaved = false;
 
  protected:
   bool event(QEvent* event) override;
@@ -90,6 +115,7 @@ class TMainForm : public QMainWindow {
   void BuildMenus();
   void BuildToolBars();
   void ConnectCommands();
+  void ConnectRegistry();
   bool EnsureTempDir();
 
   QMdiArea* mdiArea_ = nullptr;
