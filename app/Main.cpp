@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "app/MainActions.h"
+#include "app/MainRegistry.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/messages.h"
@@ -95,6 +96,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   setStatusBar(statusBar_);
   ConnectCommands();
   ConnectRegistry();
+  InstallMainShell();
 
   NoNameCounter = 0;
   DebugLogInit();
@@ -116,6 +118,8 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
 }
 
 TMainForm::~TMainForm() {
+  RemoveMainShell();
+  UndoUnit.Delete();
   DeleteSinusTable();
   DebugLog(kTraceEnd);
   DebugLog("\n");

@@ -12,6 +12,9 @@
 
 #include "gui/actions.h"
 #include "gui/cursors.h"
+#include "wave/sound.h"
+#include "wave/undo.h"
+#include "wave/unitwave.h"
 
 class QAction;
 class QLineEdit;
@@ -30,6 +33,12 @@ inline constexpr TCursor crDelete = 2;
 inline constexpr TCursor crSil = 3;
 inline constexpr TCursor crReject = 4;
 inline constexpr TCursor crNote = 5;
+
+// One entry of a list of wave names: the registered name and its document.
+struct TWaveNameEntry {
+  std::string name;
+  TUnitWave* unit;
+};
 
 inline constexpr const char* kVersionText = "7.1";
 inline constexpr const char* kFormCaption = "Korvalen ";
@@ -85,6 +94,13 @@ class TMainForm : public QMainWindow {
   TMDIChildKorvalen* ActiveMuzChild() const;
   TUnit* ActiveUnit() const;
   TUnit* FindUnitByName(const std::string& name) const;
+  TUnitWave* ActiveUnitWave() const;
+  TUnitWave* FindUnitWaveByName(const std::string& name) const;
+  // Appends the named wave documents, last window first. Filter 0 takes all, 1 all but the active
+  // one, 2 the mono ones other than the active one; any other filter takes none.
+  int32_t FillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) const;
+  // Hands the last-used parameter records to a new document.
+  void SetUnitProps(TUnitWave& unit) const;
   // Shows the "already exists" message when the name belongs to another document.
   bool CheckNameFree(const std::string& name, const TUnit* unit) const;
   // "NONAME" followed by the next value of the counter that both kinds of document share.
@@ -98,13 +114,17 @@ class TMainForm : public QMainWindow {
   void RenameActiveUnit();
   void EndEditName();
 
+  SoundPtr ClipBoardSound;  // the program's own sound clipboard
   TCursor SavedCursor = crDefault;
   int32_t NoNameCounter = 0;
   uint8_t LastShownKind = 3;
+  UndoSlot UndoUnit;
   bool EditNameActive = false;
   bool DialogActive = false;
   // The I-beam of a name edit holds the cursor store, to be given back when the edit ends.
   bool EditNameCursorSaved = false;
+  // The last-used parameter records of the wave operations, copied into every new wave document.
+  TWaveOperationProps LastUsedProps;
 
  protected:
   bool event(QEvent* event) override;

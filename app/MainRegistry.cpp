@@ -13,6 +13,9 @@
 #include "app/Main.h"
 #include "foundation/messages.h"
 #include "foundation/unit.h"
+#include "gui/statusbar.h"
+#include "wave/shell.h"
+#include "wave/unitwave.h"
 
 namespace {
 
@@ -43,7 +46,40 @@ class NameBoxClicks : public QObject {
   TMainForm& form_;
 };
 
+// The engine's calls on the main window.
+class MainShell : public ShellServices {
+ public:
+  TUnitWave* MainFindUnitWaveByName(const std::string& name) override {
+    return ::MainFindUnitWaveByName(name);
+  }
+  // Playback belongs to the media player, which is not part of the main window yet.
+  bool MainPlayWholeSound(const Sound&) override { return false; }
+  void DeleteUndoOf(const TUnitWave* unitWave) override {
+    if (MainForm) MainForm->UndoUnit.DeleteUndoOf(unitWave);
+  }
+  bool UndoHolds(const Sound* sound) const override {
+    return MainForm && MainForm->UndoUnit.Holds(sound);
+  }
+  Sound* GetClipBoardSound() override {
+    return MainForm ? MainForm->ClipBoardSound.get() : nullptr;
+  }
+  void SetClipBoardSound(std::unique_ptr<Sound> sound) override {
+    if (MainForm) MainForm->ClipBoardSound = std::move(sound);
+  }
+  void SetStatusText(int32_t panel, const std::string& text) override {
+    if (MainForm) MainForm->StatusBar()->SetPanelText(panel, text);
+  }
+};
+
+MainShell mainShell;
+
 }  // namespace
+
+void InstallMainShell() { SetShellServices(&mainShell); }
+
+void RemoveMainShell() {
+  if (Shell() == &mainShell) SetShellServices(nullptr);
+}
 
 void TMainForm::ConnectRegistry() {
   editName_->installEventFilter(new NameBoxClicks(*this));
@@ -97,6 +133,35 @@ TUnit* TMainForm::FindUnitByName(const std::string& name) const {
   }
   return nullptr;
 }
+
+TUnitWave* TMainForm::ActiveUnitWave() const {
+  TMDIChildKorvalen* child = ActiveWaveChild();
+  return child ? dynamic_cast<TUnitWave*>(child->GetUnit()) : nullptr;
+}
+
+TUnitWave* TMainForm::FindUnitWaveByName(const std::string& name) const {
+  TUnit* unit = FindUnitByName(name);
+  return unit && unit->GetKind() == kUnitKindWave ? dynamic_cast<TUnitWave*>(unit) : nullptr;
+}
+
+int32_t TMainForm::FillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) const {
+  const TUnitWave* active = ActiveUnitWave();
+  const std::vector<TMDIChildKorvalen*> children = MDIChildren();
+  int32_t count = 0;
+  for (auto child = children.rbegin(); child != children.rend(); ++child) {
+    if ((*child)->GetKind() != kUnitKindWave) continue;
+    auto* unit = dynamic_cast<TUnitWave*>((*child)->GetUnit());
+    if (!unit || unit->GetName().empty()) continue;
+    const bool take = filter == 0 || (filter == 1 && unit != active) ||
+                      (filter == 2 && unit != active && unit->GetChannels() == 1);
+    if (!take) continue;
+    list.push_back({unit->GetName(), unit});
+    ++count;
+  }
+  return count;
+}
+
+void TMainForm::SetUnitProps(TUnitWave& unit) const { unit.SetProps(LastUsedProps); }
 
 bool TMainForm::CheckNameFree(const std::string& name, const TUnit* unit) const {
   if (name.empty()) return true;
@@ -170,4 +235,12 @@ bool MainCheckNameFree(std::string name, const TUnit* unit) {
 
 void MainSetDialogActive(bool active) {
   if (MainForm) MainForm->DialogActive = active;
+}
+
+int32_t MainFillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) {
+  return MainForm ? MainForm->FillWaveNames(list, filter) : 0;
+}
+
+TUnitWave* MainFindUnitWaveByName(std::string name) {
+  return MainForm ? MainForm->FindUnitWaveByName(name) : nullptr;
 }

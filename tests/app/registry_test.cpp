@@ -14,7 +14,11 @@
 #include "app/MainRegistry.h"
 #include "app/fakes/test_document.h"
 #include "gui/cursors.h"
+#include "gui/statusbar.h"
 #include "support/recording_sink.h"
+#include "wave/shell.h"
+#include "wave/unitwave.h"
+#include "wave/unitwaveref.h"
 
 namespace {
 
@@ -37,13 +41,25 @@ class RegistryTest : public testing::Test {
 
   // A document window opened under the next "NONAME" caption; the document is saved unless asked
   // otherwise, so that closing it asks nothing.
-  TestChild* Open(uint8_t kind, const std::string& name, bool* deleted = nullptr,
-                  int16_t channels = 1) {
-    auto document = std::make_unique<TestDocument>(kind, channels, deleted);
-    document->SetName(name);
+  TestChild* Open(uint8_t kind, const std::string& name, bool* deleted = nullptr) {
+    auto document = std::make_unique<TestDocument>(kind, 1, deleted);
     document->SetSaved();
+    return Open(std::move(document), name);
+  }
+  TestChild* Open(std::unique_ptr<TUnit> document, const std::string& name) {
+    document->SetName(name);
     return static_cast<TestChild*>(
         form->AddMDIChild(std::make_unique<TestChild>(std::move(document)), form->NextNoName()));
+  }
+  // A saved wave document with an empty sound.
+  TestChild* OpenWave(const std::string& name, bool stereo = false) {
+    SoundPtr sound;
+    if (stereo) {
+      sound = std::make_unique<StereoSound>(22050, 2);
+    } else {
+      sound = std::make_unique<MonoSound>(22050, 2);
+    }
+    return Open(std::make_unique<TUnitWave>("wave.wav", std::move(sound)), name);
   }
 
   void TypeName(const std::string& text) {
@@ -206,4 +222,80 @@ TEST_F(RegistryTest, TheNameEditGivesBackOnlyTheCursorItSaved) {
   EXPECT_EQ(ScreenCursor(), crHourGlass);
   form->ClearHourGlass();
   EXPECT_EQ(ScreenCursor(), crDefault);
+}
+
+namespace {
+
+std::vector<std::string> Names(const std::vector<TWaveNameEntry>& list) {
+  std::vector<std::string> names;
+  for (const TWaveNameEntry& entry : list) {
+    EXPECT_EQ(MainFindUnitWaveByName(entry.name), entry.unit);
+    names.push_back(entry.name);
+  }
+  return names;
+}
+
+std::vector<std::string> Filled(uint8_t filter, int32_t expectedCount) {
+  std::vector<TWaveNameEntry> list{{"kept", nullptr}};
+  EXPECT_EQ(MainFillWaveNames(list, filter), expectedCount);
+  EXPECT_EQ(list.front().name, "kept");  // the list is appended to
+  list.erase(list.begin());
+  return Names(list);
+}
+
+using NameList = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(RegistryTest, WaveLookupsAndNameListsTakeOnlyNamedWaveDocuments) {
+  TestChild* mono = OpenWave("mono");
+  OpenWave("stereo", true);
+  OpenWave("");
+  Open(kUnitKindMuz, "music");
+  TestChild* active = OpenWave("active");
+
+  EXPECT_EQ(form->FindUnitWaveByName("music"), nullptr);
+  EXPECT_EQ(form->FindUnitWaveByName("mono"), mono->GetUnit());
+  EXPECT_EQ(form->ActiveUnitWave(), active->GetUnit());
+  // The engine's references find the registry's documents.
+  EXPECT_EQ(unitUnitWave("mono").GetUnitWave(), mono->GetUnit());
+  EXPECT_EQ(Shell()->MainFindUnitWaveByName("music"), nullptr);
+
+  EXPECT_EQ(Filled(0, 3), (NameList{"active", "stereo", "mono"}));
+  EXPECT_EQ(Filled(1, 2), (NameList{"stereo", "mono"}));
+  EXPECT_EQ(Filled(2, 1), (NameList{"mono"}));
+  EXPECT_EQ(Filled(3, 0), NameList{});
+
+  form->MdiArea()->setActiveSubWindow(form->MDIChildren()[3]);  // the music window
+  EXPECT_EQ(form->ActiveUnitWave(), nullptr);
+  EXPECT_EQ(Filled(1, 3), (NameList{"active", "stereo", "mono"}));
+  EXPECT_EQ(Filled(2, 2), (NameList{"active", "mono"}));
+}
+
+TEST_F(RegistryTest, ClosingAWaveWindowDropsOnlyItsOwnDocumentsUndoRecord) {
+  TestChild* first = OpenWave("first");
+  TestChild* second = OpenWave("second");
+  form->UndoUnit.Push(static_cast<TUnitWave*>(first->GetUnit()));
+  second->close();
+  EXPECT_TRUE(form->UndoUnit.Exists());
+  first->close();
+  EXPECT_FALSE(form->UndoUnit.Exists());
+}
+
+TEST_F(RegistryTest, NewWaveDocumentsGetTheLastUsedRecordsAndTheEngineReachesTheMainWindow) {
+  form->LastUsedProps.Volume.Mode = 1;
+  form->LastUsedProps.FilterNotch.FreqKind = 1;
+  auto& unit = static_cast<TUnitWave&>(*OpenWave("w")->GetUnit());
+  form->SetUnitProps(unit);
+  EXPECT_EQ(unit.GetProps().Volume.Mode, 1);
+  EXPECT_EQ(unit.GetProps().FilterNotch.FreqKind, 1);
+  EXPECT_EQ(unit.GetProps().FilterRes.FreqKind, 0);
+
+  Shell()->SetStatusText(7, "Changed");
+  EXPECT_EQ(form->StatusBar()->PanelText(7), "Changed");
+  auto sound = std::make_unique<MonoSound>(11025, 1);
+  const Sound* stored = sound.get();
+  Shell()->SetClipBoardSound(std::move(sound));
+  EXPECT_EQ(form->ClipBoardSound.get(), stored);
+  EXPECT_EQ(Shell()->GetClipBoardSound(), stored);
 }
