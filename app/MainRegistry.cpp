@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <climits>
 
 #include "app/ChildWin.h"
@@ -87,12 +86,9 @@ void TMainForm::ConnectRegistry() {
     RenameActiveUnit();
     EndEditName();
   });
-  // The frame also re-activates its active child when the program itself comes back to the
-  // front; only a change of document window is an activation of that window.
-  auto lastActive = std::make_shared<QPointer<QMdiSubWindow>>();
-  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [lastActive](QMdiSubWindow* window) {
-    if (!window || window == lastActive->data()) return;
-    *lastActive = window;
+  // Also when the program comes back to the front: a modeless dialog that had the focus no longer
+  // has it, and the window's activation says so.
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* window) {
     if (auto* child = dynamic_cast<TMDIChildKorvalen*>(window)) child->EvFormOnActivate();
   });
 }

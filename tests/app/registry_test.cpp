@@ -9,85 +9,81 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/ChildWin.h"
 #include "app/Main.h"
 #include "app/MainRegistry.h"
 #include "app/fakes/test_document.h"
-#include "gui/cursors.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
 #include "wave/shell.h"
-#include "wave/unitwave.h"
 #include "wave/unitwaveref.h"
 
 namespace {
 
-std::string ScratchDir() {
-  return testing::TempDir() + "korvalen-registry-test-" + std::to_string(getpid());
-}
+const std::string kScratch = testing::TempDir() + "korvalen-registry-" + std::to_string(getpid());
 
-class RegistryTest : public testing::Test {
+class Registry : public testing::Test {
  protected:
   void SetUp() override {
-    SetTempDir(ScratchDir());
+    SetTempDir(kScratch);
     form = StartUp();
     QApplication::setActiveWindow(form.get());
     form->EditName()->setEnabled(true);  // as the action update leaves it with a document
   }
   void TearDown() override {
     form.reset();
-    std::filesystem::remove_all(ScratchDir());
+    std::filesystem::remove_all(kScratch);
   }
 
-  // A document window opened under the next "NONAME" caption; the document is saved unless asked
-  // otherwise, so that closing it asks nothing.
-  TestChild* Open(uint8_t kind, const std::string& name, bool* deleted = nullptr) {
-    auto document = std::make_unique<TestDocument>(kind, 1, deleted);
-    document->SetSaved();
-    return Open(std::move(document), name);
-  }
-  TestChild* Open(std::unique_ptr<TUnit> document, const std::string& name) {
-    document->SetName(name);
-    return static_cast<TestChild*>(
-        form->AddMDIChild(std::make_unique<TestChild>(std::move(document)), form->NextNoName()));
-  }
-  // A saved wave document with an empty sound.
-  TestChild* OpenWave(const std::string& name, bool stereo = false) {
-    SoundPtr sound;
-    if (stereo) {
-      sound = std::make_unique<StereoSound>(22050, 2);
+  // A saved document (closing asks nothing) in a window under the next "NONAME" caption.
+  TestChild* Open(uint8_t kind, const std::string& name, int16_t channels = 1) {
+    std::unique_ptr<TUnit> unit;
+    if (kind == kUnitKindMuz) {
+      unit = std::make_unique<TestDocument>(kind, &deleted[name]);
+    } else if (channels == 1) {
+      unit = std::make_unique<TUnitWave>("", std::make_unique<MonoSound>(22050, 2));
     } else {
-      sound = std::make_unique<MonoSound>(22050, 2);
+      unit = std::make_unique<TUnitWave>("", std::make_unique<StereoSound>(22050, 2));
     }
-    return Open(std::make_unique<TUnitWave>("wave.wav", std::move(sound)), name);
+    unit->SetName(name);
+    unit->SetSaved();
+    return static_cast<TestChild*>(
+        form->AddMDIChild(std::make_unique<TestChild>(std::move(unit)), form->NextNoName()));
   }
 
-  void TypeName(const std::string& text) {
+  void TypeName(const char* text) {
     QTest::mouseClick(form->EditName(), Qt::LeftButton);
-    form->EditName()->setText(QString::fromStdString(text));
+    form->EditName()->setText(text);
     QTest::keyClick(form->EditName(), Qt::Key_Return);
   }
+  std::string NameBox() const { return form->EditName()->text().toStdString(); }
 
   RecordingSink sink;
   std::unique_ptr<TMainForm> form;
+  std::map<std::string, bool> deleted;
 };
 
-std::string Caption(const TestChild* child) { return child->windowTitle().toStdString(); }
+std::vector<std::string> Filled(uint8_t filter) {
+  std::vector<TWaveNameEntry> list{{"kept", nullptr}};  // the list is appended to
+  const int32_t count = MainFillWaveNames(list, filter);
+  std::vector<std::string> names;
+  for (const TWaveNameEntry& entry : list) {
+    if (entry.unit) {
+      EXPECT_EQ(MainFindUnitWaveByName(entry.name), entry.unit);
+    }
+    names.push_back(entry.name);
+  }
+  EXPECT_EQ(count + 1, static_cast<int32_t>(names.size()));
+  return names;
+}
+
+using Names = std::vector<std::string>;
 
 }  // namespace
 
-TEST_F(RegistryTest, NewDocumentsAreNumberedInOrderAndTheCounterNeverGoesBack) {
-  TestChild* first = Open(kUnitKindWave, "");
-  TestChild* second = Open(kUnitKindMuz, "");
-  EXPECT_EQ(Caption(first), "NONAME1");
-  EXPECT_EQ(Caption(second), "NONAME2");
-  second->close();
-  EXPECT_EQ(Caption(Open(kUnitKindWave, "")), "NONAME3");
-}
-
-TEST_F(RegistryTest, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheName) {
+TEST_F(Registry, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheName) {
   Open(kUnitKindMuz, "Bass");
   TestChild* drum = Open(kUnitKindWave, "");
+  EXPECT_EQ(drum->windowTitle().toStdString(), "NONAME2");
   TypeName(" \t Drum  ");
   EXPECT_EQ(drum->GetUnit()->GetName(), "Drum");
   EXPECT_FALSE(form->EditNameActive);
@@ -98,204 +94,139 @@ TEST_F(RegistryTest, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheNam
   EXPECT_EQ(sink.messages[0].caption, "Error");
   EXPECT_EQ(sink.messages[0].flags, 64);
   EXPECT_EQ(drum->GetUnit()->GetName(), "Drum");
-  EXPECT_EQ(form->EditName()->text().toStdString(), "Bass");
+  EXPECT_EQ(NameBox(), "Bass");
 
   TypeName("Drum");  // its own name
   TypeName("bass");  // names differ by case
   EXPECT_EQ(drum->GetUnit()->GetName(), "bass");
   TypeName("   ");
   EXPECT_EQ(drum->GetUnit()->GetName(), "");
-  EXPECT_TRUE(form->CheckNameFree("", form->FindUnitByName("Bass")));
   EXPECT_EQ(sink.messages.size(), 1u);
 }
 
-TEST_F(RegistryTest, SearchesRunFromTheLastWindowToTheFirstAndTellTheKinds) {
+TEST_F(Registry, SearchesRunFromTheLastWindowToTheFirstAndTellTheKinds) {
   TestChild* older = Open(kUnitKindWave, "same");
   TestChild* music = Open(kUnitKindMuz, "score");
   TestChild* newer = Open(kUnitKindWave, "same");
   EXPECT_EQ(form->FindUnitByName("same"), newer->GetUnit());
   EXPECT_EQ(form->FindUnitByName("Same"), nullptr);
-  EXPECT_EQ(form->FindUnitByName("score"), music->GetUnit());
+  EXPECT_EQ(form->FindUnitWaveByName("score"), nullptr);
   newer->close();
-  EXPECT_EQ(form->FindUnitByName("same"), older->GetUnit());
+  EXPECT_EQ(unitUnitWave("same").GetUnitWave(), older->GetUnit());  // as the engine looks it up
 
   form->MdiArea()->setActiveSubWindow(music);
   EXPECT_EQ(music->GetKind(), kUnitKindMuz);
-  EXPECT_EQ(form->ActiveMuzChild(), music);
-  EXPECT_EQ(form->ActiveWaveChild(), nullptr);
+  EXPECT_EQ(MainActiveMuzChild(), music);
+  EXPECT_EQ(MainActiveWaveChild(), nullptr);
+  EXPECT_EQ(form->ActiveUnitWave(), nullptr);
   EXPECT_EQ(MainActiveUnit(), music->GetUnit());
   form->MdiArea()->setActiveSubWindow(older);
-  EXPECT_EQ(older->GetKind(), kUnitKindWave);
   EXPECT_EQ(MainActiveWaveChild(), older);
-  EXPECT_EQ(MainActiveMuzChild(), nullptr);
+  EXPECT_EQ(form->ActiveUnitWave(), older->GetUnit());
 }
 
-TEST_F(RegistryTest, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
+TEST_F(Registry, NameListsTakeNamedWaveDocumentsLastWindowFirstByFilter) {
+  Open(kUnitKindWave, "mono");
+  Open(kUnitKindWave, "stereo", 2);
+  Open(kUnitKindWave, "");
+  TestChild* music = Open(kUnitKindMuz, "music");
+  Open(kUnitKindWave, "active");
+  EXPECT_EQ(Filled(0), (Names{"kept", "active", "stereo", "mono"}));
+  EXPECT_EQ(Filled(1), (Names{"kept", "stereo", "mono"}));
+  EXPECT_EQ(Filled(2), (Names{"kept", "mono"}));
+  EXPECT_EQ(Filled(3), (Names{"kept"}));
+  form->MdiArea()->setActiveSubWindow(music);  // no active wave document to leave out
+  EXPECT_EQ(Filled(1), (Names{"kept", "active", "stereo", "mono"}));
+  EXPECT_EQ(Filled(2), (Names{"kept", "active", "mono"}));
+}
+
+TEST_F(Registry, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
   struct Case {
     int answer;
     bool saveWorks;
     bool closes;
-    int saves;
   };
-  const Case cases[] = {
-      {kIdYes, true, true, 1},
-      {kIdYes, false, false, 1},  // a failed or cancelled save keeps the window
-      {kIdNo, true, true, 0},
-      {kIdCancel, true, false, 0},
-  };
+  const Case cases[] = {{kIdYes, true, true},
+                        {kIdYes, false, false},  // a failed or cancelled save keeps the window
+                        {kIdNo, true, true},
+                        {kIdCancel, true, false}};
   for (const Case& c : cases) {
-    bool deleted = false;
-    TestChild* child = Open(kUnitKindWave, "", &deleted);
-    child->GetUnit()->SetModified();
-    child->saveResult = c.saveWorks;
+    TestChild* child = Open(kUnitKindMuz, "doc");
+    child->GetUnit()->SetNew();
+    child->saveWorks = c.saveWorks;
+    deleted["doc"] = false;
     sink.messages.clear();
-    sink.replies = {c.answer};
+    sink.replies = {c.answer, kIdNo};
     child->close();
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].text, "Do you want to save?");
-    EXPECT_EQ(sink.messages[0].caption, "You have unsaved changes");
+    EXPECT_EQ(sink.messages[0].text + "|" + sink.messages[0].caption,
+              "Do you want to save?|You have unsaved changes");
     EXPECT_EQ(sink.messages[0].flags, 3);
-    EXPECT_EQ(deleted, c.closes) << c.answer;
-    EXPECT_EQ(form->MDIChildren().size(), c.closes ? 0u : 1u) << c.answer;
-    if (!c.closes) {
-      EXPECT_EQ(child->saves, c.saves);
-      EXPECT_TRUE(child->GetUnit()->NeedsSave());
-      sink.replies = {kIdNo};
-      child->close();
-    }
+    EXPECT_EQ(deleted["doc"], c.closes) << c.answer;
+    if (c.closes) continue;
+    EXPECT_EQ(child->saves, c.answer == kIdYes ? 1 : 0);
+    EXPECT_TRUE(child->GetUnit()->NeedsSave());
+    child->close();  // No
   }
+  EXPECT_TRUE(form->MDIChildren().empty());
   sink.messages.clear();
   Open(kUnitKindWave, "")->close();  // unchanged: nothing to ask
   EXPECT_TRUE(sink.messages.empty());
-  EXPECT_TRUE(form->MDIChildren().empty());
 }
 
-TEST_F(RegistryTest, ClosingAWindowDeletesItsDocumentAndOnlyTheLastOneReportsThatNoneIsLeft) {
-  bool firstDeleted = false;
-  bool secondDeleted = false;
-  TestChild* first = Open(kUnitKindWave, "one", &firstDeleted);
-  TestChild* second = Open(kUnitKindMuz, "two", &secondDeleted);
+TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBack) {
+  TestChild* first = Open(kUnitKindWave, "one");
+  TestChild* second = Open(kUnitKindMuz, "two");
+  form->UndoUnit.Push(form->FindUnitWaveByName("one"));
   second->close();
-  EXPECT_TRUE(secondDeleted);
-  EXPECT_FALSE(firstDeleted);
+  EXPECT_TRUE(deleted["two"]);
   EXPECT_EQ(form->FindUnitByName("two"), nullptr);
+  EXPECT_TRUE(form->UndoUnit.Exists());
   EXPECT_EQ(first->lastClosedNotices, 0);
+  EXPECT_EQ(Open(kUnitKindWave, "")->windowTitle().toStdString(), "NONAME3");
+  form->MDIChildren().back()->close();
   first->close();
-  EXPECT_TRUE(firstDeleted);
+  EXPECT_FALSE(form->UndoUnit.Exists());
   EXPECT_EQ(first->lastClosedNotices, 1);
-  EXPECT_EQ(form->ActiveUnit(), nullptr);
 }
 
-TEST_F(RegistryTest, ActivationAndClicksShowTheDocumentsNameAndEndANameEdit) {
+TEST_F(Registry, ActivationShowsTheNameEndsANameEditAndGivesBackOnlyTheCursorItSaved) {
   TestChild* first = Open(kUnitKindWave, "first");
-  TestChild* second = Open(kUnitKindWave, "second");
-  EXPECT_EQ(form->EditName()->text().toStdString(), "second");
-  EXPECT_EQ(second->activations, 1);
-
+  Open(kUnitKindWave, "second");
+  EXPECT_EQ(NameBox(), "second");
   form->DialogActive = true;
   form->MdiArea()->setActiveSubWindow(first);
-  EXPECT_EQ(form->EditName()->text().toStdString(), "first");
+  EXPECT_EQ(NameBox(), "first");
   EXPECT_FALSE(form->DialogActive);
   EXPECT_EQ(first->activations, 2);
 
   QTest::mouseClick(form->EditName(), Qt::LeftButton);
+  QTest::mouseClick(form->EditName(), Qt::LeftButton);
+  EXPECT_EQ(ScreenCursor(), crIBeam);
   form->EditName()->setText("half typed");
   QTest::mouseClick(first->widget(), Qt::LeftButton);  // already active: activates again
   EXPECT_EQ(first->activations, 3);
   EXPECT_FALSE(form->EditNameActive);
-  EXPECT_EQ(form->EditName()->text().toStdString(), "first");
+  EXPECT_EQ(NameBox(), "first");
   EXPECT_EQ(ScreenCursor(), crDefault);
-}
 
-TEST_F(RegistryTest, TheNameEditGivesBackOnlyTheCursorItSaved) {
-  Open(kUnitKindWave, "");
-  QTest::mouseClick(form->EditName(), Qt::LeftButton);
-  EXPECT_EQ(ScreenCursor(), crIBeam);
-  QTest::mouseClick(form->EditName(), Qt::LeftButton);
-  QTest::keyClick(form->EditName(), Qt::Key_Return);
-  EXPECT_EQ(ScreenCursor(), crDefault);
-  EXPECT_EQ(form->SavedCursor, crDefault);
-
-  // A window that appears during a long command ends no edit and leaves the hourglass standing.
+  // A window that appears during a long command leaves the hourglass standing.
   form->SetHourGlass();
   Open(kUnitKindWave, "");
   EXPECT_EQ(ScreenCursor(), crHourGlass);
   form->ClearHourGlass();
-  EXPECT_EQ(ScreenCursor(), crDefault);
 }
 
-namespace {
-
-std::vector<std::string> Names(const std::vector<TWaveNameEntry>& list) {
-  std::vector<std::string> names;
-  for (const TWaveNameEntry& entry : list) {
-    EXPECT_EQ(MainFindUnitWaveByName(entry.name), entry.unit);
-    names.push_back(entry.name);
-  }
-  return names;
-}
-
-std::vector<std::string> Filled(uint8_t filter, int32_t expectedCount) {
-  std::vector<TWaveNameEntry> list{{"kept", nullptr}};
-  EXPECT_EQ(MainFillWaveNames(list, filter), expectedCount);
-  EXPECT_EQ(list.front().name, "kept");  // the list is appended to
-  list.erase(list.begin());
-  return Names(list);
-}
-
-using NameList = std::vector<std::string>;
-
-}  // namespace
-
-TEST_F(RegistryTest, WaveLookupsAndNameListsTakeOnlyNamedWaveDocuments) {
-  TestChild* mono = OpenWave("mono");
-  OpenWave("stereo", true);
-  OpenWave("");
-  Open(kUnitKindMuz, "music");
-  TestChild* active = OpenWave("active");
-
-  EXPECT_EQ(form->FindUnitWaveByName("music"), nullptr);
-  EXPECT_EQ(form->FindUnitWaveByName("mono"), mono->GetUnit());
-  EXPECT_EQ(form->ActiveUnitWave(), active->GetUnit());
-  // The engine's references find the registry's documents.
-  EXPECT_EQ(unitUnitWave("mono").GetUnitWave(), mono->GetUnit());
-  EXPECT_EQ(Shell()->MainFindUnitWaveByName("music"), nullptr);
-
-  EXPECT_EQ(Filled(0, 3), (NameList{"active", "stereo", "mono"}));
-  EXPECT_EQ(Filled(1, 2), (NameList{"stereo", "mono"}));
-  EXPECT_EQ(Filled(2, 1), (NameList{"mono"}));
-  EXPECT_EQ(Filled(3, 0), NameList{});
-
-  form->MdiArea()->setActiveSubWindow(form->MDIChildren()[3]);  // the music window
-  EXPECT_EQ(form->ActiveUnitWave(), nullptr);
-  EXPECT_EQ(Filled(1, 3), (NameList{"active", "stereo", "mono"}));
-  EXPECT_EQ(Filled(2, 2), (NameList{"active", "mono"}));
-}
-
-TEST_F(RegistryTest, ClosingAWaveWindowDropsOnlyItsOwnDocumentsUndoRecord) {
-  TestChild* first = OpenWave("first");
-  TestChild* second = OpenWave("second");
-  form->UndoUnit.Push(static_cast<TUnitWave*>(first->GetUnit()));
-  second->close();
-  EXPECT_TRUE(form->UndoUnit.Exists());
-  first->close();
-  EXPECT_FALSE(form->UndoUnit.Exists());
-}
-
-TEST_F(RegistryTest, NewWaveDocumentsGetTheLastUsedRecordsAndTheEngineReachesTheMainWindow) {
-  form->LastUsedProps.Volume.Mode = 1;
+TEST_F(Registry, NewWaveDocumentsGetTheLastUsedRecordsAndTheEngineReachesTheMainWindow) {
   form->LastUsedProps.FilterNotch.FreqKind = 1;
-  auto& unit = static_cast<TUnitWave&>(*OpenWave("w")->GetUnit());
+  auto& unit = static_cast<TUnitWave&>(*Open(kUnitKindWave, "w")->GetUnit());
   form->SetUnitProps(unit);
-  EXPECT_EQ(unit.GetProps().Volume.Mode, 1);
   EXPECT_EQ(unit.GetProps().FilterNotch.FreqKind, 1);
   EXPECT_EQ(unit.GetProps().FilterRes.FreqKind, 0);
 
   Shell()->SetStatusText(7, "Changed");
   EXPECT_EQ(form->StatusBar()->PanelText(7), "Changed");
-  auto sound = std::make_unique<MonoSound>(11025, 1);
-  const Sound* stored = sound.get();
-  Shell()->SetClipBoardSound(std::move(sound));
-  EXPECT_EQ(form->ClipBoardSound.get(), stored);
-  EXPECT_EQ(Shell()->GetClipBoardSound(), stored);
+  Shell()->SetClipBoardSound(std::make_unique<MonoSound>(11025, 1));
+  EXPECT_EQ(Shell()->GetClipBoardSound(), form->ClipBoardSound.get());
+  EXPECT_NE(form->ClipBoardSound, nullptr);
 }
