@@ -1,5 +1,7 @@
 #include "wave/unitwave.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "foundation/assertion.h"
@@ -68,7 +70,7 @@ double DocumentSoundTime(const unitUnitWave& wave) {
 }
 
 // Installed with the document code itself, so every program that has documents has the lookup.
-const bool kSoundTimeLookupInstalled = (SetSoundTimeLookup(DocumentSoundTime), true);
+[[maybe_unused]] const bool kSoundTimeLookupInstalled = (SetSoundTimeLookup(DocumentSoundTime), true);
 
 }  // namespace
 
@@ -103,7 +105,6 @@ void TUnitWave::InitFields() {
   View = nullptr;
   SelCursor = SelAnchor = 0;
   Abort = false;
-  (void)kSoundTimeLookupInstalled;
 }
 
 TUnitWave::~TUnitWave() {
@@ -164,9 +165,9 @@ void TUnitWave::SetFormat(const waveFileProps& oldProps, const waveFileProps& ne
   }
   if (Abort || !inHand) return;
 
-  const Sound* previous = TheSound;
+  Sound* const previous = TheSound;
   TheSound = inHand.release();
-  ReleaseSound(const_cast<Sound*>(previous));
+  ReleaseSound(previous);
   if (oldProps.MonoStereo != newProps.MonoStereo && View) View->SetIconForChannels(newProps.MonoStereo);
   if (rateChanges) {
     const double factor = static_cast<double>(newProps.frequency) / oldProps.frequency;
@@ -184,8 +185,7 @@ SoundPtr TUnitWave::SetSound(SoundPtr sound) {
   if (Shell()->UndoHolds(TheSound)) Shell()->DeleteUndoOf(this);
   SoundPtr previous(TheSound);
   TheSound = sound.release();
-  SelCursor = ClampPosition(SelCursor);
-  SelAnchor = ClampPosition(SelAnchor);
+  ClampSelection();
   return previous;
 }
 
@@ -194,6 +194,14 @@ void TUnitWave::AdoptResult(SoundPtr result) {
   Sound* previous = TheSound;
   TheSound = result.release();
   ReleaseSound(previous);
+  ClampSelection();
+}
+
+void TUnitWave::ClampSelection() {
+  // Both ends stay within the sound whatever length a new sound has, so no later stretch can
+  // reach past its samples.
+  SelCursor = ClampPosition(SelCursor);
+  SelAnchor = ClampPosition(SelAnchor);
 }
 
 void TUnitWave::ReleaseSound(Sound* previous) {
@@ -288,6 +296,8 @@ void TUnitWave::BeginChange(int32_t begin, int32_t end) {
 
 void TUnitWave::EndChange(int32_t begin, int32_t end) {
   if (View) View->RestoreZoom(begin, end);
+  // A routine reports its ends in order; reversed ones are taken as the same stretch rather than
+  // trapped, since they come from sample arithmetic on user values.
   if (end == begin) {
     SetCursor(begin);
   } else if (begin < end) {

@@ -129,6 +129,7 @@ class TUnitWave : public TUnit {
  private:
   void InitFields();
   int32_t ClampPosition(int32_t position) const;
+  void ClampSelection();
   void PutSelCursor(int32_t position) { SelCursor = ClampPosition(position); }
   void PutSelBoth(int32_t position) { SelCursor = SelAnchor = ClampPosition(position); }
   void PutSelAnchor(int32_t position) { SelAnchor = ClampPosition(position); }

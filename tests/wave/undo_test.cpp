@@ -58,34 +58,26 @@ TEST(Undo, ARateChangeScalesTheSelectionAndTwoUndosGiveBackTheStart) {
   EXPECT_EQ(doc.view.calls.size(), 3u);
 }
 
-TEST(Undo, AWidthChangeLeavesTheRecordedSoundAsItWas) {
+TEST(Undo, WidthAndChannelChangesLeaveTheRecordedSoundAsItWas) {
   FakeMainWindow main;
-  Shown doc(100);
+  Shown doc(100, 300);
   Sound* const before = doc.unitWave.GetSound();
   main.undo.Push(&doc.unitWave);
   doc.view.Clear();
   doc.unitWave.SetFormat(kMono16At44100, kMono8At44100);
   EXPECT_EQ(doc.unitWave.GetBytesPerSample(), 1);
   EXPECT_EQ(before->BytesPerSample, 2);
-  EXPECT_EQ(Samples(doc.unitWave.GetSound()->GetLeftWave()), Samples(before->GetLeftWave()));
-  EXPECT_TRUE(doc.view.calls.empty());
+  EXPECT_TRUE(doc.view.calls.empty());  // the width alone repaints nothing
   main.undo.Restore();
   EXPECT_EQ(doc.unitWave.GetBytesPerSample(), 2);
-}
-
-TEST(Undo, AChannelChangeShowsTheNewIconAndConvertsTheSound) {
-  FakeMainWindow main;
-  Shown doc(100, 300);
-  main.undo.Push(&doc.unitWave);
-  doc.unitWave.SetFormat(kMono16At44100, kStereo16At44100);
-  EXPECT_EQ(doc.view.calls, (std::vector<std::string>{"Icon 2", "Redraw"}));
-  ASSERT_EQ(doc.unitWave.GetChannels(), 2);
-  EXPECT_EQ(Samples(doc.unitWave.GetSound()->GetRightWave()), std::vector<int16_t>(100, 300));
 
   main.undo.Push(&doc.unitWave);
   doc.view.Clear();
+  doc.unitWave.SetFormat(kMono16At44100, kStereo16At44100);
+  EXPECT_EQ(doc.view.calls, (std::vector<std::string>{"Icon 2", "Redraw"}));
+  EXPECT_EQ(Samples(doc.unitWave.GetSound()->GetRightWave()), std::vector<int16_t>(100, 300));
+  main.undo.Push(&doc.unitWave);
   doc.unitWave.SetFormat(kStereo16At44100, kMono16At44100);
-  EXPECT_EQ(doc.view.calls, (std::vector<std::string>{"Icon 1", "Redraw"}));
   EXPECT_EQ(doc.unitWave.GetChannels(), 1);
 
   Sound* const unchanged = doc.unitWave.GetSound();
