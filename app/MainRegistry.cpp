@@ -51,7 +51,7 @@ class MainShell : public ShellServices {
   TUnitWave* MainFindUnitWaveByName(const std::string& name) override {
     return ::MainFindUnitWaveByName(name);
   }
-  // Playback belongs to the media player, which is not part of the main window yet.
+  // Without a media player the main window plays nothing.
   bool MainPlayWholeSound(const Sound&) override { return false; }
   void DeleteUndoOf(const TUnitWave* unitWave) override {
     if (MainForm) MainForm->UndoUnit.DeleteUndoOf(unitWave);
