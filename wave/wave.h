@@ -303,13 +303,14 @@ inline constexpr double kTwoPi = 6.2830586;
 
 // Converts a real result to a sample: truncation toward zero into 32 bits, keeping the low 16
 // bits (wrap-around). A NaN or a value outside the 32-bit range gives 0.
+// Written as a select rather than a branch so that sample loops over it vectorise.
 inline int16_t ToSample(double x) {
-  if (!(x > -2147483649.0 && x < 2147483648.0)) return 0;
-  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(x))));
+  const double inRange = (x > -2147483649.0 && x < 2147483648.0) ? x : 0.0;
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(inRange))));
 }
 inline int16_t ToSample(long double x) {
-  if (!(x > -2147483649.0L && x < 2147483648.0L)) return 0;
-  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(x))));
+  const long double inRange = (x > -2147483649.0L && x < 2147483648.0L) ? x : 0.0L;
+  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(inRange))));
 }
 
 // 16-bit two's-complement addition with wrap-around.
