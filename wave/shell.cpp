@@ -1,5 +1,7 @@
 #include "wave/shell.h"
 
+#include "wave/sound.h"
+
 namespace {
 
 class NoShell : public ShellServices {
@@ -12,6 +14,13 @@ NoShell noShell;
 ShellServices* current = &noShell;
 
 }  // namespace
+
+void ShellServices::DeleteUndoOf(const TUnitWave*) {}
+bool ShellServices::UndoHolds(const Sound*) const { return false; }
+void ShellServices::NotifySelectionChanged(WaveView*) {}
+Sound* ShellServices::GetClipBoardSound() { return nullptr; }
+void ShellServices::SetClipBoardSound(std::unique_ptr<Sound>) {}
+void ShellServices::SetStatusText(int32_t, const std::string&) {}
 
 ShellServices* SetShellServices(ShellServices* shell) {
   ShellServices* previous = current == &noShell ? nullptr : current;

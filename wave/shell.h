@@ -2,10 +2,13 @@
 // records the calls. With nothing installed, lookups find nothing and playing does nothing.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 class Sound;
 class TUnitWave;
+class WaveView;
 
 class ShellServices {
  public:
@@ -14,6 +17,22 @@ class ShellServices {
   virtual TUnitWave* MainFindUnitWaveByName(const std::string& name) = 0;
   // Plays a whole sound through the media player; returns whether the temporary file was written.
   virtual bool MainPlayWholeSound(const Sound& sound) = 0;
+
+  // The members below have defaults that behave as a main window without an undo record, a
+  // clipboard, a status bar or a Select-and-Zoom dialog.
+
+  // Drops the undo record when it belongs to `unitWave`; a wave document calls it as it dies.
+  virtual void DeleteUndoOf(const TUnitWave* unitWave);
+  // Whether the undo record keeps `sound`: a document that replaces its sound deletes the old one
+  // only when the record does not.
+  virtual bool UndoHolds(const Sound* sound) const;
+  // The Select-and-Zoom dialog shows the selection of this window again.
+  virtual void NotifySelectionChanged(WaveView* view);
+  // The sound clipboard (null when empty); setting deletes the previous clipboard sound.
+  virtual Sound* GetClipBoardSound();
+  virtual void SetClipBoardSound(std::unique_ptr<Sound> sound);
+  // Panels of the main window's status bar, numbered from 0.
+  virtual void SetStatusText(int32_t panel, const std::string& text);
 };
 
 // Installs the shell and returns the previous one (null for none).

@@ -1,0 +1,209 @@
+#include "wave/undo.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "fakes/fake_main_window.h"
+#include "fakes/recording_view.h"
+#include "foundation/global.h"
+#include "sound_helpers.h"
+#include "support/recording_sink.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+SoundPtr MonoOf(int32_t n, int16_t value = 1000, int32_t rate = 44100) {
+  return std::make_unique<MonoSound>(MakeWave(std::vector<int16_t>(static_cast<size_t>(n), value)), rate, 2);
+}
+
+const waveFileProps kMono16At44100(1, 44100, 2);
+const waveFileProps kMono16At22050(1, 22050, 2);
+const waveFileProps kMono8At44100(1, 44100, 1);
+const waveFileProps kStereo16At44100(2, 44100, 2);
+
+struct Shown {
+  explicit Shown(int32_t n, int16_t value = 1000) : unitWave("a.wav", MonoOf(n, value)) { unitWave.SetView(&view); }
+  RecordingView view;
+  TUnitWave unitWave;
+};
+
+}  // namespace
+
+TEST(Undo, ARateChangeScalesTheSelectionAndTwoUndosGiveBackTheStart) {
+  FakeMainWindow main;
+  Shown doc(4000);
+  doc.unitWave.SetSelRange(1001, 3001);
+  Sound* const before = doc.unitWave.GetSound();
+  main.undo.Push(&doc.unitWave);
+  doc.view.Clear();
+  doc.unitWave.SetFormat(kMono16At44100, kMono16At22050);
+  Sound* const after = doc.unitWave.GetSound();
+  EXPECT_NE(after, before);
+  EXPECT_EQ(after->Freq, 22050);
+  EXPECT_EQ(after->GetValues(), 2000);
+  EXPECT_EQ(doc.unitWave.GetSelBegin(), 500);
+  EXPECT_EQ(doc.unitWave.GetSelEnd(), 1500);
+  EXPECT_EQ(doc.view.calls, std::vector<std::string>{"Redraw"});
+
+  main.undo.Restore();
+  EXPECT_EQ(doc.unitWave.GetSound(), before);
+  EXPECT_EQ(doc.unitWave.GetSelBegin(), 1001);
+  EXPECT_EQ(doc.unitWave.GetSelEnd(), 3001);
+  EXPECT_EQ(doc.unitWave.GetState(), kUnitStateModified);  // it was saved
+  main.undo.Restore();
+  EXPECT_EQ(doc.unitWave.GetSound(), after);
+  EXPECT_EQ(doc.unitWave.GetSelCursor(), 1500);
+  EXPECT_EQ(doc.view.calls.size(), 3u);
+}
+
+TEST(Undo, AWidthChangeLeavesTheRecordedSoundAsItWas) {
+  FakeMainWindow main;
+  Shown doc(100);
+  Sound* const before = doc.unitWave.GetSound();
+  main.undo.Push(&doc.unitWave);
+  doc.view.Clear();
+  doc.unitWave.SetFormat(kMono16At44100, kMono8At44100);
+  EXPECT_EQ(doc.unitWave.GetBytesPerSample(), 1);
+  EXPECT_EQ(before->BytesPerSample, 2);
+  EXPECT_EQ(Samples(doc.unitWave.GetSound()->GetLeftWave()), Samples(before->GetLeftWave()));
+  EXPECT_TRUE(doc.view.calls.empty());
+  main.undo.Restore();
+  EXPECT_EQ(doc.unitWave.GetBytesPerSample(), 2);
+}
+
+TEST(Undo, AChannelChangeShowsTheNewIconAndConvertsTheSound) {
+  FakeMainWindow main;
+  Shown doc(100, 300);
+  main.undo.Push(&doc.unitWave);
+  doc.unitWave.SetFormat(kMono16At44100, kStereo16At44100);
+  EXPECT_EQ(doc.view.calls, (std::vector<std::string>{"Icon 2", "Redraw"}));
+  ASSERT_EQ(doc.unitWave.GetChannels(), 2);
+  EXPECT_EQ(Samples(doc.unitWave.GetSound()->GetRightWave()), std::vector<int16_t>(100, 300));
+
+  main.undo.Push(&doc.unitWave);
+  doc.view.Clear();
+  doc.unitWave.SetFormat(kStereo16At44100, kMono16At44100);
+  EXPECT_EQ(doc.view.calls, (std::vector<std::string>{"Icon 1", "Redraw"}));
+  EXPECT_EQ(doc.unitWave.GetChannels(), 1);
+
+  Sound* const unchanged = doc.unitWave.GetSound();
+  doc.unitWave.SetFormat(kMono16At44100, waveFileProps(1, 0, 2));  // a rate of 0 is refused
+  doc.unitWave.SetFormat(waveFileProps(1, 0, 2), kMono16At22050);
+  EXPECT_EQ(doc.unitWave.GetSound(), unchanged);
+}
+
+TEST(Undo, AnAbandonedFormatChangeKeepsEverythingAndTheNextOneWorks) {
+  FakeMainWindow main;
+  RecordingSink sink;
+  Shown doc(4000);
+  doc.unitWave.SetSelRange(1001, 3001);
+  Sound* const before = doc.unitWave.GetSound();
+  main.undo.Push(&doc.unitWave);
+  doc.view.Clear();
+  {
+    ScopedSampleBudget budget(100);
+    doc.unitWave.SetFormat(kMono16At44100, waveFileProps(2, 22050, 1));
+  }
+  EXPECT_TRUE(doc.unitWave.GetAbort());
+  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(doc.unitWave.GetSound(), before);
+  EXPECT_EQ(before->BytesPerSample, 2);
+  EXPECT_EQ(doc.unitWave.GetSelBegin(), 1001);
+  EXPECT_TRUE(doc.view.calls.empty());
+
+  // Undo then only exchanges the selection; dropping the record leaves the sound alive.
+  main.undo.Restore();
+  EXPECT_EQ(doc.unitWave.GetSound(), before);
+  main.undo.Delete();
+  EXPECT_EQ(doc.unitWave.GetValues(), 4000);
+  EXPECT_EQ(doc.unitWave.GetSound()->GetLeftWave()->wave[3999], 1000);
+
+  doc.unitWave.SetFormat(kMono16At44100, kMono16At22050);
+  EXPECT_FALSE(doc.unitWave.GetAbort());
+  EXPECT_EQ(doc.unitWave.GetValues(), 2000);  // no record: the old sound went with the change
+}
+
+TEST(Undo, TheRecordBelongsToItsDocumentWhicheverIsActive) {
+  FakeMainWindow main;
+  auto a = std::make_unique<Shown>(4000);
+  auto b = std::make_unique<Shown>(800);
+  Sound* const soundOfB = b->unitWave.GetSound();
+  main.undo.Push(&a->unitWave);
+  a->unitWave.SetFormat(kMono16At44100, kMono16At22050);
+  main.undo.Restore();  // while b is active
+  EXPECT_EQ(a->unitWave.GetValues(), 4000);
+  EXPECT_EQ(b->unitWave.GetSound(), soundOfB);
+  EXPECT_EQ(b->unitWave.GetState(), kUnitStateSaved);
+  EXPECT_TRUE(b->view.calls.empty());
+
+  b.reset();  // closing b leaves a's record
+  EXPECT_EQ(main.undo.GetUnitWave(), &a->unitWave);
+  a.reset();  // closing a drops it, with the sound that is not a's current one
+  EXPECT_FALSE(main.undo.Exists());
+  EXPECT_EQ(main.undoDropRequests.size(), 2u);
+}
+
+TEST(Undo, SetSoundNeverLeavesTheRecordWithASoundTheCallerOwns) {
+  FakeMainWindow main;
+  Shown doc(100);
+  main.undo.Push(&doc.unitWave);  // the record shares the present sound
+  SoundPtr previous = doc.unitWave.SetSound(MonoOf(50));
+  EXPECT_FALSE(main.undo.Exists());
+  previous.reset();
+
+  main.undo.Push(&doc.unitWave);
+  doc.unitWave.SetFormat(kMono16At44100, kMono16At22050);  // the record owns the 50 samples now
+  previous = doc.unitWave.SetSound(MonoOf(10));
+  EXPECT_TRUE(main.undo.Exists());
+  previous.reset();
+  main.undo.Restore();
+  EXPECT_EQ(doc.unitWave.GetValues(), 50);
+}
+
+namespace {
+
+// An operation as the document's own ones are written: it keeps the first `kept` samples of the
+// edit stretch, or asks for more memory than there is.
+class TrimmingWave : public TUnitWave {
+ public:
+  using TUnitWave::TUnitWave;
+  void KeepFirst(int32_t kept, bool exhaustMemory) {
+    RunOperation(true, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
+      ScopedSampleBudget budget(exhaustMemory ? 0 : -1);
+      end = begin + kept;
+      return SoundPtr(std::make_unique<MonoSound>(sound.GetLeftWave()->Trim(abort, 0, end), sound.Freq, 2));
+    });
+  }
+};
+
+}  // namespace
+
+TEST(Undo, OperationsKeepOrDiscardTheirResultByTheAbortFlagAndClearItFirst) {
+  FakeMainWindow main;
+  RecordingSink sink;
+  RecordingView view;
+  TrimmingWave unitWave("a.wav", MonoOf(1000));
+  unitWave.SetView(&view);
+  unitWave.SetSelRange(100, 600);
+  Sound* const before = unitWave.GetSound();
+  main.undo.Push(&unitWave);
+  view.Clear();
+  unitWave.KeepFirst(50, true);
+  EXPECT_TRUE(unitWave.GetAbort());
+  EXPECT_EQ(unitWave.GetSound(), before);
+  EXPECT_EQ(view.calls.front(), "SaveZoom 100 600");
+  EXPECT_EQ(view.calls.back(), "Redraw");
+
+  main.undo.Push(&unitWave);
+  view.Clear();
+  unitWave.KeepFirst(50, false);
+  EXPECT_FALSE(unitWave.GetAbort());
+  EXPECT_EQ(unitWave.GetValues(), 150);
+  EXPECT_EQ(unitWave.GetSelBegin(), 100);
+  EXPECT_EQ(unitWave.GetSelEnd(), 150);
+  EXPECT_EQ(view.calls[1], "RestoreZoom 100 150");
+  main.undo.Restore();
+  EXPECT_EQ(unitWave.GetSound(), before);
+}

@@ -1,0 +1,151 @@
+// The wave document: one sound, the selection of its window, the abort flag every sample
+// operation reports a failed allocation through, and the last parameters used on it for every
+// wave operation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "foundation/unit.h"
+#include "wave/mfreqprops.h"
+#include "wave/props.h"
+#include "wave/sound.h"
+
+class TUndoUnit;
+class WaveView;
+
+// The parameter record of every wave operation: the main window keeps the defaults in one, every
+// document its own. Pairs of operations that share a record class keep one record each.
+struct TWaveOperationProps {
+  TLineProps Line;
+  TSilenceProps Silence;
+  TNoiseProps Noise;
+  TBlockTriangleProps MakeBlock;
+  TBlockTriangleProps MakeTriangle;
+  TSinusProps Sinus;
+  TMFreqProps MFreq;
+  TVolumeProps Volume;
+  TBalanceProps Balance;
+  TRotateProps Rotate;
+  TBlockProps Block;
+  TRollInProps RollIn;
+  TRollOutProps RollOut;
+  TLengthProps Length;
+  TTempoPitchProps TempoPitch;
+  TUpProps Up;
+  TDistortProps Distort;
+  TLeftRightProps LeftRight;
+  TPerEchoProps PerEcho;
+  TRandomEchoProps RandomEcho;
+  TMixProps Mix;
+  THighLowProps FilterHigh;
+  THighLowProps FilterLow;
+  TResNotchProps FilterRes;
+  TResNotchProps FilterNotch;
+  TBlockFilterProps FilterBlock;
+};
+
+class TUnitWave : public TUnit {
+ public:
+  // A new, empty document of the given format.
+  TUnitWave(const std::string& fileName, const waveFileProps& props);
+  // A saved document around `sound`, which the document takes over.
+  TUnitWave(const std::string& fileName, SoundPtr sound);
+  ~TUnitWave() override;
+
+  // --- TUnit ----------------------------------------------------------------------------------
+  bool NeedsSave() const override;
+  bool SaveToFile(const std::string& fileName, bool temporary) override;
+  uint32_t GetSamplesPerSec() const override;
+  int16_t GetChannels() const override;
+  int16_t GetBytesPerSample() const override;
+  void SetFormat(const waveFileProps& oldProps, const waveFileProps& newProps) override;
+
+  // --- Records, window and sound ----------------------------------------------------------------
+  void SetProps(const TWaveOperationProps& props) { Props = props; }
+  const TWaveOperationProps& GetProps() const { return Props; }
+  void SetView(WaveView* view) { View = view; }
+  WaveView* GetView() const { return View; }
+  Sound* GetSound() const { return TheSound; }
+  // Replaces the sound without any other effect; the caller owns the previous one.
+  SoundPtr SetSound(SoundPtr sound);
+  // The merge commands hand this document's sound to another before its window closes.
+  void SetSoundNotOwned() { SoundNotOwned = true; }
+  bool GetAbort() const { return Abort; }
+
+  // --- Selection --------------------------------------------------------------------------------
+  int32_t GetValues() const { return TheSound->GetValues(); }
+  int32_t GetSelCursor() const { return SelCursor; }
+  int32_t GetSelAnchor() const { return SelAnchor; }
+  // The lower and higher end; both the cursor when nothing is selected.
+  int32_t GetSelBegin() const { return SelCursor < SelAnchor ? SelCursor : SelAnchor; }
+  int32_t GetSelEnd() const { return SelCursor < SelAnchor ? SelAnchor : SelCursor; }
+  // The stretch an edit works on: the selection, or the whole sound when it is empty.
+  int32_t GetBegin() const { return SelCursor == SelAnchor ? 0 : GetSelBegin(); }
+  int32_t GetEnd() const { return SelCursor == SelAnchor ? GetValues() : GetSelEnd(); }
+  double GetSelTime() const;
+
+  // The public setters store and repaint what changed.
+  void ExtendSelection(int32_t position);
+  void SetCursor(int32_t position);
+  void SetSelRange(int32_t begin, int32_t end);
+  void SetSelEnds(int32_t movingEnd, int32_t fixedEnd);
+
+  // The bracket around every operation that may change the sound's length.
+  void BeginChange(int32_t begin, int32_t end);
+  void EndChange(int32_t begin, int32_t end);
+
+  // Panels 2 to 7 of the main window's status bar.
+  void ShowStatus() const;
+  void CopyToClipboard(int32_t begin, int32_t end);
+  bool CanDrawWaveLin() const;
+  bool CanDrawWave3G() const { return CanDrawWaveLin(); }
+
+  // Undo: exchanges sound and selection with the record's.
+  void SwapUndo(TUndoUnit& undo);
+
+ protected:
+  // Every document operation starts here: one failed allocation must not disable every later
+  // operation of the document.
+  void BeginOperation() { Abort = false; }
+  // The road of every operation that makes a new sound from the present one. `make` (const Sound&,
+  // bool& abort, int32_t& begin, int32_t& end) -> SoundPtr runs the Sound operation on [begin, end)
+  // and leaves in the ends the stretch its result occupies. A bracketed operation may change the
+  // length: the window keeps its zoom and the result is selected. The result replaces the sound
+  // unless the abort flag was raised; the window is redrawn either way.
+  template <typename Make>
+  void RunOperation(bool bracketed, int32_t begin, int32_t end, Make make) {
+    BeginOperation();
+    if (bracketed) BeginChange(begin, end);
+    AdoptResult(make(static_cast<const Sound&>(*TheSound), Abort, begin, end));
+    if (bracketed) EndChange(begin, end);
+    Redraw();
+  }
+  // Puts an operation's result in place unless the abort flag was raised. The old sound is the
+  // undo record's when the record keeps it, else deleted.
+  void AdoptResult(SoundPtr result);
+  void Redraw() const;
+
+ private:
+  void InitFields();
+  int32_t ClampPosition(int32_t position) const;
+  void PutSelCursor(int32_t position) { SelCursor = ClampPosition(position); }
+  void PutSelBoth(int32_t position) { SelCursor = SelAnchor = ClampPosition(position); }
+  void PutSelAnchor(int32_t position) { SelAnchor = ClampPosition(position); }
+  void PutSelRange(int32_t begin, int32_t end);
+  void RedrawSelChange(int32_t oldLower, int32_t oldUpper, int32_t newLower, int32_t newUpper);
+  void MoveViewCursor(int32_t oldPosition, int32_t newPosition);
+  // Notes the old ends, lets `store` set the new ones, then repaints the change.
+  template <typename Store>
+  void ChangeSelection(Store store);
+  // The previous sound is deleted unless someone else keeps it.
+  void ReleaseSound(Sound* previous);
+
+  bool SoundNotOwned = false;
+  WaveView* View = nullptr;  // borrowed
+  Sound* TheSound = nullptr;  // owned unless SoundNotOwned; never null once constructed
+  int32_t SelCursor = 0;      // the moving selection end
+  int32_t SelAnchor = 0;      // the fixed selection end
+  bool Abort = false;
+  TWaveOperationProps Props;
+};
