@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "app/MainActions.h"
+#include "app/Player.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/messages.h"
@@ -25,6 +26,7 @@
 #include "gui/application.h"
 #include "gui/keyfilter.h"
 #include "gui/mdi.h"
+#include "gui/mediaplayer.h"
 #include "gui/statusbar.h"
 #include "wave/wave.h"
 
@@ -94,6 +96,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   statusBar_ = new StatusPanels({300, 160, 75, 70, 45, 24, 65, 60}, this);
   setStatusBar(statusBar_);
   ConnectCommands();
+  ConnectPlayback();
 
   NoNameCounter = 0;
   DebugLogInit();
