@@ -369,3 +369,61 @@ TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
   EXPECT_FALSE(play.isChecked());
   EXPECT_FALSE(stop.isEnabled());
 }
+
+namespace {
+
+class MainPlaybackTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetTempDir(dir_);
+    PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
+    form = StartUp();
+    auto fake = std::make_unique<FakePlayer>();
+    player = fake.get();
+    form->SetAudioPlayer(std::move(fake));
+  }
+  void TearDown() override {
+    form.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string dir_ = testing::TempDir() + "korvalen-mainplay-" + std::to_string(getpid());
+  RecordingSink sink;
+  std::unique_ptr<TMainForm> form;
+  FakePlayer* player = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MainPlaybackTest, TheButtonsShowOnlyWhatTheCommandsSet) {
+  QAction* play = form->Action("FilePlay");
+  QAction* pause = form->Action("FilePause");
+  EXPECT_FALSE(form->Action("FileStop")->isEnabled());
+  // Nothing to play: triggering must not leave the button checked.
+  play->setEnabled(true);
+  play->trigger();
+  EXPECT_FALSE(play->isChecked());
+  pause->trigger();
+  EXPECT_TRUE(pause->isChecked());
+  EXPECT_TRUE(PausePressed);
+  pause->trigger();
+  EXPECT_FALSE(pause->isChecked());
+  EXPECT_FALSE(PausePressed);
+}
+
+TEST_F(MainPlaybackTest, TheEngineReachesTheWholeSoundPlayThroughTheMainWindow) {
+  const SoundPtr tune = Ramp(25);
+  EXPECT_TRUE(MainPlayWholeSound(*tune));
+  EXPECT_EQ(FileSamples(TempPlayFile).size(), 25u);
+  EXPECT_EQ(player->log.back(), "Play(notify)");
+  EXPECT_TRUE(form->Action("FilePlay")->isChecked());
+  EXPECT_TRUE(form->Action("FileStop")->isEnabled());
+  form->Action("FileStop")->trigger();
+  EXPECT_EQ(player->Mode(), mpNotReady);
+  EXPECT_FALSE(form->Action("FilePlay")->isChecked());
+
+  TMainForm* const main = MainForm;
+  MainForm = nullptr;
+  EXPECT_FALSE(MainPlayWholeSound(*tune));
+  MainForm = main;
+}
