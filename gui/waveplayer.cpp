@@ -346,7 +346,6 @@ bool WavePlayer::Play() {
                    });
   activity_ = Activity::kPlaying;
   notifyOwed_ = flags.notify;
-  playedFrames_ = 0;
   if (playBytes_.isEmpty()) {
     // Nothing to play: the play completes at once.
     QMetaObject::invokeMethod(
@@ -376,18 +375,12 @@ bool WavePlayer::Play() {
 
 void WavePlayer::PlayFinished(uint64_t generation, TMPNotifyValues value) {
   if (generation != generation_) return;
-  if (sink_) playedFrames_ = sink_->processedUSecs() * playFormat_.sampleRate() / 1000000;
   StopDevices();
   if (value == nvFailure) error_ = playertext::kDeviceFailed;
   if (notifyOwed_) {
     notifyOwed_ = false;
     Post(value);
   }
-}
-
-int64_t WavePlayer::PlayedFrames() const {
-  if (sink_) return sink_->processedUSecs() * playFormat_.sampleRate() / 1000000;
-  return playedFrames_;
 }
 
 void WavePlayer::Pause() {

@@ -68,9 +68,6 @@ class WavePlayer final : public MediaPlayer {
     onNotify_ = std::move(handler);
   }
 
-  // Samples per channel the output has played of the current or last play.
-  int64_t PlayedFrames() const;
-
  private:
   enum class Activity { kIdle, kPlaying, kRecording };
 
@@ -105,7 +102,6 @@ class WavePlayer final : public MediaPlayer {
   QBuffer playBuffer_;
   QAudioFormat playFormat_;
   std::unique_ptr<QAudioSink> sink_;
-  int64_t playedFrames_ = 0;
 
   QByteArray recordBytes_;
   QBuffer recordBuffer_;
