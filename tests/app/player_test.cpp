@@ -291,6 +291,20 @@ TEST_F(PlaybackTest, ARecordArmedByPauseStartsOnPauseAndStopGivesItUp) {
   EXPECT_FALSE(stop.isEnabled());
 }
 
+TEST_F(PlaybackTest, RecordGivesUpAPendingPlaySoPauseStartsTheRecording) {
+  const SoundPtr tune = Ramp(30);
+  control->FilePauseExecute();
+  control->PlayWholeSound(*tune);
+  ASSERT_TRUE(PlayPending);
+  ActivateEmpty(1, 22050, 2);
+  control->FileRecordExecute();
+  EXPECT_FALSE(PlayPending);
+  EXPECT_FALSE(play.isChecked());
+  player.log.clear();
+  control->FilePauseExecute();
+  Log({"StartRecording(notify)"});
+}
+
 TEST_F(PlaybackTest, PlayDuringARecordingFirstPutsTheRecordingIntoItsDocument) {
   TUnitWave& target = ActivateEmpty(1, 22050, 2);
   control->FileRecordExecute();

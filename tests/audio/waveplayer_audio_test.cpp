@@ -54,3 +54,21 @@ TEST(WavePlayerAudio, PauseEndsThePlaysNoticeAndResumeRunsToTheEnd) {
   EXPECT_EQ(log.notices[1], nvSuccessful);
   EXPECT_EQ(player.Mode(), mpStopped);
 }
+
+TEST(WavePlayerAudio, PlayWithWaitReturnsOnlyAtTheEnd) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  ScratchFile file("wait.wav");
+  ASSERT_TRUE(WriteSine(file.name, 2, 22050, 2, 440, 0.3));
+  WavePlayer player;
+  player.SetFileName(file.name);
+  ASSERT_TRUE(player.Open()) << player.Error();
+  player.SetWait(true);
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_TRUE(player.Play()) << player.Error();
+  EXPECT_GE(clock.elapsed(), 150);
+  EXPECT_EQ(player.Mode(), mpStopped);
+  // The setting served that play only.
+  ASSERT_TRUE(player.Play());
+  EXPECT_EQ(player.Mode(), mpPlaying);
+}
