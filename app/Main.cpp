@@ -19,6 +19,7 @@
 
 #include "app/MainActions.h"
 #include "app/MainRegistry.h"
+#include "app/Player.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/messages.h"
@@ -26,6 +27,7 @@
 #include "gui/application.h"
 #include "gui/keyfilter.h"
 #include "gui/mdi.h"
+#include "gui/mediaplayer.h"
 #include "gui/statusbar.h"
 #include "wave/wave.h"
 
@@ -97,6 +99,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   ConnectCommands();
   ConnectRegistry();
   InstallMainShell();
+  ConnectPlayback();
 
   NoNameCounter = 0;
   DebugLogInit();

@@ -27,6 +27,10 @@ class TMDIChildKorvalen;
 class TUnit;
 class TUnitWave;
 class ApplicationEventFilter;
+class MediaPlayer;
+class PlaybackControl;
+class PlayerDocuments;
+class Sound;
 
 // The program's own screen cursors.
 inline constexpr TCursor crDraw = 1;
@@ -116,6 +120,15 @@ class TMainForm : public QMainWindow {
   void EndEditName();
 
   SoundPtr ClipBoardSound;  // the program's own sound clipboard
+  // Playback and recording through the media player `AudioPlayer`.
+  bool PlayWave(const Sound& sound, int32_t first, int32_t end);
+  bool PlayWholeSound(const Sound& sound);
+  PlaybackControl& Playback() const { return *playback_; }
+  // Another player (tests use a fake), or other documents to play from; both are kept until
+  // replaced, the documents are borrowed.
+  void SetAudioPlayer(std::unique_ptr<MediaPlayer> player);
+  void SetPlayerDocuments(PlayerDocuments& documents);
+
   TCursor SavedCursor = crDefault;
   int32_t NoNameCounter = 0;
   uint8_t LastShownKind = 3;
@@ -141,6 +154,7 @@ class TMainForm : public QMainWindow {
   void ConnectCommands();
   void ConnectRegistry();
   bool EnsureTempDir();
+  void ConnectPlayback();
 
   QMdiArea* mdiArea_ = nullptr;
   StatusPanels* statusBar_ = nullptr;
@@ -150,6 +164,10 @@ class TMainForm : public QMainWindow {
   std::map<std::string, QToolBar*> toolBars_;
   std::vector<QIcon> imageListIcons_{ApplicationIcon()};
   std::unique_ptr<ApplicationEventFilter> keyFilter_;
+  std::unique_ptr<MediaPlayer> AudioPlayer;
+  std::unique_ptr<PlayerDocuments> registryDocuments_;
+  PlayerDocuments* playerDocuments_ = nullptr;
+  std::unique_ptr<PlaybackControl> playback_;  // drives AudioPlayer: declared after it
 };
 
 // The one main window, set by the entry point.

@@ -11,6 +11,7 @@
 #include <climits>
 
 #include "app/ChildWin.h"
+#include "app/Player.h"
 #include "app/Main.h"
 #include "foundation/messages.h"
 #include "foundation/unit.h"
@@ -54,7 +55,8 @@ class MainShell : public ShellServices {
     return ::MainFindUnitWaveByName(name);
   }
   // Without a media player the main window plays nothing.
-  bool MainPlayWholeSound(const Sound&) override { return false; }
+  bool MainPlayWholeSound(const Sound& sound) override { return ::MainPlayWholeSound(sound); }
+  void UnitWaveClosing(const TUnitWave* unitWave) override { ::MainUnitWaveClosing(unitWave); }
   void DeleteUndoOf(const TUnitWave* unitWave) override {
     if (MainForm) MainForm->UndoUnit.DeleteUndoOf(unitWave);
   }

@@ -20,6 +20,7 @@ bool ShellServices::UndoHolds(const Sound*) const { return false; }
 void ShellServices::NotifySelectionChanged(WaveView*) {}
 Sound* ShellServices::GetClipBoardSound() { return nullptr; }
 void ShellServices::SetClipBoardSound(std::unique_ptr<Sound>) {}
+void ShellServices::UnitWaveClosing(const TUnitWave*) {}
 void ShellServices::SetStatusText(int32_t, const std::string&) {}
 
 ShellServices* SetShellServices(ShellServices* shell) {

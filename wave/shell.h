@@ -31,6 +31,8 @@ class ShellServices {
   // The sound clipboard (null when empty); setting deletes the previous clipboard sound.
   virtual Sound* GetClipBoardSound();
   virtual void SetClipBoardSound(std::unique_ptr<Sound> sound);
+  // A wave document is going away: a recording meant for it must be dropped first.
+  virtual void UnitWaveClosing(const TUnitWave* unitWave);
   // Panels of the main window's status bar, numbered from 0.
   virtual void SetStatusText(int32_t panel, const std::string& text);
 };

@@ -110,6 +110,7 @@ void TUnitWave::InitFields() {
 TUnitWave::~TUnitWave() {
   // The undo record may point at this document and share its sound: it goes first.
   Shell()->DeleteUndoOf(this);
+  Shell()->UnitWaveClosing(this);
   if (!SoundNotOwned) delete TheSound;
 }
 

@@ -1,0 +1,388 @@
+#include "app/Player.h"
+
+#include "app/ChildWin.h"
+
+#include <QAction>
+
+#include "app/Main.h"
+#include "foundation/assertion.h"
+#include "foundation/global.h"
+#include "foundation/messages.h"
+#include "foundation/unit.h"
+#include "gui/mediaplayer.h"
+#include "gui/waveplayer.h"
+#include "wave/unitwave.h"
+#include "wave/wavefile.h"
+#include "wave/waveview.h"
+
+namespace {
+
+constexpr const char* kAssertUnit = "Main";
+
+SoundPtr EmptySound(const TUnitWave& unitWave) {
+  const auto rate = static_cast<int32_t>(unitWave.GetSamplesPerSec());
+  const auto width = static_cast<uint16_t>(unitWave.GetBytesPerSample());
+  if (unitWave.GetChannels() == 2) return std::make_unique<StereoSound>(rate, width);
+  return std::make_unique<MonoSound>(rate, width);
+}
+
+// A recording is made in its document's format, but the file read back may say otherwise (the
+// device or another program changed it): the document gets its own format in any case.
+SoundPtr InDocumentFormat(SoundPtr sound, const TUnitWave& unitWave) {
+  bool abort = false;
+  if (sound->MoSt != unitWave.GetChannels()) {
+    if (unitWave.GetChannels() == 2) {
+      sound = std::make_unique<StereoSound>(abort, *sound);
+    } else {
+      sound = std::make_unique<MonoSound>(abort, *sound);
+    }
+    if (abort) return nullptr;
+  }
+  const auto rate = static_cast<int32_t>(unitWave.GetSamplesPerSec());
+  if (sound->Freq != rate) {
+    if (sound->GetValues() == 0) {
+      sound->Freq = rate;
+    } else {
+      sound = sound->SetFreq(abort, rate);
+      if (abort || !sound) return nullptr;
+    }
+  }
+  // In memory every sample has 16 bits: the width only says how the file stores it.
+  sound->BytesPerSample = static_cast<uint16_t>(unitWave.GetBytesPerSample());
+  return sound;
+}
+
+// The documents the player works on are the registry's.
+class RegistryPlayerDocuments : public PlayerDocuments {
+ public:
+  explicit RegistryPlayerDocuments(const TMainForm& form) : form_(form) {}
+  uint8_t ActiveKind() const override {
+    const TMDIChildKorvalen* child = form_.GetActiveMDIChild();
+    return child != nullptr ? child->GetKind() : 0;
+  }
+  TUnitWave* ActiveUnitWave() const override { return form_.ActiveUnitWave(); }
+  // Music documents are not rendered yet: there is nothing to play for them.
+  SoundPtr RenderActiveMuz() override { return nullptr; }
+
+ private:
+  const TMainForm& form_;
+};
+
+// A checkable action flips its check mark when triggered; here only the commands set it.
+void BindPlayerCommand(TMainForm& form, QAction* action, void (PlaybackControl::*command)()) {
+  QObject::connect(action, &QAction::triggered, &form, [&form, action, command](bool checked) {
+    if (action->isCheckable()) action->setChecked(!checked);
+    (form.Playback().*command)();
+  });
+}
+
+std::unique_ptr<PlaybackControl> MakePlayback(const TMainForm& form, MediaPlayer& player,
+                                              PlayerDocuments& documents) {
+  const PlayerActions actions{form.Action("FilePlay"), form.Action("FileStop"),
+                              form.Action("FilePause"), form.Action("FileRecord")};
+  return std::make_unique<PlaybackControl>(player, actions, documents);
+}
+
+}  // namespace
+
+// --- The main window's part ------------------------------------------------------------------------
+
+void TMainForm::ConnectPlayback() {
+  registryDocuments_ = std::make_unique<RegistryPlayerDocuments>(*this);
+  playerDocuments_ = registryDocuments_.get();
+  SetAudioPlayer(std::make_unique<WavePlayer>());
+  BindPlayerCommand(*this, Action("FilePlay"), &PlaybackControl::FilePlayExecute);
+  BindPlayerCommand(*this, Action("FileStop"), &PlaybackControl::FileStopExecute);
+  BindPlayerCommand(*this, Action("FilePause"), &PlaybackControl::FilePauseExecute);
+  BindPlayerCommand(*this, Action("FileRecord"), &PlaybackControl::FileRecordExecute);
+}
+
+void TMainForm::SetAudioPlayer(std::unique_ptr<MediaPlayer> player) {
+  KV_ASSERT(player != nullptr);
+  // The control goes first: it leaves its notification handler with the player.
+  playback_.reset();
+  AudioPlayer = std::move(player);
+  playback_ = MakePlayback(*this, *AudioPlayer, *playerDocuments_);
+}
+
+void TMainForm::SetPlayerDocuments(PlayerDocuments& documents) {
+  playerDocuments_ = &documents;
+  playback_.reset();
+  playback_ = MakePlayback(*this, *AudioPlayer, *playerDocuments_);
+}
+
+bool TMainForm::PlayWave(const Sound& sound, int32_t first, int32_t end) {
+  return playback_->PlayWave(sound, first, end);
+}
+
+bool TMainForm::PlayWholeSound(const Sound& sound) { return playback_->PlayWholeSound(sound); }
+
+// --- The state machine -----------------------------------------------------------------------------
+
+PlaybackControl::PlaybackControl(MediaPlayer& player, const PlayerActions& actions,
+                                 PlayerDocuments& documents)
+    : player_(player), actions_(actions), documents_(documents) {
+  player_.SetOnNotify([this](TMPNotifyValues) { AudioPlayerNotify(); });
+}
+
+PlaybackControl::~PlaybackControl() { player_.SetOnNotify(nullptr); }
+
+bool PlaybackControl::ReportPlayerFailure() {
+  ShowMessageBox(player_.Error(), msgtext::kError, kMbOk | kMbIconWarning);
+  return false;
+}
+
+void PlaybackControl::StartPlaying() {
+  player_.SetNotify(true);
+  player_.SetWait(false);
+  if (!player_.Play()) ReportPlayerFailure();
+}
+
+bool PlaybackControl::StartRecording() {
+  player_.SetNotify(true);
+  player_.SetWait(false);
+  if (player_.StartRecording()) return true;
+  ReportPlayerFailure();
+  player_.Close();
+  DropRecording();
+  return false;
+}
+
+bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
+  // A directory that is not the user's own must not receive the file.
+  if (!TempDirOk) return false;
+  EndRecordingBeforeClose();
+  player_.Close();
+  bool abort = false;
+  if (!sound.Save(abort, TempPlayFile, true, first, end)) return false;
+  player_.SetFileName(TempPlayFile);
+  if (!player_.Open()) {
+    actions_.FilePlay->setChecked(false);
+    PlayPending = false;
+    UpdateAvailability();
+    return ReportPlayerFailure();
+  }
+  if (!PausePressed) {
+    StartPlaying();
+    // The play being replaced still sends its notification.
+    if (actions_.FilePlay->isChecked()) IgnoreNextNotify = true;
+  } else {
+    PlayPending = true;
+  }
+  actions_.FilePlay->setChecked(true);
+  UpdateAvailability();
+  return true;
+}
+
+bool PlaybackControl::PlayWholeSound(const Sound& sound) {
+  return PlayWave(sound, 0, sound.GetValues());
+}
+
+void PlaybackControl::FilePlayExecute() {
+  switch (documents_.ActiveKind()) {
+    case kUnitKindWave: {
+      const TUnitWave* unitWave = documents_.ActiveUnitWave();
+      if (unitWave != nullptr && unitWave->GetValues() != 0) {
+        PlayWave(*unitWave->GetSound(), unitWave->GetBegin(), unitWave->GetEnd());
+      }
+      break;
+    }
+    case kUnitKindMuz: {
+      // The rendered sound serves this play only.
+      const SoundPtr sound = documents_.RenderActiveMuz();
+      if (sound && sound->GetValues() > 0) PlayWholeSound(*sound);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void PlaybackControl::FileRecordExecute() {
+  if (player_.Mode() == mpRecording) {
+    FileStopExecute();
+    return;
+  }
+  EndRecordingBeforeClose();
+  player_.Close();
+  if (PlayPending || actions_.FilePlay->isChecked()) {
+    // The play just closed will not start or end any more.
+    PlayPending = false;
+    actions_.FilePlay->setChecked(false);
+  }
+  TUnitWave* unitWave = documents_.ActiveUnitWave();
+  if (unitWave == nullptr || unitWave->GetValues() != 0 || !TempDirOk) {
+    UpdateAvailability();
+    return;
+  }
+  bool abort = false;
+  const SoundPtr empty = EmptySound(*unitWave);
+  if (!WriteWaveFile(abort, TempRecFile, *empty, 0, 0, true)) {
+    UpdateAvailability();
+    return;
+  }
+  RecordUnitWave = unitWave;
+  player_.SetFileName(TempRecFile);
+  if (!player_.Open()) {
+    ReportPlayerFailure();
+    DropRecording();
+    return;
+  }
+  if (!PausePressed) {
+    if (!StartRecording()) return;
+  } else {
+    RecordPending = true;
+  }
+  actions_.FileRecord->setChecked(true);
+  UpdateAvailability();
+}
+
+void PlaybackControl::FileStopExecute() {
+  // A recording runs, or is paused, once it has started; a pending one has nothing to read back.
+  const bool recordingStarted = RecordUnitWave != nullptr && !RecordPending;
+  PlayPending = false;
+  RecordPending = false;
+  PausePressed = actions_.FilePause->isChecked();
+  if (!recordingStarted) {
+    player_.Close();
+    actions_.FilePlay->setChecked(false);
+    if (RecordUnitWave != nullptr) DropRecording();
+    UpdateAvailability();
+    return;
+  }
+  FinishRecording();
+}
+
+void PlaybackControl::FinishRecording() {
+  KV_ASSERT(RecordUnitWave != nullptr);
+  player_.Stop();
+  player_.SetWait(true);
+  const bool saved = player_.Save();
+  player_.Close();
+  TUnitWave& unitWave = *RecordUnitWave;
+  if (!saved) {
+    // The writer has said why; the document keeps its empty sound.
+    DropRecording();
+    return;
+  }
+  SoundPtr recorded;
+  std::string status;
+  if (!ReadWaveFile(TempRecFile, recorded, status)) {
+    const std::string text =
+        std::string(msgtext::kCannotReadFile) + "\"" + TempRecFile + "\", " + status;
+    ShowMessageBox(text, msgtext::kFileError, kMbOk | kMbIconInformation);
+    DebugLogString(text);
+    DropRecording();
+    return;
+  }
+  recorded = InDocumentFormat(std::move(recorded), unitWave);
+  if (!recorded) {
+    DropRecording();
+    return;
+  }
+  const SoundPtr previous = unitWave.SetSound(std::move(recorded));
+  DropRecording();
+  if (WaveView* view = unitWave.GetView()) view->Redraw();
+  unitWave.SetModified();
+}
+
+void PlaybackControl::DropRecording() {
+  RecordUnitWave = nullptr;
+  RecordPending = false;
+  actions_.FileRecord->setChecked(false);
+  UpdateAvailability();
+}
+
+void PlaybackControl::EndRecordingBeforeClose() {
+  if (RecordUnitWave == nullptr) return;
+  if (!RecordPending) {
+    FinishRecording();
+  } else {
+    player_.Close();
+    DropRecording();
+  }
+}
+
+void PlaybackControl::FilePauseExecute() {
+  if (PlayPending) {
+    StartPlaying();
+    actions_.FilePause->setChecked(false);
+    PausePressed = false;
+    PlayPending = false;
+  } else if (RecordPending) {
+    actions_.FilePause->setChecked(false);
+    PausePressed = false;
+    RecordPending = false;
+    StartRecording();
+  } else if (const TMPModes mode = player_.Mode();
+             mode == mpPlaying || mode == mpRecording || mode == mpPaused) {
+    if (actions_.FilePause->isChecked()) {
+      player_.SetNotify(true);
+      player_.SetWait(false);
+      if (!player_.Resume()) ReportPlayerFailure();
+    } else {
+      player_.Pause();
+      // The interrupted command still reports, and must not close the player.
+      IgnoreNextNotify = true;
+    }
+    actions_.FilePause->setChecked(player_.Mode() == mpPaused);
+  } else {
+    PausePressed = !PausePressed;
+    actions_.FilePause->setChecked(PausePressed);
+  }
+  UpdateAvailability();
+}
+
+void PlaybackControl::AudioPlayerNotify() {
+  if (IgnoreNextNotify) {
+    IgnoreNextNotify = false;
+    return;
+  }
+  const TMPModes mode = player_.Mode();
+  if (mode != mpStopped && mode != mpPlaying) return;
+  if (RecordUnitWave != nullptr && !RecordPending) {
+    // The device ended the recording by itself: keep what it took.
+    FinishRecording();
+    return;
+  }
+  player_.Close();
+  actions_.FileStop->setEnabled(false);
+  actions_.FilePlay->setChecked(false);
+  PausePressed = false;
+  UpdateAvailability();
+}
+
+void PlaybackControl::UnitWaveClosing(const TUnitWave* unitWave) {
+  if (unitWave == nullptr || unitWave != RecordUnitWave) return;
+  player_.Close();
+  DropRecording();
+}
+
+void PlaybackControl::UpdateAvailability() {
+  const bool playing = actions_.FilePlay->isChecked();
+  const bool recording = actions_.FileRecord->isChecked();
+  actions_.FileStop->setEnabled(TempDirOk && (playing || recording));
+  actions_.FilePause->setEnabled(TempDirOk && (!recording || RecordPending));
+  switch (documents_.ActiveKind()) {
+    case kUnitKindWave: {
+      const TUnitWave* unitWave = documents_.ActiveUnitWave();
+      const bool hasSamples = unitWave != nullptr && unitWave->GetValues() != 0;
+      actions_.FilePlay->setEnabled(TempDirOk && hasSamples);
+      actions_.FileRecord->setEnabled(TempDirOk && unitWave != nullptr && !hasSamples);
+      break;
+    }
+    case kUnitKindMuz:
+      actions_.FilePlay->setEnabled(TempDirOk);
+      break;
+    default:
+      break;
+  }
+}
+
+bool MainPlayWholeSound(const Sound& sound) {
+  return MainForm != nullptr && MainForm->PlayWholeSound(sound);
+}
+
+void MainUnitWaveClosing(const TUnitWave* unitWave) {
+  if (MainForm != nullptr) MainForm->Playback().UnitWaveClosing(unitWave);
+}

@@ -1,0 +1,81 @@
+// Play, Pause, Stop and Record of the main window, and the play service the rest of the program
+// uses. Every sound goes through a file: a play is written to the temporary play file first, a
+// recording is made into the temporary record file and read back into its document on Stop.
+#pragma once
+
+#include <cstdint>
+
+#include "wave/sound.h"
+
+class MediaPlayer;
+class QAction;
+class TUnitWave;
+
+// What playback asks of the open documents.
+class PlayerDocuments {
+ public:
+  virtual ~PlayerDocuments() = default;
+  // The kind of the active document window (kUnitKindWave, kUnitKindMuz), 0 without one.
+  virtual uint8_t ActiveKind() const = 0;
+  virtual TUnitWave* ActiveUnitWave() const = 0;
+  // The active music document rendered into a new sound; null without one or when rendering
+  // yields nothing (the renderer reports why itself).
+  virtual SoundPtr RenderActiveMuz() = 0;
+};
+
+// The four actions whose checked and enabled states show the player's state.
+struct PlayerActions {
+  QAction* FilePlay;
+  QAction* FileStop;
+  QAction* FilePause;
+  QAction* FileRecord;
+};
+
+class PlaybackControl {
+ public:
+  // All three are borrowed and outlive the control.
+  PlaybackControl(MediaPlayer& player, const PlayerActions& actions, PlayerDocuments& documents);
+  ~PlaybackControl();
+  PlaybackControl(const PlaybackControl&) = delete;
+  PlaybackControl& operator=(const PlaybackControl&) = delete;
+
+  // Plays samples [first, end) of the sound; false when the temporary file could not be written or
+  // the player could not take it.
+  bool PlayWave(const Sound& sound, int32_t first, int32_t end);
+  bool PlayWholeSound(const Sound& sound);
+
+  void FilePlayExecute();
+  void FileStopExecute();
+  void FilePauseExecute();
+  void FileRecordExecute();
+  // The player's notification: only the end of a play closes the player and resets the buttons.
+  void AudioPlayerNotify();
+
+  // A document that goes away must not receive a recording: one running or pending for it is
+  // dropped.
+  void UnitWaveClosing(const TUnitWave* unitWave);
+  // Enables Stop and Pause, and Play and Record for the active document's kind.
+  void UpdateAvailability();
+
+ private:
+  // Puts what the player recorded into RecordUnitWave; the player ends up closed.
+  void FinishRecording();
+  // Ends the recording state without touching the document.
+  void DropRecording();
+  // Before the player is closed for something else: a running recording goes into its document,
+  // a pending one is given up.
+  void EndRecordingBeforeClose();
+  void StartPlaying();
+  bool StartRecording();
+  bool ReportPlayerFailure();
+
+  MediaPlayer& player_;
+  PlayerActions actions_;
+  PlayerDocuments& documents_;
+};
+
+// The main window's whole-sound playback for the engine and the dialogs; false without a main
+// window.
+bool MainPlayWholeSound(const Sound& sound);
+// A wave document is going away: a recording meant for it is dropped.
+void MainUnitWaveClosing(const TUnitWave* unitWave);

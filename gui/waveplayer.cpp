@@ -1,0 +1,482 @@
+#include "gui/waveplayer.h"
+
+#include <QAudioDevice>
+#include <QAudioSink>
+#include <QAudioSource>
+#include <QEventLoop>
+#include <QMediaDevices>
+#include <QObject>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <limits>
+
+#include "wave/wavefile.h"
+
+namespace {
+
+// --- Samples in the device's encodings ------------------------------------------------------------
+
+template <QAudioFormat::SampleFormat kFormat>
+struct Encoding;
+
+template <>
+struct Encoding<QAudioFormat::UInt8> {
+  using Type = uint8_t;
+  // The same mapping as 8-bit WAVE files: -255 to 255 all give 128.
+  static Type From(int16_t s) { return static_cast<Type>(s / 256 + 128); }
+  static int16_t To(Type v) { return static_cast<int16_t>((v - 128) * 256); }
+};
+
+template <>
+struct Encoding<QAudioFormat::Int16> {
+  using Type = int16_t;
+  static Type From(int16_t s) { return s; }
+  static int16_t To(Type v) { return v; }
+};
+
+template <>
+struct Encoding<QAudioFormat::Int32> {
+  using Type = int32_t;
+  static Type From(int16_t s) { return static_cast<Type>(s) * 65536; }
+  static int16_t To(Type v) { return static_cast<int16_t>(v >> 16); }
+};
+
+template <>
+struct Encoding<QAudioFormat::Float> {
+  using Type = float;
+  static Type From(int16_t s) { return static_cast<float>(s) / 32768.0f; }
+  // Devices may deliver values past full scale, or NaN; both must land on a valid sample.
+  static int16_t To(Type v) {
+    if (!(v == v)) return 0;
+    return static_cast<int16_t>(std::clamp(v * 32768.0f, -32768.0f, 32767.0f));
+  }
+};
+
+// Frames of `deviceChannels`: a mono device hears the average of a stereo sound, a device with
+// more than two channels hears silence on the others.
+template <QAudioFormat::SampleFormat kFormat>
+void EncodeFrames(const int16_t* left, const int16_t* right, int64_t frames, int deviceChannels,
+                  unsigned char* out) {
+  using E = Encoding<kFormat>;
+  using T = typename E::Type;
+  const T silence = E::From(0);
+  T frame[8];
+  for (int64_t i = 0; i < frames; ++i) {
+    if (deviceChannels == 1) {
+      frame[0] = E::From(static_cast<int16_t>((left[i] + right[i]) / 2));
+    } else {
+      frame[0] = E::From(left[i]);
+      frame[1] = E::From(right[i]);
+      for (int c = 2; c < deviceChannels; ++c) frame[c] = silence;
+    }
+    std::memcpy(out + i * deviceChannels * static_cast<int64_t>(sizeof(T)), frame,
+                sizeof(T) * static_cast<size_t>(deviceChannels));
+  }
+}
+
+// Frames of `deviceChannels` into one or two channels: mono takes the average of the first two.
+template <QAudioFormat::SampleFormat kFormat>
+void DecodeFrames(const unsigned char* in, int64_t frames, int deviceChannels, int16_t* left,
+                  int16_t* right) {
+  using E = Encoding<kFormat>;
+  using T = typename E::Type;
+  T frame[8];
+  const int second = deviceChannels > 1 ? 1 : 0;
+  for (int64_t i = 0; i < frames; ++i) {
+    std::memcpy(frame, in + i * deviceChannels * static_cast<int64_t>(sizeof(T)),
+                sizeof(T) * static_cast<size_t>(deviceChannels));
+    const int16_t a = E::To(frame[0]);
+    const int16_t b = E::To(frame[second]);
+    if (right == nullptr) {
+      left[i] = static_cast<int16_t>((a + b) / 2);
+    } else {
+      left[i] = a;
+      right[i] = b;
+    }
+  }
+}
+
+constexpr int kMaxDeviceChannels = 8;
+
+bool UsableSampleFormat(QAudioFormat::SampleFormat format) {
+  return format == QAudioFormat::UInt8 || format == QAudioFormat::Int16 ||
+         format == QAudioFormat::Int32 || format == QAudioFormat::Float;
+}
+
+bool Usable(const QAudioDevice& device, const QAudioFormat& format) {
+  return format.isValid() && UsableSampleFormat(format.sampleFormat()) &&
+         format.channelCount() <= kMaxDeviceChannels && device.isFormatSupported(format);
+}
+
+QAudioFormat MakeFormat(int rate, int channels, QAudioFormat::SampleFormat sampleFormat) {
+  QAudioFormat format;
+  format.setSampleRate(rate);
+  format.setChannelCount(channels);
+  format.setSampleFormat(sampleFormat);
+  return format;
+}
+
+}  // namespace
+
+QAudioFormat DeviceFormatFor(const QAudioDevice& device, int32_t rate, int channels) {
+  if (device.isNull()) return {};
+  const QAudioFormat preferred = device.preferredFormat();
+  const int otherChannels = channels == 1 ? 2 : 1;
+  const QAudioFormat candidates[] = {
+      MakeFormat(rate, channels, QAudioFormat::Int16),
+      MakeFormat(rate, otherChannels, QAudioFormat::Int16),
+      MakeFormat(rate, channels, preferred.sampleFormat()),
+      MakeFormat(preferred.sampleRate(), channels, QAudioFormat::Int16),
+      MakeFormat(preferred.sampleRate(), channels, preferred.sampleFormat()),
+      preferred,
+  };
+  for (const QAudioFormat& candidate : candidates) {
+    if (Usable(device, candidate)) return candidate;
+  }
+  return {};
+}
+
+QByteArray SoundToDevice(bool& abort, const Sound& sound, const QAudioFormat& format) {
+  const int channels = format.channelCount();
+  if (!format.isValid() || channels < 1 || channels > kMaxDeviceChannels) return {};
+  SoundPtr resampled;
+  const Sound* source = &sound;
+  if (format.sampleRate() != sound.Freq && sound.Freq > 0 && sound.GetValues() > 0) {
+    resampled = sound.SetFreq(abort, format.sampleRate());
+    if (abort || !resampled) return {};
+    source = resampled.get();
+  }
+  const Wave* left = source->GetLeftWave();
+  const Wave* right = source->GetRightWave();
+  if (left == nullptr || right == nullptr || left->values == 0) return {};
+  const int64_t frames = std::min(left->values, right->values);
+  const int64_t bytes = frames * format.bytesPerFrame();
+  if (bytes > std::numeric_limits<qsizetype>::max() / 2) {
+    abort = true;
+    return {};
+  }
+  QByteArray out(static_cast<qsizetype>(bytes), Qt::Uninitialized);
+  auto* data = reinterpret_cast<unsigned char*>(out.data());
+  switch (format.sampleFormat()) {
+    case QAudioFormat::UInt8:
+      EncodeFrames<QAudioFormat::UInt8>(left->wave, right->wave, frames, channels, data);
+      break;
+    case QAudioFormat::Int16:
+      EncodeFrames<QAudioFormat::Int16>(left->wave, right->wave, frames, channels, data);
+      break;
+    case QAudioFormat::Int32:
+      EncodeFrames<QAudioFormat::Int32>(left->wave, right->wave, frames, channels, data);
+      break;
+    case QAudioFormat::Float:
+      EncodeFrames<QAudioFormat::Float>(left->wave, right->wave, frames, channels, data);
+      break;
+    default:
+      return {};
+  }
+  return out;
+}
+
+SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const QAudioFormat& format,
+                       const waveFileProps& target) {
+  const int channels = format.channelCount();
+  const int frameBytes = format.bytesPerFrame();
+  const bool usable = format.isValid() && channels >= 1 && channels <= kMaxDeviceChannels &&
+                      frameBytes > 0 && UsableSampleFormat(format.sampleFormat());
+  const int64_t frames = usable ? bytes.size() / frameBytes : 0;
+  const bool stereo = target.MonoStereo == 2;
+  WavePtr left = NewWaveChecked(abort, frames);
+  WavePtr right = stereo ? NewWaveChecked(abort, frames) : nullptr;
+  if (abort || !left || (stereo && !right)) return nullptr;
+  if (frames > 0) {
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    int16_t* r = stereo ? right->wave : nullptr;
+    switch (format.sampleFormat()) {
+      case QAudioFormat::UInt8:
+        DecodeFrames<QAudioFormat::UInt8>(in, frames, channels, left->wave, r);
+        break;
+      case QAudioFormat::Int16:
+        DecodeFrames<QAudioFormat::Int16>(in, frames, channels, left->wave, r);
+        break;
+      case QAudioFormat::Int32:
+        DecodeFrames<QAudioFormat::Int32>(in, frames, channels, left->wave, r);
+        break;
+      default:
+        DecodeFrames<QAudioFormat::Float>(in, frames, channels, left->wave, r);
+        break;
+    }
+  }
+  const uint16_t width = target.BytesPSample == 1 ? 1 : 2;
+  const int32_t capturedRate = usable ? format.sampleRate() : target.frequency;
+  SoundPtr sound;
+  if (stereo) {
+    sound = std::make_unique<StereoSound>(std::move(left), std::move(right), capturedRate, width);
+  } else {
+    sound = std::make_unique<MonoSound>(std::move(left), capturedRate, width);
+  }
+  if (capturedRate != target.frequency && target.frequency > 0) {
+    if (sound->GetValues() == 0) {
+      sound->Freq = target.frequency;
+    } else {
+      sound = sound->SetFreq(abort, target.frequency);
+      if (abort) return nullptr;
+    }
+  }
+  return sound;
+}
+
+// --- The player ---------------------------------------------------------------------------------
+
+WavePlayer::WavePlayer() : context_(std::make_unique<QObject>()) {}
+
+WavePlayer::~WavePlayer() {
+  onNotify_ = nullptr;
+  StopDevices();
+}
+
+WavePlayer::Flags WavePlayer::BeginCommand(TMPNotifyValues ended) {
+  const Flags flags{notifyNext_, waitNext_};
+  notifyNext_ = false;
+  waitNext_ = false;
+  if (notifyOwed_) {
+    notifyOwed_ = false;
+    Post(ended);
+  }
+  error_.clear();
+  return flags;
+}
+
+bool WavePlayer::EndCommand(const Flags& flags, bool ok) {
+  if (flags.notify) Post(ok ? nvSuccessful : nvFailure);
+  return ok;
+}
+
+bool WavePlayer::Fail(const char* text) {
+  error_ = text;
+  return false;
+}
+
+void WavePlayer::Post(TMPNotifyValues value) {
+  // Notifications come as messages: the handler may drive the player again.
+  QMetaObject::invokeMethod(
+      context_.get(),
+      [this, value] {
+        if (onNotify_) onNotify_(value);
+      },
+      Qt::QueuedConnection);
+}
+
+void WavePlayer::StopDevices() {
+  ++generation_;
+  if (sink_) {
+    sink_->stop();
+    sink_.reset();
+  }
+  playBuffer_.close();
+  if (source_) {
+    source_->stop();
+    source_.reset();
+  }
+  recordBuffer_.close();
+  activity_ = Activity::kIdle;
+  paused_ = false;
+  if (waitLoop_) waitLoop_->quit();
+}
+
+bool WavePlayer::Open() {
+  const Flags flags = BeginCommand(nvAborted);
+  StopDevices();
+  open_ = false;
+  sound_.reset();
+  recordBytes_.clear();
+  recordFormat_ = {};
+  if (QMediaDevices::audioOutputs().isEmpty() && QMediaDevices::audioInputs().isEmpty()) {
+    return EndCommand(flags, Fail(playertext::kNoDevice));
+  }
+  std::string status;
+  if (!ReadWaveFile(fileName_, sound_, status)) {
+    error_ = status;
+    return EndCommand(flags, false);
+  }
+  open_ = true;
+  return EndCommand(flags, true);
+}
+
+void WavePlayer::Close() {
+  const Flags flags = BeginCommand(nvAborted);
+  StopDevices();
+  open_ = false;
+  sound_.reset();
+  playBytes_.clear();
+  recordBytes_.clear();
+  recordFormat_ = {};
+  EndCommand(flags, true);
+}
+
+bool WavePlayer::Play() {
+  if (open_ && paused_ && activity_ == Activity::kPlaying) return Resume();
+  const Flags flags = BeginCommand(nvSuperseded);
+  if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
+  StopDevices();
+  const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+  if (device.isNull()) return EndCommand(flags, Fail(playertext::kNoOutput));
+  playFormat_ = DeviceFormatFor(device, sound_->Freq, sound_->MoSt);
+  if (!playFormat_.isValid()) return EndCommand(flags, Fail(playertext::kUnsupportedFormat));
+  bool abort = false;
+  playBytes_ = SoundToDevice(abort, *sound_, playFormat_);
+  if (abort) return EndCommand(flags, Fail(playertext::kDeviceFailed));
+  playBuffer_.setBuffer(&playBytes_);
+  playBuffer_.open(QIODevice::ReadOnly);
+  sink_ = std::make_unique<QAudioSink>(device, playFormat_);
+  const uint64_t generation = generation_;
+  QObject::connect(sink_.get(), &QAudioSink::stateChanged, context_.get(),
+                   [this, generation](QAudio::State state) {
+                     if (generation != generation_ || !sink_) return;
+                     const bool drained = state == QAudio::IdleState && playBuffer_.atEnd();
+                     const bool failed =
+                         state == QAudio::StoppedState && sink_->error() != QAudio::NoError;
+                     if (!drained && !failed) return;
+                     // The sink must not be stopped from inside its own signal.
+                     QMetaObject::invokeMethod(
+                         context_.get(), [this, generation, failed] {
+                           PlayFinished(generation, failed ? nvFailure : nvSuccessful);
+                         },
+                         Qt::QueuedConnection);
+                   });
+  activity_ = Activity::kPlaying;
+  notifyOwed_ = flags.notify;
+  if (playBytes_.isEmpty()) {
+    // Nothing to play: the play completes at once.
+    QMetaObject::invokeMethod(
+        context_.get(), [this, generation] { PlayFinished(generation, nvSuccessful); },
+        Qt::QueuedConnection);
+  } else {
+    sink_->start(&playBuffer_);
+    if (sink_->error() != QAudio::NoError) {
+      notifyOwed_ = false;
+      StopDevices();
+      return EndCommand(flags, Fail(playertext::kDeviceFailed));
+    }
+  }
+  if (flags.wait) {
+    QEventLoop loop;
+    waitLoop_ = &loop;
+    // A device that never drains must not hold the program: give up well after the sound's end.
+    const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
+    const int64_t milliseconds =
+        playBytes_.size() / frameBytes * 1000 / std::max(1, playFormat_.sampleRate()) + 5000;
+    QTimer::singleShot(std::chrono::milliseconds(milliseconds), &loop, &QEventLoop::quit);
+    loop.exec();
+    waitLoop_ = nullptr;
+  }
+  return true;
+}
+
+void WavePlayer::PlayFinished(uint64_t generation, TMPNotifyValues value) {
+  if (generation != generation_) return;
+  StopDevices();
+  if (value == nvFailure) error_ = playertext::kDeviceFailed;
+  if (notifyOwed_) {
+    notifyOwed_ = false;
+    Post(value);
+  }
+}
+
+void WavePlayer::Pause() {
+  const Flags flags = BeginCommand(nvAborted);
+  if (paused_ || activity_ == Activity::kIdle) {
+    EndCommand(flags, true);
+    return;
+  }
+  if (sink_) sink_->suspend();
+  if (source_) source_->suspend();
+  paused_ = true;
+  EndCommand(flags, true);
+}
+
+bool WavePlayer::Resume() {
+  const Flags flags = BeginCommand(nvSuperseded);
+  if (!paused_) return EndCommand(flags, Fail(playertext::kNotPaused));
+  if (sink_) sink_->resume();
+  if (source_) source_->resume();
+  paused_ = false;
+  notifyOwed_ = flags.notify;
+  return true;
+}
+
+void WavePlayer::Stop() {
+  const Flags flags = BeginCommand(nvAborted);
+  StopDevices();
+  EndCommand(flags, true);
+}
+
+bool WavePlayer::StartRecording() {
+  const Flags flags = BeginCommand(nvSuperseded);
+  if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
+  StopDevices();
+  const QAudioDevice device = QMediaDevices::defaultAudioInput();
+  if (device.isNull()) return EndCommand(flags, Fail(playertext::kNoInput));
+  recordFormat_ = DeviceFormatFor(device, sound_->Freq, sound_->MoSt);
+  if (!recordFormat_.isValid()) return EndCommand(flags, Fail(playertext::kUnsupportedFormat));
+  recordBytes_.clear();
+  recordBuffer_.setBuffer(&recordBytes_);
+  recordBuffer_.open(QIODevice::WriteOnly);
+  source_ = std::make_unique<QAudioSource>(device, recordFormat_);
+  const uint64_t generation = generation_;
+  QObject::connect(source_.get(), &QAudioSource::stateChanged, context_.get(),
+                   [this, generation](QAudio::State state) {
+                     if (generation != generation_ || !source_) return;
+                     if (state != QAudio::StoppedState || source_->error() == QAudio::NoError) {
+                       return;
+                     }
+                     QMetaObject::invokeMethod(
+                         context_.get(), [this, generation] { RecordFailed(generation); },
+                         Qt::QueuedConnection);
+                   });
+  source_->start(&recordBuffer_);
+  if (source_->error() != QAudio::NoError) {
+    StopDevices();
+    return EndCommand(flags, Fail(playertext::kDeviceFailed));
+  }
+  activity_ = Activity::kRecording;
+  notifyOwed_ = flags.notify;
+  return true;
+}
+
+void WavePlayer::RecordFailed(uint64_t generation) {
+  if (generation != generation_) return;
+  // What arrived so far stays, so Save can still keep it.
+  StopDevices();
+  error_ = playertext::kDeviceFailed;
+  if (notifyOwed_) {
+    notifyOwed_ = false;
+    Post(nvFailure);
+  }
+}
+
+bool WavePlayer::Save() {
+  const Flags flags{notifyNext_, waitNext_};
+  notifyNext_ = false;
+  waitNext_ = false;
+  error_.clear();
+  if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
+  const waveFileProps fileFormat(static_cast<int16_t>(sound_->MoSt), sound_->Freq,
+                                 static_cast<int16_t>(sound_->BytesPerSample));
+  bool abort = false;
+  SoundPtr recorded = DeviceToSound(abort, recordBytes_, recordFormat_, fileFormat);
+  if (abort || !recorded) return EndCommand(flags, Fail(playertext::kDeviceFailed));
+  if (!WriteWaveFile(abort, fileName_, *recorded, 0, recorded->GetValues(), true)) {
+    return EndCommand(flags, Fail(playertext::kCannotWrite));
+  }
+  sound_ = std::move(recorded);
+  return EndCommand(flags, true);
+}
+
+TMPModes WavePlayer::Mode() const {
+  if (!open_) return mpNotReady;
+  if (paused_) return mpPaused;
+  if (activity_ == Activity::kPlaying) return mpPlaying;
+  if (activity_ == Activity::kRecording) return mpRecording;
+  return mpStopped;
+}

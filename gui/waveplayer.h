@@ -1,0 +1,114 @@
+// The media player on the audio devices of Qt Multimedia. Files are read and written with the
+// program's own WAVE reader and writer; what the device does not take (8-bit samples, a rate or
+// channel count it lacks) is converted on the way to it and back.
+#pragma once
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QBuffer>
+#include <QByteArray>
+#include <cstdint>
+#include <memory>
+
+#include "foundation/unit.h"
+#include "gui/mediaplayer.h"
+#include "wave/sound.h"
+
+class QAudioSink;
+class QAudioSource;
+class QEventLoop;
+class QObject;
+
+namespace playertext {
+inline constexpr const char* kNoDevice = "No audio device.";
+inline constexpr const char* kNoOutput = "No audio output device.";
+inline constexpr const char* kNoInput = "No audio input device.";
+inline constexpr const char* kNotOpen = "No file is open.";
+inline constexpr const char* kNotPaused = "Nothing is paused.";
+inline constexpr const char* kDeviceFailed = "The audio device failed.";
+inline constexpr const char* kCannotWrite = "Cannot write the file.";
+inline constexpr const char* kUnsupportedFormat = "The audio device takes no usable format.";
+}  // namespace playertext
+
+// The format a device is given for a sound of `rate` and `channels`: the sound's own when the
+// device takes it, else the device's preferred one. Invalid when the device takes nothing usable.
+QAudioFormat DeviceFormatFor(const QAudioDevice& device, int32_t rate, int channels);
+
+// The sound as bytes of `format`: resampled to its rate, its channels filled from the sound's (a
+// mono device gets the average, channels past two stay silent). Empty for an empty sound.
+QByteArray SoundToDevice(bool& abort, const Sound& sound, const QAudioFormat& format);
+// Bytes captured in `format` as a sound of the file format `target`; null on a raised flag.
+SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const QAudioFormat& format,
+                       const waveFileProps& target);
+
+class WavePlayer final : public MediaPlayer {
+ public:
+  WavePlayer();
+  ~WavePlayer() override;
+  WavePlayer(const WavePlayer&) = delete;
+  WavePlayer& operator=(const WavePlayer&) = delete;
+
+  void SetFileName(const std::string& fileName) override { fileName_ = fileName; }
+  std::string FileName() const override { return fileName_; }
+  void SetNotify(bool notify) override { notifyNext_ = notify; }
+  void SetWait(bool wait) override { waitNext_ = wait; }
+
+  bool Open() override;
+  void Close() override;
+  bool Play() override;
+  void Pause() override;
+  bool Resume() override;
+  void Stop() override;
+  bool StartRecording() override;
+  bool Save() override;
+
+  TMPModes Mode() const override;
+  std::string Error() const override { return error_; }
+  void SetOnNotify(std::function<void(TMPNotifyValues)> handler) override {
+    onNotify_ = std::move(handler);
+  }
+
+ private:
+  enum class Activity { kIdle, kPlaying, kRecording };
+
+  struct Flags {
+    bool notify;
+    bool wait;
+  };
+  // Takes the one-command settings, and ends with `ended` the notification an earlier command
+  // still owes.
+  Flags BeginCommand(TMPNotifyValues ended);
+  // Ends a command that completes at once.
+  bool EndCommand(const Flags& flags, bool ok);
+  void Post(TMPNotifyValues value);
+  void StopDevices();
+  void PlayFinished(uint64_t generation, TMPNotifyValues value);
+  void RecordFailed(uint64_t generation);
+  bool Fail(const char* text);
+
+  std::string fileName_;
+  std::string error_;
+  bool notifyNext_ = false;
+  bool waitNext_ = false;
+  bool notifyOwed_ = false;  // a running play or recording notifies when it ends
+
+  bool open_ = false;
+  Activity activity_ = Activity::kIdle;
+  bool paused_ = false;
+  uint64_t generation_ = 0;  // tells the device signals of an earlier play apart
+
+  SoundPtr sound_;  // the open file
+  QByteArray playBytes_;
+  QBuffer playBuffer_;
+  QAudioFormat playFormat_;
+  std::unique_ptr<QAudioSink> sink_;
+
+  QByteArray recordBytes_;
+  QBuffer recordBuffer_;
+  QAudioFormat recordFormat_;
+  std::unique_ptr<QAudioSource> source_;
+
+  QEventLoop* waitLoop_ = nullptr;
+  std::unique_ptr<QObject> context_;  // receives the device signals and the queued notifications
+  std::function<void(TMPNotifyValues)> onNotify_;
+};

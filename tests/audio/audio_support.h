@@ -1,0 +1,77 @@
+// What the audio tests share: scratch files, a sine written as a WAVE file, waiting for the
+// player's notices with a time limit, and whether an audio device is there at all.
+#pragma once
+
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QTest>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "gui/mediaplayer.h"
+#include "wave/wavefile.h"
+
+inline constexpr const char* kNoAudioHelp =
+    "No audio device: these tests need an audio server (./build.sh test starts one with a null "
+    "output and its monitor as input) or a sound card.";
+
+inline bool AudioAvailable() {
+  return !QMediaDevices::defaultAudioOutput().isNull() &&
+         !QMediaDevices::defaultAudioInput().isNull();
+}
+
+struct ScratchFile {
+  explicit ScratchFile(const std::string& leaf)
+      : name(testing::TempDir() + "korvalen-audio-" + std::to_string(getpid()) + "-" + leaf) {}
+  ~ScratchFile() { std::filesystem::remove(name); }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  std::string name;
+};
+
+// A sine of half full scale in every channel; a length of 0 writes an empty file of the format.
+inline SoundPtr SineSound(int channels, int32_t rate, int bytes, double hertz, double seconds) {
+  bool abort = false;
+  const int64_t count = static_cast<int64_t>(rate * seconds);
+  auto make = [&] {
+    WavePtr wave = NewWaveChecked(abort, count);
+    for (int64_t i = 0; i < count; ++i) {
+      wave->wave[i] = static_cast<int16_t>(16000 * std::sin(2 * M_PI * hertz * i / rate));
+    }
+    return wave;
+  };
+  if (channels == 2) return std::make_unique<StereoSound>(make(), make(), rate, bytes);
+  return std::make_unique<MonoSound>(make(), rate, bytes);
+}
+
+inline bool WriteSine(const std::string& name, int channels, int32_t rate, int bytes,
+                      double hertz, double seconds) {
+  bool abort = false;
+  SoundPtr sound = SineSound(channels, rate, bytes, hertz, seconds);
+  return WriteWaveFile(abort, name, *sound, 0, sound->GetValues(), true);
+}
+
+inline int PeakOf(const Sound& sound) {
+  int peak = 0;
+  for (const Wave* wave : {sound.GetLeftWave(), sound.GetRightWave()}) {
+    for (int32_t i = 0; wave != nullptr && i < wave->values; ++i) {
+      peak = std::max(peak, std::abs(static_cast<int>(wave->wave[i])));
+    }
+  }
+  return peak;
+}
+
+// Collects the player's notices.
+struct NoticeLog {
+  explicit NoticeLog(MediaPlayer& player) {
+    player.SetOnNotify([this](TMPNotifyValues value) { notices.push_back(value); });
+  }
+  bool WaitForCount(size_t count, int milliseconds = 10000) {
+    return QTest::qWaitFor([&] { return notices.size() >= count; }, milliseconds);
+  }
+  std::vector<TMPNotifyValues> notices;
+};

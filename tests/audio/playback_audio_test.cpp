@@ -1,0 +1,96 @@
+// Play and Record of the main window through the real player and the audio server.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <filesystem>
+
+#include "app/Main.h"
+#include "app/Player.h"
+#include "audio/audio_support.h"
+#include "gui/waveplayer.h"
+#include "support/recording_sink.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+class OneDocument : public PlayerDocuments {
+ public:
+  explicit OneDocument(TUnitWave& unitWave) : unitWave_(unitWave) {}
+  uint8_t ActiveKind() const override { return kUnitKindWave; }
+  TUnitWave* ActiveUnitWave() const override { return &unitWave_; }
+  SoundPtr RenderActiveMuz() override { return nullptr; }
+
+ private:
+  TUnitWave& unitWave_;
+};
+
+class PlaybackAudioTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetTempDir(dir_);
+    PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
+    form = StartUp();
+  }
+  void TearDown() override {
+    form.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string dir_ = testing::TempDir() + "korvalen-playback-" + std::to_string(getpid());
+  RecordingSink sink;
+  std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace
+
+TEST_F(PlaybackAudioTest, PlayOfAWaveDocumentRunsToItsEndAndResetsTheButtons) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  TUnitWave unitWave("tone.wav", SineSound(2, 44100, 2, 440, 0.4));
+  OneDocument documents(unitWave);
+  form->SetPlayerDocuments(documents);
+  form->Playback().UpdateAvailability();  // as the action update does at idle
+  QAction* play = form->Action("FilePlay");
+  QElapsedTimer clock;
+  clock.start();
+  play->trigger();
+  ASSERT_TRUE(play->isChecked()) << (sink.messages.empty() ? "" : sink.messages[0].text);
+  EXPECT_TRUE(form->Action("FileStop")->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([play] { return !play->isChecked(); }, 10000))
+      << "the end of the play never arrived";
+  EXPECT_GE(clock.elapsed(), 200);
+  EXPECT_FALSE(form->Action("FileStop")->isEnabled());
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(PlaybackAudioTest, RecordAndStopPutWhatTheOutputPlayedIntoTheEmptyDocument) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  TUnitWave unitWave("", waveFileProps(1, 22050, 1));
+  OneDocument documents(unitWave);
+  form->SetPlayerDocuments(documents);
+  form->Playback().UpdateAvailability();  // as the action update does at idle
+  form->Action("FileRecord")->trigger();
+  ASSERT_TRUE(form->Action("FileRecord")->isChecked())
+      << (sink.messages.empty() ? "" : sink.messages[0].text);
+
+  // The test plays its own tone into the output that the input records.
+  ScratchFile tone("record-tone.wav");
+  ASSERT_TRUE(WriteSine(tone.name, 1, 44100, 2, 440, 0.6));
+  WavePlayer player;
+  NoticeLog log(player);
+  player.SetFileName(tone.name);
+  ASSERT_TRUE(player.Open()) << player.Error();
+  player.SetNotify(true);
+  ASSERT_TRUE(player.Play()) << player.Error();
+  ASSERT_TRUE(log.WaitForCount(1)) << "the tone never ended";
+
+  form->Action("FileStop")->trigger();
+  EXPECT_FALSE(form->Action("FileRecord")->isChecked());
+  ASSERT_GT(unitWave.GetValues(), 0);
+  EXPECT_EQ(unitWave.GetChannels(), 1);
+  EXPECT_EQ(unitWave.GetSamplesPerSec(), 22050u);
+  EXPECT_EQ(unitWave.GetBytesPerSample(), 1);
+  EXPECT_GT(PeakOf(*unitWave.GetSound()), 4000) << "the recording is silent";
+  EXPECT_TRUE(sink.messages.empty());
+}

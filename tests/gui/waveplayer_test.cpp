@@ -1,0 +1,137 @@
+// The player's conversions between sounds and device formats, and the commands that need no
+// audio device.
+#include "gui/waveplayer.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "../wave/sound_helpers.h"
+
+namespace {
+
+QAudioFormat Format(int rate, int channels, QAudioFormat::SampleFormat sampleFormat) {
+  QAudioFormat format;
+  format.setSampleRate(rate);
+  format.setChannelCount(channels);
+  format.setSampleFormat(sampleFormat);
+  return format;
+}
+
+template <class T>
+std::vector<T> Values(const QByteArray& bytes) {
+  std::vector<T> values(static_cast<size_t>(bytes.size()) / sizeof(T));
+  std::memcpy(values.data(), bytes.constData(), values.size() * sizeof(T));
+  return values;
+}
+
+template <class T>
+QByteArray Bytes(const std::vector<T>& values) {
+  return QByteArray(reinterpret_cast<const char*>(values.data()),
+                    static_cast<qsizetype>(values.size() * sizeof(T)));
+}
+
+}  // namespace
+
+TEST(WavePlayerConversion, SoundsReachTheDeviceInItsChannelsAndSampleFormat) {
+  bool abort = false;
+  const MonoSound mono(MakeWave({1000, -2000, 32767}), 8000, 1);
+  const StereoSound stereo(MakeWave({1000, -32768}), MakeWave({3000, 32767}), 8000, 2);
+
+  EXPECT_EQ(Values<int16_t>(SoundToDevice(abort, mono, Format(8000, 2, QAudioFormat::Int16))),
+            (std::vector<int16_t>{1000, 1000, -2000, -2000, 32767, 32767}));
+  EXPECT_EQ(Values<int16_t>(SoundToDevice(abort, stereo, Format(8000, 1, QAudioFormat::Int16))),
+            (std::vector<int16_t>{2000, 0}));
+  // Channels the sound lacks stay silent; silence of unsigned bytes is 128.
+  EXPECT_EQ(Values<uint8_t>(SoundToDevice(abort, stereo, Format(8000, 3, QAudioFormat::UInt8))),
+            (std::vector<uint8_t>{131, 139, 128, 0, 255, 128}));
+  EXPECT_EQ(Values<int32_t>(SoundToDevice(abort, mono, Format(8000, 1, QAudioFormat::Int32))),
+            (std::vector<int32_t>{1000 * 65536, -2000 * 65536, 32767 * 65536}));
+  const std::vector<float> floats =
+      Values<float>(SoundToDevice(abort, stereo, Format(8000, 2, QAudioFormat::Float)));
+  ASSERT_EQ(floats.size(), 4u);
+  EXPECT_FLOAT_EQ(floats[2], -1.0f);
+  EXPECT_NEAR(floats[3], 1.0f, 1e-4);
+  EXPECT_FALSE(abort);
+}
+
+TEST(WavePlayerConversion, ARateTheDeviceLacksIsResampledKeepingTheDuration) {
+  bool abort = false;
+  std::vector<int16_t> ramp(1000);
+  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 20);
+  const MonoSound sound(MakeWave(ramp), 11025, 1);
+  const std::vector<int16_t> device =
+      Values<int16_t>(SoundToDevice(abort, sound, Format(44100, 1, QAudioFormat::Int16)));
+  EXPECT_NEAR(static_cast<double>(device.size()), 4000.0, 4.0);
+  EXPECT_NEAR(device[2000], ramp[500], 40);
+  EXPECT_TRUE(SoundToDevice(abort, MonoSound(MakeWave({}), 11025, 1),
+                            Format(44100, 1, QAudioFormat::Int16))
+                  .isEmpty());
+}
+
+TEST(WavePlayerConversion, CapturedBytesBecomeASoundOfTheFileFormat) {
+  bool abort = false;
+  // Stereo float into a mono 8-bit file: averaged, clipped at full scale, NaN silent.
+  const QByteArray floats = Bytes<float>({0.5f, 0.0f, 4.0f, 4.0f, NAN, NAN, -1.0f, -1.0f});
+  SoundPtr mono = DeviceToSound(abort, floats, Format(8000, 2, QAudioFormat::Float),
+                                waveFileProps(1, 8000, 1));
+  ASSERT_NE(mono, nullptr);
+  EXPECT_EQ(mono->MoSt, 1);
+  EXPECT_EQ(mono->BytesPerSample, 1);
+  EXPECT_EQ(Samples(mono->GetLeftWave()), (std::vector<int16_t>{8192, 32767, 0, -32768}));
+
+  // Mono bytes into a stereo file fill both channels.
+  SoundPtr stereo = DeviceToSound(abort, Bytes<int16_t>({5, -7}),
+                                  Format(8000, 1, QAudioFormat::Int16), waveFileProps(2, 8000, 2));
+  ASSERT_NE(stereo, nullptr);
+  EXPECT_EQ(Samples(stereo->GetLeftWave()), (std::vector<int16_t>{5, -7}));
+  EXPECT_EQ(Samples(stereo->GetRightWave()), (std::vector<int16_t>{5, -7}));
+
+  // Another capture rate is brought to the file's.
+  SoundPtr resampled = DeviceToSound(abort, Bytes(std::vector<int16_t>(4410, 100)),
+                                     Format(44100, 1, QAudioFormat::Int16),
+                                     waveFileProps(1, 22050, 2));
+  ASSERT_NE(resampled, nullptr);
+  EXPECT_EQ(resampled->Freq, 22050);
+  EXPECT_NEAR(resampled->GetValues(), 2205, 2);
+  EXPECT_FALSE(abort);
+}
+
+TEST(WavePlayerConversion, NothingCapturedOrAnUnusableFormatGivesAnEmptySound) {
+  bool abort = false;
+  // A trailing partial frame is dropped; an invalid format reads as nothing at all.
+  for (const QAudioFormat& format : {QAudioFormat(), Format(8000, 0, QAudioFormat::Int16),
+                                     Format(8000, 2, QAudioFormat::Unknown)}) {
+    SoundPtr sound = DeviceToSound(abort, Bytes<int16_t>({1, 2, 3}), format,
+                                   waveFileProps(2, 11025, 1));
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->GetValues(), 0);
+    EXPECT_EQ(sound->Freq, 11025);
+  }
+  SoundPtr partial = DeviceToSound(abort, Bytes<int16_t>({1, 2, 3}),
+                                   Format(8000, 2, QAudioFormat::Int16), waveFileProps(2, 8000, 2));
+  EXPECT_EQ(partial->GetValues(), 1);
+}
+
+TEST(WavePlayerCommands, ClosedPlayerRefusesAndEachNotifySettingServesOneCommand) {
+  WavePlayer player;
+  std::vector<TMPNotifyValues> notices;
+  player.SetOnNotify([&notices](TMPNotifyValues value) { notices.push_back(value); });
+  EXPECT_EQ(player.Mode(), mpNotReady);
+
+  player.SetNotify(true);
+  EXPECT_FALSE(player.Play());
+  EXPECT_EQ(player.Error(), playertext::kNotOpen);
+  EXPECT_FALSE(player.StartRecording());
+  EXPECT_FALSE(player.Save());
+  EXPECT_FALSE(player.Resume());
+  EXPECT_EQ(player.Error(), playertext::kNotPaused);
+  // Notices come as messages, never from inside the command.
+  EXPECT_TRUE(notices.empty());
+  ASSERT_TRUE(QTest::qWaitFor([&notices] { return !notices.empty(); }, 2000));
+  EXPECT_EQ(notices, std::vector<TMPNotifyValues>{nvFailure});
+  EXPECT_EQ(player.Mode(), mpNotReady);
+}
