@@ -6,6 +6,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "foundation/assertion.h"
 
 namespace {
@@ -18,6 +22,17 @@ constexpr size_t kHeaderBytes = 16;
 
 int64_t sampleBudget = -1;
 int64_t sampleBytesInUse = 0;
+
+// Every wave operation makes a new buffer as long as the old one and frees the old. Left to its
+// defaults, glibc maps each buffer of a few megabytes afresh and returns it on free, so every
+// operation pays a page fault per 4 KiB before it computes anything. Keeping such buffers in the
+// heap lets the next operation reuse the pages; only buffers beyond 32 MiB are still mapped.
+void KeepSampleBuffersInTheHeap() {
+#if defined(__GLIBC__)
+  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+#endif
+}
 
 }  // namespace
 
@@ -32,6 +47,8 @@ int16_t* AllocSamples(int64_t count) {
     DebugLog("alloceren geheugen mislukt.\n");
     return nullptr;
   }
+  static const bool heapTuned = (KeepSampleBuffersInTheHeap(), true);
+  static_cast<void>(heapTuned);
   auto* block = static_cast<unsigned char*>(std::malloc(kHeaderBytes + bytes));
   if (block == nullptr) {
     DebugLog("alloceren geheugen mislukt.\n");
