@@ -122,9 +122,10 @@ bool TUnitWave::MakeSinus(const TSinusProps& props) {
 }
 
 bool TUnitWave::MakeMFreq(const TMFreqProps& props) {
-  TMFreqProps& p = Props.MFreq;
-  if (&p != &props) p = props;  // the copy starts reading at the first row
-  const int32_t freqCount = p.Rows.GetCount();
+  const TMFreqProps& p = Store(Props.MFreq, props);
+  // A copy of the rows starts reading at the first, wherever the last walk stopped.
+  TMFreqRecordBrowser rows(p.Rows);
+  const int32_t freqCount = rows.GetCount();
   if (freqCount < 1) return false;  // no oscillator to sound
   const Sound* form = nullptr;
   if (p.UseKind != 0) {
@@ -139,7 +140,7 @@ bool TUnitWave::MakeMFreq(const TMFreqProps& props) {
   int32_t index = 0;
   bool more = true;
   while (more) {
-    const TMFreqBrowseRecord* mFreqBrowseRecord = p.Rows.GetRow();
+    const TMFreqBrowseRecord* mFreqBrowseRecord = rows.GetRow();
     KV_ASSERT(index < freqCount);
     KV_ASSERT(mFreqBrowseRecord != NULL);
     const auto i = static_cast<size_t>(index);
@@ -151,7 +152,7 @@ bool TUnitWave::MakeMFreq(const TMFreqProps& props) {
     // A factor applied every 0 seconds has no rate per sample.
     if (!(factorTimes[i] * TheSound->Freq > 0)) return false;
     ++index;
-    more = p.Rows.NextRecord();
+    more = rows.NextRecord();
   }
   const double length = p.Length.GetValue();
   return RunOperation(
