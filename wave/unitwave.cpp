@@ -23,27 +23,6 @@ SoundPtr NewEmptySound(int16_t monoStereo, int32_t freq, uint16_t bytesPerSample
   return std::make_unique<StereoSound>(freq, bytesPerSample);
 }
 
-// A full copy of a sound in its own kind.
-SoundPtr CopySound(bool& abort, const Sound& sound) {
-  if (sound.MoSt == 1) return std::make_unique<MonoSound>(abort, sound);
-  return std::make_unique<StereoSound>(abort, sound);
-}
-
-WavePtr TrimChannel(bool& abort, const Wave* channel, int32_t begin, int32_t end) {
-  if (channel == nullptr || begin == end) return NewWave();
-  return channel->Trim(abort, begin, end);
-}
-
-// A new sound of the same kind and format holding [begin, end); the stretch lies within the sound.
-SoundPtr TrimSound(bool& abort, const Sound& sound, int32_t begin, int32_t end) {
-  if (sound.MoSt == 1)
-    return std::make_unique<MonoSound>(TrimChannel(abort, sound.GetLeftWave(), begin, end), sound.Freq,
-                                       sound.BytesPerSample);
-  WavePtr left = TrimChannel(abort, sound.GetLeftWave(), begin, end);
-  WavePtr right = TrimChannel(abort, sound.GetRightWave(), begin, end);
-  return std::make_unique<StereoSound>(std::move(left), std::move(right), sound.Freq, sound.BytesPerSample);
-}
-
 // The size of a sound in its file format, as the status bar shows it.
 std::string SizeText(double bytes) {
   struct Step {
@@ -180,6 +159,11 @@ void TUnitWave::SetFormat(const waveFileProps& oldProps, const waveFileProps& ne
 
 // --- Sound --------------------------------------------------------------------------------------
 
+SoundPtr TUnitWave::CopySound(bool& abort, const Sound& sound) {
+  if (sound.MoSt == 1) return std::make_unique<MonoSound>(abort, sound);
+  return std::make_unique<StereoSound>(abort, sound);
+}
+
 SoundPtr TUnitWave::SetSound(SoundPtr sound) {
   KV_ASSERT(sound != nullptr);
   // The caller will own the present sound: an undo record sharing it must not outlive that.
@@ -190,12 +174,13 @@ SoundPtr TUnitWave::SetSound(SoundPtr sound) {
   return previous;
 }
 
-void TUnitWave::AdoptResult(SoundPtr result) {
-  if (Abort || !result) return;
+bool TUnitWave::AdoptResult(SoundPtr result) {
+  if (Abort || !result) return false;
   Sound* previous = TheSound;
   TheSound = result.release();
   ReleaseSound(previous);
   ClampSelection();
+  return true;
 }
 
 void TUnitWave::ClampSelection() {
@@ -327,13 +312,20 @@ void TUnitWave::ShowStatus() const {
   shell.SetStatusText(7, state < std::size(kStateTexts) ? kStateTexts[state] : kUnknownStateText);
 }
 
-void TUnitWave::CopyToClipboard(int32_t begin, int32_t end) {
-  BeginOperation();
+SoundPtr TUnitWave::ClipOf(bool& abort, int32_t begin, int32_t end) const {
   begin = ClampPosition(begin);
   end = ClampPosition(end);
   if (end < begin) std::swap(begin, end);
-  // Handed over whatever the abort flag says: the clipboard then holds what could be copied.
-  Shell()->SetClipBoardSound(TrimSound(Abort, *TheSound, begin, end));
+  return TheSound->Trim(abort, begin, end);
+}
+
+bool TUnitWave::CopyToClipboard(int32_t begin, int32_t end) {
+  BeginOperation();
+  SoundPtr clip = ClipOf(Abort, begin, end);
+  // A copy that failed halfway must not replace what the clipboard held.
+  if (Abort || !clip) return false;
+  Shell()->SetClipBoardSound(std::move(clip));
+  return true;
 }
 
 bool TUnitWave::CanDrawWaveLin() const {

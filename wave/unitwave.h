@@ -97,12 +97,54 @@ class TUnitWave : public TUnit {
 
   // Panels 2 to 7 of the main window's status bar.
   void ShowStatus() const;
-  void CopyToClipboard(int32_t begin, int32_t end);
+  // The clipboard gets [begin, end) unless the abort flag was raised; true when it did.
+  bool CopyToClipboard(int32_t begin, int32_t end);
   bool CanDrawWaveLin() const;
   bool CanDrawWave3G() const { return CanDrawWaveLin(); }
 
   // Undo: exchanges sound and selection with the record's.
   void SwapUndo(TUndoUnit& undo);
+
+  // --- Wave commands ----------------------------------------------------------------------------
+  // Each stores its record as this document's own, so the next dialog opens with these values,
+  // then runs on the present sound. The result is true when the document got a new sound; false
+  // means nothing changed (a raised abort flag, or values no sound operation can take), so the
+  // caller does not mark the document modified. EditCopy never changes the sound: it tells
+  // whether the clipboard got the stretch.
+  bool MakeLine(const TLineProps& props);
+  bool MakeSilence(const TSilenceProps& props);
+  bool MakeNoise(const TNoiseProps& props);
+  bool MakeBlock(const TBlockTriangleProps& props);
+  bool MakeTriangle(const TBlockTriangleProps& props);
+  bool MakeSinus(const TSinusProps& props);
+  bool MakeMFreq(const TMFreqProps& props);
+  bool EditDelete();
+  bool EditTrim();
+  bool EditCopy();
+  bool EditCut();
+  bool EditPaste();
+  bool EditSwap();
+  bool EditExtract();
+  bool EditMix(const TMixProps& props);
+  bool Volume(const TVolumeProps& props);
+  bool Balance(const TBalanceProps& props);
+  bool Rotate(const TRotateProps& props);
+  bool Block(const TBlockProps& props);
+  bool RollIn(const TRollInProps& props);
+  bool RollOut(const TRollOutProps& props);
+  bool Length(const TLengthProps& props);
+  bool TempoPitch(const TTempoPitchProps& props);
+  bool Up(const TUpProps& props);
+  bool Distort(const TDistortProps& props);
+  bool MixLeftRight(const TLeftRightProps& props);
+  bool PerEcho(const TPerEchoProps& props);
+  bool MaxVolume();
+  bool Reverse();
+  bool FilterHigh(const THighLowProps& props);
+  bool FilterLow(const THighLowProps& props);
+  bool FilterRes(const TResNotchProps& props);
+  bool FilterNotch(const TResNotchProps& props);
+  bool FilterBlock(const TBlockFilterProps& props);
 
  protected:
   // Every document operation starts here: one failed allocation must not disable every later
@@ -113,17 +155,19 @@ class TUnitWave : public TUnit {
   // and leaves in the ends the stretch its result occupies. A bracketed operation may change the
   // length: the window keeps its zoom and the result is selected. The result replaces the sound
   // unless the abort flag was raised; the window is redrawn either way.
+  // Returns whether the result replaced the sound.
   template <typename Make>
-  void RunOperation(bool bracketed, int32_t begin, int32_t end, Make make) {
+  bool RunOperation(bool bracketed, int32_t begin, int32_t end, Make make) {
     BeginOperation();
     if (bracketed) BeginChange(begin, end);
-    AdoptResult(make(static_cast<const Sound&>(*TheSound), Abort, begin, end));
+    const bool adopted = AdoptResult(make(static_cast<const Sound&>(*TheSound), Abort, begin, end));
     if (bracketed) EndChange(begin, end);
     Redraw();
+    return adopted;
   }
-  // Puts an operation's result in place unless the abort flag was raised. The old sound is the
-  // undo record's when the record keeps it, else deleted.
-  void AdoptResult(SoundPtr result);
+  // Puts an operation's result in place unless the abort flag was raised, and says whether it did.
+  // The old sound is the undo record's when the record keeps it, else deleted.
+  bool AdoptResult(SoundPtr result);
   void Redraw() const;
 
  private:
@@ -141,6 +185,14 @@ class TUnitWave : public TUnit {
   void ChangeSelection(Store store);
   // The previous sound is deleted unless someone else keeps it.
   void ReleaseSound(Sound* previous);
+  // The shared bodies of the wave commands that come in pairs.
+  bool MakeBlockTriangle(const TBlockTriangleProps& props, bool triangle);
+  bool FilterHighLow(const THighLowProps& props, bool high);
+  bool FilterResNotch(const TResNotchProps& props, bool resonant);
+  // A full copy of a sound in its own kind.
+  static SoundPtr CopySound(bool& abort, const Sound& sound);
+  // [begin, end) of the present sound with both ends kept within it, for the clipboard.
+  SoundPtr ClipOf(bool& abort, int32_t begin, int32_t end) const;
 
   bool SoundNotOwned = false;
   WaveView* View = nullptr;  // borrowed

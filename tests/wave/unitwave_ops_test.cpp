@@ -1,0 +1,406 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_main_window.h"
+#include "fakes/recording_view.h"
+#include "foundation/global.h"
+#include "sound_helpers.h"
+#include "support/recording_sink.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+std::vector<int16_t> Ramp(int32_t n, int32_t step = 7) {
+  std::vector<int16_t> samples(static_cast<size_t>(n));
+  for (int32_t i = 0; i < n; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>((i * step) % 4000 - 2000);
+  return samples;
+}
+
+SoundPtr MonoOf(const std::vector<int16_t>& samples, int32_t rate = 1000) {
+  return std::make_unique<MonoSound>(MakeWave(samples), rate, 2);
+}
+
+SoundPtr StereoOf(const std::vector<int16_t>& left, const std::vector<int16_t>& right, int32_t rate = 1000) {
+  return std::make_unique<StereoSound>(MakeWave(left), MakeWave(right), rate, 2);
+}
+
+struct Doc {
+  explicit Doc(SoundPtr sound) : unitWave("a.wav", std::move(sound)) { unitWave.SetView(&view); }
+  std::vector<int16_t> Left() const { return Samples(unitWave.GetSound()->GetLeftWave()); }
+  std::vector<int16_t> Right() const { return Samples(unitWave.GetSound()->GetRightWave()); }
+  std::pair<int32_t, int32_t> Selection() const { return {unitWave.GetSelBegin(), unitWave.GetSelEnd()}; }
+  RecordingView view;
+  TUnitWave unitWave;
+};
+
+std::vector<int16_t> Slice(const std::vector<int16_t>& v, size_t from, size_t to) {
+  return std::vector<int16_t>(v.begin() + static_cast<std::ptrdiff_t>(from),
+                              v.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+}  // namespace
+
+TEST(UnitWaveOps, GeneratorsInsertAtTheCursorOrReplaceTheSelectionAndSelectTheNewSamples) {
+  FakeMainWindow main;
+  for (const bool stereo : {false, true}) {
+    Doc doc(stereo ? StereoOf(Ramp(100), Ramp(100, 3)) : MonoOf(Ramp(100)));
+    doc.unitWave.SetCursor(40);
+    TSilenceProps silence;
+    silence.Length = unitTimePosMore{0.01, kUnitSeconds};  // 10 samples and the closing one
+    doc.view.Clear();
+    EXPECT_TRUE(doc.unitWave.MakeSilence(silence));
+    EXPECT_EQ(doc.unitWave.GetValues(), 111);
+    EXPECT_EQ(doc.Selection(), std::make_pair(40, 51));
+    EXPECT_EQ(doc.view.calls.front(), "SaveZoom 40 40");
+    EXPECT_EQ(doc.view.calls.back(), "Redraw");
+    EXPECT_EQ(Slice(doc.Right(), 40, 51), std::vector<int16_t>(11, 0));
+    EXPECT_EQ(doc.unitWave.GetProps().Silence.Length.GetValue(), 0.01);
+
+    doc.unitWave.SetSelRange(0, 60);
+    TLineProps line;  // 16383 down to -16384 in 0.1 s
+    EXPECT_TRUE(doc.unitWave.MakeLine(line));
+    EXPECT_EQ(doc.unitWave.GetValues(), 111 - 60 + 101);
+    EXPECT_EQ(doc.Selection(), std::make_pair(0, 101));
+    EXPECT_EQ(doc.Left().front(), 16383);
+    EXPECT_EQ(doc.Left()[100], -16384);
+  }
+}
+
+TEST(UnitWaveOps, SineGeneratorsRunTheRecordsOscillators) {
+  FakeMainWindow main;
+  bool abort = false;
+  CreateSinusTable(abort);
+  Doc doc(MonoOf({}, 44100));
+  TSinusProps sine;  // 500 periods of 1 ms at half scale
+  ASSERT_TRUE(doc.unitWave.MakeSinus(sine));
+  EXPECT_EQ(doc.unitWave.GetValues(), 22050);
+  const std::vector<int16_t> tone = doc.Left();
+  EXPECT_NEAR(*std::max_element(tone.begin(), tone.end()), 16383, 2);
+
+  // The rows are read from the first each time, also from the record the document keeps.
+  doc.unitWave.SetCursor(0);
+  TMFreqProps props;
+  props.Length = unitTimePosMore{0.01, kUnitSeconds};
+  ASSERT_TRUE(doc.unitWave.MakeMFreq(props));
+  EXPECT_EQ(doc.Selection(), std::make_pair(0, 441));
+  const std::vector<int16_t> oneRow = Slice(doc.Left(), 0, 441);
+  EXPECT_NE(oneRow[5], 0);
+  auto* row1 = new TMFreqBrowseRecord;
+  auto* row2 = new TMFreqBrowseRecord;
+  row2->Frequency = unitTimePosMore{0.0005, kUnitSeconds};
+  row1->next = row2;
+  row2->previous = row1;
+  props.Rows.SetRecords(row1, 0);
+  doc.unitWave.SetCursor(0);
+  ASSERT_TRUE(doc.unitWave.MakeMFreq(props));
+  const std::vector<int16_t> first = Slice(doc.Left(), 0, 441);
+  EXPECT_NE(first, oneRow);
+  doc.unitWave.SetCursor(0);
+  ASSERT_TRUE(doc.unitWave.MakeMFreq(doc.unitWave.GetProps().MFreq));
+  EXPECT_EQ(Slice(doc.Left(), 0, 441), first);
+}
+
+TEST(UnitWaveOps, EditsMoveStretchesBetweenTheSoundAndTheClipboard) {
+  FakeMainWindow main;
+  for (const bool stereo : {false, true}) {
+    const std::vector<int16_t> all = Ramp(1000);
+    Doc doc(stereo ? StereoOf(all, Ramp(1000, 5)) : MonoOf(all));
+    doc.unitWave.SetSelRange(100, 300);
+    doc.view.Clear();
+    EXPECT_TRUE(doc.unitWave.EditCopy());
+    EXPECT_TRUE(doc.view.calls.empty());
+    EXPECT_EQ(Samples(main.clipboard->GetLeftWave()), Slice(all, 100, 300));
+
+    main.clipboard.reset();
+    EXPECT_TRUE(doc.unitWave.EditExtract());
+    EXPECT_EQ(doc.unitWave.GetValues(), 1000);
+    EXPECT_EQ(Slice(doc.Right(), 100, 300), std::vector<int16_t>(200, 0));
+    EXPECT_EQ(doc.Left()[99], all[99]);
+    EXPECT_EQ(doc.Left()[300], all[300]);
+    EXPECT_EQ(Samples(main.clipboard->GetLeftWave()), Slice(all, 100, 300));
+
+    doc.unitWave.SetSelRange(500, 600);
+    EXPECT_TRUE(doc.unitWave.EditCut());
+    EXPECT_EQ(doc.unitWave.GetValues(), 900);
+    EXPECT_EQ(doc.Selection(), std::make_pair(500, 500));
+    EXPECT_EQ(Samples(main.clipboard->GetLeftWave()), Slice(all, 500, 600));
+
+    doc.unitWave.SetSelRange(0, 10);  // exchanged for the 100 cut samples
+    EXPECT_TRUE(doc.unitWave.EditSwap());
+    EXPECT_EQ(doc.unitWave.GetValues(), 990);
+    EXPECT_EQ(doc.Selection(), std::make_pair(0, 100));
+    EXPECT_EQ(Slice(doc.Left(), 0, 100), Slice(all, 500, 600));
+    EXPECT_EQ(Samples(main.clipboard->GetLeftWave()), Slice(all, 0, 10));
+
+    doc.unitWave.SetSelRange(50, 150);
+    EXPECT_TRUE(doc.unitWave.EditTrim());
+    EXPECT_EQ(doc.unitWave.GetValues(), 100);
+    EXPECT_EQ(doc.Selection(), std::make_pair(0, 100));
+
+    doc.unitWave.SetCursor(30);
+    EXPECT_TRUE(doc.unitWave.EditDelete());  // nothing selected: all of it
+    EXPECT_EQ(doc.unitWave.GetValues(), 0);
+    EXPECT_EQ(doc.Selection(), std::make_pair(0, 0));
+  }
+}
+
+TEST(UnitWaveOps, PasteSelectsTheClipboardAtTheDocumentsRate) {
+  FakeMainWindow main;
+  main.clipboard = MonoOf(Ramp(11025), 11025);
+  for (const bool stereo : {false, true}) {
+    Doc doc(stereo ? StereoOf(Ramp(500), Ramp(500), 44100) : MonoOf(Ramp(500), 44100));
+    doc.unitWave.SetCursor(100);
+    EXPECT_TRUE(doc.unitWave.EditPaste());
+    EXPECT_EQ(doc.Selection(), std::make_pair(100, 44200));
+    EXPECT_EQ(doc.unitWave.GetValues(), 44600);
+  }
+}
+
+TEST(UnitWaveOps, MixAddsTheClipboardWithoutMovingTheSelection) {
+  FakeMainWindow main;
+  main.clipboard = MonoOf({1000, 1000, 1000, 1000});
+  Doc doc(MonoOf(std::vector<int16_t>(10, 5)));
+  doc.unitWave.SetCursor(8);  // no selection: all of the clipboard, past the end
+  EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{0}));
+  EXPECT_EQ(doc.Left(), (std::vector<int16_t>{5, 5, 5, 5, 5, 5, 5, 5, 1005, 1005, 1000, 1000}));
+  EXPECT_EQ(doc.Selection(), std::make_pair(8, 8));
+
+  doc.unitWave.SetSelRange(2, 4);  // the clipboard's last two samples, ending at 4
+  EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{1}));
+  EXPECT_EQ(Slice(doc.Left(), 0, 5), (std::vector<int16_t>{5, 5, 1005, 1005, 5}));
+  EXPECT_EQ(doc.Selection(), std::make_pair(2, 4));
+}
+
+TEST(UnitWaveOps, AbandonedCommandsKeepTheSoundObjectAndTheClipboard) {
+  FakeMainWindow main;
+  RecordingSink sink;
+  for (const bool stereo : {false, true}) {
+    Doc doc(stereo ? StereoOf(Ramp(300), Ramp(300)) : MonoOf(Ramp(300)));
+    main.clipboard = MonoOf({1, 2, 3});
+    const Sound* clip = main.clipboard.get();
+    doc.unitWave.SetSelRange(10, 200);
+    const std::vector<std::pair<std::string, std::function<bool(TUnitWave&)>>> commands = {
+        {"copy", [](TUnitWave& u) { return u.EditCopy(); }},
+        {"cut", [](TUnitWave& u) { return u.EditCut(); }},
+        {"swap", [](TUnitWave& u) { return u.EditSwap(); }},
+        {"extract", [](TUnitWave& u) { return u.EditExtract(); }},
+        {"reverse", [](TUnitWave& u) { return u.Reverse(); }},
+        {"length", [](TUnitWave& u) { return u.Length(TLengthProps{}); }}};
+    for (const auto& [name, command] : commands) {
+      main.undo.Push(&doc.unitWave);
+      const Sound* before = doc.unitWave.GetSound();
+      ScopedSampleBudget budget(0);
+      EXPECT_FALSE(command(doc.unitWave)) << name;
+      EXPECT_TRUE(doc.unitWave.GetAbort()) << name;
+      EXPECT_EQ(doc.unitWave.GetSound(), before) << name;
+      EXPECT_EQ(main.clipboard.get(), clip) << name;
+    }
+    main.undo.Delete();  // the record shares the sound, which stays the document's
+    EXPECT_EQ(doc.unitWave.GetValues(), 300);
+  }
+}
+
+TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {
+  FakeMainWindow main;
+  const std::vector<int16_t> all = Ramp(100);
+  Doc doc(StereoOf(all, std::vector<int16_t>(100, 1000)));
+  doc.unitWave.SetSelRange(10, 20);
+  TVolumeProps half;
+  EXPECT_TRUE(doc.unitWave.Volume(half));
+  EXPECT_EQ(doc.Right()[10], 500);
+  EXPECT_EQ(doc.Right()[20], 1000);
+  TUpProps up;
+  up.AddValue.SetValue(-500);
+  EXPECT_TRUE(doc.unitWave.Up(up));
+  EXPECT_EQ(doc.Right()[19], 0);
+  EXPECT_TRUE(doc.unitWave.Reverse());
+  EXPECT_EQ(doc.Left()[10], all[19] / 2 - 500);
+  EXPECT_TRUE(doc.unitWave.MaxVolume());
+  EXPECT_EQ(doc.Selection(), std::make_pair(10, 20));
+  EXPECT_EQ(doc.unitWave.GetValues(), 100);
+  EXPECT_EQ(Slice(doc.Left(), 20, 100), Slice(all, 20, 100));
+
+  TLeftRightProps swap;
+  swap.Left2Left.SetValue(0);
+  swap.Right2Right.SetValue(0);
+  swap.Left2Right.SetValue(1);
+  swap.Right2Left.SetValue(1);
+  const std::vector<int16_t> left = doc.Left();
+  EXPECT_TRUE(doc.unitWave.MixLeftRight(swap));
+  EXPECT_EQ(Slice(doc.Right(), 10, 20), Slice(left, 10, 20));
+}
+
+TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoAndKeepsTheSelection) {
+  FakeMainWindow main;
+  Doc mono(MonoOf(Ramp(100)));
+  mono.unitWave.SetSelRange(5, 9);
+  TBalanceProps left;
+  left.DirConstant.SetValue(-1);
+  left.TimeDiff = false;
+  EXPECT_TRUE(mono.unitWave.Balance(left));
+  EXPECT_EQ(mono.unitWave.GetChannels(), 2);
+  EXPECT_EQ(mono.Left(), Ramp(100));
+  EXPECT_EQ(mono.Right(), std::vector<int16_t>(100, 0));
+  EXPECT_EQ(mono.Selection(), std::make_pair(5, 9));
+}
+
+TEST(UnitWaveOps, TimeEffectsMeasureNewLengthsAgainstTheChangedStretch) {
+  FakeMainWindow main;
+  for (const bool stereo : {false, true}) {
+    Doc doc(stereo ? StereoOf(Ramp(4000), Ramp(4000)) : MonoOf(Ramp(4000)));
+    doc.unitWave.SetSelRange(1000, 2000);
+    TTempoPitchProps tempo;
+    tempo.SelTime = 4;  // stale: the stretch is one second
+    tempo.LengthKind = 1;
+    tempo.LengthNew = unitTimePosMore{0.5, kUnitSeconds};
+    EXPECT_TRUE(doc.unitWave.TempoPitch(tempo));
+    EXPECT_EQ(doc.Selection(), std::make_pair(1000, 1500));
+    EXPECT_EQ(doc.unitWave.GetValues(), 3500);
+
+    TRollOutProps rollOut;
+    rollOut.LengthKind = 1;
+    rollOut.LengthNew = unitTimePosMore{1.0, kUnitSeconds};
+    EXPECT_TRUE(doc.unitWave.RollOut(rollOut));
+    EXPECT_EQ(doc.Selection(), std::make_pair(1000, 2000));
+
+    TRollInProps rollIn;  // folds into 0.1 s blocks
+    rollIn.Length = unitTimePosMore{0.1, kUnitSeconds};
+    rollIn.StartAt.SetValue(0.13);
+    const std::vector<int16_t> source = doc.Left();
+    EXPECT_TRUE(doc.unitWave.RollIn(rollIn));
+    EXPECT_EQ(doc.Selection(), std::make_pair(1000, 1100));
+    EXPECT_EQ(doc.Left()[1030],
+              static_cast<int16_t>(source[1000] + source[1100] + source[1200] + source[1300] + source[1400] +
+                                   source[1500] + source[1600] + source[1700] + source[1800] + source[1900]));
+  }
+}
+
+TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercent) {
+  FakeMainWindow main;
+  for (const bool stereo : {false, true}) {
+    const std::vector<int16_t> all = Ramp(500, 611);
+    SoundPtr model = stereo ? StereoOf(all, Ramp(500, 97)) : MonoOf(all);
+    Doc doc(stereo ? StereoOf(all, Ramp(500, 97)) : MonoOf(all));
+    doc.unitWave.SetSelRange(50, 400);
+    THighLowProps low;
+    low.Count.SetValue(3);
+    low.MaximizeVolume = true;
+    EXPECT_TRUE(doc.unitWave.FilterLow(low));
+
+    bool abort = false;
+    const Wave::PassFilter lowPass = Wave::kPassFilters[1].constant;
+    SoundPtr expected = model->Maximize70(abort, 50, 400);
+    for (int round = 0; round < 3; ++round) {
+      expected = expected->Filter(abort, lowPass, 0.001, 0.5, 1, 1, 50, 400);
+      expected->Maximize70InPlace(abort, 50, 400);
+    }
+    EXPECT_EQ(doc.Right(), Samples(expected->GetRightWave()));
+
+    Doc plain(stereo ? StereoOf(all, Ramp(500, 97)) : MonoOf(all));
+    plain.unitWave.SetSelRange(50, 400);
+    low.MaximizeVolume = false;
+    EXPECT_TRUE(plain.unitWave.FilterLow(low));
+    EXPECT_EQ(plain.Left(), Samples(model->Filter(abort, lowPass, 0.001, 0.5, 3, 3, 50, 400)->GetLeftWave()));
+  }
+}
+
+TEST(UnitWaveOps, ResonatorsAndBlockFilterFollowTheirRecords) {
+  FakeMainWindow main;
+  const std::vector<int16_t> all = Ramp(400, 733);
+  Doc doc(MonoOf(all));
+  doc.unitWave.SetSelRange(100, 300);
+  EXPECT_TRUE(doc.unitWave.FilterNotch(TResNotchProps{}));
+  EXPECT_EQ(doc.unitWave.GetValues(), 400);
+  EXPECT_NE(Slice(doc.Left(), 100, 300), Slice(all, 100, 300));
+  EXPECT_EQ(Slice(doc.Left(), 300, 400), Slice(all, 300, 400));
+
+  TBlockFilterProps block;  // 10 ms blocks leave a tail of 11 samples
+  EXPECT_TRUE(doc.unitWave.FilterBlock(block));
+  EXPECT_EQ(doc.Selection(), std::make_pair(100, 311));
+}
+
+TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
+  FakeMainWindow main;
+  main.clipboard = MonoOf({1, 2});
+  TUnitWave empty("e.wav", MonoOf({}));
+  TUnitWave envelope("env.wav", MonoOf({100, 200}));
+  main.documents["empty"] = &empty;
+  main.documents["env"] = &envelope;
+  Doc mono(MonoOf(Ramp(100)));
+  Doc stereo(StereoOf(Ramp(100), Ramp(100)));
+  Doc nothing(MonoOf({}));
+
+  TLineProps exponential;
+  exponential.Kind = 1;  // the default ends lie on both sides of 0
+  TBlockTriangleProps sameAsEmpty;
+  sameAsEmpty.LengthKind = 1;
+  sameAsEmpty.LengthSameAs = unitUnitWave("empty");
+  TBlockTriangleProps middleFromMissing;
+  middleFromMissing.MiddleKind = 1;
+  middleFromMissing.MiddleEnvelope = unitUnitWave("gone");
+  TSinusProps wholeTurn;
+  wholeTurn.StartPhase.SetValue(1);
+  TVolumeProps volumeFromEmpty;
+  volumeFromEmpty.Mode = 1;
+  volumeFromEmpty.Envelope = unitUnitWave("empty");
+  TTempoPitchProps backwards;
+  backwards.FreqEnvelopeUsed = true;
+  backwards.FreqEnvelope = unitUnitWave("env");
+  backwards.SpeedFactor.SetValue(-1);
+  TLengthProps lengthOfEmpty;
+  lengthOfEmpty.LengthKind = 2;
+  lengthOfEmpty.LengthSameAs = unitUnitWave("empty");
+  TRollOutProps speedFromEmpty;
+  speedFromEmpty.SpeedEnvelopeUsed = true;
+  speedFromEmpty.SpeedEnvelope = unitUnitWave("empty");
+  THighLowProps fullFactor;
+  fullFactor.VolumeFactor.SetValue(1);
+  TResNotchProps widthFromMissing;
+  widthFromMissing.WidthKind = 1;
+
+  struct Case {
+    const char* what;
+    Doc* doc;
+    int32_t begin, end;
+    std::function<bool(TUnitWave&)> command;
+  };
+  const std::vector<Case> cases = {
+      {"exponential line through 0", &mono, 10, 20, [&](TUnitWave& u) { return u.MakeLine(exponential); }},
+      {"same length as an empty wave", &mono, 10, 20, [&](TUnitWave& u) { return u.MakeTriangle(sameAsEmpty); }},
+      {"missing middle envelope", &mono, 10, 20, [&](TUnitWave& u) { return u.MakeBlock(middleFromMissing); }},
+      {"start phase of a whole turn", &mono, 10, 20, [&](TUnitWave& u) { return u.MakeSinus(wholeTurn); }},
+      {"empty volume envelope", &stereo, 10, 20, [&](TUnitWave& u) { return u.Volume(volumeFromEmpty); }},
+      {"echo of one sample", &stereo, 10, 11, [](TUnitWave& u) { return u.PerEcho(TPerEchoProps{}); }},
+      {"pitch envelope backwards", &mono, 10, 50, [&](TUnitWave& u) { return u.TempoPitch(backwards); }},
+      {"length of an empty wave", &mono, 10, 50, [&](TUnitWave& u) { return u.Length(lengthOfEmpty); }},
+      {"empty speed envelope", &stereo, 10, 50, [&](TUnitWave& u) { return u.RollOut(speedFromEmpty); }},
+      {"filter factor of 100 %", &stereo, 10, 50, [&](TUnitWave& u) { return u.FilterHigh(fullFactor); }},
+      {"missing width envelope", &mono, 10, 50, [&](TUnitWave& u) { return u.FilterRes(widthFromMissing); }},
+      {"left and right of mono", &mono, 10, 50, [](TUnitWave& u) { return u.MixLeftRight(TLeftRightProps{}); }},
+      {"balance of stereo", &stereo, 10, 50, [](TUnitWave& u) { return u.Balance(TBalanceProps{}); }},
+      {"balance of nothing", &nothing, 0, 0, [](TUnitWave& u) { return u.Balance(TBalanceProps{}); }},
+      {"stretch into nothing", &nothing, 0, 0, [](TUnitWave& u) { return u.EditMix(TMixProps{2}); }},
+  };
+  for (const Case& c : cases) {
+    c.doc->unitWave.SetSelRange(c.begin, c.end);
+    const Sound* before = c.doc->unitWave.GetSound();
+    c.doc->view.Clear();
+    EXPECT_FALSE(c.command(c.doc->unitWave)) << c.what;
+    EXPECT_EQ(c.doc->unitWave.GetSound(), before) << c.what;
+    EXPECT_EQ(c.doc->Selection(), std::make_pair(c.begin, c.end)) << c.what;
+    EXPECT_TRUE(c.doc->view.calls.empty()) << c.what;  // not even repainted
+  }
+  // The values are kept for the next dialog all the same, and usable ones run.
+  EXPECT_EQ(mono.unitWave.GetProps().Line.Kind, 1);
+  exponential.EndValue.SetValue(100);
+  EXPECT_TRUE(mono.unitWave.MakeLine(exponential));
+  backwards.SpeedFactor.SetValue(1);
+  EXPECT_TRUE(mono.unitWave.TempoPitch(backwards));
+  main.clipboard.reset();
+  EXPECT_FALSE(mono.unitWave.EditPaste());
+}
