@@ -2,6 +2,7 @@
 // 16-bit mono sound from the curve through them.
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
@@ -20,7 +21,10 @@ constexpr uint8_t kSmooth = 1;
 // horizontal tangent, so the whole curve is flat at every point.
 class Segment {
  public:
-  Segment(const TDrawNode* from, uint8_t drawType) : drawType_(drawType) { Start(from, from->next); }
+  Segment(const TDrawNode* from, uint8_t drawType) : drawType_(drawType) {
+    if (drawType != kStraight && drawType != kSmooth) KV_ASSERT(false);
+    Start(from, from->next);
+  }
 
   // Moves on to the segment that holds x. Beyond the last point the last segment stays, and so
   // the curve keeps the last point's height there.
@@ -33,12 +37,8 @@ class Segment {
     if (x >= to_->x) return to_->y;
     if (x <= from_->x) return from_->y;
     if (drawType_ == kStraight) return MapLinear(x, from_->x, to_->x, from_->y, to_->y);
-    if (drawType_ == kSmooth) {
-      const double u = x - from_->x;
-      return from_->y + c2_ * u * u + c3_ * u * u * u;
-    }
-    KV_ASSERT(false);
-    return from_->y;
+    const double u = x - from_->x;
+    return from_->y + c2_ * u * u + c3_ * u * u * u;
   }
 
  private:
