@@ -164,8 +164,11 @@ SoundPtr Sound::Line(bool& abort, int16_t a, int16_t b, double length, bool expo
   int32_t n = 0;
   if (!SampleCount(abort, Freq * length + 1, n)) return nullptr;
   if (n < 1) n = 1;  // a line always has its two ends
+  // An exponential line cannot reach or cross 0; between levels of opposite sign, or from or to 0,
+  // the line is drawn straight instead of tripping the routine's check.
+  const bool curved = exponential && static_cast<int32_t>(a) * b > 0;
   return EachChannel(*this, abort, begin, end, [&](const Wave& c, int, int32_t& first, int32_t& last) {
-    return exponential ? c.ExpLine(abort, a, b, n, first, last) : c.Line(abort, a, b, n, first, last);
+    return curved ? c.ExpLine(abort, a, b, n, first, last) : c.Line(abort, a, b, n, first, last);
   });
 }
 
@@ -303,9 +306,7 @@ SoundPtr Sound::Rotate(bool& abort, double shift, int32_t begin, int32_t end) co
   // Whole turns of the selection leave it as it is, so any shift, also a negative one or one
   // longer than the sound, rotates by its remainder.
   const int64_t last = end == -1 ? GetValues() : end;
-  int64_t steps = SampleDistance(Freq * shift);
-  if (last > begin) steps = WrapInto(steps, last - begin);
-  const int32_t leftShift = static_cast<int32_t>(steps > 0 ? steps : 0);
+  const int32_t leftShift = last > begin ? WrapInto(SampleDistance(Freq * shift), last - begin) : 0;
   return EachChannel(*this, abort, begin, end, [&](const Wave& c, int, int32_t& b, int32_t& e) {
     return c.Rotate(abort, leftShift, b, e);
   });

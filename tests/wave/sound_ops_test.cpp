@@ -79,6 +79,14 @@ TEST_P(SoundOps, SecondsBecomeSampleCountsAtTheSoundsOwnRate) {
   EXPECT_EQ(sound->BlockTriangle(abort, 100, -100, 0.01, 0.5, 0.1, 0, false, begin, end)->GetLeftWave()->wave[0],
             -100);
   EXPECT_EQ(sound->NewSilence(abort, 7.9)->GetValues(), 7);
+  // Exponential between levels of one sign, straight where it would have to cross 0.
+  auto lineOf = [&](int16_t a, int16_t b) {
+    int32_t first = 0;
+    int32_t last = 0;
+    return Channels(*MakeSound(stereo(), {}, {}, 1)->Line(abort, a, b, 1, true, first, last)).back();
+  };
+  EXPECT_EQ(lineOf(1000, 4000), (Samples16{1000, 2000}));
+  EXPECT_EQ(lineOf(16383, -16384), (Samples16{16383, -16384}));
   EXPECT_FALSE(abort);
 }
 
@@ -132,6 +140,7 @@ TEST_P(SoundOps, DeletingEverythingOrTrimmingToNothingLeavesAnEmptySoundOfTheSam
 }
 
 TEST_P(SoundOps, PastedSoundsAreTakenAtThisSoundsRate) {
+  auto emptyLike = [](const Sound& s) { return s.NewEmpty(); };
   auto sound = Make({1, 2, 3, 4}, {5, 6, 7, 8}, 44100);
   auto clip = MakeSound(false, {100, 200}, {}, 11025);  // a quarter of the rate: four times as long
   for (const Samples16& channel : Channels(*sound->Replace(abort, clip.get(), 1, 3))) {
@@ -146,6 +155,11 @@ TEST_P(SoundOps, PastedSoundsAreTakenAtThisSoundsRate) {
   } else {
     EXPECT_EQ(pasted, (std::vector<Samples16>{{200, -3}}));  // the channels' average
   }
+  // Resampling keeps the rate, so pitch and length change together; nothing stays nothing.
+  SoundPtr doubled = sound->Resample(abort, 2);
+  EXPECT_EQ(doubled->GetValues(), 8);
+  EXPECT_EQ(doubled->Freq, 44100);
+  EXPECT_EQ(emptyLike(*sound)->Resample(abort, 3)->GetValues(), 0);
   // An empty clipboard of another rate pastes nothing.
   auto emptyClip = MakeSound(stereo(), {}, {}, 8000);
   EXPECT_EQ(Channels(*sound->Replace(abort, emptyClip.get(), 4, 4)), Channels(*sound));
@@ -198,6 +212,7 @@ TEST_P(SoundOps, OddShiftsAndStartsStayInsideTheSound) {
   EXPECT_EQ(Channels(*sound->Rotate(abort, 1, 0, -1))[0], (Samples16{2, 3, 4, 5, 1}));
   EXPECT_EQ(Channels(*sound->Rotate(abort, 7, 0, -1))[0], (Samples16{3, 4, 5, 1, 2}));
   EXPECT_EQ(Channels(*sound->Rotate(abort, -1, 1, 4))[0], (Samples16{1, 4, 2, 3, 5}));
+  EXPECT_EQ(Channels(*sound->Rotate(abort, 3, 2, 2))[0], (Samples16{1, 2, 3, 4, 5}));
 
   auto added = MakeSound(false, {10, 20}, {}, 1);
   sound->AddAtTime(abort, added.get(), 3.9, 0.5);
