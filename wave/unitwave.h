@@ -45,6 +45,8 @@ struct TWaveOperationProps {
   TBlockFilterProps FilterBlock;
 };
 
+class TDrawNode;
+
 class TUnitWave : public TUnit {
  public:
   // A new, empty document of the given format.
@@ -145,6 +147,16 @@ class TUnitWave : public TUnit {
   bool FilterRes(const TResNotchProps& props);
   bool FilterNotch(const TResNotchProps& props);
   bool FilterBlock(const TBlockFilterProps& props);
+
+  // --- Random echo and the drawn wave ------------------------------------------------------------
+  // The whole sound becomes a mix of copies of itself, each varied by the dice and placed at a
+  // random time; the cursor goes to the start.
+  void RndEcho(const TRandomEchoProps& props);
+  // One second of 16-bit mono sound through the control points from `first` on, x mapped from
+  // [left, right] and y from top (full scale) to bottom; curve type 0 straight, 1 smooth. Fewer
+  // than two points change nothing. The window repaints afterwards.
+  void MakeDrawnWave(int32_t left, int32_t top, int32_t right, int32_t bottom, const TDrawNode* first,
+                     uint8_t drawType);
 
  protected:
   // Every document operation starts here: one failed allocation must not disable every later
