@@ -434,10 +434,14 @@ void TMDIChildWave::RedrawSample(int32_t position) {
     client_->update();
     return;
   }
-  DrawCursorLine();
-  const int32_t x = SampleToX(position);
-  const bool selected = position >= document->GetSelBegin() && position < document->GetSelEnd();
+  // The old line stands where the cursor line is drawn: on the last sample for the very end.
+  const int32_t values = document->GetValues();
+  const int32_t column = position == values && values > 0 ? values - 1 : position;
+  const int32_t x = SampleToX(column);
+  const bool selected = column >= document->GetSelBegin() && column < document->GetSelEnd();
   DrawRange(x, x + 1, selected);
+  // Drawn last, so a cursor that moved within one column keeps its line.
+  DrawCursorLine();
   client_->update();
 }
 
