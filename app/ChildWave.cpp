@@ -442,7 +442,9 @@ void TMDIChildWave::RedrawSample(int32_t position) {
   DrawRange(x, x + 1, selected);
   // Drawn last, so a cursor that moved within one column keeps its line.
   DrawCursorLine();
-  client_->update();
+  const int32_t cursorColumn = std::min(document->GetSelCursor(), values - 1);
+  client_->update(QRect(x, 0, 1, client_->height()));
+  client_->update(QRect(SampleToX(cursorColumn), 0, 1, client_->height()));
 }
 
 void TMDIChildWave::DrawWave(const QRect& client) {
@@ -484,8 +486,9 @@ void TMDIChildWave::DrawCursorLine() {
   const TUnitWave* document = GetUnitWave();
   if (!document || canvas_.isNull()) return;
   const int32_t values = document->GetValues();
+  if (values == 0) return;  // an empty sound has no cursor line
   int32_t cursor = document->GetSelCursor();
-  if (cursor == values && values > 0) cursor = values - 1;  // the line stays on the last sample
+  if (cursor == values) cursor = values - 1;  // the line stays on the last sample
   const int32_t x = SampleToX(cursor);
   QPainter painter(&canvas_);
   painter.setPen(ToQColor(FViewMode == 1 ? VoldViewProps.CursorColor : WaveViewProps.GridColor));

@@ -400,6 +400,7 @@ TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
   EXPECT_EQ(window->GetKind(), kUnitKindWave);
   EXPECT_EQ(doc->GetView(), window);
   EXPECT_EQ(form->ActiveUnitWave(), doc);
+  EXPECT_EQ(QApplication::focusWidget(), window->ClientArea());  // the keys reach the window
   EXPECT_EQ(window->IconIndex(), kIconMonoWave);
   window->SetVoldViewProps(TVoldViewProps());
   EXPECT_EQ(window->ViewMode(), 1);
