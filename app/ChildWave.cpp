@@ -333,7 +333,7 @@ void TMDIChildWave::SetScroll(int32_t begin, int32_t end) {
   const double width = ClientWidth();
   const double range = width * values / (static_cast<double>(end) - begin);
   // Deeper than the scroll bar can count, the window stays as deep as it can.
-  scrollRange_ = std::min(SaturatedTrunc(range), INT32_MAX);
+  scrollRange_ = SaturatedTrunc(range);
   UpdateScrollBar();
   scrollBar_->setValue(SaturatedTrunc(static_cast<double>(begin) / values * scrollRange_));
   scrollBar_->setSingleStep(ClientWidth() / 10);
@@ -425,7 +425,14 @@ void TMDIChildWave::RedrawSamples(int32_t first, int32_t last, bool selected) {
   const int32_t x1 = SampleToX(first);
   const int32_t x2 = SampleToX(last);
   DrawRange(x1, x2, selected);
-  client_->update(QRect(QPoint(std::min(x1, x2), 0), QPoint(std::max(x1, x2), client_->height())));
+  UpdateColumns(std::min(x1, x2), std::max(x1, x2) + 1);
+}
+
+void TMDIChildWave::UpdateColumns(int32_t x1, int32_t x2) {
+  // Far columns come from deep zooms; only the client's own are shown again.
+  const int32_t left = std::clamp(x1, 0, ClientWidth());
+  const int32_t right = std::clamp(x2, 0, ClientWidth());
+  if (left < right) client_->update(QRect(left, 0, right - left, client_->height()));
 }
 
 void TMDIChildWave::RedrawSample(int32_t position) {
@@ -439,12 +446,12 @@ void TMDIChildWave::RedrawSample(int32_t position) {
   const int32_t column = position == values && values > 0 ? values - 1 : position;
   const int32_t x = SampleToX(column);
   const bool selected = column >= document->GetSelBegin() && column < document->GetSelEnd();
-  DrawRange(x, x + 1, selected);
+  DrawRange(x, ClampToInt32(static_cast<int64_t>(x) + 1), selected);
   // Drawn last, so a cursor that moved within one column keeps its line.
   DrawCursorLine();
-  const int32_t cursorColumn = std::min(document->GetSelCursor(), values - 1);
-  client_->update(QRect(x, 0, 1, client_->height()));
-  client_->update(QRect(SampleToX(cursorColumn), 0, 1, client_->height()));
+  const int32_t cursorX = SampleToX(std::min(document->GetSelCursor(), values - 1));
+  UpdateColumns(x, ClampToInt32(static_cast<int64_t>(x) + 1));
+  UpdateColumns(cursorX, ClampToInt32(static_cast<int64_t>(cursorX) + 1));
 }
 
 void TMDIChildWave::DrawWave(const QRect& client) {

@@ -14,6 +14,7 @@
 #include "app/Main.h"
 #include "foundation/assertion.h"
 #include "gui/statusbar.h"
+#include "support/recording_sink.h"
 #include "wave/unitwave.h"
 #include "wave/wave.h"
 
@@ -158,6 +159,17 @@ TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEve
   window->SetScroll(100, 100);  // under one sample: no zoom
   EXPECT_EQ(window->IsZoomed(), 0.0);
   EXPECT_FALSE(window->ScrollBarVisible());
+
+  // Deeper than the scroll bar counts: the range stops at its limit, far columns stay far right.
+  doc->SetSound(MakeSound(5000000, 1));
+  window->SetScroll(0, 1);
+  EXPECT_EQ(window->ScrollRange(), INT32_MAX);
+  EXPECT_LT(window->GetViewEnd(), 2);
+  EXPECT_GT(window->SampleToX(5000000), 2000000000);
+  window->Redraw();
+  EXPECT_EQ(Pixel(599), kWhite);
+  window->RedrawSamples(0, 5000000, true);
+  EXPECT_EQ(Pixel(599), kBlack);
 }
 
 TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
@@ -419,4 +431,27 @@ TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
   EXPECT_EQ(second->IconIndex(), kIconStereoWave);
   second->close();
   EXPECT_EQ(form->MDIChildren().size(), 1u);
+}
+
+TEST_F(WaveWindow, YesToTheCloseQuestionSavesToTheDocumentsFileOrKeepsANeverSavedWindow) {
+  RecordingSink sink;
+  std::filesystem::create_directories(kScratch);
+  const std::string file = kScratch + "/kept.wav";
+  auto unit = std::make_unique<TUnitWave>(file, MakeSound(100, 1));
+  unit->SetModified();
+  form->CreateMDIChildWave("kept", std::move(unit), {}, {});
+  Open(100, 200);
+  doc->SetNew();  // never saved: no file to write to without Save As
+
+  sink.replies = {kIdYes};
+  window->close();
+  EXPECT_EQ(form->MDIChildren().size(), 2u);
+  EXPECT_TRUE(doc->NeedsSave());
+
+  sink.replies = {kIdYes};
+  form->MDIChildren().front()->close();
+  EXPECT_TRUE(std::filesystem::exists(file));
+  ASSERT_EQ(form->MDIChildren().size(), 1u);  // the saved one's window is gone
+  EXPECT_EQ(form->MDIChildren().front(), window);
+  EXPECT_EQ(sink.messages.size(), 2u);
 }
