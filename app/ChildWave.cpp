@@ -44,6 +44,9 @@ int32_t ClampToInt32(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
+// The column after x, which a far column saturated at the edge of the range does not have.
+int32_t NextColumn(int32_t x) { return ClampToInt32(static_cast<int64_t>(x) + 1); }
+
 QColor ToQColor(uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                 static_cast<int>((bgr >> 16) & 0xFF));
@@ -425,7 +428,7 @@ void TMDIChildWave::RedrawSamples(int32_t first, int32_t last, bool selected) {
   const int32_t x1 = SampleToX(first);
   const int32_t x2 = SampleToX(last);
   DrawRange(x1, x2, selected);
-  UpdateColumns(std::min(x1, x2), std::max(x1, x2) + 1);
+  UpdateColumns(std::min(x1, x2), NextColumn(std::max(x1, x2)));
 }
 
 void TMDIChildWave::UpdateColumns(int32_t x1, int32_t x2) {
@@ -446,12 +449,12 @@ void TMDIChildWave::RedrawSample(int32_t position) {
   const int32_t column = position == values && values > 0 ? values - 1 : position;
   const int32_t x = SampleToX(column);
   const bool selected = column >= document->GetSelBegin() && column < document->GetSelEnd();
-  DrawRange(x, ClampToInt32(static_cast<int64_t>(x) + 1), selected);
+  DrawRange(x, NextColumn(x), selected);
   // Drawn last, so a cursor that moved within one column keeps its line.
   DrawCursorLine();
   const int32_t cursorX = SampleToX(std::min(document->GetSelCursor(), values - 1));
-  UpdateColumns(x, ClampToInt32(static_cast<int64_t>(x) + 1));
-  UpdateColumns(cursorX, ClampToInt32(static_cast<int64_t>(cursorX) + 1));
+  UpdateColumns(x, NextColumn(x));
+  UpdateColumns(cursorX, NextColumn(cursorX));
 }
 
 void TMDIChildWave::DrawWave(const QRect& client) {

@@ -177,9 +177,9 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   window->SetScroll(1000, 2000);
   // A cut of [1200, 1500): the view's left edge stays 200 before the stretch, its right edge
   // moves with the stretch's end.
-  window->SaveZoom(1200, 1500);
+  doc->BeginChange(1200, 1500);
   doc->SetSound(MakeSound(9700, 1));
-  window->RestoreZoom(1200, 1200);
+  doc->EndChange(1200, 1200);
   EXPECT_EQ(window->ScrollRange(), 500 * 9700 / 700);
   EXPECT_NEAR(window->GetViewBegin(), 1000, 1);
   EXPECT_NEAR(window->GetViewEnd(), 1700, 1);
