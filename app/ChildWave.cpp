@@ -241,7 +241,7 @@ void TMDIChildWave::SetUserDrawing(bool on, uint8_t drawType) {
   DrawType = drawType;
 }
 
-// --- Zoom and mapping -----------------------------------------------------------------------------
+// --- Zoom and mapping ----------------------------------------------------------------------------
 
 int32_t TMDIChildWave::ClientWidth() const { return client_->width(); }
 
@@ -397,7 +397,7 @@ void TMDIChildWave::NotifyZoomChanged() {
   if (MainForm) MainForm->NotifyZoomChanged(this);
 }
 
-// --- Painting -------------------------------------------------------------------------------------
+// --- Painting ------------------------------------------------------------------------------------
 
 bool TMDIChildWave::CanvasFits() const { return canvas_.size() == client_->size(); }
 
@@ -541,7 +541,7 @@ void TMDIChildWave::EvFormResize() {
   Redraw();
 }
 
-// --- Keys -----------------------------------------------------------------------------------------
+// --- Keys ----------------------------------------------------------------------------------------
 
 int32_t TMDIChildWave::StepPixels(int32_t position, int32_t pixels) const {
   const int64_t x = static_cast<int64_t>(SampleToX(position)) + pixels;
@@ -613,7 +613,7 @@ void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
   }
 }
 
-// --- Mouse ----------------------------------------------------------------------------------------
+// --- Mouse ---------------------------------------------------------------------------------------
 
 int32_t TMDIChildWave::MouseSample(int32_t x) const {
   const int32_t values = GetUnitWave()->GetValues();
@@ -669,7 +669,7 @@ void TMDIChildWave::SelectMouseUp() {
   Selecting = false;
 }
 
-// --- Status bar -----------------------------------------------------------------------------------
+// --- Status bar ----------------------------------------------------------------------------------
 
 std::string TMDIChildWave::StatusTextAt(int32_t x, int32_t y) const {
   const TUnitWave* document = GetUnitWave();
@@ -728,7 +728,7 @@ void TMDIChildWave::ShowMouseStatus(int32_t x, int32_t y) const {
   panels->SetPanelText(kWaveStatusPanel, StatusTextAt(x, y));
 }
 
-// --- Window protocol ------------------------------------------------------------------------------
+// --- Window protocol -----------------------------------------------------------------------------
 
 bool TMDIChildWave::SaveUnit() { return MainForm && MainForm->SaveWave(GetUnitWave()); }
 

@@ -373,7 +373,9 @@ TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
 
 TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   Open(0, 200, 50);
-  for (int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Left, Qt::Key_Down}) Key(key, Qt::ShiftModifier);
+  for (int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Left, Qt::Key_Down}) {
+    Key(key, Qt::ShiftModifier);
+  }
   Key(Qt::Key_Right);
   EXPECT_EQ(Ends(), SelEnds(0, 0));
   Mouse(QEvent::MouseButtonPress, 10, 10, Qt::LeftButton);
