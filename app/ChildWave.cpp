@@ -154,7 +154,7 @@ class WaveCanvas : public QWidget {
   TMDIChildWave& window_;
 };
 
-// --- Construction and settings -------------------------------------------------------------------
+// --- Construction and settings ------------------------------------------------------------------
 
 TMDIChildWave::TMDIChildWave(QWidget* owner, std::unique_ptr<TUnitWave> unitWave,
                              const TWaveViewProps& waveProps, const TVoldViewProps& voldProps)
