@@ -24,7 +24,7 @@ TEST(Wave, SinusTableUsesTheEnginesPi) {
   DeleteSinusTable();  // a missing table is allowed
 }
 
-TEST(Wave, RangeHelpers) {
+TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
   bool abort = false;
   WavePtr w = MakeSamples({1, -32768, 300, 7});
   EXPECT_EQ(w->MaxValue(abort, 0, 4), 32768);
