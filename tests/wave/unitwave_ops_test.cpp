@@ -216,15 +216,17 @@ TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {
   EXPECT_EQ(Slice(doc.Right(), 10, 20), Slice(left, 10, 20));
 }
 
-TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoAndKeepsTheSelection) {
+TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoOfItsFormatAndKeepsTheSelection) {
   FakeMainWindow main;
-  Doc mono(MonoOf(Ramp(100), 1000));
+  Doc mono(MonoOf(Ramp(100), 1000, 1));
   mono.unitWave.SetSelRange(5, 9);
   TBalanceProps left;
   left.DirConstant.SetValue(-1);
   left.TimeDiff = false;
   EXPECT_TRUE(mono.unitWave.Balance(left));
   EXPECT_EQ(mono.unitWave.GetChannels(), 2);
+  EXPECT_EQ(mono.unitWave.GetSamplesPerSec(), 1000u);
+  EXPECT_EQ(mono.unitWave.GetBytesPerSample(), 1);
   EXPECT_EQ(mono.Left(), Ramp(100));
   EXPECT_EQ(mono.Right(), std::vector<int16_t>(100, 0));
   EXPECT_EQ(mono.Selection(), std::make_pair(5, 9));
