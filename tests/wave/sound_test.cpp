@@ -28,6 +28,7 @@ TEST(Sound, ConstructorsSetFormatAndNullChannelsCountAsEmpty) {
   EXPECT_EQ(stereo.MoSt, 2);
   EXPECT_EQ(stereo.Freq, 44100);
   EXPECT_EQ(stereo.BytesPerSample, 1);
+  EXPECT_FALSE(stereo.ProtectWave);  // a new sound frees its own channels
   ASSERT_NE(stereo.GetLeft(), nullptr);
   EXPECT_NE(stereo.GetLeft(), stereo.GetRight());
   EXPECT_DOUBLE_EQ(Mono({1, 2, 3, 4, 5, 6}, 4)->GetTime(), 1.5);
