@@ -6,16 +6,14 @@
 #include <vector>
 
 #include "fakes/fake_main_window.h"
-#include "fakes/recording_view.h"
 #include "foundation/global.h"
 #include "sound_helpers.h"
 #include "support/recording_sink.h"
-#include "wave/unitwave.h"
 
 namespace {
 
-SoundPtr MonoOf(int32_t n, int16_t value = 1000, int32_t rate = 44100) {
-  return std::make_unique<MonoSound>(MakeWave(std::vector<int16_t>(static_cast<size_t>(n), value)), rate, 2);
+SoundPtr Flat(int32_t n, int16_t value = 1000) {
+  return MonoOf(std::vector<int16_t>(static_cast<size_t>(n), value), 44100);
 }
 
 const waveFileProps kMono16At44100(1, 44100, 2);
@@ -23,17 +21,11 @@ const waveFileProps kMono16At22050(1, 22050, 2);
 const waveFileProps kMono8At44100(1, 44100, 1);
 const waveFileProps kStereo16At44100(2, 44100, 2);
 
-struct Shown {
-  explicit Shown(int32_t n, int16_t value = 1000) : unitWave("a.wav", MonoOf(n, value)) { unitWave.SetView(&view); }
-  RecordingView view;
-  TUnitWave unitWave;
-};
-
 }  // namespace
 
 TEST(Undo, ARateChangeScalesTheSelectionAndTwoUndosGiveBackTheStart) {
   FakeMainWindow main;
-  Shown doc(4000);
+  Doc doc(Flat(4000));
   doc.unitWave.SetSelRange(1001, 3001);
   Sound* const before = doc.unitWave.GetSound();
   main.undo.Push(&doc.unitWave);
@@ -60,7 +52,7 @@ TEST(Undo, ARateChangeScalesTheSelectionAndTwoUndosGiveBackTheStart) {
 
 TEST(Undo, WidthAndChannelChangesLeaveTheRecordedSoundAsItWas) {
   FakeMainWindow main;
-  Shown doc(100, 300);
+  Doc doc(Flat(100, 300));
   Sound* const before = doc.unitWave.GetSound();
   main.undo.Push(&doc.unitWave);
   doc.view.Clear();
@@ -89,7 +81,7 @@ TEST(Undo, WidthAndChannelChangesLeaveTheRecordedSoundAsItWas) {
 TEST(Undo, AnAbandonedFormatChangeKeepsEverythingAndTheNextOneWorks) {
   FakeMainWindow main;
   RecordingSink sink;
-  Shown doc(4000);
+  Doc doc(Flat(4000));
   doc.unitWave.SetSelRange(1001, 3001);
   Sound* const before = doc.unitWave.GetSound();
   main.undo.Push(&doc.unitWave);
@@ -119,8 +111,8 @@ TEST(Undo, AnAbandonedFormatChangeKeepsEverythingAndTheNextOneWorks) {
 
 TEST(Undo, TheRecordBelongsToItsDocumentWhicheverIsActive) {
   FakeMainWindow main;
-  auto a = std::make_unique<Shown>(4000);
-  auto b = std::make_unique<Shown>(800);
+  auto a = std::make_unique<Doc>(Flat(4000));
+  auto b = std::make_unique<Doc>(Flat(800));
   Sound* const soundOfB = b->unitWave.GetSound();
   main.undo.Push(&a->unitWave);
   a->unitWave.SetFormat(kMono16At44100, kMono16At22050);
@@ -139,15 +131,15 @@ TEST(Undo, TheRecordBelongsToItsDocumentWhicheverIsActive) {
 
 TEST(Undo, SetSoundNeverLeavesTheRecordWithASoundTheCallerOwns) {
   FakeMainWindow main;
-  Shown doc(100);
+  Doc doc(Flat(100));
   main.undo.Push(&doc.unitWave);  // the record shares the present sound
-  SoundPtr previous = doc.unitWave.SetSound(MonoOf(50));
+  SoundPtr previous = doc.unitWave.SetSound(Flat(50));
   EXPECT_FALSE(main.undo.Exists());
   previous.reset();
 
   main.undo.Push(&doc.unitWave);
   doc.unitWave.SetFormat(kMono16At44100, kMono16At22050);  // the record owns the 50 samples now
-  previous = doc.unitWave.SetSound(MonoOf(10));
+  previous = doc.unitWave.SetSound(Flat(10));
   EXPECT_TRUE(main.undo.Exists());
   previous.reset();
   main.undo.Restore();
@@ -176,7 +168,7 @@ TEST(Undo, OperationsKeepOrDiscardTheirResultByTheAbortFlagAndClearItFirst) {
   FakeMainWindow main;
   RecordingSink sink;
   RecordingView view;
-  TrimmingWave unitWave("a.wav", MonoOf(1000));
+  TrimmingWave unitWave("a.wav", Flat(1000));
   unitWave.SetView(&view);
   unitWave.SetSelRange(100, 600);
   Sound* const before = unitWave.GetSound();

@@ -7,11 +7,9 @@
 #include <vector>
 
 #include "fakes/fake_main_window.h"
-#include "fakes/recording_view.h"
 #include "foundation/global.h"
 #include "sound_helpers.h"
 #include "support/recording_sink.h"
-#include "wave/unitwave.h"
 
 namespace {
 
@@ -20,23 +18,6 @@ std::vector<int16_t> Ramp(int32_t n, int32_t step = 7) {
   for (int32_t i = 0; i < n; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>((i * step) % 4000 - 2000);
   return samples;
 }
-
-SoundPtr MonoOf(const std::vector<int16_t>& samples, int32_t rate = 1000) {
-  return std::make_unique<MonoSound>(MakeWave(samples), rate, 2);
-}
-
-SoundPtr StereoOf(const std::vector<int16_t>& left, const std::vector<int16_t>& right, int32_t rate = 1000) {
-  return std::make_unique<StereoSound>(MakeWave(left), MakeWave(right), rate, 2);
-}
-
-struct Doc {
-  explicit Doc(SoundPtr sound) : unitWave("a.wav", std::move(sound)) { unitWave.SetView(&view); }
-  std::vector<int16_t> Left() const { return Samples(unitWave.GetSound()->GetLeftWave()); }
-  std::vector<int16_t> Right() const { return Samples(unitWave.GetSound()->GetRightWave()); }
-  std::pair<int32_t, int32_t> Selection() const { return {unitWave.GetSelBegin(), unitWave.GetSelEnd()}; }
-  RecordingView view;
-  TUnitWave unitWave;
-};
 
 std::vector<int16_t> Slice(const std::vector<int16_t>& v, size_t from, size_t to) {
   return std::vector<int16_t>(v.begin() + static_cast<std::ptrdiff_t>(from),
@@ -48,7 +29,7 @@ std::vector<int16_t> Slice(const std::vector<int16_t>& v, size_t from, size_t to
 TEST(UnitWaveOps, GeneratorsInsertAtTheCursorOrReplaceTheSelectionAndSelectTheNewSamples) {
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
-    Doc doc(stereo ? StereoOf(Ramp(100), Ramp(100, 3)) : MonoOf(Ramp(100)));
+    Doc doc(stereo ? StereoOf(Ramp(100), Ramp(100, 3), 1000) : MonoOf(Ramp(100), 1000));
     doc.unitWave.SetCursor(40);
     TSilenceProps silence;
     silence.Length = unitTimePosMore{0.01, kUnitSeconds};  // 10 samples and the closing one
@@ -109,7 +90,7 @@ TEST(UnitWaveOps, EditsMoveStretchesBetweenTheSoundAndTheClipboard) {
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
     const std::vector<int16_t> all = Ramp(1000);
-    Doc doc(stereo ? StereoOf(all, Ramp(1000, 5)) : MonoOf(all));
+    Doc doc(stereo ? StereoOf(all, Ramp(1000, 5), 1000) : MonoOf(all, 1000));
     doc.unitWave.SetSelRange(100, 300);
     doc.view.Clear();
     EXPECT_TRUE(doc.unitWave.EditCopy());
@@ -163,8 +144,8 @@ TEST(UnitWaveOps, PasteSelectsTheClipboardAtTheDocumentsRate) {
 
 TEST(UnitWaveOps, MixAddsTheClipboardWithoutMovingTheSelection) {
   FakeMainWindow main;
-  main.clipboard = MonoOf({1000, 1000, 1000, 1000});
-  Doc doc(MonoOf(std::vector<int16_t>(10, 5)));
+  main.clipboard = MonoOf({1000, 1000, 1000, 1000}, 1000);
+  Doc doc(MonoOf(std::vector<int16_t>(10, 5), 1000));
   doc.unitWave.SetCursor(8);  // no selection: all of the clipboard, past the end
   EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{0}));
   EXPECT_EQ(doc.Left(), (std::vector<int16_t>{5, 5, 5, 5, 5, 5, 5, 5, 1005, 1005, 1000, 1000}));
@@ -180,8 +161,8 @@ TEST(UnitWaveOps, AbandonedCommandsKeepTheSoundObjectAndTheClipboard) {
   FakeMainWindow main;
   RecordingSink sink;
   for (const bool stereo : {false, true}) {
-    Doc doc(stereo ? StereoOf(Ramp(300), Ramp(300)) : MonoOf(Ramp(300)));
-    main.clipboard = MonoOf({1, 2, 3});
+    Doc doc(stereo ? StereoOf(Ramp(300), Ramp(300), 1000) : MonoOf(Ramp(300), 1000));
+    main.clipboard = MonoOf({1, 2, 3}, 1000);
     const Sound* clip = main.clipboard.get();
     doc.unitWave.SetSelRange(10, 200);
     const std::vector<std::pair<std::string, std::function<bool(TUnitWave&)>>> commands = {
@@ -208,7 +189,7 @@ TEST(UnitWaveOps, AbandonedCommandsKeepTheSoundObjectAndTheClipboard) {
 TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {
   FakeMainWindow main;
   const std::vector<int16_t> all = Ramp(100);
-  Doc doc(StereoOf(all, std::vector<int16_t>(100, 1000)));
+  Doc doc(StereoOf(all, std::vector<int16_t>(100, 1000), 1000));
   doc.unitWave.SetSelRange(10, 20);
   TVolumeProps half;
   EXPECT_TRUE(doc.unitWave.Volume(half));
@@ -235,15 +216,17 @@ TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {
   EXPECT_EQ(Slice(doc.Right(), 10, 20), Slice(left, 10, 20));
 }
 
-TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoAndKeepsTheSelection) {
+TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoOfItsFormatAndKeepsTheSelection) {
   FakeMainWindow main;
-  Doc mono(MonoOf(Ramp(100)));
+  Doc mono(MonoOf(Ramp(100), 1000, 1));
   mono.unitWave.SetSelRange(5, 9);
   TBalanceProps left;
   left.DirConstant.SetValue(-1);
   left.TimeDiff = false;
   EXPECT_TRUE(mono.unitWave.Balance(left));
   EXPECT_EQ(mono.unitWave.GetChannels(), 2);
+  EXPECT_EQ(mono.unitWave.GetSamplesPerSec(), 1000u);
+  EXPECT_EQ(mono.unitWave.GetBytesPerSample(), 1);
   EXPECT_EQ(mono.Left(), Ramp(100));
   EXPECT_EQ(mono.Right(), std::vector<int16_t>(100, 0));
   EXPECT_EQ(mono.Selection(), std::make_pair(5, 9));
@@ -252,7 +235,7 @@ TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoAndKeepsTheSelection) {
 TEST(UnitWaveOps, TimeEffectsMeasureNewLengthsAgainstTheChangedStretch) {
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
-    Doc doc(stereo ? StereoOf(Ramp(4000), Ramp(4000)) : MonoOf(Ramp(4000)));
+    Doc doc(stereo ? StereoOf(Ramp(4000), Ramp(4000), 1000) : MonoOf(Ramp(4000), 1000));
     doc.unitWave.SetSelRange(1000, 2000);
     TTempoPitchProps tempo;
     tempo.SelTime = 4;  // stale: the stretch is one second
@@ -284,8 +267,8 @@ TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercen
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
     const std::vector<int16_t> all = Ramp(500, 611);
-    SoundPtr model = stereo ? StereoOf(all, Ramp(500, 97)) : MonoOf(all);
-    Doc doc(stereo ? StereoOf(all, Ramp(500, 97)) : MonoOf(all));
+    SoundPtr model = stereo ? StereoOf(all, Ramp(500, 97), 1000) : MonoOf(all, 1000);
+    Doc doc(stereo ? StereoOf(all, Ramp(500, 97), 1000) : MonoOf(all, 1000));
     doc.unitWave.SetSelRange(50, 400);
     THighLowProps low;
     low.Count.SetValue(3);
@@ -301,7 +284,7 @@ TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercen
     }
     EXPECT_EQ(doc.Right(), Samples(expected->GetRightWave()));
 
-    Doc plain(stereo ? StereoOf(all, Ramp(500, 97)) : MonoOf(all));
+    Doc plain(stereo ? StereoOf(all, Ramp(500, 97), 1000) : MonoOf(all, 1000));
     plain.unitWave.SetSelRange(50, 400);
     low.MaximizeVolume = false;
     EXPECT_TRUE(plain.unitWave.FilterLow(low));
@@ -312,7 +295,7 @@ TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercen
 TEST(UnitWaveOps, ResonatorsAndBlockFilterFollowTheirRecords) {
   FakeMainWindow main;
   const std::vector<int16_t> all = Ramp(400, 733);
-  Doc doc(MonoOf(all));
+  Doc doc(MonoOf(all, 1000));
   doc.unitWave.SetSelRange(100, 300);
   EXPECT_TRUE(doc.unitWave.FilterNotch(TResNotchProps{}));
   EXPECT_EQ(doc.unitWave.GetValues(), 400);
@@ -326,14 +309,14 @@ TEST(UnitWaveOps, ResonatorsAndBlockFilterFollowTheirRecords) {
 
 TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
   FakeMainWindow main;
-  main.clipboard = MonoOf({1, 2});
-  TUnitWave empty("e.wav", MonoOf({}));
-  TUnitWave envelope("env.wav", MonoOf({100, 200}));
+  main.clipboard = MonoOf({1, 2}, 1000);
+  TUnitWave empty("e.wav", MonoOf({}, 1000));
+  TUnitWave envelope("env.wav", MonoOf({100, 200}, 1000));
   main.documents["empty"] = &empty;
   main.documents["env"] = &envelope;
-  Doc mono(MonoOf(Ramp(100)));
-  Doc stereo(StereoOf(Ramp(100), Ramp(100)));
-  Doc nothing(MonoOf({}));
+  Doc mono(MonoOf(Ramp(100), 1000));
+  Doc stereo(StereoOf(Ramp(100), Ramp(100), 1000));
+  Doc nothing(MonoOf({}, 1000));
 
   TLineProps exponential;
   exponential.Kind = 1;  // the default ends lie on both sides of 0

@@ -12,8 +12,7 @@ using Samples = std::vector<int16_t>;
 TEST(WaveAmplitude, UpAddsWithWrapAroundInsideTheSelectionOnly) {
   bool abort = false;
   WavePtr w = MakeSamples({1, 32767, -5, 4});
-  int32_t begin = 1;
-  int32_t end = 3;
+  int32_t begin = 1, end = 3;
   WavePtr up = w->Up(abort, 1000, begin, end);
   EXPECT_EQ(SamplesOf(*up), (Samples{1, 32767 + 1000 - 65536, 995, 4}));
   EXPECT_EQ(end, 3);
@@ -29,15 +28,13 @@ TEST(WaveAmplitude, BlockAveragesBlocksOfARealLength) {
   bool abort = false;
   // Block time 2.5 from begin 1: blocks end at 3, 6, 8 and 11, that is 2, 3, 2 and 3 samples.
   WavePtr w = MakeSamples({99, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 99});
-  int32_t begin = 1;
-  int32_t end = 11;
+  int32_t begin = 1, end = 11;
   WavePtr blocked = w->Block(abort, 2.5, 0, begin, end);
   EXPECT_EQ(SamplesOf(*blocked), (Samples{99, 0, 0, 3, 3, 3, 5, 5, 8, 8, 8, 99}));
 
   // The average truncates toward zero.
   WavePtr negative = MakeSamples({-1, -2, 5});
-  begin = 0;
-  end = -1;
+  begin = 0, end = -1;
   EXPECT_EQ(SamplesOf(*negative->Block(abort, 2, 0, begin, end)), (Samples{-1, -1, 5}));
 
   const Samples varied{-32768, -20000, -1, 0, 1, 20000, 32767};
@@ -59,8 +56,7 @@ TEST(WaveAmplitude, BlockAveragesBlocksOfARealLength) {
 TEST(WaveAmplitude, VolumeAndScaleTruncateTowardZeroAndWrap) {
   bool abort = false;
   WavePtr w = MakeSamples({20000, -3, 7, 100});
-  int32_t begin = 0;
-  int32_t end = 3;
+  int32_t begin = 0, end = 3;
   EXPECT_EQ(SamplesOf(*w->Volume(abort, 2, begin, end)), (Samples{40000 - 65536, -6, 14, 100}));
   EXPECT_EQ(SamplesOf(*w->Volume(abort, 0.5, begin, end)), (Samples{10000, -1, 3, 100}));
   EXPECT_EQ(SamplesOf(*w->Volume(abort, std::nan(""), begin, end)), (Samples{0, 0, 0, 100}));
@@ -77,8 +73,7 @@ TEST(WaveAmplitude, DistortReadsTheCurveAsATransferFunction) {
   bool abort = false;
   const Samples input{-32768, -1000, 0, 1000, 32767};
   WavePtr w = MakeSamples(input);
-  int32_t begin = 0;
-  int32_t end = -1;
+  int32_t begin = 0, end = -1;
   WavePtr identity = MakeSamples({-32768, 32767});
   WavePtr same = w->Distort(abort, identity.get(), begin, end);
   for (size_t i = 0; i < input.size(); ++i) EXPECT_NEAR(same->wave[i], input[i], 1) << i;
@@ -106,8 +101,7 @@ TEST(WaveAmplitude, DistortReadsTheCurveAsATransferFunction) {
 TEST(WaveAmplitude, VolumeEnvFollowsTheStretchedEnvelope) {
   bool abort = false;
   WavePtr w = MakeSamples({20000, 1000, 1000, 1000, -7});
-  int32_t begin = 1;
-  int32_t end = 4;
+  int32_t begin = 1, end = 4;
   WavePtr half = MakeSamples({16384});
   EXPECT_EQ(SamplesOf(*w->VolumeEnv(abort, half.get(), begin, end)), (Samples{20000, 500, 500, 500, -7}));
   WavePtr rise = MakeSamples({0, 32767});
@@ -122,16 +116,14 @@ TEST(WaveAmplitude, EmptySelectionCopiesAndBadRangesTrap) {
   bool abort = false;
   WavePtr w = MakeSamples({1, 2, 3});
   WavePtr curve = MakeSamples({5, 5});
-  int32_t begin = 2;
-  int32_t end = 2;
+  int32_t begin = 2, end = 2;
   EXPECT_EQ(SamplesOf(*w->Up(abort, 9, begin, end)), (Samples{1, 2, 3}));
   EXPECT_EQ(SamplesOf(*w->Block(abort, 2, 2, begin, end)), (Samples{1, 2, 3}));
   EXPECT_EQ(SamplesOf(*w->Distort(abort, curve.get(), begin, end)), (Samples{1, 2, 3}));
   EXPECT_EQ(SamplesOf(*w->VolumeEnv(abort, curve.get(), begin, end)), (Samples{1, 2, 3}));
 
   WavePtr empty = NewWave();
-  begin = 0;
-  end = -1;
+  begin = 0, end = -1;
   EXPECT_EQ(empty->Volume(abort, 2, begin, end)->values, 0);
 
   end = 1;

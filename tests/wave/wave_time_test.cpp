@@ -39,19 +39,16 @@ TEST(WaveTime, RollInFoldsTheSelectionIntoABlock) {
   WavePtr w = MakeConstant(12, 1);
   w->wave[0] = -9;
   w->wave[11] = -9;
-  int32_t begin = 1;
-  int32_t end = 11;
+  int32_t begin = 1, end = 11;
   WavePtr rolled = w->RollIn(abort, 4, 1, begin, end);
   EXPECT_EQ(SamplesOf(*rolled), (Samples{-9, 2, 3, 3, 2, -9}));
   EXPECT_EQ(end, 5);
 
   WavePtr loud = MakeSamples({30000, 30000});
-  begin = 0;
-  end = -1;
+  begin = 0, end = -1;
   EXPECT_EQ(SamplesOf(*loud->RollIn(abort, 1, 0, begin, end)), (Samples{60000 - 65536}));
 
-  begin = 1;
-  end = 11;
+  begin = 1, end = 11;
   EXPECT_EQ(SamplesOf(*w->RollIn(abort, 0, 0, begin, end)), SamplesOf(*w));  // no block: unchanged
   EXPECT_EQ(end, 11);
   EXPECT_THROW(w->RollIn(abort, 4, 4, begin, end), AssertionFailure);
@@ -60,8 +57,7 @@ TEST(WaveTime, RollInFoldsTheSelectionIntoABlock) {
 TEST(WaveTime, ChangeLengthInterpolatesAndReadsPastTheSelection) {
   bool abort = false;
   WavePtr w = MakeSamples({0, 100, 200, 300, 1000});
-  int32_t begin = 0;
-  int32_t end = 4;
+  int32_t begin = 0, end = 4;
   WavePtr longer = w->ChangeLength(abort, 8, false, begin, end);
   EXPECT_EQ(SamplesOf(*longer), (Samples{0, 50, 100, 150, 200, 250, 300, 650, 1000}));
   EXPECT_EQ(end, 8);
@@ -76,19 +72,16 @@ TEST(WaveTime, ChangeLengthInterpolatesAndReadsPastTheSelection) {
   EXPECT_EQ(SamplesOf(*four->ChangeLengthAll(abort, 7, false)), (Samples{1, 1, 2, 2, 3, 3, 4}));
 
   // No samples left of part of a wave: only the selection goes.
-  begin = 1;
-  end = 3;
+  begin = 1, end = 3;
   EXPECT_EQ(SamplesOf(*four->ChangeLengthFactor(abort, 0.1, begin, end)), (Samples{1, 4}));
   EXPECT_EQ(end, 1);
-  begin = 1;
-  end = 3;
+  begin = 1, end = 3;
   EXPECT_EQ(SamplesOf(*four->ChangeLengthFactor(abort, -1.5, begin, end)), (Samples{1, 4, 3, 2, 4}));
   EXPECT_EQ(end, 4);
   EXPECT_FALSE(abort);
 
   RecordingSink sink;
-  begin = 0;
-  end = -1;
+  begin = 0, end = -1;
   EXPECT_EQ(four->ChangeLengthFactor(abort, 1e12, begin, end), nullptr);
   EXPECT_TRUE(abort);
   EXPECT_EQ(sink.messages.size(), 1u);
@@ -108,14 +101,12 @@ TEST(WaveTime, RollOutFormRepeatsThePeriodFromTheStartPhase) {
       {8, 0.5, 0, {0, 50, 100, 150}},
   };
   for (const Case& c : cases) {
-    int32_t begin = 0;
-    int32_t end = -1;
+    int32_t begin = 0, end = -1;
     WavePtr rolled = w->RollOutForm(abort, w.get(), c.per, c.periods, c.startAngle, begin, end, 0, -1);
     EXPECT_EQ(SamplesOf(*rolled), c.expected) << c.per << " " << c.periods << " " << c.startAngle;
     EXPECT_EQ(end, static_cast<int32_t>(c.expected.size()));
   }
-  int32_t begin = 1;
-  int32_t end = 3;
+  int32_t begin = 1, end = 3;
   WavePtr inside = w->RollOutForm(abort, w.get(), 3, 1, 0, begin, end, 1, 3);
   EXPECT_EQ(SamplesOf(*inside), (Samples{0, 100, 133, 166, 300, 400}));
   EXPECT_EQ(end, 4);
@@ -129,8 +120,7 @@ TEST(WaveTime, RollOutSpeedReadsTheSelectionAsALoop) {
   bool abort = false;
   WavePtr w = MakeSamples({-1, 10, 20, 30, 40, -1});
   WavePtr full = MakeSamples({32767});
-  int32_t begin = 1;
-  int32_t end = 5;
+  int32_t begin = 1, end = 5;
   WavePtr rolled = w->RollOutSpeed(abort, full.get(), 2, 1, 0, begin, end);
   EXPECT_EQ(SamplesOf(*rolled), (Samples{-1, 20, 30, 40, 10, 20, 30, 40, 10, -1}));
   EXPECT_EQ(end, 9);
@@ -157,8 +147,7 @@ TEST(WaveTime, RollOutSpeedReadsTheSelectionAsALoop) {
 TEST(WaveTime, PerEchoConstGrowsTheWaveForItsEchoes) {
   bool abort = false;
   WavePtr w = EchoSource();
-  int32_t begin = 40;
-  int32_t end = 50;
+  int32_t begin = 40, end = 50;
   WavePtr echoed = w->PerEchoConst(abort, 100, 0.5, 2, begin, end);
   ASSERT_EQ(echoed->values, 50 + 202);
   EXPECT_EQ(begin, 40);
@@ -169,8 +158,7 @@ TEST(WaveTime, PerEchoConstGrowsTheWaveForItsEchoes) {
   EXPECT_EQ(Range(*echoed, 239, 241), (Samples{0, 250}));
   EXPECT_EQ(Range(*echoed, 249, 252), (Samples{250, 0, 0}));
 
-  begin = 30;
-  end = 40;
+  begin = 30, end = 40;
   WavePtr ahead = w->PerEchoConst(abort, -100, 1, 1, begin, end);
   ASSERT_EQ(ahead->values, 71 + 50);
   EXPECT_EQ(begin, 0);
@@ -181,30 +169,25 @@ TEST(WaveTime, PerEchoConstGrowsTheWaveForItsEchoes) {
 
   // The echo is added before truncating: trunc(-2.5 + 3) = 0, not 3 + trunc(-2.5).
   WavePtr small = MakeSamples({-5, 3});
-  begin = 0;
-  end = -1;
+  begin = 0, end = -1;
   EXPECT_EQ(SamplesOf(*small->PerEchoConst(abort, 1, 0.5, 1, begin, end)), (Samples{-5, 0, 1, 0}));
   // Half a sample of delay interpolates between the selected samples.
   WavePtr between = MakeSamples({0, 0, 100, 200, 0, 0});
-  begin = 2;
-  end = 4;
+  begin = 2, end = 4;
   EXPECT_EQ(SamplesOf(*between->PerEchoConst(abort, 0.5, 1, 1, begin, end)), (Samples{0, 0, 100, 350, 0, 0}));
 
   for (int32_t count : {0, -3}) {
-    begin = 40;
-    end = 50;
+    begin = 40, end = 50;
     EXPECT_EQ(SamplesOf(*w->PerEchoConst(abort, 100, 0.5, count, begin, end)), SamplesOf(*w));
     EXPECT_EQ(end, 50);
   }
-  begin = 40;
-  end = 41;  // one sample: nothing to echo
+  begin = 40, end = 41;  // one sample: nothing to echo
   EXPECT_EQ(SamplesOf(*w->PerEchoConst(abort, 100, 0.5, 2, begin, end)), SamplesOf(*w));
   EXPECT_EQ(end, 41);
   EXPECT_FALSE(abort);
 
   RecordingSink sink;
-  begin = 40;
-  end = 50;
+  begin = 40, end = 50;
   EXPECT_EQ(w->PerEchoConst(abort, 3e9, 0.5, 2000000000, begin, end), nullptr);
   EXPECT_TRUE(abort);
   EXPECT_EQ(sink.messages.size(), 1u);
@@ -217,20 +200,17 @@ TEST(WaveTime, PerEchoEnvelopesSetTheVolumeAndTheTime) {
   WavePtr full = MakeSamples({32767});
   WavePtr empty = NewWave();
 
-  int32_t begin = 40;
-  int32_t end = 50;
+  int32_t begin = 40, end = 50;
   WavePtr volumeEnv = w->PerEchoConstEnv(abort, 100, half.get(), 2, begin, end);
   EXPECT_EQ(end, 252);
   EXPECT_EQ(Range(*volumeEnv, 140, 141), (Samples{500}));
   EXPECT_EQ(Range(*volumeEnv, 240, 241), (Samples{250}));
-  begin = 40;
-  end = 50;  // an empty volume envelope reads 0: silent echoes
+  begin = 40, end = 50;  // an empty volume envelope reads 0: silent echoes
   EXPECT_EQ(w->PerEchoConstEnv(abort, 100, empty.get(), 2, begin, end)->wave[140], 0);
   EXPECT_EQ(w->PerEchoConstEnv(abort, 100, nullptr, 2, begin, end), nullptr);
 
   // A time envelope grows the selection on both sides by trunc(D + 1) * K: 162 zeros in front.
-  begin = 40;
-  end = 50;
+  begin = 40, end = 50;
   WavePtr timeEnv = w->PerEchoEnvConst(abort, 100, full.get(), 0.5, 2, begin, end);
   ASSERT_EQ(timeEnv->values, 162 + 50 + 202);
   EXPECT_EQ(begin, 0);
@@ -238,19 +218,16 @@ TEST(WaveTime, PerEchoEnvelopesSetTheVolumeAndTheTime) {
   EXPECT_EQ(Range(*timeEnv, 162 + 139, 162 + 141), (Samples{0, 500}));
   EXPECT_EQ(Range(*timeEnv, 162 + 249, 162 + 251), (Samples{250, 0}));
 
-  begin = 40;
-  end = 50;
+  begin = 40, end = 50;
   WavePtr backwards = w->PerEchoEnvConst(abort, -100, full.get(), 0.5, 1, begin, end);
   ASSERT_EQ(backwards->values, 61 + 50 + 101);
   EXPECT_EQ(Range(*backwards, 0, 2), (Samples{0, 500}));  // source position -60 lies at 1
 
-  begin = 40;
-  end = 50;
+  begin = 40, end = 50;
   WavePtr onTop = w->PerEchoEnvConst(abort, 100, empty.get(), 0.5, 1, begin, end);
   EXPECT_EQ(onTop->wave[61 + 40], 1500);
 
-  begin = 40;
-  end = 50;
+  begin = 40, end = 50;
   WavePtr both = w->PerEchoEnvEnv(abort, 100, full.get(), half.get(), 1, begin, end);
   EXPECT_EQ(Range(*both, 61 + 139, 61 + 141), (Samples{0, 500}));
   EXPECT_EQ(w->PerEchoEnvEnv(abort, 100, full.get(), nullptr, 1, begin, end), nullptr);
