@@ -18,6 +18,7 @@
 #include <system_error>
 
 #include "app/MainActions.h"
+#include "app/MainRegistry.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/messages.h"
@@ -94,6 +95,8 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   statusBar_ = new StatusPanels({300, 160, 75, 70, 45, 24, 65, 60}, this);
   setStatusBar(statusBar_);
   ConnectCommands();
+  ConnectRegistry();
+  InstallMainShell();
 
   NoNameCounter = 0;
   DebugLogInit();
@@ -115,6 +118,8 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
 }
 
 TMainForm::~TMainForm() {
+  RemoveMainShell();
+  UndoUnit.Delete();
   DeleteSinusTable();
   DebugLog(kTraceEnd);
   DebugLog("\n");

@@ -13,6 +13,9 @@
 #include "app/ViewProps.h"
 #include "gui/actions.h"
 #include "gui/cursors.h"
+#include "wave/sound.h"
+#include "wave/undo.h"
+#include "wave/unitwave.h"
 
 class QAction;
 class QLineEdit;
@@ -20,6 +23,8 @@ class QMdiArea;
 class QMenu;
 class QToolBar;
 class StatusPanels;
+class TMDIChildKorvalen;
+class TUnit;
 class TUnitWave;
 class ApplicationEventFilter;
 
@@ -29,6 +34,12 @@ inline constexpr TCursor crDelete = 2;
 inline constexpr TCursor crSil = 3;
 inline constexpr TCursor crReject = 4;
 inline constexpr TCursor crNote = 5;
+
+// One entry of a list of wave names: the registered name and its document.
+struct TWaveNameEntry {
+  std::string name;
+  TUnitWave* unit;
+};
 
 inline constexpr const char* kVersionText = "7.1";
 inline constexpr const char* kFormCaption = "Korvalen ";
@@ -76,14 +87,48 @@ class TMainForm : public QMainWindow {
   // 32 x 32 images; image 0 is the application icon.
   const std::vector<QIcon>& ImageListIcons() const { return imageListIcons_; }
 
+  // The document registry: the MDI children are the open documents, and every search runs from
+  // the last child to the first.
+  std::vector<TMDIChildKorvalen*> MDIChildren() const;
+  TMDIChildKorvalen* GetActiveMDIChild() const;
+  TMDIChildKorvalen* ActiveWaveChild() const;
+  TMDIChildKorvalen* ActiveMuzChild() const;
+  TUnit* ActiveUnit() const;
+  TUnit* FindUnitByName(const std::string& name) const;
+  TUnitWave* ActiveUnitWave() const;
+  TUnitWave* FindUnitWaveByName(const std::string& name) const;
+  // Appends the named wave documents, last window first. Filter 0 takes all, 1 all but the active
+  // one, 2 the mono ones other than the active one; any other filter takes none.
+  int32_t FillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) const;
+  // Hands the last-used parameter records to a new document.
+  void SetUnitProps(TUnitWave& unit) const;
+  // Shows the "already exists" message when the name belongs to another document.
+  bool CheckNameFree(const std::string& name, const TUnit* unit) const;
+  // "NONAME" followed by the next value of the counter that both kinds of document share.
+  std::string NextNoName();
+  // Puts a document window into the frame under its caption, shown and active.
+  TMDIChildKorvalen* AddMDIChild(std::unique_ptr<TMDIChildKorvalen> child,
+                                 const std::string& caption);
+  // The name box.
+  void SetEditName(const std::string& name);
+  void EditNameClick();
+  void RenameActiveUnit();
+  void EndEditName();
+
+  SoundPtr ClipBoardSound;  // the program's own sound clipboard
   TCursor SavedCursor = crDefault;
   int32_t NoNameCounter = 0;
   uint8_t LastShownKind = 3;
+  UndoSlot UndoUnit;
   bool EditNameActive = false;
   bool DialogActive = false;
   // Display records that every new wave window copies; "Use As Default" replaces them.
   TWaveViewProps WaveViewDefaults;
   TVoldViewProps VoldViewDefaults;
+  // The I-beam of a name edit holds the cursor store, to be given back when the edit ends.
+  bool EditNameCursorSaved = false;
+  // The last-used parameter records of the wave operations, copied into every new wave document.
+  TWaveOperationProps LastUsedProps;
 
  protected:
   bool event(QEvent* event) override;
@@ -94,6 +139,7 @@ class TMainForm : public QMainWindow {
   void BuildMenus();
   void BuildToolBars();
   void ConnectCommands();
+  void ConnectRegistry();
   bool EnsureTempDir();
 
   QMdiArea* mdiArea_ = nullptr;

@@ -1,0 +1,242 @@
+// The document registry of the main window: its MDI children are the open documents, found by
+// kind and by registered name, numbered "NONAME" 1, 2, 3 ... and renamed through the name box.
+#include "app/MainRegistry.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <climits>
+
+#include "app/ChildWin.h"
+#include "app/Main.h"
+#include "foundation/messages.h"
+#include "foundation/unit.h"
+#include "gui/statusbar.h"
+#include "wave/shell.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+constexpr const char* kNoName = "NONAME";
+
+// Blanks and control characters (codes below 33) around a typed name are not part of it.
+std::string StripName(const std::string& text) {
+  const auto kept = [](char c) { return static_cast<unsigned char>(c) >= 33; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && !kept(text[begin])) ++begin;
+  while (end > begin && !kept(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+// Hands clicks in the name box to the main window, leaving them to the box as well.
+class NameBoxClicks : public QObject {
+ public:
+  explicit NameBoxClicks(TMainForm& form) : QObject(&form), form_(form) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MouseButtonPress) form_.EditNameClick();
+    return false;
+  }
+
+ private:
+  TMainForm& form_;
+};
+
+// The engine's calls on the main window.
+class MainShell : public ShellServices {
+ public:
+  TUnitWave* MainFindUnitWaveByName(const std::string& name) override {
+    return ::MainFindUnitWaveByName(name);
+  }
+  // Without a media player the main window plays nothing.
+  bool MainPlayWholeSound(const Sound&) override { return false; }
+  void DeleteUndoOf(const TUnitWave* unitWave) override {
+    if (MainForm) MainForm->UndoUnit.DeleteUndoOf(unitWave);
+  }
+  bool UndoHolds(const Sound* sound) const override {
+    return MainForm && MainForm->UndoUnit.Holds(sound);
+  }
+  Sound* GetClipBoardSound() override {
+    return MainForm ? MainForm->ClipBoardSound.get() : nullptr;
+  }
+  void SetClipBoardSound(std::unique_ptr<Sound> sound) override {
+    if (MainForm) MainForm->ClipBoardSound = std::move(sound);
+  }
+  void SetStatusText(int32_t panel, const std::string& text) override {
+    if (MainForm) MainForm->StatusBar()->SetPanelText(panel, text);
+  }
+};
+
+MainShell mainShell;
+
+}  // namespace
+
+void InstallMainShell() { SetShellServices(&mainShell); }
+
+void RemoveMainShell() {
+  if (Shell() == &mainShell) SetShellServices(nullptr);
+}
+
+void TMainForm::ConnectRegistry() {
+  editName_->installEventFilter(new NameBoxClicks(*this));
+  connect(editName_, &QLineEdit::returnPressed, this, [this] {
+    RenameActiveUnit();
+    EndEditName();
+  });
+  // Also when the program comes back to the front: a modeless dialog that had the focus no longer
+  // has it, and the window's activation says so.
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* window) {
+    if (auto* child = dynamic_cast<TMDIChildKorvalen*>(window)) child->EvFormOnActivate();
+  });
+}
+
+std::vector<TMDIChildKorvalen*> TMainForm::MDIChildren() const {
+  std::vector<TMDIChildKorvalen*> children;
+  for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+    if (auto* child = dynamic_cast<TMDIChildKorvalen*>(window)) children.push_back(child);
+  }
+  return children;
+}
+
+TMDIChildKorvalen* TMainForm::GetActiveMDIChild() const {
+  // The current child stays the active one while another program has the focus.
+  return dynamic_cast<TMDIChildKorvalen*>(mdiArea_->currentSubWindow());
+}
+
+TMDIChildKorvalen* TMainForm::ActiveWaveChild() const {
+  TMDIChildKorvalen* child = GetActiveMDIChild();
+  return child && child->GetKind() == kUnitKindWave ? child : nullptr;
+}
+
+TMDIChildKorvalen* TMainForm::ActiveMuzChild() const {
+  TMDIChildKorvalen* child = GetActiveMDIChild();
+  return child && child->GetKind() == kUnitKindMuz ? child : nullptr;
+}
+
+TUnit* TMainForm::ActiveUnit() const {
+  TMDIChildKorvalen* child = GetActiveMDIChild();
+  return child ? child->GetUnit() : nullptr;
+}
+
+TUnit* TMainForm::FindUnitByName(const std::string& name) const {
+  const std::vector<TMDIChildKorvalen*> children = MDIChildren();
+  for (auto child = children.rbegin(); child != children.rend(); ++child) {
+    TUnit* unit = (*child)->GetUnit();
+    if (unit && unit->GetName() == name) return unit;
+  }
+  return nullptr;
+}
+
+TUnitWave* TMainForm::ActiveUnitWave() const {
+  TMDIChildKorvalen* child = ActiveWaveChild();
+  return child ? dynamic_cast<TUnitWave*>(child->GetUnit()) : nullptr;
+}
+
+TUnitWave* TMainForm::FindUnitWaveByName(const std::string& name) const {
+  TUnit* unit = FindUnitByName(name);
+  return unit && unit->GetKind() == kUnitKindWave ? dynamic_cast<TUnitWave*>(unit) : nullptr;
+}
+
+int32_t TMainForm::FillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) const {
+  const TUnitWave* active = ActiveUnitWave();
+  const std::vector<TMDIChildKorvalen*> children = MDIChildren();
+  int32_t count = 0;
+  for (auto child = children.rbegin(); child != children.rend(); ++child) {
+    if ((*child)->GetKind() != kUnitKindWave) continue;
+    auto* unit = dynamic_cast<TUnitWave*>((*child)->GetUnit());
+    if (!unit || unit->GetName().empty()) continue;
+    const bool take = filter == 0 || (filter == 1 && unit != active) ||
+                      (filter == 2 && unit != active && unit->GetChannels() == 1);
+    if (!take) continue;
+    list.push_back({unit->GetName(), unit});
+    ++count;
+  }
+  return count;
+}
+
+void TMainForm::SetUnitProps(TUnitWave& unit) const { unit.SetProps(LastUsedProps); }
+
+bool TMainForm::CheckNameFree(const std::string& name, const TUnit* unit) const {
+  if (name.empty()) return true;
+  const TUnit* owner = FindUnitByName(name);
+  if (owner && owner != unit) {
+    MessageReporter::ShowWaveNameExists(name);
+    return false;
+  }
+  return true;
+}
+
+std::string TMainForm::NextNoName() {
+  // Never reached in practice; the wrap only keeps the arithmetic defined.
+  NoNameCounter = NoNameCounter == INT32_MAX ? 1 : NoNameCounter + 1;
+  return kNoName + std::to_string(NoNameCounter);
+}
+
+TMDIChildKorvalen* TMainForm::AddMDIChild(std::unique_ptr<TMDIChildKorvalen> child,
+                                          const std::string& caption) {
+  TMDIChildKorvalen* window = child.release();
+  mdiArea_->addSubWindow(window);
+  window->setWindowTitle(QString::fromStdString(caption));
+  window->show();
+  mdiArea_->setActiveSubWindow(window);
+  return window;
+}
+
+void TMainForm::SetEditName(const std::string& name) {
+  editName_->setText(QString::fromStdString(name));
+}
+
+void TMainForm::EditNameClick() {
+  // Further clicks while the name is edited leave the cursor store alone, so the cursor saved by
+  // the first one comes back when the edit ends.
+  if (EditNameActive) return;
+  EditNameActive = true;
+  if (SavedCursor == crDefault) {
+    SetIBeam();
+    EditNameCursorSaved = true;
+  }
+}
+
+void TMainForm::RenameActiveUnit() {
+  TUnit* unit = ActiveUnit();
+  if (!unit) return;
+  const std::string name = StripName(editName_->text().toStdString());
+  if (CheckNameFree(name, unit)) unit->SetName(name);
+}
+
+void TMainForm::EndEditName() {
+  EditNameActive = false;
+  // Only the edit's own I-beam is given back: every activation ends an edit, also while a long
+  // command holds the hourglass.
+  if (EditNameCursorSaved) {
+    EditNameCursorSaved = false;
+    ClearHourGlass();
+  }
+}
+
+TUnit* MainActiveUnit() { return MainForm ? MainForm->ActiveUnit() : nullptr; }
+
+TMDIChildKorvalen* MainActiveWaveChild() {
+  return MainForm ? MainForm->ActiveWaveChild() : nullptr;
+}
+
+TMDIChildKorvalen* MainActiveMuzChild() { return MainForm ? MainForm->ActiveMuzChild() : nullptr; }
+
+bool MainCheckNameFree(std::string name, const TUnit* unit) {
+  return MainForm ? MainForm->CheckNameFree(name, unit) : true;
+}
+
+void MainSetDialogActive(bool active) {
+  if (MainForm) MainForm->DialogActive = active;
+}
+
+int32_t MainFillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) {
+  return MainForm ? MainForm->FillWaveNames(list, filter) : 0;
+}
+
+TUnitWave* MainFindUnitWaveByName(std::string name) {
+  return MainForm ? MainForm->FindUnitWaveByName(name) : nullptr;
+}

@@ -1,0 +1,232 @@
+// The document windows and the registry over them: numbering, the name box, the searches, the
+// activation and the close protocol.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QTest>
+#include <filesystem>
+
+#include "app/Main.h"
+#include "app/MainRegistry.h"
+#include "app/fakes/test_document.h"
+#include "gui/statusbar.h"
+#include "support/recording_sink.h"
+#include "wave/shell.h"
+#include "wave/unitwaveref.h"
+
+namespace {
+
+const std::string kScratch = testing::TempDir() + "korvalen-registry-" + std::to_string(getpid());
+
+class Registry : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetTempDir(kScratch);
+    form = StartUp();
+    QApplication::setActiveWindow(form.get());
+    form->EditName()->setEnabled(true);  // as the action update leaves it with a document
+  }
+  void TearDown() override {
+    form.reset();
+    std::filesystem::remove_all(kScratch);
+  }
+
+  // A saved document (closing asks nothing) in a window under the next "NONAME" caption.
+  TestChild* Open(uint8_t kind, const std::string& name, int16_t channels = 1) {
+    std::unique_ptr<TUnit> unit;
+    if (kind == kUnitKindMuz) {
+      unit = std::make_unique<TestDocument>(kind, &deleted[name]);
+    } else if (channels == 1) {
+      unit = std::make_unique<TUnitWave>("", std::make_unique<MonoSound>(22050, 2));
+    } else {
+      unit = std::make_unique<TUnitWave>("", std::make_unique<StereoSound>(22050, 2));
+    }
+    unit->SetName(name);
+    unit->SetSaved();
+    return static_cast<TestChild*>(
+        form->AddMDIChild(std::make_unique<TestChild>(std::move(unit)), form->NextNoName()));
+  }
+
+  void TypeName(const char* text) {
+    QTest::mouseClick(form->EditName(), Qt::LeftButton);
+    form->EditName()->setText(text);
+    QTest::keyClick(form->EditName(), Qt::Key_Return);
+  }
+  std::string NameBox() const { return form->EditName()->text().toStdString(); }
+
+  RecordingSink sink;
+  std::unique_ptr<TMainForm> form;
+  std::map<std::string, bool> deleted;
+};
+
+std::vector<std::string> Filled(uint8_t filter) {
+  std::vector<TWaveNameEntry> list{{"kept", nullptr}};  // the list is appended to
+  const int32_t count = MainFillWaveNames(list, filter);
+  std::vector<std::string> names;
+  for (const TWaveNameEntry& entry : list) {
+    if (entry.unit) {
+      EXPECT_EQ(MainFindUnitWaveByName(entry.name), entry.unit);
+    }
+    names.push_back(entry.name);
+  }
+  EXPECT_EQ(count + 1, static_cast<int32_t>(names.size()));
+  return names;
+}
+
+using Names = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(Registry, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheName) {
+  Open(kUnitKindMuz, "Bass");
+  TestChild* drum = Open(kUnitKindWave, "");
+  EXPECT_EQ(drum->windowTitle().toStdString(), "NONAME2");
+  TypeName(" \t Drum  ");
+  EXPECT_EQ(drum->GetUnit()->GetName(), "Drum");
+  EXPECT_FALSE(form->EditNameActive);
+
+  TypeName("Bass");  // the other document is music: names are unique across both kinds
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, "A wave with name \"Bass\" already exists.");
+  EXPECT_EQ(sink.messages[0].caption, "Error");
+  EXPECT_EQ(sink.messages[0].flags, 64);
+  EXPECT_EQ(drum->GetUnit()->GetName(), "Drum");
+  EXPECT_EQ(NameBox(), "Bass");
+
+  TypeName("Drum");  // its own name
+  TypeName("bass");  // names differ by case
+  EXPECT_EQ(drum->GetUnit()->GetName(), "bass");
+  TypeName("   ");
+  EXPECT_EQ(drum->GetUnit()->GetName(), "");
+  EXPECT_EQ(sink.messages.size(), 1u);
+}
+
+TEST_F(Registry, SearchesRunFromTheLastWindowToTheFirstAndTellTheKinds) {
+  TestChild* older = Open(kUnitKindWave, "same");
+  TestChild* music = Open(kUnitKindMuz, "score");
+  TestChild* newer = Open(kUnitKindWave, "same");
+  EXPECT_EQ(form->FindUnitByName("same"), newer->GetUnit());
+  EXPECT_EQ(form->FindUnitByName("Same"), nullptr);
+  EXPECT_EQ(form->FindUnitWaveByName("score"), nullptr);
+  newer->close();
+  EXPECT_EQ(unitUnitWave("same").GetUnitWave(), older->GetUnit());  // as the engine looks it up
+
+  form->MdiArea()->setActiveSubWindow(music);
+  EXPECT_EQ(music->GetKind(), kUnitKindMuz);
+  EXPECT_EQ(MainActiveMuzChild(), music);
+  EXPECT_EQ(MainActiveWaveChild(), nullptr);
+  EXPECT_EQ(form->ActiveUnitWave(), nullptr);
+  EXPECT_EQ(MainActiveUnit(), music->GetUnit());
+  form->MdiArea()->setActiveSubWindow(older);
+  EXPECT_EQ(MainActiveWaveChild(), older);
+  EXPECT_EQ(form->ActiveUnitWave(), older->GetUnit());
+}
+
+TEST_F(Registry, NameListsTakeNamedWaveDocumentsLastWindowFirstByFilter) {
+  Open(kUnitKindWave, "mono");
+  Open(kUnitKindWave, "stereo", 2);
+  Open(kUnitKindWave, "");
+  TestChild* music = Open(kUnitKindMuz, "music");
+  Open(kUnitKindWave, "active");
+  EXPECT_EQ(Filled(0), (Names{"kept", "active", "stereo", "mono"}));
+  EXPECT_EQ(Filled(1), (Names{"kept", "stereo", "mono"}));
+  EXPECT_EQ(Filled(2), (Names{"kept", "mono"}));
+  EXPECT_EQ(Filled(3), (Names{"kept"}));
+  form->MdiArea()->setActiveSubWindow(music);  // no active wave document to leave out
+  EXPECT_EQ(Filled(1), (Names{"kept", "active", "stereo", "mono"}));
+  EXPECT_EQ(Filled(2), (Names{"kept", "active", "mono"}));
+}
+
+TEST_F(Registry, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
+  struct Case {
+    int answer;
+    bool saveWorks;
+    bool closes;
+  };
+  const Case cases[] = {{kIdYes, true, true},
+                        {kIdYes, false, false},  // a failed or cancelled save keeps the window
+                        {kIdNo, true, true},
+                        {kIdCancel, true, false}};
+  for (const Case& c : cases) {
+    TestChild* child = Open(kUnitKindMuz, "doc");
+    child->GetUnit()->SetNew();
+    child->saveWorks = c.saveWorks;
+    deleted["doc"] = false;
+    sink.messages.clear();
+    sink.replies = {c.answer, kIdNo};
+    child->close();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].text + "|" + sink.messages[0].caption,
+              "Do you want to save?|You have unsaved changes");
+    EXPECT_EQ(sink.messages[0].flags, 3);
+    EXPECT_EQ(deleted["doc"], c.closes) << c.answer;
+    if (c.closes) continue;
+    EXPECT_EQ(child->saves, c.answer == kIdYes ? 1 : 0);
+    EXPECT_TRUE(child->GetUnit()->NeedsSave());
+    child->close();  // No
+  }
+  EXPECT_TRUE(form->MDIChildren().empty());
+  sink.messages.clear();
+  Open(kUnitKindWave, "")->close();  // unchanged: nothing to ask
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBack) {
+  TestChild* first = Open(kUnitKindWave, "one");
+  TestChild* second = Open(kUnitKindMuz, "two");
+  form->UndoUnit.Push(form->FindUnitWaveByName("one"));
+  second->close();
+  EXPECT_TRUE(deleted["two"]);
+  EXPECT_EQ(form->FindUnitByName("two"), nullptr);
+  EXPECT_TRUE(form->UndoUnit.Exists());
+  EXPECT_EQ(first->lastClosedNotices, 0);
+  EXPECT_EQ(Open(kUnitKindWave, "")->windowTitle().toStdString(), "NONAME3");
+  form->MDIChildren().back()->close();
+  first->close();
+  EXPECT_FALSE(form->UndoUnit.Exists());
+  EXPECT_EQ(first->lastClosedNotices, 1);
+}
+
+TEST_F(Registry, ActivationShowsTheNameEndsANameEditAndGivesBackOnlyTheCursorItSaved) {
+  TestChild* first = Open(kUnitKindWave, "first");
+  Open(kUnitKindWave, "second");
+  EXPECT_EQ(NameBox(), "second");
+  form->DialogActive = true;
+  form->MdiArea()->setActiveSubWindow(first);
+  EXPECT_EQ(NameBox(), "first");
+  EXPECT_FALSE(form->DialogActive);
+  EXPECT_EQ(first->activations, 2);
+
+  QTest::mouseClick(form->EditName(), Qt::LeftButton);
+  QTest::mouseClick(form->EditName(), Qt::LeftButton);
+  EXPECT_EQ(ScreenCursor(), crIBeam);
+  form->EditName()->setText("half typed");
+  QTest::mouseClick(first->widget(), Qt::LeftButton);  // already active: activates again
+  EXPECT_EQ(first->activations, 3);
+  EXPECT_FALSE(form->EditNameActive);
+  EXPECT_EQ(NameBox(), "first");
+  EXPECT_EQ(ScreenCursor(), crDefault);
+
+  // A window that appears during a long command leaves the hourglass standing.
+  form->SetHourGlass();
+  Open(kUnitKindWave, "");
+  EXPECT_EQ(ScreenCursor(), crHourGlass);
+  form->ClearHourGlass();
+}
+
+TEST_F(Registry, NewWaveDocumentsGetTheLastUsedRecordsAndTheEngineReachesTheMainWindow) {
+  form->LastUsedProps.FilterNotch.FreqKind = 1;
+  auto& unit = static_cast<TUnitWave&>(*Open(kUnitKindWave, "w")->GetUnit());
+  form->SetUnitProps(unit);
+  EXPECT_EQ(unit.GetProps().FilterNotch.FreqKind, 1);
+  EXPECT_EQ(unit.GetProps().FilterRes.FreqKind, 0);
+
+  Shell()->SetStatusText(7, "Changed");
+  EXPECT_EQ(form->StatusBar()->PanelText(7), "Changed");
+  Shell()->SetClipBoardSound(std::make_unique<MonoSound>(11025, 1));
+  EXPECT_EQ(Shell()->GetClipBoardSound(), form->ClipBoardSound.get());
+  EXPECT_NE(form->ClipBoardSound, nullptr);
+}
