@@ -2,6 +2,8 @@
 // kind and by registered name, numbered "NONAME" 1, 2, 3 ... and renamed through the name box.
 #include "app/MainRegistry.h"
 
+#include "app/WaveComboBox.h"
+
 #include <QEvent>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -74,10 +76,22 @@ MainShell mainShell;
 
 }  // namespace
 
-void InstallMainShell() { SetShellServices(&mainShell); }
+void InstallMainShell() {
+  SetShellServices(&mainShell);
+  // The wave combo boxes of the dialogs list what the registry holds.
+  SetWaveNameLister([](uint8_t filter) {
+    std::vector<TWaveNameEntry> entries;
+    MainFillWaveNames(entries, filter);
+    std::vector<std::string> names;
+    names.reserve(entries.size());
+    for (const TWaveNameEntry& entry : entries) names.push_back(entry.name);
+    return names;
+  });
+}
 
 void RemoveMainShell() {
   if (Shell() == &mainShell) SetShellServices(nullptr);
+  SetWaveNameLister(nullptr);
 }
 
 void TMainForm::ConnectRegistry() {
