@@ -115,6 +115,21 @@ class TMainForm : public QMainWindow {
   void RenameActiveUnit();
   void EndEditName();
 
+  // The document commands of the File menu. Open wave opens each chosen file in turn; a file the
+  // reader refuses is reported, and the next one is tried.
+  void FileNewWaveExecute();
+  void FileOpenWaveExecute();
+  bool OpenWaveFile(const std::string& fileName);
+  void DuplicateWaveExecute();
+  void FileSaveExecute();
+  void FileSaveAsExecute();
+  // Both answer whether the document was written; a failed or cancelled save changes nothing.
+  // A document whose file name the user never chose is saved through the Save dialog.
+  bool SaveWave(TUnitWave* unitWave);
+  bool SaveWaveAs(TUnitWave* unitWave);
+  // The window that shows `unit`, or null.
+  TMDIChildKorvalen* ChildOfUnit(const TUnit* unit) const;
+
   SoundPtr ClipBoardSound;  // the program's own sound clipboard
   TCursor SavedCursor = crDefault;
   int32_t NoNameCounter = 0;
@@ -140,6 +155,9 @@ class TMainForm : public QMainWindow {
   void BuildToolBars();
   void ConnectCommands();
   void ConnectRegistry();
+  void ConnectFileCommands();
+  // Save, Save As and Duplicate follow the active document's kind.
+  void UpdateFileCommands();
   bool EnsureTempDir();
 
   QMdiArea* mdiArea_ = nullptr;

@@ -228,7 +228,8 @@ TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled)
     }
     if (action->isEnabled()) enabled.insert(action->objectName().toStdString());
   }
-  EXPECT_EQ(enabled, (std::set<std::string>{"FileClose", "FileExit", "WindowCascade",
+  EXPECT_EQ(enabled, (std::set<std::string>{"FileNewWave", "FileOpenWave", "FileClose",
+                                            "FileExit", "WindowCascade",
                                             "WindowTileHorizontal", "WindowTileVertical",
                                             "WindowMinimizeAll", "WindowArrangeAll",
                                             "HelpContents", "HelpTopicSearch", "HelpOnHelp"}));
