@@ -118,8 +118,6 @@ class TMainForm : public QMainWindow {
   // became the active one.
   void NotifyZoomChanged(TMDIChildWave* window);
   void NotifyActiveWaveChild(TMDIChildWave* window);
-  // Saves a wave document that holds samples; answers the save's real result.
-  bool SaveWave(TUnitWave* unitWave);
   // The name box.
   void SetEditName(const std::string& name);
   void EditNameClick();

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <filesystem>
 
+#include "app/ChildWave.h"
 #include "app/ChildWin.h"
 #include "app/DWaveProps.h"
 #include "app/Main.h"
@@ -27,42 +28,16 @@ namespace {
 constexpr const char* kAssertUnit = "Main";
 constexpr const char* kEveryFilePattern = "*.*";
 
-// --- Wave windows ---------------------------------------------------------------------------
-
-// A wave window showing its document by caption only.
-class PlainWaveChild : public TMDIChildKorvalen {
- public:
-  explicit PlainWaveChild(std::unique_ptr<TUnitWave> unit) { SetUnit(std::move(unit)); }
-  ~PlainWaveChild() override { DeleteUnit(); }
-
- protected:
-  bool SaveUnit() override {
-    auto* unit = static_cast<TUnitWave*>(GetUnit());
-    return MainForm != nullptr && unit != nullptr && MainForm->SaveWave(unit);
-  }
-  void NotifyActivated() override {}
-  void NotifyLastClosed() override {}
-};
-
-// Every wave window of the document commands is made here, on its own copies of the two display
-// records.
-TMDIChildKorvalen* NewWaveWindow(TMainForm& form, const std::string& caption,
-                                 std::unique_ptr<TUnitWave> unit,
-                                 [[maybe_unused]] TWaveViewProps waveProps,
-                                 [[maybe_unused]] TVoldViewProps voldProps) {
-  TMDIChildKorvalen* window =
-      form.AddMDIChild(std::make_unique<PlainWaveChild>(std::move(unit)), caption);
-  window->update();
-  return window;
-}
-
-// The display records a copy of `window` starts with: a window without records of its own shows
-// the defaults.
+// The display records a copy of `window` starts with: its own, or the defaults for a window
+// that has none.
 struct DisplayRecords {
   TWaveViewProps wave;
   TVoldViewProps vold;
 };
-DisplayRecords DisplayRecordsOf(const TMainForm& form, const TMDIChildKorvalen&) {
+DisplayRecords DisplayRecordsOf(const TMainForm& form, const TMDIChildKorvalen& window) {
+  if (const auto* waveWindow = dynamic_cast<const TMDIChildWave*>(&window)) {
+    return {waveWindow->GetWaveViewProps(), waveWindow->GetVoldViewProps()};
+  }
   return {form.WaveViewDefaults, form.VoldViewDefaults};
 }
 
@@ -106,9 +81,11 @@ class HourGlass {
       held_ = true;
     }
   }
-  ~HourGlass() {
+  ~HourGlass() { Release(); }
+  void Release() {
     // A message shown meanwhile may have taken the hourglass away already.
     if (held_ && ScreenCursor() == crHourGlass) form_.ClearHourGlass();
+    held_ = false;
   }
   HourGlass(const HourGlass&) = delete;
   HourGlass& operator=(const HourGlass&) = delete;
@@ -233,8 +210,10 @@ void TMainForm::FileNewWaveExecute() {
   const std::string name = NextNoName();
   auto unit = std::make_unique<TUnitWave>(name, dialog.GetProps());
   SetUnitProps(*unit);
-  NewWaveWindow(*this, name, std::move(unit), WaveViewDefaults, VoldViewDefaults);
+  TMDIChildWave* window =
+      CreateMDIChildWave(name, std::move(unit), WaveViewDefaults, VoldViewDefaults);
   ShowAsWave(*this);
+  window->Redraw();
 }
 
 void TMainForm::FileOpenWaveExecute() {
@@ -258,7 +237,9 @@ bool TMainForm::OpenWaveFile(const std::string& fileName) {
       QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
   auto unit = std::make_unique<TUnitWave>(fullName, std::move(sound));
   SetUnitProps(*unit);
-  NewWaveWindow(*this, fullName, std::move(unit), WaveViewDefaults, VoldViewDefaults);
+  TMDIChildWave* window =
+      CreateMDIChildWave(fullName, std::move(unit), WaveViewDefaults, VoldViewDefaults);
+  window->Redraw();
   return true;
 }
 
@@ -277,8 +258,10 @@ void TMainForm::DuplicateWaveExecute() {
   auto unit = std::make_unique<TUnitWave>(name, std::move(copy));
   SetUnitProps(*unit);
   unit->SetNew();
-  NewWaveWindow(*this, name, std::move(unit), records.wave, records.vold);
+  TMDIChildWave* window = CreateMDIChildWave(name, std::move(unit), records.wave, records.vold);
   ShowAsWave(*this);
+  busy.Release();
+  window->Redraw();
 }
 
 void TMainForm::FileSaveExecute() {

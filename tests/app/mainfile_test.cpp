@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 
+#include "app/ChildWave.h"
 #include "app/ChildWin.h"
 #include "app/DWaveProps.h"
 #include "app/Main.h"
@@ -271,6 +272,9 @@ TEST_F(MainFile, DuplicateCopiesTheSelectionOrTheWholeWaveIntoANewDocument) {
   TUnitWave* original = ActiveWave();
   ASSERT_NE(original, nullptr);
   original->SetSelRange(2, 5);
+  TWaveViewProps points;
+  points.DrawKind = 1;
+  static_cast<TMDIChildWave*>(source)->SetWaveViewProps(points);
   form->Action("DuplicateWave")->trigger();
   ASSERT_EQ(form->MDIChildren().size(), 2u);
   const TUnitWave* part = ActiveWave();
@@ -282,6 +286,7 @@ TEST_F(MainFile, DuplicateCopiesTheSelectionOrTheWholeWaveIntoANewDocument) {
   EXPECT_EQ(Samples(*part, true), (std::vector<int16_t>{-20, -30, -40}));
   EXPECT_EQ(part->GetSamplesPerSec(), 22050u);
   EXPECT_TRUE(form->Action("ViewWave")->isChecked());
+  EXPECT_EQ(static_cast<TMDIChildWave*>(Active())->GetWaveViewProps().DrawKind, 1);
 
   // The copy is new: Save asks for a name, and a cancel leaves it new.
   form->Action("FileSave")->trigger();
