@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <cstddef>
 #include <filesystem>
 
@@ -183,7 +184,11 @@ void TMainForm::ConnectFileCommands() {
   bind("DuplicateWave", &TMainForm::DuplicateWaveExecute);
   bind("FileSave", &TMainForm::FileSaveExecute);
   bind("FileSaveAs", &TMainForm::FileSaveAsExecute);
-  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateFileCommands(); });
+  // The frame still reports activations while the main window is being torn down; by then it is
+  // no longer MainForm.
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* window) {
+    if (window != nullptr && MainForm != nullptr) MainForm->UpdateFileCommands();
+  });
 }
 
 void TMainForm::UpdateFileCommands() {
