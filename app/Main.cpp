@@ -328,6 +328,7 @@ void TMainForm::ConnectCommands() {
   bind("HelpContents", &TMainForm::HelpContentsExecute);
   bind("HelpTopicSearch", &TMainForm::HelpTopicSearchExecute);
   bind("HelpOnHelp", &TMainForm::HelpOnHelpExecute);
+  ConnectFileCommands();
   connect(Action("FileClose"), &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
   connect(Action("WindowCascade"), &QAction::triggered, this,
           [this] { CascadeWindows(*mdiArea_); });

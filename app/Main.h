@@ -124,13 +124,26 @@ class TMainForm : public QMainWindow {
   // became the active one.
   void NotifyZoomChanged(TMDIChildWave* window);
   void NotifyActiveWaveChild(TMDIChildWave* window);
-  // Saves a wave document that holds samples; answers the save's real result.
-  bool SaveWave(TUnitWave* unitWave);
   // The name box.
   void SetEditName(const std::string& name);
   void EditNameClick();
   void RenameActiveUnit();
   void EndEditName();
+
+  // The document commands of the File menu. Open wave opens each chosen file in turn; a file the
+  // reader refuses is reported, and the next one is tried.
+  void FileNewWaveExecute();
+  void FileOpenWaveExecute();
+  bool OpenWaveFile(const std::string& fileName);
+  void DuplicateWaveExecute();
+  void FileSaveExecute();
+  void FileSaveAsExecute();
+  // Both answer whether the document was written; a failed or cancelled save changes nothing.
+  // A document whose file name the user never chose is saved through the Save dialog.
+  bool SaveWave(TUnitWave* unitWave);
+  bool SaveWaveAs(TUnitWave* unitWave);
+  // The window that shows `unit`, or null.
+  TMDIChildKorvalen* ChildOfUnit(const TUnit* unit) const;
 
   SoundPtr ClipBoardSound;  // the program's own sound clipboard
   // Playback and recording through the media player `AudioPlayer`.
@@ -166,6 +179,9 @@ class TMainForm : public QMainWindow {
   void BuildToolBars();
   void ConnectCommands();
   void ConnectRegistry();
+  void ConnectFileCommands();
+  // Save, Save As and Duplicate follow the active document's kind.
+  void UpdateFileCommands();
   bool EnsureTempDir();
   void ConnectPlayback();
 

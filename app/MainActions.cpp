@@ -8,8 +8,8 @@ constexpr uint8_t C = kActionCheckable;
 constexpr uint8_t CC = kActionChecked;
 
 constexpr ActionSpec kFile[] = {
-    {"FileNewWave", "&New wave...", "Ctrl+N", "New|Create a new empty wave window", "new", 0},
-    {"FileOpenWave", "&Open wave...", "Ctrl+O", "Open|Open a wave file", "open", 0},
+    {"FileNewWave", "&New wave...", "Ctrl+N", "New|Create a new empty wave window", "new", E},
+    {"FileOpenWave", "&Open wave...", "Ctrl+O", "Open|Open a wave file", "open", E},
     {"FileNewMuz", "New music...", "Shift+Ctrl+N", "", "newmuz", 0},
     {"FileOpenMuz", "&Open music...", "Shift+Ctrl+O", "", "openmuz", 0},
     {"DuplicateWave", "&Duplicate", "", "Duplicate|Make a duplicate of the wave", "dup", 0},

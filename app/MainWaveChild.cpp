@@ -1,14 +1,7 @@
 // The main window's side of the wave windows: the factory and the notices the windows send.
 #include "app/ChildWave.h"
 #include "app/Main.h"
-#include "foundation/assertion.h"
 #include "wave/unitwave.h"
-
-namespace {
-
-constexpr const char* kAssertUnit = "Main";
-
-}  // namespace
 
 TMDIChildWave* TMainForm::CreateMDIChildWave(const std::string& caption,
                                              std::unique_ptr<TUnitWave> unitWave,
@@ -22,18 +15,3 @@ TMDIChildWave* TMainForm::CreateMDIChildWave(const std::string& caption,
 void TMainForm::NotifyZoomChanged(TMDIChildWave*) {}
 
 void TMainForm::NotifyActiveWaveChild(TMDIChildWave*) {}
-
-bool TMainForm::SaveWave(TUnitWave* unitWave) {
-  KV_ASSERT(unitWave != NULL);
-  KV_ASSERT(unitWave->GetValues() != 0);
-  // A document that never had a file needs Save As and its file dialog; without them it stays
-  // unsaved and its window stays open.
-  if (unitWave->GetState() == 0) return false;
-  // The cursor store may hold the I-beam of a name edit: the hourglass then waits its turn.
-  const bool hourGlass = SavedCursor == crDefault;
-  if (hourGlass) SetHourGlass();
-  const bool saved = unitWave->SaveToFile(unitWave->GetFileName(), false);
-  if (saved) unitWave->SetSaved();
-  if (hourGlass) ClearHourGlass();
-  return saved;
-}

@@ -63,6 +63,12 @@ void MessageReporter::ShowCannotReadFile(const std::string& fileName, const std:
                  kMbOk | kMbIconStop);
 }
 
+void MessageReporter::ShowCannotReadWaveFile(const std::string& fileName,
+                                             const std::string& reason) {
+  ShowMessageBox(msgtext::kCannotReadFile + Quoted(fileName) + reason, msgtext::kFileError,
+                 kMbOk | kMbIconInformation);
+}
+
 void MessageReporter::ShowFieldError(const std::string& fieldName, const std::string& message) {
   ShowInputError(FieldErrorText(fieldName, message));
 }

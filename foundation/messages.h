@@ -59,6 +59,8 @@ class MessageReporter {
   static void ShowNoTempDir(const std::string& directory);
   static void ShowWaveNameExists(const std::string& name);
   static void ShowCannotReadFile(const std::string& fileName, const std::string& reason);
+  // The wave reader's reason follows the quoted name directly, under an information icon.
+  static void ShowCannotReadWaveFile(const std::string& fileName, const std::string& reason);
   static void ShowFieldError(const std::string& fieldName, const std::string& message);
   // The message already names the field ("In ", the field, ": ").
   static void ShowInputError(const std::string& message);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include "app/ChildWave.h"
 #include "app/Main.h"
 #include "foundation/assertion.h"
+#include "gui/application.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
 #include "wave/unitwave.h"
@@ -446,7 +448,10 @@ TEST_F(WaveWindow, YesToTheCloseQuestionSavesToTheDocumentsFileOrKeepsANeverSave
   doc->SetNew();  // never saved: no file to write to without Save As
 
   sink.replies = {kIdYes};
-  window->close();
+  {
+    ScopedModalRunner cancel([](QDialog&) { return static_cast<int>(QDialog::Rejected); });
+    window->close();  // Yes leads to the Save dialog, which is cancelled
+  }
   EXPECT_EQ(form->MDIChildren().size(), 2u);
   EXPECT_TRUE(doc->NeedsSave());
 

@@ -229,7 +229,8 @@ TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled)
     if (action->isEnabled()) enabled.insert(action->objectName().toStdString());
   }
   // Pause may be pressed before anything plays.
-  EXPECT_EQ(enabled, (std::set<std::string>{"FileClose", "FileExit", "FilePause", "WindowCascade",
+  EXPECT_EQ(enabled, (std::set<std::string>{"FileNewWave", "FileOpenWave", "FileClose",
+                                            "FileExit", "FilePause", "WindowCascade",
                                             "WindowTileHorizontal", "WindowTileVertical",
                                             "WindowMinimizeAll", "WindowArrangeAll",
                                             "HelpContents", "HelpTopicSearch", "HelpOnHelp"}));

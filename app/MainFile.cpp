@@ -1,0 +1,314 @@
+// The File menu's document commands: new, open, duplicate, save and save as, and the file dialogs
+// they show.
+#include "app/MainFile.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <cstddef>
+#include <filesystem>
+
+#include "app/ChildWave.h"
+#include "app/ChildWin.h"
+#include "app/DWaveProps.h"
+#include "app/Main.h"
+#include "foundation/assertion.h"
+#include "foundation/messages.h"
+#include "gui/application.h"
+#include "gui/cursors.h"
+#include "wave/sound.h"
+#include "wave/unitwave.h"
+#include "wave/wave.h"
+#include "wave/wavefile.h"
+
+namespace {
+
+constexpr const char* kAssertUnit = "Main";
+constexpr const char* kEveryFilePattern = "*.*";
+
+// The display records a copy of `window` starts with: its own, or the defaults for a window
+// that has none.
+struct DisplayRecords {
+  TWaveViewProps wave;
+  TVoldViewProps vold;
+};
+DisplayRecords DisplayRecordsOf(const TMainForm& form, const TMDIChildKorvalen& window) {
+  if (const auto* waveWindow = dynamic_cast<const TMDIChildWave*>(&window)) {
+    return {waveWindow->GetWaveViewProps(), waveWindow->GetVoldViewProps()};
+  }
+  return {form.WaveViewDefaults, form.VoldViewDefaults};
+}
+
+// A new or duplicated document shows as a waveform.
+void ShowAsWave(TMainForm& form) {
+  form.Action("ViewVold")->setChecked(false);
+  form.Action("ViewWave")->setChecked(false);
+  form.Action("ViewWave")->setChecked(true);
+}
+
+// The file name of a document opened or saved through a dialog is a full path; any other (the
+// "NONAME" name of a generated document) was never chosen by the user and would land in the
+// current directory without an extension.
+bool NameChosenByUser(const std::string& fileName) {
+  return !fileName.empty() && std::filesystem::path(fileName).is_absolute();
+}
+
+// The hourglass for the length of a command. A name edit in progress ends first, since its
+// I-beam holds the one-slot cursor store; with the store held otherwise the cursor stays as it is.
+class HourGlass {
+ public:
+  explicit HourGlass(TMainForm& form) : form_(form) {
+    form_.EndEditName();
+    if (form_.SavedCursor == crDefault) {
+      form_.SetHourGlass();
+      held_ = true;
+    }
+  }
+  ~HourGlass() { Release(); }
+  void Release() {
+    // A message shown meanwhile may have taken the hourglass away already.
+    if (held_ && ScreenCursor() == crHourGlass) form_.ClearHourGlass();
+    held_ = false;
+  }
+  HourGlass(const HourGlass&) = delete;
+  HourGlass& operator=(const HourGlass&) = delete;
+
+ private:
+  TMainForm& form_;
+  bool held_ = false;
+};
+
+}  // namespace
+
+// --- File dialogs -----------------------------------------------------------------------------
+
+QStringList NameFilters(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList filters;
+  for (qsizetype index = 0; index + 1 < parts.size(); index += 2) {
+    QStringList patterns = parts[index + 1].split(';', Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      if (pattern == kEveryFilePattern) pattern = "*";
+    }
+    // The dialog shows the description alone and filters by the last parentheses.
+    filters << parts[index] + " (" + patterns.join(' ') + ")";
+  }
+  return filters;
+}
+
+namespace {
+
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const char* filter) {
+  auto dialog = std::make_unique<QFileDialog>(owner);
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setOption(QFileDialog::HideNameFilterDetails);
+  dialog->setNameFilters(NameFilters(filter));
+  return dialog;
+}
+
+}  // namespace
+
+std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* owner, const char* filter) {
+  auto dialog = MakeFileDialog(owner, filter);
+  dialog->setAcceptMode(QFileDialog::AcceptOpen);
+  dialog->setFileMode(QFileDialog::ExistingFiles);
+  return dialog;
+}
+
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* owner, const char* filter,
+                                            const char* extension) {
+  auto dialog = MakeFileDialog(owner, filter);
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  dialog->setFileMode(QFileDialog::AnyFile);
+  dialog->setDefaultSuffix(extension);
+  // The question comes from ChooseFileToSave, through the program's own message boxes.
+  dialog->setOption(QFileDialog::DontConfirmOverwrite);
+  return dialog;
+}
+
+std::vector<std::string> ChooseFilesToOpen(QFileDialog& dialog) {
+  std::vector<std::string> files;
+  if (ExecModal(dialog) != QDialog::Accepted) return files;
+  for (const QString& file : dialog.selectedFiles()) files.push_back(file.toStdString());
+  return files;
+}
+
+bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName) {
+  while (ExecModal(dialog) == QDialog::Accepted) {
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty()) continue;
+    const QFileInfo chosen(files.first());
+    if (chosen.isDir()) continue;
+    if (!chosen.absoluteDir().exists()) {
+      ShowMessageBox(chosen.absoluteFilePath().toStdString() + filetext::kNoFolderAfter,
+                     filetext::kSaveAsCaption, kMbOk | kMbIconWarning);
+      continue;
+    }
+    if (chosen.exists() &&
+        ShowMessageBox(chosen.absoluteFilePath().toStdString() + filetext::kReplaceAfter,
+                       filetext::kSaveAsCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
+      continue;
+    }
+    fileName = chosen.absoluteFilePath().toStdString();
+    return true;
+  }
+  return false;
+}
+
+// --- Commands ---------------------------------------------------------------------------------
+
+void TMainForm::ConnectFileCommands() {
+  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
+    connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  };
+  bind("FileNewWave", &TMainForm::FileNewWaveExecute);
+  bind("FileOpenWave", &TMainForm::FileOpenWaveExecute);
+  bind("DuplicateWave", &TMainForm::DuplicateWaveExecute);
+  bind("FileSave", &TMainForm::FileSaveExecute);
+  bind("FileSaveAs", &TMainForm::FileSaveAsExecute);
+  // The frame still reports activations while the main window is being torn down; by then it is
+  // no longer MainForm.
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* window) {
+    if (window != nullptr && MainForm != nullptr) MainForm->UpdateFileCommands();
+  });
+}
+
+void TMainForm::UpdateFileCommands() {
+  const TMDIChildKorvalen* child = GetActiveMDIChild();
+  if (child == nullptr) return;
+  const bool wave = child->GetKind() == kUnitKindWave;
+  Action("FileSave")->setEnabled(wave);
+  Action("FileSaveAs")->setEnabled(wave);
+  Action("DuplicateWave")->setEnabled(wave);
+  Action("DuplicateWave")->setVisible(wave);
+}
+
+TMDIChildKorvalen* TMainForm::ChildOfUnit(const TUnit* unit) const {
+  for (TMDIChildKorvalen* child : MDIChildren()) {
+    if (child->GetUnit() == unit) return child;
+  }
+  return nullptr;
+}
+
+void TMainForm::FileNewWaveExecute() {
+  const waveFileProps offered(2, 44100, 2);
+  TDlgWaveFileProp dialog(this, offered);
+  if (dialog.ShowModal() != QDialog::Accepted) return;
+  const std::string name = NextNoName();
+  auto unit = std::make_unique<TUnitWave>(name, dialog.GetProps());
+  SetUnitProps(*unit);
+  TMDIChildWave* window =
+      CreateMDIChildWave(name, std::move(unit), WaveViewDefaults, VoldViewDefaults);
+  ShowAsWave(*this);
+  window->Redraw();
+}
+
+void TMainForm::FileOpenWaveExecute() {
+  const std::unique_ptr<QFileDialog> dialog = OpenDialogWave(this);
+  const std::vector<std::string> files = ChooseFilesToOpen(*dialog);
+  if (files.empty()) return;
+  HourGlass busy(*this);
+  for (const std::string& file : files) OpenWaveFile(file);
+}
+
+bool TMainForm::OpenWaveFile(const std::string& fileName) {
+  SoundPtr sound;
+  std::string status;
+  if (!ReadWaveFile(fileName, sound, status) || !sound) {
+    // The cursor is normal while the message shows, and stays so for the files after it.
+    if (ScreenCursor() == crHourGlass) ClearHourGlass();
+    MessageReporter::ShowCannotReadWaveFile(fileName, status);
+    return false;
+  }
+  const std::string fullName =
+      QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
+  auto unit = std::make_unique<TUnitWave>(fullName, std::move(sound));
+  SetUnitProps(*unit);
+  TMDIChildWave* window =
+      CreateMDIChildWave(fullName, std::move(unit), WaveViewDefaults, VoldViewDefaults);
+  window->Redraw();
+  return true;
+}
+
+void TMainForm::DuplicateWaveExecute() {
+  TMDIChildKorvalen* source = ActiveWaveChild();
+  TUnitWave* original = ActiveUnitWave();
+  if (source == nullptr || original == nullptr) return;
+  HourGlass busy(*this);
+  bool abort = false;
+  SoundPtr copy = original->GetSound()->Trim(abort, original->GetBegin(), original->GetEnd());
+  // A copy cut short by a failed allocation is not the selection: the allocation has said so.
+  if (abort || copy == nullptr) return;
+  const DisplayRecords records = DisplayRecordsOf(*this, *source);
+  const std::string name = NextNoName();
+  auto unit = std::make_unique<TUnitWave>(name, std::move(copy));
+  SetUnitProps(*unit);
+  unit->SetNew();
+  TMDIChildWave* window = CreateMDIChildWave(name, std::move(unit), records.wave, records.vold);
+  ShowAsWave(*this);
+  busy.Release();
+  window->Redraw();
+}
+
+void TMainForm::FileSaveExecute() {
+  const TMDIChildKorvalen* child = GetActiveMDIChild();
+  if (child == nullptr) return;
+  switch (child->GetKind()) {
+    case kUnitKindWave:
+      // An empty wave is never saved.
+      if (TUnitWave* unit = ActiveUnitWave(); unit != nullptr && unit->GetValues() != 0) {
+        SaveWave(unit);
+      }
+      break;
+    case kUnitKindMuz:  // the music document brings its own save
+    default:
+      break;
+  }
+}
+
+void TMainForm::FileSaveAsExecute() {
+  const TMDIChildKorvalen* child = GetActiveMDIChild();
+  if (child == nullptr) return;
+  switch (child->GetKind()) {
+    case kUnitKindWave:
+      if (TUnitWave* unit = ActiveUnitWave(); unit != nullptr && unit->GetValues() != 0) {
+        SaveWaveAs(unit);
+      }
+      break;
+    case kUnitKindMuz:  // the music document brings its own save
+    default:
+      break;
+  }
+}
+
+bool TMainForm::SaveWave(TUnitWave* unitWave) {
+  KV_ASSERT(unitWave != NULL);
+  KV_ASSERT(unitWave->GetValues() != 0);
+  if (unitWave->IsNew() || !NameChosenByUser(unitWave->GetFileName())) {
+    return SaveWaveAs(unitWave);
+  }
+  HourGlass busy(*this);
+  if (!unitWave->Save(false)) return false;
+  unitWave->SetSaved();
+  return true;
+}
+
+bool TMainForm::SaveWaveAs(TUnitWave* unitWave) {
+  KV_ASSERT(unitWave != NULL);
+  KV_ASSERT(unitWave->GetValues() != 0);
+  const std::unique_ptr<QFileDialog> dialog = SaveDialogWave(this);
+  dialog->selectFile(QString());
+  std::string fileName;
+  if (!ChooseFileToSave(*dialog, fileName)) return false;
+  HourGlass busy(*this);
+  // The writer has reported a failure; the document keeps its name and state.
+  if (!unitWave->SaveToFile(fileName, false)) return false;
+  unitWave->SetFileName(fileName);
+  if (TMDIChildKorvalen* window = ChildOfUnit(unitWave)) {
+    window->setWindowTitle(QString::fromStdString(fileName));
+  }
+  return true;
+}

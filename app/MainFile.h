@@ -1,0 +1,52 @@
+// The file dialogs of the main window. Each is built fresh for its one use, as a real dialog that
+// takes the modal road, so the user (or a test) fills it in.
+#pragma once
+
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QFileDialog;
+class QWidget;
+
+namespace filetext {
+// Filters list a description and its patterns in turn, each followed by "|".
+inline constexpr const char* kWaveFilter = "Wave Files (*.wav)|*.wav|All files (*.*)|*.*";
+inline constexpr const char* kWaveExtension = "wav";
+inline constexpr const char* kMuzFilter =
+    "Music Files (*.kvm)|*.kvm|XML Files (*.xml)|*.xml|All files (*.*)|*.*";
+inline constexpr const char* kMuzExtension = "xml";
+inline constexpr const char* kSaveAsCaption = "Save As";
+inline constexpr const char* kReplaceAfter = " already exists.\nDo you want to replace it?";
+inline constexpr const char* kNoFolderAfter =
+    "\nThe folder does not exist.\nCheck the path and try again.";
+}  // namespace filetext
+
+// The dialog's filters of a "description|patterns|..." text. The descriptions show as they are;
+// "*.*" stands for every file, also one without an extension.
+QStringList NameFilters(const std::string& filter);
+
+// Several files may be chosen.
+std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* owner, const char* filter);
+// A name without extension gets `extension`.
+std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* owner, const char* filter,
+                                            const char* extension);
+inline std::unique_ptr<QFileDialog> OpenDialogWave(QWidget* owner) {
+  return MakeOpenDialog(owner, filetext::kWaveFilter);
+}
+inline std::unique_ptr<QFileDialog> SaveDialogWave(QWidget* owner) {
+  return MakeSaveDialog(owner, filetext::kWaveFilter, filetext::kWaveExtension);
+}
+inline std::unique_ptr<QFileDialog> OpenDialogMuz(QWidget* owner) {
+  return MakeOpenDialog(owner, filetext::kMuzFilter);
+}
+inline std::unique_ptr<QFileDialog> SaveDialogMuz(QWidget* owner) {
+  return MakeSaveDialog(owner, filetext::kMuzFilter, filetext::kMuzExtension);
+}
+
+// The chosen files in the dialog's order; none when it was cancelled.
+std::vector<std::string> ChooseFilesToOpen(QFileDialog& dialog);
+// Shows the dialog again while the chosen name lies in a folder that does not exist, or names an
+// existing file the user does not want replaced. False when it was cancelled.
+bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName);

@@ -1,0 +1,330 @@
+// The File menu's document commands on wave documents, with the file dialogs and message boxes
+// answered through the hooks.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QPushButton>
+#include <csignal>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "app/ChildWave.h"
+#include "app/DWaveProps.h"
+#include "app/Main.h"
+#include "app/MainFile.h"
+#include "app/fakes/test_document.h"
+#include "gui/application.h"
+#include "gui/controls.h"
+#include "gui/cursors.h"
+#include "support/recording_sink.h"
+#include "wave/wave.h"
+#include "wave/wavefile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kScratch = testing::TempDir() + "korvalen-mainfile-" + std::to_string(getpid());
+
+std::string Doc(const std::string& name) { return (kScratch / name).string(); }
+
+// Samples 0, 10, 20 ... (the right channel negated).
+SoundPtr Rising(int32_t count, int16_t channels) {
+  bool abort = false;
+  auto left = std::make_unique<Wave>(abort, count);
+  auto right = std::make_unique<Wave>(abort, count);
+  for (int32_t i = 0; i < count; ++i) {
+    left->wave[i] = static_cast<int16_t>(10 * i);
+    right->wave[i] = static_cast<int16_t>(-10 * i);
+  }
+  if (channels == 1) return std::make_unique<MonoSound>(std::move(left), 22050, 2);
+  return std::make_unique<StereoSound>(std::move(left), std::move(right), 22050, 2);
+}
+
+void WriteWave(const std::string& path, int32_t count, int16_t channels = 1) {
+  bool abort = false;
+  ASSERT_TRUE(WriteWaveFile(abort, path, *Rising(count, channels), 0, count));
+}
+
+std::vector<int16_t> Samples(const Wave* wave) { return {wave->wave, wave->wave + wave->values}; }
+
+// A read-only folder; running as root, which writes there all the same, a file-size limit that
+// no wave of these tests passes stops the writer too.
+class UnwritableFolder {
+ public:
+  explicit UnwritableFolder(const fs::path& folder) : folder_(folder) {
+    fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+    if (access(folder_.c_str(), W_OK) != 0) return;
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit small = saved_;
+    small.rlim_cur = 64;
+    limited_ = setrlimit(RLIMIT_FSIZE, &small) == 0;
+  }
+  ~UnwritableFolder() {
+    if (limited_) setrlimit(RLIMIT_FSIZE, &saved_);
+    fs::permissions(folder_, fs::perms::owner_all);
+  }
+
+ private:
+  fs::path folder_;
+  rlimit saved_{};
+  bool limited_ = false;
+};
+
+class MainFile : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(kScratch);
+    SetTempDir(Doc("tmp"));
+    form = StartUp();
+    QApplication::setActiveWindow(form.get());
+  }
+  void TearDown() override {
+    form.reset();
+    fs::remove_all(kScratch);
+  }
+
+  // File dialogs take the next answer (no names: Cancel), typed as a user would; the properties
+  // dialog is handed to `driveProps`.
+  int Answer(QDialog& dialog) {
+    if (auto* props = dynamic_cast<TDlgWaveFileProp*>(&dialog)) {
+      props->show();
+      if (driveProps) driveProps(*props);
+      return props->isVisible() ? QDialog::Rejected : props->result();
+    }
+    auto& files = dynamic_cast<QFileDialog&>(dialog);
+    auto* edit = files.findChild<QLineEdit*>("fileNameEdit");
+    QStringList filters;  // as the user sees them
+    const auto* types = files.findChild<QComboBox*>("fileTypeCombo");
+    for (int i = 0; i < types->count(); ++i) filters << types->itemText(i);
+    shown.push_back({files.acceptMode(), files.defaultSuffix(), filters, edit->text()});
+    if (answers.empty()) return QDialog::Rejected;
+    const std::vector<std::string> names = answers.front();
+    answers.pop_front();
+    if (names.empty()) return QDialog::Rejected;
+    QString text = QString::fromStdString(names[0]);
+    if (names.size() > 1) {
+      files.setDirectory(QString::fromStdString(kScratch.string()));
+      text.clear();
+      for (const std::string& name : names) {
+        text += "\"" + QString::fromStdString(fs::path(name).filename().string()) + "\" ";
+      }
+    }
+    // Typing replaces the selection of a dialog shown again only while the name box has the focus.
+    files.findChild<QAbstractItemView*>("listView")->clearSelection();
+    edit->setText(text.trimmed());
+    return QDialog::Accepted;
+  }
+
+  TUnitWave* Unit() const { return form->ActiveUnitWave(); }
+  std::string Caption() const { return form->GetActiveMDIChild()->windowTitle().toStdString(); }
+  void Trigger(const char* action, std::vector<std::vector<std::string>> replies = {}) {
+    answers.insert(answers.end(), replies.begin(), replies.end());
+    form->Action(action)->trigger();
+  }
+
+  struct Shown {
+    QFileDialog::AcceptMode accept;
+    QString suffix;
+    QStringList filters;
+    QString typed;
+  };
+  RecordingSink sink;
+  std::deque<std::vector<std::string>> answers;
+  std::vector<Shown> shown;  // the file dialogs
+  std::function<void(TDlgWaveFileProp&)> driveProps;
+  ScopedModalRunner runner{[this](QDialog& dialog) { return Answer(dialog); }};
+  std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace
+
+TEST(WaveProperties, RatesShowAsTheirListEntryAndUnknownRatesAsTheFirst) {
+  const std::pair<int32_t, int> table[] = {{5512, 0}, {11025, 1}, {22050, 2}, {44100, 3},
+                                           {88200, 4}, {176128, 5}, {176400, 0}, {48000, 0}};
+  for (const auto& [rate, index] : table) EXPECT_EQ(WaveRateIndex(rate), index) << rate;
+}
+
+TEST_F(MainFile, NewWaveOffersStereoCdFormatAndMakesNumberedNewDocuments) {
+  Trigger("FileNewWave");  // cancelled
+  EXPECT_TRUE(form->MDIChildren().empty());
+  EXPECT_EQ(form->NoNameCounter, 0);
+
+  form->LastUsedProps.Volume.Mode = 1;
+  driveProps = [](TDlgWaveFileProp& dialog) {
+    EXPECT_EQ(dialog.grpWaveValues->ItemIndex(), 1);
+    EXPECT_EQ(dialog.lbSampleFreq->currentRow(), 3);
+    EXPECT_EQ(dialog.grpMonoStereo->ItemIndex(), 1);
+    dialog.lbSampleFreq->setCurrentRow(2);
+    dialog.grpMonoStereo->SetItemIndex(0);
+    dialog.OKBtn->click();
+  };
+  Trigger("FileNewWave");
+  Trigger("FileNewWave");
+  ASSERT_EQ(form->MDIChildren().size(), 2u);
+  const TUnitWave* unit = Unit();
+  EXPECT_EQ(Caption(), "NONAME2");
+  EXPECT_EQ(unit->GetFileName(), "NONAME2");
+  EXPECT_EQ(unit->GetName(), "");
+  EXPECT_EQ(unit->GetState(), kUnitStateNew);
+  EXPECT_EQ(unit->GetChannels(), 1);
+  EXPECT_EQ(unit->GetSamplesPerSec(), 22050u);
+  EXPECT_EQ(unit->GetProps().Volume.Mode, 1);
+  EXPECT_TRUE(form->Action("ViewWave")->isChecked());
+  EXPECT_FALSE(form->Action("ViewVold")->isChecked());
+  // An empty wave is neither saved nor saved as.
+  Trigger("FileSave");
+  Trigger("FileSaveAs");
+  EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(MainFile, OpenWaveReportsEachFileTheReaderRefusesAndOpensTheNext) {
+  Trigger("FileOpenWave", {{}});  // cancelled
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].accept, QFileDialog::AcceptOpen);
+  EXPECT_EQ(shown[0].filters, (QStringList{"Wave Files (*.wav)", "All files (*.*)"}));
+
+  std::ofstream(Doc("bad.wav")) << "This is a text file, and no sound at all.";
+  WriteWave(Doc("good.wav"), 100, 2);
+  Trigger("FileOpenWave", {{Doc("bad.wav"), Doc("good.wav")}});
+  EXPECT_FALSE(form->OpenWaveFile(Doc("missing.wav")));
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].text,
+            "Cannot read the file: \"" + Doc("bad.wav") + "\"" + wavestatus::kNoRiff);
+  EXPECT_EQ(sink.messages[0].caption, "File Error");
+  EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
+  EXPECT_EQ(sink.messages[1].text,
+            "Cannot read the file: \"" + Doc("missing.wav") + "\"" + wavestatus::kCannotOpen);
+  ASSERT_EQ(form->MDIChildren().size(), 1u);
+  EXPECT_EQ(Caption(), Doc("good.wav"));
+  EXPECT_EQ(Unit()->GetState(), kUnitStateSaved);
+  EXPECT_EQ(Unit()->GetValues(), 100);
+  EXPECT_EQ(form->NoNameCounter, 0);
+  EXPECT_EQ(ScreenCursor(), crDefault);
+}
+
+TEST_F(MainFile, DuplicateCopiesTheSelectionOrTheWholeWaveWithTheSourceWindowsDisplay) {
+  WriteWave(Doc("source.wav"), 10, 2);
+  Trigger("FileOpenWave", {{Doc("source.wav")}});
+  auto* source = static_cast<TMDIChildWave*>(form->GetActiveMDIChild());
+  TUnitWave* original = Unit();
+  TWaveViewProps points;
+  points.DrawKind = 1;
+  source->SetWaveViewProps(points);
+  original->SetSelRange(2, 5);
+  Trigger("DuplicateWave");
+  const TUnitWave* part = Unit();
+  ASSERT_NE(part, original);
+  EXPECT_EQ(Caption(), "NONAME1");
+  EXPECT_EQ(part->GetState(), kUnitStateNew);
+  EXPECT_EQ(Samples(part->GetSound()->GetLeftWave()), (std::vector<int16_t>{20, 30, 40}));
+  EXPECT_EQ(Samples(part->GetSound()->GetRightWave()), (std::vector<int16_t>{-20, -30, -40}));
+  EXPECT_EQ(static_cast<TMDIChildWave*>(form->GetActiveMDIChild())->GetWaveViewProps().DrawKind, 1);
+
+  // The copy is new: Save asks for a name, starting from none, and a cancel leaves it new.
+  Trigger("FileSave", {{}});
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].accept, QFileDialog::AcceptSave);
+  EXPECT_EQ(shown[1].typed, "");
+  EXPECT_EQ(part->GetState(), kUnitStateNew);
+
+  form->MdiArea()->setActiveSubWindow(source);
+  original->SetCursor(4);
+  Trigger("DuplicateWave");
+  EXPECT_EQ(Caption(), "NONAME2");
+  EXPECT_EQ(Unit()->GetValues(), 10);
+}
+
+TEST_F(MainFile, SaveWritesInPlaceAndSaveAsUnderTheChosenNameWhenTheUserAgrees) {
+  WriteWave(Doc("take.wav"), 100);
+  Trigger("FileOpenWave", {{Doc("take.wav")}});
+  TUnitWave* unit = Unit();
+  unit->SetSound(Rising(7, 1));
+  unit->SetModified();
+  Trigger("FileSave");
+  EXPECT_EQ(shown.size(), 1u);  // no dialog
+  EXPECT_EQ(unit->GetState(), kUnitStateSaved);
+  SoundPtr written;
+  std::string status;
+  ASSERT_TRUE(ReadWaveFile(Doc("take.wav"), written, status));
+  EXPECT_EQ(written->GetValues(), 7);
+
+  unit->SetModified();
+  Trigger("FileSaveAs", {{}});  // cancelled
+  EXPECT_EQ(shown[1].suffix, "wav");
+  EXPECT_EQ(Caption(), Doc("take.wav"));
+  EXPECT_EQ(unit->GetState(), kUnitStateModified);
+
+  // Replacing a file is asked first, and a folder that does not exist is refused: both show the
+  // dialog again. A name without extension gets ".wav".
+  std::ofstream(Doc("other.wav")) << "kept";
+  sink.replies.push_back(kIdNo);
+  Trigger("FileSaveAs", {{Doc("other.wav")}, {Doc("nowhere/x.wav")}, {Doc("copy")}});
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].text, Doc("other.wav") + filetext::kReplaceAfter);
+  EXPECT_EQ(sink.messages[1].text, Doc("nowhere/x.wav") + filetext::kNoFolderAfter);
+  EXPECT_EQ(std::ifstream(Doc("other.wav")).get(), 'k');
+  EXPECT_TRUE(fs::exists(Doc("copy.wav")));
+  EXPECT_EQ(unit->GetFileName(), Doc("copy.wav"));
+  EXPECT_EQ(Caption(), Doc("copy.wav"));
+  EXPECT_EQ(unit->GetState(), kUnitStateSaved);
+}
+
+TEST_F(MainFile, AFailedWriteChangesNothingAndKeepsTheWindowOpen) {
+  fs::create_directories(Doc("locked"));
+  const std::string file = Doc("locked/take.wav");
+  WriteWave(file, 100);
+  Trigger("FileOpenWave", {{file}});
+  TMDIChildKorvalen* window = form->GetActiveMDIChild();
+  TUnitWave* unit = Unit();
+  unit->SetModified();
+  UnwritableFolder locked(Doc("locked"));
+
+  EXPECT_FALSE(form->SaveWave(unit));
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, msgtext::kCannotWriteFile);
+  EXPECT_EQ(unit->GetState(), kUnitStateModified);
+  EXPECT_EQ(ScreenCursor(), crDefault);
+
+  answers.push_back({Doc("locked/other.wav")});
+  EXPECT_FALSE(form->SaveWaveAs(unit));
+  EXPECT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(unit->GetFileName(), file);
+  EXPECT_EQ(Caption(), file);
+  EXPECT_EQ(unit->GetState(), kUnitStateModified);
+
+  sink.replies.push_back(kIdYes);  // "Do you want to save?"
+  window->close();
+  ASSERT_EQ(sink.messages.size(), 4u);
+  EXPECT_EQ(sink.messages[2].text, kSaveQuestion);
+  EXPECT_EQ(form->ChildOfUnit(unit), window);
+}
+
+TEST_F(MainFile, ADocumentWhoseNameTheUserNeverChoseIsSavedThroughTheDialog) {
+  auto rendered = std::make_unique<TUnitWave>("NONAME7", Rising(50, 1));  // as Generate leaves it
+  rendered->SetModified();
+  TUnitWave* unit = rendered.get();
+  form->AddMDIChild(std::make_unique<TestChild>(std::move(rendered)), "NONAME7");
+  const fs::path before = fs::current_path();
+  fs::current_path(kScratch);
+  Trigger("FileSave", {{}});
+  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_EQ(unit->GetState(), kUnitStateModified);
+  answers.push_back({Doc("render.wav")});
+  EXPECT_TRUE(form->SaveWave(unit));
+  fs::current_path(before);
+  EXPECT_FALSE(fs::exists(Doc("NONAME7")));
+  EXPECT_TRUE(fs::exists(Doc("render.wav")));
+  EXPECT_EQ(Caption(), Doc("render.wav"));
+}
