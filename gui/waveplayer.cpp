@@ -3,6 +3,7 @@
 #include <QAudioDevice>
 #include <QAudioSink>
 #include <QAudioSource>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMediaDevices>
 #include <QObject>
@@ -340,7 +341,11 @@ bool WavePlayer::Play() {
                      // The sink must not be stopped from inside its own signal.
                      QMetaObject::invokeMethod(
                          context_.get(), [this, generation, failed] {
-                           PlayFinished(generation, failed ? nvFailure : nvSuccessful);
+                           if (failed) {
+                             PlayFinished(generation, nvFailure);
+                           } else {
+                             FinishWhenPlayedOut(generation);
+                           }
                          },
                          Qt::QueuedConnection);
                    });
@@ -352,6 +357,9 @@ bool WavePlayer::Play() {
         context_.get(), [this, generation] { PlayFinished(generation, nvSuccessful); },
         Qt::QueuedConnection);
   } else {
+    playedBeforePauseMs_ = 0;
+    drained_ = false;
+    playClock_.start();
     sink_->start(&playBuffer_);
     if (sink_->error() != QAudio::NoError) {
       notifyOwed_ = false;
@@ -363,14 +371,34 @@ bool WavePlayer::Play() {
     QEventLoop loop;
     waitLoop_ = &loop;
     // A device that never drains must not hold the program: give up well after the sound's end.
-    const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
-    const int64_t milliseconds =
-        playBytes_.size() / frameBytes * 1000 / std::max(1, playFormat_.sampleRate()) + 5000;
+    const int64_t milliseconds = PlayDurationMs() + 5000;
     QTimer::singleShot(std::chrono::milliseconds(milliseconds), &loop, &QEventLoop::quit);
     loop.exec();
     waitLoop_ = nullptr;
   }
   return true;
+}
+
+int64_t WavePlayer::PlayedMs() const {
+  return playedBeforePauseMs_ + (playClock_.isValid() ? playClock_.elapsed() : 0);
+}
+
+int64_t WavePlayer::PlayDurationMs() const {
+  const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
+  return playBytes_.size() / frameBytes * 1000 / std::max(1, playFormat_.sampleRate());
+}
+
+void WavePlayer::FinishWhenPlayedOut(uint64_t generation) {
+  if (generation != generation_ || !sink_) return;
+  drained_ = true;
+  if (paused_) return;  // Resume asks again
+  const int64_t remaining = PlayDurationMs() - PlayedMs();
+  if (remaining > 0) {
+    QTimer::singleShot(std::chrono::milliseconds(remaining), context_.get(),
+                       [this, generation] { FinishWhenPlayedOut(generation); });
+    return;
+  }
+  PlayFinished(generation, nvSuccessful);
 }
 
 void WavePlayer::PlayFinished(uint64_t generation, TMPNotifyValues value) {
@@ -391,6 +419,8 @@ void WavePlayer::Pause() {
   }
   if (sink_) sink_->suspend();
   if (source_) source_->suspend();
+  if (playClock_.isValid()) playedBeforePauseMs_ += playClock_.elapsed();
+  playClock_.invalidate();
   paused_ = true;
   EndCommand(flags, true);
 }
@@ -402,6 +432,10 @@ bool WavePlayer::Resume() {
   if (source_) source_->resume();
   paused_ = false;
   notifyOwed_ = flags.notify;
+  if (sink_) {
+    playClock_.start();
+    if (drained_) FinishWhenPlayedOut(generation_);
+  }
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QAudioFormat>
 #include <QBuffer>
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <cstdint>
 #include <memory>
 
@@ -102,6 +103,14 @@ class WavePlayer final : public MediaPlayer {
   QBuffer playBuffer_;
   QAudioFormat playFormat_;
   std::unique_ptr<QAudioSink> sink_;
+  // How long the play has sounded, pauses left out: the sink may report itself drained while the
+  // server still holds a large buffer, and the play ends only when its sound has been heard.
+  QElapsedTimer playClock_;
+  int64_t playedBeforePauseMs_ = 0;
+  bool drained_ = false;
+  int64_t PlayedMs() const;
+  int64_t PlayDurationMs() const;
+  void FinishWhenPlayedOut(uint64_t generation);
 
   QByteArray recordBytes_;
   QBuffer recordBuffer_;
