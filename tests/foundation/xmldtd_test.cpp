@@ -150,12 +150,12 @@ TEST(XmlGrammar, InvalidDocumentsFailWithAMessageNamingWhatWasFoundAndWhere) {
   }
 }
 
-TEST(XmlGrammar, WhatTheWriterWritesReadsBackAsTheSameTreeAlsoWithCrlf) {
+TEST(XmlGrammar, TheWriterWritesTheExactLayoutAndItReadsBackAsTheSameTreeAlsoWithCrlf) {
   Grammar gr;
   TXMLCompound root("R");
-  root.Add(std::make_unique<TXMLAttribute>("A", "a < b > c & d &lt; 50%"));
+  root.Add(std::make_unique<TXMLAttribute>("A", " a < b > c & d\t&lt; %d%s 50% "));
   auto note = std::make_unique<TXMLCompound>("N");
-  note->Add(std::make_unique<TXMLAttribute>("P", "  "));
+  note->Add(std::make_unique<TXMLAttribute>("P", " \t "));
   note->Add(std::make_unique<TXMLCompound>("Tie"));
   root.Add(std::move(note));
   root.Add(std::make_unique<TXMLAttribute>("E", ""));
@@ -163,8 +163,22 @@ TEST(XmlGrammar, WhatTheWriterWritesReadsBackAsTheSameTreeAlsoWithCrlf) {
   ScratchDir dir;
   std::string error;
   ASSERT_TRUE(root.SaveToFile(dir.File("s.xml"), error)) << error;
+  const std::string written = ReadWholeFile(dir.File("s.xml"));
+  EXPECT_EQ(written,
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+            "<!DOCTYPE R SYSTEM \"R.dtd\">\n"
+            "\n"
+            "<R>\n"
+            "  <A>a &lt; b &gt; c &amp; d &amp;lt; %d%s 50%</A>\n"
+            "  <N>\n"
+            "    <P></P>\n"
+            "    <Tie />\n"
+            "  </N>\n"
+            "  <E></E>\n"
+            "  <E>\xe9l\xe8ve</E>\n"
+            "</R>\n");
   std::string crlf;
-  for (char c : ReadWholeFile(dir.File("s.xml"))) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (char c : written) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   WriteWholeFile(dir.File("crlf.xml"), crlf);
 
   for (const char* name : {"s.xml", "crlf.xml"}) {
@@ -173,12 +187,13 @@ TEST(XmlGrammar, WhatTheWriterWritesReadsBackAsTheSameTreeAlsoWithCrlf) {
     TXMLCompound read("Root");
     std::string message;
     EXPECT_TRUE(MatchXMLDocument(*gr.r, &read, tokens.get(), message)) << message;
-    EXPECT_EQ(Shape(&read), "Root(R(A=a < b > c & d &lt; 50%,N(P=,Tie()),E=,E=\xe9l\xe8ve))") << name;
+    EXPECT_EQ(Shape(&read), "Root(R(A=a < b > c & d &lt; %d%s 50%,N(P=,Tie()),E=,E=\xe9l\xe8ve))") << name;
     const TXMLItem* e = read.GetFirstChild()->GetFirstChild()->GetNext()->GetNext();
     EXPECT_EQ((std::pair{e->GetLine(), e->GetColumn()}), (std::pair<int32_t, int32_t>{10, 5})) << name;
   }
 }
 
+// The long document's token list is also freed without recursion.
 TEST(XmlGrammar, LongAndDeepDocumentsMatch) {
   Grammar gr;
   std::string text = "<R>\n";

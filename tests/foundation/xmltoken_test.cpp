@@ -66,14 +66,3 @@ TEST(XmlTokenizer, PositionsFollowLinesAndColumnsAndCrlfReadsLikeLf) {
   EXPECT_EQ(Scan("<a>\r\n  <b>x</b>\r\n</a>"), expected);
   EXPECT_EQ(Scan("<a>\r\n  <b>x</b>\r\n</a>\r\n").back(), (Seen{xmlTokenEOF, "", 6, 0}));
 }
-
-TEST(XmlTokenizer, AVeryLongTokenListIsReadAndFreed) {
-  std::string text;
-  for (int i = 0; i < 300000; ++i) text += "<a/>";
-  std::unique_ptr<TXMLToken> first = TokensOf(text);
-  ASSERT_NE(first, nullptr);
-  const TXMLToken* last = LastXMLToken(first.get());
-  EXPECT_EQ(last->GetTokenKind(), xmlTokenEOF);
-  EXPECT_EQ(last->GetColumn(), 900000);
-  first.reset();  // must not recurse once per token
-}

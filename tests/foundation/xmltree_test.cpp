@@ -22,36 +22,6 @@ std::string WrittenText(const TXMLItem& item, int depth) {
 const char* const kCannotOpen = "Operating System cannot open file for writing, maybe the file is readonly.";
 }  // namespace
 
-TEST(XmlWriter, SavesDeclarationDoctypeAndIndentedElementsWithEmptyCompoundsAndEscapedText) {
-  TXMLCompound root("UnitMuz");
-  auto middle = Compound("B");
-  middle->Add(Compound("E"));
-  middle->Add(Leaf("V", ""));
-  middle->Add(Leaf("P", "%d%s 100%"));
-  middle->Add(Leaf("Blank", " \t "));
-  middle->Add(Leaf("Esc", " a<b & c>d\tz "));
-  root.Add(std::move(middle));
-  root.Add(Leaf("Version", "7.1"));
-  ScratchDir dir;
-  std::string error;
-  ASSERT_TRUE(root.SaveToFile(dir.File("a.xml"), error)) << error;
-  EXPECT_EQ(ReadWholeFile(dir.File("a.xml")),
-            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
-            "<!DOCTYPE UnitMuz SYSTEM \"UnitMuz.dtd\">\n"
-            "\n"
-            "<UnitMuz>\n"
-            "  <B>\n"
-            "    <E />\n"
-            "    <V></V>\n"
-            "    <P>%d%s 100%</P>\n"
-            "    <Blank></Blank>\n"
-            "    <Esc>a&lt;b &amp; c&gt;d z</Esc>\n"
-            "  </B>\n"
-            "  <Version>7.1</Version>\n"
-            "</UnitMuz>\n");
-  EXPECT_EQ(WrittenText(*root.GetLastChild(), 3), "      <Version>7.1</Version>\n");
-}
-
 TEST(XmlWriter, FailedSavesReportAndKeepThePreviousFile) {
   ScratchDir dir;
   TXMLCompound root("R");
