@@ -19,22 +19,17 @@ std::string WrittenText(const TXMLItem& item, int depth) {
   return text;
 }
 
-const char* const kCannotOpen = "Operating System cannot open file for writing, maybe the file is readonly.";
 }  // namespace
 
 TEST(XmlWriter, FailedSavesReportAndKeepThePreviousFile) {
   ScratchDir dir;
   TXMLCompound root("R");
   std::string error;
-  EXPECT_FALSE(root.SaveToFile(dir.File("missing/a.xml"), error));
-  EXPECT_EQ(error, kCannotOpen);
-
   // The new file cannot be made beside the target: the old one stays as it was.
   WriteWholeFile(dir.File("b.xml"), "old");
   std::filesystem::create_directory(dir.File("b.xml.kvnew"));
-  error.clear();
   EXPECT_FALSE(root.SaveToFile(dir.File("b.xml"), error));
-  EXPECT_EQ(error, kCannotOpen);
+  EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
   EXPECT_EQ(ReadWholeFile(dir.File("b.xml")), "old");
 
   // A save over an existing file succeeds and leaves no new file behind.
