@@ -156,15 +156,13 @@ TEST(XmlGrammar, TheWriterWritesTheExactLayoutAndItReadsBackAsTheSameTreeAlsoWit
             "</R>\n");
   std::string crlf;
   for (char c : written) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  WriteWholeFile(dir.File("crlf.xml"), crlf);
-
-  for (const char* name : {"s.xml", "crlf.xml"}) {
-    std::unique_ptr<TXMLToken> tokens = TokensOfFile(dir.File(name));
-    ASSERT_NE(tokens, nullptr);
+  for (const std::string& text : {written, crlf}) {
     TXMLCompound read("Root");
     std::string message;
+    std::unique_ptr<TXMLToken> tokens = TokensOf(text.substr(text.find('\n', text.find('\n') + 1) + 1));
+    ASSERT_NE(tokens, nullptr);
     EXPECT_TRUE(MatchXMLDocument(*gr.r, &read, tokens.get(), message)) << message;
-    EXPECT_EQ(Shape(&read), "Root(R(A=a < b > c & d &lt; %d%s 50%,N(P=,Tie()),E=,E=\xe9l\xe8ve))") << name;
+    EXPECT_EQ(Shape(&read), "Root(R(A=a < b > c & d &lt; %d%s 50%,N(P=,Tie()),E=,E=\xe9l\xe8ve))") << (text == crlf);
   }
 }
 
