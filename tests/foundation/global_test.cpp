@@ -2,15 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "foundation/assertion.h"
 #include "foundation/random.h"
 
-TEST(Global, WrapIntoRangeLandsInsideThePeriodFromBothSides) {
-  EXPECT_DOUBLE_EQ(WrapIntoRange(9000, 0, 9000), 0);
-  EXPECT_DOUBLE_EQ(WrapIntoRange(-1, 0, 9000), 8999);
-  EXPECT_DOUBLE_EQ(WrapIntoRange(-9000, 0, 9000), 0);
-  EXPECT_DOUBLE_EQ(WrapIntoRange(20000.5, 0, 9000), 2000.5);
-  EXPECT_DOUBLE_EQ(WrapIntoRange(-25, 10, 20), 15);
+TEST(Global, NumericHelpersGiveTheirEdgeValues) {
+  struct Case { double got, expected; };
+  for (const Case& c : {Case{WrapIntoRange(9000, 0, 9000), 0}, Case{WrapIntoRange(-1, 0, 9000), 8999},
+                        Case{WrapIntoRange(-9000, 0, 9000), 0}, Case{WrapIntoRange(20000.5, 0, 9000), 2000.5},
+                        Case{WrapIntoRange(-25, 10, 20), 15}, Case{NiceGridStep(0.07), 0.1},
+                        Case{NiceGridStep(250), 200}, Case{NiceGridStep(400), 500}, Case{NiceGridStep(1), 2},
+                        Case{MapLinear(5, 0, 10, 100, 200), 150}, Case{Clamp(-1, 1, 3), 1}, Case{Clamp(7, 1, 3), 3},
+                        Case{NextMultiple(7, 5), 10}, Case{NextMultiple(10, 5), 15}, Case{NextMultiple(-7, 5), 0},
+                        Case{double(TruncToInt32(-2.9)), -2}, Case{double(TruncToInt32(1e20)), INT32_MIN}})
+    EXPECT_DOUBLE_EQ(c.got, c.expected);
   EXPECT_THROW(WrapIntoRange(1, 5, 5), AssertionFailure);
 }
 
@@ -19,34 +26,14 @@ TEST(Global, ToBinaryFractionFindsTheSmallestPowerOfTwo) {
   for (const Case& c : {Case{2.75, 2, 3, 4}, Case{0.1, 0, 12, 128}, Case{3, 3, 0, 1}, Case{-1.5, -1, -1, 2}}) {
     int32_t whole = -99, numerator = -99, denominator = -99;
     ToBinaryFraction(c.x, whole, numerator, denominator);
-    EXPECT_EQ(whole, c.whole) << c.x;
-    EXPECT_EQ(numerator, c.numerator) << c.x;
-    EXPECT_EQ(denominator, c.denominator) << c.x;
+    EXPECT_EQ((std::vector{whole, numerator, denominator}), (std::vector{c.whole, c.numerator, c.denominator})) << c.x;
   }
 }
 
-TEST(Global, NiceGridStepRoundsUpToOneTwoFive) {
-  EXPECT_DOUBLE_EQ(NiceGridStep(0.07), 0.1);
-  EXPECT_DOUBLE_EQ(NiceGridStep(250), 200);
-  EXPECT_DOUBLE_EQ(NiceGridStep(400), 500);
-  EXPECT_DOUBLE_EQ(NiceGridStep(1), 2);
-}
-
-TEST(Global, NumericMappings) {
-  EXPECT_DOUBLE_EQ(MapLinear(5, 0, 10, 100, 200), 150);
-  EXPECT_DOUBLE_EQ(Clamp(3, 1, 3), 3);
-  EXPECT_DOUBLE_EQ(Clamp(-1, 1, 3), 1);
-  EXPECT_DOUBLE_EQ(Clamp(7, 1, 3), 3);
-  EXPECT_DOUBLE_EQ(NextMultiple(7, 5), 10);
-  EXPECT_DOUBLE_EQ(NextMultiple(10, 5), 15);
-  EXPECT_DOUBLE_EQ(NextMultiple(-7, 5), 0);
-  EXPECT_EQ(TruncToInt32(-2.9), -2);
-  EXPECT_EQ(TruncToInt32(1e20), INT32_MIN);
-
+TEST(Global, ClipRangeGivesTheOverlapInWholeSamplesOrLeavesTheRangeAlone) {
   int32_t first = -1, last = -1;
   EXPECT_TRUE(ClipRange(first, last, 10, 50.7, 30.9, 80));
-  EXPECT_EQ(first, 30);
-  EXPECT_EQ(last, 50);
+  EXPECT_EQ((std::pair{first, last}), (std::pair{30, 50}));
   first = last = -1;
   EXPECT_FALSE(ClipRange(first, last, 10, 20, 21, 30));
   EXPECT_EQ(first, -1);
@@ -60,7 +47,7 @@ TEST(Global, BlendColorMixesEachByteAndDropsTheTopByte) {
   EXPECT_EQ(BlendColor(0x0010FF00, 0x00400000, 0.25), 0x001CBF00u);
 }
 
-TEST(Global, SampleBudgetRefusesAndAccountsForBuffers) {
+TEST(Global, SampleBudgetRefusesAndAccountsForBuffersAndBadCountsGiveNoBuffer) {
   const int64_t before = SampleBytesInUse();
   {
     ScopedSampleBudget budget(before + 100);
@@ -74,23 +61,18 @@ TEST(Global, SampleBudgetRefusesAndAccountsForBuffers) {
     FreeSamples(again);
   }
   EXPECT_EQ(SampleBytesInUse(), before);
-  EXPECT_EQ(AllocSamples(0), nullptr);
-  EXPECT_EQ(AllocSamples(-5), nullptr);
-  EXPECT_EQ(AllocSamples(INT64_MAX), nullptr);
+  for (int64_t count : {int64_t{0}, int64_t{-5}, INT64_MAX}) EXPECT_EQ(AllocSamples(count), nullptr) << count;
 }
 
 TEST(Global, RandomStartsFromSeedOneAndRepeatsAfterReseeding) {
-  Random15 fresh;
-  Random15 seeded(1);
-  int first[5];
-  for (int& v : first) {
-    v = fresh.Next();
-    EXPECT_EQ(v, seeded.Next());
-    EXPECT_GE(v, 0);
-    EXPECT_LE(v, 32767);
+  Random15 fresh, seeded(1), other(2);
+  std::vector<int> first;
+  for (int i = 0; i < 5; ++i) first.push_back(fresh.Next());
+  for (int v : first) {
+    EXPECT_EQ(seeded.Next(), v);
+    EXPECT_TRUE(v >= 0 && v <= 32767) << v;
   }
   fresh.Seed(1);
   for (int v : first) EXPECT_EQ(fresh.Next(), v);
-  Random15 other(2);
   EXPECT_NE(other.Next(), first[0]);
 }

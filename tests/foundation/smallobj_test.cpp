@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "foundation/assertion.h"
 #include "support/recording_sink.h"
 
@@ -15,94 +13,79 @@ std::string ReadAndWrite(unit& value, const std::string& text) {
   return value.Read(text, "Field", error) ? value.Write() : error;
 }
 
+struct ReadCase {
+  unit* value;
+  const char* text;
+  std::string result;  // the written-back text, or the error
+};
+
 }  // namespace
 
-TEST(SmallObj, FactorsWriteBackInTheUnitTheyWereTyped) {
+TEST(SmallObj, EachValueWritesBackInTheUnitItWasTypedIn) {
   unitVolumeFactor volume(1, kUnitNone);
-  EXPECT_EQ(ReadAndWrite(volume, "6 dB"), "6 dB");
-  EXPECT_NEAR(volume.GetValue(), 1.9953, 1e-4);
+  unitVolumeFactorPosMoreLess1 quieter(0.5, kUnitNone);
+  unitAngleFactor phase(0, kUnitNone);
+  unitBalAngleFactor balance(0, kUnitNone);
+  unitFactor factor(1, kUnitSeconds);
+  unitInteger count(3, kUnitSeconds);  // an integer never keeps another unit
+  unitTime time(1, kUnitSeconds);
+  unitTimePos timePos(1, kUnitSeconds);
+  unitFreq freq(440, kUnitHertz);
+  unitWaveVal level(0, kUnitNone);
+  EXPECT_EQ(factor.Write(), "");
+  EXPECT_EQ(count.Write(), "3");
+  EXPECT_EQ(unitTime(1, kUnitNone).Write(), "");
+  for (const ReadCase& c : {ReadCase{&volume, "6 dB", "6 dB"}, ReadCase{&quieter, "200 %", "200 %"},  // no sign rule
+                            ReadCase{&phase, "-90'", "-90 '"}, ReadCase{&balance, "45'", "45 '"},
+                            ReadCase{&factor, "1/4", "0.25"}, ReadCase{&count, "12 %", "12"},
+                            ReadCase{&count, "12.5", "12"}, ReadCase{&time, "10 Hz", "10 Hz"},
+                            ReadCase{&time, "A4", "440.0074 Hz"},  // a note keeps the unit typed before
+                            ReadCase{&time, "250 ms", "250 ms"}, ReadCase{&timePos, "0 s", "0 s"},
+                            ReadCase{&freq, "1.5 kHz", "1.5 kHz"}, ReadCase{&freq, "2 ms", "2 ms"},
+                            ReadCase{&level, "50 %", "50 %"}, ReadCase{&level, "-0.5", "-0.5"},
+                            ReadCase{&level, "1000 $", "1000 $"}})
+    EXPECT_EQ(ReadAndWrite(*c.value, c.text), c.result) << c.text;
+  EXPECT_EQ(count.GetUnitUsed(), kUnitNone);
+  EXPECT_EQ(balance.GetUnitUsed(), kUnitBalanceDegrees);
+  EXPECT_DOUBLE_EQ(freq.GetValue(), 500);  // the value itself, typed as a period
   volume.SetValue(0);  // 0 has no decibel form
   EXPECT_EQ(volume.Write(), "0");
-  unitVolumeFactorPosMoreLess1 quieter(0.5, kUnitNone);
-  EXPECT_EQ(ReadAndWrite(quieter, "200 %"), "200 %");  // volumes check no sign rule on reading
-
-  unitAngleFactor phase(0, kUnitNone);
-  EXPECT_EQ(ReadAndWrite(phase, "-90'"), "-90 '");
-  EXPECT_DOUBLE_EQ(phase.GetValue(), 0.75);
-  unitBalAngleFactor balance(0, kUnitNone);
-  EXPECT_EQ(ReadAndWrite(balance, "45'"), "45 '");
-  EXPECT_DOUBLE_EQ(balance.GetValue(), 0.5);
-  EXPECT_EQ(balance.GetUnitUsed(), kUnitBalanceDegrees);
-
-  unitFactor factor(1, kUnitSeconds);
-  EXPECT_EQ(factor.Write(), "");
-  EXPECT_EQ(ReadAndWrite(factor, "1/4"), "0.25");
 }
 
-TEST(SmallObj, EachFactorClassAppliesItsSignRuleAndAFailureChangesNothing) {
+TEST(SmallObj, EachClassAppliesItsSignRuleAndAFailureChangesNeitherValueNorUnit) {
   unitFactorPos pos(1, kUnitPercent);
   unitFactorNotNul notNul(1, kUnitPercent);
   unitFactorPosMore posMore(1, kUnitPercent);
   unitFactorPosMax1 posMax1(1, kUnitPercent);
-  for (const auto& [value, text, error] : std::initializer_list<std::tuple<unitFactor*, const char*, const char*>>{
-           {&pos, "-1", "In Field: Value must be positive."}, {&notNul, "0 %", "In Field: Value must be not 0."},
-           {&posMore, "0", "In Field: Value must be positive and more than 0."},
-           {&posMax1, "1.5", "In Field: Value must be no more than 1."},
-           {&posMax1, "1 s", "In Field: Wrong unit used, use: '%' or no unit."}}) {
-    EXPECT_EQ(ReadAndWrite(*value, text), error) << text;
-    EXPECT_EQ(value->Write(), "100 %") << text;
-  }
-  EXPECT_EQ(ReadAndWrite(pos, "0"), "0");
-}
-
-TEST(SmallObj, IntegersHaveNoUnitAndKeepTheirBound) {
-  unitInteger count(3, kUnitSeconds);  // an integer never keeps another unit
-  EXPECT_EQ(count.Write(), "3");
-  EXPECT_EQ(ReadAndWrite(count, "12.5"), "12");
-  EXPECT_EQ(ReadAndWrite(count, "12 %"), "12");
-  EXPECT_EQ(count.GetUnitUsed(), kUnitNone);
-  EXPECT_EQ(ReadAndWrite(count, "3000000000"), std::string("In Field: ") + readtext::kIntegerTooHigh);
-  EXPECT_EQ(count.GetValue(), 12);
-
-  unitIntegerPos pos(1, kUnitNone);
-  EXPECT_EQ(ReadAndWrite(pos, "-1"), "In Field: Value must be positive.");
-  unitIntegerPosMore posMore(1, kUnitNone);
-  EXPECT_EQ(ReadAndWrite(posMore, "0"), "In Field: Value must be positive and more than 0.");
-
+  unitInteger count(12, kUnitNone);
+  unitIntegerPos intPos(1, kUnitNone);
+  unitIntegerPosMore intPosMore(1, kUnitNone);
   unitIntegerMoreUser room(40, kUnitNone);
   room.SetBound(4);
-  EXPECT_EQ(ReadAndWrite(room, "3"), "In Field: Value must be more or equal of 4.");
+  unitTimePosMore period(1, kUnitSeconds);
+  unitWaveValPosMore positive(1, kUnitRaw);
+  const std::string positiveMore = "In Field: Value must be positive and more than 0.";
+  for (const ReadCase& c : {ReadCase{&pos, "-1", "In Field: Value must be positive."},
+                            ReadCase{&notNul, "0 %", "In Field: Value must be not 0."},
+                            ReadCase{&posMore, "0", positiveMore},
+                            ReadCase{&posMax1, "1.5", "In Field: Value must be no more than 1."},
+                            ReadCase{&posMax1, "1 s", "In Field: Wrong unit used, use: '%' or no unit."},
+                            ReadCase{&count, "3000000000", std::string("In Field: ") + readtext::kIntegerTooHigh},
+                            ReadCase{&intPos, "-1", "In Field: Value must be positive."},
+                            ReadCase{&intPosMore, "0", positiveMore},
+                            ReadCase{&room, "3", "In Field: Value must be more or equal of 4."},
+                            ReadCase{&room, "-5", "In Field: Value must be more or equal of 4."},
+                            ReadCase{&period, "0 s", positiveMore},
+                            ReadCase{&period, "5", "In Field: Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'."},
+                            ReadCase{&positive, "-1 $", positiveMore}}) {
+    const std::string before = c.value->Write();
+    EXPECT_EQ(ReadAndWrite(*c.value, c.text), c.result) << c.text;
+    EXPECT_EQ(c.value->Write(), before) << c.text;
+  }
+  EXPECT_EQ(ReadAndWrite(pos, "0"), "0");
   EXPECT_EQ(ReadAndWrite(room, "4"), "4");
-  EXPECT_EQ(ReadAndWrite(room, "-5"), "In Field: Value must be more or equal of 4.");
   room.SetBound(-10);
   EXPECT_EQ(ReadAndWrite(room, "-5"), "-5");  // the bound, not the sign rule, decides
-}
-
-TEST(SmallObj, TimesFrequenciesAndSampleValuesWriteInTheirUnit) {
-  unitTime time(1, kUnitSeconds);
-  EXPECT_EQ(ReadAndWrite(time, "10 Hz"), "10 Hz");
-  EXPECT_DOUBLE_EQ(time.GetValue(), 0.1);
-  EXPECT_EQ(ReadAndWrite(time, "A4"), "440.0074 Hz");  // a note keeps the unit typed before
-  EXPECT_EQ(ReadAndWrite(time, "250 ms"), "250 ms");
-  unitTimePos timePos(1, kUnitSeconds);
-  EXPECT_EQ(ReadAndWrite(timePos, "0 s"), "0 s");
-  unitTimePosMore period(1, kUnitSeconds);
-  EXPECT_EQ(ReadAndWrite(period, "0 s"), "In Field: Value must be positive and more than 0.");
-  EXPECT_EQ(ReadAndWrite(period, "5"), "In Field: Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'.");
-  EXPECT_EQ(unitTime(1, kUnitNone).Write(), "");
-
-  unitFreq freq(440, kUnitHertz);
-  EXPECT_EQ(ReadAndWrite(freq, "1.5 kHz"), "1.5 kHz");
-  EXPECT_EQ(ReadAndWrite(freq, "2 ms"), "2 ms");
-  EXPECT_DOUBLE_EQ(freq.GetValue(), 500);
-
-  unitWaveVal level(0, kUnitNone);
-  EXPECT_EQ(ReadAndWrite(level, "50 %"), "50 %");
-  EXPECT_EQ(level.GetValue(), 16383);
-  EXPECT_EQ(ReadAndWrite(level, "-0.5"), "-0.5");
-  EXPECT_EQ(ReadAndWrite(level, "1000 $"), "1000 $");
-  unitWaveValPosMore positive(1, kUnitRaw);
-  EXPECT_EQ(ReadAndWrite(positive, "-1 $"), "In Field: Value must be positive and more than 0.");
 }
 
 TEST(SmallObj, WavePositionFollowsTheLengthOfItsWave) {
@@ -124,14 +107,13 @@ TEST(SmallObj, WavePositionFollowsTheLengthOfItsWave) {
   EXPECT_DOUBLE_EQ(position.GetValue(), 2);
   EXPECT_EQ(ReadAndWrite(position, "270'"), "-90 '");
   EXPECT_DOUBLE_EQ(position.GetValue(), 3);
-
   EXPECT_EQ(ReadAndWrite(position, "1 s"), "1 s");
   position.SetLength(8);  // a time stays the same time
   EXPECT_DOUBLE_EQ(position.GetValue(), 1);
 
   unitWavePosition empty(0, kUnitPercent, false);
-  EXPECT_EQ(empty.Write(), "");  // no length yet: nothing to divide by
   empty.SetLength(0);
+  EXPECT_EQ(empty.Write(), "");  // nothing to divide by
   EXPECT_EQ(ReadAndWrite(empty, "0 s"), "In Field: Position must be before the end of the wave");
   EXPECT_THROW(empty.SetLength(-1), AssertionFailure);
 }
@@ -152,15 +134,12 @@ TEST(SmallObj, ReadFieldShowsOnlyTheFirstFaultyField) {
   EXPECT_EQ(sink.messages[0].caption, "Input Error");
   EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
   EXPECT_EQ(count.GetValue(), 8);
-  EXPECT_DOUBLE_EQ(delay.GetValue(), 0.5);
 }
 
 TEST(SmallObj, CopiesAndSelfAssignmentKeepValueAndUnit) {
   unitVolumeFactor volume(1, kUnitNone);
   ReadAndWrite(volume, "-6 dB");
-  auto& alias = volume;
-  volume = alias;
-  EXPECT_EQ(volume.Write(), "-6 dB");
+  volume = *&volume;
   unitVolumeFactor copy = volume;
   volume.SetValue(-1);
   EXPECT_EQ(copy.Write(), "-6 dB");

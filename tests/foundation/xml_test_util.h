@@ -1,4 +1,4 @@
-// Helpers for the XML tests: token lists from strings, a scratch directory, whole-file reading.
+// Helpers for the XML tests: token lists from text or files, trees as text, a scratch directory.
 #pragma once
 
 #include <cstdio>
@@ -10,42 +10,32 @@
 
 #include "foundation/xmlalg.h"
 
-// Tokenizes text as the third line of a file onwards, as the music loader does.
+// Tokenizes text as the third line of a file onwards, as the music loader does after the
+// declaration and the document type line.
 inline std::unique_ptr<TXMLToken> TokensOf(const std::string& text) {
   std::FILE* stream = std::tmpfile();
   if (stream == nullptr) return nullptr;
   std::fwrite(text.data(), 1, text.size(), stream);
   std::rewind(stream);
-  int32_t line = 3;
-  int32_t column = 1;
+  int32_t line = 3, column = 1;
   std::unique_ptr<TXMLToken> first = ReadXMLTokens(stream, line, column);
   std::fclose(stream);
   return first;
 }
 
-// Reads a saved file back: skips the declaration and the document type line, then tokenizes.
-inline std::unique_ptr<TXMLToken> TokensOfFile(const std::string& path) {
-  std::FILE* stream = std::fopen(path.c_str(), "r");
-  if (stream == nullptr) return nullptr;
-  char buffer[99];
-  for (int skipped = 0; skipped < 2; ++skipped)
-    if (std::fgets(buffer, sizeof buffer, stream) == nullptr) break;
-  int32_t line = 3;
-  int32_t column = 1;
-  std::unique_ptr<TXMLToken> first = ReadXMLTokens(stream, line, column);
-  std::fclose(stream);
-  return first;
+// The tree as text: leaves as name=value, compounds as name(children).
+inline std::string Shape(const TXMLItem* item) {
+  if (item->GetKind() == xmlItemAttribute) return item->GetElement() + "=" + item->GetValue();
+  std::string out = item->GetElement() + "(";
+  for (const TXMLItem* c = item->GetFirstChild(); c != nullptr; c = c->GetNext())
+    out += Shape(c) + (c->GetNext() != nullptr ? "," : "");
+  return out + ")";
 }
 
 inline std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(path, std::ios::binary).rdbuf();
   return text.str();
-}
-
-inline void WriteWholeFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
 }
 
 class ScratchDir {
