@@ -24,6 +24,7 @@ class QMenu;
 class QToolBar;
 class StatusPanels;
 class TMDIChildKorvalen;
+class TMDIChildWave;
 class TUnit;
 class TUnitWave;
 class ApplicationEventFilter;
@@ -113,6 +114,16 @@ class TMainForm : public QMainWindow {
   // Puts a document window into the frame under its caption, shown and active.
   TMDIChildKorvalen* AddMDIChild(std::unique_ptr<TMDIChildKorvalen> child,
                                  const std::string& caption);
+  // A wave window for the document with its own copies of the two display records, put into the
+  // frame under the caption; the document is told its window.
+  TMDIChildWave* CreateMDIChildWave(const std::string& caption, std::unique_ptr<TUnitWave> unitWave,
+                                    const TWaveViewProps& waveProps, const TVoldViewProps& voldProps);
+  // What the wave windows tell the main window: the zoom window changed; a wave window (or none)
+  // became the active one.
+  void NotifyZoomChanged(TMDIChildWave* window);
+  void NotifyActiveWaveChild(TMDIChildWave* window);
+  // Saves a wave document that holds samples; answers the save's real result.
+  bool SaveWave(TUnitWave* unitWave);
   // The name box.
   void SetEditName(const std::string& name);
   void EditNameClick();

@@ -62,6 +62,17 @@ void StatusPanels::SetPanelText(int index, const std::string& text) {
   panels_[static_cast<size_t>(index)]->setText(QString::fromStdString(text));
 }
 
+void StatusPanels::SetPanelWidth(int index, int width) {
+  KV_ASSERT(index >= 0 && index < PanelCount());
+  QLabel* const panel = panels_[static_cast<size_t>(index)];
+  const int shift = std::max(width, 0) - panel->width();
+  if (shift == 0) return;
+  panel->resize(panel->width() + shift, panel->height());
+  for (size_t later = static_cast<size_t>(index) + 1; later < panels_.size(); ++later) {
+    panels_[later]->move(panels_[later]->x() + shift, panels_[later]->y());
+  }
+}
+
 std::string StatusPanels::PanelText(int index) const {
   KV_ASSERT(index >= 0 && index < PanelCount());
   return panels_[static_cast<size_t>(index)]->text().toStdString();

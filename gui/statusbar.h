@@ -14,6 +14,8 @@ class StatusPanels : public QStatusBar {
   StatusPanels(std::initializer_list<int> widths, QWidget* parent = nullptr);
   int PanelCount() const { return static_cast<int>(panels_.size()); }
   int PanelWidth(int index) const;
+  // Later panels move along, so the panels stay side by side.
+  void SetPanelWidth(int index, int width);
   void SetPanelText(int index, const std::string& text);
   std::string PanelText(int index) const;
 

@@ -1,0 +1,421 @@
+// The wave window: pixel/sample mapping, zoom and the scroll bar, the zoom kept across an
+// operation, selection by mouse and keys with the repaints they cause, the status text under the
+// mouse, and the empty and degenerate cases.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <filesystem>
+
+#include "app/ChildWave.h"
+#include "app/Main.h"
+#include "foundation/assertion.h"
+#include "gui/statusbar.h"
+#include "wave/unitwave.h"
+#include "wave/wave.h"
+
+namespace {
+
+const std::string kScratch = testing::TempDir() + "korvalen-childwave-" + std::to_string(getpid());
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kGrey = 0xFF808080;
+
+SoundPtr MakeSound(int32_t values, int16_t channels, int32_t rate = 44100) {
+  bool abort = false;
+  if (channels == 1) return std::make_unique<MonoSound>(NewWaveChecked(abort, values), rate, 2);
+  return std::make_unique<StereoSound>(NewWaveChecked(abort, values), NewWaveChecked(abort, values),
+                                       rate, 2);
+}
+
+class WaveWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetTempDir(kScratch);
+    form = StartUp();
+    QApplication::setActiveWindow(form.get());
+  }
+  void TearDown() override {
+    form.reset();
+    std::filesystem::remove_all(kScratch);
+  }
+
+  // A window on a saved document of `values` samples whose client area is width x height.
+  void Open(int32_t values, int width, int height = 101, int16_t channels = 1) {
+    auto unit = std::make_unique<TUnitWave>("", MakeSound(values, channels));
+    doc = unit.get();
+    window = form->CreateMDIChildWave("caption", std::move(unit), TWaveViewProps(),
+                                      TVoldViewProps());
+    SetClient(width, height);
+  }
+  void SetClient(int width, int height) {
+    QWidget* client = window->ClientArea();
+    for (int attempt = 0; attempt < 3 && client->size() != QSize(width, height); ++attempt) {
+      window->resize(window->size() + QSize(width, height) - client->size());
+      QApplication::processEvents();
+    }
+    ASSERT_EQ(client->size(), QSize(width, height));
+  }
+  void Select(int32_t moving, int32_t anchor) { doc->SetSelEnds(moving, anchor); }
+  std::pair<int32_t, int32_t> Ends() const { return {doc->GetSelCursor(), doc->GetSelAnchor()}; }
+
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window->ClientArea(), static_cast<Qt::Key>(key), modifiers);
+  }
+  void Mouse(QEvent::Type type, int x, int y, Qt::MouseButtons buttons,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    // A press presses the one button given; a release lets the left button go.
+    Qt::MouseButton button = Qt::LeftButton;
+    if (type == QEvent::MouseMove) button = Qt::NoButton;
+    if (type == QEvent::MouseButtonPress) button = static_cast<Qt::MouseButton>(buttons.toInt());
+    QMouseEvent event(type, QPointF(x, y), window->ClientArea()->mapToGlobal(QPointF(x, y)), button,
+                      buttons, modifiers);
+    QApplication::sendEvent(window->ClientArea(), &event);
+  }
+  QRgb Pixel(int x, int y = 5) const { return window->Canvas().pixel(x, y); }
+  // The columns of the picture that show the selection's colour, as [first, last).
+  std::pair<int, int> BlackColumns(int y = 5) const {
+    int first = -1, last = -1;
+    for (int x = 0; x < window->Canvas().width(); ++x) {
+      if (Pixel(x, y) != kBlack) continue;
+      if (first < 0) first = x;
+      last = x + 1;
+    }
+    return {first, last};
+  }
+
+  std::unique_ptr<TMainForm> form;
+  TMDIChildWave* window = nullptr;
+  TUnitWave* doc = nullptr;
+};
+
+using SelEnds = std::pair<int32_t, int32_t>;
+
+}  // namespace
+
+TEST_F(WaveWindow, PixelsAndSamplesMapThroughTheViewWindowWithTruncationTowardZero) {
+  Open(441000, 441);
+  EXPECT_DOUBLE_EQ(window->XToSample(0), 500);
+  EXPECT_EQ(window->SampleToX(1000), 1);
+  EXPECT_EQ(window->SampleToX(441000), 441);
+  EXPECT_DOUBLE_EQ(window->XToTime(0), 0);  // no half pixel for the time
+  EXPECT_DOUBLE_EQ(window->XToTime(441), 10);
+  EXPECT_DOUBLE_EQ(window->GetViewEndTime(), 10);
+
+  window->SetScroll(0, 44100);  // 100 samples per pixel
+  EXPECT_EQ(window->ScrollRange(), 4410);
+  EXPECT_DOUBLE_EQ(window->XToSample(0), 50);
+  EXPECT_EQ(window->SampleToX(22050), 220);
+  window->ScrollBar()->setValue(441);
+  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 44100);
+  EXPECT_EQ(window->SampleToX(44099.9), 0);  // truncated toward zero, not down
+  EXPECT_EQ(window->SampleToX(44000), -1);
+  EXPECT_EQ(window->SampleToX(43950), -1);
+  EXPECT_DOUBLE_EQ(window->XToTime(441), 2);
+}
+
+TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEverything) {
+  Open(10000, 500);
+  window->ZoomIn();  // nothing selected: nothing to zoom to
+  EXPECT_EQ(window->IsZoomed(), 0.0);
+
+  Select(1000, 2000);
+  window->ZoomIn();
+  EXPECT_EQ(window->IsZoomed(), 1.0);
+  EXPECT_EQ(window->ScrollRange(), 5000);
+  EXPECT_EQ(window->ScrollPosition(), 500);
+  EXPECT_EQ(window->ScrollIncrement(), 50);
+  EXPECT_TRUE(window->ScrollBarVisible());
+  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 1000);
+  EXPECT_DOUBLE_EQ(window->GetViewEnd(), 2000);
+  EXPECT_EQ(Ends(), SelEnds(1000, 2000));  // each end kept on its side
+
+  // The user scrolls: the window moves and the picture follows.
+  window->ScrollBar()->setValue(1000);
+  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 2000);
+  EXPECT_DOUBLE_EQ(window->GetViewEnd(), 3000);
+  QApplication::processEvents();
+  EXPECT_EQ(Pixel(0), kWhite);  // the selection has left the view
+
+  // A wider client keeps the range: the window widens with it.
+  SetClient(600, 101);
+  EXPECT_EQ(window->ScrollRange(), 5000);
+  EXPECT_DOUBLE_EQ(window->GetViewEnd() - window->GetViewBegin(), 1200);
+
+  window->NoZoom();
+  EXPECT_EQ(window->IsZoomed(), 0.0);
+  EXPECT_FALSE(window->ScrollBarVisible());
+  EXPECT_EQ(doc->GetSelBegin(), 0);
+  EXPECT_EQ(doc->GetSelEnd(), 10000);
+  Select(5, 5);
+  window->NoZoom();  // not zoomed: the selection stays
+  EXPECT_EQ(doc->GetSelEnd(), 5);
+
+  window->SetScroll(100, 100);  // under one sample: no zoom
+  EXPECT_EQ(window->IsZoomed(), 0.0);
+  EXPECT_FALSE(window->ScrollBarVisible());
+}
+
+TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
+  Open(10000, 500);
+  window->SetScroll(1000, 2000);
+  // A cut of [1200, 1500): the view's left edge stays 200 before the stretch, its right edge
+  // moves with the stretch's end.
+  window->SaveZoom(1200, 1500);
+  doc->SetSound(MakeSound(9700, 1));
+  window->RestoreZoom(1200, 1200);
+  EXPECT_EQ(window->ScrollRange(), 500 * 9700 / 700);
+  EXPECT_NEAR(window->GetViewBegin(), 1000, 1);
+  EXPECT_NEAR(window->GetViewEnd(), 1700, 1);
+
+  // Offsets that leave no window, then a sound that became empty: the zoom ends.
+  window->SaveZoom(0, 9700);
+  doc->SetSound(MakeSound(10, 1));
+  window->RestoreZoom(0, 10);
+  EXPECT_EQ(window->IsZoomed(), 0.0);
+  window->SetScroll(2, 8);
+  window->SaveZoom(2, 8);
+  doc->SetSound(MakeSound(0, 1));
+  window->RestoreZoom(2, 2);
+  EXPECT_EQ(window->IsZoomed(), 0.0);
+  EXPECT_FALSE(window->ScrollBarVisible());
+
+  window->SaveZoom(0, 0);  // unzoomed: the bracket changes nothing
+  window->RestoreZoom(0, 0);
+  EXPECT_EQ(window->IsZoomed(), 0.0);
+
+  // The bracket never nests, and never closes without opening.
+  EXPECT_THROW(window->RestoreZoom(0, 0), AssertionFailure);
+  Open(10, 100);
+  window->SaveZoom(0, 10);
+  EXPECT_THROW(window->SaveZoom(0, 10), AssertionFailure);
+}
+
+TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndToTheEdges) {
+  Open(1000, 500);  // two samples per pixel
+  struct Case {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    SelEnds expected;  // moving end, anchor; the selection starts as moving 300, anchor 100
+  };
+  const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
+                              both = Qt::ShiftModifier | Qt::ControlModifier, none = {};
+  const Case cases[] = {
+      {Qt::Key_Left, none, {299, 299}},      {Qt::Key_Left, shift, {299, 100}},
+      {Qt::Key_Left, ctrl, {300, 99}},       {Qt::Key_Left, both, {299, 99}},
+      {Qt::Key_Right, none, {303, 303}},     {Qt::Key_Right, shift, {303, 100}},
+      {Qt::Key_Right, ctrl, {300, 103}},     {Qt::Key_Right, both, {303, 103}},
+      {Qt::Key_Up, none, {281, 281}},        {Qt::Key_Up, shift, {281, 100}},
+      {Qt::Key_Up, ctrl, {300, 81}},         {Qt::Key_Up, both, {281, 81}},
+      {Qt::Key_Down, none, {321, 321}},      {Qt::Key_Down, shift, {321, 100}},
+      {Qt::Key_Down, ctrl, {300, 121}},      {Qt::Key_Down, both, {321, 121}},
+      {Qt::Key_Home, none, {0, 0}},          {Qt::Key_Home, shift, {0, 100}},
+      {Qt::Key_Home, ctrl, {300, 0}},        {Qt::Key_Home, both, {200, 0}},
+      {Qt::Key_End, none, {1000, 1000}},     {Qt::Key_End, shift, {1000, 100}},
+      {Qt::Key_End, ctrl, {300, 1000}},      {Qt::Key_End, both, {1000, 800}},
+      {Qt::Key_PageDown, ctrl, {500, 300}},  {Qt::Key_PageUp, ctrl, {100, 0}},
+      {Qt::Key_PageDown, none, {300, 100}},  {Qt::Key_PageUp, shift, {300, 100}},
+      {Qt::Key_PageDown, both, {300, 100}},  {Qt::Key_Left, Qt::AltModifier, {300, 100}},
+      {Qt::Key_Home, Qt::AltModifier | ctrl, {300, 100}},
+  };
+  for (const Case& c : cases) {
+    Select(300, 100);
+    Key(c.key, c.modifiers);
+    EXPECT_EQ(Ends(), c.expected) << c.key << " " << c.modifiers.toInt();
+  }
+  Select(900, 1000);
+  Key(Qt::Key_PageDown, ctrl);  // shifted past the end: the selection shrinks
+  EXPECT_EQ(Ends(), SelEnds(1000, 1000));
+}
+
+TEST_F(WaveWindow, PartialRepaintsLeaveThePictureAWholeRepaintWouldPaint) {
+  Open(1000, 500);
+  Select(600, 200);
+  window->Redraw();
+  EXPECT_EQ(BlackColumns(), std::make_pair(100, 300));
+  EXPECT_EQ(Pixel(300, 50), kGrey);  // the cursor line at the moving end
+
+  // The document asks for exactly the columns of a sample range.
+  window->RedrawSamples(800, 900, true);
+  EXPECT_EQ(Pixel(399), kWhite);
+  EXPECT_EQ(Pixel(400), kBlack);
+  EXPECT_EQ(Pixel(449), kBlack);
+  EXPECT_EQ(Pixel(450), kWhite);
+  window->RedrawSamples(800, 900, false);
+
+  // Every change by keys and mouse repaints only what changed, and ends with the whole picture.
+  const auto matchesWholeRepaint = [&](const char* step) {
+    const QImage partial = window->Canvas().copy();
+    window->Redraw();
+    EXPECT_TRUE(partial == window->Canvas()) << step;
+  };
+  Key(Qt::Key_Right, Qt::ShiftModifier);
+  matchesWholeRepaint("shift right");
+  Key(Qt::Key_Home, Qt::ControlModifier);
+  matchesWholeRepaint("ctrl home");
+  Key(Qt::Key_PageDown, Qt::ControlModifier);
+  matchesWholeRepaint("ctrl page down");
+  Mouse(QEvent::MouseButtonPress, 250, 10, Qt::LeftButton);
+  matchesWholeRepaint("click");
+  Mouse(QEvent::MouseMove, 120, 10, Qt::LeftButton);
+  matchesWholeRepaint("drag left");
+  Mouse(QEvent::MouseMove, 400, 10, Qt::LeftButton);
+  matchesWholeRepaint("drag across");
+  EXPECT_EQ(BlackColumns(), std::make_pair(250, 400));
+  Mouse(QEvent::MouseButtonRelease, 400, 10, Qt::NoButton);
+  Key(Qt::Key_End);  // the line stands on the last sample's column
+  EXPECT_EQ(Pixel(499), kGrey);
+  Key(Qt::Key_Home);
+  matchesWholeRepaint("from the very end");
+  EXPECT_EQ(Pixel(499), kWhite);
+  Key(Qt::Key_Right);  // two samples a column: the cursor moves within its column
+  Select(1, 1);
+  matchesWholeRepaint("within a column");
+  EXPECT_EQ(Pixel(0), kGrey);
+}
+
+TEST_F(WaveWindow, TheMouseSelectsWithinTheSoundsLastSampleAndShiftAndCtrlMoveOneEnd) {
+  Open(1000, 500);
+  Mouse(QEvent::MouseButtonPress, 100, 10, Qt::LeftButton);
+  EXPECT_EQ(Ends(), SelEnds(201, 201));
+  Mouse(QEvent::MouseMove, 200, 10, Qt::LeftButton);
+  EXPECT_EQ(Ends(), SelEnds(401, 201));
+  Mouse(QEvent::MouseMove, -50, 10, Qt::LeftButton);  // captured: clamped to the client
+  EXPECT_EQ(Ends(), SelEnds(1, 201));
+  Mouse(QEvent::MouseMove, 9999, 10, Qt::LeftButton);
+  EXPECT_EQ(Ends(), SelEnds(999, 201));  // the mouse never reaches the very end
+  Mouse(QEvent::MouseButtonRelease, 9999, 10, Qt::NoButton);
+  Mouse(QEvent::MouseMove, 50, 10, Qt::LeftButton);  // no press: no selecting
+  EXPECT_EQ(Ends(), SelEnds(999, 201));
+
+  Mouse(QEvent::MouseButtonPress, 300, 10, Qt::LeftButton, Qt::ShiftModifier);
+  EXPECT_EQ(Ends(), SelEnds(601, 201));
+  Mouse(QEvent::MouseButtonRelease, 300, 10, Qt::NoButton);
+
+  // Ctrl takes the nearer end as the anchor; a tie takes the upper end.
+  SetClient(500, 101);
+  doc->SetSound(MakeSound(500, 1));  // one sample per pixel
+  struct Case {
+    SelEnds before;
+    int x;
+    SelEnds after;
+  };
+  const Case cases[] = {{{100, 200}, 190, {190, 200}},
+                        {{200, 100}, 120, {120, 100}},
+                        {{100, 200}, 150, {150, 200}},
+                        {{100, 200}, 300, {300, 200}}};
+  for (const Case& c : cases) {
+    Select(c.before.first, c.before.second);
+    Mouse(QEvent::MouseButtonPress, c.x, 10, Qt::LeftButton, Qt::ControlModifier);
+    Mouse(QEvent::MouseButtonRelease, c.x, 10, Qt::NoButton);
+    EXPECT_EQ(Ends(), c.after) << c.x;
+  }
+  Select(40, 40);
+  Mouse(QEvent::MouseButtonPress, 100, 10, Qt::RightButton);  // not the left button
+  EXPECT_EQ(Ends(), SelEnds(40, 40));
+}
+
+TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
+  Open(441000, 441, 101);  // h = 100
+  StatusPanels* panels = form->StatusBar();
+  const struct {
+    int x, y;
+    const char* text;
+  } mono[] = {{0, 0, "(0.00000 s, 100.00 %)"},
+              {220, 25, "(4.98866 s, 50.00 %)"},
+              {441, 75, "(10.00000 s, -50.00 %)"}};
+  for (const auto& c : mono) {
+    Mouse(QEvent::MouseMove, c.x, c.y, Qt::NoButton);
+    EXPECT_EQ(panels->PanelText(1), c.text);
+  }
+  EXPECT_EQ(panels->PanelWidth(1), 120);
+
+  doc->SetSound(MakeSound(441000, 2));  // the stereo level runs over two bands
+  EXPECT_EQ(window->StatusTextAt(0, 0), "(0.00000 s, 100.00 %)");
+  EXPECT_EQ(window->StatusTextAt(0, 50), "(0.00000 s, -100.00 %)");
+  EXPECT_EQ(window->StatusTextAt(0, 75), "(0.00000 s, 0.00 %)");  // the lower band
+  EXPECT_EQ(window->StatusTextAt(0, 100), "(0.00000 s, -100.00 %)");
+
+  TVoldViewProps vold;  // top 20 kHz, bottom 20 Hz, logarithmic rows
+  vold.TwoDiagrams = 0;
+  window->SetVoldViewProps(vold);
+  Mouse(QEvent::MouseMove, 0, 100, Qt::NoButton);
+  EXPECT_EQ(panels->PanelText(1), "(0.00000 s, 20.0 Hz )");
+  EXPECT_EQ(panels->PanelWidth(1), 130);
+  EXPECT_EQ(window->StatusTextAt(0, 0), "(0.00000 s, 20.0 kHz )");
+  EXPECT_EQ(window->StatusTextAt(0, 50), "(0.00000 s, 632 Hz )");  // the geometric middle
+  vold.TwoDiagrams = 1;  // two diagrams: the upper half repeats the scale
+  vold.HorDistribution = 2;
+  window->SetVoldViewProps(vold);
+  EXPECT_EQ(window->StatusTextAt(0, 0), window->StatusTextAt(0, 50));
+  EXPECT_EQ(window->StatusTextAt(0, 75), "(0.00000 s, 39.9 Hz )");
+  EXPECT_EQ(window->StatusTextAt(0, 100), "(0.00000 s, 20.0 Hz )");
+  vold.HorDistribution = 0;
+  window->SetVoldViewProps(vold);
+  EXPECT_EQ(window->StatusTextAt(0, 75), "(0.00000 s, 10.0 kHz )");
+}
+
+TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
+  Open(0, 200, 50);
+  for (int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Left, Qt::Key_Down}) Key(key, Qt::ShiftModifier);
+  Key(Qt::Key_Right);
+  EXPECT_EQ(Ends(), SelEnds(0, 0));
+  Mouse(QEvent::MouseButtonPress, 10, 10, Qt::LeftButton);
+  Mouse(QEvent::MouseMove, 30, 10, Qt::LeftButton);
+  Mouse(QEvent::MouseButtonRelease, 30, 10, Qt::NoButton);
+  EXPECT_EQ(Ends(), SelEnds(0, 0));
+  window->ZoomIn();
+  window->SetScroll(0, 10);
+  EXPECT_EQ(window->IsZoomed(), 0.0);
+  EXPECT_EQ(window->SampleToX(5), 0);
+  EXPECT_EQ(window->StatusTextAt(10, 0), "(0.00000 s, 100.00 %)");
+  // Only the background: no cursor line on an empty sound.
+  window->Redraw();
+  for (int x = 0; x < 200; ++x) ASSERT_EQ(Pixel(x, 20), kWhite) << x;
+
+  doc->SetSound(MakeSound(1, 1));  // one sample: the mouse does not select
+  Mouse(QEvent::MouseButtonPress, 150, 10, Qt::LeftButton);
+  EXPECT_EQ(Ends(), SelEnds(0, 0));
+  Key(Qt::Key_End);  // the keys still work
+  EXPECT_EQ(Ends(), SelEnds(1, 1));
+
+  doc->SetSound(MakeSound(1000, 1));
+  window->SetScroll(100, 200);
+  window->ClientArea()->resize(0, 1);  // no width, no height
+  EXPECT_DOUBLE_EQ(window->XToSample(3), window->GetViewBegin());
+  EXPECT_EQ(window->SampleToX(500), 0);
+  Key(Qt::Key_Right);
+  window->SetScroll(100, 200);
+  EXPECT_DOUBLE_EQ(window->GetViewEnd(), 1000);  // the range is 0: the whole sound
+  EXPECT_EQ(window->StatusTextAt(0, 0), "(0.00000 s, 0.00 %)");
+}
+
+TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
+  Open(10, 100);
+  EXPECT_EQ(window->windowTitle().toStdString(), "caption");
+  EXPECT_EQ(window->GetKind(), kUnitKindWave);
+  EXPECT_EQ(doc->GetView(), window);
+  EXPECT_EQ(form->ActiveUnitWave(), doc);
+  EXPECT_EQ(window->IconIndex(), kIconMonoWave);
+  window->SetVoldViewProps(TVoldViewProps());
+  EXPECT_EQ(window->ViewMode(), 1);
+  EXPECT_EQ(window->IconIndex(), kIconVold);
+  window->SetIconForChannels(2);
+  EXPECT_EQ(window->IconIndex(), kIconStereoWave);
+  window->SetViewMode(0);
+  EXPECT_EQ(window->IconIndex(), kIconMonoWave);
+  window->SetViewMode(1);
+  window->SetWaveViewProps(TWaveViewProps());
+  EXPECT_EQ(window->ViewMode(), 0);
+  EXPECT_EQ(window->IconIndex(), kIconMonoWave);
+
+  auto stereo = std::make_unique<TUnitWave>("", MakeSound(10, 2));
+  auto* second = form->CreateMDIChildWave("b", std::move(stereo), {}, {});
+  EXPECT_EQ(second->IconIndex(), kIconStereoWave);
+  second->close();
+  EXPECT_EQ(form->MDIChildren().size(), 1u);
+}
