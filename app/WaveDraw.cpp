@@ -38,40 +38,43 @@ class LevelMap {
 class ColumnReader {
  public:
   ColumnReader(double start, double step, int32_t perPixel, bool random, int32_t last)
-      : pos_(start), step_(step), perPixel_(perPixel), random_(random), last_(last) {}
+      : start_(start), step_(step), perPixel_(perPixel), random_(random), last_(last) {}
 
   // Hands `read` the sample index of each value of one column and moves on to the next column.
-  // With `first` the column also reads at its own start: the lines join their neighbours.
+  // With `first` the column also reads at its own start: the lines join their neighbours. Each
+  // column's start is computed afresh rather than summed up along the row, so that a partial
+  // repaint reads the columns where a whole repaint reads them.
   template <class Read>
   void Column(bool first, Read&& read) {
+    const double start = start_ + static_cast<double>(column_++) * perPixel_ * step_;
     if (random_) {
       for (int64_t i = first ? 0 : 1; i <= perPixel_; ++i) {
-        read(Index(pos_ + RandomNext() * static_cast<double>(perPixel_) * step_ * kRandomScale));
+        read(Index(start + RandomNext() * static_cast<double>(perPixel_) * step_ * kRandomScale));
       }
-      pos_ += perPixel_ * step_;
     } else {
-      if (first) read(Index(pos_));
-      for (int32_t i = 0; i < perPixel_; ++i) {
-        pos_ += step_;
-        read(Index(pos_));
-      }
+      for (int64_t i = first ? 0 : 1; i <= perPixel_; ++i) read(Index(start + i * step_));
     }
   }
-  double Position() const { return pos_; }
-  void SetPosition(double pos) { pos_ = pos; }
+  // The next column is the last one again.
+  void Again() { --column_; }
 
  private:
-  // The last column may still reach the end of the sound or beyond: it reads the last sample.
+  // Positions that miss a sample's start by rounding alone count as that sample; the last column
+  // may still reach the end of the sound or beyond: it reads the last sample.
   int32_t Index(double pos) const {
+    pos += kSnap + pos * kSnapRelative;
     if (!(pos > 0)) return 0;
     return pos >= last_ ? last_ : static_cast<int32_t>(pos);
   }
+  static constexpr double kSnap = 1e-9;
+  static constexpr double kSnapRelative = 1e-12;
 
-  double pos_;
+  double start_;
   double step_;
   int32_t perPixel_;
   bool random_;
   int32_t last_;
+  int64_t column_ = 0;
 };
 
 // Where the columns of a band run and how its reading starts.
@@ -105,7 +108,8 @@ ColumnSpan SpanOfColumns(int32_t left, int32_t right, double s1, double s2, int3
     first = std::min<int64_t>(clipLeft, end);
   }
   span.first = static_cast<int32_t>(first);
-  span.end = static_cast<int32_t>(std::clamp<int64_t>(end, first, std::max<int64_t>(clipRight, first)));
+  span.end =
+      static_cast<int32_t>(std::clamp<int64_t>(end, first, std::max<int64_t>(clipRight, first)));
   return span;
 }
 
@@ -121,22 +125,55 @@ int32_t SaturatedColumn(double x) {
   return static_cast<int32_t>(x);
 }
 
-// A point of the wave: a strength of exactly 1 paints the pixel, any other blends the colour
-// into what is there, so points falling on the same pixel darken it step by step.
-class PointPen {
+// The pen of the wave's columns. Points: a strength of exactly 1 paints the pixel, any other
+// blends the colour into what is there, so points falling on the same pixel darken it step by
+// step; lines ignore the strength. Marks wait in a short queue and are drawn in their order: the
+// sample reads of the columns then run in a tight loop and overlap, where in a long sound each
+// read waits for memory.
+class ColumnPen {
  public:
-  PointPen(PixelCanvas& canvas, double strength) : canvas_(canvas), strength_(strength) {}
-  void Plot(int32_t x, int32_t y, uint32_t colour) const {
-    if (strength_ == 1.0) {
-      canvas_.SetPixel(x, y, colour);
-    } else {
-      canvas_.SetPixel(x, y, BlendColor(canvas_.GetPixel(x, y), colour, strength_));
+  ColumnPen(PixelCanvas& canvas, double strength) : canvas_(canvas), strength_(strength) {}
+  ColumnPen(const ColumnPen&) = delete;
+  ColumnPen& operator=(const ColumnPen&) = delete;
+  ~ColumnPen() { Flush(); }
+
+  // From (x, y1) to (x, y2), the end pixel left out.
+  void Line(int32_t x, int32_t y1, int32_t y2, uint32_t colour) {
+    Add(Mark{x, y1, y2, colour, false});
+  }
+  void Point(int32_t x, int32_t y, uint32_t colour) { Add(Mark{x, y, y + 1, colour, true}); }
+  void Flush() {
+    for (int i = 0; i < count_; ++i) {
+      const Mark& m = pending_[i];
+      if (!m.point) {
+        canvas_.VLine(m.x, m.y1, m.y2, m.colour);
+      } else if (strength_ == 1.0) {
+        canvas_.SetPixel(m.x, m.y1, m.colour);
+      } else {
+        canvas_.SetPixel(m.x, m.y1, BlendColor(canvas_.GetPixel(m.x, m.y1), m.colour, strength_));
+      }
     }
+    count_ = 0;
   }
 
  private:
+  static constexpr int kPending = 64;
+  struct Mark {
+    int32_t x;
+    int32_t y1;
+    int32_t y2;
+    uint32_t colour;
+    bool point;
+  };
+  void Add(const Mark& mark) {
+    pending_[count_++] = mark;
+    if (count_ == kPending) Flush();
+  }
+
   PixelCanvas& canvas_;
   double strength_;
+  Mark pending_[kPending];
+  int count_ = 0;
 };
 
 QRect BandRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -253,10 +290,10 @@ void TMDIChildWave::DrawChannel(const Wave* w, double s1, double s2, const QRect
                         w->values - 1);
     const LevelMap level(bt, bb);
     const int16_t* samples = w->wave;
+    ColumnPen pen(canvas, WaveViewProps.Strength.GetValue());
     if (WaveViewProps.DrawKind == 1) {
-      const PointPen pen(canvas, WaveViewProps.Strength.GetValue());
       for (int32_t x = span.first; x < span.end; ++x) {
-        reader.Column(false, [&](int32_t i) { pen.Plot(x, level(samples[i]), waveColour); });
+        reader.Column(false, [&](int32_t i) { pen.Point(x, level(samples[i]), waveColour); });
       }
     } else {
       for (int32_t x = span.first; x < span.end; ++x) {
@@ -267,7 +304,7 @@ void TMDIChildWave::DrawChannel(const Wave* w, double s1, double s2, const QRect
           highest = std::max(highest, samples[i]);
         });
         // The highest value has the smallest y; the line starts a pixel above it.
-        canvas.VLine(x, level(highest) - 1, level(lowest), waveColour);
+        pen.Line(x, level(highest) - 1, level(lowest), waveColour);
       }
     }
   }
@@ -275,9 +312,8 @@ void TMDIChildWave::DrawChannel(const Wave* w, double s1, double s2, const QRect
 }
 
 void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, double s1, double s2,
-                                       const QRect& band, uint32_t waveColour,
-                                       uint32_t backColour, uint32_t leftColour,
-                                       uint32_t rightColour) {
+                                       const QRect& band, uint32_t waveColour, uint32_t backColour,
+                                       uint32_t leftColour, uint32_t rightColour) {
   if (left.values <= 0 || right.values <= 0 || !HasArea(band) || !std::isfinite(s1) ||
       !std::isfinite(s2)) {
     return;
@@ -295,8 +331,8 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
     const auto toX = [s1, s2, bl, br](double s) {
       return s2 == s1 ? bl : SaturatedColumn(MapLinear(s, s1, s2, bl, br));
     };
-    const ColumnSpan span = SpanOfColumns(bl, br, s1, s2, values, perPixel, canvas.ClipLeft(),
-                                          canvas.ClipRight(), toX);
+    const ColumnSpan span =
+        SpanOfColumns(bl, br, s1, s2, values, perPixel, canvas.ClipLeft(), canvas.ClipRight(), toX);
     ColumnReader reader(span.start, span.step, perPixel, WaveViewProps.Distribution == 1,
                         values - 1);
     const LevelMap level(bt, bb);
@@ -308,21 +344,20 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
     const uint32_t backPen = leftAtFront ? rightColour : leftColour;
     const uint32_t frontPen = leftAtFront ? leftColour : rightColour;
 
+    ColumnPen pen(canvas, WaveViewProps.Strength.GetValue());
     if (WaveViewProps.DrawKind == 1) {
-      const PointPen pen(canvas, WaveViewProps.Strength.GetValue());
       for (int32_t x = span.first; x < span.end; ++x) {
         if (mixed) {
           reader.Column(false, [&](int32_t i) {
-            pen.Plot(x, level(back[i]), backPen);
-            pen.Plot(x, level(front[i]), frontPen);
+            pen.Point(x, level(back[i]), backPen);
+            pen.Point(x, level(front[i]), frontPen);
           });
           continue;
         }
         // All points of the back channel, then all of the front one over the same span.
-        const double columnStart = reader.Position();
-        reader.Column(false, [&](int32_t i) { pen.Plot(x, level(back[i]), backPen); });
-        reader.SetPosition(columnStart);
-        reader.Column(false, [&](int32_t i) { pen.Plot(x, level(front[i]), frontPen); });
+        reader.Column(false, [&](int32_t i) { pen.Point(x, level(back[i]), backPen); });
+        reader.Again();
+        reader.Column(false, [&](int32_t i) { pen.Point(x, level(front[i]), frontPen); });
       }
     } else {
       for (int32_t x = span.first; x < span.end; ++x) {
@@ -340,13 +375,13 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
         const int32_t backBottom = level(backLow);
         const int32_t frontTop = level(frontHigh);
         const int32_t frontBottom = level(frontLow);
-        canvas.VLine(x, backTop - 1, backBottom, backPen);
-        canvas.VLine(x, frontTop - 1, frontBottom, frontPen);
+        pen.Line(x, backTop - 1, backBottom, backPen);
+        pen.Line(x, frontTop - 1, frontBottom, frontPen);
         if (mixed) {
           // Where the channels agree the single-wave colour shows.
           const int32_t overlapTop = std::max(backTop, frontTop);
           const int32_t overlapBottom = std::min(backBottom, frontBottom);
-          if (overlapTop <= overlapBottom) canvas.VLine(x, overlapTop - 1, overlapBottom, waveColour);
+          if (overlapTop <= overlapBottom) pen.Line(x, overlapTop - 1, overlapBottom, waveColour);
         }
       }
     }

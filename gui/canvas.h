@@ -26,9 +26,7 @@ class PixelCanvas {
     if (Inside(x, y)) Row(y)[x] = ToRgb(colour);
   }
   // The colour at (x, y); black outside the clip.
-  uint32_t GetPixel(int32_t x, int32_t y) const {
-    return Inside(x, y) ? FromRgb(Row(y)[x]) : 0;
-  }
+  uint32_t GetPixel(int32_t x, int32_t y) const { return Inside(x, y) ? FromRgb(Row(y)[x]) : 0; }
 
   static QRgb ToRgb(uint32_t colour) {
     return 0xFF000000u | ((colour & 0xFF) << 16) | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
@@ -41,7 +39,9 @@ class PixelCanvas {
   bool Inside(int32_t x, int32_t y) const {
     return x >= clipLeft_ && x < clipRight_ && y >= clipTop_ && y < clipBottom_;
   }
-  QRgb* Row(int32_t y) const { return reinterpret_cast<QRgb*>(bits_ + static_cast<ptrdiff_t>(y) * stride_); }
+  QRgb* Row(int32_t y) const {
+    return reinterpret_cast<QRgb*>(bits_ + static_cast<ptrdiff_t>(y) * stride_);
+  }
 
   uchar* bits_ = nullptr;
   qsizetype stride_ = 0;

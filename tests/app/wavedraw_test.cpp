@@ -34,19 +34,26 @@ int16_t Silent(int32_t) { return 0; }
 // Column contents as one letter per pixel, top to bottom.
 char Letter(QRgb rgb) {
   switch (rgb & 0xFFFFFF) {
-    case 0xFFFFFF: return 'w';
-    case 0x000000: return 'k';
-    case 0x808080: return 'g';
-    case 0xFF0000: return 'r';
-    case 0x008080: return 't';
-    default: return '?';
+    case 0xFFFFFF:
+      return 'w';
+    case 0x000000:
+      return 'k';
+    case 0x808080:
+      return 'g';
+    case 0xFF0000:
+      return 'r';
+    case 0x008080:
+      return 't';
+    default:
+      return '?';
   }
 }
 
 // `height` pixels of `base` with [from, to) set to `c`, and so on for each further run.
 std::string Runs(int height, char base, std::initializer_list<std::tuple<int, int, char>> runs) {
   std::string s(static_cast<size_t>(height), base);
-  for (const auto& [from, to, c] : runs) s.replace(from, to - from, static_cast<size_t>(to - from), c);
+  for (const auto& [from, to, c] : runs)
+    s.replace(from, to - from, static_cast<size_t>(to - from), c);
   return s;
 }
 
@@ -152,8 +159,9 @@ TEST_F(WaveDrawing, SelectionCursorAndEmptySoundUseTheirColours) {
 
 TEST_F(WaveDrawing, StereoDrawsTwoBandsOrCombinesTheChannelsInOneBand) {
   // Left alternates 0 and half scale (y 16..32), right half scale down and up (y 16..48).
-  OpenStereo(1000, [](int32_t i) -> int16_t { return i % 2 ? 16384 : 0; },
-             [](int32_t i) -> int16_t { return i % 2 ? 16384 : -16384; });
+  OpenStereo(
+      1000, [](int32_t i) -> int16_t { return i % 2 ? 16384 : 0; },
+      [](int32_t i) -> int16_t { return i % 2 ? 16384 : -16384; });
   props.DrawGrid = 1;
   Paint();
   // Two bands of 32 in the single-wave colour, each with its centre line.
@@ -167,7 +175,7 @@ TEST_F(WaveDrawing, StereoDrawsTwoBandsOrCombinesTheChannelsInOneBand) {
   } kModes[] = {
       {0, Runs(64, 'w', {{15, 32, 'k'}, {32, 48, 't'}})},  // where both agree: the wave colour
       {1, Runs(64, 'w', {{15, 32, 'r'}, {32, 48, 't'}})},  // left over right
-      {2, Runs(64, 'w', {{15, 48, 't'}})},                  // right over left
+      {2, Runs(64, 'w', {{15, 48, 't'}})},                 // right over left
   };
   for (const auto& mode : kModes) {
     props.Combine = mode.combine;
@@ -243,10 +251,15 @@ TEST_F(WaveDrawing, GridTicksEveryNiceStepAndTheCentreLineCrossesTheBand) {
   }
 }
 
-TEST_F(WaveDrawing, RepaintOfASampleRangeChangesOnlyItsColumns) {
-  OpenMono(1000, [](int32_t i) -> int16_t { return static_cast<int16_t>(i * 30); });
+TEST_F(WaveDrawing, RepaintOfASampleRangeChangesOnlyItsColumnsAsAWholeRepaintWould) {
+  // Columns start on whole samples here, where a position summed up from another first column
+  // would tip over to the neighbouring sample of the saw.
+  OpenMono(1000, [](int32_t i) -> int16_t { return static_cast<int16_t>(i % 10 * 3000); });
+  props.ValuesPerPixel = unitIntegerPosMore(1, kUnitNone);
   Paint();
   const QImage before = window->Canvas().copy();
+  window->RedrawSamples(300, 600, false);
+  EXPECT_EQ(window->Canvas(), before);
   window->RedrawSamples(300, 600, true);
   for (int x = 0; x < 100; ++x) {
     const bool inside = x >= 30 && x < 60;
@@ -258,11 +271,12 @@ TEST_F(WaveDrawing, RepaintOfASampleRangeChangesOnlyItsColumns) {
 }
 
 TEST_F(WaveDrawing, PictureOfAStereoWaveWithASelection) {
-  OpenStereo(44100, [](int32_t i) -> int16_t { return static_cast<int16_t>(20000 * std::sin(i * 0.002)); },
-             [](int32_t i) -> int16_t {
-               return static_cast<int16_t>(12000 * std::sin(i * 0.0007) * std::cos(i * 0.011));
-             },
-             600, 200);
+  OpenStereo(
+      44100, [](int32_t i) -> int16_t { return static_cast<int16_t>(20000 * std::sin(i * 0.002)); },
+      [](int32_t i) -> int16_t {
+        return static_cast<int16_t>(12000 * std::sin(i * 0.0007) * std::cos(i * 0.011));
+      },
+      600, 200);
   props.DrawGrid = 1;
   doc->SetSelEnds(26000, 14000);
   Paint();
