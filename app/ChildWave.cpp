@@ -44,6 +44,9 @@ int32_t ClampToInt32(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
+// The column after x, which a far column saturated at the edge of the range does not have.
+int32_t NextColumn(int32_t x) { return ClampToInt32(static_cast<int64_t>(x) + 1); }
+
 QColor ToQColor(uint32_t bgr) {
   return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                 static_cast<int>((bgr >> 16) & 0xFF));
@@ -151,7 +154,7 @@ class WaveCanvas : public QWidget {
   TMDIChildWave& window_;
 };
 
-// --- Construction and settings -------------------------------------------------------------------
+// --- Construction and settings ------------------------------------------------------------------
 
 TMDIChildWave::TMDIChildWave(QWidget* owner, std::unique_ptr<TUnitWave> unitWave,
                              const TWaveViewProps& waveProps, const TVoldViewProps& voldProps)
@@ -238,7 +241,7 @@ void TMDIChildWave::SetUserDrawing(bool on, uint8_t drawType) {
   DrawType = drawType;
 }
 
-// --- Zoom and mapping -----------------------------------------------------------------------------
+// --- Zoom and mapping ----------------------------------------------------------------------------
 
 int32_t TMDIChildWave::ClientWidth() const { return client_->width(); }
 
@@ -333,7 +336,7 @@ void TMDIChildWave::SetScroll(int32_t begin, int32_t end) {
   const double width = ClientWidth();
   const double range = width * values / (static_cast<double>(end) - begin);
   // Deeper than the scroll bar can count, the window stays as deep as it can.
-  scrollRange_ = std::min(SaturatedTrunc(range), INT32_MAX);
+  scrollRange_ = SaturatedTrunc(range);
   UpdateScrollBar();
   scrollBar_->setValue(SaturatedTrunc(static_cast<double>(begin) / values * scrollRange_));
   scrollBar_->setSingleStep(ClientWidth() / 10);
@@ -394,7 +397,7 @@ void TMDIChildWave::NotifyZoomChanged() {
   if (MainForm) MainForm->NotifyZoomChanged(this);
 }
 
-// --- Painting -------------------------------------------------------------------------------------
+// --- Painting ------------------------------------------------------------------------------------
 
 bool TMDIChildWave::CanvasFits() const { return canvas_.size() == client_->size(); }
 
@@ -425,7 +428,14 @@ void TMDIChildWave::RedrawSamples(int32_t first, int32_t last, bool selected) {
   const int32_t x1 = SampleToX(first);
   const int32_t x2 = SampleToX(last);
   DrawRange(x1, x2, selected);
-  client_->update(QRect(QPoint(std::min(x1, x2), 0), QPoint(std::max(x1, x2), client_->height())));
+  UpdateColumns(std::min(x1, x2), NextColumn(std::max(x1, x2)));
+}
+
+void TMDIChildWave::UpdateColumns(int32_t x1, int32_t x2) {
+  // Far columns come from deep zooms; only the client's own are shown again.
+  const int32_t left = std::clamp(x1, 0, ClientWidth());
+  const int32_t right = std::clamp(x2, 0, ClientWidth());
+  if (left < right) client_->update(QRect(left, 0, right - left, client_->height()));
 }
 
 void TMDIChildWave::RedrawSample(int32_t position) {
@@ -439,10 +449,12 @@ void TMDIChildWave::RedrawSample(int32_t position) {
   const int32_t column = position == values && values > 0 ? values - 1 : position;
   const int32_t x = SampleToX(column);
   const bool selected = column >= document->GetSelBegin() && column < document->GetSelEnd();
-  DrawRange(x, x + 1, selected);
+  DrawRange(x, NextColumn(x), selected);
   // Drawn last, so a cursor that moved within one column keeps its line.
   DrawCursorLine();
-  client_->update();
+  const int32_t cursorX = SampleToX(std::min(document->GetSelCursor(), values - 1));
+  UpdateColumns(x, NextColumn(x));
+  UpdateColumns(cursorX, NextColumn(cursorX));
 }
 
 // The volume diagram's silent picture: the background, shown negative inside the selection. The
@@ -468,7 +480,7 @@ void TMDIChildWave::EvFormResize() {
   Redraw();
 }
 
-// --- Keys -----------------------------------------------------------------------------------------
+// --- Keys ----------------------------------------------------------------------------------------
 
 int32_t TMDIChildWave::StepPixels(int32_t position, int32_t pixels) const {
   const int64_t x = static_cast<int64_t>(SampleToX(position)) + pixels;
@@ -540,7 +552,7 @@ void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
   }
 }
 
-// --- Mouse ----------------------------------------------------------------------------------------
+// --- Mouse ---------------------------------------------------------------------------------------
 
 int32_t TMDIChildWave::MouseSample(int32_t x) const {
   const int32_t values = GetUnitWave()->GetValues();
@@ -596,7 +608,7 @@ void TMDIChildWave::SelectMouseUp() {
   Selecting = false;
 }
 
-// --- Status bar -----------------------------------------------------------------------------------
+// --- Status bar ----------------------------------------------------------------------------------
 
 std::string TMDIChildWave::StatusTextAt(int32_t x, int32_t y) const {
   const TUnitWave* document = GetUnitWave();
@@ -655,7 +667,7 @@ void TMDIChildWave::ShowMouseStatus(int32_t x, int32_t y) const {
   panels->SetPanelText(kWaveStatusPanel, StatusTextAt(x, y));
 }
 
-// --- Window protocol ------------------------------------------------------------------------------
+// --- Window protocol -----------------------------------------------------------------------------
 
 bool TMDIChildWave::SaveUnit() { return MainForm && MainForm->SaveWave(GetUnitWave()); }
 

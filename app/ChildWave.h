@@ -12,8 +12,6 @@
 #include "app/ViewProps.h"
 #include "wave/waveview.h"
 
-class QKeyEvent;
-class QMouseEvent;
 class QScrollBar;
 class TUnitWave;
 class Wave;
@@ -128,6 +126,8 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   // Draws into the picture without asking the client to show it.
   void PaintAll();
   bool CanvasFits() const;
+  // Asks the client to show the columns [x1, x2) of the picture again.
+  void UpdateColumns(int32_t x1, int32_t x2);
   // The sample under column x for a mouse selection: within [0, N - 1].
   int32_t MouseSample(int32_t x) const;
   // The position reached from `position` by `pixels` columns, through the mapping.

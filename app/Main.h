@@ -116,8 +116,10 @@ class TMainForm : public QMainWindow {
                                  const std::string& caption);
   // A wave window for the document with its own copies of the two display records, put into the
   // frame under the caption; the document is told its window.
-  TMDIChildWave* CreateMDIChildWave(const std::string& caption, std::unique_ptr<TUnitWave> unitWave,
-                                    const TWaveViewProps& waveProps, const TVoldViewProps& voldProps);
+  TMDIChildWave* CreateMDIChildWave(const std::string& caption,
+                                    std::unique_ptr<TUnitWave> unitWave,
+                                    const TWaveViewProps& waveProps,
+                                    const TVoldViewProps& voldProps);
   // What the wave windows tell the main window: the zoom window changed; a wave window (or none)
   // became the active one.
   void NotifyZoomChanged(TMDIChildWave* window);

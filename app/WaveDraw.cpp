@@ -223,8 +223,9 @@ void TMDIChildWave::DrawCursorLine() {
   const TUnitWave* document = GetUnitWave();
   if (!document) return;
   const int32_t values = document->GetValues();
+  if (values == 0) return;  // an empty sound has no cursor line
   int32_t cursor = document->GetSelCursor();
-  if (cursor == values && values > 0) cursor = values - 1;  // the line stays on the last sample
+  if (cursor == values) cursor = values - 1;  // the line stays on the last sample
   const QRect client = ClientRect();
   PixelCanvas canvas(canvas_);
   canvas.VLine(SampleToX(cursor), client.top(), client.top() + client.height(),

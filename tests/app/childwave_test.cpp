@@ -14,6 +14,7 @@
 #include "app/Main.h"
 #include "foundation/assertion.h"
 #include "gui/statusbar.h"
+#include "support/recording_sink.h"
 #include "wave/unitwave.h"
 #include "wave/wave.h"
 
@@ -164,6 +165,17 @@ TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEve
   window->SetScroll(100, 100);  // under one sample: no zoom
   EXPECT_EQ(window->IsZoomed(), 0.0);
   EXPECT_FALSE(window->ScrollBarVisible());
+
+  // Deeper than the scroll bar counts: the range stops at its limit, far columns stay far right.
+  doc->SetSound(MakeSound(5000000, 1));
+  window->SetScroll(0, 1);
+  EXPECT_EQ(window->ScrollRange(), INT32_MAX);
+  EXPECT_LT(window->GetViewEnd(), 2);
+  EXPECT_GT(window->SampleToX(5000000), 2000000000);
+  window->Redraw();
+  EXPECT_EQ(Pixel(599), kWhite);
+  window->RedrawSamples(0, 5000000, true);
+  EXPECT_EQ(Pixel(599), kBlack);
 }
 
 TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
@@ -171,9 +183,9 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   window->SetScroll(1000, 2000);
   // A cut of [1200, 1500): the view's left edge stays 200 before the stretch, its right edge
   // moves with the stretch's end.
-  window->SaveZoom(1200, 1500);
+  doc->BeginChange(1200, 1500);
   doc->SetSound(MakeSound(9700, 1));
-  window->RestoreZoom(1200, 1200);
+  doc->EndChange(1200, 1200);
   EXPECT_EQ(window->ScrollRange(), 500 * 9700 / 700);
   EXPECT_NEAR(window->GetViewBegin(), 1000, 1);
   EXPECT_NEAR(window->GetViewEnd(), 1700, 1);
@@ -367,7 +379,9 @@ TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
 
 TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   Open(0, 200, 50);
-  for (int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Left, Qt::Key_Down}) Key(key, Qt::ShiftModifier);
+  for (int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Left, Qt::Key_Down}) {
+    Key(key, Qt::ShiftModifier);
+  }
   Key(Qt::Key_Right);
   EXPECT_EQ(Ends(), SelEnds(0, 0));
   Mouse(QEvent::MouseButtonPress, 10, 10, Qt::LeftButton);
@@ -406,6 +420,7 @@ TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
   EXPECT_EQ(window->GetKind(), kUnitKindWave);
   EXPECT_EQ(doc->GetView(), window);
   EXPECT_EQ(form->ActiveUnitWave(), doc);
+  EXPECT_EQ(QApplication::focusWidget(), window->ClientArea());  // the keys reach the window
   EXPECT_EQ(window->IconIndex(), kIconMonoWave);
   window->SetVoldViewProps(TVoldViewProps());
   EXPECT_EQ(window->ViewMode(), 1);
@@ -424,4 +439,27 @@ TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
   EXPECT_EQ(second->IconIndex(), kIconStereoWave);
   second->close();
   EXPECT_EQ(form->MDIChildren().size(), 1u);
+}
+
+TEST_F(WaveWindow, YesToTheCloseQuestionSavesToTheDocumentsFileOrKeepsANeverSavedWindow) {
+  RecordingSink sink;
+  std::filesystem::create_directories(kScratch);
+  const std::string file = kScratch + "/kept.wav";
+  auto unit = std::make_unique<TUnitWave>(file, MakeSound(100, 1));
+  unit->SetModified();
+  form->CreateMDIChildWave("kept", std::move(unit), {}, {});
+  Open(100, 200);
+  doc->SetNew();  // never saved: no file to write to without Save As
+
+  sink.replies = {kIdYes};
+  window->close();
+  EXPECT_EQ(form->MDIChildren().size(), 2u);
+  EXPECT_TRUE(doc->NeedsSave());
+
+  sink.replies = {kIdYes};
+  form->MDIChildren().front()->close();
+  EXPECT_TRUE(std::filesystem::exists(file));
+  ASSERT_EQ(form->MDIChildren().size(), 1u);  // the saved one's window is gone
+  EXPECT_EQ(form->MDIChildren().front(), window);
+  EXPECT_EQ(sink.messages.size(), 2u);
 }
