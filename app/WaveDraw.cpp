@@ -113,18 +113,6 @@ ColumnSpan SpanOfColumns(int32_t left, int32_t right, double s1, double s2, int3
   return span;
 }
 
-// Truncates toward zero into the 32-bit range; NaN gives 0.
-int32_t SaturatedColumn(double x) {
-  if (std::isnan(x)) return 0;
-  if (x <= static_cast<double>(std::numeric_limits<int32_t>::min())) {
-    return std::numeric_limits<int32_t>::min();
-  }
-  if (x >= static_cast<double>(std::numeric_limits<int32_t>::max())) {
-    return std::numeric_limits<int32_t>::max();
-  }
-  return static_cast<int32_t>(x);
-}
-
 // The pen of the wave's columns. Points: a strength of exactly 1 paints the pixel, any other
 // blends the colour into what is there, so points falling on the same pixel darken it step by
 // step; lines ignore the strength. Marks wait in a short queue and are drawn in their order: the
@@ -329,8 +317,10 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
     // Both channels are read at the same positions; a shorter one is read up to its own end.
     const int32_t values = std::min(left.values, right.values);
     const int32_t perPixel = std::max(WaveViewProps.ValuesPerPixel.GetValue(), 1);
+    // Only the two ends of the sound are mapped, and they lie within the band's columns.
     const auto toX = [s1, s2, bl, br](double s) {
-      return s2 == s1 ? bl : SaturatedColumn(MapLinear(s, s1, s2, bl, br));
+      if (s2 == s1) return bl;
+      return static_cast<int32_t>(std::clamp<double>(MapLinear(s, s1, s2, bl, br), bl, br));
     };
     const ColumnSpan span =
         SpanOfColumns(bl, br, s1, s2, values, perPixel, canvas.ClipLeft(), canvas.ClipRight(), toX);

@@ -38,21 +38,16 @@ void PixelCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t bot
 }
 
 void PixelCanvas::VLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour) {
-  if (x < clipLeft_ || x >= clipRight_ || y1 == y2) return;
-  // Drawn upwards the line covers (y2, y1]; downwards [y1, y2).
-  int32_t top = y1 < y2 ? y1 : y2 + 1;
-  int32_t bottom = y1 < y2 ? y2 : y1 + 1;
-  top = std::max(top, clipTop_);
-  bottom = std::min(bottom, clipBottom_);
+  if (x < clipLeft_ || x >= clipRight_) return;
+  const int32_t top = std::max(y1, clipTop_);
+  const int32_t bottom = std::min(y2, clipBottom_);
   const QRgb rgb = ToRgb(colour);
   for (int32_t y = top; y < bottom; ++y) Row(y)[x] = rgb;
 }
 
 void PixelCanvas::HLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour) {
-  if (y < clipTop_ || y >= clipBottom_ || x1 == x2) return;
-  int32_t left = x1 < x2 ? x1 : x2 + 1;
-  int32_t right = x1 < x2 ? x2 : x1 + 1;
-  left = std::max(left, clipLeft_);
-  right = std::min(right, clipRight_);
+  if (y < clipTop_ || y >= clipBottom_) return;
+  const int32_t left = std::max(x1, clipLeft_);
+  const int32_t right = std::min(x2, clipRight_);
   if (left < right) std::fill(Row(y) + left, Row(y) + right, ToRgb(colour));
 }

@@ -18,9 +18,8 @@ class PixelCanvas {
   int32_t ClipRight() const { return clipRight_; }
 
   void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colour);
-  // From (x, y1) towards (x, y2), the end pixel left out.
+  // Lines run down or right from their first point; the end pixel is left out.
   void VLine(int32_t x, int32_t y1, int32_t y2, uint32_t colour);
-  // From (x1, y) towards (x2, y), the end pixel left out.
   void HLine(int32_t x1, int32_t x2, int32_t y, uint32_t colour);
   void SetPixel(int32_t x, int32_t y, uint32_t colour) {
     if (Inside(x, y)) Row(y)[x] = ToRgb(colour);
