@@ -366,8 +366,11 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
         const int32_t backBottom = level(backLow);
         const int32_t frontTop = level(frontHigh);
         const int32_t frontBottom = level(frontLow);
-        pen.Line(x, backTop - 1, backBottom, backPen);
+        // The back layer shows only where the front layer leaves room: as if drawn first, but
+        // every pixel is written once.
         pen.Line(x, frontTop - 1, frontBottom, frontPen);
+        pen.Line(x, backTop - 1, std::min(backBottom, frontTop - 1), backPen);
+        pen.Line(x, std::max(backTop - 1, frontBottom), backBottom, backPen);
         if (mixed) {
           // Where the channels agree the single-wave colour shows.
           const int32_t overlapTop = std::max(backTop, frontTop);

@@ -158,14 +158,14 @@ TEST_F(WaveDrawing, SelectionCursorAndEmptySoundUseTheirColours) {
 }
 
 TEST_F(WaveDrawing, StereoDrawsTwoBandsOrCombinesTheChannelsInOneBand) {
-  // Left alternates 0 and half scale (y 16..32), right half scale down and up (y 16..48).
+  // Left alternates 0 and quarter scale (y 24..32), right half scale down and up (y 16..48).
   OpenStereo(
-      1000, [](int32_t i) -> int16_t { return i % 2 ? 16384 : 0; },
+      1000, [](int32_t i) -> int16_t { return i % 2 ? 8192 : 0; },
       [](int32_t i) -> int16_t { return i % 2 ? 16384 : -16384; });
   props.DrawGrid = 1;
   Paint();
   // Two bands of 32 in the single-wave colour, each with its centre line.
-  EXPECT_EQ(Col(50), Runs(64, 'w', {{7, 16, 'k'}, {16, 17, 'g'}, {39, 56, 'k'}, {48, 49, 'g'}}));
+  EXPECT_EQ(Col(50), Runs(64, 'w', {{11, 16, 'k'}, {16, 17, 'g'}, {39, 56, 'k'}, {48, 49, 'g'}}));
 
   props.DrawGrid = 0;
   props.TwoWaves = 0;
@@ -173,8 +173,8 @@ TEST_F(WaveDrawing, StereoDrawsTwoBandsOrCombinesTheChannelsInOneBand) {
     uint8_t combine;
     std::string column;
   } kModes[] = {
-      {0, Runs(64, 'w', {{15, 32, 'k'}, {32, 48, 't'}})},  // where both agree: the wave colour
-      {1, Runs(64, 'w', {{15, 32, 'r'}, {32, 48, 't'}})},  // left over right
+      {0, Runs(64, 'w', {{15, 48, 't'}, {23, 32, 'k'}})},  // where both agree: the wave colour
+      {1, Runs(64, 'w', {{15, 48, 't'}, {23, 32, 'r'}})},  // left over right
       {2, Runs(64, 'w', {{15, 48, 't'}})},                 // right over left
   };
   for (const auto& mode : kModes) {
@@ -186,7 +186,7 @@ TEST_F(WaveDrawing, StereoDrawsTwoBandsOrCombinesTheChannelsInOneBand) {
   doc->SetSelEnds(0, 1000);  // the whole view selected: all four colours exchanged
   props.Combine = 1;
   Paint();
-  EXPECT_EQ(Col(50), Runs(64, 'k', {{15, 32, 't'}, {32, 48, 'r'}}));
+  EXPECT_EQ(Col(50), Runs(64, 'k', {{15, 48, 'r'}, {23, 32, 't'}}));
 }
 
 TEST_F(WaveDrawing, CombinedPointsAndIdenticalChannelsShowTheRightColours) {
