@@ -268,6 +268,8 @@ void TMDIChildWave::DrawChannel(const Wave* w, double s1, double s2, const QRect
   const int32_t bt = band.top();
   const int32_t br = band.left() + band.width();
   const int32_t bb = band.top() + band.height();
+  // A full-scale peak's line starts a pixel above the band; the band keeps it, so the lower band
+  // of a stereo pair never reaches into the upper one.
   PixelCanvas canvas(canvas_, bl, bt, br, bb);
   canvas.FillRect(bl, bt, br, bb, backColour);
   if (!canvas.IsEmpty()) {
