@@ -457,67 +457,6 @@ void TMDIChildWave::RedrawSample(int32_t position) {
   UpdateColumns(cursorX, NextColumn(cursorX));
 }
 
-void TMDIChildWave::DrawWave(const QRect& client) {
-  const TUnitWave* document = GetUnitWave();
-  if (!document || document->GetValues() == 0) {
-    FillBackground(client);  // no cursor line on an empty sound
-    return;
-  }
-  const int32_t left = client.left();
-  const int32_t right = client.left() + client.width();
-  if (document->GetSelCursor() != document->GetSelAnchor()) {
-    const int32_t x1 = std::clamp(SampleToX(document->GetSelBegin()), left, right);
-    const int32_t x2 = std::clamp(SampleToX(document->GetSelEnd()), left, right);
-    if (x1 > left) DrawRange(left, x1, false);
-    if (right > x2) DrawRange(x2, right, false);
-    if (x1 < x2) DrawRange(x1, x2, true);
-  } else {
-    DrawRange(left, right, false);
-  }
-  const int32_t cursorX = SampleToX(document->GetSelCursor());
-  if (cursorX >= left && cursorX <= right) DrawCursorLine();
-}
-
-void TMDIChildWave::FillBackground(const QRect& r) {
-  if (canvas_.isNull()) return;
-  QPainter painter(&canvas_);
-  painter.fillRect(r, ToQColor(WaveViewProps.BackgroundColor));
-}
-
-void TMDIChildWave::DrawRange(int32_t x1, int32_t x2, bool selected) {
-  if (FViewMode == 1) {
-    DrawVoldRange(x1, x2, selected);
-  } else {
-    DrawWaveRange(x1, x2, selected);
-  }
-}
-
-void TMDIChildWave::DrawCursorLine() {
-  const TUnitWave* document = GetUnitWave();
-  if (!document || canvas_.isNull()) return;
-  const int32_t values = document->GetValues();
-  if (values == 0) return;  // an empty sound has no cursor line
-  int32_t cursor = document->GetSelCursor();
-  if (cursor == values) cursor = values - 1;  // the line stays on the last sample
-  const int32_t x = SampleToX(cursor);
-  QPainter painter(&canvas_);
-  painter.setPen(ToQColor(FViewMode == 1 ? VoldViewProps.CursorColor : WaveViewProps.GridColor));
-  // The bottom pixel is left out, as with every line of the view.
-  if (canvas_.height() > 0) painter.drawLine(x, 0, x, canvas_.height() - 1);
-}
-
-// The range's background in the colour of its selection state: inside the selection the waveform
-// swaps its wave and back colours. The channels are drawn over it by the waveform drawing.
-void TMDIChildWave::DrawWaveRange(int32_t x1, int32_t x2, bool selected) {
-  if (canvas_.isNull() || x2 <= x1) return;
-  const uint32_t back = selected ? WaveViewProps.SingleWaveColor : WaveViewProps.BackgroundColor;
-  const int32_t left = std::max(x1, -1);
-  const int32_t right = std::min(x2, canvas_.width() + 1);
-  if (right <= left) return;
-  QPainter painter(&canvas_);
-  painter.fillRect(QRect(left, 0, right - left, canvas_.height()), ToQColor(back));
-}
-
 // The volume diagram's silent picture: the background, shown negative inside the selection. The
 // rows of the diagram are drawn over it by the volume-diagram drawing.
 void TMDIChildWave::DrawVoldRange(double x1, double x2, bool selected) {

@@ -14,6 +14,7 @@
 
 class QScrollBar;
 class TUnitWave;
+class Wave;
 class WaveCanvas;
 
 // Images of the window icon list.
@@ -85,6 +86,15 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   void DrawCursorLine();
   void DrawWaveRange(int32_t x1, int32_t x2, bool selected);
   void DrawVoldRange(double x1, double x2, bool selected);
+  // One channel into one band [left, right) x [top, bottom) over the sample span s1..s2, and
+  // both channels of a stereo sound into one band; the user drawing reuses the channel drawing.
+  void DrawChannel(const Wave* w, double s1, double s2, const QRect& band, uint32_t waveColour,
+                   uint32_t backColour);
+  void DrawStereoCombined(const Wave& left, const Wave& right, double s1, double s2,
+                          const QRect& band, uint32_t waveColour, uint32_t backColour,
+                          uint32_t leftColour, uint32_t rightColour);
+  // The centre line and the time ticks of one band.
+  void DrawGrid(const QRect& band);
 
   // --- Handlers of the client area ----------------------------------------------------------
   void FormKeyDown(int key, Qt::KeyboardModifiers shift);

@@ -126,7 +126,9 @@ uint32_t BlendColor(uint32_t c1, uint32_t c2, double f) {
   for (int shift = 0; shift <= 16; shift += 8) {
     const double a = (c1 >> shift) & 0xFF;
     const double b = (c2 >> shift) & 0xFF;
-    result |= (static_cast<uint32_t>(TruncToInt32(a * (1 - f) + b * f)) & 0xFF) << shift;
+    // A factor beyond 0..1 overshoots: the component stops at its darkest or brightest.
+    const int32_t mixed = std::clamp(TruncToInt32(a * (1 - f) + b * f), 0, 255);
+    result |= static_cast<uint32_t>(mixed) << shift;
   }
   return result;
 }

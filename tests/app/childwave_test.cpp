@@ -28,11 +28,17 @@ constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kGrey = 0xFF808080;
 
-SoundPtr MakeSound(int32_t values, int16_t channels, int32_t rate = 44100) {
+// Silent: the window draws the samples, so they must be defined.
+WavePtr SilentWave(int32_t values) {
   bool abort = false;
-  if (channels == 1) return std::make_unique<MonoSound>(NewWaveChecked(abort, values), rate, 2);
-  return std::make_unique<StereoSound>(NewWaveChecked(abort, values), NewWaveChecked(abort, values),
-                                       rate, 2);
+  WavePtr w = NewWaveChecked(abort, values);
+  if (w->wave) std::fill(w->wave, w->wave + w->values, int16_t{0});
+  return w;
+}
+
+SoundPtr MakeSound(int32_t values, int16_t channels, int32_t rate = 44100) {
+  if (channels == 1) return std::make_unique<MonoSound>(SilentWave(values), rate, 2);
+  return std::make_unique<StereoSound>(SilentWave(values), SilentWave(values), rate, 2);
 }
 
 class WaveWindow : public testing::Test {

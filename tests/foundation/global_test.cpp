@@ -45,6 +45,8 @@ TEST(Global, BlendColorMixesEachByteAndDropsTheTopByte) {
   EXPECT_EQ(BlendColor(0x00102030, 0xAA405060, 1), 0x00405060u);
   // 0x10 * 0.75 + 0x40 * 0.25 = 28 = 0x1C; 0xFF * 0.75 = 191.25 truncates to 0xBF
   EXPECT_EQ(BlendColor(0x0010FF00, 0x00400000, 0.25), 0x001CBF00u);
+  // Beyond 1 the blend overshoots: 0xFF * -1 + 0x00 * 2 and 0x10 * -1 + 0xC0 * 2 stop at 0 and 255.
+  EXPECT_EQ(BlendColor(0x000010FF, 0x0000C000, 2), 0x0000FF00u);
 }
 
 TEST(Global, SampleBudgetRefusesAndAccountsForBuffersAndBadCountsGiveNoBuffer) {
