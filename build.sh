@@ -82,9 +82,9 @@ case "${1:-}" in
     configure_and_build build
     run_tests build
     # Sanitizer reports halt the program, so any report fails its test.
-    # Unoptimised: it builds in well under half the time and the sanitizers see every access.
     export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    # Unoptimised: it builds in well under half the time and the sanitizers see every access.
     configure_and_build build-asan -DKORVALEN_SANITIZE=ON -DKORVALEN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
     run_tests build-asan
     ;;
