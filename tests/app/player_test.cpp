@@ -147,12 +147,7 @@ TEST_F(PlaybackTest, PlayWhilePlayingRestartsWithTheNewSelectionAndTheFirstEndIs
 TEST_F(PlaybackTest, PausePressedBeforePlayOpensTheFileAndPlaysOnlyOnTheNextPause) {
   Activate(std::make_unique<TUnitWave>("a.wav", Ramp(100)));
   control->FilePauseExecute();
-  EXPECT_TRUE(PausePressed);
   EXPECT_TRUE(pause.isChecked());
-  control->FilePauseExecute();  // disarms
-  EXPECT_FALSE(PausePressed);
-  EXPECT_FALSE(pause.isChecked());
-  control->FilePauseExecute();
   player.log.clear();
 
   control->FilePlayExecute();
