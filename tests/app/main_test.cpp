@@ -20,6 +20,7 @@
 #include <fstream>
 #include <set>
 
+#include "app/fakes/main_window.h"
 #include "app/fakes/recording_help.h"
 #include "foundation/assertion.h"
 #include "gui/application.h"
@@ -28,26 +29,14 @@
 
 namespace {
 
-std::string ScratchDir(const std::string& leaf) {
-  return testing::TempDir() + "korvalen-main-test-" + std::to_string(getpid()) + "-" + leaf;
-}
-
-class MainFormTest : public testing::Test {
+class MainFormTest : public MainWindowTest {
  protected:
-  void SetUp() override {
-    SetTempDir(ScratchDir("temp"));
-    form = StartUp();
-  }
-  void TearDown() override {
-    form.reset();
-    std::filesystem::remove_all(ScratchDir("temp"));
-  }
+  MainFormTest() : MainWindowTest("main") {}
 
   // Lets the name box take typed keys, as it does while a document is active.
   QLineEdit* TypeInNameBox() {
     QLineEdit* box = form->EditName();
     box->setEnabled(true);
-    QApplication::setActiveWindow(form.get());
     box->setFocus();
     form->EditNameActive = true;
     return box;
@@ -55,7 +44,6 @@ class MainFormTest : public testing::Test {
 
   RecordingSink sink;
   RecordingHelp help;
-  std::unique_ptr<TMainForm> form;
 };
 
 }  // namespace
@@ -249,7 +237,7 @@ TEST_F(MainFormTest, UsableTemporaryDirectoryIsPrivateAndShowsNoMessage) {
 TEST_F(MainFormTest, TemporaryDirectoryThatCannotBeMadeIsNamedOnceAndDisablesPlayAndRecord) {
   form.reset();
   sink.messages.clear();
-  const std::string blocker = ScratchDir("blocker");
+  const std::string blocker = scratch + "/blocker";
   std::ofstream(blocker) << "a file where a directory should go";
   SetTempDir(blocker + "/temp");
   form = StartUp();
@@ -259,11 +247,10 @@ TEST_F(MainFormTest, TemporaryDirectoryThatCannotBeMadeIsNamedOnceAndDisablesPla
             "Could not create directory \"" + blocker + "/temp\". Play and Record disabled");
   EXPECT_EQ(sink.messages[0].caption, "Error");
   EXPECT_EQ(sink.messages[0].flags, 48);
-  std::filesystem::remove(blocker);
 }
 
 TEST(TemporaryDirectory, OnlyARealDirectoryOfTheUserIsAccepted) {
-  const std::string base = ScratchDir("private");
+  const std::string base = testing::TempDir() + "korvalen-private-" + std::to_string(getpid());
   std::filesystem::remove_all(base);
   std::filesystem::create_directories(base);
   const std::string made = base + "/made";
@@ -331,7 +318,6 @@ TEST_F(MainFormTest, ShortcutsWorkWhileTheirMenuIsHidden) {
   QAction* volume = form->Action("Volume");
   volume->setEnabled(true);  // as a wave document would make it
   QSignalSpy fired(volume, &QAction::triggered);
-  QApplication::setActiveWindow(form.get());
   QTest::keyClick(form.get(), Qt::Key_V);
   EXPECT_EQ(fired.count(), 1);
   QTest::keyClick(form.get(), Qt::Key_F1);

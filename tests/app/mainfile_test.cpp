@@ -20,8 +20,8 @@
 
 #include "app/ChildWave.h"
 #include "app/DWaveProps.h"
-#include "app/Main.h"
 #include "app/MainFile.h"
+#include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"
 #include "gui/application.h"
 #include "gui/controls.h"
@@ -82,18 +82,9 @@ class UnwritableFolder {
   bool limited_ = false;
 };
 
-class MainFile : public testing::Test {
+class MainFile : public MainWindowTest {
  protected:
-  void SetUp() override {
-    fs::create_directories(kScratch);
-    SetTempDir(Doc("tmp"));
-    form = StartUp();
-    QApplication::setActiveWindow(form.get());
-  }
-  void TearDown() override {
-    form.reset();
-    fs::remove_all(kScratch);
-  }
+  MainFile() : MainWindowTest("mainfile") {}
 
   // File dialogs take the next answer (no names: Cancel), typed as a user would; the properties
   // dialog is handed to `driveProps`.
@@ -145,7 +136,6 @@ class MainFile : public testing::Test {
   std::vector<Shown> shown;  // the file dialogs
   std::function<void(TDlgWaveFileProp&)> driveProps;
   ScopedModalRunner runner{[this](QDialog& dialog) { return Answer(dialog); }};
-  std::unique_ptr<TMainForm> form;
 };
 
 }  // namespace

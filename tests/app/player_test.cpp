@@ -11,6 +11,7 @@
 
 #include "app/Main.h"
 #include "app/fakes/fake_player.h"
+#include "app/fakes/main_window.h"
 #include "foundation/messages.h"
 #include "support/recording_sink.h"
 #include "wave/shell.h"
@@ -381,24 +382,18 @@ TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
 
 namespace {
 
-class MainPlaybackTest : public testing::Test {
+class MainPlaybackTest : public MainWindowTest {
  protected:
+  MainPlaybackTest() : MainWindowTest("mainplay") {}
   void SetUp() override {
-    SetTempDir(dir_);
     PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
-    form = StartUp();
+    MainWindowTest::SetUp();
     auto fake = std::make_unique<FakePlayer>();
     player = fake.get();
     form->SetAudioPlayer(std::move(fake));
   }
-  void TearDown() override {
-    form.reset();
-    std::filesystem::remove_all(dir_);
-  }
 
-  std::string dir_ = testing::TempDir() + "korvalen-mainplay-" + std::to_string(getpid());
   RecordingSink sink;
-  std::unique_ptr<TMainForm> form;
   FakePlayer* player = nullptr;
 };
 

@@ -1,16 +1,11 @@
 // The document windows and the registry over them: numbering, the name box, the searches, the
 // activation and the close protocol.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QTest>
-#include <filesystem>
 
-#include "app/Main.h"
 #include "app/MainRegistry.h"
+#include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
@@ -19,19 +14,12 @@
 
 namespace {
 
-const std::string kScratch = testing::TempDir() + "korvalen-registry-" + std::to_string(getpid());
-
-class Registry : public testing::Test {
+class Registry : public MainWindowTest {
  protected:
+  Registry() : MainWindowTest("registry") {}
   void SetUp() override {
-    SetTempDir(kScratch);
-    form = StartUp();
-    QApplication::setActiveWindow(form.get());
+    MainWindowTest::SetUp();
     form->EditName()->setEnabled(true);  // as the action update leaves it with a document
-  }
-  void TearDown() override {
-    form.reset();
-    std::filesystem::remove_all(kScratch);
   }
 
   // A saved document (closing asks nothing) in a window under the next "NONAME" caption.
@@ -58,7 +46,6 @@ class Registry : public testing::Test {
   std::string NameBox() const { return form->EditName()->text().toStdString(); }
 
   RecordingSink sink;
-  std::unique_ptr<TMainForm> form;
   std::map<std::string, bool> deleted;
 };
 
