@@ -82,12 +82,6 @@ std::vector<std::string> Buttons(const QToolBar* bar) {
   return buttons;
 }
 
-std::vector<QAction*> AllActions(const TMainForm& form) {
-  std::vector<QAction*> all;
-  for (QAction* action : form.actions()) all.push_back(action);
-  return all;
-}
-
 }  // namespace
 
 TEST_F(MainFormTest, CaptionApplicationTitleAndHelpFileNameTheProgram) {
@@ -151,7 +145,7 @@ TEST_F(MainFormTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
     EXPECT_EQ(action->toolTip().toStdString(), c.shortHint);
     EXPECT_EQ(action->statusTip().toStdString(), c.longHint);
   }
-  for (const QAction* action : AllActions(*form)) {
+  for (const QAction* action : form->actions()) {
     EXPECT_FALSE(action->text().isEmpty()) << action->objectName().toStdString();
   }
   EXPECT_EQ(form->Action("keyAltD")->text().toStdString(), "keyAltD");
@@ -159,8 +153,8 @@ TEST_F(MainFormTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
 }
 
 TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled) {
-  const std::vector<QAction*> all = AllActions(*form);
-  EXPECT_EQ(all.size(), 156u);  // 147 commands, 6 window actions, 3 help actions
+  const QList<QAction*> all = form->actions();
+  EXPECT_EQ(all.size(), 156);  // 147 commands, 6 window actions, 3 help actions
   std::set<std::string> shortcuts;
   std::set<std::string> enabled;
   for (const QAction* action : all) {

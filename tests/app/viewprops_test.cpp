@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <functional>
+#include <tuple>
 
 #include "app/DVoldViewProps.h"
 #include "app/DWaveViewProps.h"
@@ -16,34 +17,24 @@
 #include "support/recording_sink.h"
 
 TEST(ViewProps, RecordsStartAtTheirDefaults) {
+  // Choices as (draw kind, distribution, grid, two waves, combine), values as written, colours
+  // as (grid, background, single wave, left, right).
   const TWaveViewProps wave;
-  EXPECT_EQ(wave.DrawKind, 0);
-  EXPECT_EQ(wave.Distribution, 0);
-  EXPECT_EQ(wave.ValuesPerPixel.Write(), "15");
-  EXPECT_EQ(wave.DrawGrid, 1);
-  EXPECT_EQ(wave.GridColor, 0x808080u);
-  EXPECT_EQ(wave.Strength.Write(), "1");
-  EXPECT_EQ(wave.BackgroundColor, 0xFFFFFFu);
-  EXPECT_EQ(wave.SingleWaveColor, 0u);
-  EXPECT_EQ(wave.TwoWaves, 1);
-  EXPECT_EQ(wave.LeftColor, 0x0000FFu);
-  EXPECT_EQ(wave.RightColor, 0x808000u);
-  EXPECT_EQ(wave.Combine, 0);
-
+  EXPECT_EQ(std::tuple(+wave.DrawKind, +wave.Distribution, +wave.DrawGrid, +wave.TwoWaves,
+                       +wave.Combine), std::tuple(0, 0, 1, 1, 0));
+  EXPECT_EQ(wave.ValuesPerPixel.Write() + " / " + wave.Strength.Write(), "15 / 1");
+  EXPECT_EQ(std::tuple(wave.GridColor, wave.BackgroundColor, wave.SingleWaveColor, wave.LeftColor,
+                       wave.RightColor), std::tuple(0x808080u, 0xFFFFFFu, 0u, 0x0000FFu, 0x808000u));
+  // Choices as (distribution, two diagrams, sensitivity), colours as (background, volume, left,
+  // right, cursor).
   const TVoldViewProps vold;
-  EXPECT_EQ(vold.TopFreq.Write(), "20 kHz");
-  EXPECT_EQ(vold.BottomFreq.Write(), "20 Hz");
-  EXPECT_EQ(vold.VerticalResolution.Write(), "50");
-  EXPECT_EQ(vold.FreqWidth.Write(), "1");
-  EXPECT_EQ(vold.HorDistribution, 1);
-  EXPECT_EQ(vold.TwoDiagrams, 1);
-  EXPECT_EQ(vold.Sensitivity, 1);
-  EXPECT_EQ(vold.Strength.Write(), "1.3");
-  EXPECT_EQ(vold.BackgroundColor, 0u);
-  EXPECT_EQ(vold.VolumeColor, 0xFFFFFFu);
-  EXPECT_EQ(vold.LeftColor, 0x0000FFu);
-  EXPECT_EQ(vold.RightColor, 0x808000u);
-  EXPECT_EQ(vold.CursorColor, 0xFF00FFu);
+  EXPECT_EQ(vold.TopFreq.Write() + " / " + vold.BottomFreq.Write() + " / " +
+                vold.VerticalResolution.Write() + " / " + vold.FreqWidth.Write() + " / " +
+                vold.Strength.Write(), "20 kHz / 20 Hz / 50 / 1 / 1.3");
+  EXPECT_EQ(std::tuple(+vold.HorDistribution, +vold.TwoDiagrams, +vold.Sensitivity),
+            std::tuple(1, 1, 1));
+  EXPECT_EQ(std::tuple(vold.BackgroundColor, vold.VolumeColor, vold.LeftColor, vold.RightColor,
+                       vold.CursorColor), std::tuple(0u, 0xFFFFFFu, 0x0000FFu, 0x808000u, 0xFF00FFu));
 }
 
 TEST(ViewProps, EqualityComparesEveryFieldByValueNotByUnit) {
