@@ -16,6 +16,22 @@
 
 namespace {
 
+// The band's edges as the canvas takes them: right and bottom excluded.
+struct Edges {
+  int32_t left, top, right, bottom;
+};
+Edges EdgesOf(const QRect& band) {
+  return {band.left(), band.top(), band.left() + band.width(), band.top() + band.height()};
+}
+
+// A canvas clipped to the band, with the band filled with its back colour.
+PixelCanvas FilledBand(QImage& image, const QRect& band, uint32_t backColour) {
+  const auto [left, top, right, bottom] = EdgesOf(band);
+  PixelCanvas canvas(image, left, top, right, bottom);
+  canvas.FillRect(left, top, right, bottom, backColour);
+  return canvas;
+}
+
 constexpr double kValueScale = 1.52587890625e-05;       // 1 / 65536: the full sample range
 constexpr double kRandomScale = 3.051850947599719e-05;  // 1 / 32767: the generator's range
 
@@ -264,14 +280,10 @@ void TMDIChildWave::DrawWaveRange(int32_t x1, int32_t x2, bool selected) {
 void TMDIChildWave::DrawChannel(const Wave* w, double s1, double s2, const QRect& band,
                                 uint32_t waveColour, uint32_t backColour) {
   if (!w || w->values <= 0 || !HasArea(band) || !std::isfinite(s1) || !std::isfinite(s2)) return;
-  const int32_t bl = band.left();
-  const int32_t bt = band.top();
-  const int32_t br = band.left() + band.width();
-  const int32_t bb = band.top() + band.height();
+  const auto [bl, bt, br, bb] = EdgesOf(band);
   // A full-scale peak's line starts a pixel above the band; the band keeps it, so the lower band
   // of a stereo pair never reaches into the upper one.
-  PixelCanvas canvas(canvas_, bl, bt, br, bb);
-  canvas.FillRect(bl, bt, br, bb, backColour);
+  PixelCanvas canvas = FilledBand(canvas_, band, backColour);
   if (!canvas.IsEmpty()) {
     const int32_t perPixel = std::max(WaveViewProps.ValuesPerPixel.GetValue(), 1);
     const ColumnSpan span =
@@ -309,12 +321,8 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
       !std::isfinite(s2)) {
     return;
   }
-  const int32_t bl = band.left();
-  const int32_t bt = band.top();
-  const int32_t br = band.left() + band.width();
-  const int32_t bb = band.top() + band.height();
-  PixelCanvas canvas(canvas_, bl, bt, br, bb);
-  canvas.FillRect(bl, bt, br, bb, backColour);
+  const auto [bl, bt, br, bb] = EdgesOf(band);
+  PixelCanvas canvas = FilledBand(canvas_, band, backColour);
   if (!canvas.IsEmpty()) {
     // Both channels are read at the same positions; a shorter one is read up to its own end.
     const int32_t values = std::min(left.values, right.values);
@@ -387,10 +395,7 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
 
 void TMDIChildWave::DrawGrid(const QRect& band) {
   if (!HasArea(band)) return;
-  const int32_t bl = band.left();
-  const int32_t bt = band.top();
-  const int32_t br = band.left() + band.width();
-  const int32_t bb = band.top() + band.height();
+  const auto [bl, bt, br, bb] = EdgesOf(band);
   PixelCanvas canvas(canvas_);
   const uint32_t pen = WaveViewProps.GridColor;
   canvas.HLine(bl, br, static_cast<int32_t>((static_cast<double>(bt) + bb) * 0.5), pen);
