@@ -154,6 +154,24 @@ bool TMainForm::EnsureTempDir() {
 
 void TMainForm::FileExitExecute() { close(); }
 
+Sound* TMainForm::GetClipBoardSound() const {
+  KV_ASSERT(ClipBoardSound != 0);
+  return ClipBoardSound.get();
+}
+
+Sound* TMainForm::SetClipBoardSound(std::unique_ptr<Sound> sound) {
+  ClipBoardSound = std::move(sound);
+  return ClipBoardSound.get();
+}
+
+void TMainForm::ClearClipBoardSound() { ClipBoardSound.reset(); }
+
+void TMainForm::PushUndo(TUnitWave& unitWave) { UndoUnit.Push(&unitWave); }
+
+void TMainForm::DeleteUndo() { UndoUnit.Delete(); }
+
+void TMainForm::DeleteUndoOf(const TUnitWave* unitWave) { UndoUnit.DeleteUndoOf(unitWave); }
+
 void TMainForm::HelpContentsExecute() { HelpCommand(kHelpContents, 1); }
 
 void TMainForm::HelpTopicSearchExecute() { HelpCommand(kHelpFinder, 1); }

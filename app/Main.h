@@ -146,6 +146,15 @@ class TMainForm : public QMainWindow {
   TMDIChildKorvalen* ChildOfUnit(const TUnit* unit) const;
 
   SoundPtr ClipBoardSound;  // the program's own sound clipboard
+  // The clipboard: reading it while empty is a programming error; setting deletes the previous
+  // sound and takes the new one.
+  Sound* GetClipBoardSound() const;
+  Sound* SetClipBoardSound(std::unique_ptr<Sound> sound);
+  void ClearClipBoardSound();
+  // The one undo record: a new one for the document replaces any other.
+  void PushUndo(TUnitWave& unitWave);
+  void DeleteUndo();
+  void DeleteUndoOf(const TUnitWave* unitWave);
   // Playback and recording through the media player `AudioPlayer`.
   bool PlayWave(const Sound& sound, int32_t first, int32_t end);
   bool PlayWholeSound(const Sound& sound);

@@ -58,7 +58,7 @@ class MainShell : public ShellServices {
   bool MainPlayWholeSound(const Sound& sound) override { return ::MainPlayWholeSound(sound); }
   void UnitWaveClosing(const TUnitWave* unitWave) override { ::MainUnitWaveClosing(unitWave); }
   void DeleteUndoOf(const TUnitWave* unitWave) override {
-    if (MainForm) MainForm->UndoUnit.DeleteUndoOf(unitWave);
+    if (MainForm) MainForm->DeleteUndoOf(unitWave);
   }
   bool UndoHolds(const Sound* sound) const override {
     return MainForm && MainForm->UndoUnit.Holds(sound);
@@ -67,7 +67,7 @@ class MainShell : public ShellServices {
     return MainForm ? MainForm->ClipBoardSound.get() : nullptr;
   }
   void SetClipBoardSound(std::unique_ptr<Sound> sound) override {
-    if (MainForm) MainForm->ClipBoardSound = std::move(sound);
+    if (MainForm) MainForm->SetClipBoardSound(std::move(sound));
   }
   void SetStatusText(int32_t panel, const std::string& text) override {
     if (MainForm) MainForm->StatusBar()->SetPanelText(panel, text);
