@@ -178,6 +178,31 @@ class TMainForm : public QMainWindow {
   // The last-used parameter records of the wave operations, copied into every new wave document.
   TWaveOperationProps LastUsedProps;
 
+  // --- Wave operations: generators, tempo and pitch, edits, view switches and zoom -----------
+  // Each works on the active wave document (or window) and does nothing without one.
+  void ConnectWaveOperations();
+  void MakeSilenceExecute();
+  void MakeLineExecute();
+  void MakeBlockExecute();
+  void MakeTriangleExecute();
+  void MakeSinusExecute();
+  void MakeNoiseExecute();
+  void TempoPitchExecute();
+  void MaxVolumeExecute();
+  void ReverseExecute();
+  void EditDeleteExecute();
+  void EditTrimExecute();
+  void EditCutExecute();
+  void EditCopyExecute();
+  void EditPasteExecute();
+  void EditSwapExecute();
+  void EditExtractExecute();
+  void EditClearClipboardExecute();
+  void ViewWaveExecute();
+  void ViewVoldExecute();
+  void ZoomInExecute();
+  void NoZoomExecute();
+
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,13 @@
+// The "Make Noise" dialog: volume and length of the noise to make.
+#pragma once
+
+#include "app/DCommon.h"
+#include "wave/props.h"
+
+class TDlgNoiseProps : public TOperationDlg<TOKHelpRightDlg, TNoiseProps> {
+ public:
+  TDlgNoiseProps(QWidget* owner, const TNoiseProps& props);
+
+  QLineEdit* editVolume;
+  QLineEdit* editLength;
+};

@@ -1,0 +1,229 @@
+// The main window's wave-operation commands. They share one road: the dialog edits a copy of the
+// document's own record, OK hands the result to the main window's last-used record, and the
+// document's operation runs on that under the hourglass with an undo record; the commands without
+// a dialog take the same road from the hourglass on.
+#include <QAction>
+#include <functional>
+#include <memory>
+
+#include "app/ChildWave.h"
+#include "app/DBlockTriangle.h"
+#include "app/DLine.h"
+#include "app/DNoise.h"
+#include "app/DSilence.h"
+#include "app/DSinus.h"
+#include "app/DTempoPitch.h"
+#include "app/DVoldViewProps.h"
+#include "app/DWaveViewProps.h"
+#include "app/Main.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+// The hourglass from before the undo record until after the modified mark, also when the
+// operation is left early.
+class HourGlass {
+ public:
+  explicit HourGlass(TMainForm& form) : form_(form) { form_.SetHourGlass(); }
+  ~HourGlass() { form_.ClearHourGlass(); }
+  HourGlass(const HourGlass&) = delete;
+  HourGlass& operator=(const HourGlass&) = delete;
+
+ private:
+  TMainForm& form_;
+};
+
+// Changes the document's sound with an undo record and the modified mark. An operation that
+// leaves the sound as it was (values it refuses, no memory) gives its undo record up again, so
+// that Undo never "undoes" to the same sound, and leaves the document's state alone.
+void ChangeWave(TMainForm& form, TUnitWave& unitWave, const std::function<bool()>& operation) {
+  HourGlass hourGlass(form);
+  form.PushUndo(unitWave);
+  if (operation()) {
+    unitWave.SetModified();
+  } else {
+    form.DeleteUndo();
+  }
+}
+
+template <class Props>
+using Operation = bool (TUnitWave::*)(const Props&);
+
+// The road of a command with a dialog. `makeDialog` (owner, the copy of the document's record,
+// the document) builds the dialog; it may fill the copy from the document first.
+template <class Props, class MakeDialog>
+void WaveRoad(TMainForm& form, Props TWaveOperationProps::*record, Operation<Props> operation,
+              MakeDialog makeDialog) {
+  TUnitWave* unitWave = form.ActiveUnitWave();
+  if (unitWave == nullptr) return;
+  Props copy = unitWave->GetProps().*record;
+  auto dialog = makeDialog(&form, copy, *unitWave);
+  if (dialog->ShowModal() != QDialog::Accepted) return;
+  ChangeWave(form, *unitWave, [&] {
+    form.LastUsedProps.*record = dialog->GetProps();
+    return (unitWave->*operation)(form.LastUsedProps.*record);
+  });
+}
+
+template <class Dialog>
+auto Plain() {
+  return [](QWidget* owner, const auto& props, const TUnitWave&) {
+    return std::make_unique<Dialog>(owner, props);
+  };
+}
+
+template <class Dialog>
+auto Captioned(const char* caption) {
+  return [caption](QWidget* owner, const auto& props, const TUnitWave&) {
+    return std::make_unique<Dialog>(owner, caption, props);
+  };
+}
+
+void NoDialogRoad(TMainForm& form, bool (TUnitWave::*operation)()) {
+  TUnitWave* unitWave = form.ActiveUnitWave();
+  if (unitWave == nullptr) return;
+  ChangeWave(form, *unitWave, [&] { return (unitWave->*operation)(); });
+}
+
+TMDIChildWave* ActiveWaveWindow(const TMainForm& form) {
+  return dynamic_cast<TMDIChildWave*>(form.ActiveWaveChild());
+}
+
+// A view switch: the dialog edits a copy of the window's record (and may keep it as the default);
+// OK gives it to the window, which then shows that view, checks its action alone, and repaints.
+// Cancel leaves record and view alone.
+template <class Dialog, class Props>
+void SwitchView(TMainForm& form, TMDIChildWave& window, Props copy,
+                void (TMDIChildWave::*setProps)(const Props&), const char* shown,
+                const char* hidden, const std::function<std::unique_ptr<Dialog>(Props&)>& build) {
+  std::unique_ptr<Dialog> dialog = build(copy);
+  if (dialog->ShowModal() != QDialog::Accepted) return;
+  copy = dialog->GetProps();
+  (window.*setProps)(copy);
+  form.Action(hidden)->setChecked(false);
+  form.Action(shown)->setChecked(false);
+  form.Action(shown)->setChecked(true);
+  window.Redraw();
+}
+
+}  // namespace
+
+void TMainForm::ConnectWaveOperations() {
+  using Handler = void (TMainForm::*)();
+  static constexpr struct {
+    const char* action;
+    Handler handler;
+  } kCommands[] = {
+      {"MakeSilence", &TMainForm::MakeSilenceExecute},
+      {"MakeLine", &TMainForm::MakeLineExecute},
+      {"MakeBlock", &TMainForm::MakeBlockExecute},
+      {"MakeTriangle", &TMainForm::MakeTriangleExecute},
+      {"MakeSinus", &TMainForm::MakeSinusExecute},
+      {"MakeNoise", &TMainForm::MakeNoiseExecute},
+      {"TempoPitch", &TMainForm::TempoPitchExecute},
+      {"MaxVolume", &TMainForm::MaxVolumeExecute},
+      {"Reverse", &TMainForm::ReverseExecute},
+      {"EditDelete", &TMainForm::EditDeleteExecute},
+      {"EditTrim", &TMainForm::EditTrimExecute},
+      {"EditCut", &TMainForm::EditCutExecute},
+      {"EditCopy", &TMainForm::EditCopyExecute},
+      {"EditPaste", &TMainForm::EditPasteExecute},
+      {"EditSwap", &TMainForm::EditSwapExecute},
+      {"EditExtract", &TMainForm::EditExtractExecute},
+      {"EditClearClipboard", &TMainForm::EditClearClipboardExecute},
+      {"ViewWave", &TMainForm::ViewWaveExecute},
+      {"ViewVold", &TMainForm::ViewVoldExecute},
+      {"ZoomIn", &TMainForm::ZoomInExecute},
+      {"NoZoom", &TMainForm::NoZoomExecute},
+  };
+  for (const auto& command : kCommands) {
+    const Handler handler = command.handler;
+    connect(Action(command.action), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  }
+}
+
+void TMainForm::MakeSilenceExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Silence, &TUnitWave::MakeSilence, Plain<TDlgSilenceProps>());
+}
+
+void TMainForm::MakeLineExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Line, &TUnitWave::MakeLine, Plain<TDlgLineProps>());
+}
+
+void TMainForm::MakeBlockExecute() {
+  WaveRoad(*this, &TWaveOperationProps::MakeBlock, &TUnitWave::MakeBlock,
+           Captioned<TDlgBlockTriangleProps>("Make Block"));
+}
+
+void TMainForm::MakeTriangleExecute() {
+  WaveRoad(*this, &TWaveOperationProps::MakeTriangle, &TUnitWave::MakeTriangle,
+           Captioned<TDlgBlockTriangleProps>("Make Triangle"));
+}
+
+void TMainForm::MakeSinusExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Sinus, &TUnitWave::MakeSinus, Plain<TDlgSinusProps>());
+}
+
+void TMainForm::MakeNoiseExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Noise, &TUnitWave::MakeNoise, Plain<TDlgNoiseProps>());
+}
+
+void TMainForm::TempoPitchExecute() {
+  // The dialog measures a start position given as a part against the present selection.
+  WaveRoad(*this, &TWaveOperationProps::TempoPitch, &TUnitWave::TempoPitch,
+           [](QWidget* owner, TTempoPitchProps& props, const TUnitWave& unitWave) {
+             props.SelTime = unitWave.GetSelTime();
+             return std::make_unique<TDlgTempoPitchProps>(owner, props);
+           });
+}
+
+void TMainForm::MaxVolumeExecute() { NoDialogRoad(*this, &TUnitWave::MaxVolume); }
+void TMainForm::ReverseExecute() { NoDialogRoad(*this, &TUnitWave::Reverse); }
+void TMainForm::EditDeleteExecute() { NoDialogRoad(*this, &TUnitWave::EditDelete); }
+void TMainForm::EditTrimExecute() { NoDialogRoad(*this, &TUnitWave::EditTrim); }
+void TMainForm::EditCutExecute() { NoDialogRoad(*this, &TUnitWave::EditCut); }
+void TMainForm::EditPasteExecute() { NoDialogRoad(*this, &TUnitWave::EditPaste); }
+void TMainForm::EditSwapExecute() { NoDialogRoad(*this, &TUnitWave::EditSwap); }
+void TMainForm::EditExtractExecute() { NoDialogRoad(*this, &TUnitWave::EditExtract); }
+
+void TMainForm::EditCopyExecute() {
+  // Only the clipboard changes: no undo record, no modified mark.
+  TUnitWave* unitWave = ActiveUnitWave();
+  if (unitWave == nullptr) return;
+  HourGlass hourGlass(*this);
+  unitWave->EditCopy();
+}
+
+void TMainForm::EditClearClipboardExecute() {
+  if (ActiveUnitWave() != nullptr) ClearClipBoardSound();
+}
+
+void TMainForm::ViewWaveExecute() {
+  TMDIChildWave* window = ActiveWaveWindow(*this);
+  if (window == nullptr) return;
+  SwitchView<TDlgWaveViewProps, TWaveViewProps>(
+      *this, *window, window->GetWaveViewProps(), &TMDIChildWave::SetWaveViewProps, "ViewWave",
+      "ViewVold", [this](TWaveViewProps& props) {
+        return std::make_unique<TDlgWaveViewProps>(this, props, &WaveViewDefaults);
+      });
+}
+
+void TMainForm::ViewVoldExecute() {
+  TMDIChildWave* window = ActiveWaveWindow(*this);
+  const TUnitWave* unitWave = ActiveUnitWave();
+  if (window == nullptr || unitWave == nullptr) return;
+  const auto rate = static_cast<int32_t>(unitWave->GetSamplesPerSec());
+  SwitchView<TDlgVoldViewProps, TVoldViewProps>(
+      *this, *window, window->GetVoldViewProps(), &TMDIChildWave::SetVoldViewProps, "ViewVold",
+      "ViewWave", [this, rate](TVoldViewProps& props) {
+        return std::make_unique<TDlgVoldViewProps>(this, props, &VoldViewDefaults, rate);
+      });
+}
+
+void TMainForm::ZoomInExecute() {
+  if (TMDIChildWave* window = ActiveWaveWindow(*this)) window->ZoomIn();
+}
+
+void TMainForm::NoZoomExecute() {
+  if (TMDIChildWave* window = ActiveWaveWindow(*this)) window->NoZoom();
+}
