@@ -12,23 +12,4 @@ class TDlgBlockTriangleProps : public TOperationDlg<TOKHelpRightDlg, TBlockTrian
  public:
   TDlgBlockTriangleProps(QWidget* owner, const std::string& caption,
                          const TBlockTriangleProps& props);
-
-  QLineEdit* editHeight1;
-  QLineEdit* editHeight2;
-  QRadioButton* optFrequency;
-  QLineEdit* editFrequency;
-  QRadioButton* optMiddleConstant;
-  QLineEdit* editMiddle;
-  QRadioButton* optMiddleEnvelope;
-  TWaveComboBox* cboMiddleEnvelope;
-  QRadioButton* optTime;
-  QLineEdit* editTime1;
-  QLineEdit* editTime2;
-  QRadioButton* optLengthNew;
-  QLineEdit* editLengthNew;
-  QRadioButton* optLengthSameAs;
-  TWaveComboBox* cboLengthSameAs;
-  QRadioButton* optLengthCount;
-  QLineEdit* editLengthCount;
-  QLineEdit* editStartPosition;
 };

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,18 @@ Widget* Named(Widget* widget, const char* name) {
 }
 
 }  // namespace dcommon
+
+// One option of a choice with its one input beside it: a value typed in, or (with `wave` set) an
+// open wave chosen in a list of `filter`.
+struct TOptionRow {
+  const char* option;
+  const char* caption;
+  const char* input;
+  unit* value;
+  const char* fieldName;
+  unitUnitWave* wave = nullptr;
+  uint8_t filter = 0;
+};
 
 // The form of every operation dialog: a parameter dialog on one of the base forms with the
 // building blocks above.
@@ -124,6 +137,18 @@ class TOperationDlg : public TPropsDlg<Form, Props> {
     dcommon::TakeLabelPlace(*this->Body(), combo, option);
     dcommon::ChooseOnPick(combo, choice, option);
     return combo;
+  }
+
+  // The options of `choice`, each with its input, in the order they are read.
+  void AddOptionRows(TChoice& choice, std::initializer_list<TOptionRow> rows) {
+    for (const TOptionRow& row : rows) {
+      QRadioButton* option = AddOption(choice, row.option, row.caption, false);
+      if (row.wave != nullptr) {
+        AddOptionWave(choice, option, row.input, *row.wave, row.fieldName, row.filter);
+      } else {
+        AddOptionInput(choice, option, row.input, nullptr, *row.value, row.fieldName);
+      }
+    }
   }
 
   // An envelope: the box sets `used`, and the wave beside it is read only while the box is

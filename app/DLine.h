@@ -4,8 +4,6 @@
 #include "app/DCommon.h"
 #include "wave/props.h"
 
-class TRadioGroup;
-
 namespace linetext {
 inline constexpr const char* kExponentialZero = "Exponential Line may not contain value 0.";
 }  // namespace linetext
@@ -13,9 +11,4 @@ inline constexpr const char* kExponentialZero = "Exponential Line may not contai
 class TDlgLineProps : public TOperationDlg<TOKHelpRightDlg, TLineProps> {
  public:
   TDlgLineProps(QWidget* owner, const TLineProps& props);
-
-  TRadioGroup* rgrKind;
-  QLineEdit* editBegin;
-  QLineEdit* editEnd;
-  QLineEdit* editLength;
 };

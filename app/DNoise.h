@@ -7,7 +7,4 @@
 class TDlgNoiseProps : public TOperationDlg<TOKHelpRightDlg, TNoiseProps> {
  public:
   TDlgNoiseProps(QWidget* owner, const TNoiseProps& props);
-
-  QLineEdit* editVolume;
-  QLineEdit* editLength;
 };

@@ -7,6 +7,4 @@
 class TDlgSilenceProps : public TOperationDlg<TOKHelpBottomDlg, TSilenceProps> {
  public:
   TDlgSilenceProps(QWidget* owner, const TSilenceProps& props);
-
-  QLineEdit* editLength;
 };

@@ -7,12 +7,4 @@
 class TDlgSinusProps : public TOperationDlg<TOKHelpRightDlg, TSinusProps> {
  public:
   TDlgSinusProps(QWidget* owner, const TSinusProps& props);
-
-  QRadioButton* optLength;
-  QRadioButton* optCount;
-  QLineEdit* editLength;
-  QLineEdit* editCount;
-  QLineEdit* editAmplitude;
-  QLineEdit* editFrequency;
-  QLineEdit* editStartPhase;
 };

@@ -3,7 +3,6 @@
 #include "gui/controls.h"
 
 namespace {
-constexpr int kTempoPitchHelp = 50;
 constexpr uint8_t kAllButActive = 1;
 constexpr uint8_t kMonoButActive = 2;
 }  // namespace
@@ -11,35 +10,27 @@ constexpr uint8_t kMonoButActive = 2;
 TDlgTempoPitchProps::TDlgTempoPitchProps(QWidget* owner, const TTempoPitchProps& props)
     : TOperationDlg(owner, props) {
   setWindowTitle("Pitch Tempo");
-  SetHelpContext(kTempoPitchHelp);
-  editFreqFactor =
-      AddInput("editFreqFactor", "Frequency Factor", Record.FreqFactor, "Frequency Factor");
-  chkFreqEnvelope = AddEnvelope("chkFreqEnvelope", Record.FreqEnvelopeUsed, "cboFreqEnvelope",
-                                Record.FreqEnvelope, "Frequency Envelope", kMonoButActive);
-  editSpeedFactor = AddInput("editSpeedFactor", "Speed Factor", Record.SpeedFactor, "Speed Factor");
-  chkSpeedEnvelope = AddEnvelope("chkSpeedEnvelope", Record.SpeedEnvelopeUsed, "cboSpeedEnvelope",
-                                 Record.SpeedEnvelope, "Speed Envelope", kMonoButActive);
+  SetHelpContext(50);
+  AddInput("editFreqFactor", "Frequency Factor", Record.FreqFactor, "Frequency Factor");
+  AddEnvelope("chkFreqEnvelope", Record.FreqEnvelopeUsed, "cboFreqEnvelope", Record.FreqEnvelope,
+              "Frequency Envelope", kMonoButActive);
+  AddInput("editSpeedFactor", "Speed Factor", Record.SpeedFactor, "Speed Factor");
+  AddEnvelope("chkSpeedEnvelope", Record.SpeedEnvelopeUsed, "cboSpeedEnvelope",
+              Record.SpeedEnvelope, "Speed Envelope", kMonoButActive);
 
   MoveTo(1, 0);
-  TChoice& length = AddChoice(Record.LengthKind);
-  optLengthFactor = AddOption(length, "optLengthFactor", "Length Factor", false);
-  editLengthFactor = AddOptionInput(length, optLengthFactor, "editLengthFactor", nullptr,
-                                    Record.LengthFactor, "Length Factor");
-  optLengthNew = AddOption(length, "optLengthNew", "New Length", false);
-  editLengthNew = AddOptionInput(length, optLengthNew, "editLengthNew", nullptr, Record.LengthNew,
-                                 "New Length");
-  optLengthSameAs = AddOption(length, "optLengthSameAs", "Same Length as", false);
-  cboLengthSameAs = AddOptionWave(length, optLengthSameAs, "cboLengthSameAs", Record.LengthSameAs,
-                                  "Same Length as", kAllButActive);
-  optLengthCount = AddOption(length, "optLengthCount", "Count", false);
-  editLengthCount = AddOptionInput(length, optLengthCount, "editLengthCount", nullptr,
-                                   Record.LengthCount, "Count");
+  AddOptionRows(
+      AddChoice(Record.LengthKind),
+      {{"optLengthFactor", "Length Factor", "editLengthFactor", &Record.LengthFactor,
+        "Length Factor"},
+       {"optLengthNew", "New Length", "editLengthNew", &Record.LengthNew, "New Length"},
+       {"optLengthSameAs", "Same Length as", "cboLengthSameAs", nullptr, "Same Length as",
+        &Record.LengthSameAs, kAllButActive},
+       {"optLengthCount", "Count", "editLengthCount", &Record.LengthCount, "Count"}});
   // A position typed as a part of the selection is shown as the same part of this one.
   AddStep([this] { Record.StartPosition.SetLength(Record.SelTime); }, {});
-  editStartPosition =
-      AddInput("editStartPosition", "Start Position", Record.StartPosition, "Start Position");
-  rgrQuality =
-      dcommon::Named(AddRadioGroup("Quality", {"Low", "High"}, Record.Quality), "rgrQuality");
-  editBlockSize = AddInput("editBlockSize", "Block Size", Record.BlockSize, "Block Size");
+  AddInput("editStartPosition", "Start Position", Record.StartPosition, "Start Position");
+  dcommon::Named(AddRadioGroup("Quality", {"Low", "High"}, Record.Quality), "rgrQuality");
+  AddInput("editBlockSize", "Block Size", Record.BlockSize, "Block Size");
   FitBody();
 }

@@ -148,7 +148,9 @@ TEST(GeneratorDialogs, RefusedInputKeepsTheDialogOpenWithOneMessage) {
       });
       EXPECT_EQ(result, QDialog::Rejected);
       EXPECT_EQ(sink.messages.size(), 1u);
-      if (!sink.messages.empty()) EXPECT_EQ(FieldOf(sink.messages.front()), c.message);
+      if (!sink.messages.empty()) {
+        EXPECT_EQ(FieldOf(sink.messages.front()), c.message);
+      }
     }
   }
 }
