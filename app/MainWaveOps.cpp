@@ -138,12 +138,14 @@ void TMainForm::ConnectWaveOperations() {
   };
   for (const auto& command : kCommands) {
     const Handler handler = command.handler;
-    connect(Action(command.action), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    connect(Action(command.action), &QAction::triggered, this,
+            [this, handler] { (this->*handler)(); });
   }
 }
 
 void TMainForm::MakeSilenceExecute() {
-  WaveRoad(*this, &TWaveOperationProps::Silence, &TUnitWave::MakeSilence, Plain<TDlgSilenceProps>());
+  WaveRoad(*this, &TWaveOperationProps::Silence, &TUnitWave::MakeSilence,
+           Plain<TDlgSilenceProps>());
 }
 
 void TMainForm::MakeLineExecute() {
