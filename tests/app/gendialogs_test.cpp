@@ -64,30 +64,22 @@ TEST(GeneratorDialogs, BadTextEverywhereIsReportedOneFieldPerPressInReadOrder) {
   const Fields block{{"editHeight1", "Height 1"},     {"editHeight2", "Height 2"},
                      {"editFrequency", "Frequency"},  {"editMiddle", "Middle"},
                      {"editLengthNew", "Length New"}, {"editStartPosition", "Start Position"}};
+  // clang-format off
   const std::tuple<const char*, const char*, int, Fields> cases[] = {
       {"silence", "Make Silence", 20, {{"editLength", "Length"}}},
-      {"line",
-       "Make Line",
-       5,
-       {{"editBegin", "Begin Value"}, {"editEnd", "End Value"}, {"editLength", "Length"}}},
+      {"line", "Make Line", 5, {{"editBegin", "Begin Value"}, {"editEnd", "End Value"},
+                                {"editLength", "Length"}}},
       {"noise", "Make Noise", 8, {{"editLength", "Length"}, {"editVolume", "Volume"}}},
       {"Make Block", "Make Block", 6, block},
       {"Make Triangle", "Make Triangle", 6, block},
-      {"sinus",
-       "Make Sinus",
-       7,
-       {{"editLength", "Length"},
-        {"editAmplitude", "Amplitude"},
-        {"editFrequency", "Frequency"},
-        {"editStartPhase", "Start Phase"}}},
-      {"tempo",
-       "Pitch Tempo",
-       50,
-       {{"editFreqFactor", "Frequency Factor"},
-        {"editSpeedFactor", "Speed Factor"},
-        {"editLengthFactor", "Length Factor"},
-        {"editStartPosition", "Start Position"},
-        {"editBlockSize", "Block Size"}}}};
+      {"sinus", "Make Sinus", 7, {{"editLength", "Length"}, {"editAmplitude", "Amplitude"},
+                                  {"editFrequency", "Frequency"}, {"editStartPhase", "Start Phase"}}},
+      {"tempo", "Pitch Tempo", 50, {{"editFreqFactor", "Frequency Factor"},
+                                    {"editSpeedFactor", "Speed Factor"},
+                                    {"editLengthFactor", "Length Factor"},
+                                    {"editStartPosition", "Start Position"},
+                                    {"editBlockSize", "Block Size"}}}};
+  // clang-format on
   for (const auto& [which, caption, helpContext, fields] : cases) {
     SCOPED_TRACE(which);
     RecordingSink sink;

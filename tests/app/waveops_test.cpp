@@ -86,51 +86,46 @@ class WaveOps : public MainWindowTest {
 
 }  // namespace
 
-template <auto record, auto field>
-double ProbeOf(const TWaveOperationProps& props) {
-  return ((props.*record).*field).GetValue();
-}
-template <auto record, auto operation>
-bool DirectOf(TUnitWave& unitWave, const TWaveOperationProps& props) {
-  return (unitWave.*operation)(props.*record);
+struct RoadRow {
+  const char* action;
+  const char* caption;
+  const char* control;
+  const char* refused;  // typed first: the dialog stays open with its message
+  double (*probe)(const TWaveOperationProps&);  // the record field "20 ms" is typed into
+  bool (*direct)(TUnitWave&, const TWaveOperationProps&);
+};
+
+template <auto record, auto field, auto operation>
+RoadRow Road(const char* action, const char* caption, const char* control, const char* refused) {
+  return {action, caption, control, refused,
+          [](const TWaveOperationProps& p) { return ((p.*record).*field).GetValue(); },
+          [](TUnitWave& u, const TWaveOperationProps& p) { return (u.*operation)(p.*record); }};
 }
 
 TEST_F(WaveOps, DialogRoadTakesConfirmedValuesIntoBothRecordsUnderUndoAndCancelChangesNothing) {
   using P = TWaveOperationProps;
-  struct Row {
-    const char* action;
-    const char* caption;
-    const char* control;
-    const char* refused;  // typed first: the dialog stays open with its message
-    double (*probe)(const TWaveOperationProps&);  // the record field "20 ms" is typed into
-    bool (*direct)(TUnitWave&, const TWaveOperationProps&);
-  };
-  const Row rows[] = {
-      {"MakeSilence", "Make Silence", "editLength", "-5 ms",
-       ProbeOf<&P::Silence, &TSilenceProps::Length>,
-       DirectOf<&P::Silence, &TUnitWave::MakeSilence>},
-      {"MakeLine", "Make Line", "editLength", "x?", ProbeOf<&P::Line, &TLineProps::Length>,
-       DirectOf<&P::Line, &TUnitWave::MakeLine>},
-      {"MakeNoise", "Make Noise", "editLength", "0 s", ProbeOf<&P::Noise, &TNoiseProps::Length>,
-       DirectOf<&P::Noise, &TUnitWave::MakeNoise>},
-      {"MakeBlock", "Make Block", "editLengthNew", "",
-       ProbeOf<&P::MakeBlock, &TBlockTriangleProps::LengthNew>,
-       DirectOf<&P::MakeBlock, &TUnitWave::MakeBlock>},
-      {"MakeTriangle", "Make Triangle", "editLengthNew", "1e400",
-       ProbeOf<&P::MakeTriangle, &TBlockTriangleProps::LengthNew>,
-       DirectOf<&P::MakeTriangle, &TUnitWave::MakeTriangle>},
-      {"MakeSinus", "Make Sinus", "editLength", "x?", ProbeOf<&P::Sinus, &TSinusProps::Length>,
-       DirectOf<&P::Sinus, &TUnitWave::MakeSinus>},
-      {"TempoPitch", "Pitch Tempo", "editBlockSize", "-1 ms",
-       ProbeOf<&P::TempoPitch, &TTempoPitchProps::BlockSize>,
-       DirectOf<&P::TempoPitch, &TUnitWave::TempoPitch>},
-  };
+  using U = TUnitWave;
+  using B = TBlockTriangleProps;
+  const RoadRow rows[] = {
+      Road<&P::Silence, &TSilenceProps::Length, &U::MakeSilence>("MakeSilence", "Make Silence",
+                                                                  "editLength", "-5 ms"),
+      Road<&P::Line, &TLineProps::Length, &U::MakeLine>("MakeLine", "Make Line", "editLength", "x?"),
+      Road<&P::Noise, &TNoiseProps::Length, &U::MakeNoise>("MakeNoise", "Make Noise", "editLength",
+                                                           "0 s"),
+      Road<&P::MakeBlock, &B::LengthNew, &U::MakeBlock>("MakeBlock", "Make Block", "editLengthNew",
+                                                        ""),
+      Road<&P::MakeTriangle, &B::LengthNew, &U::MakeTriangle>("MakeTriangle", "Make Triangle",
+                                                              "editLengthNew", "1e400"),
+      Road<&P::Sinus, &TSinusProps::Length, &U::MakeSinus>("MakeSinus", "Make Sinus", "editLength",
+                                                           "x?"),
+      Road<&P::TempoPitch, &TTempoPitchProps::BlockSize, &U::TempoPitch>(
+          "TempoPitch", "Pitch Tempo", "editBlockSize", "-1 ms")};
   const auto probeAll = [&](const TWaveOperationProps& props) {
     std::vector<double> values;
-    for (const Row& row : rows) values.push_back(row.probe(props));
+    for (const RoadRow& row : rows) values.push_back(row.probe(props));
     return values;
   };
-  for (const Row& row : rows) {
+  for (const RoadRow& row : rows) {
     SCOPED_TRACE(row.action);
     Open();
     const Sound* before = doc->GetSound();
