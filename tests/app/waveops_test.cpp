@@ -208,7 +208,10 @@ TEST_F(WaveOps, CommandsWithoutDialogRunUnderTheHourglassAndUndoOnlyWhatTheyChan
 
 TEST_F(WaveOps, CopyClearZoomAndViewsLeaveSoundStateAndUndoAlone) {
   Open();
+  form->EditNameClick();  // its I-beam holds the cursor store: a command ends the edit first
   Trigger("Reverse");
+  EXPECT_FALSE(form->EditNameActive);
+  EXPECT_EQ(ScreenCursor(), crDefault);
   doc->SetSaved();
   const std::vector<int16_t> all = Samples(doc->GetSound());
   Trigger("EditCopy");
