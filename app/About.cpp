@@ -26,9 +26,8 @@ constexpr int kCurveLast = 69;
 
 // The logo's word and the credit lines are the maker's own; these say what the program is.
 constexpr const char* kLogoWord = "KV";
-constexpr const char* kCreditLines[] = {"A sound editor for waves and music",
-                                        "Waves, filters, effects and scores",
-                                        "Built with C++ and Qt"};
+constexpr const char* kCreditLines[] = {"A sound editor", "for waves and music",
+                                        "C++ and Qt"};
 
 // The height of the logo curve at each of its columns, before the column's change is applied.
 double CurveHeight(int column) {
