@@ -21,9 +21,9 @@ namespace {
 
 constexpr float kPhaseStep = 2.466f;  // about (2 pi / 4)^2: one cycle in 4 P sub-steps
 constexpr double kPeakScale = 3.0517578125e-05;  // 1 / 32768
-// Rows are stepped in blocks of this many, so the row loop has a fixed trip count that the
-// compiler turns into vector code; the rows added to fill the last block stay silent.
-constexpr int kRowBlock = 8;
+// The rows are padded to a multiple of this many, so the row loop needs no scalar tail; the rows
+// added stay silent.
+constexpr int kRowBlock = 16;
 
 // Resonators that die away in a silence pass through denormal numbers, which the processor
 // computes at a small fraction of its speed; they are far below anything a cell shows.
@@ -37,6 +37,41 @@ class FlushDenormals {
   unsigned saved_;
 #endif
 };
+
+// One sample into every row: four sub-steps of each resonator, then its peak. The arrays are
+// distinct, and `rows` is a whole number of blocks; saying both lets the compiler vectorise the
+// loop at -O2 without run-time checks or a scalar tail.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+void StepRows(int rows, float v, const float* __restrict tr, const float* __restrict keep,
+              float* __restrict value, float* __restrict speed, float* __restrict peak) {
+  rows &= ~(kRowBlock - 1);
+  for (int i = 0; i < rows; ++i) {
+    float x = value[i];
+    float s = speed[i];
+    const float t = tr[i];
+    const float f = keep[i];
+    const float drive = v * (1.0f - f);
+    // The sub-steps written out keep the row loop the innermost one.
+    x = x + s * t;
+    s = s - x;
+    x = f * x + drive;
+    x = x + s * t;
+    s = s - x;
+    x = f * x + drive;
+    x = x + s * t;
+    s = s - x;
+    x = f * x + drive;
+    x = x + s * t;
+    s = s - x;
+    x = f * x + drive;
+    value[i] = x;
+    speed[i] = s;
+    const float a = std::fabs(x);
+    peak[i] = peak[i] > a ? peak[i] : a;
+  }
+}
 
 // The rows of one diagram as separate arrays, one entry per row: `tr` and the input coupling are
 // shared by both channels of a stereo diagram, the state is each channel's own.
@@ -65,32 +100,9 @@ class ResonatorBank {
     for (int row = rows_; row < padded_; ++row) Tune(row, 0.0f, 1.0f);
   }
 
-  // One sample into every row of one channel: four sub-steps, then the peak.
+  // One sample into every row of one channel.
   void Step(int channel, float v) {
-    const float* __restrict tr = Tr();
-    const float* __restrict keep = Keep();
-    float* __restrict value = Value(channel);
-    float* __restrict speed = Speed(channel);
-    float* __restrict peak = Peak(channel);
-    for (int block = 0; block < padded_; block += kRowBlock) {
-      for (int j = 0; j < kRowBlock; ++j) {
-        const int i = block + j;
-        float x = value[i];
-        float s = speed[i];
-        const float t = tr[i];
-        const float f = keep[i];
-        const float drive = v * (1.0f - f);
-        for (int step = 0; step < 4; ++step) {
-          x = x + s * t;
-          s = s - x;
-          x = f * x + drive;
-        }
-        value[i] = x;
-        speed[i] = s;
-        const float a = std::fabs(x);
-        peak[i] = peak[i] > a ? peak[i] : a;
-      }
-    }
+    StepRows(padded_, v, Tr(), Keep(), Value(channel), Speed(channel), Peak(channel));
   }
 
   // The truncated peak of a row, and a fresh start for the next column.
@@ -102,7 +114,9 @@ class ResonatorBank {
   }
 
  private:
-  float* Channel(int channel) { return store_.data() + static_cast<size_t>(padded_) * (2 + 3 * channel); }
+  float* Channel(int channel) {
+    return store_.data() + static_cast<size_t>(padded_) * (2 + 3 * channel);
+  }
 
   int rows_;
   int padded_;
