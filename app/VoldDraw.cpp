@@ -53,19 +53,13 @@ void StepRows(int rows, float v, const float* __restrict tr, const float* __rest
     const float t = tr[i];
     const float f = keep[i];
     const float drive = v * (1.0f - f);
-    // The sub-steps written out keep the row loop the innermost one.
-    x = x + s * t;
-    s = s - x;
-    x = f * x + drive;
-    x = x + s * t;
-    s = s - x;
-    x = f * x + drive;
-    x = x + s * t;
-    s = s - x;
-    x = f * x + drive;
-    x = x + s * t;
-    s = s - x;
-    x = f * x + drive;
+    // Unrolled, so that the row loop is the innermost one.
+#pragma GCC unroll 4
+    for (int step = 0; step < 4; ++step) {
+      x = x + s * t;
+      s = s - x;
+      x = f * x + drive;
+    }
     value[i] = x;
     speed[i] = s;
     const float a = std::fabs(x);
@@ -77,46 +71,45 @@ void StepRows(int rows, float v, const float* __restrict tr, const float* __rest
 // shared by both channels of a stereo diagram, the state is each channel's own.
 class ResonatorBank {
  public:
+  // Arrays in the store, each `padded_` long: tr, keep, then value, speed and peak per channel.
   ResonatorBank(int rows, int channels)
       : rows_(rows),
         padded_((rows + kRowBlock - 1) / kRowBlock * kRowBlock),
         store_(static_cast<size_t>(padded_) * (2 + 3 * channels), 0.0f) {}
 
   int Rows() const { return rows_; }
-  float* Tr() { return store_.data(); }
-  // The retention of the input coupling; rows added for the block stay at 1 and never move.
-  float* Keep() { return store_.data() + padded_; }
-  float* Value(int channel) { return Channel(channel); }
-  float* Speed(int channel) { return Channel(channel) + padded_; }
-  // The largest absolute deflection since the last painted column, not yet truncated: truncation
-  // keeps the order, so truncating the largest value gives the largest truncated value.
-  float* Peak(int channel) { return Channel(channel) + 2 * padded_; }
 
   void Tune(int row, float tr, float keep) {
-    Tr()[row] = tr;
-    Keep()[row] = keep;
+    Array(kTr)[row] = tr;
+    Array(kKeep)[row] = keep;
   }
+  // The rows added for the block: no phase step and a retention of 1, so they never move.
   void FillPadding() {
     for (int row = rows_; row < padded_; ++row) Tune(row, 0.0f, 1.0f);
   }
 
   // One sample into every row of one channel.
   void Step(int channel, float v) {
-    StepRows(padded_, v, Tr(), Keep(), Value(channel), Speed(channel), Peak(channel));
+    const int state = kChannelState + 3 * channel;
+    StepRows(padded_, v, Array(kTr), Array(kKeep), Array(state), Array(state + 1),
+             Array(state + 2));
   }
 
-  // The truncated peak of a row, and a fresh start for the next column.
+  // The truncated peak of a row, and a fresh start for the next column. Peaks are kept before
+  // truncation: truncation keeps the order, so the largest value truncated is the largest
+  // truncated value.
   float TakePeak(int channel, int row) {
-    float& peak = Peak(channel)[row];
+    float& peak = Array(kChannelState + 3 * channel + 2)[row];
     const float taken = std::trunc(peak);
     peak = 0.0f;
     return taken;
   }
 
  private:
-  float* Channel(int channel) {
-    return store_.data() + static_cast<size_t>(padded_) * (2 + 3 * channel);
-  }
+  static constexpr int kTr = 0;
+  static constexpr int kKeep = 1;
+  static constexpr int kChannelState = 2;
+  float* Array(int index) { return store_.data() + static_cast<size_t>(padded_) * index; }
 
   int rows_;
   int padded_;
@@ -198,7 +191,7 @@ uint32_t MixComponents(Mix mix) {
   return colour;
 }
 
-// A column of a range, kept within a column of the picture's edges.
+// A column of a range, kept near the picture: the range is cut to the picture anyway.
 int32_t ClampColumn(double x, int32_t width) {
   return static_cast<int32_t>(std::clamp(std::trunc(x), -1.0, static_cast<double>(width) + 1));
 }
@@ -206,37 +199,15 @@ int32_t ClampColumn(double x, int32_t width) {
 }  // namespace
 
 void TMDIChildWave::DrawVoldRange(double x1, double x2, bool selected) {
-  TUnitWave* document = GetUnitWave();
-  if (!document || canvas_.isNull()) return;
-  // Only columns on the picture cost anything: a range far beyond it is cut to it first.
-  const int32_t left = ClampColumn(x1, canvas_.width());
-  const int32_t right = ClampColumn(x2, canvas_.width());
-  if (right <= left) return;
-  const double s1 = XToSample(left);
-  const double s2 = XToSample(right);
-  const QRect client = ClientRect();
-  const int32_t top = client.top();
-  const int32_t bottom = client.top() + client.height();
-
-  const Sound* sound = document->GetSound();
-  if (sound->MoSt == 2) {
-    const Wave* leftWave = sound->GetLeftWave();
-    const Wave* rightWave = sound->GetRightWave();
-    if (!leftWave || !rightWave) return;
-    if (VoldViewProps.TwoDiagrams) {
-      const int32_t middle = (top + bottom) / 2;
-      DrawVoldMono(leftWave, s1, s2, QRect(left, top, right - left, middle - top), selected);
-      DrawVoldMono(rightWave, s1, s2, QRect(left, middle, right - left, bottom - middle), selected);
-    } else {
-      DrawVoldStereo(*leftWave, *rightWave, s1, s2, QRect(left, top, right - left, bottom - top),
-                     selected);
-    }
-    return;
-  }
-  bool abort = false;
-  bool copied = false;
-  const ChannelHold mono(sound->GetMonoWave(abort, copied), copied);
-  DrawVoldMono(mono.get(), s1, s2, QRect(left, top, right - left, bottom - top), selected);
+  DrawChannelBands(
+      ClampColumn(x1, canvas_.width()), ClampColumn(x2, canvas_.width()),
+      VoldViewProps.TwoDiagrams != 0,
+      [&](const Wave* w, double s1, double s2, const QRect& band) {
+        DrawVoldMono(w, s1, s2, band, selected);
+      },
+      [&](const Wave& left, const Wave& right, double s1, double s2, const QRect& band) {
+        DrawVoldStereo(left, right, s1, s2, band, selected);
+      });
 }
 
 namespace {

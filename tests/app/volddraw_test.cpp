@@ -2,7 +2,8 @@
 // one, silence and the selection's negative, runaway rows, partial repaints and a chirp's line.
 #include <QImage>
 #include <cmath>
-#include <functional>
+#include <initializer_list>
+#include <vector>
 
 #include "app/ChildWave.h"
 #include "app/fakes/main_window.h"
@@ -11,23 +12,20 @@
 
 namespace {
 
-using SampleAt = std::function<int16_t(int32_t)>;
-
-WavePtr MakeWave(int32_t values, const SampleAt& at) {
+// The tones at the frequencies of the default diagram's `rows`, sharing an amplitude of 16000;
+// no rows make a silence.
+WavePtr Tones(int32_t values, double rate, std::initializer_list<int> rows) {
   bool abort = false;
   WavePtr w = NewWaveChecked(abort, values);
-  for (int32_t i = 0; i < values; ++i) w->wave[i] = at(i);
+  std::vector<double> periods;
+  for (const int row : rows) periods.push_back(rate / 20000 * std::pow(1000.0, row / 50.0));
+  for (int32_t i = 0; i < values; ++i) {
+    double sum = 0;
+    for (const double period : periods) sum += std::sin(2 * M_PI * i / period);
+    w->wave[i] = static_cast<int16_t>(periods.empty() ? 0 : 16000 * sum / periods.size());
+  }
   return w;
 }
-
-// A tone at the frequency of `row` of a diagram with the default rows, at 16000 of amplitude.
-SampleAt ToneOfRow(int row, double rate) {
-  const double period = rate / 20000 * std::pow(1000.0, row / 50.0);
-  return [period](int32_t i) {
-    return static_cast<int16_t>(16000 * std::sin(2 * M_PI * i / period));
-  };
-}
-int16_t Silent(int32_t) { return 0; }
 // At resonance a row swings as far as its tone: 16000 of 32768 at the default strength of 1.3.
 constexpr int kToneLevel = static_cast<int>(255 * 1.3 * 16000 / 32768);
 
@@ -43,11 +41,13 @@ class VoldDrawing : public MainWindowTest {
     window->SetVoldViewProps(props);
     window->Redraw();
   }
-  void OpenMono(const SampleAt& at, int32_t rate = 44100, int width = 200, int height = 200) {
-    Open(std::make_unique<MonoSound>(MakeWave(rate, at), rate, 2), width, height);
+  // One second of the tones of `rows`, played at `rate` (normally the rate they were made for).
+  void OpenMono(std::initializer_list<int> rows, int32_t rate = 44100) {
+    Open(std::make_unique<MonoSound>(Tones(44100, 44100, rows), rate, 2), 200, 200);
   }
-  void OpenStereo(const SampleAt& left, const SampleAt& right) {
-    Open(std::make_unique<StereoSound>(MakeWave(44100, left), MakeWave(44100, right), 44100, 2),
+  void OpenStereo(std::initializer_list<int> left, std::initializer_list<int> right) {
+    Open(std::make_unique<StereoSound>(Tones(44100, 44100, left), Tones(44100, 44100, right),
+                                       44100, 2),
          200, 200);
   }
   // The grey level (0 to 255) at (x, y) of the white-on-black diagram.
@@ -71,7 +71,7 @@ class VoldDrawing : public MainWindowTest {
 TEST_F(VoldDrawing, ATonelightsItsOwnRowAndLeavesFarRowsDark) {
   for (const int row : {8, 25, 42}) {
     SCOPED_TRACE(row);
-    OpenMono(ToneOfRow(row, 44100));
+    OpenMono({row});
     for (const int x : {60, 120, 180}) {
       EXPECT_NEAR(BrightestRow(x, 0, 4), row, 1) << x;
       EXPECT_NEAR(Level(x, row * 4 + 1), kToneLevel, 8) << x;
@@ -85,7 +85,7 @@ TEST_F(VoldDrawing, ATonelightsItsOwnRowAndLeavesFarRowsDark) {
 }
 
 TEST_F(VoldDrawing, StereoShowsEachChannelInItsOwnDiagramOrTintedInOne) {
-  OpenStereo(ToneOfRow(10, 44100), ToneOfRow(40, 44100));
+  OpenStereo({10}, {40});
   // Two diagrams of 100 pixels: 50 rows of 2 pixels each.
   EXPECT_NEAR(BrightestRow(150, 0, 2), 10, 1);
   EXPECT_NEAR(BrightestRow(150, 100, 2), 40, 1);
@@ -93,7 +93,7 @@ TEST_F(VoldDrawing, StereoShowsEachChannelInItsOwnDiagramOrTintedInOne) {
   EXPECT_LT(Level(150, 100 + 10 * 2), 40);
 
   props.TwoDiagrams = 0;
-  OpenStereo(ToneOfRow(25, 44100), Silent);
+  OpenStereo({25}, {});
   const QRgb lit = window->Canvas().pixel(150, 25 * 4 + 1);
   EXPECT_NEAR(qRed(lit), kToneLevel, 8);  // the left colour, pure red
   EXPECT_EQ(qGreen(lit), 0);
@@ -105,9 +105,9 @@ TEST_F(VoldDrawing, SilenceShowsTheBackgroundAndTheSelectionItsNegative) {
     SCOPED_TRACE(layout);
     props.TwoDiagrams = layout == 1;
     if (layout == 0) {
-      OpenMono(Silent);
+      OpenMono({});
     } else {
-      OpenStereo(Silent, Silent);
+      OpenStereo({}, {});
     }
     doc->SetSelEnds(30000, 10000);
     window->Redraw();
@@ -122,7 +122,7 @@ TEST_F(VoldDrawing, SilenceShowsTheBackgroundAndTheSelectionItsNegative) {
 }
 
 TEST_F(VoldDrawing, RepaintOfTheSelectionDrawsItsColumnsAsAWholeRepaintAndNoOthers) {
-  OpenMono([](int32_t i) { return ToneOfRow(20, 44100)(i) / 2 + ToneOfRow(35, 44100)(i) / 2; });
+  OpenMono({20, 35});
   doc->SetSelEnds(33000, 11000);
   window->Redraw();
   const QImage whole = window->Canvas().copy();
@@ -141,7 +141,7 @@ TEST_F(VoldDrawing, RepaintOfTheSelectionDrawsItsColumnsAsAWholeRepaintAndNoOthe
 }
 
 TEST_F(VoldDrawing, RowsTooFastForTheRateShowFullAndTheOthersStillWork) {
-  OpenMono(ToneOfRow(40, 44100), 5512);  // 20 kHz rows at 5512 Hz cannot follow their tone
+  OpenMono({40}, 5512);  // 20 kHz rows at 5512 Hz cannot follow their tone
   EXPECT_EQ(Level(150, 1), 255);
   EXPECT_LT(Level(150, 25 * 4 + 1), 40);
 }
