@@ -241,7 +241,7 @@ void RunDiagram(ResonatorBank& bank, const Wave* const* channels, int count, dou
   const int64_t first = static_cast<int64_t>(std::trunc(s1));
   double fx = -1.0;
   double lastFx = -1.0;
-  const FlushDenormals flush;
+  [[maybe_unused]] const FlushDenormals flush;
   for (int64_t k = 0; k < samples; ++k) {
     const int64_t index = first + k;
     for (int c = 0; c < count; ++c) {
