@@ -26,8 +26,7 @@ constexpr int kCurveLast = 69;
 
 // The logo's word and the credit lines are the maker's own; these say what the program is.
 constexpr const char* kLogoWord = "KV";
-constexpr const char* kCreditLines[] = {"A sound editor", "for waves and music",
-                                        "C++ and Qt"};
+constexpr const char* kCreditLines[] = {"A sound editor", "for waves and music", "C++ and Qt"};
 
 // The height of the logo curve at each of its columns, before the column's change is applied.
 double CurveHeight(int column) {
@@ -152,13 +151,16 @@ void TAboutBox::FormPaint(QPainter& painter) const {
   }
 
   painter.setPen(Pen(kStemRed, 2));
-  const QPoint zigzag[] = {at(48.5, 30), at(61, 27), at(57, 31), at(68, 27), at(64, 31), at(74, 29)};
+  const QPoint zigzag[] = {at(48.5, 30), at(61, 27), at(57, 31),
+                           at(68, 27),   at(64, 31), at(74, 29)};
   painter.drawPolyline(zigzag, static_cast<int>(std::size(zigzag)));
   painter.drawLine(at(71, 30), at(71, 43));
 
   // The curve passes over the red lines where they cross.
   painter.setPen(Pen(kCurveBlue, 3));
-  for (int i = 55; i < 60; ++i) painter.drawLine(at(i, CurveHeight(i)), at(i + 1, CurveHeight(i + 1)));
+  for (int i = 55; i < 60; ++i) {
+    painter.drawLine(at(i, CurveHeight(i)), at(i + 1, CurveHeight(i + 1)));
+  }
 
   SetFont(painter, "Arial", 12, true, kStemRed);
   TextAt(painter, at(71.9, 36.1), QString::fromLatin1(kLogoWord));

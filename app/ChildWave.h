@@ -89,7 +89,8 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   void DrawVoldRange(double x1, double x2, bool selected);
   // The channels of the sound over the columns [x1, x2) as both views lay them out: a stereo
   // sound in two bands (left above right) or in one, a mono sound in one.
-  using ChannelPainter = std::function<void(const Wave* w, double s1, double s2, const QRect& band)>;
+  using ChannelPainter =
+      std::function<void(const Wave* w, double s1, double s2, const QRect& band)>;
   using StereoPainter = std::function<void(const Wave& left, const Wave& right, double s1,
                                            double s2, const QRect& band)>;
   void DrawChannelBands(int32_t x1, int32_t x2, bool twoBands, const ChannelPainter& single,

@@ -19,7 +19,8 @@
 
 namespace {
 
-constexpr float kPhaseStep = 2.466f;  // about (2 pi / 4)^2: one cycle in 4 P sub-steps
+// About (2 pi / 4)^2: the squared phase step of one cycle in 4 P sub-steps.
+constexpr float kPhaseStep = 2.466f;
 constexpr double kPeakScale = 3.0517578125e-05;  // 1 / 32768
 // The rows are padded to a multiple of this many, so the row loop needs no scalar tail; the rows
 // added stay silent.
@@ -149,7 +150,8 @@ void TuneRows(ResonatorBank& bank, const TVoldViewProps& props, float rate) {
         w = 1.0f / (static_cast<float>(n - i + 1) * 3.0f / nf);
         break;
     }
-    // The coupling takes the period of the next row: the rows' bands overlap downwards.
+    // The coupling is figured with the period already moved on to the next row's, as the diagram
+    // has always drawn it.
     const float q = std::pow(base, width * w);
     const float keep = usable(p) && tr > 0.0f ? std::pow(1.0f / q, 1.0f / p) : 1.0f;
     bank.Tune(i, tr, std::isfinite(keep) ? keep : 1.0f);
@@ -176,7 +178,6 @@ double Strength(float peak, const TVoldViewProps& props, bool selected) {
   }
   double t = props.Strength.GetValue() * curve;
   if (!(t <= 1)) t = 1;
-  if (!(t >= 0)) t = 0;
   return selected ? 1 - t : t;
 }
 

@@ -20,9 +20,8 @@ constexpr int64_t kValues = int64_t{10} * kRate;
 constexpr double kRowSteps = static_cast<double>(kValues) * 2 * kRows;
 
 void CountRowSteps(benchmark::State& state) {
-  state.counters["row-steps/s"] =
-      benchmark::Counter(kRowSteps * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
+  state.counters["row-steps/s"] = benchmark::Counter(
+      kRowSteps * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void VoldTenSecondsStereo(benchmark::State& state) {

@@ -20,7 +20,9 @@ WavePtr Tones(const Rows& rows) {
   WavePtr w = NewWaveChecked(abort, 44100);
   for (int32_t i = 0; i < w->values; ++i) {
     double sum = 0;
-    for (const int row : rows) sum += std::sin(2 * M_PI * i / (2.205 * std::pow(1000.0, row / 50.0)));
+    for (const int row : rows) {
+      sum += std::sin(2 * M_PI * i / (2.205 * std::pow(1000.0, row / 50.0)));
+    }
     w->wave[i] = static_cast<int16_t>(rows.empty() ? 0 : 16000 * sum / rows.size());
   }
   return w;
@@ -103,7 +105,8 @@ TEST_F(VoldDrawing, SilenceShowsTheBackgroundAndTheSelectionItsNegative) {
     for (int x = 0; x < 200; x += 7) {
       const bool selected = x >= window->SampleToX(10000) && x < window->SampleToX(30000);
       for (int y = 0; y < 200; y += 13) {
-        EXPECT_EQ(window->Canvas().pixel(x, y) & 0xFFFFFF, selected ? 0xFFFFFFu : 0u) << x << ' ' << y;
+        EXPECT_EQ(window->Canvas().pixel(x, y) & 0xFFFFFF, selected ? 0xFFFFFFu : 0u)
+            << x << ' ' << y;
       }
     }
   }
