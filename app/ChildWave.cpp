@@ -47,11 +47,6 @@ int32_t ClampToInt32(int64_t v) {
 // The column after x, which a far column saturated at the edge of the range does not have.
 int32_t NextColumn(int32_t x) { return ClampToInt32(static_cast<int64_t>(x) + 1); }
 
-QColor ToQColor(uint32_t bgr) {
-  return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                static_cast<int>((bgr >> 16) & 0xFF));
-}
-
 // The window icons: a waveform in one or two bands, or a volume diagram's coloured rows.
 QIcon MakeIcon(int index) {
   QPixmap pixmap(32, 32);
@@ -455,17 +450,6 @@ void TMDIChildWave::RedrawSample(int32_t position) {
   const int32_t cursorX = SampleToX(std::min(document->GetSelCursor(), values - 1));
   UpdateColumns(x, NextColumn(x));
   UpdateColumns(cursorX, NextColumn(cursorX));
-}
-
-// The volume diagram's silent picture: the background, shown negative inside the selection. The
-// rows of the diagram are drawn over it by the volume-diagram drawing.
-void TMDIChildWave::DrawVoldRange(double x1, double x2, bool selected) {
-  const int32_t left = std::max(SaturatedTrunc(x1), -1);
-  const int32_t right = std::min(SaturatedTrunc(x2), canvas_.width() + 1);
-  if (canvas_.isNull() || right <= left) return;
-  const uint32_t colour = selected ? VoldViewProps.VolumeColor : VoldViewProps.BackgroundColor;
-  QPainter painter(&canvas_);
-  painter.fillRect(QRect(left, 0, right - left, canvas_.height()), ToQColor(colour));
 }
 
 void TMDIChildWave::EvFormPaint() {

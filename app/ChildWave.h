@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "app/ChildWin.h"
@@ -86,6 +87,23 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   void DrawCursorLine();
   void DrawWaveRange(int32_t x1, int32_t x2, bool selected);
   void DrawVoldRange(double x1, double x2, bool selected);
+  // The channels of the sound over the columns [x1, x2) as both views lay them out: a stereo
+  // sound in two bands (left above right) or in one, a mono sound in one.
+  using ChannelPainter =
+      std::function<void(const Wave* w, double s1, double s2, const QRect& band)>;
+  using StereoPainter = std::function<void(const Wave& left, const Wave& right, double s1,
+                                           double s2, const QRect& band)>;
+  void DrawChannelBands(int32_t x1, int32_t x2, bool twoBands, const ChannelPainter& single,
+                        const StereoPainter& both);
+  // The volume diagram of one channel, or of both channels in one diagram, into a band over the
+  // sample span s1..s2; a cell is one row in one column, lit by the row's peak there.
+  void DrawVoldMono(const Wave* w, double s1, double s2, const QRect& band, bool selected);
+  void DrawVoldStereo(const Wave& left, const Wave& right, double s1, double s2,
+                      const QRect& band, bool selected);
+  void PaintVoldCellMono(float peak, int32_t col, int32_t row, const QRect& band, int32_t n,
+                         bool selected);
+  void PaintVoldCellStereo(float peakLeft, float peakRight, int32_t col, int32_t row,
+                           const QRect& band, int32_t n, bool selected);
   // One channel into one band [left, right) x [top, bottom) over the sample span s1..s2, and
   // both channels of a stereo sound into one band; the user drawing reuses the channel drawing.
   void DrawChannel(const Wave* w, double s1, double s2, const QRect& band, uint32_t waveColour,

@@ -20,6 +20,11 @@ int WaveRateIndex(int32_t rate) {
   return 0;
 }
 
+int WaveRateRow(int32_t rate) {
+  const int index = WaveRateIndex(rate);
+  return kWaveRates[index] == rate ? index : -1;
+}
+
 TDlgWaveFileProp::TDlgWaveFileProp(QWidget* owner, const waveFileProps& props)
     : TOKHelpRightDlg(owner), Record(props) {
   setWindowTitle("Wave Properties");
@@ -34,7 +39,7 @@ TDlgWaveFileProp::TDlgWaveFileProp(QWidget* owner, const waveFileProps& props)
   AddStep(
       [this] {
         grpWaveValues->SetItemIndex(Record.BytesPSample == 1 ? 0 : 1);
-        lbSampleFreq->setCurrentRow(WaveRateIndex(Record.frequency));
+        lbSampleFreq->setCurrentRow(WaveRateRow(Record.frequency));
         grpMonoStereo->SetItemIndex(Record.MonoStereo == 1 ? 0 : 1);
       },
       [this](uint8_t&) {

@@ -101,6 +101,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   InstallMainShell();
   ConnectPlayback();
   ConnectWaveOperations();
+  ConnectPropsCommands();
 
   NoNameCounter = 0;
   DebugLogInit();

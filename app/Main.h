@@ -164,6 +164,13 @@ class TMainForm : public QMainWindow {
   void SetAudioPlayer(std::unique_ptr<MediaPlayer> player);
   void SetPlayerDocuments(PlayerDocuments& documents);
 
+  // --- Format, registered name and About (MainProps.cpp) ---------------------------------
+  // File Properties converts the active wave to the format chosen in its dialog (undoable), and
+  // marks it modified even when the format stays; Register names the active document.
+  void FilePropertiesExecute();
+  void RegisterExecute();
+  void HelpAboutExecute();
+
   TCursor SavedCursor = crDefault;
   int32_t NoNameCounter = 0;
   uint8_t LastShownKind = 3;
@@ -218,6 +225,7 @@ class TMainForm : public QMainWindow {
   void UpdateFileCommands();
   bool EnsureTempDir();
   void ConnectPlayback();
+  void ConnectPropsCommands();
 
   QMdiArea* mdiArea_ = nullptr;
   StatusPanels* statusBar_ = nullptr;

@@ -236,7 +236,8 @@ void TMDIChildWave::DrawCursorLine() {
                FViewMode == 1 ? VoldViewProps.CursorColor : WaveViewProps.GridColor);
 }
 
-void TMDIChildWave::DrawWaveRange(int32_t x1, int32_t x2, bool selected) {
+void TMDIChildWave::DrawChannelBands(int32_t x1, int32_t x2, bool twoBands,
+                                     const ChannelPainter& single, const StereoPainter& both) {
   TUnitWave* document = GetUnitWave();
   if (!document || canvas_.isNull()) return;
   // Only columns on the picture cost anything: a range reaching far beyond it (a deep zoom asked
@@ -244,13 +245,6 @@ void TMDIChildWave::DrawWaveRange(int32_t x1, int32_t x2, bool selected) {
   x1 = std::max(x1, -1);
   x2 = std::min(x2, canvas_.width() + 1);
   if (x2 <= x1) return;
-
-  // Inside the selection the wave and back colours change places, and so do left and right.
-  const TWaveViewProps& props = WaveViewProps;
-  const uint32_t wave = selected ? props.BackgroundColor : props.SingleWaveColor;
-  const uint32_t back = selected ? props.SingleWaveColor : props.BackgroundColor;
-  const uint32_t left = selected ? props.RightColor : props.LeftColor;
-  const uint32_t right = selected ? props.LeftColor : props.RightColor;
   const double s1 = XToSample(x1);
   const double s2 = XToSample(x2);
   const QRect client = ClientRect();
@@ -261,20 +255,36 @@ void TMDIChildWave::DrawWaveRange(int32_t x1, int32_t x2, bool selected) {
   if (sound->MoSt == 2) {
     const Wave* leftWave = sound->GetLeftWave();
     const Wave* rightWave = sound->GetRightWave();
-    if (props.TwoWaves) {
+    if (twoBands) {
       const int32_t middle = (top + bottom) / 2;
-      DrawChannel(leftWave, s1, s2, BandRect(x1, top, x2, middle), wave, back);
-      DrawChannel(rightWave, s1, s2, BandRect(x1, middle, x2, bottom), wave, back);
+      single(leftWave, s1, s2, BandRect(x1, top, x2, middle));
+      single(rightWave, s1, s2, BandRect(x1, middle, x2, bottom));
     } else if (leftWave && rightWave) {
-      DrawStereoCombined(*leftWave, *rightWave, s1, s2, BandRect(x1, top, x2, bottom), wave, back,
-                         left, right);
+      both(*leftWave, *rightWave, s1, s2, BandRect(x1, top, x2, bottom));
     }
     return;
   }
   bool abort = false;
   bool copied = false;
   const ChannelHold mono(sound->GetMonoWave(abort, copied), copied);
-  DrawChannel(mono.get(), s1, s2, BandRect(x1, top, x2, bottom), wave, back);
+  single(mono.get(), s1, s2, BandRect(x1, top, x2, bottom));
+}
+
+void TMDIChildWave::DrawWaveRange(int32_t x1, int32_t x2, bool selected) {
+  // Inside the selection the wave and back colours change places, and so do left and right.
+  const TWaveViewProps& props = WaveViewProps;
+  const uint32_t wave = selected ? props.BackgroundColor : props.SingleWaveColor;
+  const uint32_t back = selected ? props.SingleWaveColor : props.BackgroundColor;
+  const uint32_t left = selected ? props.RightColor : props.LeftColor;
+  const uint32_t right = selected ? props.LeftColor : props.RightColor;
+  DrawChannelBands(
+      x1, x2, props.TwoWaves,
+      [&](const Wave* w, double s1, double s2, const QRect& band) {
+        DrawChannel(w, s1, s2, band, wave, back);
+      },
+      [&](const Wave& l, const Wave& r, double s1, double s2, const QRect& band) {
+        DrawStereoCombined(l, r, s1, s2, band, wave, back, left, right);
+      });
 }
 
 void TMDIChildWave::DrawChannel(const Wave* w, double s1, double s2, const QRect& band,
