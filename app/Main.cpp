@@ -100,6 +100,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   ConnectRegistry();
   InstallMainShell();
   ConnectPlayback();
+  ConnectSplitMerge();
 
   NoNameCounter = 0;
   DebugLogInit();

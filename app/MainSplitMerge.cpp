@@ -1,0 +1,229 @@
+// The split and merge commands: a stereo wave into two mono waves, one wave into two or three
+// consecutive pieces, two waves into one that plays them in turn, and two waves into one stereo
+// wave. Every sample of the results is made before anything else changes, so a failed
+// allocation leaves the sources open and unchanged; only then are the new windows laid over the
+// place of their sources and the sources closed.
+#include <QAction>
+#include <algorithm>
+#include <cstdint>
+
+#include "app/ChildWave.h"
+#include "app/DMergeHor.h"
+#include "app/DMergeVert.h"
+#include "app/DSplitHor.h"
+#include "app/Main.h"
+#include "foundation/global.h"
+#include "wave/sound_split.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+// A window's bounds in the frame's client area, right and bottom exclusive.
+struct Bounds {
+  int64_t left, top, right, bottom;
+};
+
+Bounds BoundsOf(const QWidget& window) {
+  const QRect g = window.geometry();
+  return {g.x(), g.y(), static_cast<int64_t>(g.x()) + g.width(), static_cast<int64_t>(g.y()) + g.height()};
+}
+
+// Positions far off the frame stay where the window system can still count them.
+constexpr int64_t kFar = int64_t{1} << 20;
+
+int Coordinate(int64_t v) { return static_cast<int>(std::clamp(v, -kFar, kFar)); }
+
+void Place(QWidget& window, int64_t left, int64_t top, int64_t width, int64_t height) {
+  window.setGeometry(Coordinate(left), Coordinate(top), Coordinate(std::max<int64_t>(width, 0)),
+                     Coordinate(std::max<int64_t>(height, 0)));
+}
+
+// The hourglass while a command works. A name edit in progress ends first: its I-beam holds the
+// one-slot cursor store.
+class Busy {
+ public:
+  explicit Busy(TMainForm& form) : form_(form) {
+    form_.EndEditName();
+    held_ = form_.SavedCursor == crDefault;
+    if (held_) form_.SetHourGlass();
+  }
+  ~Busy() { Release(); }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+  void Release() {
+    if (held_) form_.ClearHourGlass();
+    held_ = false;
+  }
+
+ private:
+  TMainForm& form_;
+  bool held_ = false;
+};
+
+// A new untitled document around the sound, in a window of the given look and bounds. Its
+// parameter records stay at their defaults, and it has never been saved.
+TMDIChildWave* MakeDocument(TMainForm& form, SoundPtr sound, const TWaveLook& look, const Bounds& at) {
+  const std::string name = form.NextNoName();
+  auto unit = std::make_unique<TUnitWave>(name, std::move(sound));
+  TUnitWave* document = unit.get();
+  TMDIChildWave* window = form.CreateMDIChildWave(name, std::move(unit), look.wave, look.vold);
+  window->SetViewMode(look.mode);
+  Place(*window, at.left, at.top, at.right - at.left, at.bottom - at.top);
+  document->SetView(window);
+  document->SetNew();
+  return window;
+}
+
+TMDIChildWave* WaveWindowOf(const TMainForm& form, const TUnitWave* unitWave) {
+  return unitWave ? dynamic_cast<TMDIChildWave*>(form.ChildOfUnit(unitWave)) : nullptr;
+}
+
+// A source goes at once, without the save question; its document goes with it.
+void CloseSource(TMDIChildWave* window) { delete window; }
+
+bool ValidFormat(const TMergeProps& props) {
+  return props.Frequency >= 1 && (props.BytesPSample == 1 || props.BytesPSample == 2);
+}
+
+}  // namespace
+
+void TMainForm::ConnectSplitMerge() {
+  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
+    connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  };
+  bind("SplitV", &TMainForm::SplitVExecute);
+  bind("SplitH", &TMainForm::SplitHExecute);
+  bind("MergeH", &TMainForm::MergeHExecute);
+  bind("MergeV", &TMainForm::MergeVExecute);
+}
+
+void TMainForm::SplitVExecute() {
+  auto* source = dynamic_cast<TMDIChildWave*>(ActiveWaveChild());
+  TUnitWave* unit = source ? source->GetUnitWave() : nullptr;
+  auto* stereo = unit ? dynamic_cast<StereoSound*>(unit->GetSound()) : nullptr;
+  if (!stereo || unit->GetChannels() == 1) return;
+  Busy busy(*this);
+  const TWaveLook look = LookOf(*unit);
+  const Bounds r = BoundsOf(*source);
+  const int64_t middle = (r.top + r.bottom) / 2;
+  SoundPtr left, right;
+  SplitChannels(*stereo, left, right);
+  TMDIChildWave* upper = MakeDocument(*this, std::move(left), look, {r.left, r.top, r.right, middle - 1});
+  TMDIChildWave* lower = MakeDocument(*this, std::move(right), look, {r.left, middle, r.right, r.bottom});
+  for (TMDIChildWave* window : {upper, lower}) {
+    TUnitWave* part = window->GetUnitWave();
+    if (unit->GetSelCursor() != unit->GetSelAnchor()) {
+      part->SetSelRange(unit->GetSelBegin(), unit->GetSelEnd());
+    } else {
+      part->SetCursor(unit->GetSelCursor());
+    }
+    if (source->IsZoomed() != 0) {
+      window->SetScroll(TruncToInt32(source->GetViewBegin()), TruncToInt32(source->GetViewEnd()));
+    }
+  }
+  CloseSource(source);
+  busy.Release();
+  upper->Redraw();
+  lower->Redraw();
+}
+
+void TMainForm::SplitHExecute() {
+  auto* source = dynamic_cast<TMDIChildWave*>(ActiveWaveChild());
+  TUnitWave* unit = source ? source->GetUnitWave() : nullptr;
+  if (!unit) return;
+  const int32_t lo = unit->GetSelBegin();
+  const int32_t hi = unit->GetSelEnd();
+  int32_t p1 = unit->GetSelCursor();
+  int32_t p2 = p1;
+  bool three = false;
+  if (unit->GetSelCursor() != unit->GetSelAnchor()) {
+    TDlgSplitHorProps dialog(this, SplitHorProps);
+    if (dialog.ShowModal() != QDialog::Accepted) return;
+    SplitHorProps = dialog.GetProps();
+    // Result 1 gives both pieces the selection: they overlap.
+    p1 = SplitHorProps.Result == 1 ? hi : lo;
+    p2 = SplitHorProps.Result == 1 ? lo : hi;
+    three = SplitHorProps.Result != 1 && SplitHorProps.Result != 2;
+  }
+  Busy busy(*this);
+  const Bounds r = BoundsOf(*source);
+  const double viewBegin = source->GetViewBegin();
+  const double viewEnd = source->GetViewEnd();
+  const auto column = [&](int32_t position) -> int64_t {
+    if (!(viewEnd > viewBegin)) return r.left;
+    return std::clamp<int64_t>(TruncToInt32(MapLinear(position, viewBegin, viewEnd, static_cast<double>(r.left),
+                                                      static_cast<double>(r.right))),
+                               -kFar, kFar);
+  };
+  const int64_t x1 = column(p1);
+  const int64_t x2 = column(p2);
+  const int32_t count = unit->GetValues();
+  std::vector<SampleRange> ranges{{0, p1}};
+  if (three) ranges.push_back({p1, p2});
+  ranges.push_back({p2, count});
+  bool abort = false;
+  std::vector<SoundPtr> pieces = TrimPieces(abort, *unit->GetSound(), ranges);
+  if (pieces.empty()) return;
+  const TWaveLook look = LookOf(*unit);
+  TMDIChildWave* first = MakeDocument(*this, std::move(pieces.front()), look, {r.left, r.top, x1, r.bottom});
+  TMDIChildWave* middle =
+      three ? MakeDocument(*this, std::move(pieces[1]), look, {x1, r.top, x2, r.bottom}) : nullptr;
+  TMDIChildWave* last = MakeDocument(*this, std::move(pieces.back()), look, {x2, r.top, r.right, r.bottom});
+  busy.Release();
+  CloseSource(source);
+  first->Redraw();
+  last->Redraw();
+  if (middle) middle->Redraw();
+}
+
+void TMainForm::MergeHExecute() {
+  // The confirmed choice is not kept: the dialog always opens from the record's defaults.
+  TDlgMergeHorProps dialog(this, MergeHorProps);
+  if (dialog.ShowModal() != QDialog::Accepted) return;
+  const TMergeHorProps props = dialog.GetProps();
+  TMDIChildWave* firstWindow = WaveWindowOf(*this, props.First.GetUnitWave());
+  TMDIChildWave* lastWindow = WaveWindowOf(*this, props.Last.GetUnitWave());
+  if (!firstWindow || !lastWindow || firstWindow == lastWindow || !ValidFormat(props)) return;
+  Busy busy(*this);
+  bool abort = false;
+  SoundPtr merged = MergeSequential(abort, *firstWindow->GetUnitWave()->GetSound(),
+                                    *lastWindow->GetUnitWave()->GetSound(), props.MonoStereo == 2 ? 2 : 1,
+                                    props.Frequency, static_cast<uint16_t>(props.BytesPSample));
+  if (!merged) return;
+  const Bounds a = BoundsOf(*firstWindow);
+  const Bounds b = BoundsOf(*lastWindow);
+  const int64_t h = (b.left - a.right) / 2;
+  TMDIChildWave* window =
+      MakeDocument(*this, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode},
+                   {a.left + h, (a.top + b.top) / 2, b.right - h + 1, (a.bottom + b.bottom) / 2});
+  CloseSource(firstWindow);
+  CloseSource(lastWindow);
+  busy.Release();
+  window->Redraw();
+}
+
+void TMainForm::MergeVExecute() {
+  TDlgMergeVertProps dialog(this, MergeVertProps);
+  if (dialog.ShowModal() != QDialog::Accepted) return;
+  const TMergeVertProps props = dialog.GetProps();
+  TMDIChildWave* leftWindow = WaveWindowOf(*this, props.Left.GetUnitWave());
+  TMDIChildWave* rightWindow = WaveWindowOf(*this, props.Right.GetUnitWave());
+  if (!leftWindow || !rightWindow || leftWindow == rightWindow || !ValidFormat(props)) return;
+  Busy busy(*this);
+  bool abort = false;
+  // A mono source already at the rate hands its buffer over and is closed below.
+  SoundPtr merged = MergeSideBySide(abort, *leftWindow->GetUnitWave()->GetSound(),
+                                    *rightWindow->GetUnitWave()->GetSound(), props.Frequency,
+                                    static_cast<uint16_t>(props.BytesPSample), props.LengthKind);
+  if (!merged) return;
+  const Bounds a = BoundsOf(*leftWindow);
+  const Bounds b = BoundsOf(*rightWindow);
+  const int64_t h = (b.top - a.bottom) / 2;
+  TMDIChildWave* window =
+      MakeDocument(*this, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode},
+                   {(a.left + b.left) / 2, a.top + h, (a.right + b.right) / 2, b.bottom - h + 1});
+  CloseSource(leftWindow);
+  CloseSource(rightWindow);
+  busy.Release();
+  window->Redraw();
+}
