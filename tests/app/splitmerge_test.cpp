@@ -97,6 +97,9 @@ TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) 
   TMDIChildWave* source =
       Open(std::make_unique<StereoSound>(WaveOf(left), WaveOf(right), 22050, 2), "S", {10, 0, 300, 401});
   source->GetUnitWave()->SetSelRange(100, 200);
+  source->SetScroll(50, 250);
+  const double viewBegin = source->GetViewBegin(), viewEnd = source->GetViewEnd();
+  ASSERT_NEAR(viewBegin, 50, 1);
   Run(&TMainForm::SplitVExecute);
   std::vector<TMDIChildWave*> windows = Windows();
   ASSERT_EQ(windows.size(), 2u);
@@ -111,6 +114,9 @@ TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) 
     EXPECT_EQ(windows[i]->geometry(), bounds[i]);
     EXPECT_EQ(Samples(part->GetSound()->GetLeftWave()), *channels[i]);
     EXPECT_EQ(std::make_pair(part->GetSelBegin(), part->GetSelEnd()), std::make_pair(100, 200));
+    EXPECT_NE(windows[i]->IsZoomed(), 0);
+    EXPECT_NEAR(windows[i]->GetViewBegin(), viewBegin, 1);
+    EXPECT_NEAR(windows[i]->GetViewEnd(), viewEnd, 1);
     EXPECT_TRUE(part->IsNew());
     part->SetName(i == 0 ? "L" : "R");
   }
