@@ -20,12 +20,6 @@ TDlgMergeHorProps::TDlgMergeHorProps(QWidget* owner, const TMergeHorProps& props
   tsMonoStereo->setObjectName("tsMonoStereo");
   rgrMonoStereo = new TRadioGroup("", {mergetext::kMono, mergetext::kStereo}, tsMonoStereo);
   static_cast<QFormLayout*>(tsMonoStereo->layout())->addRow(rgrMonoStereo);
-  cboFirst = cboOne;
-  cboLast = cboOther;
-  editFreqFirst = editFreqOne;
-  editFreqLast = editFreqOther;
-  editBitsFirst = editBitsOne;
-  editBitsLast = editBitsOther;
   FitBody();
 }
 

@@ -8,16 +8,17 @@ class TDlgMergeHorProps : public TPropsDlg<TMergeDlg, TMergeHorProps> {
  public:
   TDlgMergeHorProps(QWidget* owner, const TMergeHorProps& props);
 
-  TWaveComboBox* cboFirst;
-  TWaveComboBox* cboLast;
+  // The shared controls under this dialog's own names.
+  TWaveComboBox*& cboFirst = cboOne;
+  TWaveComboBox*& cboLast = cboOther;
   QWidget* tsMonoStereo;
   QLineEdit* editMSFirst;
   QLineEdit* editMSLast;
   TRadioGroup* rgrMonoStereo;
-  QLineEdit* editFreqFirst;
-  QLineEdit* editFreqLast;
-  QLineEdit* editBitsFirst;
-  QLineEdit* editBitsLast;
+  QLineEdit*& editFreqFirst = editFreqOne;
+  QLineEdit*& editFreqLast = editFreqOther;
+  QLineEdit*& editBitsFirst = editBitsOne;
+  QLineEdit*& editBitsLast = editBitsOther;
 
  protected:
   void CompareFirstPage(const TUnitWave& first, const TUnitWave& last) override;

@@ -27,12 +27,6 @@ TDlgMergeVertProps::TDlgMergeVertProps(QWidget* owner, const TMergeVertProps& pr
        "Stretch the shortest wave", "Stretch the longest wave"},
       tsLength);
   static_cast<QFormLayout*>(tsLength->layout())->addRow(rgrMakeLengthsEqual);
-  cboLeft = cboOne;
-  cboRight = cboOther;
-  editFreqLeft = editFreqOne;
-  editFreqRight = editFreqOther;
-  editBitsLeft = editBitsOne;
-  editBitsRight = editBitsOther;
   FitBody();
 }
 

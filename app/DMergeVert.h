@@ -8,16 +8,17 @@ class TDlgMergeVertProps : public TPropsDlg<TMergeDlg, TMergeVertProps> {
  public:
   TDlgMergeVertProps(QWidget* owner, const TMergeVertProps& props);
 
-  TWaveComboBox* cboLeft;
-  TWaveComboBox* cboRight;
+  // The shared controls under this dialog's own names.
+  TWaveComboBox*& cboLeft = cboOne;
+  TWaveComboBox*& cboRight = cboOther;
   QWidget* tsLength;
   QLineEdit* editLengthLeft;
   QLineEdit* editLengthRight;
   TRadioGroup* rgrMakeLengthsEqual;
-  QLineEdit* editFreqLeft;
-  QLineEdit* editFreqRight;
-  QLineEdit* editBitsLeft;
-  QLineEdit* editBitsRight;
+  QLineEdit*& editFreqLeft = editFreqOne;
+  QLineEdit*& editFreqRight = editFreqOther;
+  QLineEdit*& editBitsLeft = editBitsOne;
+  QLineEdit*& editBitsRight = editBitsOther;
 
  protected:
   void CompareFirstPage(const TUnitWave& left, const TUnitWave& right) override;

@@ -81,9 +81,36 @@ TMDIChildWave* WaveWindowOf(const TMainForm& form, const TUnitWave* unitWave) {
 // A source goes at once, without the save question; its document goes with it.
 void CloseSource(TMDIChildWave* window) { delete window; }
 
-bool ValidFormat(const TMergeProps& props) {
-  return props.Frequency >= 1 && (props.BytesPSample == 1 || props.BytesPSample == 2);
-}
+// The two windows a confirmed merge dialog chose, and the end that both merges share.
+struct MergeSources {
+  MergeSources(TMainForm& owner, const unitUnitWave& oneWave, const unitUnitWave& otherWave,
+               const TMergeProps& props)
+      : form(owner), one(WaveWindowOf(owner, oneWave.GetUnitWave())), other(WaveWindowOf(owner, otherWave.GetUnitWave())) {
+    valid = one && other && one != other && props.Frequency >= 1 &&
+            (props.BytesPSample == 1 || props.BytesPSample == 2);
+    if (!valid) return;
+    oneBounds = BoundsOf(*one);
+    otherBounds = BoundsOf(*other);
+  }
+  Sound& OneSound() const { return *one->GetUnitWave()->GetSound(); }
+  Sound& OtherSound() const { return *other->GetUnitWave()->GetSound(); }
+  // The merged wave in a new window at `at`, in the look the dialog chose; both sources close.
+  void Finish(Busy& busy, SoundPtr merged, const TMergeProps& props, const Bounds& at) const {
+    TMDIChildWave* window =
+        MakeDocument(form, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode}, at);
+    CloseSource(one);
+    CloseSource(other);
+    busy.Release();
+    window->Redraw();
+  }
+
+  TMainForm& form;
+  TMDIChildWave* one;
+  TMDIChildWave* other;
+  bool valid = false;
+  Bounds oneBounds{};
+  Bounds otherBounds{};
+};
 
 }  // namespace
 
@@ -181,49 +208,35 @@ void TMainForm::MergeHExecute() {
   TDlgMergeHorProps dialog(this, MergeHorProps);
   if (dialog.ShowModal() != QDialog::Accepted) return;
   const TMergeHorProps props = dialog.GetProps();
-  TMDIChildWave* firstWindow = WaveWindowOf(*this, props.First.GetUnitWave());
-  TMDIChildWave* lastWindow = WaveWindowOf(*this, props.Last.GetUnitWave());
-  if (!firstWindow || !lastWindow || firstWindow == lastWindow || !ValidFormat(props)) return;
+  const MergeSources sources(*this, props.First, props.Last, props);
+  if (!sources.valid) return;
   Busy busy(*this);
   bool abort = false;
-  SoundPtr merged = MergeSequential(abort, *firstWindow->GetUnitWave()->GetSound(),
-                                    *lastWindow->GetUnitWave()->GetSound(), props.MonoStereo == 2 ? 2 : 1,
+  SoundPtr merged = MergeSequential(abort, sources.OneSound(), sources.OtherSound(), props.MonoStereo == 2 ? 2 : 1,
                                     props.Frequency, static_cast<uint16_t>(props.BytesPSample));
   if (!merged) return;
-  const Bounds a = BoundsOf(*firstWindow);
-  const Bounds b = BoundsOf(*lastWindow);
+  const Bounds& a = sources.oneBounds;
+  const Bounds& b = sources.otherBounds;
   const int64_t h = (b.left - a.right) / 2;
-  TMDIChildWave* window =
-      MakeDocument(*this, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode},
-                   {a.left + h, (a.top + b.top) / 2, b.right - h + 1, (a.bottom + b.bottom) / 2});
-  CloseSource(firstWindow);
-  CloseSource(lastWindow);
-  busy.Release();
-  window->Redraw();
+  sources.Finish(busy, std::move(merged), props,
+                 {a.left + h, (a.top + b.top) / 2, b.right - h + 1, (a.bottom + b.bottom) / 2});
 }
 
 void TMainForm::MergeVExecute() {
   TDlgMergeVertProps dialog(this, MergeVertProps);
   if (dialog.ShowModal() != QDialog::Accepted) return;
   const TMergeVertProps props = dialog.GetProps();
-  TMDIChildWave* leftWindow = WaveWindowOf(*this, props.Left.GetUnitWave());
-  TMDIChildWave* rightWindow = WaveWindowOf(*this, props.Right.GetUnitWave());
-  if (!leftWindow || !rightWindow || leftWindow == rightWindow || !ValidFormat(props)) return;
+  const MergeSources sources(*this, props.Left, props.Right, props);
+  if (!sources.valid) return;
   Busy busy(*this);
   bool abort = false;
-  // A mono source already at the rate hands its buffer over and is closed below.
-  SoundPtr merged = MergeSideBySide(abort, *leftWindow->GetUnitWave()->GetSound(),
-                                    *rightWindow->GetUnitWave()->GetSound(), props.Frequency,
+  // A mono source already at the rate hands its buffer over; both sources close below.
+  SoundPtr merged = MergeSideBySide(abort, sources.OneSound(), sources.OtherSound(), props.Frequency,
                                     static_cast<uint16_t>(props.BytesPSample), props.LengthKind);
   if (!merged) return;
-  const Bounds a = BoundsOf(*leftWindow);
-  const Bounds b = BoundsOf(*rightWindow);
+  const Bounds& a = sources.oneBounds;
+  const Bounds& b = sources.otherBounds;
   const int64_t h = (b.top - a.bottom) / 2;
-  TMDIChildWave* window =
-      MakeDocument(*this, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode},
-                   {(a.left + b.left) / 2, a.top + h, (a.right + b.right) / 2, b.bottom - h + 1});
-  CloseSource(leftWindow);
-  CloseSource(rightWindow);
-  busy.Release();
-  window->Redraw();
+  sources.Finish(busy, std::move(merged), props,
+                 {(a.left + b.left) / 2, a.top + h, (a.right + b.right) / 2, b.bottom - h + 1});
 }
