@@ -37,7 +37,8 @@ int RateIndex(uint32_t hertz) {
 
 const char* BitsText(int16_t bytes) { return bytes == 1 ? mergetext::k8Bits : mergetext::k16Bits; }
 
-void SetTexts(QLineEdit* one, QLineEdit* other, const std::string& oneText, const std::string& otherText) {
+void SetTexts(QLineEdit* one, QLineEdit* other, const std::string& oneText,
+              const std::string& otherText) {
   one->setText(QString::fromStdString(oneText));
   other->setText(QString::fromStdString(otherText));
 }
@@ -67,15 +68,18 @@ void TMergeDlg::Build(const char* caption, int helpContext, const std::string& o
   other_ = &other;
   format_ = &format;
   QGridLayout* body = Body();
-  for (auto [combo, word, value] : {std::tuple{&cboOne, &oneWord_, one_}, std::tuple{&cboOther, &otherWord_, other_}}) {
+  for (auto [combo, word, value] :
+       {std::tuple{&cboOne, &oneWord_, one_}, std::tuple{&cboOther, &otherWord_, other_}}) {
     *combo = new TWaveComboBox(body->parentWidget());
     (*combo)->setObjectName(QString::fromStdString("cbo" + *word));
     PlaceRow(word->c_str(), *combo);
     TWaveComboBox* box = *combo;
-    AddStep([box, value] {
-      FillWaveCombo(*box, 0);
-      value->ShowInCombo(*box);
-    }, {});
+    AddStep(
+        [box, value] {
+          FillWaveCombo(*box, 0);
+          value->ShowInCombo(*box);
+        },
+        {});
     connect(box, &QComboBox::currentIndexChanged, this, [this] { EvOnChangeUnitWave(); });
   }
   Label1 = new QLabel("Properties of the new Wave", body->parentWidget());
@@ -102,7 +106,8 @@ void TMergeDlg::Build(const char* caption, int helpContext, const std::string& o
   pgcDiffs->addTab(tsDisplay, "Display");
 }
 
-QWidget* TMergeDlg::AddPage(const char* caption, const char* name, QLineEdit*& editOne, QLineEdit*& editOther) {
+QWidget* TMergeDlg::AddPage(const char* caption, const char* name, QLineEdit*& editOne,
+                            QLineEdit*& editOther) {
   auto* page = new QWidget;
   page->setObjectName(name);
   auto* layout = new QFormLayout(page);
@@ -120,13 +125,16 @@ QWidget* TMergeDlg::AddFirstPage(const char* caption, QLineEdit*& editOne, QLine
   firstPage_ = AddPage(caption, name.c_str(), editOne, editOther);
   pgcDiffs->removeTab(pgcDiffs->indexOf(firstPage_));
   pgcDiffs->insertTab(0, firstPage_, caption);
-  FitBody();
   return firstPage_;
 }
 
-void TMergeDlg::ShowPage(QWidget* page, bool visible) { pgcDiffs->setTabVisible(pgcDiffs->indexOf(page), visible); }
+void TMergeDlg::ShowPage(QWidget* page, bool visible) {
+  pgcDiffs->setTabVisible(pgcDiffs->indexOf(page), visible);
+}
 
-bool TMergeDlg::PageVisible(QWidget* page) const { return pgcDiffs->isTabVisible(pgcDiffs->indexOf(page)); }
+bool TMergeDlg::PageVisible(QWidget* page) const {
+  return pgcDiffs->isTabVisible(pgcDiffs->indexOf(page));
+}
 
 void TMergeDlg::HideTabs() {
   for (QWidget* page : {firstPage_, tsFrequency, tsBits, tsDisplay}) ShowPage(page, false);
@@ -151,7 +159,8 @@ void TMergeDlg::Refuse(const char* message) {
 void TMergeDlg::EvOnChangeUnitWave() {
   if (showing_) return;
   if (cboOne->GetItemIndex() < 0 || cboOther->GetItemIndex() < 0) return;
-  if (cboOne->GetItemIndex() == cboOther->GetItemIndex()) return Refuse(mergetext::kWavesMustDiffer);
+  if (cboOne->GetItemIndex() == cboOther->GetItemIndex())
+    return Refuse(mergetext::kWavesMustDiffer);
   bool read = true;
   one_->ReadFromCombo(read, *cboOne, oneWord_);
   other_->ReadFromCombo(read, *cboOther, otherWord_);
@@ -160,7 +169,8 @@ void TMergeDlg::EvOnChangeUnitWave() {
   const TUnitWave* other = other_->GetUnitWave();
   if (!one || !other) return;
   // An empty wave has nothing to play, nor a length or a pitch to keep.
-  if (one->GetValues() == 0 || other->GetValues() == 0) return Refuse(mergetext::kWavesMustHoldSamples);
+  if (one->GetValues() == 0 || other->GetValues() == 0)
+    return Refuse(mergetext::kWavesMustHoldSamples);
   OKBtn->setEnabled(true);
   CompareFirstPage(*one, *other);
   CompareRates(*one, *other);
@@ -182,7 +192,8 @@ void TMergeDlg::CompareBits(const TUnitWave& one, const TUnitWave& other) {
   ShowPage(tsBits, differ);
   if (!differ) return;
   rgrBits->SetItemIndex(1);
-  SetTexts(editBitsOne, editBitsOther, BitsText(one.GetBytesPerSample()), BitsText(other.GetBytesPerSample()));
+  SetTexts(editBitsOne, editBitsOther, BitsText(one.GetBytesPerSample()),
+           BitsText(other.GetBytesPerSample()));
 }
 
 void TMergeDlg::CompareLooks(const TUnitWave& one, const TUnitWave& other) {
@@ -202,7 +213,8 @@ void TMergeDlg::OKBtnClick() {
   ReadFirstPage(*one);
   if (!PageVisible(tsFrequency)) {
     format_->Frequency = static_cast<int32_t>(one->GetSamplesPerSec());
-  } else if (const int row = lbFreq->currentRow(); row >= 0 && row < static_cast<int>(kMergeRates.size())) {
+  } else if (const int row = lbFreq->currentRow();
+             row >= 0 && row < static_cast<int>(kMergeRates.size())) {
     format_->Frequency = kMergeRates[static_cast<size_t>(row)].hertz;
   }
   format_->BytesPSample = PageVisible(tsBits) && rgrBits->ItemIndex() >= 0

@@ -54,8 +54,9 @@ class TMergeDlg : public TOKHelpRightDlg {
  protected:
   // The words of the two waves ("First" and "Last", or "Left" and "Right") name the controls and
   // the fields; `one` and `other` are the record's two references, `format` the rest of it.
-  void Build(const char* caption, int helpContext, const std::string& oneWord, const std::string& otherWord,
-             unitUnitWave& one, unitUnitWave& other, TMergeProps& format);
+  void Build(const char* caption, int helpContext, const std::string& oneWord,
+             const std::string& otherWord, unitUnitWave& one, unitUnitWave& other,
+             TMergeProps& format);
   // A page with a read-only edit for each wave, put first in the page control.
   QWidget* AddFirstPage(const char* caption, QLineEdit*& editOne, QLineEdit*& editOther);
   void ShowPage(QWidget* page, bool visible);
@@ -72,7 +73,8 @@ class TMergeDlg : public TOKHelpRightDlg {
   QLineEdit* editBitsOther = nullptr;
 
  private:
-  QWidget* AddPage(const char* caption, const char* name, QLineEdit*& editOne, QLineEdit*& editOther);
+  QWidget* AddPage(const char* caption, const char* name, QLineEdit*& editOne,
+                   QLineEdit*& editOther);
   void CompareRates(const TUnitWave& one, const TUnitWave& other);
   void CompareBits(const TUnitWave& one, const TUnitWave& other);
   void CompareLooks(const TUnitWave& one, const TUnitWave& other);

@@ -10,11 +10,14 @@ namespace {
 
 constexpr int kMergeHorHelp = 47;
 
-const char* KindText(int16_t channels) { return channels == 1 ? mergetext::kMono : mergetext::kStereo; }
+const char* KindText(int16_t channels) {
+  return channels == 1 ? mergetext::kMono : mergetext::kStereo;
+}
 
 }  // namespace
 
-TDlgMergeHorProps::TDlgMergeHorProps(QWidget* owner, const TMergeHorProps& props) : TPropsDlg(owner, props) {
+TDlgMergeHorProps::TDlgMergeHorProps(QWidget* owner, const TMergeHorProps& props)
+    : TPropsDlg(owner, props) {
   Build("Merge Horizontally", kMergeHorHelp, "First", "Last", Record.First, Record.Last, Record);
   tsMonoStereo = AddFirstPage("Mono/Stereo", editMSFirst, editMSLast);
   tsMonoStereo->setObjectName("tsMonoStereo");

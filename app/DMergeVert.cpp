@@ -18,14 +18,15 @@ std::string DurationText(double seconds) { return unitTime(seconds, kUnitSeconds
 
 }  // namespace
 
-TDlgMergeVertProps::TDlgMergeVertProps(QWidget* owner, const TMergeVertProps& props) : TPropsDlg(owner, props) {
+TDlgMergeVertProps::TDlgMergeVertProps(QWidget* owner, const TMergeVertProps& props)
+    : TPropsDlg(owner, props) {
   Build("Merge Vertically", kMergeVertHelp, "Left", "Right", Record.Left, Record.Right, Record);
   tsLength = AddFirstPage("Length", editLengthLeft, editLengthRight);
-  rgrMakeLengthsEqual = new TRadioGroup(
-      "Make Lengths Equal",
-      {"Add Silence at the begin of the shortest wave", "Add Silence at the end of the shortest wave",
-       "Stretch the shortest wave", "Stretch the longest wave"},
-      tsLength);
+  rgrMakeLengthsEqual = new TRadioGroup("Make Lengths Equal",
+                                        {"Add Silence at the begin of the shortest wave",
+                                         "Add Silence at the end of the shortest wave",
+                                         "Stretch the shortest wave", "Stretch the longest wave"},
+                                        tsLength);
   static_cast<QFormLayout*>(tsLength->layout())->addRow(rgrMakeLengthsEqual);
   FitBody();
 }
@@ -42,5 +43,6 @@ void TDlgMergeVertProps::CompareFirstPage(const TUnitWave& left, const TUnitWave
 
 void TDlgMergeVertProps::ReadFirstPage(const TUnitWave&) {
   const int index = rgrMakeLengthsEqual->ItemIndex();
-  Record.LengthKind = PageVisible(tsLength) && index >= 0 ? static_cast<uint8_t>(index) : uint8_t{kSilenceAtBegin};
+  Record.LengthKind =
+      PageVisible(tsLength) && index >= 0 ? static_cast<uint8_t>(index) : uint8_t{kSilenceAtBegin};
 }

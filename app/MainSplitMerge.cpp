@@ -25,7 +25,8 @@ struct Bounds {
 
 Bounds BoundsOf(const QWidget& window) {
   const QRect g = window.geometry();
-  return {g.x(), g.y(), static_cast<int64_t>(g.x()) + g.width(), static_cast<int64_t>(g.y()) + g.height()};
+  return {g.x(), g.y(), static_cast<int64_t>(g.x()) + g.width(),
+          static_cast<int64_t>(g.y()) + g.height()};
 }
 
 // Positions far off the frame stay where the window system can still count them.
@@ -62,7 +63,8 @@ class Busy {
 
 // A new untitled document around the sound, in a window of the given look and bounds. Its
 // parameter records stay at their defaults, and it has never been saved.
-TMDIChildWave* MakeDocument(TMainForm& form, SoundPtr sound, const TWaveLook& look, const Bounds& at) {
+TMDIChildWave* MakeDocument(TMainForm& form, SoundPtr sound, const TWaveLook& look,
+                            const Bounds& at) {
   const std::string name = form.NextNoName();
   auto unit = std::make_unique<TUnitWave>(name, std::move(sound));
   TUnitWave* document = unit.get();
@@ -85,7 +87,9 @@ void CloseSource(TMDIChildWave* window) { delete window; }
 struct MergeSources {
   MergeSources(TMainForm& owner, const unitUnitWave& oneWave, const unitUnitWave& otherWave,
                const TMergeProps& props)
-      : form(owner), one(WaveWindowOf(owner, oneWave.GetUnitWave())), other(WaveWindowOf(owner, otherWave.GetUnitWave())) {
+      : form(owner),
+        one(WaveWindowOf(owner, oneWave.GetUnitWave())),
+        other(WaveWindowOf(owner, otherWave.GetUnitWave())) {
     valid = one && other && one != other && props.Frequency >= 1 &&
             (props.BytesPSample == 1 || props.BytesPSample == 2);
     if (!valid) return;
@@ -96,8 +100,8 @@ struct MergeSources {
   Sound& OtherSound() const { return *other->GetUnitWave()->GetSound(); }
   // The merged wave in a new window at `at`, in the look the dialog chose; both sources close.
   void Finish(Busy& busy, SoundPtr merged, const TMergeProps& props, const Bounds& at) const {
-    TMDIChildWave* window =
-        MakeDocument(form, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode}, at);
+    TMDIChildWave* window = MakeDocument(
+        form, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode}, at);
     CloseSource(one);
     CloseSource(other);
     busy.Release();
@@ -135,8 +139,10 @@ void TMainForm::SplitVExecute() {
   const int64_t middle = (r.top + r.bottom) / 2;
   SoundPtr left, right;
   SplitChannels(*stereo, left, right);
-  TMDIChildWave* upper = MakeDocument(*this, std::move(left), look, {r.left, r.top, r.right, middle - 1});
-  TMDIChildWave* lower = MakeDocument(*this, std::move(right), look, {r.left, middle, r.right, r.bottom});
+  TMDIChildWave* upper =
+      MakeDocument(*this, std::move(left), look, {r.left, r.top, r.right, middle - 1});
+  TMDIChildWave* lower =
+      MakeDocument(*this, std::move(right), look, {r.left, middle, r.right, r.bottom});
   for (TMDIChildWave* window : {upper, lower}) {
     TUnitWave* part = window->GetUnitWave();
     if (unit->GetSelCursor() != unit->GetSelAnchor()) {
@@ -178,9 +184,10 @@ void TMainForm::SplitHExecute() {
   const double viewEnd = source->GetViewEnd();
   const auto column = [&](int32_t position) -> int64_t {
     if (!(viewEnd > viewBegin)) return r.left;
-    return std::clamp<int64_t>(TruncToInt32(MapLinear(position, viewBegin, viewEnd, static_cast<double>(r.left),
-                                                      static_cast<double>(r.right))),
-                               -kFar, kFar);
+    return std::clamp<int64_t>(
+        TruncToInt32(MapLinear(position, viewBegin, viewEnd, static_cast<double>(r.left),
+                               static_cast<double>(r.right))),
+        -kFar, kFar);
   };
   const int64_t x1 = column(p1);
   const int64_t x2 = column(p2);
@@ -192,10 +199,12 @@ void TMainForm::SplitHExecute() {
   std::vector<SoundPtr> pieces = TrimPieces(abort, *unit->GetSound(), ranges);
   if (pieces.empty()) return;
   const TWaveLook look = LookOf(*unit);
-  TMDIChildWave* first = MakeDocument(*this, std::move(pieces.front()), look, {r.left, r.top, x1, r.bottom});
+  TMDIChildWave* first =
+      MakeDocument(*this, std::move(pieces.front()), look, {r.left, r.top, x1, r.bottom});
   TMDIChildWave* middle =
       three ? MakeDocument(*this, std::move(pieces[1]), look, {x1, r.top, x2, r.bottom}) : nullptr;
-  TMDIChildWave* last = MakeDocument(*this, std::move(pieces.back()), look, {x2, r.top, r.right, r.bottom});
+  TMDIChildWave* last =
+      MakeDocument(*this, std::move(pieces.back()), look, {x2, r.top, r.right, r.bottom});
   busy.Release();
   CloseSource(source);
   first->Redraw();
@@ -212,8 +221,9 @@ void TMainForm::MergeHExecute() {
   if (!sources.valid) return;
   Busy busy(*this);
   bool abort = false;
-  SoundPtr merged = MergeSequential(abort, sources.OneSound(), sources.OtherSound(), props.MonoStereo == 2 ? 2 : 1,
-                                    props.Frequency, static_cast<uint16_t>(props.BytesPSample));
+  SoundPtr merged = MergeSequential(abort, sources.OneSound(), sources.OtherSound(),
+                                    props.MonoStereo == 2 ? 2 : 1, props.Frequency,
+                                    static_cast<uint16_t>(props.BytesPSample));
   if (!merged) return;
   const Bounds& a = sources.oneBounds;
   const Bounds& b = sources.otherBounds;
@@ -231,8 +241,9 @@ void TMainForm::MergeVExecute() {
   Busy busy(*this);
   bool abort = false;
   // A mono source already at the rate hands its buffer over; both sources close below.
-  SoundPtr merged = MergeSideBySide(abort, sources.OneSound(), sources.OtherSound(), props.Frequency,
-                                    static_cast<uint16_t>(props.BytesPSample), props.LengthKind);
+  SoundPtr merged =
+      MergeSideBySide(abort, sources.OneSound(), sources.OtherSound(), props.Frequency,
+                      static_cast<uint16_t>(props.BytesPSample), props.LengthKind);
   if (!merged) return;
   const Bounds& a = sources.oneBounds;
   const Bounds& b = sources.otherBounds;

@@ -28,8 +28,8 @@ struct TMergeHorProps : TMergeProps {
 };
 
 struct TMergeVertProps : TMergeProps {
-  unitUnitWave Left;   // becomes the left channel
-  unitUnitWave Right;  // becomes the right channel
+  unitUnitWave Left;       // becomes the left channel
+  unitUnitWave Right;      // becomes the right channel
   uint8_t LengthKind = 0;  // a LengthMatch
 };
 
