@@ -83,38 +83,34 @@ TMDIChildWave* WaveWindowOf(const TMainForm& form, const TUnitWave* unitWave) {
 // A source goes at once, without the save question; its document goes with it.
 void CloseSource(TMDIChildWave* window) { delete window; }
 
-// The two windows a confirmed merge dialog chose, and the end that both merges share.
-struct MergeSources {
-  MergeSources(TMainForm& owner, const unitUnitWave& oneWave, const unitUnitWave& otherWave,
-               const TMergeProps& props)
-      : form(owner),
-        one(WaveWindowOf(owner, oneWave.GetUnitWave())),
-        other(WaveWindowOf(owner, otherWave.GetUnitWave())) {
-    valid = one && other && one != other && props.Frequency >= 1 &&
-            (props.BytesPSample == 1 || props.BytesPSample == 2);
-    if (!valid) return;
-    oneBounds = BoundsOf(*one);
-    otherBounds = BoundsOf(*other);
+// The road of both merges: the dialog, its two source windows, the merged sound made before
+// anything changes, and its window where `place` puts it by the sources' bounds; then both
+// sources close.
+template <class Dialog, class Props, class Merge, class Placement>
+void RunMerge(TMainForm& form, const Props& record, unitUnitWave Props::*oneField,
+              unitUnitWave Props::*otherField, Merge merge, Placement place) {
+  Dialog dialog(&form, record);
+  if (dialog.ShowModal() != QDialog::Accepted) return;
+  const Props props = dialog.GetProps();
+  TMDIChildWave* one = WaveWindowOf(form, (props.*oneField).GetUnitWave());
+  TMDIChildWave* other = WaveWindowOf(form, (props.*otherField).GetUnitWave());
+  if (!one || !other || one == other || props.Frequency < 1 ||
+      (props.BytesPSample != 1 && props.BytesPSample != 2)) {
+    return;
   }
-  Sound& OneSound() const { return *one->GetUnitWave()->GetSound(); }
-  Sound& OtherSound() const { return *other->GetUnitWave()->GetSound(); }
-  // The merged wave in a new window at `at`, in the look the dialog chose; both sources close.
-  void Finish(Busy& busy, SoundPtr merged, const TMergeProps& props, const Bounds& at) const {
-    TMDIChildWave* window = MakeDocument(
-        form, std::move(merged), {props.WaveViewProps, props.VoldViewProps, props.ViewMode}, at);
-    CloseSource(one);
-    CloseSource(other);
-    busy.Release();
-    window->Redraw();
-  }
-
-  TMainForm& form;
-  TMDIChildWave* one;
-  TMDIChildWave* other;
-  bool valid = false;
-  Bounds oneBounds{};
-  Bounds otherBounds{};
-};
+  Busy busy(form);
+  bool abort = false;
+  SoundPtr merged =
+      merge(abort, *one->GetUnitWave()->GetSound(), *other->GetUnitWave()->GetSound(), props);
+  if (!merged) return;
+  const TWaveLook look{props.WaveViewProps, props.VoldViewProps, props.ViewMode};
+  TMDIChildWave* window =
+      MakeDocument(form, std::move(merged), look, place(BoundsOf(*one), BoundsOf(*other)));
+  CloseSource(one);
+  CloseSource(other);
+  busy.Release();
+  window->Redraw();
+}
 
 }  // namespace
 
@@ -214,40 +210,30 @@ void TMainForm::SplitHExecute() {
 
 void TMainForm::MergeHExecute() {
   // The confirmed choice is not kept: the dialog always opens from the record's defaults.
-  TDlgMergeHorProps dialog(this, MergeHorProps);
-  if (dialog.ShowModal() != QDialog::Accepted) return;
-  const TMergeHorProps props = dialog.GetProps();
-  const MergeSources sources(*this, props.First, props.Last, props);
-  if (!sources.valid) return;
-  Busy busy(*this);
-  bool abort = false;
-  SoundPtr merged = MergeSequential(abort, sources.OneSound(), sources.OtherSound(),
-                                    props.MonoStereo == 2 ? 2 : 1, props.Frequency,
-                                    static_cast<uint16_t>(props.BytesPSample));
-  if (!merged) return;
-  const Bounds& a = sources.oneBounds;
-  const Bounds& b = sources.otherBounds;
-  const int64_t h = (b.left - a.right) / 2;
-  sources.Finish(busy, std::move(merged), props,
-                 {a.left + h, (a.top + b.top) / 2, b.right - h + 1, (a.bottom + b.bottom) / 2});
+  RunMerge<TDlgMergeHorProps>(
+      *this, MergeHorProps, &TMergeHorProps::First, &TMergeHorProps::Last,
+      [](bool& abort, const Sound& first, const Sound& last, const TMergeHorProps& props) {
+        return MergeSequential(abort, first, last, props.MonoStereo == 2 ? 2 : 1, props.Frequency,
+                               static_cast<uint16_t>(props.BytesPSample));
+      },
+      [](const Bounds& first, const Bounds& last) {
+        const int64_t h = (last.left - first.right) / 2;
+        return Bounds{first.left + h, (first.top + last.top) / 2, last.right - h + 1,
+                      (first.bottom + last.bottom) / 2};
+      });
 }
 
 void TMainForm::MergeVExecute() {
-  TDlgMergeVertProps dialog(this, MergeVertProps);
-  if (dialog.ShowModal() != QDialog::Accepted) return;
-  const TMergeVertProps props = dialog.GetProps();
-  const MergeSources sources(*this, props.Left, props.Right, props);
-  if (!sources.valid) return;
-  Busy busy(*this);
-  bool abort = false;
-  // A mono source already at the rate hands its buffer over; both sources close below.
-  SoundPtr merged =
-      MergeSideBySide(abort, sources.OneSound(), sources.OtherSound(), props.Frequency,
-                      static_cast<uint16_t>(props.BytesPSample), props.LengthKind);
-  if (!merged) return;
-  const Bounds& a = sources.oneBounds;
-  const Bounds& b = sources.otherBounds;
-  const int64_t h = (b.top - a.bottom) / 2;
-  sources.Finish(busy, std::move(merged), props,
-                 {(a.left + b.left) / 2, a.top + h, (a.right + b.right) / 2, b.bottom - h + 1});
+  RunMerge<TDlgMergeVertProps>(
+      *this, MergeVertProps, &TMergeVertProps::Left, &TMergeVertProps::Right,
+      [](bool& abort, Sound& left, Sound& right, const TMergeVertProps& props) {
+        // A mono source already at the rate hands its buffer over; both sources close after.
+        return MergeSideBySide(abort, left, right, props.Frequency,
+                               static_cast<uint16_t>(props.BytesPSample), props.LengthKind);
+      },
+      [](const Bounds& left, const Bounds& right) {
+        const int64_t h = (right.top - left.bottom) / 2;
+        return Bounds{(left.left + right.left) / 2, left.top + h, (left.right + right.right) / 2,
+                      right.bottom - h + 1};
+      });
 }

@@ -107,7 +107,6 @@ TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) 
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_EQ(LeftOf(windows[0]), left);
   EXPECT_EQ(Samples(windows[0]->GetUnitWave()->GetSound()->GetRightWave()), right);
-  EXPECT_EQ(windows[0]->windowTitle().toStdString(), "NONAME4");
   EXPECT_EQ(windows[0]->geometry(), QRect(10, 0, 300, 402));
 }
 
@@ -203,7 +202,6 @@ TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceAnEmptyWaveOrNoChoice) {
     });
     EXPECT_EQ(Windows().size(), 3u);
     EXPECT_EQ(sink.messages.empty() ? "" : sink.messages[0].text, message);
-    EXPECT_LE(sink.messages.size(), 1u);
   }
 }
 
