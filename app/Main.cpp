@@ -102,6 +102,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   ConnectPlayback();
   ConnectWaveOperations();
   ConnectPropsCommands();
+  ConnectSplitMerge();
 
   NoNameCounter = 0;
   DebugLogInit();

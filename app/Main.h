@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SplitMergeProps.h"
 #include "app/ViewProps.h"
 #include "gui/actions.h"
 #include "gui/cursors.h"
@@ -209,6 +210,19 @@ class TMainForm : public QMainWindow {
   void ViewVoldExecute();
   void ZoomInExecute();
   void NoZoomExecute();
+  // --- Split and merge (MainSplitMerge.cpp) ---------------------------------------------------
+  // The Window menu's commands that turn wave windows into new untitled ones laid over the place
+  // of their sources, and close the sources without the save question. A failed allocation on
+  // the way leaves every source as it was and makes no document.
+  void ConnectSplitMerge();
+  void SplitVExecute();
+  void SplitHExecute();
+  void MergeHExecute();
+  void MergeVExecute();
+  // Only the split's choice is kept between commands; the merges always start from these.
+  TSplitHorProps SplitHorProps;
+  TMergeHorProps MergeHorProps;
+  TMergeVertProps MergeVertProps;
 
  protected:
   bool event(QEvent* event) override;

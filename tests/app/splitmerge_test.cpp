@@ -1,0 +1,230 @@
+// The split and merge commands with their dialogs: the new windows, their places, names and
+// samples, what the merge dialogs offer and refuse, and a failed allocation on the way.
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/ChildWave.h"
+#include "app/DMergeHor.h"
+#include "app/DMergeVert.h"
+#include "app/DSplitHor.h"
+#include "app/WaveComboBox.h"
+#include "app/fakes/main_window.h"
+#include "foundation/global.h"
+#include "gui/application.h"
+#include "gui/controls.h"
+#include "support/recording_sink.h"
+#include "wave/sound_helpers.h"
+
+namespace {
+
+std::vector<int16_t> Ramp(int32_t count, int step) {
+  std::vector<int16_t> samples(static_cast<size_t>(count));
+  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * step);
+  return samples;
+}
+
+std::vector<int16_t> LeftOf(const TMDIChildWave* window) {
+  return Samples(window->GetUnitWave()->GetSound()->GetLeftWave());
+}
+
+class SplitMerge : public MainWindowTest {
+ protected:
+  SplitMerge() : MainWindowTest("splitmerge") {}
+
+  // A modified named document in a window at `bounds`, made the active one.
+  TMDIChildWave* Open(SoundPtr sound, const std::string& name, QRect bounds = {0, 0, 200, 100}) {
+    auto unit = std::make_unique<TUnitWave>("x.wav", std::move(sound));
+    unit->SetName(name);
+    unit->SetModified();
+    TMDIChildWave* window = form->CreateMDIChildWave(form->NextNoName(), std::move(unit),
+                                                     TWaveViewProps(), TVoldViewProps());
+    window->setGeometry(bounds);
+    return window;
+  }
+  std::vector<TMDIChildWave*> Windows() const {
+    std::vector<TMDIChildWave*> windows;
+    for (auto* child : form->MDIChildren()) windows.push_back(dynamic_cast<TMDIChildWave*>(child));
+    return windows;
+  }
+  void CloseAll() { for (TMDIChildWave* window : Windows()) delete window; }
+  // Runs a command, `drive` playing the user in its dialog; answers how many dialogs it showed.
+  int Run(void (TMainForm::*command)(), const std::function<void(QDialog&)>& drive = {}) {
+    int shown = 0;
+    ScopedModalRunner runner([&](QDialog& dialog) {
+      ++shown;
+      dialog.show();
+      if (drive) drive(dialog);
+      if (dialog.isVisible()) dialog.reject();
+      return dialog.result();
+    });
+    (form.get()->*command)();
+    return shown;
+  }
+  // Chooses the two waves of a merge dialog and presses OK.
+  static std::function<void(QDialog&)> Choose(const char* one, const char* other) {
+    return [one, other](QDialog& shown) {
+      auto& dialog = dynamic_cast<TMergeDlg&>(shown);
+      auto boxes = dialog.findChildren<TWaveComboBox*>();
+      boxes[0]->setCurrentIndex(boxes[0]->findText(one));
+      boxes[1]->setCurrentIndex(boxes[1]->findText(other));
+      dialog.OKBtn->click();
+    };
+  }
+
+  RecordingSink sink;
+};
+
+}  // namespace
+
+TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) {
+  const std::vector<int16_t> left = Ramp(400, 3), right = Ramp(400, -7);
+  TMDIChildWave* source = Open(StereoOf(left, right, 22050), "S", {10, 0, 300, 401});
+  source->GetUnitWave()->SetSelRange(100, 200);
+  source->SetScroll(50, 250);
+  form->Action("SplitV")->setEnabled(true);  // as the action update leaves it for a stereo wave
+  form->Action("SplitV")->trigger();
+  std::vector<TMDIChildWave*> windows = Windows();
+  ASSERT_EQ(windows.size(), 2u);
+  EXPECT_TRUE(sink.messages.empty());  // the modified source closed without the save question
+  // The upper window takes the left channel and the lower counter value.
+  const QRect bounds[] = {{10, 0, 300, 199}, {10, 200, 300, 201}};
+  const std::vector<int16_t>* channels[] = {&left, &right};
+  for (size_t i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    TUnitWave* part = windows[i]->GetUnitWave();
+    EXPECT_EQ(windows[i]->windowTitle().toStdString(), "NONAME" + std::to_string(2 + i));
+    EXPECT_EQ(windows[i]->geometry(), bounds[i]);
+    EXPECT_EQ(LeftOf(windows[i]), *channels[i]);
+    EXPECT_EQ(std::make_pair(part->GetSelBegin(), part->GetSelEnd()), std::make_pair(100, 200));
+    EXPECT_NEAR(windows[i]->GetViewBegin(), 50, 1);  // the source's zoom window
+    EXPECT_NEAR(windows[i]->GetViewEnd(), 250, 1);
+    EXPECT_TRUE(part->IsNew());
+    part->SetName(i == 0 ? "L" : "R");
+  }
+  EXPECT_EQ(Run(&TMainForm::MergeVExecute, Choose("L", "R")), 1);
+  windows = Windows();
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(LeftOf(windows[0]), left);
+  EXPECT_EQ(Samples(windows[0]->GetUnitWave()->GetSound()->GetRightWave()), right);
+  EXPECT_EQ(windows[0]->geometry(), QRect(10, 0, 300, 402));
+}
+
+TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) {
+  struct Case {
+    int32_t moving, anchor;
+    uint8_t result;
+    std::vector<int32_t> firsts, counts;  // per piece: its first sample's value, its length
+  } const cases[] = {{300, 300, 0, {0, 300}, {300, 701}},
+                     {700, 300, 0, {0, 300, 700}, {300, 400, 301}},
+                     {300, 700, 1, {0, 300}, {700, 701}},
+                     {700, 300, 2, {0, 700}, {300, 301}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.moving * 10 + c.result);
+    Open(MonoOf(Ramp(1001, 1), 22050), "", {10, 20, 500, 100})
+        ->GetUnitWave()
+        ->SetSelEnds(c.moving, c.anchor);
+    const int shown = Run(&TMainForm::SplitHExecute, [&c](QDialog& dialog) {
+      dynamic_cast<TDlgSplitHorProps&>(dialog).rgrResult->SetItemIndex(c.result);
+      dynamic_cast<TDlgSplitHorProps&>(dialog).OKBtn->click();
+    });
+    EXPECT_EQ(shown, c.moving != c.anchor ? 1 : 0);
+    const std::vector<TMDIChildWave*> windows = Windows();
+    ASSERT_EQ(windows.size(), c.counts.size());
+    for (size_t i = 0; i < windows.size(); ++i) {
+      const std::vector<int16_t> piece = LeftOf(windows[i]);
+      EXPECT_EQ(piece.size(), static_cast<size_t>(c.counts[i]));
+      EXPECT_EQ(piece[0], c.firsts[i]);
+      // From its first cut's column, 10 + p * 500 / 1001, to its last one's.
+      const int left = 10 + c.firsts[i] * 500 / 1001;
+      const int right = 10 + (c.firsts[i] + c.counts[i]) * 500 / 1001;
+      EXPECT_EQ(windows[i]->geometry(), QRect(left, 20, right - left, 100));
+    }
+    CloseAll();
+  }
+  EXPECT_EQ(form->SplitHorProps.Result, 2);  // the last choice is kept for the next split
+}
+
+TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSources) {
+  struct Case {
+    int32_t rateA, rateB;
+    int16_t channelsB, bytesB;
+    std::vector<bool> pages;  // mono/stereo, frequency, bits, display
+    const char* rateTextA;
+    int32_t rate;  // the one preselected, or the first one's
+  } const cases[] = {{11025, 44100, 2, 1, {true, true, true, false}, "11 kHz", 44100},
+                     {8000, 5512, 1, 2, {false, true, false, false}, "8 kHz", 5512},
+                     {22050, 22050, 1, 2, {false, false, false, false}, "", 22050}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rateB);
+    Open(MonoOf(Ramp(100, 1), c.rateA), "a", {0, 0, 200, 100});
+    SoundPtr b = c.channelsB == 1 ? MonoOf(Ramp(100, 1), c.rateB)
+                                  : StereoOf(Ramp(100, 1), Ramp(100, 1), c.rateB);
+    b->BytesPerSample = static_cast<uint16_t>(c.bytesB);
+    Open(std::move(b), "b", {300, 50, 200, 100});
+    Run(&TMainForm::MergeHExecute, [&c](QDialog& shown) {
+      auto& dialog = dynamic_cast<TDlgMergeHorProps&>(shown);
+      EXPECT_FALSE(dialog.OKBtn->isEnabled());  // nothing chosen by the user yet
+      Choose("a", "b")(dialog);
+      const std::vector<bool> pages = {
+          dialog.PageVisible(dialog.tsMonoStereo), dialog.PageVisible(dialog.tsFrequency),
+          dialog.PageVisible(dialog.tsBits), dialog.PageVisible(dialog.tsDisplay)};
+      EXPECT_EQ(pages, c.pages);
+      EXPECT_EQ(dialog.editFreqFirst->text().toStdString(), c.rateTextA);
+    });
+    const std::vector<TMDIChildWave*> windows = Windows();
+    ASSERT_EQ(windows.size(), 1u);
+    const TUnitWave* merged = windows[0]->GetUnitWave();
+    EXPECT_EQ(merged->GetChannels(), c.pages[0] ? 2 : 1);
+    EXPECT_EQ(merged->GetSamplesPerSec(), static_cast<uint32_t>(c.rate));
+    EXPECT_EQ(merged->GetBytesPerSample(), 2);
+    EXPECT_EQ(windows[0]->geometry(), QRect(50, 25, 401, 100));
+    CloseAll();
+  }
+}
+
+TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceAnEmptyWaveOrNoChoice) {
+  Open(MonoOf(Ramp(10, 1), 22050), "a");
+  Open(MonoOf(Ramp(10, 1), 22050), "");  // not listed
+  Open(std::make_unique<MonoSound>(22050, 2), "empty");
+  const std::pair<const char*, const char*> cases[] = {
+      {"a", "The chosen Waves must be different"},
+      {"empty", "The chosen Waves must not be empty"},
+      {"", ""}};
+  for (const auto& [other, message] : cases) {
+    SCOPED_TRACE(other);
+    sink.messages.clear();
+    Run(&TMainForm::MergeVExecute, [other](QDialog& shown) {
+      auto& dialog = dynamic_cast<TDlgMergeVertProps&>(shown);
+      EXPECT_EQ(dialog.cboLeft->count(), 2);
+      Choose("a", other)(dialog);  // a press on the disabled OK does nothing
+      EXPECT_FALSE(dialog.OKBtn->isEnabled());
+    });
+    EXPECT_EQ(Windows().size(), 3u);
+    EXPECT_EQ(sink.messages.empty() ? "" : sink.messages[0].text, message);
+  }
+}
+
+TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
+  int step = 0;  // split, merge in turn, merge side by side
+  for (void (TMainForm::*command)() :
+       {&TMainForm::SplitHExecute, &TMainForm::MergeHExecute, &TMainForm::MergeVExecute}) {
+    SCOPED_TRACE(step++);
+    Open(MonoOf(Ramp(3000, 1), 22050), "a");
+    Open(MonoOf(Ramp(1000, 1), 22050), "b")->GetUnitWave()->SetCursor(500);
+    const int32_t counter = form->NoNameCounter;
+    sink.messages.clear();
+    {
+      // Room for 600 samples: less than any of the results needs.
+      ScopedSampleBudget budget(SampleBytesInUse() + 1200);
+      Run(command, Choose("a", "b"));
+    }
+    const std::vector<TMDIChildWave*> windows = Windows();
+    ASSERT_EQ(windows.size(), 2u);
+    EXPECT_EQ(form->NoNameCounter, counter);
+    EXPECT_EQ(LeftOf(windows[0]), Ramp(3000, 1));
+    EXPECT_EQ(LeftOf(windows[1]), Ramp(1000, 1));
+    EXPECT_EQ(sink.messages.size(), 1u);  // the engine's out-of-memory box
+    CloseAll();
+  }
+}
