@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "fakes/recording_shell.h"
+#include "fakes/fake_main_window.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "sound_helpers.h"
@@ -191,7 +191,7 @@ TEST(Sound, BorrowedChannelsOutliveTheSound) {
 }
 
 TEST(Sound, PlayingHandsTheSoundItselfToTheMainWindow) {
-  RecordingShell shell;
+  FakeMainWindow shell;
   auto sound = Mono({1, 2, 3});
   PlaySoundOnMainForm(*sound);
   ASSERT_EQ(shell.played.size(), 1u);

@@ -11,25 +11,10 @@
 #include "sound_helpers.h"
 #include "support/recording_sink.h"
 
-namespace {
-
-std::vector<int16_t> Ramp(int32_t n, int32_t step = 7) {
-  std::vector<int16_t> samples(static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>((i * step) % 4000 - 2000);
-  return samples;
-}
-
-std::vector<int16_t> Slice(const std::vector<int16_t>& v, size_t from, size_t to) {
-  return std::vector<int16_t>(v.begin() + static_cast<std::ptrdiff_t>(from),
-                              v.begin() + static_cast<std::ptrdiff_t>(to));
-}
-
-}  // namespace
-
 TEST(UnitWaveOps, GeneratorsInsertAtTheCursorOrReplaceTheSelectionAndSelectTheNewSamples) {
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
-    Doc doc(stereo ? StereoOf(Ramp(100), Ramp(100, 3), 1000) : MonoOf(Ramp(100), 1000));
+    Doc doc(stereo ? StereoOf(Sawtooth(100), Sawtooth(100, 3), 1000) : MonoOf(Sawtooth(100), 1000));
     doc.unitWave.SetCursor(40);
     TSilenceProps silence;
     silence.Length = unitTimePosMore{0.01, kUnitSeconds};  // 10 samples and the closing one
@@ -89,8 +74,8 @@ TEST(UnitWaveOps, SineGeneratorsRunTheRecordsOscillators) {
 TEST(UnitWaveOps, EditsMoveStretchesBetweenTheSoundAndTheClipboard) {
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
-    const std::vector<int16_t> all = Ramp(1000);
-    Doc doc(stereo ? StereoOf(all, Ramp(1000, 5), 1000) : MonoOf(all, 1000));
+    const std::vector<int16_t> all = Sawtooth(1000);
+    Doc doc(stereo ? StereoOf(all, Sawtooth(1000, 5), 1000) : MonoOf(all, 1000));
     doc.unitWave.SetSelRange(100, 300);
     doc.view.Clear();
     EXPECT_TRUE(doc.unitWave.EditCopy());
@@ -132,9 +117,9 @@ TEST(UnitWaveOps, EditsMoveStretchesBetweenTheSoundAndTheClipboard) {
 
 TEST(UnitWaveOps, PasteSelectsTheClipboardAtTheDocumentsRate) {
   FakeMainWindow main;
-  main.clipboard = MonoOf(Ramp(11025), 11025);
+  main.clipboard = MonoOf(Sawtooth(11025), 11025);
   for (const bool stereo : {false, true}) {
-    Doc doc(stereo ? StereoOf(Ramp(500), Ramp(500), 44100) : MonoOf(Ramp(500), 44100));
+    Doc doc(stereo ? StereoOf(Sawtooth(500), Sawtooth(500), 44100) : MonoOf(Sawtooth(500), 44100));
     doc.unitWave.SetCursor(100);
     EXPECT_TRUE(doc.unitWave.EditPaste());
     EXPECT_EQ(doc.Selection(), std::make_pair(100, 44200));
@@ -161,7 +146,7 @@ TEST(UnitWaveOps, AbandonedCommandsKeepTheSoundObjectAndTheClipboard) {
   FakeMainWindow main;
   RecordingSink sink;
   for (const bool stereo : {false, true}) {
-    Doc doc(stereo ? StereoOf(Ramp(300), Ramp(300), 1000) : MonoOf(Ramp(300), 1000));
+    Doc doc(stereo ? StereoOf(Sawtooth(300), Sawtooth(300), 1000) : MonoOf(Sawtooth(300), 1000));
     main.clipboard = MonoOf({1, 2, 3}, 1000);
     const Sound* clip = main.clipboard.get();
     doc.unitWave.SetSelRange(10, 200);
@@ -188,7 +173,7 @@ TEST(UnitWaveOps, AbandonedCommandsKeepTheSoundObjectAndTheClipboard) {
 
 TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {
   FakeMainWindow main;
-  const std::vector<int16_t> all = Ramp(100);
+  const std::vector<int16_t> all = Sawtooth(100);
   Doc doc(StereoOf(all, std::vector<int16_t>(100, 1000), 1000));
   doc.unitWave.SetSelRange(10, 20);
   TVolumeProps half;
@@ -218,7 +203,7 @@ TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {
 
 TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoOfItsFormatAndKeepsTheSelection) {
   FakeMainWindow main;
-  Doc mono(MonoOf(Ramp(100), 1000, 1));
+  Doc mono(MonoOf(Sawtooth(100), 1000, 1));
   mono.unitWave.SetSelRange(5, 9);
   TBalanceProps left;
   left.DirConstant.SetValue(-1);
@@ -227,7 +212,7 @@ TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoOfItsFormatAndKeepsTheSelection) {
   EXPECT_EQ(mono.unitWave.GetChannels(), 2);
   EXPECT_EQ(mono.unitWave.GetSamplesPerSec(), 1000u);
   EXPECT_EQ(mono.unitWave.GetBytesPerSample(), 1);
-  EXPECT_EQ(mono.Left(), Ramp(100));
+  EXPECT_EQ(mono.Left(), Sawtooth(100));
   EXPECT_EQ(mono.Right(), std::vector<int16_t>(100, 0));
   EXPECT_EQ(mono.Selection(), std::make_pair(5, 9));
 }
@@ -235,7 +220,7 @@ TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoOfItsFormatAndKeepsTheSelection) {
 TEST(UnitWaveOps, TimeEffectsMeasureNewLengthsAgainstTheChangedStretch) {
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
-    Doc doc(stereo ? StereoOf(Ramp(4000), Ramp(4000), 1000) : MonoOf(Ramp(4000), 1000));
+    Doc doc(stereo ? StereoOf(Sawtooth(4000), Sawtooth(4000), 1000) : MonoOf(Sawtooth(4000), 1000));
     doc.unitWave.SetSelRange(1000, 2000);
     TTempoPitchProps tempo;
     tempo.SelTime = 4;  // stale: the stretch is one second
@@ -266,9 +251,9 @@ TEST(UnitWaveOps, TimeEffectsMeasureNewLengthsAgainstTheChangedStretch) {
 TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercent) {
   FakeMainWindow main;
   for (const bool stereo : {false, true}) {
-    const std::vector<int16_t> all = Ramp(500, 611);
-    SoundPtr model = stereo ? StereoOf(all, Ramp(500, 97), 1000) : MonoOf(all, 1000);
-    Doc doc(stereo ? StereoOf(all, Ramp(500, 97), 1000) : MonoOf(all, 1000));
+    const std::vector<int16_t> all = Sawtooth(500, 611);
+    SoundPtr model = stereo ? StereoOf(all, Sawtooth(500, 97), 1000) : MonoOf(all, 1000);
+    Doc doc(stereo ? StereoOf(all, Sawtooth(500, 97), 1000) : MonoOf(all, 1000));
     doc.unitWave.SetSelRange(50, 400);
     THighLowProps low;
     low.Count.SetValue(3);
@@ -284,7 +269,7 @@ TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercen
     }
     EXPECT_EQ(doc.Right(), Samples(expected->GetRightWave()));
 
-    Doc plain(stereo ? StereoOf(all, Ramp(500, 97), 1000) : MonoOf(all, 1000));
+    Doc plain(stereo ? StereoOf(all, Sawtooth(500, 97), 1000) : MonoOf(all, 1000));
     plain.unitWave.SetSelRange(50, 400);
     low.MaximizeVolume = false;
     EXPECT_TRUE(plain.unitWave.FilterLow(low));
@@ -294,7 +279,7 @@ TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercen
 
 TEST(UnitWaveOps, ResonatorsAndBlockFilterFollowTheirRecords) {
   FakeMainWindow main;
-  const std::vector<int16_t> all = Ramp(400, 733);
+  const std::vector<int16_t> all = Sawtooth(400, 733);
   Doc doc(MonoOf(all, 1000));
   doc.unitWave.SetSelRange(100, 300);
   EXPECT_TRUE(doc.unitWave.FilterNotch(TResNotchProps{}));
@@ -314,8 +299,8 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
   TUnitWave envelope("env.wav", MonoOf({100, 200}, 1000));
   main.documents["empty"] = &empty;
   main.documents["env"] = &envelope;
-  Doc mono(MonoOf(Ramp(100), 1000));
-  Doc stereo(StereoOf(Ramp(100), Ramp(100), 1000));
+  Doc mono(MonoOf(Sawtooth(100), 1000));
+  Doc stereo(StereoOf(Sawtooth(100), Sawtooth(100), 1000));
   Doc nothing(MonoOf({}, 1000));
 
   TLineProps exponential;

@@ -15,12 +15,6 @@ namespace {
 using Stripe = RecordingView::Stripe;
 using Stripes = std::vector<Stripe>;
 
-std::vector<int16_t> Ramp(int32_t n) {
-  std::vector<int16_t> samples(static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>(i % 3000);
-  return samples;
-}
-
 SoundPtr RampOf(int32_t n, int32_t rate = 44100, uint16_t bytes = 2) { return MonoOf(Ramp(n), rate, bytes); }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_shell.h"
+#include "fakes/fake_main_window.h"
 #include "fakes/fake_wave_combo.h"
 #include "support/recording_sink.h"
 
@@ -63,7 +63,7 @@ TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
 }
 
 TEST(UnitWaveRef, DocumentIsFoundByItsRegisteredNameEachTime) {
-  FakeShell shell;
+  FakeMainWindow shell;
   shell.documents["Drum"] = kDrum;
   shell.documents[""] = kDrum;  // an unregistered document must not answer to an empty reference
   unitUnitWave reference("Drum");

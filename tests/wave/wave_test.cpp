@@ -6,7 +6,7 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "routine_samples.h"
+#include "support/samples.h"
 #include "support/recording_sink.h"
 
 TEST(Wave, SinusTableUsesTheEnginesPi) {
@@ -26,22 +26,22 @@ TEST(Wave, SinusTableUsesTheEnginesPi) {
 
 TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
   bool abort = false;
-  WavePtr w = MakeSamples({1, -32768, 300, 7});
+  WavePtr w = MakeWave({1, -32768, 300, 7});
   EXPECT_EQ(w->MaxValue(abort, 0, 4), 32768);
   EXPECT_EQ(w->MaxValue(abort, 2, 4), 300);
   EXPECT_EQ(w->MaxValue(abort, 2, 2), 0);
 
-  WavePtr target = MakeSamples({9, 9, 9, 9});
+  WavePtr target = MakeWave({9, 9, 9, 9});
   target->CopyFrom(abort, w.get(), 1, 1, 0);  // empty range copies nothing
-  EXPECT_EQ(SamplesOf(*target), (std::vector<int16_t>{9, 9, 9, 9}));
+  EXPECT_EQ(Samples(target), (std::vector<int16_t>{9, 9, 9, 9}));
   target->CopyFrom(abort, w.get(), 2, 4, 1);
-  EXPECT_EQ(SamplesOf(*target), (std::vector<int16_t>{9, 300, 7, 9}));
+  EXPECT_EQ(Samples(target), (std::vector<int16_t>{9, 300, 7, 9}));
   target->CopyFrom(abort, nullptr, 0, 4, 0);
   target->Clear(abort, 0, 2);
-  EXPECT_EQ(SamplesOf(*target), (std::vector<int16_t>{0, 0, 7, 9}));
+  EXPECT_EQ(Samples(target), (std::vector<int16_t>{0, 0, 7, 9}));
 
-  WavePtr a = MakeSamples({20000, 5});
-  WavePtr b = MakeSamples({20000, -10});
+  WavePtr a = MakeWave({20000, 5});
+  WavePtr b = MakeWave({20000, -10});
   a->AddFrom(abort, b.get(), 0, 2, 0);
   EXPECT_EQ(a->wave[0], 40000 - 65536);
   EXPECT_EQ(a->wave[1], -5);
@@ -56,7 +56,7 @@ TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
 
 TEST(Wave, CopiesAreIndependentAndEmptyWavesHaveNoBuffer) {
   bool abort = false;
-  WavePtr w = MakeSamples(std::vector<int16_t>(2500, 3));
+  WavePtr w = MakeWave(std::vector<int16_t>(2500, 3));
   WavePtr copy = CopyWaveChecked(abort, w.get());
   w->wave[2499] = 4;
   EXPECT_EQ(copy->values, 2500);
@@ -116,7 +116,7 @@ TEST(Wave, SinusTableFailureIsReported) {
 
 TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
   bool abort = false;
-  WavePtr w = MakeSamples({1, 2, 3, 4, 5});
+  WavePtr w = MakeWave({1, 2, 3, 4, 5});
   int32_t end = -1;
   w->CheckRange(1, end);
   EXPECT_EQ(end, 5);
@@ -126,7 +126,7 @@ TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
   EXPECT_EQ(grown->wave[5], 4);
   EXPECT_EQ(grown->wave[6], 5);
   WavePtr removed = w->MakeResult(abort, 1, 3, 0);
-  EXPECT_EQ(SamplesOf(*removed), (std::vector<int16_t>{1, 4, 5}));
+  EXPECT_EQ(Samples(removed), (std::vector<int16_t>{1, 4, 5}));
   int32_t bad = 6;
   EXPECT_THROW(w->CheckRange(0, bad), AssertionFailure);
   int32_t same = 2;
@@ -134,7 +134,7 @@ TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
 }
 
 TEST(Wave, EnvelopeIsStretchedWithLinearInterpolation) {
-  WavePtr env = MakeSamples({0, 100, 300});
+  WavePtr env = MakeWave({0, 100, 300});
   EnvelopeReader reader(env.get(), 5);  // step (3 - 1) / (5 - 1) = 0.5
   const long double expected[] = {0, 50, 100, 200, 300};
   for (long double e : expected) EXPECT_DOUBLE_EQ(static_cast<double>(reader.Next()), static_cast<double>(e));
