@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -248,32 +249,79 @@ TEST(UnitWaveOps, TimeEffectsMeasureNewLengthsAgainstTheChangedStretch) {
   }
 }
 
-TEST(UnitWaveOps, FilterLowWithMaximizeRunsSinglePassesEachScaledToSeventyPercent) {
+namespace {
+// How far the samples jump from one to the next: a low pass makes it smaller.
+int64_t Roughness(const Samples16& s, size_t from, size_t to) {
+  int64_t sum = 0;
+  for (size_t i = from + 1; i < to; ++i) sum += std::abs(s[i] - s[i - 1]);
+  return sum;
+}
+}  // namespace
+
+TEST(UnitWaveOps, FilterLowSmoothsOnlyTheStretchAndMaximizingEndsAtSeventyPercent) {
   FakeMainWindow main;
+  const Samples16 all = Sawtooth(500, 611);
   for (const bool stereo : {false, true}) {
-    const std::vector<int16_t> all = Sawtooth(500, 611);
-    SoundPtr model = stereo ? StereoOf(all, Sawtooth(500, 97), 1000) : MonoOf(all, 1000);
-    Doc doc(stereo ? StereoOf(all, Sawtooth(500, 97), 1000) : MonoOf(all, 1000));
-    doc.unitWave.SetSelRange(50, 400);
-    THighLowProps low;
-    low.Count.SetValue(3);
-    low.MaximizeVolume = true;
-    EXPECT_TRUE(doc.unitWave.FilterLow(low));
-
-    bool abort = false;
-    const Wave::PassFilter lowPass = Wave::kPassFilters[1].constant;
-    SoundPtr expected = model->Maximize70(abort, 50, 400);
-    for (int round = 0; round < 3; ++round) {
-      expected = expected->Filter(abort, lowPass, 0.001, 0.5, 1, 1, 50, 400);
-      expected->Maximize70InPlace(abort, 50, 400);
+    SCOPED_TRACE(stereo);
+    std::map<std::pair<int32_t, bool>, Samples16> filtered;
+    for (const int32_t count : {1, 3}) {
+      for (const bool maximize : {false, true}) {
+        Doc doc(SoundOf(stereo, all, all, 44100));  // 1 ms is 44 samples
+        doc.unitWave.SetSelRange(50, 400);
+        THighLowProps low;
+        low.Count.SetValue(count);
+        low.MaximizeVolume = maximize;
+        EXPECT_TRUE(doc.unitWave.FilterLow(low));
+        EXPECT_EQ(doc.Right(), doc.Left());
+        EXPECT_EQ(Slice(doc.Left(), 0, 50), Slice(all, 0, 50));
+        EXPECT_EQ(Slice(doc.Left(), 400, 500), Slice(all, 400, 500));
+        filtered[{count, maximize}] = doc.Left();
+      }
     }
-    EXPECT_EQ(doc.Right(), Samples(expected->GetRightWave()));
+    const Samples16 once = filtered[{1, false}], thrice = filtered[{3, false}], loud = filtered[{3, true}];
+    EXPECT_LT(Roughness(once, 50, 400), Roughness(all, 50, 400));
+    EXPECT_LT(Roughness(thrice, 50, 400), Roughness(once, 50, 400));
+    const auto peak = [](const Samples16& s) {
+      int32_t p = 0;
+      for (size_t i = 50; i < 400; ++i) p = std::max(p, std::abs(int32_t{s[i]}));
+      return p;
+    };
+    EXPECT_LT(peak(thrice), 22000);
+    EXPECT_NEAR(peak(loud), 22936, 1);  // 70 % of full scale after the last pass
+    EXPECT_NEAR(peak(filtered[{1, true}]), 22936, 1);
+  }
+}
 
-    Doc plain(stereo ? StereoOf(all, Sawtooth(500, 97), 1000) : MonoOf(all, 1000));
-    plain.unitWave.SetSelRange(50, 400);
-    low.MaximizeVolume = false;
-    EXPECT_TRUE(plain.unitWave.FilterLow(low));
-    EXPECT_EQ(plain.Left(), Samples(model->Filter(abort, lowPass, 0.001, 0.5, 3, 3, 50, 400)->GetLeftWave()));
+TEST(UnitWaveOps, SwappingTwiceGivesBothSoundsBackAndMixingAddsSampleBySample) {
+  FakeMainWindow main;
+  const Samples16 a = Sawtooth(300), b = Sawtooth(120, 13);
+  for (const bool stereo : {false, true}) {
+    SCOPED_TRACE(stereo);
+    Doc doc(SoundOf(stereo, a, a, 1000));
+    main.clipboard = MonoOf(b, 1000);
+    doc.unitWave.SetSelRange(100, 200);
+    EXPECT_TRUE(doc.unitWave.EditSwap());
+    EXPECT_EQ(doc.unitWave.GetValues(), 320);
+    EXPECT_EQ(doc.Selection(), std::make_pair(100, 220));
+    EXPECT_EQ(Slice(doc.Right(), 100, 220), b);
+    EXPECT_TRUE(doc.unitWave.EditSwap());
+    EXPECT_EQ(doc.Left(), a);
+    EXPECT_EQ(doc.Right(), a);
+    EXPECT_EQ(Samples(main.clipboard->GetLeftWave()), b);
+
+    // Silence changes nothing; the inverse of a stretch cancels it and nothing else.
+    main.clipboard = MonoOf(Samples16(50, 0), 1000);
+    doc.unitWave.SetCursor(10);
+    EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{0}));
+    EXPECT_EQ(doc.Left(), a);
+    Samples16 inverse = Slice(a, 250, 300);
+    for (int16_t& sample : inverse) sample = static_cast<int16_t>(-sample);
+    main.clipboard = MonoOf(inverse, 1000);
+    doc.unitWave.SetCursor(250);
+    EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{0}));
+    EXPECT_EQ(doc.unitWave.GetValues(), 300);
+    EXPECT_EQ(Slice(doc.Right(), 250, 300), Samples16(50, 0));
+    EXPECT_EQ(Slice(doc.Left(), 0, 250), Slice(a, 0, 250));
   }
 }
 
