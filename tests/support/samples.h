@@ -43,6 +43,13 @@ inline Samples16 Slice(const Samples16& v, size_t from, size_t to) {
   return Samples16(v.begin() + static_cast<std::ptrdiff_t>(from), v.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
+// The samples at the given positions, to check a few of a long sound in one comparison.
+inline Samples16 At(const Samples16& s, std::initializer_list<size_t> positions) {
+  Samples16 picked;
+  for (const size_t i : positions) picked.push_back(s.at(i));
+  return picked;
+}
+
 inline SoundPtr MonoOf(const Samples16& samples, int32_t rate = 22050, uint16_t bytes = 2) {
   return std::make_unique<MonoSound>(MakeWave(samples), rate, bytes);
 }
