@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "foundation/random.h"
@@ -60,6 +61,8 @@ inline SoundPtr StereoOf(const Samples16& left, const Samples16& right, int32_t 
 inline SoundPtr SoundOf(bool stereo, const Samples16& left, const Samples16& right, int32_t rate = 22050) {
   return stereo ? StereoOf(left, right, rate) : MonoOf(left, rate);
 }
+// Channels, rate and width of a sound, to compare in one check.
+inline std::tuple<int, int32_t, int> FormatOf(const Sound& s) { return {s.MoSt, s.Freq, s.BytesPerSample}; }
 inline std::vector<Samples16> Channels(const Sound& sound) {
   if (sound.MoSt == 1) return {Samples(sound.GetLeftWave())};
   return {Samples(sound.GetLeftWave()), Samples(sound.GetRightWave())};

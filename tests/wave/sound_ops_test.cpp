@@ -11,7 +11,7 @@
 
 namespace {
 
-class SoundOps : public ::testing::TestWithParam<bool> {
+class SoundOps : public testing::TestWithParam<bool> {
  protected:
   bool stereo() const { return GetParam(); }
   SoundPtr Make(const Samples16& left, const Samples16& right, int32_t freq = 22050) const {
@@ -19,9 +19,7 @@ class SoundOps : public ::testing::TestWithParam<bool> {
   }
   bool abort = false;
 };
-
-INSTANTIATE_TEST_SUITE_P(MonoAndStereo, SoundOps, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Stereo" : "Mono"; });
+INSTANTIATE_TEST_SUITE_P(MonoAndStereo, SoundOps, testing::Bool(), ChannelName);
 
 }  // namespace
 
@@ -45,12 +43,8 @@ TEST_P(SoundOps, SecondsBecomeSampleCountsAtTheSoundsOwnRate) {
     int32_t begin = 2, end = 5;
     SoundPtr result = c.run(*sound, abort, begin, end);
     ASSERT_NE(result, nullptr) << c.what;
-    EXPECT_EQ(result->GetValues(), 10 - 3 + c.inserted) << c.what;
-    EXPECT_EQ(begin, 2) << c.what;
-    EXPECT_EQ(end, 2 + c.inserted) << c.what;
-    EXPECT_EQ(result->MoSt, sound->MoSt);
-    EXPECT_EQ(result->Freq, 22050);
-    EXPECT_EQ(result->BytesPerSample, sound->BytesPerSample);
+    EXPECT_EQ(std::tuple(result->GetValues(), begin, end), std::tuple(7 + c.inserted, 2, 2 + c.inserted)) << c.what;
+    EXPECT_EQ(FormatOf(*result), FormatOf(*sound));
   }
   // The block's second level is the one it starts with.
   int32_t begin = 0, end = 0;
@@ -71,16 +65,13 @@ TEST_P(SoundOps, CountsBeyondAChannelAreAFailedAllocation) {
   RecordingSink sink;
   auto sound = Make(Ramp(10, 1, 1), Ramp(10, -1, -1), 44100);
   int32_t begin = 0, end = 0;
-  EXPECT_EQ(sound->Silence(abort, 1e6, begin, end), nullptr);
-  EXPECT_TRUE(abort);
+  EXPECT_EQ(std::pair(sound->Silence(abort, 1e6, begin, end), abort), std::pair(SoundPtr(), true));
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].text, msgtext::kNoMemory);
   abort = false;
-  EXPECT_EQ(sound->NewSilence(abort, 1e300), nullptr);
-  EXPECT_TRUE(abort);
+  EXPECT_EQ(std::pair(sound->NewSilence(abort, 1e300), abort), std::pair(SoundPtr(), true));
   abort = false;
-  EXPECT_EQ(sound->TempoPitch(abort, 1, 0, 1, 1, 1e9, 0, begin, end), nullptr);
-  EXPECT_TRUE(abort);
+  EXPECT_EQ(std::pair(sound->TempoPitch(abort, 1, 0, 1, 1, 1e9, 0, begin, end), abort), std::pair(SoundPtr(), true));
 }
 
 TEST_P(SoundOps, AnAbortedOperationGivesNoSound) {
@@ -104,9 +95,7 @@ TEST_P(SoundOps, DeletingEverythingOrTrimmingToNothingLeavesAnEmptySoundOfTheSam
   for (const SoundPtr& empty : empties) {
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->GetValues(), 0);
-    EXPECT_EQ(empty->MoSt, sound->MoSt);
-    EXPECT_EQ(empty->Freq, 11025);
-    EXPECT_EQ(empty->BytesPerSample, sound->BytesPerSample);
+    EXPECT_EQ(FormatOf(*empty), FormatOf(*sound));
   }
   const std::vector<Samples16> deleted = Channels(*sound->Delete(abort, 1, 3));
   EXPECT_EQ(deleted[0], (Samples16{1, 4}));
@@ -132,8 +121,7 @@ TEST_P(SoundOps, PastedSoundsAreTakenAtThisSoundsRate) {
   }
   // Resampling keeps the rate, so pitch and length change together; nothing stays nothing.
   SoundPtr doubled = sound->Resample(abort, 2);
-  EXPECT_EQ(doubled->GetValues(), 8);
-  EXPECT_EQ(doubled->Freq, 44100);
+  EXPECT_EQ(std::pair(doubled->GetValues(), doubled->Freq), std::pair(8, 44100));
   EXPECT_EQ(emptyLike(*sound)->Resample(abort, 3)->GetValues(), 0);
   // An empty clipboard of another rate pastes nothing.
   auto emptyClip = SoundOf(stereo(), {}, {}, 8000);
@@ -273,9 +261,7 @@ TEST(MonoSoundOps, BalancePlacesTheSoundBetweenTheEarsInAStereoSoundOfItsFormat)
   auto towardsLeft = SoundOf(false, {-32768, -32768}, {});
   SoundPtr left = mono.BalanceEnv(abort, towardsLeft.get(), false, true, false);
   ASSERT_NE(left, nullptr);
-  EXPECT_EQ(left->MoSt, 2);
-  EXPECT_EQ(left->Freq, 11025);
-  EXPECT_EQ(left->BytesPerSample, 1);
+  EXPECT_EQ(FormatOf(*left), std::tuple(2, 11025, 1));
   EXPECT_EQ(Channels(*left), (std::vector<Samples16>{{1000, -2000, 400, 4}, {0, 0, 0, 0}}));
   EXPECT_FALSE(abort);
 }

@@ -43,7 +43,8 @@ TEST(WaveAmplitude, BlockAveragesBlocksOfARealLength) {
     EXPECT_EQ(Samples(v->Block(abort, time, 0, begin, end)), varied) << time;
   }
   end = -1;
-  EXPECT_EQ(Samples(v->Block(abort, 1, 2, begin, end)), (Samples16{-32768, -32768, -32768, 32767, 32767, 32767, 32767}));
+  EXPECT_EQ(Samples(v->Block(abort, 1, 2, begin, end)),
+            (Samples16{-32768, -32768, -32768, 32767, 32767, 32767, 32767}));
   end = -1;
   EXPECT_EQ(Samples(v->Block(abort, 1, 1, begin, end)), Samples16(7, 0));
   // 9 levels: level trunc((x + 32768) * 9 / 65536), value trunc(65535 / 8 * level - 32768).
