@@ -129,10 +129,8 @@ TEST(SmallObj, ReadFieldShowsOnlyTheFirstFaultyField) {
   delay.ReadField(ok, "oops", "Delay");
   count.ReadField(ok, "9", "Count");
   EXPECT_FALSE(ok);
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "In Gain: This unit does not exist, use: '%' or no unit.");
-  EXPECT_EQ(sink.messages[0].caption, "Input Error");
-  EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{{"In Gain: This unit does not exist, use: '%' or no unit.",
+                                                         "Input Error", kMbOk | kMbIconInformation}}));
   EXPECT_EQ(count.GetValue(), 8);
 }
 

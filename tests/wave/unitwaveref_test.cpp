@@ -47,9 +47,8 @@ TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
   reference.ReadFromCombo(ok, FakeWaveCombo({"Bass", "Drum"}, -1), "Envelope");
   EXPECT_FALSE(ok);
   EXPECT_EQ(reference.GetName(), "");
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "In Envelope: You have to select a Wave");
-  EXPECT_EQ(sink.messages[0].caption, "Input Error");
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                              {"In Envelope: You have to select a Wave", "Input Error", kMbOk | kMbIconInformation}}));
 
   unitUnitWave untouched("Lead");
   untouched.ReadFromCombo(ok, FakeWaveCombo({"Bass"}, -1), "Sample");  // an earlier field failed

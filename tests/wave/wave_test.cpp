@@ -82,16 +82,14 @@ TEST(Wave, OutOfMemoryShowsOneMessageAndStopsLaterAllocations) {
   ASSERT_NE(fits, nullptr);
   EXPECT_EQ(NewWaveChecked(abort, 1000), nullptr);
   EXPECT_TRUE(abort);
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "There is not enough memmory for this operation.");
-  EXPECT_EQ(sink.messages[0].caption, "System Error");
-  EXPECT_EQ(sink.messages[0].flags, kMbIconInformation);
+  const RecordedMessage noMemory{"There is not enough memmory for this operation.", "System Error", kMbIconInformation};
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{noMemory});
 
   fits.reset();  // room again, but the raised flag refuses every later checked allocation
   EXPECT_EQ(NewWaveChecked(abort, 10), nullptr);
   WavePtr source = NewWave();
   EXPECT_EQ(CopyWaveChecked(abort, source.get()), nullptr);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{noMemory});
 
   bool other = false;
   EXPECT_EQ(NewWaveChecked(other, -1), nullptr);  // a negative count is a failed allocation
@@ -109,9 +107,7 @@ TEST(Wave, SinusTableFailureIsReported) {
   EXPECT_TRUE(abort);
   EXPECT_EQ(sinus, nullptr);
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[1].text, "Could not create sinus.");
-  EXPECT_EQ(sink.messages[1].caption, "System Error");
-  EXPECT_EQ(sink.messages[1].flags, kMbIconStop);
+  EXPECT_EQ(sink.messages[1], (RecordedMessage{"Could not create sinus.", "System Error", kMbIconStop}));
 }
 
 TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
