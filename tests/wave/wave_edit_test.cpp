@@ -34,40 +34,28 @@ TEST(WaveEdit, MixAtGrowsTheWaveWhereTheOtherSticksOutAsFarAsAWaveHolds) {
   WavePtr w = MakeConstant(100, 1);
   WavePtr other = MakeWave(Ramp(30, 100));
 
-  WavePtr before = w->MixAt(abort, other.get(), -10, -1, false);
-  ASSERT_EQ(before->values, 110);
-  EXPECT_EQ(before->wave[0], 100);     // the other alone before the old start
-  EXPECT_EQ(before->wave[10], 1 + 110);
-  EXPECT_EQ(before->wave[29], 1 + 129);
-  EXPECT_EQ(before->wave[30], 1);
-
-  WavePtr after = w->MixAt(abort, other.get(), 90, -1, false);
-  ASSERT_EQ(after->values, 120);
-  EXPECT_EQ(after->wave[90], 1 + 100);
-  EXPECT_EQ(after->wave[100], 110);  // the last 20 from the other alone
-  EXPECT_EQ(after->wave[119], 129);
+  // The other alone before the old start, and after the old end.
+  const Samples16 before = Samples(w->MixAt(abort, other.get(), -10, -1, false));
+  ASSERT_EQ(before.size(), 110u);
+  EXPECT_EQ(At(before, {0, 10, 29, 30}), (Samples16{100, 1 + 110, 1 + 129, 1}));
+  const Samples16 after = Samples(w->MixAt(abort, other.get(), 90, -1, false));
+  ASSERT_EQ(after.size(), 120u);
+  EXPECT_EQ(At(after, {90, 100, 119}), (Samples16{1 + 100, 110, 129}));
 
   // A point takes the other's first, or with the end flag its last, samples.
-  WavePtr first = w->MixAt(abort, other.get(), 0, 5, false);
-  EXPECT_EQ(first->values, 100);
-  EXPECT_EQ(first->wave[4], 1 + 104);
-  EXPECT_EQ(first->wave[5], 1);
-  WavePtr last = w->MixAt(abort, other.get(), 0, 5, true);
-  EXPECT_EQ(last->wave[0], 1 + 125);
-  EXPECT_EQ(last->wave[5], 1);
+  const Samples16 first = Samples(w->MixAt(abort, other.get(), 0, 5, false));
+  ASSERT_EQ(first.size(), 100u);
+  EXPECT_EQ(At(first, {4, 5}), (Samples16{1 + 104, 1}));
+  EXPECT_EQ(At(Samples(w->MixAt(abort, other.get(), 0, 5, true)), {0, 5}), (Samples16{1 + 125, 1}));
   EXPECT_EQ(w->MixAt(abort, other.get(), 95, 500, false)->values, 125);  // point beyond the other
   EXPECT_EQ(Samples(w->MixAt(abort, other.get(), 3, -7, false)), Samples(w));
 
   // Aligned at the end: 20 samples ending at 50 lie on 30 to 49.
   WavePtr twenty = MakeWave(Ramp(20, 100));
-  WavePtr aligned = w->MixAlignEnd(abort, twenty.get(), 50, -1, false);
-  EXPECT_EQ(aligned->values, 100);
-  EXPECT_EQ(aligned->wave[30], 1 + 100);
-  EXPECT_EQ(aligned->wave[49], 1 + 119);
-  EXPECT_EQ(aligned->wave[50], 1);
-  WavePtr alignedTail = w->MixAlignEnd(abort, twenty.get(), 50, 5, true);
-  EXPECT_EQ(alignedTail->wave[44], 1);
-  EXPECT_EQ(alignedTail->wave[45], 1 + 115);
+  const Samples16 aligned = Samples(w->MixAlignEnd(abort, twenty.get(), 50, -1, false));
+  ASSERT_EQ(aligned.size(), 100u);
+  EXPECT_EQ(At(aligned, {29, 30, 49, 50}), (Samples16{1, 1 + 100, 1 + 119, 1}));
+  EXPECT_EQ(At(Samples(w->MixAlignEnd(abort, twenty.get(), 50, 5, true)), {44, 45}), (Samples16{1, 1 + 115}));
 
   WavePtr wrap = MakeWave({32767});
   WavePtr one = MakeWave({1});
@@ -77,8 +65,7 @@ TEST(WaveEdit, MixAtGrowsTheWaveWhereTheOtherSticksOutAsFarAsAWaveHolds) {
 
   RecordingSink sink;  // beyond what a wave holds: a failed allocation
   EXPECT_EQ(w->MixAt(abort, other.get(), INT32_MAX, -1, false), nullptr);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::pair(abort, sink.messages.size()), std::pair(true, size_t{1}));
 }
 
 TEST(WaveEdit, MixStretchSpreadsTheOtherWithoutReachingItsEnd) {

@@ -15,9 +15,7 @@ TEST(Wave, SinusTableUsesTheEnginesPi) {
   ASSERT_FALSE(abort);
   ASSERT_NE(sinus, nullptr);
   EXPECT_EQ(sinus->values, 9000);
-  EXPECT_EQ(sinus->wave[0], 0);
-  EXPECT_EQ(sinus->wave[2250], 32766);
-  EXPECT_EQ(sinus->wave[4500], 2);
+  EXPECT_EQ(At(Samples(sinus), {0, 2250, 4500}), (Samples16{0, 32766, 2}));
   EXPECT_LT(sinus->wave[6750], -32760);
   DeleteSinusTable();
   EXPECT_EQ(sinus, nullptr);
@@ -43,8 +41,7 @@ TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
   WavePtr a = MakeWave({20000, 5});
   WavePtr b = MakeWave({20000, -10});
   a->AddFrom(abort, b.get(), 0, 2, 0);
-  EXPECT_EQ(a->wave[0], 40000 - 65536);
-  EXPECT_EQ(a->wave[1], -5);
+  EXPECT_EQ(Samples(a), (Samples16{40000 - 65536, -5}));
   EXPECT_FALSE(abort);
 
   EXPECT_THROW(target->CopyFrom(abort, w.get(), 0, 4, 1), AssertionFailure);
@@ -116,11 +113,9 @@ TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
   int32_t end = -1;
   w->CheckRange(1, end);
   EXPECT_EQ(end, 5);
-  WavePtr grown = w->MakeResult(abort, 1, 3, 4);
-  ASSERT_EQ(grown->values, 7);
-  EXPECT_EQ(grown->wave[0], 1);
-  EXPECT_EQ(grown->wave[5], 4);
-  EXPECT_EQ(grown->wave[6], 5);
+  const Samples16 grown = Samples(w->MakeResult(abort, 1, 3, 4));
+  ASSERT_EQ(grown.size(), 7u);
+  EXPECT_EQ(At(grown, {0, 5, 6}), (Samples16{1, 4, 5}));
   WavePtr removed = w->MakeResult(abort, 1, 3, 0);
   EXPECT_EQ(Samples(removed), (std::vector<int16_t>{1, 4, 5}));
   int32_t bad = 6;
