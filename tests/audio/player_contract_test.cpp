@@ -5,6 +5,7 @@
 
 #include <QTest>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/fakes/fake_player.h"
@@ -50,7 +51,8 @@ bool Run(MediaPlayer& player, const std::string& command) {
 }
 
 // `settle` hands over the notifications that are due, as the message loop does.
-std::vector<Seen> RunScript(MediaPlayer& player, const std::function<void()>& settle) {
+std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName, const std::function<void()>& settle) {
+  player.SetFileName(fileName);
   std::vector<TMPNotifyValues> notices;
   player.SetOnNotify([&notices](TMPNotifyValues value) { notices.push_back(value); });
   std::vector<Seen> seen;
@@ -74,11 +76,9 @@ TEST(PlayerContract, TheFakeAnswersAScriptedSessionAsTheRealPlayerDoes) {
   ASSERT_TRUE(WriteSine(file.name, 2, 22050, 2, 440, 5.0));
 
   WavePlayer real;
-  real.SetFileName(file.name);
-  const std::vector<Seen> expected = RunScript(real, [] { QTest::qWait(100); });
+  const std::vector<Seen> expected = RunScript(real, file.name, [] { QTest::qWait(100); });
   FakePlayer fake;
-  fake.SetFileName(file.name);
-  const std::vector<Seen> actual = RunScript(fake, [&fake] { fake.Deliver(); });
+  const std::vector<Seen> actual = RunScript(fake, file.name, [&fake] { fake.Deliver(); });
 
   ASSERT_EQ(actual.size(), std::size(kScript));
   for (size_t i = 0; i < actual.size(); ++i) {
