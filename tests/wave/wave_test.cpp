@@ -141,11 +141,8 @@ TEST(Wave, EnvelopeIsStretchedWithLinearInterpolation) {
 }
 
 TEST(Wave, ToSampleTruncatesAndWraps) {
-  EXPECT_EQ(ToSample(1.9), 1);
-  EXPECT_EQ(ToSample(-1.9), -1);
-  EXPECT_EQ(ToSample(32768.0), -32768);
-  EXPECT_EQ(ToSample(65537.5), 1);
-  EXPECT_EQ(ToSample(std::nan("")), 0);
-  EXPECT_EQ(ToSample(1e12), 0);
+  Samples16 converted;
+  for (const double x : {1.9, -1.9, 32768.0, 65537.5, std::nan(""), 1e12}) converted.push_back(ToSample(x));
+  EXPECT_EQ(converted, (Samples16{1, -1, -32768, 1, 0, 0}));
   EXPECT_EQ(WrapAdd(32767, 1), -32768);
 }
