@@ -65,9 +65,9 @@ TEST(RndEcho, ACountOfZeroLeavesSilenceOfTheEchoLength) {
     props.Cyclable = c.cyclable;
     props.BalKind = c.balance;
     doc.RndEcho(props);
-    EXPECT_EQ(doc.GetValues(), c.values);
-    EXPECT_EQ(doc.GetChannels(), c.balance == 0 ? 1 : 2);  // a balance makes a mono document stereo
-    EXPECT_EQ(Sum(Left(doc)), 0);
+    // A balance makes a mono document stereo.
+    EXPECT_EQ(std::tuple(doc.GetValues(), doc.GetChannels(), Sum(Left(doc))),
+              std::tuple(c.values, c.balance == 0 ? 1 : 2, 0));
   }
 }
 
@@ -81,16 +81,14 @@ TEST(RndEcho, UnchangedCopiesLandWholeWithinTheTimeDifferenceAndTheCursorGoesToT
   Samples16 expected(static_cast<size_t>(doc.GetValues()), 0);
   std::copy(kShort.begin(), kShort.end(), expected.begin() + static_cast<int32_t>(ThrownDice(5).Value(0, 220, 0)));
   EXPECT_EQ(Left(doc), expected);
-  EXPECT_EQ(doc.GetSelCursor() + doc.GetSelAnchor(), 0);
-  EXPECT_EQ(view.calls.back(), "Redraw");
+  EXPECT_EQ(std::pair(doc.GetSelCursor() + doc.GetSelAnchor(), view.calls.back()), std::pair(0, std::string("Redraw")));
 
   // In a loop even copies longer than it wrap round and keep every sample.
   TUnitWave loop("c.wav", MonoOf(Samples16(30000, 1)));
   TRandomEchoProps cyclable = Record(3, 1.0, 6);
   cyclable.Cyclable = true;
   loop.RndEcho(cyclable);
-  EXPECT_EQ(loop.GetValues(), 22053);
-  EXPECT_EQ(Sum(Left(loop)), 3 * 30000);
+  EXPECT_EQ(std::pair(loop.GetValues(), Sum(Left(loop))), std::pair(22053, int64_t{3 * 30000}));
 }
 
 TEST(RndEcho, PropertiesOnOneDieShareTheirFraction) {
@@ -142,8 +140,7 @@ TEST(RndEcho, OverreachingDiceEarlyStartsStereoBalancesAndVanishingCopiesAreTame
   TUnitWave stereo("s.wav", std::make_unique<StereoSound>(MakeWave(Samples16(100, 2000)),
                                                           MakeWave(Samples16(100, 0)), 22050, 2));
   stereo.RndEcho(early);
-  EXPECT_EQ(Sum(Left(stereo)), 100 * 1000);
-  EXPECT_EQ(Sum(Right(stereo)), 100 * 1000);
+  EXPECT_EQ(std::pair(Sum(Left(stereo)), Sum(Right(stereo))), std::pair(int64_t{100 * 1000}, int64_t{100 * 1000}));
 
   // An envelope of silence reads as a factor of about 0: nothing is left of a short copy.
   TUnitWave flat("flat.wav", MonoOf(Samples16(4, 0)));
@@ -155,8 +152,7 @@ TEST(RndEcho, OverreachingDiceEarlyStartsStereoBalancesAndVanishingCopiesAreTame
     (tempo ? shrink.TempoKind : shrink.LengthKind) = 1;
     (tempo ? shrink.TempoEnvelope : shrink.LengthEnvelope) = unitUnitWave("flat");
     shrunk.RndEcho(shrink);
-    EXPECT_FALSE(shrunk.GetAbort());
-    EXPECT_EQ(shrunk.GetValues(), 10 + 220 + 1 + 6 + 2);
-    EXPECT_EQ(Sum(Left(shrunk)), 0) << tempo;
+    EXPECT_EQ(std::tuple(shrunk.GetAbort(), shrunk.GetValues(), Sum(Left(shrunk))),
+              std::tuple(false, 10 + 220 + 1 + 6 + 2, int64_t{0})) << tempo;
   }
 }

@@ -28,12 +28,10 @@ TEST(UnitWaveRef, NameIsStoredWithoutSurroundingBlanks) {
 
 TEST(UnitWaveRef, ShowInComboSelectsOnlyAnEntryWithTheName) {
   FakeWaveCombo combo({"Bass", "Drum", "Lead"}, 0);
-  unitUnitWave("Lead").ShowInCombo(combo);
-  EXPECT_EQ(combo.chosen, 2);
-  unitUnitWave("Piano").ShowInCombo(combo);
-  EXPECT_EQ(combo.chosen, 2);
-  unitUnitWave().ShowInCombo(combo);
-  EXPECT_EQ(combo.chosen, 2);
+  for (const char* name : {"Lead", "Piano", ""}) {
+    unitUnitWave(name).ShowInCombo(combo);
+    EXPECT_EQ(combo.chosen, 2) << name;
+  }
 }
 
 TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
@@ -68,8 +66,7 @@ TEST(UnitWaveRef, DocumentIsFoundByItsRegisteredNameEachTime) {
   unitUnitWave reference("Drum");
   std::string error = "Note group 1: ";
   EXPECT_EQ(reference.FindUnitWave(error), kDrum);
-  EXPECT_EQ(reference.GetUnitWave(), kDrum);
-  EXPECT_EQ(error, "Note group 1: ");
+  EXPECT_EQ(std::pair(reference.GetUnitWave(), error), std::pair(kDrum, std::string("Note group 1: ")));
 
   shell.documents.erase("Drum");  // registered under another name, or closed
   shell.documents["Drums"] = kDrum;
