@@ -4,7 +4,6 @@
 #include <numeric>
 #include <vector>
 
-#include "support/samples.h"
 #include "fakes/fake_main_window.h"
 #include "fakes/recording_view.h"
 #include "sound_helpers.h"

@@ -4,8 +4,8 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "support/samples.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/wave.h"
 
 TEST(WaveEdit, TrimDeleteAndReplaceCutAndPaste) {

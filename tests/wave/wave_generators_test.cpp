@@ -8,16 +8,14 @@
 #include "support/samples.h"
 #include "wave/wave.h"
 
-
 TEST(WaveGenerators, GeneratedSamplesReplaceTheSelectionAndMoveItsEnd) {
   bool abort = false;
   WavePtr w = MakeWave({1, 2, 3, 4, 5});
   int32_t begin = 1, end = 3;
-  EXPECT_EQ(Samples(w->Line(abort, 0, 100, 5, begin, end)), (Samples16{1, 0, 25, 50, 75, 100, 4, 5}));
-  EXPECT_EQ(end, 6);
+  EXPECT_EQ(std::pair(Samples(w->Line(abort, 0, 100, 5, begin, end)), end),
+            std::pair(Samples16{1, 0, 25, 50, 75, 100, 4, 5}, 6));
   begin = 1, end = 3;
-  EXPECT_EQ(Samples(w->Silence(abort, 0, begin, end)), (Samples16{1, 4, 5}));
-  EXPECT_EQ(end, 1);
+  EXPECT_EQ(std::pair(Samples(w->Silence(abort, 0, begin, end)), end), std::pair(Samples16{1, 4, 5}, 1));
   begin = 2, end = -1;
   EXPECT_EQ(Samples(w->Silence(abort, 2, begin, end)), (Samples16{1, 2, 0, 0}));
   EXPECT_EQ(Samples(w), (Samples16{1, 2, 3, 4, 5}));  // the source stays as it was
@@ -107,12 +105,12 @@ TEST(WaveGenerators, SinusAndMultiFrequencyReadTheirForms) {
   begin = 0, end = 0;
   WavePtr centred = empty->Sinus(abort, 1000, -1000, 100, 3, 0, begin, end);
   ASSERT_EQ(centred->values, 300);
-  EXPECT_EQ(*std::max_element(centred->wave, centred->wave + 300), 999);
-  EXPECT_EQ(*std::min_element(centred->wave, centred->wave + 300), -999);
+  const auto [lowest, highest] = std::minmax_element(centred->wave, centred->wave + 300);
+  EXPECT_EQ(std::pair(*lowest, *highest), (std::pair<int16_t, int16_t>(-999, 999)));
   EXPECT_GT(centred->wave[10], 0);  // rising from 0
   begin = 0, end = 0;
   WavePtr raised = empty->Sinus(abort, 1000, 0, 100, 1, 0.25, begin, end);
-  EXPECT_EQ((Samples16{raised->wave[0], raised->wave[25], raised->wave[50]}), (Samples16{999, 500, 0}));
+  EXPECT_EQ(At(Samples(raised), {0, 25, 50}), (Samples16{999, 500, 0}));
 
   // Step L / period = 1 through the form, wrapping into [0, L - 1) so that 400 is never read; the
   // second oscillator halves its volume every sample and truncates 12.5 to 12.

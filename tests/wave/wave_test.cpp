@@ -6,8 +6,8 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "support/samples.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 
 TEST(Wave, SinusTableUsesTheEnginesPi) {
   bool abort = false;

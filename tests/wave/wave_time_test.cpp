@@ -4,10 +4,9 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "support/samples.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/wave.h"
-
 
 namespace {
 Samples16 Range(const Wave& w, int32_t first, int32_t last) { return Slice(Samples(&w), first, last); }
