@@ -1,5 +1,5 @@
 // Small sounds for the engine and player tests: waves from sample lists and back, ramps, mono and
-// stereo sounds of them, and the dice of the random echo.
+// stereo sounds of them with their formats and channels read back, and the dice of the random echo.
 #pragma once
 
 #include <gtest/gtest.h>
