@@ -26,10 +26,7 @@ TEST(Messages, EveryReporterOperationShowsOneOkBoxWithItsExactTextCaptionAndIcon
   for (const BoxCase& c : cases) {
     RecordingSink sink;
     c.show();
-    ASSERT_EQ(sink.messages.size(), 1u) << c.text;
-    EXPECT_EQ(sink.messages[0].text, c.text);
-    EXPECT_EQ(sink.messages[0].caption, c.caption) << c.text;
-    EXPECT_EQ(sink.messages[0].flags, c.flags) << c.text;
+    EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{{c.text, c.caption, c.flags}}));
   }
 }
 

@@ -92,17 +92,14 @@ TEST(SmallObj, WavePositionFollowsTheLengthOfItsWave) {
   unitWavePosition position(0, kUnitSeconds, false);
   position.SetLength(2);
   EXPECT_EQ(ReadAndWrite(position, "-0.5 s"), "-0.5 s");
-  EXPECT_DOUBLE_EQ(position.GetValue(), 1.5);
-  EXPECT_TRUE(position.IsRelative());
+  EXPECT_EQ(std::pair(position.GetValue(), position.IsRelative()), std::pair(1.5, true));
   EXPECT_EQ(ReadAndWrite(position, "3 s"), "In Field: Position must be before the end of the wave");
   EXPECT_EQ(ReadAndWrite(position, "-2.5 s"), "In Field: Position must be not before the start of the previous wave");
   EXPECT_EQ(ReadAndWrite(position, "xyz"), "In Field: Input has no value.");
-  EXPECT_DOUBLE_EQ(position.GetValue(), 1.5);
-  EXPECT_TRUE(position.IsRelative());
+  EXPECT_EQ(std::pair(position.GetValue(), position.IsRelative()), std::pair(1.5, true));
 
   EXPECT_EQ(ReadAndWrite(position, "50 %"), "50 %");
-  EXPECT_DOUBLE_EQ(position.GetValue(), 1);
-  EXPECT_FALSE(position.IsRelative());
+  EXPECT_EQ(std::pair(position.GetValue(), position.IsRelative()), std::pair(1.0, false));
   position.SetLength(4);  // the same part of the longer wave
   EXPECT_DOUBLE_EQ(position.GetValue(), 2);
   EXPECT_EQ(ReadAndWrite(position, "270'"), "-90 '");
@@ -129,10 +126,8 @@ TEST(SmallObj, ReadFieldShowsOnlyTheFirstFaultyField) {
   delay.ReadField(ok, "oops", "Delay");
   count.ReadField(ok, "9", "Count");
   EXPECT_FALSE(ok);
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "In Gain: This unit does not exist, use: '%' or no unit.");
-  EXPECT_EQ(sink.messages[0].caption, "Input Error");
-  EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{{"In Gain: This unit does not exist, use: '%' or no unit.",
+                                                         "Input Error", kMbOk | kMbIconInformation}}));
   EXPECT_EQ(count.GetValue(), 8);
 }
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../wave/sound_helpers.h"
+#include "support/samples.h"
 
 namespace {
 
@@ -60,8 +60,7 @@ TEST(WavePlayerConversion, SoundsReachTheDeviceInItsChannelsAndSampleFormat) {
 
 TEST(WavePlayerConversion, ARateTheDeviceLacksIsResampledKeepingTheDuration) {
   bool abort = false;
-  std::vector<int16_t> ramp(1000);
-  for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = static_cast<int16_t>(i * 20);
+  const Samples16 ramp = Ramp(1000, 0, 20);
   const MonoSound sound(MakeWave(ramp), 11025, 1);
   const std::vector<int16_t> device =
       Values<int16_t>(SoundToDevice(abort, sound, Format(44100, 1, QAudioFormat::Int16)));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,11 @@ struct RecordedMessage {
   std::string text;
   std::string caption;
   int flags;
+  bool operator==(const RecordedMessage&) const = default;
 };
+inline void PrintTo(const RecordedMessage& m, std::ostream* os) {
+  *os << '"' << m.text << "\" in \"" << m.caption << "\" (" << m.flags << ")";
+}
 
 class RecordingSink : public MessageSink {
  public:

@@ -4,7 +4,7 @@
 
 #include "foundation/assertion.h"
 #include "foundation/random.h"
-#include "dice_helpers.h"
+#include "support/samples.h"
 
 TEST(Dicer, EachDieTakesTwoSuccessiveDrawsOfTheSequenceTheSeedRestarts) {
   for (const int32_t seed : {0, 12345, -7}) {

@@ -7,17 +7,15 @@
 #include <vector>
 
 #include "foundation/assertion.h"
-#include "routine_samples.h"
+#include "support/samples.h"
 #include "wave/wave.h"
 
 namespace {
 
-using Samples = std::vector<int16_t>;
-
 WavePtr Sine(int32_t count, double period, double amplitude) {
-  Samples samples(static_cast<size_t>(count));
+  Samples16 samples(static_cast<size_t>(count));
   for (int32_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(amplitude * std::sin(kTwoPi * i / period));
-  return MakeSamples(samples);
+  return MakeWave(samples);
 }
 
 // The energy of the second half, once the filter has settled.
@@ -31,14 +29,14 @@ double Energy(const WavePtr& w) {
 
 TEST(Filter, OnePoleStageFollowsItsTimeConstant) {
   bool abort = false;
-  WavePtr w = MakeSamples({5, 1000, 1000, 1000, 1000, 1000, 7});
+  WavePtr w = MakeWave({5, 1000, 1000, 1000, 1000, 1000, 7});
   // Too short a time makes a negative coefficient, taken as 0: the selection passes unchanged.
-  EXPECT_EQ(SamplesOf(*w->LowPass(abort, 2, 0.4, 1, 1, 1, 6)), SamplesOf(*w));
+  EXPECT_EQ(Samples(w->LowPass(abort, 2, 0.4, 1, 1, 1, 6)), Samples(w));
   const double a = 1 - kTwoPi * 0.4 / (std::sqrt(1 - 0.16) * 10);
   WavePtr low = w->LowPass(abort, 10, 0.4, 1, 1, 1, 6);
   WavePtr high = w->HighPass(abort, 10, 0.4, 1, 1, 1, 6);
   EXPECT_EQ(low->wave[1], static_cast<int16_t>((1 - a) * 1000));
-  EXPECT_EQ((Samples{low->wave[0], low->wave[6], high->wave[0], high->wave[6]}), (Samples{5, 7, 5, 7}));
+  EXPECT_EQ((Samples16{low->wave[0], low->wave[6], high->wave[0], high->wave[6]}), (Samples16{5, 7, 5, 7}));
   for (int i = 1; i < 6; ++i) {
     EXPECT_GT(low->wave[i], i > 1 ? low->wave[i - 1] : 0);  // rising towards the input
     EXPECT_EQ(high->wave[i] + low->wave[i], 999);           // the rest, less the two truncations
@@ -49,16 +47,16 @@ TEST(Filter, OnePoleStageFollowsItsTimeConstant) {
 
   // Two passes filter the filtered selection once more; two stages share one coefficient.
   WavePtr twice = low->LowPass(abort, 10, 0.4, 1, 1, 1, 6);
-  EXPECT_EQ(SamplesOf(*w->LowPass(abort, 10, 0.4, 1, 2, 1, 6)), SamplesOf(*twice));
-  EXPECT_EQ(SamplesOf(*w->LowPass(abort, 10, 0.16, 2, 1, 1, 6)), SamplesOf(*low));
+  EXPECT_EQ(Samples(w->LowPass(abort, 10, 0.4, 1, 2, 1, 6)), Samples(twice));
+  EXPECT_EQ(Samples(w->LowPass(abort, 10, 0.16, 2, 1, 1, 6)), Samples(low));
   EXPECT_THROW(w->LowPass(abort, 10, 1, 1, 1, 1, 6), AssertionFailure);
 
   // An envelope of -32768 is 20 Hz, read afresh for every pass; 32767 is 20000 Hz, too short a
   // time at 8000 samples per second.
-  WavePtr sine = Sine(2000, 8, 10000), lowest = MakeSamples({-32768, -32768}), highest = MakeSamples({32767});
-  EXPECT_EQ(SamplesOf(*sine->LowPassEnv(abort, lowest.get(), 0.4, 1, 2, 44100, 0, -1)),
-            SamplesOf(*sine->LowPass(abort, 44100.0 / 20, 0.4, 1, 2, 0, -1)));
-  EXPECT_EQ(SamplesOf(*sine->HighPassEnv(abort, highest.get(), 0.4, 1, 1, 8000, 0, -1)), Samples(2000, 0));
+  WavePtr sine = Sine(2000, 8, 10000), lowest = MakeWave({-32768, -32768}), highest = MakeWave({32767});
+  EXPECT_EQ(Samples(sine->LowPassEnv(abort, lowest.get(), 0.4, 1, 2, 44100, 0, -1)),
+            Samples(sine->LowPass(abort, 44100.0 / 20, 0.4, 1, 2, 0, -1)));
+  EXPECT_EQ(Samples(sine->HighPassEnv(abort, highest.get(), 0.4, 1, 1, 8000, 0, -1)), Samples16(2000, 0));
   EXPECT_EQ(sine->LowPassEnv(abort, nullptr, 0.4, 1, 1, 8000, 0, -1), nullptr);
   abort = true;
   EXPECT_EQ(sine->LowPass(abort, 10, 0.4, 1, 1, 0, -1), nullptr);
@@ -69,7 +67,7 @@ TEST(Filter, ResonantKeepsItsBandAndNotchRemovesIt) {
   WavePtr inBand = Sine(4000, 40, 10000), outOfBand = Sine(4000, 5, 10000);
   EXPECT_GT(Energy(inBand->Resonant(abort, 40, 0.1, 0, -1)), 20 * Energy(outOfBand->Resonant(abort, 40, 0.1, 0, -1)));
   EXPECT_LT(Energy(inBand->Notch(abort, 40, 0.1, 0, -1)), Energy(inBand) / 4);
-  WavePtr lowest = MakeSamples({-32768}), middle = MakeSamples({0});
+  WavePtr lowest = MakeWave({-32768}), middle = MakeWave({0});
   // The finer period-envelope form resonates at the same period.
   EXPECT_GT(Energy(inBand->ResonantFreqEnv(abort, lowest.get(), 0.1, 800, 0, -1)),
             20 * Energy(outOfBand->ResonantFreqEnv(abort, lowest.get(), 0.1, 800, 0, -1)));
@@ -79,22 +77,22 @@ TEST(Filter, ResonantKeepsItsBandAndNotchRemovesIt) {
   w->wave[0] = 11;
   w->wave[299] = 22;
   WavePtr resonant = w->Resonant(abort, 20, 0.3, 1, 299), notch = w->Notch(abort, 20, 0.3, 1, 299);
-  EXPECT_EQ((Samples{notch->wave[0], notch->wave[299], resonant->wave[299]}), (Samples{11, 22, 22}));
+  EXPECT_EQ((Samples16{notch->wave[0], notch->wave[299], resonant->wave[299]}), (Samples16{11, 22, 22}));
   for (int i = 1; i < 299; ++i) EXPECT_NEAR(resonant->wave[i] + notch->wave[i], w->wave[i], 1) << i;
 
   // A width envelope of -32768 is width 0: the input has no effect. 0 is width 0.5.
-  EXPECT_EQ(SamplesOf(*inBand->ResonantWidthEnv(abort, 40, lowest.get(), 0, -1)), Samples(4000, 0));
-  EXPECT_EQ(SamplesOf(*inBand->NotchEnv(abort, lowest.get(), lowest.get(), 8000, 0, -1)), SamplesOf(*inBand));
-  EXPECT_EQ(SamplesOf(*inBand->ResonantWidthEnv(abort, 400, middle.get(), 0, -1)),
-            SamplesOf(*inBand->Resonant(abort, 400, 0.5, 0, -1)));
+  EXPECT_EQ(Samples(inBand->ResonantWidthEnv(abort, 40, lowest.get(), 0, -1)), Samples16(4000, 0));
+  EXPECT_EQ(Samples(inBand->NotchEnv(abort, lowest.get(), lowest.get(), 8000, 0, -1)), Samples(inBand));
+  EXPECT_EQ(Samples(inBand->ResonantWidthEnv(abort, 400, middle.get(), 0, -1)),
+            Samples(inBand->Resonant(abort, 400, 0.5, 0, -1)));
   EXPECT_EQ(inBand->NotchEnv(abort, nullptr, middle.get(), 8000, 0, -1), nullptr);
   // A frequency above the rate is a period of one sample, not a trap.
   EXPECT_NO_THROW(inBand->Notch(abort, 0.4, 0.5, 0, -1));
   EXPECT_THROW(inBand->Notch(abort, 4, 1.5, 0, -1), AssertionFailure);
 
   // The tables pick the filters in their order.
-  EXPECT_EQ(SamplesOf(*(w.get()->*Wave::kPassFilters[1].constant)(abort, 10, 0.4, 1, 1, 1, 6)),
-            SamplesOf(*w->LowPass(abort, 10, 0.4, 1, 1, 1, 6)));
+  EXPECT_EQ(Samples((w.get()->*Wave::kPassFilters[1].constant)(abort, 10, 0.4, 1, 1, 1, 6)),
+            Samples(w->LowPass(abort, 10, 0.4, 1, 1, 1, 6)));
   EXPECT_EQ(Wave::kPassFilters[0].envelope, &Wave::HighPassEnv);
   EXPECT_EQ(Wave::kResonatorFilters[1].widthEnvelope, &Wave::NotchWidthEnv);
   EXPECT_EQ(Wave::kResonatorFilters[0].periodEnvelope, &Wave::ResonantFreqEnv);
@@ -122,10 +120,10 @@ TEST(Filter, ResonatorStaysFiniteOverEveryFrequencyAndWidth) {
 
 TEST(Filter, BlockFiltersAverageAndGrowTheSelectionByTheirTail) {
   bool abort = false;
-  WavePtr w = MakeSamples({5, 100, 200, -300, 40, 7});
+  WavePtr w = MakeWave({5, 100, 200, -300, 40, 7});
   struct Case {
     double time;
-    Samples expected;
+    Samples16 expected;
   };
   const Case cases[] = {
       {1, {5, 0, 50, 100, -150, 0, 40, 7}},              // half the level
@@ -135,21 +133,21 @@ TEST(Filter, BlockFiltersAverageAndGrowTheSelectionByTheirTail) {
   };
   for (const Case& c : cases) {
     int32_t begin = 1, end = 4;
-    EXPECT_EQ(SamplesOf(*w->BlockFilter(abort, c.time, begin, end)), c.expected) << c.time;
+    EXPECT_EQ(Samples(w->BlockFilter(abort, c.time, begin, end)), c.expected) << c.time;
     EXPECT_EQ(end, static_cast<int32_t>(c.expected.size()) - 2);
   }
 
   // An all-zero envelope passes half of each sample at the trailing position: the selection once,
   // between two tails of trunc(Tm + 1) zeros, and the audio after it once. A negative block
   // time is no block.
-  WavePtr silent = MakeSamples({0, 0}), full = MakeSamples({32767});
+  WavePtr silent = MakeWave({0, 0}), full = MakeWave({32767});
   int32_t begin = 1, end = 5;
-  EXPECT_EQ(SamplesOf(*w->BlockFilterEnv(abort, 2.5, silent.get(), begin, end)),
-            (Samples{5, 0, 0, 0, 50, 100, -150, 20, 0, 0, 0, 7}));
+  EXPECT_EQ(Samples(w->BlockFilterEnv(abort, 2.5, silent.get(), begin, end)),
+            (Samples16{5, 0, 0, 0, 50, 100, -150, 20, 0, 0, 0, 7}));
   EXPECT_EQ(end, 11);
   begin = 1, end = 5;
-  EXPECT_EQ(SamplesOf(*w->BlockFilterEnv(abort, -3, silent.get(), begin, end)),
-            (Samples{5, 0, 50, 100, -150, 20, 0, 7}));
+  EXPECT_EQ(Samples(w->BlockFilterEnv(abort, -3, silent.get(), begin, end)),
+            (Samples16{5, 0, 50, 100, -150, 20, 0, 7}));
   // At full envelope every selected sample enters the block and leaves it within the output.
   begin = 50, end = 150;
   WavePtr averaged = MakeConstant(200, 3000)->BlockFilterEnv(abort, 4, full.get(), begin, end);
@@ -157,6 +155,6 @@ TEST(Filter, BlockFiltersAverageAndGrowTheSelectionByTheirTail) {
   double sum = 0;
   for (int32_t i = 50; i < 160; ++i) sum += averaged->wave[i];
   EXPECT_NEAR(sum, 100 * 3000 / 2.0, 20);
-  EXPECT_EQ((Samples{averaged->wave[159], averaged->wave[160]}), (Samples{0, 3000}));
+  EXPECT_EQ((Samples16{averaged->wave[159], averaged->wave[160]}), (Samples16{0, 3000}));
   EXPECT_EQ(w->BlockFilterEnv(abort, 2, nullptr, begin, end), nullptr);
 }

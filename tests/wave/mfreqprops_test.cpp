@@ -52,15 +52,14 @@ TEST(MFreqRecord, TheDialogIsAttachedOnlyWhileEditing) {
   FakeMFreqEditor dialog;
   props.Rows.Open(&dialog);
   EXPECT_EQ(props.Rows.DlgMFreqProps, &dialog);
-  EXPECT_EQ(dialog.shownRows, 1);
-  EXPECT_EQ(dialog.viewCount, 1);
-  EXPECT_EQ(dialog.viewPosition, 1);
-  EXPECT_FALSE(dialog.viewCanDelete);  // the only row cannot be deleted
+  // The only row cannot be deleted.
+  EXPECT_EQ(std::tuple(dialog.shownRows, dialog.viewCount, dialog.viewPosition, dialog.viewCanDelete),
+            std::tuple(1, 1, 1, false));
 
   dialog.inputsValid = false;
   props.Rows.Append();
-  EXPECT_EQ(props.Rows.Count, 1);
   EXPECT_FALSE(props.Rows.CloseOK());
+  EXPECT_EQ(props.Rows.Count, 1);
   EXPECT_EQ(props.Rows.DlgMFreqProps, &dialog);
 
   props.Rows.Cancel();
@@ -83,9 +82,7 @@ TEST(MFreqRecord, CopiesCloneEveryRow) {
   source.DefFrequency = true;
 
   TMFreqProps copy(source);
-  EXPECT_DOUBLE_EQ(copy.Length.GetValue(), 5);
-  EXPECT_TRUE(copy.DefFrequency);
-  ASSERT_EQ(copy.Rows.GetCount(), 3);
+  EXPECT_EQ(std::tuple(copy.Length.GetValue(), copy.DefFrequency, copy.Rows.GetCount()), std::tuple(5.0, true, 3));
   FillRows(copy, dialog, {0.01});  // edits the copy's current row
   EXPECT_EQ(Periods(copy.Rows), (std::vector<double>{0.001, 0.002, 0.01}));
   EXPECT_EQ(Periods(source.Rows), (std::vector<double>{0.001, 0.002, 0.004}));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "foundation/assertion.h"
 
@@ -38,54 +39,47 @@ TEST_F(ParameterRecords, DefaultsCarryTheirValuesAndUnitCodes) {
   expect("roll-out speed", TRollOutProps().SpeedFactor, 2.0, 1);
   expect("random time", re.TimeDiff, 1.0, 4);
   expect("random pitch", re.FreqFactor, 2.0, 0);
-  EXPECT_EQ(tp.SelTime, 0);
-  EXPECT_FALSE(TRollInProps().EndAt.IsRelative());
-  EXPECT_EQ(re.VolumeSource, 1);
-  EXPECT_EQ(re.TempoSource, 5);
-  EXPECT_TRUE(re.BalTimeDiff);
-  EXPECT_TRUE(TRotateProps().ByFactor);
+  EXPECT_EQ(std::tuple(tp.SelTime, re.VolumeSource, re.TempoSource), std::tuple(0.0, 1, 5));
+  EXPECT_EQ(std::tuple(TRollInProps().EndAt.IsRelative(), re.BalTimeDiff, TRotateProps().ByFactor),
+            std::tuple(false, true, true));
 }
 
 TEST_F(ParameterRecords, RotateTimeWrapsIntoTheDuration) {
-  TRotateProps r;
-  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 0.2);
-  r.Shift = 1;
-  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 1.8);
-  r.Shift = 0;
-  r.Factor.SetValue(1);
-  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 0);
-  r.ByFactor = false;
-  r.Time.SetValue(-0.5);
-  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 1.5);
-  r.Time.SetValue(5e12 + 1);  // far more periods than 32 bits count
-  EXPECT_DOUBLE_EQ(r.GetRotateTime(2.0), 1.0);
-  EXPECT_EQ(r.GetRotateTime(0), 0);
+  struct Case {
+    bool byFactor;
+    uint8_t shift;
+    double factor, time, duration, rotated;
+  };
+  for (const Case& c : {Case{true, 0, 0.1, 0, 2, 0.2}, Case{true, 1, 0.1, 0, 2, 1.8}, Case{true, 0, 1, 0, 2, 0},
+                        Case{false, 0, 1, -0.5, 2, 1.5},
+                        Case{false, 0, 1, 5e12 + 1, 2, 1.0},  // far more periods than 32 bits count
+                        Case{false, 0, 1, 5e12 + 1, 0, 0}}) {
+    TRotateProps r;
+    r.ByFactor = c.byFactor;
+    r.Shift = c.shift;
+    r.Factor.SetValue(c.factor);
+    r.Time.SetValue(c.time);
+    EXPECT_DOUBLE_EQ(r.GetRotateTime(c.duration), c.rotated) << c.factor << " " << c.time;
+  }
 }
 
 TEST_F(ParameterRecords, BlockTimeAndLevelsFollowTheirKinds) {
   TBlockProps b;
-  EXPECT_EQ(b.HorKind, 0);
-  EXPECT_EQ(b.VertKind, 0);
-  EXPECT_DOUBLE_EQ(b.GetHorBlockTime(2.0), 0.1);
+  EXPECT_EQ(std::tuple(b.HorKind, b.VertKind, b.GetHorBlockTime(2.0)), std::tuple(0, 0, 0.1));
   b.HorKind = 2;
-  EXPECT_DOUBLE_EQ(b.GetHorBlockTime(2.0), 0.01);
   b.VertKind = 2;
-  EXPECT_EQ(b.GetVertLevels(), 9);
+  EXPECT_EQ(std::pair(b.GetHorBlockTime(2.0), b.GetVertLevels()), std::pair(0.01, 9));
   b.VertKind = 1;
   EXPECT_EQ(b.GetVertLevels(), 20);
-
   TBlockProps zero;
   zero.HorCount.SetValue(0);
   zero.VertHeight.SetValue(0);
-  EXPECT_EQ(zero.GetHorBlockTime(2.0), 0);
-  EXPECT_EQ(zero.GetVertLevels(), 0);
+  EXPECT_EQ(std::pair(zero.GetHorBlockTime(2.0), zero.GetVertLevels()), std::pair(0.0, 0));
 }
 
 TEST_F(ParameterRecords, BlockTriangleDerivesPeriodMiddleAndLength) {
   TBlockTriangleProps p;
-  EXPECT_DOUBLE_EQ(p.GetPeriod(), 0.001);
-  EXPECT_DOUBLE_EQ(p.GetMiddle(), 0.5);
-  EXPECT_DOUBLE_EQ(p.GetLength(), 1.0);
+  EXPECT_EQ(std::tuple(p.GetPeriod(), p.GetMiddle(), p.GetLength()), std::tuple(0.001, 0.5, 1.0));
   p.LengthKind = 2;
   EXPECT_DOUBLE_EQ(p.GetLength(), 0.01);
   p.MiddleKind = 1;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "fakes/recording_shell.h"
+#include "fakes/fake_main_window.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "sound_helpers.h"
@@ -12,11 +12,11 @@
 
 namespace {
 
-std::unique_ptr<MonoSound> Mono(const std::vector<int16_t>& samples, int32_t freq = 22050) {
+std::unique_ptr<MonoSound> Mono(const Samples16& samples, int32_t freq = 22050) {
   return std::make_unique<MonoSound>(MakeWave(samples), freq, 2);
 }
 
-std::unique_ptr<StereoSound> Stereo(const std::vector<int16_t>& left, const std::vector<int16_t>& right,
+std::unique_ptr<StereoSound> Stereo(const Samples16& left, const Samples16& right,
                                     int32_t freq = 22050) {
   return std::make_unique<StereoSound>(MakeWave(left), MakeWave(right), freq, 1);
 }
@@ -25,9 +25,7 @@ std::unique_ptr<StereoSound> Stereo(const std::vector<int16_t>& left, const std:
 
 TEST(Sound, ConstructorsSetFormatAndNullChannelsCountAsEmpty) {
   StereoSound stereo(44100, 1);
-  EXPECT_EQ(stereo.MoSt, 2);
-  EXPECT_EQ(stereo.Freq, 44100);
-  EXPECT_EQ(stereo.BytesPerSample, 1);
+  EXPECT_EQ(FormatOf(stereo), std::tuple(2, 44100, 1));
   EXPECT_FALSE(stereo.ProtectWave);  // a new sound frees its own channels
   ASSERT_NE(stereo.GetLeft(), nullptr);
   EXPECT_NE(stereo.GetLeft(), stereo.GetRight());
@@ -49,9 +47,8 @@ TEST(Sound, CopiesConvertTheChannelCountAndKeepTheFormat) {
   bool abort = false;
   auto stereo = Stereo({1, -1, 32767, -32768, 100}, {0, 0, 32767, -32768, 301}, 11025);
   MonoSound mono(abort, *stereo);
-  EXPECT_EQ(mono.Freq, 11025);
-  EXPECT_EQ(mono.BytesPerSample, 1);
-  EXPECT_EQ(Samples(mono.GetMiddle()), (std::vector<int16_t>{0, 0, 32767, -32768, 200}));
+  EXPECT_EQ(FormatOf(mono), std::tuple(1, 11025, 1));
+  EXPECT_EQ(Samples(mono.GetMiddle()), (Samples16{0, 0, 32767, -32768, 200}));
 
   auto source = Mono({3, -4, 5}, 8000);
   auto both = std::make_unique<StereoSound>(abort, *source);
@@ -59,11 +56,10 @@ TEST(Sound, CopiesConvertTheChannelCountAndKeepTheFormat) {
   source.reset();  // the copies must not lean on the source
   EXPECT_EQ(both->Freq, 8000);
   EXPECT_NE(both->GetLeft(), both->GetRight());
-  EXPECT_EQ(Samples(both->GetLeft()), (std::vector<int16_t>{3, -4, 5}));
-  EXPECT_EQ(Samples(both->GetRight()), (std::vector<int16_t>{3, -4, 5}));
-  EXPECT_EQ(Samples(monoCopy.GetMiddle()), (std::vector<int16_t>{3, -4, 5}));
+  EXPECT_EQ(Channels(*both), (std::vector<Samples16>{{3, -4, 5}, {3, -4, 5}}));
+  EXPECT_EQ(Samples(monoCopy.GetMiddle()), (Samples16{3, -4, 5}));
   StereoSound stereoCopy(abort, *Stereo({1, 2}, {3, 4}));
-  EXPECT_EQ(Samples(stereoCopy.GetRight()), (std::vector<int16_t>{3, 4}));
+  EXPECT_EQ(Samples(stereoCopy.GetRight()), (Samples16{3, 4}));
 
   EXPECT_EQ(MonoSound(abort, StereoSound(22050, 2)).GetMiddle()->values, 0);
   StereoSound fromEmpty(abort, MonoSound(22050, 2));
@@ -75,24 +71,23 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
   bool abort = false;
   bool copied = true;
   auto mono = Mono({10, 20, 30, 40}, 22050);
-  EXPECT_EQ(mono->GetMonoWave(abort, copied), mono->GetMiddle());
-  EXPECT_FALSE(copied);
-  EXPECT_EQ(mono->GetMonoWaveAt(abort, 22050, copied), mono->GetMiddle());
-  EXPECT_FALSE(copied);
+  EXPECT_EQ(std::pair(mono->GetMonoWave(abort, copied), copied), std::pair(mono->GetMiddle(), false));
+  copied = true;
+  EXPECT_EQ(std::pair(mono->GetMonoWaveAt(abort, 22050, copied), copied), std::pair(mono->GetMiddle(), false));
   EXPECT_EQ(mono->GetRightWave(), mono->GetMiddle());
   {
     ChannelHold doubled(mono->GetMiddleWaveAt(abort, 44100, copied), copied);
     EXPECT_TRUE(copied);
     EXPECT_EQ(doubled.get()->values, 8);
     ChannelHold halved(mono->GetRightWaveAt(abort, 11025, copied), copied);
-    EXPECT_EQ(Samples(halved.get()), (std::vector<int16_t>{10, 30}));
+    EXPECT_EQ(Samples(halved.get()), (Samples16{10, 30}));
   }
 
   auto stereo = Stereo({10, 20}, {30, 40}, 22050);
   {
     ChannelHold own(stereo->GetMonoWaveAt(abort, 22050, copied), copied);
     EXPECT_TRUE(copied);
-    EXPECT_EQ(Samples(own.get()), (std::vector<int16_t>{20, 30}));
+    EXPECT_EQ(Samples(own.get()), (Samples16{20, 30}));
     ChannelHold middle(stereo->GetMiddleWaveAt(abort, 44100, copied), copied);
     EXPECT_EQ(middle.get()->values, 4);
   }
@@ -104,11 +99,11 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
     WavePtr right = stereo->CopyWaveRight(abort, rate);
     WavePtr middle = mono->CopyMonoWave(abort, rate);
     EXPECT_NE(middle.get(), mono->GetMiddle());
-    EXPECT_EQ(Samples(right.get()), (std::vector<int16_t>{30, 40}));
-    EXPECT_EQ(Samples(middle.get()), (std::vector<int16_t>{10, 20, 30, 40}));
+    EXPECT_EQ(Samples(right.get()), (Samples16{30, 40}));
+    EXPECT_EQ(Samples(middle.get()), (Samples16{10, 20, 30, 40}));
   }
   EXPECT_NE(stereo->CopyWaveLeft(abort, 0).get(), stereo->GetLeft());
-  EXPECT_EQ(Samples(stereo->CopyMonoWave(abort, 0).get()), (std::vector<int16_t>{20, 30}));
+  EXPECT_EQ(Samples(stereo->CopyMonoWave(abort, 0).get()), (Samples16{20, 30}));
 
   // An empty channel at another rate stays empty instead of reading a sample it does not have.
   WavePtr resampled = MonoSound(22050, 2).CopyWaveLeft(abort, 44100);
@@ -121,52 +116,43 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
 TEST(Sound, GetValueAtInterpolatesAndMapsTheSampleRange) {
   bool abort = false;
   auto mono = Mono({32767, 0, -32768});
-  EXPECT_DOUBLE_EQ(mono->GetValueAt(abort, 0, 10, -10), 10);
-  EXPECT_DOUBLE_EQ(mono->GetValueAt(abort, 1, 10, -10), -10);
-  EXPECT_DOUBLE_EQ(mono->GetValueAt(abort, 0.25, 32767, -32768), 16383.5);
-  EXPECT_DOUBLE_EQ(mono->GetValueAt(abort, 0.5, 65535, 0), 32768);
-  // Positions outside [0, 1] read the nearest end rather than outside the buffer.
-  EXPECT_DOUBLE_EQ(mono->GetValueAt(abort, 7, 10, -10), -10);
-  EXPECT_DOUBLE_EQ(mono->GetValueAt(abort, -3, 10, -10), 10);
-
   auto stereo = Stereo({100, 200}, {300, 600});
-  EXPECT_DOUBLE_EQ(stereo->GetValueAt(abort, 0, 32767, -32768), 200);
-  EXPECT_DOUBLE_EQ(stereo->GetValueAt(abort, 0.5, 32767, -32768), 300);
-
   MonoSound empty(22050, 2);
-  EXPECT_DOUBLE_EQ(empty.GetValueAt(abort, 0.5, 32767, -32768), 0);
+  struct Case {
+    const Sound* sound;
+    double position, high, low, value;
+  };
+  // Positions outside [0, 1] read the nearest end rather than outside the buffer.
+  for (const Case& c : {Case{mono.get(), 0, 10, -10, 10}, Case{mono.get(), 1, 10, -10, -10},
+                        Case{mono.get(), 0.25, 32767, -32768, 16383.5}, Case{mono.get(), 0.5, 65535, 0, 32768},
+                        Case{mono.get(), 7, 10, -10, -10}, Case{mono.get(), -3, 10, -10, 10},
+                        Case{stereo.get(), 0, 32767, -32768, 200}, Case{stereo.get(), 0.5, 32767, -32768, 300},
+                        Case{&empty, 0.5, 32767, -32768, 0}}) {
+    EXPECT_DOUBLE_EQ(c.sound->GetValueAt(abort, c.position, c.high, c.low), c.value) << c.position;
+  }
 }
 
 TEST(Sound, SetFreqResamplesToKeepTheDurationAndLeavesTheSourceAlone) {
   bool abort = false;
   auto mono = Mono({0, 100, 200, 300}, 22050);
   SoundPtr faster = mono->SetFreq(abort, 44100);
-  EXPECT_EQ(faster->MoSt, 1);
-  EXPECT_EQ(faster->Freq, 44100);
-  EXPECT_EQ(faster->BytesPerSample, 2);
-  EXPECT_EQ(Samples(faster->GetLeftWave()), (std::vector<int16_t>{0, 50, 100, 150, 200, 250, 300, 300}));
+  EXPECT_EQ(FormatOf(*faster), std::tuple(1, 44100, 2));
+  EXPECT_EQ(Samples(faster->GetLeftWave()), (Samples16{0, 50, 100, 150, 200, 250, 300, 300}));
   EXPECT_DOUBLE_EQ(faster->GetTime(), mono->GetTime());
   EXPECT_EQ(mono->GetValues(), 4);
 
   // The rate is truncated, the resampling factor keeps its fraction.
-  auto stereo = std::make_unique<StereoSound>(MakeWave(std::vector<int16_t>(10000, 7)),
-                                              MakeWave(std::vector<int16_t>(10000, -7)), 11025, 1);
-  SoundPtr odd = stereo->SetFreq(abort, 11026.5);
-  EXPECT_EQ(odd->MoSt, 2);
-  EXPECT_EQ(odd->Freq, 11026);
-  EXPECT_EQ(odd->BytesPerSample, 1);
+  SoundPtr odd = Stereo(Samples16(10000, 7), Samples16(10000, -7), 11025)->SetFreq(abort, 11026.5);
+  EXPECT_EQ(FormatOf(*odd), std::tuple(2, 11026, 1));
   EXPECT_EQ(odd->GetLeftWave()->values, 10001);
   EXPECT_EQ(odd->GetRightWave()->wave[10000], -7);
-
-  StereoSound empty(22050, 2);
-  SoundPtr emptyAtOtherRate = empty.SetFreq(abort, 8000);
-  EXPECT_EQ(emptyAtOtherRate->GetValues(), 0);
+  EXPECT_EQ(StereoSound(22050, 2).SetFreq(abort, 8000)->GetValues(), 0);
   EXPECT_FALSE(abort);
 }
 
 TEST(Sound, AFailedAllocationRaisesTheFlagAndLeavesNoChannel) {
   RecordingSink sink;
-  auto stereo = Stereo(std::vector<int16_t>(5000, 1), std::vector<int16_t>(5000, 2));
+  auto stereo = Stereo(Samples16(5000, 1), Samples16(5000, 2));
   ScopedSampleBudget budget(SampleBytesInUse());
   bool abort = false;
   MonoSound mono(abort, *stereo);
@@ -179,19 +165,18 @@ TEST(Sound, BorrowedChannelsOutliveTheSound) {
   auto owner = Stereo({1, 2, 3}, {4, 5, 6});
   StereoSound::Borrow(owner->GetLeft(), owner->GetRight(), 22050, 2).reset();
   MonoSound::Borrow(owner->GetRight(), 22050, 2).reset();
-  EXPECT_EQ(Samples(owner->GetLeft()), (std::vector<int16_t>{1, 2, 3}));
-  EXPECT_EQ(Samples(owner->GetRight()), (std::vector<int16_t>{4, 5, 6}));
+  EXPECT_EQ(Channels(*owner), (std::vector<Samples16>{{1, 2, 3}, {4, 5, 6}}));
 
   WavePtr wave = MakeWave({9, 9});
   auto sound = std::make_unique<MonoSound>(WavePtr(wave.get()), 22050, 2);
   sound->Protect();
   EXPECT_TRUE(sound->ProtectWave);
   sound.reset();
-  EXPECT_EQ(Samples(wave.get()), (std::vector<int16_t>{9, 9}));
+  EXPECT_EQ(Samples(wave.get()), (Samples16{9, 9}));
 }
 
 TEST(Sound, PlayingHandsTheSoundItselfToTheMainWindow) {
-  RecordingShell shell;
+  FakeMainWindow shell;
   auto sound = Mono({1, 2, 3});
   PlaySoundOnMainForm(*sound);
   ASSERT_EQ(shell.played.size(), 1u);

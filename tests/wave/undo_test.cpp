@@ -12,9 +12,7 @@
 
 namespace {
 
-SoundPtr Flat(int32_t n, int16_t value = 1000) {
-  return MonoOf(std::vector<int16_t>(static_cast<size_t>(n), value), 44100);
-}
+SoundPtr Flat(int32_t n, int16_t value = 1000) { return MonoOf(Samples16(static_cast<size_t>(n), value), 44100); }
 
 const waveFileProps kMono16At44100(1, 44100, 2);
 const waveFileProps kMono16At22050(1, 22050, 2);
@@ -33,21 +31,16 @@ TEST(Undo, ARateChangeScalesTheSelectionAndTwoUndosGiveBackTheStart) {
   doc.unitWave.SetFormat(kMono16At44100, kMono16At22050);
   Sound* const after = doc.unitWave.GetSound();
   EXPECT_NE(after, before);
-  EXPECT_EQ(after->Freq, 22050);
-  EXPECT_EQ(after->GetValues(), 2000);
-  EXPECT_EQ(doc.unitWave.GetSelBegin(), 500);
-  EXPECT_EQ(doc.unitWave.GetSelEnd(), 1500);
+  EXPECT_EQ(std::tuple(after->Freq, after->GetValues(), doc.Selection()),
+            std::tuple(22050, 2000, std::pair(500, 1500)));
   EXPECT_EQ(doc.view.calls, std::vector<std::string>{"Redraw"});
 
   main.undo.Restore();
-  EXPECT_EQ(doc.unitWave.GetSound(), before);
-  EXPECT_EQ(doc.unitWave.GetSelBegin(), 1001);
-  EXPECT_EQ(doc.unitWave.GetSelEnd(), 3001);
+  EXPECT_EQ(std::pair(doc.unitWave.GetSound(), doc.Selection()), std::pair(before, std::pair(1001, 3001)));
   EXPECT_EQ(doc.unitWave.GetState(), kUnitStateModified);  // it was saved
   main.undo.Restore();
-  EXPECT_EQ(doc.unitWave.GetSound(), after);
-  EXPECT_EQ(doc.unitWave.GetSelCursor(), 1500);
-  EXPECT_EQ(doc.view.calls.size(), 3u);
+  EXPECT_EQ(std::tuple(doc.unitWave.GetSound(), doc.unitWave.GetSelCursor(), doc.view.calls.size()),
+            std::tuple(after, 1500, size_t{3}));
 }
 
 TEST(Undo, WidthAndChannelChangesLeaveTheRecordedSoundAsItWas) {
@@ -90,19 +83,16 @@ TEST(Undo, AnAbandonedFormatChangeKeepsEverythingAndTheNextOneWorks) {
     ScopedSampleBudget budget(100);
     doc.unitWave.SetFormat(kMono16At44100, waveFileProps(2, 22050, 1));
   }
-  EXPECT_TRUE(doc.unitWave.GetAbort());
-  EXPECT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(doc.unitWave.GetSound(), before);
+  EXPECT_EQ(std::tuple(doc.unitWave.GetAbort(), sink.messages.size(), doc.unitWave.GetSound(), doc.Selection()),
+            std::tuple(true, size_t{1}, before, std::pair(1001, 3001)));
   EXPECT_EQ(before->BytesPerSample, 2);
-  EXPECT_EQ(doc.unitWave.GetSelBegin(), 1001);
   EXPECT_TRUE(doc.view.calls.empty());
 
   // Undo then only exchanges the selection; dropping the record leaves the sound alive.
   main.undo.Restore();
   EXPECT_EQ(doc.unitWave.GetSound(), before);
   main.undo.Delete();
-  EXPECT_EQ(doc.unitWave.GetValues(), 4000);
-  EXPECT_EQ(doc.unitWave.GetSound()->GetLeftWave()->wave[3999], 1000);
+  EXPECT_EQ(doc.Left(), Samples16(4000, 1000));
 
   doc.unitWave.SetFormat(kMono16At44100, kMono16At22050);
   EXPECT_FALSE(doc.unitWave.GetAbort());
@@ -118,9 +108,8 @@ TEST(Undo, TheRecordBelongsToItsDocumentWhicheverIsActive) {
   a->unitWave.SetFormat(kMono16At44100, kMono16At22050);
   main.undo.Restore();  // while b is active
   EXPECT_EQ(a->unitWave.GetValues(), 4000);
-  EXPECT_EQ(b->unitWave.GetSound(), soundOfB);
-  EXPECT_EQ(b->unitWave.GetState(), kUnitStateSaved);
-  EXPECT_TRUE(b->view.calls.empty());
+  EXPECT_EQ(std::tuple(b->unitWave.GetSound(), b->unitWave.GetState(), b->view.calls.empty()),
+            std::tuple(soundOfB, kUnitStateSaved, true));
 
   b.reset();  // closing b leaves a's record
   EXPECT_EQ(main.undo.GetUnitWave(), &a->unitWave);
@@ -175,18 +164,14 @@ TEST(Undo, OperationsKeepOrDiscardTheirResultByTheAbortFlagAndClearItFirst) {
   main.undo.Push(&unitWave);
   view.Clear();
   unitWave.KeepFirst(50, true);
-  EXPECT_TRUE(unitWave.GetAbort());
-  EXPECT_EQ(unitWave.GetSound(), before);
-  EXPECT_EQ(view.calls.front(), "SaveZoom 100 600");
-  EXPECT_EQ(view.calls.back(), "Redraw");
+  EXPECT_EQ(std::pair(unitWave.GetAbort(), unitWave.GetSound()), std::pair(true, before));
+  EXPECT_EQ(view.calls.front() + ", " + view.calls.back(), "SaveZoom 100 600, Redraw");
 
   main.undo.Push(&unitWave);
   view.Clear();
   unitWave.KeepFirst(50, false);
-  EXPECT_FALSE(unitWave.GetAbort());
-  EXPECT_EQ(unitWave.GetValues(), 150);
-  EXPECT_EQ(unitWave.GetSelBegin(), 100);
-  EXPECT_EQ(unitWave.GetSelEnd(), 150);
+  EXPECT_EQ(std::tuple(unitWave.GetAbort(), unitWave.GetValues(), unitWave.GetSelBegin(), unitWave.GetSelEnd()),
+            std::tuple(false, 150, 100, 150));
   EXPECT_EQ(view.calls[1], "RestoreZoom 100 150");
   main.undo.Restore();
   EXPECT_EQ(unitWave.GetSound(), before);

@@ -33,7 +33,7 @@ class Points {
 };
 
 // A new document's drawing on an area 100 pixels high.
-std::vector<int16_t> Draw(int32_t rate, int32_t left, int32_t right, const Points& points, uint8_t type) {
+Samples16 Draw(int32_t rate, int32_t left, int32_t right, const Points& points, uint8_t type) {
   TUnitWave doc("", waveFileProps(1, rate, 2));
   doc.MakeDrawnWave(left, 0, right, 100, points.First(), type);
   return Samples(doc.GetSound()->GetLeftWave());
@@ -47,20 +47,18 @@ TEST(DrawnWave, OneSecondOfSixteenBitMonoAtTheDocumentsRate) {
     TUnitWave doc("", waveFileProps(1, rate, 1));
     const Points level{{0, 25}, {300, 25}};  // a quarter of the way down from the top
     doc.MakeDrawnWave(0, 0, 300, 100, level.First(), kStraight);
-    EXPECT_EQ(doc.GetBytesPerSample(), 2);
-    EXPECT_EQ(doc.GetChannels(), 1);
-    EXPECT_EQ(Samples(doc.GetSound()->GetLeftWave()), std::vector<int16_t>(static_cast<size_t>(rate), 16383));
+    EXPECT_EQ(std::pair(doc.GetBytesPerSample(), doc.GetChannels()), (std::pair<int16_t, int16_t>(2, 1)));
+    EXPECT_EQ(Samples(doc.GetSound()->GetLeftWave()), Samples16(static_cast<size_t>(rate), 16383));
   }
 }
 
 TEST(DrawnWave, StraightSegmentsRampAndSmoothOnesLeaveAndReachTheirPointsFlat) {
   FakeMainWindow main;
   const Points fall{{0, 0}, {100, 100}};
-  const std::vector<int16_t> line = Draw(8000, 0, 100, fall, kStraight);
-  const std::vector<int16_t> curve = Draw(8000, 0, 100, fall, kSmooth);
+  const Samples16 line = Draw(8000, 0, 100, fall, kStraight);
+  const Samples16 curve = Draw(8000, 0, 100, fall, kSmooth);
   // The top is 32767 and the bottom -32767; half-way both cross 0.
-  EXPECT_EQ(line[0], 32767);
-  EXPECT_EQ(curve[0], 32767);
+  EXPECT_EQ(std::pair(line[0], curve[0]), (std::pair<int16_t, int16_t>(32767, 32767)));
   EXPECT_NEAR(line[4000], 0, 1);
   EXPECT_NEAR(curve[4000], 0, 1);
   EXPECT_NEAR(line[2000], 16383, 1);   // y = 25
@@ -75,12 +73,10 @@ TEST(DrawnWave, ThePointsDecideAtTheSameXAndBeyondTheEnds) {
   FakeMainWindow main;
   for (const uint8_t type : {kStraight, kSmooth}) {
     // Two points at the same x: the second one's height, without dividing by their distance.
-    EXPECT_EQ(Draw(1000, 0, 100, Points{{0, 20}, {0, 80}, {100, 80}}, type), std::vector<int16_t>(1000, -19660));
+    EXPECT_EQ(Draw(1000, 0, 100, Points{{0, 20}, {0, 80}, {100, 80}}, type), Samples16(1000, -19660));
     // Before the first point and after the last the curve keeps their heights.
-    const std::vector<int16_t> wide = Draw(1000, 0, 100, Points{{20, 0}, {60, 100}}, type);
-    EXPECT_EQ(wide[199], 32767);
-    EXPECT_EQ(wide[600], -32767);
-    EXPECT_EQ(wide[999], -32767);
+    EXPECT_EQ(At(Draw(1000, 0, 100, Points{{20, 0}, {60, 100}}, type), {0, 199, 600, 999}),
+              (Samples16{32767, 32767, -32767, -32767}));
   }
   EXPECT_DOUBLE_EQ(TDrawNode(3, 4).Distance(0, 0), 5.0);
   EXPECT_THROW(Draw(1000, 0, 100, Points{{0, 20}, {0, 80}}, 2), AssertionFailure);  // even with nothing to curve
@@ -91,12 +87,11 @@ TEST(DrawnWave, ADrawingMarksTheDocumentModifiedAndDropsItsUndoRecordButDoesNotR
   RecordingView view;
   TUnitWave doc("a.wav", std::make_unique<MonoSound>(22050, 2));  // saved and empty
   doc.SetView(&view);
-  const Sound* empty = doc.GetSound();
+  Sound* const empty = doc.GetSound();
   const Points one{{10, 10}};
   doc.MakeDrawnWave(0, 0, 100, 100, one.First(), kStraight);
   doc.MakeDrawnWave(0, 0, 100, 100, nullptr, kStraight);
-  EXPECT_EQ(doc.GetSound(), empty);  // fewer than two points change nothing
-  EXPECT_FALSE(doc.NeedsSave());
+  EXPECT_EQ(std::pair(doc.GetSound(), doc.NeedsSave()), std::pair(empty, false));  // fewer than two points: nothing
 
   RecordingSink sink;
   const Points two{{0, 10}, {50, 90}};
@@ -104,19 +99,15 @@ TEST(DrawnWave, ADrawingMarksTheDocumentModifiedAndDropsItsUndoRecordButDoesNotR
     const ScopedSampleBudget budget(SampleBytesInUse() + 1000);
     doc.MakeDrawnWave(0, 0, 50, 100, two.First(), kStraight);
   }
-  EXPECT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(doc.GetSound(), empty);
-  EXPECT_EQ(doc.GetState(), kUnitStateSaved);
+  EXPECT_EQ(std::tuple(sink.messages.size(), doc.GetSound(), doc.GetState()),
+            std::tuple(size_t{1}, empty, kUnitStateSaved));
 
   main.undo.Push(&doc);  // the record keeps the present sound
   doc.MakeDrawnWave(0, 0, 50, 100, two.First(), kSmooth);
-  EXPECT_EQ(doc.GetValues(), 22050);
-  EXPECT_FALSE(main.undo.Exists());
-  EXPECT_EQ(doc.GetState(), kUnitStateModified);
-  EXPECT_TRUE(view.calls.empty());
+  EXPECT_EQ(std::tuple(doc.GetValues(), main.undo.Exists(), doc.GetState(), view.calls.empty()),
+            std::tuple(22050, false, kUnitStateModified, true));
 
   TUnitWave fresh("", waveFileProps(1, 22050, 2));
   fresh.MakeDrawnWave(0, 0, 50, 100, two.First(), kStraight);
-  EXPECT_TRUE(fresh.IsNew());  // saving it still asks for a name
-  EXPECT_TRUE(fresh.NeedsSave());
+  EXPECT_TRUE(fresh.IsNew() && fresh.NeedsSave());  // saving it still asks for a name
 }

@@ -4,25 +4,12 @@
 #include <numeric>
 #include <vector>
 
-#include "dice_helpers.h"
 #include "fakes/fake_main_window.h"
 #include "fakes/recording_view.h"
 #include "sound_helpers.h"
 #include "wave/unitwave.h"
 
 namespace {
-
-using Samples16 = std::vector<int16_t>;
-
-Samples16 Ramp(int32_t n, int16_t from, int16_t step = 1) {
-  Samples16 samples(static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>(from + i * step);
-  return samples;
-}
-
-SoundPtr Mono(const Samples16& samples, int32_t rate = 22050) {
-  return std::make_unique<MonoSound>(MakeWave(samples), rate, 2);
-}
 
 int64_t Sum(const Samples16& s) { return std::accumulate(s.begin(), s.end(), int64_t{0}); }
 Samples16 Left(const TUnitWave& doc) { return Samples(doc.GetSound()->GetLeftWave()); }
@@ -43,7 +30,7 @@ const Samples16 kShort = Ramp(10, 1000);
 
 TEST(RndEcho, TheSameSeedAndRecordGiveTheSameSoundAndAnotherSeedAnother) {
   FakeMainWindow main;
-  TUnitWave envelope("env.wav", Mono(Ramp(400, -32000, 160)));
+  TUnitWave envelope("env.wav", MonoOf(Ramp(400, -32000, 160)));
   main.documents["env"] = &envelope;
   TRandomEchoProps props = Record(6, 0.02);
   const unitUnitWave env("env");
@@ -52,7 +39,7 @@ TEST(RndEcho, TheSameSeedAndRecordGiveTheSameSoundAndAnotherSeedAnother) {
   props.VolumeEnvelope = props.LengthEnvelope = props.TempoEnvelope = props.PitchEnvelope = props.TimeEnvelope =
       props.BalEnvelope = env;
   const auto echo = [&](int32_t seed) {
-    TUnitWave doc("a.wav", Mono(Ramp(3000, -1500)));
+    TUnitWave doc("a.wav", MonoOf(Ramp(3000, -1500)));
     props.RandomSeed.SetValue(seed);
     doc.RndEcho(props);
     EXPECT_EQ(doc.GetProps().RandomEcho.RandomSeed.GetValue(), seed);
@@ -72,43 +59,41 @@ TEST(RndEcho, ACountOfZeroLeavesSilenceOfTheEchoLength) {
     int32_t values;  // trunc(1000 + 2205 + 1 + 22050 / 3400) + 2, or trunc(2205 + 1) + 2 for a loop
   };
   for (const Case& c : {Case{false, 0, 3214}, Case{true, 0, 2208}, Case{false, 2, 3214}}) {
-    TUnitWave doc("a.wav", Mono(Samples16(1000, 77)));
+    TUnitWave doc("a.wav", MonoOf(Samples16(1000, 77)));
     TRandomEchoProps props = Record(0, 0.1);
     props.Cyclable = c.cyclable;
     props.BalKind = c.balance;
     doc.RndEcho(props);
-    EXPECT_EQ(doc.GetValues(), c.values);
-    EXPECT_EQ(doc.GetChannels(), c.balance == 0 ? 1 : 2);  // a balance makes a mono document stereo
-    EXPECT_EQ(Sum(Left(doc)), 0);
+    // A balance makes a mono document stereo.
+    EXPECT_EQ(std::tuple(doc.GetValues(), doc.GetChannels(), Sum(Left(doc))),
+              std::tuple(c.values, c.balance == 0 ? 1 : 2, 0));
   }
 }
 
 TEST(RndEcho, UnchangedCopiesLandWholeWithinTheTimeDifferenceAndTheCursorGoesToTheStart) {
   FakeMainWindow main;
   RecordingView view;
-  TUnitWave doc("a.wav", Mono(kShort));
+  TUnitWave doc("a.wav", MonoOf(kShort));
   doc.SetView(&view);
   doc.SetSelRange(3, 8);
   doc.RndEcho(Record(1, 0.01, 5));  // the latest start is trunc(220.5)
   Samples16 expected(static_cast<size_t>(doc.GetValues()), 0);
   std::copy(kShort.begin(), kShort.end(), expected.begin() + static_cast<int32_t>(ThrownDice(5).Value(0, 220, 0)));
   EXPECT_EQ(Left(doc), expected);
-  EXPECT_EQ(doc.GetSelCursor() + doc.GetSelAnchor(), 0);
-  EXPECT_EQ(view.calls.back(), "Redraw");
+  EXPECT_EQ(std::pair(doc.GetSelCursor() + doc.GetSelAnchor(), view.calls.back()), std::pair(0, std::string("Redraw")));
 
   // In a loop even copies longer than it wrap round and keep every sample.
-  TUnitWave loop("c.wav", Mono(Samples16(30000, 1)));
+  TUnitWave loop("c.wav", MonoOf(Samples16(30000, 1)));
   TRandomEchoProps cyclable = Record(3, 1.0, 6);
   cyclable.Cyclable = true;
   loop.RndEcho(cyclable);
-  EXPECT_EQ(loop.GetValues(), 22053);
-  EXPECT_EQ(Sum(Left(loop)), 3 * 30000);
+  EXPECT_EQ(std::pair(loop.GetValues(), Sum(Left(loop))), std::pair(22053, int64_t{3 * 30000}));
 }
 
 TEST(RndEcho, PropertiesOnOneDieShareTheirFraction) {
   FakeMainWindow main;
   for (const int32_t timeDie : {3, 4}) {
-    TUnitWave doc("a.wav", Mono(Samples16(50, 10000), 20000));
+    TUnitWave doc("a.wav", MonoOf(Samples16(50, 10000), 20000));
     TRandomEchoProps props = Record(1, 1.0, 8);  // the latest start is 20000
     props.VolumeKind = 1;
     props.VolumeSource = 3;
@@ -128,9 +113,9 @@ TEST(RndEcho, OverreachingDiceEarlyStartsStereoBalancesAndVanishingCopiesAreTame
   FakeMainWindow main;
   // A die beyond 1 reads the envelope's last sample: full volume.
   const OvershootingDie over = FindOvershootingDie();
-  TUnitWave loud("loud.wav", Mono({0, 0, 32767}));
+  TUnitWave loud("loud.wav", MonoOf({0, 0, 32767}));
   main.documents["loud"] = &loud;
-  TUnitWave doc("a.wav", Mono(kShort));
+  TUnitWave doc("a.wav", MonoOf(kShort));
   TRandomEchoProps props = Record(1, 0.01, over.seed);
   props.VolumeKind = 2;
   props.VolumeEnvelope = unitUnitWave("loud");
@@ -141,7 +126,7 @@ TEST(RndEcho, OverreachingDiceEarlyStartsStereoBalancesAndVanishingCopiesAreTame
   // Below one sample of time difference the balance's room (51 samples at 176128 per second)
   // would start the copy before the echo: it starts at the first sample instead.
   ASSERT_LE(ThrownDice(4).Value(0, -51, 0), -1.0);
-  TUnitWave tiny("t.wav", Mono(kShort, 176128));
+  TUnitWave tiny("t.wav", MonoOf(kShort, 176128));
   TRandomEchoProps early = Record(1, 0.000001, 4);
   early.BalKind = 1;
   early.BalVolume = 0;
@@ -154,21 +139,19 @@ TEST(RndEcho, OverreachingDiceEarlyStartsStereoBalancesAndVanishingCopiesAreTame
   TUnitWave stereo("s.wav", std::make_unique<StereoSound>(MakeWave(Samples16(100, 2000)),
                                                           MakeWave(Samples16(100, 0)), 22050, 2));
   stereo.RndEcho(early);
-  EXPECT_EQ(Sum(Left(stereo)), 100 * 1000);
-  EXPECT_EQ(Sum(Right(stereo)), 100 * 1000);
+  EXPECT_EQ(std::pair(Sum(Left(stereo)), Sum(Right(stereo))), std::pair(int64_t{100 * 1000}, int64_t{100 * 1000}));
 
   // An envelope of silence reads as a factor of about 0: nothing is left of a short copy.
-  TUnitWave flat("flat.wav", Mono(Samples16(4, 0)));
+  TUnitWave flat("flat.wav", MonoOf(Samples16(4, 0)));
   main.documents["flat"] = &flat;
   for (const bool tempo : {false, true}) {
-    TUnitWave shrunk("a.wav", Mono(Samples16(10, 3000)));
+    TUnitWave shrunk("a.wav", MonoOf(Samples16(10, 3000)));
     TRandomEchoProps shrink = Record(5, 0.01, 2);
     shrink.BalKind = 1;
     (tempo ? shrink.TempoKind : shrink.LengthKind) = 1;
     (tempo ? shrink.TempoEnvelope : shrink.LengthEnvelope) = unitUnitWave("flat");
     shrunk.RndEcho(shrink);
-    EXPECT_FALSE(shrunk.GetAbort());
-    EXPECT_EQ(shrunk.GetValues(), 10 + 220 + 1 + 6 + 2);
-    EXPECT_EQ(Sum(Left(shrunk)), 0) << tempo;
+    EXPECT_EQ(std::tuple(shrunk.GetAbort(), shrunk.GetValues(), Sum(Left(shrunk))),
+              std::tuple(false, 10 + 220 + 1 + 6 + 2, int64_t{0})) << tempo;
   }
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
+#include <tuple>
 
 #include "fakes/fake_main_window.h"
 #include "foundation/assertion.h"
@@ -14,12 +16,6 @@ namespace {
 
 using Stripe = RecordingView::Stripe;
 using Stripes = std::vector<Stripe>;
-
-std::vector<int16_t> Ramp(int32_t n) {
-  std::vector<int16_t> samples(static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>(i % 3000);
-  return samples;
-}
 
 SoundPtr RampOf(int32_t n, int32_t rate = 44100, uint16_t bytes = 2) { return MonoOf(Ramp(n), rate, bytes); }
 
@@ -59,28 +55,23 @@ TEST(UnitWave, SelectionEndsAreClampedAndKeepTheirSides) {
   FakeMainWindow main;
   Doc doc(RampOf(1000));
   doc.unitWave.SetCursor(300);
-  EXPECT_EQ(doc.unitWave.GetBegin(), 0);
-  EXPECT_EQ(doc.unitWave.GetEnd(), 1000);
-  EXPECT_EQ(doc.unitWave.GetSelBegin(), 300);
-  EXPECT_EQ(doc.unitWave.GetSelEnd(), 300);
+  EXPECT_EQ(std::tuple(doc.unitWave.GetBegin(), doc.unitWave.GetEnd(), doc.Selection()),
+            std::tuple(0, 1000, std::pair(300, 300)));
   EXPECT_DOUBLE_EQ(doc.unitWave.GetSelTime(), 1000.0 / 44100);
 
   doc.unitWave.SetSelRange(100, 200);  // from an empty selection the moving end goes up
   EXPECT_EQ(doc.unitWave.GetSelCursor(), 200);
   doc.unitWave.SetSelEnds(50, 400);
   doc.unitWave.SetSelRange(150, 250);
-  EXPECT_EQ(doc.unitWave.GetSelCursor(), 150);
-  EXPECT_EQ(doc.unitWave.GetSelAnchor(), 250);
+  EXPECT_EQ(std::pair(doc.unitWave.GetSelCursor(), doc.unitWave.GetSelAnchor()), std::pair(150, 250));
   EXPECT_DOUBLE_EQ(doc.unitWave.GetSelTime(), 100.0 / 44100);
 
   doc.view.Clear();
   doc.unitWave.SetSelEnds(-5, 5000);
-  EXPECT_EQ(doc.unitWave.GetSelCursor(), 0);
-  EXPECT_EQ(doc.unitWave.GetSelAnchor(), 1000);
+  EXPECT_EQ(std::pair(doc.unitWave.GetSelCursor(), doc.unitWave.GetSelAnchor()), std::pair(0, 1000));
   EXPECT_EQ(doc.view.stripes, (Stripes{{0, 150, true}, {250, 1000, true}}));
   doc.unitWave.ExtendSelection(600);
-  EXPECT_EQ(doc.unitWave.GetSelBegin(), 600);
-  EXPECT_EQ(doc.unitWave.GetSelEnd(), 1000);
+  EXPECT_EQ(doc.Selection(), std::pair(600, 1000));
 }
 
 TEST(UnitWave, StatusPanelsShowLengthRateWidthChannelsSizeAndState) {
@@ -97,17 +88,12 @@ TEST(UnitWave, StatusPanelsShowLengthRateWidthChannelsSizeAndState) {
     EXPECT_EQ(main.panels[6], c.size) << c.values;
     EXPECT_EQ(main.panels[4], c.bytes == 2 ? "16" : "8");
   }
-  EXPECT_EQ(main.panels[2], "0.04535 s");  // 1000 samples at 22050 per second
-  EXPECT_EQ(main.panels[3], "22.050 kHz");
-  EXPECT_EQ(main.panels[5], "MO");
-  EXPECT_EQ(main.panels[7], "");
-  EXPECT_FALSE(main.panels.count(0) || main.panels.count(1));
-
+  using Panels = std::map<int32_t, std::string>;
+  // 1000 samples at 22050 per second
+  EXPECT_EQ(main.panels, (Panels{{2, "0.04535 s"}, {3, "22.050 kHz"}, {4, "8"}, {5, "MO"}, {6, "1000 b"}, {7, ""}}));
   TUnitWave fresh("NONAME1", waveFileProps(2, 44100, 2));
   fresh.ShowStatus();
-  EXPECT_EQ(main.panels[7], "New");
-  EXPECT_EQ(main.panels[3], "44.100 kHz");
-  EXPECT_EQ(main.panels[5], "ST");
+  EXPECT_EQ(std::tuple(main.panels[3], main.panels[5], main.panels[7]), std::tuple("44.100 kHz", "ST", "New"));
   TUnitWave changed("a.wav", RampOf(10));
   changed.SetModified();
   changed.ShowStatus();
@@ -118,9 +104,8 @@ TEST(UnitWave, ConstructionChecksTheFormatAndAnEmptyWaveNeverAsksToBeSaved) {
   FakeMainWindow main;
   TUnitWave fresh("NONAME1", waveFileProps(1, 11025, 1));
   EXPECT_TRUE(fresh.IsNew());
-  EXPECT_EQ(fresh.GetSamplesPerSec(), 11025u);
-  EXPECT_EQ(fresh.GetChannels(), 1);
-  EXPECT_EQ(fresh.GetBytesPerSample(), 1);
+  EXPECT_EQ(std::tuple(fresh.GetSamplesPerSec(), fresh.GetChannels(), fresh.GetBytesPerSample()),
+            std::tuple(11025u, 1, 1));
   fresh.SetModified();
   EXPECT_FALSE(fresh.NeedsSave());
   TUnitWave opened("a.wav", RampOf(10));
@@ -152,8 +137,7 @@ TEST(UnitWave, SavingWritesTheWholeSoundAndAFailedSaveReportsFailure) {
 
   unitWave.SetModified();
   EXPECT_FALSE(unitWave.SaveToFile(::testing::TempDir() + "no/such/dir/a.wav", false));
-  EXPECT_EQ(unitWave.GetState(), kUnitStateModified);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::pair(unitWave.GetState(), sink.messages.size()), std::pair(kUnitStateModified, size_t{1}));
 }
 
 TEST(UnitWave, CopyToClipboardLimitsItsEndsToTheSound) {

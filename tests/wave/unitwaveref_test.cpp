@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_shell.h"
+#include "fakes/fake_main_window.h"
 #include "fakes/fake_wave_combo.h"
 #include "support/recording_sink.h"
 
@@ -28,12 +28,10 @@ TEST(UnitWaveRef, NameIsStoredWithoutSurroundingBlanks) {
 
 TEST(UnitWaveRef, ShowInComboSelectsOnlyAnEntryWithTheName) {
   FakeWaveCombo combo({"Bass", "Drum", "Lead"}, 0);
-  unitUnitWave("Lead").ShowInCombo(combo);
-  EXPECT_EQ(combo.chosen, 2);
-  unitUnitWave("Piano").ShowInCombo(combo);
-  EXPECT_EQ(combo.chosen, 2);
-  unitUnitWave().ShowInCombo(combo);
-  EXPECT_EQ(combo.chosen, 2);
+  for (const char* name : {"Lead", "Piano", ""}) {
+    unitUnitWave(name).ShowInCombo(combo);
+    EXPECT_EQ(combo.chosen, 2) << name;
+  }
 }
 
 TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
@@ -47,9 +45,8 @@ TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
   reference.ReadFromCombo(ok, FakeWaveCombo({"Bass", "Drum"}, -1), "Envelope");
   EXPECT_FALSE(ok);
   EXPECT_EQ(reference.GetName(), "");
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "In Envelope: You have to select a Wave");
-  EXPECT_EQ(sink.messages[0].caption, "Input Error");
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                              {"In Envelope: You have to select a Wave", "Input Error", kMbOk | kMbIconInformation}}));
 
   unitUnitWave untouched("Lead");
   untouched.ReadFromCombo(ok, FakeWaveCombo({"Bass"}, -1), "Sample");  // an earlier field failed
@@ -63,14 +60,13 @@ TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
 }
 
 TEST(UnitWaveRef, DocumentIsFoundByItsRegisteredNameEachTime) {
-  FakeShell shell;
+  FakeMainWindow shell;
   shell.documents["Drum"] = kDrum;
   shell.documents[""] = kDrum;  // an unregistered document must not answer to an empty reference
   unitUnitWave reference("Drum");
   std::string error = "Note group 1: ";
   EXPECT_EQ(reference.FindUnitWave(error), kDrum);
-  EXPECT_EQ(reference.GetUnitWave(), kDrum);
-  EXPECT_EQ(error, "Note group 1: ");
+  EXPECT_EQ(std::pair(reference.GetUnitWave(), error), std::pair(kDrum, std::string("Note group 1: ")));
 
   shell.documents.erase("Drum");  // registered under another name, or closed
   shell.documents["Drums"] = kDrum;

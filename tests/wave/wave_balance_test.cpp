@@ -5,15 +5,13 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "routine_samples.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/wave.h"
 
 namespace {
 
-using Samples = std::vector<int16_t>;
-
-Samples Part(const WavePtr& w, int32_t first, int32_t last) { return Samples(w->wave + first, w->wave + last); }
+Samples16 Part(const WavePtr& w, int32_t first, int32_t last) { return Slice(Samples(w), first, last); }
 
 // 11025 Hz at 44100 samples per second; the peak of what the filters leave of it.
 int32_t BrightPeak(const WavePtr& filtered) {
@@ -22,23 +20,23 @@ int32_t BrightPeak(const WavePtr& filtered) {
 }
 
 WavePtr Bright() {
-  Samples samples(3000);
+  Samples16 samples(3000);
   for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(10000 * std::sin(kTwoPi * i / 4));
-  return MakeSamples(samples);
+  return MakeWave(samples);
 }
 
 }  // namespace
 
 TEST(WaveBalance, VolumeAndTimeDifferencesPlaceTheSound) {
   bool abort = false;
-  WavePtr mono = MakeSamples({1000, -2000, 3000, 4000});
+  WavePtr mono = MakeWave({1000, -2000, 3000, 4000});
   // Heard from the right: the left channel (flag 0) is silent, the right one unchanged.
-  EXPECT_EQ(SamplesOf(*mono->Balance(abort, 1, 0, false, true, false, 22050)), Samples(4, 0));
-  EXPECT_EQ(SamplesOf(*mono->Balance(abort, 1, 1, false, true, false, 22050)), SamplesOf(*mono));
+  EXPECT_EQ(Samples(mono->Balance(abort, 1, 0, false, true, false, 22050)), Samples16(4, 0));
+  EXPECT_EQ(Samples(mono->Balance(abort, 1, 1, false, true, false, 22050)), Samples(mono));
   // From straight ahead both channels get one zero sample more and stay equally long.
   for (int32_t channel : {0, 1}) {
-    EXPECT_EQ(SamplesOf(*mono->Balance(abort, 0, channel, true, false, false, 22050)),
-              (Samples{1000, -2000, 3000, 4000, 0}));
+    EXPECT_EQ(Samples(mono->Balance(abort, 0, channel, true, false, false, 22050)),
+              (Samples16{1000, -2000, 3000, 4000, 0}));
   }
   // From the right at 22050 samples per second the left ear hears it 12.97 samples later; the
   // right channel is padded with as many zeros behind.
@@ -47,8 +45,8 @@ TEST(WaveBalance, VolumeAndTimeDifferencesPlaceTheSound) {
   WavePtr padded = steady->Balance(abort, 1, 1, true, false, false, 22050);
   ASSERT_EQ(delayed->values, 113);
   ASSERT_EQ(padded->values, 113);
-  EXPECT_EQ(Part(delayed, 0, 14), (Samples{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3000}));
-  EXPECT_EQ(Part(padded, 99, 101), (Samples{3000, 0}));
+  EXPECT_EQ(Part(delayed, 0, 14), (Samples16{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3000}));
+  EXPECT_EQ(Part(padded, 99, 101), (Samples16{3000, 0}));
   EXPECT_EQ(steady->Balance(abort, 0.5, 0, true, true, false, 22050)->wave[50], 750);  // with the volume as well
 }
 
@@ -70,47 +68,46 @@ TEST(WaveBalance, FilterDifferenceFollowsTheFrequencyCurve) {
 
   // The near side's cut-off is too high for the stage; the far side's dulls the sound.
   WavePtr bright = Bright();
-  EXPECT_EQ(SamplesOf(*bright->balFilter(abort, -1, 44100)), SamplesOf(*bright));
+  EXPECT_EQ(Samples(bright->balFilter(abort, -1, 44100)), Samples(bright));
   WavePtr dull = bright->balFilter(abort, 1, 44100);
   EXPECT_LT(BrightPeak(dull), 1000);
   // Directions beyond the curve are taken as its ends; a rate of 0 filters nothing.
-  EXPECT_EQ(SamplesOf(*bright->balFilter(abort, 7, 44100)), SamplesOf(*dull));
-  EXPECT_EQ(SamplesOf(*bright->Balance(abort, -1, 1, false, false, true, 44100)), SamplesOf(*dull));
-  EXPECT_EQ(SamplesOf(*bright->balFilter(abort, 1, 0)), SamplesOf(*bright));
+  EXPECT_EQ(Samples(bright->balFilter(abort, 7, 44100)), Samples(dull));
+  EXPECT_EQ(Samples(bright->Balance(abort, -1, 1, false, false, true, 44100)), Samples(dull));
+  EXPECT_EQ(Samples(bright->balFilter(abort, 1, 0)), Samples(bright));
   EXPECT_FALSE(abort);
 }
 
 TEST(WaveBalance, EnvelopeFollowsTheDirectionOverTime) {
   bool abort = false;
-  WavePtr directions = MakeSamples({32767, -32767, 0});
-  EXPECT_EQ(SamplesOf(*directions->BalanceEnvPart(abort, 1)), (Samples{32766, 0, 16383}));
-  EXPECT_EQ(SamplesOf(*directions->BalanceEnvPart(abort, 0)), (Samples{0, 32766, 16383}));
+  WavePtr directions = MakeWave({32767, -32767, 0});
+  EXPECT_EQ(Samples(directions->BalanceEnvPart(abort, 1)), (Samples16{32766, 0, 16383}));
+  EXPECT_EQ(Samples(directions->BalanceEnvPart(abort, 0)), (Samples16{0, 32766, 16383}));
   // The right channel hears the full left (-32768) as the full right, not as the full left again.
-  WavePtr fullLeft = MakeSamples({-32768}), fullRight = MakeSamples({32767});
-  EXPECT_EQ(SamplesOf(*fullLeft->BalanceFilterEnv(abort, 1, 44100)),
-            SamplesOf(*fullRight->BalanceFilterEnv(abort, 0, 44100)));
+  WavePtr fullLeft = MakeWave({-32768}), fullRight = MakeWave({32767});
+  EXPECT_EQ(Samples(fullLeft->BalanceFilterEnv(abort, 1, 44100)),
+            Samples(fullRight->BalanceFilterEnv(abort, 0, 44100)));
 
   WavePtr mono = MakeConstant(200, 8000);
-  EXPECT_EQ(SamplesOf(*mono->BalanceEnv(abort, fullRight.get(), 0, false, true, false, 44100)), Samples(200, 0));
-  EXPECT_EQ(SamplesOf(*mono->BalanceEnv(abort, fullRight.get(), 1, false, true, false, 44100)), Samples(200, 7999));
+  EXPECT_EQ(Samples(mono->BalanceEnv(abort, fullRight.get(), 0, false, true, false, 44100)), Samples16(200, 0));
+  EXPECT_EQ(Samples(mono->BalanceEnv(abort, fullRight.get(), 1, false, true, false, 44100)), Samples16(200, 7999));
   EXPECT_LT(BrightPeak(Bright()->BalanceEnv(abort, fullRight.get(), 0, false, false, true, 44100)), 1000);
   // Straight ahead (or an empty envelope), the time difference pads both sides by
   // trunc(rate / 3400 + 1) samples; full right shifts the channels the opposite ways.
-  WavePtr ahead = MakeSamples({0, 0}), none = NewWave();
+  WavePtr ahead = MakeWave({0, 0}), none = NewWave();
   for (const Wave* envelope : {ahead.get(), none.get()}) {
     WavePtr timed = mono->BalanceEnv(abort, envelope, 0, true, false, false, 22050);
     ASSERT_EQ(timed->values, 214);
-    EXPECT_EQ(Part(timed, 6, 8), (Samples{0, 8000}));
-    EXPECT_EQ(Part(timed, 206, 208), (Samples{8000, 0}));
+    EXPECT_EQ(Part(timed, 6, 8), (Samples16{0, 8000}));
+    EXPECT_EQ(Part(timed, 206, 208), (Samples16{8000, 0}));
   }
-  EXPECT_EQ(Part(mono->BalanceEnv(abort, fullRight.get(), 0, true, false, false, 22050), 13, 15), (Samples{0, 8000}));
-  EXPECT_EQ(Part(mono->BalanceEnv(abort, fullRight.get(), 1, true, false, false, 22050), 0, 2), (Samples{0, 8000}));
+  EXPECT_EQ(Part(mono->BalanceEnv(abort, fullRight.get(), 0, true, false, false, 22050), 13, 15), (Samples16{0, 8000}));
+  EXPECT_EQ(Part(mono->BalanceEnv(abort, fullRight.get(), 1, true, false, false, 22050), 0, 2), (Samples16{0, 8000}));
   EXPECT_EQ(mono->BalanceEnv(abort, nullptr, 0, true, true, false, 44100), nullptr);
 
   // Out of memory part way: no result, and the temporaries go (the sanitizer build checks leaks).
   RecordingSink sink;
   ScopedSampleBudget budget(SampleBytesInUse() + 2 * Wave::kFreqCurveSize + 100);
   EXPECT_EQ(mono->BalanceEnv(abort, fullRight.get(), 0, true, false, true, 44100), nullptr);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::pair(abort, sink.messages.size()), std::pair(true, size_t{1}));
 }

@@ -4,35 +4,24 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "routine_samples.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/wave.h"
-
-using Samples = std::vector<int16_t>;
-
-namespace {
-// 100, 101, 102, ...: every sample tells where it came from.
-WavePtr Ramp(int32_t count) {
-  Samples s;
-  for (int32_t i = 0; i < count; ++i) s.push_back(static_cast<int16_t>(100 + i));
-  return MakeSamples(s);
-}
-}  // namespace
 
 TEST(WaveEdit, TrimDeleteAndReplaceCutAndPaste) {
   bool abort = false;
-  WavePtr w = MakeSamples({1, 2, 3, 4, 5});
-  EXPECT_EQ(SamplesOf(*w->Trim(abort, 1, 3)), (Samples{2, 3}));
-  EXPECT_EQ(SamplesOf(*w->Trim(abort, 2, -1)), (Samples{3, 4, 5}));
+  WavePtr w = MakeWave({1, 2, 3, 4, 5});
+  EXPECT_EQ(Samples(w->Trim(abort, 1, 3)), (Samples16{2, 3}));
+  EXPECT_EQ(Samples(w->Trim(abort, 2, -1)), (Samples16{3, 4, 5}));
   EXPECT_EQ(w->Trim(abort, 2, 2)->values, 0);
-  EXPECT_EQ(SamplesOf(*w->Delete(abort, 1, 3)), (Samples{1, 4, 5}));
-  EXPECT_EQ(SamplesOf(*w->Delete(abort, 2, 2)), (Samples{1, 2, 3, 4, 5}));
+  EXPECT_EQ(Samples(w->Delete(abort, 1, 3)), (Samples16{1, 4, 5}));
+  EXPECT_EQ(Samples(w->Delete(abort, 2, 2)), (Samples16{1, 2, 3, 4, 5}));
 
-  WavePtr other = MakeSamples({9, 8, 7});
-  EXPECT_EQ(SamplesOf(*w->replace(abort, other.get(), 1, 2)), (Samples{1, 9, 8, 7, 3, 4, 5}));
-  EXPECT_EQ(SamplesOf(*w->replace(abort, other.get(), 5, 5)), (Samples{1, 2, 3, 4, 5, 9, 8, 7}));
+  WavePtr other = MakeWave({9, 8, 7});
+  EXPECT_EQ(Samples(w->replace(abort, other.get(), 1, 2)), (Samples16{1, 9, 8, 7, 3, 4, 5}));
+  EXPECT_EQ(Samples(w->replace(abort, other.get(), 5, 5)), (Samples16{1, 2, 3, 4, 5, 9, 8, 7}));
   WavePtr empty = NewWave();
-  EXPECT_EQ(SamplesOf(*w->replace(abort, empty.get(), 1, 3)), (Samples{1, 4, 5}));  // a delete
+  EXPECT_EQ(Samples(w->replace(abort, empty.get(), 1, 3)), (Samples16{1, 4, 5}));  // a delete
   EXPECT_EQ(w->replace(abort, nullptr, 1, 3), nullptr);
   EXPECT_FALSE(abort);
 
@@ -43,89 +32,76 @@ TEST(WaveEdit, TrimDeleteAndReplaceCutAndPaste) {
 TEST(WaveEdit, MixAtGrowsTheWaveWhereTheOtherSticksOutAsFarAsAWaveHolds) {
   bool abort = false;
   WavePtr w = MakeConstant(100, 1);
-  WavePtr other = Ramp(30);
+  WavePtr other = MakeWave(Ramp(30, 100));
 
-  WavePtr before = w->MixAt(abort, other.get(), -10, -1, false);
-  ASSERT_EQ(before->values, 110);
-  EXPECT_EQ(before->wave[0], 100);     // the other alone before the old start
-  EXPECT_EQ(before->wave[10], 1 + 110);
-  EXPECT_EQ(before->wave[29], 1 + 129);
-  EXPECT_EQ(before->wave[30], 1);
-
-  WavePtr after = w->MixAt(abort, other.get(), 90, -1, false);
-  ASSERT_EQ(after->values, 120);
-  EXPECT_EQ(after->wave[90], 1 + 100);
-  EXPECT_EQ(after->wave[100], 110);  // the last 20 from the other alone
-  EXPECT_EQ(after->wave[119], 129);
+  // The other alone before the old start, and after the old end.
+  const Samples16 before = Samples(w->MixAt(abort, other.get(), -10, -1, false));
+  ASSERT_EQ(before.size(), 110u);
+  EXPECT_EQ(At(before, {0, 10, 29, 30}), (Samples16{100, 1 + 110, 1 + 129, 1}));
+  const Samples16 after = Samples(w->MixAt(abort, other.get(), 90, -1, false));
+  ASSERT_EQ(after.size(), 120u);
+  EXPECT_EQ(At(after, {90, 100, 119}), (Samples16{1 + 100, 110, 129}));
 
   // A point takes the other's first, or with the end flag its last, samples.
-  WavePtr first = w->MixAt(abort, other.get(), 0, 5, false);
-  EXPECT_EQ(first->values, 100);
-  EXPECT_EQ(first->wave[4], 1 + 104);
-  EXPECT_EQ(first->wave[5], 1);
-  WavePtr last = w->MixAt(abort, other.get(), 0, 5, true);
-  EXPECT_EQ(last->wave[0], 1 + 125);
-  EXPECT_EQ(last->wave[5], 1);
+  const Samples16 first = Samples(w->MixAt(abort, other.get(), 0, 5, false));
+  ASSERT_EQ(first.size(), 100u);
+  EXPECT_EQ(At(first, {4, 5}), (Samples16{1 + 104, 1}));
+  EXPECT_EQ(At(Samples(w->MixAt(abort, other.get(), 0, 5, true)), {0, 5}), (Samples16{1 + 125, 1}));
   EXPECT_EQ(w->MixAt(abort, other.get(), 95, 500, false)->values, 125);  // point beyond the other
-  EXPECT_EQ(SamplesOf(*w->MixAt(abort, other.get(), 3, -7, false)), SamplesOf(*w));
+  EXPECT_EQ(Samples(w->MixAt(abort, other.get(), 3, -7, false)), Samples(w));
 
   // Aligned at the end: 20 samples ending at 50 lie on 30 to 49.
-  WavePtr twenty = Ramp(20);
-  WavePtr aligned = w->MixAlignEnd(abort, twenty.get(), 50, -1, false);
-  EXPECT_EQ(aligned->values, 100);
-  EXPECT_EQ(aligned->wave[30], 1 + 100);
-  EXPECT_EQ(aligned->wave[49], 1 + 119);
-  EXPECT_EQ(aligned->wave[50], 1);
-  WavePtr alignedTail = w->MixAlignEnd(abort, twenty.get(), 50, 5, true);
-  EXPECT_EQ(alignedTail->wave[44], 1);
-  EXPECT_EQ(alignedTail->wave[45], 1 + 115);
+  WavePtr twenty = MakeWave(Ramp(20, 100));
+  const Samples16 aligned = Samples(w->MixAlignEnd(abort, twenty.get(), 50, -1, false));
+  ASSERT_EQ(aligned.size(), 100u);
+  EXPECT_EQ(At(aligned, {29, 30, 49, 50}), (Samples16{1, 1 + 100, 1 + 119, 1}));
+  EXPECT_EQ(At(Samples(w->MixAlignEnd(abort, twenty.get(), 50, 5, true)), {44, 45}), (Samples16{1, 1 + 115}));
 
-  WavePtr wrap = MakeSamples({32767});
-  WavePtr one = MakeSamples({1});
+  WavePtr wrap = MakeWave({32767});
+  WavePtr one = MakeWave({1});
   EXPECT_EQ(wrap->MixAt(abort, one.get(), 0, -1, false)->wave[0], -32768);
   EXPECT_EQ(w->MixAt(abort, nullptr, 0, -1, false), nullptr);
   EXPECT_FALSE(abort);
 
   RecordingSink sink;  // beyond what a wave holds: a failed allocation
   EXPECT_EQ(w->MixAt(abort, other.get(), INT32_MAX, -1, false), nullptr);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::pair(abort, sink.messages.size()), std::pair(true, size_t{1}));
 }
 
 TEST(WaveEdit, MixStretchSpreadsTheOtherWithoutReachingItsEnd) {
   bool abort = false;
-  WavePtr w = MakeSamples({-1, 10, 10, 10, 10, 10, -1});
-  WavePtr other = MakeSamples({0, 300, 600});
+  WavePtr w = MakeWave({-1, 10, 10, 10, 10, 10, -1});
+  WavePtr other = MakeWave({0, 300, 600});
   // Step (3 - 1) / (5 + 1) = 1/3.
-  EXPECT_EQ(SamplesOf(*w->MixStretch(abort, other.get(), 1, 6)), (Samples{-1, 10, 110, 210, 310, 410, -1}));
+  EXPECT_EQ(Samples(w->MixStretch(abort, other.get(), 1, 6)), (Samples16{-1, 10, 110, 210, 310, 410, -1}));
   WavePtr empty = NewWave();
-  EXPECT_EQ(SamplesOf(*w->MixStretch(abort, empty.get(), 1, 6)), SamplesOf(*w));
+  EXPECT_EQ(Samples(w->MixStretch(abort, empty.get(), 1, 6)), Samples(w));
   EXPECT_EQ(w->MixStretch(abort, nullptr, 1, 6), nullptr);
 }
 
 TEST(WaveEdit, InPlaceMixesAddFromAPosition) {
   bool abort = false;
   WavePtr w = MakeConstant(10, 0);
-  WavePtr five = MakeSamples({1, 2, 3, 4, 5});
+  WavePtr five = MakeWave({1, 2, 3, 4, 5});
   w->MixCycleAfterThis(abort, five.get(), 8);
-  EXPECT_EQ(SamplesOf(*w), (Samples{3, 4, 5, 0, 0, 0, 0, 0, 1, 2}));
+  EXPECT_EQ(Samples(w), (Samples16{3, 4, 5, 0, 0, 0, 0, 0, 1, 2}));
 
   WavePtr small = MakeConstant(3, 0);
   WavePtr ones = MakeConstant(7, 1);
   small->MixCycleAfterThis(abort, ones.get(), 1);  // wraps round more than once
-  EXPECT_EQ(SamplesOf(*small), (Samples{2, 3, 2}));
+  EXPECT_EQ(Samples(small), (Samples16{2, 3, 2}));
   small->MixCycleAfterThis(abort, ones.get(), -1);  // a negative start leaves the wave alone
-  EXPECT_EQ(SamplesOf(*small), (Samples{2, 3, 2}));
+  EXPECT_EQ(Samples(small), (Samples16{2, 3, 2}));
   EXPECT_THROW(small->MixCycleAfterThis(abort, ones.get(), 3), AssertionFailure);
 
-  WavePtr t = MakeSamples({10, 10, 10});
-  WavePtr o = MakeSamples({5, -5, 7, 7});
+  WavePtr t = MakeWave({10, 10, 10});
+  WavePtr o = MakeWave({5, -5, 7, 7});
   t->AddAfter(abort, o.get(), 1, 0.5);  // stops at this wave's end
-  EXPECT_EQ(SamplesOf(*t), (Samples{10, 12, 7}));
-  WavePtr loud = MakeSamples({32767, 0, 0});
-  WavePtr one = MakeSamples({1});
+  EXPECT_EQ(Samples(t), (Samples16{10, 12, 7}));
+  WavePtr loud = MakeWave({32767, 0, 0});
+  WavePtr one = MakeWave({1});
   loud->OverlayAfter(abort, one.get(), 0);  // stops at the other's end
-  EXPECT_EQ(SamplesOf(*loud), (Samples{-32768, 0, 0}));
+  EXPECT_EQ(Samples(loud), (Samples16{-32768, 0, 0}));
   EXPECT_THROW(loud->OverlayAfter(abort, one.get(), -1), AssertionFailure);
   loud->AddAfter(abort, nullptr, 0, 1);
   EXPECT_FALSE(abort);
@@ -133,12 +109,12 @@ TEST(WaveEdit, InPlaceMixesAddFromAPosition) {
 
 TEST(WaveEdit, MixLeftRightAndAverageTruncateTowardZero) {
   bool abort = false;
-  WavePtr a = MakeSamples({100, -100, 4, 4});
-  WavePtr b = MakeSamples({301, -301, 8, 8});
-  EXPECT_EQ(SamplesOf(*a->Average(abort, b.get())), (Samples{200, -200, 6, 6}));
-  EXPECT_EQ(SamplesOf(*a->MixLeftRight(abort, 0, b.get(), 1, 1, 3)), (Samples{100, -301, 8, 4}));
-  EXPECT_EQ(SamplesOf(*a->MixLeftRight(abort, 2, b.get(), 0, 2, -1)), (Samples{100, -100, 8, 8}));
-  WavePtr shorter = MakeSamples({1});
+  WavePtr a = MakeWave({100, -100, 4, 4});
+  WavePtr b = MakeWave({301, -301, 8, 8});
+  EXPECT_EQ(Samples(a->Average(abort, b.get())), (Samples16{200, -200, 6, 6}));
+  EXPECT_EQ(Samples(a->MixLeftRight(abort, 0, b.get(), 1, 1, 3)), (Samples16{100, -301, 8, 4}));
+  EXPECT_EQ(Samples(a->MixLeftRight(abort, 2, b.get(), 0, 2, -1)), (Samples16{100, -100, 8, 8}));
+  WavePtr shorter = MakeWave({1});
   EXPECT_THROW(a->Average(abort, shorter.get()), AssertionFailure);
   EXPECT_EQ(a->Average(abort, nullptr), nullptr);
 }

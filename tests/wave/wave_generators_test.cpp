@@ -5,23 +5,20 @@
 
 #include "foundation/assertion.h"
 #include "foundation/random.h"
-#include "routine_samples.h"
+#include "support/samples.h"
 #include "wave/wave.h"
-
-using Samples = std::vector<int16_t>;
 
 TEST(WaveGenerators, GeneratedSamplesReplaceTheSelectionAndMoveItsEnd) {
   bool abort = false;
-  WavePtr w = MakeSamples({1, 2, 3, 4, 5});
+  WavePtr w = MakeWave({1, 2, 3, 4, 5});
   int32_t begin = 1, end = 3;
-  EXPECT_EQ(SamplesOf(*w->Line(abort, 0, 100, 5, begin, end)), (Samples{1, 0, 25, 50, 75, 100, 4, 5}));
-  EXPECT_EQ(end, 6);
+  EXPECT_EQ(std::pair(Samples(w->Line(abort, 0, 100, 5, begin, end)), end),
+            std::pair(Samples16{1, 0, 25, 50, 75, 100, 4, 5}, 6));
   begin = 1, end = 3;
-  EXPECT_EQ(SamplesOf(*w->Silence(abort, 0, begin, end)), (Samples{1, 4, 5}));
-  EXPECT_EQ(end, 1);
+  EXPECT_EQ(std::pair(Samples(w->Silence(abort, 0, begin, end)), end), std::pair(Samples16{1, 4, 5}, 1));
   begin = 2, end = -1;
-  EXPECT_EQ(SamplesOf(*w->Silence(abort, 2, begin, end)), (Samples{1, 2, 0, 0}));
-  EXPECT_EQ(SamplesOf(*w), (Samples{1, 2, 3, 4, 5}));  // the source stays as it was
+  EXPECT_EQ(Samples(w->Silence(abort, 2, begin, end)), (Samples16{1, 2, 0, 0}));
+  EXPECT_EQ(Samples(w), (Samples16{1, 2, 3, 4, 5}));  // the source stays as it was
   abort = true;
   EXPECT_EQ(w->Noise(abort, 3, 3, begin, end), nullptr);
 }
@@ -30,11 +27,11 @@ TEST(WaveGenerators, LinesReachTheirEnds) {
   bool abort = false;
   WavePtr empty = NewWave();
   int32_t begin = 0, end = 0;
-  EXPECT_EQ(SamplesOf(*empty->Line(abort, -300, 700, 1, begin, end)), (Samples{-300, 700}));
+  EXPECT_EQ(Samples(empty->Line(abort, -300, 700, 1, begin, end)), (Samples16{-300, 700}));
   begin = 0, end = 0;  // b itself would be the sample after the line
-  EXPECT_EQ(SamplesOf(*empty->ExpLine(abort, 1000, 4000, 2, begin, end)), (Samples{1000, 2000}));
+  EXPECT_EQ(Samples(empty->ExpLine(abort, 1000, 4000, 2, begin, end)), (Samples16{1000, 2000}));
   begin = 0, end = 0;
-  EXPECT_EQ(SamplesOf(*empty->ExpLine(abort, -100, -800, 3, begin, end)), (Samples{-100, -200, -400}));
+  EXPECT_EQ(Samples(empty->ExpLine(abort, -100, -800, 3, begin, end)), (Samples16{-100, -200, -400}));
   begin = 0, end = 0;
   EXPECT_THROW(empty->ExpLine(abort, 0, 800, 3, begin, end), AssertionFailure);
   EXPECT_THROW(empty->Line(abort, 0, 800, 0, begin, end), AssertionFailure);
@@ -42,9 +39,9 @@ TEST(WaveGenerators, LinesReachTheirEnds) {
   WavePtr w = MakeConstant(5, 9);
   w->LineSegment(abort, 0, 10, 2, 20);
   w->LineSegment(abort, 2, -7, 3, 100);  // one sample: the middle of the two values
-  EXPECT_EQ(SamplesOf(*w), (Samples{10, 20, 46, 9, 9}));
+  EXPECT_EQ(Samples(w), (Samples16{10, 20, 46, 9, 9}));
   w->LineSegment(abort, 1, 0, 5, 300);
-  EXPECT_EQ(SamplesOf(*w), (Samples{10, 0, 100, 200, 300}));
+  EXPECT_EQ(Samples(w), (Samples16{10, 0, 100, 200, 300}));
 }
 
 TEST(WaveGenerators, NoiseStaysWithinItsAmplitudeAndFollowsTheSharedSequence) {
@@ -58,7 +55,7 @@ TEST(WaveGenerators, NoiseStaysWithinItsAmplitudeAndFollowsTheSharedSequence) {
   EXPECT_TRUE(*high < 1000 && *high > 900) << *high;
   RandomSeed(7);
   begin = 0, end = 0;
-  EXPECT_EQ(SamplesOf(*empty->Noise(abort, 1000, 5000, begin, end)), SamplesOf(*first));
+  EXPECT_EQ(Samples(empty->Noise(abort, 1000, 5000, begin, end)), Samples(first));
   RandomSeed(1);
 }
 
@@ -69,7 +66,7 @@ TEST(WaveGenerators, BlockAndTriangleFollowTheirMiddle) {
     double middle, startPhase;
     bool triangle;
     int32_t length;
-    Samples expected;
+    Samples16 expected;
   };
   const Case cases[] = {
       {0.5, 0, false, 8, {7, 7, -7, -7, 7, 7, -7, -7}},
@@ -82,19 +79,19 @@ TEST(WaveGenerators, BlockAndTriangleFollowTheirMiddle) {
   for (const Case& c : cases) {
     const int16_t a = c.triangle ? 0 : 7, b = c.triangle ? 1000 : -7;
     int32_t begin = 0, end = 0;
-    EXPECT_EQ(SamplesOf(*empty->BlockTriangle(abort, a, b, 4, c.middle, c.length, c.startPhase, c.triangle, begin,
+    EXPECT_EQ(Samples(empty->BlockTriangle(abort, a, b, 4, c.middle, c.length, c.startPhase, c.triangle, begin,
                                               end)),
               c.expected);
   }
   // The enveloped middle maps -32768..32767 onto 0..1; 0, and an empty envelope, are the middle.
-  WavePtr low = MakeSamples({-32768}), centre = MakeSamples({0, 0}), none = NewWave();
+  WavePtr low = MakeWave({-32768}), centre = MakeWave({0, 0}), none = NewWave();
   int32_t begin = 0, end = 0;
-  EXPECT_EQ(SamplesOf(*empty->BlockTriangleEnv(abort, 7, -7, 4, low.get(), 4, 0, false, begin, end)),
-            (Samples{-7, -7, -7, -7}));
+  EXPECT_EQ(Samples(empty->BlockTriangleEnv(abort, 7, -7, 4, low.get(), 4, 0, false, begin, end)),
+            (Samples16{-7, -7, -7, -7}));
   for (const Wave* envelope : {centre.get(), none.get()}) {
     begin = 0, end = 0;
-    EXPECT_EQ(SamplesOf(*empty->BlockTriangleEnv(abort, 0, 1000, 4, envelope, 5, 0, true, begin, end)),
-              (Samples{0, 500, 1000, 500, 0}));
+    EXPECT_EQ(Samples(empty->BlockTriangleEnv(abort, 0, 1000, 4, envelope, 5, 0, true, begin, end)),
+              (Samples16{0, 500, 1000, 500, 0}));
   }
   EXPECT_EQ(empty->BlockTriangleEnv(abort, 0, 1000, 4, nullptr, 5, 0, true, begin, end), nullptr);
 }
@@ -108,30 +105,30 @@ TEST(WaveGenerators, SinusAndMultiFrequencyReadTheirForms) {
   begin = 0, end = 0;
   WavePtr centred = empty->Sinus(abort, 1000, -1000, 100, 3, 0, begin, end);
   ASSERT_EQ(centred->values, 300);
-  EXPECT_EQ(*std::max_element(centred->wave, centred->wave + 300), 999);
-  EXPECT_EQ(*std::min_element(centred->wave, centred->wave + 300), -999);
+  const auto [lowest, highest] = std::minmax_element(centred->wave, centred->wave + 300);
+  EXPECT_EQ(std::pair(*lowest, *highest), (std::pair<int16_t, int16_t>(-999, 999)));
   EXPECT_GT(centred->wave[10], 0);  // rising from 0
   begin = 0, end = 0;
   WavePtr raised = empty->Sinus(abort, 1000, 0, 100, 1, 0.25, begin, end);
-  EXPECT_EQ((Samples{raised->wave[0], raised->wave[25], raised->wave[50]}), (Samples{999, 500, 0}));
+  EXPECT_EQ(At(Samples(raised), {0, 25, 50}), (Samples16{999, 500, 0}));
 
   // Step L / period = 1 through the form, wrapping into [0, L - 1) so that 400 is never read; the
   // second oscillator halves its volume every sample and truncates 12.5 to 12.
-  WavePtr form = MakeSamples({0, 100, 200, 300, 400});
+  WavePtr form = MakeWave({0, 100, 200, 300, 400});
   const double volumes[] = {1, 2}, periods[] = {5, 5}, angles[] = {0, 0.2}, factors[] = {1, 0.5};
   begin = 0, end = 0;
-  EXPECT_EQ(SamplesOf(*empty->MultiFreq(abort, 6, form.get(), 2, volumes, periods, angles, factors, begin, end)),
-            (Samples{200, 300, 350, 300, 12, 112}));
+  EXPECT_EQ(Samples(empty->MultiFreq(abort, 6, form.get(), 2, volumes, periods, angles, factors, begin, end)),
+            (Samples16{200, 300, 350, 300, 12, 112}));
   const double ones[] = {1, 1}, zeros[] = {0, 0};
-  WavePtr loud = MakeConstant(2, 30000), single = MakeSamples({1234}), none = NewWave();
+  WavePtr loud = MakeConstant(2, 30000), single = MakeWave({1234}), none = NewWave();
   begin = 0, end = 0;  // the sum wraps after each oscillator
   EXPECT_EQ(empty->MultiFreq(abort, 1, loud.get(), 2, ones, periods, zeros, ones, begin, end)->wave[0], -5536);
   begin = 0, end = 0;
-  EXPECT_EQ(SamplesOf(*empty->MultiFreq(abort, 3, single.get(), 1, ones, periods, angles, ones, begin, end)),
-            (Samples{1234, 1234, 1234}));
+  EXPECT_EQ(Samples(empty->MultiFreq(abort, 3, single.get(), 1, ones, periods, angles, ones, begin, end)),
+            (Samples16{1234, 1234, 1234}));
   begin = 0, end = 0;
-  EXPECT_EQ(SamplesOf(*empty->MultiFreq(abort, 2, none.get(), 1, ones, periods, angles, ones, begin, end)),
-            (Samples{0, 0}));
+  EXPECT_EQ(Samples(empty->MultiFreq(abort, 2, none.get(), 1, ones, periods, angles, ones, begin, end)),
+            (Samples16{0, 0}));
   const double sinePeriod[] = {100};
   begin = 0, end = 0;
   WavePtr sine = empty->MultiFreqSinus(abort, 100, 1, ones, sinePeriod, zeros, ones, begin, end);

@@ -3,23 +3,15 @@
 #include <vector>
 
 #include "foundation/assertion.h"
-#include "routine_samples.h"
+#include "support/samples.h"
 #include "wave/wave.h"
 
 namespace {
 
-using Samples = std::vector<int16_t>;
+Samples16 Part(const WavePtr& w, int32_t first, int32_t last) { return Slice(Samples(w), first, last); }
 
-WavePtr Ramp(int32_t count, int16_t step) {
-  Samples samples(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(i * step);
-  return MakeSamples(samples);
-}
-
-Samples Part(const WavePtr& w, int32_t first, int32_t last) { return Samples(w->wave + first, w->wave + last); }
-
-void ExpectWithinOne(const WavePtr& actual, const Samples& expected) {
-  ASSERT_EQ(SamplesOf(*actual).size(), expected.size());
+void ExpectWithinOne(const WavePtr& actual, const Samples16& expected) {
+  ASSERT_EQ(Samples(actual).size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(actual->wave[i], expected[i], 1) << i;
 }
 
@@ -27,19 +19,17 @@ void ExpectWithinOne(const WavePtr& actual, const Samples& expected) {
 
 TEST(WaveTempo, UnchangedTempoAndPitchReproduceTheSelection) {
   bool abort = false;
-  WavePtr w = Ramp(60, 10);
+  WavePtr w = MakeWave(Ramp(60, 0, 10));
   int32_t begin = 10, end = 50;
-  EXPECT_EQ(SamplesOf(*w->TempoPitch(abort, 1, 0, 1, 1, 7, begin, end)), SamplesOf(*w));
-  EXPECT_EQ(end, 50);
-  EXPECT_EQ(SamplesOf(*w->TempoPitchAll(abort, 1, 0, 1, 1, 7)), SamplesOf(*w));
+  EXPECT_EQ(std::pair(Samples(w->TempoPitch(abort, 1, 0, 1, 1, 7, begin, end)), end), std::pair(Samples(w), 50));
+  EXPECT_EQ(Samples(w->TempoPitchAll(abort, 1, 0, 1, 1, 7)), Samples(w));
   // Blocks of one sample jump after every sample, so the pitch has no effect; a block time that
   // truncates to 0 samples is a block of one.
-  for (int32_t block : {1, 0}) EXPECT_EQ(SamplesOf(*w->TempoPitchAll(abort, 1, 0, 1, 3, block)), SamplesOf(*w));
-  ExpectWithinOne(w->TempoPitchHQAll(abort, 1, 0, 1, 1, 5), SamplesOf(*w));
+  for (int32_t block : {1, 0}) EXPECT_EQ(Samples(w->TempoPitchAll(abort, 1, 0, 1, 3, block)), Samples(w));
+  ExpectWithinOne(w->TempoPitchHQAll(abort, 1, 0, 1, 1, 5), Samples(w));
 
   begin = 10, end = 50;  // no length asked for removes the selection
-  EXPECT_EQ(w->TempoPitch(abort, 1, 0, 0, 1, 7, begin, end)->values, 20);
-  EXPECT_EQ(end, 10);
+  EXPECT_EQ(std::pair(w->TempoPitch(abort, 1, 0, 0, 1, 7, begin, end)->values, end), std::pair(20, 10));
   EXPECT_THROW(w->TempoPitch(abort, 0, 0, 1, 1, 7, begin, end), AssertionFailure);
   abort = true;
   EXPECT_EQ(w->TempoPitchHQAll(abort, 1, 0, 1, 1, 5), nullptr);
@@ -47,38 +37,36 @@ TEST(WaveTempo, UnchangedTempoAndPitchReproduceTheSelection) {
 
 TEST(WaveTempo, PitchReadsFasterWithinBlocksThatStartWhereTheTempoSays) {
   bool abort = false;
-  WavePtr w = Ramp(20, 10);
+  WavePtr w = MakeWave(Ramp(20, 0, 10));
   int32_t begin = 0, end = 16;
   EXPECT_EQ(Part(w->TempoPitch(abort, 1, 0, 1, 2, 4, begin, end), 0, 16),
-            (Samples{0, 20, 40, 60, 40, 60, 80, 100, 80, 100, 120, 140, 120, 140, 160, 180}));
+            (Samples16{0, 20, 40, 60, 40, 60, 80, 100, 80, 100, 120, 140, 120, 140, 160, 180}));
   // Half the speed over three times the length: past the selection's end the jump wraps round.
-  WavePtr small = Ramp(8, 10);
+  WavePtr small = MakeWave(Ramp(8, 0, 10));
   begin = 2, end = 6;
-  EXPECT_EQ(SamplesOf(*small->TempoPitch(abort, 0.5, 0, 3, 1, 2, begin, end)),
-            (Samples{0, 10, 20, 30, 30, 40, 40, 50, 50, 60, 20, 30, 30, 40, 60, 70}));
-  EXPECT_EQ(end, 14);
+  EXPECT_EQ(std::pair(Samples(small->TempoPitch(abort, 0.5, 0, 3, 1, 2, begin, end)), end),
+            std::pair(Samples16{0, 10, 20, 30, 30, 40, 40, 50, 50, 60, 20, 30, 30, 40, 60, 70}, 14));
   begin = 2, end = 6;  // the start position is a part of the selection
-  EXPECT_EQ(Part(small->TempoPitch(abort, 1, 0.5, 1, 1, 8, begin, end), 2, 6), (Samples{40, 50, 60, 70}));
+  EXPECT_EQ(Part(small->TempoPitch(abort, 1, 0.5, 1, 1, 8, begin, end), 2, 6), (Samples16{40, 50, 60, 70}));
 
   // High quality, pitch 0 (the heads stand still), block 5: head A (at 0) jumps after 2 samples
   // to 2.5 + 2, head B (at 2.5) after 5 samples to 2.5 + 5, head A again after 7 to 2.5 + 7.
-  WavePtr steep = Ramp(40, 100);
+  WavePtr steep = MakeWave(Ramp(40, 0, 100));
   begin = 0, end = 40;
-  Samples heads = Part(steep->TempoPitchHQ(abort, 1, 0, 1, 0, 5, begin, end), 0, 8);
-  const Samples expected = {0, 100, 290, 290, 370, 450, 570, 790};
-  for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(heads[i], expected[i], 1) << i;
+  ExpectWithinOne(MakeWave(Part(steep->TempoPitchHQ(abort, 1, 0, 1, 0, 5, begin, end), 0, 8)),
+                  {0, 100, 290, 290, 370, 450, 570, 790});
 }
 
 TEST(WaveTempo, EnvelopesScaleThePitchAndTheSpeed) {
   bool abort = false;
-  WavePtr w = Ramp(40, 10), full = MakeSamples({32767, 32767}), still = MakeSamples({0}), none = NewWave();
+  WavePtr w = MakeWave(Ramp(40, 0, 10)), full = MakeWave({32767, 32767}), still = MakeWave({0}), none = NewWave();
   int32_t begin = 10, end = 30;
   WavePtr plain = w->TempoPitch(abort, 1, 0, 1, 2, 4, begin, end);
   begin = 10, end = 30;
-  ExpectWithinOne(w->TempoPitchFreqEnv(abort, 1, 0, 1, 2, full.get(), 4, begin, end), SamplesOf(*plain));
+  ExpectWithinOne(w->TempoPitchFreqEnv(abort, 1, 0, 1, 2, full.get(), 4, begin, end), Samples(plain));
   begin = 10, end = 30;  // an empty envelope reads 0: the head stands until the block ends
   EXPECT_EQ(Part(w->TempoPitchFreqEnv(abort, 1, 0, 1, 2, none.get(), 4, begin, end), 10, 18),
-            (Samples{100, 100, 100, 100, 140, 140, 140, 140}));
+            (Samples16{100, 100, 100, 100, 140, 140, 140, 140}));
 
   // A full speed envelope keeps the tempo, and reading starts at the selection's own start.
   using Routine = WavePtr (*)(const Wave&, const Wave*, bool&, int32_t&, int32_t&);
@@ -101,13 +89,13 @@ TEST(WaveTempo, EnvelopesScaleThePitchAndTheSpeed) {
   };
   for (Routine routine : routines) {
     begin = 10, end = 30;
-    ExpectWithinOne(routine(*w, full.get(), abort, begin, end), SamplesOf(*w));
+    ExpectWithinOne(routine(*w, full.get(), abort, begin, end), Samples(w));
     EXPECT_EQ(routine(*w, nullptr, abort, begin, end), nullptr);
   }
   // A speed of 0 restarts every block at the same place; every read wraps into the selection.
   begin = 10, end = 30;
   EXPECT_EQ(Part(w->TempoPitchSpeedEnv(abort, 1, still.get(), 0.9, 1, 1, 3, begin, end), 10, 16),
-            (Samples{280, 290, 100, 280, 290, 100}));
+            (Samples16{280, 290, 100, 280, 290, 100}));
   begin = 10, end = 30;  // a negative speed is allowed with the frequency envelope too
   EXPECT_NE(w->TempoPitchHQFreqEnv(abort, -1, 0, 1, 1, full.get(), 4, begin, end), nullptr);
   EXPECT_FALSE(abort);

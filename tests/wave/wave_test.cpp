@@ -6,8 +6,8 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "routine_samples.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 
 TEST(Wave, SinusTableUsesTheEnginesPi) {
   bool abort = false;
@@ -15,9 +15,7 @@ TEST(Wave, SinusTableUsesTheEnginesPi) {
   ASSERT_FALSE(abort);
   ASSERT_NE(sinus, nullptr);
   EXPECT_EQ(sinus->values, 9000);
-  EXPECT_EQ(sinus->wave[0], 0);
-  EXPECT_EQ(sinus->wave[2250], 32766);
-  EXPECT_EQ(sinus->wave[4500], 2);
+  EXPECT_EQ(At(Samples(sinus), {0, 2250, 4500}), (Samples16{0, 32766, 2}));
   EXPECT_LT(sinus->wave[6750], -32760);
   DeleteSinusTable();
   EXPECT_EQ(sinus, nullptr);
@@ -26,25 +24,24 @@ TEST(Wave, SinusTableUsesTheEnginesPi) {
 
 TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
   bool abort = false;
-  WavePtr w = MakeSamples({1, -32768, 300, 7});
+  WavePtr w = MakeWave({1, -32768, 300, 7});
   EXPECT_EQ(w->MaxValue(abort, 0, 4), 32768);
   EXPECT_EQ(w->MaxValue(abort, 2, 4), 300);
   EXPECT_EQ(w->MaxValue(abort, 2, 2), 0);
 
-  WavePtr target = MakeSamples({9, 9, 9, 9});
+  WavePtr target = MakeWave({9, 9, 9, 9});
   target->CopyFrom(abort, w.get(), 1, 1, 0);  // empty range copies nothing
-  EXPECT_EQ(SamplesOf(*target), (std::vector<int16_t>{9, 9, 9, 9}));
+  EXPECT_EQ(Samples(target), (std::vector<int16_t>{9, 9, 9, 9}));
   target->CopyFrom(abort, w.get(), 2, 4, 1);
-  EXPECT_EQ(SamplesOf(*target), (std::vector<int16_t>{9, 300, 7, 9}));
+  EXPECT_EQ(Samples(target), (std::vector<int16_t>{9, 300, 7, 9}));
   target->CopyFrom(abort, nullptr, 0, 4, 0);
   target->Clear(abort, 0, 2);
-  EXPECT_EQ(SamplesOf(*target), (std::vector<int16_t>{0, 0, 7, 9}));
+  EXPECT_EQ(Samples(target), (std::vector<int16_t>{0, 0, 7, 9}));
 
-  WavePtr a = MakeSamples({20000, 5});
-  WavePtr b = MakeSamples({20000, -10});
+  WavePtr a = MakeWave({20000, 5});
+  WavePtr b = MakeWave({20000, -10});
   a->AddFrom(abort, b.get(), 0, 2, 0);
-  EXPECT_EQ(a->wave[0], 40000 - 65536);
-  EXPECT_EQ(a->wave[1], -5);
+  EXPECT_EQ(Samples(a), (Samples16{40000 - 65536, -5}));
   EXPECT_FALSE(abort);
 
   EXPECT_THROW(target->CopyFrom(abort, w.get(), 0, 4, 1), AssertionFailure);
@@ -56,7 +53,7 @@ TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
 
 TEST(Wave, CopiesAreIndependentAndEmptyWavesHaveNoBuffer) {
   bool abort = false;
-  WavePtr w = MakeSamples(std::vector<int16_t>(2500, 3));
+  WavePtr w = MakeWave(std::vector<int16_t>(2500, 3));
   WavePtr copy = CopyWaveChecked(abort, w.get());
   w->wave[2499] = 4;
   EXPECT_EQ(copy->values, 2500);
@@ -82,16 +79,14 @@ TEST(Wave, OutOfMemoryShowsOneMessageAndStopsLaterAllocations) {
   ASSERT_NE(fits, nullptr);
   EXPECT_EQ(NewWaveChecked(abort, 1000), nullptr);
   EXPECT_TRUE(abort);
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "There is not enough memmory for this operation.");
-  EXPECT_EQ(sink.messages[0].caption, "System Error");
-  EXPECT_EQ(sink.messages[0].flags, kMbIconInformation);
+  const RecordedMessage noMemory{"There is not enough memmory for this operation.", "System Error", kMbIconInformation};
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{noMemory});
 
   fits.reset();  // room again, but the raised flag refuses every later checked allocation
   EXPECT_EQ(NewWaveChecked(abort, 10), nullptr);
   WavePtr source = NewWave();
   EXPECT_EQ(CopyWaveChecked(abort, source.get()), nullptr);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{noMemory});
 
   bool other = false;
   EXPECT_EQ(NewWaveChecked(other, -1), nullptr);  // a negative count is a failed allocation
@@ -109,24 +104,20 @@ TEST(Wave, SinusTableFailureIsReported) {
   EXPECT_TRUE(abort);
   EXPECT_EQ(sinus, nullptr);
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[1].text, "Could not create sinus.");
-  EXPECT_EQ(sink.messages[1].caption, "System Error");
-  EXPECT_EQ(sink.messages[1].flags, kMbIconStop);
+  EXPECT_EQ(sink.messages[1], (RecordedMessage{"Could not create sinus.", "System Error", kMbIconStop}));
 }
 
 TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
   bool abort = false;
-  WavePtr w = MakeSamples({1, 2, 3, 4, 5});
+  WavePtr w = MakeWave({1, 2, 3, 4, 5});
   int32_t end = -1;
   w->CheckRange(1, end);
   EXPECT_EQ(end, 5);
-  WavePtr grown = w->MakeResult(abort, 1, 3, 4);
-  ASSERT_EQ(grown->values, 7);
-  EXPECT_EQ(grown->wave[0], 1);
-  EXPECT_EQ(grown->wave[5], 4);
-  EXPECT_EQ(grown->wave[6], 5);
+  const Samples16 grown = Samples(w->MakeResult(abort, 1, 3, 4));
+  ASSERT_EQ(grown.size(), 7u);
+  EXPECT_EQ(At(grown, {0, 5, 6}), (Samples16{1, 4, 5}));
   WavePtr removed = w->MakeResult(abort, 1, 3, 0);
-  EXPECT_EQ(SamplesOf(*removed), (std::vector<int16_t>{1, 4, 5}));
+  EXPECT_EQ(Samples(removed), (std::vector<int16_t>{1, 4, 5}));
   int32_t bad = 6;
   EXPECT_THROW(w->CheckRange(0, bad), AssertionFailure);
   int32_t same = 2;
@@ -134,7 +125,7 @@ TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
 }
 
 TEST(Wave, EnvelopeIsStretchedWithLinearInterpolation) {
-  WavePtr env = MakeSamples({0, 100, 300});
+  WavePtr env = MakeWave({0, 100, 300});
   EnvelopeReader reader(env.get(), 5);  // step (3 - 1) / (5 - 1) = 0.5
   const long double expected[] = {0, 50, 100, 200, 300};
   for (long double e : expected) EXPECT_DOUBLE_EQ(static_cast<double>(reader.Next()), static_cast<double>(e));
@@ -150,11 +141,8 @@ TEST(Wave, EnvelopeIsStretchedWithLinearInterpolation) {
 }
 
 TEST(Wave, ToSampleTruncatesAndWraps) {
-  EXPECT_EQ(ToSample(1.9), 1);
-  EXPECT_EQ(ToSample(-1.9), -1);
-  EXPECT_EQ(ToSample(32768.0), -32768);
-  EXPECT_EQ(ToSample(65537.5), 1);
-  EXPECT_EQ(ToSample(std::nan("")), 0);
-  EXPECT_EQ(ToSample(1e12), 0);
+  Samples16 converted;
+  for (const double x : {1.9, -1.9, 32768.0, 65537.5, std::nan(""), 1e12}) converted.push_back(ToSample(x));
+  EXPECT_EQ(converted, (Samples16{1, -1, -32768, 1, 0, 0}));
   EXPECT_EQ(WrapAdd(32767, 1), -32768);
 }

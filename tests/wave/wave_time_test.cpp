@@ -4,14 +4,12 @@
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
-#include "routine_samples.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/wave.h"
 
-using Samples = std::vector<int16_t>;
-
 namespace {
-Samples Range(const Wave& w, int32_t first, int32_t last) { return Samples(w.wave + first, w.wave + last); }
+Samples16 Range(const Wave& w, int32_t first, int32_t last) { return Slice(Samples(&w), first, last); }
 
 // A wave of 50 samples of 7 whose last ten (from 40) are 1000.
 WavePtr EchoSource() {
@@ -23,14 +21,14 @@ WavePtr EchoSource() {
 
 TEST(WaveTime, ReverseAndRotateStayWithinTheSelection) {
   bool abort = false;
-  WavePtr w = MakeSamples({1, 2, 3, 4, 5});
-  EXPECT_EQ(SamplesOf(*w->Reverse(abort, 1, 4)), (Samples{1, 4, 3, 2, 5}));
-  EXPECT_EQ(SamplesOf(*w->Reverse(abort, 2, 2)), (Samples{1, 2, 3, 4, 5}));
-  EXPECT_EQ(SamplesOf(*w->Rotate(abort, 2, 0, -1)), (Samples{3, 4, 5, 1, 2}));
-  EXPECT_EQ(SamplesOf(*w->Rotate(abort, 0, 0, -1)), (Samples{1, 2, 3, 4, 5}));
-  EXPECT_EQ(SamplesOf(*w->Rotate(abort, 1, 1, 4)), (Samples{1, 3, 4, 2, 5}));
-  EXPECT_EQ(SamplesOf(*w->Rotate(abort, 4, 1, 4)), (Samples{1, 3, 4, 2, 5}));  // a whole turn more
-  EXPECT_EQ(SamplesOf(*w->Rotate(abort, 3, 2, 2)), (Samples{1, 2, 3, 4, 5}));
+  WavePtr w = MakeWave({1, 2, 3, 4, 5});
+  EXPECT_EQ(Samples(w->Reverse(abort, 1, 4)), (Samples16{1, 4, 3, 2, 5}));
+  EXPECT_EQ(Samples(w->Reverse(abort, 2, 2)), (Samples16{1, 2, 3, 4, 5}));
+  EXPECT_EQ(Samples(w->Rotate(abort, 2, 0, -1)), (Samples16{3, 4, 5, 1, 2}));
+  EXPECT_EQ(Samples(w->Rotate(abort, 0, 0, -1)), (Samples16{1, 2, 3, 4, 5}));
+  EXPECT_EQ(Samples(w->Rotate(abort, 1, 1, 4)), (Samples16{1, 3, 4, 2, 5}));
+  EXPECT_EQ(Samples(w->Rotate(abort, 4, 1, 4)), (Samples16{1, 3, 4, 2, 5}));  // a whole turn more
+  EXPECT_EQ(Samples(w->Rotate(abort, 3, 2, 2)), (Samples16{1, 2, 3, 4, 5}));
   EXPECT_THROW(w->Rotate(abort, -1, 0, -1), AssertionFailure);
 }
 
@@ -40,59 +38,53 @@ TEST(WaveTime, RollInFoldsTheSelectionIntoABlock) {
   w->wave[0] = -9;
   w->wave[11] = -9;
   int32_t begin = 1, end = 11;
-  WavePtr rolled = w->RollIn(abort, 4, 1, begin, end);
-  EXPECT_EQ(SamplesOf(*rolled), (Samples{-9, 2, 3, 3, 2, -9}));
-  EXPECT_EQ(end, 5);
+  EXPECT_EQ(std::pair(Samples(w->RollIn(abort, 4, 1, begin, end)), end), std::pair(Samples16{-9, 2, 3, 3, 2, -9}, 5));
 
-  WavePtr loud = MakeSamples({30000, 30000});
+  WavePtr loud = MakeWave({30000, 30000});
   begin = 0, end = -1;
-  EXPECT_EQ(SamplesOf(*loud->RollIn(abort, 1, 0, begin, end)), (Samples{60000 - 65536}));
+  EXPECT_EQ(Samples(loud->RollIn(abort, 1, 0, begin, end)), (Samples16{60000 - 65536}));
 
   begin = 1, end = 11;
-  EXPECT_EQ(SamplesOf(*w->RollIn(abort, 0, 0, begin, end)), SamplesOf(*w));  // no block: unchanged
-  EXPECT_EQ(end, 11);
+  EXPECT_EQ(std::pair(Samples(w->RollIn(abort, 0, 0, begin, end)), end), std::pair(Samples(w), 11));  // no block
   EXPECT_THROW(w->RollIn(abort, 4, 4, begin, end), AssertionFailure);
 }
 
 TEST(WaveTime, ChangeLengthInterpolatesAndReadsPastTheSelection) {
   bool abort = false;
-  WavePtr w = MakeSamples({0, 100, 200, 300, 1000});
+  WavePtr w = MakeWave({0, 100, 200, 300, 1000});
   int32_t begin = 0, end = 4;
-  WavePtr longer = w->ChangeLength(abort, 8, false, begin, end);
-  EXPECT_EQ(SamplesOf(*longer), (Samples{0, 50, 100, 150, 200, 250, 300, 650, 1000}));
-  EXPECT_EQ(end, 8);
+  EXPECT_EQ(std::pair(Samples(w->ChangeLength(abort, 8, false, begin, end)), end),
+            std::pair(Samples16{0, 50, 100, 150, 200, 250, 300, 650, 1000}, 8));
 
   end = 4;
-  EXPECT_EQ(SamplesOf(*w->ChangeLength(abort, 4, true, begin, end)), (Samples{1000, 300, 200, 100, 1000}));
+  EXPECT_EQ(Samples(w->ChangeLength(abort, 4, true, begin, end)), (Samples16{1000, 300, 200, 100, 1000}));
 
-  WavePtr four = MakeSamples({1, 2, 3, 4});
+  WavePtr four = MakeWave({1, 2, 3, 4});
   EXPECT_EQ(four->Resample(abort, 0.5)->values, 2);
-  EXPECT_EQ(SamplesOf(*four->Resample(abort, -1)), (Samples{4, 4, 3, 2}));  // from the last sample
+  EXPECT_EQ(Samples(four->Resample(abort, -1)), (Samples16{4, 4, 3, 2}));  // from the last sample
   EXPECT_EQ(four->Resample(abort, 0)->values, 0);
-  EXPECT_EQ(SamplesOf(*four->ChangeLengthAll(abort, 7, false)), (Samples{1, 1, 2, 2, 3, 3, 4}));
+  EXPECT_EQ(Samples(four->ChangeLengthAll(abort, 7, false)), (Samples16{1, 1, 2, 2, 3, 3, 4}));
 
   // No samples left of part of a wave: only the selection goes.
   begin = 1, end = 3;
-  EXPECT_EQ(SamplesOf(*four->ChangeLengthFactor(abort, 0.1, begin, end)), (Samples{1, 4}));
-  EXPECT_EQ(end, 1);
+  EXPECT_EQ(std::pair(Samples(four->ChangeLengthFactor(abort, 0.1, begin, end)), end), std::pair(Samples16{1, 4}, 1));
   begin = 1, end = 3;
-  EXPECT_EQ(SamplesOf(*four->ChangeLengthFactor(abort, -1.5, begin, end)), (Samples{1, 4, 3, 2, 4}));
-  EXPECT_EQ(end, 4);
+  EXPECT_EQ(std::pair(Samples(four->ChangeLengthFactor(abort, -1.5, begin, end)), end),
+            std::pair(Samples16{1, 4, 3, 2, 4}, 4));
   EXPECT_FALSE(abort);
 
   RecordingSink sink;
   begin = 0, end = -1;
   EXPECT_EQ(four->ChangeLengthFactor(abort, 1e12, begin, end), nullptr);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::pair(abort, sink.messages.size()), std::pair(true, size_t{1}));
 }
 
 TEST(WaveTime, RollOutFormRepeatsThePeriodFromTheStartPhase) {
   bool abort = false;
-  WavePtr w = MakeSamples({0, 100, 200, 300, 400});
+  WavePtr w = MakeWave({0, 100, 200, 300, 400});
   struct Case {
     double per, periods, startAngle;
-    Samples expected;
+    Samples16 expected;
   } cases[] = {
       {4, 2, 0, {0, 100, 200, 300, 0, 100, 200, 300}},
       {-4, 2, 0, {0, 300, 200, 100, 0, 300, 200, 100}},
@@ -103,43 +95,41 @@ TEST(WaveTime, RollOutFormRepeatsThePeriodFromTheStartPhase) {
   for (const Case& c : cases) {
     int32_t begin = 0, end = -1;
     WavePtr rolled = w->RollOutForm(abort, w.get(), c.per, c.periods, c.startAngle, begin, end, 0, -1);
-    EXPECT_EQ(SamplesOf(*rolled), c.expected) << c.per << " " << c.periods << " " << c.startAngle;
-    EXPECT_EQ(end, static_cast<int32_t>(c.expected.size()));
+    EXPECT_EQ(std::pair(Samples(rolled), size_t(end)), std::pair(c.expected, c.expected.size())) << c.per << " "
+                                                                                                << c.startAngle;
   }
   int32_t begin = 1, end = 3;
   WavePtr inside = w->RollOutForm(abort, w.get(), 3, 1, 0, begin, end, 1, 3);
-  EXPECT_EQ(SamplesOf(*inside), (Samples{0, 100, 133, 166, 300, 400}));
-  EXPECT_EQ(end, 4);
+  EXPECT_EQ(std::pair(Samples(inside), end), std::pair(Samples16{0, 100, 133, 166, 300, 400}, 4));
   EXPECT_EQ(w->RollOutForm(abort, nullptr, 3, 1, 0, begin, end, 1, 3), nullptr);
   WavePtr empty = NewWave();
   WavePtr silent = w->RollOutForm(abort, empty.get(), 3, 1, 0, begin = 1, end = 3, 0, -1);
-  EXPECT_EQ(SamplesOf(*silent), (Samples{0, 0, 0, 0, 300, 400}));
+  EXPECT_EQ(Samples(silent), (Samples16{0, 0, 0, 0, 300, 400}));
 }
 
 TEST(WaveTime, RollOutSpeedReadsTheSelectionAsALoop) {
   bool abort = false;
-  WavePtr w = MakeSamples({-1, 10, 20, 30, 40, -1});
-  WavePtr full = MakeSamples({32767});
+  WavePtr w = MakeWave({-1, 10, 20, 30, 40, -1});
+  WavePtr full = MakeWave({32767});
   int32_t begin = 1, end = 5;
   WavePtr rolled = w->RollOutSpeed(abort, full.get(), 2, 1, 0, begin, end);
-  EXPECT_EQ(SamplesOf(*rolled), (Samples{-1, 20, 30, 40, 10, 20, 30, 40, 10, -1}));
-  EXPECT_EQ(end, 9);
+  EXPECT_EQ(std::pair(Samples(rolled), end), std::pair(Samples16{-1, 20, 30, 40, 10, 20, 30, 40, 10, -1}, 9));
 
   end = 5;
   WavePtr slow = w->RollOutSpeed(abort, full.get(), 2, 0.5, 0, begin, end);
-  EXPECT_EQ(Range(*slow, 1, 9), (Samples{15, 20, 25, 30, 35, 40, 25, 10}));
+  EXPECT_EQ(Range(*slow, 1, 9), (Samples16{15, 20, 25, 30, 35, 40, 25, 10}));
 
   end = 5;
   WavePtr backwards = w->RollOutSpeed(abort, full.get(), 1, -1, 0, begin, end);
-  EXPECT_EQ(Range(*backwards, 1, 5), (Samples{40, 30, 20, 10}));
+  EXPECT_EQ(Range(*backwards, 1, 5), (Samples16{40, 30, 20, 10}));
 
   end = 5;
   WavePtr still = NewWave();  // an empty speed wave reads 0: the read position stays
-  EXPECT_EQ(Range(*w->RollOutSpeed(abort, still.get(), 1, 1, 0.5, begin, end), 1, 5), (Samples{30, 30, 30, 30}));
+  EXPECT_EQ(Range(*w->RollOutSpeed(abort, still.get(), 1, 1, 0.5, begin, end), 1, 5), (Samples16{30, 30, 30, 30}));
 
   end = 5;
-  EXPECT_EQ(SamplesOf(*w->RollOutSpeed(abort, full.get(), 0.1, 1, 0, begin, end)), SamplesOf(*w));  // no samples
-  EXPECT_EQ(end, 5);
+  EXPECT_EQ(std::pair(Samples(w->RollOutSpeed(abort, full.get(), 0.1, 1, 0, begin, end)), end),
+            std::pair(Samples(w), 5));  // no samples
   EXPECT_EQ(w->RollOutSpeed(abort, nullptr, 1, 1, 0, begin, end), nullptr);
   EXPECT_FALSE(abort);
 }
@@ -150,61 +140,55 @@ TEST(WaveTime, PerEchoConstGrowsTheWaveForItsEchoes) {
   int32_t begin = 40, end = 50;
   WavePtr echoed = w->PerEchoConst(abort, 100, 0.5, 2, begin, end);
   ASSERT_EQ(echoed->values, 50 + 202);
-  EXPECT_EQ(begin, 40);
-  EXPECT_EQ(end, 252);
-  EXPECT_EQ(Range(*echoed, 39, 41), (Samples{7, 1000}));
-  EXPECT_EQ(Range(*echoed, 139, 141), (Samples{0, 500}));
-  EXPECT_EQ(Range(*echoed, 149, 151), (Samples{500, 0}));
-  EXPECT_EQ(Range(*echoed, 239, 241), (Samples{0, 250}));
-  EXPECT_EQ(Range(*echoed, 249, 252), (Samples{250, 0, 0}));
+  EXPECT_EQ(std::pair(begin, end), std::pair(40, 252));
+  EXPECT_EQ(Range(*echoed, 39, 41), (Samples16{7, 1000}));
+  EXPECT_EQ(Range(*echoed, 139, 141), (Samples16{0, 500}));
+  EXPECT_EQ(Range(*echoed, 149, 151), (Samples16{500, 0}));
+  EXPECT_EQ(Range(*echoed, 239, 241), (Samples16{0, 250}));
+  EXPECT_EQ(Range(*echoed, 249, 252), (Samples16{250, 0, 0}));
 
   begin = 30, end = 40;
   WavePtr ahead = w->PerEchoConst(abort, -100, 1, 1, begin, end);
   ASSERT_EQ(ahead->values, 71 + 50);
-  EXPECT_EQ(begin, 0);
-  EXPECT_EQ(end, 40 + 71);
-  EXPECT_EQ(Range(*ahead, 0, 2), (Samples{0, 7}));
-  EXPECT_EQ(Range(*ahead, 10, 12), (Samples{7, 0}));
+  EXPECT_EQ(std::pair(begin, end), std::pair(0, 40 + 71));
+  EXPECT_EQ(Range(*ahead, 0, 2), (Samples16{0, 7}));
+  EXPECT_EQ(Range(*ahead, 10, 12), (Samples16{7, 0}));
   EXPECT_EQ(ahead->wave[71 + 30], 7);
 
   // The echo is added before truncating: trunc(-2.5 + 3) = 0, not 3 + trunc(-2.5).
-  WavePtr small = MakeSamples({-5, 3});
+  WavePtr small = MakeWave({-5, 3});
   begin = 0, end = -1;
-  EXPECT_EQ(SamplesOf(*small->PerEchoConst(abort, 1, 0.5, 1, begin, end)), (Samples{-5, 0, 1, 0}));
+  EXPECT_EQ(Samples(small->PerEchoConst(abort, 1, 0.5, 1, begin, end)), (Samples16{-5, 0, 1, 0}));
   // Half a sample of delay interpolates between the selected samples.
-  WavePtr between = MakeSamples({0, 0, 100, 200, 0, 0});
+  WavePtr between = MakeWave({0, 0, 100, 200, 0, 0});
   begin = 2, end = 4;
-  EXPECT_EQ(SamplesOf(*between->PerEchoConst(abort, 0.5, 1, 1, begin, end)), (Samples{0, 0, 100, 350, 0, 0}));
+  EXPECT_EQ(Samples(between->PerEchoConst(abort, 0.5, 1, 1, begin, end)), (Samples16{0, 0, 100, 350, 0, 0}));
 
-  for (int32_t count : {0, -3}) {
-    begin = 40, end = 50;
-    EXPECT_EQ(SamplesOf(*w->PerEchoConst(abort, 100, 0.5, count, begin, end)), SamplesOf(*w));
-    EXPECT_EQ(end, 50);
+  for (const auto& [count, last] : {std::pair(0, 50), std::pair(-3, 50), std::pair(2, 41)}) {  // 41: one sample
+    begin = 40, end = last;
+    WavePtr unchanged = w->PerEchoConst(abort, 100, 0.5, count, begin, end);
+    EXPECT_EQ(std::pair(Samples(unchanged), end), std::pair(Samples(w), last));
   }
-  begin = 40, end = 41;  // one sample: nothing to echo
-  EXPECT_EQ(SamplesOf(*w->PerEchoConst(abort, 100, 0.5, 2, begin, end)), SamplesOf(*w));
-  EXPECT_EQ(end, 41);
   EXPECT_FALSE(abort);
 
   RecordingSink sink;
   begin = 40, end = 50;
   EXPECT_EQ(w->PerEchoConst(abort, 3e9, 0.5, 2000000000, begin, end), nullptr);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::pair(abort, sink.messages.size()), std::pair(true, size_t{1}));
 }
 
 TEST(WaveTime, PerEchoEnvelopesSetTheVolumeAndTheTime) {
   bool abort = false;
   WavePtr w = EchoSource();
-  WavePtr half = MakeSamples({16384});
-  WavePtr full = MakeSamples({32767});
+  WavePtr half = MakeWave({16384});
+  WavePtr full = MakeWave({32767});
   WavePtr empty = NewWave();
 
   int32_t begin = 40, end = 50;
   WavePtr volumeEnv = w->PerEchoConstEnv(abort, 100, half.get(), 2, begin, end);
   EXPECT_EQ(end, 252);
-  EXPECT_EQ(Range(*volumeEnv, 140, 141), (Samples{500}));
-  EXPECT_EQ(Range(*volumeEnv, 240, 241), (Samples{250}));
+  EXPECT_EQ(Range(*volumeEnv, 140, 141), (Samples16{500}));
+  EXPECT_EQ(Range(*volumeEnv, 240, 241), (Samples16{250}));
   begin = 40, end = 50;  // an empty volume envelope reads 0: silent echoes
   EXPECT_EQ(w->PerEchoConstEnv(abort, 100, empty.get(), 2, begin, end)->wave[140], 0);
   EXPECT_EQ(w->PerEchoConstEnv(abort, 100, nullptr, 2, begin, end), nullptr);
@@ -213,15 +197,14 @@ TEST(WaveTime, PerEchoEnvelopesSetTheVolumeAndTheTime) {
   begin = 40, end = 50;
   WavePtr timeEnv = w->PerEchoEnvConst(abort, 100, full.get(), 0.5, 2, begin, end);
   ASSERT_EQ(timeEnv->values, 162 + 50 + 202);
-  EXPECT_EQ(begin, 0);
-  EXPECT_EQ(end, 414);
-  EXPECT_EQ(Range(*timeEnv, 162 + 139, 162 + 141), (Samples{0, 500}));
-  EXPECT_EQ(Range(*timeEnv, 162 + 249, 162 + 251), (Samples{250, 0}));
+  EXPECT_EQ(std::pair(begin, end), std::pair(0, 414));
+  EXPECT_EQ(Range(*timeEnv, 162 + 139, 162 + 141), (Samples16{0, 500}));
+  EXPECT_EQ(Range(*timeEnv, 162 + 249, 162 + 251), (Samples16{250, 0}));
 
   begin = 40, end = 50;
   WavePtr backwards = w->PerEchoEnvConst(abort, -100, full.get(), 0.5, 1, begin, end);
   ASSERT_EQ(backwards->values, 61 + 50 + 101);
-  EXPECT_EQ(Range(*backwards, 0, 2), (Samples{0, 500}));  // source position -60 lies at 1
+  EXPECT_EQ(Range(*backwards, 0, 2), (Samples16{0, 500}));  // source position -60 lies at 1
 
   begin = 40, end = 50;
   WavePtr onTop = w->PerEchoEnvConst(abort, 100, empty.get(), 0.5, 1, begin, end);
@@ -229,7 +212,7 @@ TEST(WaveTime, PerEchoEnvelopesSetTheVolumeAndTheTime) {
 
   begin = 40, end = 50;
   WavePtr both = w->PerEchoEnvEnv(abort, 100, full.get(), half.get(), 1, begin, end);
-  EXPECT_EQ(Range(*both, 61 + 139, 61 + 141), (Samples{0, 500}));
+  EXPECT_EQ(Range(*both, 61 + 139, 61 + 141), (Samples16{0, 500}));
   EXPECT_EQ(w->PerEchoEnvEnv(abort, 100, full.get(), nullptr, 1, begin, end), nullptr);
   EXPECT_FALSE(abort);
 }

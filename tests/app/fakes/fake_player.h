@@ -1,6 +1,7 @@
 // A media player that keeps a log of the commands and behaves as the real one does towards its
-// caller: modes, one-command settings, the notification an interrupted command still sends, and a
-// saved recording. Notifications wait until the test delivers them, as messages do.
+// caller: modes, one-command settings, the notification of a command that completes at once or
+// fails, the one an interrupted command still sends, and a saved recording. Notifications wait
+// until the test delivers them, as messages do.
 #pragma once
 
 #include <fstream>
@@ -18,46 +19,48 @@ class FakePlayer : public MediaPlayer {
   void SetWait(bool wait) override { wait_ = wait; }
 
   bool Open() override {
-    Begin("Open", nvAborted);
-    if (failOpen) return false;
+    const bool notify = Begin("Open", nvAborted);
+    if (failOpen) return End(notify, false);
     mode_ = mpStopped;
-    return true;
+    return End(notify, true);
   }
   void Close() override {
-    Begin("Close", nvAborted);
+    const bool notify = Begin("Close", nvAborted);
     mode_ = mpNotReady;
+    End(notify, true);
   }
   bool Play() override { return Start("Play", mpPlaying); }
   bool StartRecording() override { return Start("StartRecording", mpRecording); }
   void Pause() override {
-    Begin("Pause", nvAborted);
+    const bool notify = Begin("Pause", nvAborted);
     if (mode_ == mpPlaying || mode_ == mpRecording) {
       pausedFrom_ = mode_;
       mode_ = mpPaused;
     }
+    End(notify, true);
   }
   bool Resume() override {
-    const bool notify = notify_;
-    Begin("Resume", nvSuperseded);
-    if (mode_ != mpPaused) return false;
+    const bool notify = Begin("Resume", nvSuperseded);
+    if (mode_ != mpPaused) return End(notify, false);
     mode_ = pausedFrom_;
     owed_ = notify;
     return true;
   }
   void Stop() override {
-    Begin("Stop", nvAborted);
+    const bool notify = Begin("Stop", nvAborted);
     if (mode_ != mpNotReady) mode_ = mpStopped;
+    End(notify, true);
   }
   bool Save() override {
     log.push_back(wait_ ? "Save(wait)" : "Save");
+    const bool notify = notify_;
     notify_ = wait_ = false;
     if (!saveGarbage.empty()) {
       std::ofstream(fileName_, std::ios::binary) << saveGarbage;
-      return true;
+      return End(notify, true);
     }
-    if (!recording) return false;
     bool abort = false;
-    return WriteWaveFile(abort, fileName_, *recording, 0, recording->GetValues(), true);
+    return End(notify, recording && WriteWaveFile(abort, fileName_, *recording, 0, recording->GetValues(), true));
   }
   TMPModes Mode() const override { return mode_; }
   std::string Error() const override { return "player failed"; }
@@ -87,16 +90,24 @@ class FakePlayer : public MediaPlayer {
   bool failOpen = false;
 
  private:
-  void Begin(const std::string& command, TMPNotifyValues ended) {
-    log.push_back(notify_ ? command + "(notify)" : command);
+  // Takes the one-command settings and returns whether this command notifies; the notification an
+  // earlier command still owes ends with `ended`.
+  bool Begin(const std::string& command, TMPNotifyValues ended) {
+    const bool notify = notify_;
+    log.push_back(notify ? command + "(notify)" : command);
     notify_ = wait_ = false;
     if (owed_) queued.push_back(ended);
     owed_ = false;
+    return notify;
+  }
+  // A command that completes at once (or fails) notifies as it returns.
+  bool End(bool notify, bool ok) {
+    if (notify) queued.push_back(ok ? nvSuccessful : nvFailure);
+    return ok;
   }
   bool Start(const std::string& command, TMPModes mode) {
-    const bool notify = notify_;
-    Begin(command, nvSuperseded);
-    if (mode_ == mpNotReady) return false;
+    const bool notify = Begin(command, nvSuperseded);
+    if (mode_ == mpNotReady) return End(notify, false);
     mode_ = mode;
     owed_ = notify;
     return true;

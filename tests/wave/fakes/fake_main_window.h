@@ -1,5 +1,6 @@
 // A main window with the single undo slot, the sound clipboard and a status bar, recording what
-// the documents ask of it; installed for the lifetime of the object.
+// the engine asks of it; installed for the lifetime of the object. Only what the tests look at is
+// overridden: the other services keep their defaults.
 #pragma once
 
 #include <map>
@@ -22,10 +23,14 @@ class FakeMainWindow : public ShellServices {
   FakeMainWindow& operator=(const FakeMainWindow&) = delete;
 
   TUnitWave* MainFindUnitWaveByName(const std::string& name) override {
+    askedNames.push_back(name);
     const auto found = documents.find(name);
     return found == documents.end() ? nullptr : found->second;
   }
-  bool MainPlayWholeSound(const Sound&) override { return false; }
+  bool MainPlayWholeSound(const Sound& sound) override {
+    played.push_back(&sound);
+    return true;
+  }
   void DeleteUndoOf(const TUnitWave* unitWave) override {
     undoDropRequests.push_back(unitWave);
     undo.DeleteUndoOf(unitWave);
@@ -39,6 +44,8 @@ class FakeMainWindow : public ShellServices {
   UndoSlot undo;
   SoundPtr clipboard;
   std::map<std::string, TUnitWave*> documents;
+  std::vector<std::string> askedNames;
+  std::vector<const Sound*> played;
   std::map<int32_t, std::string> panels;
   std::vector<WaveView*> notified;
   std::vector<const TUnitWave*> undoDropRequests;

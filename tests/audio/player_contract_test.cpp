@@ -1,0 +1,94 @@
+// The application tests drive a fake player; this runs one scripted session against the fake and
+// against the real player on the audio device, so the fake cannot drift from what the main window
+// really sees: the result of each command, the mode after it and the notifications it brings.
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/fakes/fake_player.h"
+#include "audio/audio_support.h"
+#include "gui/waveplayer.h"
+
+namespace {
+
+struct Step {
+  const char* command;
+  bool notify;
+};
+
+struct Seen {
+  bool ok;
+  TMPModes mode;
+  std::vector<TMPNotifyValues> notices;
+  bool operator==(const Seen&) const = default;
+};
+
+// The session as the main window leads one, with the commands that fail on the way.
+const Step kScript[] = {
+    {"Play", true},  {"Open", true},   {"Play", true},           {"Pause", false}, {"Resume", true},
+    {"Play", true},  {"Stop", false},  {"StartRecording", true}, {"Pause", true},  {"Resume", true},
+    {"Stop", false}, {"Resume", true}, {"Close", true},
+};
+
+bool Run(MediaPlayer& player, const std::string& command) {
+  const std::vector<std::pair<std::string, std::function<bool()>>> commands = {
+      {"Open", [&] { return player.Open(); }},
+      {"Play", [&] { return player.Play(); }},
+      {"Pause", [&] { return player.Pause(), true; }},
+      {"Resume", [&] { return player.Resume(); }},
+      {"Stop", [&] { return player.Stop(), true; }},
+      {"StartRecording", [&] { return player.StartRecording(); }},
+      {"Close", [&] { return player.Close(), true; }},
+  };
+  for (const auto& [name, run] : commands) {
+    if (name == command) return run();
+  }
+  ADD_FAILURE() << "no command " << command;
+  return false;
+}
+
+// `settle` hands over the notifications that are due, as the message loop does.
+std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName, const std::function<void()>& settle) {
+  player.SetFileName(fileName);
+  std::vector<TMPNotifyValues> notices;
+  player.SetOnNotify([&notices](TMPNotifyValues value) { notices.push_back(value); });
+  std::vector<Seen> seen;
+  for (const Step& step : kScript) {
+    player.SetNotify(step.notify);
+    const bool ok = Run(player, step.command);
+    settle();
+    seen.push_back({ok, player.Mode(), notices});
+    notices.clear();
+  }
+  player.SetOnNotify(nullptr);
+  return seen;
+}
+
+}  // namespace
+
+TEST(PlayerContract, TheFakeAnswersAScriptedSessionAsTheRealPlayerDoes) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  ScratchFile file("contract.wav");
+  // Long enough that nothing ends by itself while the script runs.
+  ASSERT_TRUE(WriteSine(file.name, 2, 22050, 2, 440, 5.0));
+
+  WavePlayer real;
+  const std::vector<Seen> expected = RunScript(real, file.name, [] { QTest::qWait(100); });
+  FakePlayer fake;
+  const std::vector<Seen> actual = RunScript(fake, file.name, [&fake] { fake.Deliver(); });
+
+  ASSERT_EQ(actual.size(), std::size(kScript));
+  for (size_t i = 0; i < actual.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "step " << i << ": " << kScript[i].command);
+    EXPECT_EQ(actual[i].ok, expected[i].ok);
+    EXPECT_EQ(actual[i].mode, expected[i].mode);
+    EXPECT_EQ(actual[i].notices, expected[i].notices);
+  }
+  // The script reaches every mode the main window acts on.
+  const std::vector<TMPModes> modes = {mpNotReady, mpStopped, mpPlaying, mpPaused, mpPlaying, mpPlaying, mpStopped,
+                                       mpRecording, mpPaused, mpRecording, mpStopped, mpStopped, mpNotReady};
+  for (size_t i = 0; i < expected.size() && i < modes.size(); ++i) EXPECT_EQ(expected[i].mode, modes[i]) << i;
+}
