@@ -1,5 +1,6 @@
 #include "app/ChildWave.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -146,7 +147,8 @@ class WaveCanvas : public QWidget {
     window_.EvFormMouseMove(event->buttons(), at.x(), at.y());
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
-    window_.EvFormMouseUp(event->button());
+    const QPoint at = event->position().toPoint();
+    window_.EvFormMouseUp(event->button(), event->modifiers(), at.x(), at.y());
     if (event->button() == Qt::LeftButton) window_.FormClick();
   }
 
@@ -184,7 +186,10 @@ TMDIChildWave::TMDIChildWave(QWidget* owner, std::unique_ptr<TUnitWave> unitWave
   IconByChannels();
 }
 
-TMDIChildWave::~TMDIChildWave() { DeleteUnit(); }
+TMDIChildWave::~TMDIChildWave() {
+  DeleteDrawNodes();
+  DeleteUnit();
+}
 
 void TMDIChildWave::Init(std::unique_ptr<TUnitWave> unitWave) {
   TUnitWave* const document = unitWave.get();
@@ -234,11 +239,6 @@ void TMDIChildWave::SetViewMode(uint8_t mode) {
   } else {
     IconByChannels();
   }
-}
-
-void TMDIChildWave::SetUserDrawing(bool on, uint8_t drawType) {
-  FUserDrawing = on;
-  DrawType = drawType;
 }
 
 // --- Zoom and mapping ----------------------------------------------------------------------------
@@ -405,10 +405,9 @@ void TMDIChildWave::PaintAll() {
   if (!CanvasFits()) canvas_ = QImage(client_->size(), QImage::Format_RGB32);
   stale_ = false;
   if (canvas_.isNull()) return;
-  // The control-point drawing replaces the view while the user draws; until it exists the
-  // background stands for it.
+  // The control-point drawing replaces the view while the user draws.
   if (FUserDrawing) {
-    FillBackground(ClientRect());
+    DrawUserDrawing(ClientRect());
     return;
   }
   DrawWave(ClientRect());
@@ -477,6 +476,7 @@ void TMDIChildWave::EvFormResize() {
   // The range stays: the view window widens or narrows with the client.
   UpdateScrollBar();
   NotifyZoomChanged();
+  if (FUserDrawing) RescaleDrawNodes();
   Redraw();
 }
 
@@ -560,9 +560,13 @@ int32_t TMDIChildWave::MouseSample(int32_t x) const {
 }
 
 void TMDIChildWave::EvFormMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x,
-                                    int32_t) {
+                                    int32_t y) {
+  if (button != Qt::LeftButton) return;
   // The control points take the mouse while the user draws.
-  if (button != Qt::LeftButton || FUserDrawing) return;
+  if (FUserDrawing) {
+    DrawMouseDown(x, y, shift);
+    return;
+  }
   SelectMouseDown(shift, x);
 }
 
@@ -585,7 +589,11 @@ void TMDIChildWave::SelectMouseDown(Qt::KeyboardModifiers shift, int32_t x) {
 }
 
 void TMDIChildWave::EvFormMouseMove(Qt::MouseButtons buttons, int32_t x, int32_t y) {
-  if (FUserDrawing) return;
+  // No status text while drawing: the points take the mouse.
+  if (FUserDrawing) {
+    DrawMouseMove(x, y, QGuiApplication::keyboardModifiers());
+    return;
+  }
   if (Selecting && (buttons & Qt::LeftButton)) SelectMouseMove(x);
   ShowMouseStatus(x, y);
 }
@@ -597,8 +605,13 @@ void TMDIChildWave::SelectMouseMove(int32_t x) {
   document->ExtendSelection(MouseSample(std::clamp(x, 0, ClientWidth())));
 }
 
-void TMDIChildWave::EvFormMouseUp(Qt::MouseButton button) {
-  if (button != Qt::LeftButton || FUserDrawing) return;
+void TMDIChildWave::EvFormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x,
+                                  int32_t y) {
+  if (button != Qt::LeftButton) return;
+  if (FUserDrawing) {
+    DrawMouseUp(x, y, shift);
+    return;
+  }
   SelectMouseUp();
 }
 
