@@ -236,9 +236,22 @@ void TMDIChildWave::SetViewMode(uint8_t mode) {
   }
 }
 
-void TMDIChildWave::SetUserDrawing(bool on, uint8_t drawType) {
-  FUserDrawing = on;
+void TMDIChildWave::StartUserDrawing(uint8_t drawType) {
+  const bool UserDrawing = FUserDrawing;  // named so that the trap reads as the flag
+  KV_ASSERT(!UserDrawing);
   DrawType = drawType;
+  FUserDrawing = true;
+}
+
+void TMDIChildWave::StopUserDrawing() {
+  const bool UserDrawing = FUserDrawing;
+  KV_ASSERT(UserDrawing);
+  FUserDrawing = false;
+}
+
+void TMDIChildWave::SetDrawType(uint8_t drawType) {
+  DrawType = drawType;
+  Redraw();
 }
 
 // --- Zoom and mapping ----------------------------------------------------------------------------

@@ -42,7 +42,10 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   const TWaveViewProps& GetWaveViewProps() const { return WaveViewProps; }
   const TVoldViewProps& GetVoldViewProps() const { return VoldViewProps; }
   uint8_t GetDrawType() const { return DrawType; }
-  void SetUserDrawing(bool on, uint8_t drawType);
+  // Drawing through control points: on with a curve kind, off again, or another curve kind.
+  void StartUserDrawing(uint8_t drawType);
+  void StopUserDrawing();
+  void SetDrawType(uint8_t drawType);
   int IconIndex() const { return iconIndex_; }
 
   // --- Zoom and mapping -----------------------------------------------------------------------
