@@ -45,6 +45,7 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   const TWaveViewProps& GetWaveViewProps() const { return WaveViewProps; }
   const TVoldViewProps& GetVoldViewProps() const { return VoldViewProps; }
   uint8_t GetDrawType() const { return DrawType; }
+  // Drawing through control points: on with a curve kind, off again, or another curve kind.
   void StartUserDrawing(uint8_t drawType);
   void StopUserDrawing();
   void SetDrawType(uint8_t drawType);
