@@ -102,6 +102,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   ConnectPlayback();
   ConnectActionState();
   ConnectClipboardAndDialogs();
+  ConnectSelZoom();
 
   NoNameCounter = 0;
   DebugLogInit();

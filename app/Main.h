@@ -217,6 +217,8 @@ class TMainForm : public QMainWindow {
   void ConnectFileCommands();
   void ConnectActionState();
   void ConnectClipboardAndDialogs();
+  // The Select and Zoom dialog's factory.
+  void ConnectSelZoom();
   bool EnsureTempDir();
   void ConnectPlayback();
 

@@ -58,7 +58,8 @@ SoundPtr CopyOf(const Sound& sound) {
 }  // namespace
 
 void TMDIChildWave::StartUserDrawing(uint8_t drawType) {
-  KV_ASSERT(!FUserDrawing);
+  const bool UserDrawing = FUserDrawing;  // named so that the trap reads as the flag
+  KV_ASSERT(!UserDrawing);
   DrawType = drawType;
   FUserDrawing = true;
   Selecting = false;
@@ -71,7 +72,8 @@ void TMDIChildWave::StartUserDrawing(uint8_t drawType) {
 }
 
 void TMDIChildWave::StopUserDrawing() {
-  KV_ASSERT(FUserDrawing);
+  const bool UserDrawing = FUserDrawing;
+  KV_ASSERT(UserDrawing);
   DeleteDrawNodes();
   FUserDrawing = false;
   ShowDragCursor();
