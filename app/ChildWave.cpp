@@ -419,8 +419,9 @@ void TMDIChildWave::Redraw() {
 }
 
 void TMDIChildWave::RedrawSamples(int32_t first, int32_t last, bool selected) {
-  // A picture that waits for a whole repaint gets the change with it.
-  if (stale_ || !CanvasFits()) {
+  // A picture that waits for a whole repaint gets the change with it; the control-point drawing
+  // shows no selection.
+  if (stale_ || !CanvasFits() || FUserDrawing) {
     client_->update();
     return;
   }
@@ -439,7 +440,7 @@ void TMDIChildWave::UpdateColumns(int32_t x1, int32_t x2) {
 
 void TMDIChildWave::RedrawSample(int32_t position) {
   const TUnitWave* document = GetUnitWave();
-  if (!document || stale_ || !CanvasFits()) {
+  if (!document || stale_ || !CanvasFits() || FUserDrawing) {
     client_->update();
     return;
   }
@@ -489,7 +490,8 @@ int32_t TMDIChildWave::StepPixels(int32_t position, int32_t pixels) const {
 
 void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
   TUnitWave* document = GetUnitWave();
-  if (!document || (shift & Qt::AltModifier)) return;
+  // The control points take the place of the selection while the user draws.
+  if (!document || (shift & Qt::AltModifier) || FUserDrawing) return;
   const bool withShift = shift & Qt::ShiftModifier;
   const bool withCtrl = shift & Qt::ControlModifier;
   const int32_t values = document->GetValues();

@@ -230,13 +230,7 @@ void TDlgSelZoom::ApplySelection(const uint8_t& ok) {
     applyUnit_->SetCursor(SampleOf(CursorAt.GetValue()));
     return;
   }
-  if (!(PartEnd.GetValue() > PartBegin.GetValue())) {
-    MessageReporter::ShowInputError(kSelZoomPartOrder);
-  } else if (!(PartBegin.GetValue() < applyEnd_)) {
-    MessageReporter::ShowFieldError("Part Begin", kSelZoomBeforeEnd);
-  } else if (!(PartEnd.GetValue() < applyEnd_)) {
-    MessageReporter::ShowFieldError("Part End", kSelZoomBeforeEnd);
-  } else {
+  if (InOrderBeforeEnd(PartBegin, PartEnd, "Part Begin", "Part End", kSelZoomPartOrder)) {
     applyUnit_->SetSelRange(SampleOf(PartBegin.GetValue()), SampleOf(PartEnd.GetValue()));
   }
 }
@@ -247,14 +241,22 @@ void TDlgSelZoom::ApplyZoom(const uint8_t& ok) {
     return;
   }
   if (ok == 0) return;
-  if (!(ZoomEnd.GetValue() > ZoomBegin.GetValue())) {
-    MessageReporter::ShowInputError(kSelZoomZoomOrder);
-  } else if (!(ZoomBegin.GetValue() < applyEnd_)) {
-    MessageReporter::ShowFieldError("Zoom Begin", kSelZoomBeforeEnd);
-  } else if (!(ZoomEnd.GetValue() < applyEnd_)) {
-    MessageReporter::ShowFieldError("Zoom End", kSelZoomBeforeEnd);
-  } else {
+  if (InOrderBeforeEnd(ZoomBegin, ZoomEnd, "Zoom Begin", "Zoom End", kSelZoomZoomOrder)) {
     // A window that rounds to less than a sample shows the whole sound instead.
     applyWindow_->SetScroll(SampleOf(ZoomBegin.GetValue()), SampleOf(ZoomEnd.GetValue()));
   }
+}
+
+bool TDlgSelZoom::InOrderBeforeEnd(const unitTime& begin, const unitTime& end, const char* beginName,
+                                   const char* endName, const char* orderMessage) const {
+  if (!(end.GetValue() > begin.GetValue())) {
+    MessageReporter::ShowInputError(orderMessage);
+  } else if (!(begin.GetValue() < applyEnd_)) {
+    MessageReporter::ShowFieldError(beginName, kSelZoomBeforeEnd);
+  } else if (!(end.GetValue() < applyEnd_)) {
+    MessageReporter::ShowFieldError(endName, kSelZoomBeforeEnd);
+  } else {
+    return true;
+  }
+  return false;
 }

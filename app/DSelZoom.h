@@ -71,6 +71,9 @@ class TDlgSelZoom : public TOKHelpRightDlg, public SelZoomNotices {
   // The steps of Apply after the fields of each group are read: the range checks and the change.
   void ApplySelection(const uint8_t& ok);
   void ApplyZoom(const uint8_t& ok);
+  // Begin before end and both before the end of the wave; the first failure is shown.
+  bool InOrderBeforeEnd(const unitTime& begin, const unitTime& end, const char* beginName,
+                        const char* endName, const char* orderMessage) const;
   // The sample position of a typed time in the document being applied to.
   int32_t SampleOf(double seconds) const;
   // Writes a time into its edit, or empties the edit.

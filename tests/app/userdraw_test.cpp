@@ -1,6 +1,7 @@
 // Drawing a wave through control points with the mouse: grabbing, adding, dragging and deleting
 // points, the sound the document makes from them, the cursor, rescaling and undo.
 #include <QMouseEvent>
+#include <QTest>
 #include <filesystem>
 
 #include "app/ChildWave.h"
@@ -115,6 +116,8 @@ TEST_F(UserDrawing, OnePointChangesNothingAndTwoMakeOneSecondOfEitherCurveWhichI
     EXPECT_EQ(Samples(*doc).front(), 32767);  // the top edge is full scale
   }
   for (auto [x, y] : {std::pair{60, 20}, {100, 90}, {150, 35}}) Drag(x, y, x, y);
+  QTest::keyClick(window->ClientArea(), Qt::Key_End);  // the keys select nothing meanwhile
+  EXPECT_EQ(doc->GetSelCursor(), 0);
   const uint32_t pen = window->GetWaveViewProps().SingleWaveColor;
   EXPECT_EQ(window->Canvas().pixel(60, 20), PixelCanvas::ToRgb(pen));  // a point's centre
   const std::string path = std::string(KORVALEN_BUILD_DIR) + "/user-drawing.png";
