@@ -29,7 +29,7 @@ class UserDrawing : public MainWindowTest {
     doc = unit.get();
     window = form->CreateMDIChildWave("d", std::move(unit), {}, {});
     ResizeClient(*window, *window->ClientArea(), QSize(200, 101));
-    window->StartUserDrawing(0);
+    form->DrawWaveLinExecute();  // the command sets the window's cursor and starts drawing
   }
   void Mouse(QEvent::Type type, int x, int y) {
     const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
@@ -86,7 +86,6 @@ TEST_F(UserDrawing, DraggedPointStaysBetweenItsNeighboursAndIsDeletedWhenRelease
   struct Case { int x, y; double nx, ny; bool visible; };
   const Case cases[] = {{95, 52, 79, 52, true}, {10, 48, 41, 48, true}, {62, -7, 62, 0, false},
                         {62, 150, 62, 100, false}, {62, 30, 62, 30, true}};
-  MainForm->SetDrawCursor(*window);
   for (int x : {40, 60, 80}) Drag(x, 50, x, 50);
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
@@ -133,13 +132,13 @@ TEST_F(UserDrawing, ResizeScalesThePointsAndStoppingLeavesOneUndoableChange) {
   for (auto& [x, y] : scaled) x = std::round(x * 1e6) / 1e6, y = std::round(y * 1e6) / 1e6;
   EXPECT_EQ(scaled, (Nodes{{100, 50}, {300, 150}}));
   const std::vector<int16_t> drawn = Samples(*doc);
-  window->StopUserDrawing();
+  form->DrawWaveLinExecute();
   EXPECT_THROW(window->StopUserDrawing(), AssertionFailure);
   EXPECT_EQ(std::make_pair(window->GetFirstNode(), doc->GetState()),
             std::make_pair(static_cast<const TDrawNode*>(nullptr), kUnitStateModified));
-  form->UndoUnit.Restore();
+  form->UndoExecute();
   EXPECT_EQ(doc->GetValues(), 0);
-  form->UndoUnit.Restore();
+  form->UndoExecute();
   EXPECT_EQ(Samples(*doc), drawn);
 }
 
