@@ -1,5 +1,6 @@
 #include "app/ChildWave.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -141,7 +142,8 @@ class WaveCanvas : public QWidget {
     window_.EvFormMouseMove(event->buttons(), at.x(), at.y());
   }
   void mouseReleaseEvent(QMouseEvent* event) override {
-    window_.EvFormMouseUp(event->button());
+    const QPoint at = event->position().toPoint();
+    window_.EvFormMouseUp(event->button(), event->modifiers(), at.x(), at.y());
     if (event->button() == Qt::LeftButton) window_.FormClick();
   }
 
@@ -179,7 +181,10 @@ TMDIChildWave::TMDIChildWave(QWidget* owner, std::unique_ptr<TUnitWave> unitWave
   IconByChannels();
 }
 
-TMDIChildWave::~TMDIChildWave() { DeleteUnit(); }
+TMDIChildWave::~TMDIChildWave() {
+  DeleteDrawNodes();
+  DeleteUnit();
+}
 
 void TMDIChildWave::Init(std::unique_ptr<TUnitWave> unitWave) {
   TUnitWave* const document = unitWave.get();
@@ -229,11 +234,6 @@ void TMDIChildWave::SetViewMode(uint8_t mode) {
   } else {
     IconByChannels();
   }
-}
-
-void TMDIChildWave::SetUserDrawing(bool on, uint8_t drawType) {
-  FUserDrawing = on;
-  DrawType = drawType;
 }
 
 // --- Zoom and mapping ----------------------------------------------------------------------------
@@ -400,10 +400,9 @@ void TMDIChildWave::PaintAll() {
   if (!CanvasFits()) canvas_ = QImage(client_->size(), QImage::Format_RGB32);
   stale_ = false;
   if (canvas_.isNull()) return;
-  // The control-point drawing replaces the view while the user draws; until it exists the
-  // background stands for it.
+  // The control-point drawing replaces the view while the user draws.
   if (FUserDrawing) {
-    FillBackground(ClientRect());
+    DrawUserDrawing(ClientRect());
     return;
   }
   DrawWave(ClientRect());
@@ -415,8 +414,9 @@ void TMDIChildWave::Redraw() {
 }
 
 void TMDIChildWave::RedrawSamples(int32_t first, int32_t last, bool selected) {
-  // A picture that waits for a whole repaint gets the change with it.
-  if (stale_ || !CanvasFits()) {
+  // A picture that waits for a whole repaint gets the change with it; the control-point drawing
+  // shows no selection.
+  if (stale_ || !CanvasFits() || FUserDrawing) {
     client_->update();
     return;
   }
@@ -435,7 +435,7 @@ void TMDIChildWave::UpdateColumns(int32_t x1, int32_t x2) {
 
 void TMDIChildWave::RedrawSample(int32_t position) {
   const TUnitWave* document = GetUnitWave();
-  if (!document || stale_ || !CanvasFits()) {
+  if (!document || stale_ || !CanvasFits() || FUserDrawing) {
     client_->update();
     return;
   }
@@ -461,6 +461,7 @@ void TMDIChildWave::EvFormResize() {
   // The range stays: the view window widens or narrows with the client.
   UpdateScrollBar();
   NotifyZoomChanged();
+  if (FUserDrawing) RescaleDrawNodes();
   Redraw();
 }
 
@@ -473,7 +474,8 @@ int32_t TMDIChildWave::StepPixels(int32_t position, int32_t pixels) const {
 
 void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
   TUnitWave* document = GetUnitWave();
-  if (!document || (shift & Qt::AltModifier)) return;
+  // The control points take the place of the selection while the user draws.
+  if (!document || (shift & Qt::AltModifier) || FUserDrawing) return;
   const bool withShift = shift & Qt::ShiftModifier;
   const bool withCtrl = shift & Qt::ControlModifier;
   const int32_t values = document->GetValues();
@@ -544,9 +546,13 @@ int32_t TMDIChildWave::MouseSample(int32_t x) const {
 }
 
 void TMDIChildWave::EvFormMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x,
-                                    int32_t) {
+                                    int32_t y) {
+  if (button != Qt::LeftButton) return;
   // The control points take the mouse while the user draws.
-  if (button != Qt::LeftButton || FUserDrawing) return;
+  if (FUserDrawing) {
+    DrawMouseDown(x, y, shift);
+    return;
+  }
   SelectMouseDown(shift, x);
 }
 
@@ -569,7 +575,11 @@ void TMDIChildWave::SelectMouseDown(Qt::KeyboardModifiers shift, int32_t x) {
 }
 
 void TMDIChildWave::EvFormMouseMove(Qt::MouseButtons buttons, int32_t x, int32_t y) {
-  if (FUserDrawing) return;
+  // No status text while drawing: the points take the mouse.
+  if (FUserDrawing) {
+    DrawMouseMove(x, y, QGuiApplication::keyboardModifiers());
+    return;
+  }
   if (Selecting && (buttons & Qt::LeftButton)) SelectMouseMove(x);
   ShowMouseStatus(x, y);
 }
@@ -581,8 +591,13 @@ void TMDIChildWave::SelectMouseMove(int32_t x) {
   document->ExtendSelection(MouseSample(std::clamp(x, 0, ClientWidth())));
 }
 
-void TMDIChildWave::EvFormMouseUp(Qt::MouseButton button) {
-  if (button != Qt::LeftButton || FUserDrawing) return;
+void TMDIChildWave::EvFormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x,
+                                  int32_t y) {
+  if (button != Qt::LeftButton) return;
+  if (FUserDrawing) {
+    DrawMouseUp(x, y, shift);
+    return;
+  }
   SelectMouseUp();
 }
 

@@ -5,15 +5,18 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <cstdint>
 #include <functional>
 #include <memory>
 
 #include "app/ChildWin.h"
 #include "app/ViewProps.h"
+#include "wave/sound.h"
 #include "wave/waveview.h"
 
 class QScrollBar;
+class TDrawNode;
 class TUnitWave;
 class Wave;
 class WaveCanvas;
@@ -43,7 +46,10 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   const TWaveViewProps& GetWaveViewProps() const { return WaveViewProps; }
   const TVoldViewProps& GetVoldViewProps() const { return VoldViewProps; }
   uint8_t GetDrawType() const { return DrawType; }
-  void SetUserDrawing(bool on, uint8_t drawType);
+  // Drawing through control points: on with a curve kind, off again, or another curve kind.
+  void StartUserDrawing(uint8_t drawType);
+  void StopUserDrawing();
+  void SetDrawType(uint8_t drawType);
   int IconIndex() const { return iconIndex_; }
 
   // --- Zoom and mapping -----------------------------------------------------------------------
@@ -118,11 +124,24 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   void FormKeyDown(int key, Qt::KeyboardModifiers shift);
   void EvFormMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
   void EvFormMouseMove(Qt::MouseButtons buttons, int32_t x, int32_t y);
-  void EvFormMouseUp(Qt::MouseButton button);
   void EvFormPaint();
   void EvFormResize();
   // The text of status panel 1 for the mouse at (x, y) in the present view.
   std::string StatusTextAt(int32_t x, int32_t y) const;
+  void EvFormMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int32_t x, int32_t y);
+
+  // --- Drawing a wave through control points ------------------------------------------------
+  void DrawMouseDown(int32_t x, int32_t y, Qt::KeyboardModifiers shift);
+  void DrawMouseMove(int32_t x, int32_t y, Qt::KeyboardModifiers shift);
+  void DrawMouseUp(int32_t x, int32_t y, Qt::KeyboardModifiers shift);
+  void DeleteDrawNode(TDrawNode* node);
+  void RescaleDrawNodes();
+  // Hands the points to the document, which makes its sound from them.
+  void ApplyUserDrawing();
+  void DrawUserDrawing(const QRect& client);
+  // The head of the control points, sorted by x; null without points.
+  const TDrawNode* GetFirstNode() const { return FirstNode; }
+  const TDrawNode* GetDraggedNode() const { return DraggedNode; }
 
  protected:
   bool SaveUnit() override;
@@ -154,6 +173,11 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   void SelectMouseMove(int32_t x);
   void SelectMouseUp();
   void ShowMouseStatus(int32_t x, int32_t y) const;
+  void DeleteDrawNodes();
+  // The window's own cursor while a dragged point is out: the one a release would delete it with.
+  void ShowDragCursor();
+  // Leaves the drawing as one undoable change: the sound from before it comes back with Undo.
+  void KeepUndoOfDrawing();
 
   uint8_t FViewMode = 0;
   TWaveViewProps WaveViewProps;
@@ -165,6 +189,14 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   double OldZoomDepth = 0;
   bool FUserDrawing = false;
   uint8_t DrawType = 0;
+  TDrawNode* FirstNode = nullptr;    // owned list
+  TDrawNode* DraggedNode = nullptr;  // one of the list
+  int32_t GrabDX = 0;
+  int32_t GrabDY = 0;
+  QRect LastClientRect;
+  // The sound the document had when the drawing started, and whether the drawing replaced it.
+  SoundPtr soundBeforeDrawing_;
+  bool drawnSinceStart_ = false;
 
   WaveCanvas* client_ = nullptr;
   QScrollBar* scrollBar_ = nullptr;

@@ -103,6 +103,9 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   ConnectWaveOperations();
   ConnectPropsCommands();
   ConnectSplitMerge();
+  ConnectActionState();
+  ConnectClipboardAndDialogs();
+  ConnectSelZoom();
 
   NoNameCounter = 0;
   DebugLogInit();
@@ -124,6 +127,8 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
 }
 
 TMainForm::~TMainForm() {
+  // Windows that go with the form must not arm an update of a form that is half gone.
+  actionUpdateTrigger_.reset();
   RemoveMainShell();
   UndoUnit.Delete();
   DeleteSinusTable();
@@ -201,45 +206,6 @@ void TMainForm::SetIBeam() { SaveCursor(crIBeam); }
 void TMainForm::SetDrawCursor(QWidget& child) { SetWidgetCursor(child, crDraw); }
 
 void TMainForm::ClearDrawCursor(QWidget& child) { SetWidgetCursor(child, crDefault); }
-
-void TMainForm::ActionList1Update() {
-  // No document window exists yet, so the update knows only the state without one.
-  if (LastShownKind != 0) UpdateNoDocumentActions();
-  LastShownKind = 0;
-  ClearStatus();
-}
-
-void TMainForm::UpdateNoDocumentActions() {
-  for (const char* menu : {"Music", "Edit", "View", "Make", "Effects", "Window"}) {
-    MainMenu(menu)->menuAction()->setVisible(false);
-  }
-  editName_->clear();
-  editName_->setEnabled(false);
-  QPalette grey = editName_->palette();
-  grey.setColor(QPalette::Base, QColor(128, 128, 128));
-  editName_->setPalette(grey);
-  for (const char* bar : {"ToolBarMusic1", "ToolBarMusic2", "ToolBarMusic3", "ToolBarWave3",
-                          "ToolBarWave2", "ToolBarWave1"}) {
-    ToolBar(bar)->hide();
-  }
-  for (const char* name :
-       {"FileProperties", "FileSave", "FileSaveAs", "FilePlay", "FileRecord", "DuplicateWave",
-        "DuplicateMuz", "EditDelete", "EditCut", "EditCopy", "EditTrim", "EditPaste", "EditSwap",
-        "EditExtract", "EditMix", "EditClearClipboard", "NoZoom", "ZoomIn", "ViewWave", "ViewVold",
-        "MergeH", "MergeV", "SplitV", "SplitH", "MakeSilence", "MakeLine", "MakeNoise",
-        "MakeBlock", "MakeTriangle", "MakeSinus", "MakeMFreq", "DrawWaveLin", "DrawWave3G",
-        "Block", "Up", "RollIn", "RollOut", "Distort", "Length", "Rotate", "Reverse", "Volume",
-        "MaxVolume", "MixLeftRight", "Balance", "RndEcho", "PerEcho", "TempoPitch", "FilterBlock",
-        "FilterHigh", "FilterLow", "FilterRes", "FilterNotch"}) {
-    Action(name)->setEnabled(false);
-  }
-  Action("DuplicateWave")->setVisible(false);
-  Action("DuplicateMuz")->setVisible(false);
-}
-
-void TMainForm::ClearStatus() {
-  for (int panel = 2; panel <= 6; ++panel) statusBar_->SetPanelText(panel, "");
-}
 
 QAction* TMainForm::Action(const std::string& name) const {
   const auto found = actions_.find(name);

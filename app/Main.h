@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QTimer>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -11,9 +12,11 @@
 #include <vector>
 
 #include "app/SplitMergeProps.h"
+#include "app/ModelessDialog.h"
 #include "app/ViewProps.h"
 #include "gui/actions.h"
 #include "gui/cursors.h"
+#include "wave/shell.h"
 #include "wave/sound.h"
 #include "wave/undo.h"
 #include "wave/unitwave.h"
@@ -40,12 +43,6 @@ inline constexpr TCursor crDelete = 2;
 inline constexpr TCursor crSil = 3;
 inline constexpr TCursor crReject = 4;
 inline constexpr TCursor crNote = 5;
-
-// One entry of a list of wave names: the registered name and its document.
-struct TWaveNameEntry {
-  std::string name;
-  TUnitWave* unit;
-};
 
 inline constexpr const char* kVersionText = "7.1";
 inline constexpr const char* kFormCaption = "Korvalen ";
@@ -77,11 +74,36 @@ class TMainForm : public QMainWindow {
   void SetDrawCursor(QWidget& child);
   void ClearDrawCursor(QWidget& child);
 
-  // The action update: enables, shows and lays out by the active document, refreshes the status.
+  // The action update: enables, checks, shows and lays out by the active document, refreshes the
+  // status. It runs once when the event loop goes idle after user input or a change of a document
+  // window; RequestActionUpdate asks for that run.
   void ActionList1Update();
+  void RequestActionUpdate();
+  void UpdateActionsByKind(TMDIChildKorvalen* child);
   // The layout with no document: only File, Help and the Basic tool bar.
   void UpdateNoDocumentActions();
+  void UpdateWaveActions(TMDIChildKorvalen& window);
+  void UpdateMuzActions(TMDIChildKorvalen& window);
   void ClearStatus();
+
+  // Undo, its deletion and the clipboard's clearing.
+  void UndoExecute();
+  void DeleteUndoExecute();
+  void EditClearClipboardExecute();
+  // The three modeless dialogs: shown or hidden by their commands, their check marks follow them.
+  void SelectWaveExecute();
+  void MusicDialogExecute();
+  void MusicPartsExecute();
+  void DlgSelZoomClosed();
+  void DlgMusicClosed();
+  void DlgMusTreeClosed();
+  void NotifySelectionChanged(TMDIChildWave* window);
+  void NotifyActiveMuzChild(TMDIChildMuz* window);
+  void NotifyStaveChanged(TNoteStave* stave);
+  // Draw Wave Linear (0) and Smooth (1): start, switch the curve kind or stop drawing.
+  void DrawWaveLinExecute();
+  void DrawWave3GExecute();
+  void ToggleUserDrawing(uint8_t drawType, QAction* action);
 
   // The action of that name; asserts that it exists.
   QAction* Action(const std::string& name) const;
@@ -178,6 +200,10 @@ class TMainForm : public QMainWindow {
   UndoSlot UndoUnit;
   bool EditNameActive = false;
   bool DialogActive = false;
+  // Built on first use through their factories, then kept until the main window goes.
+  ModelessDialog<SelZoomNotices> DlgSelZoom;
+  ModelessDialog<MusicNotices> DlgMusic;
+  ModelessDialog<MusTreeNotices> DlgMusTree;
   // Display records that every new wave window copies; "Use As Default" replaces them.
   TWaveViewProps WaveViewDefaults;
   TVoldViewProps VoldViewDefaults;
@@ -205,7 +231,6 @@ class TMainForm : public QMainWindow {
   void EditPasteExecute();
   void EditSwapExecute();
   void EditExtractExecute();
-  void EditClearClipboardExecute();
   void ViewWaveExecute();
   void ViewVoldExecute();
   void ZoomInExecute();
@@ -235,8 +260,10 @@ class TMainForm : public QMainWindow {
   void ConnectCommands();
   void ConnectRegistry();
   void ConnectFileCommands();
-  // Save, Save As and Duplicate follow the active document's kind.
-  void UpdateFileCommands();
+  void ConnectActionState();
+  void ConnectClipboardAndDialogs();
+  // The Select and Zoom dialog's factory.
+  void ConnectSelZoom();
   bool EnsureTempDir();
   void ConnectPlayback();
   void ConnectPropsCommands();
@@ -253,6 +280,9 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<PlayerDocuments> registryDocuments_;
   PlayerDocuments* playerDocuments_ = nullptr;
   std::unique_ptr<PlaybackControl> playback_;  // drives AudioPlayer: declared after it
+  // The one pending action update, and what arms it.
+  QTimer actionUpdateTimer_;
+  std::unique_ptr<QObject> actionUpdateTrigger_;
 };
 
 // The one main window, set by the entry point.

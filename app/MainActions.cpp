@@ -53,11 +53,11 @@ constexpr ActionSpec kView[] = {
     {"ZoomIn", "&Zoom in", "Z", "Zoom In|Zoom the selected part in", "Z+", 0},
     {"NoZoom", "&No Zoom", "Shift+Z", "No Zoom|Shows the whole wave", "Z-", 0},
     {"SelectWave", "&Dialogbox Select Wave...", "Q",
-     "Select and Zoom dialogbox|Show or hide the select and zoom dialogbox", "SZ", C},
+     "Select and Zoom dialogbox|Show or hide the select and zoom dialogbox", "SZ", C | E},
     {"MusicDialog", "&Dialogbox Edit Music...", "", "Display or Hide Dialogbox Edit Music|", "DM",
-     C},
+     C | E},
     {"MusicParts", "&Dialogbox Music Parts...", "", "Display or Hide Dialogbox Music Parts|", "DP",
-     C},
+     C | E},
 };
 
 constexpr ActionSpec kMake[] = {

@@ -169,21 +169,6 @@ void TMainForm::ConnectFileCommands() {
   bind("DuplicateWave", &TMainForm::DuplicateWaveExecute);
   bind("FileSave", &TMainForm::FileSaveExecute);
   bind("FileSaveAs", &TMainForm::FileSaveAsExecute);
-  // The frame still reports activations while the main window is being torn down; by then it is
-  // no longer MainForm.
-  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow* window) {
-    if (window != nullptr && MainForm != nullptr) MainForm->UpdateFileCommands();
-  });
-}
-
-void TMainForm::UpdateFileCommands() {
-  const TMDIChildKorvalen* child = GetActiveMDIChild();
-  if (child == nullptr) return;
-  const bool wave = child->GetKind() == kUnitKindWave;
-  Action("FileSave")->setEnabled(wave);
-  Action("FileSaveAs")->setEnabled(wave);
-  Action("DuplicateWave")->setEnabled(wave);
-  Action("DuplicateWave")->setVisible(wave);
 }
 
 TMDIChildKorvalen* TMainForm::ChildOfUnit(const TUnit* unit) const {

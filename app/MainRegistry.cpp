@@ -10,6 +10,7 @@
 #include <QMdiSubWindow>
 #include <climits>
 
+#include "app/ChildWave.h"
 #include "app/ChildWin.h"
 #include "app/Player.h"
 #include "app/Main.h"
@@ -48,11 +49,11 @@ class NameBoxClicks : public QObject {
   TMainForm& form_;
 };
 
-// The engine's calls on the main window.
+// The calls on the main window, from the engine and from the windows and dialogs alike.
 class MainShell : public ShellServices {
  public:
   TUnitWave* MainFindUnitWaveByName(const std::string& name) override {
-    return ::MainFindUnitWaveByName(name);
+    return MainForm ? MainForm->FindUnitWaveByName(name) : nullptr;
   }
   // Without a media player the main window plays nothing.
   bool MainPlayWholeSound(const Sound& sound) override { return ::MainPlayWholeSound(sound); }
@@ -63,6 +64,9 @@ class MainShell : public ShellServices {
   bool UndoHolds(const Sound* sound) const override {
     return MainForm && MainForm->UndoUnit.Holds(sound);
   }
+  void NotifySelectionChanged(WaveView* view) override {
+    if (MainForm) MainForm->NotifySelectionChanged(dynamic_cast<TMDIChildWave*>(view));
+  }
   Sound* GetClipBoardSound() override {
     return MainForm ? MainForm->ClipBoardSound.get() : nullptr;
   }
@@ -71,6 +75,25 @@ class MainShell : public ShellServices {
   }
   void SetStatusText(int32_t panel, const std::string& text) override {
     if (MainForm) MainForm->StatusBar()->SetPanelText(panel, text);
+  }
+  int32_t MainFillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) override {
+    return MainForm ? MainForm->FillWaveNames(list, filter) : 0;
+  }
+  TUnit* MainActiveUnit() override { return MainForm ? MainForm->ActiveUnit() : nullptr; }
+  bool MainCheckNameFree(const std::string& name, const TUnit* unit) override {
+    return MainForm ? MainForm->CheckNameFree(name, unit) : true;
+  }
+  void MainSetDialogActive(bool active) override {
+    if (MainForm) MainForm->DialogActive = active;
+  }
+  void MainDlgSelZoomClosed() override {
+    if (MainForm) MainForm->DlgSelZoomClosed();
+  }
+  void MainDlgMusicClosed() override {
+    if (MainForm) MainForm->DlgMusicClosed();
+  }
+  void MainDlgMusTreeClosed() override {
+    if (MainForm) MainForm->DlgMusTreeClosed();
   }
 };
 
@@ -196,6 +219,8 @@ TMDIChildKorvalen* TMainForm::AddMDIChild(std::unique_ptr<TMDIChildKorvalen> chi
   TMDIChildKorvalen* window = child.release();
   mdiArea_->addSubWindow(window);
   window->setWindowTitle(QString::fromStdString(caption));
+  // A closed window leaves the frame only when it is deleted: the action state follows then.
+  connect(window, &QObject::destroyed, &actionUpdateTimer_, [this] { RequestActionUpdate(); });
   window->show();
   mdiArea_->setActiveSubWindow(window);
   return window;
@@ -233,7 +258,7 @@ void TMainForm::EndEditName() {
   }
 }
 
-TUnit* MainActiveUnit() { return MainForm ? MainForm->ActiveUnit() : nullptr; }
+TUnit* MainActiveUnit() { return Shell()->MainActiveUnit(); }
 
 TMDIChildKorvalen* MainActiveWaveChild() {
   return MainForm ? MainForm->ActiveWaveChild() : nullptr;
@@ -242,17 +267,31 @@ TMDIChildKorvalen* MainActiveWaveChild() {
 TMDIChildKorvalen* MainActiveMuzChild() { return MainForm ? MainForm->ActiveMuzChild() : nullptr; }
 
 bool MainCheckNameFree(std::string name, const TUnit* unit) {
-  return MainForm ? MainForm->CheckNameFree(name, unit) : true;
+  return Shell()->MainCheckNameFree(name, unit);
 }
 
-void MainSetDialogActive(bool active) {
-  if (MainForm) MainForm->DialogActive = active;
-}
+void MainSetDialogActive(bool active) { Shell()->MainSetDialogActive(active); }
 
 int32_t MainFillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter) {
-  return MainForm ? MainForm->FillWaveNames(list, filter) : 0;
+  return Shell()->MainFillWaveNames(list, filter);
 }
 
 TUnitWave* MainFindUnitWaveByName(std::string name) {
-  return MainForm ? MainForm->FindUnitWaveByName(name) : nullptr;
+  return Shell()->MainFindUnitWaveByName(name);
+}
+
+void MainDlgSelZoomClosed() { Shell()->MainDlgSelZoomClosed(); }
+
+void MainDlgMusicClosed() { Shell()->MainDlgMusicClosed(); }
+
+void MainDlgMusTreeClosed() { Shell()->MainDlgMusTreeClosed(); }
+
+TMainRect MainFormRect() {
+  if (MainForm == nullptr) return {0, 0, 0, 0};
+  const QRect frame = MainForm->frameGeometry();
+  return {frame.x(), frame.y(), frame.x() + frame.width(), frame.y() + frame.height()};
+}
+
+std::vector<QIcon> MainImageListIcons() {
+  return MainForm ? MainForm->ImageListIcons() : std::vector<QIcon>{};
 }

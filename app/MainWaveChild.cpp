@@ -1,4 +1,4 @@
-// The main window's side of the wave windows: the factory and the notices the windows send.
+// The main window's side of the wave windows: the factory.
 #include "app/ChildWave.h"
 #include "app/Main.h"
 #include "wave/unitwave.h"
@@ -10,8 +10,3 @@ TMDIChildWave* TMainForm::CreateMDIChildWave(const std::string& caption,
   auto child = std::make_unique<TMDIChildWave>(nullptr, std::move(unitWave), waveProps, voldProps);
   return static_cast<TMDIChildWave*>(AddMDIChild(std::move(child), caption));
 }
-
-// Only the Select-and-Zoom dialog listens to these notices; until it exists they reach no one.
-void TMainForm::NotifyZoomChanged(TMDIChildWave*) {}
-
-void TMainForm::NotifyActiveWaveChild(TMDIChildWave*) {}

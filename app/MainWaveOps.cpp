@@ -118,7 +118,6 @@ void TMainForm::ConnectWaveOperations() {
       {"EditPaste", &TMainForm::EditPasteExecute},
       {"EditSwap", &TMainForm::EditSwapExecute},
       {"EditExtract", &TMainForm::EditExtractExecute},
-      {"EditClearClipboard", &TMainForm::EditClearClipboardExecute},
       {"ViewWave", &TMainForm::ViewWaveExecute},
       {"ViewVold", &TMainForm::ViewVoldExecute},
       {"ZoomIn", &TMainForm::ZoomInExecute},
@@ -182,10 +181,6 @@ void TMainForm::EditCopyExecute() {
   if (unitWave == nullptr) return;
   CommandHourGlass hourGlass(*this);
   unitWave->EditCopy();
-}
-
-void TMainForm::EditClearClipboardExecute() {
-  if (ActiveUnitWave() != nullptr) ClearClipBoardSound();
 }
 
 void TMainForm::ViewWaveExecute() {

@@ -22,6 +22,13 @@ Sound* ShellServices::GetClipBoardSound() { return nullptr; }
 void ShellServices::SetClipBoardSound(std::unique_ptr<Sound>) {}
 void ShellServices::UnitWaveClosing(const TUnitWave*) {}
 void ShellServices::SetStatusText(int32_t, const std::string&) {}
+int32_t ShellServices::MainFillWaveNames(std::vector<TWaveNameEntry>&, uint8_t) { return 0; }
+TUnit* ShellServices::MainActiveUnit() { return nullptr; }
+bool ShellServices::MainCheckNameFree(const std::string&, const TUnit*) { return true; }
+void ShellServices::MainSetDialogActive(bool) {}
+void ShellServices::MainDlgSelZoomClosed() {}
+void ShellServices::MainDlgMusicClosed() {}
+void ShellServices::MainDlgMusTreeClosed() {}
 
 ShellServices* SetShellServices(ShellServices* shell) {
   ShellServices* previous = current == &noShell ? nullptr : current;

@@ -5,10 +5,18 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Sound;
+class TUnit;
 class TUnitWave;
 class WaveView;
+
+// One entry of a list of wave names: the registered name and its document.
+struct TWaveNameEntry {
+  std::string name;
+  TUnitWave* unit;
+};
 
 class ShellServices {
  public:
@@ -18,8 +26,8 @@ class ShellServices {
   // Plays a whole sound through the media player; returns whether the temporary file was written.
   virtual bool MainPlayWholeSound(const Sound& sound) = 0;
 
-  // The members below have defaults that behave as a main window without an undo record, a
-  // clipboard, a status bar or a Select-and-Zoom dialog.
+  // The members below have defaults that behave as a main window with nothing open: no document,
+  // no undo record, no clipboard, no status bar and no modeless dialog; every name is free.
 
   // Drops the undo record when it belongs to `unitWave`; a wave document calls it as it dies.
   virtual void DeleteUndoOf(const TUnitWave* unitWave);
@@ -35,6 +43,21 @@ class ShellServices {
   virtual void UnitWaveClosing(const TUnitWave* unitWave);
   // Panels of the main window's status bar, numbered from 0.
   virtual void SetStatusText(int32_t panel, const std::string& text);
+
+  // Appends the named wave documents, last window first. Filter 0 takes all, 1 all but the active
+  // one, 2 the mono ones other than the active one; any other filter takes none. Answers how many
+  // were added.
+  virtual int32_t MainFillWaveNames(std::vector<TWaveNameEntry>& list, uint8_t filter);
+  // The document of the active window, or null.
+  virtual TUnit* MainActiveUnit();
+  // Whether `unit` may carry `name`; a refusal has been shown to the user.
+  virtual bool MainCheckNameFree(const std::string& name, const TUnit* unit);
+  // A modeless dialog (true) or a document window (false) became the active window.
+  virtual void MainSetDialogActive(bool active);
+  // A modeless dialog closed: Select and Zoom, Edit Music, Music Parts.
+  virtual void MainDlgSelZoomClosed();
+  virtual void MainDlgMusicClosed();
+  virtual void MainDlgMusTreeClosed();
 };
 
 // Installs the shell and returns the previous one (null for none).

@@ -122,6 +122,8 @@ class MainFile : public MainWindowTest {
   std::string Caption() const { return form->GetActiveMDIChild()->windowTitle().toStdString(); }
   void Trigger(const char* action, std::vector<std::vector<std::string>> replies = {}) {
     answers.insert(answers.end(), replies.begin(), replies.end());
+    // A user's click comes after the idle update has set the action state.
+    QApplication::processEvents();
     form->Action(action)->trigger();
   }
 

@@ -18,12 +18,6 @@
 
 namespace {
 
-std::vector<int16_t> Ramp(int32_t count, int step) {
-  std::vector<int16_t> samples(static_cast<size_t>(count));
-  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(i * step);
-  return samples;
-}
-
 std::vector<int16_t> LeftOf(const TMDIChildWave* window) {
   return Samples(window->GetUnitWave()->GetSound()->GetLeftWave());
 }
@@ -78,7 +72,7 @@ class SplitMerge : public MainWindowTest {
 }  // namespace
 
 TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) {
-  const std::vector<int16_t> left = Ramp(400, 3), right = Ramp(400, -7);
+  const std::vector<int16_t> left = Ramp(400, 0, 3), right = Ramp(400, 0, -7);
   TMDIChildWave* source = Open(StereoOf(left, right, 22050), "S", {10, 0, 300, 401});
   source->GetUnitWave()->SetSelRange(100, 200);
   source->SetScroll(50, 250);
@@ -121,7 +115,7 @@ TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) 
                      {700, 300, 2, {0, 700}, {300, 301}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.moving * 10 + c.result);
-    Open(MonoOf(Ramp(1001, 1), 22050), "", {10, 20, 500, 100})
+    Open(MonoOf(Ramp(1001, 0, 1), 22050), "", {10, 20, 500, 100})
         ->GetUnitWave()
         ->SetSelEnds(c.moving, c.anchor);
     const int shown = Run(&TMainForm::SplitHExecute, [&c](QDialog& dialog) {
@@ -157,9 +151,9 @@ TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSo
                      {22050, 22050, 1, 2, {false, false, false, false}, "", 22050}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rateB);
-    Open(MonoOf(Ramp(100, 1), c.rateA), "a", {0, 0, 200, 100});
-    SoundPtr b = c.channelsB == 1 ? MonoOf(Ramp(100, 1), c.rateB)
-                                  : StereoOf(Ramp(100, 1), Ramp(100, 1), c.rateB);
+    Open(MonoOf(Ramp(100, 0, 1), c.rateA), "a", {0, 0, 200, 100});
+    SoundPtr b = c.channelsB == 1 ? MonoOf(Ramp(100, 0, 1), c.rateB)
+                                  : StereoOf(Ramp(100, 0, 1), Ramp(100, 0, 1), c.rateB);
     b->BytesPerSample = static_cast<uint16_t>(c.bytesB);
     Open(std::move(b), "b", {300, 50, 200, 100});
     Run(&TMainForm::MergeHExecute, [&c](QDialog& shown) {
@@ -184,8 +178,8 @@ TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSo
 }
 
 TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceAnEmptyWaveOrNoChoice) {
-  Open(MonoOf(Ramp(10, 1), 22050), "a");
-  Open(MonoOf(Ramp(10, 1), 22050), "");  // not listed
+  Open(MonoOf(Ramp(10, 0, 1), 22050), "a");
+  Open(MonoOf(Ramp(10, 0, 1), 22050), "");  // not listed
   Open(std::make_unique<MonoSound>(22050, 2), "empty");
   const std::pair<const char*, const char*> cases[] = {
       {"a", "The chosen Waves must be different"},
@@ -210,8 +204,8 @@ TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
   for (void (TMainForm::*command)() :
        {&TMainForm::SplitHExecute, &TMainForm::MergeHExecute, &TMainForm::MergeVExecute}) {
     SCOPED_TRACE(step++);
-    Open(MonoOf(Ramp(3000, 1), 22050), "a");
-    Open(MonoOf(Ramp(1000, 1), 22050), "b")->GetUnitWave()->SetCursor(500);
+    Open(MonoOf(Ramp(3000, 0, 1), 22050), "a");
+    Open(MonoOf(Ramp(1000, 0, 1), 22050), "b")->GetUnitWave()->SetCursor(500);
     const int32_t counter = form->NoNameCounter;
     sink.messages.clear();
     {
@@ -222,8 +216,8 @@ TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
     const std::vector<TMDIChildWave*> windows = Windows();
     ASSERT_EQ(windows.size(), 2u);
     EXPECT_EQ(form->NoNameCounter, counter);
-    EXPECT_EQ(LeftOf(windows[0]), Ramp(3000, 1));
-    EXPECT_EQ(LeftOf(windows[1]), Ramp(1000, 1));
+    EXPECT_EQ(LeftOf(windows[0]), Ramp(3000, 0, 1));
+    EXPECT_EQ(LeftOf(windows[1]), Ramp(1000, 0, 1));
     EXPECT_EQ(sink.messages.size(), 1u);  // the engine's out-of-memory box
     CloseAll();
   }

@@ -1,0 +1,262 @@
+#include "app/DSelZoom.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "app/ChildWave.h"
+#include "app/Main.h"
+#include "app/MainRegistry.h"
+#include "foundation/messages.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+// The window's document, or null for no window or one that has already let its document go.
+TUnitWave* UnitOf(TMDIChildWave* window) { return window ? window->GetUnitWave() : nullptr; }
+
+double RateOf(const TUnitWave& unit) { return unit.GetSamplesPerSec(); }
+
+double Seconds(double position, double rate) { return rate > 0 ? position / rate : 0; }
+
+TMDIChildWave* ActiveWaveWindow() { return static_cast<TMDIChildWave*>(MainActiveWaveChild()); }
+
+}  // namespace
+
+void TMainForm::ConnectSelZoom() {
+  DlgSelZoom.SetFactory([](QWidget* owner) { return new TDlgSelZoom(owner); });
+}
+
+TDlgSelZoom::TDlgSelZoom(QWidget* owner) : TOKHelpRightDlg(owner) {
+  setWindowTitle(kSelZoomCaption);
+  SetHelpContext(kSelZoomHelpContext);
+  setModal(false);
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+
+  Label1 = new QLabel("Selected");
+  PlaceRow(nullptr, Label1);
+  optCursor = new QRadioButton("Cursor");
+  PlaceRow(nullptr, optCursor);
+  const auto cursorChosen = [this] { return optCursor->isChecked(); };
+  const auto partChosen = [this] { return !optCursor->isChecked(); };
+  editCursorAt = AddEdit("At", CursorAt, "Cursor At", 32767, cursorChosen);
+  optPart = new QRadioButton("Part");
+  PlaceRow(nullptr, optPart);
+  editPartBegin = AddEdit("Begin", PartBegin, "Part Begin", 32767, partChosen);
+  editPartEnd = AddEdit("End", PartEnd, "Part End", 32767, partChosen);
+  AddStep({}, [this](uint8_t& ok) { ApplySelection(ok); });
+
+  // The two options are exclusive by hand: with no window neither is checked.
+  for (QRadioButton* option : {optCursor, optPart}) option->setAutoExclusive(false);
+  connect(optCursor, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) optPart->setChecked(false);
+  });
+  connect(optPart, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) optCursor->setChecked(false);
+  });
+
+  auto* grpZoom = new QGroupBox("Zoom");
+  chkZoomed = new QCheckBox("Zoomed", grpZoom);
+  (new QVBoxLayout(grpZoom))->addWidget(chkZoomed);
+  PlaceRow(nullptr, grpZoom);
+  const auto zoomChosen = [this] { return chkZoomed->isChecked(); };
+  editZoomBegin = AddEdit("Begin", ZoomBegin, "Zoom Begin", 32767, zoomChosen);
+  editZoomEnd = AddEdit("End", ZoomEnd, "Zoom End", 32767, zoomChosen);
+  AddStep({}, [this](uint8_t& ok) { ApplyZoom(ok); });
+  FitBody();
+
+  OKBtn->setText("Apply");
+  CancelBtn->setText("Close");
+  // Apply leaves the dialog open: it replaces the base form's OK, which closes.
+  disconnect(OKBtn, &QPushButton::clicked, this, nullptr);
+  connect(OKBtn, &QPushButton::clicked, this, [this] { ApplyBtnClick(); });
+
+  connect(editCursorAt, &QLineEdit::textChanged, this, [this] { editCursorAtChange(); });
+  connect(editPartBegin, &QLineEdit::textChanged, this, [this] { editPartBeginChange(); });
+  connect(editPartEnd, &QLineEdit::textChanged, this, [this] { editPartEndChange(); });
+  connect(editZoomBegin, &QLineEdit::textChanged, this, [this] { editZoomBeginChange(); });
+  connect(editZoomEnd, &QLineEdit::textChanged, this, [this] { editZoomEndChange(); });
+}
+
+// --- Showing the active window ---------------------------------------------------------------
+
+void TDlgSelZoom::ShowChild(TMDIChildWave* window) {
+  ShowSelection(window);
+  ShowZoom(window);
+}
+
+void TDlgSelZoom::SelectionChanged(TMDIChildWave* window) {
+  // Undo may change the selection of a document in the background; the dialog shows, and Apply
+  // changes, the active window only.
+  if (window == ActiveWaveWindow()) ShowSelection(window);
+}
+
+void TDlgSelZoom::ZoomChanged(TMDIChildWave* window) { ShowZoom(window); }
+
+void TDlgSelZoom::Show(QLineEdit* edit, unitTime& value, double seconds) {
+  value.SetValue(seconds);
+  edit->setText(QString::fromStdString(value.Write()));
+}
+
+void TDlgSelZoom::ShowSelection(TMDIChildWave* window) {
+  Updating = true;
+  const TUnitWave* unit = UnitOf(window);
+  for (QWidget* control : std::initializer_list<QWidget*>{optCursor, optPart, editCursorAt,
+                                                          editPartBegin, editPartEnd}) {
+    control->setEnabled(unit != nullptr);
+  }
+  OKBtn->setEnabled(unit != nullptr);
+  if (unit == nullptr) {
+    optCursor->setChecked(false);
+    for (QLineEdit* edit : {editCursorAt, editPartBegin, editPartEnd}) edit->clear();
+  } else if (unit->GetSelCursor() != unit->GetSelAnchor()) {
+    optPart->setChecked(true);
+    Show(editPartBegin, PartBegin, Seconds(unit->GetSelBegin(), RateOf(*unit)));
+    Show(editPartEnd, PartEnd, Seconds(unit->GetSelEnd(), RateOf(*unit)));
+    editCursorAt->clear();
+  } else {
+    optCursor->setChecked(true);
+    Show(editCursorAt, CursorAt, Seconds(unit->GetSelCursor(), RateOf(*unit)));
+    editPartBegin->clear();
+    editPartEnd->clear();
+  }
+  Updating = false;
+}
+
+void TDlgSelZoom::ShowZoom(TMDIChildWave* window) {
+  Updating = true;
+  const bool shown = UnitOf(window) != nullptr;
+  for (QWidget* control : std::initializer_list<QWidget*>{chkZoomed, editZoomBegin, editZoomEnd}) {
+    control->setEnabled(shown);
+  }
+  OKBtn->setEnabled(shown);
+  if (shown && window->IsZoomed() != 0) {
+    chkZoomed->setChecked(true);
+    Show(editZoomBegin, ZoomBegin, window->GetViewBeginTime());
+    Show(editZoomEnd, ZoomEnd, window->GetViewEndTime());
+  } else {
+    chkZoomed->setChecked(false);
+    editZoomBegin->clear();
+    editZoomEnd->clear();
+  }
+  Updating = false;
+}
+
+void TDlgSelZoom::editCursorAtChange() {
+  if (!Updating) optCursor->setChecked(true);
+}
+
+void TDlgSelZoom::editPartBeginChange() {
+  if (!Updating) optPart->setChecked(true);
+}
+
+void TDlgSelZoom::editPartEndChange() { editPartBeginChange(); }
+
+void TDlgSelZoom::editZoomBeginChange() {
+  if (!Updating) chkZoomed->setChecked(true);
+}
+
+void TDlgSelZoom::editZoomEndChange() { editZoomBeginChange(); }
+
+// --- The form's life ---------------------------------------------------------------------------
+
+void TDlgSelZoom::EvOnShow() { FormShow(); }
+
+void TDlgSelZoom::FormShow() {
+  // At the main window's lower right corner, but within the screen.
+  const TMainRect main = MainFormRect();
+  QRect screen(0, 0, 0, 0);
+  if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
+  move(std::min(screen.width() - width(), main.Right), std::min(screen.height() - height(), main.Bottom));
+  ShowChild(ActiveWaveWindow());
+}
+
+bool TDlgSelZoom::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) FormActivate();
+  return TOKHelpRightDlg::event(event);
+}
+
+void TDlgSelZoom::FormActivate() { MainSetDialogActive(true); }
+
+void TDlgSelZoom::done(int result) {
+  TOKHelpRightDlg::done(result);
+  if (isHidden()) FormClose();
+}
+
+void TDlgSelZoom::FormClose() { MainDlgSelZoomClosed(); }
+
+void TDlgSelZoom::CloseBtnClick() { close(); }
+
+// --- Apply -------------------------------------------------------------------------------------
+
+int32_t TDlgSelZoom::SampleOf(double seconds) const {
+  // The checks before keep the time within the sound, so the position fits.
+  return static_cast<int32_t>(std::trunc(applyRate_ * seconds + 0.5));
+}
+
+void TDlgSelZoom::ApplyBtnClick() {
+  applyWindow_ = ActiveWaveWindow();
+  applyUnit_ = UnitOf(applyWindow_);
+  // Apply is disabled without a wave window; a late press finds nothing to change.
+  if (applyUnit_ != nullptr) {
+    applyRate_ = RateOf(*applyUnit_);
+    applyEnd_ = Seconds(applyUnit_->GetValues(), applyRate_);
+    ok = 1;
+    OKBtnClick();
+    applyWindow_->Redraw();
+  }
+  // Whatever failed, Close still closes.
+  ok = 1;
+  applyWindow_ = nullptr;
+  applyUnit_ = nullptr;
+}
+
+void TDlgSelZoom::ApplySelection(const uint8_t& ok) {
+  if (ok == 0) return;
+  if (optCursor->isChecked()) {
+    if (!(CursorAt.GetValue() < applyEnd_)) {
+      MessageReporter::ShowFieldError("Selected Cursor", kSelZoomBeforeEnd);
+      return;
+    }
+    applyUnit_->SetCursor(SampleOf(CursorAt.GetValue()));
+    return;
+  }
+  if (InOrderBeforeEnd(PartBegin, PartEnd, "Part Begin", "Part End", kSelZoomPartOrder)) {
+    applyUnit_->SetSelRange(SampleOf(PartBegin.GetValue()), SampleOf(PartEnd.GetValue()));
+  }
+}
+
+void TDlgSelZoom::ApplyZoom(const uint8_t& ok) {
+  if (!chkZoomed->isChecked()) {
+    applyWindow_->HideScroll();
+    return;
+  }
+  if (ok == 0) return;
+  if (InOrderBeforeEnd(ZoomBegin, ZoomEnd, "Zoom Begin", "Zoom End", kSelZoomZoomOrder)) {
+    // A window that rounds to less than a sample shows the whole sound instead.
+    applyWindow_->SetScroll(SampleOf(ZoomBegin.GetValue()), SampleOf(ZoomEnd.GetValue()));
+  }
+}
+
+bool TDlgSelZoom::InOrderBeforeEnd(const unitTime& begin, const unitTime& end, const char* beginName,
+                                   const char* endName, const char* orderMessage) const {
+  if (!(end.GetValue() > begin.GetValue())) {
+    MessageReporter::ShowInputError(orderMessage);
+  } else if (!(begin.GetValue() < applyEnd_)) {
+    MessageReporter::ShowFieldError(beginName, kSelZoomBeforeEnd);
+  } else if (!(end.GetValue() < applyEnd_)) {
+    MessageReporter::ShowFieldError(endName, kSelZoomBeforeEnd);
+  } else {
+    return true;
+  }
+  return false;
+}

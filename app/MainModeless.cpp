@@ -1,0 +1,135 @@
+// Undo, the clipboard's command, the three modeless dialogs with the notices that keep them in
+// step with the active window, and drawing a wave through control points.
+#include <QAction>
+
+#include "app/ChildWave.h"
+#include "app/Main.h"
+#include "foundation/assertion.h"
+#include "wave/unitwave.h"
+#include "wave/waveview.h"
+
+namespace {
+
+constexpr const char* kAssertUnit = "Main";
+
+constexpr uint8_t kDrawLinear = 0;
+constexpr uint8_t kDrawSmooth = 1;
+
+}  // namespace
+
+void TMainForm::ConnectClipboardAndDialogs() {
+  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
+    connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  };
+  bind("Undo", &TMainForm::UndoExecute);
+  bind("DeleteUndo", &TMainForm::DeleteUndoExecute);
+  bind("EditClearClipboard", &TMainForm::EditClearClipboardExecute);
+  bind("SelectWave", &TMainForm::SelectWaveExecute);
+  bind("MusicDialog", &TMainForm::MusicDialogExecute);
+  bind("MusicParts", &TMainForm::MusicPartsExecute);
+  bind("DrawWaveLin", &TMainForm::DrawWaveLinExecute);
+  bind("DrawWave3G", &TMainForm::DrawWave3GExecute);
+}
+
+void TMainForm::UndoExecute() {
+  // The action may still look enabled when a queued key arrives before the next update: the
+  // rule is checked again here, so a drawing window keeps its sound.
+  const TUnitWave* undone = UndoUnit.GetUnitWave();
+  if (undone == nullptr) return;
+  if (undone->GetView() != nullptr && undone->GetView()->UserDrawing()) return;
+  UndoUnit.Restore();
+}
+
+void TMainForm::DeleteUndoExecute() { DeleteUndo(); }
+
+void TMainForm::EditClearClipboardExecute() { ClearClipBoardSound(); }
+
+// --- Modeless dialogs ----------------------------------------------------------------------------
+
+void TMainForm::SelectWaveExecute() {
+  Action("SelectWave")->setChecked(DlgSelZoom.Toggle(this));
+}
+
+void TMainForm::MusicDialogExecute() {
+  Action("MusicDialog")->setChecked(DlgMusic.Toggle(this));
+}
+
+void TMainForm::MusicPartsExecute() {
+  Action("MusicParts")->setChecked(DlgMusTree.Toggle(this));
+}
+
+void TMainForm::DlgSelZoomClosed() {
+  KV_ASSERT(DlgSelZoom != NULL);
+  Action("SelectWave")->setChecked(false);
+}
+
+void TMainForm::DlgMusicClosed() {
+  KV_ASSERT(DlgMusic != NULL);
+  Action("MusicDialog")->setChecked(false);
+}
+
+void TMainForm::DlgMusTreeClosed() {
+  KV_ASSERT(DlgMusTree != NULL);
+  Action("MusicParts")->setChecked(false);
+}
+
+void TMainForm::NotifySelectionChanged(TMDIChildWave* window) {
+  if (SelZoomNotices* dialog = DlgSelZoom.Get()) dialog->SelectionChanged(window);
+}
+
+void TMainForm::NotifyZoomChanged(TMDIChildWave* window) {
+  // Only the active window's zoom is on show.
+  if (window == nullptr || window != ActiveWaveChild()) return;
+  if (SelZoomNotices* dialog = DlgSelZoom.Get()) dialog->ZoomChanged(window);
+}
+
+void TMainForm::NotifyActiveWaveChild(TMDIChildWave* window) {
+  if (MusicNotices* dialog = DlgMusic.Get()) dialog->SetUnitMuz(nullptr);
+  if (MusTreeNotices* dialog = DlgMusTree.Get()) dialog->SetUnitMuz(nullptr);
+  if (SelZoomNotices* dialog = DlgSelZoom.Get()) dialog->ShowChild(window);
+}
+
+void TMainForm::NotifyActiveMuzChild(TMDIChildMuz* window) {
+  if (SelZoomNotices* dialog = DlgSelZoom.Get()) dialog->ShowChild(nullptr);
+  if (MusicNotices* dialog = DlgMusic.Get()) dialog->SetUnitMuz(window);
+  if (MusTreeNotices* dialog = DlgMusTree.Get()) dialog->SetUnitMuz(window);
+}
+
+void TMainForm::NotifyStaveChanged(TNoteStave* stave) {
+  if (MusicNotices* dialog = DlgMusic.Get()) dialog->RefreshStave(stave);
+}
+
+// --- Drawing a wave ------------------------------------------------------------------------------
+
+void TMainForm::DrawWaveLinExecute() { ToggleUserDrawing(kDrawLinear, Action("DrawWaveLin")); }
+
+void TMainForm::DrawWave3GExecute() { ToggleUserDrawing(kDrawSmooth, Action("DrawWave3G")); }
+
+void TMainForm::ToggleUserDrawing(uint8_t drawType, QAction* action) {
+  auto* window = dynamic_cast<TMDIChildWave*>(ActiveWaveChild());
+  if (window == nullptr || window->GetUnitWave() == nullptr) {
+    action->setChecked(false);
+    return;
+  }
+  QAction* other = action == Action("DrawWaveLin") ? Action("DrawWave3G") : Action("DrawWaveLin");
+  if (!window->UserDrawing()) {
+    // A key may arrive before the update has disabled the action: a wave that cannot be drawn
+    // over is left alone.
+    if (!window->GetUnitWave()->CanDrawWaveLin()) {
+      action->setChecked(false);
+      return;
+    }
+    SetDrawCursor(*window);
+    window->StartUserDrawing(drawType);
+    action->setChecked(true);
+  } else if (window->GetDrawType() == drawType) {
+    window->StopUserDrawing();
+    action->setChecked(false);
+    ClearDrawCursor(*window);
+  } else {
+    window->SetDrawType(drawType);
+    action->setChecked(true);
+    other->setChecked(false);
+  }
+  window->Redraw();
+}

@@ -1,0 +1,123 @@
+// The Select and Zoom dialog: what it shows of the active wave window, Apply with typed times and
+// its first error, and the notices as windows become active or close.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include "app/ChildWave.h"
+#include "app/DSelZoom.h"
+#include "app/fakes/main_window.h"
+#include "support/recording_sink.h"
+
+namespace {
+
+class SelZoom : public MainWindowTest {
+ protected:
+  SelZoom() : MainWindowTest("selzoom") {}
+  TMDIChildWave* Open(int32_t values, int32_t rate) {
+    bool abort = false;
+    WavePtr w = NewWaveChecked(abort, values);
+    std::fill(w->wave, w->wave + values, int16_t{0});
+    auto unit = std::make_unique<TUnitWave>("", std::make_unique<MonoSound>(std::move(w), rate, 2));
+    TMDIChildWave* window = form->CreateMDIChildWave("w", std::move(unit), {}, {});
+    ResizeClient(*window, *window->ClientArea(), QSize(400, 100));
+    if (!form->DlgSelZoom.Visible()) form->SelectWaveExecute();
+    d = dynamic_cast<TDlgSelZoom*>(form->DlgSelZoom.Get());
+    return window;
+  }
+  // Types the texts that are not empty and presses Apply.
+  void Apply(std::vector<std::pair<QLineEdit*, const char*>> typed) {
+    for (auto [edit, text] : typed) {
+      if (*text != 0) edit->setText(text);
+    }
+    d->OKBtn->click();
+  }
+  std::string Text(const QLineEdit* edit) const { return edit->text().toStdString(); }
+  TDlgSelZoom* d = nullptr;
+  RecordingSink sink;
+};
+
+TEST_F(SelZoom, ShowsTheCursorAndZoomBesideTheMainWindowAndAppliesTypedTimesInEveryUnit) {
+  TMDIChildWave* w = Open(16000, 8000);
+  w->GetUnitWave()->SetCursor(4000);
+  w->SetScroll(2000, 4000);
+  EXPECT_TRUE(d->optCursor->isChecked() && d->chkZoomed->isChecked());
+  EXPECT_EQ(std::make_tuple(Text(d->editCursorAt), Text(d->editPartBegin), Text(d->editZoomBegin)),
+            std::make_tuple("0.5 s", "", "0.25 s"));
+  const std::pair<const char*, int32_t> cases[] = {{"1 s", 8000},      {"250 ms", 2000}, {"4 Hz", 2000},
+                                                   {"0.004 kHz", 2000}, {"A4", 18},       {"0.0001 s", 1}};
+  for (auto [typed, sample] : cases) {
+    SCOPED_TRACE(typed);
+    Apply({{d->editCursorAt, typed}});
+    EXPECT_EQ(w->GetUnitWave()->GetSelCursor(), sample);
+    EXPECT_EQ(std::make_pair(w->GetViewBegin(), w->GetViewEnd()), std::make_pair(2000.0, 4000.0));
+  }
+  Apply({{d->editPartBegin, "0.25 s"}, {d->editPartEnd, "0.75 s"}});
+  EXPECT_EQ(std::make_pair(w->GetUnitWave()->GetSelBegin(), w->GetUnitWave()->GetSelEnd()),
+            std::make_pair(2000, 6000));
+  Apply({{d->editZoomBegin, "0.0001 s"}, {d->editZoomEnd, "0.00011 s"}});  // under a sample
+  EXPECT_EQ(w->IsZoomed(), 0);
+  EXPECT_TRUE(d->isVisible() && sink.messages.empty());
+  const QRect screen = QGuiApplication::primaryScreen()->geometry(), main = form->frameGeometry();
+  d->hide();
+  d->show();
+  EXPECT_EQ(d->pos(), QPoint(std::min(screen.width() - d->width(), main.right() + 1),
+                             std::min(screen.height() - d->height(), main.bottom() + 1)));
+}
+
+TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {
+  const char* kEnd = ": Must be prior before the end of the wave.";
+  struct Case { const char *cursor, *begin, *end, *zoomBegin, *zoomEnd; bool zoomed; std::string message; };
+  const Case cases[] = {
+      {"", "0.5 s", "0.25 s", "0.1 s", "0.2 s", true, "Part Begin must be prior before Part End."},
+      {"", "0.5 s", "0.5 s", "0.1 s", "0.2 s", true, "Part Begin must be prior before Part End."},
+      {"", "0.5 s", "1 s", "", "", false, std::string("In Part End") + kEnd},
+      {"", "1 s", "2 s", "", "", false, std::string("In Part Begin") + kEnd},
+      {"1 s", "", "", "", "", false, std::string("In Selected Cursor") + kEnd},
+      {"0.0125 s", "", "", "0.3 s", "0.2 s", false, "Zoom Begin must be prior before Zoom End."},
+      {"0.0125 s", "", "", "0.1 s", "1 s", false, std::string("In Zoom End") + kEnd},
+      {"", "x", "0.2 s", "y", "z", false, "In Part Begin: "}};  // the zoom is not read
+  TMDIChildWave* w = Open(8000, 8000);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    w->HideScroll();
+    w->GetUnitWave()->SetCursor(100);
+    sink.messages.clear();
+    Apply({{d->editCursorAt, c.cursor}, {d->editPartBegin, c.begin}, {d->editPartEnd, c.end},
+           {d->editZoomBegin, c.zoomBegin}, {d->editZoomEnd, c.zoomEnd}});
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].text.rfind(c.message, 0), 0u) << sink.messages[0].text;
+    EXPECT_EQ(sink.messages[0].caption, "Input Error");
+    EXPECT_EQ(w->GetUnitWave()->GetSelCursor(), 100);
+    EXPECT_EQ(w->IsZoomed() != 0, c.zoomed);
+  }
+  w->SetScroll(10, 20);
+  d->chkZoomed->setChecked(false);  // an unreadable part still leaves zoom
+  Apply({{d->editPartBegin, "x"}});
+  EXPECT_EQ(w->IsZoomed(), 0);
+  d->CancelBtn->click();  // a failed Apply does not keep the dialog from closing
+  EXPECT_FALSE(d->isVisible() || form->Action("SelectWave")->isChecked());
+}
+
+TEST_F(SelZoom, FollowsTheActiveWindowAndEmptiesWhenTheLastOneCloses) {
+  TMDIChildWave* first = Open(8000, 8000);
+  first->GetUnitWave()->SetSelRange(800, 1600);
+  TMDIChildWave* second = Open(16000, 8000);
+  EXPECT_EQ(Text(d->editPartBegin), "");
+  form->MdiArea()->setActiveSubWindow(first);
+  QApplication::processEvents();
+  EXPECT_EQ(Text(d->editPartBegin), "0.1 s");
+  second->GetUnitWave()->SetSelRange(0, 8000);  // in the background: not shown
+  EXPECT_EQ(Text(d->editPartEnd), "0.2 s");
+  first->close();
+  second->close();
+  QApplication::processEvents();
+  EXPECT_FALSE(d->OKBtn->isEnabled() || d->optCursor->isEnabled() || d->chkZoomed->isEnabled());
+  EXPECT_TRUE(d->editPartBegin->text().isEmpty() && !d->optCursor->isChecked());
+  d->ApplyBtnClick();  // nothing to apply to
+}
+
+}  // namespace
