@@ -166,8 +166,7 @@ TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled)
                                             "WindowTileHorizontal", "WindowTileVertical",
                                             "WindowMinimizeAll", "WindowArrangeAll",
                                             "HelpContents", "HelpTopicSearch", "HelpOnHelp",
-                                            "HelpAbout", "SelectWave", "MusicDialog",
-                                            "MusicParts"}));
+                                            "SelectWave", "MusicDialog", "MusicParts"}));
 }
 
 TEST_F(MainFormTest, ToolBarsHoldTheirButtonsAndOnlyBasicShowsWithoutADocument) {
