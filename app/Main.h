@@ -217,6 +217,8 @@ class TMainForm : public QMainWindow {
   void ConnectFileCommands();
   void ConnectActionState();
   void ConnectClipboardAndDialogs();
+  // Runs the handler when the action of that name is triggered.
+  void BindCommand(const char* name, void (TMainForm::*handler)());
   bool EnsureTempDir();
   void ConnectPlayback();
 

@@ -18,6 +18,7 @@
 #include "app/ChildWave.h"
 #include "app/Main.h"
 #include "app/fakes/main_window.h"
+#include "app/fakes/ramp_sound.h"
 #include "gui/statusbar.h"
 #include "wave/unitwave.h"
 
@@ -53,18 +54,6 @@ std::set<std::string> Expand(const std::string& words) {
   return names;
 }
 
-SoundPtr Ramp(int32_t count, int16_t channels) {
-  bool abort = false;
-  auto left = std::make_unique<Wave>(abort, count);
-  auto right = std::make_unique<Wave>(abort, count);
-  for (int32_t i = 0; i < count; ++i) {
-    left->wave[i] = static_cast<int16_t>(100 * i);
-    right->wave[i] = static_cast<int16_t>(-100 * i);
-  }
-  if (channels == 1) return std::make_unique<MonoSound>(std::move(left), 22050, 2);
-  return std::make_unique<StereoSound>(std::move(left), std::move(right), 22050, 2);
-}
-
 class ActionState : public MainWindowTest {
  protected:
   ActionState() : MainWindowTest("state") {}
@@ -77,7 +66,7 @@ class ActionState : public MainWindowTest {
   // A saved wave of `count` samples; an empty one is a new document.
   TMDIChildWave* Open(int32_t count, int16_t channels) {
     auto unit = count == 0 ? std::make_unique<TUnitWave>("new", waveFileProps(channels, 22050, 2))
-                           : std::make_unique<TUnitWave>("saved.wav", Ramp(count, channels));
+                           : std::make_unique<TUnitWave>("saved.wav", RampSound(count, channels));
     return form->CreateMDIChildWave("w", std::move(unit), form->WaveViewDefaults,
                                     form->VoldViewDefaults);
   }
@@ -111,7 +100,7 @@ class ActionState : public MainWindowTest {
     }
     return shown;
   }
-  void FillClipboard() { form->SetClipBoardSound(Ramp(5, 1)); }
+  void FillClipboard() { form->SetClipBoardSound(RampSound(5, 1)); }
 };
 
 }  // namespace

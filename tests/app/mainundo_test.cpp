@@ -13,19 +13,13 @@
 #include "app/Main.h"
 #include "app/MainRegistry.h"
 #include "app/fakes/main_window.h"
+#include "app/fakes/ramp_sound.h"
 #include "app/fakes/test_document.h"
 #include "support/recording_sink.h"
 #include "wave/shell.h"
 #include "wave/unitwave.h"
 
 namespace {
-
-SoundPtr Ramp(int32_t count) {
-  bool abort = false;
-  auto wave = std::make_unique<Wave>(abort, count);
-  for (int32_t i = 0; i < count; ++i) wave->wave[i] = static_cast<int16_t>(100 * i);
-  return std::make_unique<MonoSound>(std::move(wave), 22050, 2);
-}
 
 std::vector<int16_t> Samples(const TUnitWave& unit) {
   const Wave* wave = unit.GetSound()->GetLeftWave();
@@ -37,7 +31,7 @@ class MainUndo : public MainWindowTest {
   MainUndo() : MainWindowTest("undo") {}
   TMDIChildWave* Open(int32_t count, const std::string& name = "") {
     auto unit = count == 0 ? std::make_unique<TUnitWave>("new", waveFileProps(1, 22050, 2))
-                           : std::make_unique<TUnitWave>("saved.wav", Ramp(count));
+                           : std::make_unique<TUnitWave>("saved.wav", RampSound(count, 1));
     unit->SetName(name);
     return form->CreateMDIChildWave("w", std::move(unit), form->WaveViewDefaults,
                                     form->VoldViewDefaults);
