@@ -8,14 +8,17 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QMdiArea>
 #include <QTest>
 #include <string>
 #include <vector>
 
+#include "app/ChildWave.h"
 #include "app/Main.h"
 #include "app/MainRegistry.h"
 #include "app/fakes/main_window.h"
 #include "foundation/assertion.h"
+#include "wave/unitwave.h"
 
 namespace {
 
@@ -134,16 +137,26 @@ TEST_F(ModelessDialogs, NoticesReachOnlyTheDialogsThatExistAndEmptyTheOtherKind)
   form->Action("SelectWave")->trigger();
   form->Action("MusicDialog")->trigger();
   form->Action("MusicParts")->trigger();
-  // Tags the stand-ins only record, never use.
-  auto* window = reinterpret_cast<TMDIChildWave*>(form.get());
+  TMDIChildWave* window = form->CreateMDIChildWave(
+      "w", std::make_unique<TUnitWave>("w", waveFileProps(1, 22050, 2)), form->WaveViewDefaults,
+      form->VoldViewDefaults);
+  for (StandInDialog* dialog :
+       {Shown(form->DlgSelZoom), Shown(form->DlgMusic), Shown(form->DlgMusTree)}) {
+    dialog->heard.clear();  // what the new window's activation and paints told them
+  }
+  // Tags that the stand-ins only record, never use: the music side has no windows yet.
   auto* muz = reinterpret_cast<TMDIChildMuz*>(form.get());
+  auto* stave = reinterpret_cast<TNoteStave*>(form.get());
   form->NotifyActiveWaveChild(window);
+  form->NotifyZoomChanged(window);
   form->NotifyActiveMuzChild(muz);
-  form->NotifySelectionChanged(window);
-  form->NotifyZoomChanged(window);  // not the active wave window: not passed on
-  form->NotifyStaveChanged(reinterpret_cast<TNoteStave*>(form.get()));
+  window->GetUnitWave()->SetCursor(0);  // the document's selection notice
+  form->NotifyStaveChanged(stave);
+  form->MdiArea()->setActiveSubWindow(nullptr);
+  form->NotifyZoomChanged(window);  // no longer the active wave window: not passed on
   EXPECT_EQ(Shown(form->DlgSelZoom)->heard,
-            (std::vector<std::string>{"show(window)", "show(none)", "selection(window)"}));
+            (std::vector<std::string>{"show(window)", "zoom(window)", "show(none)",
+                                      "selection(window)"}));
   EXPECT_EQ(Shown(form->DlgMusic)->heard,
             (std::vector<std::string>{"muz(none)", "muz(window)", "stave(window)"}));
   EXPECT_EQ(Shown(form->DlgMusTree)->heard,
