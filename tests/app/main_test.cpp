@@ -10,27 +10,22 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <set>
 
-#include "app/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/recording_help.h"
 #include "foundation/assertion.h"
 #include "gui/application.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
-#include "wave/unitwave.h"
-#include "wave/wave.h"
 
 namespace {
 
@@ -379,37 +374,4 @@ TEST_F(MainFormTest, ExitClosesTheMainWindow) {
   ASSERT_TRUE(form->isVisible());
   form->Action("FileExit")->trigger();
   EXPECT_FALSE(form->isVisible());
-}
-
-TEST_F(MainFormTest, PicturesOfTheMainWindowWithAStereoWaveAndWithoutADocument) {
-  struct Case {
-    const char* file;
-    bool withWave;
-  } cases[] = {{"main-window-wave.png", true}, {"main-window-empty.png", false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.file);
-    if (c.withWave) {
-      bool abort = false;
-      auto left = std::make_unique<Wave>(abort, 2000);
-      auto right = std::make_unique<Wave>(abort, 2000);
-      for (int32_t i = 0; i < 2000; ++i) {
-        left->wave[i] = static_cast<int16_t>(12000 * std::sin(i * 0.05));
-        right->wave[i] = static_cast<int16_t>(8000 * std::sin(i * 0.013));
-      }
-      auto unit = std::make_unique<TUnitWave>(
-          "stereo.wav", std::make_unique<StereoSound>(std::move(left), std::move(right), 22050, 2));
-      unit->SetSelRange(500, 900);
-      form->CreateMDIChildWave("stereo.wav", std::move(unit), form->WaveViewDefaults,
-                               form->VoldViewDefaults)
-          ->showMaximized();
-    } else {
-      form->MdiArea()->closeAllSubWindows();
-    }
-    QTest::qWait(50);
-    EXPECT_EQ(form->MainMenu("Effects")->menuAction()->isVisible(), c.withWave);
-    const std::string path = std::string(KORVALEN_BUILD_DIR) + "/" + c.file;
-    std::filesystem::remove(path);
-    ASSERT_TRUE(form->grab().save(QString::fromStdString(path)));
-    EXPECT_GT(std::filesystem::file_size(path), 1000u);
-  }
 }
