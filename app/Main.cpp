@@ -307,14 +307,15 @@ void TMainForm::BuildToolBars() {
   ToolBar("ToolBarBasic")->addWidget(editName_);
 }
 
+void TMainForm::BindCommand(const char* name, void (TMainForm::*handler)()) {
+  connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+}
+
 void TMainForm::ConnectCommands() {
-  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
-    connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-  };
-  bind("FileExit", &TMainForm::FileExitExecute);
-  bind("HelpContents", &TMainForm::HelpContentsExecute);
-  bind("HelpTopicSearch", &TMainForm::HelpTopicSearchExecute);
-  bind("HelpOnHelp", &TMainForm::HelpOnHelpExecute);
+  BindCommand("FileExit", &TMainForm::FileExitExecute);
+  BindCommand("HelpContents", &TMainForm::HelpContentsExecute);
+  BindCommand("HelpTopicSearch", &TMainForm::HelpTopicSearchExecute);
+  BindCommand("HelpOnHelp", &TMainForm::HelpOnHelpExecute);
   ConnectFileCommands();
   connect(Action("FileClose"), &QAction::triggered, mdiArea_, &QMdiArea::closeActiveSubWindow);
   connect(Action("WindowCascade"), &QAction::triggered, this,

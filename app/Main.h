@@ -264,6 +264,8 @@ class TMainForm : public QMainWindow {
   void ConnectClipboardAndDialogs();
   // The Select and Zoom dialog's factory.
   void ConnectSelZoom();
+  // Runs the handler when the action of that name is triggered.
+  void BindCommand(const char* name, void (TMainForm::*handler)());
   bool EnsureTempDir();
   void ConnectPlayback();
   void ConnectPropsCommands();

@@ -161,14 +161,11 @@ bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName) {
 // --- Commands ---------------------------------------------------------------------------------
 
 void TMainForm::ConnectFileCommands() {
-  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
-    connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-  };
-  bind("FileNewWave", &TMainForm::FileNewWaveExecute);
-  bind("FileOpenWave", &TMainForm::FileOpenWaveExecute);
-  bind("DuplicateWave", &TMainForm::DuplicateWaveExecute);
-  bind("FileSave", &TMainForm::FileSaveExecute);
-  bind("FileSaveAs", &TMainForm::FileSaveAsExecute);
+  BindCommand("FileNewWave", &TMainForm::FileNewWaveExecute);
+  BindCommand("FileOpenWave", &TMainForm::FileOpenWaveExecute);
+  BindCommand("DuplicateWave", &TMainForm::DuplicateWaveExecute);
+  BindCommand("FileSave", &TMainForm::FileSaveExecute);
+  BindCommand("FileSaveAs", &TMainForm::FileSaveAsExecute);
 }
 
 TMDIChildKorvalen* TMainForm::ChildOfUnit(const TUnit* unit) const {

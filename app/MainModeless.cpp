@@ -18,17 +18,14 @@ constexpr uint8_t kDrawSmooth = 1;
 }  // namespace
 
 void TMainForm::ConnectClipboardAndDialogs() {
-  const auto bind = [this](const char* name, void (TMainForm::*handler)()) {
-    connect(Action(name), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-  };
-  bind("Undo", &TMainForm::UndoExecute);
-  bind("DeleteUndo", &TMainForm::DeleteUndoExecute);
-  bind("EditClearClipboard", &TMainForm::EditClearClipboardExecute);
-  bind("SelectWave", &TMainForm::SelectWaveExecute);
-  bind("MusicDialog", &TMainForm::MusicDialogExecute);
-  bind("MusicParts", &TMainForm::MusicPartsExecute);
-  bind("DrawWaveLin", &TMainForm::DrawWaveLinExecute);
-  bind("DrawWave3G", &TMainForm::DrawWave3GExecute);
+  BindCommand("Undo", &TMainForm::UndoExecute);
+  BindCommand("DeleteUndo", &TMainForm::DeleteUndoExecute);
+  BindCommand("EditClearClipboard", &TMainForm::EditClearClipboardExecute);
+  BindCommand("SelectWave", &TMainForm::SelectWaveExecute);
+  BindCommand("MusicDialog", &TMainForm::MusicDialogExecute);
+  BindCommand("MusicParts", &TMainForm::MusicPartsExecute);
+  BindCommand("DrawWaveLin", &TMainForm::DrawWaveLinExecute);
+  BindCommand("DrawWave3G", &TMainForm::DrawWave3GExecute);
 }
 
 void TMainForm::UndoExecute() {

@@ -30,7 +30,9 @@ constexpr Names kWaveViewEntries = {"ViewWave", "ViewVold", "ZoomIn", "NoZoom", 
 constexpr Names kWindowArrangement = {"WindowCascade", "WindowTileHorizontal",
                                       "WindowTileVertical", "WindowMinimizeAll",
                                       "WindowArrangeAll"};
-constexpr Names kHelpActions = {"HelpContents", "HelpTopicSearch", "HelpOnHelp", "HelpAbout"};
+// About is enabled by its own command's table row once the About box exists; until then it stays
+// as the table made it, so it never offers a command that does nothing.
+constexpr Names kHelpActions = {"HelpContents", "HelpTopicSearch", "HelpOnHelp"};
 constexpr Names kMakeActions = {"MakeSilence", "MakeLine",  "MakeBlock", "MakeTriangle",
                                 "MakeSinus",   "MakeNoise", "MakeMFreq"};
 // The effects that need nothing but an editable wave with samples.
@@ -137,8 +139,9 @@ void TMainForm::UpdateActionsByKind(TMDIChildKorvalen* child) {
       undone != nullptr && (undone->GetView() == nullptr || !undone->GetView()->UserDrawing());
   Action("Undo")->setEnabled(undoUsable);
   Action("DeleteUndo")->setEnabled(undoUsable);
-  for (const char* name : kWindowArrangement) Action(name)->setEnabled(true);
-  for (const char* name : kHelpActions) Action(name)->setEnabled(true);
+  for (Names names : {kWindowArrangement, kHelpActions}) {
+    for (const char* name : names) Action(name)->setEnabled(true);
+  }
 }
 
 void TMainForm::UpdateNoDocumentActions() {
