@@ -1,0 +1,126 @@
+#include "music/noteplay.h"
+
+#include "foundation/assertion.h"
+
+namespace {
+constexpr const char* kAssertUnit = "noteplay";
+
+// The recorded pitch divides every note's period, so it must be above 0; a NaN fails as well.
+bool IsPlayablePeriod(const unitTimePosMore& basicFreq) { return basicFreq.GetValue() > 0; }
+bool IsResonanceWidth(const unitFactorPosMax1& resFactor) {
+  return resFactor.GetValue() >= 0 && resFactor.GetValue() <= 1;
+}
+}  // namespace
+
+TOnePlayer::TOnePlayer(TCompoundPlayer* compoundPlayer, const unitVolumeFactor& volumeFactor, const unitFreq& freqUp)
+    : CompoundPlayer(compoundPlayer), OnePlayerProps(volumeFactor, freqUp) {}
+
+TSimpleSamplerProps TOnePlayer::GetSimpleSampler() const {
+  KV_ASSERT(OnePlayerProps.NotePlayerKind == notePlayerSimpleSampler);
+  return OnePlayerProps.SimpleSampler;
+}
+
+TResonantSamplerProps TOnePlayer::GetResonantSampler() const {
+  KV_ASSERT(OnePlayerProps.NotePlayerKind == notePlayerResonantSampler);
+  return OnePlayerProps.ResonantSampler;
+}
+
+TRepeatWaveFormProps TOnePlayer::GetRepeatWaveForm() const {
+  KV_ASSERT(OnePlayerProps.NotePlayerKind == notePlayerRepeatWaveForm);
+  return OnePlayerProps.RepeatWaveForm;
+}
+
+TRollOutSamplerProps TOnePlayer::GetRollOutSampler() const {
+  KV_ASSERT(OnePlayerProps.NotePlayerKind == notePlayerRollOutSampler);
+  return OnePlayerProps.RollOutSampler;
+}
+
+TRollOutWaveFormProps TOnePlayer::GetRollOutWaveForm() const {
+  KV_ASSERT(OnePlayerProps.NotePlayerKind == notePlayerRollOutWaveForm);
+  return OnePlayerProps.RollOutWaveForm;
+}
+
+template <typename Props>
+bool TOnePlayer::SetKind(uint8_t kind, Props TOnePlayerProps::*settings, const Props& props) {
+  OnePlayerProps.NotePlayerKind = kind;
+  OnePlayerProps.*settings = props;
+  return true;
+}
+
+bool TOnePlayer::SetSimpleSampler(const TSimpleSamplerProps& props) {
+  return IsPlayablePeriod(props.BasicFreq) &&
+         SetKind(notePlayerSimpleSampler, &TOnePlayerProps::SimpleSampler, props);
+}
+
+bool TOnePlayer::SetResonantSampler(const TResonantSamplerProps& props) {
+  return IsResonanceWidth(props.ResFactor) &&
+         SetKind(notePlayerResonantSampler, &TOnePlayerProps::ResonantSampler, props);
+}
+
+bool TOnePlayer::SetRepeatWaveForm(const TRepeatWaveFormProps& props) {
+  return SetKind(notePlayerRepeatWaveForm, &TOnePlayerProps::RepeatWaveForm, props);
+}
+
+bool TOnePlayer::SetRollOutSampler(const TRollOutSamplerProps& props) {
+  return IsPlayablePeriod(props.BasicFreq) &&
+         SetKind(notePlayerRollOutSampler, &TOnePlayerProps::RollOutSampler, props);
+}
+
+bool TOnePlayer::SetRollOutWaveForm(const TRollOutWaveFormProps& props) {
+  return SetKind(notePlayerRollOutWaveForm, &TOnePlayerProps::RollOutWaveForm, props);
+}
+
+TCompoundPlayer::~TCompoundPlayer() {
+  TOnePlayer* onePlayer = StartOnePlayer;
+  while (onePlayer != nullptr) {
+    TOnePlayer* next = onePlayer->GetNext();
+    delete onePlayer;
+    onePlayer = next;
+  }
+}
+
+void TCompoundPlayer::InsertAfter(TOnePlayer* afterOnePlayer, std::unique_ptr<TOnePlayer> onePlayer) {
+  KV_ASSERT(onePlayer != NULL);
+  if (StartOnePlayer == nullptr || afterOnePlayer == nullptr) {
+    onePlayer->SetNext(StartOnePlayer);
+    StartOnePlayer = onePlayer.release();
+    return;
+  }
+  TOnePlayer* prevOnePlayer = StartOnePlayer;
+  while (prevOnePlayer->GetNext() != nullptr && prevOnePlayer != afterOnePlayer)
+    prevOnePlayer = prevOnePlayer->GetNext();
+  KV_ASSERT(prevOnePlayer->GetNext() != NULL || prevOnePlayer == afterOnePlayer);
+  onePlayer->SetNext(afterOnePlayer->GetNext());
+  afterOnePlayer->SetNext(onePlayer.release());
+}
+
+std::unique_ptr<TOnePlayer> TCompoundPlayer::Delete(TOnePlayer* deletePlayer) {
+  KV_ASSERT(deletePlayer != NULL);
+  if (deletePlayer == StartOnePlayer) {
+    StartOnePlayer = deletePlayer->GetNext();
+    KV_ASSERT(StartOnePlayer != NULL);
+  } else {
+    TOnePlayer* previous = GetPrevious(deletePlayer);
+    previous->SetNext(deletePlayer->GetNext());
+  }
+  deletePlayer->SetNext(nullptr);
+  return std::unique_ptr<TOnePlayer>(deletePlayer);
+}
+
+TOnePlayer* TCompoundPlayer::GetPrevious(const TOnePlayer* onePlayer) const {
+  const TOnePlayer* startOnePlayer = StartOnePlayer;
+  KV_ASSERT(startOnePlayer != NULL);
+  if (onePlayer == StartOnePlayer) return nullptr;
+  for (TOnePlayer* previous = StartOnePlayer; previous->GetNext() != nullptr; previous = previous->GetNext())
+    if (previous->GetNext() == onePlayer) return previous;
+  KV_ASSERT(false);
+  return nullptr;
+}
+
+TNoteGroup::TNoteGroup(TNoteStave* noteStave, std::unique_ptr<TCompoundPlayer> compoundPlayer, uint32_t noteColor,
+                       uint8_t noteShapeKind, uint8_t stickKind)
+    : NoteColor(noteColor),
+      CompoundPlayer(std::move(compoundPlayer)),
+      NoteShapeKind(noteShapeKind),
+      StickKind(stickKind),
+      NoteStave(noteStave) {}
