@@ -1,0 +1,243 @@
+#include "music/muznote.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "foundation/assertion.h"
+#include "music/PartMuz.h"
+#include "music/noteplay.h"
+#include "music/stave.h"
+
+namespace {
+
+// A part's list built by hand, in the order given, owning its symbols until a removal takes them.
+class SymbolList : public testing::Test {
+ protected:
+  ~SymbolList() override {
+    for (TStaveSymbol* s = head_; s != nullptr;) {
+      TStaveSymbol* next = s->GetNext();
+      delete s;
+      s = next;
+    }
+  }
+  template <typename T>
+  T* Add(T* symbol) {
+    if (last_ != nullptr) {
+      last_->SetNext(symbol);
+      symbol->SetPrev(last_);
+    } else {
+      head_ = symbol;
+    }
+    last_ = symbol;
+    return symbol;
+  }
+  TMuzNote* Note(double position, int32_t pitch, TNoteStave* stave = nullptr, int8_t kind = 4, int8_t multiOol = sool,
+                 int32_t posInOol = 0, uint8_t shift = noteShiftNone, uint8_t art = noteArtNormal) {
+    return new TMuzNote(nullptr, &group_, kind, 0, position, pitch, stave ? stave : &stave_, shift, multiOol,
+                        posInOol, art, &part_, drawStickAuto);
+  }
+  TSilence* Rest(double position, TNoteStave* stave = nullptr, int32_t posInOol = 0, int8_t multiOol = sool) {
+    return new TSilence(4, 0, position, stave ? stave : &stave_, multiOol, posInOol, &part_);
+  }
+  TKey* Key(double position, int32_t order, TNoteStave* stave = nullptr) {
+    return new TKey(nullptr, TKey::keyKindG, 0, position, stave ? stave : &stave_, order, &part_);
+  }
+
+  TSinglePartMuz part_;
+  TNoteStave stave_;
+  TNoteStave other_;
+  TNoteGroup group_{&stave_, std::make_unique<TCompoundPlayer>(nullptr), 0, 0, drawStickDown};
+  TStaveSymbol* head_ = nullptr;
+  TStaveSymbol* last_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SymbolList, ListOrderTiesGoByKindOrderThenPitch) {
+  struct Case { const char* what; std::unique_ptr<TStaveSymbol> a, b; bool aFirst, bFirst; };
+  std::vector<Case> cases;
+  cases.push_back({"earlier position", std::unique_ptr<TStaveSymbol>(Rest(0.25)),
+                   std::unique_ptr<TStaveSymbol>(Key(0.5, 1)), true, false});
+  cases.push_back({"key before note", std::unique_ptr<TStaveSymbol>(Key(1, 5)),
+                   std::unique_ptr<TStaveSymbol>(Note(1, 0)), true, false});
+  cases.push_back({"keys by order", std::unique_ptr<TStaveSymbol>(Key(1, 1)),
+                   std::unique_ptr<TStaveSymbol>(Key(1, 2)), true, false});
+  cases.push_back({"tuplet member by place", std::unique_ptr<TStaveSymbol>(Note(1, 0, nullptr, 4, triool, 1)),
+                   std::unique_ptr<TStaveSymbol>(Rest(1, nullptr, 2, triool)), true, false});
+  cases.push_back({"higher pitch first", std::unique_ptr<TStaveSymbol>(Note(1, 7)),
+                   std::unique_ptr<TStaveSymbol>(Note(1, 3)), true, false});
+  cases.push_back({"rest equals note", std::unique_ptr<TStaveSymbol>(Rest(1)),
+                   std::unique_ptr<TStaveSymbol>(Note(1, 3)), false, false});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(TStaveSymbol::IsPrevOf(c.a.get(), c.b.get()), c.aFirst);
+    EXPECT_EQ(TStaveSymbol::IsPrevOf(c.b.get(), c.a.get()), c.bFirst);
+  }
+}
+
+TEST_F(SymbolList, ChordWalksStayOnTheStaveAndPosition) {
+  TKey* key = Add(Key(0, 1));
+  TMuzNote* high = Add(Note(1, 9));
+  TMuzNote* elsewhere = Add(Note(1, 8, &other_));
+  TMuzNote* low = Add(Note(1, 2));
+  TSilence* second = Add(Rest(1, nullptr, 1, duool));
+  TMuzNote* later = Add(Note(1.25, 4));
+  EXPECT_EQ(low->GetFirstAtPosition(), high);
+  EXPECT_EQ(high->GetNextAtPosition(), low);
+  EXPECT_EQ(high->GetLastAtPosition(), second);
+  EXPECT_EQ(second->GetFirstOfChord(), second);
+  EXPECT_EQ(high->GetNextOfChord(), low);
+  EXPECT_EQ(low->GetNextOfChord(), nullptr);
+  EXPECT_EQ(later->GetFirstAtPosition(), later);
+  EXPECT_EQ(key->GetFirstNoteFrom(), high);
+  EXPECT_EQ(high->GetNextNote(), elsewhere);
+  EXPECT_EQ(second->FindKeyBefore(&stave_), key);
+  EXPECT_EQ(second->FindKeyBefore(&other_), nullptr);
+  EXPECT_EQ(later->GetNextNote(), nullptr);
+}
+
+TEST_F(SymbolList, RemovingAStaveRejoinsTheListAroundIt) {
+  TMuzNote* first = Add(Note(0, 1, &other_));
+  Add(Note(0, 0));
+  TSilence* kept = Add(Rest(0.25, &other_));
+  Add(Note(0.5, 0));
+  EXPECT_EQ(first->GetNext()->RemoveStaveSymbols(&stave_), kept);
+  EXPECT_EQ(first->GetNext(), kept);
+  EXPECT_EQ(kept->GetPrev(), first);
+  EXPECT_EQ(kept->GetNext(), nullptr);
+  EXPECT_EQ(first->RemoveNoteGroupNotes(&group_), kept);
+  head_ = kept;
+  EXPECT_EQ(kept->GetPrev(), nullptr);
+  EXPECT_EQ(kept->RemoveStaveSymbols(&other_), nullptr);
+  head_ = nullptr;
+}
+
+TEST_F(SymbolList, LengthsTimesAndPeriodsOfNotes) {
+  std::unique_ptr<TMuzNote> triplet[] = {std::unique_ptr<TMuzNote>(Note(1, 5, nullptr, 4, triool, 0)),
+                                         std::unique_ptr<TMuzNote>(Note(1, 5, nullptr, 4, triool, 1)),
+                                         std::unique_ptr<TMuzNote>(Note(1, 5, nullptr, 4, triool, 2, noteShiftNone,
+                                                                        noteArtLegato))};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(triplet[i]->GetTime() * 12, 12 + i);
+  EXPECT_EQ(triplet[2]->GetSoundLength() * 12, 2);
+  EXPECT_EQ(std::unique_ptr<TMuzNote>(Note(0, 5, nullptr, 4, sool, 0, noteShiftNone, noteArtStaccato))->GetSoundLength(),
+            0.125);
+
+  struct Case { int32_t pitch; uint8_t shift; double semitonesFromA; };
+  for (const Case& c : {Case{5, noteShiftNormal, 0}, Case{0, noteShiftNone, -9}, Case{7, noteShiftNone, 3},
+                        Case{3, noteShiftKruis, -3}, Case{6, noteShiftMol, 1}, Case{4, noteShiftDubbelKruis, 0},
+                        Case{-2, noteShiftDubbelMol, -14}, Case{-43, noteShiftNone, -82},
+                        Case{43, noteShiftNone, 65}}) {
+    SCOPED_TRACE(c.pitch);
+    std::unique_ptr<TMuzNote> note(Note(0, c.pitch, nullptr, 4, sool, 0, c.shift));
+    EXPECT_NEAR(note->GetPeriod() * 440 * std::pow(2.0, c.semitonesFromA / 12), 1.0, 1e-12);
+  }
+  EXPECT_NEAR(1 / std::unique_ptr<TMuzNote>(Note(0, 0))->GetPeriod(), 261.63, 0.005);
+  EXPECT_NEAR(1 / std::unique_ptr<TMuzNote>(Note(0, -43))->GetPeriod(), 3.86, 0.005);
+  EXPECT_FALSE(triplet[0]->SetPitch(44));
+  EXPECT_TRUE(triplet[0]->SetPitch(-43));
+  EXPECT_EQ(triplet[0]->GetPitch(), -43);
+  EXPECT_EQ(triplet[0]->GetBerDrawStickKind(), drawStickDown);
+  EXPECT_EQ(triplet[0]->GetCompoundPlayer(), group_.GetCompoundPlayer());
+}
+
+TEST_F(SymbolList, HitRangesAndDistances) {
+  std::unique_ptr<TMuzNote> note(Note(0, 3));
+  EXPECT_EQ(note->GetXDistance(0), std::numeric_limits<int32_t>::max());
+  note->ExtendXRange(20);
+  note->ExtendXRange(11);
+  note->ExtendXRange(15);
+  for (const auto& [x, distance] : {std::pair{11, 0}, {20, 0}, {8, 3}, {25, 5}, {INT32_MIN, INT32_MAX}})
+    EXPECT_EQ(note->GetXDistance(x), distance) << x;
+  EXPECT_TRUE(note->IsLeftOfCentre(14));
+  EXPECT_FALSE(note->IsLeftOfCentre(15));
+  stave_.StartLayout(100, 0);
+  note->SetDrawHeight(2);
+  std::unique_ptr<TKey> key(Key(0, 1));
+  for (const auto& [y, noteDistance, keyDistance] : {std::tuple{90, 0, 0}, {80, 10, 5}, {115, 25, 0}, {116, 26, 1}}) {
+    SCOPED_TRACE(y);
+    EXPECT_EQ(note->GetYDistance(y), noteDistance);
+    EXPECT_EQ(key->GetYDistance(y), keyDistance);
+  }
+}
+
+TEST(MuzBar, BarLinesWithAndWithoutUpbeat) {
+  struct Case { int8_t length; int32_t count, first; double t, next; };
+  for (const Case& c : {Case{4, 3, 0, 0, 0.75}, Case{4, 3, 0, 0.75, 1.5}, Case{4, 3, 0, 0.5, 0.75},
+                        Case{4, 3, 1, 0, 0.25}, Case{4, 3, 1, 0.25, 1.0}, Case{8, 6, 5, 0.5, 0.625},
+                        Case{4, 4, 0, 1.0, 2.0}}) {
+    SCOPED_TRACE(testing::Message() << c.count << "/" << int(c.length) << " upbeat " << c.first << " at " << c.t);
+    TSinglePartMuz part;
+    TMuzBar* bar = new TMuzBar(&part, c.length, c.count, c.first);
+    EXPECT_EQ(part.GetMuzBar(), bar);
+    EXPECT_EQ(bar->GetNextBarTime(c.t), c.next);
+  }
+  TSinglePartMuz part;
+  TMuzBar* bar = new TMuzBar(&part, 4, 3, 2);
+  EXPECT_EQ(bar->GetFirstBarLength(), 0.5);
+  EXPECT_EQ(bar->StepFirstBarForward(), 1);
+  EXPECT_EQ(bar->GetCountFirstBar(), 0);
+  EXPECT_EQ(bar->StepFirstBarBack(), 0);
+  EXPECT_EQ(bar->GetCountFirstBar(), 2);
+  EXPECT_EQ(bar->StepFirstBarBack(), 1);
+  EXPECT_EQ(bar->StepFirstBarForward(), 0);
+  EXPECT_THROW(TMuzBar(&part, 4, 4, 0), AssertionFailure);  // a part takes one bar only
+  EXPECT_FALSE(TMuzBar::IsValid(4, 0, 0));
+  EXPECT_FALSE(TMuzBar::IsValid(3, 4, 0));
+  EXPECT_FALSE(TMuzBar::IsValid(4, 4, 4));
+}
+
+TEST(Key, ClefArithmeticAndSignatures) {
+  TNoteStave stave;
+  TKey key(nullptr, TKey::keyKindG, 2, 0, &stave, 1, nullptr);
+  EXPECT_EQ(key.HeightToPitch(0), 20);
+  EXPECT_EQ(key.PitchToHeight(20), 0);
+  for (const auto& [height, valid] : {std::pair{-63, true}, {23, true}, {-64, false}, {24, false}})
+    EXPECT_EQ(key.IsHeightValid(height), valid) << height;
+  EXPECT_THROW(TKey(nullptr, TKey::keyKindG, 3, 0, &stave, 1, nullptr), AssertionFailure);
+
+  const int32_t sharps[] = {4, 1, 5, 2, -1, 3, 0};
+  const int32_t flats[] = {0, 3, -1, 2, -2, 1, -3};
+  for (int32_t k = 0; k < 7; ++k) {
+    EXPECT_EQ(key.WrapShiftHeight(key.GetShiftHeight(noteShiftKruis, k), noteShiftKruis), sharps[k]) << k;
+    EXPECT_EQ(key.WrapShiftHeight(key.GetShiftHeight(noteShiftMol, k), noteShiftMol), flats[k]) << k;
+  }
+  EXPECT_THROW(key.GetShiftOffset(noteShiftNormal), AssertionFailure);
+
+  EXPECT_TRUE(key.SetNoteShift(4, noteShiftKruis));
+  EXPECT_FALSE(key.SetNoteShift(4, noteShiftDubbelKruis));
+  EXPECT_FALSE(key.SetKeyKind(3));
+  EXPECT_TRUE(key.SetKeyKind(TKey::keyKindF));
+  EXPECT_EQ(key.GetNoteShift(2), noteShiftKruis);  // F keeps its sharp
+  EXPECT_EQ(key.GetNoteShift(4), noteShiftNormal);
+  EXPECT_EQ(key.GetShiftOffset(noteShiftKruis), -3);
+  EXPECT_EQ(key.GetShiftOffset(noteShiftMol), -5);
+}
+
+TEST(Key, ToonLadderKnowsRegularSignatures) {
+  struct Case { const char* what; std::vector<std::pair<int32_t, uint8_t>> entries; bool regular; int32_t scale; };
+  const std::vector<Case> cases = {
+      {"none", {}, true, 0},
+      {"F sharp", {{4, noteShiftKruis}}, true, 1},
+      {"two sharps", {{4, noteShiftKruis}, {1, noteShiftKruis}}, true, 2},
+      {"seven sharps", {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}}, true, 7},
+      {"three flats", {{0, noteShiftMol}, {3, noteShiftMol}, {6, noteShiftMol}}, true, -3},
+      {"only C sharp", {{1, noteShiftKruis}}, false, 0},
+      {"flat and sharp", {{0, noteShiftMol}, {4, noteShiftKruis}}, false, 0},
+      {"gap in flats", {{0, noteShiftMol}, {6, noteShiftMol}}, false, 0},
+  };
+  TNoteStave stave;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TKey key(nullptr, TKey::keyKindG, 0, 0, &stave, 1, nullptr);
+    for (const auto& [height, shift] : c.entries) key.SetNoteShift(height, shift);
+    int32_t scale = 99;
+    EXPECT_EQ(key.ToonLadder(scale), c.regular);
+    if (c.regular) {
+      EXPECT_EQ(scale, c.scale);
+    }
+  }
+}

@@ -1,0 +1,130 @@
+#include "music/noteplay.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "foundation/assertion.h"
+
+namespace {
+
+std::unique_ptr<TOnePlayer> NewPlayer(TCompoundPlayer* owner) {
+  return std::make_unique<TOnePlayer>(owner, unitVolumeFactor(0.5, kUnitPercent), unitFreq(0, kUnitKiloHertz));
+}
+
+std::vector<TOnePlayer*> Chain(const TCompoundPlayer& compound) {
+  std::vector<TOnePlayer*> players;
+  for (TOnePlayer* p = compound.GetStartOnePlayer(); p != nullptr; p = p->GetNext()) players.push_back(p);
+  return players;
+}
+
+}  // namespace
+
+TEST(OnePlayer, StartsWithoutKindAndDefaultSettings) {
+  TOnePlayer player(nullptr, unitVolumeFactor(0.25, kUnitDecibel), unitFreq(3, kUnitHertz));
+  const TOnePlayerProps& props = player.GetOnePlayerProps();
+  EXPECT_EQ(props.NotePlayerKind, notePlayerNoKind);
+  EXPECT_EQ(props.VolumeFactor.GetValue(), 0.25);
+  EXPECT_EQ(props.VolumeFactor.GetUnitUsed(), kUnitDecibel);
+  EXPECT_EQ(props.FreqUp.GetValue(), 3);
+  EXPECT_EQ(props.SimpleSampler.SampleWave.GetName(), "sample");
+  EXPECT_EQ(props.RollOutWaveForm.SampleWave.GetName(), "sample");
+  EXPECT_EQ(props.RollOutSampler.BasicFreq.GetValue(), 1.0 / 440);
+  EXPECT_EQ(props.RollOutSampler.BasicFreq.GetUnitUsed(), kUnitHertz);
+  EXPECT_EQ(props.ResonantSampler.ResFactor.GetValue(), 0.05);
+  EXPECT_EQ(props.ResonantSampler.ResFactor.GetUnitUsed(), kUnitPercent);
+  EXPECT_THROW(player.GetSimpleSampler(), AssertionFailure);
+}
+
+TEST(OnePlayer, SwitchingKindsKeepsEveryKindsSettings) {
+  TOnePlayer player(nullptr, unitVolumeFactor(0.5, kUnitPercent), unitFreq(0, kUnitHertz));
+  TSimpleSamplerProps simple;
+  simple.SampleWave.SetName("flute");
+  simple.BasicFreq.SetValue(0.002);
+  ASSERT_TRUE(player.SetSimpleSampler(simple));
+  TResonantSamplerProps resonant;
+  resonant.SampleWave.SetName("drum");
+  resonant.ResFactor.SetValue(0.5);
+  ASSERT_TRUE(player.SetResonantSampler(resonant));
+  EXPECT_EQ(player.GetNotePlayerKind(), notePlayerResonantSampler);
+  EXPECT_THROW(player.GetSimpleSampler(), AssertionFailure);
+  EXPECT_EQ(player.GetResonantSampler().SampleWave.GetName(), "drum");
+
+  // Refused settings leave kind and settings alone.
+  struct Refused { const char* what; bool set; };
+  TSimpleSamplerProps silent;
+  silent.BasicFreq.SetValue(0);
+  TRollOutSamplerProps negative;
+  negative.BasicFreq.SetValue(-1);
+  TResonantSamplerProps wide;
+  wide.ResFactor.SetValue(1.5);
+  TResonantSamplerProps nan;
+  nan.ResFactor.SetValue(NAN);
+  for (const Refused& r : {Refused{"period 0", player.SetSimpleSampler(silent)},
+                           Refused{"negative period", player.SetRollOutSampler(negative)},
+                           Refused{"width above 1", player.SetResonantSampler(wide)},
+                           Refused{"width NaN", player.SetResonantSampler(nan)}}) {
+    SCOPED_TRACE(r.what);
+    EXPECT_FALSE(r.set);
+    EXPECT_EQ(player.GetNotePlayerKind(), notePlayerResonantSampler);
+    EXPECT_EQ(player.GetResonantSampler().ResFactor.GetValue(), 0.5);
+  }
+
+  ASSERT_TRUE(player.SetRepeatWaveForm(TRepeatWaveFormProps()));
+  ASSERT_TRUE(player.SetRollOutWaveForm(TRollOutWaveFormProps()));
+  ASSERT_TRUE(player.SetRollOutSampler(TRollOutSamplerProps()));
+  EXPECT_EQ(player.GetRollOutSampler().BasicFreq.GetValue(), 1.0 / 440);
+  ASSERT_TRUE(player.SetSimpleSampler(player.GetOnePlayerProps().SimpleSampler));
+  EXPECT_EQ(player.GetSimpleSampler().SampleWave.GetName(), "flute");
+  EXPECT_EQ(player.GetSimpleSampler().BasicFreq.GetValue(), 0.002);
+  EXPECT_EQ(player.GetOnePlayerProps().ResonantSampler.SampleWave.GetName(), "drum");
+}
+
+TEST(CompoundPlayer, ChainInsertDeleteAndPrevious) {
+  TCompoundPlayer compound(nullptr);
+  auto owned = NewPlayer(&compound);
+  TOnePlayer* a = owned.get();
+  compound.InsertAfter(nullptr, std::move(owned));
+  owned = NewPlayer(&compound);
+  TOnePlayer* b = owned.get();
+  compound.InsertAfter(a, std::move(owned));
+  EXPECT_EQ(Chain(compound), (std::vector<TOnePlayer*>{a, b}));
+
+  owned = NewPlayer(&compound);
+  TOnePlayer* front = owned.get();
+  compound.InsertAfter(nullptr, std::move(owned));
+  owned = NewPlayer(&compound);
+  TOnePlayer* back = owned.get();
+  compound.InsertAfter(b, std::move(owned));
+  EXPECT_EQ(Chain(compound), (std::vector<TOnePlayer*>{front, a, b, back}));
+  EXPECT_EQ(compound.GetPrevious(front), nullptr);
+  EXPECT_EQ(compound.GetPrevious(back), b);
+
+  TOnePlayer stranger(nullptr, unitVolumeFactor(1, kUnitNone), unitFreq(0, kUnitHertz));
+  EXPECT_THROW(compound.InsertAfter(&stranger, NewPlayer(&compound)), AssertionFailure);
+  EXPECT_THROW(compound.Delete(&stranger), AssertionFailure);
+  EXPECT_THROW(compound.Delete(nullptr), AssertionFailure);
+
+  EXPECT_EQ(compound.Delete(b).get(), b);
+  EXPECT_EQ(compound.Delete(front).get(), front);
+  EXPECT_EQ(compound.Delete(back).get(), back);
+  EXPECT_EQ(Chain(compound), (std::vector<TOnePlayer*>{a}));
+  EXPECT_THROW(compound.Delete(a), AssertionFailure);  // the last player stays
+}
+
+TEST(CompoundPlayer, AnEmptyChainCanBeDroppedAndGroupsOwnTheirPlayer) {
+  auto empty = std::make_unique<TCompoundPlayer>(nullptr);
+  EXPECT_THROW(empty->GetPrevious(nullptr), AssertionFailure);
+  empty.reset();
+  auto compound = std::make_unique<TCompoundPlayer>(nullptr);
+  compound->InsertAfter(nullptr, NewPlayer(compound.get()));
+  TCompoundPlayer* player = compound.get();
+  TNoteGroup group(nullptr, std::move(compound), 0x00FF0000, noteShapeRectangle, 1);
+  EXPECT_EQ(group.GetCompoundPlayer(), player);
+  EXPECT_EQ(group.GetNoteColor(), 0x00FF0000u);
+  EXPECT_EQ(group.GetStickKind(), 1);
+  group.SetStickKind(2);
+  EXPECT_EQ(group.GetStickKind(), 2);
+}
