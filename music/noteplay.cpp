@@ -1,6 +1,7 @@
 #include "music/noteplay.h"
 
 #include "foundation/assertion.h"
+#include "foundation/xmlalg.h"
 
 namespace {
 constexpr const char* kAssertUnit = "noteplay";
@@ -11,6 +12,32 @@ bool IsResonanceWidth(const unitFactorPosMax1& resFactor) {
   return resFactor.GetValue() >= 0 && resFactor.GetValue() <= 1;
 }
 }  // namespace
+
+std::unique_ptr<TXMLCompound> TOnePlayerProps::WriteXML() const {
+  struct KindElement {
+    const char* name;
+    const unit* firstValue;  // the recorded pitch or the resonance width, if the kind has one
+    const unitUnitWave* sampleWave;
+  };
+  KindElement kind{};
+  switch (NotePlayerKind) {
+    case notePlayerSimpleSampler: kind = {"SimpleOneSampler", &SimpleSampler.BasicFreq, &SimpleSampler.SampleWave}; break;
+    case notePlayerResonantSampler: kind = {"ResonantSampler", &ResonantSampler.ResFactor, &ResonantSampler.SampleWave}; break;
+    case notePlayerRepeatWaveForm: kind = {"RepeatWaveForm", nullptr, &RepeatWaveForm.SampleWave}; break;
+    case notePlayerRollOutSampler: kind = {"RollOutSampler", &RollOutSampler.BasicFreq, &RollOutSampler.SampleWave}; break;
+    case notePlayerRollOutWaveForm: kind = {"RollOutWaveForm", nullptr, &RollOutWaveForm.SampleWave}; break;
+    default: KV_ASSERT(NotePlayerKind <= notePlayerRollOutWaveForm);
+  }
+  auto element = std::make_unique<TXMLCompound>(kind.name);
+  if (kind.firstValue != nullptr) {
+    const char* valueName = NotePlayerKind == notePlayerResonantSampler ? "ResFactor" : "BasicFreq";
+    element->Add(std::make_unique<TXMLAttribute>(valueName, kind.firstValue->Write()));
+  }
+  element->Add(std::make_unique<TXMLAttribute>("SampleWave", kind.sampleWave->GetName()));
+  if (FreqUp.GetValue() != 0) element->Add(std::make_unique<TXMLAttribute>("FreqUp", FreqUp.Write()));
+  element->Add(std::make_unique<TXMLAttribute>("VolumeFactor", VolumeFactor.Write()));
+  return element;
+}
 
 TOnePlayer::TOnePlayer(TCompoundPlayer* compoundPlayer, const unitVolumeFactor& volumeFactor, const unitFreq& freqUp)
     : CompoundPlayer(compoundPlayer), OnePlayerProps(volumeFactor, freqUp) {}
@@ -115,6 +142,17 @@ TOnePlayer* TCompoundPlayer::GetPrevious(const TOnePlayer* onePlayer) const {
     if (previous->GetNext() == onePlayer) return previous;
   KV_ASSERT(false);
   return nullptr;
+}
+
+std::unique_ptr<TXMLCompound> TCompoundPlayer::WriteXML() const {
+  auto element = std::make_unique<TXMLCompound>("CompoundPlayer");
+  bool first = true;
+  for (const TOnePlayer* onePlayer = StartOnePlayer; onePlayer != nullptr; onePlayer = onePlayer->GetNext()) {
+    element->Add(onePlayer->WriteXML());
+    first = false;
+  }
+  KV_ASSERT(!first);
+  return element;
 }
 
 TNoteGroup::TNoteGroup(TNoteStave* noteStave, std::unique_ptr<TCompoundPlayer> compoundPlayer, uint32_t noteColor,
