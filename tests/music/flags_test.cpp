@@ -33,8 +33,7 @@ TEST(NoteShiftTable, FillNoneTakesOnlyTheMissingEntries) {
   TNoteShiftTable key(noteShiftKruis);
   running.FillNone(key);
   for (int32_t h = 0; h < 7; ++h) EXPECT_EQ(running.GetNoteShift(h), h == 1 ? noteShiftDubbelMol : noteShiftKruis);
-  TNoteShiftTable none(noteShiftNone);
-  EXPECT_THROW(TNoteShiftTable(noteShiftNone).FillNone(none), AssertionFailure);
+  EXPECT_THROW(TNoteShiftTable(noteShiftNone).FillNone(TNoteShiftTable(noteShiftNone)), AssertionFailure);
 }
 
 TEST(NoteLength, ValuesOfKindsWithDots) {

@@ -14,6 +14,13 @@ std::unique_ptr<TOnePlayer> NewPlayer(TCompoundPlayer* owner) {
   return std::make_unique<TOnePlayer>(owner, unitVolumeFactor(0.5, kUnitPercent), unitFreq(0, kUnitKiloHertz));
 }
 
+TOnePlayer* Insert(TCompoundPlayer& compound, TOnePlayer* after) {
+  auto owned = NewPlayer(&compound);
+  TOnePlayer* player = owned.get();
+  compound.InsertAfter(after, std::move(owned));
+  return player;
+}
+
 std::vector<TOnePlayer*> Chain(const TCompoundPlayer& compound) {
   std::vector<TOnePlayer*> players;
   for (TOnePlayer* p = compound.GetStartOnePlayer(); p != nullptr; p = p->GetNext()) players.push_back(p);
@@ -22,24 +29,12 @@ std::vector<TOnePlayer*> Chain(const TCompoundPlayer& compound) {
 
 }  // namespace
 
-TEST(OnePlayer, StartsWithoutKindAndDefaultSettings) {
+TEST(OnePlayer, StartsWithoutKindAndSwitchingKindsKeepsEveryKindsSettings) {
   TOnePlayer player(nullptr, unitVolumeFactor(0.25, kUnitDecibel), unitFreq(3, kUnitHertz));
-  const TOnePlayerProps& props = player.GetOnePlayerProps();
-  EXPECT_EQ(props.NotePlayerKind, notePlayerNoKind);
-  EXPECT_EQ(props.VolumeFactor.GetValue(), 0.25);
-  EXPECT_EQ(props.VolumeFactor.GetUnitUsed(), kUnitDecibel);
-  EXPECT_EQ(props.FreqUp.GetValue(), 3);
-  EXPECT_EQ(props.SimpleSampler.SampleWave.GetName(), "sample");
-  EXPECT_EQ(props.RollOutWaveForm.SampleWave.GetName(), "sample");
-  EXPECT_EQ(props.RollOutSampler.BasicFreq.GetValue(), 1.0 / 440);
-  EXPECT_EQ(props.RollOutSampler.BasicFreq.GetUnitUsed(), kUnitHertz);
-  EXPECT_EQ(props.ResonantSampler.ResFactor.GetValue(), 0.05);
-  EXPECT_EQ(props.ResonantSampler.ResFactor.GetUnitUsed(), kUnitPercent);
+  EXPECT_EQ(player.GetNotePlayerKind(), notePlayerNoKind);
   EXPECT_THROW(player.GetSimpleSampler(), AssertionFailure);
-}
-
-TEST(OnePlayer, SwitchingKindsKeepsEveryKindsSettings) {
-  TOnePlayer player(nullptr, unitVolumeFactor(0.5, kUnitPercent), unitFreq(0, kUnitHertz));
+  EXPECT_EQ(player.GetOnePlayerProps().VolumeFactor.GetUnitUsed(), kUnitDecibel);
+  EXPECT_EQ(player.GetOnePlayerProps().FreqUp.GetValue(), 3);
   TSimpleSamplerProps simple;
   simple.SampleWave.SetName("flute");
   simple.BasicFreq.SetValue(0.002);
@@ -53,24 +48,19 @@ TEST(OnePlayer, SwitchingKindsKeepsEveryKindsSettings) {
   EXPECT_EQ(player.GetResonantSampler().SampleWave.GetName(), "drum");
 
   // Refused settings leave kind and settings alone.
-  struct Refused { const char* what; bool set; };
   TSimpleSamplerProps silent;
   silent.BasicFreq.SetValue(0);
   TRollOutSamplerProps negative;
   negative.BasicFreq.SetValue(-1);
-  TResonantSamplerProps wide;
-  wide.ResFactor.SetValue(1.5);
-  TResonantSamplerProps nan;
-  nan.ResFactor.SetValue(NAN);
-  for (const Refused& r : {Refused{"period 0", player.SetSimpleSampler(silent)},
-                           Refused{"negative period", player.SetRollOutSampler(negative)},
-                           Refused{"width above 1", player.SetResonantSampler(wide)},
-                           Refused{"width NaN", player.SetResonantSampler(nan)}}) {
-    SCOPED_TRACE(r.what);
-    EXPECT_FALSE(r.set);
-    EXPECT_EQ(player.GetNotePlayerKind(), notePlayerResonantSampler);
-    EXPECT_EQ(player.GetResonantSampler().ResFactor.GetValue(), 0.5);
+  EXPECT_FALSE(player.SetSimpleSampler(silent));
+  EXPECT_FALSE(player.SetRollOutSampler(negative));
+  for (double width : {1.5, -0.1, double(NAN)}) {
+    TResonantSamplerProps refused;
+    refused.ResFactor.SetValue(width);
+    EXPECT_FALSE(player.SetResonantSampler(refused)) << width;
   }
+  EXPECT_EQ(player.GetNotePlayerKind(), notePlayerResonantSampler);
+  EXPECT_EQ(player.GetResonantSampler().ResFactor.GetValue(), 0.5);
 
   ASSERT_TRUE(player.SetRepeatWaveForm(TRepeatWaveFormProps()));
   ASSERT_TRUE(player.SetRollOutWaveForm(TRollOutWaveFormProps()));
@@ -84,20 +74,11 @@ TEST(OnePlayer, SwitchingKindsKeepsEveryKindsSettings) {
 
 TEST(CompoundPlayer, ChainInsertDeleteAndPrevious) {
   TCompoundPlayer compound(nullptr);
-  auto owned = NewPlayer(&compound);
-  TOnePlayer* a = owned.get();
-  compound.InsertAfter(nullptr, std::move(owned));
-  owned = NewPlayer(&compound);
-  TOnePlayer* b = owned.get();
-  compound.InsertAfter(a, std::move(owned));
+  TOnePlayer* a = Insert(compound, nullptr);
+  TOnePlayer* b = Insert(compound, a);
   EXPECT_EQ(Chain(compound), (std::vector<TOnePlayer*>{a, b}));
-
-  owned = NewPlayer(&compound);
-  TOnePlayer* front = owned.get();
-  compound.InsertAfter(nullptr, std::move(owned));
-  owned = NewPlayer(&compound);
-  TOnePlayer* back = owned.get();
-  compound.InsertAfter(b, std::move(owned));
+  TOnePlayer* front = Insert(compound, nullptr);
+  TOnePlayer* back = Insert(compound, b);
   EXPECT_EQ(Chain(compound), (std::vector<TOnePlayer*>{front, a, b, back}));
   EXPECT_EQ(compound.GetPrevious(front), nullptr);
   EXPECT_EQ(compound.GetPrevious(back), b);
@@ -115,11 +96,9 @@ TEST(CompoundPlayer, ChainInsertDeleteAndPrevious) {
 }
 
 TEST(CompoundPlayer, AnEmptyChainCanBeDroppedAndGroupsOwnTheirPlayer) {
-  auto empty = std::make_unique<TCompoundPlayer>(nullptr);
-  EXPECT_THROW(empty->GetPrevious(nullptr), AssertionFailure);
-  empty.reset();
+  { TCompoundPlayer empty(nullptr); EXPECT_THROW(empty.GetPrevious(nullptr), AssertionFailure); }
   auto compound = std::make_unique<TCompoundPlayer>(nullptr);
-  compound->InsertAfter(nullptr, NewPlayer(compound.get()));
+  Insert(*compound, nullptr);
   TCompoundPlayer* player = compound.get();
   TNoteGroup group(nullptr, std::move(compound), 0x00FF0000, noteShapeRectangle, 1);
   EXPECT_EQ(group.GetCompoundPlayer(), player);
@@ -142,12 +121,8 @@ std::string Flatten(const TXMLItem& item) {
 TEST(CompoundPlayer, WritesOneElementPerPlayerOfItsKind) {
   TCompoundPlayer compound(nullptr);
   EXPECT_THROW(compound.WriteXML(), AssertionFailure);
-  std::vector<TOnePlayer*> players;
-  for (int i = 0; i < 5; ++i) {
-    auto owned = NewPlayer(&compound);
-    players.push_back(owned.get());
-    compound.InsertAfter(i == 0 ? nullptr : players[i - 1], std::move(owned));
-  }
+  std::vector<TOnePlayer*> players{Insert(compound, nullptr)};
+  for (int i = 1; i < 5; ++i) players.push_back(Insert(compound, players.back()));
   players[0]->SetSimpleSampler(TSimpleSamplerProps());
   TResonantSamplerProps resonant;
   resonant.SampleWave.SetName("bell");
