@@ -227,26 +227,16 @@ TStaveTimeSymbol* TStaveTimeSymbol::WalkAtPosition(bool forward, bool samePosInO
   return nullptr;
 }
 
-TStaveTimeSymbol* TStaveTimeSymbol::GetFirstAtPosition() {
-  TStaveTimeSymbol* first = this;
-  while (TStaveTimeSymbol* earlier = first->WalkAtPosition(false, false)) first = earlier;
-  return first;
+TStaveTimeSymbol* TStaveTimeSymbol::WalkToEnd(bool forward, bool samePosInOol) {
+  TStaveTimeSymbol* end = this;
+  while (TStaveTimeSymbol* further = end->WalkAtPosition(forward, samePosInOol)) end = further;
+  return end;
 }
 
+TStaveTimeSymbol* TStaveTimeSymbol::GetFirstAtPosition() { return WalkToEnd(false, false); }
 TStaveTimeSymbol* TStaveTimeSymbol::GetNextAtPosition() { return WalkAtPosition(true, false); }
-
-TStaveTimeSymbol* TStaveTimeSymbol::GetLastAtPosition() {
-  TStaveTimeSymbol* last = this;
-  while (TStaveTimeSymbol* later = last->GetNextAtPosition()) last = later;
-  return last;
-}
-
-TStaveTimeSymbol* TStaveTimeSymbol::GetFirstOfChord() {
-  TStaveTimeSymbol* first = this;
-  while (TStaveTimeSymbol* earlier = first->WalkAtPosition(false, true)) first = earlier;
-  return first;
-}
-
+TStaveTimeSymbol* TStaveTimeSymbol::GetLastAtPosition() { return WalkToEnd(true, false); }
+TStaveTimeSymbol* TStaveTimeSymbol::GetFirstOfChord() { return WalkToEnd(false, true); }
 TStaveTimeSymbol* TStaveTimeSymbol::GetNextOfChord() { return WalkAtPosition(true, true); }
 
 void TStaveTimeSymbol::SetMark(int32_t mark) {

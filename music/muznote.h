@@ -234,6 +234,7 @@ class TStaveTimeSymbol : public TStaveSymbol {
  private:
   bool SharesPlaceWith(TStaveSymbol* other, bool samePosInOol) const;
   TStaveTimeSymbol* WalkAtPosition(bool forward, bool samePosInOol);
+  TStaveTimeSymbol* WalkToEnd(bool forward, bool samePosInOol);
 
  protected:
   int8_t NoteLengthKind;
