@@ -124,8 +124,9 @@ void TCompoundPlayer::InsertAfter(TOnePlayer* afterOnePlayer, std::unique_ptr<TO
 std::unique_ptr<TOnePlayer> TCompoundPlayer::Delete(TOnePlayer* deletePlayer) {
   KV_ASSERT(deletePlayer != NULL);
   if (deletePlayer == StartOnePlayer) {
+    // Trapped before unlinking, so the chain still owns its only player.
+    if (deletePlayer->GetNext() == nullptr) AssertFailed("StartOnePlayer != NULL", kAssertUnit, __LINE__);
     StartOnePlayer = deletePlayer->GetNext();
-    KV_ASSERT(StartOnePlayer != NULL);
   } else {
     TOnePlayer* previous = GetPrevious(deletePlayer);
     previous->SetNext(deletePlayer->GetNext());
