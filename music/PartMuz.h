@@ -5,7 +5,6 @@
 #include <memory>
 
 class TMuzBar;
-class TLoopPartMuz;
 
 class TSinglePartMuz {
  public:

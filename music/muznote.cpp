@@ -47,9 +47,7 @@ int32_t TXTouchMuzSymbol::GetXDistance(int32_t x) const {
   return 0;
 }
 
-bool TXTouchMuzSymbol::IsLeftOfCentre(int32_t x) const {
-  return x < (static_cast<int64_t>(LeftX) + RightX) / 2;
-}
+bool TXTouchMuzSymbol::IsLeftOfCentre(int32_t x) const { return x < (static_cast<int64_t>(LeftX) + RightX) / 2; }
 
 // Bars
 
@@ -95,9 +93,7 @@ int32_t TMuzBar::StepFirstBarBack() {
 TStaveSymbol::TStaveSymbol(TSinglePartMuz* singlePartMuz, double position, TNoteStave* noteStave)
     : NoteStave(noteStave), Position(position), SinglePartMuz(singlePartMuz) {}
 
-TKey* TStaveSymbol::AsKey() {
-  return GetStaveSymbolKind() == staveSymbolKey ? static_cast<TKey*>(this) : nullptr;
-}
+TKey* TStaveSymbol::AsKey() { return GetStaveSymbolKind() == staveSymbolKey ? static_cast<TKey*>(this) : nullptr; }
 
 TStaveTimeSymbol* TStaveSymbol::AsTimeSymbol() {
   return GetStaveSymbolKind() == staveSymbolKey ? nullptr : static_cast<TStaveTimeSymbol*>(this);
@@ -190,7 +186,7 @@ TStaveTimeSymbol::TStaveTimeSymbol(double position, TNoteStave* noteStave, int8_
   KV_ASSERT(points >= 0 && points <= 3);
   KV_ASSERT(multiOol >= sool && multiOol <= kwintool);
   KV_ASSERT(posInOol >= 0);
-  KV_ASSERT(posInOol < (int) multiOol);
+  KV_ASSERT(posInOol < (int)multiOol);
 }
 
 double TStaveTimeSymbol::GetLength() const { return NoteValue(NoteLengthKind, Points); }
@@ -257,9 +253,9 @@ void TSilence::Dump() const {
 
 // Notes
 
-TMuzNote::TMuzNote(TUnitMuz* unitMuz, TNoteGroup* noteGroup, int8_t noteLengthKind, int32_t points,
-                   double position, int32_t pitch, TNoteStave* noteStave, uint8_t noteShift, int8_t multiOol,
-                   int32_t posInOol, uint8_t noteArtKind, TSinglePartMuz* singlePartMuz, uint8_t drawStickKind)
+TMuzNote::TMuzNote(TUnitMuz* unitMuz, TNoteGroup* noteGroup, int8_t noteLengthKind, int32_t points, double position,
+                   int32_t pitch, TNoteStave* noteStave, uint8_t noteShift, int8_t multiOol, int32_t posInOol,
+                   uint8_t noteArtKind, TSinglePartMuz* singlePartMuz, uint8_t drawStickKind)
     : TStaveTimeSymbol(position, noteStave, noteLengthKind, points, multiOol, posInOol, singlePartMuz),
       NoteGroup(noteGroup),
       UnitMuz(unitMuz),
@@ -299,9 +295,7 @@ void TMuzNote::Dump() const {
   DebugLogPointer(this);
 }
 
-TNote* TMuzNote::GetNextNote() const {
-  return GetNext() != nullptr ? GetNext()->GetFirstNoteFrom() : nullptr;
-}
+TNote* TMuzNote::GetNextNote() const { return GetNext() != nullptr ? GetNext()->GetFirstNoteFrom() : nullptr; }
 
 TCompoundPlayer* TMuzNote::GetCompoundPlayer() const {
   KV_ASSERT(NoteGroup != NULL);

@@ -16,23 +16,33 @@ bool IsResonanceWidth(const unitFactorPosMax1& resFactor) {
 std::unique_ptr<TXMLCompound> TOnePlayerProps::WriteXML() const {
   struct KindElement {
     const char* name;
-    const unit* firstValue;  // the recorded pitch or the resonance width, if the kind has one
+    const char* firstName;  // the recorded pitch or the resonance width, if the kind has one
+    const unit* firstValue;
     const unitUnitWave* sampleWave;
   };
   KindElement kind{};
   switch (NotePlayerKind) {
-    case notePlayerSimpleSampler: kind = {"SimpleOneSampler", &SimpleSampler.BasicFreq, &SimpleSampler.SampleWave}; break;
-    case notePlayerResonantSampler: kind = {"ResonantSampler", &ResonantSampler.ResFactor, &ResonantSampler.SampleWave}; break;
-    case notePlayerRepeatWaveForm: kind = {"RepeatWaveForm", nullptr, &RepeatWaveForm.SampleWave}; break;
-    case notePlayerRollOutSampler: kind = {"RollOutSampler", &RollOutSampler.BasicFreq, &RollOutSampler.SampleWave}; break;
-    case notePlayerRollOutWaveForm: kind = {"RollOutWaveForm", nullptr, &RollOutWaveForm.SampleWave}; break;
-    default: KV_ASSERT(NotePlayerKind <= notePlayerRollOutWaveForm);
+    case notePlayerSimpleSampler:
+      kind = {"SimpleOneSampler", "BasicFreq", &SimpleSampler.BasicFreq, &SimpleSampler.SampleWave};
+      break;
+    case notePlayerResonantSampler:
+      kind = {"ResonantSampler", "ResFactor", &ResonantSampler.ResFactor, &ResonantSampler.SampleWave};
+      break;
+    case notePlayerRepeatWaveForm:
+      kind = {"RepeatWaveForm", nullptr, nullptr, &RepeatWaveForm.SampleWave};
+      break;
+    case notePlayerRollOutSampler:
+      kind = {"RollOutSampler", "BasicFreq", &RollOutSampler.BasicFreq, &RollOutSampler.SampleWave};
+      break;
+    case notePlayerRollOutWaveForm:
+      kind = {"RollOutWaveForm", nullptr, nullptr, &RollOutWaveForm.SampleWave};
+      break;
+    default:
+      KV_ASSERT(NotePlayerKind <= notePlayerRollOutWaveForm);
   }
   auto element = std::make_unique<TXMLCompound>(kind.name);
-  if (kind.firstValue != nullptr) {
-    const char* valueName = NotePlayerKind == notePlayerResonantSampler ? "ResFactor" : "BasicFreq";
-    element->Add(std::make_unique<TXMLAttribute>(valueName, kind.firstValue->Write()));
-  }
+  if (kind.firstValue != nullptr)
+    element->Add(std::make_unique<TXMLAttribute>(kind.firstName, kind.firstValue->Write()));
   element->Add(std::make_unique<TXMLAttribute>("SampleWave", kind.sampleWave->GetName()));
   if (FreqUp.GetValue() != 0) element->Add(std::make_unique<TXMLAttribute>("FreqUp", FreqUp.Write()));
   element->Add(std::make_unique<TXMLAttribute>("VolumeFactor", VolumeFactor.Write()));
@@ -75,8 +85,7 @@ bool TOnePlayer::SetKind(uint8_t kind, Props TOnePlayerProps::*settings, const P
 }
 
 bool TOnePlayer::SetSimpleSampler(const TSimpleSamplerProps& props) {
-  return IsPlayablePeriod(props.BasicFreq) &&
-         SetKind(notePlayerSimpleSampler, &TOnePlayerProps::SimpleSampler, props);
+  return IsPlayablePeriod(props.BasicFreq) && SetKind(notePlayerSimpleSampler, &TOnePlayerProps::SimpleSampler, props);
 }
 
 bool TOnePlayer::SetResonantSampler(const TResonantSamplerProps& props) {

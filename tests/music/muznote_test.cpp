@@ -119,6 +119,10 @@ TEST_F(SymbolList, LengthsTimesAndPeriodsOfNotes) {
     const TMuzNote* note = Own(Note(0, c.pitch, nullptr, 4, sool, 0, c.shift));
     EXPECT_NEAR(note->GetPeriod() * 440 * std::pow(2.0, c.semitonesFromA / 12), 1.0, 1e-12);
   }
+  int32_t total = 0;
+  EXPECT_FALSE(triplet[0]->FlagLength2TotalLength(1, total));
+  EXPECT_TRUE(triplet[0]->FlagLength2TotalLength(8, total) && total == 4);
+  EXPECT_FALSE(Own(Rest(1, nullptr, 0, kwartool))->MayTotalPoints(0));
   EXPECT_FALSE(triplet[0]->SetPitch(44));
   EXPECT_TRUE(triplet[0]->SetPitch(-43));
   EXPECT_EQ(triplet[0]->GetPitch(), -43);
