@@ -203,6 +203,10 @@ class TKey : public TStaveSymbol {
 
 class TStaveTimeSymbol : public TStaveSymbol {
  public:
+  // A length, dots and tuplet place that can be timed and drawn; the file reader checks them
+  // before it builds a rest or a note, since a file may hold anything.
+  static bool IsValidTime(int32_t noteLengthKind, int32_t points, int32_t multiOol, int32_t posInOol);
+
   TStaveTimeSymbol(double position, TNoteStave* noteStave, int8_t noteLengthKind, int32_t points, int8_t multiOol,
                    int32_t posInOol, TSinglePartMuz* singlePartMuz);
 
