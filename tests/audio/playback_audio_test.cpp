@@ -94,3 +94,42 @@ TEST_F(PlaybackAudioTest, RecordAndStopPutWhatTheOutputPlayedIntoTheEmptyDocumen
   EXPECT_GT(PeakOf(*unitWave.GetSound()), 4000) << "the recording is silent";
   EXPECT_TRUE(sink.messages.empty());
 }
+
+TEST_F(PlaybackAudioTest, RecordingKeepsEverythingFromItsStartToStop) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  TUnitWave unitWave("", waveFileProps(1, 44100, 2));
+  OneDocument documents(unitWave);
+  form->SetPlayerDocuments(documents);
+  form->Playback().UpdateAvailability();  // as the action update does at idle
+
+  // A loud first 200 ms, then a quiet rest: a recording that lost its start has no loud part.
+  constexpr int32_t kRate = 44100;
+  SoundPtr marked = SineSound(1, kRate, 2, 440, 2.0);
+  int16_t* samples = marked->GetLeftWave()->wave;
+  for (int32_t i = kRate / 5; i < marked->GetValues(); ++i) samples[i] /= 8;
+  ScratchFile tone("record-marked.wav");
+  bool abort = false;
+  ASSERT_TRUE(WriteWaveFile(abort, tone.name, *marked, 0, marked->GetValues(), true));
+  WavePlayer player;
+  NoticeLog log(player);
+  player.SetFileName(tone.name);
+  ASSERT_TRUE(player.Open()) << player.Error();
+
+  QElapsedTimer clock;
+  clock.start();
+  form->Action("FileRecord")->trigger();
+  ASSERT_TRUE(form->Action("FileRecord")->isChecked())
+      << (sink.messages.empty() ? "" : sink.messages[0].text);
+  player.SetNotify(true);
+  ASSERT_TRUE(player.Play()) << player.Error();
+  ASSERT_TRUE(log.WaitForCount(1)) << "the tone never ended";
+  QTest::qWait(300);
+  const int64_t recordedMs = clock.elapsed();
+  form->Action("FileStop")->trigger();
+
+  ASSERT_FALSE(form->Action("FileRecord")->isChecked());
+  const int64_t lengthMs = int64_t{unitWave.GetValues()} * 1000 / kRate;
+  EXPECT_NEAR(lengthMs, recordedMs, 150);
+  EXPECT_GT(PeakOf(*unitWave.GetSound()), 12000) << "the loud start is missing";
+  EXPECT_TRUE(sink.messages.empty());
+}
