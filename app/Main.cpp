@@ -121,6 +121,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
 }
 
 TMainForm::~TMainForm() {
+  RemoveTempFiles();
   RemoveMainShell();
   UndoUnit.Delete();
   DeleteSinusTable();
