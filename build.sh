@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Sets up a Debian machine for Korvalen, builds it, and either runs every test or starts the editor.
-#   ./build.sh test   install what is missing, build normally and with sanitizers, run all tests
+#   ./build.sh test   install what is missing, build normally and with sanitizers, run all tests,
+#                     then build everything with clang and run each fuzz target briefly
 #   ./build.sh run    install what is missing, build, start the editor
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation2
-          fonts-dejavu-core qt6-multimedia-dev pulseaudio pulseaudio-utils)
+          fonts-dejavu-core qt6-multimedia-dev pulseaudio pulseaudio-utils clang)
 
 install_missing() {
   local missing=()
@@ -75,6 +76,34 @@ run_tests() {  # folder
   (cd "$1" && ctest --output-on-failure -j "$JOBS" --timeout 300)
 }
 
+FUZZ_SECONDS=30
+# Each fuzz target runs for FUZZ_SECONDS on its seed corpus in fuzz/corpus/<target>/. What it
+# finds goes to a scratch corpus in the build folder, so the checked-in seeds stay as they are; a
+# crash, a leak or a sanitizer report stops the target with an error and leaves the input beside
+# that corpus.
+run_fuzzers() {  # folder
+  local dir=$1 source name scratch
+  local extra=()
+  for source in fuzz/*_fuzz.cpp; do
+    name=$(basename "$source" .cpp)
+    scratch="$dir/fuzz-runs/$name"
+    rm -rf "$scratch"
+    mkdir -p "$scratch/corpus"
+    extra=()
+    [ -f "fuzz/$name.dict" ] && extra+=("-dict=fuzz/$name.dict")
+    echo "Fuzzing $name for $FUZZ_SECONDS seconds"
+    # The target's progress lines fill pages; only a failure shows them.
+    if ! "$dir/fuzz/$name" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 \
+        -artifact_prefix="$scratch/" "${extra[@]}" "$scratch/corpus" "fuzz/corpus/$name" \
+        > "$scratch/log" 2>&1; then
+      tail -n 80 "$scratch/log" >&2
+      echo "$name failed; its input and whole log are in $scratch/" >&2
+      return 1
+    fi
+    grep -E '^stat::(number_of_executed_units|new_units_added)' "$scratch/log"
+  done
+}
+
 case "${1:-}" in
   test)
     install_missing
@@ -87,6 +116,11 @@ case "${1:-}" in
     # Unoptimised: it builds in well under half the time and the sanitizers see every access.
     configure_and_build build-asan -DKORVALEN_SANITIZE=ON -DKORVALEN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
     run_tests build-asan
+    # Every folder through clang as well, so a clang break anywhere fails; only this build makes
+    # the fuzz targets.
+    configure_and_build build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKORVALEN_FUZZ=ON \
+      -DKORVALEN_TESTS=OFF -DKORVALEN_BENCH=OFF
+    run_fuzzers build-fuzz
     ;;
   run)
     install_missing

@@ -481,11 +481,20 @@ void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
   const int32_t values = document->GetValues();
   const int32_t moving = document->GetSelCursor();
   const int32_t anchor = document->GetSelAnchor();
-
+  const int64_t lower = document->GetSelBegin();
+  const int64_t upper = document->GetSelEnd();
+  // Both ends move by the same amount. At an edge of the sound the selection stops whole: shrunk
+  // by the clamping, it would vanish after a few moves and an empty selection stands for the
+  // whole sound.
+  const auto shiftBoth = [&](int64_t by) {
+    if (by < -lower) by = -lower;
+    if (by > values - upper) by = values - upper;
+    document->SetSelEnds(ClampToInt32(moving + by), ClampToInt32(anchor + by));
+  };
   // The ends of the selection moved by a number of pixels, as the modifiers choose them.
   const auto stepBy = [&](int32_t pixels) {
     if (withShift && withCtrl) {
-      document->SetSelEnds(StepPixels(moving, pixels), StepPixels(anchor, pixels));
+      shiftBoth(int64_t{StepPixels(moving, pixels)} - moving);
     } else if (withShift) {
       document->SetSelEnds(StepPixels(moving, pixels), anchor);
     } else if (withCtrl) {
@@ -494,10 +503,10 @@ void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
       document->SetCursor(StepPixels(moving, pixels));
     }
   };
-  // The same for a fixed position; Shift+Ctrl shifts the selection by `shiftBoth`.
-  const auto toPosition = [&](int32_t position, int64_t shiftBoth) {
+  // The same for a fixed position; Shift+Ctrl shifts the selection by `by`.
+  const auto toPosition = [&](int32_t position, int64_t by) {
     if (withShift && withCtrl) {
-      document->SetSelEnds(ClampToInt32(moving + shiftBoth), ClampToInt32(anchor + shiftBoth));
+      shiftBoth(by);
     } else if (withShift) {
       document->SetSelEnds(position, anchor);
     } else if (withCtrl) {
@@ -506,7 +515,6 @@ void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
       document->SetCursor(position);
     }
   };
-  const int64_t width = static_cast<int64_t>(document->GetSelEnd()) - document->GetSelBegin();
   switch (key) {
     case Qt::Key_Left:
       stepBy(-1);
@@ -521,17 +529,14 @@ void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
       stepBy(kPageStepPixels);
       break;
     case Qt::Key_Home:
-      toPosition(0, -static_cast<int64_t>(document->GetSelBegin()));
+      toPosition(0, -lower);
       break;
     case Qt::Key_End:
-      toPosition(values, static_cast<int64_t>(values) - document->GetSelEnd());
+      toPosition(values, values - upper);
       break;
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
-      if (withCtrl && !withShift) {
-        const int64_t by = key == Qt::Key_PageUp ? -width : width;
-        document->SetSelEnds(ClampToInt32(moving + by), ClampToInt32(anchor + by));
-      }
+      if (withCtrl && !withShift) shiftBoth(key == Qt::Key_PageUp ? lower - upper : upper - lower);
       break;
     default:
       break;

@@ -129,6 +129,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
 TMainForm::~TMainForm() {
   // Windows that go with the form must not arm an update of a form that is half gone.
   actionUpdateTrigger_.reset();
+  RemoveTempFiles();
   RemoveMainShell();
   UndoUnit.Delete();
   DeleteSinusTable();

@@ -2,7 +2,11 @@
 
 #include "app/ChildWin.h"
 
+#include <unistd.h>
+
 #include <QAction>
+#include <filesystem>
+#include <system_error>
 
 #include "app/Main.h"
 #include "foundation/assertion.h"
@@ -51,6 +55,9 @@ SoundPtr InDocumentFormat(SoundPtr sound, const TUnitWave& unitWave) {
   sound->BytesPerSample = static_cast<uint16_t>(unitWave.GetBytesPerSample());
   return sound;
 }
+
+// Another copy of the program that ended may have removed the shared directory meanwhile.
+bool TempDirReady() { return TempDirOk && MakePrivateDir(TempDir, getuid()); }
 
 // The documents the player works on are the registry's.
 class RegistryPlayerDocuments : public PlayerDocuments {
@@ -150,7 +157,7 @@ bool PlaybackControl::StartRecording() {
 
 bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
   // A directory that is not the user's own must not receive the file.
-  if (!TempDirOk) return false;
+  if (!TempDirReady()) return false;
   EndRecordingBeforeClose();
   player_.Close();
   bool abort = false;
@@ -211,7 +218,7 @@ void PlaybackControl::FileRecordExecute() {
     actions_.FilePlay->setChecked(false);
   }
   TUnitWave* unitWave = documents_.ActiveUnitWave();
-  if (unitWave == nullptr || unitWave->GetValues() != 0 || !TempDirOk) {
+  if (unitWave == nullptr || unitWave->GetValues() != 0 || !TempDirReady()) {
     UpdateAvailability();
     return;
   }
@@ -385,4 +392,14 @@ bool MainPlayWholeSound(const Sound& sound) {
 
 void MainUnitWaveClosing(const TUnitWave* unitWave) {
   if (MainForm != nullptr) MainForm->Playback().UnitWaveClosing(unitWave);
+}
+
+void RemoveTempFiles() {
+  // A directory that failed the checks is not the program's to clean.
+  if (!TempDirOk) return;
+  std::error_code ignored;
+  std::filesystem::remove(TempPlayFile, ignored);
+  std::filesystem::remove(TempRecFile, ignored);
+  // Only an empty directory goes: what else lies there is someone else's.
+  std::filesystem::remove(TempDir, ignored);
 }

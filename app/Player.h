@@ -79,3 +79,5 @@ class PlaybackControl {
 bool MainPlayWholeSound(const Sound& sound);
 // A wave document is going away: a recording meant for it is dropped.
 void MainUnitWaveClosing(const TUnitWave* unitWave);
+// The program ends: its play and record files go, and their directory when nothing else is in it.
+void RemoveTempFiles();

@@ -338,9 +338,11 @@ void TMDIChildWave::DrawStereoCombined(const Wave& left, const Wave& right, doub
     const int32_t values = std::min(left.values, right.values);
     const int32_t perPixel = std::max(WaveViewProps.ValuesPerPixel.GetValue(), 1);
     // Only the two ends of the sound are mapped, and they lie within the band's columns.
-    const auto toX = [s1, s2, bl, br](double s) {
-      if (s2 == s1) return bl;
-      return static_cast<int32_t>(std::clamp<double>(MapLinear(s, s1, s2, bl, br), bl, br));
+    // Structured bindings are copied in by name: not every compiler lets a lambda capture them.
+    const auto toX = [s1, s2, left = bl, right = br](double s) {
+      if (s2 == s1) return left;
+      return static_cast<int32_t>(
+          std::clamp<double>(MapLinear(s, s1, s2, left, right), left, right));
     };
     const ColumnSpan span =
         SpanOfColumns(bl, br, s1, s2, values, perPixel, canvas.ClipLeft(), canvas.ClipRight(), toX);

@@ -276,10 +276,12 @@ void WavePlayer::StopDevices() {
   }
   playBuffer_.close();
   if (source_) {
+    // What the device delivered but the program has not read yet would go with the source.
+    TakeRecorded();
+    recordInput_ = nullptr;
     source_->stop();
     source_.reset();
   }
-  recordBuffer_.close();
   activity_ = Activity::kIdle;
   paused_ = false;
   if (waitLoop_) waitLoop_->quit();
@@ -418,7 +420,11 @@ void WavePlayer::Pause() {
     return;
   }
   if (sink_) sink_->suspend();
-  if (source_) source_->suspend();
+  if (source_) {
+    TakeRecorded();
+    PauseRecordClock();
+    source_->suspend();
+  }
   if (playClock_.isValid()) playedBeforePauseMs_ += playClock_.elapsed();
   playClock_.invalidate();
   paused_ = true;
@@ -429,7 +435,10 @@ bool WavePlayer::Resume() {
   const Flags flags = BeginCommand(nvSuperseded);
   if (!paused_) return EndCommand(flags, Fail(playertext::kNotPaused));
   if (sink_) sink_->resume();
-  if (source_) source_->resume();
+  if (source_) {
+    source_->resume();
+    if (!recordDelivered_) recordClock_.start();
+  }
   paused_ = false;
   notifyOwed_ = flags.notify;
   if (sink_) {
@@ -454,8 +463,8 @@ bool WavePlayer::StartRecording() {
   recordFormat_ = DeviceFormatFor(device, sound_->Freq, sound_->MoSt);
   if (!recordFormat_.isValid()) return EndCommand(flags, Fail(playertext::kUnsupportedFormat));
   recordBytes_.clear();
-  recordBuffer_.setBuffer(&recordBytes_);
-  recordBuffer_.open(QIODevice::WriteOnly);
+  recordWaitedMs_ = 0;
+  recordDelivered_ = false;
   source_ = std::make_unique<QAudioSource>(device, recordFormat_);
   const uint64_t generation = generation_;
   QObject::connect(source_.get(), &QAudioSource::stateChanged, context_.get(),
@@ -468,14 +477,48 @@ bool WavePlayer::StartRecording() {
                          context_.get(), [this, generation] { RecordFailed(generation); },
                          Qt::QueuedConnection);
                    });
-  source_->start(&recordBuffer_);
-  if (source_->error() != QAudio::NoError) {
+  recordClock_.start();
+  recordInput_ = source_->start();
+  if (recordInput_ == nullptr || source_->error() != QAudio::NoError) {
     StopDevices();
     return EndCommand(flags, Fail(playertext::kDeviceFailed));
   }
+  QObject::connect(recordInput_, &QIODevice::readyRead, context_.get(), [this, generation] {
+    if (generation == generation_) TakeRecorded();
+  });
   activity_ = Activity::kRecording;
   notifyOwed_ = flags.notify;
   return true;
+}
+
+void WavePlayer::PauseRecordClock() {
+  if (recordClock_.isValid()) recordWaitedMs_ += recordClock_.elapsed();
+  recordClock_.invalidate();
+}
+
+void WavePlayer::TakeRecorded() {
+  if (recordInput_ == nullptr) return;
+  const int frameBytes = recordFormat_.bytesPerFrame();
+  QByteArray arrived;
+  char chunk[16384];
+  for (qint64 got; (got = recordInput_->read(chunk, sizeof chunk)) > 0;) {
+    arrived.append(chunk, static_cast<qsizetype>(got));
+  }
+  if (arrived.isEmpty() || frameBytes <= 0) return;
+  if (!recordDelivered_) {
+    recordDelivered_ = true;
+    PauseRecordClock();
+    const int64_t arrivedMs =
+        arrived.size() / frameBytes * 1000 / std::max(1, recordFormat_.sampleRate());
+    const int64_t silentMs = recordWaitedMs_ - arrivedMs;
+    if (silentMs > 0) {
+      const int64_t frames = silentMs * recordFormat_.sampleRate() / 1000;
+      // Unsigned 8-bit samples are silent at their middle, every other encoding at zero.
+      const char silence = recordFormat_.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0';
+      recordBytes_.append(static_cast<qsizetype>(frames * frameBytes), silence);
+    }
+  }
+  recordBytes_.append(arrived);
 }
 
 void WavePlayer::RecordFailed(uint64_t generation) {

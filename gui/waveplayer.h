@@ -113,9 +113,17 @@ class WavePlayer final : public MediaPlayer {
   void FinishWhenPlayedOut(uint64_t generation);
 
   QByteArray recordBytes_;
-  QBuffer recordBuffer_;
   QAudioFormat recordFormat_;
   std::unique_ptr<QAudioSource> source_;
+  QIODevice* recordInput_ = nullptr;  // the source's, read whenever it has data and at the end
+  // A device may deliver nothing for a while after it starts (a server that had rendered far
+  // ahead, a device waking up): that time becomes silence, so that the recording lasts as long
+  // as Record ran and stays lined up with what sounded meanwhile. Pauses are left out.
+  QElapsedTimer recordClock_;
+  int64_t recordWaitedMs_ = 0;
+  bool recordDelivered_ = false;
+  void TakeRecorded();
+  void PauseRecordClock();
 
   QEventLoop* waitLoop_ = nullptr;
   std::unique_ptr<QObject> context_;  // receives the device signals and the queued notifications

@@ -214,7 +214,7 @@ TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndToTheEdges) {
       {Qt::Key_Home, ctrl, {300, 0}},        {Qt::Key_Home, both, {200, 0}},
       {Qt::Key_End, none, {1000, 1000}},     {Qt::Key_End, shift, {1000, 100}},
       {Qt::Key_End, ctrl, {300, 1000}},      {Qt::Key_End, both, {1000, 800}},
-      {Qt::Key_PageDown, ctrl, {500, 300}},  {Qt::Key_PageUp, ctrl, {100, 0}},
+      {Qt::Key_PageDown, ctrl, {500, 300}},  {Qt::Key_PageUp, ctrl, {200, 0}},
       {Qt::Key_PageDown, none, {300, 100}},  {Qt::Key_PageUp, shift, {300, 100}},
       {Qt::Key_PageDown, both, {300, 100}},  {Qt::Key_Left, Qt::AltModifier, {300, 100}},
       {Qt::Key_Home, Qt::AltModifier | ctrl, {300, 100}},
@@ -224,9 +224,48 @@ TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndToTheEdges) {
     Key(c.key, c.modifiers);
     EXPECT_EQ(Ends(), c.expected) << c.key << " " << c.modifiers.toInt();
   }
-  Select(900, 1000);
-  Key(Qt::Key_PageDown, ctrl);  // shifted past the end: the selection shrinks
-  EXPECT_EQ(Ends(), SelEnds(1000, 1000));
+}
+
+TEST_F(WaveWindow, KeysKeepTheSelectionInsideTheSoundAndWholeAtBothEnds) {
+  Open(1000, 500);  // two samples per pixel
+  struct Case {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    SelEnds from;      // moving end, anchor
+    SelEnds expected;  // one end clamps alone; both ends stop together, keeping the length
+  };
+  const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
+                              both = Qt::ShiftModifier | Qt::ControlModifier, none = {};
+  const SelEnds start{1, 200}, end{999, 800};
+  const Case cases[] = {
+      {Qt::Key_Left, none, start, {0, 0}},        {Qt::Key_Left, shift, start, {0, 200}},
+      {Qt::Key_Left, ctrl, start, {1, 199}},      {Qt::Key_Left, both, start, {0, 199}},
+      {Qt::Key_Up, none, start, {0, 0}},          {Qt::Key_Up, shift, start, {0, 200}},
+      {Qt::Key_Up, ctrl, start, {1, 181}},        {Qt::Key_Up, both, start, {0, 199}},
+      {Qt::Key_Home, none, start, {0, 0}},        {Qt::Key_Home, shift, start, {0, 200}},
+      {Qt::Key_Home, ctrl, start, {1, 0}},        {Qt::Key_Home, both, start, {0, 199}},
+      {Qt::Key_PageUp, none, start, start},       {Qt::Key_PageUp, shift, start, start},
+      {Qt::Key_PageUp, ctrl, start, {0, 199}},    {Qt::Key_PageUp, both, start, start},
+      {Qt::Key_Right, none, end, {1000, 1000}},   {Qt::Key_Right, shift, end, {1000, 800}},
+      {Qt::Key_Right, ctrl, end, {999, 803}},     {Qt::Key_Right, both, end, {1000, 801}},
+      {Qt::Key_Down, none, end, {1000, 1000}},    {Qt::Key_Down, shift, end, {1000, 800}},
+      {Qt::Key_Down, ctrl, end, {999, 821}},      {Qt::Key_Down, both, end, {1000, 801}},
+      {Qt::Key_End, none, end, {1000, 1000}},     {Qt::Key_End, shift, end, {1000, 800}},
+      {Qt::Key_End, ctrl, end, {999, 1000}},      {Qt::Key_End, both, end, {1000, 801}},
+      {Qt::Key_PageDown, none, end, end},         {Qt::Key_PageDown, shift, end, end},
+      {Qt::Key_PageDown, ctrl, end, {1000, 801}}, {Qt::Key_PageDown, both, end, end},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "key " << c.key << " modifiers " << c.modifiers.toInt()
+                                    << " from " << c.from.first << ", " << c.from.second);
+    Select(c.from.first, c.from.second);
+    Key(c.key, c.modifiers);
+    EXPECT_EQ(Ends(), c.expected);
+  }
+  // Moved on and on, the selection ends at the edge with its length.
+  Select(300, 100);
+  for (int press = 0; press < 5; ++press) Key(Qt::Key_PageDown, ctrl);
+  EXPECT_EQ(Ends(), SelEnds(1000, 800));
 }
 
 TEST_F(WaveWindow, PartialRepaintsLeaveThePictureAWholeRepaintWouldPaint) {

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 #include "app/Main.h"
@@ -430,4 +431,37 @@ TEST_F(MainPlaybackTest, TheEngineReachesTheWholeSoundPlayThroughTheMainWindow) 
   MainForm = nullptr;
   EXPECT_FALSE(MainPlayWholeSound(*tune));
   MainForm = main;
+}
+
+TEST_F(MainPlaybackTest, TheProgramsEndRemovesItsTemporaryFilesAndTheirDirectoryWhenEmpty) {
+  struct Case {
+    const char* name;
+    bool directoryGoneBeforePlay;  // another copy of the program ended meanwhile
+    bool foreignFile;
+  };
+  const Case cases[] = {
+      {"only our files", false, false},
+      {"the directory went before the play", true, false},
+      {"a file of someone else's keeps the directory", false, true},
+  };
+  const SoundPtr tune = Ramp(25);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!form) {
+      form = StartUp();
+      form->SetAudioPlayer(std::make_unique<FakePlayer>());
+    }
+    if (c.directoryGoneBeforePlay) std::filesystem::remove_all(TempDir);
+    ASSERT_TRUE(MainPlayWholeSound(*tune));
+    std::ofstream(TempRecFile) << "recorded";
+    const std::string foreign = TempDir + "/notes.txt";
+    if (c.foreignFile) std::ofstream(foreign) << "not ours";
+
+    form.reset();
+    EXPECT_FALSE(std::filesystem::exists(TempPlayFile));
+    EXPECT_FALSE(std::filesystem::exists(TempRecFile));
+    EXPECT_EQ(std::filesystem::exists(TempDir), c.foreignFile);
+    EXPECT_EQ(std::filesystem::exists(foreign), c.foreignFile);
+    std::filesystem::remove(foreign);
+  }
 }

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <filesystem>
+#include <memory>
 
 #include "app/Main.h"
 #include "app/Player.h"
@@ -38,6 +39,19 @@ class PlaybackAudioTest : public testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
+  // Makes the document the active one, with the buttons as the idle-time update sets them.
+  void Activate(TUnitWave& unitWave) {
+    documents_ = std::make_unique<OneDocument>(unitWave);
+    form->SetPlayerDocuments(*documents_);
+    form->Playback().UpdateAvailability();
+  }
+  void StartRecord() {
+    form->Action("FileRecord")->trigger();
+    ASSERT_TRUE(form->Action("FileRecord")->isChecked())
+        << (sink.messages.empty() ? "" : sink.messages[0].text);
+  }
+
+  std::unique_ptr<OneDocument> documents_;
   std::string dir_ = testing::TempDir() + "korvalen-playback-" + std::to_string(getpid());
   RecordingSink sink;
   std::unique_ptr<TMainForm> form;
@@ -48,9 +62,7 @@ class PlaybackAudioTest : public testing::Test {
 TEST_F(PlaybackAudioTest, PlayOfAWaveDocumentRunsToItsEndAndResetsTheButtons) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
   TUnitWave unitWave("tone.wav", SineSound(2, 44100, 2, 440, 0.4));
-  OneDocument documents(unitWave);
-  form->SetPlayerDocuments(documents);
-  form->Playback().UpdateAvailability();  // as the action update does at idle
+  Activate(unitWave);
   QAction* play = form->Action("FilePlay");
   QElapsedTimer clock;
   clock.start();
@@ -67,12 +79,8 @@ TEST_F(PlaybackAudioTest, PlayOfAWaveDocumentRunsToItsEndAndResetsTheButtons) {
 TEST_F(PlaybackAudioTest, RecordAndStopPutWhatTheOutputPlayedIntoTheEmptyDocument) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
   TUnitWave unitWave("", waveFileProps(1, 22050, 1));
-  OneDocument documents(unitWave);
-  form->SetPlayerDocuments(documents);
-  form->Playback().UpdateAvailability();  // as the action update does at idle
-  form->Action("FileRecord")->trigger();
-  ASSERT_TRUE(form->Action("FileRecord")->isChecked())
-      << (sink.messages.empty() ? "" : sink.messages[0].text);
+  Activate(unitWave);
+  ASSERT_NO_FATAL_FAILURE(StartRecord());
 
   // The test plays its own tone into the output that the input records.
   ScratchFile tone("record-tone.wav");
@@ -92,5 +100,40 @@ TEST_F(PlaybackAudioTest, RecordAndStopPutWhatTheOutputPlayedIntoTheEmptyDocumen
   EXPECT_EQ(unitWave.GetSamplesPerSec(), 22050u);
   EXPECT_EQ(unitWave.GetBytesPerSample(), 1);
   EXPECT_GT(PeakOf(*unitWave.GetSound()), 4000) << "the recording is silent";
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(PlaybackAudioTest, RecordingKeepsEverythingFromItsStartToStop) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  TUnitWave unitWave("", waveFileProps(1, 44100, 2));
+  Activate(unitWave);
+
+  // A loud first 200 ms, then a quiet rest: a recording that lost its start has no loud part.
+  constexpr int32_t kRate = 44100;
+  SoundPtr marked = SineSound(1, kRate, 2, 440, 2.0);
+  int16_t* samples = marked->GetLeftWave()->wave;
+  for (int32_t i = kRate / 5; i < marked->GetValues(); ++i) samples[i] /= 8;
+  ScratchFile tone("record-marked.wav");
+  bool abort = false;
+  ASSERT_TRUE(WriteWaveFile(abort, tone.name, *marked, 0, marked->GetValues(), true));
+  WavePlayer player;
+  NoticeLog log(player);
+  player.SetFileName(tone.name);
+  ASSERT_TRUE(player.Open()) << player.Error();
+
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_NO_FATAL_FAILURE(StartRecord());
+  player.SetNotify(true);
+  ASSERT_TRUE(player.Play()) << player.Error();
+  ASSERT_TRUE(log.WaitForCount(1)) << "the tone never ended";
+  QTest::qWait(300);
+  const int64_t recordedMs = clock.elapsed();
+  form->Action("FileStop")->trigger();
+
+  ASSERT_FALSE(form->Action("FileRecord")->isChecked());
+  const int64_t lengthMs = int64_t{unitWave.GetValues()} * 1000 / kRate;
+  EXPECT_NEAR(lengthMs, recordedMs, 150);
+  EXPECT_GT(PeakOf(*unitWave.GetSound()), 12000) << "the loud start is missing";
   EXPECT_TRUE(sink.messages.empty());
 }
