@@ -245,9 +245,11 @@ TPartMuz* TPartMuz::Step(TPartMuz* from, bool forward, bool partsToo) {
       default: {  // loop and select part
         TPartMuz* children[2];
         TPartMuz* child = part->GetChildren(children) > 0 ? children[0] : nullptr;
-        if (from != nullptr && from == child) break;
-        KV_ASSERT(from == part->Parent);
+        const bool fromChild = from != nullptr && from == child;
+        KV_ASSERT(fromChild || from == part->Parent);
+        // In tree order a loop or select part is a stop on the way in and on the way out.
         if (partsToo) return part;
+        if (fromChild) break;
         enter = child;
       }
     }
