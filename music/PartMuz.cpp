@@ -315,28 +315,33 @@ TStaveSymbol* TPartMuz::GetStartSymbol() {
   return first ? first->GetStartStaveSymbol() : nullptr;
 }
 
-// --- TStartPartMuz -----------------------------------------------------------------------------
+// --- parts with one child ----------------------------------------------------------------------
 
-TStartPartMuz::~TStartPartMuz() { DeleteSubtrees(std::exchange(PartMuz, nullptr), nullptr); }
-
-TPartMuz** TStartPartMuz::GetChildRef(TPartMuz* me) {
-  KV_ASSERT(PartMuz == me);
-  return &PartMuz;
+TOneChildPartMuz::TOneChildPartMuz(TPartMuz* child, TUnitMuz* unit) : TPartMuz(unit), Child(child) {
+  if (Child) Child->SetParent(this);
 }
 
-int TStartPartMuz::GetChildren(TPartMuz* (&children)[2]) const {
-  children[0] = PartMuz;
-  return PartMuz ? 1 : 0;
+TOneChildPartMuz::~TOneChildPartMuz() { DeleteSubtrees(std::exchange(Child, nullptr), nullptr); }
+
+int TOneChildPartMuz::GetChildren(TPartMuz* (&children)[2]) const {
+  children[0] = Child;
+  return Child ? 1 : 0;
 }
 
-int TStartPartMuz::ReleaseChildren(TPartMuz* (&children)[2]) {
-  children[0] = std::exchange(PartMuz, nullptr);
+int TOneChildPartMuz::ReleaseChildren(TPartMuz* (&children)[2]) {
+  children[0] = std::exchange(Child, nullptr);
   return children[0] ? 1 : 0;
 }
 
+TPartMuz** TStartPartMuz::GetChildRef(TPartMuz* me) {
+  const TPartMuz* PartMuz = Child;  // named as the trap reports it
+  KV_ASSERT(PartMuz == me);
+  return &Child;
+}
+
 TPartMuz* TStartPartMuz::SetPartMuz(TPartMuz* part) {
-  TPartMuz* old = PartMuz;
-  PartMuz = part;
+  TPartMuz* old = Child;
+  Child = part;
   if (part) part->SetParent(this);
   return old;
 }
@@ -385,44 +390,24 @@ void TConcatPartMuz::Collapse() {
 // --- TLoopPartMuz ------------------------------------------------------------------------------
 
 TLoopPartMuz::TLoopPartMuz(const unitIntegerPosMore& count, TPartMuz* child, TUnitMuz* unit)
-    : TPartMuz(unit),
-      LoopPart(child),
+    : TOneChildPartMuz(child, unit),
       Count(count),
-      LeftLoopSymbol(std::make_unique<TLoopPartSymbol>(this, 1)),
-      RightLoopSymbol(std::make_unique<TLoopPartSymbol>(this, 2)) {
-  if (LoopPart) LoopPart->SetParent(this);
-}
+      LeftLoopSymbol(std::make_unique<TLoopPartSymbol>(this, loopSideLeft)),
+      RightLoopSymbol(std::make_unique<TLoopPartSymbol>(this, loopSideRight)) {}
 
-TLoopPartMuz::~TLoopPartMuz() { DeleteSubtrees(std::exchange(LoopPart, nullptr), nullptr); }
+TLoopPartMuz::~TLoopPartMuz() = default;
 
 int32_t TLoopPartMuz::GetTurns() const { return std::max<int32_t>(1, Count.GetValue()); }
 
 TPartMuz** TLoopPartMuz::GetChildRef(TPartMuz* me) {
+  const TPartMuz* LoopPart = Child;  // named as the trap reports it
   KV_ASSERT(LoopPart == me);
-  return &LoopPart;
-}
-
-int TLoopPartMuz::GetChildren(TPartMuz* (&children)[2]) const {
-  children[0] = LoopPart;
-  return LoopPart ? 1 : 0;
-}
-
-int TLoopPartMuz::ReleaseChildren(TPartMuz* (&children)[2]) {
-  children[0] = std::exchange(LoopPart, nullptr);
-  return children[0] ? 1 : 0;
+  return &Child;
 }
 
 // --- select parts and their turns --------------------------------------------------------------
 
-TSelectPartItem::~TSelectPartItem() {
-  // A chain read from a file can be long: free it along the links.
-  TSelectPartItem* item = std::exchange(Next, nullptr);
-  while (item) {
-    TSelectPartItem* next = std::exchange(item->Next, nullptr);
-    delete item;
-    item = next;
-  }
-}
+TSelectPartItem::~TSelectPartItem() { DeleteChain(std::exchange(Next, nullptr), &TSelectPartItem::Next); }
 
 void TSelectPartItem::Append(TSelectPartItem* item) {
   TSelectPartItem* last = this;
@@ -437,25 +422,14 @@ std::string TCountSelectPartItem::GetLabel() const {
 }
 
 TSelectPartMuz::TSelectPartMuz(TPartMuz* child, TUnitMuz* unit)
-    : TPartMuz(unit), SelectPart(child), SelectPartItems(std::make_unique<TStartSelectPartItem>(this)) {
-  if (SelectPart) SelectPart->SetParent(this);
-}
+    : TOneChildPartMuz(child, unit), SelectPartItems(std::make_unique<TStartSelectPartItem>(this)) {}
 
-TSelectPartMuz::~TSelectPartMuz() { DeleteSubtrees(std::exchange(SelectPart, nullptr), nullptr); }
+TSelectPartMuz::~TSelectPartMuz() = default;
 
 TPartMuz** TSelectPartMuz::GetChildRef(TPartMuz* me) {
+  const TPartMuz* SelectPart = Child;  // named as the trap reports it
   KV_ASSERT(SelectPart == me);
-  return &SelectPart;
-}
-
-int TSelectPartMuz::GetChildren(TPartMuz* (&children)[2]) const {
-  children[0] = SelectPart;
-  return SelectPart ? 1 : 0;
-}
-
-int TSelectPartMuz::ReleaseChildren(TPartMuz* (&children)[2]) {
-  children[0] = std::exchange(SelectPart, nullptr);
-  return children[0] ? 1 : 0;
+  return &Child;
 }
 
 TCountSelectPartItem* TSelectPartMuz::AddTurnItem(const unitIntegerPosMore& count, const unitInteger& pitch) {
@@ -560,16 +534,8 @@ void TSinglePartMuz::InsertOwnSymbol(TStaveSymbol* symbol) {
 }
 
 void TSinglePartMuz::Unlink(TStaveSymbol* symbol) {
-  TStaveSymbol* previous = symbol->GetPrev();
-  TStaveSymbol* next = symbol->GetNext();
-  if (previous)
-    previous->SetNext(next);
-  else
-    StartSymbol = next;
-  if (next) next->SetPrev(previous);
+  UnlinkFromChain(symbol, StartSymbol);
   if (Cursor == symbol) Cursor = nullptr;
-  symbol->SetPrev(nullptr);
-  symbol->SetNext(nullptr);
 }
 
 void TSinglePartMuz::DeleteOwnSymbol(TStaveSymbol* deleteSymbol) {

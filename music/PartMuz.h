@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "foundation/mustreeitem.h"
 #include "foundation/smallobj.h"
@@ -22,6 +23,30 @@ class TKey;
 class TLoopPartSymbol;
 class TSinglePartMuz;
 class TLoopPartMuz;
+
+// Frees a singly linked chain along its links: chains read from a file can be long.
+template <class Item>
+void DeleteChain(Item* first, Item* Item::*next) {
+  while (first) {
+    Item* following = std::exchange(first->*next, nullptr);
+    delete first;
+    first = following;
+  }
+}
+
+// Takes an item out of a doubly linked chain; the head moves on when the item was first.
+template <class Item, class Head>
+void UnlinkFromChain(Item* item, Head*& head) {
+  auto* previous = item->GetPrev();
+  auto* next = item->GetNext();
+  if (previous)
+    previous->SetNext(next);
+  else
+    head = next;
+  if (next) next->SetPrev(previous);
+  item->SetPrev(nullptr);
+  item->SetNext(nullptr);
+}
 
 enum TPartMuzKind : uint8_t {
   partMuzSingle = 0,
@@ -105,24 +130,27 @@ class TPartMuz : public TMusTreeItem {
   TPartMuz* Step(TPartMuz* from, bool forward, bool partsToo);
 };
 
-using PartMuzPtr = std::unique_ptr<TPartMuz>;
-
-class TStartPartMuz : public TPartMuz {
+// The root, a loop and a select part: each holds one child and owns it.
+class TOneChildPartMuz : public TPartMuz {
  public:
-  explicit TStartPartMuz(TUnitMuz* unit) : TPartMuz(unit) {}
-  ~TStartPartMuz() override;
-  uint8_t GetPartMuzKind() const override { return partMuzStart; }
-  TPartMuz** GetChildRef(TPartMuz* child) override;
+  ~TOneChildPartMuz() override;
   int GetChildren(TPartMuz* (&children)[2]) const override;
-  // Puts `part` in as the child and returns the previous one, which the caller now owns.
-  TPartMuz* SetPartMuz(TPartMuz* part);
-  TPartMuz* GetPartMuz() const { return PartMuz; }
 
  protected:
+  TOneChildPartMuz(TPartMuz* child, TUnitMuz* unit);
   int ReleaseChildren(TPartMuz* (&children)[2]) override;
 
- private:
-  TPartMuz* PartMuz = nullptr;
+  TPartMuz* Child;
+};
+
+class TStartPartMuz : public TOneChildPartMuz {
+ public:
+  explicit TStartPartMuz(TUnitMuz* unit) : TOneChildPartMuz(nullptr, unit) {}
+  uint8_t GetPartMuzKind() const override { return partMuzStart; }
+  TPartMuz** GetChildRef(TPartMuz* me) override;
+  // Puts `part` in as the child and returns the previous one, which the caller now owns.
+  TPartMuz* SetPartMuz(TPartMuz* part);
+  TPartMuz* GetPartMuz() const { return Child; }
 };
 
 class TSinglePartMuz : public TPartMuz {
@@ -189,14 +217,13 @@ class TConcatPartMuz : public TPartMuz {
   TPartMuz* SecondPart;
 };
 
-class TLoopPartMuz : public TPartMuz {
+class TLoopPartMuz : public TOneChildPartMuz {
  public:
   TLoopPartMuz(const unitIntegerPosMore& count, TPartMuz* child, TUnitMuz* unit);
   ~TLoopPartMuz() override;
   uint8_t GetPartMuzKind() const override { return partMuzLoop; }
-  TPartMuz** GetChildRef(TPartMuz* child) override;
-  int GetChildren(TPartMuz* (&children)[2]) const override;
-  TPartMuz* GetLoopPart() const { return LoopPart; }
+  TPartMuz** GetChildRef(TPartMuz* me) override;
+  TPartMuz* GetLoopPart() const { return Child; }
   const unitIntegerPosMore& GetCount() const { return Count; }
   void SetCount(const unitIntegerPosMore& count) { Count = count; }
   // The count of turns, never below 1 whatever a file or the dialog left in the value.
@@ -208,11 +235,7 @@ class TLoopPartMuz : public TPartMuz {
   bool GetExpanded() const { return Expanded; }
   void SetExpanded(bool expanded) { Expanded = expanded; }
 
- protected:
-  int ReleaseChildren(TPartMuz* (&children)[2]) override;
-
  private:
-  TPartMuz* LoopPart;
   unitIntegerPosMore Count;
   std::unique_ptr<TLoopPartSymbol> LeftLoopSymbol;
   std::unique_ptr<TLoopPartSymbol> RightLoopSymbol;
@@ -261,14 +284,13 @@ class TCountSelectPartItem : public TSelectPartItem {
   unitInteger Pitch;
 };
 
-class TSelectPartMuz : public TPartMuz {
+class TSelectPartMuz : public TOneChildPartMuz {
  public:
   TSelectPartMuz(TPartMuz* child, TUnitMuz* unit);
   ~TSelectPartMuz() override;
   uint8_t GetPartMuzKind() const override { return partMuzSelect; }
-  TPartMuz** GetChildRef(TPartMuz* child) override;
-  int GetChildren(TPartMuz* (&children)[2]) const override;
-  TPartMuz* GetSelectPart() const { return SelectPart; }
+  TPartMuz** GetChildRef(TPartMuz* me) override;
+  TPartMuz* GetSelectPart() const { return Child; }
   TSelectPartItem* GetSelectPartItems() const { return SelectPartItems.get(); }
   bool GetExpanded() const { return Expanded; }
   void SetExpanded(bool expanded) { Expanded = expanded; }
@@ -280,11 +302,7 @@ class TSelectPartMuz : public TPartMuz {
   // The first turn item of `turn`: its transposition goes to `pitch`.
   bool FindTurn(int32_t& pitch, int32_t turn) const;
 
- protected:
-  int ReleaseChildren(TPartMuz* (&children)[2]) override;
-
  private:
-  TPartMuz* SelectPart;
   std::unique_ptr<TSelectPartItem> SelectPartItems;
   bool Expanded = true;
 };

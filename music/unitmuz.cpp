@@ -35,12 +35,7 @@ bool PartInSubtree(const TPartMuz* part, const TPartMuz* top) {
 // --- TPartMuzStackItem -------------------------------------------------------------------------
 
 TPartMuzStackItem::~TPartMuzStackItem() {
-  TPartMuzStackItem* item = std::exchange(Next, nullptr);
-  while (item) {
-    TPartMuzStackItem* next = std::exchange(item->Next, nullptr);
-    delete item;
-    item = next;
-  }
+  DeleteChain(std::exchange(Next, nullptr), &TPartMuzStackItem::Next);
   TPartMuz::DeleteSubtrees(std::exchange(Contents, nullptr), nullptr);
 }
 
@@ -197,13 +192,7 @@ bool TUnitMuz::RemoveStave(TNoteStave* stave) {
   if (SelectedInStave == stave) SelectedInStave = nullptr;
   if (CurStave == stave) CurStave = nullptr;
   StartPartMuz->RemoveStave(stave);
-  TNoteStave* previous = stave->GetPrev();
-  TNoteStave* next = stave->GetNext();
-  if (previous)
-    previous->SetNext(next);
-  else
-    StartStave = next;
-  if (next) next->SetPrev(previous);
+  UnlinkFromChain(stave, StartStave);
   delete stave;
   return true;
 }
