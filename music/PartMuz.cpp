@@ -115,19 +115,23 @@ int32_t TPartMuz::GetCurrentTurn() const {
 }
 
 double TPartMuz::GetTimeLength(int32_t turn) const {
-  // One frame per part being summed: `step` counts the children (or turns) already asked.
+  // One frame per part being summed: `step` counts the children (or turn groups) already asked,
+  // `weight` is how many turns the child now asked stands for.
   struct Frame {
     const TPartMuz* part;
     int32_t turn;
-    int32_t step;
+    size_t step;
     double sum;
+    double weight;
+    std::vector<TLoopPartMuz::TurnGroup> plan;
   };
-  std::vector<Frame> stack{{this, turn, 0, 0.0}};
+  std::vector<Frame> stack;
+  stack.push_back({this, turn, 0, 0.0, 1.0, {}});
   double finished = 0.0;
   bool childFinished = false;
   while (!stack.empty()) {
     Frame& frame = stack.back();
-    if (childFinished) frame.sum += finished;
+    if (childFinished) frame.sum += frame.weight * finished;
     childFinished = false;
     const TPartMuz* child = nullptr;
     int32_t childTurn = frame.turn;
@@ -149,9 +153,13 @@ double TPartMuz::GetTimeLength(int32_t turn) const {
       }
       case partMuzLoop: {
         const auto* loop = static_cast<const TLoopPartMuz*>(frame.part);
-        done = frame.step >= loop->GetTurns() || loop->GetLoopPart() == nullptr;
+        if (frame.step == 0) frame.plan = loop->GetTurnGroups();
         child = loop->GetLoopPart();
-        childTurn = frame.step + 1;
+        done = frame.step >= frame.plan.size() || child == nullptr;
+        if (!done) {
+          childTurn = frame.plan[frame.step].turn;
+          frame.weight = frame.plan[frame.step].turns;
+        }
         break;
       }
       case partMuzSelect: {
@@ -169,7 +177,7 @@ double TPartMuz::GetTimeLength(int32_t turn) const {
       continue;
     }
     ++frame.step;
-    if (child) stack.push_back({child, childTurn, 0, 0.0});
+    if (child) stack.push_back({child, childTurn, 0, 0.0, 1.0, {}});
   }
   return finished;
 }
@@ -398,6 +406,40 @@ TLoopPartMuz::TLoopPartMuz(const unitIntegerPosMore& count, TPartMuz* child, TUn
 TLoopPartMuz::~TLoopPartMuz() = default;
 
 int32_t TLoopPartMuz::GetTurns() const { return std::max<int32_t>(1, Count.GetValue()); }
+
+std::vector<TLoopPartMuz::TurnGroup> TLoopPartMuz::GetTurnGroups() const {
+  // The turn reaches the select parts between this loop and the loops inside it.
+  const int32_t turns = GetTurns();
+  std::vector<int32_t> chosen;
+  std::vector<const TPartMuz*> stack;
+  if (Child) stack.push_back(Child);
+  while (!stack.empty()) {
+    const TPartMuz* part = stack.back();
+    stack.pop_back();
+    if (part->GetPartMuzKind() == partMuzLoop) continue;
+    if (part->GetPartMuzKind() == partMuzSelect) {
+      for (TSelectPartItem* item = static_cast<const TSelectPartMuz*>(part)->GetSelectPartItems()->GetNext(); item;
+           item = item->GetNext()) {
+        const int32_t count = static_cast<TCountSelectPartItem*>(item)->GetCount().GetValue();
+        if (count >= 1 && count <= turns) chosen.push_back(count);
+      }
+    }
+    TPartMuz* children[2];
+    const int count = part->GetChildren(children);
+    for (int i = 0; i < count; ++i) stack.push_back(children[i]);
+  }
+  std::sort(chosen.begin(), chosen.end());
+  chosen.erase(std::unique(chosen.begin(), chosen.end()), chosen.end());
+  std::vector<TurnGroup> groups;
+  int32_t unchosen = 1;  // the first turn that no select part names
+  for (int32_t turn : chosen) {
+    groups.push_back({turn, 1.0});
+    if (turn == unchosen) ++unchosen;
+  }
+  const int64_t others = static_cast<int64_t>(turns) - static_cast<int64_t>(chosen.size());
+  if (others > 0) groups.push_back({unchosen, static_cast<double>(others)});
+  return groups;
+}
 
 TPartMuz** TLoopPartMuz::GetChildRef(TPartMuz* me) {
   const TPartMuz* LoopPart = Child;  // named as the trap reports it

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "foundation/mustreeitem.h"
 #include "foundation/smallobj.h"
@@ -228,6 +229,14 @@ class TLoopPartMuz : public TOneChildPartMuz {
   void SetCount(const unitIntegerPosMore& count) { Count = count; }
   // The count of turns, never below 1 whatever a file or the dialog left in the value.
   int32_t GetTurns() const;
+  // The turns of this loop by what its child does in them: every turn that a select part inside
+  // it (above any inner loop) names, each alone, and one turn standing for all the others. The
+  // time length so takes one walk per group instead of one per turn.
+  struct TurnGroup {
+    int32_t turn;
+    double turns;
+  };
+  std::vector<TurnGroup> GetTurnGroups() const;
   int32_t GetTurn() const { return Turn; }
   void SetTurn(int32_t turn) { Turn = turn; }
   TLoopPartSymbol* GetLeftLoopSymbol() const { return LeftLoopSymbol.get(); }

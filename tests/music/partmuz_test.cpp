@@ -33,6 +33,10 @@ TEST(PartMuzTime, LengthsFollowLoopsTurnsAndNotes) {
          return new TConcatPartMuz(SelectOnTurns(s.Single({{0.0, 1}}), &s.unit, {2}),
                                    SelectOnTurns(s.Single({{0.0, 2}}), &s.unit, {1}), &s.unit);
        }, 0.5},
+      {"a billion turns, one of them selected", [](ScoreBuilder& s) {
+         TPartMuz* select = SelectOnTurns(s.Single({{0.0, 2}}), &s.unit, {7, 0, 7});
+         return new TLoopPartMuz(Turns(1000000000), new TConcatPartMuz(select, s.Single({{0.0, 1}}), &s.unit), &s.unit);
+       }, 1000000000.5},
       {"the longest note counts, not the last one", [](ScoreBuilder& s) {
          return s.Single({{0.0, 1}, {0.5, 8}});
        }, 1.0},
