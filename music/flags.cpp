@@ -10,11 +10,16 @@ constexpr int32_t kMaxPoints = 3;
 
 int32_t NoteShiftSemitones(uint8_t noteShiftKind) {
   switch (noteShiftKind) {
-    case noteShiftDubbelKruis: return 2;
-    case noteShiftKruis: return 1;
-    case noteShiftMol: return -1;
-    case noteShiftDubbelMol: return -2;
-    default: return 0;
+    case noteShiftDubbelKruis:
+      return 2;
+    case noteShiftKruis:
+      return 1;
+    case noteShiftMol:
+      return -1;
+    case noteShiftDubbelMol:
+      return -2;
+    default:
+      return 0;
   }
 }
 
@@ -81,10 +86,14 @@ int32_t FlagLengthOf(int32_t noteLengthKind, int32_t multiOol) {
 
 int32_t MaxPointsForLength(int32_t noteLengthKind) {
   switch (noteLengthKind) {
-    case 16: return 2;
-    case 32: return 1;
-    case 64: return 0;
-    default: return kMaxPoints;
+    case 16:
+      return 2;
+    case 32:
+      return 1;
+    case 64:
+      return 0;
+    default:
+      return kMaxPoints;
   }
 }
 

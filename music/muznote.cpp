@@ -47,9 +47,7 @@ int32_t TXTouchMuzSymbol::GetXDistance(int32_t x) const {
   return 0;
 }
 
-bool TXTouchMuzSymbol::IsLeftOfCentre(int32_t x) const {
-  return x < (static_cast<int64_t>(LeftX) + RightX) / 2;
-}
+bool TXTouchMuzSymbol::IsLeftOfCentre(int32_t x) const { return x < (static_cast<int64_t>(LeftX) + RightX) / 2; }
 
 // Bars
 
@@ -95,9 +93,7 @@ int32_t TMuzBar::StepFirstBarBack() {
 TStaveSymbol::TStaveSymbol(TSinglePartMuz* singlePartMuz, double position, TNoteStave* noteStave)
     : NoteStave(noteStave), Position(position), SinglePartMuz(singlePartMuz) {}
 
-TKey* TStaveSymbol::AsKey() {
-  return GetStaveSymbolKind() == staveSymbolKey ? static_cast<TKey*>(this) : nullptr;
-}
+TKey* TStaveSymbol::AsKey() { return GetStaveSymbolKind() == staveSymbolKey ? static_cast<TKey*>(this) : nullptr; }
 
 TStaveTimeSymbol* TStaveSymbol::AsTimeSymbol() {
   return GetStaveSymbolKind() == staveSymbolKey ? nullptr : static_cast<TStaveTimeSymbol*>(this);
@@ -190,7 +186,7 @@ TStaveTimeSymbol::TStaveTimeSymbol(double position, TNoteStave* noteStave, int8_
   KV_ASSERT(points >= 0 && points <= 3);
   KV_ASSERT(multiOol >= sool && multiOol <= kwintool);
   KV_ASSERT(posInOol >= 0);
-  KV_ASSERT(posInOol < (int) multiOol);
+  KV_ASSERT(posInOol < (int)multiOol);
 }
 
 double TStaveTimeSymbol::GetLength() const { return NoteValue(NoteLengthKind, Points); }
@@ -227,26 +223,16 @@ TStaveTimeSymbol* TStaveTimeSymbol::WalkAtPosition(bool forward, bool samePosInO
   return nullptr;
 }
 
-TStaveTimeSymbol* TStaveTimeSymbol::GetFirstAtPosition() {
-  TStaveTimeSymbol* first = this;
-  while (TStaveTimeSymbol* earlier = first->WalkAtPosition(false, false)) first = earlier;
-  return first;
+TStaveTimeSymbol* TStaveTimeSymbol::WalkToEnd(bool forward, bool samePosInOol) {
+  TStaveTimeSymbol* end = this;
+  while (TStaveTimeSymbol* further = end->WalkAtPosition(forward, samePosInOol)) end = further;
+  return end;
 }
 
+TStaveTimeSymbol* TStaveTimeSymbol::GetFirstAtPosition() { return WalkToEnd(false, false); }
 TStaveTimeSymbol* TStaveTimeSymbol::GetNextAtPosition() { return WalkAtPosition(true, false); }
-
-TStaveTimeSymbol* TStaveTimeSymbol::GetLastAtPosition() {
-  TStaveTimeSymbol* last = this;
-  while (TStaveTimeSymbol* later = last->GetNextAtPosition()) last = later;
-  return last;
-}
-
-TStaveTimeSymbol* TStaveTimeSymbol::GetFirstOfChord() {
-  TStaveTimeSymbol* first = this;
-  while (TStaveTimeSymbol* earlier = first->WalkAtPosition(false, true)) first = earlier;
-  return first;
-}
-
+TStaveTimeSymbol* TStaveTimeSymbol::GetLastAtPosition() { return WalkToEnd(true, false); }
+TStaveTimeSymbol* TStaveTimeSymbol::GetFirstOfChord() { return WalkToEnd(false, true); }
 TStaveTimeSymbol* TStaveTimeSymbol::GetNextOfChord() { return WalkAtPosition(true, true); }
 
 void TStaveTimeSymbol::SetMark(int32_t mark) {
@@ -267,9 +253,9 @@ void TSilence::Dump() const {
 
 // Notes
 
-TMuzNote::TMuzNote(TUnitMuz* unitMuz, TNoteGroup* noteGroup, int8_t noteLengthKind, int32_t points,
-                   double position, int32_t pitch, TNoteStave* noteStave, uint8_t noteShift, int8_t multiOol,
-                   int32_t posInOol, uint8_t noteArtKind, TSinglePartMuz* singlePartMuz, uint8_t drawStickKind)
+TMuzNote::TMuzNote(TUnitMuz* unitMuz, TNoteGroup* noteGroup, int8_t noteLengthKind, int32_t points, double position,
+                   int32_t pitch, TNoteStave* noteStave, uint8_t noteShift, int8_t multiOol, int32_t posInOol,
+                   uint8_t noteArtKind, TSinglePartMuz* singlePartMuz, uint8_t drawStickKind)
     : TStaveTimeSymbol(position, noteStave, noteLengthKind, points, multiOol, posInOol, singlePartMuz),
       NoteGroup(noteGroup),
       UnitMuz(unitMuz),
@@ -309,9 +295,7 @@ void TMuzNote::Dump() const {
   DebugLogPointer(this);
 }
 
-TNote* TMuzNote::GetNextNote() const {
-  return GetNext() != nullptr ? GetNext()->GetFirstNoteFrom() : nullptr;
-}
+TNote* TMuzNote::GetNextNote() const { return GetNext() != nullptr ? GetNext()->GetFirstNoteFrom() : nullptr; }
 
 TCompoundPlayer* TMuzNote::GetCompoundPlayer() const {
   KV_ASSERT(NoteGroup != NULL);

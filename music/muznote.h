@@ -161,8 +161,8 @@ class TKey : public TStaveSymbol {
   static constexpr int8_t keyKindF = -6;
   static bool IsKeyKind(int32_t keyKind);
 
-  TKey(TUnitMuz* unitMuz, int8_t keyKind, int32_t addOctaves, double position, TNoteStave* noteStave,
-       int32_t keyOrder, TSinglePartMuz* singlePartMuz);
+  TKey(TUnitMuz* unitMuz, int8_t keyKind, int32_t addOctaves, double position, TNoteStave* noteStave, int32_t keyOrder,
+       TSinglePartMuz* singlePartMuz);
 
   uint8_t GetStaveSymbolKind() const override { return staveSymbolKey; }
   int32_t GetYDistance(int32_t y) const override { return GetCentreLineDistance(y); }
@@ -234,6 +234,7 @@ class TStaveTimeSymbol : public TStaveSymbol {
  private:
   bool SharesPlaceWith(TStaveSymbol* other, bool samePosInOol) const;
   TStaveTimeSymbol* WalkAtPosition(bool forward, bool samePosInOol);
+  TStaveTimeSymbol* WalkToEnd(bool forward, bool samePosInOol);
 
  protected:
   int8_t NoteLengthKind;

@@ -33,9 +33,7 @@ int32_t TKey::HeightToPitch(int32_t height) const { return height + Shift(); }
 
 int32_t TKey::PitchToHeight(int32_t pitch) const { return pitch - Shift(); }
 
-bool TKey::IsHeightValid(int32_t height) const {
-  return -43 - Shift() <= height && height <= 43 - Shift();
-}
+bool TKey::IsHeightValid(int32_t height) const { return -43 - Shift() <= height && height <= 43 - Shift(); }
 
 bool TKey::SetKeyKind(int8_t keyKind) {
   if (!IsKeyKind(keyKind)) return false;

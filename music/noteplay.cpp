@@ -1,6 +1,7 @@
 #include "music/noteplay.h"
 
 #include "foundation/assertion.h"
+#include "foundation/xmlalg.h"
 
 namespace {
 constexpr const char* kAssertUnit = "noteplay";
@@ -11,6 +12,42 @@ bool IsResonanceWidth(const unitFactorPosMax1& resFactor) {
   return resFactor.GetValue() >= 0 && resFactor.GetValue() <= 1;
 }
 }  // namespace
+
+std::unique_ptr<TXMLCompound> TOnePlayerProps::WriteXML() const {
+  struct KindElement {
+    const char* name;
+    const char* firstName;  // the recorded pitch or the resonance width, if the kind has one
+    const unit* firstValue;
+    const unitUnitWave* sampleWave;
+  };
+  KindElement kind{};
+  switch (NotePlayerKind) {
+    case notePlayerSimpleSampler:
+      kind = {"SimpleOneSampler", "BasicFreq", &SimpleSampler.BasicFreq, &SimpleSampler.SampleWave};
+      break;
+    case notePlayerResonantSampler:
+      kind = {"ResonantSampler", "ResFactor", &ResonantSampler.ResFactor, &ResonantSampler.SampleWave};
+      break;
+    case notePlayerRepeatWaveForm:
+      kind = {"RepeatWaveForm", nullptr, nullptr, &RepeatWaveForm.SampleWave};
+      break;
+    case notePlayerRollOutSampler:
+      kind = {"RollOutSampler", "BasicFreq", &RollOutSampler.BasicFreq, &RollOutSampler.SampleWave};
+      break;
+    case notePlayerRollOutWaveForm:
+      kind = {"RollOutWaveForm", nullptr, nullptr, &RollOutWaveForm.SampleWave};
+      break;
+    default:
+      KV_ASSERT(NotePlayerKind <= notePlayerRollOutWaveForm);
+  }
+  auto element = std::make_unique<TXMLCompound>(kind.name);
+  if (kind.firstValue != nullptr)
+    element->Add(std::make_unique<TXMLAttribute>(kind.firstName, kind.firstValue->Write()));
+  element->Add(std::make_unique<TXMLAttribute>("SampleWave", kind.sampleWave->GetName()));
+  if (FreqUp.GetValue() != 0) element->Add(std::make_unique<TXMLAttribute>("FreqUp", FreqUp.Write()));
+  element->Add(std::make_unique<TXMLAttribute>("VolumeFactor", VolumeFactor.Write()));
+  return element;
+}
 
 TOnePlayer::TOnePlayer(TCompoundPlayer* compoundPlayer, const unitVolumeFactor& volumeFactor, const unitFreq& freqUp)
     : CompoundPlayer(compoundPlayer), OnePlayerProps(volumeFactor, freqUp) {}
@@ -48,8 +85,7 @@ bool TOnePlayer::SetKind(uint8_t kind, Props TOnePlayerProps::*settings, const P
 }
 
 bool TOnePlayer::SetSimpleSampler(const TSimpleSamplerProps& props) {
-  return IsPlayablePeriod(props.BasicFreq) &&
-         SetKind(notePlayerSimpleSampler, &TOnePlayerProps::SimpleSampler, props);
+  return IsPlayablePeriod(props.BasicFreq) && SetKind(notePlayerSimpleSampler, &TOnePlayerProps::SimpleSampler, props);
 }
 
 bool TOnePlayer::SetResonantSampler(const TResonantSamplerProps& props) {
@@ -97,8 +133,9 @@ void TCompoundPlayer::InsertAfter(TOnePlayer* afterOnePlayer, std::unique_ptr<TO
 std::unique_ptr<TOnePlayer> TCompoundPlayer::Delete(TOnePlayer* deletePlayer) {
   KV_ASSERT(deletePlayer != NULL);
   if (deletePlayer == StartOnePlayer) {
+    // Trapped before unlinking, so the chain still owns its only player.
+    if (deletePlayer->GetNext() == nullptr) AssertFailed("StartOnePlayer != NULL", kAssertUnit, __LINE__);
     StartOnePlayer = deletePlayer->GetNext();
-    KV_ASSERT(StartOnePlayer != NULL);
   } else {
     TOnePlayer* previous = GetPrevious(deletePlayer);
     previous->SetNext(deletePlayer->GetNext());
@@ -115,6 +152,17 @@ TOnePlayer* TCompoundPlayer::GetPrevious(const TOnePlayer* onePlayer) const {
     if (previous->GetNext() == onePlayer) return previous;
   KV_ASSERT(false);
   return nullptr;
+}
+
+std::unique_ptr<TXMLCompound> TCompoundPlayer::WriteXML() const {
+  auto element = std::make_unique<TXMLCompound>("CompoundPlayer");
+  bool first = true;
+  for (const TOnePlayer* onePlayer = StartOnePlayer; onePlayer != nullptr; onePlayer = onePlayer->GetNext()) {
+    element->Add(onePlayer->WriteXML());
+    first = false;
+  }
+  KV_ASSERT(!first);
+  return element;
 }
 
 TNoteGroup::TNoteGroup(TNoteStave* noteStave, std::unique_ptr<TCompoundPlayer> compoundPlayer, uint32_t noteColor,

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "foundation/smallobj.h"
+#include "foundation/xmlalg.h"
 #include "wave/unitwaveref.h"
 
 class TCompoundPlayer;
@@ -62,6 +63,10 @@ struct TOnePlayerProps {
   TRollOutWaveFormProps RollOutWaveForm;
   TResonantSamplerProps ResonantSampler;
   uint8_t NotePlayerKind = notePlayerNoKind;
+
+  // The element of the kind in force: its recorded pitch or resonance width, the sample wave,
+  // the frequency shift unless it is 0, and the volume.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
 };
 
 class TOnePlayer {
@@ -97,6 +102,8 @@ class TOnePlayer {
   bool SetRollOutSampler(const TRollOutSamplerProps& props);
   bool SetRollOutWaveForm(const TRollOutWaveFormProps& props);
 
+  std::unique_ptr<TXMLCompound> WriteXML() const { return OnePlayerProps.WriteXML(); }
+
  private:
   template <typename Props>
   bool SetKind(uint8_t kind, Props TOnePlayerProps::*settings, const Props& props);
@@ -125,6 +132,9 @@ class TCompoundPlayer {
   TOnePlayer* GetCurOnePlayer() const { return CurOnePlayer; }
   void SetCurOnePlayer(TOnePlayer* onePlayer) { CurOnePlayer = onePlayer; }
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
+
+  // One child per player, in chain order.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
 
  private:
   TOnePlayer* StartOnePlayer = nullptr;
