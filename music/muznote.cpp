@@ -174,6 +174,14 @@ TStaveSymbol* TStaveSymbol::RemoveNoteGroupNotes(const TNoteGroup* noteGroup) {
 
 // Time symbols
 
+bool TStaveTimeSymbol::IsValidTime(int32_t noteLengthKind, int32_t points, int32_t multiOol, int32_t posInOol) {
+  if (!IsNoteLengthKind(noteLengthKind) || multiOol < sool || multiOol > kwintool) return false;
+  if (posInOol < 0 || posInOol >= multiOol) return false;
+  const int32_t leastPoints = (multiOol == duool || multiOol == kwartool) ? 1 : 0;
+  const int32_t longestKind = multiOol == kwintool ? 16 : multiOol == sool ? 64 : 32;
+  return points >= leastPoints && points <= 3 && noteLengthKind <= longestKind;
+}
+
 TStaveTimeSymbol::TStaveTimeSymbol(double position, TNoteStave* noteStave, int8_t noteLengthKind, int32_t points,
                                    int8_t multiOol, int32_t posInOol, TSinglePartMuz* singlePartMuz)
     : TStaveSymbol(singlePartMuz, position, noteStave),

@@ -75,8 +75,8 @@ class TMuzBar : public TXTouchMuzSymbol {
   double GetFirstBarLength() const;
   // The first bar line strictly after t.
   double GetNextBarTime(double t) const;
-  // Move the start of the bar grid by one beat; each answers 1 unless the upbeat wrapped the
-  // other way (forward: 1 when it wrapped to a full bar).
+  // Move the start of the bar grid by one beat. Forward answers 1 when the upbeat wrapped to a
+  // full first bar, else 0; back answers 0 when it wrapped from a full first bar, else 1.
   int32_t StepFirstBarForward();
   int32_t StepFirstBarBack();
 
@@ -178,7 +178,7 @@ class TKey : public TStaveSymbol {
   int32_t PitchToHeight(int32_t pitch) const;
   bool IsHeightValid(int32_t height) const;
   // Refuses anything but the three clefs; the signature turns with the clef.
-  bool SetKeyKind(int8_t keyKind);
+  bool SetKeyKind(int32_t keyKind);
 
   uint8_t GetNoteShift(int32_t height) const { return NoteShiftKinds.GetNoteShift(height); }
   // A signature holds only sharps, flats and naturals; anything else is refused.
@@ -203,6 +203,10 @@ class TKey : public TStaveSymbol {
 
 class TStaveTimeSymbol : public TStaveSymbol {
  public:
+  // A length, dots and tuplet place that can be timed and drawn; the file reader checks them
+  // before it builds a rest or a note, since a file may hold anything.
+  static bool IsValidTime(int32_t noteLengthKind, int32_t points, int32_t multiOol, int32_t posInOol);
+
   TStaveTimeSymbol(double position, TNoteStave* noteStave, int8_t noteLengthKind, int32_t points, int8_t multiOol,
                    int32_t posInOol, TSinglePartMuz* singlePartMuz);
 

@@ -35,10 +35,10 @@ int32_t TKey::PitchToHeight(int32_t pitch) const { return pitch - Shift(); }
 
 bool TKey::IsHeightValid(int32_t height) const { return -43 - Shift() <= height && height <= 43 - Shift(); }
 
-bool TKey::SetKeyKind(int8_t keyKind) {
+bool TKey::SetKeyKind(int32_t keyKind) {
   if (!IsKeyKind(keyKind)) return false;
   NoteShiftKinds.ChangeKeyKind(KeyKind, keyKind);
-  KeyKind = keyKind;
+  KeyKind = static_cast<int8_t>(keyKind);
   return true;
 }
 

@@ -123,9 +123,14 @@ TEST_F(SymbolList, LengthsTimesAndPeriodsOfNotes) {
   EXPECT_FALSE(triplet[0]->FlagLength2TotalLength(1, total));
   EXPECT_TRUE(triplet[0]->FlagLength2TotalLength(8, total) && total == 4);
   EXPECT_FALSE(Own(Rest(1, nullptr, 0, kwartool))->MayTotalPoints(0));
+  struct Time { int32_t kind, points, multiOol, posInOol; bool valid; };
+  for (const Time& t : {Time{4, 3, sool, 0, true}, Time{64, 0, sool, 0, true}, Time{16, 0, kwintool, 4, true},
+                        Time{0, 0, sool, 0, false}, Time{4, 4, sool, 0, false}, Time{4, 0, 0, 0, false},
+                        Time{4, 1, triool, 3, false}, Time{4, 0, duool, 0, false}, Time{32, 0, kwintool, 0, false},
+                        Time{64, 0, triool, 0, false}})
+    EXPECT_EQ(TStaveTimeSymbol::IsValidTime(t.kind, t.points, t.multiOol, t.posInOol), t.valid) << t.kind;
   EXPECT_FALSE(triplet[0]->SetPitch(44));
-  EXPECT_TRUE(triplet[0]->SetPitch(-43));
-  EXPECT_EQ(triplet[0]->GetPitch(), -43);
+  EXPECT_TRUE(triplet[0]->SetPitch(-43) && triplet[0]->GetPitch() == -43);
   EXPECT_EQ(triplet[0]->GetBerDrawStickKind(), drawStickDown);
   EXPECT_EQ(triplet[0]->GetCompoundPlayer(), group_.GetCompoundPlayer());
 }
@@ -136,8 +141,7 @@ TEST_F(SymbolList, HitRangesAndDistances) {
   for (int32_t x : {20, 11, 15}) note->ExtendXRange(x);
   for (const auto& [x, distance] : {std::pair{11, 0}, {20, 0}, {8, 3}, {25, 5}, {INT32_MIN, INT32_MAX}})
     EXPECT_EQ(note->GetXDistance(x), distance) << x;
-  EXPECT_TRUE(note->IsLeftOfCentre(14));
-  EXPECT_FALSE(note->IsLeftOfCentre(15));
+  EXPECT_TRUE(note->IsLeftOfCentre(14) && !note->IsLeftOfCentre(15));
   stave_.StartLayout(100, 0);
   note->SetDrawHeight(2);
   const TKey* key = Own(Key(0, 1));
@@ -190,7 +194,7 @@ TEST(Key, ClefArithmeticAndSignatures) {
 
   EXPECT_TRUE(key.SetNoteShift(4, noteShiftKruis));
   EXPECT_FALSE(key.SetNoteShift(4, noteShiftDubbelKruis));
-  EXPECT_FALSE(key.SetKeyKind(3));
+  EXPECT_FALSE(key.SetKeyKind(3) || key.SetKeyKind(262));
   EXPECT_TRUE(key.SetKeyKind(TKey::keyKindF));
   EXPECT_EQ(key.GetNoteShift(2), noteShiftKruis);  // F keeps its sharp
   EXPECT_EQ(key.GetNoteShift(4), noteShiftNormal);
