@@ -74,10 +74,12 @@ void TMergeDlg::Build(const char* caption, int helpContext, const std::string& o
     (*combo)->setObjectName(QString::fromStdString("cbo" + *word));
     PlaceRow(word->c_str(), *combo);
     TWaveComboBox* box = *combo;
+    // A plain copy: clang cannot capture a structured binding.
+    auto* chosen = value;
     AddStep(
-        [box, value] {
+        [box, chosen] {
           FillWaveCombo(*box, 0);
-          value->ShowInCombo(*box);
+          chosen->ShowInCombo(*box);
         },
         {});
     connect(box, &QComboBox::currentIndexChanged, this, [this] { EvOnChangeUnitWave(); });
