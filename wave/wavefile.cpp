@@ -19,9 +19,12 @@ namespace {
 constexpr const char* kAssertUnit = "wavefile";
 
 constexpr size_t kHeaderBytes = 44;
-// Samples go through a block of this size in both directions; it holds whole frames of every
-// layout (1, 2 or 4 bytes).
+// Samples are written through a block of this size; it holds whole frames of every layout (1, 2 or
+// 4 bytes).
 constexpr size_t kBlockBytes = 64 * 1024;
+// Samples are read in blocks of this size: few enough calls to cost nothing beside the copy, and
+// small enough to stay in the cache until they are decoded.
+constexpr size_t kReadBlockBytes = 256 * 1024;
 
 // --- Little-endian fields, independent of the host's byte order and of struct layout ---------------
 
@@ -257,10 +260,62 @@ class InputFile {
     return true;
   }
 
+  // Reads `frames` frames of `frameBytes` bytes in large blocks, each decoded while it is still in
+  // the cache.
+  ReadResult Decode(int64_t frames, int64_t frameBytes, FrameDecoder decode, int16_t* const* channels) {
+    const int64_t blockFrames = static_cast<int64_t>(kReadBlockBytes) / frameBytes;
+    std::vector<unsigned char> block(frames > 0 ? kReadBlockBytes : 0);
+    for (int64_t first = 0; first < frames; first += blockFrames) {
+      const int64_t count = std::min(blockFrames, frames - first);
+      const ReadResult r = Read(block.data(), static_cast<size_t>(count * frameBytes));
+      if (r != ReadResult::kOk) return r;
+      decode(block.data(), count, channels, first);
+    }
+    return ReadResult::kOk;
+  }
+
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
+};
+
+// Bytes already in memory, read with the same checks as a file: nothing is read past their end.
+class MemoryInput {
+ public:
+  MemoryInput(const unsigned char* data, size_t size) : data_(data), size_(data != nullptr ? size : 0) {}
+
+  uint64_t Remaining() const { return size_ - position_; }
+
+  ReadResult Read(unsigned char* out, size_t n) {
+    if (n > Remaining()) {
+      position_ = size_;
+      return ReadResult::kEnd;
+    }
+    if (n > 0) std::memcpy(out, data_ + position_, n);
+    position_ += n;
+    return ReadResult::kOk;
+  }
+
+  bool Skip(uint64_t n) {
+    if (n > Remaining()) return false;
+    position_ += static_cast<size_t>(n);
+    return true;
+  }
+
+  // The samples are decoded straight from the bytes, in one pass.
+  ReadResult Decode(int64_t frames, int64_t frameBytes, FrameDecoder decode, int16_t* const* channels) {
+    const auto bytes = static_cast<uint64_t>(frames) * static_cast<uint64_t>(frameBytes);
+    if (bytes > Remaining()) return ReadResult::kEnd;
+    if (frames > 0) decode(data_ + position_, frames, channels, 0);
+    position_ += static_cast<size_t>(bytes);
+    return ReadResult::kOk;
+  }
+
+ private:
+  const unsigned char* data_;
+  size_t size_;
+  size_t position_ = 0;
 };
 
 const char* ReadFailure(ReadResult result) {
@@ -271,7 +326,8 @@ enum class ChunkResult { kFound, kNoMore, kFailed };
 
 // Reads the next chunk header. kNoMore: the file ends where a chunk would start; kFailed: it ends
 // (or cannot be read) inside the header, and `failure` tells which.
-ChunkResult ReadChunkHeader(InputFile& file, unsigned char* id, uint32_t& size, const char*& failure) {
+template <class Input>
+ChunkResult ReadChunkHeader(Input& file, unsigned char* id, uint32_t& size, const char*& failure) {
   if (file.Remaining() == 0) return ChunkResult::kNoMore;
   unsigned char header[8];
   const ReadResult result = file.Read(header, sizeof header);
@@ -285,7 +341,8 @@ ChunkResult ReadChunkHeader(InputFile& file, unsigned char* id, uint32_t& size, 
 }
 
 // Chunks are padded to an even size.
-bool SkipChunk(InputFile& file, uint32_t size) { return file.Skip(static_cast<uint64_t>(size) + (size & 1)); }
+template <class Input>
+bool SkipChunk(Input& file, uint32_t size) { return file.Skip(static_cast<uint64_t>(size) + (size & 1)); }
 
 }  // namespace
 
@@ -320,16 +377,16 @@ bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound,
   return true;
 }
 
-bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& status) {
-  sound.reset();
-  status = wavestatus::kNoErrors;
+namespace {
+
+// Everything the reader checks, from the RIFF tag to the samples, the same for a file and for
+// bytes in memory.
+template <class Input>
+bool ReadWave(Input& file, SoundPtr& sound, std::string& status) {
   auto fail = [&status](const char* text) {
     status = text;
     return false;
   };
-
-  InputFile file;
-  if (!file.Open(fileName)) return fail(wavestatus::kCannotOpen);
 
   unsigned char riff[12];
   if (const ReadResult r = file.Read(riff, 4); r != ReadResult::kOk) return fail(ReadFailure(r));
@@ -385,15 +442,8 @@ bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& sta
     if (!waves[c]) return fail(wavestatus::kNoMemory);
   }
   int16_t* targets[2] = {waves[0]->wave, channels == 2 ? waves[1]->wave : nullptr};
-  const FrameDecoder decode = PickDecoder(channels, bytes);
-  const int64_t blockFrames = static_cast<int64_t>(kBlockBytes) / frameBytes;
-  std::vector<unsigned char> block(frames > 0 ? kBlockBytes : 0);
-  for (int64_t first = 0; first < frames; first += blockFrames) {
-    const int64_t count = std::min(blockFrames, frames - first);
-    const ReadResult r = file.Read(block.data(), static_cast<size_t>(count * frameBytes));
-    if (r != ReadResult::kOk) return fail(ReadFailure(r));
-    decode(block.data(), count, targets, first);
-  }
+  const ReadResult r = file.Decode(frames, frameBytes, PickDecoder(channels, bytes), targets);
+  if (r != ReadResult::kOk) return fail(ReadFailure(r));
 
   const int32_t freq = static_cast<int32_t>(rate);
   const auto width = static_cast<uint16_t>(bytes);
@@ -402,4 +452,24 @@ bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& sta
   else
     sound = std::make_unique<StereoSound>(std::move(waves[0]), std::move(waves[1]), freq, width);
   return true;
+}
+
+}  // namespace
+
+bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& status) {
+  sound.reset();
+  status = wavestatus::kNoErrors;
+  InputFile file;
+  if (!file.Open(fileName)) {
+    status = wavestatus::kCannotOpen;
+    return false;
+  }
+  return ReadWave(file, sound, status);
+}
+
+bool ReadWaveMemory(const unsigned char* data, size_t size, SoundPtr& sound, std::string& status) {
+  sound.reset();
+  status = wavestatus::kNoErrors;
+  MemoryInput bytes(data, size);
+  return ReadWave(bytes, sound, status);
 }

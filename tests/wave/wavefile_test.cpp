@@ -78,14 +78,28 @@ class WaveFileTest : public testing::Test {
     return names;
   }
 
-  // Reads `bytes` as a file; expects the status text, and a sound exactly on success.
+  // Reads `bytes` from memory and as a file; expects the status text from both, a sound exactly on
+  // success, and the same sound from both.
   SoundPtr Read(const std::string& bytes, const std::string& expectedStatus) {
+    SoundPtr fromMemory;
+    std::string memoryStatus;
+    const bool memoryOk = ReadWaveMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                         fromMemory, memoryStatus);
+    EXPECT_EQ(memoryStatus, expectedStatus);
+    EXPECT_EQ(memoryOk, fromMemory != nullptr);
     SoundPtr sound;
     std::string status;
     const bool ok = ReadWaveFile(WriteBytes(bytes), sound, status);
     EXPECT_EQ(status, expectedStatus);
     EXPECT_EQ(ok, sound != nullptr);
     EXPECT_EQ(ok, expectedStatus == wavestatus::kNoErrors);
+    if (ok && fromMemory) {
+      EXPECT_EQ(fromMemory->MoSt, sound->MoSt);
+      EXPECT_EQ(fromMemory->Freq, sound->Freq);
+      EXPECT_EQ(fromMemory->BytesPerSample, sound->BytesPerSample);
+      EXPECT_EQ(Samples(fromMemory->GetLeftWave()), Samples(sound->GetLeftWave()));
+      EXPECT_EQ(Samples(fromMemory->GetRightWave()), Samples(sound->GetRightWave()));
+    }
     return sound;
   }
 
@@ -329,7 +343,50 @@ TEST_F(WaveFileTest, ReaderRefusesWhatIsNotAReadableFile) {
     ScopedSampleBudget budget(held + 30);  // room for the left channel only
     Read(RiffFile(FormatChunk({.channels = 2}) + DataChunk(40, std::string(40, '\0'))), wavestatus::kNoMemory);
   }
-  ASSERT_EQ(sink.messages.size(), 1u);
+  // One box from each reader.
+  ASSERT_EQ(sink.messages.size(), 2u);
   EXPECT_EQ(sink.messages[0].text, msgtext::kNoMemory);
+  EXPECT_EQ(sink.messages[1].text, msgtext::kNoMemory);
   EXPECT_EQ(SampleBytesInUse(), held);
+}
+
+TEST_F(WaveFileTest, MemoryReaderDecodesEveryLayoutAndNeverReadsPastTheBytes) {
+  // The samples of each layout, and where the bytes stop short of what the header declares.
+  struct Case {
+    uint16_t channels, bits;
+    std::string bytes;
+    size_t cut;  // bytes of the data left; all when beyond them
+    std::vector<int16_t> left, right;
+  };
+  const std::string stereo16 = Le16(1) + Le16(static_cast<uint16_t>(-2)) + Le16(32767) + Le16(0x8000);
+  const Case cases[] = {
+      {1, 16, Le16(7) + Le16(static_cast<uint16_t>(-7)), 99, {7, -7}, {}},
+      {2, 16, stereo16, 99, {1, 32767}, {-2, -32768}},
+      {2, 16, stereo16, 7, {1}, {-2}},
+      {2, 16, stereo16, 3, {}, {}},
+      {1, 8, std::string("\x00\x80\xFF", 3), 99, {-32768, 0, 32512}, {}},
+      {2, 8, "\x81\x7F\x80", 99, {256}, {-256}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.channels << " channels, " << c.bits << " bits, cut " << c.cut);
+    const std::string file =
+        RiffFile(FormatChunk({.channels = c.channels, .bits = c.bits}) +
+                 DataChunk(static_cast<uint32_t>(c.bytes.size()), c.bytes.substr(0, c.cut)));
+    // A copy of exactly the file's length, so the sanitizers see any read beyond it.
+    const std::vector<unsigned char> exact(file.begin(), file.end());
+    SoundPtr sound;
+    std::string status;
+    ASSERT_TRUE(ReadWaveMemory(exact.data(), exact.size(), sound, status));
+    EXPECT_EQ(status, wavestatus::kNoErrors);
+    EXPECT_EQ(sound->MoSt, c.channels);
+    EXPECT_EQ(Samples(sound->GetLeftWave()), c.left);
+    if (c.channels == 2) {
+      EXPECT_EQ(Samples(sound->GetRightWave()), c.right);
+    }
+  }
+  SoundPtr sound = std::make_unique<MonoSound>(MakeWave({1}), 8000, 2);
+  std::string status;
+  EXPECT_FALSE(ReadWaveMemory(nullptr, 0, sound, status));
+  EXPECT_EQ(status, wavestatus::kTooShort);
+  EXPECT_EQ(sound, nullptr);  // a failed read leaves no sound, not the one before
 }
