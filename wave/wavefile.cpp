@@ -14,6 +14,7 @@
 
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
+#include "wave/wave_routines.h"
 
 namespace {
 constexpr const char* kAssertUnit = "wavefile";
@@ -63,14 +64,11 @@ int16_t DecodeSample(const unsigned char* in) {
   }
 }
 
-// Frames interleave the channels, left first.
-using FrameEncoder = void (*)(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out);
-using FrameDecoder = void (*)(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first);
-
-// The channel pointers are copied into locals so that the compiler sees they cannot alias the
-// byte block, and the loops vectorise.
+// Frames interleave the channels, left first. The channel pointers are copied into locals so
+// that the compiler sees they cannot alias the byte block, and the loops vectorise.
 template <int kChannels, int kBytes>
-void EncodeFrames(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out) {
+inline __attribute__((always_inline)) void EncodeFrames(const int16_t* const* channels, int64_t first,
+                                                         int64_t frames, unsigned char* out) {
   const int16_t* __restrict left = channels[0] + first;
   const int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
   unsigned char* __restrict bytes = out;
@@ -81,7 +79,8 @@ void EncodeFrames(const int16_t* const* channels, int64_t first, int64_t frames,
 }
 
 template <int kChannels, int kBytes>
-void DecodeFrames(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first) {
+inline __attribute__((always_inline)) void DecodeFrames(const unsigned char* in, int64_t frames,
+                                                         int16_t* const* channels, int64_t first) {
   int16_t* __restrict left = channels[0] + first;
   int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
   const unsigned char* __restrict bytes = in;
@@ -91,14 +90,31 @@ void DecodeFrames(const unsigned char* in, int64_t frames, int16_t* const* chann
   }
 }
 
-FrameEncoder PickEncoder(int channels, int bytes) {
-  if (channels == 1) return bytes == 1 ? EncodeFrames<1, 1> : EncodeFrames<1, 2>;
-  return bytes == 1 ? EncodeFrames<2, 1> : EncodeFrames<2, 2>;
+// The layout of a frame: 1 or 2 channels of 1 or 2 bytes.
+struct FrameLayout {
+  int channels;
+  int bytes;
+  int64_t FrameBytes() const { return static_cast<int64_t>(channels) * bytes; }
+};
+
+KV_VECTOR_CLONES void EncodeBlock(FrameLayout layout, const int16_t* const* channels, int64_t first,
+                                  int64_t frames, unsigned char* out) {
+  if (layout.channels == 1) {
+    if (layout.bytes == 1) return EncodeFrames<1, 1>(channels, first, frames, out);
+    return EncodeFrames<1, 2>(channels, first, frames, out);
+  }
+  if (layout.bytes == 1) return EncodeFrames<2, 1>(channels, first, frames, out);
+  return EncodeFrames<2, 2>(channels, first, frames, out);
 }
 
-FrameDecoder PickDecoder(int channels, int bytes) {
-  if (channels == 1) return bytes == 1 ? DecodeFrames<1, 1> : DecodeFrames<1, 2>;
-  return bytes == 1 ? DecodeFrames<2, 1> : DecodeFrames<2, 2>;
+KV_VECTOR_CLONES void DecodeBlock(FrameLayout layout, const unsigned char* in, int64_t frames,
+                                  int16_t* const* channels, int64_t first) {
+  if (layout.channels == 1) {
+    if (layout.bytes == 1) return DecodeFrames<1, 1>(in, frames, channels, first);
+    return DecodeFrames<1, 2>(in, frames, channels, first);
+  }
+  if (layout.bytes == 1) return DecodeFrames<2, 1>(in, frames, channels, first);
+  return DecodeFrames<2, 2>(in, frames, channels, first);
 }
 
 // --- Writing ---------------------------------------------------------------------------------------
@@ -195,15 +211,14 @@ void MakeHeader(unsigned char* h, int channels, uint32_t rate, int bytes, uint32
   Put32(h + 40, dataBytes);
 }
 
-bool WriteSamples(ReplacingFile& file, const int16_t* const* channels, int channelCount, int bytes, int64_t begin,
+bool WriteSamples(ReplacingFile& file, const int16_t* const* channels, FrameLayout layout, int64_t begin,
                   int64_t end) {
-  const FrameEncoder encode = PickEncoder(channelCount, bytes);
-  const int64_t frameBytes = channelCount * bytes;
+  const int64_t frameBytes = layout.FrameBytes();
   const int64_t blockFrames = static_cast<int64_t>(kBlockBytes) / frameBytes;
   std::vector<unsigned char> block(kBlockBytes);
   for (int64_t first = begin; first < end; first += blockFrames) {
     const int64_t frames = std::min(blockFrames, end - first);
-    encode(channels, first, frames, block.data());
+    EncodeBlock(layout, channels, first, frames, block.data());
     if (!file.Write(block.data(), static_cast<size_t>(frames * frameBytes))) return false;
   }
   return true;
@@ -262,14 +277,15 @@ class InputFile {
 
   // Reads `frames` frames of `frameBytes` bytes in large blocks, each decoded while it is still in
   // the cache.
-  ReadResult Decode(int64_t frames, int64_t frameBytes, FrameDecoder decode, int16_t* const* channels) {
+  ReadResult Decode(int64_t frames, FrameLayout layout, int16_t* const* channels) {
+    const int64_t frameBytes = layout.FrameBytes();
     const int64_t blockFrames = static_cast<int64_t>(kReadBlockBytes) / frameBytes;
     std::vector<unsigned char> block(frames > 0 ? kReadBlockBytes : 0);
     for (int64_t first = 0; first < frames; first += blockFrames) {
       const int64_t count = std::min(blockFrames, frames - first);
       const ReadResult r = Read(block.data(), static_cast<size_t>(count * frameBytes));
       if (r != ReadResult::kOk) return r;
-      decode(block.data(), count, channels, first);
+      DecodeBlock(layout, block.data(), count, channels, first);
     }
     return ReadResult::kOk;
   }
@@ -304,10 +320,10 @@ class MemoryInput {
   }
 
   // The samples are decoded straight from the bytes, in one pass.
-  ReadResult Decode(int64_t frames, int64_t frameBytes, FrameDecoder decode, int16_t* const* channels) {
-    const auto bytes = static_cast<uint64_t>(frames) * static_cast<uint64_t>(frameBytes);
+  ReadResult Decode(int64_t frames, FrameLayout layout, int16_t* const* channels) {
+    const auto bytes = static_cast<uint64_t>(frames) * static_cast<uint64_t>(layout.FrameBytes());
     if (bytes > Remaining()) return ReadResult::kEnd;
-    if (frames > 0) decode(data_ + position_, frames, channels, 0);
+    if (frames > 0) DecodeBlock(layout, data_ + position_, frames, channels, 0);
     position_ += static_cast<size_t>(bytes);
     return ReadResult::kOk;
   }
@@ -371,7 +387,7 @@ bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound,
   unsigned char header[kHeaderBytes];
   MakeHeader(header, channelCount, static_cast<uint32_t>(sound.Freq), bytes, static_cast<uint32_t>(dataBytes));
   const int16_t* samples[2] = {channels[0]->wave, channelCount == 2 ? channels[1]->wave : nullptr};
-  if (!file.Write(header, sizeof header) || !WriteSamples(file, samples, channelCount, bytes, begin, end) ||
+  if (!file.Write(header, sizeof header) || !WriteSamples(file, samples, {channelCount, bytes}, begin, end) ||
       !file.Commit())
     return FailWrite();
   return true;
@@ -442,7 +458,7 @@ bool ReadWave(Input& file, SoundPtr& sound, std::string& status) {
     if (!waves[c]) return fail(wavestatus::kNoMemory);
   }
   int16_t* targets[2] = {waves[0]->wave, channels == 2 ? waves[1]->wave : nullptr};
-  const ReadResult r = file.Decode(frames, frameBytes, PickDecoder(channels, bytes), targets);
+  const ReadResult r = file.Decode(frames, {channels, bytes}, targets);
   if (r != ReadResult::kOk) return fail(ReadFailure(r));
 
   const int32_t freq = static_cast<int32_t>(rate);
