@@ -100,11 +100,21 @@ int RunFileJob(const std::string& jobName, const std::string& in, const std::str
     std::fprintf(stderr, "%s: %s\n", in.c_str(), status.c_str());
     return 1;
   }
+  // Each old channel goes as soon as its new one is made, as a command-line tool would do it; the
+  // right channel's result then takes over the left one's memory.
   bool abort = false;
-  WavePtr left = job->run(abort, *sound->GetLeftWave());
-  WavePtr right = job->run(abort, *sound->GetRightWave());
+  const int32_t rate = sound->Freq;
+  const uint16_t width = sound->BytesPerSample;
+  std::unique_ptr<StereoSound> stereo(dynamic_cast<StereoSound*>(sound.release()));
+  if (!stereo) return 1;
+  WavePtr left = job->run(abort, *stereo->GetLeft());
+  WavePtr oldRight(stereo->WaveRight);
+  stereo->WaveRight = nullptr;
+  stereo.reset();
+  WavePtr right = left ? job->run(abort, *oldRight) : nullptr;
+  oldRight.reset();
   if (!left || !right) return 1;
-  const StereoSound changed(std::move(left), std::move(right), sound->Freq, sound->BytesPerSample);
+  const StereoSound changed(std::move(left), std::move(right), rate, width);
   // Written as the play file is, without the flush to disk, as sox writes.
   return WriteWaveFile(abort, out, changed, 0, changed.GetValues(), true) ? 0 : 1;
 }

@@ -3,13 +3,11 @@
 #include <cmath>
 #include <vector>
 
-#include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "wave/wave.h"
 #include "wave/wave_routines.h"
 
 namespace {
-constexpr const char* kAssertUnit = "wave";
 
 using wave_routines::MapSelection;
 using wave_routines::ReadLinear;
