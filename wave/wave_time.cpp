@@ -44,6 +44,17 @@ int64_t Grow(int64_t per, int32_t count) {
 // faster with the very same results.
 KV_VECTOR_CLONES void AddFixedEcho(const int16_t* selection, int64_t length, int16_t* out, int64_t first,
                                    int64_t last, long double delay, int32_t begin, long double gain) {
+  // A whole delay reads whole positions: p - delay - begin is then exact, and the read is the
+  // sample itself, so only the sum remains to be done in long double.
+  if (delay == std::trunc(delay) && std::fabs(delay) < 0x1p62L) {
+    const int64_t shift = static_cast<int64_t>(delay) + begin;
+    for (int64_t p = first; p < last; ++p) {
+      const int64_t at = p - shift;
+      if (at < 0 || at >= length) continue;
+      out[p] = ToSample(static_cast<long double>(selection[at]) * gain + out[p]);
+    }
+    return;
+  }
   for (int64_t p = first; p < last; ++p) {
     const long double at = p - delay - begin;
     if (!(at >= 0 && at <= length - 1)) continue;

@@ -98,8 +98,9 @@ TEST(ExactnessTest, FixedEchoMatchesTheLongDoubleSum) {
     int32_t count;
   };
   // Whole and fractional delays, both directions, gains that round badly, overflow and none.
-  const Case cases[] = {{4410, 0.5, 1},   {1234.5678, 1.0 / 3, 3}, {-777.25, 0.9, 2},     {0.3, -1.7, 2},
-                        {1000.0 / 3, 1e10, 1}, {2.5, 0, 1},        {-0.5, 1.0 / 7, 4}, {99999.75, 1, 1}};
+  const Case cases[] = {{4410, 0.5, 1},      {-3, 1.0 / 3, 3}, {17, -1e5, 2},      {1234.5678, 1.0 / 3, 3},
+                        {-777.25, 0.9, 2},    {0.3, -1.7, 2},   {1000.0 / 3, 1e10, 1}, {2.5, 0, 1},
+                        {-0.5, 1.0 / 7, 4},   {99999.75, 1, 1}, {250000, 0.5, 1}};
   const std::vector<int16_t> source = RandomSamples(300000, 3);
   const WavePtr wave = WaveOf(source);
   for (const Case& c : cases) {
