@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/global.h"
+#include "support/recording_sink.h"
 #include "wave/sound.h"
 #include "wave/wave.h"
 #include "wave/wavefile.h"
@@ -181,4 +183,35 @@ TEST(ExactnessTest, WaveFramesEncodeAndDecodeEverySample) {
       }
     }
   }
+}
+
+TEST(ExactnessTest, LongChannelsKeepEverySampleInTheirOwnAndInReusedMemory) {
+  // Around the size from which a channel gets memory of its own (32 MiB), twice each, so that the
+  // second round runs in memory the first one freed.
+  constexpr int64_t kOwnMemory = 16 * 1024 * 1024;
+  const int64_t held = SampleBytesInUse();
+  for (const int64_t n : {kOwnMemory - 9, kOwnMemory - 8, kOwnMemory + 12345, kOwnMemory - 8, kOwnMemory + 12345}) {
+    SCOPED_TRACE(n);
+    bool abort = false;
+    WavePtr wave = NewWaveChecked(abort, n);
+    ASSERT_NE(wave, nullptr);
+    for (int64_t i = 0; i < n; ++i) wave->wave[i] = static_cast<int16_t>(i * 7919);
+    EXPECT_EQ(SampleBytesInUse(), held + 2 * n);
+    const WavePtr reversed = wave->Reverse(abort, 0, -1);
+    wave.reset();
+    ASSERT_NE(reversed, nullptr);
+    int64_t wrong = 0;
+    for (int64_t i = 0; i < n; ++i) wrong += reversed->wave[i] != static_cast<int16_t>((n - 1 - i) * 7919);
+    EXPECT_EQ(wrong, 0);
+  }
+  EXPECT_EQ(SampleBytesInUse(), held);
+
+  // The budget still refuses a long channel, with the out-of-memory box.
+  RecordingSink sink;
+  const ScopedSampleBudget budget(held + 2 * kOwnMemory - 1);
+  bool abort = false;
+  EXPECT_EQ(NewWaveChecked(abort, kOwnMemory), nullptr);
+  EXPECT_TRUE(abort);
+  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(SampleBytesInUse(), held);
 }
