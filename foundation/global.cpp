@@ -74,17 +74,22 @@ struct KeptMapping {
 
 class MappingCache {
  public:
-  void* Take(size_t bytes) {
+  // A kept mapping of at least `bytes` and not much more (an effect that shortens the sound still
+  // finds one), or null; `taken` says how long it is.
+  void* Take(size_t bytes, size_t& taken) {
     const std::lock_guard<std::mutex> lock(mutex_);
+    KeptMapping* best = nullptr;
     for (KeptMapping& kept : kept_) {
-      if (kept.address != nullptr && kept.bytes == bytes) {
-        void* address = kept.address;
-        keptBytes_ -= kept.bytes;
-        kept = {};
-        return address;
-      }
+      if (kept.address != nullptr && kept.bytes >= bytes && kept.bytes - bytes <= bytes / 4 &&
+          (best == nullptr || kept.bytes < best->bytes))
+        best = &kept;
     }
-    return nullptr;
+    if (best == nullptr) return nullptr;
+    void* address = best->address;
+    taken = best->bytes;
+    keptBytes_ -= best->bytes;
+    *best = {};
+    return address;
   }
 
   // Keeps the mapping, giving the oldest kept ones back to the system to make room.
@@ -105,6 +110,9 @@ class MappingCache {
         }
       }
       if (empty != nullptr && keptBytes_ + bytes <= kKeptBytesLimit) {
+        // The system may take the pages back when it runs short; until it does, they stay in place
+        // and the next buffer writes into them without a fault.
+        ::madvise(address, bytes, MADV_FREE);
         *empty = {address, bytes, ++clock_};
         keptBytes_ += bytes;
         return;
@@ -147,7 +155,7 @@ unsigned char* AllocLargeBlock(size_t blockBytes, size_t& mappedBytes) {
   mappedBytes = 0;
   if (blockBytes > std::numeric_limits<size_t>::max() / 2) return nullptr;
   mappedBytes = (blockBytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
-  if (void* kept = Mappings().Take(mappedBytes)) return static_cast<unsigned char*>(kept);
+  if (void* kept = Mappings().Take(mappedBytes, mappedBytes)) return static_cast<unsigned char*>(kept);
   return static_cast<unsigned char*>(MapAligned(mappedBytes));
 }
 

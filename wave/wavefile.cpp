@@ -275,7 +275,7 @@ class InputFile {
     return true;
   }
 
-  // Reads `frames` frames of `frameBytes` bytes in large blocks, each decoded while it is still in
+  // Reads `frames` frames of the layout in large blocks, each decoded while it is still in
   // the cache.
   ReadResult Decode(int64_t frames, FrameLayout layout, int16_t* const* channels) {
     const int64_t frameBytes = layout.FrameBytes();
