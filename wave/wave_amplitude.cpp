@@ -18,8 +18,7 @@ constexpr int64_t kDistortTableThreshold = 65536;
 // trunc(sample * factor) kept to its low 16 bits. Any product of a sample and a factor up to 65536
 // fits 32 bits, so the range check of the conversion can go and the loop vectorises; the result is
 // the same. `out` may be `in` itself.
-template <class Sample>
-inline __attribute__((always_inline)) void ScaleRun(const Sample* in, Sample* out, int64_t n, double factor) {
+inline __attribute__((always_inline)) void ScaleRun(const int16_t* in, int16_t* out, int64_t n, double factor) {
   if (std::fabs(factor) <= 65536.0) {
     for (int64_t i = 0; i < n; ++i)
       out[i] = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(in[i] * factor))));

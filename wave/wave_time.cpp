@@ -148,10 +148,8 @@ WavePtr Wave::Reverse(bool& abort, int32_t begin, int32_t end) const {
   CheckRange(begin, end);
   WavePtr result = MakeResult(abort, begin, end, static_cast<int64_t>(end) - begin);
   if (!result) return nullptr;
-  const int16_t* last = wave + end - 1;
-  int16_t* out = result->wave + begin;
-  ForEachChunk(abort, 0, static_cast<int64_t>(end) - begin, [&](int64_t first, int64_t stop) {
-    ReverseRun(last - first, out + first, stop - first);
+  ForEachChunk(abort, begin, end, [&](int64_t first, int64_t last) {
+    ReverseRun(wave + (end - 1 - (first - begin)), result->wave + first, last - first);
   });
   return result;
 }
