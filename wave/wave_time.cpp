@@ -2,6 +2,7 @@
 // how a channel is resampled) and the period echoes.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "foundation/assertion.h"
@@ -38,20 +39,40 @@ int64_t Grow(int64_t per, int32_t count) {
   return per * count;
 }
 
-// One echo of the selection at a fixed delay and gain added to out[first, last). Long double
-// throughout, as the echoes with envelopes compute; built for newer processors as well, where the
-// conversions to integers need no change of the rounding mode, which makes them several times
-// faster with the very same results.
+// Whether x and y lie strictly inside one binade [2^e, 2^(e+1)) of positive long doubles whose
+// spacing is at most 1/4.
+bool InOneFineBinade(long double x, long double y) {
+  int ex = 0;
+  int ey = 0;
+  const long double mx = std::frexp(x, &ex);
+  const long double my = std::frexp(y, &ey);
+  return x > 0 && y > 0 && ex == ey && mx != 0.5L && my != 0.5L && ex <= std::numeric_limits<long double>::digits - 2;
+}
+
+// One echo of the selection at a fixed delay and gain added to out[first, last), in long double
+// throughout as the echoes with envelopes compute. Built for newer processors as well, where the
+// conversions to integers need no change of the rounding mode.
+//
+// The read position p - delay - begin is rounded twice. Where (p - delay) stays inside one binade
+// of spacing g <= 1/4 over the run, and every p is a multiple of 2g, the first rounding moves each
+// p by the same amount, ties included; the second subtraction is then exact, as begin >= 0 and the
+// result is positive and below (p - delay). So each position is the first one plus (p - first):
+// the same sample index steps by one, the same fraction f stays, and only the interpolation and the
+// sum remain per sample, with the very same results.
 KV_VECTOR_CLONES void AddFixedEcho(const int16_t* selection, int64_t length, int16_t* out, int64_t first,
                                    int64_t last, long double delay, int32_t begin, long double gain) {
-  // A whole delay reads whole positions: p - delay - begin is then exact, and the read is the
-  // sample itself, so only the sum remains to be done in long double.
-  if (delay == std::trunc(delay) && std::fabs(delay) < 0x1p62L) {
-    const int64_t shift = static_cast<int64_t>(delay) + begin;
-    for (int64_t p = first; p < last; ++p) {
-      const int64_t at = p - shift;
-      if (at < 0 || at >= length) continue;
-      out[p] = ToSample(static_cast<long double>(selection[at]) * gain + out[p]);
+  if (last <= first) return;
+  const long double atFirst = first - delay - begin;
+  const long double atLast = (last - 1) - delay - begin;
+  if (InOneFineBinade(first - delay, (last - 1) - delay) && atFirst > 0 && atLast < length - 1) {
+    const auto index = static_cast<int64_t>(atFirst) - first;
+    const long double f = atFirst - (index + first);
+    if (f == 0) {
+      for (int64_t p = first; p < last; ++p)
+        out[p] = ToSample(static_cast<long double>(selection[index + p]) * gain + out[p]);
+    } else {
+      for (int64_t p = first; p < last; ++p)
+        out[p] = ToSample(((1 - f) * selection[index + p] + f * selection[index + p + 1]) * gain + out[p]);
     }
     return;
   }
