@@ -170,15 +170,16 @@ int RunInMemory() {
              if (!a || !b) std::abort();
            }));
   }
+  report("write", BestMs(kRuns, [&] {
+           bool flag = false;
+           if (!WriteWaveFile(flag, path, sound, 0, sound.GetValues(), true)) std::abort();
+         }));
+  // After the write, so that its bytes still going to the disk do not slow the write down.
   report("plain write", BestMs(kRuns, [&] {
            const std::string plain = folder + "/plain.raw";
            const int fd = ::open(plain.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
            if (fd < 0 || ::write(fd, touchedFile.data(), fileBytes) != static_cast<ssize_t>(fileBytes)) std::abort();
            ::close(fd);
-         }));
-  report("write", BestMs(kRuns, [&] {
-           bool flag = false;
-           if (!WriteWaveFile(flag, path, sound, 0, sound.GetValues(), true)) std::abort();
          }));
   std::filesystem::remove_all(folder);
   return 0;
