@@ -101,7 +101,8 @@ WavePtr Wave::Volume(bool& abort, double factor, int32_t& begin, int32_t& end) c
   if (!result) return nullptr;
   const int16_t* in = wave;
   int16_t* out = result->wave;
-  ForEachChunk(abort, begin, end, [&](int64_t first, int64_t last) { ScaleInto(in + first, out + first, last - first, factor); });
+  ForEachChunk(abort, begin, end,
+               [&](int64_t first, int64_t last) { ScaleInto(in + first, out + first, last - first, factor); });
   return result;
 }
 

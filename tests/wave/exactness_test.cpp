@@ -18,7 +18,8 @@ using Samples = std::vector<int16_t>;
 Samples RandomSamples(size_t n, uint32_t seed) {
   std::mt19937 random(seed);
   Samples samples(n);
-  for (size_t i = 0; i < n; ++i) samples[i] = i % 97 == 0 ? (i / 97 % 2 ? 32767 : -32768) : static_cast<int16_t>(random());
+  for (size_t i = 0; i < n; ++i)
+    samples[i] = i % 97 == 0 ? (i / 97 % 2 ? 32767 : -32768) : static_cast<int16_t>(random());
   return samples;
 }
 
@@ -51,12 +52,18 @@ TEST(ExactnessTest, SameLengthRoutinesMatchTheirPlainLoops) {
   const std::pair<Routine, Reference> routines[] = {
       {[&](double f) { int32_t b2 = b, e2 = e; return Of(wave->Volume(abort, f, b2, e2).get()); },
        [&](int32_t i, double f) { return Truncated(source[i] * f); }},
-      {[&](double f) { int32_t b2 = b, e2 = e; WavePtr w = WaveOf(source); w->Scale(abort, f, b2, e2); return Of(w.get()); },
+      {[&](double f) {
+         int32_t b2 = b, e2 = e;
+         WavePtr w = WaveOf(source);
+         w->Scale(abort, f, b2, e2);
+         return Of(w.get());
+       },
        [&](int32_t i, double f) { return Truncated(source[i] * f); }},
       {[&](double) { return Of(wave->Reverse(abort, b, e).get()); },
        [&](int32_t i, double) { return source[e - 1 - (i - b)]; }},
   };
-  for (const double factor : {0.0, 1.0, -1.0, 1.0 / 3, -2.75, 65535.9, 65536.0, -65536.0, 65536.5, 1e10, -1e300, 5e-324}) {
+  for (const double factor :
+       {0.0, 1.0, -1.0, 1.0 / 3, -2.75, 65535.9, 65536.0, -65536.0, 65536.5, 1e10, -1e300, 5e-324}) {
     for (size_t r = 0; r < std::size(routines); ++r) {
       SCOPED_TRACE(testing::Message() << "routine " << r << " factor " << factor);
       Samples expected = source;

@@ -150,7 +150,8 @@ TEST_F(WaveFileTest, RoundTripsGiveBackSamplesAndFormat) {
       EXPECT_EQ(status, wavestatus::kNoErrors);
       const std::string bytes = ReadBytes(PathOf("rt.wav"));
       SoundPtr fromMemory;
-      ASSERT_TRUE(ReadWaveMemory(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), fromMemory, status));
+      const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+      ASSERT_TRUE(ReadWaveMemory(data, bytes.size(), fromMemory, status));
       EXPECT_EQ(Describe(*fromMemory), Describe(*back));
       EXPECT_EQ(back->MoSt, channels);
       EXPECT_EQ(back->Freq, original->Freq);
