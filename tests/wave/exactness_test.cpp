@@ -73,6 +73,11 @@ TEST(ExactnessTest, SameLengthRoutinesMatchTheirPlainLoops) {
   }
 }
 
+TEST(ExactnessTest, AnEmptyChannelReversesWithoutReachingBeforeItsSamples) {
+  bool abort = false;
+  EXPECT_EQ(Of(Wave().Reverse(abort, 0, 0).get()), Samples());
+}
+
 TEST(ExactnessTest, FixedEchoMatchesTheLongDoubleSum) {
   // Whole and fractional delays both ways, gains that round badly, overflow and none.
   const struct { double time, volume; int32_t count; } cases[] = {
