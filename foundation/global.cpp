@@ -6,8 +6,13 @@
 #include <cstring>
 #include <limits>
 
+#include <mutex>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
+#endif
+#if defined(__linux__)
+#include <sys/mman.h>
 #endif
 
 #include "foundation/assertion.h"
@@ -16,9 +21,15 @@ namespace {
 
 constexpr const char* kAssertUnit = "global";
 
-// Each buffer carries its size in front so FreeSamples can keep the budget's account.
-// 16 bytes keep the samples as aligned as malloc's own result.
+// Each buffer carries in front its size, so FreeSamples can keep the budget's account, and the
+// length of its own mapping (0 for a buffer from malloc). 16 bytes keep the samples as aligned as
+// malloc's own result.
 constexpr size_t kHeaderBytes = 16;
+struct BufferHeader {
+  size_t bytes;
+  size_t mappedBytes;
+};
+static_assert(sizeof(BufferHeader) <= kHeaderBytes);
 
 int64_t sampleBudget = -1;
 int64_t sampleBytesInUse = 0;
@@ -26,13 +37,136 @@ int64_t sampleBytesInUse = 0;
 // Every wave operation makes a new buffer as long as the old one and frees the old. Left to its
 // defaults, glibc maps each buffer of a few megabytes afresh and returns it on free, so every
 // operation pays a page fault per 4 KiB before it computes anything. Keeping such buffers in the
-// heap lets the next operation reuse the pages; only buffers beyond 32 MiB are still mapped.
+// heap lets the next operation reuse the pages; larger ones get mappings of their own below.
+constexpr size_t kLargeBufferBytes = 32 * 1024 * 1024;
 void KeepSampleBuffersInTheHeap() {
 #if defined(__GLIBC__)
-  mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+  mallopt(M_MMAP_THRESHOLD, static_cast<int>(kLargeBufferBytes));
   mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
 #endif
 }
+
+// A channel of a long sound (10 minutes are 53 MB) is too large for the heap. Filling a fresh
+// mapping costs about four times a copy into touched memory, nearly all of it page faults, so
+// such buffers get mappings aligned to and backed by 2 MiB pages, and a few freed ones are kept
+// for the next operation, which then writes into memory that is already there. The sanitizers
+// only watch malloc's buffers, so under them every buffer comes from malloc.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KV_SAMPLE_MAPPINGS 0
+#endif
+#endif
+#if !defined(KV_SAMPLE_MAPPINGS) && defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#define KV_SAMPLE_MAPPINGS 1
+#endif
+
+#if KV_SAMPLE_MAPPINGS
+constexpr size_t kHugePageBytes = 2 * 1024 * 1024;
+// Enough for both channels of a sound and of the result made from it.
+constexpr size_t kKeptMappings = 4;
+constexpr size_t kKeptBytesLimit = size_t{1} << 30;
+
+struct KeptMapping {
+  void* address = nullptr;
+  size_t bytes = 0;
+  uint64_t age = 0;  // when it was kept: the oldest goes first
+};
+
+class MappingCache {
+ public:
+  // A kept mapping of at least `bytes` and not much more (an effect that shortens the sound still
+  // finds one), or null; `taken` says how long it is.
+  void* Take(size_t bytes, size_t& taken) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    KeptMapping* best = nullptr;
+    for (KeptMapping& kept : kept_) {
+      if (kept.address != nullptr && kept.bytes >= bytes && kept.bytes - bytes <= bytes / 4 &&
+          (best == nullptr || kept.bytes < best->bytes))
+        best = &kept;
+    }
+    if (best == nullptr) return nullptr;
+    void* address = best->address;
+    taken = best->bytes;
+    keptBytes_ -= best->bytes;
+    *best = {};
+    return address;
+  }
+
+  // Keeps the mapping, giving the oldest kept ones back to the system to make room.
+  void Give(void* address, size_t bytes) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (bytes > kKeptBytesLimit) {
+      ::munmap(address, bytes);
+      return;
+    }
+    for (;;) {
+      KeptMapping* empty = nullptr;
+      KeptMapping* oldest = nullptr;
+      for (KeptMapping& kept : kept_) {
+        if (kept.address == nullptr) {
+          empty = &kept;
+        } else if (oldest == nullptr || kept.age < oldest->age) {
+          oldest = &kept;
+        }
+      }
+      if (empty != nullptr && keptBytes_ + bytes <= kKeptBytesLimit) {
+        // The system may take the pages back when it runs short; until it does, they stay in place
+        // and the next buffer writes into them without a fault.
+        ::madvise(address, bytes, MADV_FREE);
+        *empty = {address, bytes, ++clock_};
+        keptBytes_ += bytes;
+        return;
+      }
+      ::munmap(oldest->address, oldest->bytes);
+      keptBytes_ -= oldest->bytes;
+      *oldest = {};
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  KeptMapping kept_[kKeptMappings];
+  size_t keptBytes_ = 0;
+  uint64_t clock_ = 0;
+};
+
+MappingCache& Mappings() {
+  // Never destroyed: buffers may still be freed by static destructors at exit.
+  static MappingCache* cache = new MappingCache;
+  return *cache;
+}
+
+// A mapping of `bytes` (a multiple of the huge page) that starts on a huge page boundary.
+void* MapAligned(size_t bytes) {
+  const size_t padded = bytes + kHugePageBytes;
+  void* raw = ::mmap(nullptr, padded, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const auto start = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t aligned = (start + kHugePageBytes - 1) & ~(uintptr_t{kHugePageBytes} - 1);
+  if (aligned > start) ::munmap(raw, aligned - start);
+  const uintptr_t tail = start + padded - (aligned + bytes);
+  if (tail > 0) ::munmap(reinterpret_cast<void*>(aligned + bytes), tail);
+  auto* address = reinterpret_cast<void*>(aligned);
+  ::madvise(address, bytes, MADV_HUGEPAGE);
+  return address;
+}
+
+unsigned char* AllocLargeBlock(size_t blockBytes, size_t& mappedBytes) {
+  mappedBytes = 0;
+  if (blockBytes > std::numeric_limits<size_t>::max() / 2) return nullptr;
+  mappedBytes = (blockBytes + kHugePageBytes - 1) & ~(kHugePageBytes - 1);
+  if (void* kept = Mappings().Take(mappedBytes, mappedBytes)) return static_cast<unsigned char*>(kept);
+  return static_cast<unsigned char*>(MapAligned(mappedBytes));
+}
+
+void FreeLargeBlock(unsigned char* block, size_t mappedBytes) { Mappings().Give(block, mappedBytes); }
+#else
+unsigned char* AllocLargeBlock(size_t, size_t& mappedBytes) {
+  mappedBytes = 0;
+  return nullptr;
+}
+void FreeLargeBlock(unsigned char*, size_t) {}
+#endif
 
 }  // namespace
 
@@ -49,12 +183,18 @@ int16_t* AllocSamples(int64_t count) {
   }
   static const bool heapTuned = (KeepSampleBuffersInTheHeap(), true);
   static_cast<void>(heapTuned);
-  auto* block = static_cast<unsigned char*>(std::malloc(kHeaderBytes + bytes));
+  BufferHeader header{bytes, 0};
+  unsigned char* block = nullptr;
+  if (kHeaderBytes + bytes >= kLargeBufferBytes) block = AllocLargeBlock(kHeaderBytes + bytes, header.mappedBytes);
+  if (block == nullptr) {
+    header.mappedBytes = 0;
+    block = static_cast<unsigned char*>(std::malloc(kHeaderBytes + bytes));
+  }
   if (block == nullptr) {
     DebugLog("alloceren geheugen mislukt.\n");
     return nullptr;
   }
-  std::memcpy(block, &bytes, sizeof bytes);
+  std::memcpy(block, &header, sizeof header);
   sampleBytesInUse += static_cast<int64_t>(bytes);
   return reinterpret_cast<int16_t*>(block + kHeaderBytes);
 }
@@ -62,10 +202,14 @@ int16_t* AllocSamples(int64_t count) {
 void FreeSamples(int16_t* buffer) {
   if (buffer == nullptr) return;
   auto* block = reinterpret_cast<unsigned char*>(buffer) - kHeaderBytes;
-  size_t bytes;
-  std::memcpy(&bytes, block, sizeof bytes);
-  sampleBytesInUse -= static_cast<int64_t>(bytes);
-  std::free(block);
+  BufferHeader header;
+  std::memcpy(&header, block, sizeof header);
+  sampleBytesInUse -= static_cast<int64_t>(header.bytes);
+  if (header.mappedBytes != 0) {
+    FreeLargeBlock(block, header.mappedBytes);
+  } else {
+    std::free(block);
+  }
 }
 
 void SetSampleBudget(int64_t bytes) { sampleBudget = bytes; }

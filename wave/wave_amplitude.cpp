@@ -3,19 +3,37 @@
 #include <cmath>
 #include <vector>
 
-#include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "wave/wave.h"
 #include "wave/wave_routines.h"
 
 namespace {
-constexpr const char* kAssertUnit = "wave";
 
 using wave_routines::MapSelection;
 using wave_routines::ReadLinear;
 
 // Beyond this many samples a distortion builds a table of all 65536 inputs once.
 constexpr int64_t kDistortTableThreshold = 65536;
+
+// trunc(sample * factor) kept to its low 16 bits. Any product of a sample and a factor up to 65536
+// fits 32 bits, so the range check of the conversion can go and the loop vectorises; the result is
+// the same. `out` may be `in` itself.
+inline __attribute__((always_inline)) void ScaleRun(const int16_t* in, int16_t* out, int64_t n, double factor) {
+  if (std::fabs(factor) <= 65536.0) {
+    for (int64_t i = 0; i < n; ++i)
+      out[i] = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(in[i] * factor))));
+  } else {
+    for (int64_t i = 0; i < n; ++i) out[i] = ToSample(in[i] * factor);
+  }
+}
+
+KV_VECTOR_CLONES void ScaleInto(const int16_t* __restrict in, int16_t* __restrict out, int64_t n, double factor) {
+  ScaleRun(in, out, n, factor);
+}
+
+KV_VECTOR_CLONES void ScaleInPlace(int16_t* samples, int64_t n, double factor) {
+  ScaleRun(samples, samples, n, factor);
+}
 }  // namespace
 
 WavePtr Wave::Up(bool& abort, int16_t value, int32_t& begin, int32_t& end) const {
@@ -79,23 +97,21 @@ WavePtr Wave::Distort(bool& abort, const Wave* curve, int32_t& begin, int32_t& e
 
 WavePtr Wave::Volume(bool& abort, double factor, int32_t& begin, int32_t& end) const {
   CheckRange(begin, end);
-  // Any product of a sample and a factor this small fits 32 bits, so the range check of the
-  // conversion can go and the loop vectorises; the result is the same.
-  if (std::fabs(factor) <= 65536.0) {
-    return MapSelection(*this, abort, begin, end, [factor](int16_t x, int64_t) {
-      return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(x * factor))));
-    });
-  }
-  return MapSelection(*this, abort, begin, end, [factor](int16_t x, int64_t) { return ToSample(x * factor); });
+  WavePtr result = MakeResult(abort, begin, end, static_cast<int64_t>(end) - begin);
+  if (!result) return nullptr;
+  const int16_t* in = wave;
+  int16_t* out = result->wave;
+  ForEachChunk(abort, begin, end,
+               [&](int64_t first, int64_t last) { ScaleInto(in + first, out + first, last - first, factor); });
+  return result;
 }
 
 void Wave::Scale(bool& abort, double factor, int32_t& begin, int32_t& end) {
   if (begin == end) return;
   CheckRange(begin, end);
   int16_t* samples = wave;
-  ForEachChunk(abort, begin, end, [&](int64_t first, int64_t last) {
-    for (int64_t i = first; i < last; ++i) samples[i] = ToSample(samples[i] * factor);
-  });
+  ForEachChunk(abort, begin, end,
+               [&](int64_t first, int64_t last) { ScaleInPlace(samples + first, last - first, factor); });
 }
 
 WavePtr Wave::VolumeEnv(bool& abort, const Wave* envelope, int32_t& begin, int32_t& end) const {

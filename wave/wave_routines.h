@@ -8,6 +8,15 @@
 
 #include "wave/wave.h"
 
+// The per-sample loops that run at memory speed are built for the wider vectors of newer
+// processors as well; the loader picks the version the machine can run, so one program runs on
+// every x86-64. The same operations in the same order give the same samples in every version.
+#if defined(__x86_64__) && defined(__linux__) && (defined(__clang__) ? __clang_major__ >= 14 : defined(__GNUC__))
+#define KV_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define KV_VECTOR_CLONES
+#endif
+
 namespace wave_routines {
 
 // A count that no wave can hold: asking for it is a failed allocation, as for any other buffer

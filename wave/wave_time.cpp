@@ -2,6 +2,7 @@
 // how a channel is resampled) and the period echoes.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "foundation/assertion.h"
@@ -38,12 +39,64 @@ int64_t Grow(int64_t per, int32_t count) {
   return per * count;
 }
 
+// Whether x and y lie strictly inside one binade [2^e, 2^(e+1)) of positive long doubles whose
+// spacing is at most 1/4.
+bool InOneFineBinade(long double x, long double y) {
+  int ex = 0;
+  int ey = 0;
+  const long double mx = std::frexp(x, &ex);
+  const long double my = std::frexp(y, &ey);
+  return x > 0 && y > 0 && ex == ey && mx != 0.5L && my != 0.5L && ex <= std::numeric_limits<long double>::digits - 2;
+}
+
+// One echo of the selection at a fixed delay and gain added to out[first, last), in long double
+// throughout as the echoes with envelopes compute. Built for newer processors as well, where the
+// conversions to integers need no change of the rounding mode.
+//
+// The read position p - delay - begin is rounded twice. Where (p - delay) stays inside one binade
+// of spacing g <= 1/4 over the run, and every p is a multiple of 2g, the first rounding moves each
+// p by the same amount, ties included; the second subtraction is then exact, as begin >= 0 and the
+// result is positive and below (p - delay). So each position is the first one plus (p - first):
+// the same sample index steps by one, the same fraction f stays, and only the interpolation and the
+// sum remain per sample, with the very same results.
+KV_VECTOR_CLONES void AddFixedEcho(const int16_t* selection, int64_t length, int16_t* out, int64_t first,
+                                   int64_t last, long double delay, int32_t begin, long double gain) {
+  if (last <= first) return;
+  const long double atFirst = first - delay - begin;
+  const long double atLast = (last - 1) - delay - begin;
+  if (InOneFineBinade(first - delay, (last - 1) - delay) && atFirst > 0 && atLast < length - 1) {
+    const auto index = static_cast<int64_t>(atFirst) - first;
+    const long double f = atFirst - (index + first);
+    if (f == 0) {
+      for (int64_t p = first; p < last; ++p)
+        out[p] = ToSample(static_cast<long double>(selection[index + p]) * gain + out[p]);
+    } else {
+      for (int64_t p = first; p < last; ++p)
+        out[p] = ToSample(((1 - f) * selection[index + p] + f * selection[index + p + 1]) * gain + out[p]);
+    }
+    return;
+  }
+  for (int64_t p = first; p < last; ++p) {
+    const long double at = p - delay - begin;
+    if (!(at >= 0 && at <= length - 1)) continue;
+    out[p] = ToSample(ReadLinear(selection, length, at) * gain + out[p]);
+  }
+}
+
+// out[i] = from[-i]: the samples before `from` backwards.
+KV_VECTOR_CLONES void ReverseRun(const int16_t* __restrict from, int16_t* __restrict out, int64_t n) {
+  for (int64_t i = 0; i < n; ++i) out[i] = from[-i];
+}
+
+// How much of an echo stays the same over its length.
+enum class EchoForm { kVarying, kFixedDelay, kFixed };
+
 // The frame shared by the period echoes. `perEchoFront` and `perEchoBack` are the samples each
 // echo may reach before and behind the selection; `echoOf(k, extendedLength)` gives, for echo k, a
-// callable that gives {delay, gain} at an output position. With `kConstantDelay` the
-// delay is the same for the whole echo, so only the positions the echo reaches are visited. The
-// callable takes the output position relative to the new begin (where the envelopes are read).
-template <bool kConstantDelay, class EchoOf>
+// callable that gives {delay, gain} at an output position. With a fixed delay it is the same for
+// the whole echo, so only the positions the echo reaches are visited. The callable takes the
+// output position relative to the new begin (where the envelopes are read).
+template <EchoForm kForm, class EchoOf>
 WavePtr PeriodEcho(const Wave& source, bool& abort, int64_t perEchoFront, int64_t perEchoBack, int32_t count,
                    int32_t& begin, int32_t& end, EchoOf&& echoOf) {
   source.CheckRange(begin, end);
@@ -67,11 +120,17 @@ WavePtr PeriodEcho(const Wave& source, bool& abort, int64_t perEchoFront, int64_
     auto echo = echoOf(k, newEnd - newBegin);
     int64_t first = newBegin;
     int64_t last = newEnd;
-    if constexpr (kConstantDelay) {
-      const long double delay = echo(0).first;
+    if constexpr (kForm != EchoForm::kVarying) {
+      const auto [delay, gain] = echo(0);
       if (!std::isfinite(delay)) continue;
       first = static_cast<int64_t>(std::clamp<long double>(std::ceil(begin + delay), newBegin, newEnd));
       last = static_cast<int64_t>(std::clamp<long double>(std::floor(end - 1 + delay) + 1, newBegin, newEnd));
+      if constexpr (kForm == EchoForm::kFixed) {
+        ForEachChunk(abort, first, last, [&, delay = delay, gain = gain](int64_t a, int64_t b) {
+          AddFixedEcho(selection, length, out, a, b, delay, begin, gain);
+        });
+        continue;
+      }
     }
     ForEachChunk(abort, first, last, [&](int64_t a, int64_t b) {
       for (int64_t p = a; p < b; ++p) {
@@ -108,8 +167,12 @@ long double EnvelopeGain(const EnvelopeReader& volumes, int64_t j, int32_t k) {
 
 WavePtr Wave::Reverse(bool& abort, int32_t begin, int32_t end) const {
   CheckRange(begin, end);
-  const int16_t* last = wave + end - 1;
-  return MapSelection(*this, abort, begin, end, [last](int16_t, int64_t i) { return last[-i]; });
+  WavePtr result = MakeResult(abort, begin, end, static_cast<int64_t>(end) - begin);
+  if (!result) return nullptr;
+  ForEachChunk(abort, begin, end, [&](int64_t first, int64_t last) {
+    ReverseRun(wave + (end - 1 - (first - begin)), result->wave + first, last - first);
+  });
+  return result;
 }
 
 WavePtr Wave::Rotate(bool& abort, int32_t leftShift, int32_t begin, int32_t end) const {
@@ -262,7 +325,7 @@ WavePtr Wave::Resample(bool& abort, double factor) const {
 
 WavePtr Wave::PerEchoConst(bool& abort, double echoTime, double volume, int32_t count, int32_t& begin,
                            int32_t& end) const {
-  return PeriodEcho<true>(*this, abort, EchoFront(echoTime), EchoBack(echoTime), count, begin, end,
+  return PeriodEcho<EchoForm::kFixed>(*this, abort, EchoFront(echoTime), EchoBack(echoTime), count, begin, end,
                           [echoTime, volume, gain = 1.0](int32_t k, int64_t) mutable {
                             gain *= volume;  // once more per echo
                             return [delay = static_cast<long double>(k) * echoTime, gain](int64_t) {
@@ -274,7 +337,7 @@ WavePtr Wave::PerEchoConst(bool& abort, double echoTime, double volume, int32_t 
 WavePtr Wave::PerEchoConstEnv(bool& abort, double echoTime, const Wave* volumeEnv, int32_t count, int32_t& begin,
                               int32_t& end) const {
   if (volumeEnv == nullptr) return nullptr;
-  return PeriodEcho<true>(*this, abort, EchoFront(echoTime), EchoBack(echoTime), count, begin, end,
+  return PeriodEcho<EchoForm::kFixedDelay>(*this, abort, EchoFront(echoTime), EchoBack(echoTime), count, begin, end,
                           [echoTime, volumeEnv](int32_t k, int64_t extended) {
                             return [delay = static_cast<long double>(k) * echoTime, k,
                                     volumes = EnvelopeReader(volumeEnv, extended)](int64_t j) {
@@ -287,7 +350,7 @@ WavePtr Wave::PerEchoEnvConst(bool& abort, double diffTime, const Wave* timeEnv,
                               int32_t& begin, int32_t& end) const {
   if (timeEnv == nullptr) return nullptr;
   const int64_t reach = EchoReach(diffTime);
-  return PeriodEcho<false>(*this, abort, reach, reach, count, begin, end,
+  return PeriodEcho<EchoForm::kVarying>(*this, abort, reach, reach, count, begin, end,
                            [diffTime, timeEnv, volume, gain = 1.0](int32_t k, int64_t extended) mutable {
                              gain *= volume;
                              return [k, diffTime, gain, times = EnvelopeReader(timeEnv, extended)](int64_t j) {
@@ -300,7 +363,7 @@ WavePtr Wave::PerEchoEnvEnv(bool& abort, double diffTime, const Wave* timeEnv, c
                             int32_t& begin, int32_t& end) const {
   if (timeEnv == nullptr || volumeEnv == nullptr) return nullptr;
   const int64_t reach = EchoReach(diffTime);
-  return PeriodEcho<false>(*this, abort, reach, reach, count, begin, end,
+  return PeriodEcho<EchoForm::kVarying>(*this, abort, reach, reach, count, begin, end,
                            [diffTime, timeEnv, volumeEnv](int32_t k, int64_t extended) {
                              return [k, diffTime, times = EnvelopeReader(timeEnv, extended),
                                      volumes = EnvelopeReader(volumeEnv, extended)](int64_t j) {

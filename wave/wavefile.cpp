@@ -14,14 +14,18 @@
 
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
+#include "wave/wave_routines.h"
 
 namespace {
 constexpr const char* kAssertUnit = "wavefile";
 
 constexpr size_t kHeaderBytes = 44;
-// Samples go through a block of this size in both directions; it holds whole frames of every
-// layout (1, 2 or 4 bytes).
+// Samples are written through a block of this size; it holds whole frames of every layout (1, 2 or
+// 4 bytes).
 constexpr size_t kBlockBytes = 64 * 1024;
+// Samples are read in blocks of this size: few enough calls to cost nothing beside the copy, and
+// small enough to stay in the cache until they are decoded.
+constexpr size_t kReadBlockBytes = 256 * 1024;
 
 // --- Little-endian fields, independent of the host's byte order and of struct layout ---------------
 
@@ -60,14 +64,11 @@ int16_t DecodeSample(const unsigned char* in) {
   }
 }
 
-// Frames interleave the channels, left first.
-using FrameEncoder = void (*)(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out);
-using FrameDecoder = void (*)(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first);
-
-// The channel pointers are copied into locals so that the compiler sees they cannot alias the
-// byte block, and the loops vectorise.
+// Frames interleave the channels, left first. The channel pointers are copied into locals so
+// that the compiler sees they cannot alias the byte block, and the loops vectorise.
 template <int kChannels, int kBytes>
-void EncodeFrames(const int16_t* const* channels, int64_t first, int64_t frames, unsigned char* out) {
+inline __attribute__((always_inline)) void EncodeFrames(const int16_t* const* channels, int64_t first,
+                                                         int64_t frames, unsigned char* out) {
   const int16_t* __restrict left = channels[0] + first;
   const int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
   unsigned char* __restrict bytes = out;
@@ -78,7 +79,8 @@ void EncodeFrames(const int16_t* const* channels, int64_t first, int64_t frames,
 }
 
 template <int kChannels, int kBytes>
-void DecodeFrames(const unsigned char* in, int64_t frames, int16_t* const* channels, int64_t first) {
+inline __attribute__((always_inline)) void DecodeFrames(const unsigned char* in, int64_t frames,
+                                                         int16_t* const* channels, int64_t first) {
   int16_t* __restrict left = channels[0] + first;
   int16_t* __restrict right = kChannels == 2 ? channels[1] + first : nullptr;
   const unsigned char* __restrict bytes = in;
@@ -88,14 +90,31 @@ void DecodeFrames(const unsigned char* in, int64_t frames, int16_t* const* chann
   }
 }
 
-FrameEncoder PickEncoder(int channels, int bytes) {
-  if (channels == 1) return bytes == 1 ? EncodeFrames<1, 1> : EncodeFrames<1, 2>;
-  return bytes == 1 ? EncodeFrames<2, 1> : EncodeFrames<2, 2>;
+// The layout of a frame: 1 or 2 channels of 1 or 2 bytes.
+struct FrameLayout {
+  int channels;
+  int bytes;
+  int64_t FrameBytes() const { return static_cast<int64_t>(channels) * bytes; }
+};
+
+KV_VECTOR_CLONES void EncodeBlock(FrameLayout layout, const int16_t* const* channels, int64_t first,
+                                  int64_t frames, unsigned char* out) {
+  if (layout.channels == 1) {
+    if (layout.bytes == 1) return EncodeFrames<1, 1>(channels, first, frames, out);
+    return EncodeFrames<1, 2>(channels, first, frames, out);
+  }
+  if (layout.bytes == 1) return EncodeFrames<2, 1>(channels, first, frames, out);
+  return EncodeFrames<2, 2>(channels, first, frames, out);
 }
 
-FrameDecoder PickDecoder(int channels, int bytes) {
-  if (channels == 1) return bytes == 1 ? DecodeFrames<1, 1> : DecodeFrames<1, 2>;
-  return bytes == 1 ? DecodeFrames<2, 1> : DecodeFrames<2, 2>;
+KV_VECTOR_CLONES void DecodeBlock(FrameLayout layout, const unsigned char* in, int64_t frames,
+                                  int16_t* const* channels, int64_t first) {
+  if (layout.channels == 1) {
+    if (layout.bytes == 1) return DecodeFrames<1, 1>(in, frames, channels, first);
+    return DecodeFrames<1, 2>(in, frames, channels, first);
+  }
+  if (layout.bytes == 1) return DecodeFrames<2, 1>(in, frames, channels, first);
+  return DecodeFrames<2, 2>(in, frames, channels, first);
 }
 
 // --- Writing ---------------------------------------------------------------------------------------
@@ -192,15 +211,14 @@ void MakeHeader(unsigned char* h, int channels, uint32_t rate, int bytes, uint32
   Put32(h + 40, dataBytes);
 }
 
-bool WriteSamples(ReplacingFile& file, const int16_t* const* channels, int channelCount, int bytes, int64_t begin,
+bool WriteSamples(ReplacingFile& file, const int16_t* const* channels, FrameLayout layout, int64_t begin,
                   int64_t end) {
-  const FrameEncoder encode = PickEncoder(channelCount, bytes);
-  const int64_t frameBytes = channelCount * bytes;
+  const int64_t frameBytes = layout.FrameBytes();
   const int64_t blockFrames = static_cast<int64_t>(kBlockBytes) / frameBytes;
   std::vector<unsigned char> block(kBlockBytes);
   for (int64_t first = begin; first < end; first += blockFrames) {
     const int64_t frames = std::min(blockFrames, end - first);
-    encode(channels, first, frames, block.data());
+    EncodeBlock(layout, channels, first, frames, block.data());
     if (!file.Write(block.data(), static_cast<size_t>(frames * frameBytes))) return false;
   }
   return true;
@@ -257,10 +275,63 @@ class InputFile {
     return true;
   }
 
+  // Reads `frames` frames of the layout in large blocks, each decoded while it is still in
+  // the cache.
+  ReadResult Decode(int64_t frames, FrameLayout layout, int16_t* const* channels) {
+    const int64_t frameBytes = layout.FrameBytes();
+    const int64_t blockFrames = static_cast<int64_t>(kReadBlockBytes) / frameBytes;
+    std::vector<unsigned char> block(frames > 0 ? kReadBlockBytes : 0);
+    for (int64_t first = 0; first < frames; first += blockFrames) {
+      const int64_t count = std::min(blockFrames, frames - first);
+      const ReadResult r = Read(block.data(), static_cast<size_t>(count * frameBytes));
+      if (r != ReadResult::kOk) return r;
+      DecodeBlock(layout, block.data(), count, channels, first);
+    }
+    return ReadResult::kOk;
+  }
+
  private:
   int fd_ = -1;
   uint64_t size_ = 0;
   uint64_t position_ = 0;
+};
+
+// Bytes already in memory, read with the same checks as a file: nothing is read past their end.
+class MemoryInput {
+ public:
+  MemoryInput(const unsigned char* data, size_t size) : data_(data), size_(data != nullptr ? size : 0) {}
+
+  uint64_t Remaining() const { return size_ - position_; }
+
+  ReadResult Read(unsigned char* out, size_t n) {
+    if (n > Remaining()) {
+      position_ = size_;
+      return ReadResult::kEnd;
+    }
+    if (n > 0) std::memcpy(out, data_ + position_, n);
+    position_ += n;
+    return ReadResult::kOk;
+  }
+
+  bool Skip(uint64_t n) {
+    if (n > Remaining()) return false;
+    position_ += static_cast<size_t>(n);
+    return true;
+  }
+
+  // The samples are decoded straight from the bytes, in one pass.
+  ReadResult Decode(int64_t frames, FrameLayout layout, int16_t* const* channels) {
+    const auto bytes = static_cast<uint64_t>(frames) * static_cast<uint64_t>(layout.FrameBytes());
+    if (bytes > Remaining()) return ReadResult::kEnd;
+    if (frames > 0) DecodeBlock(layout, data_ + position_, frames, channels, 0);
+    position_ += static_cast<size_t>(bytes);
+    return ReadResult::kOk;
+  }
+
+ private:
+  const unsigned char* data_;
+  size_t size_;
+  size_t position_ = 0;
 };
 
 const char* ReadFailure(ReadResult result) {
@@ -271,7 +342,8 @@ enum class ChunkResult { kFound, kNoMore, kFailed };
 
 // Reads the next chunk header. kNoMore: the file ends where a chunk would start; kFailed: it ends
 // (or cannot be read) inside the header, and `failure` tells which.
-ChunkResult ReadChunkHeader(InputFile& file, unsigned char* id, uint32_t& size, const char*& failure) {
+template <class Input>
+ChunkResult ReadChunkHeader(Input& file, unsigned char* id, uint32_t& size, const char*& failure) {
   if (file.Remaining() == 0) return ChunkResult::kNoMore;
   unsigned char header[8];
   const ReadResult result = file.Read(header, sizeof header);
@@ -285,7 +357,8 @@ ChunkResult ReadChunkHeader(InputFile& file, unsigned char* id, uint32_t& size, 
 }
 
 // Chunks are padded to an even size.
-bool SkipChunk(InputFile& file, uint32_t size) { return file.Skip(static_cast<uint64_t>(size) + (size & 1)); }
+template <class Input>
+bool SkipChunk(Input& file, uint32_t size) { return file.Skip(static_cast<uint64_t>(size) + (size & 1)); }
 
 }  // namespace
 
@@ -314,22 +387,22 @@ bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound,
   unsigned char header[kHeaderBytes];
   MakeHeader(header, channelCount, static_cast<uint32_t>(sound.Freq), bytes, static_cast<uint32_t>(dataBytes));
   const int16_t* samples[2] = {channels[0]->wave, channelCount == 2 ? channels[1]->wave : nullptr};
-  if (!file.Write(header, sizeof header) || !WriteSamples(file, samples, channelCount, bytes, begin, end) ||
+  if (!file.Write(header, sizeof header) || !WriteSamples(file, samples, {channelCount, bytes}, begin, end) ||
       !file.Commit())
     return FailWrite();
   return true;
 }
 
-bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& status) {
-  sound.reset();
-  status = wavestatus::kNoErrors;
+namespace {
+
+// Everything the reader checks, from the RIFF tag to the samples, the same for a file and for
+// bytes in memory.
+template <class Input>
+bool ReadWave(Input& file, SoundPtr& sound, std::string& status) {
   auto fail = [&status](const char* text) {
     status = text;
     return false;
   };
-
-  InputFile file;
-  if (!file.Open(fileName)) return fail(wavestatus::kCannotOpen);
 
   unsigned char riff[12];
   if (const ReadResult r = file.Read(riff, 4); r != ReadResult::kOk) return fail(ReadFailure(r));
@@ -385,15 +458,8 @@ bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& sta
     if (!waves[c]) return fail(wavestatus::kNoMemory);
   }
   int16_t* targets[2] = {waves[0]->wave, channels == 2 ? waves[1]->wave : nullptr};
-  const FrameDecoder decode = PickDecoder(channels, bytes);
-  const int64_t blockFrames = static_cast<int64_t>(kBlockBytes) / frameBytes;
-  std::vector<unsigned char> block(frames > 0 ? kBlockBytes : 0);
-  for (int64_t first = 0; first < frames; first += blockFrames) {
-    const int64_t count = std::min(blockFrames, frames - first);
-    const ReadResult r = file.Read(block.data(), static_cast<size_t>(count * frameBytes));
-    if (r != ReadResult::kOk) return fail(ReadFailure(r));
-    decode(block.data(), count, targets, first);
-  }
+  const ReadResult r = file.Decode(frames, {channels, bytes}, targets);
+  if (r != ReadResult::kOk) return fail(ReadFailure(r));
 
   const int32_t freq = static_cast<int32_t>(rate);
   const auto width = static_cast<uint16_t>(bytes);
@@ -402,4 +468,24 @@ bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& sta
   else
     sound = std::make_unique<StereoSound>(std::move(waves[0]), std::move(waves[1]), freq, width);
   return true;
+}
+
+}  // namespace
+
+bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& status) {
+  sound.reset();
+  status = wavestatus::kNoErrors;
+  InputFile file;
+  if (!file.Open(fileName)) {
+    status = wavestatus::kCannotOpen;
+    return false;
+  }
+  return ReadWave(file, sound, status);
+}
+
+bool ReadWaveMemory(const unsigned char* data, size_t size, SoundPtr& sound, std::string& status) {
+  sound.reset();
+  status = wavestatus::kNoErrors;
+  MemoryInput bytes(data, size);
+  return ReadWave(bytes, sound, status);
 }

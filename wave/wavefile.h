@@ -3,6 +3,7 @@
 // text, anything it cannot read faithfully.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -33,3 +34,7 @@ bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound,
 // Reads a file into a new sound (the caller's). On failure `sound` is empty and `status` says why;
 // on success it reads kNoErrors.
 bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& status);
+
+// Reads the bytes of a WAVE file already in memory, with every check ReadWaveFile makes of a file's
+// contents; a read past `size` fails as a file that ends there. `data` may be null when `size` is 0.
+bool ReadWaveMemory(const unsigned char* data, size_t size, SoundPtr& sound, std::string& status);

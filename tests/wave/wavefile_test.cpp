@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "foundation/global.h"
@@ -51,6 +52,10 @@ std::string RiffFile(const std::string& chunks, uint32_t riffSize = 0) {
 
 std::string DataChunk(uint32_t declaredSize, const std::string& bytes) { return "data" + Le32(declaredSize) + bytes; }
 
+auto Describe(const Sound& s) {
+  return std::tuple(s.MoSt, s.Freq, s.BytesPerSample, Samples(s.GetLeftWave()), Samples(s.GetRightWave()));
+}
+
 class WaveFileTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -78,14 +83,25 @@ class WaveFileTest : public testing::Test {
     return names;
   }
 
-  // Reads `bytes` as a file; expects the status text, and a sound exactly on success.
+  // Reads `bytes` from memory and as a file; expects the status text from both, a sound exactly on
+  // success, and the same sound from both.
   SoundPtr Read(const std::string& bytes, const std::string& expectedStatus) {
+    // An exact copy, so that the sanitizers see any read past its end.
+    const std::vector<unsigned char> exact(bytes.begin(), bytes.end());
+    SoundPtr fromMemory;
+    std::string memoryStatus;
+    const bool memoryOk = ReadWaveMemory(exact.data(), exact.size(), fromMemory, memoryStatus);
+    EXPECT_EQ(memoryStatus, expectedStatus);
+    EXPECT_EQ(memoryOk, fromMemory != nullptr);
     SoundPtr sound;
     std::string status;
     const bool ok = ReadWaveFile(WriteBytes(bytes), sound, status);
     EXPECT_EQ(status, expectedStatus);
     EXPECT_EQ(ok, sound != nullptr);
     EXPECT_EQ(ok, expectedStatus == wavestatus::kNoErrors);
+    if (ok && fromMemory) {
+      EXPECT_EQ(Describe(*fromMemory), Describe(*sound));
+    }
     return sound;
   }
 
@@ -132,6 +148,11 @@ TEST_F(WaveFileTest, RoundTripsGiveBackSamplesAndFormat) {
       std::string status;
       ASSERT_TRUE(ReadWaveFile(PathOf("rt.wav"), back, status));
       EXPECT_EQ(status, wavestatus::kNoErrors);
+      const std::string bytes = ReadBytes(PathOf("rt.wav"));
+      SoundPtr fromMemory;
+      const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+      ASSERT_TRUE(ReadWaveMemory(data, bytes.size(), fromMemory, status));
+      EXPECT_EQ(Describe(*fromMemory), Describe(*back));
       EXPECT_EQ(back->MoSt, channels);
       EXPECT_EQ(back->Freq, original->Freq);
       EXPECT_EQ(back->BytesPerSample, width);
@@ -329,7 +350,17 @@ TEST_F(WaveFileTest, ReaderRefusesWhatIsNotAReadableFile) {
     ScopedSampleBudget budget(held + 30);  // room for the left channel only
     Read(RiffFile(FormatChunk({.channels = 2}) + DataChunk(40, std::string(40, '\0'))), wavestatus::kNoMemory);
   }
-  ASSERT_EQ(sink.messages.size(), 1u);
+  // One box from each reader.
+  ASSERT_EQ(sink.messages.size(), 2u);
   EXPECT_EQ(sink.messages[0].text, msgtext::kNoMemory);
+  EXPECT_EQ(sink.messages[1].text, msgtext::kNoMemory);
   EXPECT_EQ(SampleBytesInUse(), held);
+}
+
+TEST_F(WaveFileTest, MemoryReaderTakesNoBytesAsAFileCutBeforeItsHeader) {
+  SoundPtr sound = std::make_unique<MonoSound>(MakeWave({1}), 8000, 2);
+  std::string status;
+  EXPECT_FALSE(ReadWaveMemory(nullptr, 0, sound, status));
+  EXPECT_EQ(status, wavestatus::kTooShort);
+  EXPECT_EQ(sound, nullptr);  // a failed read leaves no sound, not the one before
 }
