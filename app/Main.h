@@ -202,6 +202,15 @@ class TMainForm : public QMainWindow {
   void ViewVoldExecute();
   void ZoomInExecute();
   void NoZoomExecute();
+  // --- Echo, filter and multi-frequency commands --------------------------------------------
+  void MakeMFreqExecute();
+  void FilterHighExecute();
+  void FilterLowExecute();
+  void FilterResExecute();
+  void FilterNotchExecute();
+  void FilterBlockExecute();
+  void PerEchoExecute();
+  void RndEchoExecute();
 
  protected:
   bool event(QEvent* event) override;
