@@ -32,6 +32,7 @@ std::unique_ptr<TDialogForm> MakeDialog(const std::string& which) {
   if (which == "block time") block.MiddleKind = 1;
   TLineProps line;
   line.Kind = which == "exp line" ? 1 : 0;
+  line.EndValue.SetValue(3277);  // 10 %: from the default 50 % an exponential line may go there
   if (which == "silence") return std::make_unique<TDlgSilenceProps>(nullptr, TSilenceProps());
   if (which.find("line") != std::string::npos)
     return std::make_unique<TDlgLineProps>(nullptr, line);
@@ -130,6 +131,7 @@ TEST(GeneratorDialogs, RefusedInputKeepsTheDialogOpenWithOneMessage) {
       {"tempo", "editStartPosition", {"2 s", "-1.5 s"}, "Start Position", true},  // within 1 s
       {"exp line", "editEnd", {"-50%", "0"}, linetext::kExponentialZero, false},
       {"exp line", "editBegin", {"0%"}, linetext::kExponentialZero, false},
+      {"exp line", "editLength", {"0 ms"}, "Length", false},  // past the check: 50 % to 10 %
       {"tempo same", "editBlockSize", {"0 s"}, "Same Length as", true},  // no other wave
       {"block same", "editStartPosition", {"2"}, "Length Same As", true},
       {"sinus", "editCount", {"0"}, "Count", false},
