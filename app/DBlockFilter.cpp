@@ -1,8 +1,6 @@
 #include "app/DBlockFilter.h"
 
-namespace {
-constexpr uint8_t kAllButActive = 1;
-}  // namespace
+using dechofilter::kAllButActive;
 
 TDlgBlockFilterProps::TDlgBlockFilterProps(QWidget* owner, const TBlockFilterProps& props)
     : TEchoFilterDlg(owner, props) {

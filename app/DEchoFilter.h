@@ -12,6 +12,10 @@
 
 namespace dechofilter {
 
+// Which open waves a wave list offers: all but the active one, or the mono ones among them.
+inline constexpr uint8_t kAllButActive = 1;
+inline constexpr uint8_t kMonoButActive = 2;
+
 // Moves the widgets of rows [firstRow, endRow) of `from` to the same rows of `to`.
 void TakeRows(QGridLayout& from, int firstRow, int endRow, QGridLayout& to);
 

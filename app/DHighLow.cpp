@@ -1,8 +1,6 @@
 #include "app/DHighLow.h"
 
-namespace {
-constexpr uint8_t kAllButActive = 1;
-}  // namespace
+using dechofilter::kAllButActive;
 
 TDlgHighLowProps::TDlgHighLowProps(QWidget* owner, const std::string& caption,
                                    const THighLowProps& props)

@@ -8,9 +8,9 @@
 #include <string>
 #include <type_traits>
 
-namespace {
-constexpr uint8_t kAllButActive = 1;
+using dechofilter::kAllButActive;
 
+namespace {
 struct RowInput {
   const char* edit;
   const char* label;  // also the name in messages
@@ -162,33 +162,20 @@ void TDlgMFreqProps::chkDefClick() {
 }
 
 // The buttons act only on an open browser, and the steps back and forth only where a row lies.
-void TDlgMFreqProps::btnFirstClick() {
-  if (Record.Rows.IsOpen) Record.Rows.First();
+void TDlgMFreqProps::Browse(void (TRecordBrowser::*operation)()) {
+  if (Record.Rows.IsOpen) (Record.Rows.*operation)();
 }
+void TDlgMFreqProps::btnFirstClick() { Browse(&TRecordBrowser::First); }
 void TDlgMFreqProps::btnPreviousClick() {
-  if (Record.Rows.IsOpen && Record.Rows.Cursor > 0) Record.Rows.Previous();
+  if (Record.Rows.Cursor > 0) Browse(&TRecordBrowser::Previous);
 }
 void TDlgMFreqProps::btnNextClick() {
-  if (Record.Rows.IsOpen && Record.Rows.Cursor < Record.Rows.Count - 1) Record.Rows.Next();
+  if (Record.Rows.Cursor < Record.Rows.Count - 1) Browse(&TRecordBrowser::Next);
 }
-void TDlgMFreqProps::btnLastClick() {
-  if (Record.Rows.IsOpen) Record.Rows.Last();
-}
-void TDlgMFreqProps::btnInsertClick() {
-  if (Record.Rows.IsOpen) Record.Rows.Insert();
-}
-void TDlgMFreqProps::btnAppendClick() {
-  if (Record.Rows.IsOpen) Record.Rows.Append();
-}
-void TDlgMFreqProps::btnDeleteClick() {
-  if (Record.Rows.IsOpen) Record.Rows.Delete();
-}
-void TDlgMFreqProps::btnCopyClick() {
-  if (Record.Rows.IsOpen) Record.Rows.Copy();
-}
-void TDlgMFreqProps::btnPasteClick() {
-  if (Record.Rows.IsOpen) Record.Rows.Paste();
-}
-void TDlgMFreqProps::btnClearClick() {
-  if (Record.Rows.IsOpen) Record.Rows.Clear();
-}
+void TDlgMFreqProps::btnLastClick() { Browse(&TRecordBrowser::Last); }
+void TDlgMFreqProps::btnInsertClick() { Browse(&TRecordBrowser::Insert); }
+void TDlgMFreqProps::btnAppendClick() { Browse(&TRecordBrowser::Append); }
+void TDlgMFreqProps::btnDeleteClick() { Browse(&TRecordBrowser::Delete); }
+void TDlgMFreqProps::btnCopyClick() { Browse(&TRecordBrowser::Copy); }
+void TDlgMFreqProps::btnPasteClick() { Browse(&TRecordBrowser::Paste); }
+void TDlgMFreqProps::btnClearClick() { Browse(&TRecordBrowser::Clear); }

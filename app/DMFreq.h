@@ -46,6 +46,7 @@ class TDlgMFreqProps : public TEchoFilterDlg<TOKHelpRightDlg, TMFreqProps>, publ
 
  private:
   static constexpr size_t kRowFields = 5;
+  void Browse(void (TRecordBrowser::*operation)());
   std::array<bool*, kRowFields> DefaultFlags();
 
   std::array<QLineEdit*, kRowFields> rowEdits_{};

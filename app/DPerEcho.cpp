@@ -1,9 +1,7 @@
 #include "app/DPerEcho.h"
 
-namespace {
-constexpr uint8_t kAllButActive = 1;
-constexpr uint8_t kMonoButActive = 2;
-}  // namespace
+using dechofilter::kAllButActive;
+using dechofilter::kMonoButActive;
 
 TDlgPerEchoProps::TDlgPerEchoProps(QWidget* owner, const TPerEchoProps& props)
     : TEchoFilterDlg(owner, props) {

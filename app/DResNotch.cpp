@@ -1,8 +1,6 @@
 #include "app/DResNotch.h"
 
-namespace {
-constexpr uint8_t kAllButActive = 1;
-}  // namespace
+using dechofilter::kAllButActive;
 
 TDlgResNotchProps::TDlgResNotchProps(QWidget* owner, const std::string& caption,
                                      const TResNotchProps& props)

@@ -7,9 +7,9 @@
 #include "gui/controls.h"
 #include "wave/dicer.h"
 
-namespace {
-constexpr uint8_t kMonoButActive = 2;
+using dechofilter::kMonoButActive;
 
+namespace {
 enum Page { kTime, kVolume, kLength, kBalance, kPitch, kTempo };
 constexpr const char* kPageNames[] = {"Time", "Volume", "Length", "Balance", "Pitch", "Tempo"};
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/DMFreq.h"
+#include "app/fakes/dialog_controls.h"
 #include "app/fakes/dialog_runner.h"
 #include "support/recording_sink.h"
 #include "wave/unitwave.h"
@@ -12,19 +13,6 @@
 
 namespace {
 
-QLineEdit* Edit(QWidget& dialog, const char* name) {
-  auto* edit = dialog.findChild<QLineEdit*>(name);
-  EXPECT_NE(edit, nullptr) << name;
-  return edit;
-}
-void Press(QWidget& dialog, const char* name) {
-  auto* button = dialog.findChild<QPushButton*>(name);
-  ASSERT_NE(button, nullptr) << name;
-  button->click();
-}
-std::string Text(QWidget& dialog, const char* name) {
-  return Edit(dialog, name)->text().toStdString();
-}
 // Count and cursor, then which of First, Previous, Next, Last, Delete, Paste are enabled.
 std::string State(QWidget& dialog) {
   std::string state = Text(dialog, "editCursor") + "/" + Text(dialog, "editCount") + " ";
@@ -71,13 +59,13 @@ TEST(MFreqDialog, AppendEditDeletePasteAndWalkReachTheGenerator) {
       // Only the frequency has no "Default" mark: it alone is emptied for the new row.
       EXPECT_EQ(Text(dialog, "editFrequency"), "");
       EXPECT_NE(Text(dialog, "editVolFactTime"), "");
-      Edit(dialog, "editFrequency")->setText(hertz);
+      Control(dialog, "editFrequency")->setText(hertz);
     }
     states.push_back(State(dialog));
     Press(dialog, "btnFirst");
     Press(dialog, "btnNext");
     states.push_back(State(dialog));
-    Edit(dialog, "editVolume")->setText("25%");
+    Control(dialog, "editVolume")->setText("25%");
     Press(dialog, "btnCopy");
     Press(dialog, "btnDelete");  // the 300 Hz row takes its place
     states.push_back(State(dialog));
@@ -165,7 +153,7 @@ TEST(MFreqDialog, ClearLeavesOneDefaultRowAndAPasteIsNotKeptOnCancel) {
   TDlgMFreqProps clearing(nullptr, props);
   RunDialog(clearing, [&] {
     Press(clearing, "btnAppend");
-    Edit(clearing, "editFrequency")->setText("5 kHz");
+    Control(clearing, "editFrequency")->setText("5 kHz");
     Press(clearing, "btnClear");
     EXPECT_EQ(Text(clearing, "editFrequency"), "1 kHz");
     Press(clearing, "OKBtn");
@@ -174,7 +162,7 @@ TEST(MFreqDialog, ClearLeavesOneDefaultRowAndAPasteIsNotKeptOnCancel) {
 
   TDlgMFreqProps pasting(nullptr, clearing.GetProps());
   RunDialog(pasting, [&] {
-    Edit(pasting, "editVolume")->setText("10%");
+    Control(pasting, "editVolume")->setText("10%");
     Press(pasting, "btnCopy");
     Press(pasting, "btnAppend");
     Press(pasting, "btnPaste");

@@ -15,14 +15,14 @@
 #include "app/DPerEcho.h"
 #include "app/DResNotch.h"
 #include "app/DRndEcho.h"
+#include "app/fakes/dialog_controls.h"
 #include "app/fakes/dialog_runner.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/recording_help.h"
 #include "app/fakes/scripted_dialogs.h"
 #include "foundation/random.h"
 #include "support/recording_sink.h"
-#include "wave/unitwave.h"
-#include "wave/wave.h"
+#include "wave/sound_helpers.h"
 
 namespace {
 
@@ -58,22 +58,6 @@ std::unique_ptr<TDialogForm> MakeDialog(const std::string& which, const std::str
   props.TempoKind = variant == "Tempo" ? 1 : 0;
   props.PitchKind = variant == "Pitch" ? 1 : 0;
   return std::make_unique<TDlgRandomEchoProps>(nullptr, props);
-}
-
-template <class Widget = QLineEdit>
-Widget* Control(QWidget& dialog, const char* name) {
-  auto* widget = dialog.findChild<Widget*>(name);
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
-
-void Press(QWidget& dialog, const char* button) { Control<QPushButton>(dialog, button)->click(); }
-
-// The field a message names ("In <field>: ..."); the whole text of any other message.
-std::string FieldOf(const RecordedMessage& message) {
-  EXPECT_EQ(message.caption, "Input Error");
-  const size_t colon = message.text.find(": ");
-  return message.text.rfind("In ", 0) == 0 ? message.text.substr(3, colon - 3) : message.text;
 }
 
 }  // namespace
@@ -233,19 +217,15 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
 
 namespace {
 
-SoundPtr Saw(int32_t values = 4410, int16_t step = 37) {
-  bool abort = false;
-  WavePtr wave = NewWaveChecked(abort, values);
-  for (int32_t i = 0; i < values; ++i)
-    wave->wave[i] = static_cast<int16_t>((i * step) % 4000 - 2000);
-  return std::make_unique<MonoSound>(std::move(wave), 44100, 2);
+// A tenth of a second of saw, so that every change shows.
+SoundPtr Saw() {
+  std::vector<int16_t> samples(4410);
+  for (size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>((static_cast<int>(i) * 37) % 4000 - 2000);
+  return MonoOf(samples, 44100);
 }
 
-std::vector<int16_t> Samples(const Sound* sound) {
-  if (sound == nullptr) return {};
-  const Wave* wave = sound->GetLeftWave();
-  return std::vector<int16_t>(wave->wave, wave->wave + wave->values);
-}
+std::vector<int16_t> Samples(const Sound* sound) { return Samples(sound->GetLeftWave()); }
 
 class EchoFilterRoad : public MainWindowTest {
  protected:
