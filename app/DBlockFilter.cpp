@@ -13,10 +13,10 @@ TDlgBlockFilterProps::TDlgBlockFilterProps(QWidget* owner, const TBlockFilterPro
   MoveTo(0, 1);
   AddInput("editTimeConstant", "Block Time", Record.TimeConstant, "Block Time");
   MoveTo(0, 0);
-  TWaveComboBox* combo = dcommon::Named(
-      AddWaveCombo("", Record.TimeEnvelope, "Envelope", kAllButActive,
-                   [box] { return box->isChecked(); }),
-      "cboTimeEnvelope");
+  TWaveComboBox* combo =
+      dcommon::Named(AddWaveCombo("", Record.TimeEnvelope, "Envelope", kAllButActive,
+                                  [box] { return box->isChecked(); }),
+                     "cboTimeEnvelope");
   dcommon::TakeLabelPlace(*Body(), combo, box);
   dcommon::CheckOnPick(combo, box);
   FitBody();

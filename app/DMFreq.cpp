@@ -143,8 +143,8 @@ void TDlgMFreqProps::ShowDefaults() {
   }
 }
 
-void TDlgMFreqProps::UpdateView(int32_t count, int32_t position, bool canGoBack,
-                                bool canGoForward, bool canDelete, bool canPaste) {
+void TDlgMFreqProps::UpdateView(int32_t count, int32_t position, bool canGoBack, bool canGoForward,
+                                bool canDelete, bool canPaste) {
   editCount->setText(QString::number(count));
   editCursor->setText(QString::number(position));
   btnFirst->setEnabled(canGoBack);

@@ -24,7 +24,7 @@ TDlgRandomEchoProps::TDlgRandomEchoProps(QWidget* owner, const TRandomEchoProps&
   setWindowTitle("Random Echo");
   SetHelpContext(13);
   pgcEchoManip = dcommon::Named(new QTabWidget(this), "pgcEchoManip");
-  const std::array<int32_t*, 6> sourceFields{&Record.TimeSource,  &Record.VolumeSource,
+  const std::array<int32_t*, 6> sourceFields{&Record.TimeSource,   &Record.VolumeSource,
                                              &Record.LengthSource, &Record.BalSource,
                                              &Record.PitchSource,  &Record.TempoSource};
   for (size_t page = 0; page < sources_.size(); ++page) {
