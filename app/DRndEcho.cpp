@@ -12,6 +12,8 @@ using dechofilter::kMonoButActive;
 namespace {
 enum Page { kTime, kVolume, kLength, kBalance, kPitch, kTempo };
 constexpr const char* kPageNames[] = {"Time", "Volume", "Length", "Balance", "Pitch", "Tempo"};
+constexpr const char* kSourceNames[] = {"cboTimeSource", "cboVolumeSource", "cboLengthSource",
+                                        "cboBalSource",  "cboPitchSource",  "cboTempoSource"};
 }  // namespace
 
 void TDlgRandomEchoProps::FillDieList(QComboBox& combo) {
@@ -28,8 +30,7 @@ TDlgRandomEchoProps::TDlgRandomEchoProps(QWidget* owner, const TRandomEchoProps&
                                              &Record.LengthSource, &Record.BalSource,
                                              &Record.PitchSource,  &Record.TempoSource};
   for (size_t page = 0; page < sources_.size(); ++page) {
-    sources_[page] = dcommon::Named(new QComboBox(this),
-                                    ("cbo" + std::string(kPageNames[page]) + "Source").c_str());
+    sources_[page] = dcommon::Named(new QComboBox(this), kSourceNames[page]);
   }
   AddStep(
       [this, sourceFields] {
@@ -96,8 +97,9 @@ TDlgRandomEchoProps::TDlgRandomEchoProps(QWidget* owner, const TRandomEchoProps&
   AddSwitch("chkCyclable", "Cyclable", Record.Cyclable);
   AddInput("editBlockSize", "Block Size", Record.BlockSize, "Block Size");
   dcommon::Named(AddRadioGroup("Quality", {"Low", "High"}, Record.Quality), "rgrQuality");
-  MoveTo(1, 0);
-  PlaceRow(nullptr, pgcEchoManip);
+  // The pages stand beside the fields common to all echoes, as high as they are together.
+  Body()->addWidget(pgcEchoManip, 0, 2, 5, 2);
+  Body()->setRowStretch(5, 1);
   FitBody();
 }
 

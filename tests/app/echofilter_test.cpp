@@ -141,8 +141,8 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
       auto* pages = Control<QTabWidget>(dialog, "pgcEchoManip");
       EXPECT_EQ(pages->currentIndex(), 4 * showing);
       EXPECT_EQ(pages->tabText(4).toStdString(), "Pitch");
-      const char* dice[] = {"cboTimeSource",    "cboVolumeSource", "cboLengthSource",
-                            "cboBalanceSource", "cboPitchSource",  "cboTempoSource"};
+      const char* dice[] = {"cboTimeSource", "cboVolumeSource", "cboLengthSource",
+                            "cboBalSource",  "cboPitchSource",  "cboTempoSource"};
       for (int i = 0; i < 6; ++i) {
         auto* die = Control<QComboBox>(dialog, dice[i]);
         EXPECT_EQ(die->count(), 6);
