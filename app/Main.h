@@ -248,6 +248,15 @@ class TMainForm : public QMainWindow {
   TSplitHorProps SplitHorProps;
   TMergeHorProps MergeHorProps;
   TMergeVertProps MergeVertProps;
+  // --- Echo, filter and multi-frequency commands --------------------------------------------
+  void MakeMFreqExecute();
+  void FilterHighExecute();
+  void FilterLowExecute();
+  void FilterResExecute();
+  void FilterNotchExecute();
+  void FilterBlockExecute();
+  void PerEchoExecute();
+  void RndEchoExecute();
 
  protected:
   bool event(QEvent* event) override;

@@ -7,7 +7,13 @@
 #include <memory>
 
 #include "app/ChildWave.h"
+#include "app/DBlockFilter.h"
 #include "app/DBlockTriangle.h"
+#include "app/DHighLow.h"
+#include "app/DMFreq.h"
+#include "app/DPerEcho.h"
+#include "app/DResNotch.h"
+#include "app/DRndEcho.h"
 #include "app/DLine.h"
 #include "app/DNoise.h"
 #include "app/DSilence.h"
@@ -122,6 +128,14 @@ void TMainForm::ConnectWaveOperations() {
       {"ViewVold", &TMainForm::ViewVoldExecute},
       {"ZoomIn", &TMainForm::ZoomInExecute},
       {"NoZoom", &TMainForm::NoZoomExecute},
+      {"MakeMFreq", &TMainForm::MakeMFreqExecute},
+      {"FilterHigh", &TMainForm::FilterHighExecute},
+      {"FilterLow", &TMainForm::FilterLowExecute},
+      {"FilterRes", &TMainForm::FilterResExecute},
+      {"FilterNotch", &TMainForm::FilterNotchExecute},
+      {"FilterBlock", &TMainForm::FilterBlockExecute},
+      {"PerEcho", &TMainForm::PerEchoExecute},
+      {"RndEcho", &TMainForm::RndEchoExecute},
   };
   for (const auto& command : kCommands) {
     const Handler handler = command.handler;
@@ -211,4 +225,54 @@ void TMainForm::ZoomInExecute() {
 
 void TMainForm::NoZoomExecute() {
   if (TMDIChildWave* window = ActiveWaveWindow(*this)) window->NoZoom();
+}
+
+// --- Echo, filter and multi-frequency commands ----------------------------------------------------
+
+void TMainForm::MakeMFreqExecute() {
+  WaveRoad(*this, &TWaveOperationProps::MFreq, &TUnitWave::MakeMFreq, Plain<TDlgMFreqProps>());
+}
+
+void TMainForm::FilterHighExecute() {
+  WaveRoad(*this, &TWaveOperationProps::FilterHigh, &TUnitWave::FilterHigh,
+           Captioned<TDlgHighLowProps>("High Filter"));
+}
+
+void TMainForm::FilterLowExecute() {
+  WaveRoad(*this, &TWaveOperationProps::FilterLow, &TUnitWave::FilterLow,
+           Captioned<TDlgHighLowProps>("Low Filter"));
+}
+
+void TMainForm::FilterResExecute() {
+  WaveRoad(*this, &TWaveOperationProps::FilterRes, &TUnitWave::FilterRes,
+           Captioned<TDlgResNotchProps>("Resonant Filter"));
+}
+
+void TMainForm::FilterNotchExecute() {
+  WaveRoad(*this, &TWaveOperationProps::FilterNotch, &TUnitWave::FilterNotch,
+           Captioned<TDlgResNotchProps>("Notch Filter"));
+}
+
+void TMainForm::FilterBlockExecute() {
+  WaveRoad(*this, &TWaveOperationProps::FilterBlock, &TUnitWave::FilterBlock,
+           Plain<TDlgBlockFilterProps>());
+}
+
+void TMainForm::PerEchoExecute() {
+  WaveRoad(*this, &TWaveOperationProps::PerEcho, &TUnitWave::PerEcho, Plain<TDlgPerEchoProps>());
+}
+
+void TMainForm::RndEchoExecute() {
+  // The random echo answers nothing: whether its result took the sound's place shows in the
+  // sound itself, which the undo record keeps alive meanwhile.
+  TUnitWave* unitWave = ActiveUnitWave();
+  if (unitWave == nullptr) return;
+  TDlgRandomEchoProps dialog(this, unitWave->GetProps().RandomEcho);
+  if (dialog.ShowModal() != QDialog::Accepted) return;
+  ChangeWave(*this, *unitWave, [&] {
+    LastUsedProps.RandomEcho = dialog.GetProps();
+    const Sound* before = unitWave->GetSound();
+    unitWave->RndEcho(LastUsedProps.RandomEcho);
+    return unitWave->GetSound() != before;
+  });
 }

@@ -1,0 +1,22 @@
+#include "app/DResNotch.h"
+
+using dechofilter::kAllButActive;
+
+TDlgResNotchProps::TDlgResNotchProps(QWidget* owner, const std::string& caption,
+                                     const TResNotchProps& props)
+    : TEchoFilterDlg(owner, props) {
+  setWindowTitle(QString::fromStdString(caption));
+  SetHelpContext(16);
+  AddOptionRows(AddChoice(Record.FreqKind),
+                {{"optFreqConstant", "Constant", "editFreqConstant", &Record.FreqConstant,
+                  "Frequency Constant"},
+                 {"optFreqEnvelope", "Envelope", "cboFreqEnvelope", nullptr, "Frequency Envelope",
+                  &Record.FreqEnvelope, kAllButActive}});
+  MoveTo(1, 0);
+  AddOptionRows(AddChoice(Record.WidthKind),
+                {{"optWidthConstant", "Constant", "editWidthConstant", &Record.WidthConstant,
+                  "Width Constant"},
+                 {"optWidthEnvelope", "Envelope", "cboWidthEnvelope", nullptr,
+                  "Frequency Width Envelope", &Record.WidthEnvelope, kAllButActive}});
+  FitBody();
+}
