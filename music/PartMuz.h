@@ -24,6 +24,7 @@ class TKey;
 class TLoopPartSymbol;
 class TSinglePartMuz;
 class TLoopPartMuz;
+class Sound;
 
 // Frees a singly linked chain along its links: chains read from a file can be long.
 template <class Item>
@@ -116,6 +117,19 @@ class TPartMuz : public TMusTreeItem {
 
   // Frees parts and their whole subtrees without recursion.
   static void DeleteSubtrees(TPartMuz* first, TPartMuz* second);
+
+  // --- rendering into sound (render.cpp) ------------------------------------------------------------
+  // Both passes walk the visible parts: a loop once per turn, a select part in its turns with its
+  // pitch added, a single part note by note; `runningTime` (seconds) moves on by every single
+  // part's length. A stave or group, when given, is the only one rendered. They answer false with
+  // `error` filled when a note cannot be rendered, the allocation failed or the music grew too long.
+  // Mixes every note into `target`, whose time 0 lies at the running time.
+  bool MakeSound(bool& abort, Sound& target, double& runningTime, std::string& error, const TNoteStave* stave,
+                 const TNoteGroup* group, const unitTimePosMore& tempo, int32_t transpose);
+  // Raises `leadIn` to the sound any note makes before time 0 and `end` to the end of the last.
+  bool GetSoundOffsets(double& leadIn, double& end, double& runningTime, std::string& error,
+                       const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
+                       int32_t transpose);
 
  protected:
   // Hands out the children and clears the fields, so the destructor finds nothing left to free.

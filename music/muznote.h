@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "music/flags.h"
+#include "wave/sound.h"
 
 class TCompoundPlayer;
 class TLoopPartMuz;
@@ -38,6 +40,20 @@ class TNote {
   virtual double GetLength() const = 0;
   virtual double GetSoundLength() const = 0;
   virtual bool GetMute() const = 0;
+
+  // --- The note as sound, through its group's compound player --------------------------------------
+  // transpose: semitones up; tempo: seconds per whole note. The player clears ok and fills error
+  // when it cannot make the sound; a failed allocation raises abort. The sound is the caller's.
+  SoundPtr MakeSound(double& volume, int32_t transpose, double tempo, bool& abort, bool& ok,
+                     std::string& error) const;
+  // Seconds the sound begins before the note's time, and reaches beyond it.
+  double GetStartOffset(int32_t transpose, double tempo, bool& ok, std::string& error) const;
+  double GetEndOffset(int32_t transpose, double tempo, bool& ok, std::string& error) const;
+  // Renders the note alone and plays it; answers whether it could be made. A failure is silent.
+  bool Play(double tempo) const;
+
+ private:
+  double GetTransposedPeriod(int32_t transpose) const;
 };
 
 class TXTouchMuzSymbol {
@@ -283,6 +299,8 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   double GetLength() const override { return TStaveTimeSymbol::GetLength(); }
   double GetSoundLength() const override;
   bool GetMute() const override;
+  // After an edit: plays the note when the document asks for it, else answers true.
+  bool PlayPreview(double tempo) const;
 
   int32_t GetPitch() const { return Pitch; }
   // Refuses a pitch outside GetMinPitch..GetMaxPitch; the note keeps its pitch.

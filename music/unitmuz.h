@@ -14,6 +14,7 @@ class TMusTreeItem;
 class TNoteGroup;
 class TNoteStave;
 class TPartMuz;
+class Sound;
 class TStartPartMuz;
 class TXMLCompound;
 class TXTouchMuzSymbol;
@@ -116,6 +117,21 @@ class TUnitMuz : public TUnit {
   uint8_t GetCurStickKind() const { return CurStickKind; }
   uint8_t GetUnitMuzMode() const { return UnitMuzMode; }
   bool GetPlayAfterEdit() const { return PlayAfterEdit != 0; }
+
+  // --- rendering into sound (render.cpp) ------------------------------------------------------------
+  // Each answers a new sound of the document's format, or null after a failure it has reported.
+  // A null stave or group lets every one through.
+  std::unique_ptr<Sound> CreateWave();
+  std::unique_ptr<Sound> CreateWaveStave(const TNoteStave* stave);
+  std::unique_ptr<Sound> CreateWaveNoteGroup(const TNoteGroup* group);
+  // Starts every loop of the tree at its first turn.
+  std::unique_ptr<Sound> CreateWavePart(TPartMuz* part);
+  std::unique_ptr<Sound> CreateMonoWave(uint32_t samplesPerSec, int16_t bytesPerSample, const TNoteStave* stave,
+                                        const TNoteGroup* group, TPartMuz* part);
+  std::unique_ptr<Sound> CreateStereoWave(uint32_t samplesPerSec, int16_t bytesPerSample, const TNoteStave* stave,
+                                          const TNoteGroup* group, TPartMuz* part);
+  std::unique_ptr<Sound> CreateMonoWaveAll(uint32_t samplesPerSec, int16_t bytesPerSample);
+  std::unique_ptr<Sound> CreateStereoWaveAll(uint32_t samplesPerSec, int16_t bytesPerSample);
 
  private:
   // Whether `symbol` lives in the subtree of `part`.
