@@ -24,6 +24,8 @@ class TKey;
 class TLoopPartSymbol;
 class TSinglePartMuz;
 class TLoopPartMuz;
+class TXTouchMuzSymbol;
+class TMuzNote;
 class Sound;
 
 // Frees a singly linked chain along its links: chains read from a file can be long.
@@ -115,6 +117,14 @@ class TPartMuz : public TMusTreeItem {
   void AddStave(TNoteStave* newStave);
   TStaveSymbol* GetStartSymbol();
 
+  // --- symbol navigation along one stave, in drawing order (PartMuz_nav.cpp) ----------------------
+  // `from` is the part being left: a child, or the parent when the step enters this part. Null
+  // answers lie past the ends of the music (or in a part without symbols on the stave).
+  TXTouchMuzSymbol* GetNextSymbolFrom(TPartMuz* from, const TNoteStave* stave);
+  TXTouchMuzSymbol* GetPrevSymbolFrom(TPartMuz* from, const TNoteStave* stave);
+  TXTouchMuzSymbol* GetFirstSymbol(const TNoteStave* stave);
+  TXTouchMuzSymbol* GetLastSymbol(const TNoteStave* stave);
+
   // Frees parts and their whole subtrees without recursion.
   static void DeleteSubtrees(TPartMuz* first, TPartMuz* second);
 
@@ -143,6 +153,8 @@ class TPartMuz : public TMusTreeItem {
   // One step of the play order (single parts only) or the tree order (loops and select parts
   // answer themselves), forward or backward, walked along the links.
   TPartMuz* Step(TPartMuz* from, bool forward, bool partsToo);
+  // The symbol walk across parts, along the links so that deep trees cannot exhaust the stack.
+  TXTouchMuzSymbol* StepToSymbol(TPartMuz* from, const TNoteStave* stave, bool forward);
 };
 
 // The root, a loop and a select part: each holds one child and owns it.
@@ -201,11 +213,24 @@ class TSinglePartMuz : public TPartMuz {
   bool NextSymbol();
   TStaveSymbol* CurrentSymbol() const { return Cursor; }
 
+  // --- symbol navigation within the part (PartMuz_nav.cpp) ----------------------------------------
+  TStaveSymbol* GetNextSymbolOnStave(const TNoteStave* stave, TStaveSymbol* symbol) const;
+  TStaveSymbol* GetPrevSymbolOnStave(const TNoteStave* stave, TStaveSymbol* symbol) const;
+  TStaveSymbol* GetFirstSymbolOnStave(const TNoteStave* stave) const;
+  // The start key stands for the bar here, and a note for its chord's middle note.
+  TXTouchMuzSymbol* GetLastSymbolOnStave(const TNoteStave* stave);
+  // The middle note of the chord (the upper middle one of an even chord).
+  TMuzNote* GetChordNote(const TNoteStave* stave, TMuzNote* note) const;
+  // One step from this part's bar or one of its stave symbols; a repeat sign answers null.
+  TXTouchMuzSymbol* GetNextSymbol(const TNoteStave* stave, TXTouchMuzSymbol* symbol);
+  TXTouchMuzSymbol* GetPrevSymbol(const TNoteStave* stave, TXTouchMuzSymbol* symbol);
+
  protected:
   int ReleaseChildren(TPartMuz* (&)[2]) override { return 0; }
 
  private:
   void Unlink(TStaveSymbol* symbol);
+  TStaveSymbol* GetStartKeyOnStave(const TNoteStave* stave) const;
 
   std::unique_ptr<TMuzBar> MuzBar;
   TStaveSymbol* StartSymbol = nullptr;
@@ -257,6 +282,10 @@ class TLoopPartMuz : public TOneChildPartMuz {
   TLoopPartSymbol* GetRightLoopSymbol() const { return RightLoopSymbol.get(); }
   bool GetExpanded() const { return Expanded; }
   void SetExpanded(bool expanded) { Expanded = expanded; }
+
+  // One step from one of this loop's own repeat signs (PartMuz_nav.cpp).
+  TXTouchMuzSymbol* GetSymbolAfter(const TNoteStave* stave, TXTouchMuzSymbol* loopPartSymbol);
+  TXTouchMuzSymbol* GetSymbolBefore(const TNoteStave* stave, TXTouchMuzSymbol* loopPartSymbol);
 
  private:
   unitIntegerPosMore Count;

@@ -137,6 +137,8 @@ class TStaveSymbol : public TXTouchMuzSymbol {
   double GetSymbolPosition() const { return Position; }
   TNoteStave* GetNoteStave() const { return NoteStave; }
   TSinglePartMuz* GetSinglePartMuz() const { return SinglePartMuz; }
+  // The list stays ordered only when the part re-places the symbol right after (MoveSymbol).
+  void SetSymbolPosition(double position) { Position = position; }
 
   // The kind-checked views of this symbol; null when it is of another kind.
   TKey* AsKey();
@@ -187,6 +189,7 @@ class TKey : public TStaveSymbol {
   int8_t GetKeyKind() const { return KeyKind; }
   int32_t GetOctavesUp() const { return OctavesUp; }
   int32_t GetKeyOrder() const { return KeyOrder; }
+  void SetKeyOrder(int32_t keyOrder) { KeyOrder = keyOrder; }
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
   const TNoteShiftTable& GetNoteShiftKinds() const { return NoteShiftKinds; }
 
@@ -312,6 +315,9 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   int32_t GetDrawHeight() const { return DrawHeight; }
   void SetDrawHeight(int32_t drawHeight) { DrawHeight = drawHeight; }
   TNoteGroup* GetNoteGroup() const { return NoteGroup; }
+  // The group must be one of the note's stave; the document's group moves keep that.
+  void SetNoteGroup(TNoteGroup* noteGroup) { NoteGroup = noteGroup; }
+  void SetDrawStickKind(uint8_t drawStickKind) { DrawStickKind = drawStickKind; }
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
 
  private:
