@@ -12,7 +12,9 @@ namespace {
 constexpr const char* kAssertUnit = "unitmuz";
 
 // A stick button pressed again gives the stick back to the layout.
-uint8_t ToggledStick(uint8_t current, uint8_t pressed) { return current == pressed ? static_cast<uint8_t>(drawStickAuto) : pressed; }
+uint8_t ToggledStick(uint8_t current, uint8_t pressed) {
+  return current == pressed ? static_cast<uint8_t>(drawStickAuto) : pressed;
+}
 }  // namespace
 
 // --- stave chain -------------------------------------------------------------------------------
