@@ -231,6 +231,7 @@ class TSinglePartMuz : public TPartMuz {
  private:
   void Unlink(TStaveSymbol* symbol);
   TStaveSymbol* GetStartKeyOnStave(const TNoteStave* stave) const;
+  TXTouchMuzSymbol* StepFrom(const TNoteStave* noteStave, TXTouchMuzSymbol* symbol, bool forward);
 
   std::unique_ptr<TMuzBar> MuzBar;
   TStaveSymbol* StartSymbol = nullptr;

@@ -19,6 +19,34 @@ bool InChordOf(const TMuzNote* note, TStaveSymbol* symbol) {
   return other != nullptr && other->GetSymbolPosition() == note->GetSymbolPosition() &&
          other->GetPosInOol() == note->GetPosInOol();
 }
+
+// The nearest symbol of the stave beside `staveSymbol` that is not a note of its chord.
+TStaveSymbol* NeighbourOnStave(const TSinglePartMuz* single, const TNoteStave* noteStave, TStaveSymbol* staveSymbol,
+                               bool forward) {
+  const TNoteStave* noteStaveCheck = staveSymbol->GetNoteStave();
+  KV_ASSERT(noteStaveCheck == noteStave);
+  const auto step = [&](TStaveSymbol* from) {
+    return forward ? single->GetNextSymbolOnStave(noteStave, from) : single->GetPrevSymbolOnStave(noteStave, from);
+  };
+  const TMuzNote* note = staveSymbol->AsNote();
+  TStaveSymbol* neighbour = step(staveSymbol);
+  while (neighbour != nullptr && note != nullptr && InChordOf(note, neighbour)) neighbour = step(neighbour);
+  return neighbour;
+}
+
+// A step that meets a note stops at its chord's middle note.
+TXTouchMuzSymbol* AsStep(const TSinglePartMuz* single, const TNoteStave* noteStave, TStaveSymbol* found) {
+  TMuzNote* note = found->AsNote();
+  return note ? single->GetChordNote(noteStave, note) : found;
+}
+
+// A step from a repeat sign is asked of the loop the sign belongs to.
+void CheckOwnSign(const TLoopPartMuz* loop, const TXTouchMuzSymbol* loopPartSymbol) {
+  KV_ASSERT(loopPartSymbol != NULL);
+  const uint8_t muzSymbolKind = loopPartSymbol->GetMuzSymbolKind();
+  KV_ASSERT(muzSymbolKind == muzSymbolLoop);
+  KV_ASSERT(loopPartSymbol == loop->GetLeftLoopSymbol() || loopPartSymbol == loop->GetRightLoopSymbol());
+}
 }  // namespace
 
 // --- across the tree ---------------------------------------------------------------------------
@@ -94,20 +122,14 @@ TXTouchMuzSymbol* TPartMuz::StepToSymbol(TPartMuz* from, const TNoteStave* stave
 
 TXTouchMuzSymbol* TLoopPartMuz::GetSymbolAfter(const TNoteStave* stave, TXTouchMuzSymbol* loopPartSymbol) {
   KV_ASSERT(Parent != NULL);
-  KV_ASSERT(loopPartSymbol != NULL);
-  const uint8_t muzSymbolKind = loopPartSymbol->GetMuzSymbolKind();
-  KV_ASSERT(muzSymbolKind == muzSymbolLoop);
-  KV_ASSERT(loopPartSymbol == LeftLoopSymbol.get() || loopPartSymbol == RightLoopSymbol.get());
+  CheckOwnSign(this, loopPartSymbol);
   if (loopPartSymbol == RightLoopSymbol.get()) return Parent->GetNextSymbolFrom(this, stave);
   return Child ? Child->GetNextSymbolFrom(this, stave) : RightLoopSymbol.get();
 }
 
 TXTouchMuzSymbol* TLoopPartMuz::GetSymbolBefore(const TNoteStave* stave, TXTouchMuzSymbol* loopPartSymbol) {
   KV_ASSERT(Parent != NULL);
-  KV_ASSERT(loopPartSymbol != NULL);
-  const uint8_t muzSymbolKind = loopPartSymbol->GetMuzSymbolKind();
-  KV_ASSERT(muzSymbolKind == muzSymbolLoop);
-  KV_ASSERT(loopPartSymbol == LeftLoopSymbol.get() || loopPartSymbol == RightLoopSymbol.get());
+  CheckOwnSign(this, loopPartSymbol);
   if (loopPartSymbol == LeftLoopSymbol.get()) return Parent->GetPrevSymbolFrom(this, stave);
   return Child ? Child->GetPrevSymbolFrom(this, stave) : LeftLoopSymbol.get();
 }
@@ -167,57 +189,30 @@ TMuzNote* TSinglePartMuz::GetChordNote(const TNoteStave* stave, TMuzNote* note) 
 }
 
 TXTouchMuzSymbol* TSinglePartMuz::GetNextSymbol(const TNoteStave* noteStave, TXTouchMuzSymbol* symbol) {
-  KV_ASSERT(Parent != NULL);
-  if (symbol == nullptr) return nullptr;
-  TStaveSymbol* startKey = GetStartKeyOnStave(noteStave);
-  TStaveSymbol* next = nullptr;
-  switch (symbol->GetMuzSymbolKind()) {
-    case muzSymbolBar:
-      next = GetFirstSymbolOnStave(noteStave);
-      if (next != nullptr && next == startKey) next = GetNextSymbolOnStave(noteStave, next);
-      break;
-    case muzSymbolStave: {
-      auto* staveSymbol = static_cast<TStaveSymbol*>(symbol);
-      const TNoteStave* noteStaveCheck = staveSymbol->GetNoteStave();
-      KV_ASSERT(noteStaveCheck == noteStave);
-      if (staveSymbol == startKey) return MuzBar.get();
-      const TMuzNote* note = staveSymbol->AsNote();
-      next = GetNextSymbolOnStave(noteStave, staveSymbol);
-      while (next != nullptr && note != nullptr && InChordOf(note, next)) next = GetNextSymbolOnStave(noteStave, next);
-      break;
-    }
-    default:  // the loop answers for its repeat signs
-      return nullptr;
-  }
-  if (next == nullptr) return Parent->GetNextSymbolFrom(this, noteStave);
-  if (TMuzNote* nextNote = next->AsNote()) return GetChordNote(noteStave, nextNote);
-  return next;
+  return StepFrom(noteStave, symbol, true);
 }
 
 TXTouchMuzSymbol* TSinglePartMuz::GetPrevSymbol(const TNoteStave* noteStave, TXTouchMuzSymbol* symbol) {
+  return StepFrom(noteStave, symbol, false);
+}
+
+TXTouchMuzSymbol* TSinglePartMuz::StepFrom(const TNoteStave* noteStave, TXTouchMuzSymbol* symbol, bool forward) {
   KV_ASSERT(Parent != NULL);
   if (symbol == nullptr) return nullptr;
+  const uint8_t muzSymbolKind = symbol->GetMuzSymbolKind();
+  if (muzSymbolKind == muzSymbolLoop) return nullptr;  // the loop answers for its repeat signs
   TStaveSymbol* startKey = GetStartKeyOnStave(noteStave);
-  TStaveSymbol* prev = nullptr;
-  switch (symbol->GetMuzSymbolKind()) {
-    case muzSymbolBar:
-      prev = startKey;
-      break;
-    case muzSymbolStave: {
-      auto* staveSymbol = static_cast<TStaveSymbol*>(symbol);
-      const TNoteStave* noteStaveCheck = staveSymbol->GetNoteStave();
-      KV_ASSERT(noteStaveCheck == noteStave);
-      if (staveSymbol == startKey) break;
-      const TMuzNote* note = staveSymbol->AsNote();
-      prev = GetPrevSymbolOnStave(noteStave, staveSymbol);
-      while (prev != nullptr && note != nullptr && InChordOf(note, prev)) prev = GetPrevSymbolOnStave(noteStave, prev);
-      if (prev != nullptr && prev == startKey) return MuzBar.get();
-      break;
-    }
-    default:
-      return nullptr;
+  TStaveSymbol* found = nullptr;
+  if (muzSymbolKind == muzSymbolBar) {
+    // The bar stands between the start key and the rest of the stave.
+    found = forward ? GetFirstSymbolOnStave(noteStave) : startKey;
+    if (forward && found != nullptr && found == startKey) found = GetNextSymbolOnStave(noteStave, found);
+  } else if (symbol == startKey) {
+    if (forward) return MuzBar.get();
+  } else {
+    found = NeighbourOnStave(this, noteStave, static_cast<TStaveSymbol*>(symbol), forward);
+    if (!forward && found != nullptr && found == startKey) return MuzBar.get();
   }
-  if (prev == nullptr) return Parent->GetPrevSymbolFrom(this, noteStave);
-  if (TMuzNote* prevNote = prev->AsNote()) return GetChordNote(noteStave, prevNote);
-  return prev;
+  if (found != nullptr) return AsStep(this, noteStave, found);
+  return forward ? Parent->GetNextSymbolFrom(this, noteStave) : Parent->GetPrevSymbolFrom(this, noteStave);
 }
