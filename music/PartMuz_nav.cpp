@@ -5,8 +5,9 @@
 // Every step must move strictly forward (or back) in that order, whatever a file put in the lists,
 // or the arrow keys could circle for ever; hence the start key counts only where it stands first
 // on its stave, and a chord is a run of neighbouring notes on the stave.
-#include "foundation/assertion.h"
 #include "music/PartMuz.h"
+
+#include "foundation/assertion.h"
 #include "music/muznote.h"
 
 namespace {

@@ -1,12 +1,15 @@
 // The music document's own commands: the stave chain and its iteration, the symbol upkeep the
 // editing commands share, and the commands on the selected note (play, note group, stick). Edits
 // take effect at once; there is no undo.
+#include "music/unitmuz.h"
+
+#include <cstdint>
+
 #include "foundation/assertion.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
 #include "music/noteplay.h"
 #include "music/stave.h"
-#include "music/unitmuz.h"
 
 namespace {
 constexpr const char* kAssertUnit = "unitmuz";
@@ -114,7 +117,9 @@ void TUnitMuz::RenumberKeysAt(int32_t startNumber, const TNoteStave* noteStave, 
   for (TStaveSymbol* symbol = firstSymbol; symbol && symbol->GetSymbolPosition() == position;
        symbol = symbol->GetNext()) {
     TKey* key = symbol->AsKey();
-    if (key != nullptr && key->GetNoteStave() == noteStave) key->SetKeyOrder(++keyOrder);
+    // An order read from a file may already stand at the top of the range.
+    if (key != nullptr && key->GetNoteStave() == noteStave)
+      key->SetKeyOrder(keyOrder = keyOrder < INT32_MAX ? keyOrder + 1 : keyOrder);
   }
 }
 

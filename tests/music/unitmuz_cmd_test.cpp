@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,8 @@ TEST(UnitMuzCmd, StaveChainKeysPitchesAndSymbolRemoval) {
   EXPECT_EQ(startKey->GetKeyOrder(), 1);
   score.unit.RenumberKeysAt(4, score.stave, 0.0, startKey);
   EXPECT_EQ(std::pair(startKey->GetKeyOrder(), second->GetKeyOrder()), std::pair(5, 6));
+  score.unit.RenumberKeysAt(INT32_MAX - 1, score.stave, 0.0, startKey);  // a file's order cannot overflow
+  EXPECT_EQ(std::pair(startKey->GetKeyOrder(), second->GetKeyOrder()), std::pair(INT32_MAX, INT32_MAX));
 
   for (TMuzNote* doomed : {high, low}) {
     score.unit.SetSelectedSymbol(doomed);
