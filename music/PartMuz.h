@@ -24,6 +24,9 @@ class TKey;
 class TLoopPartSymbol;
 class TSinglePartMuz;
 class TLoopPartMuz;
+class TXTouchMuzSymbol;
+class TMuzNote;
+class Sound;
 
 // Frees a singly linked chain along its links: chains read from a file can be long.
 template <class Item>
@@ -114,8 +117,29 @@ class TPartMuz : public TMusTreeItem {
   void AddStave(TNoteStave* newStave);
   TStaveSymbol* GetStartSymbol();
 
+  // --- symbol navigation along one stave, in drawing order (PartMuz_nav.cpp) ----------------------
+  // `from` is the part being left: a child, or the parent when the step enters this part. Null
+  // answers lie past the ends of the music (or in a part without symbols on the stave).
+  TXTouchMuzSymbol* GetNextSymbolFrom(TPartMuz* from, const TNoteStave* stave);
+  TXTouchMuzSymbol* GetPrevSymbolFrom(TPartMuz* from, const TNoteStave* stave);
+  TXTouchMuzSymbol* GetFirstSymbol(const TNoteStave* stave);
+  TXTouchMuzSymbol* GetLastSymbol(const TNoteStave* stave);
+
   // Frees parts and their whole subtrees without recursion.
   static void DeleteSubtrees(TPartMuz* first, TPartMuz* second);
+
+  // --- rendering into sound (render.cpp) ------------------------------------------------------------
+  // Both passes walk the visible parts: a loop once per turn, a select part in its turns with its
+  // pitch added, a single part note by note; `runningTime` (seconds) moves on by every single
+  // part's length. A stave or group, when given, is the only one rendered. They answer false with
+  // `error` filled when a note cannot be rendered, the allocation failed or the music grew too long.
+  // Mixes every note into `target`, whose time 0 lies at the running time.
+  bool MakeSound(bool& abort, Sound& target, double& runningTime, std::string& error, const TNoteStave* stave,
+                 const TNoteGroup* group, const unitTimePosMore& tempo, int32_t transpose);
+  // Raises `leadIn` to the sound any note makes before time 0 and `end` to the end of the last.
+  bool GetSoundOffsets(double& leadIn, double& end, double& runningTime, std::string& error,
+                       const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
+                       int32_t transpose);
 
  protected:
   // Hands out the children and clears the fields, so the destructor finds nothing left to free.
@@ -129,6 +153,8 @@ class TPartMuz : public TMusTreeItem {
   // One step of the play order (single parts only) or the tree order (loops and select parts
   // answer themselves), forward or backward, walked along the links.
   TPartMuz* Step(TPartMuz* from, bool forward, bool partsToo);
+  // The symbol walk across parts, along the links so that deep trees cannot exhaust the stack.
+  TXTouchMuzSymbol* StepToSymbol(TPartMuz* from, const TNoteStave* stave, bool forward);
 };
 
 // The root, a loop and a select part: each holds one child and owns it.
@@ -187,11 +213,25 @@ class TSinglePartMuz : public TPartMuz {
   bool NextSymbol();
   TStaveSymbol* CurrentSymbol() const { return Cursor; }
 
+  // --- symbol navigation within the part (PartMuz_nav.cpp) ----------------------------------------
+  TStaveSymbol* GetNextSymbolOnStave(const TNoteStave* stave, TStaveSymbol* symbol) const;
+  TStaveSymbol* GetPrevSymbolOnStave(const TNoteStave* stave, TStaveSymbol* symbol) const;
+  TStaveSymbol* GetFirstSymbolOnStave(const TNoteStave* stave) const;
+  // The start key stands for the bar here, and a note for its chord's middle note.
+  TXTouchMuzSymbol* GetLastSymbolOnStave(const TNoteStave* stave);
+  // The middle note of the chord (the upper middle one of an even chord).
+  TMuzNote* GetChordNote(const TNoteStave* stave, TMuzNote* note) const;
+  // One step from this part's bar or one of its stave symbols; a repeat sign answers null.
+  TXTouchMuzSymbol* GetNextSymbol(const TNoteStave* stave, TXTouchMuzSymbol* symbol);
+  TXTouchMuzSymbol* GetPrevSymbol(const TNoteStave* stave, TXTouchMuzSymbol* symbol);
+
  protected:
   int ReleaseChildren(TPartMuz* (&)[2]) override { return 0; }
 
  private:
   void Unlink(TStaveSymbol* symbol);
+  TStaveSymbol* GetStartKeyOnStave(const TNoteStave* stave) const;
+  TXTouchMuzSymbol* StepFrom(const TNoteStave* noteStave, TXTouchMuzSymbol* symbol, bool forward);
 
   std::unique_ptr<TMuzBar> MuzBar;
   TStaveSymbol* StartSymbol = nullptr;
@@ -243,6 +283,10 @@ class TLoopPartMuz : public TOneChildPartMuz {
   TLoopPartSymbol* GetRightLoopSymbol() const { return RightLoopSymbol.get(); }
   bool GetExpanded() const { return Expanded; }
   void SetExpanded(bool expanded) { Expanded = expanded; }
+
+  // One step from one of this loop's own repeat signs (PartMuz_nav.cpp).
+  TXTouchMuzSymbol* GetSymbolAfter(const TNoteStave* stave, TXTouchMuzSymbol* loopPartSymbol);
+  TXTouchMuzSymbol* GetSymbolBefore(const TNoteStave* stave, TXTouchMuzSymbol* loopPartSymbol);
 
  private:
   unitIntegerPosMore Count;

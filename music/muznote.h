@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "music/flags.h"
+#include "wave/sound.h"
 
 class TCompoundPlayer;
 class TLoopPartMuz;
@@ -38,6 +40,20 @@ class TNote {
   virtual double GetLength() const = 0;
   virtual double GetSoundLength() const = 0;
   virtual bool GetMute() const = 0;
+
+  // --- The note as sound, through its group's compound player --------------------------------------
+  // transpose: semitones up; tempo: seconds per whole note. The player clears ok and fills error
+  // when it cannot make the sound; a failed allocation raises abort. The sound is the caller's.
+  SoundPtr MakeSound(double& volume, int32_t transpose, double tempo, bool& abort, bool& ok,
+                     std::string& error) const;
+  // Seconds the sound begins before the note's time, and reaches beyond it.
+  double GetStartOffset(int32_t transpose, double tempo, bool& ok, std::string& error) const;
+  double GetEndOffset(int32_t transpose, double tempo, bool& ok, std::string& error) const;
+  // Renders the note alone and plays it; answers whether it could be made. A failure is silent.
+  bool Play(double tempo) const;
+
+ private:
+  double GetTransposedPeriod(int32_t transpose) const;
 };
 
 class TXTouchMuzSymbol {
@@ -121,6 +137,8 @@ class TStaveSymbol : public TXTouchMuzSymbol {
   double GetSymbolPosition() const { return Position; }
   TNoteStave* GetNoteStave() const { return NoteStave; }
   TSinglePartMuz* GetSinglePartMuz() const { return SinglePartMuz; }
+  // The list stays ordered only when the part re-places the symbol right after (MoveSymbol).
+  void SetSymbolPosition(double position) { Position = position; }
 
   // The kind-checked views of this symbol; null when it is of another kind.
   TKey* AsKey();
@@ -171,6 +189,7 @@ class TKey : public TStaveSymbol {
   int8_t GetKeyKind() const { return KeyKind; }
   int32_t GetOctavesUp() const { return OctavesUp; }
   int32_t GetKeyOrder() const { return KeyOrder; }
+  void SetKeyOrder(int32_t keyOrder) { KeyOrder = keyOrder; }
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
   const TNoteShiftTable& GetNoteShiftKinds() const { return NoteShiftKinds; }
 
@@ -283,6 +302,8 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   double GetLength() const override { return TStaveTimeSymbol::GetLength(); }
   double GetSoundLength() const override;
   bool GetMute() const override;
+  // After an edit: plays the note when the document asks for it, else answers true.
+  bool PlayPreview(double tempo) const;
 
   int32_t GetPitch() const { return Pitch; }
   // Refuses a pitch outside GetMinPitch..GetMaxPitch; the note keeps its pitch.
@@ -294,6 +315,9 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   int32_t GetDrawHeight() const { return DrawHeight; }
   void SetDrawHeight(int32_t drawHeight) { DrawHeight = drawHeight; }
   TNoteGroup* GetNoteGroup() const { return NoteGroup; }
+  // The group must be one of the note's stave; the document's group moves keep that.
+  void SetNoteGroup(TNoteGroup* noteGroup) { NoteGroup = noteGroup; }
+  void SetDrawStickKind(uint8_t drawStickKind) { DrawStickKind = drawStickKind; }
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
 
  private:

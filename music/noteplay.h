@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "foundation/smallobj.h"
 #include "foundation/xmlalg.h"
+#include "wave/sound.h"
 #include "wave/unitwaveref.h"
 
 class TCompoundPlayer;
@@ -25,6 +27,9 @@ enum : uint8_t {
 
 namespace noteplaytext {
 inline constexpr const char* kDefaultSampleWave = "sample";
+// A sample wave without samples (or whose stretch is empty) cannot be repeated or resampled.
+inline constexpr const char* kSampleWaveEmptyBefore = "Sample wave \"";
+inline constexpr const char* kSampleWaveEmptyAfter = "\" is empty.";
 }  // namespace noteplaytext
 
 // A sampler's recorded pitch is held as its period, typed in hertz.
@@ -104,6 +109,20 @@ class TOnePlayer {
 
   std::unique_ptr<TXMLCompound> WriteXML() const { return OnePlayerProps.WriteXML(); }
 
+  // --- Rendering a note ---------------------------------------------------------------------------
+  // period: the note's period in seconds; length: its sounding length in whole notes; tempo:
+  // seconds per whole note. ok and error report a sample wave that cannot be used (ok is only ever
+  // cleared); a failed allocation raises abort. A null sound with ok still true makes no sound.
+
+  // The period after the frequency shift; 0 when the shifted frequency is not above 0.
+  double AdjustPeriod(double period) const;
+  virtual SoundPtr GetSound(bool& abort, double period, double length, double tempo, double& volume, bool& ok,
+                            std::string& error) const;
+  // Seconds from the start of the sound to the note's onset.
+  virtual double GetStartOffset(double period, double length, double tempo, bool& ok, std::string& error) const;
+  // Seconds from the note's onset to the end of the sound.
+  virtual double GetEndOffset(double period, double length, double tempo, bool& ok, std::string& error) const;
+
  private:
   template <typename Props>
   bool SetKind(uint8_t kind, Props TOnePlayerProps::*settings, const Props& props);
@@ -135,6 +154,13 @@ class TCompoundPlayer {
 
   // One child per player, in chain order.
   std::unique_ptr<TXMLCompound> WriteXML() const;
+
+  // --- Rendering a note: the chain's players mixed (same arguments as TOnePlayer) -----------------
+  virtual SoundPtr GetSound(bool& abort, double period, double length, double tempo, double& volume, bool& ok,
+                            std::string& error) const;
+  // The largest offset of the chain's players, never below 0; 0 once a player fails.
+  virtual double GetStartOffset(double period, double length, double tempo, bool& ok, std::string& error) const;
+  virtual double GetEndOffset(double period, double length, double tempo, bool& ok, std::string& error) const;
 
  private:
   TOnePlayer* StartOnePlayer = nullptr;

@@ -195,6 +195,7 @@ bool TUnitMuz::RemoveStave(TNoteStave* stave) {
     SelectedSymbol = nullptr;
   if (SelectedInStave == stave) SelectedInStave = nullptr;
   if (CurStave == stave) CurStave = nullptr;
+  if (StaveCursor == stave) StaveCursor = nullptr;
   StartPartMuz->RemoveStave(stave);
   UnlinkFromChain(stave, StartStave);
   delete stave;

@@ -12,8 +12,11 @@
 class MuzView;
 class TMusTreeItem;
 class TNoteGroup;
+class TMuzNote;
 class TNoteStave;
 class TPartMuz;
+class TStaveSymbol;
+class Sound;
 class TStartPartMuz;
 class TXMLCompound;
 class TXTouchMuzSymbol;
@@ -117,9 +120,76 @@ class TUnitMuz : public TUnit {
   uint8_t GetUnitMuzMode() const { return UnitMuzMode; }
   bool GetPlayAfterEdit() const { return PlayAfterEdit != 0; }
 
+  // --- the document's commands (unitmuz_cmd.cpp) -----------------------------------------------
+  void SetCurrentLength(uint8_t kind) { CurNoteLengthKind = kind; }
+  uint8_t GetCurrentLength() const { return CurNoteLengthKind; }
+  void SetCurrentArticulation(uint8_t kind) { CurNoteArtKind = kind; }
+  uint8_t GetCurrentArticulation() const { return CurNoteArtKind; }
+  void SetInsertModeKind(uint8_t kind) { InsertKind = kind; }
+  uint8_t GetInsertModeKind() const { return InsertKind; }
+  uint8_t GetCurrentNoteShift() const { return CurNoteShiftKind; }
+  // The mode commands and the tests set the mode through this.
+  void SetUnitMuzMode(uint8_t mode) { UnitMuzMode = mode; }
+
+  // The stave chain. Callers refresh and mark the document themselves.
+  TNoteStave* AddStave(TNoteStave* prevStave, uint32_t foreground, uint32_t background, int32_t roomUp,
+                       int32_t roomDown, uint8_t allowJoinFlags, bool mute, bool extraLines);
+  void InsertStaveAfter(TNoteStave* afterStave, TNoteStave* stave);
+  // Frees the stave's symbols in every part (and forgets a selection among them); the stave stays.
+  void DeleteStave(TNoteStave* noteStave);
+  // Frees the group's notes in every part (and forgets a selected one); the group stays.
+  void DeleteNoteGroup(TNoteGroup* noteGroup);
+  // The stave iteration: one per document, never nested.
+  bool FirstStave();
+  bool NextStave();
+  TNoteStave* CurrentStave() const { return StaveCursor; }
+
+  // Symbol upkeep for the editing commands.
+  void RemoveSymbol(TStaveSymbol* symbol);
+  void ShiftSymbolsAfter(TStaveSymbol* symbol, double timeDifference, TNoteStave* noteStave);
+  void RenumberKeysAt(int32_t startNumber, const TNoteStave* noteStave, double position, TStaveSymbol* firstSymbol);
+  bool IsPitchTaken(int32_t pitch, TMuzNote* note) const;
+
+  // Commands on the selected note.
+  bool CanPlayNoteExecute() const;
+  void PlayNote();
+  bool CanNoteToPrevNoteGroup() const;
+  bool CanNoteToNextNoteGroup() const;
+  void NoteToPrevNoteGroup();
+  void NoteToNextNoteGroup();
+  bool GetActiveStickKind(uint8_t& kind) const;
+  bool CanNoteStickUp() const;
+  bool CanNoteStickDown() const;
+  bool IsNoteStickUp() const;
+  bool IsNoteStickDown() const;
+  void NoteStickUp();
+  void NoteStickDown();
+  void SetStickKind(uint8_t kind);
+
+  // --- rendering into sound (render.cpp) ------------------------------------------------------------
+  // Each answers a new sound of the document's format, or null after a failure it has reported.
+  // A null stave or group lets every one through.
+  std::unique_ptr<Sound> CreateWave();
+  std::unique_ptr<Sound> CreateWaveStave(const TNoteStave* stave);
+  std::unique_ptr<Sound> CreateWaveNoteGroup(const TNoteGroup* group);
+  // Starts every loop of the tree at its first turn.
+  std::unique_ptr<Sound> CreateWavePart(TPartMuz* part);
+  std::unique_ptr<Sound> CreateMonoWave(uint32_t samplesPerSec, int16_t bytesPerSample, const TNoteStave* stave,
+                                        const TNoteGroup* group, TPartMuz* part);
+  std::unique_ptr<Sound> CreateStereoWave(uint32_t samplesPerSec, int16_t bytesPerSample, const TNoteStave* stave,
+                                          const TNoteGroup* group, TPartMuz* part);
+  std::unique_ptr<Sound> CreateMonoWaveAll(uint32_t samplesPerSec, int16_t bytesPerSample);
+  std::unique_ptr<Sound> CreateStereoWaveAll(uint32_t samplesPerSec, int16_t bytesPerSample);
+
  private:
   // Whether `symbol` lives in the subtree of `part`.
   static bool SymbolInSubtree(const TXTouchMuzSymbol* symbol, const TPartMuz* part);
+  // The selected symbol as a stave symbol, or as a note; null for anything else.
+  TStaveSymbol* GetSelectedStaveSymbol() const;
+  TMuzNote* GetSelectedNote() const;
+  TMuzNote* GetNoteForGroupMove() const;
+  void MoveNoteToGroup(TMuzNote* note, TNoteGroup* noteGroup);
+  TNoteStave* StaveCursor = nullptr;
 
   int16_t Channels = 1;
   uint32_t SamplesPerSec = 22050;

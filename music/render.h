@@ -1,0 +1,8 @@
+// Texts of rendering music into sound, shared by the renderer and its tests.
+#pragma once
+
+namespace rendertext {
+inline constexpr const char* kCannotCreateMusic = "Cannot create music: ";
+// The music would need more samples than one channel can hold.
+inline constexpr const char* kMusicTooLong = "The music is too long for one sound.";
+}  // namespace rendertext
