@@ -29,7 +29,8 @@ std::string Doc71(const std::string& parts, const std::string& keyPart, const st
 std::string Doc70(const std::string& bar, const std::string& staveFlags, const std::string& notes) {
   return "<UnitMuz><Version>7.0</Version><Tempo>2 s</Tempo><Bar><Count>4</Count><Length>4</Length>" + bar +
          "</Bar><Stave><RoomUp>40</RoomUp><RoomDown>40</RoomDown>" + staveFlags + kColours + kKey +
-         "<NoteGroup><NoteColor>0</NoteColor><NoteShapeRectangle/>" + kPlayer + notes + "</NoteGroup></Stave></UnitMuz>";
+         "<NoteGroup><NoteColor>0</NoteColor><NoteShapeRectangle/>" + kPlayer + notes +
+         "</NoteGroup></Stave></UnitMuz>";
 }
 
 TEST(MuzGrammar, AcceptsWhatEachVersionHoldsAndRefusesTheRest) {

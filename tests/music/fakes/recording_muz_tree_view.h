@@ -18,14 +18,18 @@ class RecordingMuzTreeView : public MuzTreeView {
     calls.push_back("add " + std::to_string(items.size()) + " under " + Name(parent) + ": " + text);
     return ToNode(items.size());
   }
-  void SetImageIndex(Node node, int32_t image) override { calls.push_back("image " + Name(node) + " " + std::to_string(image)); }
+  void SetImageIndex(Node node, int32_t image) override {
+    calls.push_back("image " + Name(node) + " " + std::to_string(image));
+  }
   void SetSelection(Node node) override { calls.push_back("select " + Name(node)); }
   void ClearSelection() override { calls.push_back("unselect"); }
   void SetExpanded(Node node, bool on) override { calls.push_back((on ? "expand " : "collapse ") + Name(node)); }
   TMusTreeItem* GetData(Node node) const override { return items.at(reinterpret_cast<uintptr_t>(node) - 1); }
 
   static Node ToNode(size_t index) { return reinterpret_cast<Node>(static_cast<uintptr_t>(index)); }
-  static std::string Name(Node node) { return node == nullptr ? "top" : std::to_string(reinterpret_cast<uintptr_t>(node)); }
+  static std::string Name(Node node) {
+    return node == nullptr ? "top" : std::to_string(reinterpret_cast<uintptr_t>(node));
+  }
 
   std::vector<std::string> calls;
   std::vector<TMusTreeItem*> items;
