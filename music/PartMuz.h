@@ -27,6 +27,8 @@ class TLoopPartMuz;
 class TXTouchMuzSymbol;
 class TMuzNote;
 class Sound;
+class TXMLCompound;
+class MuzTreeView;
 
 // Frees a singly linked chain along its links: chains read from a file can be long.
 template <class Item>
@@ -140,6 +142,13 @@ class TPartMuz : public TMusTreeItem {
   bool GetSoundOffsets(double& leadIn, double& end, double& runningTime, std::string& error,
                        const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
                        int32_t transpose);
+  // --- the music file and the part-tree view ----------------------------------------------------
+  // Appends the subtree's part elements to `parent`, children before their parent, so a reader
+  // can rebuild the tree with a stack; `selected` gets the one "Selected" of the file.
+  void WriteXML(TXMLCompound* parent, const TMusTreeItem* selected) const;
+  // Adds the subtree's nodes under `parentNode` (null: the top level); concatenations and the
+  // root add none of their own.
+  void AddToTreeView(MuzTreeView& view, void* parentNode, const TMusTreeItem* selected);
 
  protected:
   // Hands out the children and clears the fields, so the destructor finds nothing left to free.
@@ -208,6 +217,10 @@ class TSinglePartMuz : public TPartMuz {
   TKey* GetKeyAt(double time, const TNoteStave* stave) const;
   uint8_t GetNoteShiftAt(const TNoteStave* stave, double time, int32_t pitch) const;
   TStaveSymbol* GetNearestSymbol(const TNoteStave* stave, double time) const;
+
+  // "KeyPart" with this part's keys and rests of the stave; "NotePart" with the group's notes.
+  std::unique_ptr<TXMLCompound> WriteKeyPart(const TNoteStave* stave) const;
+  std::unique_ptr<TXMLCompound> WriteNotePart(const TNoteGroup* noteGroup) const;
 
   bool FirstSymbol();
   bool NextSymbol();
@@ -331,6 +344,8 @@ class TCountSelectPartItem : public TSelectPartItem {
   const unitInteger& GetPitch() const { return Pitch; }
   void SetCount(const unitIntegerPosMore& count) { Count = count; }
   void SetPitch(const unitInteger& pitch) { Pitch = pitch; }
+  // Appends "SelectMuzPartTurn" with the count, the pitch unless 0, and the node.
+  void WriteXML(TXMLCompound* parent, const TMusTreeItem* selected) const;
 
  private:
   unitIntegerPosMore Count;
