@@ -316,16 +316,19 @@ void DrawKey(MuzCanvas& canvas, const TKey& key, int32_t x, const GlyphStave& st
   } else if (octaves == -1 || octaves == -2) {
     DrawOctaveMark(canvas, x + clef->markBelowX, c + clef->markBelowY, -octaves);
   }
-  int32_t signatureX = x + clef->rightEnd + 3;
+  // Without a signature the key ends with its clef; the gap before the signature is only there
+  // when there is one.
+  rangeRight = x + clef->rightEnd;
+  int32_t signatureX = rangeRight + 3;
   for (uint8_t kind : {noteShiftKruis, noteShiftMol}) {
     for (int32_t k = 0; k < 7; ++k) {
       const int32_t height = key.GetShiftHeight(kind, k);
       if (key.GetNoteShift(height) != kind) continue;
       TNoteShift(kind, key.WrapShiftHeight(height, kind), stave).Draw(canvas, signatureX, signatureX, selected);
+      rangeRight = signatureX;
     }
   }
-  rangeRight = signatureX;
-  nextX = signatureX + 2;
+  nextX = rangeRight + 2;
 }
 
 // ---- time signatures
