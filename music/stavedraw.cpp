@@ -172,9 +172,10 @@ void DrawEndBar(MuzCanvas& canvas, const StaveBand& band, int32_t x) {
 
 std::vector<MuzPoint> SlurPoints(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t h) {
   KV_ASSERT(h < -4 || h > 4);
-  // The bow is measured from the end it rises from: from the other end the root below would be
-  // negative when that end lies beyond the bow's own height.
-  if (static_cast<int64_t>(h) * h + static_cast<int64_t>(y2 - y1) * h < 0) {
+  // The bow is measured from its first end. When the other end lies further out than the (inner,
+  // flatter) bow reaches, the root below would be negative; measured from that end it never is.
+  const int64_t inner = h < 0 ? h + 4 : h - 4;
+  if (inner * inner + static_cast<int64_t>(y2 - y1) * inner < 0) {
     std::swap(x1, x2);
     std::swap(y1, y2);
   }
