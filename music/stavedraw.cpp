@@ -6,6 +6,8 @@
 
 #include "foundation/assertion.h"
 #include "music/muznote.h"
+#include "music/stave.h"
+#include "music/unitmuz.h"
 
 namespace {
 
@@ -129,6 +131,19 @@ void Articulation(MuzCanvas& canvas, const StaveBand& band, const DrawnChord& ch
 }
 
 }  // namespace
+
+StaveBand StaveBandOf(TNoteStave& stave) {
+  return StaveBand{stave.GetCentreY(),      stave.GetRoomUp().GetValue(), stave.GetRoomDown().GetValue(),
+                   stave.GetExtraLines(),   stave.GetForeground(),        stave.GetBackground()};
+}
+
+std::vector<GlyphStave> DocumentStaves(const TUnitMuz& unitMuz) {
+  std::vector<GlyphStave> staves;
+  for (TNoteStave* stave = unitMuz.GetStartStave(); stave != nullptr; stave = stave->GetNext()) {
+    staves.push_back(StaveBandOf(*stave).Glyphs());
+  }
+  return staves;
+}
 
 uint32_t BlendColour(uint32_t a, uint32_t b, int32_t percentOfB) {
   uint32_t result = 0;

@@ -10,6 +10,9 @@
 #include "music/glyphs.h"
 #include "music/muzcanvas.h"
 
+class TNoteStave;
+class TUnitMuz;
+
 struct StaveBand {
   int32_t centreY = 0;
   int32_t roomUp = 40;
@@ -20,6 +23,11 @@ struct StaveBand {
 
   GlyphStave Glyphs() const { return {centreY, fore, back}; }
 };
+
+// A stave's own colours, rooms and extra lines, with its centre line of the current layout.
+StaveBand StaveBandOf(TNoteStave& stave);
+// Every stave of the document in order, for the signs that run across all of them.
+std::vector<GlyphStave> DocumentStaves(const TUnitMuz& unitMuz);
 
 struct ClientRect {
   int32_t left = 0;

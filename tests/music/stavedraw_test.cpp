@@ -7,6 +7,8 @@
 #include "music/fakes/recording_canvas.h"
 #include "music/flags.h"
 #include "music/muznote.h"
+#include "music/stave.h"
+#include "music/unitmuz.h"
 
 namespace {
 
@@ -46,8 +48,10 @@ TEST(StaveLines, ExtraLinesFillTheRoomInTheBlendedColour) {
   const ClientRect client{5, 0, 400, 600};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.extra << " " << c.up << "/" << c.down);
+    TNoteStave stave(nullptr, kFore, kBack, c.up, c.down, drawFlagJoin, false, c.extra);
+    stave.StartLayout(kC, 0);
     RecordingCanvas canvas;
-    DrawStaveLines(canvas, Band(c.extra, c.up, c.down), client);
+    DrawStaveLines(canvas, StaveBandOf(stave), client);
     const std::vector<CanvasCall> lines = canvas.Of(CanvasCall::Line);
     ASSERT_EQ(lines.size(), static_cast<size_t>(c.last - c.first + 1));
     for (int32_t k = c.first; k <= c.last; ++k) {
@@ -60,6 +64,22 @@ TEST(StaveLines, ExtraLinesFillTheRoomInTheBlendedColour) {
       EXPECT_EQ(line.penColour, k >= -2 && k <= 2 ? kFore : 0x00B8B0A8u) << k;
     }
   }
+}
+
+TEST(StaveBandAndBars, SignsAcrossTheScoreReachEveryStaveInOrder) {
+  TUnitMuz unit("staves.kvm");
+  if (unit.GetStartStave() == nullptr) unit.AddDefaultStave(nullptr);
+  TNoteStave* second = unit.AddDefaultStave(unit.GetStartStave());
+  unit.GetStartStave()->StartLayout(100, 0);
+  second->StartLayout(260, 0);
+  second->SetForeground(0x000000FF);
+  RecordingCanvas canvas;
+  int32_t nextX = 0;
+  DrawTimeSignatureOnAllStaves(canvas, 6, 8, 30, DocumentStaves(unit), nextX, false);
+  const std::vector<CanvasCall> texts = canvas.Of(CanvasCall::Text);
+  ASSERT_EQ(texts.size(), 4u);
+  EXPECT_EQ(std::vector<int32_t>({texts[0].top, texts[2].top}), std::vector<int32_t>({77, 237}));
+  EXPECT_EQ(texts[2].font.colour, 0x000000FFu);
 }
 
 TEST(StaveBandAndBars, BandIsClippedToTheWindowAndBarsHaveTheirWidths) {
