@@ -299,7 +299,7 @@ void DrawSilence(MuzCanvas& canvas, int32_t noteLengthKind, int32_t points, int3
 
 // ---- clefs and key signatures
 
-void DrawKey(MuzCanvas& canvas, const TKey& key, int32_t x, const GlyphStave& stave, int32_t& nextX,
+void DrawKey(MuzCanvas& canvas, TKey& key, int32_t x, const GlyphStave& stave, int32_t& nextX,
              int32_t& rangeRight, bool selected) {
   const int32_t c = stave.centreY;
   const ClefShape* clef = &kClefShapes[2];
@@ -329,6 +329,8 @@ void DrawKey(MuzCanvas& canvas, const TKey& key, int32_t x, const GlyphStave& st
     }
   }
   nextX = rangeRight + 2;
+  key.ExtendXRange(x);
+  key.ExtendXRange(rangeRight);
 }
 
 // ---- time signatures
@@ -349,6 +351,13 @@ void DrawTimeSignatureOnAllStaves(MuzCanvas& canvas, int32_t count, int32_t leng
                                   const std::vector<GlyphStave>& staves, int32_t& nextX, bool selected) {
   for (const GlyphStave& stave : staves) DrawTimeSignature(canvas, count, length, x, stave, selected);
   nextX = x + TimeSignatureAdvance(count, length);
+}
+
+void DrawMuzBar(MuzCanvas& canvas, TMuzBar& bar, int32_t x, const std::vector<GlyphStave>& staves, int32_t& nextX,
+                bool selected) {
+  DrawTimeSignatureOnAllStaves(canvas, bar.GetCount(), bar.GetBarLength(), x, staves, nextX, selected);
+  bar.ExtendXRange(x - 2);
+  bar.ExtendXRange(nextX + 2);
 }
 
 // ---- repeat signs
@@ -380,4 +389,11 @@ void DrawLoopSign(MuzCanvas& canvas, int32_t count, uint8_t side, int32_t x, con
                   int32_t& nextX, bool selected) {
   for (const GlyphStave& stave : staves) DrawLoopSignOnStave(canvas, count, side, x, stave, selected);
   nextX = x + LoopSignWidth(count) + 5;
+}
+
+void DrawLoopPartSymbol(MuzCanvas& canvas, TLoopPartSymbol& symbol, int32_t count, int32_t x,
+                        const std::vector<GlyphStave>& staves, int32_t& nextX, bool selected) {
+  DrawLoopSign(canvas, count, symbol.GetSide(), x, staves, nextX, selected);
+  symbol.ExtendXRange(x - 2);
+  symbol.ExtendXRange(nextX);
 }

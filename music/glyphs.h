@@ -10,6 +10,8 @@
 #include "music/muzcanvas.h"
 
 class TKey;
+class TLoopPartSymbol;
+class TMuzBar;
 
 // Where a stave stands on the canvas and in which colours it draws.
 struct GlyphStave {
@@ -84,9 +86,10 @@ int32_t SilenceWidth(int32_t noteLengthKind, int32_t points);
 void DrawSilence(MuzCanvas& canvas, int32_t noteLengthKind, int32_t points, int32_t x, const GlyphStave& stave,
                  int32_t& nextX, bool selected);
 
-// A clef with its octave mark and key signature; the key's x range runs from x to rangeRight.
-void DrawKey(MuzCanvas& canvas, const TKey& key, int32_t x, const GlyphStave& stave, int32_t& nextX,
-             int32_t& rangeRight, bool selected);
+// A clef with its octave mark and key signature. The key's x range, for the mouse, grows to run
+// from x to where the signature ends (rangeRight).
+void DrawKey(MuzCanvas& canvas, TKey& key, int32_t x, const GlyphStave& stave, int32_t& nextX, int32_t& rangeRight,
+             bool selected);
 
 // A time signature on one stave, and on every stave of the document.
 int32_t TimeSignatureAdvance(int32_t count, int32_t length);
@@ -95,12 +98,19 @@ void DrawTimeSignature(MuzCanvas& canvas, int32_t count, int32_t length, int32_t
 void DrawTimeSignatureOnAllStaves(MuzCanvas& canvas, int32_t count, int32_t length, int32_t x,
                                   const std::vector<GlyphStave>& staves, int32_t& nextX, bool selected);
 
+// The bar's time signature on every stave; its x range grows to x - 2 .. nextX + 2.
+void DrawMuzBar(MuzCanvas& canvas, TMuzBar& bar, int32_t x, const std::vector<GlyphStave>& staves, int32_t& nextX,
+                bool selected);
+
 // The sign at either end of a repeated stretch; side is loopSideLeft or loopSideRight.
 int32_t LoopSignWidth(int32_t count);
 void DrawLoopSignOnStave(MuzCanvas& canvas, int32_t count, uint8_t side, int32_t x, const GlyphStave& stave,
                          bool selected);
 void DrawLoopSign(MuzCanvas& canvas, int32_t count, uint8_t side, int32_t x, const std::vector<GlyphStave>& staves,
                   int32_t& nextX, bool selected);
+// The loop end's sign on every stave; its x range grows to x - 2 .. nextX.
+void DrawLoopPartSymbol(MuzCanvas& canvas, TLoopPartSymbol& symbol, int32_t count, int32_t x,
+                        const std::vector<GlyphStave>& staves, int32_t& nextX, bool selected);
 
 // The font of the numbers on time signatures, repeat signs and tuplets.
 MuzFont ScoreNumberFont(int32_t size, uint32_t colour);

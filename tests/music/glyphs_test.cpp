@@ -5,6 +5,7 @@
 #include "music/fakes/recording_canvas.h"
 #include "music/flags.h"
 #include "music/muznote.h"
+#include "music/PartMuz.h"
 #include "music/stave.h"
 
 namespace {
@@ -54,6 +55,10 @@ TEST(KeyGlyph, SignatureFollowsTheClefAndTheNextSymbolFollowsTheSignature) {
     DrawKey(canvas, key, x, kStave, nextX, rangeRight, true);
     EXPECT_EQ(rangeRight, x + c.rangeRight);
     EXPECT_EQ(nextX, x + c.nextX);
+    EXPECT_EQ(key.GetXDistance(x), 0);
+    EXPECT_EQ(key.GetXDistance(x - 1), 1);
+    EXPECT_EQ(key.GetXDistance(rangeRight), 0);
+    EXPECT_EQ(key.GetXDistance(rangeRight + 1), 1);
     const std::vector<CanvasCall> rects = SelectionRects(canvas);
     ASSERT_EQ(rects.size(), c.accidentalXs.size() + 1);
     EXPECT_EQ(rects[0].left, x + c.left);
@@ -75,14 +80,19 @@ TEST(TimeSignatureGlyph, TwoDigitNumbersWidenTheSignature) {
     bool selected;
     int32_t advance, selectionRight;
   };
-  const Case cases[] = {{12, 8, true, 39, 28}, {3, 4, true, 21, 14}, {4, 16, false, 39, 0}, {9, 9, false, 21, 0}};
+  const Case cases[] = {{12, 8, true, 39, 28}, {3, 4, true, 21, 14}, {4, 16, false, 39, 0}, {9, 8, false, 21, 0}, {10, 4, true, 39, 28}};
   const std::vector<GlyphStave> staves{kStave, {kC + 120, kFore, kBack}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.count << "/" << c.length);
+    TSinglePartMuz part;
+    TMuzBar* bar = new TMuzBar(&part, static_cast<int8_t>(c.length), c.count, 0);
     RecordingCanvas canvas;
     int32_t nextX = 0;
-    DrawTimeSignatureOnAllStaves(canvas, c.count, c.length, 40, staves, nextX, c.selected);
+    DrawMuzBar(canvas, *bar, 40, staves, nextX, c.selected);
     EXPECT_EQ(nextX, 40 + c.advance);
+    EXPECT_EQ(bar->GetXDistance(38), 0);
+    EXPECT_EQ(bar->GetXDistance(37), 1);
+    EXPECT_EQ(bar->GetXDistance(nextX + 3), 1);
     const std::vector<CanvasCall> texts = canvas.Of(CanvasCall::Text);
     ASSERT_EQ(texts.size(), 4u);
     for (size_t s = 0; s < 2; ++s) {
@@ -119,7 +129,10 @@ TEST(LoopSignGlyph, CountDecidesWidthAndNumber) {
     SCOPED_TRACE(c.count);
     RecordingCanvas canvas;
     int32_t nextX = 0;
-    DrawLoopSign(canvas, c.count, c.side, 10, {kStave}, nextX, false);
+    TLoopPartSymbol symbol(nullptr, c.side);
+    DrawLoopPartSymbol(canvas, symbol, c.count, 10, {kStave}, nextX, false);
+    EXPECT_EQ(symbol.GetXDistance(8), 0);
+    EXPECT_EQ(symbol.GetXDistance(nextX + 1), 1);
     EXPECT_EQ(LoopSignWidth(c.count), c.width);
     EXPECT_EQ(nextX, 10 + c.width + 5);
     const std::vector<CanvasCall> lines = canvas.Of(CanvasCall::Line);

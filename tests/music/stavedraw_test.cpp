@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "foundation/assertion.h"
 #include "music/fakes/recording_canvas.h"
 #include "music/flags.h"
 #include "music/muznote.h"
@@ -275,6 +276,7 @@ TEST(SlurShape, CrescentRunsBetweenTheEndsAndBowsByItsHeight) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.y1 << "->" << c.y2 << " h " << c.h);
+    for (int32_t flat : {-4, 4}) EXPECT_THROW(SlurPoints(c.x1, c.y1, c.x2, c.y2, flat), AssertionFailure);
     const std::vector<MuzPoint> points = SlurPoints(c.x1, c.y1, c.x2, c.y2, c.h);
     ASSERT_EQ(points.size(), 50u);
     EXPECT_TRUE(Contains(points, {c.x1 + 1, c.y1}));
