@@ -2,6 +2,7 @@
 // check the shapes the score draws without looking at pixels.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,7 @@ struct CanvasCall {
   uint32_t penColour;
   int32_t penWidth;
   uint32_t brushColour;
-  MuzBrushStyle brushStyle;
-  int32_t left, top, right, bottom;  // the line's ends for Line, the point for Text
+  std::array<int32_t, 4> box;  // left, top, right, bottom; a line's ends; a text's point twice
   std::vector<MuzPoint> points;
   std::string text;
   MuzFont font;
@@ -22,23 +22,15 @@ struct CanvasCall {
 
 class RecordingCanvas : public MuzCanvas {
  public:
-  void SetPen(uint32_t colour, int32_t width) override {
-    penColour_ = colour;
-    penWidth_ = width;
-  }
-  void SetBrush(uint32_t colour, MuzBrushStyle style) override {
-    brushColour_ = colour;
-    brushStyle_ = style;
-  }
-  void FillRect(int32_t l, int32_t t, int32_t r, int32_t b) override { Add(CanvasCall::FillRect, l, t, r, b); }
-  void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override { Add(CanvasCall::Line, x1, y1, x2, y2); }
-  void Polygon(const std::vector<MuzPoint>& points) override { Add(CanvasCall::Polygon, 0, 0, 0, 0).points = points; }
-  void Ellipse(int32_t l, int32_t t, int32_t r, int32_t b) override { Add(CanvasCall::Ellipse, l, t, r, b); }
+  void SetPen(uint32_t colour, int32_t width) override { pen_ = colour, penWidth_ = width; }
+  void SetBrush(uint32_t colour, MuzBrushStyle) override { brush_ = colour; }
+  void FillRect(int32_t l, int32_t t, int32_t r, int32_t b) override { Add(CanvasCall::FillRect, {l, t, r, b}); }
+  void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override { Add(CanvasCall::Line, {x1, y1, x2, y2}); }
+  void Polygon(const std::vector<MuzPoint>& points) override { Add(CanvasCall::Polygon, {}).points = points; }
+  void Ellipse(int32_t l, int32_t t, int32_t r, int32_t b) override { Add(CanvasCall::Ellipse, {l, t, r, b}); }
   void Text(int32_t x, int32_t y, const std::string& text, const MuzFont& font, bool opaque) override {
-    CanvasCall& call = Add(CanvasCall::Text, x, y, x, y);
-    call.text = text;
-    call.font = font;
-    call.opaque = opaque;
+    CanvasCall& call = Add(CanvasCall::Text, {x, y, x, y});
+    call.text = text, call.font = font, call.opaque = opaque;
   }
 
   std::vector<CanvasCall> Of(CanvasCall::Kind kind) const {
@@ -52,13 +44,10 @@ class RecordingCanvas : public MuzCanvas {
   std::vector<CanvasCall> calls;
 
  private:
-  CanvasCall& Add(CanvasCall::Kind kind, int32_t l, int32_t t, int32_t r, int32_t b) {
-    calls.push_back({kind, penColour_, penWidth_, brushColour_, brushStyle_, l, t, r, b, {}, {}, {}, false});
-    return calls.back();
+  CanvasCall& Add(CanvasCall::Kind kind, std::array<int32_t, 4> box) {
+    return calls.emplace_back(CanvasCall{kind, pen_, penWidth_, brush_, box, {}, {}, {}, false});
   }
 
-  uint32_t penColour_ = 0;
+  uint32_t pen_ = 0, brush_ = 0;
   int32_t penWidth_ = 1;
-  uint32_t brushColour_ = 0;
-  MuzBrushStyle brushStyle_ = MuzBrushStyle::Solid;
 };
