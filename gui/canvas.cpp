@@ -105,12 +105,18 @@ void PixelCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t bot
 }
 
 void PixelCanvas::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  const int32_t dx = std::abs(x2 - x1);
-  const int32_t dy = -std::abs(y2 - y1);
+  const int32_t lead = (penWidth_ - 1) / 2;
+  // A line wholly beside the clip draws nothing; skipping it keeps far-off lines from costing a
+  // step per pixel.
+  if (std::max(x1, x2) + penWidth_ < clipLeft_ || std::min(x1, x2) - penWidth_ >= clipRight_ ||
+      std::max(y1, y2) + penWidth_ < clipTop_ || std::min(y1, y2) - penWidth_ >= clipBottom_) {
+    return;
+  }
+  const int64_t dx = std::abs(static_cast<int64_t>(x2) - x1);
+  const int64_t dy = -std::abs(static_cast<int64_t>(y2) - y1);
   const int32_t sx = x1 < x2 ? 1 : -1;
   const int32_t sy = y1 < y2 ? 1 : -1;
-  const int32_t lead = (penWidth_ - 1) / 2;
-  int64_t error = static_cast<int64_t>(dx) + dy;
+  int64_t error = dx + dy;
   int32_t x = x1;
   int32_t y = y1;
   while (x != x2 || y != y2) {
