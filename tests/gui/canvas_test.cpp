@@ -95,7 +95,7 @@ TEST(ScorePicture, OneStaveOfEveryGlyph) {
   QImage image(820, 300, QImage::Format_RGB32);
   image.fill(PixelCanvas::ToRgb(0x00C0C0C0));
   PixelCanvas canvas(image);
-  const StaveBand treble{90, 60, 50, true, 0x00000000, 0x00F8FFFF}, bass{230, 50, 50, false, 0x00400000, 0x00FFF0F0};
+  const StaveBand treble{{90, 0x00000000, 0x00F8FFFF}, 60, 50, true}, bass{{230, 0x00400000, 0x00FFF0F0}, 50, 50, false};
   for (const StaveBand& band : {treble, bass}) {
     DrawStaveBackground(canvas, band, ClientRect{0, 0, 820, 300});
     DrawStaveLines(canvas, band, ClientRect{0, 0, 820, 300});
