@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 
 #include "foundation/assertion.h"
@@ -142,28 +141,4 @@ TEST_F(ParameterRecords, LengthFactorsFollowTheLengthKind) {
     le.LengthKind = kind;
     EXPECT_DOUBLE_EQ(le.GetLengthFactor(4.0), lengthFactors[kind]) << "kind " << int{kind};
   }
-}
-
-TEST_F(ParameterRecords, CopiesKeepUnitCodesAndAreIndependent) {
-  TVolumeProps source;
-  std::string error;
-  ASSERT_TRUE(source.VolumeFactor.Read("-6dB", "Constant", error));
-  source.Envelope.SetName("env");
-
-  TVolumeProps copy(source);
-  EXPECT_EQ(copy.VolumeFactor.GetUnitUsed(), kUnitDecibel);
-  EXPECT_EQ(copy.Envelope.GetName(), "env");
-  copy.VolumeFactor.SetValue(0.25);
-  copy.Envelope.SetName("other");
-  EXPECT_NE(source.VolumeFactor.GetValue(), 0.25);
-  EXPECT_EQ(source.Envelope.GetName(), "env");
-
-  TTempoPitchProps assigned;
-  TTempoPitchProps tp;
-  ASSERT_TRUE(tp.LengthNew.Read("1500ms", "New Length", error));
-  assigned = tp;
-  TTempoPitchProps& same = assigned;
-  assigned = same;
-  EXPECT_DOUBLE_EQ(assigned.LengthNew.GetValue(), 1.5);
-  EXPECT_EQ(assigned.LengthNew.GetUnitUsed(), kUnitMilliseconds);
 }
