@@ -53,9 +53,11 @@ TEST_F(FileProperties, OkWithoutChangesKeepsEveryFormatAndStillMarksTheDocument)
         SCOPED_TRACE(testing::Message() << rate << " Hz, " << channels << " ch, " << bytes << " B");
         const std::vector<int> shown = Run(rate, channels, bytes);
         EXPECT_EQ(shown, (std::vector<int>{bytes - 1, row, channels - 1}));
-        EXPECT_EQ(std::tuple(document->GetSamplesPerSec(), document->GetChannels(), document->GetBytesPerSample(),
-                             document->GetValues(), document->GetState(), form->UndoUnit.GetUnitWave()),
-                  std::tuple(static_cast<uint32_t>(rate), channels, bytes, 1000, kUnitStateModified, document));
+        EXPECT_EQ(std::tuple(document->GetSamplesPerSec(), document->GetChannels(),
+                             document->GetBytesPerSample(), document->GetValues(),
+                             document->GetState(), form->UndoUnit.GetUnitWave()),
+                  std::tuple(static_cast<uint32_t>(rate), channels, bytes, 1000, kUnitStateModified,
+                             document));
       }
     }
   }

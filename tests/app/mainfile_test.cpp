@@ -41,7 +41,8 @@ std::string Doc(const std::string& name) { return (kScratch / name).string(); }
 
 // Samples 0, 10, 20 ... (the right channel negated).
 SoundPtr Rising(int32_t count, int16_t channels) {
-  return channels == 1 ? MonoOf(Ramp(count, 0, 10)) : StereoOf(Ramp(count, 0, 10), Ramp(count, 0, -10));
+  return channels == 1 ? MonoOf(Ramp(count, 0, 10))
+                       : StereoOf(Ramp(count, 0, 10), Ramp(count, 0, -10));
 }
 
 void WriteWave(const std::string& path, int32_t count, int16_t channels = 1) {
@@ -171,16 +172,18 @@ TEST_F(MainFile, NewWaveOffersStereoCdFormatAndMakesNumberedNewDocuments) {
 TEST_F(MainFile, OpenWaveReportsEachFileTheReaderRefusesAndOpensTheNext) {
   Trigger("FileOpenWave", {{}});  // cancelled
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(std::pair(shown[0].accept, shown[0].filters),
-            std::pair(QFileDialog::AcceptOpen, QStringList{"Wave Files (*.wav)", "All files (*.*)"}));
+  EXPECT_EQ(
+      std::pair(shown[0].accept, shown[0].filters),
+      std::pair(QFileDialog::AcceptOpen, QStringList{"Wave Files (*.wav)", "All files (*.*)"}));
 
   std::ofstream(Doc("bad.wav")) << "This is a text file, and no sound at all.";
   WriteWave(Doc("good.wav"), 100, 2);
   Trigger("FileOpenWave", {{Doc("bad.wav"), Doc("good.wav")}});
   EXPECT_FALSE(form->OpenWaveFile(Doc("missing.wav")));
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0], (RecordedMessage{"Cannot read the file: \"" + Doc("bad.wav") + "\"" + wavestatus::kNoRiff,
-                                                "File Error", kMbOk | kMbIconInformation}));
+  EXPECT_EQ(sink.messages[0], (RecordedMessage{"Cannot read the file: \"" + Doc("bad.wav") + "\"" +
+                                                   wavestatus::kNoRiff,
+                                               "File Error", kMbOk | kMbIconInformation}));
   EXPECT_EQ(sink.messages[1].text,
             "Cannot read the file: \"" + Doc("missing.wav") + "\"" + wavestatus::kCannotOpen);
   ASSERT_EQ(form->MDIChildren().size(), 1u);
@@ -201,7 +204,8 @@ TEST_F(MainFile, DuplicateCopiesTheSelectionOrTheWholeWaveWithTheSourceWindowsDi
   Trigger("DuplicateWave");
   const TUnitWave* part = Unit();
   ASSERT_NE(part, original);
-  EXPECT_EQ(std::pair(Caption(), part->GetState()), std::pair(std::string("NONAME1"), kUnitStateNew));
+  EXPECT_EQ(std::pair(Caption(), part->GetState()),
+            std::pair(std::string("NONAME1"), kUnitStateNew));
   EXPECT_EQ(Channels(*part->GetSound()), (std::vector<Samples16>{{20, 30, 40}, {-20, -30, -40}}));
   EXPECT_EQ(static_cast<TMDIChildWave*>(form->GetActiveMDIChild())->GetWaveViewProps().DrawKind, 1);
 
@@ -224,7 +228,8 @@ TEST_F(MainFile, SaveWritesInPlaceAndSaveAsUnderTheChosenNameWhenTheUserAgrees) 
   unit->SetSound(Rising(7, 1));
   unit->SetModified();
   Trigger("FileSave");
-  EXPECT_EQ(std::pair(shown.size(), unit->GetState()), std::pair(size_t{1}, kUnitStateSaved));  // no dialog
+  EXPECT_EQ(std::pair(shown.size(), unit->GetState()),
+            std::pair(size_t{1}, kUnitStateSaved));  // no dialog
   SoundPtr written;
   std::string status;
   ASSERT_TRUE(ReadWaveFile(Doc("take.wav"), written, status));

@@ -76,8 +76,11 @@ TEST_F(Registry, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheName) {
   EXPECT_FALSE(form->EditNameActive);
 
   TypeName("Bass");  // the other document is music: names are unique across both kinds
-  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{{"A wave with name \"Bass\" already exists.", "Error", 64}}));
-  EXPECT_EQ(std::pair(drum->GetUnit()->GetName(), NameBox()), std::pair(std::string("Drum"), std::string("Bass")));
+  EXPECT_EQ(
+      sink.messages,
+      (std::vector<RecordedMessage>{{"A wave with name \"Bass\" already exists.", "Error", 64}}));
+  EXPECT_EQ(std::pair(drum->GetUnit()->GetName(), NameBox()),
+            std::pair(std::string("Drum"), std::string("Bass")));
 
   TypeName("Drum");  // its own name
   TypeName("bass");  // names differ by case
@@ -91,13 +94,15 @@ TEST_F(Registry, SearchesRunFromTheLastWindowToTheFirstAndTellTheKinds) {
   TestChild* older = Open(kUnitKindWave, "same");
   TestChild* music = Open(kUnitKindMuz, "score");
   TestChild* newer = Open(kUnitKindWave, "same");
-  EXPECT_EQ(std::tuple(form->FindUnitByName("same"), form->FindUnitByName("Same"), form->FindUnitWaveByName("score")),
+  EXPECT_EQ(std::tuple(form->FindUnitByName("same"), form->FindUnitByName("Same"),
+                       form->FindUnitWaveByName("score")),
             std::tuple(newer->GetUnit(), nullptr, nullptr));
   newer->close();
   EXPECT_EQ(unitUnitWave("same").GetUnitWave(), older->GetUnit());  // as the engine looks it up
 
   form->MdiArea()->setActiveSubWindow(music);
-  EXPECT_EQ(std::tuple(MainActiveMuzChild(), MainActiveWaveChild(), form->ActiveUnitWave(), MainActiveUnit()),
+  EXPECT_EQ(std::tuple(MainActiveMuzChild(), MainActiveWaveChild(), form->ActiveUnitWave(),
+                       MainActiveUnit()),
             std::tuple(music, nullptr, nullptr, music->GetUnit()));
   form->MdiArea()->setActiveSubWindow(older);
   EXPECT_TRUE(MainActiveWaveChild() == older && form->ActiveUnitWave() == older->GetUnit());
@@ -136,11 +141,13 @@ TEST_F(Registry, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
     sink.messages.clear();
     sink.replies = {c.answer, kIdNo};
     child->close();
-    EXPECT_EQ(sink.messages,
-              (std::vector<RecordedMessage>{{"Do you want to save?", "You have unsaved changes", 3}}));
+    EXPECT_EQ(
+        sink.messages,
+        (std::vector<RecordedMessage>{{"Do you want to save?", "You have unsaved changes", 3}}));
     EXPECT_EQ(deleted["doc"], c.closes) << c.answer;
     if (c.closes) continue;
-    EXPECT_EQ(std::pair(child->saves, child->GetUnit()->NeedsSave()), std::pair(c.answer == kIdYes ? 1 : 0, true));
+    EXPECT_EQ(std::pair(child->saves, child->GetUnit()->NeedsSave()),
+              std::pair(c.answer == kIdYes ? 1 : 0, true));
     child->close();  // No
   }
   EXPECT_TRUE(form->MDIChildren().empty());
@@ -154,7 +161,8 @@ TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBa
   TestChild* second = Open(kUnitKindMuz, "two");
   form->UndoUnit.Push(form->FindUnitWaveByName("one"));
   second->close();
-  EXPECT_EQ(std::tuple(deleted["two"], form->FindUnitByName("two"), form->UndoUnit.Exists(), first->lastClosedNotices),
+  EXPECT_EQ(std::tuple(deleted["two"], form->FindUnitByName("two"), form->UndoUnit.Exists(),
+                       first->lastClosedNotices),
             std::tuple(true, nullptr, true, 0));
   EXPECT_EQ(Open(kUnitKindWave, "")->windowTitle().toStdString(), "NONAME3");
   form->MDIChildren().back()->close();
@@ -168,7 +176,8 @@ TEST_F(Registry, ActivationShowsTheNameEndsANameEditAndGivesBackOnlyTheCursorItS
   EXPECT_EQ(NameBox(), "second");
   form->DialogActive = true;
   form->MdiArea()->setActiveSubWindow(first);
-  EXPECT_EQ(std::tuple(NameBox(), form->DialogActive, first->activations), std::tuple("first", false, 2));
+  EXPECT_EQ(std::tuple(NameBox(), form->DialogActive, first->activations),
+            std::tuple("first", false, 2));
 
   QTest::mouseClick(form->EditName(), Qt::LeftButton);
   QTest::mouseClick(form->EditName(), Qt::LeftButton);
@@ -189,10 +198,12 @@ TEST_F(Registry, NewWaveDocumentsGetTheLastUsedRecordsAndTheEngineReachesTheMain
   form->LastUsedProps.FilterNotch.FreqKind = 1;
   auto& unit = static_cast<TUnitWave&>(*Open(kUnitKindWave, "w")->GetUnit());
   form->SetUnitProps(unit);
-  EXPECT_EQ(std::tuple(+unit.GetProps().FilterNotch.FreqKind, +unit.GetProps().FilterRes.FreqKind), std::tuple(1, 0));
+  EXPECT_EQ(std::tuple(+unit.GetProps().FilterNotch.FreqKind, +unit.GetProps().FilterRes.FreqKind),
+            std::tuple(1, 0));
 
   Shell()->SetStatusText(7, "Changed");
   EXPECT_EQ(form->StatusBar()->PanelText(7), "Changed");
   Shell()->SetClipBoardSound(std::make_unique<MonoSound>(11025, 1));
-  EXPECT_TRUE(form->ClipBoardSound != nullptr && Shell()->GetClipBoardSound() == form->ClipBoardSound.get());
+  EXPECT_TRUE(form->ClipBoardSound != nullptr &&
+              Shell()->GetClipBoardSound() == form->ClipBoardSound.get());
 }

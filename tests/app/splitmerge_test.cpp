@@ -87,9 +87,10 @@ TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) 
   for (size_t i = 0; i < 2; ++i) {
     SCOPED_TRACE(i);
     TUnitWave* part = windows[i]->GetUnitWave();
-    EXPECT_EQ(std::tuple(windows[i]->windowTitle().toStdString(), windows[i]->geometry(), LeftOf(windows[i]),
-                         part->GetSelBegin(), part->GetSelEnd(), part->IsNew()),
-              std::tuple("NONAME" + std::to_string(2 + i), bounds[i], *channels[i], 100, 200, true));
+    EXPECT_EQ(
+        std::tuple(windows[i]->windowTitle().toStdString(), windows[i]->geometry(),
+                   LeftOf(windows[i]), part->GetSelBegin(), part->GetSelEnd(), part->IsNew()),
+        std::tuple("NONAME" + std::to_string(2 + i), bounds[i], *channels[i], 100, 200, true));
     EXPECT_NEAR(windows[i]->GetViewBegin(), 50, 1);  // the source's zoom window
     EXPECT_NEAR(windows[i]->GetViewEnd(), 250, 1);
     part->SetName(i == 0 ? "L" : "R");
@@ -124,7 +125,8 @@ TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) 
     ASSERT_EQ(windows.size(), c.counts.size());
     for (size_t i = 0; i < windows.size(); ++i) {
       const std::vector<int16_t> piece = LeftOf(windows[i]);
-      EXPECT_EQ(std::pair(piece.size(), piece[0]), std::pair(static_cast<size_t>(c.counts[i]), int16_t(c.firsts[i])));
+      EXPECT_EQ(std::pair(piece.size(), piece[0]),
+                std::pair(static_cast<size_t>(c.counts[i]), int16_t(c.firsts[i])));
       // From its first cut's column, 10 + p * 500 / 1001, to its last one's.
       const int left = 10 + c.firsts[i] * 500 / 1001;
       const int right = 10 + (c.firsts[i] + c.counts[i]) * 500 / 1001;
@@ -165,9 +167,10 @@ TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSo
     const std::vector<TMDIChildWave*> windows = Windows();
     ASSERT_EQ(windows.size(), 1u);
     const TUnitWave* merged = windows[0]->GetUnitWave();
-    EXPECT_EQ(std::tuple(merged->GetChannels(), merged->GetSamplesPerSec(), merged->GetBytesPerSample(),
-                         windows[0]->geometry()),
-              std::tuple(c.pages[0] ? 2 : 1, static_cast<uint32_t>(c.rate), 2, QRect(50, 25, 401, 100)));
+    EXPECT_EQ(
+        std::tuple(merged->GetChannels(), merged->GetSamplesPerSec(), merged->GetBytesPerSample(),
+                   windows[0]->geometry()),
+        std::tuple(c.pages[0] ? 2 : 1, static_cast<uint32_t>(c.rate), 2, QRect(50, 25, 401, 100)));
     CloseAll();
   }
 }
@@ -211,7 +214,8 @@ TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
     const std::vector<TMDIChildWave*> windows = Windows();
     ASSERT_EQ(windows.size(), 2u);
     // One box: the engine's out of memory.
-    EXPECT_EQ(std::tuple(form->NoNameCounter, LeftOf(windows[0]), LeftOf(windows[1]), sink.messages.size()),
+    EXPECT_EQ(std::tuple(form->NoNameCounter, LeftOf(windows[0]), LeftOf(windows[1]),
+                         sink.messages.size()),
               std::tuple(counter, Ramp(3000), Ramp(1000), size_t{1}));
     CloseAll();
   }

@@ -19,7 +19,8 @@
 // Only the defaults no drawing or dialog test shows: the others are checked by what they paint.
 TEST(ViewProps, RecordsStartWithTheGridOnAndTheirOwnRightAndCursorColours) {
   const TVoldViewProps vold;
-  EXPECT_EQ(std::tuple(+TWaveViewProps().DrawGrid, vold.FreqWidth.Write(), vold.RightColor, vold.CursorColor),
+  EXPECT_EQ(std::tuple(+TWaveViewProps().DrawGrid, vold.FreqWidth.Write(), vold.RightColor,
+                       vold.CursorColor),
             std::tuple(1, "1", 0x808000u, 0xFF00FFu));
 }
 
