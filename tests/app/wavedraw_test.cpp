@@ -4,6 +4,7 @@
 #include <QImage>
 #include <cmath>
 #include <functional>
+#include <map>
 
 #include "app/ChildWave.h"
 #include "app/fakes/main_window.h"
@@ -26,20 +27,10 @@ int16_t Silent(int32_t) { return 0; }
 
 // Column contents as one letter per pixel, top to bottom.
 char Letter(QRgb rgb) {
-  switch (rgb & 0xFFFFFF) {
-    case 0xFFFFFF:
-      return 'w';
-    case 0x000000:
-      return 'k';
-    case 0x808080:
-      return 'g';
-    case 0xFF0000:
-      return 'r';
-    case 0x008080:
-      return 't';
-    default:
-      return '?';
-  }
+  static const std::map<QRgb, char> kLetters = {
+      {0xFFFFFF, 'w'}, {0x000000, 'k'}, {0x808080, 'g'}, {0xFF0000, 'r'}, {0x008080, 't'}};
+  const auto found = kLetters.find(rgb & 0xFFFFFF);
+  return found == kLetters.end() ? '?' : found->second;
 }
 
 // `height` pixels of `base` with [from, to) set to `c`, and so on for each further run.

@@ -52,22 +52,6 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
   }
 }
 
-TEST(Application, TheEngineReachesTheScreenThroughTheInstalledSink) {
-  QtMessageSink sink;
-  MessageSink* previous = SetMessageSink(&sink);
-  std::string seen;
-  {
-    ScopedModalRunner runner([&](QDialog& dialog) {
-      seen = dialog.windowTitle().toStdString() + ": " +
-             static_cast<QMessageBox&>(dialog).text().toStdString();
-      return static_cast<int>(QMessageBox::Ok);
-    });
-    EXPECT_EQ(MessageReporter::ShowNoSinus(), kIdOk);
-  }
-  SetMessageSink(previous);
-  EXPECT_EQ(seen, "System Error: Could not create sinus.");
-}
-
 TEST(Application, WithoutAHelpFileHelpSaysSoAndNamesTheTopic) {
   SetHelpFile("/usr/share/korvalen/KORVALHE.HLP");
   RecordingSink sink;
