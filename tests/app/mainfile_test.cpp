@@ -246,8 +246,9 @@ TEST_F(MainFile, SaveWritesInPlaceAndSaveAsUnderTheChosenNameWhenTheUserAgrees) 
   sink.replies.push_back(kIdNo);
   Trigger("FileSaveAs", {{Doc("other.wav")}, {Doc("nowhere/x.wav")}, {Doc("copy")}});
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text, Doc("other.wav") + filetext::kReplaceAfter);
-  EXPECT_EQ(sink.messages[1].text, Doc("nowhere/x.wav") + filetext::kNoFolderAfter);
+  EXPECT_EQ(std::pair(sink.messages[0].text, sink.messages[1].text),
+            std::pair(Doc("other.wav") + filetext::kReplaceAfter,
+                      Doc("nowhere/x.wav") + filetext::kNoFolderAfter));
   EXPECT_EQ(std::ifstream(Doc("other.wav")).get(), 'k');
   EXPECT_TRUE(fs::exists(Doc("copy.wav")));
   EXPECT_EQ(std::tuple(unit->GetFileName(), Caption(), unit->GetState()),

@@ -64,16 +64,13 @@ TEST(WaveViewDialog, ShowsTheRecordAndSwitchesStrengthAndGridColourWithTheirChoi
   given.GridColor = 0x123456;
   TDlgWaveViewProps dialog(nullptr, given, nullptr);
   RunDialog(dialog, [&] {
-    EXPECT_EQ(dialog.windowTitle(), "Wave View");
-    EXPECT_EQ(dialog.HelpContext(), 23);
-    EXPECT_EQ(dialog.rgrDraw->ItemIndex(), 0);
-    EXPECT_EQ(dialog.rgrCombine->ItemIndex(), 2);
-    EXPECT_EQ(dialog.colbGrid->Selected(), 0x123456u);
-    EXPECT_EQ(dialog.colbLeft->currentText(), "Red");
-    EXPECT_EQ(dialog.editValuesPerPixel->text(), "15");
-    EXPECT_EQ(dialog.editStrength->maxLength(), 99);
-    EXPECT_FALSE(dialog.editStrength->isEnabled());
-    EXPECT_FALSE(dialog.colbGrid->isEnabled());
+    EXPECT_EQ(std::tuple(dialog.windowTitle(), dialog.HelpContext(), dialog.rgrDraw->ItemIndex(),
+                         dialog.rgrCombine->ItemIndex(), dialog.colbGrid->Selected()),
+              std::tuple(QString("Wave View"), 23, 0, 2, 0x123456u));
+    EXPECT_EQ(std::tuple(dialog.colbLeft->currentText(), dialog.editValuesPerPixel->text(),
+                         dialog.editStrength->maxLength()),
+              std::tuple(QString("Red"), QString("15"), 99));
+    EXPECT_FALSE(dialog.editStrength->isEnabled() || dialog.colbGrid->isEnabled());
     dialog.rgrDraw->Button(1)->click();
     EXPECT_TRUE(dialog.editStrength->isEnabled());
     dialog.chkDrawGrid->click();
@@ -83,11 +80,9 @@ TEST(WaveViewDialog, ShowsTheRecordAndSwitchesStrengthAndGridColourWithTheirChoi
     dialog.OKBtn->click();
   });
   const TWaveViewProps taken = dialog.GetProps();
-  EXPECT_EQ(taken.DrawKind, 1);
-  EXPECT_EQ(taken.DrawGrid, 1);
-  EXPECT_EQ(taken.BackgroundColor, 0x00FFFFu);
-  EXPECT_DOUBLE_EQ(taken.Strength.GetValue(), 0.5);
-  EXPECT_EQ(taken.Strength.Write(), "50 %");
+  EXPECT_EQ(std::tuple(+taken.DrawKind, +taken.DrawGrid, taken.BackgroundColor,
+                       taken.Strength.GetValue(), taken.Strength.Write()),
+            std::tuple(1, 1, 0x00FFFFu, 0.5, "50 %"));
 }
 
 TEST(WaveViewDialog, UseAsDefaultStoresOnlyAPassedResult) {
@@ -206,10 +201,11 @@ TEST(VoldViewDialog, FieldsAreReadInOrderAndUseAsDefaultKeepsThem) {
     dialog.OKBtn->click();
     EXPECT_FALSE(dialog.isVisible());
   });
-  EXPECT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text, "In Strength: Value must be positive and more than 0.");
-  EXPECT_EQ(sink.messages[1].text, "In Vertical Resolution: Value must be positive and more than 0.");
-  EXPECT_EQ(defaults.VerticalResolution.GetValue(), 80);
-  EXPECT_EQ(defaults.Sensitivity, 3);
-  EXPECT_DOUBLE_EQ(defaults.Strength.GetValue(), 2.0);
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0].text + " / " + sink.messages[1].text,
+            "In Strength: Value must be positive and more than 0. / "
+            "In Vertical Resolution: Value must be positive and more than 0.");
+  EXPECT_EQ(std::tuple(defaults.VerticalResolution.GetValue(), +defaults.Sensitivity,
+                       defaults.Strength.GetValue()),
+            std::tuple(80, 3, 2.0));
 }

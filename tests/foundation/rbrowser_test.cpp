@@ -99,10 +99,8 @@ TEST(RecordBrowser, EditCommandsPlaceOrRemoveRecordsAtTheCursorAndShowTheNewCurr
     Fill(b, c.before, c.cursor);
     b.field = 20;
     (b.*c.command)();
-    EXPECT_EQ(b.Cursor, c.newCursor);
-    EXPECT_EQ(b.field, c.shown);
-    EXPECT_EQ(b.viewPosition, c.newCursor + 1);
-    EXPECT_EQ(b.viewCount, static_cast<int>(c.after.size()));
+    EXPECT_EQ(std::tuple(b.Cursor, b.field, b.viewPosition, b.viewCount),
+              std::tuple(c.newCursor, c.shown, c.newCursor + 1, static_cast<int>(c.after.size())));
     EXPECT_EQ(Values(b), c.after);
   }
 }
@@ -136,8 +134,7 @@ TEST(RecordBrowser, AnInvalidFieldBlocksNavigationAndClosingAndEmptiesTheClipboa
   b.Next();
   EXPECT_EQ(b.Cursor, 1);
   EXPECT_THROW(b.Next(), AssertionFailure);
-  EXPECT_TRUE(b.CloseOK());
-  EXPECT_FALSE(b.attached);
+  EXPECT_TRUE(b.CloseOK() && !b.attached);
   EXPECT_EQ(Values(b), (std::vector<int>{7, 2}));
   EXPECT_FALSE(b.NextRecord());
 }

@@ -40,10 +40,9 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
       EXPECT_NE(box, nullptr);
       if (box == nullptr) return 0;
       ++shown;
-      EXPECT_EQ(box->windowTitle().toStdString(), "You have unsaved changes");
-      EXPECT_EQ(box->text().toStdString(), "Do you want to save?");
-      EXPECT_EQ(box->icon(), c.icon);
-      EXPECT_EQ(box->standardButtons(), c.buttons);
+      EXPECT_EQ(std::tuple(box->windowTitle(), box->text(), box->icon(), box->standardButtons()),
+                std::tuple(QString("You have unsaved changes"), QString("Do you want to save?"),
+                           c.icon, c.buttons));
       return c.pressed;
     });
     EXPECT_EQ(sink.ShowMessage("Do you want to save?", "You have unsaved changes", c.flags),
@@ -55,11 +54,12 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
 TEST(Application, WithoutAHelpFileHelpSaysSoAndNamesTheTopic) {
   SetHelpFile("/usr/share/korvalen/KORVALHE.HLP");
   RecordingSink sink;
-  EXPECT_FALSE(HelpContext(51));
-  EXPECT_FALSE(HelpCommand(kHelpContents, 1));
+  EXPECT_FALSE(HelpContext(51) || HelpCommand(kHelpContents, 1));
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_NE(sink.messages[0].text.find("help context 51"), std::string::npos);
-  EXPECT_NE(sink.messages[0].text.find("KORVALHE.HLP"), std::string::npos);
+  const std::string& topic = sink.messages[0].text;
+  EXPECT_TRUE(topic.find("help context 51") != topic.npos &&
+              topic.find("KORVALHE.HLP") != topic.npos)
+      << topic;
   EXPECT_NE(sink.messages[1].text.find("contents"), std::string::npos);
   EXPECT_EQ(sink.messages[1].flags, kMbOk | kMbIconInformation);
 }
