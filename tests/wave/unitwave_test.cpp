@@ -2,15 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <map>
 #include <tuple>
 
 #include "fakes/fake_main_window.h"
 #include "foundation/assertion.h"
 #include "sound_helpers.h"
-#include "support/recording_sink.h"
-#include "wave/wavefile.h"
 
 namespace {
 
@@ -111,23 +108,6 @@ TEST(UnitWave, ConstructionChecksTheFormatAndAnEmptyWaveNeverAsksToBeSaved) {
     EXPECT_EQ(failure.unit, "unitwave");
   }
   EXPECT_THROW(TUnitWave("x", waveFileProps(1, 44100, 0)), AssertionFailure);
-}
-
-TEST(UnitWave, SavingWritesTheWholeSoundAndAFailedSaveReportsFailure) {
-  FakeMainWindow main;
-  RecordingSink sink;
-  TUnitWave unitWave("a.wav", RampOf(300));
-  const std::string path = ::testing::TempDir() + "unitwave_save.wav";
-  ASSERT_TRUE(unitWave.SaveToFile(path, false));
-  SoundPtr read;
-  std::string status;
-  ASSERT_TRUE(ReadWaveFile(path, read, status));
-  EXPECT_EQ(Samples(read->GetLeftWave()), Ramp(300));
-  std::remove(path.c_str());
-
-  unitWave.SetModified();
-  EXPECT_FALSE(unitWave.SaveToFile(::testing::TempDir() + "no/such/dir/a.wav", false));
-  EXPECT_EQ(std::pair(unitWave.GetState(), sink.messages.size()), std::pair(kUnitStateModified, size_t{1}));
 }
 
 TEST(UnitWave, CopyToClipboardLimitsItsEndsToTheSound) {
