@@ -12,11 +12,7 @@
 
 namespace {
 
-WavePtr Sine(int32_t count, double period, double amplitude) {
-  Samples16 samples(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(amplitude * std::sin(kTwoPi * i / period));
-  return MakeWave(samples);
-}
+WavePtr Sine(int32_t count, double period, double amplitude) { return MakeWave(SineSamples(count, period, amplitude)); }
 
 // The energy of the second half, once the filter has settled.
 double Energy(const WavePtr& w) {
