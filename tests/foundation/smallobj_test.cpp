@@ -130,13 +130,3 @@ TEST(SmallObj, ReadFieldShowsOnlyTheFirstFaultyField) {
                                                          "Input Error", kMbOk | kMbIconInformation}}));
   EXPECT_EQ(count.GetValue(), 8);
 }
-
-TEST(SmallObj, CopiesAndSelfAssignmentKeepValueAndUnit) {
-  unitVolumeFactor volume(1, kUnitNone);
-  ReadAndWrite(volume, "-6 dB");
-  volume = *&volume;
-  unitVolumeFactor copy = volume;
-  volume.SetValue(-1);
-  EXPECT_EQ(copy.Write(), "-6 dB");
-  EXPECT_EQ(volume.Write(), "-1");
-}
