@@ -134,12 +134,6 @@ class MainFile : public MainWindowTest {
 
 }  // namespace
 
-TEST(WaveProperties, RatesShowAsTheirListEntryAndUnknownRatesAsTheFirst) {
-  const std::pair<int32_t, int> table[] = {{5512, 0}, {11025, 1}, {22050, 2}, {44100, 3},
-                                           {88200, 4}, {176128, 5}, {176400, 0}, {48000, 0}};
-  for (const auto& [rate, index] : table) EXPECT_EQ(WaveRateIndex(rate), index) << rate;
-}
-
 TEST_F(MainFile, NewWaveOffersStereoCdFormatAndMakesNumberedNewDocuments) {
   Trigger("FileNewWave");  // cancelled
   EXPECT_TRUE(form->MDIChildren().empty());
