@@ -79,12 +79,8 @@ std::vector<std::string> Texts(const RecordingSink& sink) {
 }  // namespace
 
 TEST(BaseDlg, FormsHaveTheirSizesButtonsAndTabOrder) {
-  struct Expected {
-    TDialogForm* form;
-    QSize client;
-    QRect bevel;
-    QPoint ok, cancel, help;  // help (0, 0): none
-  };
+  struct Expected { TDialogForm* form; QSize client; QRect bevel; QPoint ok, cancel, help; };
+  // A help button at (0, 0): none.
   TOKRightDlg right(nullptr);
   TOKHelpRightDlg helpRight(nullptr);
   TOKBottomDlg bottom(nullptr);

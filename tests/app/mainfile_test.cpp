@@ -91,7 +91,7 @@ class MainFile : public MainWindowTest {
     QStringList filters;  // as the user sees them
     const auto* types = files.findChild<QComboBox*>("fileTypeCombo");
     for (int i = 0; i < types->count(); ++i) filters << types->itemText(i);
-    shown.push_back({files.acceptMode(), files.defaultSuffix(), filters, edit->text()});
+    shown.push_back({files.acceptMode(), files.defaultSuffix(), edit->text(), filters});
     if (answers.empty()) return QDialog::Rejected;
     const std::vector<std::string> names = answers.front();
     answers.pop_front();
@@ -121,9 +121,8 @@ class MainFile : public MainWindowTest {
 
   struct Shown {
     QFileDialog::AcceptMode accept;
-    QString suffix;
+    QString suffix, typed;
     QStringList filters;
-    QString typed;
   };
   RecordingSink sink;
   std::deque<std::vector<std::string>> answers;

@@ -124,11 +124,7 @@ TEST_F(Registry, NameListsTakeNamedWaveDocumentsLastWindowFirstByFilter) {
 }
 
 TEST_F(Registry, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
-  struct Case {
-    int answer;
-    bool saveWorks;
-    bool closes;
-  };
+  struct Case { int answer; bool saveWorks, closes; };
   const Case cases[] = {{kIdYes, true, true},
                         {kIdYes, false, false},  // a failed or cancelled save keeps the window
                         {kIdNo, true, true},

@@ -103,14 +103,12 @@ TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) 
 }
 
 TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) {
-  struct Case {
-    int32_t moving, anchor;
-    uint8_t result;
-    std::vector<int32_t> firsts, counts;  // per piece: its first sample's value, its length
-  } const cases[] = {{300, 300, 0, {0, 300}, {300, 701}},
-                     {700, 300, 0, {0, 300, 700}, {300, 400, 301}},
-                     {300, 700, 1, {0, 300}, {700, 701}},
-                     {700, 300, 2, {0, 700}, {300, 301}}};
+  // Per piece: its first sample's value, its length.
+  struct Case { int32_t moving, anchor; uint8_t result; std::vector<int32_t> firsts, counts; };
+  const Case cases[] = {{300, 300, 0, {0, 300}, {300, 701}},
+                        {700, 300, 0, {0, 300, 700}, {300, 400, 301}},
+                        {300, 700, 1, {0, 300}, {700, 701}},
+                        {700, 300, 2, {0, 700}, {300, 301}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.moving * 10 + c.result);
     Open(MonoOf(Ramp(1001, 0, 1), 22050), "", {10, 20, 500, 100})
@@ -138,15 +136,12 @@ TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) 
 }
 
 TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSources) {
-  struct Case {
-    int32_t rateA, rateB;
-    int16_t channelsB, bytesB;
-    std::vector<bool> pages;  // mono/stereo, frequency, bits, display
-    const char* rateTextA;
-    int32_t rate;  // the one preselected, or the first one's
-  } const cases[] = {{11025, 44100, 2, 1, {true, true, true, false}, "11 kHz", 44100},
-                     {8000, 5512, 1, 2, {false, true, false, false}, "8 kHz", 5512},
-                     {22050, 22050, 1, 2, {false, false, false, false}, "", 22050}};
+  // Pages: mono/stereo, frequency, bits, display; the rate preselected, or the first one's.
+  struct Case { int32_t rateA, rateB; int16_t channelsB, bytesB; std::vector<bool> pages;
+                const char* rateTextA; int32_t rate; };
+  const Case cases[] = {{11025, 44100, 2, 1, {true, true, true, false}, "11 kHz", 44100},
+                        {8000, 5512, 1, 2, {false, true, false, false}, "8 kHz", 5512},
+                        {22050, 22050, 1, 2, {false, false, false, false}, "", 22050}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rateB);
     Open(MonoOf(Ramp(100, 0, 1), c.rateA), "a", {0, 0, 200, 100});

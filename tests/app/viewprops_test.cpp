@@ -146,11 +146,7 @@ TEST(VoldViewDialog, ShowLowersToHalfTheRateWhileOkAcceptsUpToTheRate) {
 }
 
 TEST(VoldViewDialog, FrequencyChecksRefuseOnlyWhatTheyMust) {
-  struct Case {
-    const char* top;
-    const char* bottom;
-    const char* message;  // null: accepted
-  } cases[] = {
+  struct Case { const char *top, *bottom, *message; } cases[] = {  // a null message: accepted
       {"30 kHz", "20 Hz", voldtext::kTopTooHigh},
       {"22050 Hz", "20 Hz", nullptr},
       {"440 Hz", "440 Hz", voldtext::kSameTopBottom},

@@ -11,13 +11,9 @@
 #include "support/recording_sink.h"
 
 TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenButton) {
-  struct Case {
-    int flags;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    int pressed;  // what the user chooses; 0 closes the box without a button
-    int answer;
-  } cases[] = {
+  // `pressed` is what the user chooses; 0 closes the box without a button.
+  struct Case { int flags; QMessageBox::Icon icon; QMessageBox::StandardButtons buttons;
+                int pressed, answer; } cases[] = {
       {kMbOk | kMbIconStop, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, kIdOk},
       {kMbOk | kMbIconWarning, QMessageBox::Warning, QMessageBox::Ok, 0, kIdOk},
       {kMbOk | kMbIconInformation, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok,
