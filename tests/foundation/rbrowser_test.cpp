@@ -79,14 +79,8 @@ TEST(RecordBrowser, ConstructionCallsNoEditor) {
 
 // 20 is typed into the field first: inserting stores it, deleting loses it.
 TEST(RecordBrowser, EditCommandsPlaceOrRemoveRecordsAtTheCursorAndShowTheNewCurrentOne) {
-  struct Case {
-    const char* what;
-    void (TRecordBrowser::*command)();
-    std::vector<int> before;
-    int cursor;
-    std::vector<int> after;
-    int newCursor, shown;
-  };
+  struct Case { const char* what; void (TRecordBrowser::*command)(); std::vector<int> before; int cursor;
+                std::vector<int> after; int newCursor, shown; };
   for (const Case& c : {Case{"insert", &TRecordBrowser::Insert, {1, 2, 3}, 1, {1, 0, 20, 3}, 1, 0},
                         Case{"insert at the head", &TRecordBrowser::Insert, {1, 2}, 0, {0, 20, 2}, 0, 0},
                         Case{"append", &TRecordBrowser::Append, {1, 2, 3}, 1, {1, 20, 0, 3}, 2, 0},

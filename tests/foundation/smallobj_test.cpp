@@ -13,11 +13,8 @@ std::string ReadAndWrite(unit& value, const std::string& text) {
   return value.Read(text, "Field", error) ? value.Write() : error;
 }
 
-struct ReadCase {
-  unit* value;
-  const char* text;
-  std::string result;  // the written-back text, or the error
-};
+// The result is the written-back text, or the error.
+struct ReadCase { unit* value; const char* text; std::string result; };
 
 }  // namespace
 

@@ -117,10 +117,7 @@ TEST(Filter, ResonatorStaysFiniteOverEveryFrequencyAndWidth) {
 TEST(Filter, BlockFiltersAverageAndGrowTheSelectionByTheirTail) {
   bool abort = false;
   WavePtr w = MakeWave({5, 100, 200, -300, 40, 7});
-  struct Case {
-    double time;
-    Samples16 expected;
-  };
+  struct Case { double time; Samples16 expected; };
   const Case cases[] = {
       {1, {5, 0, 50, 100, -150, 0, 40, 7}},              // half the level
       {2, {5, 0, 25, 75, -25, -75, 0, 40, 7}},

@@ -44,11 +44,7 @@ TEST_F(ParameterRecords, DefaultsCarryTheirValuesAndUnitCodes) {
 }
 
 TEST_F(ParameterRecords, RotateTimeWrapsIntoTheDuration) {
-  struct Case {
-    bool byFactor;
-    uint8_t shift;
-    double factor, time, duration, rotated;
-  };
+  struct Case { bool byFactor; uint8_t shift; double factor, time, duration, rotated; };
   for (const Case& c : {Case{true, 0, 0.1, 0, 2, 0.2}, Case{true, 1, 0.1, 0, 2, 1.8}, Case{true, 0, 1, 0, 2, 0},
                         Case{false, 0, 1, -0.5, 2, 1.5},
                         Case{false, 0, 1, 5e12 + 1, 2, 1.0},  // far more periods than 32 bits count

@@ -25,11 +25,7 @@ INSTANTIATE_TEST_SUITE_P(MonoAndStereo, SoundOps, testing::Bool(), ChannelName);
 
 TEST_P(SoundOps, SecondsBecomeSampleCountsAtTheSoundsOwnRate) {
   auto sound = Make(Ramp(10, 1, 1), Ramp(10, -1, -1));
-  struct Case {
-    const char* what;
-    SoundPtr (*run)(const Sound&, bool&, int32_t&, int32_t&);
-    int32_t inserted;
-  };
+  struct Case { const char* what; SoundPtr (*run)(const Sound&, bool&, int32_t&, int32_t&); int32_t inserted; };
   const Case cases[] = {
       {"silence", [](const Sound& s, bool& a, int32_t& b, int32_t& e) { return s.Silence(a, 0.1, b, e); }, 2206},
       {"noise", [](const Sound& s, bool& a, int32_t& b, int32_t& e) { return s.Noise(a, 100, 0.1, b, e); }, 2205},

@@ -45,14 +45,10 @@ TEST(SoundSplit, SequentialMergeBringsEveryPartToTheChosenFormatKeepingItsPitch)
 
 TEST(SoundSplit, SideBySideMatchesTheLengthsAsChosen) {
   // A second of 1s on the left, half a second of 2s on the right, at 100 Hz.
-  struct Case {
-    uint8_t match;
-    int32_t count, zeros;  // of each channel, of the right one
-    int16_t rightFirst, rightLast;
-  } const cases[] = {{kSilenceAtBegin, 100, 50, 0, 2},
-                     {kSilenceAtEnd, 100, 50, 2, 0},
-                     {kStretchShorter, 100, 0, 2, 2},
-                     {kSqueezeLonger, 50, 0, 2, 2}};
+  // The count of each channel, the zeros of the right one.
+  struct Case { uint8_t match; int32_t count, zeros; int16_t rightFirst, rightLast; } const cases[] = {
+      {kSilenceAtBegin, 100, 50, 0, 2}, {kSilenceAtEnd, 100, 50, 2, 0}, {kStretchShorter, 100, 0, 2, 2},
+      {kSqueezeLonger, 50, 0, 2, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.match));
     bool abort = false;

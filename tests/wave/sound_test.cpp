@@ -105,10 +105,7 @@ TEST(Sound, GetValueAtInterpolatesAndMapsTheSampleRange) {
   auto mono = Mono({32767, 0, -32768});
   auto stereo = Stereo({100, 200}, {300, 600});
   MonoSound empty(22050, 2);
-  struct Case {
-    const Sound* sound;
-    double position, high, low, value;
-  };
+  struct Case { const Sound* sound; double position, high, low, value; };
   // Positions outside [0, 1] read the nearest end rather than outside the buffer.
   for (const Case& c : {Case{mono.get(), 0, 10, -10, 10}, Case{mono.get(), 1, 10, -10, -10},
                         Case{mono.get(), 0.25, 32767, -32768, 16383.5}, Case{mono.get(), 0.5, 65535, 0, 32768},

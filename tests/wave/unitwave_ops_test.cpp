@@ -335,12 +335,7 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
   TResNotchProps widthFromMissing;
   widthFromMissing.WidthKind = 1;
 
-  struct Case {
-    const char* what;
-    Doc* doc;
-    int32_t begin, end;
-    std::function<bool(TUnitWave&)> command;
-  };
+  struct Case { const char* what; Doc* doc; int32_t begin, end; std::function<bool(TUnitWave&)> command; };
   const std::vector<Case> cases = {
       {"exponential line through 0", &mono, 10, 20, [&](TUnitWave& u) { return u.MakeLine(exponential); }},
       {"same length as an empty wave", &mono, 10, 20, [&](TUnitWave& u) { return u.MakeTriangle(sameAsEmpty); }},

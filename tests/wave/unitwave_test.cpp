@@ -21,10 +21,7 @@ SoundPtr RampOf(int32_t n, int32_t rate = 44100, uint16_t bytes = 2) { return Mo
 TEST(UnitWave, SelectionChangesRepaintOnlyTheStripesWhoseStateChanged) {
   FakeMainWindow main;
   Doc doc(RampOf(1000));
-  struct Case {
-    int32_t begin, end;
-    Stripes stripes;
-  };
+  struct Case { int32_t begin, end; Stripes stripes; };
   doc.unitWave.SetSelRange(100, 500);
   for (const Case& c : {Case{200, 500, {{100, 200, false}}}, Case{50, 700, {{50, 200, true}, {500, 700, true}}},
                         Case{300, 400, {{50, 300, false}, {400, 700, false}}}}) {

@@ -82,10 +82,7 @@ TEST(WaveTime, ChangeLengthInterpolatesAndReadsPastTheSelection) {
 TEST(WaveTime, RollOutFormRepeatsThePeriodFromTheStartPhase) {
   bool abort = false;
   WavePtr w = MakeWave({0, 100, 200, 300, 400});
-  struct Case {
-    double per, periods, startAngle;
-    Samples16 expected;
-  } cases[] = {
+  struct Case { double per, periods, startAngle; Samples16 expected; } cases[] = {
       {4, 2, 0, {0, 100, 200, 300, 0, 100, 200, 300}},
       {-4, 2, 0, {0, 300, 200, 100, 0, 300, 200, 100}},
       {4, 1, 0.5, {200, 300, 0, 100}},
