@@ -79,12 +79,8 @@ std::vector<std::string> Texts(const RecordingSink& sink) {
 }  // namespace
 
 TEST(BaseDlg, FormsHaveTheirSizesButtonsAndTabOrder) {
-  struct Expected {
-    TDialogForm* form;
-    QSize client;
-    QRect bevel;
-    QPoint ok, cancel, help;  // help (0, 0): none
-  };
+  struct Expected { TDialogForm* form; QSize client; QRect bevel; QPoint ok, cancel, help; };
+  // A help button at (0, 0): none.
   TOKRightDlg right(nullptr);
   TOKHelpRightDlg helpRight(nullptr);
   TOKBottomDlg bottom(nullptr);
@@ -97,25 +93,21 @@ TEST(BaseDlg, FormsHaveTheirSizesButtonsAndTabOrder) {
   };
   for (const Expected& e : forms) {
     SCOPED_TRACE(e.client.width() * 1000 + e.ok.x());
-    EXPECT_EQ(e.form->windowTitle(), "Dialog");
-    EXPECT_EQ(e.form->size(), e.client);
-    EXPECT_EQ(e.form->minimumSize(), e.form->maximumSize());
+    EXPECT_EQ(std::tuple(e.form->windowTitle(), e.form->size(), e.form->minimumSize()),
+              std::tuple(QString("Dialog"), e.client, e.form->maximumSize()));
     EXPECT_EQ(e.form->findChild<QFrame*>("Bevel1")->geometry(), e.bevel);
     auto* ok = e.form->findChild<QPushButton*>("OKBtn");
     auto* cancel = e.form->findChild<QPushButton*>("CancelBtn");
     auto* help = e.form->findChild<QPushButton*>("HelpBtn");
-    EXPECT_EQ(ok->geometry(), QRect(e.ok, QSize(75, 25)));
-    EXPECT_EQ(cancel->geometry(), QRect(e.cancel, QSize(75, 25)));
-    EXPECT_EQ(ok->text(), "OK");
-    EXPECT_EQ(cancel->text(), "Cancel");
-    EXPECT_TRUE(ok->isDefault());
-    EXPECT_FALSE(cancel->isDefault());
+    EXPECT_EQ(std::pair(ok->geometry(), cancel->geometry()),
+              std::pair(QRect(e.ok, QSize(75, 25)), QRect(e.cancel, QSize(75, 25))));
+    EXPECT_EQ(std::tuple(ok->text(), cancel->text(), ok->isDefault(), cancel->isDefault()),
+              std::tuple(QString("OK"), QString("Cancel"), true, false));
     EXPECT_EQ(ok->nextInFocusChain(), cancel);
     ASSERT_EQ(help != nullptr, e.help != QPoint(0, 0));
     if (help) {
-      EXPECT_EQ(help->geometry(), QRect(e.help, QSize(75, 25)));
-      EXPECT_EQ(help->text(), "&Help");
-      EXPECT_EQ(cancel->nextInFocusChain(), help);
+      EXPECT_EQ(std::tuple(help->geometry(), help->text(), cancel->nextInFocusChain()),
+                std::tuple(QRect(e.help, QSize(75, 25)), QString("&Help"), help));
     }
   }
 }
@@ -158,10 +150,9 @@ TEST(BaseDlg, OneOkReportsOnlyTheFirstFaultyFieldAndKeepsTheDialogOpen) {
                                                    "In Count: Value must be positive and more than 0."}));
   ASSERT_EQ(result, QDialog::Accepted);
   const GeneratorProps taken = dialog.GetProps();
-  EXPECT_DOUBLE_EQ(taken.Length.GetValue(), 2.0);
-  EXPECT_EQ(taken.Length.Write(), "2 s");
-  EXPECT_EQ(taken.Count.GetValue(), 12);
-  EXPECT_EQ(taken.Repeat, 0);
+  EXPECT_EQ(std::tuple(taken.Length.GetValue(), taken.Length.Write(), taken.Count.GetValue(),
+                       +taken.Repeat),
+            std::tuple(2.0, "2 s", 12, 0));
 }
 
 TEST(BaseDlg, CancelAfterAFailedOkClosesAndTheCallerTakesNothing) {
@@ -189,15 +180,15 @@ TEST(BaseDlg, EnvelopeComboIsListedByFilterAndReadOnlyWhenChosen) {
     given.Envelope = unitUnitWave("Drum");
     TDlgGeneratorProps dialog(nullptr, given);
     RunDialog(dialog, [&] {
-      EXPECT_EQ(dialog.cboEnvelope->count(), 2);
-      EXPECT_EQ(dialog.cboEnvelope->currentText(), "Drum");
+      EXPECT_EQ(std::pair(dialog.cboEnvelope->count(), dialog.cboEnvelope->currentText()),
+                std::pair(2, QString("Drum")));
       dialog.chkEnvelope->setChecked(true);
       dialog.cboEnvelope->setCurrentIndex(0);
       dialog.OKBtn->click();
     });
-    EXPECT_EQ(names.filters, std::vector<uint8_t>{2});
-    EXPECT_EQ(dialog.GetProps().Envelope.GetName(), "Bass");
-    EXPECT_EQ(dialog.GetProps().EnvelopeUsed, 1);
+    EXPECT_EQ(std::tuple(names.filters, dialog.GetProps().Envelope.GetName(),
+                         +dialog.GetProps().EnvelopeUsed),
+              std::tuple(std::vector<uint8_t>{2}, "Bass", 1));
   }
   ScopedWaveNames none({});
   GeneratorProps given;

@@ -52,13 +52,11 @@ TEST_F(RegisterCommand, OkTakesAnyNameThatNoOtherOpenDocumentCarries) {
       return dialog.result();
     });
     form->RegisterExecute();
-    EXPECT_EQ(shown, "my wave");
-    EXPECT_EQ(stayedOpen, !accepted);
-    EXPECT_EQ(mine->GetName(), accepted ? typed : "my wave");
-    EXPECT_EQ(form->EditName()->text().toStdString(), accepted ? typed : "before");
-    ASSERT_EQ(sink.messages.size(), accepted ? 0u : 1u);
-    if (!accepted) {
-      EXPECT_EQ(sink.messages[0].text, "A wave with name \"taken\" already exists.");
-    }
+    EXPECT_EQ(
+        std::tuple(shown, stayedOpen, mine->GetName(), form->EditName()->text().toStdString()),
+        std::tuple("my wave", !accepted, accepted ? typed : "my wave",
+                   accepted ? typed : "before"));
+    EXPECT_EQ(sink.messages.empty() ? "" : sink.messages[0].text,
+              accepted ? "" : "A wave with name \"taken\" already exists.");
   }
 }

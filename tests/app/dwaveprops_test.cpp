@@ -53,12 +53,11 @@ TEST_F(FileProperties, OkWithoutChangesKeepsEveryFormatAndStillMarksTheDocument)
         SCOPED_TRACE(testing::Message() << rate << " Hz, " << channels << " ch, " << bytes << " B");
         const std::vector<int> shown = Run(rate, channels, bytes);
         EXPECT_EQ(shown, (std::vector<int>{bytes - 1, row, channels - 1}));
-        EXPECT_EQ(document->GetSamplesPerSec(), static_cast<uint32_t>(rate));
-        EXPECT_EQ(document->GetChannels(), channels);
-        EXPECT_EQ(document->GetBytesPerSample(), bytes);
-        EXPECT_EQ(document->GetValues(), 1000);
-        EXPECT_EQ(document->GetState(), kUnitStateModified);
-        EXPECT_EQ(form->UndoUnit.GetUnitWave(), document);
+        EXPECT_EQ(std::tuple(document->GetSamplesPerSec(), document->GetChannels(),
+                             document->GetBytesPerSample(), document->GetValues(),
+                             document->GetState(), form->UndoUnit.GetUnitWave()),
+                  std::tuple(static_cast<uint32_t>(rate), channels, bytes, 1000, kUnitStateModified,
+                             document));
       }
     }
   }

@@ -27,6 +27,7 @@
 #include "gui/controls.h"
 #include "gui/cursors.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/wave.h"
 #include "wave/wavefile.h"
 
@@ -40,23 +41,14 @@ std::string Doc(const std::string& name) { return (kScratch / name).string(); }
 
 // Samples 0, 10, 20 ... (the right channel negated).
 SoundPtr Rising(int32_t count, int16_t channels) {
-  bool abort = false;
-  auto left = std::make_unique<Wave>(abort, count);
-  auto right = std::make_unique<Wave>(abort, count);
-  for (int32_t i = 0; i < count; ++i) {
-    left->wave[i] = static_cast<int16_t>(10 * i);
-    right->wave[i] = static_cast<int16_t>(-10 * i);
-  }
-  if (channels == 1) return std::make_unique<MonoSound>(std::move(left), 22050, 2);
-  return std::make_unique<StereoSound>(std::move(left), std::move(right), 22050, 2);
+  return channels == 1 ? MonoOf(Ramp(count, 0, 10))
+                       : StereoOf(Ramp(count, 0, 10), Ramp(count, 0, -10));
 }
 
 void WriteWave(const std::string& path, int32_t count, int16_t channels = 1) {
   bool abort = false;
   ASSERT_TRUE(WriteWaveFile(abort, path, *Rising(count, channels), 0, count));
 }
-
-std::vector<int16_t> Samples(const Wave* wave) { return {wave->wave, wave->wave + wave->values}; }
 
 // A read-only folder; running as root, which writes there all the same, a file-size limit that
 // no wave of these tests passes stops the writer too.
@@ -99,7 +91,7 @@ class MainFile : public MainWindowTest {
     QStringList filters;  // as the user sees them
     const auto* types = files.findChild<QComboBox*>("fileTypeCombo");
     for (int i = 0; i < types->count(); ++i) filters << types->itemText(i);
-    shown.push_back({files.acceptMode(), files.defaultSuffix(), filters, edit->text()});
+    shown.push_back({files.acceptMode(), files.defaultSuffix(), edit->text(), filters});
     if (answers.empty()) return QDialog::Rejected;
     const std::vector<std::string> names = answers.front();
     answers.pop_front();
@@ -129,9 +121,8 @@ class MainFile : public MainWindowTest {
 
   struct Shown {
     QFileDialog::AcceptMode accept;
-    QString suffix;
+    QString suffix, typed;
     QStringList filters;
-    QString typed;
   };
   RecordingSink sink;
   std::deque<std::vector<std::string>> answers;
@@ -141,12 +132,6 @@ class MainFile : public MainWindowTest {
 };
 
 }  // namespace
-
-TEST(WaveProperties, RatesShowAsTheirListEntryAndUnknownRatesAsTheFirst) {
-  const std::pair<int32_t, int> table[] = {{5512, 0}, {11025, 1}, {22050, 2}, {44100, 3},
-                                           {88200, 4}, {176128, 5}, {176400, 0}, {48000, 0}};
-  for (const auto& [rate, index] : table) EXPECT_EQ(WaveRateIndex(rate), index) << rate;
-}
 
 TEST_F(MainFile, NewWaveOffersStereoCdFormatAndMakesNumberedNewDocuments) {
   Trigger("FileNewWave");  // cancelled
@@ -166,15 +151,11 @@ TEST_F(MainFile, NewWaveOffersStereoCdFormatAndMakesNumberedNewDocuments) {
   Trigger("FileNewWave");
   ASSERT_EQ(form->MDIChildren().size(), 2u);
   const TUnitWave* unit = Unit();
-  EXPECT_EQ(Caption(), "NONAME2");
-  EXPECT_EQ(unit->GetFileName(), "NONAME2");
-  EXPECT_EQ(unit->GetName(), "");
-  EXPECT_EQ(unit->GetState(), kUnitStateNew);
-  EXPECT_EQ(unit->GetChannels(), 1);
-  EXPECT_EQ(unit->GetSamplesPerSec(), 22050u);
-  EXPECT_EQ(unit->GetProps().Volume.Mode, 1);
-  EXPECT_TRUE(form->Action("ViewWave")->isChecked());
-  EXPECT_FALSE(form->Action("ViewVold")->isChecked());
+  EXPECT_EQ(std::tuple(Caption(), unit->GetFileName(), unit->GetName(), unit->GetState()),
+            std::tuple("NONAME2", "NONAME2", "", kUnitStateNew));
+  EXPECT_EQ(std::tuple(unit->GetChannels(), unit->GetSamplesPerSec(), unit->GetProps().Volume.Mode),
+            std::tuple(1, 22050u, 1));
+  EXPECT_TRUE(form->Action("ViewWave")->isChecked() && !form->Action("ViewVold")->isChecked());
   // An empty wave is neither saved nor saved as.
   Trigger("FileSave");
   Trigger("FileSaveAs");
@@ -184,25 +165,23 @@ TEST_F(MainFile, NewWaveOffersStereoCdFormatAndMakesNumberedNewDocuments) {
 TEST_F(MainFile, OpenWaveReportsEachFileTheReaderRefusesAndOpensTheNext) {
   Trigger("FileOpenWave", {{}});  // cancelled
   ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].accept, QFileDialog::AcceptOpen);
-  EXPECT_EQ(shown[0].filters, (QStringList{"Wave Files (*.wav)", "All files (*.*)"}));
+  EXPECT_EQ(
+      std::pair(shown[0].accept, shown[0].filters),
+      std::pair(QFileDialog::AcceptOpen, QStringList{"Wave Files (*.wav)", "All files (*.*)"}));
 
   std::ofstream(Doc("bad.wav")) << "This is a text file, and no sound at all.";
   WriteWave(Doc("good.wav"), 100, 2);
   Trigger("FileOpenWave", {{Doc("bad.wav"), Doc("good.wav")}});
   EXPECT_FALSE(form->OpenWaveFile(Doc("missing.wav")));
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text,
-            "Cannot read the file: \"" + Doc("bad.wav") + "\"" + wavestatus::kNoRiff);
-  EXPECT_EQ(sink.messages[0].caption, "File Error");
-  EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
+  EXPECT_EQ(sink.messages[0], (RecordedMessage{"Cannot read the file: \"" + Doc("bad.wav") + "\"" +
+                                                   wavestatus::kNoRiff,
+                                               "File Error", kMbOk | kMbIconInformation}));
   EXPECT_EQ(sink.messages[1].text,
             "Cannot read the file: \"" + Doc("missing.wav") + "\"" + wavestatus::kCannotOpen);
   ASSERT_EQ(form->MDIChildren().size(), 1u);
-  EXPECT_EQ(Caption(), Doc("good.wav"));
-  EXPECT_EQ(Unit()->GetState(), kUnitStateSaved);
-  EXPECT_EQ(Unit()->GetValues(), 100);
-  EXPECT_EQ(form->NoNameCounter, 0);
+  EXPECT_EQ(std::tuple(Caption(), Unit()->GetState(), Unit()->GetValues(), form->NoNameCounter),
+            std::tuple(Doc("good.wav"), kUnitStateSaved, 100, 0));
   EXPECT_EQ(ScreenCursor(), crDefault);
 }
 
@@ -218,24 +197,21 @@ TEST_F(MainFile, DuplicateCopiesTheSelectionOrTheWholeWaveWithTheSourceWindowsDi
   Trigger("DuplicateWave");
   const TUnitWave* part = Unit();
   ASSERT_NE(part, original);
-  EXPECT_EQ(Caption(), "NONAME1");
-  EXPECT_EQ(part->GetState(), kUnitStateNew);
-  EXPECT_EQ(Samples(part->GetSound()->GetLeftWave()), (std::vector<int16_t>{20, 30, 40}));
-  EXPECT_EQ(Samples(part->GetSound()->GetRightWave()), (std::vector<int16_t>{-20, -30, -40}));
+  EXPECT_EQ(std::pair(Caption(), part->GetState()),
+            std::pair(std::string("NONAME1"), kUnitStateNew));
+  EXPECT_EQ(Channels(*part->GetSound()), (std::vector<Samples16>{{20, 30, 40}, {-20, -30, -40}}));
   EXPECT_EQ(static_cast<TMDIChildWave*>(form->GetActiveMDIChild())->GetWaveViewProps().DrawKind, 1);
 
   // The copy is new: Save asks for a name, starting from none, and a cancel leaves it new.
   Trigger("FileSave", {{}});
   ASSERT_EQ(shown.size(), 2u);
-  EXPECT_EQ(shown[1].accept, QFileDialog::AcceptSave);
-  EXPECT_EQ(shown[1].typed, "");
-  EXPECT_EQ(part->GetState(), kUnitStateNew);
+  EXPECT_EQ(std::tuple(shown[1].accept, shown[1].typed, part->GetState()),
+            std::tuple(QFileDialog::AcceptSave, QString(), kUnitStateNew));
 
   form->MdiArea()->setActiveSubWindow(source);
   original->SetCursor(4);
   Trigger("DuplicateWave");
-  EXPECT_EQ(Caption(), "NONAME2");
-  EXPECT_EQ(Unit()->GetValues(), 10);
+  EXPECT_EQ(std::pair(Caption(), Unit()->GetValues()), std::pair(std::string("NONAME2"), 10));
 }
 
 TEST_F(MainFile, SaveWritesInPlaceAndSaveAsUnderTheChosenNameWhenTheUserAgrees) {
@@ -245,8 +221,8 @@ TEST_F(MainFile, SaveWritesInPlaceAndSaveAsUnderTheChosenNameWhenTheUserAgrees) 
   unit->SetSound(Rising(7, 1));
   unit->SetModified();
   Trigger("FileSave");
-  EXPECT_EQ(shown.size(), 1u);  // no dialog
-  EXPECT_EQ(unit->GetState(), kUnitStateSaved);
+  EXPECT_EQ(std::pair(shown.size(), unit->GetState()),
+            std::pair(size_t{1}, kUnitStateSaved));  // no dialog
   SoundPtr written;
   std::string status;
   ASSERT_TRUE(ReadWaveFile(Doc("take.wav"), written, status));
@@ -254,9 +230,8 @@ TEST_F(MainFile, SaveWritesInPlaceAndSaveAsUnderTheChosenNameWhenTheUserAgrees) 
 
   unit->SetModified();
   Trigger("FileSaveAs", {{}});  // cancelled
-  EXPECT_EQ(shown[1].suffix, "wav");
-  EXPECT_EQ(Caption(), Doc("take.wav"));
-  EXPECT_EQ(unit->GetState(), kUnitStateModified);
+  EXPECT_EQ(std::tuple(shown[1].suffix, Caption(), unit->GetState()),
+            std::tuple(QString("wav"), Doc("take.wav"), kUnitStateModified));
 
   // Replacing a file is asked first, and a folder that does not exist is refused: both show the
   // dialog again. A name without extension gets ".wav".
@@ -264,13 +239,13 @@ TEST_F(MainFile, SaveWritesInPlaceAndSaveAsUnderTheChosenNameWhenTheUserAgrees) 
   sink.replies.push_back(kIdNo);
   Trigger("FileSaveAs", {{Doc("other.wav")}, {Doc("nowhere/x.wav")}, {Doc("copy")}});
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text, Doc("other.wav") + filetext::kReplaceAfter);
-  EXPECT_EQ(sink.messages[1].text, Doc("nowhere/x.wav") + filetext::kNoFolderAfter);
+  EXPECT_EQ(std::pair(sink.messages[0].text, sink.messages[1].text),
+            std::pair(Doc("other.wav") + filetext::kReplaceAfter,
+                      Doc("nowhere/x.wav") + filetext::kNoFolderAfter));
   EXPECT_EQ(std::ifstream(Doc("other.wav")).get(), 'k');
   EXPECT_TRUE(fs::exists(Doc("copy.wav")));
-  EXPECT_EQ(unit->GetFileName(), Doc("copy.wav"));
-  EXPECT_EQ(Caption(), Doc("copy.wav"));
-  EXPECT_EQ(unit->GetState(), kUnitStateSaved);
+  EXPECT_EQ(std::tuple(unit->GetFileName(), Caption(), unit->GetState()),
+            std::tuple(Doc("copy.wav"), Doc("copy.wav"), kUnitStateSaved));
 }
 
 TEST_F(MainFile, AFailedWriteChangesNothingAndKeepsTheWindowOpen) {
@@ -285,16 +260,13 @@ TEST_F(MainFile, AFailedWriteChangesNothingAndKeepsTheWindowOpen) {
 
   EXPECT_FALSE(form->SaveWave(unit));
   ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, msgtext::kCannotWriteFile);
-  EXPECT_EQ(unit->GetState(), kUnitStateModified);
-  EXPECT_EQ(ScreenCursor(), crDefault);
+  EXPECT_EQ(std::tuple(sink.messages[0].text, unit->GetState(), ScreenCursor()),
+            std::tuple(std::string(msgtext::kCannotWriteFile), kUnitStateModified, crDefault));
 
   answers.push_back({Doc("locked/other.wav")});
   EXPECT_FALSE(form->SaveWaveAs(unit));
-  EXPECT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(unit->GetFileName(), file);
-  EXPECT_EQ(Caption(), file);
-  EXPECT_EQ(unit->GetState(), kUnitStateModified);
+  EXPECT_EQ(std::tuple(sink.messages.size(), unit->GetFileName(), Caption(), unit->GetState()),
+            std::tuple(size_t{2}, file, file, kUnitStateModified));
 
   sink.replies.push_back(kIdYes);  // "Do you want to save?"
   window->close();
@@ -311,12 +283,10 @@ TEST_F(MainFile, ADocumentWhoseNameTheUserNeverChoseIsSavedThroughTheDialog) {
   const fs::path before = fs::current_path();
   fs::current_path(kScratch);
   Trigger("FileSave", {{}});
-  EXPECT_EQ(shown.size(), 1u);
-  EXPECT_EQ(unit->GetState(), kUnitStateModified);
+  EXPECT_EQ(std::pair(shown.size(), unit->GetState()), std::pair(size_t{1}, kUnitStateModified));
   answers.push_back({Doc("render.wav")});
   EXPECT_TRUE(form->SaveWave(unit));
   fs::current_path(before);
-  EXPECT_FALSE(fs::exists(Doc("NONAME7")));
-  EXPECT_TRUE(fs::exists(Doc("render.wav")));
+  EXPECT_TRUE(!fs::exists(Doc("NONAME7")) && fs::exists(Doc("render.wav")));
   EXPECT_EQ(Caption(), Doc("render.wav"));
 }

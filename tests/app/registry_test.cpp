@@ -76,12 +76,11 @@ TEST_F(Registry, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheName) {
   EXPECT_FALSE(form->EditNameActive);
 
   TypeName("Bass");  // the other document is music: names are unique across both kinds
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "A wave with name \"Bass\" already exists.");
-  EXPECT_EQ(sink.messages[0].caption, "Error");
-  EXPECT_EQ(sink.messages[0].flags, 64);
-  EXPECT_EQ(drum->GetUnit()->GetName(), "Drum");
-  EXPECT_EQ(NameBox(), "Bass");
+  EXPECT_EQ(
+      sink.messages,
+      (std::vector<RecordedMessage>{{"A wave with name \"Bass\" already exists.", "Error", 64}}));
+  EXPECT_EQ(std::pair(drum->GetUnit()->GetName(), NameBox()),
+            std::pair(std::string("Drum"), std::string("Bass")));
 
   TypeName("Drum");  // its own name
   TypeName("bass");  // names differ by case
@@ -95,21 +94,18 @@ TEST_F(Registry, SearchesRunFromTheLastWindowToTheFirstAndTellTheKinds) {
   TestChild* older = Open(kUnitKindWave, "same");
   TestChild* music = Open(kUnitKindMuz, "score");
   TestChild* newer = Open(kUnitKindWave, "same");
-  EXPECT_EQ(form->FindUnitByName("same"), newer->GetUnit());
-  EXPECT_EQ(form->FindUnitByName("Same"), nullptr);
-  EXPECT_EQ(form->FindUnitWaveByName("score"), nullptr);
+  EXPECT_EQ(std::tuple(form->FindUnitByName("same"), form->FindUnitByName("Same"),
+                       form->FindUnitWaveByName("score")),
+            std::tuple(newer->GetUnit(), nullptr, nullptr));
   newer->close();
   EXPECT_EQ(unitUnitWave("same").GetUnitWave(), older->GetUnit());  // as the engine looks it up
 
   form->MdiArea()->setActiveSubWindow(music);
-  EXPECT_EQ(music->GetKind(), kUnitKindMuz);
-  EXPECT_EQ(MainActiveMuzChild(), music);
-  EXPECT_EQ(MainActiveWaveChild(), nullptr);
-  EXPECT_EQ(form->ActiveUnitWave(), nullptr);
-  EXPECT_EQ(MainActiveUnit(), music->GetUnit());
+  EXPECT_EQ(std::tuple(MainActiveMuzChild(), MainActiveWaveChild(), form->ActiveUnitWave(),
+                       MainActiveUnit()),
+            std::tuple(music, nullptr, nullptr, music->GetUnit()));
   form->MdiArea()->setActiveSubWindow(older);
-  EXPECT_EQ(MainActiveWaveChild(), older);
-  EXPECT_EQ(form->ActiveUnitWave(), older->GetUnit());
+  EXPECT_TRUE(MainActiveWaveChild() == older && form->ActiveUnitWave() == older->GetUnit());
 }
 
 TEST_F(Registry, NameListsTakeNamedWaveDocumentsLastWindowFirstByFilter) {
@@ -128,11 +124,7 @@ TEST_F(Registry, NameListsTakeNamedWaveDocumentsLastWindowFirstByFilter) {
 }
 
 TEST_F(Registry, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
-  struct Case {
-    int answer;
-    bool saveWorks;
-    bool closes;
-  };
+  struct Case { int answer; bool saveWorks, closes; };
   const Case cases[] = {{kIdYes, true, true},
                         {kIdYes, false, false},  // a failed or cancelled save keeps the window
                         {kIdNo, true, true},
@@ -145,14 +137,13 @@ TEST_F(Registry, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
     sink.messages.clear();
     sink.replies = {c.answer, kIdNo};
     child->close();
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].text + "|" + sink.messages[0].caption,
-              "Do you want to save?|You have unsaved changes");
-    EXPECT_EQ(sink.messages[0].flags, 3);
+    EXPECT_EQ(
+        sink.messages,
+        (std::vector<RecordedMessage>{{"Do you want to save?", "You have unsaved changes", 3}}));
     EXPECT_EQ(deleted["doc"], c.closes) << c.answer;
     if (c.closes) continue;
-    EXPECT_EQ(child->saves, c.answer == kIdYes ? 1 : 0);
-    EXPECT_TRUE(child->GetUnit()->NeedsSave());
+    EXPECT_EQ(std::pair(child->saves, child->GetUnit()->NeedsSave()),
+              std::pair(c.answer == kIdYes ? 1 : 0, true));
     child->close();  // No
   }
   EXPECT_TRUE(form->MDIChildren().empty());
@@ -166,15 +157,13 @@ TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBa
   TestChild* second = Open(kUnitKindMuz, "two");
   form->UndoUnit.Push(form->FindUnitWaveByName("one"));
   second->close();
-  EXPECT_TRUE(deleted["two"]);
-  EXPECT_EQ(form->FindUnitByName("two"), nullptr);
-  EXPECT_TRUE(form->UndoUnit.Exists());
-  EXPECT_EQ(first->lastClosedNotices, 0);
+  EXPECT_EQ(std::tuple(deleted["two"], form->FindUnitByName("two"), form->UndoUnit.Exists(),
+                       first->lastClosedNotices),
+            std::tuple(true, nullptr, true, 0));
   EXPECT_EQ(Open(kUnitKindWave, "")->windowTitle().toStdString(), "NONAME3");
   form->MDIChildren().back()->close();
   first->close();
-  EXPECT_FALSE(form->UndoUnit.Exists());
-  EXPECT_EQ(first->lastClosedNotices, 1);
+  EXPECT_EQ(std::pair(form->UndoUnit.Exists(), first->lastClosedNotices), std::pair(false, 1));
 }
 
 TEST_F(Registry, ActivationShowsTheNameEndsANameEditAndGivesBackOnlyTheCursorItSaved) {
@@ -183,19 +172,16 @@ TEST_F(Registry, ActivationShowsTheNameEndsANameEditAndGivesBackOnlyTheCursorItS
   EXPECT_EQ(NameBox(), "second");
   form->DialogActive = true;
   form->MdiArea()->setActiveSubWindow(first);
-  EXPECT_EQ(NameBox(), "first");
-  EXPECT_FALSE(form->DialogActive);
-  EXPECT_EQ(first->activations, 2);
+  EXPECT_EQ(std::tuple(NameBox(), form->DialogActive, first->activations),
+            std::tuple("first", false, 2));
 
   QTest::mouseClick(form->EditName(), Qt::LeftButton);
   QTest::mouseClick(form->EditName(), Qt::LeftButton);
   EXPECT_EQ(ScreenCursor(), crIBeam);
   form->EditName()->setText("half typed");
   QTest::mouseClick(first->widget(), Qt::LeftButton);  // already active: activates again
-  EXPECT_EQ(first->activations, 3);
-  EXPECT_FALSE(form->EditNameActive);
-  EXPECT_EQ(NameBox(), "first");
-  EXPECT_EQ(ScreenCursor(), crDefault);
+  EXPECT_EQ(std::tuple(first->activations, form->EditNameActive, NameBox(), ScreenCursor()),
+            std::tuple(3, false, "first", crDefault));
 
   // A window that appears during a long command leaves the hourglass standing.
   form->SetHourGlass();
@@ -208,12 +194,12 @@ TEST_F(Registry, NewWaveDocumentsGetTheLastUsedRecordsAndTheEngineReachesTheMain
   form->LastUsedProps.FilterNotch.FreqKind = 1;
   auto& unit = static_cast<TUnitWave&>(*Open(kUnitKindWave, "w")->GetUnit());
   form->SetUnitProps(unit);
-  EXPECT_EQ(unit.GetProps().FilterNotch.FreqKind, 1);
-  EXPECT_EQ(unit.GetProps().FilterRes.FreqKind, 0);
+  EXPECT_EQ(std::tuple(+unit.GetProps().FilterNotch.FreqKind, +unit.GetProps().FilterRes.FreqKind),
+            std::tuple(1, 0));
 
   Shell()->SetStatusText(7, "Changed");
   EXPECT_EQ(form->StatusBar()->PanelText(7), "Changed");
   Shell()->SetClipBoardSound(std::make_unique<MonoSound>(11025, 1));
-  EXPECT_EQ(Shell()->GetClipBoardSound(), form->ClipBoardSound.get());
-  EXPECT_NE(form->ClipBoardSound, nullptr);
+  EXPECT_TRUE(form->ClipBoardSound != nullptr &&
+              Shell()->GetClipBoardSound() == form->ClipBoardSound.get());
 }

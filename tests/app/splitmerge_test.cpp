@@ -87,32 +87,28 @@ TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) 
   for (size_t i = 0; i < 2; ++i) {
     SCOPED_TRACE(i);
     TUnitWave* part = windows[i]->GetUnitWave();
-    EXPECT_EQ(windows[i]->windowTitle().toStdString(), "NONAME" + std::to_string(2 + i));
-    EXPECT_EQ(windows[i]->geometry(), bounds[i]);
-    EXPECT_EQ(LeftOf(windows[i]), *channels[i]);
-    EXPECT_EQ(std::make_pair(part->GetSelBegin(), part->GetSelEnd()), std::make_pair(100, 200));
+    EXPECT_EQ(
+        std::tuple(windows[i]->windowTitle().toStdString(), windows[i]->geometry(),
+                   LeftOf(windows[i]), part->GetSelBegin(), part->GetSelEnd(), part->IsNew()),
+        std::tuple("NONAME" + std::to_string(2 + i), bounds[i], *channels[i], 100, 200, true));
     EXPECT_NEAR(windows[i]->GetViewBegin(), 50, 1);  // the source's zoom window
     EXPECT_NEAR(windows[i]->GetViewEnd(), 250, 1);
-    EXPECT_TRUE(part->IsNew());
     part->SetName(i == 0 ? "L" : "R");
   }
   EXPECT_EQ(Run(&TMainForm::MergeVExecute, Choose("L", "R")), 1);
   windows = Windows();
   ASSERT_EQ(windows.size(), 1u);
-  EXPECT_EQ(LeftOf(windows[0]), left);
-  EXPECT_EQ(Samples(windows[0]->GetUnitWave()->GetSound()->GetRightWave()), right);
-  EXPECT_EQ(windows[0]->geometry(), QRect(10, 0, 300, 402));
+  EXPECT_EQ(std::pair(Channels(*windows[0]->GetUnitWave()->GetSound()), windows[0]->geometry()),
+            std::pair(std::vector<Samples16>{left, right}, QRect(10, 0, 300, 402)));
 }
 
 TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) {
-  struct Case {
-    int32_t moving, anchor;
-    uint8_t result;
-    std::vector<int32_t> firsts, counts;  // per piece: its first sample's value, its length
-  } const cases[] = {{300, 300, 0, {0, 300}, {300, 701}},
-                     {700, 300, 0, {0, 300, 700}, {300, 400, 301}},
-                     {300, 700, 1, {0, 300}, {700, 701}},
-                     {700, 300, 2, {0, 700}, {300, 301}}};
+  // Per piece: its first sample's value, its length.
+  struct Case { int32_t moving, anchor; uint8_t result; std::vector<int32_t> firsts, counts; };
+  const Case cases[] = {{300, 300, 0, {0, 300}, {300, 701}},
+                        {700, 300, 0, {0, 300, 700}, {300, 400, 301}},
+                        {300, 700, 1, {0, 300}, {700, 701}},
+                        {700, 300, 2, {0, 700}, {300, 301}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.moving * 10 + c.result);
     Open(MonoOf(Ramp(1001, 0, 1), 22050), "", {10, 20, 500, 100})
@@ -127,8 +123,8 @@ TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) 
     ASSERT_EQ(windows.size(), c.counts.size());
     for (size_t i = 0; i < windows.size(); ++i) {
       const std::vector<int16_t> piece = LeftOf(windows[i]);
-      EXPECT_EQ(piece.size(), static_cast<size_t>(c.counts[i]));
-      EXPECT_EQ(piece[0], c.firsts[i]);
+      EXPECT_EQ(std::pair(piece.size(), piece[0]),
+                std::pair(static_cast<size_t>(c.counts[i]), int16_t(c.firsts[i])));
       // From its first cut's column, 10 + p * 500 / 1001, to its last one's.
       const int left = 10 + c.firsts[i] * 500 / 1001;
       const int right = 10 + (c.firsts[i] + c.counts[i]) * 500 / 1001;
@@ -140,15 +136,12 @@ TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) 
 }
 
 TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSources) {
-  struct Case {
-    int32_t rateA, rateB;
-    int16_t channelsB, bytesB;
-    std::vector<bool> pages;  // mono/stereo, frequency, bits, display
-    const char* rateTextA;
-    int32_t rate;  // the one preselected, or the first one's
-  } const cases[] = {{11025, 44100, 2, 1, {true, true, true, false}, "11 kHz", 44100},
-                     {8000, 5512, 1, 2, {false, true, false, false}, "8 kHz", 5512},
-                     {22050, 22050, 1, 2, {false, false, false, false}, "", 22050}};
+  // Pages: mono/stereo, frequency, bits, display; the rate preselected, or the first one's.
+  struct Case { int32_t rateA, rateB; int16_t channelsB, bytesB; std::vector<bool> pages;
+                const char* rateTextA; int32_t rate; };
+  const Case cases[] = {{11025, 44100, 2, 1, {true, true, true, false}, "11 kHz", 44100},
+                        {8000, 5512, 1, 2, {false, true, false, false}, "8 kHz", 5512},
+                        {22050, 22050, 1, 2, {false, false, false, false}, "", 22050}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rateB);
     Open(MonoOf(Ramp(100, 0, 1), c.rateA), "a", {0, 0, 200, 100});
@@ -169,10 +162,10 @@ TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSo
     const std::vector<TMDIChildWave*> windows = Windows();
     ASSERT_EQ(windows.size(), 1u);
     const TUnitWave* merged = windows[0]->GetUnitWave();
-    EXPECT_EQ(merged->GetChannels(), c.pages[0] ? 2 : 1);
-    EXPECT_EQ(merged->GetSamplesPerSec(), static_cast<uint32_t>(c.rate));
-    EXPECT_EQ(merged->GetBytesPerSample(), 2);
-    EXPECT_EQ(windows[0]->geometry(), QRect(50, 25, 401, 100));
+    EXPECT_EQ(
+        std::tuple(merged->GetChannels(), merged->GetSamplesPerSec(), merged->GetBytesPerSample(),
+                   windows[0]->geometry()),
+        std::tuple(c.pages[0] ? 2 : 1, static_cast<uint32_t>(c.rate), 2, QRect(50, 25, 401, 100)));
     CloseAll();
   }
 }
@@ -215,10 +208,10 @@ TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
     }
     const std::vector<TMDIChildWave*> windows = Windows();
     ASSERT_EQ(windows.size(), 2u);
-    EXPECT_EQ(form->NoNameCounter, counter);
-    EXPECT_EQ(LeftOf(windows[0]), Ramp(3000, 0, 1));
-    EXPECT_EQ(LeftOf(windows[1]), Ramp(1000, 0, 1));
-    EXPECT_EQ(sink.messages.size(), 1u);  // the engine's out-of-memory box
+    // One box: the engine's out of memory.
+    EXPECT_EQ(std::tuple(form->NoNameCounter, LeftOf(windows[0]), LeftOf(windows[1]),
+                         sink.messages.size()),
+              std::tuple(counter, Ramp(3000), Ramp(1000), size_t{1}));
     CloseAll();
   }
 }

@@ -79,14 +79,8 @@ TEST(RecordBrowser, ConstructionCallsNoEditor) {
 
 // 20 is typed into the field first: inserting stores it, deleting loses it.
 TEST(RecordBrowser, EditCommandsPlaceOrRemoveRecordsAtTheCursorAndShowTheNewCurrentOne) {
-  struct Case {
-    const char* what;
-    void (TRecordBrowser::*command)();
-    std::vector<int> before;
-    int cursor;
-    std::vector<int> after;
-    int newCursor, shown;
-  };
+  struct Case { const char* what; void (TRecordBrowser::*command)(); std::vector<int> before; int cursor;
+                std::vector<int> after; int newCursor, shown; };
   for (const Case& c : {Case{"insert", &TRecordBrowser::Insert, {1, 2, 3}, 1, {1, 0, 20, 3}, 1, 0},
                         Case{"insert at the head", &TRecordBrowser::Insert, {1, 2}, 0, {0, 20, 2}, 0, 0},
                         Case{"append", &TRecordBrowser::Append, {1, 2, 3}, 1, {1, 20, 0, 3}, 2, 0},
@@ -99,10 +93,8 @@ TEST(RecordBrowser, EditCommandsPlaceOrRemoveRecordsAtTheCursorAndShowTheNewCurr
     Fill(b, c.before, c.cursor);
     b.field = 20;
     (b.*c.command)();
-    EXPECT_EQ(b.Cursor, c.newCursor);
-    EXPECT_EQ(b.field, c.shown);
-    EXPECT_EQ(b.viewPosition, c.newCursor + 1);
-    EXPECT_EQ(b.viewCount, static_cast<int>(c.after.size()));
+    EXPECT_EQ(std::tuple(b.Cursor, b.field, b.viewPosition, b.viewCount),
+              std::tuple(c.newCursor, c.shown, c.newCursor + 1, static_cast<int>(c.after.size())));
     EXPECT_EQ(Values(b), c.after);
   }
 }
@@ -136,8 +128,7 @@ TEST(RecordBrowser, AnInvalidFieldBlocksNavigationAndClosingAndEmptiesTheClipboa
   b.Next();
   EXPECT_EQ(b.Cursor, 1);
   EXPECT_THROW(b.Next(), AssertionFailure);
-  EXPECT_TRUE(b.CloseOK());
-  EXPECT_FALSE(b.attached);
+  EXPECT_TRUE(b.CloseOK() && !b.attached);
   EXPECT_EQ(Values(b), (std::vector<int>{7, 2}));
   EXPECT_FALSE(b.NextRecord());
 }

@@ -7,10 +7,7 @@
 #include "foundation/assertion.h"
 
 namespace {
-struct Case {
-  std::string written;
-  const char* expected;
-};
+struct Case { std::string written; const char* expected; };
 
 void ExpectWritten(std::initializer_list<Case> cases) {
   for (const Case& c : cases) EXPECT_EQ(c.written, c.expected);

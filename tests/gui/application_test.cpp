@@ -11,13 +11,9 @@
 #include "support/recording_sink.h"
 
 TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenButton) {
-  struct Case {
-    int flags;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    int pressed;  // what the user chooses; 0 closes the box without a button
-    int answer;
-  } cases[] = {
+  // `pressed` is what the user chooses; 0 closes the box without a button.
+  struct Case { int flags; QMessageBox::Icon icon; QMessageBox::StandardButtons buttons;
+                int pressed, answer; } cases[] = {
       {kMbOk | kMbIconStop, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, kIdOk},
       {kMbOk | kMbIconWarning, QMessageBox::Warning, QMessageBox::Ok, 0, kIdOk},
       {kMbOk | kMbIconInformation, QMessageBox::Information, QMessageBox::Ok, QMessageBox::Ok,
@@ -40,10 +36,9 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
       EXPECT_NE(box, nullptr);
       if (box == nullptr) return 0;
       ++shown;
-      EXPECT_EQ(box->windowTitle().toStdString(), "You have unsaved changes");
-      EXPECT_EQ(box->text().toStdString(), "Do you want to save?");
-      EXPECT_EQ(box->icon(), c.icon);
-      EXPECT_EQ(box->standardButtons(), c.buttons);
+      EXPECT_EQ(std::tuple(box->windowTitle(), box->text(), box->icon(), box->standardButtons()),
+                std::tuple(QString("You have unsaved changes"), QString("Do you want to save?"),
+                           c.icon, c.buttons));
       return c.pressed;
     });
     EXPECT_EQ(sink.ShowMessage("Do you want to save?", "You have unsaved changes", c.flags),
@@ -52,30 +47,15 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
   }
 }
 
-TEST(Application, TheEngineReachesTheScreenThroughTheInstalledSink) {
-  QtMessageSink sink;
-  MessageSink* previous = SetMessageSink(&sink);
-  std::string seen;
-  {
-    ScopedModalRunner runner([&](QDialog& dialog) {
-      seen = dialog.windowTitle().toStdString() + ": " +
-             static_cast<QMessageBox&>(dialog).text().toStdString();
-      return static_cast<int>(QMessageBox::Ok);
-    });
-    EXPECT_EQ(MessageReporter::ShowNoSinus(), kIdOk);
-  }
-  SetMessageSink(previous);
-  EXPECT_EQ(seen, "System Error: Could not create sinus.");
-}
-
 TEST(Application, WithoutAHelpFileHelpSaysSoAndNamesTheTopic) {
   SetHelpFile("/usr/share/korvalen/KORVALHE.HLP");
   RecordingSink sink;
-  EXPECT_FALSE(HelpContext(51));
-  EXPECT_FALSE(HelpCommand(kHelpContents, 1));
+  EXPECT_FALSE(HelpContext(51) || HelpCommand(kHelpContents, 1));
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_NE(sink.messages[0].text.find("help context 51"), std::string::npos);
-  EXPECT_NE(sink.messages[0].text.find("KORVALHE.HLP"), std::string::npos);
+  const std::string& topic = sink.messages[0].text;
+  EXPECT_TRUE(topic.find("help context 51") != topic.npos &&
+              topic.find("KORVALHE.HLP") != topic.npos)
+      << topic;
   EXPECT_NE(sink.messages[1].text.find("contents"), std::string::npos);
   EXPECT_EQ(sink.messages[1].flags, kMbOk | kMbIconInformation);
 }

@@ -20,37 +20,30 @@ TEST(Controls, DisableEditEmptiesAndGreysTheInputAndEnableEditRestoresIt) {
     EXPECT_TRUE(control->isEnabled());
     EXPECT_EQ(control->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
   }
-  EXPECT_EQ(edit.text(), "");
-  EXPECT_EQ(combo.currentText(), "");
+  EXPECT_TRUE(edit.text().isEmpty() && combo.currentText().isEmpty());
 }
 
 TEST(Controls, RadioGroupIndexFollowsTheCheckedButtonAndNotifiesEveryChange) {
   TRadioGroup group("Combine", {"Mixed", "Left at Front", "Right at Front"});
   int clicks = 0;
   group.OnClick = [&] { ++clicks; };
-  EXPECT_EQ(group.title(), "Combine");
-  EXPECT_EQ(group.ItemIndex(), -1);
+  EXPECT_EQ(std::pair(group.title(), group.ItemIndex()), std::pair(QString("Combine"), -1));
   group.SetItemIndex(2);
   EXPECT_TRUE(group.Button(2)->isChecked());
   group.Button(1)->click();
   EXPECT_EQ(group.ItemIndex(), 1);
   group.SetItemIndex(7);
-  EXPECT_EQ(group.ItemIndex(), -1);
-  EXPECT_EQ(group.Button(7), nullptr);
-  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(std::tuple(group.ItemIndex(), group.Button(7), clicks), std::tuple(-1, nullptr, 3));
 }
 
 TEST(Controls, ColorBoxNamesStandardColoursAndKeepsAnyOther) {
   TColorBox box;
   EXPECT_EQ(box.count(), 16);
-  struct Case {
-    uint32_t color;
-    const char* text;
-  } cases[] = {{0x808000, "Teal"}, {0xFF00FF, "Fuchsia"}, {0x000000, "Black"}, {0x123456, "$123456"}};
+  struct Case { uint32_t color; const char* text; } cases[] = {
+      {0x808000, "Teal"}, {0xFF00FF, "Fuchsia"}, {0x000000, "Black"}, {0x123456, "$123456"}};
   for (const Case& c : cases) {
     box.SetSelected(c.color);
-    EXPECT_EQ(box.Selected(), c.color);
-    EXPECT_EQ(box.currentText(), c.text);
+    EXPECT_EQ(std::pair(box.Selected(), box.currentText()), std::pair(c.color, QString(c.text)));
   }
   box.SetSelected(0x123456);
   EXPECT_EQ(box.count(), 17);  // the custom entry is made once

@@ -6,11 +6,7 @@
 #include <QKeyEvent>
 
 TEST(KeyFilter, TypingKeysAreEveryKeyButNavigationAndAltCombinations) {
-  struct Case {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    bool typing;
-  } cases[] = {
+  struct Case { int key; Qt::KeyboardModifiers modifiers; bool typing; } cases[] = {
       {Qt::Key_P, Qt::ShiftModifier, true},       {Qt::Key_R, Qt::ControlModifier, true},
       {Qt::Key_F1, Qt::NoModifier, true},         {Qt::Key_Backspace, Qt::NoModifier, true},
       {Qt::Key_F1, Qt::AltModifier, false},       {Qt::Key_Backtab, Qt::ShiftModifier, false},

@@ -17,17 +17,16 @@ TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
 
   TileWindows(area, true);
   EXPECT_EQ(first->geometry(), QRect(0, 0, room.width(), room.height() / 2));
-  EXPECT_EQ(second->geometry().top(), room.height() / 2);
-  EXPECT_EQ(second->geometry().bottom(), room.height() - 1);
+  EXPECT_EQ(std::pair(second->geometry().top(), second->geometry().bottom()),
+            std::pair(room.height() / 2, room.height() - 1));
 
   TileWindows(area, false);
   EXPECT_EQ(first->geometry(), QRect(0, 0, room.width() / 2, room.height()));
-  EXPECT_EQ(second->geometry().left(), room.width() / 2);
-  EXPECT_EQ(second->geometry().right(), room.width() - 1);
+  EXPECT_EQ(std::pair(second->geometry().left(), second->geometry().right()),
+            std::pair(room.width() / 2, room.width() - 1));
 
   MinimizeAllWindows(area);
-  EXPECT_TRUE(first->isMinimized());
-  EXPECT_TRUE(second->isMinimized());
+  EXPECT_TRUE(first->isMinimized() && second->isMinimized());
   ArrangeIcons(area);
   EXPECT_EQ(first->geometry().bottom(), room.bottom());
   EXPECT_EQ(second->geometry().left(), first->geometry().right() + 1);
@@ -50,10 +49,9 @@ TEST(Mdi, TheWindowMenuListsTheOpenWindowsAndActivatesTheChosenOne) {
   RefreshWindowList(menu, area);  // rebuilt, not appended twice
   const QList<QAction*> entries = menu.actions();
   ASSERT_EQ(entries.size(), 4);
-  EXPECT_TRUE(entries[1]->isSeparator());
-  EXPECT_EQ(entries[2]->text().toStdString(), "&1 NONAME1");
-  EXPECT_FALSE(entries[2]->isChecked());
-  EXPECT_TRUE(entries[3]->isChecked());
+  EXPECT_EQ(std::tuple(entries[1]->isSeparator(), entries[2]->text().toStdString(),
+                       entries[2]->isChecked(), entries[3]->isChecked()),
+            std::tuple(true, "&1 NONAME1", false, true));
   entries[2]->trigger();
   EXPECT_EQ(area.activeSubWindow(), first);
 }

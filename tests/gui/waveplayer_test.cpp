@@ -78,16 +78,14 @@ TEST(WavePlayerConversion, CapturedBytesBecomeASoundOfTheFileFormat) {
   SoundPtr mono = DeviceToSound(abort, floats, Format(8000, 2, QAudioFormat::Float),
                                 waveFileProps(1, 8000, 1));
   ASSERT_NE(mono, nullptr);
-  EXPECT_EQ(mono->MoSt, 1);
-  EXPECT_EQ(mono->BytesPerSample, 1);
-  EXPECT_EQ(Samples(mono->GetLeftWave()), (std::vector<int16_t>{8192, 32767, 0, -32768}));
+  EXPECT_EQ(std::pair(FormatOf(*mono), Channels(*mono)),
+            std::pair(std::tuple(1, 8000, 1), std::vector<Samples16>{{8192, 32767, 0, -32768}}));
 
   // Mono bytes into a stereo file fill both channels.
   SoundPtr stereo = DeviceToSound(abort, Bytes<int16_t>({5, -7}),
                                   Format(8000, 1, QAudioFormat::Int16), waveFileProps(2, 8000, 2));
   ASSERT_NE(stereo, nullptr);
-  EXPECT_EQ(Samples(stereo->GetLeftWave()), (std::vector<int16_t>{5, -7}));
-  EXPECT_EQ(Samples(stereo->GetRightWave()), (std::vector<int16_t>{5, -7}));
+  EXPECT_EQ(Channels(*stereo), (std::vector<Samples16>{{5, -7}, {5, -7}}));
 
   // Another capture rate is brought to the file's.
   SoundPtr resampled = DeviceToSound(abort, Bytes(std::vector<int16_t>(4410, 100)),
@@ -107,8 +105,7 @@ TEST(WavePlayerConversion, NothingCapturedOrAnUnusableFormatGivesAnEmptySound) {
     SoundPtr sound = DeviceToSound(abort, Bytes<int16_t>({1, 2, 3}), format,
                                    waveFileProps(2, 11025, 1));
     ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->GetValues(), 0);
-    EXPECT_EQ(sound->Freq, 11025);
+    EXPECT_EQ(std::pair(sound->GetValues(), sound->Freq), std::pair(0, 11025));
   }
   SoundPtr partial = DeviceToSound(abort, Bytes<int16_t>({1, 2, 3}),
                                    Format(8000, 2, QAudioFormat::Int16), waveFileProps(2, 8000, 2));
@@ -122,12 +119,11 @@ TEST(WavePlayerCommands, ClosedPlayerRefusesAndEachNotifySettingServesOneCommand
   EXPECT_EQ(player.Mode(), mpNotReady);
 
   player.SetNotify(true);
-  EXPECT_FALSE(player.Play());
-  EXPECT_EQ(player.Error(), playertext::kNotOpen);
-  EXPECT_FALSE(player.StartRecording());
-  EXPECT_FALSE(player.Save());
-  EXPECT_FALSE(player.Resume());
-  EXPECT_EQ(player.Error(), playertext::kNotPaused);
+  EXPECT_EQ((std::pair{player.Play(), player.Error()}),
+            std::pair(false, std::string(playertext::kNotOpen)));
+  EXPECT_FALSE(player.StartRecording() || player.Save());
+  EXPECT_EQ((std::pair{player.Resume(), player.Error()}),
+            std::pair(false, std::string(playertext::kNotPaused)));
   // Notices come as messages, never from inside the command.
   EXPECT_TRUE(notices.empty());
   ASSERT_TRUE(QTest::qWaitFor([&notices] { return !notices.empty(); }, 2000));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <tuple>
@@ -38,6 +39,13 @@ inline Samples16 Ramp(int32_t n, int32_t start = 0, int32_t step = 1) {
 inline Samples16 Sawtooth(int32_t n, int32_t step = 7) {
   Samples16 samples(static_cast<size_t>(n));
   for (int32_t i = 0; i < n; ++i) samples[static_cast<size_t>(i)] = static_cast<int16_t>((i * step) % 4000 - 2000);
+  return samples;
+}
+// `count` samples of a sine of `period` samples that peaks near `amplitude`.
+inline Samples16 SineSamples(int32_t count, double period, double amplitude) {
+  Samples16 samples(static_cast<size_t>(count));
+  for (size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>(amplitude * std::sin(kTwoPi * i / period));
   return samples;
 }
 inline Samples16 Slice(const Samples16& v, size_t from, size_t to) {

@@ -12,11 +12,7 @@
 
 namespace {
 
-WavePtr Sine(int32_t count, double period, double amplitude) {
-  Samples16 samples(static_cast<size_t>(count));
-  for (int32_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(amplitude * std::sin(kTwoPi * i / period));
-  return MakeWave(samples);
-}
+WavePtr Sine(int32_t count, double period, double amplitude) { return MakeWave(SineSamples(count, period, amplitude)); }
 
 // The energy of the second half, once the filter has settled.
 double Energy(const WavePtr& w) {
@@ -121,10 +117,7 @@ TEST(Filter, ResonatorStaysFiniteOverEveryFrequencyAndWidth) {
 TEST(Filter, BlockFiltersAverageAndGrowTheSelectionByTheirTail) {
   bool abort = false;
   WavePtr w = MakeWave({5, 100, 200, -300, 40, 7});
-  struct Case {
-    double time;
-    Samples16 expected;
-  };
+  struct Case { double time; Samples16 expected; };
   const Case cases[] = {
       {1, {5, 0, 50, 100, -150, 0, 40, 7}},              // half the level
       {2, {5, 0, 25, 75, -25, -75, 0, 40, 7}},

@@ -32,18 +32,14 @@ void FillRows(TMFreqProps& props, FakeMFreqEditor& dialog, const std::vector<dou
 
 TEST(MFreqRecord, DefaultIsOneDecayingOneKilohertzSine) {
   TMFreqProps props;
-  EXPECT_DOUBLE_EQ(props.Length.GetValue(), 3.0);
-  EXPECT_EQ(props.UseKind, 0);
+  EXPECT_EQ(std::tuple(props.Length.GetValue(), props.UseKind, props.Rows.DlgMFreqProps, props.Rows.GetCount()),
+            std::tuple(3.0, 0, nullptr, 1));
   EXPECT_TRUE(props.DefVolume && !props.DefFrequency && props.DefAngle && props.DefVolFact && props.DefVolFactTime);
-  EXPECT_EQ(props.Rows.DlgMFreqProps, nullptr);
-  ASSERT_EQ(props.Rows.GetCount(), 1);
   const TMFreqBrowseRecord* row = props.Rows.GetRow();
-  const double values[] = {row->StartVolume.GetValue(), row->Frequency.GetValue(), row->StartAngle.GetValue(),
-                           row->VolFact.GetValue(), row->VolFactTime.GetValue()};
-  const uint8_t codes[] = {row->StartVolume.GetUnitUsed(), row->Frequency.GetUnitUsed(), row->StartAngle.GetUnitUsed(),
-                           row->VolFact.GetUnitUsed(), row->VolFactTime.GetUnitUsed()};
-  EXPECT_EQ(std::vector<double>(values, values + 5), (std::vector<double>{0.5, 0.001, 0, 0.1, 1.0}));
-  EXPECT_EQ(std::vector<uint8_t>(codes, codes + 5), (std::vector<uint8_t>{1, 6, 0, 1, 3}));
+  const auto field = [](const auto& v) { return std::pair<double, int>(v.GetValue(), v.GetUnitUsed()); };  // unit code
+  EXPECT_EQ((std::vector{field(row->StartVolume), field(row->Frequency), field(row->StartAngle), field(row->VolFact),
+                         field(row->VolFactTime)}),
+            (std::vector<std::pair<double, int>>{{0.5, 1}, {0.001, 6}, {0, 0}, {0.1, 1}, {1.0, 3}}));
   EXPECT_FALSE(props.Rows.NextRecord());
 }
 

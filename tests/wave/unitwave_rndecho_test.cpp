@@ -53,11 +53,8 @@ TEST(RndEcho, TheSameSeedAndRecordGiveTheSameSoundAndAnotherSeedAnother) {
 
 TEST(RndEcho, ACountOfZeroLeavesSilenceOfTheEchoLength) {
   FakeMainWindow main;
-  struct Case {
-    bool cyclable;
-    uint8_t balance;
-    int32_t values;  // trunc(1000 + 2205 + 1 + 22050 / 3400) + 2, or trunc(2205 + 1) + 2 for a loop
-  };
+  // Values: trunc(1000 + 2205 + 1 + 22050 / 3400) + 2, or trunc(2205 + 1) + 2 for a loop.
+  struct Case { bool cyclable; uint8_t balance; int32_t values; };
   for (const Case& c : {Case{false, 0, 3214}, Case{true, 0, 2208}, Case{false, 2, 3214}}) {
     TUnitWave doc("a.wav", MonoOf(Samples16(1000, 77)));
     TRandomEchoProps props = Record(0, 0.1);

@@ -19,11 +19,7 @@ int32_t BrightPeak(const WavePtr& filtered) {
   return filtered->MaxValue(abort, 1000, filtered->values);
 }
 
-WavePtr Bright() {
-  Samples16 samples(3000);
-  for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<int16_t>(10000 * std::sin(kTwoPi * i / 4));
-  return MakeWave(samples);
-}
+WavePtr Bright() { return MakeWave(SineSamples(3000, 4, 10000)); }
 
 }  // namespace
 

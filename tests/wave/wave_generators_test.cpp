@@ -62,12 +62,7 @@ TEST(WaveGenerators, NoiseStaysWithinItsAmplitudeAndFollowsTheSharedSequence) {
 TEST(WaveGenerators, BlockAndTriangleFollowTheirMiddle) {
   bool abort = false;
   WavePtr empty = NewWave();
-  struct Case {
-    double middle, startPhase;
-    bool triangle;
-    int32_t length;
-    Samples16 expected;
-  };
+  struct Case { double middle, startPhase; bool triangle; int32_t length; Samples16 expected; };
   const Case cases[] = {
       {0.5, 0, false, 8, {7, 7, -7, -7, 7, 7, -7, -7}},
       {0.5, 0.75, false, 3, {-7, 7, 7}},

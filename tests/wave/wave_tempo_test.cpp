@@ -71,19 +71,11 @@ TEST(WaveTempo, EnvelopesScaleThePitchAndTheSpeed) {
   // A full speed envelope keeps the tempo, and reading starts at the selection's own start.
   using Routine = WavePtr (*)(const Wave&, const Wave*, bool&, int32_t&, int32_t&);
   const Routine routines[] = {
-      [](const Wave& s, const Wave* e, bool& f, int32_t& b, int32_t& n) {
-        return s.TempoPitchHQFreqEnv(f, 1, 0, 1, 1, e, 6, b, n);
-      },
-      [](const Wave& s, const Wave* e, bool& f, int32_t& b, int32_t& n) {
-        return s.TempoPitchSpeedEnv(f, 1, e, 0, 1, 1, 4, b, n);
-      },
-      [](const Wave& s, const Wave* e, bool& f, int32_t& b, int32_t& n) {
-        return s.TempoPitchHQSpeedEnv(f, 1, e, 0, 1, 1, 4, b, n);
-      },
-      [](const Wave& s, const Wave* e, bool& f, int32_t& b, int32_t& n) {
-        return s.TempoPitchFreqSpeedEnv(f, 1, e, 0, 1, 1, e, 4, b, n);
-      },
-      [](const Wave& s, const Wave* e, bool& f, int32_t& b, int32_t& n) {
+      [](auto& s, auto e, auto& f, auto& b, auto& n) { return s.TempoPitchHQFreqEnv(f, 1, 0, 1, 1, e, 6, b, n); },
+      [](auto& s, auto e, auto& f, auto& b, auto& n) { return s.TempoPitchSpeedEnv(f, 1, e, 0, 1, 1, 4, b, n); },
+      [](auto& s, auto e, auto& f, auto& b, auto& n) { return s.TempoPitchHQSpeedEnv(f, 1, e, 0, 1, 1, 4, b, n); },
+      [](auto& s, auto e, auto& f, auto& b, auto& n) { return s.TempoPitchFreqSpeedEnv(f, 1, e, 0, 1, 1, e, 4, b, n); },
+      [](auto& s, auto e, auto& f, auto& b, auto& n) {
         return s.TempoPitchHQFreqSpeedEnv(f, 1, e, 0, 1, 1, e, 4, b, n);
       },
   };

@@ -22,8 +22,8 @@ WavePtr EchoSource() {
 TEST(WaveTime, ReverseAndRotateStayWithinTheSelection) {
   bool abort = false;
   WavePtr w = MakeWave({1, 2, 3, 4, 5});
-  EXPECT_EQ(Samples(w->Reverse(abort, 1, 4)), (Samples16{1, 4, 3, 2, 5}));
-  EXPECT_EQ(Samples(w->Reverse(abort, 2, 2)), (Samples16{1, 2, 3, 4, 5}));
+  EXPECT_EQ(std::pair(Samples(w->Reverse(abort, 1, 4)), Samples(w->Reverse(abort, 2, 2))),
+            std::pair(Samples16{1, 4, 3, 2, 5}, Samples16{1, 2, 3, 4, 5}));
   EXPECT_EQ(Samples(w->Rotate(abort, 2, 0, -1)), (Samples16{3, 4, 5, 1, 2}));
   EXPECT_EQ(Samples(w->Rotate(abort, 0, 0, -1)), (Samples16{1, 2, 3, 4, 5}));
   EXPECT_EQ(Samples(w->Rotate(abort, 1, 1, 4)), (Samples16{1, 3, 4, 2, 5}));
@@ -82,10 +82,7 @@ TEST(WaveTime, ChangeLengthInterpolatesAndReadsPastTheSelection) {
 TEST(WaveTime, RollOutFormRepeatsThePeriodFromTheStartPhase) {
   bool abort = false;
   WavePtr w = MakeWave({0, 100, 200, 300, 400});
-  struct Case {
-    double per, periods, startAngle;
-    Samples16 expected;
-  } cases[] = {
+  struct Case { double per, periods, startAngle; Samples16 expected; } cases[] = {
       {4, 2, 0, {0, 100, 200, 300, 0, 100, 200, 300}},
       {-4, 2, 0, {0, 300, 200, 100, 0, 300, 200, 100}},
       {4, 1, 0.5, {200, 300, 0, 100}},
@@ -141,19 +138,14 @@ TEST(WaveTime, PerEchoConstGrowsTheWaveForItsEchoes) {
   WavePtr echoed = w->PerEchoConst(abort, 100, 0.5, 2, begin, end);
   ASSERT_EQ(echoed->values, 50 + 202);
   EXPECT_EQ(std::pair(begin, end), std::pair(40, 252));
-  EXPECT_EQ(Range(*echoed, 39, 41), (Samples16{7, 1000}));
-  EXPECT_EQ(Range(*echoed, 139, 141), (Samples16{0, 500}));
-  EXPECT_EQ(Range(*echoed, 149, 151), (Samples16{500, 0}));
-  EXPECT_EQ(Range(*echoed, 239, 241), (Samples16{0, 250}));
-  EXPECT_EQ(Range(*echoed, 249, 252), (Samples16{250, 0, 0}));
+  EXPECT_EQ(At(Samples(echoed), {39, 40, 139, 140, 149, 150, 239, 240, 249, 250, 251}),
+            (Samples16{7, 1000, 0, 500, 500, 0, 0, 250, 250, 0, 0}));
 
   begin = 30, end = 40;
   WavePtr ahead = w->PerEchoConst(abort, -100, 1, 1, begin, end);
   ASSERT_EQ(ahead->values, 71 + 50);
   EXPECT_EQ(std::pair(begin, end), std::pair(0, 40 + 71));
-  EXPECT_EQ(Range(*ahead, 0, 2), (Samples16{0, 7}));
-  EXPECT_EQ(Range(*ahead, 10, 12), (Samples16{7, 0}));
-  EXPECT_EQ(ahead->wave[71 + 30], 7);
+  EXPECT_EQ(At(Samples(ahead), {0, 1, 10, 11, 71 + 30}), (Samples16{0, 7, 7, 0, 7}));
 
   // The echo is added before truncating: trunc(-2.5 + 3) = 0, not 3 + trunc(-2.5).
   WavePtr small = MakeWave({-5, 3});
@@ -186,9 +178,7 @@ TEST(WaveTime, PerEchoEnvelopesSetTheVolumeAndTheTime) {
 
   int32_t begin = 40, end = 50;
   WavePtr volumeEnv = w->PerEchoConstEnv(abort, 100, half.get(), 2, begin, end);
-  EXPECT_EQ(end, 252);
-  EXPECT_EQ(Range(*volumeEnv, 140, 141), (Samples16{500}));
-  EXPECT_EQ(Range(*volumeEnv, 240, 241), (Samples16{250}));
+  EXPECT_EQ(std::pair(end, At(Samples(volumeEnv), {140, 240})), std::pair(252, Samples16{500, 250}));
   begin = 40, end = 50;  // an empty volume envelope reads 0: silent echoes
   EXPECT_EQ(w->PerEchoConstEnv(abort, 100, empty.get(), 2, begin, end)->wave[140], 0);
   EXPECT_EQ(w->PerEchoConstEnv(abort, 100, nullptr, 2, begin, end), nullptr);
@@ -198,8 +188,7 @@ TEST(WaveTime, PerEchoEnvelopesSetTheVolumeAndTheTime) {
   WavePtr timeEnv = w->PerEchoEnvConst(abort, 100, full.get(), 0.5, 2, begin, end);
   ASSERT_EQ(timeEnv->values, 162 + 50 + 202);
   EXPECT_EQ(std::pair(begin, end), std::pair(0, 414));
-  EXPECT_EQ(Range(*timeEnv, 162 + 139, 162 + 141), (Samples16{0, 500}));
-  EXPECT_EQ(Range(*timeEnv, 162 + 249, 162 + 251), (Samples16{250, 0}));
+  EXPECT_EQ(At(Samples(timeEnv), {162 + 139, 162 + 140, 162 + 249, 162 + 250}), (Samples16{0, 500, 250, 0}));
 
   begin = 40, end = 50;
   WavePtr backwards = w->PerEchoEnvConst(abort, -100, full.get(), 0.5, 1, begin, end);
