@@ -44,14 +44,19 @@ struct TDrawXNoteItem {
   std::optional<TDrawNote> DrawNote;
 };
 
-struct TDrawXNotesItem {
-  uint8_t DrawStickKind = 0;
+// What chords and rests share: their place in time and in the columns, and their length.
+struct TDrawXTimeItem {
   double Time = 0.0;
   int32_t Slot = 0;
   int8_t MultiOol = 1;
   TDrawXPositionItem* Column = nullptr;
-  uint8_t NoteArtKind = 0;
   TNoteLength Length;
+  bool KeptAside = false;  // only chords are kept aside; rests are freed with their stretch
+};
+
+struct TDrawXNotesItem : TDrawXTimeItem {
+  uint8_t DrawStickKind = 0;
+  uint8_t NoteArtKind = 0;
   int32_t StickEnd = 0;
   int32_t BeamLineY = 0;
   int32_t StickX = 0;
@@ -61,22 +66,15 @@ struct TDrawXNotesItem {
   bool GroupEnd = false;
   bool SlurBegin = false;
   bool SlurEnd = false;
-  bool KeptAside = false;
   std::vector<TDrawXNoteItem> Notes;
 };
 
-struct TDrawXSilItem {
-  double Time = 0.0;
-  int32_t Slot = 0;
-  int8_t MultiOol = 1;
-  TDrawXPositionItem* Column = nullptr;
-  TNoteLength Length;
+struct TDrawXSilItem : TDrawXTimeItem {
   TSilence* Silence = nullptr;
   bool Selected = false;
   int32_t FlagKind = 4;
   int32_t Dots = 0;
   int32_t Width = 0;
-  bool KeptAside = false;  // rests are never kept; the cut and split walks share the chords' test
 };
 
 class StaveLayout {
