@@ -105,12 +105,35 @@ void PixelCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t bot
 }
 
 void PixelCanvas::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
-  const int32_t dx = std::abs(x2 - x1);
-  const int32_t dy = -std::abs(y2 - y1);
+  const int32_t lead = (penWidth_ - 1) / 2;
+  // A line wholly beside the clip draws nothing; skipping it keeps far-off lines from costing a
+  // step per pixel.
+  const int64_t w = penWidth_;
+  if (std::max(x1, x2) + w < clipLeft_ || std::min(x1, x2) - w >= clipRight_ || std::max(y1, y2) + w < clipTop_ ||
+      std::min(y1, y2) - w >= clipBottom_) {
+    return;
+  }
+  // Straight lines, most of the score's, are one rectangle of stamped squares; FillRect clips it.
+  if (x1 == x2 || y1 == y2) {
+    if (x1 == x2 && y1 == y2) return;
+    const int64_t first = x1 == x2 ? (y1 < y2 ? y1 : int64_t{y2} + 1) : (x1 < x2 ? x1 : int64_t{x2} + 1);
+    const int64_t last = x1 == x2 ? (y1 < y2 ? int64_t{y2} - 1 : y1) : (x1 < x2 ? int64_t{x2} - 1 : x1);
+    const auto at = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, -(1 << 30), 1 << 30)); };
+    const int64_t across = x1 == x2 ? x1 : y1;
+    const int32_t lo = at(first - lead), hi = at(last - lead + penWidth_);
+    const int32_t side = at(across - lead), sideEnd = at(across - lead + penWidth_);
+    if (x1 == x2) {
+      FillRect(side, lo, sideEnd, hi, penColour_);
+    } else {
+      FillRect(lo, side, hi, sideEnd, penColour_);
+    }
+    return;
+  }
+  const int64_t dx = std::abs(static_cast<int64_t>(x2) - x1);
+  const int64_t dy = -std::abs(static_cast<int64_t>(y2) - y1);
   const int32_t sx = x1 < x2 ? 1 : -1;
   const int32_t sy = y1 < y2 ? 1 : -1;
-  const int32_t lead = (penWidth_ - 1) / 2;
-  int64_t error = static_cast<int64_t>(dx) + dy;
+  int64_t error = dx + dy;
   int32_t x = x1;
   int32_t y = y1;
   while (x != x2 || y != y2) {

@@ -133,8 +133,10 @@ void Articulation(MuzCanvas& canvas, const StaveBand& band, const DrawnChord& ch
 }  // namespace
 
 StaveBand StaveBandOf(TNoteStave& stave) {
-  return StaveBand{stave.GetCentreY(),      stave.GetRoomUp().GetValue(), stave.GetRoomDown().GetValue(),
-                   stave.GetExtraLines(),   stave.GetForeground(),        stave.GetBackground()};
+  return StaveBand{{stave.GetCentreY(), stave.GetForeground(), stave.GetBackground()},
+                   stave.GetRoomUp().GetValue(),
+                   stave.GetRoomDown().GetValue(),
+                   stave.GetExtraLines()};
 }
 
 std::vector<GlyphStave> DocumentStaves(const TUnitMuz& unitMuz) {

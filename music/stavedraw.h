@@ -13,15 +13,14 @@
 class TNoteStave;
 class TUnitMuz;
 
-struct StaveBand {
-  int32_t centreY = 0;
+// A stave's glyph place and colours with the room of its band and whether ledger positions are
+// drawn across it.
+struct StaveBand : GlyphStave {
   int32_t roomUp = 40;
   int32_t roomDown = 40;
   bool extraLines = false;
-  uint32_t fore = 0x000000;
-  uint32_t back = 0xFFFFFF;
 
-  GlyphStave Glyphs() const { return {centreY, fore, back}; }
+  GlyphStave Glyphs() const { return *this; }
 };
 
 // A stave's own colours, rooms and extra lines, with its centre line of the current layout.

@@ -52,7 +52,8 @@ TEST(PictureCanvas, LinesLeaveOutTheirEndPixelAndWidePensStampSquares) {
       {10, 10, 16, 10, 1, {10, 10, 16, 11, 6}},  {16, 10, 10, 10, 1, {11, 10, 17, 11, 6}},
       {10, 10, 10, 20, 1, {10, 10, 11, 20, 10}}, {10, 10, 14, 14, 1, {10, 10, 14, 14, 4}},
       {10, 10, 16, 10, 2, {10, 10, 17, 12, 14}}, {10, 10, 10, 20, 3, {9, 9, 12, 21, 36}},
-      {10, 10, 10, 10, 3, {1000, 1000, -1, -1, 0}},
+      {10, 10, 10, 10, 3, {1000, 1000, -1, -1, 0}},     {-100000, 10, 16, 10, 1, {0, 10, 16, 11, 16}},
+      {-2000000000, 10, 2000000000, 10, 1, {0, 10, 60, 11, 60}}, {-900000, 5, -800000, 5, 1, {1000, 1000, -1, -1, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.x1 << "," << c.y1 << " to " << c.x2 << "," << c.y2 << " w" << c.width);
@@ -94,7 +95,7 @@ TEST(ScorePicture, OneStaveOfEveryGlyph) {
   QImage image(820, 300, QImage::Format_RGB32);
   image.fill(PixelCanvas::ToRgb(0x00C0C0C0));
   PixelCanvas canvas(image);
-  const StaveBand treble{90, 60, 50, true, 0x00000000, 0x00F8FFFF}, bass{230, 50, 50, false, 0x00400000, 0x00FFF0F0};
+  const StaveBand treble{{90, 0x00000000, 0x00F8FFFF}, 60, 50, true}, bass{{230, 0x00400000, 0x00FFF0F0}, 50, 50, false};
   for (const StaveBand& band : {treble, bass}) {
     DrawStaveBackground(canvas, band, ClientRect{0, 0, 820, 300});
     DrawStaveLines(canvas, band, ClientRect{0, 0, 820, 300});

@@ -13,7 +13,7 @@ namespace {
 
 constexpr uint32_t kFore = 0x00102030, kBack = 0x00F0E0D0;
 constexpr int32_t kC = 200;
-const StaveBand kBand{kC, 40, 40, false, kFore, kBack};
+const StaveBand kBand{{kC, kFore, kBack}, 40, 40, false};
 using Box = std::array<int32_t, 4>;
 
 DrawnChord Chord(int32_t x, int32_t flagKind, uint8_t stickKind, int32_t lo, int32_t hi, int32_t beamY = -50) {
