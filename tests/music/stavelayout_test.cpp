@@ -51,11 +51,11 @@ TEST(StaveLayout, NotesAcrossTheBarBecomeTiedDrawableValues) {
     double position;
     int8_t kind;
     int32_t points;
-    std::vector<Piece> before, after;
+    std::vector<Piece> pieces;  // before the bar, then after it
   } cases[] = {
-      {0.5, 2, 1, {{0.5, 2, 0}}, {{1.0, 4, 0}}},                          // dotted half two beats before the bar
-      {0.6875, 2, 0, {{0.6875, 4, 0}, {0.9375, 16, 0}}, {{1.0, 8, 1}}},  // 5/16 before the bar, 3/16 after
-      {0.25, 4, 0, {{0.25, 4, 0}}, {}},
+      {0.5, 2, 1, {{0.5, 2, 0}, {1.0, 4, 0}}},                          // dotted half two beats before the bar
+      {0.6875, 2, 0, {{0.6875, 4, 0}, {0.9375, 16, 0}, {1.0, 8, 1}}},  // 5/16 before the bar, 3/16 after
+      {0.25, 4, 0, {{0.25, 4, 0}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.position);
@@ -64,8 +64,7 @@ TEST(StaveLayout, NotesAcrossTheBarBecomeTiedDrawableValues) {
     std::vector<TDrawXNotesItem> all = l.Layout(1.0);
     const std::vector<TDrawXNotesItem> after = l.Layout(2.0);
     all.insert(all.end(), after.begin(), after.end());
-    std::vector<Piece> expected = c.before;
-    expected.insert(expected.end(), c.after.begin(), c.after.end());
+    const std::vector<Piece>& expected = c.pieces;
     ASSERT_EQ(all.size(), expected.size());
     for (size_t i = 0; i < all.size(); ++i) {
       EXPECT_DOUBLE_EQ(all[i].Time, expected[i].time);
@@ -81,8 +80,7 @@ TEST(StaveLayout, AnAccidentalIsShownOncePerBarAndTheKeyReturnsAfterIt) {
   struct Case {
     double position;
     int32_t height;
-    uint8_t shift;
-    uint8_t shown;
+    uint8_t shift, shown;
   } cases[] = {
       {0.0, 0, noteShiftKruis, noteShiftKruis},   {0.25, 0, noteShiftKruis, noteShiftNone},
       {0.5, 7, noteShiftKruis, noteShiftNone},    // the same step an octave up
@@ -105,7 +103,7 @@ TEST(StaveLayout, AnAccidentalIsShownOncePerBarAndTheKeyReturnsAfterIt) {
 TEST(StaveLayout, SecondsDisplaceEveryOtherHead) {
   struct Case {
     std::vector<int32_t> heights;
-    std::vector<bool> displaced;
+    std::vector<bool> displaced;  // in entry order
   } cases[] = {{{0, 1}, {false, true}}, {{2, 1, 0}, {false, true, false}}, {{0, 2}, {false, false}}};
   for (const Case& c : cases) {
     Laid l;
