@@ -205,6 +205,373 @@ ShiftRow RowOf(const TNoteShiftTable& table) {
   return row;
 }
 
+// One call of the layout: everything before t, laid out from x and drawn on the canvas.
+struct Stretch {
+  StaveLayout& L;
+  double t;
+  MuzCanvas& canvas;
+  StaveBand band;
+  GlyphStave glyphs;
+  const TKey* Key;
+  uint32_t Fore;
+  bool AllowJoin;
+  std::array<std::vector<TDrawXNotesItem*>, 3> active;
+
+  Stretch(StaveLayout& layout, double end, MuzCanvas& target, TNoteStave& stave)
+      : L(layout),
+        t(end),
+        canvas(target),
+        band(StaveBandOf(stave)),
+        glyphs(band.Glyphs()),
+        Key(stave.GetKey()),
+        Fore(stave.GetForeground()),
+        AllowJoin(stave.GetAllowJoinFlags() != drawFlagSeparate) {}
+
+  void CollectActive() {
+    for (size_t k = 0; k < 3; ++k) active[k] = Active(L.Chords[k], t);
+  }
+
+  void CutAndSplit() {
+    // 1, 2: cut at t, then split free lengths into tied plain values.
+    for (ChordList& chords : L.Chords) {
+      CutAt(L, chords, t, [](TDrawXNotesItem& cut, TDrawXNotesItem& rest) {
+        cut.BeamEnd = cut.GroupEnd = true;
+        rest.BeamEnd = rest.GroupEnd = true;
+        rest.SlurBegin = cut.SlurBegin;
+        cut.SlurBegin = true;
+        rest.SlurEnd = true;
+        for (TDrawXNoteItem& note : rest.Notes) note.Displaced = false;
+      });
+    }
+    CutAt(L, L.Rests, t, [](TDrawXSilItem&, TDrawXSilItem&) {});
+    for (ChordList& chords : L.Chords) {
+      SplitFree(L, chords, t, [](TDrawXNotesItem& item, TDrawXNotesItem* copy) {
+        item.BeamEnd = item.GroupEnd = true;
+        if (!copy) return;
+        copy->BeamEnd = copy->GroupEnd = true;
+        item.SlurBegin = true;
+        copy->SlurEnd = true;
+      });
+    }
+    SplitFree(L, L.Rests, t, [](TDrawXSilItem&, TDrawXSilItem*) {});
+  }
+
+  void MarkAllBeams() {
+    // 3: beam marks.
+    for (auto& chords : active) MarkBeams(chords, AllowJoin);
+  }
+
+  void Accidentals() {
+    // 4 to 6: accidentals in effect, over every column not yet laid out.
+    for (TDrawXPositionItem& column : L.Columns) {
+      if (!column.KeptAside) column.SetShifts.fill(noteShiftNone);
+    }
+    for (ChordList& chords : L.Chords) {
+      for (TDrawXNotesItem& chord : chords) {
+        if (chord.KeptAside) continue;
+        for (TDrawXNoteItem& note : chord.Notes) {
+          note.Height = HeightOf(Key, *note.MuzNote);
+          const uint8_t sound = note.MuzNote->GetNoteShift();
+          if (sound == noteShiftNone) continue;
+          uint8_t& entry = chord.Column->SetShifts[Step(note.Height)];
+          if (entry == noteShiftNone) entry = sound;
+          else if (entry != sound) entry = kShiftClash;
+        }
+      }
+    }
+    ShiftRow inEffect = L.RunningShifts;
+    bool anyColumn = false;
+    for (TDrawXPositionItem& column : L.Columns) {
+      if (column.KeptAside) continue;
+      column.BeforeShifts = inEffect;
+      for (size_t step = 0; step < 7; ++step) {
+        column.AfterShifts[step] = column.SetShifts[step] == noteShiftNone ? inEffect[step] : column.SetShifts[step];
+      }
+      inEffect = column.AfterShifts;
+      anyColumn = true;
+    }
+    if (anyColumn) L.RunningShifts = inEffect;
+  }
+
+  void Heads() {
+    // 7: heads, with the accidental shown where it differs from the one in effect.
+    for (auto& chords : active) {
+      for (TDrawXNotesItem* chord : chords) {
+        const int32_t flagKind = chord->Length.GetFlagLength(chord->MultiOol);
+        const int32_t dots = chord->Length.GetFlagPoints(chord->MultiOol);
+        for (TDrawXNoteItem& note : chord->Notes) {
+          const uint8_t sound = note.MuzNote->GetNoteShift();
+          const uint8_t current = chord->Column->BeforeShifts[Step(note.Height)];
+          note.ShownShift = sound != noteShiftNone && sound != current ? sound : uint8_t{noteShiftNone};
+          note.MuzNote->SetDrawHeight(note.Height);
+          const TNoteGroup* group = note.MuzNote->GetNoteGroup();
+          note.DrawNote.emplace(glyphs, group ? group->GetNoteColor() : Fore,
+                                group ? group->GetNoteShapeKind() : uint8_t{noteHeadEllipse}, flagKind, dots,
+                                note.Height, note.ShownShift);
+        }
+      }
+    }
+  }
+
+  void RestGlyphs() {
+    // 8: rest glyphs.
+    for (TDrawXSilItem& rest : L.Rests) {
+      if (rest.Time >= t) continue;
+      KV_ASSERT(!rest.Length.LengthIsBroken);
+      rest.FlagKind = rest.Length.GetFlagLength(rest.MultiOol);
+      rest.Dots = rest.Length.GetFlagPoints(rest.MultiOol);
+      rest.Width = SilenceWidth(rest.FlagKind, rest.Dots);
+    }
+  }
+
+  void AutomaticSticks() {
+    // 9: automatic sticks by group, from the lowest and highest head.
+    {
+      auto& chords = active[drawStickAuto];
+      for (size_t i = 0; i < chords.size();) {
+        const std::vector<TDrawXNotesItem*> group = GroupFrom(chords, i);
+        int32_t sum = 0;
+        bool any = false;
+        int32_t lowest = 0;
+        int32_t highest = 0;
+        for (const TDrawXNotesItem* chord : group) {
+          if (chord->Notes.empty()) continue;
+          int32_t lo = 0;
+          int32_t hi = 0;
+          HeightRange(*chord, lo, hi);
+          lowest = any ? std::min(lowest, lo) : lo;
+          highest = any ? std::max(highest, hi) : hi;
+          any = true;
+        }
+        if (any) sum = lowest + highest;
+        for (TDrawXNotesItem* chord : group) chord->DrawStickKind = sum < 0 ? drawStickUp : drawStickDown;
+        i += group.size();
+      }
+    }
+  }
+
+  void SticksAndSeconds() {
+    // 10: stick ends; 11: seconds move to the other side of the stick.
+    for (auto& chords : active) {
+      for (TDrawXNotesItem* chord : chords) {
+        KV_ASSERT(chord->DrawStickKind != drawStickAuto);
+        int32_t lo = 0;
+        int32_t hi = 0;
+        HeightRange(*chord, lo, hi);
+        if (chord->DrawStickKind == drawStickDown) {
+          chord->StickEnd = 32 - 5 * lo;
+          chord->BeamLineY = 35 - 5 * lo;
+        } else {
+          chord->StickEnd = -5 * hi - 32;
+          chord->BeamLineY = -5 * hi - 35;
+        }
+        for (size_t n = 1; n < chord->Notes.size(); ++n) {
+          const TDrawXNoteItem& prev = chord->Notes[n - 1];
+          TDrawXNoteItem& note = chord->Notes[n];
+          note.Displaced = !prev.Displaced && std::abs(note.Height - prev.Height) == 1;
+        }
+      }
+    }
+  }
+
+  void Widths() {
+    // 12: widths, chords first, then rests.
+    for (auto& chords : active) {
+      for (TDrawXNotesItem* chord : chords) {
+        KV_ASSERT(!chord->Length.LengthIsBroken);
+        int32_t before = 0;
+        int32_t core = 0;
+        int32_t after = 0;
+        for (const TDrawXNoteItem& note : chord->Notes) {
+          int32_t b = 0;
+          int32_t c = 0;
+          int32_t a = 0;
+          note.DrawNote->MakeNoteShift(b, c, a);
+          if (!note.Displaced) {
+            before = std::max(before, b);
+            core = std::max(core, c);
+            after = std::max(after, a);
+          } else if (chord->DrawStickKind == drawStickDown) {
+            before = std::max(before, b + c);
+            after = std::max(after, a - c);
+          } else {
+            before = std::max(before, b - c);
+            after = std::max(after, a + c);
+          }
+        }
+        if (chord->BeamStart && chord->BeamEnd && chord->Length.GetFlagLength(chord->MultiOol) >= 8 &&
+            chord->DrawStickKind == drawStickUp) {
+          after = std::max(after, 13);
+        }
+        TDrawXPositionItem& column = *chord->Column;
+        column.WidthBefore = std::max(column.WidthBefore, before);
+        column.WidthCore = std::max(column.WidthCore, core);
+        column.WidthAfter = std::max(column.WidthAfter, after);
+      }
+    }
+    for (TDrawXSilItem& rest : L.Rests) {
+      if (rest.Time >= t) continue;
+      TDrawXPositionItem& column = *rest.Column;
+      column.WidthBefore = std::max(column.WidthBefore, 0);
+      column.WidthCore = std::max(column.WidthCore, rest.Width);
+      column.WidthAfter = std::max(column.WidthAfter, 0);
+    }
+  }
+
+  int32_t PlaceColumns(int32_t x) {
+    // 13: columns from x on.
+    int32_t runningX = x;
+    for (TDrawXPositionItem& column : L.Columns) {
+      if (column.KeptAside || column.Time >= t) continue;
+      KV_ASSERT(column.WidthBefore >= 0);
+      KV_ASSERT(column.WidthCore >= 0);
+      KV_ASSERT(column.WidthAfter >= 0);
+      column.X = runningX;
+      runningX += column.WidthBefore + column.WidthCore + column.WidthAfter;
+    }
+    return runningX;
+  }
+
+  void StickXs() {
+    // 14: stick x.
+    for (auto& chords : active) {
+      for (TDrawXNotesItem* chord : chords) {
+        const TDrawXPositionItem& column = *chord->Column;
+        if (chord->Notes.empty()) {
+          chord->StickX = chord->Slot == 0 ? column.X
+                                           : column.X + column.WidthBefore + column.WidthCore + column.WidthAfter;
+        } else if (chord->DrawStickKind == drawStickUp) {
+          chord->StickX = column.X + column.WidthBefore + column.WidthCore;
+        } else {
+          chord->StickX = column.X + column.WidthBefore;
+        }
+      }
+    }
+  }
+
+  void BeamLines() {
+    // 15: beam lines over groups and tuplets.
+    for (auto& chords : active) {
+      for (size_t i = 0; i < chords.size(); ++i) {
+        TDrawXNotesItem& chord = *chords[i];
+        const bool tupletStart = chord.MultiOol > sool && chord.Slot == 0;
+        const bool joinStart = chord.MultiOol == sool && i + 1 < chords.size() && chord.GroupStart && !chord.GroupEnd;
+        if (!tupletStart && !joinStart) continue;
+        const std::vector<TDrawXNotesItem*> group = GroupFrom(chords, i);
+        if (group.size() < 2) continue;
+        const BeamLine line = FitBeamLine(group);
+        if (tupletStart) {
+          DrawTupletBracket(canvas, band, group.front()->StickX, group.back()->StickX, chord.DrawStickKind, line,
+                            chord.MultiOol);
+        }
+        SetBeamLine(group, line);
+      }
+    }
+  }
+
+  void Draw() {
+    // 16 to 18: chords, rests, ties.
+    for (size_t k = 0; k < 3; ++k) {
+      std::vector<DrawnChord> drawn;
+      std::vector<TDrawXNotesItem*> drawnItems;
+      for (TDrawXNotesItem* chord : active[k]) {
+        // An empty tuplet slot only holds a place; the beam marks keep it out of every beam.
+        if (chord->Notes.empty()) continue;
+        DrawnChord d;
+        d.xa = chord->Column->X + chord->Column->WidthBefore;
+        d.xb = d.xa + chord->Column->WidthCore;
+        d.stickX = chord->StickX;
+        HeightRange(*chord, d.lo, d.hi);
+        d.stickKind = chord->DrawStickKind;
+        d.flagKind = chord->Length.GetFlagLength(chord->MultiOol);
+        d.beamY = chord->StickEnd;
+        d.artKind = chord->NoteArtKind;
+        d.joinedPrev = !chord->BeamStart;
+        d.continuesNext = !chord->BeamEnd;
+        d.SlurBegin = chord->SlurBegin;
+        d.SlurEnd = chord->SlurEnd;
+        for (const TDrawXNoteItem& note : chord->Notes) {
+          d.heads.push_back({*note.DrawNote, note.Displaced, note.Selected});
+        }
+        drawn.push_back(std::move(d));
+        drawnItems.push_back(chord);
+      }
+      DrawChords(canvas, band, drawn);
+      for (size_t i = 0; i < drawn.size(); ++i) {
+        for (size_t n = 0; n < drawn[i].heads.size(); ++n) {
+          drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[i].heads[n].leftX);
+          drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[i].heads[n].rightX);
+        }
+      }
+      std::vector<DrawnChord> tied;
+      if (L.KeptDrawn[k]) tied.push_back(*L.KeptDrawn[k]);
+      tied.insert(tied.end(), drawn.begin(), drawn.end());
+      // A tie arrives only from the chord just before it; anything else (voices overlapping in one
+      // stick direction) is drawn without it.
+      for (size_t i = 0; i < tied.size(); ++i) {
+        if (tied[i].SlurEnd && (i == 0 || !tied[i - 1].SlurBegin)) tied[i].SlurEnd = false;
+      }
+      DrawTies(canvas, band, tied);
+      if (!drawn.empty()) L.KeptDrawn[k] = drawn.back();
+    }
+    for (TDrawXSilItem& rest : L.Rests) {
+      if (rest.Time >= t) continue;
+      const int32_t left = rest.Column->X + rest.Column->WidthBefore;
+      int32_t nextX = left;
+      DrawSilence(canvas, rest.FlagKind, rest.Dots, left, glyphs, nextX, rest.Selected);
+      rest.Silence->ExtendXRange(left);
+      rest.Silence->ExtendXRange(nextX);
+    }
+  }
+
+  void FreeBefore() {
+    // 19: free what lies before t, keeping the last chord of each list and the last column.
+    for (size_t k = 0; k < 3; ++k) {
+      ChordList& chords = L.Chords[k];
+      for (TDrawXNotesItem* chord : active[k]) {
+        L.LastChords[k].push_back(*chord);
+        L.LastChords[k].back().Column = nullptr;
+      }
+      auto last = chords.end();
+      for (auto it = chords.begin(); it != chords.end(); ++it) {
+        if (it->Time < t) last = it;
+      }
+      for (auto it = chords.begin(); it != chords.end();) {
+        if (it->Time < t && it != last) {
+          it = chords.erase(it);
+        } else {
+          if (it == last) {
+            it->KeptAside = true;
+            it->Column = nullptr;
+          }
+          ++it;
+        }
+      }
+    }
+    for (auto it = L.Rests.begin(); it != L.Rests.end();) {
+      if (it->Time < t) {
+        L.LastRests.push_back(*it);
+        L.LastRests.back().Column = nullptr;
+        it = L.Rests.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    auto lastColumn = L.Columns.end();
+    for (auto it = L.Columns.begin(); it != L.Columns.end(); ++it) {
+      if (it->Time < t) lastColumn = it;
+    }
+    for (auto it = L.Columns.begin(); it != L.Columns.end();) {
+      if (it->Time < t && it != lastColumn) {
+        it = L.Columns.erase(it);
+      } else {
+        if (it == lastColumn) it->KeptAside = true;
+        ++it;
+      }
+    }
+  }
+};
+
 }  // namespace
 
 TDrawXPositionItem* StaveLayout::FindColumn(double time, int32_t slot, int8_t multiOol) {
@@ -335,323 +702,22 @@ void TNoteStave::AddSilenceToLayout(TSilence* silence, bool selected) {
 }
 
 void TNoteStave::LayoutSymbols(double t, MuzCanvas& canvas, int32_t x, int32_t& resultX) {
-  StaveLayout& L = LayoutLists();
-  const StaveBand band = StaveBandOf(*this);
-  const GlyphStave glyphs = band.Glyphs();
-  for (auto& last : L.LastChords) last.clear();
-  L.LastRests.clear();
-
-  // 1, 2: cut at t, then split free lengths into tied plain values.
-  for (ChordList& chords : L.Chords) {
-    CutAt(L, chords, t, [](TDrawXNotesItem& cut, TDrawXNotesItem& rest) {
-      cut.BeamEnd = cut.GroupEnd = true;
-      rest.BeamEnd = rest.GroupEnd = true;
-      rest.SlurBegin = cut.SlurBegin;
-      cut.SlurBegin = true;
-      rest.SlurEnd = true;
-      for (TDrawXNoteItem& note : rest.Notes) note.Displaced = false;
-    });
-    // Only chords with notes are cut; an empty one can only be a tuplet slot, never cut.
-  }
-  CutAt(L, L.Rests, t, [](TDrawXSilItem&, TDrawXSilItem&) {});
-  for (ChordList& chords : L.Chords) {
-    SplitFree(L, chords, t, [](TDrawXNotesItem& item, TDrawXNotesItem* copy) {
-      item.BeamEnd = item.GroupEnd = true;
-      if (!copy) return;
-      copy->BeamEnd = copy->GroupEnd = true;
-      item.SlurBegin = true;
-      copy->SlurEnd = true;
-    });
-  }
-  SplitFree(L, L.Rests, t, [](TDrawXSilItem&, TDrawXSilItem*) {});
-
-  std::array<std::vector<TDrawXNotesItem*>, 3> active;
-  for (size_t k = 0; k < 3; ++k) active[k] = Active(L.Chords[k], t);
-
-  // 3: beam marks.
-  for (auto& chords : active) MarkBeams(chords, GetAllowJoinFlags() != drawFlagSeparate);
-
-  // 4 to 6: accidentals in effect, over every column not yet laid out.
-  for (TDrawXPositionItem& column : L.Columns) {
-    if (!column.KeptAside) column.SetShifts.fill(noteShiftNone);
-  }
-  for (ChordList& chords : L.Chords) {
-    for (TDrawXNotesItem& chord : chords) {
-      if (chord.KeptAside) continue;
-      for (TDrawXNoteItem& note : chord.Notes) {
-        note.Height = HeightOf(Key, *note.MuzNote);
-        const uint8_t sound = note.MuzNote->GetNoteShift();
-        if (sound == noteShiftNone) continue;
-        uint8_t& entry = chord.Column->SetShifts[Step(note.Height)];
-        if (entry == noteShiftNone) entry = sound;
-        else if (entry != sound) entry = kShiftClash;
-      }
-    }
-  }
-  ShiftRow inEffect = L.RunningShifts;
-  bool anyColumn = false;
-  for (TDrawXPositionItem& column : L.Columns) {
-    if (column.KeptAside) continue;
-    column.BeforeShifts = inEffect;
-    for (size_t step = 0; step < 7; ++step) {
-      column.AfterShifts[step] = column.SetShifts[step] == noteShiftNone ? inEffect[step] : column.SetShifts[step];
-    }
-    inEffect = column.AfterShifts;
-    anyColumn = true;
-  }
-  if (anyColumn) L.RunningShifts = inEffect;
-
-  // 7: heads, with the accidental shown where it differs from the one in effect.
-  for (auto& chords : active) {
-    for (TDrawXNotesItem* chord : chords) {
-      const int32_t flagKind = chord->Length.GetFlagLength(chord->MultiOol);
-      const int32_t dots = chord->Length.GetFlagPoints(chord->MultiOol);
-      for (TDrawXNoteItem& note : chord->Notes) {
-        const uint8_t sound = note.MuzNote->GetNoteShift();
-        const uint8_t current = chord->Column->BeforeShifts[Step(note.Height)];
-        note.ShownShift = sound != noteShiftNone && sound != current ? sound : uint8_t{noteShiftNone};
-        note.MuzNote->SetDrawHeight(note.Height);
-        const TNoteGroup* group = note.MuzNote->GetNoteGroup();
-        note.DrawNote.emplace(glyphs, group ? group->GetNoteColor() : GetForeground(),
-                              group ? group->GetNoteShapeKind() : uint8_t{noteHeadEllipse}, flagKind, dots, note.Height,
-                              note.ShownShift);
-      }
-    }
-  }
-  // 8: rest glyphs.
-  for (TDrawXSilItem& rest : L.Rests) {
-    if (rest.Time >= t) continue;
-    KV_ASSERT(!rest.Length.LengthIsBroken);
-    rest.FlagKind = rest.Length.GetFlagLength(rest.MultiOol);
-    rest.Dots = rest.Length.GetFlagPoints(rest.MultiOol);
-    rest.Width = SilenceWidth(rest.FlagKind, rest.Dots);
-  }
-
-  // 9: automatic sticks by group, from the lowest and highest head.
-  {
-    auto& chords = active[drawStickAuto];
-    for (size_t i = 0; i < chords.size();) {
-      const std::vector<TDrawXNotesItem*> group = GroupFrom(chords, i);
-      int32_t sum = 0;
-      bool any = false;
-      int32_t lowest = 0;
-      int32_t highest = 0;
-      for (const TDrawXNotesItem* chord : group) {
-        if (chord->Notes.empty()) continue;
-        int32_t lo = 0;
-        int32_t hi = 0;
-        HeightRange(*chord, lo, hi);
-        lowest = any ? std::min(lowest, lo) : lo;
-        highest = any ? std::max(highest, hi) : hi;
-        any = true;
-      }
-      if (any) sum = lowest + highest;
-      for (TDrawXNotesItem* chord : group) chord->DrawStickKind = sum < 0 ? drawStickUp : drawStickDown;
-      i += group.size();
-    }
-  }
-  // 10: stick ends; 11: seconds move to the other side of the stick.
-  for (auto& chords : active) {
-    for (TDrawXNotesItem* chord : chords) {
-      KV_ASSERT(chord->DrawStickKind != drawStickAuto);
-      int32_t lo = 0;
-      int32_t hi = 0;
-      HeightRange(*chord, lo, hi);
-      if (chord->DrawStickKind == drawStickDown) {
-        chord->StickEnd = 32 - 5 * lo;
-        chord->BeamLineY = 35 - 5 * lo;
-      } else {
-        chord->StickEnd = -5 * hi - 32;
-        chord->BeamLineY = -5 * hi - 35;
-      }
-      for (size_t n = 1; n < chord->Notes.size(); ++n) {
-        const TDrawXNoteItem& prev = chord->Notes[n - 1];
-        TDrawXNoteItem& note = chord->Notes[n];
-        note.Displaced = !prev.Displaced && std::abs(note.Height - prev.Height) == 1;
-      }
-    }
-  }
-
-  // 12: widths, chords first, then rests.
-  for (auto& chords : active) {
-    for (TDrawXNotesItem* chord : chords) {
-      KV_ASSERT(!chord->Length.LengthIsBroken);
-      int32_t before = 0;
-      int32_t core = 0;
-      int32_t after = 0;
-      for (const TDrawXNoteItem& note : chord->Notes) {
-        int32_t b = 0;
-        int32_t c = 0;
-        int32_t a = 0;
-        note.DrawNote->MakeNoteShift(b, c, a);
-        if (!note.Displaced) {
-          before = std::max(before, b);
-          core = std::max(core, c);
-          after = std::max(after, a);
-        } else if (chord->DrawStickKind == drawStickDown) {
-          before = std::max(before, b + c);
-          after = std::max(after, a - c);
-        } else {
-          before = std::max(before, b - c);
-          after = std::max(after, a + c);
-        }
-      }
-      if (chord->BeamStart && chord->BeamEnd && chord->Length.GetFlagLength(chord->MultiOol) >= 8 &&
-          chord->DrawStickKind == drawStickUp) {
-        after = std::max(after, 13);
-      }
-      TDrawXPositionItem& column = *chord->Column;
-      column.WidthBefore = std::max(column.WidthBefore, before);
-      column.WidthCore = std::max(column.WidthCore, core);
-      column.WidthAfter = std::max(column.WidthAfter, after);
-    }
-  }
-  for (TDrawXSilItem& rest : L.Rests) {
-    if (rest.Time >= t) continue;
-    TDrawXPositionItem& column = *rest.Column;
-    column.WidthBefore = std::max(column.WidthBefore, 0);
-    column.WidthCore = std::max(column.WidthCore, rest.Width);
-    column.WidthAfter = std::max(column.WidthAfter, 0);
-  }
-
-  // 13: columns from x on.
-  int32_t runningX = x;
-  for (TDrawXPositionItem& column : L.Columns) {
-    if (column.KeptAside || column.Time >= t) continue;
-    KV_ASSERT(column.WidthBefore >= 0);
-    KV_ASSERT(column.WidthCore >= 0);
-    KV_ASSERT(column.WidthAfter >= 0);
-    column.X = runningX;
-    runningX += column.WidthBefore + column.WidthCore + column.WidthAfter;
-  }
-  resultX = runningX;
-
-  // 14: stick x.
-  for (auto& chords : active) {
-    for (TDrawXNotesItem* chord : chords) {
-      const TDrawXPositionItem& column = *chord->Column;
-      if (chord->Notes.empty()) {
-        chord->StickX = chord->Slot == 0 ? column.X
-                                         : column.X + column.WidthBefore + column.WidthCore + column.WidthAfter;
-      } else if (chord->DrawStickKind == drawStickUp) {
-        chord->StickX = column.X + column.WidthBefore + column.WidthCore;
-      } else {
-        chord->StickX = column.X + column.WidthBefore;
-      }
-    }
-  }
-
-  // 15: beam lines over groups and tuplets.
-  for (auto& chords : active) {
-    for (size_t i = 0; i < chords.size(); ++i) {
-      TDrawXNotesItem& chord = *chords[i];
-      const bool tupletStart = chord.MultiOol > sool && chord.Slot == 0;
-      const bool joinStart = chord.MultiOol == sool && i + 1 < chords.size() && chord.GroupStart && !chord.GroupEnd;
-      if (!tupletStart && !joinStart) continue;
-      const std::vector<TDrawXNotesItem*> group = GroupFrom(chords, i);
-      if (group.size() < 2) continue;
-      const BeamLine line = FitBeamLine(group);
-      if (tupletStart) {
-        DrawTupletBracket(canvas, band, group.front()->StickX, group.back()->StickX, chord.DrawStickKind, line,
-                          chord.MultiOol);
-      }
-      SetBeamLine(group, line);
-    }
-  }
-
-  // 16 to 18: chords, rests, ties.
-  for (size_t k = 0; k < 3; ++k) {
-    std::vector<DrawnChord> drawn;
-    std::vector<TDrawXNotesItem*> drawnItems;
-    for (TDrawXNotesItem* chord : active[k]) {
-      // An empty tuplet slot only holds a place; the beam marks keep it out of every beam.
-      if (chord->Notes.empty()) continue;
-      DrawnChord d;
-      d.xa = chord->Column->X + chord->Column->WidthBefore;
-      d.xb = d.xa + chord->Column->WidthCore;
-      d.stickX = chord->StickX;
-      HeightRange(*chord, d.lo, d.hi);
-      d.stickKind = chord->DrawStickKind;
-      d.flagKind = chord->Length.GetFlagLength(chord->MultiOol);
-      d.beamY = chord->StickEnd;
-      d.artKind = chord->NoteArtKind;
-      d.joinedPrev = !chord->BeamStart;
-      d.continuesNext = !chord->BeamEnd;
-      d.SlurBegin = chord->SlurBegin;
-      d.SlurEnd = chord->SlurEnd;
-      for (const TDrawXNoteItem& note : chord->Notes) d.heads.push_back({*note.DrawNote, note.Displaced, note.Selected});
-      drawn.push_back(std::move(d));
-      drawnItems.push_back(chord);
-    }
-    DrawChords(canvas, band, drawn);
-    for (size_t i = 0; i < drawn.size(); ++i) {
-      for (size_t n = 0; n < drawn[i].heads.size(); ++n) {
-        drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[i].heads[n].leftX);
-        drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[i].heads[n].rightX);
-      }
-    }
-    std::vector<DrawnChord> tied;
-    if (L.KeptDrawn[k]) tied.push_back(*L.KeptDrawn[k]);
-    tied.insert(tied.end(), drawn.begin(), drawn.end());
-    // A tie arrives only from the chord just before it; anything else (voices overlapping in one
-    // stick direction) is drawn without it.
-    for (size_t i = 0; i < tied.size(); ++i) {
-      if (tied[i].SlurEnd && (i == 0 || !tied[i - 1].SlurBegin)) tied[i].SlurEnd = false;
-    }
-    DrawTies(canvas, band, tied);
-    if (!drawn.empty()) L.KeptDrawn[k] = drawn.back();
-  }
-  for (TDrawXSilItem& rest : L.Rests) {
-    if (rest.Time >= t) continue;
-    const int32_t left = rest.Column->X + rest.Column->WidthBefore;
-    int32_t nextX = left;
-    DrawSilence(canvas, rest.FlagKind, rest.Dots, left, glyphs, nextX, rest.Selected);
-    rest.Silence->ExtendXRange(left);
-    rest.Silence->ExtendXRange(nextX);
-  }
-
-  // 19: free what lies before t, keeping the last chord of each list and the last column.
-  for (size_t k = 0; k < 3; ++k) {
-    ChordList& chords = L.Chords[k];
-    for (TDrawXNotesItem* chord : active[k]) {
-      L.LastChords[k].push_back(*chord);
-      L.LastChords[k].back().Column = nullptr;
-    }
-    auto last = chords.end();
-    for (auto it = chords.begin(); it != chords.end(); ++it) {
-      if (it->Time < t) last = it;
-    }
-    for (auto it = chords.begin(); it != chords.end();) {
-      if (it->Time < t && it != last) {
-        it = chords.erase(it);
-      } else {
-        if (it == last) {
-          it->KeptAside = true;
-          it->Column = nullptr;
-        }
-        ++it;
-      }
-    }
-  }
-  for (auto it = L.Rests.begin(); it != L.Rests.end();) {
-    if (it->Time < t) {
-      L.LastRests.push_back(*it);
-      L.LastRests.back().Column = nullptr;
-      it = L.Rests.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  auto lastColumn = L.Columns.end();
-  for (auto it = L.Columns.begin(); it != L.Columns.end(); ++it) {
-    if (it->Time < t) lastColumn = it;
-  }
-  for (auto it = L.Columns.begin(); it != L.Columns.end();) {
-    if (it->Time < t && it != lastColumn) {
-      it = L.Columns.erase(it);
-    } else {
-      if (it == lastColumn) it->KeptAside = true;
-      ++it;
-    }
-  }
+  StaveLayout& layout = LayoutLists();
+  for (auto& last : layout.LastChords) last.clear();
+  layout.LastRests.clear();
+  Stretch stretch(layout, t, canvas, *this);
+  stretch.CutAndSplit();
+  stretch.CollectActive();
+  stretch.MarkAllBeams();
+  stretch.Accidentals();
+  stretch.Heads();
+  stretch.RestGlyphs();
+  stretch.AutomaticSticks();
+  stretch.SticksAndSeconds();
+  stretch.Widths();
+  resultX = stretch.PlaceColumns(x);
+  stretch.StickXs();
+  stretch.BeamLines();
+  stretch.Draw();
+  stretch.FreeBefore();
 }
