@@ -1,6 +1,6 @@
 // A generated score for the layout's tests and its benchmark: every stave holds, per 4/4 bar, a
-// quarter chord of three heads with a sharp, two beamed eighths, a quarter rest and a quarter,
-// so bars carry chords, beams, accidentals repeated within the bar, and rests.
+// quarter chord of three heads with a sharp, two beamed eighths, a quarter rest and a triplet,
+// so bars carry chords, beams, accidentals repeated within the bar, rests and tuplets.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +15,10 @@ inline void AddGeneratedBars(TUnitMuz& unit, TSinglePartMuz* single, int32_t bar
   int32_t staveIndex = 0;
   for (TNoteStave* stave = unit.GetStartStave(); stave; stave = stave->GetNext(), ++staveIndex) {
     TNoteGroup* group = stave->GetStartNoteGroup();
-    const auto note = [&](double position, int8_t kind, int32_t pitch, uint8_t shift) {
-      single->InsertSymbol(new TMuzNote(&unit, group, kind, 0, position, pitch, stave, shift, sool, 0, noteArtNormal,
-                                        single, drawStickAuto));
+    const auto note = [&](double position, int8_t kind, int32_t pitch, uint8_t shift, int8_t multiOol = sool,
+                          int32_t posInOol = 0) {
+      single->InsertSymbol(new TMuzNote(&unit, group, kind, 0, position, pitch, stave, shift, multiOol, posInOol,
+                                        noteArtNormal, single, drawStickAuto));
     };
     for (int32_t bar = 0; bar < bars; ++bar) {
       const double start = bar;
@@ -28,7 +29,7 @@ inline void AddGeneratedBars(TUnitMuz& unit, TSinglePartMuz* single, int32_t bar
       note(start + 0.25, 8, pitch, noteShiftKruis);
       note(start + 0.375, 8, pitch + 3, noteShiftNormal);
       single->InsertSymbol(new TSilence(4, 0, start + 0.5, stave, sool, 0, single));
-      note(start + 0.75, 4, pitch + 1, noteShiftMol);
+      for (int32_t slot = 0; slot < triool; ++slot) note(start + 0.75, 4, pitch + 1 + slot, noteShiftMol, triool, slot);
     }
   }
 }

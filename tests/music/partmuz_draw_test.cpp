@@ -149,7 +149,7 @@ TEST(PartMuzDraw, EverySymbolIsFoundAtItsOwnDrawnPosition) {
       targets.push_back({symbol, symbol->GetNoteStave()->GetCentreY() - (note ? 5 * note->GetDrawHeight() : 0)});
     }
   }
-  ASSERT_EQ(targets.size(), 2u + 2u * (1u + 2u * (1u + 2u * 7u)));
+  ASSERT_EQ(targets.size(), 2u + 2u * (1u + 2u * (1u + 2u * 9u)));
   for (auto [symbol, y] : targets) {
     ASSERT_TRUE(Drawn(*symbol));
     const int32_t x = (LeftOf(*symbol) + RightOf(*symbol)) / 2;
