@@ -614,6 +614,8 @@ void TNoteStave::StartLayout(int32_t y, int32_t x) {
   CentreY = y;
   DrawX = x;
   LastLayoutTime = 0.0;
+  // The key of the last drawing may have been deleted since; every part sets its start keys.
+  Key = nullptr;
   LayoutLists().Clear();
 }
 

@@ -155,4 +155,15 @@ TEST(StaveLayout, EighthsShareOneBeamLineJoinedOrNot) {
   }
 }
 
+TEST(StaveLayout, StartingAgainDropsWhatWasPending) {
+  Laid l;
+  l.Add(0.0, 4, 0, 0);
+  l.Add(1.5, 4, 0, 0);
+  l.Layout(1.0);
+  EXPECT_TRUE(l.b.stave->HasLayout());
+  l.b.stave->StartLayout(100, 0);
+  EXPECT_FALSE(l.b.stave->HasLayout());
+  EXPECT_EQ(l.b.stave->GetKey(), nullptr);
+}
+
 }  // namespace
