@@ -29,6 +29,8 @@ class TMuzNote;
 class Sound;
 class TXMLCompound;
 class MuzTreeView;
+class MuzCanvas;
+class MuzWindow;
 
 // Frees a singly linked chain along its links: chains read from a file can be long.
 template <class Item>
@@ -129,6 +131,12 @@ class TPartMuz : public TMusTreeItem {
 
   // Frees parts and their whole subtrees without recursion.
   static void DeleteSubtrees(TPartMuz* first, TPartMuz* second);
+
+  // --- Drawing and hit testing (PartMuz_draw.cpp) --------------------------------------------------
+  // Lays the subtree out from left to right on all staves at once through the window.
+  void Draw(MuzWindow& window, MuzCanvas& canvas, TXTouchMuzSymbol* selected);
+  // best: the smallest weighted squared distance so far; result: its symbol. Both in and out.
+  void FindNearestSymbol(int32_t x, int32_t y, double& best, TXTouchMuzSymbol*& result);
 
   // --- rendering into sound (render.cpp) ------------------------------------------------------------
   // Both passes walk the visible parts: a loop once per turn, a select part in its turns with its

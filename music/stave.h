@@ -7,7 +7,12 @@
 
 #include "foundation/smallobj.h"
 
+class MuzCanvas;
+class StaveLayout;
+class TKey;
+class TMuzNote;
 class TNoteGroup;
+class TSilence;
 class TUnitMuz;
 class TXMLCompound;
 
@@ -81,10 +86,7 @@ class TNoteStave : public TStave {
   void SetExtraLines(bool extraLines) { ExtraLines = extraLines; }
 
   // Opens a layout pass with the centre line at y and the drawing at x.
-  void StartLayout(int32_t y, int32_t x) {
-    CentreY = y;
-    DrawX = x;
-  }
+  void StartLayout(int32_t y, int32_t x);
   int32_t GetCentreY() const { return CentreY; }
   int32_t GetDrawX() const { return DrawX; }
 
@@ -106,4 +108,33 @@ class TNoteStave : public TStave {
   TNoteGroup* SelectedNoteGroup = nullptr;
   int32_t CentreY = 0;
   int32_t DrawX = 0;
+
+  // --- Horizontal layout (stavelayout.cpp) ---------------------------------------------------------
+ public:
+  ~TNoteStave() override;
+  void SetDrawX(int32_t x) { DrawX = x; }
+  double GetLastLayoutTime() const { return LastLayoutTime; }
+  void SetLastLayoutTime(double time) { LastLayoutTime = time; }
+  // The key in effect; its signature becomes both accidental tables.
+  void SetKey(TKey* key);
+  TKey* GetKey() const { return Key; }
+  void AddNoteToLayout(TMuzNote* muzNote, bool selected);
+  void AddSilenceToLayout(TSilence* silence, bool selected);
+  bool HasLayout() const;
+  // Lays out and draws everything before time t from x on; resultX is the x after it.
+  void LayoutSymbols(double t, MuzCanvas& canvas, int32_t x, int32_t& resultX);
+  void ExtendWidth(int32_t x) { DrawX = DrawX > x ? DrawX : x; }
+  void CarryNoteShifts();
+  // The lists and what the last stretch drew; null before the first layout.
+  const StaveLayout* GetLayout() const { return Layout.get(); }
+
+ private:
+  StaveLayout& LayoutLists();
+
+  struct LayoutDeleter {
+    void operator()(StaveLayout* layout) const;
+  };
+  std::unique_ptr<StaveLayout, LayoutDeleter> Layout;
+  double LastLayoutTime = 0.0;
+  TKey* Key = nullptr;
 };

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+#include "fakes/recording_canvas.h"
+#include "fakes/recording_muz_window.h"
+#include "generated_score.h"
+#include "music/stave.h"
+#include "score_builder.h"
+
+namespace {
+
+constexpr int32_t kOrigin = 10;
+
+int32_t LeftOf(const TXTouchMuzSymbol& s) { return -100000 + s.GetXDistance(-100000); }
+int32_t RightOf(const TXTouchMuzSymbol& s) { return 100000 - s.GetXDistance(100000); }
+bool Drawn(const TXTouchMuzSymbol& s) { return s.GetXDistance(0) != std::numeric_limits<int32_t>::max(); }
+
+struct Score {
+  ScoreBuilder b;
+  RecordingCanvas canvas;
+  RecordingMuzWindow window{b.unit, kOrigin};
+
+  void Draw(TPartMuz* top) {
+    window.StartLayout(0);
+    b.Root(top)->Draw(window, canvas, nullptr);
+  }
+  // Bar lines are the only vertical lines of 40 pixels on an empty stave.
+  std::vector<int32_t> BarLineXs() const {
+    std::vector<int32_t> xs;
+    for (const CanvasCall& line : canvas.Of(CanvasCall::Line)) {
+      if (line.box[0] == line.box[2] && line.box[3] - line.box[1] == 40) xs.push_back(line.box[0]);
+    }
+    return xs;
+  }
+};
+
+TEST(PartMuzDraw, HiddenLoopsTakeNoRoomAndEmptyLoopsShowBothSigns) {
+  struct Case {
+    bool loopVisible, childVisible, signsDrawn, nextStartsAtOrigin;
+  } cases[] = {{true, true, true, false}, {false, true, false, true}, {true, false, true, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.loopVisible * 2 + c.childVisible);
+    Score s;
+    TSinglePartMuz* inner = s.b.Single({{0, 4}});
+    TSinglePartMuz* next = s.b.Single({{0, 4}});
+    TLoopPartMuz* loop = s.b.Loop(2, inner);
+    loop->SetVisibleFlag(c.loopVisible);
+    inner->SetVisibleFlag(c.childVisible);
+    s.Draw(s.b.Concat(loop, next));
+    TLoopPartSymbol& left = *loop->GetLeftLoopSymbol();
+    TLoopPartSymbol& right = *loop->GetRightLoopSymbol();
+    EXPECT_EQ(Drawn(left), c.signsDrawn);
+    EXPECT_EQ(Drawn(right), c.signsDrawn);
+    EXPECT_EQ(Drawn(*inner->GetMuzBar()), c.loopVisible && c.childVisible);
+    EXPECT_EQ(LeftOf(*next->GetStartStaveSymbol()) == kOrigin, c.nextStartsAtOrigin);
+    // The right sign's range starts 2 pixels before where the left one ended.
+    EXPECT_TRUE(!c.signsDrawn || c.childVisible || LeftOf(right) + 2 == RightOf(left)) << "signs side by side";
+  }
+}
+
+TEST(PartMuzDraw, ClosingPassDrawsOneBarLinePerStave) {
+  struct Case {
+    int32_t staves;
+    std::vector<std::pair<double, int8_t>> notes;
+    size_t calls;
+  } cases[] = {{2, {}, 2}, {1, {}, 1}, {1, {{0, 4}, {0.25, 4}}, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.staves);
+    Score s;
+    if (c.staves == 2) s.b.unit.AddDefaultStave(s.b.stave);
+    TSinglePartMuz* single = s.b.Single();
+    for (auto [position, kind] : c.notes) s.b.Note(single, position, kind);
+    s.Draw(single);
+    ASSERT_EQ(s.window.barTimes.size(), c.calls);
+    const std::vector<int32_t> xs = s.BarLineXs();
+    ASSERT_EQ(xs.size(), c.calls * c.staves);
+    if (c.calls == 2) {
+      EXPECT_EQ(xs.back() - xs.front(), 8);
+    }
+  }
+}
+
+// A window whose bar never moves on, as a bar with no length would do.
+struct StuckWindow : RecordingMuzWindow {
+  using RecordingMuzWindow::RecordingMuzWindow;
+  void DrawUpToBar(MuzCanvas&, TMuzBar&, double& barTime, bool&) override { barTimes.push_back(barTime); }
+};
+
+TEST(PartMuzDraw, ABarThatDoesNotMoveOnEndsTheDrawing) {
+  ScoreBuilder b;
+  RecordingCanvas canvas;
+  StuckWindow window{b.unit, kOrigin};
+  TSinglePartMuz* single = b.Single({{0, 4}, {1.5, 4}, {3, 4}});
+  window.StartLayout(0);
+  b.Root(single)->Draw(window, canvas, nullptr);
+  EXPECT_LE(window.barTimes.size(), 4u);
+}
+
+TEST(PartMuzDraw, NearestSymbolPrefersTheFirstMetAmongEquals) {
+  struct Case {
+    int32_t noteLeft;
+    bool barAtPoint, loopVisible;
+    int which;  // 0 the left repeat sign, 1 the note, 2 the bar
+  } cases[] = {
+      {119, false, true, 0},  // both 3600 away: the sign is met first
+      {118, false, true, 1},  // the note is strictly nearer
+      {119, false, false, 0}, // a hidden loop is still hit
+      {90, true, true, 2},    // bar and note both at distance 0: the bar is met first
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.noteLeft);
+    ScoreBuilder b;
+    TSinglePartMuz* single = b.Single({{0, 4}});
+    TLoopPartMuz* loop = b.Loop(2, single);
+    b.Root(loop);
+    loop->SetVisibleFlag(c.loopVisible);
+    b.stave->StartLayout(100, 0);
+    TStaveSymbol* note = single->GetStartStaveSymbol()->GetNext();
+    ASSERT_NE(note->AsNote(), nullptr);
+    loop->GetLeftLoopSymbol()->ExtendXRange(100);
+    loop->GetLeftLoopSymbol()->ExtendXRange(110);
+    note->ExtendXRange(c.noteLeft);
+    note->ExtendXRange(c.noteLeft + 6);
+    if (c.barAtPoint) single->GetMuzBar()->ExtendXRange(95);
+    double best = 1e300;
+    TXTouchMuzSymbol* found = nullptr;
+    b.unit.GetStartPartMuz()->FindNearestSymbol(95, 100, best, found);
+    const TXTouchMuzSymbol* expected[] = {loop->GetLeftLoopSymbol(), note, single->GetMuzBar()};
+    EXPECT_EQ(found, expected[c.which]);
+  }
+}
+
+TEST(PartMuzDraw, EverySymbolIsFoundAtItsOwnDrawnPosition) {
+  Score s;
+  s.b.unit.AddDefaultStave(s.b.stave);
+  TSinglePartMuz* first = GeneratedSingle(s.b.unit, 2);
+  TSinglePartMuz* second = GeneratedSingle(s.b.unit, 2);
+  TLoopPartMuz* loop = s.b.Loop(3, first);
+  s.Draw(s.b.Concat(loop, s.b.Select(second, {1, 2})));
+  std::vector<std::pair<TXTouchMuzSymbol*, int32_t>> targets;  // symbol and the y to look at
+  const int32_t topY = s.b.stave->GetCentreY();
+  for (TLoopPartSymbol* sign : {loop->GetLeftLoopSymbol(), loop->GetRightLoopSymbol()}) targets.push_back({sign, topY});
+  for (TSinglePartMuz* single : {first, second}) {
+    targets.push_back({single->GetMuzBar(), topY});
+    for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol; symbol = symbol->GetNext()) {
+      const TMuzNote* note = symbol->AsNote();
+      targets.push_back({symbol, symbol->GetNoteStave()->GetCentreY() - (note ? 5 * note->GetDrawHeight() : 0)});
+    }
+  }
+  ASSERT_EQ(targets.size(), 2u + 2u * (1u + 2u * (1u + 2u * 9u)));
+  for (auto [symbol, y] : targets) {
+    ASSERT_TRUE(Drawn(*symbol));
+    const int32_t x = (LeftOf(*symbol) + RightOf(*symbol)) / 2;
+    double best = 1e300;
+    TXTouchMuzSymbol* found = nullptr;
+    s.b.unit.GetStartPartMuz()->FindNearestSymbol(x, y, best, found);
+    EXPECT_EQ(found, symbol) << x << "," << y;
+  }
+}
+
+}  // namespace
