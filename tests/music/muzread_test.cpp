@@ -1,0 +1,157 @@
+#include "music/muzread.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "foundation/readers.h"
+#include "music/PartMuz.h"
+#include "music/muznote.h"
+#include "music/noteplay.h"
+#include "music/stave.h"
+#include "music/unitmuz.h"
+#include "tests/foundation/xml_test_util.h"
+
+namespace {
+const std::string kHeader = std::string(xmltext::kDeclaration) + "\n<!DOCTYPE UnitMuz SYSTEM \"UnitMuz.dtd\">\n\n";
+
+std::string Single(const std::string& node = "<PartNode/>", const std::string& bar = "<Count>4</Count>\n<Length>4</Length>") {
+  return "<SingleMuzPart>\n<Bar>\n" + bar + "\n</Bar>\n" + node + "\n</SingleMuzPart>";
+}
+std::string Key(const std::string& position = "0", const std::string& more = "") {
+  return "<Key>\n<Position>" + position + "</Position>\n<KeyKind>G</KeyKind>\n" + more + "</Key>";
+}
+std::string Note(const std::string& values, const std::string& more = "") {
+  return "<Note>\n" + values + "\n" + more + "</Note>";
+}
+const std::string kNote = "<Position>0</Position>\n<Length>4</Length>\n<Height>3</Height>";
+const std::string kSilence = "<Silence>\n<Position>1</Position>\n<Length>4</Length>\n";
+
+// A "7.1" document, one element per line, whose pieces the cases replace.
+struct Doc {
+  std::string parts = Single();
+  std::string stave = "<RoomUp>40</RoomUp>\n<RoomDown>40</RoomDown>\n<ForegroundColor>0</ForegroundColor>\n"
+                      "<BackgroundColor>0</BackgroundColor>";
+  std::string keyParts = "<KeyPart>\n" + Key() + "\n</KeyPart>";
+  std::string groupHead = "<NoteColor>0</NoteColor>\n<NoteShapeNormal/>";
+  std::string players = "<RepeatWaveForm>\n<SampleWave>s</SampleWave>\n<VolumeFactor>1</VolumeFactor>\n</RepeatWaveForm>";
+  std::string noteParts = "<NotePart>\n" + Note(kNote) + "\n</NotePart>";
+  std::string tail;
+  std::string staveMark;  // "@" when the first stave is the element at fault
+  std::string Text(const std::string& version = "7.1") const {
+    return "<UnitMuz>\n<Version>" + version + "</Version>\n<Tempo>2 s</Tempo>\n" + parts + "\n" + staveMark + "<Stave>\n" + stave + "\n" +
+           keyParts + "\n<NoteGroup>\n" + groupHead + "\n<CompoundPlayer>\n" + players + "\n</CompoundPlayer>\n" +
+           noteParts + "\n</NoteGroup>\n</Stave>\n</UnitMuz>\n" + tail;
+  }
+};
+
+struct Loaded {
+  std::unique_ptr<TUnitMuz> unit;
+  bool ok = false;
+  std::string error;
+};
+
+Loaded LoadText(const std::string& body, const std::string& header = kHeader) {
+  static ScratchDir dir;
+  const std::string path = dir.File("read.kvm");
+  std::ofstream(path, std::ios::binary) << header << body;
+  Loaded loaded{std::make_unique<TUnitMuz>(path), false, ""};
+  loaded.ok = loaded.unit->LoadFromFile(loaded.error);
+  return loaded;
+}
+
+// The error a load must give for a file whose faulty element is marked with '@' at the start of its
+// line: the message, then the line and the column that the tokenizer gives that element's begin tag
+// (its '>', counted from 1 on the line, plus one).
+std::string Expected(const std::string& marked, const std::string& message) {
+  const size_t at = marked.find('@');
+  if (at == std::string::npos) return message;
+  const std::string before = kHeader + marked.substr(0, at);
+  const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+  const size_t tagEnd = marked.find('>', at);
+  return message + muzread::PositionSuffix(line, static_cast<int32_t>(tagEnd - at));
+}
+
+std::string Field(const std::string& field, const std::string& message) { return "In " + field + ": " + message; }
+std::string AtMost(int64_t bound) { return readtext::kRelationAtMost + std::to_string(bound) + "."; }
+std::string AtLeast(int64_t bound) { return readtext::kRelationAtLeast + std::to_string(bound) + "."; }
+std::string Loops(int count, const std::string& countText) {
+  std::string parts = Single();
+  for (int i = 0; i < count; ++i) parts += "\n<LoopMuzPart><Count>" + countText + "</Count><PartNode/></LoopMuzPart>";
+  return parts;
+}
+
+struct RefusedCase {
+  const char* what;
+  std::function<void(Doc&)> edit;
+  std::string message;
+};
+
+TEST(MuzRead, RefusesEveryMalformedFileWithItsTextAndPosition) {
+  using namespace muzreadtext;
+  const std::string lengths = kNoLengthKind;
+  const RefusedCase cases[] = {
+      {"two parts, no concatenation", [](Doc& d) { d.parts += "\n" + Single(); d.staveMark = "@"; }, kPartsOutsideTree},
+      {"concatenation first", [](Doc& d) { d.parts = "@<ConcatMuzPart/>\n" + d.parts; }, kConcatNoSecond},
+      {"concatenation of one", [](Doc& d) { d.parts += "\n@<ConcatMuzPart/>"; }, kConcatNoFirst},
+      {"loop of nothing", [](Doc& d) { d.parts = "@<LoopMuzPart>\n<Count>2</Count>\n<PartNode/>\n</LoopMuzPart>\n" + d.parts; }, kLoopNoChild},
+      {"select of nothing", [](Doc& d) { d.parts = "@<SelectMuzPart>\n<PartNode/>\n</SelectMuzPart>\n" + d.parts; }, kSelectNoChild},
+      {"loop count 0", [](Doc& d) { d.parts += "\n<LoopMuzPart>\n@<Count>0</Count>\n<PartNode/>\n</LoopMuzPart>"; }, Field("Loop MuzPart Count", readtext::kSignAboveZero)},
+      {"loop count beyond a render", [](Doc& d) { d.parts += "\n<LoopMuzPart>\n@<Count>10001</Count>\n<PartNode/>\n</LoopMuzPart>"; }, Field("Loop MuzPart Count", AtMost(10000))},
+      {"turn count 0", [](Doc& d) { d.parts += "\n<SelectMuzPart>\n<SelectMuzPartTurn>\n@<Count>0</Count>\n<PartNode/>\n</SelectMuzPartTurn>\n<PartNode/>\n</SelectMuzPart>"; }, Field("Select MuzPart Count", readtext::kSignAboveZero)},
+      {"second selected node", [](Doc& d) { d.parts = Single("<PartNode><Selected/></PartNode>") + "\n" + Single("<PartNode>\n@<Selected/>\n</PartNode>") + "\n<ConcatMuzPart/>"; }, kSecondSelected},
+      {"bar count 0", [](Doc& d) { d.parts = Single("<PartNode/>", "@<Count>0</Count>\n<Length>4</Length>"); }, Field("Bar Count", AtLeast(1))},
+      {"bar length 3", [](Doc& d) { d.parts = Single("<PartNode/>", "<Count>4</Count>\n@<Length>3</Length>"); }, Field("Bar Length", kNoLengthKind)},
+      {"bar length 132 is 4 in 8 bits", [](Doc& d) { d.parts = Single("<PartNode/>", "<Count>4</Count>\n@<Length>132</Length>"); }, Field("Bar Length", kNoLengthKind)},
+      {"upbeat as long as the bar", [](Doc& d) { d.parts = Single("<PartNode/>", "<Count>4</Count>\n<Length>4</Length>\n@<CountFirstBar>4</CountFirstBar>"); }, Field("Bar CountFirstBar", AtMost(3))},
+      {"negative upbeat", [](Doc& d) { d.parts = Single("<PartNode/>", "<Count>4</Count>\n<Length>4</Length>\n@<CountFirstBar>-1</CountFirstBar>"); }, Field("Bar CountFirstBar", AtLeast(0))},
+      {"deeper than 1000 levels", [](Doc& d) { d.parts = Loops(999, "1") + "\n@<LoopMuzPart><Count>1</Count><PartNode/></LoopMuzPart>"; }, kNestedTooDeep},
+      {"room up 29", [](Doc& d) { d.stave = "@" + d.stave.replace(8, 2, "29"); }, Field("Room Up", AtLeast(30))},
+      {"colour with a prefix", [](Doc& d) { d.stave = "<RoomUp>40</RoomUp>\n<RoomDown>40</RoomDown>\n@<ForegroundColor>0x12</ForegroundColor>\n<BackgroundColor>0</BackgroundColor>"; }, Field("ForegroundColor", std::string(kInvalidHex) + "\"0x12\".")},
+      {"colour with a blank", [](Doc& d) { d.stave = "<RoomUp>40</RoomUp>\n<RoomDown>40</RoomDown>\n<ForegroundColor>0</ForegroundColor>\n@<BackgroundColor>12 34</BackgroundColor>"; }, Field("BackgroundColor", std::string(kInvalidHex) + "\"12 34\".")},
+      {"colour over 32 bits", [](Doc& d) { d.groupHead = "@<NoteColor>1FFFFFFFF</NoteColor>\n<NoteShapeNormal/>"; }, Field("NoteColor", std::string(kInvalidHex) + "\"1FFFFFFFF\".")},
+      {"more key parts", [](Doc& d) { d.keyParts += "\n@<KeyPart>\n" + Key() + "\n</KeyPart>"; }, kMoreKeyParts},
+      {"more music parts than key parts", [](Doc& d) { d.parts += "\n" + Single() + "\n<ConcatMuzPart/>"; d.keyParts = "<KeyPart>\n<Key>\n<Position>0</Position>\n@<KeyKind>G</KeyKind>\n</Key>\n</KeyPart>"; }, kMoreMusicParts},
+      {"more note parts", [](Doc& d) { d.noteParts += "\n@<NotePart/>"; }, kMoreNoteParts},
+      {"more music parts than note parts", [](Doc& d) { d.parts += "\n" + Single() + "\n<ConcatMuzPart/>"; d.keyParts += "\n" + d.keyParts; d.noteParts = "@<NotePart/>"; }, kMoreMusicNoteParts},
+      {"key kind g", [](Doc& d) { d.keyParts = "<KeyPart>\n<Key>\n<Position>0</Position>\n@<KeyKind>g</KeyKind>\n</Key>\n</KeyPart>"; }, std::string(kKeyKindPrefix) + "\"g\"" + kKeyKindSuffix},
+      {"first key after the start", [](Doc& d) { d.keyParts = "<KeyPart>\n<Key>\n@<Position>1</Position>\n<KeyKind>G</KeyKind>\n</Key>\n</KeyPart>"; }, Field("Key Position", kFirstKeyAtStart)},
+      {"keys out of order", [](Doc& d) { d.keyParts = "<KeyPart>\n" + Key("0") + "\n" + Key("1") + "\n<Key>\n@<Position>1/2</Position>\n<KeyKind>G</KeyKind>\n</Key>\n</KeyPart>"; }, Field("Key Position", kKeysInOrder)},
+      {"octaves up 3", [](Doc& d) { d.keyParts = "<KeyPart>\n" + Key("0", "@<OctavesUp>3</OctavesUp>\n") + "\n</KeyPart>"; }, Field("Key OctavesUp", AtMost(2))},
+      {"rest triplet place 3", [](Doc& d) { d.keyParts = "<KeyPart>\n" + Key() + "\n" + kSilence + "<Triool/>\n@<PosInOol>3</PosInOol>\n</Silence>\n</KeyPart>"; }, std::string(kPosInSil) + kValueToHigh + "Triool."},
+      {"plain rest at place 1", [](Doc& d) { d.keyParts = "<KeyPart>\n" + Key() + "\n" + kSilence + "@<PosInOol>1</PosInOol>\n</Silence>\n</KeyPart>"; }, std::string(kPosInSil) + kValueToHigh + "Normal Silence."},
+      {"rest of length 0", [](Doc& d) { d.keyParts = "<KeyPart>\n" + Key() + "\n<Silence>\n<Position>1</Position>\n@<Length>0</Length>\n</Silence>\n</KeyPart>"; }, Field("Silence Length", kNoLengthKind)},
+      {"duplet rest without a dot", [](Doc& d) { d.keyParts = "<KeyPart>\n" + Key() + "\n<Silence>\n<Position>1</Position>\n@<Length>4</Length>\n<Duool/>\n</Silence>\n</KeyPart>"; }, Field("Silence Points", AtLeast(1))},
+      {"note triplet place 3", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note(kNote, "<Triool/>\n@<PosInOol>3</PosInOol>\n") + "\n</NotePart>"; }, std::string(kPosInNote) + kValueToHigh + "Triool."},
+      {"plain note at place 1", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note(kNote, "@<PosInOol>1</PosInOol>\n") + "\n</NotePart>"; }, std::string(kPosInNote) + kValueToHigh + "Normal Note."},
+      {"negative tuplet place", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note(kNote, "<Triool/>\n@<PosInOol>-1</PosInOol>\n") + "\n</NotePart>"; }, Field("Position in MultiOol", AtLeast(0))},
+      {"note length 128", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("<Position>0</Position>\n@<Length>128</Length>\n<Height>3</Height>") + "\n</NotePart>"; }, Field("Note Length", kNoLengthKind)},
+      {"four dots", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("<Position>0</Position>\n<Length>4</Length>\n@<Points>4</Points>\n<Height>3</Height>") + "\n</NotePart>"; }, Field("Note Points", AtMost(3))},
+      {"dotted sixty-fourth", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("<Position>0</Position>\n<Length>64</Length>\n@<Points>1</Points>\n<Height>3</Height>") + "\n</NotePart>"; }, Field("Note Points", AtMost(0))},
+      {"quintuplet of 32nds", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("<Position>0</Position>\n@<Length>32</Length>\n<Height>3</Height>", "<Kwintool/>\n") + "\n</NotePart>"; }, Field("Note Length", AtMost(16))},
+      {"triplet of 64ths", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("<Position>0</Position>\n@<Length>64</Length>\n<Height>3</Height>", "<Triool/>\n") + "\n</NotePart>"; }, Field("Note Length", AtMost(32))},
+      {"quadruplet without a dot", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("<Position>0</Position>\n@<Length>8</Length>\n<Height>3</Height>", "<Kwartool/>\n") + "\n</NotePart>"; }, Field("Note Points", AtLeast(1))},
+      {"pitch 44", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("<Position>0</Position>\n<Length>4</Length>\n@<Height>44</Height>") + "\n</NotePart>"; }, Field("Note Height", AtMost(43))},
+      {"negative position", [](Doc& d) { d.noteParts = "<NotePart>\n" + Note("@<Position>-1</Position>\n<Length>4</Length>\n<Height>3</Height>") + "\n</NotePart>"; }, Field("Note Position", readtext::kSignPositive)},
+      {"too long to play", [](Doc& d) { d.parts = Loops(100, "10000"); d.noteParts = "<NotePart>\n" + Note("<Position>1000000</Position>\n<Length>1</Length>\n<Height>3</Height>") + "\n</NotePart>"; d.tail = "@<UnitMuz>"; }, kMusicTooLong},
+      {"7.0 read by the 7.1 grammar", [](Doc& d) { d.tail = "<Version>7.1</Version>"; }, kVersionMismatch},
+      {"unknown version", [](Doc& d) { d.tail = "<Version>6.0</Version>"; }, kUnknownVersion},
+  };
+  for (const RefusedCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    Doc doc;
+    c.edit(doc);
+    const bool old = std::string(c.what).rfind("7.0", 0) == 0;
+    std::string marked = doc.Text(old ? "7.0" : "7.1");
+    // A mark in the tail stands for the document's own first line.
+    if (doc.tail == "@<UnitMuz>") marked = "@" + marked.substr(0, marked.size() - doc.tail.size());
+    if (old) marked.replace(marked.find("<Version>"), 0, "@");
+    std::string text = marked;
+    text.erase(std::remove(text.begin(), text.end(), '@'), text.end());
+    const Loaded loaded = LoadText(text);
+    EXPECT_FALSE(loaded.ok);
+    EXPECT_EQ(loaded.error, Expected(marked, c.message));
+  }
+}
+}  // namespace
