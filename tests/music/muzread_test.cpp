@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "foundation/readers.h"
 #include "music/PartMuz.h"
@@ -153,5 +155,173 @@ TEST(MuzRead, RefusesEveryMalformedFileWithItsTextAndPosition) {
     EXPECT_FALSE(loaded.ok);
     EXPECT_EQ(loaded.error, Expected(marked, c.message));
   }
+}
+// What a single part holds, symbol by symbol: kind, position, pitch (notes) or key kind (keys),
+// accidental or length kind.
+struct Symbol {
+  uint8_t kind;
+  double position;
+  int32_t value;
+  int32_t detail;
+  bool operator==(const Symbol&) const = default;
+};
+std::vector<Symbol> SymbolsOf(TSinglePartMuz* single) {
+  std::vector<Symbol> out;
+  for (TStaveSymbol* s = single->GetStartStaveSymbol(); s; s = s->GetNext()) {
+    if (TMuzNote* note = s->AsNote())
+      out.push_back({staveSymbolNote, s->GetSymbolPosition(), note->GetPitch(), note->GetNoteShift()});
+    else if (TKey* key = s->AsKey())
+      out.push_back({staveSymbolKey, s->GetSymbolPosition(), key->GetKeyKind(), key->GetOctavesUp()});
+    else
+      out.push_back({staveSymbolSilence, s->GetSymbolPosition(), 0, s->AsTimeSymbol()->GetNoteLengthKind()});
+  }
+  return out;
+}
+
+TEST(MuzRead, ConvertsAVersion70FileWithItsKeysAndCarriedAccidentals) {
+  const std::string file = ReadWholeFile((std::filesystem::path(__FILE__).parent_path() / "data/version70.kvm").string());
+  std::string crlf;
+  for (char c : file) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  for (const std::string& text : {file, crlf}) {
+    SCOPED_TRACE(text.size());
+    const Loaded loaded = LoadText(text, "");
+    ASSERT_TRUE(loaded.ok) << loaded.error;
+    TUnitMuz& unit = *loaded.unit;
+    EXPECT_EQ(unit.GetState(), kUnitStateSaved);
+    EXPECT_DOUBLE_EQ(unit.GetTempo().GetValue(), 1.5);
+    auto* single = dynamic_cast<TSinglePartMuz*>(unit.GetStartPartMuz()->GetPartMuz());
+    ASSERT_NE(single, nullptr);
+    EXPECT_EQ(single->GetLabel(), TSinglePartMuz().GetLabel());  // no label of its own
+    EXPECT_EQ(unit.GetSelMusTreeItem(), nullptr);
+    EXPECT_EQ(unit.GetSelectedSymbol(), single->GetStartStaveSymbol());
+    EXPECT_EQ(single->GetMuzBar()->GetCount(), 3);
+    EXPECT_EQ(single->GetMuzBar()->GetBarLength(), 4);
+    EXPECT_EQ(single->GetMuzBar()->GetCountFirstBar(), 0);
+    // Height 5 under a G clef an octave down is pitch 4; the sharp on height 3 is pitch 2's step.
+    const std::vector<Symbol> expected = {
+        {staveSymbolKey, 0, TKey::keyKindG, -1},        {staveSymbolNote, 0, 4, noteShiftNormal},
+        {staveSymbolNote, 0, 2, noteShiftKruis},        {staveSymbolNote, 0.25, 2, noteShiftNormal},
+        {staveSymbolNote, 0.5, 9, noteShiftNormal},     {staveSymbolNote, 0.75, -5, noteShiftKruis},
+        {staveSymbolSilence, 1.25, 0, 4}};
+    EXPECT_EQ(SymbolsOf(single), expected);
+    TNoteStave* stave = unit.GetStartStave();
+    EXPECT_EQ(unit.GetCurStave(), stave);
+    EXPECT_EQ(stave->GetNext(), nullptr);
+    EXPECT_EQ(stave->GetRoomUp().GetValue(), 60);
+    EXPECT_EQ(stave->GetRoomDown().GetValue(), 50);
+    EXPECT_EQ(stave->GetAllowJoinFlags(), drawFlagJoin);
+    EXPECT_EQ(stave->GetMute(), 0);
+    EXPECT_EQ(stave->GetForeground(), 0x00FF00u);
+    EXPECT_EQ(stave->GetBackground(), 0xFFFFFFu);
+    TNoteGroup* group = stave->GetStartNoteGroup();
+    EXPECT_EQ(stave->GetCurNoteGroup(), group);
+    EXPECT_EQ(stave->GetSelectedNoteGroup(), group);
+    EXPECT_EQ(group->GetNoteColor(), 0xFFu);
+    EXPECT_EQ(group->GetNoteShapeKind(), noteShapeRectangle);
+    EXPECT_EQ(group->GetStickKind(), drawStickDown);
+    TOnePlayer* player = group->GetCompoundPlayer()->GetCurOnePlayer();
+    ASSERT_EQ(player, group->GetCompoundPlayer()->GetStartOnePlayer());
+    EXPECT_EQ(player->GetNotePlayerKind(), notePlayerSimpleSampler);
+    EXPECT_EQ(player->GetSimpleSampler().SampleWave.GetName(), "piano");
+    EXPECT_DOUBLE_EQ(player->GetSimpleSampler().BasicFreq.GetValue(), 1.0 / 440);
+    EXPECT_DOUBLE_EQ(player->VolumeFactor().GetValue(), 0.5);
+  }
+}
+
+TEST(MuzRead, RebuildsThePartTreeAndEveryVersion71Value) {
+  Doc doc;
+  doc.parts = Single("<PartNode>\n<PartLabel>A</PartLabel>\n</PartNode>",
+                     "<Count>3</Count>\n<Length>8</Length>\n<CountFirstBar>1</CountFirstBar>") +
+              "\n" + Single() +
+              "\n<LoopMuzPart><Count>3</Count><PartNode><Selected/></PartNode></LoopMuzPart>\n<ConcatMuzPart/>"
+              "\n<SelectMuzPart><SelectMuzPartTurn><Count>2</Count><Pitch>-3</Pitch><PartNode/></SelectMuzPartTurn>"
+              "<SelectMuzPartTurn><Count>1</Count><PartNode><Expanded/></PartNode></SelectMuzPartTurn>"
+              "<PartNode><Expanded/></PartNode></SelectMuzPart>";
+  doc.stave = "<RoomUp>30</RoomUp>\n<RoomDown>90</RoomDown>\n<Mute/>\n<ExtraLines/>\n"
+              "<ForegroundColor>abcdef</ForegroundColor>\n<BackgroundColor>80000000</BackgroundColor>";
+  doc.keyParts = "<KeyPart>\n" + Key("0", "<KeyNoteShift><ShiftMol/><Height>10</Height></KeyNoteShift>"
+                                          "<KeyNoteShift><ShiftCross/><Height>-1</Height></KeyNoteShift>") +
+                 "\n" + kSilence + "<Triool/><PosInOol>2</PosInOol></Silence>\n" + Key("2") + "\n</KeyPart>\n<KeyPart>\n" +
+                 "<Key><Position>0</Position><KeyKind>F</KeyKind></Key>\n</KeyPart>";
+  doc.players = "<ResonantSampler><ResFactor>0.25</ResFactor><SampleWave>r</SampleWave><VolumeFactor>1</VolumeFactor>"
+                "</ResonantSampler>" + doc.players;
+  doc.noteParts = "<NotePart>\n" + Note(kNote) + Note(kNote, "<ShiftMol/><Duool/><PosInOol>1</PosInOol><ArtStaccato/>") +
+                  "\n</NotePart>\n<NotePart>" + Note("<Position>1</Position><Length>8</Length><Points>1</Points><Height>-43</Height>",
+                                                    "<ArtStaccatissimo/><NoteStickUp/>") + "</NotePart>";
+  doc.noteParts.replace(doc.noteParts.find("<Length>4</Length>", doc.noteParts.find("Duool") - 60), 18, "<Length>4</Length><Points>1</Points>");
+  const Loaded loaded = LoadText(doc.Text());
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  TUnitMuz& unit = *loaded.unit;
+  auto* select = dynamic_cast<TSelectPartMuz*>(unit.GetStartPartMuz()->GetPartMuz());
+  ASSERT_NE(select, nullptr);
+  EXPECT_TRUE(select->GetExpanded());
+  auto* turn = static_cast<TCountSelectPartItem*>(select->GetSelectPartItems()->GetNext());
+  ASSERT_NE(turn, nullptr);
+  EXPECT_EQ(turn->GetCount().GetValue(), 2);
+  EXPECT_EQ(turn->GetPitch().GetValue(), -3);
+  auto* second = static_cast<TCountSelectPartItem*>(turn->GetNext());
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->GetPitch().GetValue(), 0);
+  auto* concat = dynamic_cast<TConcatPartMuz*>(select->GetSelectPart());
+  ASSERT_NE(concat, nullptr);
+  auto* a = dynamic_cast<TSinglePartMuz*>(concat->GetFirstPart());
+  auto* loop = dynamic_cast<TLoopPartMuz*>(concat->GetSecondPart());
+  ASSERT_TRUE(a && loop);
+  EXPECT_EQ(a->GetLabel(), "A");
+  EXPECT_EQ(a->GetMuzBar()->GetCountFirstBar(), 1);
+  EXPECT_EQ(loop->GetCount().GetValue(), 3);
+  EXPECT_FALSE(loop->GetExpanded());
+  EXPECT_EQ(unit.GetSelMusTreeItem(), loop);
+  auto* b = dynamic_cast<TSinglePartMuz*>(loop->GetLoopPart());
+  ASSERT_EQ(b, a->GetNextSinglePart());
+
+  TNoteStave* stave = unit.GetStartStave();
+  EXPECT_EQ(stave->GetAllowJoinFlags(), drawFlagSeparate);
+  EXPECT_TRUE(stave->GetMute() && stave->GetExtraLines());
+  EXPECT_EQ(stave->GetForeground(), 0xABCDEFu);
+  EXPECT_EQ(stave->GetBackground(), 0x80000000u);
+  const std::vector<Symbol> inA = {{staveSymbolKey, 0, TKey::keyKindG, 0},
+                                   {staveSymbolNote, 0, 3, noteShiftNormal},
+                                   {staveSymbolNote, 0, 3, noteShiftMol},
+                                   {staveSymbolSilence, 1, 0, 4},
+                                   {staveSymbolKey, 2, TKey::keyKindG, 0}};
+  EXPECT_EQ(SymbolsOf(a), inA);
+  const std::vector<Symbol> inB = {{staveSymbolKey, 0, TKey::keyKindF, 0}, {staveSymbolNote, 1, -43, noteShiftNormal}};
+  EXPECT_EQ(SymbolsOf(b), inB);
+  TKey* key = a->GetStartStaveSymbol()->AsKey();
+  EXPECT_EQ(key->GetKeyOrder(), 1);
+  EXPECT_EQ(a->GetStartStaveSymbol()->GetNext()->GetNext()->GetNext()->GetNext()->AsKey()->GetKeyOrder(), 2);
+  EXPECT_EQ(key->GetNoteShift(3), noteShiftMol);
+  EXPECT_EQ(key->GetNoteShift(6), noteShiftKruis);
+  EXPECT_EQ(key->GetNoteShift(0), noteShiftNormal);
+  auto* rest = a->GetStartStaveSymbol()->GetNext()->GetNext()->GetNext()->AsTimeSymbol();
+  EXPECT_EQ(rest->GetMultiOol(), triool);
+  EXPECT_EQ(rest->GetPosInOol(), 2);
+  TMuzNote* staccato = a->GetStartStaveSymbol()->GetNext()->GetNext()->AsNote();
+  EXPECT_EQ(staccato->GetNoteArtKind(), noteArtStaccato);
+  EXPECT_EQ(staccato->GetMultiOol(), duool);
+  EXPECT_EQ(staccato->GetDrawStickKind(), drawStickAuto);
+  TMuzNote* last = b->GetStartStaveSymbol()->GetNext()->AsNote();
+  EXPECT_EQ(last->GetNoteArtKind(), noteArtStaccatissimo);
+  EXPECT_EQ(last->GetDrawStickKind(), drawStickUp);
+  EXPECT_EQ(last->GetPoints(), 1);
+  TCompoundPlayer* players = stave->GetStartNoteGroup()->GetCompoundPlayer();
+  EXPECT_EQ(players->GetCurOnePlayer(), players->GetStartOnePlayer());
+  EXPECT_EQ(players->GetStartOnePlayer()->GetNotePlayerKind(), notePlayerResonantSampler);
+  EXPECT_DOUBLE_EQ(players->GetStartOnePlayer()->GetResonantSampler().ResFactor.GetValue(), 0.25);
+  EXPECT_EQ(players->GetStartOnePlayer()->GetNext()->GetNotePlayerKind(), notePlayerRepeatWaveForm);
+  EXPECT_EQ(players->GetStartOnePlayer()->FreqUp().GetValue(), 0);
+}
+
+TEST(MuzRead, ReportsFilesThatCannotBeOpenedOrLexed) {
+  TUnitMuz missing("/nonexistent/dir/file.kvm");
+  std::string error;
+  EXPECT_FALSE(missing.LoadFromFile(error));
+  EXPECT_EQ(error, muzreadtext::kCannotOpen);
+  // A lexical error after the document still fails the load, with the tokenizer's own message.
+  const std::string text = Doc().Text() + "<a>>";
+  const Loaded loaded = LoadText(text);
+  EXPECT_FALSE(loaded.ok);
+  EXPECT_EQ(loaded.error, LastXMLToken(TokensOf("\n" + text).get())->GetError());
 }
 }  // namespace
