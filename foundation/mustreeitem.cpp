@@ -13,7 +13,8 @@ constexpr const char* kAssertUnit = "smallobj";
 void TMusTreeItem::WritePartNode(TXMLCompound* parent, bool expanded, bool selected) const {
   KV_ASSERT(parent != nullptr);
   auto node = std::make_unique<TXMLCompound>("PartNode");
-  if (!Label.empty()) node->Add(std::make_unique<TXMLAttribute>("PartLabel", Label));
+  // A label of blanks only would read back as an empty text, which no file may hold.
+  if (!EncodeXMLText(Label).empty()) node->Add(std::make_unique<TXMLAttribute>("PartLabel", Label));
   if (expanded) node->Add(std::make_unique<TXMLCompound>("Expanded"));
   if (selected) node->Add(std::make_unique<TXMLCompound>("Selected"));
   parent->Add(std::move(node));

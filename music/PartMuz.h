@@ -24,6 +24,8 @@ class TKey;
 class TLoopPartSymbol;
 class TSinglePartMuz;
 class TLoopPartMuz;
+class TXMLCompound;
+class MuzTreeView;
 
 // Frees a singly linked chain along its links: chains read from a file can be long.
 template <class Item>
@@ -117,6 +119,14 @@ class TPartMuz : public TMusTreeItem {
   // Frees parts and their whole subtrees without recursion.
   static void DeleteSubtrees(TPartMuz* first, TPartMuz* second);
 
+  // --- the music file and the part-tree view ----------------------------------------------------
+  // Appends the subtree's part elements to `parent`, children before their parent, so a reader
+  // can rebuild the tree with a stack; `selected` gets the one "Selected" of the file.
+  void WriteXML(TXMLCompound* parent, const TMusTreeItem* selected) const;
+  // Adds the subtree's nodes under `parentNode` (null: the top level); concatenations and the
+  // root add none of their own.
+  void AddToTreeView(MuzTreeView& view, void* parentNode, const TMusTreeItem* selected);
+
  protected:
   // Hands out the children and clears the fields, so the destructor finds nothing left to free.
   virtual int ReleaseChildren(TPartMuz* (&children)[2]) = 0;
@@ -182,6 +192,10 @@ class TSinglePartMuz : public TPartMuz {
   TKey* GetKeyAt(double time, const TNoteStave* stave) const;
   uint8_t GetNoteShiftAt(const TNoteStave* stave, double time, int32_t pitch) const;
   TStaveSymbol* GetNearestSymbol(const TNoteStave* stave, double time) const;
+
+  // "KeyPart" with this part's keys and rests of the stave; "NotePart" with the group's notes.
+  std::unique_ptr<TXMLCompound> WriteKeyPart(const TNoteStave* stave) const;
+  std::unique_ptr<TXMLCompound> WriteNotePart(const TNoteGroup* noteGroup) const;
 
   bool FirstSymbol();
   bool NextSymbol();
@@ -287,6 +301,8 @@ class TCountSelectPartItem : public TSelectPartItem {
   const unitInteger& GetPitch() const { return Pitch; }
   void SetCount(const unitIntegerPosMore& count) { Count = count; }
   void SetPitch(const unitInteger& pitch) { Pitch = pitch; }
+  // Appends "SelectMuzPartTurn" with the count, the pitch unless 0, and the node.
+  void WriteXML(TXMLCompound* parent, const TMusTreeItem* selected) const;
 
  private:
   unitIntegerPosMore Count;

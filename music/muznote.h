@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "music/flags.h"
 
@@ -13,6 +14,7 @@ class TNoteGroup;
 class TNoteStave;
 class TSinglePartMuz;
 class TUnitMuz;
+class TXMLCompound;
 
 enum : uint8_t { muzSymbolBar = 0, muzSymbolLoop = 1, muzSymbolStave = 2 };
 enum : uint8_t { staveSymbolKey = 0, staveSymbolNote = 1, staveSymbolSilence = 2 };
@@ -79,6 +81,9 @@ class TMuzBar : public TXTouchMuzSymbol {
   // full first bar, else 0; back answers 0 when it wrapped from a full first bar, else 1.
   int32_t StepFirstBarForward();
   int32_t StepFirstBarBack();
+
+  // The element of the music file: "Bar" with its count, length and upbeat.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
 
  private:
   int8_t Length;
@@ -191,6 +196,9 @@ class TKey : public TStaveSymbol {
   // True for a regular signature (the first n sharps or flats), with +n sharps or -n flats.
   bool ToonLadder(int32_t& scale) const;
 
+  // The element of the music file: "Key" with its clef and signature.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
+
  private:
   int32_t Shift() const { return KeyKind + 7 * OctavesUp; }
 
@@ -259,6 +267,9 @@ class TSilence : public TStaveTimeSymbol {
   uint8_t GetStaveSymbolKind() const override { return staveSymbolSilence; }
   int32_t GetYDistance(int32_t y) const override { return GetCentreLineDistance(y); }
   void Dump() const override;
+
+  // The element of the music file: "Silence" with its length and tuplet place.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
 };
 
 class TMuzNote : public TNote, public TStaveTimeSymbol {
@@ -295,6 +306,9 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   void SetDrawHeight(int32_t drawHeight) { DrawHeight = drawHeight; }
   TNoteGroup* GetNoteGroup() const { return NoteGroup; }
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
+
+  // The element of the music file: "Note" with its pitch and every option that is not the default.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
 
  private:
   void CheckPitch() const;

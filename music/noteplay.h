@@ -161,6 +161,9 @@ class TNoteGroup {
   TCompoundPlayer* GetCompoundPlayer() const { return CompoundPlayer.get(); }
   TNoteStave* GetNoteStave() const { return NoteStave; }
 
+  // The "NoteGroup" element: colour, shape, stick, the players and one note part per single part.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
+
  private:
   TNoteGroup* Next = nullptr;
   uint32_t NoteColor;

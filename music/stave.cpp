@@ -1,21 +1,15 @@
 // Staves: the chain links, the note-group chain and the stave's settings in the music file.
 #include "music/stave.h"
 
-#include <cstdio>
 #include <string>
 
 #include "foundation/assertion.h"
 #include "foundation/xmlalg.h"
+#include "music/muzwrite.h"
 #include "music/noteplay.h"
 
 namespace {
 constexpr const char* kAssertUnit = "stave";
-
-std::string SixHexDigits(uint32_t colour) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%06x", static_cast<unsigned>(colour & 0xFFFFFFu));
-  return text;
-}
 }  // namespace
 
 TStave::~TStave() {
@@ -101,7 +95,7 @@ std::unique_ptr<TXMLCompound> TNoteStave::WriteSettingsXML() const {
   if (AllowJoinFlags == drawFlagJoin) stave->Add(std::make_unique<TXMLCompound>("AllowJoinFlags"));
   if (Mute) stave->Add(std::make_unique<TXMLCompound>("Mute"));
   if (ExtraLines) stave->Add(std::make_unique<TXMLCompound>("ExtraLines"));
-  stave->Add(std::make_unique<TXMLAttribute>("ForegroundColor", SixHexDigits(Foreground)));
-  stave->Add(std::make_unique<TXMLAttribute>("BackgroundColor", SixHexDigits(Background)));
+  stave->Add(std::make_unique<TXMLAttribute>("ForegroundColor", MuzColourText(Foreground)));
+  stave->Add(std::make_unique<TXMLAttribute>("BackgroundColor", MuzColourText(Background)));
   return stave;
 }

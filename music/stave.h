@@ -91,6 +91,8 @@ class TNoteStave : public TStave {
   // The "Stave" element of the music file without the parts' and groups' children, which their
   // own writers add.
   std::unique_ptr<TXMLCompound> WriteSettingsXML() const;
+  // The whole "Stave" element: the settings, one key part per single part, then the note groups.
+  std::unique_ptr<TXMLCompound> WriteXML() const;
 
  private:
   uint32_t Foreground;

@@ -149,8 +149,8 @@ std::unique_ptr<TXMLCompound> TUnitMuz::BuildXML() const {
   auto root = std::make_unique<TXMLCompound>("UnitMuz");
   root->Add(std::make_unique<TXMLAttribute>("Version", muztext::kVersion));
   root->Add(std::make_unique<TXMLAttribute>("Tempo", Tempo.Write()));
-  for (const TNoteStave* stave = StartStave; stave; stave = stave->GetNext())
-    root->Add(stave->WriteSettingsXML());
+  StartPartMuz->WriteXML(root.get(), SelMusTreeItem);
+  for (const TNoteStave* stave = StartStave; stave; stave = stave->GetNext()) root->Add(stave->WriteXML());
   return root;
 }
 

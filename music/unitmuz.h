@@ -10,8 +10,11 @@
 #include "foundation/smallobj.h"
 #include "foundation/unit.h"
 
+class MuzTreeView;
 class MuzView;
+class TKey;
 class TMusTreeItem;
+class TMuzNote;
 class TNoteGroup;
 class TNoteStave;
 class TSelectPartMuz;
@@ -19,6 +22,8 @@ class TSinglePartMuz;
 class TXMLItem;
 class TXMLToken;
 class TPartMuz;
+class TSilence;
+class TSinglePartMuz;
 class TStartPartMuz;
 class TXMLCompound;
 class TXTouchMuzSymbol;
@@ -121,6 +126,20 @@ class TUnitMuz : public TUnit {
   uint8_t GetCurStickKind() const { return CurStickKind; }
   uint8_t GetUnitMuzMode() const { return UnitMuzMode; }
   bool GetPlayAfterEdit() const { return PlayAfterEdit != 0; }
+
+  // --- symbols read from a music file, the status text and the part-tree view -------------------
+  // Each makes the symbol in its single part and inserts it in time order through the root part.
+  TMuzNote* AddXMLNote(TNoteStave* stave, double position, int8_t noteLengthKind, int32_t points, int32_t pitch,
+                       TNoteGroup* noteGroup, uint8_t noteShift, int8_t multiOol, int32_t posInOol,
+                       uint8_t noteArtKind, TSinglePartMuz* singlePart, uint8_t drawStickKind);
+  TKey* AddXMLKey(TNoteStave* stave, double position, int32_t addOctaves, int8_t keyKind, int32_t keyOrder,
+                  TSinglePartMuz* singlePart);
+  TSilence* AddXMLSilence(TNoteStave* stave, double position, int8_t noteLengthKind, int32_t points,
+                          int8_t multiOol, int32_t posInOol, TSinglePartMuz* singlePart);
+  // Panels 1 to 4 of the main window's status bar describe the selected symbol.
+  void ShowStatus() const;
+  void SelectMusTreeItem(const MuzTreeView& view, void* node);
+  void FillMusTree(MuzTreeView& view);
 
  private:
   // Whether `symbol` lives in the subtree of `part`.

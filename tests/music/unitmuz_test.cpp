@@ -158,12 +158,12 @@ TEST(UnitMuz, StaveWritesItsSettingsAndSaveReportsAFailedWrite) {
       {drawFlagSeparate,
        false,
        false,
-       {"RoomUp=80", "RoomDown=45", "ForegroundColor=0a0b0c", "BackgroundColor=00ff00"}},
+       {"RoomUp=80", "RoomDown=45", "ForegroundColor=0A0B0C", "BackgroundColor=00FF00"}},
       {drawFlagJoin,
        true,
        true,
-       {"RoomUp=80", "RoomDown=45", "AllowJoinFlags=", "Mute=", "ExtraLines=", "ForegroundColor=0a0b0c",
-        "BackgroundColor=00ff00"}},
+       {"RoomUp=80", "RoomDown=45", "AllowJoinFlags=", "Mute=", "ExtraLines=", "ForegroundColor=0A0B0C",
+        "BackgroundColor=00FF00"}},
   };
   for (const Case& c : cases) {
     TNoteStave stave(nullptr, 0x0A0B0C, 0x00FF00, 80, 45, c.joinFlags, c.mute, c.extraLines);
