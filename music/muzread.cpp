@@ -564,8 +564,8 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
       if (!ReadTimeStart(child, kSilenceFields, time, place) ||
           !ReadTimeEnd(child, "Normal Silence", muzreadtext::kPosInSil, kSilenceFields, time, place))
         return false;
-      StartPartMuz->InsertSymbol(new TSilence(static_cast<int8_t>(time.lengthKind), time.points, time.position, stave,
-                                              static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, single));
+      AddXMLSilence(stave, time.position, static_cast<int8_t>(time.lengthKind), time.points,
+                    static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, single);
       continue;
     }
     double position = 0;
@@ -590,8 +590,7 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
         return false;
       child = child->GetNext();
     }
-    auto* key = new TKey(this, keyKind, octaves.GetValue(), position, stave, ++keyOrder, single);
-    StartPartMuz->InsertSymbol(key);
+    TKey* key = AddXMLKey(stave, position, octaves.GetValue(), keyKind, ++keyOrder, single);
     for (; Is(child, "KeyNoteShift"); child = child->GetNext()) {
       const TXMLItem* shift = child->GetFirstChild();
       const uint8_t kind = Is(shift, "ShiftCross") ? noteShiftKruis : noteShiftMol;
@@ -724,10 +723,9 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
     KV_ASSERT(child == NULL);
     if (noteShift == kNoShift)
       noteShift = old ? single->GetNoteShiftAt(stave, time.position, static_cast<int32_t>(pitch)) : static_cast<uint8_t>(noteShiftNormal);
-    StartPartMuz->InsertSymbol(new TMuzNote(this, group, static_cast<int8_t>(time.lengthKind), time.points,
-                                            time.position, static_cast<int32_t>(pitch), stave, noteShift,
-                                            static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, articulation,
-                                            single, stick));
+    AddXMLNote(stave, time.position, static_cast<int8_t>(time.lengthKind), time.points, static_cast<int32_t>(pitch),
+               group, noteShift, static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, articulation, single,
+               stick);
   }
   return true;
 }

@@ -324,4 +324,56 @@ TEST(MuzRead, ReportsFilesThatCannotBeOpenedOrLexed) {
   EXPECT_FALSE(loaded.ok);
   EXPECT_EQ(loaded.error, LastXMLToken(TokensOf("\n" + text).get())->GetError());
 }
+std::string Saved(TUnitMuz& unit, const std::string& name) {
+  static ScratchDir dir;
+  const std::string path = dir.File(name);
+  EXPECT_TRUE(unit.SaveToFile(path, false));
+  return ReadWholeFile(path);
+}
+std::string TreeText(const TUnitMuz& unit) { return Shape(unit.BuildXML().get()); }
+
+TEST(MuzRead, EveryWrittenFileReadsBackAndWritesTheSameText) {
+  std::vector<std::pair<std::string, std::string>> files = {{"full 7.1 document", kHeader + Doc().Text()}};
+  const auto data = std::filesystem::path(__FILE__).parent_path() / "data";
+  for (const auto& entry : std::filesystem::directory_iterator(data))
+    files.emplace_back(entry.path().filename().string(), ReadWholeFile(entry.path().string()));
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    const Loaded first = LoadText(text, "");
+    ASSERT_TRUE(first.ok) << first.error;
+    const std::string written = Saved(*first.unit, "first.kvm");
+    // Files of the program's own version are its own output: they come back byte for byte.
+    if (text.find("<Version>7.1</Version>") != std::string::npos && name.find("golden") != std::string::npos) {
+      EXPECT_EQ(written, text);
+    }
+    const Loaded again = LoadText(written, "");
+    ASSERT_TRUE(again.ok) << again.error;
+    EXPECT_EQ(Saved(*again.unit, "again.kvm"), written);
+
+    TUnitMuz copy("NONAME1");
+    std::string error;
+    ASSERT_TRUE(copy.Duplicate(*first.unit, error)) << error;
+    EXPECT_EQ(TreeText(copy), TreeText(*first.unit));
+    EXPECT_EQ(copy.GetState(), kUnitStateNew);
+    EXPECT_EQ(copy.GetSelectedSymbol(), copy.GetStartPartMuz()->GetStartSymbol());
+  }
+}
+
+TEST(MuzRead, AFailedDuplicateLeavesTheSourceAsItWasAndSelectsNothing) {
+  const Loaded source = LoadText(Doc().Text());
+  ASSERT_TRUE(source.ok) << source.error;
+  // A loop count no file may hold, as an edit could leave it, fails the copy at its element.
+  auto* loop = new TLoopPartMuz(unitIntegerPosMore(20000, 0), source.unit->GetStartPartMuz()->SetPartMuz(nullptr),
+                                source.unit.get());
+  source.unit->GetStartPartMuz()->SetPartMuz(loop);
+  const std::string before = TreeText(*source.unit);
+  TUnitMuz copy("NONAME2");
+  std::string error;
+  EXPECT_FALSE(copy.Duplicate(*source.unit, error));
+  EXPECT_EQ(error, "In Loop MuzPart Count: " + AtMost(10000) + muzread::PositionSuffix(0, 0));
+  EXPECT_EQ(copy.GetState(), kUnitStateNew);
+  EXPECT_EQ(copy.GetSelectedSymbol(), nullptr);
+  EXPECT_EQ(copy.GetSelMusTreeItem(), nullptr);
+  EXPECT_EQ(TreeText(*source.unit), before);
+}
 }  // namespace
