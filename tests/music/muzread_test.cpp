@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <vector>
@@ -375,5 +377,49 @@ TEST(MuzRead, AFailedDuplicateLeavesTheSourceAsItWasAndSelectsNothing) {
   EXPECT_EQ(copy.GetSelectedSymbol(), nullptr);
   EXPECT_EQ(copy.GetSelMusTreeItem(), nullptr);
   EXPECT_EQ(TreeText(*source.unit), before);
+}
+// A written file of about 1 MB: `parts` single parts in a chain of concatenations, two note groups
+// with a bar's worth of notes per part each. Answers the number of notes.
+int LargeFile(int parts, int notesPerPart, std::string& text) {
+  Doc doc;
+  doc.parts.clear();
+  doc.keyParts.clear();
+  std::string notes[2];
+  for (int p = 0; p < parts; ++p) {
+    doc.parts += Single() + (p > 0 ? "\n<ConcatMuzPart/>\n" : "\n");
+    doc.keyParts += "<KeyPart>\n" + Key() + "\n</KeyPart>\n";
+    for (std::string& group : notes) {
+      group += "<NotePart>\n";
+      for (int n = 0; n < notesPerPart; ++n)
+        group += Note("<Position>" + std::to_string(n) + "</Position>\n<Length>1</Length>\n<Height>" +
+                      std::to_string(n % 80 - 40) + "</Height>", "<ArtPortato/>\n") + "\n";
+      group += "</NotePart>\n";
+    }
+  }
+  doc.noteParts = notes[0] + "</NoteGroup>\n<NoteGroup>\n" + doc.groupHead + "\n<CompoundPlayer>\n" + doc.players +
+                  "\n</CompoundPlayer>\n" + notes[1];
+  text = doc.Text();
+  return 2 * parts * notesPerPart;
+}
+
+TEST(MuzRead, ReadsAMegabyteOfNotesQuickly) {
+  std::string text;
+  const int notes = LargeFile(100, 55, text);
+  ASSERT_GT(text.size(), 1000000u);
+  const auto start = std::chrono::steady_clock::now();
+  const Loaded loaded = LoadText(text);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  int read = 0;
+  for (TSinglePartMuz* single = loaded.unit->GetStartPartMuz()->GetFirstSinglePart(); single;
+       single = single->GetNextSinglePart())
+    for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol; symbol = symbol->GetNext())
+      read += symbol->AsNote() != nullptr;
+  EXPECT_EQ(read, notes);
+  RecordProperty("seconds", std::to_string(seconds));
+  std::printf("read %zu bytes with %d notes in %.3f s\n", text.size(), notes, seconds);
+  // Generous against a loaded or instrumented machine; a reader that grows quadratically with the
+  // notes of a part takes far longer.
+  EXPECT_LT(seconds, 2.0);
 }
 }  // namespace
