@@ -2,6 +2,8 @@
 // postfix form, the staves with their keys, rests, note groups, players and notes. A file may hold
 // anything the grammar lets through, so every value is checked against what the model can hold
 // before anything is built from it.
+#include "music/muzread.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -17,7 +19,6 @@
 #include "music/flags.h"
 #include "music/muzdtd.h"
 #include "music/muznote.h"
-#include "music/muzread.h"
 #include "music/noteplay.h"
 #include "music/stave.h"
 #include "music/unitmuz.h"
@@ -59,14 +60,18 @@ bool ReadValue(unit& value, const TXMLItem* item, const char* field, Place& plac
 }
 
 bool InRange(int64_t value, int64_t low, int64_t high, const TXMLItem* item, const char* field, Place& place) {
-  if (value < low) return place.Fail(item, FieldErrorText(field, readtext::kRelationAtLeast + std::to_string(low) + "."));
-  if (value > high) return place.Fail(item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(high) + "."));
+  if (value < low)
+    return place.Fail(item, FieldErrorText(field, readtext::kRelationAtLeast + std::to_string(low) + "."));
+  if (value > high)
+    return place.Fail(item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(high) + "."));
   return true;
 }
 
 bool Finite(double value, double high, const TXMLItem* item, const char* field, Place& place) {
   if (!std::isfinite(value)) return place.Fail(item, FieldErrorText(field, muzreadtext::kNotFinite));
-  if (value > high) return place.Fail(item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(static_cast<int64_t>(high)) + "."));
+  if (value > high)
+    return place.Fail(
+        item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(static_cast<int64_t>(high)) + "."));
   return true;
 }
 
@@ -88,9 +93,12 @@ bool ReadColour(const TXMLItem* item, const char* field, uint32_t& colour, Place
   for (size_t i = 0; ok && i < text.size(); ++i) {
     const char c = text[i];
     int digit = -1;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
     value = value * 16 + static_cast<uint64_t>(digit);
     ok = digit >= 0 && value <= 0xFFFFFFFFu;
   }
@@ -191,11 +199,9 @@ bool ReadTimeEnd(const TXMLItem*& item, const char* none, const char* posField, 
 
 constexpr const char* kSilenceFields[3] = {"Silence Position", "Silence Length", "Silence Points"};
 constexpr const char* kNoteFields[3] = {"Note Position", "Note Length", "Note Points"};
-constexpr const char* kNoteShifts[] = {"ShiftDoubleCross", "ShiftCross", "ShiftNormal", "ShiftMol",
-                                       "ShiftDoubleMol"};
+constexpr const char* kNoteShifts[] = {"ShiftDoubleCross", "ShiftCross", "ShiftNormal", "ShiftMol", "ShiftDoubleMol"};
 // Indexed by the articulation kind.
-constexpr const char* kArticulations[] = {"ArtNormal", "ArtStaccato", "ArtStaccatissimo", "ArtPortato",
-                                          "ArtLegato"};
+constexpr const char* kArticulations[] = {"ArtNormal", "ArtStaccato", "ArtStaccatissimo", "ArtPortato", "ArtLegato"};
 constexpr const char* kSticks[] = {"NoteStickUp", "NoteStickDown"};
 constexpr const char* kShapes[] = {"NoteShapeNormal", "NoteShapeRectangle"};
 }  // namespace
@@ -207,8 +213,10 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
   std::string version;
   if (!ReadTokens(first, error, version)) return false;
   const TDTDElement* grammar = nullptr;
-  if (version == muzreadtext::kVersion70) grammar = BuildDTD70();
-  else if (version == muztext::kVersion) grammar = BuildDTD71();
+  if (version == muzreadtext::kVersion70)
+    grammar = BuildDTD70();
+  else if (version == muztext::kVersion)
+    grammar = BuildDTD71();
   if (grammar == nullptr) {
     error = muzreadtext::kUnknownVersion;
     return false;
@@ -321,11 +329,16 @@ bool TUnitMuz::ReadMuzXML(const TXMLItem* item, std::string& error, int32_t& lin
   } else {
     for (;; child = child->GetNext()) {
       bool ok = true;
-      if (Is(child, "SingleMuzPart")) ok = ReadSingleMuzPart(child, error, line, column);
-      else if (Is(child, "ConcatMuzPart")) ok = ReadConcatMuzPart(child, error, line, column);
-      else if (Is(child, "LoopMuzPart")) ok = ReadLoopMuzPart(child, error, line, column);
-      else if (Is(child, "SelectMuzPart")) ok = ReadSelectMuzPart(child, error, line, column);
-      else break;
+      if (Is(child, "SingleMuzPart"))
+        ok = ReadSingleMuzPart(child, error, line, column);
+      else if (Is(child, "ConcatMuzPart"))
+        ok = ReadConcatMuzPart(child, error, line, column);
+      else if (Is(child, "LoopMuzPart"))
+        ok = ReadLoopMuzPart(child, error, line, column);
+      else if (Is(child, "SelectMuzPart"))
+        ok = ReadSelectMuzPart(child, error, line, column);
+      else
+        break;
       if (!ok) return false;
     }
     if (PartMuzStackItems->Count() != 1) return place.Fail(child, muzreadtext::kPartsOutsideTree);
@@ -406,10 +419,7 @@ bool TUnitMuz::ReadSingleMuzPart(const TXMLItem* item, std::string& error, int32
   auto single = std::make_unique<TSinglePartMuz>(this);
   const TXMLItem* bar = Expect(item->GetFirstChild(), "Bar");
   if (!ReadBar(single.get(), bar, error, line, column)) return false;
-  if (!ReadPartNode(bar->GetNext(), single.get(), error, line, column)) {
-    if (SelMusTreeItem == single.get()) SelMusTreeItem = nullptr;
-    return false;
-  }
+  if (!ReadPartNode(bar->GetNext(), single.get(), error, line, column)) return false;
   return PushReadPart(single.release(), 1, item, error, line, column);
 }
 
@@ -467,8 +477,8 @@ bool TUnitMuz::ReadSelectMuzPart(const TXMLItem* item, std::string& error, int32
   return PushReadPart(select, depth, item, error, line, column);
 }
 
-bool TUnitMuz::ReadSelectMuzPartTurn(const TXMLItem* item, TSelectPartMuz* select, std::string& error,
-                                     int32_t& line, int32_t& column) {
+bool TUnitMuz::ReadSelectMuzPartTurn(const TXMLItem* item, TSelectPartMuz* select, std::string& error, int32_t& line,
+                                     int32_t& column) {
   Place place{error, line, column};
   unitIntegerPosMore count(1, 0);
   unitInteger pitch(0, 0);
@@ -525,8 +535,10 @@ bool TUnitMuz::ReadStave(const TXMLItem*& item, const std::string& version, std:
     auto* stave = new TNoteStave(this, foreground, background, roomUp.GetValue(), roomDown.GetValue(),
                                  allowJoin ? drawFlagJoin : drawFlagSeparate, mute, extraLines);
     stave->SetPrev(previous);
-    if (previous) previous->SetNext(stave);
-    else StartStave = CurStave = stave;
+    if (previous)
+      previous->SetNext(stave);
+    else
+      StartStave = CurStave = stave;
     previous = stave;
 
     TSinglePartMuz* single = StartPartMuz->GetFirstSinglePart();
@@ -551,8 +563,8 @@ bool TUnitMuz::ReadStave(const TXMLItem*& item, const std::string& version, std:
   return true;
 }
 
-bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave,
-                                std::string& error, int32_t& line, int32_t& column) {
+bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, std::string& error,
+                                int32_t& line, int32_t& column) {
   Place place{error, line, column};
   Expect(item, "Key");
   int32_t keyOrder = 0;
@@ -572,16 +584,20 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
     if (!ReadPosition(child, "Key Position", position, place)) return false;
     // The first key starts the stave in the part; a later one before it, or none at the start,
     // would leave notes without a clef.
-    if (keyOrder == 0 && position != 0) return place.Fail(child, FieldErrorText("Key Position", muzreadtext::kFirstKeyAtStart));
+    if (keyOrder == 0 && position != 0)
+      return place.Fail(child, FieldErrorText("Key Position", muzreadtext::kFirstKeyAtStart));
     if (position < lastKeyPosition) return place.Fail(child, FieldErrorText("Key Position", muzreadtext::kKeysInOrder));
     lastKeyPosition = position;
     child = Expect(child->GetNext(), "KeyKind");
     place.At(child);
     const std::string& kindText = child->GetValue();
     int8_t keyKind = TKey::keyKindC;
-    if (kindText == "G") keyKind = TKey::keyKindG;
-    else if (kindText == "F") keyKind = TKey::keyKindF;
-    else if (kindText != "C") return place.Fail(child, muzreadtext::kKeyKindPrefix + ("\"" + kindText + "\"") + muzreadtext::kKeyKindSuffix);
+    if (kindText == "G")
+      keyKind = TKey::keyKindG;
+    else if (kindText == "F")
+      keyKind = TKey::keyKindF;
+    else if (kindText != "C")
+      return place.Fail(child, muzreadtext::kKeyKindPrefix + ("\"" + kindText + "\"") + muzreadtext::kKeyKindSuffix);
     child = child->GetNext();
     unitInteger octaves(0, 0);
     if (Is(child, "OctavesUp")) {
@@ -606,8 +622,8 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
 
 // --- note groups and notes -------------------------------------------------------------------------
 
-bool TUnitMuz::ReadNoteGroup(const TXMLItem* item, TNoteStave* stave, TNoteGroup*& previous,
-                             const std::string& version, std::string& error, int32_t& line, int32_t& column) {
+bool TUnitMuz::ReadNoteGroup(const TXMLItem* item, TNoteStave* stave, TNoteGroup*& previous, const std::string& version,
+                             std::string& error, int32_t& line, int32_t& column) {
   Place place{error, line, column};
   const TXMLItem* child = item->GetFirstChild();
   uint32_t colour = 0;
@@ -722,10 +738,10 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
     const uint8_t stick = TakeChoice(child, kSticks, drawStickAuto);
     KV_ASSERT(child == NULL);
     if (noteShift == kNoShift)
-      noteShift = old ? single->GetNoteShiftAt(stave, time.position, static_cast<int32_t>(pitch)) : static_cast<uint8_t>(noteShiftNormal);
+      noteShift = old ? single->GetNoteShiftAt(stave, time.position, static_cast<int32_t>(pitch))
+                      : static_cast<uint8_t>(noteShiftNormal);
     AddXMLNote(stave, time.position, static_cast<int8_t>(time.lengthKind), time.points, static_cast<int32_t>(pitch),
-               group, noteShift, static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, articulation, single,
-               stick);
+               group, noteShift, static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, articulation, single, stick);
   }
   return true;
 }

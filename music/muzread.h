@@ -10,8 +10,7 @@ inline constexpr const char* kVersion70 = "7.0";
 inline constexpr const char* kUnknownError = "Unknown Error";
 inline constexpr const char* kUnknownVersion = "Unknown music file version.";
 inline constexpr const char* kCannotOpen = "Cannot open file for reading.";
-inline constexpr const char* kVersionMismatch =
-    "The Version of the music file is not the version it was read as.";
+inline constexpr const char* kVersionMismatch = "The Version of the music file is not the version it was read as.";
 inline constexpr const char* kPartsOutsideTree =
     "There are existing Music Parts falling outside the tree of Music Parts; The combination of Music Parts is "
     "wrong.";
