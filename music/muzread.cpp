@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
@@ -569,6 +570,7 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
   Expect(item, "Key");
   int32_t keyOrder = 0;
   double lastKeyPosition = 0;
+  std::vector<TTimeValues> rests;
   for (; Is(item, "Key") || Is(item, "Silence"); item = item->GetNext()) {
     const TXMLItem* child = item->GetFirstChild();
     if (Is(item, "Silence")) {
@@ -576,8 +578,7 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
       if (!ReadTimeStart(child, kSilenceFields, time, place) ||
           !ReadTimeEnd(child, "Normal Silence", muzreadtext::kPosInSil, kSilenceFields, time, place))
         return false;
-      AddXMLSilence(stave, time.position, static_cast<int8_t>(time.lengthKind), time.points,
-                    static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, single);
+      rests.push_back(time);
       continue;
     }
     double position = 0;
@@ -617,6 +618,12 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
     }
     KV_ASSERT(child == NULL);
   }
+  // A symbol goes in before those it ties with in the part's order, so the rests go in last
+  // first: ties then keep the order of the file, and a file the program wrote reads back into the
+  // same order and writes the same text.
+  for (auto rest = rests.rbegin(); rest != rests.rend(); ++rest)
+    AddXMLSilence(stave, rest->position, static_cast<int8_t>(rest->lengthKind), rest->points,
+                  static_cast<int8_t>(rest->tuplet.multiOol), rest->posInOol, single);
   return true;
 }
 
@@ -714,6 +721,17 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
                         const std::string& version, std::string& error, int32_t& line, int32_t& column) {
   Place place{error, line, column};
   const bool old = version == muzreadtext::kVersion70;
+  struct TNoteValues {
+    TTimeValues time;
+    int32_t pitch;
+    uint8_t noteShift, articulation, stick;
+  };
+  const auto add = [&](const TNoteValues& note) {
+    AddXMLNote(stave, note.time.position, static_cast<int8_t>(note.time.lengthKind), note.time.points, note.pitch,
+               group, note.noteShift, static_cast<int8_t>(note.time.tuplet.multiOol), note.time.posInOol,
+               note.articulation, single, note.stick);
+  };
+  std::vector<TNoteValues> notes;
   for (; Is(item, "Note"); item = item->GetNext()) {
     const TXMLItem* child = item->GetFirstChild();
     TTimeValues time;
@@ -740,8 +758,14 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
     if (noteShift == kNoShift)
       noteShift = old ? single->GetNoteShiftAt(stave, time.position, static_cast<int32_t>(pitch))
                       : static_cast<uint8_t>(noteShiftNormal);
-    AddXMLNote(stave, time.position, static_cast<int8_t>(time.lengthKind), time.points, static_cast<int32_t>(pitch),
-               group, noteShift, static_cast<int8_t>(time.tuplet.multiOol), time.posInOol, articulation, single, stick);
+    const TNoteValues note{time, static_cast<int32_t>(pitch), noteShift, articulation, stick};
+    // A "7.0" accidental depends on the notes before it, which must be in place; other notes go
+    // in last first, as the rests do, so that ties keep the order of the file.
+    if (old)
+      add(note);
+    else
+      notes.push_back(note);
   }
+  for (auto note = notes.rbegin(); note != notes.rend(); ++note) add(*note);
   return true;
 }
