@@ -297,7 +297,7 @@ bool TUnitMuz::Duplicate(const TUnitMuz& source, std::string& error) {
 bool TUnitMuz::ReadFromXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
   KV_ASSERT(PartMuzStackItems == NULL);
   PartMuzStackItems = new TPartMuzStackItem;
-  ReadPartDepths.clear();
+  ReadParts.clear();
   const bool ok = ReadMuzXML(item, error, line, column);
   if (!ok) {
     // The selected node may be a part still on the stack, which is freed now.
@@ -305,7 +305,7 @@ bool TUnitMuz::ReadFromXML(const TXMLItem* item, std::string& error, int32_t& li
     PartMuzStackItems->Clear();
   }
   delete std::exchange(PartMuzStackItems, nullptr);
-  ReadPartDepths.clear();
+  ReadParts.clear();
   return ok;
 }
 
@@ -342,11 +342,9 @@ bool TUnitMuz::ReadMuzXML(const TXMLItem* item, std::string& error, int32_t& lin
         break;
       if (!ok) return false;
     }
-    if (PartMuzStackItems->Count() != 1) return place.Fail(child, muzreadtext::kPartsOutsideTree);
-    TPartMuzStackItem* top = PartMuzStackItems->PopLast();
-    ReadPartDepths.pop_back();
-    StartPartMuz->SetPartMuz(top->TakeContents());
-    delete top;
+    if (ReadParts.size() != 1) return place.Fail(child, muzreadtext::kPartsOutsideTree);
+    int32_t depth = 0;
+    StartPartMuz->SetPartMuz(PopReadPart(depth)->TakeContents());
   }
   if (!ReadStave(child, version, error, line, column)) return false;
   KV_ASSERT(child == NULL);
@@ -362,9 +360,20 @@ bool TUnitMuz::PushReadPart(TPartMuz* part, int32_t depth, const TXMLItem* item,
     Place place{error, line, column};
     return place.Fail(item, muzreadtext::kNestedTooDeep);
   }
-  PartMuzStackItems->Append(new TPartMuzStackItem(part));
-  ReadPartDepths.push_back(depth);
+  auto* pushed = new TPartMuzStackItem(part);
+  (ReadParts.empty() ? PartMuzStackItems : ReadParts.back().item)->Append(pushed);
+  ReadParts.push_back({pushed, depth});
   return true;
+}
+
+std::unique_ptr<TPartMuzStackItem> TUnitMuz::PopReadPart(int32_t& depth) {
+  if (ReadParts.empty()) return nullptr;
+  depth = ReadParts.back().depth;
+  ReadParts.pop_back();
+  TPartMuzStackItem* below = ReadParts.empty() ? PartMuzStackItems : ReadParts.back().item;
+  std::unique_ptr<TPartMuzStackItem> top(below->PopLast());
+  KV_ASSERT(top != NULL);
+  return top;
 }
 
 bool TUnitMuz::ReadBar(TSinglePartMuz* single, const TXMLItem* item, std::string& error, int32_t& line,
@@ -426,14 +435,12 @@ bool TUnitMuz::ReadSingleMuzPart(const TXMLItem* item, std::string& error, int32
 
 bool TUnitMuz::ReadConcatMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
   Place place{error, line, column};
-  std::unique_ptr<TPartMuzStackItem> second(PartMuzStackItems->PopLast());
+  int32_t secondDepth = 0;
+  int32_t firstDepth = 0;
+  std::unique_ptr<TPartMuzStackItem> second = PopReadPart(secondDepth);
   if (!second) return place.Fail(item, muzreadtext::kConcatNoSecond);
-  const int32_t secondDepth = ReadPartDepths.back();
-  ReadPartDepths.pop_back();
-  std::unique_ptr<TPartMuzStackItem> first(PartMuzStackItems->PopLast());
+  std::unique_ptr<TPartMuzStackItem> first = PopReadPart(firstDepth);
   if (!first) return place.Fail(item, muzreadtext::kConcatNoFirst);
-  const int32_t firstDepth = ReadPartDepths.back();
-  ReadPartDepths.pop_back();
   TPartMuz* firstPart = first->TakeContents();
   auto* concat = new TConcatPartMuz(firstPart, second->TakeContents(), this);
   return PushReadPart(concat, std::max(firstDepth, secondDepth) + 1, item, error, line, column);
@@ -445,24 +452,22 @@ bool TUnitMuz::ReadLoopMuzPart(const TXMLItem* item, std::string& error, int32_t
   const TXMLItem* countItem = Expect(item->GetFirstChild(), "Count");
   if (!ReadValue(count, countItem, "Loop MuzPart Count", place)) return false;
   if (!InRange(count.GetValue(), 1, muzreadtext::kMaxTurns, countItem, "Loop MuzPart Count", place)) return false;
-  std::unique_ptr<TPartMuzStackItem> top(PartMuzStackItems->PopLast());
+  int32_t depth = 0;
+  std::unique_ptr<TPartMuzStackItem> top = PopReadPart(depth);
   if (!top) return place.Fail(item, muzreadtext::kLoopNoChild);
-  const int32_t depth = ReadPartDepths.back() + 1;
-  ReadPartDepths.pop_back();
   auto* loop = new TLoopPartMuz(count, top->TakeContents(), this);
   if (!ReadPartNode(countItem->GetNext(), loop, error, line, column)) {
     TPartMuz::DeleteSubtrees(loop, nullptr);
     return false;
   }
-  return PushReadPart(loop, depth, item, error, line, column);
+  return PushReadPart(loop, depth + 1, item, error, line, column);
 }
 
 bool TUnitMuz::ReadSelectMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
   Place place{error, line, column};
-  std::unique_ptr<TPartMuzStackItem> top(PartMuzStackItems->PopLast());
+  int32_t depth = 0;
+  std::unique_ptr<TPartMuzStackItem> top = PopReadPart(depth);
   if (!top) return place.Fail(item, muzreadtext::kSelectNoChild);
-  const int32_t depth = ReadPartDepths.back() + 1;
-  ReadPartDepths.pop_back();
   auto* select = new TSelectPartMuz(top->TakeContents(), this);
   const TXMLItem* child = item->GetFirstChild();
   bool ok = true;
@@ -475,7 +480,7 @@ bool TUnitMuz::ReadSelectMuzPart(const TXMLItem* item, std::string& error, int32
     TPartMuz::DeleteSubtrees(select, nullptr);
     return false;
   }
-  return PushReadPart(select, depth, item, error, line, column);
+  return PushReadPart(select, depth + 1, item, error, line, column);
 }
 
 bool TUnitMuz::ReadSelectMuzPartTurn(const TXMLItem* item, TSelectPartMuz* select, std::string& error, int32_t& line,

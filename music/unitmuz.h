@@ -197,6 +197,13 @@ class TUnitMuz : public TUnit {
   // Pushes a part read from the file; false when it would nest the tree too deep.
   bool PushReadPart(TPartMuz* part, int32_t depth, const TXMLItem* item, std::string& error, int32_t& line,
                     int32_t& column);
-  // The nesting depth of each part on the stack, in stack order.
-  std::vector<int32_t> ReadPartDepths;
+  // Takes the top part's item off the stack, with the part's nesting depth; null when empty.
+  std::unique_ptr<TPartMuzStackItem> PopReadPart(int32_t& depth);
+  // The items of the part stack in stack order with the nesting depth of each part, so that a
+  // push or a pop takes no walk along the chain however many parts a file stacks up.
+  struct TReadPart {
+    TPartMuzStackItem* item;
+    int32_t depth;
+  };
+  std::vector<TReadPart> ReadParts;
 };
