@@ -1,5 +1,6 @@
 // Writing the music file: every score symbol, note part, key part, note group, stave and part
 // writes its own element; the document puts them together (TUnitMuz::BuildXML).
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -59,6 +60,16 @@ std::unique_ptr<TXMLCompound> WriteTimeSymbol(const char* name, const TStaveTime
   return element;
 }
 
+// The reader takes at most ten digits on each side of the point or the slash.
+constexpr double kReadableNumberLimit = 1e10;
+constexpr int32_t kMaxHalvings = 33;
+
+bool ReadsBackAs(const std::string& text, double value) {
+  unitFactorPos readBack(0, kUnitNone);
+  std::string error;
+  return readBack.Read(text, "Position", error) && readBack.GetValue() == value;
+}
+
 TStartPartMuz* RootOf(const TUnitMuz* unit) {
   KV_ASSERT(unit != nullptr);
   return unit->GetStartPartMuz();
@@ -66,16 +77,21 @@ TStartPartMuz* RootOf(const TUnitMuz* unit) {
 }  // namespace
 
 std::string MuzPositionText(double position) {
-  // The file's usual nine decimals, or more where a reader would otherwise land beside the value:
-  // a note moved off its grid by a save would no longer line up with its neighbours.
-  std::string text;
-  for (int32_t decimals = 9; decimals <= 17; ++decimals) {
-    text = FormatDigits(TNumber(position), 1, 0, decimals);
-    unitFactorPos readBack(0, kUnitNone);
-    std::string error;
-    if (readBack.Read(text, "Position", error) && readBack.GetValue() == position) break;
+  // The file's usual nine decimals where they read back to the very value; otherwise the exact
+  // fraction over a power of two that score positions are made of. A position that lands beside
+  // its value after a save no longer lines up with its neighbours on the grid.
+  const std::string decimal = FormatNumber(TNumber(position));
+  if (ReadsBackAs(decimal, position)) return decimal;
+  double denominator = 1;
+  for (int32_t halvings = 0; halvings <= kMaxHalvings; ++halvings, denominator *= 2) {
+    const double numerator = position * denominator;
+    if (numerator >= kReadableNumberLimit) break;
+    if (numerator != std::floor(numerator)) continue;
+    const std::string fraction = std::to_string(static_cast<int64_t>(numerator)) + "/" +
+                                 std::to_string(static_cast<int64_t>(denominator));
+    if (ReadsBackAs(fraction, position)) return fraction;
   }
-  return text;
+  return decimal;  // nothing the reader takes holds it more closely
 }
 
 std::string MuzColourText(uint32_t colour) {
