@@ -5,6 +5,7 @@
 #include "music/muzread.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -27,7 +28,6 @@
 namespace {
 constexpr const char* kAssertUnit = "muzread";
 
-constexpr int32_t kMaxPitch = 43;
 constexpr int32_t kMaxOctavesUp = 2;
 
 // Where reading stands: the error text and the position of the element at fault.
@@ -60,19 +60,18 @@ bool ReadValue(unit& value, const TXMLItem* item, const char* field, Place& plac
   return value.Read(item->GetValue(), field, place.error);
 }
 
+std::string Bound(const char* relation, int64_t bound) { return relation + std::to_string(bound) + "."; }
+
 bool InRange(int64_t value, int64_t low, int64_t high, const TXMLItem* item, const char* field, Place& place) {
-  if (value < low)
-    return place.Fail(item, FieldErrorText(field, readtext::kRelationAtLeast + std::to_string(low) + "."));
-  if (value > high)
-    return place.Fail(item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(high) + "."));
+  if (value < low) return place.Fail(item, FieldErrorText(field, Bound(readtext::kRelationAtLeast, low)));
+  if (value > high) return place.Fail(item, FieldErrorText(field, Bound(readtext::kRelationAtMost, high)));
   return true;
 }
 
 bool Finite(double value, double high, const TXMLItem* item, const char* field, Place& place) {
   if (!std::isfinite(value)) return place.Fail(item, FieldErrorText(field, muzreadtext::kNotFinite));
   if (value > high)
-    return place.Fail(
-        item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(static_cast<int64_t>(high)) + "."));
+    return place.Fail(item, FieldErrorText(field, Bound(readtext::kRelationAtMost, static_cast<int64_t>(high))));
   return true;
 }
 
@@ -108,22 +107,6 @@ bool ReadColour(const TXMLItem* item, const char* field, uint32_t& colour, Place
   return true;
 }
 
-struct TTuplet {
-  int32_t multiOol = sool;
-  const char* name = nullptr;
-};
-
-// The optional tuplet element at `item`; moves past it.
-TTuplet TakeTuplet(const TXMLItem*& item, const char* none) {
-  static constexpr const char* kNames[] = {"Duool", "Triool", "Kwartool", "Kwintool"};
-  for (int32_t i = 0; i < 4; ++i)
-    if (Is(item, kNames[i])) {
-      item = item->GetNext();
-      return {duool + i, kNames[i]};
-    }
-  return {sool, none};
-}
-
 // The element among `names` at `item`, as its index; moves past it. `absent` when there is none.
 template <size_t N>
 uint8_t TakeChoice(const TXMLItem*& item, const char* const (&names)[N], uint8_t absent) {
@@ -133,6 +116,20 @@ uint8_t TakeChoice(const TXMLItem*& item, const char* const (&names)[N], uint8_t
       return static_cast<uint8_t>(i);
     }
   return absent;
+}
+
+struct TTuplet {
+  int32_t multiOol = sool;
+  const char* name = nullptr;
+};
+
+// The optional tuplet element at `item`, named by its element or by `none`; moves past it.
+TTuplet TakeTuplet(const TXMLItem*& item, const char* none) {
+  static constexpr const char* kNames[] = {"Duool", "Triool", "Kwartool", "Kwintool"};
+  constexpr uint8_t kAbsent = 255;
+  const uint8_t index = TakeChoice(item, kNames, kAbsent);
+  if (index == kAbsent) return {sool, none};
+  return {duool + index, kNames[index]};
 }
 
 // Position, length kind, dots and tuplet place of a rest or a note, checked for what the symbols
@@ -179,8 +176,7 @@ bool ReadTimeEnd(const TXMLItem*& item, const char* none, const char* posField, 
     unitInteger posInOol(0, 0);
     if (!ReadValue(posInOol, item, "Position in MultiOol", place)) return false;
     values.posInOol = posInOol.GetValue();
-    if (values.posInOol < 0)
-      return place.Fail(item, FieldErrorText("Position in MultiOol", std::string(readtext::kRelationAtLeast) + "0."));
+    if (!InRange(values.posInOol, 0, INT32_MAX, item, "Position in MultiOol", place)) return false;
     item = item->GetNext();
   }
   if (values.tuplet.multiOol <= values.posInOol)
@@ -752,7 +748,8 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
       KV_ASSERT(key != NULL);
       pitch = int64_t{height.GetValue()} + key->GetKeyKind() + 7 * int64_t{key->GetOctavesUp()};
     }
-    if (!InRange(pitch, -kMaxPitch, kMaxPitch, heightItem, "Note Height", place)) return false;
+    if (!InRange(pitch, TMuzNote::GetMinPitch(), TMuzNote::GetMaxPitch(), heightItem, "Note Height", place))
+      return false;
     child = child->GetNext();
     constexpr uint8_t kNoShift = 255;
     uint8_t noteShift = TakeChoice(child, kNoteShifts, kNoShift);
