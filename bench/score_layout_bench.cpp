@@ -1,14 +1,13 @@
 // Laying out and drawing a whole score: 4 staves of 100 bars with chords, beams and accidentals.
 // The layout draws as it goes, so it is timed once on a canvas that drops every call (layout
 // alone) and once on the window's picture canvas (layout and drawing); the difference is the
-// drawing. Running it also leaves a picture of a small two-stave score in build/.
+// drawing.
 #if __has_include(<QImage>)
 
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QImage>
-#include <filesystem>
 #include <memory>
 
 #include "gui/canvas.h"
@@ -79,35 +78,6 @@ void ScoreLayoutAndDrawing(benchmark::State& state) {
 }
 BENCHMARK(ScoreLayoutAndDrawing)->Unit(benchmark::kMillisecond);
 
-// A two-stave score: a single part, a loop of two bars, and a select part with two turns.
-void ScorePicture(benchmark::State& state) {
-  const auto application = EnsureApplication();
-  TUnitMuz unit{"picture.kvm"};
-  unit.AddDefaultStave(unit.AddDefaultStave(nullptr));
-  auto* loop = new TLoopPartMuz(unitIntegerPosMore(2, 0), GeneratedSingle(unit, 2), &unit);
-  auto* select = new TSelectPartMuz(GeneratedSingle(unit, 1), &unit);
-  select->AddTurnItem(unitIntegerPosMore(1, 0), unitInteger(0, 0));
-  select->AddTurnItem(unitIntegerPosMore(2, 0), unitInteger(0, 0));
-  auto* tail = new TConcatPartMuz(loop, select, &unit);
-  unit.GetStartPartMuz()->SetPartMuz(new TConcatPartMuz(GeneratedSingle(unit, 1), tail, &unit));
-  QImage image(1000, 340, QImage::Format_RGB32);
-  image.fill(0x404040);
-  PixelCanvas canvas(image);
-  for (auto _ : state) {
-    MuzStaveWindow window(unit, 10);
-    const int32_t bottom = window.StartLayout(10);
-    for (TNoteStave* stave = unit.GetStartStave(); stave; stave = stave->GetNext()) {
-      DrawStaveBackground(canvas, StaveBandOf(*stave), {0, 10, 1000, bottom});
-    }
-    window.DrawParts(canvas);
-    for (TNoteStave* stave = unit.GetStartStave(); stave; stave = stave->GetNext()) {
-      DrawStaveLines(canvas, StaveBandOf(*stave), {0, 10, 1000, bottom});
-    }
-  }
-  const auto path = std::filesystem::path(__FILE__).parent_path().parent_path() / "build" / "score_layout.png";
-  image.save(QString::fromStdString(path.string()));
-}
-BENCHMARK(ScorePicture)->Iterations(1);
 
 }  // namespace
 
