@@ -279,6 +279,8 @@ class TUnitMuz : public TUnit {
   TKey* GetSelectedKey() const;
   TNoteStave* GetNavigationStave() const;
   void SwitchRun(uint8_t direction);
+  // The root part's MoveSymbol, made sure for the symbol's own stave (see unitmuz_select.cpp).
+  void RePlaceSymbol(TStaveSymbol* symbol);
   // Numbers the stave's keys at the position 1, 2, ... in list order.
   void RenumberKeysOf(TSinglePartMuz* single, const TNoteStave* noteStave, double position);
   TNoteStave* StaveCursor = nullptr;

@@ -229,7 +229,7 @@ void TUnitMuz::MovePitch(int32_t up) {
   KV_ASSERT(found);
   moveNote->SetPitch(pitch);
   // The list orders a chord by pitch, higher first.
-  StartPartMuz->MoveSymbol(moveNote);
+  RePlaceSymbol(moveNote);
   moveNote->PlayPreview(Tempo.GetValue());
   Refresh();
   SetModified();
@@ -244,7 +244,7 @@ void TUnitMuz::MoveOctave(int32_t up) {
     const bool found = up == 1 ? UpperOctPosition(moveNote, pitch) : LowerOctPosition(moveNote, pitch);
     KV_ASSERT(found);
     moveNote->SetPitch(pitch);
-    StartPartMuz->MoveSymbol(moveNote);
+    RePlaceSymbol(moveNote);
     moveNote->PlayPreview(Tempo.GetValue());
   } else {
     TKey* key = GetSelectedKey();

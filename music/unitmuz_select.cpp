@@ -244,6 +244,80 @@ void TUnitMuz::SelectInStave(TNoteStave* stave, double position, TSinglePartMuz*
   Refresh();
 }
 
+// --- re-placing a symbol in its list ---------------------------------------------------------------
+
+namespace {
+// Whether the symbol stands in order among its neighbours: by position in the whole list, and
+// finer among the symbols of its own stave.
+bool InStaveOrder(TStaveSymbol* symbol) {
+  const TSinglePartMuz* single = symbol->GetSinglePartMuz();
+  const TNoteStave* stave = symbol->GetNoteStave();
+  TStaveSymbol* prevOnStave = single->GetPrevSymbolOnStave(stave, symbol);
+  TStaveSymbol* nextOnStave = single->GetNextSymbolOnStave(stave, symbol);
+  const double position = symbol->GetSymbolPosition();
+  return (prevOnStave == nullptr || !TStaveSymbol::IsPrevOf(symbol, prevOnStave)) &&
+         (nextOnStave == nullptr || !TStaveSymbol::IsPrevOf(nextOnStave, symbol)) &&
+         (symbol->GetPrev() == nullptr || symbol->GetPrev()->GetSymbolPosition() <= position) &&
+         (symbol->GetNext() == nullptr || symbol->GetNext()->GetSymbolPosition() >= position);
+}
+}  // namespace
+
+namespace {
+// The symbol to insert `symbol` before: the first later position, or at its own position the
+// first symbol it goes before (only those of its own stave when `ownStave`); null for the end.
+TStaveSymbol* PlaceBefore(TStaveSymbol* head, TStaveSymbol* symbol, bool ownStave) {
+  const double position = symbol->GetSymbolPosition();
+  for (TStaveSymbol* other = head; other != nullptr; other = other->GetNext()) {
+    if (other == symbol) continue;
+    const double otherPosition = other->GetSymbolPosition();
+    if (otherPosition > position) return other;
+    if (otherPosition == position && (!ownStave || other->GetNoteStave() == symbol->GetNoteStave()) &&
+        TStaveSymbol::IsPrevOf(symbol, other))
+      return other;
+  }
+  return nullptr;
+}
+
+// Links `symbol` in before `target` (after the last symbol when null); neither may be the head.
+void RelinkBefore(TStaveSymbol* head, TStaveSymbol* symbol, TStaveSymbol* target) {
+  if (target == symbol->GetNext()) return;
+  TStaveSymbol* prev = symbol->GetPrev();
+  TStaveSymbol* next = symbol->GetNext();
+  prev->SetNext(next);
+  if (next != nullptr) next->SetPrev(prev);
+  TStaveSymbol* before = target ? target->GetPrev() : head;
+  while (target == nullptr && before->GetNext() != nullptr) before = before->GetNext();
+  symbol->SetPrev(before);
+  symbol->SetNext(target);
+  before->SetNext(symbol);
+  if (target != nullptr) target->SetPrev(symbol);
+}
+}  // namespace
+
+// A rest counts as equal to every note of its place while notes compare by pitch, so with rests
+// about the list order is no strict order, and the root part's MoveSymbol, which looks at the
+// direct neighbours only, can stop with a note out of pitch order in its chord (Up and Down then
+// skip notes) or, on a list like that, stop at its assertion. Notes and rests are therefore
+// re-placed by a walk from the head: in the order of the whole list where that keeps the
+// symbol's own stave in order, else in the order of its own stave. Keys compare strictly with
+// everything and may have to become the head, so they go through MoveSymbol.
+void TUnitMuz::RePlaceSymbol(TStaveSymbol* symbol) {
+  TStaveSymbol* head = symbol->GetSinglePartMuz()->GetStartStaveSymbol();
+  if (symbol->AsKey() != nullptr || symbol == head) {
+    StartPartMuz->MoveSymbol(symbol);
+    return;
+  }
+  TStaveSymbol* target = PlaceBefore(head, symbol, false);
+  if (target == head) {  // no start key ahead of it: the part's own re-placing must do
+    StartPartMuz->MoveSymbol(symbol);
+    return;
+  }
+  RelinkBefore(head, symbol, target);
+  if (InStaveOrder(symbol)) return;
+  target = PlaceBefore(head, symbol, true);
+  if (target != head) RelinkBefore(head, symbol, target);
+}
+
 // --- switching with the neighbour --------------------------------------------------------------
 
 bool TUnitMuz::CanMovePrev() const {
@@ -369,12 +443,12 @@ void TUnitMuz::SwitchSymbols(TStaveSymbol* firstLeft, TStaveSymbol* lastLeft, TS
   for (TStaveTimeSymbol* editSymbol : rightRun) {
     KV_ASSERT(editSymbol->GetNoteStave() == noteStave);
     editSymbol->TStaveSymbol::SetSymbolPosition(p);
-    StartPartMuz->MoveSymbol(editSymbol);
+    RePlaceSymbol(editSymbol);
   }
   for (auto it = leftRun.rbegin(); it != leftRun.rend(); ++it) {
     KV_ASSERT((*it)->GetNoteStave() == noteStave);
     (*it)->TStaveSymbol::SetSymbolPosition(p + length);
-    StartPartMuz->MoveSymbol(*it);
+    RePlaceSymbol(*it);
   }
 }
 
