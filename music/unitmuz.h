@@ -279,6 +279,12 @@ class TUnitMuz : public TUnit {
   TKey* GetSelectedKey() const;
   TNoteStave* GetNavigationStave() const;
   void SwitchRun(uint8_t direction);
+  bool CanSwitch(uint8_t direction) const;
+  bool FindSymbolBeside(TXTouchMuzSymbol*& symbol, bool forward) const;
+  TStaveSymbol* GetStaveMoveSymbol() const;
+  void SelectInStave(TNoteStave* stave, const TStaveSymbol* from);
+  bool FindFreePitch(TMuzNote* note, int32_t step, bool onlyFirst, int32_t& pitch) const;
+  bool MoveSelectedNote(int32_t up, bool octave);
   // The root part's MoveSymbol, made sure for the symbol's own stave (see unitmuz_select.cpp).
   void RePlaceSymbol(TStaveSymbol* symbol);
   // Numbers the stave's keys at the position 1, 2, ... in list order.

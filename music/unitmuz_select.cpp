@@ -85,50 +85,28 @@ TNoteStave* TUnitMuz::GetNavigationStave() const {
   return SelectedInStave ? SelectedInStave : StartStave;
 }
 
-bool TUnitMuz::FindSymbolLeft(TXTouchMuzSymbol*& symbol) const {
-  KV_ASSERT(UnitMuzMode == unitMuzSel);
-  TNoteStave* stave = GetNavigationStave();
-  TXTouchMuzSymbol* found = nullptr;
-  if (SelectedSymbol == nullptr || stave == nullptr) return false;
-  switch (SelectedSymbol->GetMuzSymbolKind()) {
-    case muzSymbolBar: {
-      auto* bar = static_cast<TMuzBar*>(SelectedSymbol);
-      found = bar->GetSinglePartMuz()->GetPrevSymbol(stave, bar);
-      break;
-    }
-    case muzSymbolLoop: {
-      auto* sign = static_cast<TLoopPartSymbol*>(SelectedSymbol);
-      found = sign->GetLoopPart()->GetSymbolBefore(stave, sign);
-      break;
-    }
-    default: {
-      auto* staveSymbol = static_cast<TStaveSymbol*>(SelectedSymbol);
-      found = staveSymbol->GetSinglePartMuz()->GetPrevSymbol(stave, staveSymbol);
-    }
-  }
-  symbol = found;
-  return found != nullptr;
-}
+bool TUnitMuz::FindSymbolLeft(TXTouchMuzSymbol*& symbol) const { return FindSymbolBeside(symbol, false); }
+bool TUnitMuz::FindSymbolRight(TXTouchMuzSymbol*& symbol) const { return FindSymbolBeside(symbol, true); }
 
-bool TUnitMuz::FindSymbolRight(TXTouchMuzSymbol*& symbol) const {
+bool TUnitMuz::FindSymbolBeside(TXTouchMuzSymbol*& symbol, bool forward) const {
   KV_ASSERT(UnitMuzMode == unitMuzSel);
   TNoteStave* stave = GetNavigationStave();
-  TXTouchMuzSymbol* found = nullptr;
   if (SelectedSymbol == nullptr || stave == nullptr) return false;
+  TXTouchMuzSymbol* found = nullptr;
   switch (SelectedSymbol->GetMuzSymbolKind()) {
     case muzSymbolBar: {
-      auto* bar = static_cast<TMuzBar*>(SelectedSymbol);
-      found = bar->GetSinglePartMuz()->GetNextSymbol(stave, bar);
+      TSinglePartMuz* single = static_cast<TMuzBar*>(SelectedSymbol)->GetSinglePartMuz();
+      found = forward ? single->GetNextSymbol(stave, SelectedSymbol) : single->GetPrevSymbol(stave, SelectedSymbol);
       break;
     }
     case muzSymbolLoop: {
-      auto* sign = static_cast<TLoopPartSymbol*>(SelectedSymbol);
-      found = sign->GetLoopPart()->GetSymbolAfter(stave, sign);
+      TLoopPartMuz* loop = static_cast<TLoopPartSymbol*>(SelectedSymbol)->GetLoopPart();
+      found = forward ? loop->GetSymbolAfter(stave, SelectedSymbol) : loop->GetSymbolBefore(stave, SelectedSymbol);
       break;
     }
     default: {
-      auto* staveSymbol = static_cast<TStaveSymbol*>(SelectedSymbol);
-      found = staveSymbol->GetSinglePartMuz()->GetNextSymbol(stave, staveSymbol);
+      TSinglePartMuz* single = static_cast<TStaveSymbol*>(SelectedSymbol)->GetSinglePartMuz();
+      found = forward ? single->GetNextSymbol(stave, SelectedSymbol) : single->GetPrevSymbol(stave, SelectedSymbol);
     }
   }
   symbol = found;
@@ -208,32 +186,33 @@ bool TUnitMuz::CanSelectFirstStave() const { return UnitMuzMode == unitMuzSel; }
 bool TUnitMuz::CanSelectLastStave() const { return UnitMuzMode == unitMuzSel; }
 
 void TUnitMuz::SelectPrevStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
-  SelectInStave(staveSymbol->GetNoteStave()->GetPrev(), staveSymbol->GetSymbolPosition(),
-                staveSymbol->GetSinglePartMuz());
+  if (TStaveSymbol* from = GetStaveMoveSymbol()) SelectInStave(from->GetNoteStave()->GetPrev(), from);
 }
 
 void TUnitMuz::SelectNextStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
-  SelectInStave(staveSymbol->GetNoteStave()->GetNext(), staveSymbol->GetSymbolPosition(),
-                staveSymbol->GetSinglePartMuz());
+  if (TStaveSymbol* from = GetStaveMoveSymbol()) SelectInStave(from->GetNoteStave()->GetNext(), from);
 }
 
 void TUnitMuz::SelectFirstStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
-  SelectInStave(StartStave, staveSymbol->GetSymbolPosition(), staveSymbol->GetSinglePartMuz());
+  if (TStaveSymbol* from = GetStaveMoveSymbol()) SelectInStave(StartStave, from);
 }
 
 void TUnitMuz::SelectLastStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
+  TStaveSymbol* from = GetStaveMoveSymbol();
+  if (from == nullptr) return;
   TNoteStave* lastStave = StartStave;
   KV_ASSERT(lastStave != NULL);
   while (lastStave->GetNext() != nullptr) lastStave = lastStave->GetNext();
-  SelectInStave(lastStave, staveSymbol->GetSymbolPosition(), staveSymbol->GetSinglePartMuz());
+  SelectInStave(lastStave, from);
+}
+
+// The stave moves start from a stave symbol selected in edit mode only.
+TStaveSymbol* TUnitMuz::GetStaveMoveSymbol() const {
+  return UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
+}
+
+void TUnitMuz::SelectInStave(TNoteStave* stave, const TStaveSymbol* from) {
+  SelectInStave(stave, from->GetSymbolPosition(), from->GetSinglePartMuz());
 }
 
 void TUnitMuz::SelectInStave(TNoteStave* stave, double position, TSinglePartMuz* part) {
@@ -320,24 +299,17 @@ void TUnitMuz::RePlaceSymbol(TStaveSymbol* symbol) {
 
 // --- switching with the neighbour --------------------------------------------------------------
 
-bool TUnitMuz::CanMovePrev() const {
-  if (UnitMuzMode != unitMuzSel) return false;
-  if (GetSelMuzSymbolKind() == muzSymbolBar) return true;
-  TStaveSymbol* first = nullptr;
-  TStaveSymbol* last = nullptr;
-  TStaveSymbol* firstFound = nullptr;
-  TStaveSymbol* lastFound = nullptr;
-  return SearchForSwitch(GetSelectedStaveSymbol(), side2Left, first, last, firstFound, lastFound);
-}
+bool TUnitMuz::CanMovePrev() const { return CanSwitch(side2Left); }
+bool TUnitMuz::CanMoveNext() const { return CanSwitch(side2Right); }
 
-bool TUnitMuz::CanMoveNext() const {
+bool TUnitMuz::CanSwitch(uint8_t direction) const {
   if (UnitMuzMode != unitMuzSel) return false;
   if (GetSelMuzSymbolKind() == muzSymbolBar) return true;
   TStaveSymbol* first = nullptr;
   TStaveSymbol* last = nullptr;
   TStaveSymbol* firstFound = nullptr;
   TStaveSymbol* lastFound = nullptr;
-  return SearchForSwitch(GetSelectedStaveSymbol(), side2Right, first, last, firstFound, lastFound);
+  return SearchForSwitch(GetSelectedStaveSymbol(), direction, first, last, firstFound, lastFound);
 }
 
 void TUnitMuz::MovePrev() { SwitchRun(side2Left); }
