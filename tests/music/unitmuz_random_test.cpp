@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <random>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -21,27 +21,24 @@ struct RandomScore : ScoreBuilder {
   std::mt19937 rng;
   RecordingMuzView view;
   TNoteStave* lower = unit.AddDefaultStave(stave);
-  std::vector<TSinglePartMuz*> singles;
+  TSinglePartMuz* singles[2] = {Fill(), Fill()};
 
   explicit RandomScore(uint32_t seed) : rng(seed) {
-    singles = {Fill(), Fill()};
     Root(Concat(singles[0], singles[1]));
     unit.SetChildMuz(&view);
   }
   int32_t Below(int32_t n) { return static_cast<int32_t>(rng() % static_cast<uint32_t>(n)); }
+  // Per stave and quarter: keys numbered on from the start key, then a rest or a chord.
   TSinglePartMuz* Fill() {
     TSinglePartMuz* single = Single();
     for (TNoteStave* on : {stave, lower})
       for (int32_t slot = 0; slot < 6; ++slot) {
-        const double position = 0.25 * slot;
         for (int32_t order = 1; order <= Below(3) - (slot == 0 ? 0 : 1); ++order)
-          single->InsertSymbol(new TKey(&unit, TKey::keyKindC, 0, position, on, order + (slot == 0), single));
-        if (Below(4) == 0) {
-          single->InsertSymbol(new TSilence(4, 0, position, on, sool, 0, single));
-          continue;
-        }
-        for (int32_t n = 1 + Below(3), pitch = Below(80) - 40; n > 0; --n, pitch += 2)
-          single->InsertSymbol(new TMuzNote(&unit, on->GetStartNoteGroup(), 4, 0, position, pitch, on,
+          single->InsertSymbol(new TKey(&unit, TKey::keyKindC, 0, 0.25 * slot, on, order + (slot == 0), single));
+        const int32_t shape = Below(4);  // a rest, or a chord of one to three notes
+        if (shape == 3) single->InsertSymbol(new TSilence(4, 0, 0.25 * slot, on, sool, 0, single));
+        for (int32_t n = shape % 3, pitch = Below(70) - 35; shape < 3 && n >= 0; --n, pitch += 2)
+          single->InsertSymbol(new TMuzNote(&unit, on->GetStartNoteGroup(), 4, 0, 0.25 * slot, pitch, on,
                                             noteShiftNormal, sool, 0, noteArtNormal, single, drawStickAuto));
       }
     return single;
@@ -53,27 +50,19 @@ struct RandomScore : ScoreBuilder {
         all.push_back(symbol);
     return all;
   }
+  // Positions order each whole list, the finer order the symbols of one stave.
   void CheckScore() const {
-    for (TSinglePartMuz* single : singles) {
-      std::map<std::pair<const TNoteStave*, double>, std::vector<int32_t>> keyOrders;
-      std::set<std::pair<const TStaveTimeSymbol*, int32_t>> chordPitches;
-      for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol; symbol = symbol->GetNext()) {
-        // Positions order the whole list; the finer order holds among the symbols of one stave.
-        if (symbol->GetNext() != nullptr) {
-          ASSERT_LE(symbol->GetSymbolPosition(), symbol->GetNext()->GetSymbolPosition());
-        }
-        if (TStaveSymbol* next = single->GetNextSymbolOnStave(symbol->GetNoteStave(), symbol)) {
-          ASSERT_FALSE(TStaveSymbol::IsPrevOf(next, symbol));
-        }
-        if (TKey* key = symbol->AsKey()) {
-          keyOrders[{key->GetNoteStave(), key->GetSymbolPosition()}].push_back(key->GetKeyOrder());
-          ASSERT_LE(std::abs(key->GetOctavesUp()), 2);
-        } else if (TMuzNote* note = symbol->AsNote()) {
-          ASSERT_TRUE(chordPitches.insert({note->GetFirstOfChord(), note->GetPitch()}).second);
-        }
-      }
-      for (const auto& [place, orders] : keyOrders)
-        for (size_t i = 0; i < orders.size(); ++i) ASSERT_EQ(orders[i], static_cast<int32_t>(i + 1));
+    std::map<std::tuple<TSinglePartMuz*, TNoteStave*, double>, int32_t> keysAt;
+    std::set<std::pair<const TStaveTimeSymbol*, int32_t>> chordPitches;
+    for (TStaveSymbol* symbol : Symbols()) {
+      TStaveSymbol* next = symbol->GetSinglePartMuz()->GetNextSymbolOnStave(symbol->GetNoteStave(), symbol);
+      ASSERT_TRUE(next == nullptr || !TStaveSymbol::IsPrevOf(next, symbol));
+      ASSERT_TRUE(!symbol->GetNext() || symbol->GetSymbolPosition() <= symbol->GetNext()->GetSymbolPosition());
+      const auto place = std::tuple(symbol->GetSinglePartMuz(), symbol->GetNoteStave(), symbol->GetSymbolPosition());
+      const TKey* key = symbol->AsKey();
+      ASSERT_TRUE(key == nullptr || key->GetKeyOrder() == ++keysAt[place]);
+      TMuzNote* note = symbol->AsNote();
+      ASSERT_TRUE(note == nullptr || chordPitches.insert({note->GetFirstOfChord(), note->GetPitch()}).second);
     }
   }
 };
@@ -83,57 +72,37 @@ TEST(UnitMuzRandom, EveryCommandKeepsTheScoreInOrder) {
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     RandomScore score(seed);
     TUnitMuz& unit = score.unit;
-    const auto when = [](bool enabled, const std::function<void()>& command) {
-      if (enabled) command();
-    };
-    const std::vector<std::function<void()>> commands = {
-        [&] { unit.SetUnitMuzMode(static_cast<uint8_t>(score.Below(8) == 0 ? score.Below(3) : unitMuzSel)); },
-        [&] {
-          const std::vector<TStaveSymbol*> all = score.Symbols();
-          unit.SelectSymbol(all[static_cast<size_t>(score.Below(static_cast<int32_t>(all.size())))]);
-        },
-        [&] { when(unit.CanSelectPrev(), [&] { unit.SelectPrev(); }); },
-        [&] { when(unit.CanSelectNext(), [&] { unit.SelectNext(); }); },
-        [&] { when(unit.CanSelectUp(), [&] { unit.SelectUp(); }); },
-        [&] { when(unit.CanSelectDown(), [&] { unit.SelectDown(); }); },
-        [&] { score.Below(2) ? unit.SelectFirstInStave() : unit.SelectLastInStave(); },
-        [&] { when(unit.CanSelectPrevStave(), [&] { unit.SelectPrevStave(); }); },
-        [&] { when(unit.CanSelectNextStave(), [&] { unit.SelectNextStave(); }); },
-        [&] { when(unit.CanSelectFirstStave(), [&] { unit.SelectFirstStave(); }); },
-        [&] { when(unit.CanSelectLastStave(), [&] { unit.SelectLastStave(); }); },
-        [&] { when(unit.CanMovePrev(), [&] { unit.MovePrev(); }); },
-        [&] { when(unit.CanMoveNext(), [&] { unit.MoveNext(); }); },
-        [&] { when(unit.CanMoveUp(), [&] { unit.MoveUp(); }); },
-        [&] { when(unit.CanMoveDown(), [&] { unit.MoveDown(); }); },
-        [&] { when(unit.CanMoveOctUp(), [&] { unit.MoveOctUp(); }); },
-        [&] { when(unit.CanMoveOctDown(), [&] { unit.MoveOctDown(); }); },
-        [&] {
-          const auto kind = static_cast<uint8_t>(score.Below(5));
-          when(unit.CanChangeNoteShift(kind), [&] { unit.ChangeNoteShift(kind); });
-        },
-        [&] {
-          const auto kind = static_cast<int8_t>(6 * (score.Below(3) - 1));
-          when(unit.CanSetKeyKind(), [&] { unit.SetKeyKind(kind); });
-        },
-        [&] { score.Below(2) ? unit.KeyKindUp() : unit.KeyKindDown(); },
-        [&] {
-          const std::vector<TStaveSymbol*> all = score.Symbols();
-          unit.AddKeyNoteShift(all[static_cast<size_t>(score.Below(static_cast<int32_t>(all.size())))],
-                               score.Below(15) - 7);
-        },
-        [&] {  // a deletion, which can leave keys of other places side by side
-          const std::vector<TStaveSymbol*> all = score.Symbols();
-          TStaveSymbol* doomed = all[static_cast<size_t>(score.Below(static_cast<int32_t>(all.size())))];
-          // A key goes only from the end of its place, as its numbers would otherwise need renumbering.
-          TStaveSymbol* next = doomed->GetSinglePartMuz()->GetNextSymbolOnStave(doomed->GetNoteStave(), doomed);
-          const bool lastKeyOfPlace = next == nullptr || next->AsKey() == nullptr ||
-                                      next->GetSymbolPosition() != doomed->GetSymbolPosition();
-          const TKey* key = doomed->AsKey();
-          if (key == nullptr || (lastKeyOfPlace && key->GetKeyOrder() > 1)) unit.RemoveSymbol(doomed);
-        },
-    };
     for (int32_t step = 0; step < 400; ++step) {
-      commands[static_cast<size_t>(score.Below(static_cast<int32_t>(commands.size())))]();
+      const std::vector<TStaveSymbol*> all = score.Symbols();
+      TStaveSymbol* any = all[static_cast<size_t>(score.Below(static_cast<int32_t>(all.size())))];
+      const auto kind = static_cast<uint8_t>(score.Below(5));
+      switch (score.Below(22)) {
+        case 0: unit.SetUnitMuzMode(static_cast<uint8_t>(score.Below(6) == 0 ? score.Below(3) : unitMuzSel)); break;
+        case 1: unit.SelectSymbol(any); break;
+        case 2: if (unit.CanSelectPrev()) unit.SelectPrev(); break;
+        case 3: if (unit.CanSelectNext()) unit.SelectNext(); break;
+        case 4: if (unit.CanSelectUp()) unit.SelectUp(); break;
+        case 5: if (unit.CanSelectDown()) unit.SelectDown(); break;
+        case 6: kind % 2 ? unit.SelectFirstInStave() : unit.SelectLastInStave(); break;
+        case 7: if (unit.CanSelectPrevStave()) unit.SelectPrevStave(); break;
+        case 8: if (unit.CanSelectNextStave()) unit.SelectNextStave(); break;
+        case 9: if (unit.CanSelectFirstStave()) kind % 2 ? unit.SelectFirstStave() : unit.SelectLastStave(); break;
+        case 10: if (unit.CanMovePrev()) unit.MovePrev(); break;
+        case 11: if (unit.CanMoveNext()) unit.MoveNext(); break;
+        case 12: if (unit.CanMoveUp()) unit.MoveUp(); break;
+        case 13: if (unit.CanMoveDown()) unit.MoveDown(); break;
+        case 14: if (unit.CanMoveOctUp()) unit.MoveOctUp(); break;
+        case 15: if (unit.CanMoveOctDown()) unit.MoveOctDown(); break;
+        case 16: if (unit.CanChangeNoteShift(kind)) unit.ChangeNoteShift(kind); break;
+        case 17: if (unit.CanSetKeyKind()) unit.SetKeyKind(static_cast<int8_t>(6 * (kind % 3) - 6)); break;
+        case 18: kind % 2 ? unit.KeyKindUp() : unit.KeyKindDown(); break;
+        case 19: unit.AddKeyNoteShift(any, score.Below(15) - 7); break;
+        default: {  // deleting, which leaves keys of two places side by side; keys only from a place's end
+          TStaveSymbol* next = any->GetSinglePartMuz()->GetNextSymbolOnStave(any->GetNoteStave(), any);
+          const bool lastOfPlace = next == nullptr || !next->AsKey() || next->GetSymbolPosition() != any->GetSymbolPosition();
+          if (!any->AsKey() || (lastOfPlace && any->AsKey()->GetKeyOrder() > 1)) unit.RemoveSymbol(any);
+        }
+      }
       score.CheckScore();
       if (testing::Test::HasFatalFailure()) return;
     }
