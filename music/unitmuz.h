@@ -281,6 +281,8 @@ class TUnitMuz : public TUnit {
   void SwitchRun(uint8_t direction);
   bool CanSwitch(uint8_t direction) const;
   bool FindSymbolBeside(TXTouchMuzSymbol*& symbol, bool forward) const;
+  void SelectBeside(bool forward);
+  void StepKeyKind(int8_t first, int8_t middle, int8_t last);
   TStaveSymbol* GetStaveMoveSymbol() const;
   void SelectInStave(TNoteStave* stave, const TStaveSymbol* from);
   bool FindFreePitch(TMuzNote* note, int32_t step, bool onlyFirst, int32_t& pitch) const;

@@ -130,20 +130,16 @@ void TUnitMuz::SetKeyKind(int8_t kind) {
   SetModified();
 }
 
-void TUnitMuz::KeyKindUp() {
-  if (!CanSetKeyKind()) return;
-  if (IsKeyKind(TKey::keyKindF))
-    SetKeyKind(TKey::keyKindC);
-  else if (IsKeyKind(TKey::keyKindC))
-    SetKeyKind(TKey::keyKindG);
-}
+void TUnitMuz::KeyKindUp() { StepKeyKind(TKey::keyKindF, TKey::keyKindC, TKey::keyKindG); }
+void TUnitMuz::KeyKindDown() { StepKeyKind(TKey::keyKindG, TKey::keyKindC, TKey::keyKindF); }
 
-void TUnitMuz::KeyKindDown() {
+// One clef along first, middle, last: the last clef goes no further.
+void TUnitMuz::StepKeyKind(int8_t first, int8_t middle, int8_t last) {
   if (!CanSetKeyKind()) return;
-  if (IsKeyKind(TKey::keyKindG))
-    SetKeyKind(TKey::keyKindC);
-  else if (IsKeyKind(TKey::keyKindC))
-    SetKeyKind(TKey::keyKindF);
+  if (IsKeyKind(first))
+    SetKeyKind(middle);
+  else if (IsKeyKind(middle))
+    SetKeyKind(last);
 }
 
 void TUnitMuz::ChangeKey(TKey* key, int8_t kind, int32_t octaves) {

@@ -123,17 +123,12 @@ bool TUnitMuz::CanSelectNext() const {
   return UnitMuzMode == unitMuzSel && FindSymbolRight(symbol);
 }
 
-void TUnitMuz::SelectPrev() {
-  TXTouchMuzSymbol* muzSymbol = nullptr;
-  const bool found = FindSymbolLeft(muzSymbol);
-  KV_ASSERT(found);
-  SelectSymbol(muzSymbol);
-  Refresh();
-}
+void TUnitMuz::SelectPrev() { SelectBeside(false); }
+void TUnitMuz::SelectNext() { SelectBeside(true); }
 
-void TUnitMuz::SelectNext() {
+void TUnitMuz::SelectBeside(bool forward) {
   TXTouchMuzSymbol* muzSymbol = nullptr;
-  const bool found = FindSymbolRight(muzSymbol);
+  const bool found = FindSymbolBeside(muzSymbol, forward);
   KV_ASSERT(found);
   SelectSymbol(muzSymbol);
   Refresh();

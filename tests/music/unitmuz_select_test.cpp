@@ -76,6 +76,9 @@ TEST(UnitMuzSelect, MovesFollowTheStaveTheChordAndTheStaves) {
       {score.rest, always, &TUnitMuz::SelectFirstInStave, score.startKey},
       {score.rest, always, &TUnitMuz::SelectLastInStave, score.secondNote},
   };
+  unit.SetSelectedSymbol(score.second->GetMuzBar());  // no stave visited yet: the first stave
+  unit.SelectFirstInStave();
+  EXPECT_EQ(unit.GetSelectedSymbol(), score.startKey);
   for (const Case& c : cases) {
     SCOPED_TRACE(&c - cases);
     unit.SetSelectedSymbol(c.from);
