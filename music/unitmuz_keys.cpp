@@ -1,13 +1,12 @@
 // The music document's key and pitch commands: clefs, key signatures grown one sharp or flat at a
 // time, accidentals of notes and signatures, and moving notes by step or octave and keys by octave.
 // In add mode they set what the next click inserts; in edit mode they change the selected symbol.
-#include "music/unitmuz.h"
-
 #include <cstdint>
 
 #include "foundation/assertion.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
+#include "music/unitmuz.h"
 
 namespace {
 constexpr const char* kAssertUnit = "unitmuz";

@@ -1,8 +1,6 @@
 // The music document's selection moves (along a stave, within a chord, across staves) and the
 // switch of a symbol with its neighbour on its stave. Selecting never marks the document modified;
 // a switch does.
-#include "music/unitmuz.h"
-
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include "music/muznote.h"
 #include "music/muzview.h"
 #include "music/stave.h"
+#include "music/unitmuz.h"
 
 namespace {
 constexpr const char* kAssertUnit = "unitmuz";
@@ -47,8 +46,8 @@ TMuzNote* ChordNeighbour(TStaveSymbol* symbol, bool up) {
   if (selectedNote == nullptr) return nullptr;
   const TSinglePartMuz* single = selectedNote->GetSinglePartMuz();
   const TNoteStave* stave = selectedNote->GetNoteStave();
-  TStaveSymbol* neighbour = up ? single->GetPrevSymbolOnStave(stave, selectedNote)
-                               : single->GetNextSymbolOnStave(stave, selectedNote);
+  TStaveSymbol* neighbour =
+      up ? single->GetPrevSymbolOnStave(stave, selectedNote) : single->GetNextSymbolOnStave(stave, selectedNote);
   TMuzNote* note = neighbour ? neighbour->AsNote() : nullptr;
   if (note == nullptr || note->GetPosition() != selectedNote->GetPosition() ||
       note->GetPosInOol() != selectedNote->GetPosInOol())
@@ -348,8 +347,7 @@ bool TUnitMuz::SearchForSwitch(TStaveSymbol* symbol, uint8_t direction, TStaveSy
   const bool toLeft = direction == side2Left;
   const bool symbolIsKey = symbol->AsKey() != nullptr;
   const auto step = [&](TStaveSymbol* from) {
-    return toLeft ? singlePartMuz->GetPrevSymbolOnStave(stave, from)
-                  : singlePartMuz->GetNextSymbolOnStave(stave, from);
+    return toLeft ? singlePartMuz->GetPrevSymbolOnStave(stave, from) : singlePartMuz->GetNextSymbolOnStave(stave, from);
   };
   TStaveSymbol* candidate = step(symbol);
   for (; candidate != nullptr; candidate = step(candidate)) {
@@ -459,8 +457,7 @@ void TUnitMuz::RenumberKeysOf(TSinglePartMuz* single, const TNoteStave* noteStav
   for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol && symbol->GetSymbolPosition() <= position;
        symbol = symbol->GetNext()) {
     TKey* key = symbol->AsKey();
-    if (key != nullptr && key->GetNoteStave() == noteStave && key->GetSymbolPosition() == position)
-      keys.push_back(key);
+    if (key != nullptr && key->GetNoteStave() == noteStave && key->GetSymbolPosition() == position) keys.push_back(key);
   }
   // Raised numbers move keys right, so the last goes first; lowered ones move left, first first.
   for (size_t i = keys.size(); i-- > 0;) {

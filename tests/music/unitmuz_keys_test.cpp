@@ -37,14 +37,15 @@ TEST(UnitMuzKeys, SharpsAndFlatsStepTheSignatureWithinSevenOfEach) {
     uint8_t kind;
     bool enabled;
     int32_t scale;
-  } const cases[] = {{0, noteShiftKruis, true, 1},  {0, noteShiftMol, true, -1}, {-3, noteShiftKruis, true, -2},
-                        {-3, noteShiftMol, true, -4},  {7, noteShiftKruis, false, 7}, {7, noteShiftMol, true, 6},
-                        {-7, noteShiftMol, false, -7}, {2, noteShiftDubbelKruis, false, 2},
-                        {2, noteShiftNormal, false, 2}};
+  } const cases[] = {
+      {0, noteShiftKruis, true, 1},  {0, noteShiftMol, true, -1},         {-3, noteShiftKruis, true, -2},
+      {-3, noteShiftMol, true, -4},  {7, noteShiftKruis, false, 7},       {7, noteShiftMol, true, 6},
+      {-7, noteShiftMol, false, -7}, {2, noteShiftDubbelKruis, false, 2}, {2, noteShiftNormal, false, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.start << " kind " << int(c.kind));
     KeyScore score;
-    for (int32_t i = 0; i < std::abs(c.start); ++i) score.unit.ChangeNoteShift(c.start > 0 ? noteShiftKruis : noteShiftMol);
+    for (int32_t i = 0; i < std::abs(c.start); ++i)
+      score.unit.ChangeNoteShift(c.start > 0 ? noteShiftKruis : noteShiftMol);
     ASSERT_EQ(score.Scale(), c.start);
     EXPECT_EQ(score.unit.CanChangeNoteShift(c.kind), c.enabled);
     if (c.enabled) score.unit.ChangeNoteShift(c.kind);
@@ -79,8 +80,11 @@ TEST(UnitMuzKeys, MouseAccidentalsFollowTheCurrentKindAndAMixedSignatureStopsThe
 TEST(UnitMuzKeys, ClefChangesKeepTheSignatureOnItsNotesAndThePitches) {
   KeyScore score;
   score.unit.ChangeNoteShift(noteShiftKruis);  // F sharp on the G clef
-  const std::pair<bool, int8_t> steps[] = {{true, TKey::keyKindG}, {false, TKey::keyKindC}, {false, TKey::keyKindF},
-                                           {false, TKey::keyKindF}, {true, TKey::keyKindC}};
+  const std::pair<bool, int8_t> steps[] = {{true, TKey::keyKindG},
+                                           {false, TKey::keyKindC},
+                                           {false, TKey::keyKindF},
+                                           {false, TKey::keyKindF},
+                                           {true, TKey::keyKindC}};
   for (auto [up, kind] : steps) {
     up ? score.unit.KeyKindUp() : score.unit.KeyKindDown();
     EXPECT_TRUE(score.key->GetKeyKind() == kind && score.unit.IsKeyKind(kind));
@@ -98,17 +102,17 @@ TEST(UnitMuzKeys, StepMovesSkipTheChordsPitchesAndStopAtTheRange) {
   score.unit.SetSelectedSymbol(score.c);
   score.unit.MoveUp();
   score.unit.MoveUp();
-  EXPECT_EQ(score.c->GetPitch(), 3);  // D, then F past E
+  EXPECT_EQ(score.c->GetPitch(), 3);       // D, then F past E
   EXPECT_EQ(score.c->GetNext(), score.e);  // the chord is listed higher first
   EXPECT_EQ(score.waves.main.played.size(), 2u);
   struct Case {
     TStaveSymbol* symbol;
     int32_t pitch;  // or the key's octaves
     bool up, down, octUp, octDown;
-  } const cases[] = {{score.c, 43, false, true, false, true},  {score.c, -43, true, false, true, false},
-                        {score.c, 37, true, true, false, true},   {score.c, 36, true, true, true, true},
-                        {score.c, -5, true, true, false, true},   // -5 + 7 is E's
-                        {score.key, 2, false, false, false, true}, {score.key, -2, false, false, true, false}};
+  } const cases[] = {{score.c, 43, false, true, false, true},   {score.c, -43, true, false, true, false},
+                     {score.c, 37, true, true, false, true},    {score.c, 36, true, true, true, true},
+                     {score.c, -5, true, true, false, true},  // -5 + 7 is E's
+                     {score.key, 2, false, false, false, true}, {score.key, -2, false, false, true, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pitch);
     score.unit.SetSelectedSymbol(c.symbol);

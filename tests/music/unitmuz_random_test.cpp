@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
@@ -67,6 +68,31 @@ struct RandomScore : ScoreBuilder {
   }
 };
 
+using Test = bool (TUnitMuz::*)() const;
+using Command = void (TUnitMuz::*)();
+// The commands without arguments, each with its test (none: always called).
+const std::pair<Test, Command> kPlainCommands[] = {
+    {&TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev},
+    {&TUnitMuz::CanSelectNext, &TUnitMuz::SelectNext},
+    {&TUnitMuz::CanSelectUp, &TUnitMuz::SelectUp},
+    {&TUnitMuz::CanSelectDown, &TUnitMuz::SelectDown},
+    {nullptr, &TUnitMuz::SelectFirstInStave},
+    {nullptr, &TUnitMuz::SelectLastInStave},
+    {&TUnitMuz::CanSelectPrevStave, &TUnitMuz::SelectPrevStave},
+    {&TUnitMuz::CanSelectNextStave, &TUnitMuz::SelectNextStave},
+    {&TUnitMuz::CanSelectFirstStave, &TUnitMuz::SelectFirstStave},
+    {&TUnitMuz::CanSelectLastStave, &TUnitMuz::SelectLastStave},
+    {&TUnitMuz::CanMovePrev, &TUnitMuz::MovePrev},
+    {&TUnitMuz::CanMoveNext, &TUnitMuz::MoveNext},
+    {&TUnitMuz::CanMoveUp, &TUnitMuz::MoveUp},
+    {&TUnitMuz::CanMoveDown, &TUnitMuz::MoveDown},
+    {&TUnitMuz::CanMoveOctUp, &TUnitMuz::MoveOctUp},
+    {&TUnitMuz::CanMoveOctDown, &TUnitMuz::MoveOctDown},
+    {nullptr, &TUnitMuz::KeyKindUp},
+    {nullptr, &TUnitMuz::KeyKindDown},
+};
+constexpr int32_t kPlainCount = static_cast<int32_t>(std::size(kPlainCommands));
+
 TEST(UnitMuzRandom, EveryCommandKeepsTheScoreInOrder) {
   for (uint32_t seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -76,32 +102,24 @@ TEST(UnitMuzRandom, EveryCommandKeepsTheScoreInOrder) {
       const std::vector<TStaveSymbol*> all = score.Symbols();
       TStaveSymbol* any = all[static_cast<size_t>(score.Below(static_cast<int32_t>(all.size())))];
       const auto kind = static_cast<uint8_t>(score.Below(5));
-      switch (score.Below(22)) {
-        case 0: unit.SetUnitMuzMode(static_cast<uint8_t>(score.Below(6) == 0 ? score.Below(3) : unitMuzSel)); break;
-        case 1: unit.SelectSymbol(any); break;
-        case 2: if (unit.CanSelectPrev()) unit.SelectPrev(); break;
-        case 3: if (unit.CanSelectNext()) unit.SelectNext(); break;
-        case 4: if (unit.CanSelectUp()) unit.SelectUp(); break;
-        case 5: if (unit.CanSelectDown()) unit.SelectDown(); break;
-        case 6: kind % 2 ? unit.SelectFirstInStave() : unit.SelectLastInStave(); break;
-        case 7: if (unit.CanSelectPrevStave()) unit.SelectPrevStave(); break;
-        case 8: if (unit.CanSelectNextStave()) unit.SelectNextStave(); break;
-        case 9: if (unit.CanSelectFirstStave()) kind % 2 ? unit.SelectFirstStave() : unit.SelectLastStave(); break;
-        case 10: if (unit.CanMovePrev()) unit.MovePrev(); break;
-        case 11: if (unit.CanMoveNext()) unit.MoveNext(); break;
-        case 12: if (unit.CanMoveUp()) unit.MoveUp(); break;
-        case 13: if (unit.CanMoveDown()) unit.MoveDown(); break;
-        case 14: if (unit.CanMoveOctUp()) unit.MoveOctUp(); break;
-        case 15: if (unit.CanMoveOctDown()) unit.MoveOctDown(); break;
-        case 16: if (unit.CanChangeNoteShift(kind)) unit.ChangeNoteShift(kind); break;
-        case 17: if (unit.CanSetKeyKind()) unit.SetKeyKind(static_cast<int8_t>(6 * (kind % 3) - 6)); break;
-        case 18: kind % 2 ? unit.KeyKindUp() : unit.KeyKindDown(); break;
-        case 19: unit.AddKeyNoteShift(any, score.Below(15) - 7); break;
-        default: {  // deleting, which leaves keys of two places side by side; keys only from a place's end
-          TStaveSymbol* next = any->GetSinglePartMuz()->GetNextSymbolOnStave(any->GetNoteStave(), any);
-          const bool lastOfPlace = next == nullptr || !next->AsKey() || next->GetSymbolPosition() != any->GetSymbolPosition();
-          if (!any->AsKey() || (lastOfPlace && any->AsKey()->GetKeyOrder() > 1)) unit.RemoveSymbol(any);
-        }
+      const int32_t pick = score.Below(kPlainCount + 6);
+      if (pick < kPlainCount) {
+        auto [test, command] = kPlainCommands[pick];
+        if (test == nullptr || (unit.*test)()) (unit.*command)();
+      } else if (pick == kPlainCount) {
+        unit.SetUnitMuzMode(static_cast<uint8_t>(score.Below(6) == 0 ? score.Below(3) : unitMuzSel));
+      } else if (pick == kPlainCount + 1) {
+        unit.SelectSymbol(any);
+      } else if (pick == kPlainCount + 2) {
+        if (unit.CanChangeNoteShift(kind)) unit.ChangeNoteShift(kind);
+      } else if (pick == kPlainCount + 3) {
+        if (unit.CanSetKeyKind()) unit.SetKeyKind(static_cast<int8_t>(6 * (kind % 3) - 6));
+      } else if (pick == kPlainCount + 4) {
+        unit.AddKeyNoteShift(any, score.Below(15) - 7);
+      } else {  // deleting leaves keys of two places side by side; keys go only from a place's end
+        TStaveSymbol* next = any->GetSinglePartMuz()->GetNextSymbolOnStave(any->GetNoteStave(), any);
+        const bool lastOfPlace = !next || !next->AsKey() || next->GetSymbolPosition() != any->GetSymbolPosition();
+        if (!any->AsKey() || (lastOfPlace && any->AsKey()->GetKeyOrder() > 1)) unit.RemoveSymbol(any);
       }
       score.CheckScore();
       if (testing::Test::HasFatalFailure()) return;

@@ -63,7 +63,7 @@ TEST(UnitMuzSelect, MovesFollowTheStaveTheChordAndTheStaves) {
   const Case cases[] = {
       {score.middle, &TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev, score.first->GetMuzBar()},  // key behind bar
       {score.first->GetMuzBar(), &TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev, score.startKey},
-      {score.rest, &TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev, score.middle},  // a chord's middle note
+      {score.rest, &TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev, score.middle},     // a chord's middle note
       {score.last, &TUnitMuz::CanSelectNext, &TUnitMuz::SelectNext, score.secondKey},  // the next part's start
       {score.middle, &TUnitMuz::CanSelectUp, &TUnitMuz::SelectUp, score.high},
       {score.high, &TUnitMuz::CanSelectUp, &TUnitMuz::SelectUp, score.high},
@@ -102,8 +102,7 @@ TEST(UnitMuzSelect, SelectingScrollsToTheSymbolAndPlaysOnlyNotes) {
   score.unit.SelectSymbol(score.middle);
   score.unit.SelectSymbol(score.rest);  // never drawn: no horizontal scroll
   score.unit.SelectSymbol(score.startKey);
-  const std::vector<std::string> expected = {"ScrollX 40 52", "ScrollY 175 195", "ScrollY 175 225",
-                                             "ScrollY 175 225"};
+  const std::vector<std::string> expected = {"ScrollX 40 52", "ScrollY 175 195", "ScrollY 175 225", "ScrollY 175 225"};
   EXPECT_EQ(score.view.calls, expected);
   EXPECT_EQ(score.waves.main.played.size(), 1u);
   EXPECT_EQ(score.unit.GetSelectedStave(), score.stave);
