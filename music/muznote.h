@@ -68,6 +68,13 @@ class TXTouchMuzSymbol {
   // A symbol not drawn since its range was reset cannot be hit: it is infinitely far.
   int32_t GetXDistance(int32_t x) const;
   bool IsLeftOfCentre(int32_t x) const;
+  // --- scrolling the selection into view ---
+  // False while the symbol has not been drawn since its range was reset.
+  bool GetXRange(int32_t& left, int32_t& right) const {
+    left = LeftX;
+    right = RightX;
+    return XRangeSet;
+  }
 
  private:
   int32_t LeftX = 0;
@@ -195,6 +202,9 @@ class TKey : public TStaveSymbol {
   int32_t GetOctavesUp() const { return OctavesUp; }
   int32_t GetKeyOrder() const { return KeyOrder; }
   void SetKeyOrder(int32_t keyOrder) { KeyOrder = keyOrder; }
+  // --- the key commands of the document ---
+  // Refuses anything outside -2..2; the key keeps its octaves.
+  bool SetOctavesUp(int32_t octavesUp);
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
   const TNoteShiftTable& GetNoteShiftKinds() const { return NoteShiftKinds; }
 
@@ -320,6 +330,9 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   // Refuses a pitch outside GetMinPitch..GetMaxPitch; the note keeps its pitch.
   bool SetPitch(int32_t pitch);
   uint8_t GetNoteShift() const { return NoteShift; }
+  // --- the accidental commands of the document ---
+  // Refuses anything but the five accidentals; the note keeps its own.
+  bool SetNoteShift(uint8_t noteShift);
   uint8_t GetNoteArtKind() const { return NoteArtKind; }
   uint8_t GetDrawStickKind() const { return DrawStickKind; }
   uint8_t GetBerDrawStickKind() const;

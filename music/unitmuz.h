@@ -204,6 +204,74 @@ class TUnitMuz : public TUnit {
   void SelectMusTreeItem(const MuzTreeView& view, void* node);
   void FillMusTree(MuzTreeView& view);
 
+  // --- keys, accidentals, pitch and octave moves (unitmuz_keys.cpp) ------------------------------
+  bool CanChangeNoteShift(uint8_t kind) const;
+  bool IsNoteShift(uint8_t kind) const;
+  void ChangeNoteShift(uint8_t kind);
+  bool CanSetKeyKind() const;
+  bool IsKeyKind(int8_t kind) const;
+  void SetKeyKind(int8_t kind);
+  void KeyKindUp();
+  void KeyKindDown();
+  // A mouse press in add mode while the insert kind is the key note shift; the window redraws.
+  void AddKeyNoteShift(TStaveSymbol* symbol, int32_t height);
+  void ChangeKey(TKey* key, int8_t kind, int32_t octaves);
+  bool UpperPosition(TMuzNote* note, int32_t& pitch) const;
+  bool LowerPosition(TMuzNote* note, int32_t& pitch) const;
+  bool UpperOctPosition(TMuzNote* note, int32_t& pitch) const;
+  bool LowerOctPosition(TMuzNote* note, int32_t& pitch) const;
+  bool CanMoveUp() const;
+  bool CanMoveDown() const;
+  bool CanMoveOctUp() const;
+  bool CanMoveOctDown() const;
+  void MoveUp() { MovePitch(+1); }
+  void MoveDown() { MovePitch(-1); }
+  void MoveOctUp() { MoveOctave(+1); }
+  void MoveOctDown() { MoveOctave(-1); }
+  void MovePitch(int32_t up);
+  void MoveOctave(int32_t up);
+
+  // --- selection, movement and switching neighbours (unitmuz_select.cpp) -------------------------
+  // Selects, scrolls it into view and plays a note; the callers redraw.
+  void SelectSymbol(TXTouchMuzSymbol* symbol);
+  bool FindSymbolLeft(TXTouchMuzSymbol*& symbol) const;
+  bool FindSymbolRight(TXTouchMuzSymbol*& symbol) const;
+  bool CanSelectPrev() const;
+  bool CanSelectNext() const;
+  void SelectPrev();
+  void SelectNext();
+  bool CanSelectUp() const;
+  bool CanSelectDown() const;
+  void SelectUp();
+  void SelectDown();
+  void SelectFirstInStave();
+  void SelectLastInStave();
+  TNoteStave* GetSelectedStave() const;
+  bool CanSelectPrevStave() const;
+  bool CanSelectNextStave() const;
+  bool CanSelectFirstStave() const;
+  bool CanSelectLastStave() const;
+  void SelectPrevStave();
+  void SelectNextStave();
+  void SelectFirstStave();
+  void SelectLastStave();
+  void SelectInStave(TNoteStave* stave, double position, TSinglePartMuz* part);
+  // Directions of SearchForSwitch.
+  static constexpr uint8_t side2Left = 1;
+  static constexpr uint8_t side2Right = 2;
+  bool CanMovePrev() const;
+  bool CanMoveNext() const;
+  void MovePrev();
+  void MoveNext();
+  bool SearchForSwitch(TStaveSymbol* symbol, uint8_t direction, TStaveSymbol*& firstStartSymbol,
+                       TStaveSymbol*& lastStartSymbol, TStaveSymbol*& firstFoundSymbol,
+                       TStaveSymbol*& lastFoundSymbol) const;
+  void SwitchSymbols(TStaveSymbol* firstLeft, TStaveSymbol* lastLeft, TStaveSymbol* firstRight,
+                     TStaveSymbol* lastRight);
+  void SwitchKeys(TKey* leftKey, TKey* rightKey);
+  void SetSymbolPosition(TKey* key, double newPosition, TStaveSymbol* neighbour);
+  void FillStaveSilences(TNoteStave* noteStave);
+
  private:
   // Whether `symbol` lives in the subtree of `part`.
   static bool SymbolInSubtree(const TXTouchMuzSymbol* symbol, const TPartMuz* part);
@@ -212,6 +280,22 @@ class TUnitMuz : public TUnit {
   TMuzNote* GetSelectedNote() const;
   TMuzNote* GetNoteForGroupMove() const;
   void MoveNoteToGroup(TMuzNote* note, TNoteGroup* noteGroup);
+  // --- helpers of the key, pitch and selection commands ---
+  TKey* GetSelectedKey() const;
+  TNoteStave* GetNavigationStave() const;
+  void SwitchRun(uint8_t direction);
+  bool CanSwitch(uint8_t direction) const;
+  bool FindSymbolBeside(TXTouchMuzSymbol*& symbol, bool forward) const;
+  void SelectBeside(bool forward);
+  void StepKeyKind(int8_t first, int8_t middle, int8_t last);
+  TStaveSymbol* GetStaveMoveSymbol() const;
+  void SelectInStave(TNoteStave* stave, const TStaveSymbol* from);
+  bool FindFreePitch(TMuzNote* note, int32_t step, bool onlyFirst, int32_t& pitch) const;
+  bool MoveSelectedNote(int32_t up, bool octave);
+  // The root part's MoveSymbol, made sure for the symbol's own stave (see unitmuz_select.cpp).
+  void RePlaceSymbol(TStaveSymbol* symbol);
+  // Numbers the stave's keys at the position 1, 2, ... in list order.
+  void RenumberKeysOf(TSinglePartMuz* single, const TNoteStave* noteStave, double position);
   TNoteStave* StaveCursor = nullptr;
 
   int16_t Channels = 1;
