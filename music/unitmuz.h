@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/smallobj.h"
 #include "foundation/unit.h"
@@ -17,6 +18,10 @@ class TMuzNote;
 class TNoteGroup;
 class TMuzNote;
 class TNoteStave;
+class TSelectPartMuz;
+class TSinglePartMuz;
+class TXMLItem;
+class TXMLToken;
 class TPartMuz;
 class TStaveSymbol;
 class Sound;
@@ -292,4 +297,44 @@ class TUnitMuz : public TUnit {
   uint8_t CurStickKind = 2;
   uint8_t UnitMuzMode = unitMuzAdd;
   uint8_t PlayAfterEdit = 1;
+
+  // --- reading the music file (music/muzread.cpp) ------------------------------------------------
+ public:
+  // Reads the file named by the document's file name into this new document.
+  bool LoadFromFile(std::string& error);
+  // Makes this new document a copy of `source` by reading back the tree that saving would write.
+  bool Duplicate(const TUnitMuz& source, std::string& error);
+  bool ReadFromXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+
+ private:
+  bool ReadTokens(std::unique_ptr<TXMLToken>& first, std::string& error, std::string& version);
+  bool ReadMuzXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+  bool ReadBar(TSinglePartMuz* single, const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+  bool ReadPartNode(const TXMLItem* item, TMusTreeItem* node, std::string& error, int32_t& line, int32_t& column);
+  bool ReadSingleMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+  bool ReadConcatMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+  bool ReadLoopMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+  bool ReadSelectMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+  bool ReadSelectMuzPartTurn(const TXMLItem* item, TSelectPartMuz* select, std::string& error, int32_t& line,
+                             int32_t& column);
+  bool ReadStave(const TXMLItem*& item, const std::string& version, std::string& error, int32_t& line,
+                 int32_t& column);
+  bool ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, std::string& error,
+                        int32_t& line, int32_t& column);
+  bool ReadNoteGroup(const TXMLItem* item, TNoteStave* stave, TNoteGroup*& previous, const std::string& version,
+                     std::string& error, int32_t& line, int32_t& column);
+  bool ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, TNoteGroup* group,
+                const std::string& version, std::string& error, int32_t& line, int32_t& column);
+  // Pushes a part read from the file; false when it would nest the tree too deep.
+  bool PushReadPart(TPartMuz* part, int32_t depth, const TXMLItem* item, std::string& error, int32_t& line,
+                    int32_t& column);
+  // Takes the top part's item off the stack, with the part's nesting depth; null when empty.
+  std::unique_ptr<TPartMuzStackItem> PopReadPart(int32_t& depth);
+  // The items of the part stack in stack order with the nesting depth of each part, so that a
+  // push or a pop takes no walk along the chain however many parts a file stacks up.
+  struct TReadPart {
+    TPartMuzStackItem* item;
+    int32_t depth;
+  };
+  std::vector<TReadPart> ReadParts;
 };
