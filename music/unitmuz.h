@@ -235,6 +235,9 @@ class TUnitMuz : public TUnit {
   // Answers whether a whole tuplet went with the symbol.
   bool DeleteSymbolAt(TStaveSymbol* symbol);
   bool RemoveTupletIfSilent(TStaveTimeSymbol* symbol);
+  // Moves the later symbols of the stave by `difference`; keys moved back onto a place where keys
+  // stand already come after them, as they did in time.
+  void ShiftKeepingKeyOrder(TStaveSymbol* anchor, double difference, TNoteStave* noteStave);
 
  public:
 

@@ -1,6 +1,7 @@
 // Composing a score with the document's own commands: the editor modes, what a press adds or
 // deletes, and the length, dot, tuplet and articulation commands. Every edit keeps the time of a
 // stave closed: what grows or shrinks moves the later symbols of its stave along.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -170,12 +171,12 @@ bool TUnitMuz::DeleteSymbolAt(TStaveSymbol* symbol) {
   TStaveTimeSymbol* timeSymbol = symbol->AsTimeSymbol();
   TMuzNote* note = symbol->AsNote();
   if (note == nullptr) {
-    ShiftSymbolsAfter(timeSymbol, -timeSymbol->GetLength(), noteStave);
+    ShiftKeepingKeyOrder(timeSymbol, -timeSymbol->GetLength(), noteStave);
     RemoveSymbol(timeSymbol);
     return false;
   }
   const bool inChord = NotesOfChord(note).size() > 1;
-  if (!inChord && !IsTupletMember(note)) ShiftSymbolsAfter(ShiftAnchor(note), -note->GetLength(), noteStave);
+  if (!inChord && !IsTupletMember(note)) ShiftKeepingKeyOrder(ShiftAnchor(note), -note->GetLength(), noteStave);
   // The preview sounds what is being deleted.
   note->PlayPreview(Tempo.GetValue());
   if (inChord || !IsTupletMember(note)) {
@@ -224,10 +225,33 @@ bool TUnitMuz::RemoveTupletIfSilent(TStaveTimeSymbol* symbol) {
   const std::vector<TStaveTimeSymbol*> members = SymbolsAtPosition(symbol);
   for (TStaveTimeSymbol* member : members)
     if (member->AsNote() != nullptr) return false;
-  ShiftSymbolsAfter(members.back(), -symbol->GetLength(), symbol->GetNoteStave());
+  ShiftKeepingKeyOrder(members.back(), -symbol->GetLength(), symbol->GetNoteStave());
   for (TStaveTimeSymbol* member : members) RemoveSymbol(member);
   SetSelectedSymbol(nullptr);
   return true;
+}
+
+void TUnitMuz::ShiftKeepingKeyOrder(TStaveSymbol* anchor, double difference, TNoteStave* noteStave) {
+  std::vector<TKey*> moved;
+  for (TStaveSymbol* symbol = anchor->GetNext(); symbol && difference < 0.0; symbol = symbol->GetNext())
+    if (TKey* key = symbol->AsKey(); key != nullptr && key->GetNoteStave() == noteStave) moved.push_back(key);
+  ShiftSymbolsAfter(anchor, difference, noteStave);
+  const auto isMoved = [&moved](const TStaveSymbol* symbol) {
+    return std::find(moved.begin(), moved.end(), symbol) != moved.end();
+  };
+  for (TKey* key : moved) {
+    int32_t highest = 0;
+    for (TStaveSymbol* symbol = key->GetSinglePartMuz()->GetStartStaveSymbol();
+         symbol && symbol->GetSymbolPosition() <= key->GetSymbolPosition(); symbol = symbol->GetNext()) {
+      const TKey* other = symbol->AsKey();
+      if (other != nullptr && other->GetNoteStave() == noteStave &&
+          other->GetSymbolPosition() == key->GetSymbolPosition() && !isMoved(other))
+        highest = std::max(highest, other->GetKeyOrder());
+    }
+    if (highest == 0) continue;
+    key->SetKeyOrder(key->GetKeyOrder() <= INT32_MAX - highest ? key->GetKeyOrder() + highest : INT32_MAX);
+    StartPartMuz->MoveSymbol(key);
+  }
 }
 
 // --- what the length, dot and articulation commands act on ---------------------------------------
@@ -318,7 +342,7 @@ void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthK
     member->SetNoteLengthKind(static_cast<int8_t>(noteLengthKind));
     member->SetPoints(points);
   }
-  ShiftSymbolsAfter(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
+  ShiftKeepingKeyOrder(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
 }
 
 void TUnitMuz::SetNoteLength(int32_t kind) {
