@@ -235,6 +235,8 @@ class TUnitMuz : public TUnit {
   // Answers whether a whole tuplet went with the symbol.
   bool DeleteSymbolAt(TStaveSymbol* symbol);
   bool RemoveTupletIfSilent(TStaveTimeSymbol* symbol);
+  // Puts a note of the rest's length and tuplet place in its stead, and selects it.
+  TMuzNote* ReplaceRestByNote(TStaveTimeSymbol* rest, TNoteGroup* noteGroup, int32_t pitch);
   // Moves the later symbols of the stave by `difference`; keys moved back onto a place where keys
   // stand already come after them, as they did in time.
   void ShiftKeepingKeyOrder(TStaveSymbol* anchor, double difference, TNoteStave* noteStave);

@@ -38,6 +38,12 @@ std::vector<TStaveTimeSymbol*> SymbolsAtPosition(TStaveTimeSymbol* symbol) {
   return symbols;
 }
 
+// A rest of the symbol's length and tuplet place, not yet in the part.
+TSilence* NewSilenceInPlaceOf(const TStaveTimeSymbol* symbol) {
+  return new TSilence(symbol->GetNoteLengthKind(), symbol->GetPoints(), symbol->GetSymbolPosition(),
+                      symbol->GetNoteStave(), symbol->GetMultiOol(), symbol->GetPosInOol(), symbol->GetSinglePartMuz());
+}
+
 // Where a press puts the new symbol: after the symbol before the pointer, else at the one after.
 double InsertPosition(TStaveSymbol* firstSymbol, TStaveSymbol* lastSymbol) {
   if (firstSymbol != nullptr) {
@@ -103,16 +109,8 @@ void TUnitMuz::AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* re
                             inNote->GetSymbolPosition(), pitch, inNoteStave, noteShiftNormal, inNote->GetMultiOol(),
                             inNote->GetPosInOol(), inNote->GetNoteArtKind(), inNote->GetSinglePartMuz(), CurStickKind);
       } else if (rest != nullptr) {
-        const int8_t kind = rest->GetNoteLengthKind();
-        const int32_t points = rest->GetPoints();
-        const int8_t multiOol = rest->GetMultiOol();
-        const int32_t posInOol = rest->GetPosInOol();
-        const double restPosition = rest->GetSymbolPosition();
-        TSinglePartMuz* part = rest->GetSinglePartMuz();
-        RemoveSymbol(rest);
-        note = new TMuzNote(this, selectedNoteGroup, kind, points, restPosition, pitch, inNoteStave, noteShiftNormal,
-                            multiOol, posInOol, noteArtNormal, part, CurStickKind);
-        SetSelectedSymbol(note);
+        ReplaceRestByNote(rest, selectedNoteGroup, pitch)->PlayPreview(Tempo.GetValue());
+        return;
       } else {
         if (IsInsideTuplet(firstSymbol)) return;
         note = new TMuzNote(this, selectedNoteGroup, static_cast<int8_t>(CurNoteLengthKind), Points, position, pitch,
@@ -136,6 +134,16 @@ void TUnitMuz::AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* re
     default:
       return;  // key note shift presses change accidentals instead
   }
+}
+
+TMuzNote* TUnitMuz::ReplaceRestByNote(TStaveTimeSymbol* rest, TNoteGroup* noteGroup, int32_t pitch) {
+  auto* note = new TMuzNote(this, noteGroup, rest->GetNoteLengthKind(), rest->GetPoints(), rest->GetSymbolPosition(),
+                            pitch, rest->GetNoteStave(), noteShiftNormal, rest->GetMultiOol(), rest->GetPosInOol(),
+                            noteArtNormal, rest->GetSinglePartMuz(), CurStickKind);
+  RemoveSymbol(rest);
+  SetSelectedSymbol(note);
+  StartPartMuz->InsertSymbol(note);
+  return note;
 }
 
 // --- deleting ----------------------------------------------------------------------------------
@@ -183,8 +191,7 @@ bool TUnitMuz::DeleteSymbolAt(TStaveSymbol* symbol) {
     RemoveSymbol(note);
     return false;
   }
-  auto* silence = new TSilence(note->GetNoteLengthKind(), note->GetPoints(), note->GetSymbolPosition(), noteStave,
-                               note->GetMultiOol(), note->GetPosInOol(), note->GetSinglePartMuz());
+  TSilence* silence = NewSilenceInPlaceOf(note);
   RemoveSymbol(note);
   StartPartMuz->InsertSymbol(silence);
   SetSelectedSymbol(silence);
@@ -375,18 +382,8 @@ void TUnitMuz::SetNoteLength(int32_t kind) {
   if (note == nullptr) {
     // The rest becomes a note on the centre line; a key that cannot place one there keeps the rest.
     const TKey* key = selected->FindKeyBefore(noteStave);
-    if (key != nullptr && key->IsHeightValid(0)) {
-      const int32_t points = selected->GetPoints();
-      const double position = selected->GetSymbolPosition();
-      const int8_t multiOol = selected->GetMultiOol();
-      const int32_t posInOol = selected->GetPosInOol();
-      TSinglePartMuz* part = selected->GetSinglePartMuz();
-      RemoveSymbol(selected);
-      note = new TMuzNote(this, selectedNoteGroup, static_cast<int8_t>(total), points, position, key->HeightToPitch(0),
-                          noteStave, noteShiftNormal, multiOol, posInOol, noteArtNormal, part, CurStickKind);
-      SetSelectedSymbol(note);
-      StartPartMuz->InsertSymbol(note);
-    }
+    if (key != nullptr && key->IsHeightValid(0))
+      note = ReplaceRestByNote(selected, selectedNoteGroup, key->HeightToPitch(0));
   }
   if (note != nullptr) note->PlayPreview(Tempo.GetValue());
   Refresh();
@@ -406,14 +403,8 @@ void TUnitMuz::SetSilenceLength(int32_t kind) {
   KV_ASSERT(selected->FlagLength2TotalLength(kind, total));
   SetTimeAtPosition(selected, total, selected->GetPoints());
   if (selected->AsNote() != nullptr) {
-    const int32_t points = selected->GetPoints();
-    const double position = selected->GetSymbolPosition();
-    const int8_t multiOol = selected->GetMultiOol();
-    const int32_t posInOol = selected->GetPosInOol();
-    TSinglePartMuz* part = selected->GetSinglePartMuz();
-    TNoteStave* noteStave = selected->GetNoteStave();
+    TSilence* silence = NewSilenceInPlaceOf(selected);
     for (TMuzNote* chordNote : NotesOfChord(selected)) RemoveSymbol(chordNote);
-    auto* silence = new TSilence(static_cast<int8_t>(total), points, position, noteStave, multiOol, posInOol, part);
     SetSelectedSymbol(silence);
     StartPartMuz->InsertSymbol(silence);
     RemoveTupletIfSilent(silence);

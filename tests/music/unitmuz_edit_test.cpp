@@ -135,6 +135,9 @@ TEST(UnitMuzEdit, DeletingKeepsTheTimeAndTheStartKeys) {
   EditScore score(kDeleteScore);
   score.single->InsertSymbol(new TKey(&score.unit, TKey::keyKindF, 0, 0.0, score.stave, 2, score.single));
   EXPECT_TRUE(score.unit.MayDeleteSymbol(score.At(0)));  // a second start key may go
+  EditScore moved({{0.0, "N410"}, {0.25, "K100"}});
+  moved.unit.DeleteSymbol(moved.At(1));  // the later key lands on the start key's place, after it
+  EXPECT_EQ(moved.Text(), "K1@0 K2@0");
 }
 
 TEST(UnitMuzEdit, DeleteSelectedSelectsASymbolStillInTheScore) {
@@ -152,6 +155,7 @@ TEST(UnitMuzEdit, DeleteSelectedSelectsASymbolStillInTheScore) {
   EXPECT_EQ(score.unit.GetSelectedSymbol(), score.At(4));
   EXPECT_EQ(score.Text(), "K1@0 N4@0 N4@0 N4@0.25 N4@0.5 K1@0.75 K2@0.75");
   EXPECT_EQ(score.view.calls.size(), 6u);
+  EXPECT_EQ(score.waves.main.played.size(), 2u);  // each deleted note is heard once
   EXPECT_EQ(score.unit.GetState(), kUnitStateModified);
   score.unit.SetModeDelete();
   EXPECT_TRUE(score.unit.IsModeDelete() && score.unit.GetSelectedSymbol() == nullptr);
@@ -177,6 +181,12 @@ TEST(UnitMuzEdit, AddModeBoundsTheCurrentDotsByTheLength) {
     EXPECT_TRUE(score.unit.IsSilenceLength(c.query) && !score.unit.IsNoteLength(c.query));
     EXPECT_TRUE(score.view.calls.empty());
   }
+  EditScore score({});  // edit mode dots even a sixty-fourth three times
+  score.unit.SetModeEdit();
+  score.unit.SetSelectedSymbol(score.Note(score.single, 0.0, 64));
+  for (int i = 0; i < 3; ++i) score.unit.AddPoint();
+  EXPECT_EQ(score.Text(), "K1@0 N64...@0");
+  EXPECT_FALSE(score.unit.CanAddPoint());
 }
 
 TEST(UnitMuzEdit, ASelectedBarKeepsItsDurationInANewBeatKind) {
