@@ -231,6 +231,8 @@ class TUnitMuz : public TUnit {
   // later symbols of the stave by the change of its length.
   void SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points);
   void StepPoints(int32_t step);
+  // In add mode a length command chooses what the next press inserts; answers whether it did.
+  bool ChooseInsertLength(int32_t kind, uint8_t insertKind);
   void StepLength(int32_t newKind);
   // Answers whether a whole tuplet went with the symbol.
   bool DeleteSymbolAt(TStaveSymbol* symbol);

@@ -352,13 +352,16 @@ void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthK
   ShiftKeepingKeyOrder(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
 }
 
-void TUnitMuz::SetNoteLength(int32_t kind) {
+bool TUnitMuz::ChooseInsertLength(int32_t kind, uint8_t insertKind) {
   KV_ASSERT(UnitMuzMode != unitMuzDel);
-  if (UnitMuzMode == unitMuzAdd) {
-    CurNoteLengthKind = static_cast<uint8_t>(kind);
-    InsertKind = insertModeNote;
-    return;
-  }
+  if (UnitMuzMode != unitMuzAdd) return false;
+  CurNoteLengthKind = static_cast<uint8_t>(kind);
+  InsertKind = insertKind;
+  return true;
+}
+
+void TUnitMuz::SetNoteLength(int32_t kind) {
+  if (ChooseInsertLength(kind, insertModeNote)) return;
   if (TMuzBar* bar = GetEditedBar()) {
     // The bar keeps its duration in the new beat kind.
     const double count = Clamp(static_cast<double>(static_cast<int32_t>(
@@ -391,12 +394,7 @@ void TUnitMuz::SetNoteLength(int32_t kind) {
 }
 
 void TUnitMuz::SetSilenceLength(int32_t kind) {
-  KV_ASSERT(UnitMuzMode != unitMuzDel);
-  if (UnitMuzMode == unitMuzAdd) {
-    CurNoteLengthKind = static_cast<uint8_t>(kind);
-    InsertKind = insertModeSilence;
-    return;
-  }
+  if (ChooseInsertLength(kind, insertModeSilence)) return;
   TStaveTimeSymbol* selected = GetEditedTimeSymbol();
   if (selected == nullptr) return;
   int32_t total = 0;
