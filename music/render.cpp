@@ -35,6 +35,25 @@ bool IsRendered(const TMuzNote& note, const TNoteStave* stave, const TNoteGroup*
   return stave == nullptr || note.GetNoteStave() == stave;
 }
 
+// Whether any single part below `part` holds a note. A loop around none sounds nothing and takes
+// no time, however many turns a file gives it, so its turns need not be walked one by one.
+bool HasNotes(TPartMuz* part) {
+  std::vector<TPartMuz*> stack{part};
+  while (!stack.empty()) {
+    TPartMuz* next = stack.back();
+    stack.pop_back();
+    if (next->GetPartMuzKind() == partMuzSingle) {
+      for (TStaveSymbol* symbol = static_cast<TSinglePartMuz*>(next)->GetStartStaveSymbol(); symbol != nullptr;
+           symbol = symbol->GetNext())
+        if (symbol->AsNote() != nullptr) return true;
+    }
+    TPartMuz* children[2];
+    const int count = next->GetChildren(children);
+    for (int i = 0; i < count; ++i) stack.push_back(children[i]);
+  }
+  return false;
+}
+
 // The walk of both passes. `visit(note, transpose)` renders one note at the running time and
 // answers false on failure. Beyond `maxSeconds` of music the walk gives up: no sound could hold it.
 template <class Visit>
@@ -69,7 +88,7 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
       }
       case partMuzLoop: {
         auto* loop = static_cast<TLoopPartMuz*>(part);
-        if (step >= loop->GetTurns()) break;
+        if (step >= loop->GetTurns() || (step == 0 && !HasNotes(loop))) break;
         loop->SetTurn(++step);
         enter(loop->GetLoopPart(), frame.transpose);
         continue;

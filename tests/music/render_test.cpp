@@ -143,6 +143,12 @@ TEST(RenderMusic, DocumentAnswersASoundOfItsFormatOrNullWithTheMessage) {
          return s.unit.CreateWaveNoteGroup(s.group);
        },
        101, ""},
+      {"a file's huge loop around a part without notes is not walked turn by turn",
+       [](Score& s) {
+         s.Root(new TLoopPartMuz(Turns(2147483647), s.Single(), &s.unit));
+         return s.unit.CreateWave();
+       },
+       0, ""},
       {"a missing sample wave",
        [](Score& s) {
          s.Root(s.Quarters({0}));
