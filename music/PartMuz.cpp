@@ -45,12 +45,16 @@ int32_t StepClass(int32_t pitch) { return static_cast<int32_t>(WrapIntoRange(pit
 std::string TPartMuz::GetLabel() const {
   if (!Label.empty()) return Label;
   switch (GetPartMuzKind()) {
-    case partMuzStart: return "root";
-    case partMuzConcat: return "<concat>";
+    case partMuzStart:
+      return "root";
+    case partMuzConcat:
+      return "<concat>";
     case partMuzLoop:
       return "repeat " + std::to_string(static_cast<const TLoopPartMuz*>(this)->GetCount().GetValue());
-    case partMuzSelect: return "turns";
-    default: return "part";
+    case partMuzSelect:
+      return "turns";
+    default:
+      return "part";
   }
 }
 
@@ -104,9 +108,13 @@ TLoopPartMuz* TPartMuz::GetEnclosingLoop() {
 int32_t TPartMuz::GetCurrentTurn() const {
   for (const TPartMuz* part = this;;) {
     switch (part->GetPartMuzKind()) {
-      case partMuzStart: return 1;
-      case partMuzLoop: return static_cast<const TLoopPartMuz*>(part)->GetTurn();
-      case partMuzSingle: KV_ASSERT(false); return 1;
+      case partMuzStart:
+        return 1;
+      case partMuzLoop:
+        return static_cast<const TLoopPartMuz*>(part)->GetTurn();
+      case partMuzSingle:
+        KV_ASSERT(false);
+        return 1;
       default:
         KV_ASSERT(part->Parent != NULL);
         part = part->Parent;
@@ -418,8 +426,8 @@ std::vector<TLoopPartMuz::TurnGroup> TLoopPartMuz::GetTurnGroups() const {
     stack.pop_back();
     if (part->GetPartMuzKind() == partMuzLoop) continue;
     if (part->GetPartMuzKind() == partMuzSelect) {
-      for (TSelectPartItem* item = static_cast<const TSelectPartMuz*>(part)->GetSelectPartItems()->GetNext(); item;
-           item = item->GetNext()) {
+      for (TSelectPartItem* item = static_cast<const TSelectPartMuz*>(part)->GetSelectPartItems()->GetNext();
+           item; item = item->GetNext()) {
         const int32_t count = static_cast<TCountSelectPartItem*>(item)->GetCount().GetValue();
         if (count >= 1 && count <= turns) chosen.push_back(count);
       }
@@ -638,7 +646,8 @@ void TSinglePartMuz::FillOwnGaps(TNoteStave* noteStave) {
       time = limit;
     }
     double length = 0.0;
-    if (symbol->GetStaveSymbolKind() != staveSymbolKey) length = static_cast<TStaveTimeSymbol*>(symbol)->GetLength();
+    if (symbol->GetStaveSymbolKind() != staveSymbolKey)
+      length = static_cast<TStaveTimeSymbol*>(symbol)->GetLength();
     time = std::max(time, position + length);
   }
 }
@@ -668,14 +677,16 @@ void TSinglePartMuz::AddStartKeys() {
 
 int32_t TSinglePartMuz::CountStartKeys(const TNoteStave* stave) const {
   int32_t count = 0;
-  for (TStaveSymbol* symbol = StartSymbol; symbol && symbol->GetSymbolPosition() == 0.0; symbol = symbol->GetNext())
+  for (TStaveSymbol* symbol = StartSymbol; symbol && symbol->GetSymbolPosition() == 0.0;
+       symbol = symbol->GetNext())
     if (symbol->GetNoteStave() == stave && symbol->GetStaveSymbolKind() == staveSymbolKey) ++count;
   return count;
 }
 
 TKey* TSinglePartMuz::GetKeyAt(double time, const TNoteStave* stave) const {
   TKey* key = nullptr;
-  for (TStaveSymbol* symbol = StartSymbol; symbol && symbol->GetSymbolPosition() <= time; symbol = symbol->GetNext())
+  for (TStaveSymbol* symbol = StartSymbol; symbol && symbol->GetSymbolPosition() <= time;
+       symbol = symbol->GetNext())
     if (symbol->GetNoteStave() == stave && symbol->GetStaveSymbolKind() == staveSymbolKey)
       key = static_cast<TKey*>(symbol);
   return key;

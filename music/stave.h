@@ -45,7 +45,9 @@ enum TDrawFlagKind : uint8_t { drawFlagSeparate = 0, drawFlagJoin = 1, drawFlagN
 class TNoteStave : public TStave {
  public:
   // A stave of the document's defaults, for the symbols' own tests.
-  TNoteStave() : TNoteStave(nullptr, kStaveForeground, kStaveBackground, kStaveRoom, kStaveRoom, drawFlagJoin, false, false) {}
+  TNoteStave()
+      : TNoteStave(nullptr, kStaveForeground, kStaveBackground, kStaveRoom, kStaveRoom, drawFlagJoin, false,
+                   false) {}
   explicit TNoteStave(uint8_t mute) : TNoteStave() { Mute = mute != 0; }
   TNoteStave(TUnitMuz* unit, uint32_t foreground, uint32_t background, int32_t roomUp, int32_t roomDown,
              uint8_t allowJoinFlags, bool mute, bool extraLines);

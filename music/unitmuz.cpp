@@ -121,8 +121,8 @@ TNoteStave* TUnitMuz::AddDefaultStave(TNoteStave* after) {
   StartPartMuz->AddStave(stave);
 
   auto compoundPlayer = std::make_unique<TCompoundPlayer>(this);
-  auto onePlayer = std::make_unique<TOnePlayer>(compoundPlayer.get(), unitVolumeFactor(kDefaultVolume, kUnitPercent),
-                                                unitFreq(0.0, kUnitKiloHertz));
+  auto onePlayer = std::make_unique<TOnePlayer>(
+      compoundPlayer.get(), unitVolumeFactor(kDefaultVolume, kUnitPercent), unitFreq(0.0, kUnitKiloHertz));
   TSimpleSamplerProps sampler;
   sampler.SampleWave = unitUnitWave(muztext::kDefaultSampleWave);
   sampler.BasicFreq = unitTimePosMore(kDefaultBasicPeriod, kUnitKiloHertz);
@@ -149,7 +149,8 @@ std::unique_ptr<TXMLCompound> TUnitMuz::BuildXML() const {
   auto root = std::make_unique<TXMLCompound>("UnitMuz");
   root->Add(std::make_unique<TXMLAttribute>("Version", muztext::kVersion));
   root->Add(std::make_unique<TXMLAttribute>("Tempo", Tempo.Write()));
-  for (const TNoteStave* stave = StartStave; stave; stave = stave->GetNext()) root->Add(stave->WriteSettingsXML());
+  for (const TNoteStave* stave = StartStave; stave; stave = stave->GetNext())
+    root->Add(stave->WriteSettingsXML());
   return root;
 }
 
@@ -177,9 +178,12 @@ void TUnitMuz::CheckParents() { StartPartMuz->CheckParents(StartPartMuz.get()); 
 
 bool TUnitMuz::SymbolInSubtree(const TXTouchMuzSymbol* symbol, const TPartMuz* part) {
   switch (symbol->GetMuzSymbolKind()) {
-    case muzSymbolBar: return PartInSubtree(static_cast<const TMuzBar*>(symbol)->GetSinglePartMuz(), part);
-    case muzSymbolLoop: return PartInSubtree(static_cast<const TLoopPartSymbol*>(symbol)->GetLoopPart(), part);
-    default: return PartInSubtree(static_cast<const TStaveSymbol*>(symbol)->GetSinglePartMuz(), part);
+    case muzSymbolBar:
+      return PartInSubtree(static_cast<const TMuzBar*>(symbol)->GetSinglePartMuz(), part);
+    case muzSymbolLoop:
+      return PartInSubtree(static_cast<const TLoopPartSymbol*>(symbol)->GetLoopPart(), part);
+    default:
+      return PartInSubtree(static_cast<const TStaveSymbol*>(symbol)->GetSinglePartMuz(), part);
   }
 }
 

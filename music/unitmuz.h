@@ -20,7 +20,12 @@ class TXMLCompound;
 class TXTouchMuzSymbol;
 
 // What a click in add mode inserts.
-enum TInsertMode : uint8_t { insertModeKey = 0, insertModeNote = 1, insertModeKeyNoteShift = 2, insertModeSilence = 3 };
+enum TInsertMode : uint8_t {
+  insertModeKey = 0,
+  insertModeNote = 1,
+  insertModeKeyNoteShift = 2,
+  insertModeSilence = 3
+};
 enum TUnitMuzMode : uint8_t { unitMuzAdd = 0, unitMuzSel = 1, unitMuzDel = 2 };
 // The answer of GetSelMuzSymbolKind when nothing is selected.
 inline constexpr uint8_t kNoSelectedSymbol = 3;

@@ -1,50 +1,48 @@
 #include "music/PartMuz.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/music/score_builder.h"
 
 namespace {
 
-TSelectPartMuz* SelectOnTurns(TPartMuz* child, TUnitMuz* unit, std::initializer_list<int32_t> turns) {
-  auto* select = new TSelectPartMuz(child, unit);
-  for (int32_t turn : turns) select->AddTurnItem(Turns(turn), Semitones(0));
-  return select;
-}
-
 TEST(PartMuzTime, LengthsFollowLoopsTurnsAndNotes) {
+  using Build = std::function<TPartMuz*(ScoreBuilder&)>;
   struct Case {
     const char* name;
-    std::function<TPartMuz*(ScoreBuilder&)> build;
     double length;
+    Build build;
   };
   const std::vector<Case> cases = {
-      {"loop of 3 around a part ending at 2", [](ScoreBuilder& s) {
-         return new TLoopPartMuz(Turns(3), s.Single({{1.0, 1}}), &s.unit);
-       }, 6.0},
-      {"concat of turns 1 and 3 of a 1.5 part and a part of 1, in a loop of 4", [](ScoreBuilder& s) {
-         TPartMuz* select = SelectOnTurns(s.Single({{1.0, 2}}), &s.unit, {1, 3});
-         return new TLoopPartMuz(Turns(4), new TConcatPartMuz(select, s.Single({{0.0, 1}}), &s.unit), &s.unit);
-       }, 4.0 + 2 * 1.5},
-      {"turns outside a loop sound in turn 1 only", [](ScoreBuilder& s) {
-         return new TConcatPartMuz(SelectOnTurns(s.Single({{0.0, 1}}), &s.unit, {2}),
-                                   SelectOnTurns(s.Single({{0.0, 2}}), &s.unit, {1}), &s.unit);
-       }, 0.5},
-      {"a billion turns, one of them selected", [](ScoreBuilder& s) {
-         TPartMuz* select = SelectOnTurns(s.Single({{0.0, 2}}), &s.unit, {7, 0, 7});
-         return new TLoopPartMuz(Turns(1000000000), new TConcatPartMuz(select, s.Single({{0.0, 1}}), &s.unit), &s.unit);
-       }, 1000000000.5},
-      {"the longest note counts, not the last one", [](ScoreBuilder& s) {
+      {"loop of 3 around a part ending at 2", 6.0,
+       [](ScoreBuilder& s) {
+         return s.Loop(3, s.Single({{1.0, 1}}));
+       }},
+      {"turns 1 and 3 of a part of 1.5, then a part of 1, in a loop of 4", 4.0 + 2 * 1.5,
+       [](ScoreBuilder& s) {
+         return s.Loop(4, s.Concat(s.Select(s.Single({{1.0, 2}}), {1, 3}), s.Single({{0.0, 1}})));
+       }},
+      {"turns outside a loop sound in turn 1 only", 0.5,
+       [](ScoreBuilder& s) {
+         return s.Concat(s.Select(s.Single({{0.0, 1}}), {2}), s.Select(s.Single({{0.0, 2}}), {1}));
+       }},
+      {"a billion turns, one of them selected", 1000000000.5,
+       [](ScoreBuilder& s) {
+         return s.Loop(1000000000, s.Concat(s.Select(s.Single({{0.0, 2}}), {7, 0, 7}), s.Single({{0.0, 1}})));
+       }},
+      {"the longest note counts, not the last one", 1.0,
+       [](ScoreBuilder& s) {
          return s.Single({{0.0, 1}, {0.5, 8}});
-       }, 1.0},
-      {"keys and rests take no time", [](ScoreBuilder& s) {
+       }},
+      {"keys and rests take no time", 0.0,
+       [](ScoreBuilder& s) {
          TSinglePartMuz* single = s.Single();
          single->InsertSymbol(new TSilence(1, 0, 0.0, s.stave, sool, 0, single));
          return single;
-       }, 0.0},
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -55,8 +53,8 @@ TEST(PartMuzTime, LengthsFollowLoopsTurnsAndNotes) {
 
 TEST(PartMuzTime, SelectSoundsOnlyInItsTurnsAndTakesTheNearestLoopsCounter) {
   ScoreBuilder score;
-  TSelectPartMuz* select = SelectOnTurns(score.Single({{0.0, 2}}), &score.unit, {1, 3});
-  auto* loop = new TLoopPartMuz(Turns(4), new TConcatPartMuz(select, score.Single(), &score.unit), &score.unit);
+  TSelectPartMuz* select = score.Select(score.Single({{0.0, 2}}), {1, 3});
+  auto* loop = score.Loop(4, score.Concat(select, score.Single()));
   score.Root(loop);
   const double expected[] = {0.5, 0.0, 0.5, 0.0};
   for (int32_t turn = 1; turn <= 4; ++turn) EXPECT_DOUBLE_EQ(select->GetTimeLength(turn), expected[turn - 1]);
@@ -73,26 +71,16 @@ TEST(PartMuzOrder, PlayOrderAndTreeOrderStepAlongTheTree) {
   TSinglePartMuz* a = score.Single();
   TSinglePartMuz* b = score.Single();
   auto* select = new TSelectPartMuz(b, &score.unit);
-  auto* loop = new TLoopPartMuz(Turns(2), new TConcatPartMuz(a, select, &score.unit), &score.unit);
+  auto* loop = score.Loop(2, score.Concat(a, select));
   TPartMuz* root = score.Root(loop);
   EXPECT_EQ(root->GetFirstSinglePart(), a);
   EXPECT_EQ(a->GetNextSinglePart(), b);
   EXPECT_EQ(b->GetNextSinglePart(), nullptr);
-  EXPECT_EQ(root->GetLastSinglePart(), b);
   EXPECT_EQ(b->GetParent()->GetPrevSinglePartFrom(b), a);
   EXPECT_EQ(a->GetNextPart(), select);
   EXPECT_EQ(select->GetPrevPart(), a);
   EXPECT_EQ(b->GetNextPart(), select);
   EXPECT_EQ(loop->GetNextPart(), nullptr);
-
-  ScoreBuilder other;  // concat(A, loop(B)): both A and B step on to the loop
-  TSinglePartMuz* first = other.Single();
-  TSinglePartMuz* looped = other.Single();
-  auto* around = new TLoopPartMuz(Turns(2), looped, &other.unit);
-  other.Root(new TConcatPartMuz(first, around, &other.unit));
-  EXPECT_EQ(first->GetNextPart(), around);
-  EXPECT_EQ(looped->GetNextPart(), around);
-  EXPECT_EQ(around->GetEnclosingLoopOrSelect(), nullptr);
 }
 
 TEST(PartMuzTurns, ChainKeepsInsertionOrderAndRemovesTheFirstMatch) {
@@ -102,45 +90,46 @@ TEST(PartMuzTurns, ChainKeepsInsertionOrderAndRemovesTheFirstMatch) {
   int32_t pitch = -1;
   EXPECT_EQ(select->GetMaxTurnCount(), 0);
   EXPECT_FALSE(select->FindTurn(pitch, 1));
-  for (auto [count, semitones] : {std::pair{3, 10}, {1, 20}, {3, 30}}) select->AddTurnItem(Turns(count), Semitones(semitones));
+  for (auto [count, semitones] : {std::pair{3, 10}, {1, 20}, {3, 30}})
+    select->AddTurnItem(Turns(count), Semitones(semitones));
   EXPECT_EQ(select->CountTurnItems(3), 2);
   EXPECT_EQ(select->GetMaxTurnCount(), 3);
   ASSERT_TRUE(select->FindTurn(pitch, 3));
   EXPECT_EQ(pitch, 10);
   select->RemoveTurnItem(3);
   std::vector<std::string> labels;
-  for (TSelectPartItem* item = select->GetSelectPartItems(); item; item = item->GetNext()) labels.push_back(item->GetLabel());
+  for (TSelectPartItem* item = select->GetSelectPartItems(); item; item = item->GetNext())
+    labels.push_back(item->GetLabel());
   EXPECT_EQ(labels, (std::vector<std::string>{"root turn", "turn 1", "turn 3"}));
   ASSERT_TRUE(select->FindTurn(pitch, 3));
   EXPECT_EQ(pitch, 30);
 }
 
-TEST(PartMuzShape, VisibilityCollapseAndDetachKeepParentLinks) {
-  ScoreBuilder score;
-  TSinglePartMuz* a = score.Single();
-  auto* loop = new TLoopPartMuz(Turns(2), a, &score.unit);
-  auto* concat = new TConcatPartMuz(loop, score.Single(), &score.unit);
+TEST(PartMuzShape, VisibilityTreeOrderCollapseAndDetachKeepParentLinks) {
+  ScoreBuilder score;  // concat(A, loop(B))
+  TSinglePartMuz* first = score.Single();
+  TSinglePartMuz* looped = score.Single();
+  auto* loop = score.Loop(2, looped);
+  auto* concat = score.Concat(first, loop);
   TPartMuz* root = score.Root(concat);
+  EXPECT_EQ(first->GetNextPart(), loop);
+  EXPECT_EQ(looped->GetNextPart(), loop);
+  EXPECT_EQ(loop->GetEnclosingLoopOrSelect(), nullptr);
   EXPECT_EQ(loop->GetLeftLoopSymbol()->GetLoopPart(), loop);
   EXPECT_EQ(loop->GetRightLoopSymbol()->GetSide(), loopSideRight);
   concat->SetVisibleFlag(false);
-  EXPECT_FALSE(a->IsVisible());
-  EXPECT_FALSE(a->IsParentVisible());
+  EXPECT_FALSE(looped->IsVisible());
+  EXPECT_FALSE(looped->IsParentVisible());
   EXPECT_TRUE(root->IsParentVisible());
 
-  TPartMuz* parent = nullptr;
-  TPartMuz** ownLink = nullptr;
-  TPartMuz** parentLink = nullptr;
-  TPartMuz* second = concat->GetSecondPart();
-  second->DetachFromParent(parent, ownLink, parentLink);
-  EXPECT_EQ(parent, concat);
-  EXPECT_EQ(concat->GetSecondPart(), nullptr);
+  EXPECT_EQ(ScoreBuilder::Detach(first), concat);
+  EXPECT_EQ(concat->GetFirstPart(), nullptr);
   concat->Collapse();
   delete concat;
   EXPECT_EQ(static_cast<TStartPartMuz*>(root)->GetPartMuz(), loop);
   EXPECT_EQ(loop->GetParent(), root);
   score.unit.CheckParents();
-  score.unit.DeleteDetachedPart(second);
+  score.unit.DeleteDetachedPart(first);
 }
 
 TEST(PartMuzDepth, TreesFarDeeperThanTheStackWalkAndFree) {
@@ -150,11 +139,9 @@ TEST(PartMuzDepth, TreesFarDeeperThanTheStackWalkAndFree) {
   TSinglePartMuz* last = nullptr;
   TPartMuz* top = single;
   for (int level = 0; level < kDepth; ++level) {
-    switch (level % 3) {
-      case 0: top = new TLoopPartMuz(Turns(1), top, &score.unit); break;
-      case 1: top = SelectOnTurns(top, &score.unit, {1}); break;
-      default: top = new TConcatPartMuz(top, last = score.Single(), &score.unit);
-    }
+    if (level % 3 == 0) top = score.Loop(1, top);
+    if (level % 3 == 1) top = score.Select(top, {1});
+    if (level % 3 == 2) top = score.Concat(top, last = score.Single());
   }
   TPartMuz* root = score.Root(top);
   score.unit.CheckParents();

@@ -16,12 +16,6 @@ struct ScoreBuilder {
   TNoteStave* stave = unit.AddDefaultStave(nullptr);
   TNoteGroup* group = stave->GetStartNoteGroup();
 
-  TSinglePartMuz* Single() {
-    auto* single = new TSinglePartMuz(&unit);
-    new TMuzBar(single, 4, 4, 0);
-    single->AddStartKeys();
-    return single;
-  }
   TMuzNote* Note(TSinglePartMuz* single, double position, int8_t lengthKind, int32_t pitch = 0,
                  uint8_t shift = noteShiftNormal) {
     auto* note = new TMuzNote(&unit, group, lengthKind, 0, position, pitch, stave, shift, sool, 0, noteArtNormal,
@@ -30,10 +24,29 @@ struct ScoreBuilder {
     return note;
   }
   // A single part whose notes are (position, length kind) pairs.
-  TSinglePartMuz* Single(std::initializer_list<std::pair<double, int8_t>> notes) {
-    TSinglePartMuz* single = Single();
+  TSinglePartMuz* Single(std::initializer_list<std::pair<double, int8_t>> notes = {}) {
+    auto* single = new TSinglePartMuz(&unit);
+    new TMuzBar(single, 4, 4, 0);
+    single->AddStartKeys();
     for (auto [position, kind] : notes) Note(single, position, kind);
     return single;
+  }
+  TLoopPartMuz* Loop(int32_t count, TPartMuz* child) {
+    return new TLoopPartMuz(unitIntegerPosMore(count, 0), child, &unit);
+  }
+  TConcatPartMuz* Concat(TPartMuz* first, TPartMuz* second) { return new TConcatPartMuz(first, second, &unit); }
+  TSelectPartMuz* Select(TPartMuz* child, std::initializer_list<int32_t> turns) {
+    auto* select = new TSelectPartMuz(child, &unit);
+    for (int32_t turn : turns) select->AddTurnItem(unitIntegerPosMore(turn, 0), unitInteger(0, 0));
+    return select;
+  }
+  // Unhooks a part and answers its former parent.
+  static TPartMuz* Detach(TPartMuz* part) {
+    TPartMuz* parent = nullptr;
+    TPartMuz** ownLink = nullptr;
+    TPartMuz** parentLink = nullptr;
+    part->DetachFromParent(parent, ownLink, parentLink);
+    return parent;
   }
   TPartMuz* Root(TPartMuz* top) {
     unit.GetStartPartMuz()->SetPartMuz(top);
