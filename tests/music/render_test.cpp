@@ -46,6 +46,13 @@ TEST(RenderMusic, NotesSoundAtTheirTimesThroughLoopsTupletsAndTurns) {
       {"triplet members", [](Score& s) { return s.Quarters({0, 0, 0}, triool); }, {0, 1 / 12.0, 2 / 12.0}, 14 / 12.0},
       {"turn 3 has no item: no sound, no time, no pause after it",
        [](Score& s) { return s.Concat(s.ThreeTurns(0), s.Quarters({0})); }, {0, 0.25, 0.5}, 1.5},
+      {"a sound starting 0.1 s before its note makes a lead-in of 0.1 s and starts at sample 0",
+       [](Score& s) {
+         s.waves.Add("sample", kSampleRate, 8000, 2205, 4410);
+         s.group->GetCompoundPlayer()->GetStartOnePlayer()->SetRollOutSampler({unitUnitWave("sample"), {1.0 / 440, 0}});
+         return s.Quarters({0, 0.25});
+       },
+       {0, 0.25}, 1.45},
       {"turn 2 an octave up ends after half the sample", [](Score& s) { return s.ThreeTurns(12); }, {0, 0.25}, 1.0},
   };
   for (const Case& c : cases) {
