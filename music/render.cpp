@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/assertion.h"
 #include "foundation/messages.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
@@ -19,6 +20,7 @@
 #include "wave/sound.h"
 
 namespace {
+constexpr const char* kAssertUnit = "unitmuz";
 constexpr double kMaxSamples = std::numeric_limits<int32_t>::max();
 
 // Select parts inside select parts add their pitches; a file may hold any pitch, so the sum stays
@@ -177,6 +179,7 @@ SoundPtr CannotCreateMusic(const std::string& reason) {
 
 SoundPtr RenderMusic(bool stereo, uint32_t samplesPerSec, int16_t bytesPerSample, const TNoteStave* stave,
                      const TNoteGroup* group, TPartMuz* part, const unitTimePosMore& tempo) {
+  KV_ASSERT(part != NULL);
   double leadIn = 0;
   double end = 0;
   double runningTime = 0;

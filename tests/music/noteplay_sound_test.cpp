@@ -101,4 +101,7 @@ TEST(CompoundPlayerSound, PlayersMixAtTheirStartOffsetsAndAFailedMixLeaksNothing
   EXPECT_EQ(failing.Sound(compound, 440, 0.001), nullptr);
   EXPECT_TRUE(failing.abort);
   EXPECT_EQ(SampleBytesInUse(), before);
+  Request huge;  // more repeats than any buffer holds: a failed allocation, never a wrapped count
+  EXPECT_EQ(huge.Sound(*Player(nullptr, kRepeat, "early"), 440, 1e12), nullptr);
+  EXPECT_TRUE(huge.abort);
 }
