@@ -123,6 +123,7 @@ TEST(RenderMusic, AllocationFailingMidRenderGivesNullTheMessageAndNoLeak) {
 TEST(NoteSound, PlayingANoteAloneAndAfterAnEdit) {
   Score score(100);
   TMuzNote* note = score.Note(score.Single(), 0, 4, 5);
+  score.Root(note->GetSinglePartMuz());
   EXPECT_TRUE(note->PlayPreview(1.0));
   EXPECT_EQ(score.waves.main.played.size(), 1u);
   score.waves.main.documents.clear();
