@@ -56,11 +56,12 @@ bool HasNotes(TPartMuz* part) {
   return false;
 }
 
-// The walk of both passes. `visit(note, transpose)` renders one note at the running time and
-// answers false on failure. Beyond `maxSeconds` of music the walk gives up: no sound could hold it.
+// The walk of both passes. `visit(note, transpose, seconds per whole note, ok)` renders one note at
+// the running time with ok set, and answers false on a failure other than the player's. Beyond `maxSeconds` of music the walk gives up: no sound could hold it.
 template <class Visit>
 bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNoteStave* stave,
-               const TNoteGroup* group, double tempo, int32_t transpose, Visit&& visit) {
+               const TNoteGroup* group, const unitTimePosMore& wholeNote, int32_t transpose, Visit&& visit) {
+  const double tempo = wholeNote.GetValue();
   const TUnitMuz* unit = top->GetUnitMuz();
   const double rate = unit != nullptr && unit->GetSamplesPerSec() > 0 ? unit->GetSamplesPerSec() : 1.0;
   const double maxSeconds = kMaxSamples / rate;
@@ -108,7 +109,9 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
         auto* single = static_cast<TSinglePartMuz*>(part);
         for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol != nullptr; symbol = symbol->GetNext()) {
           const TMuzNote* note = symbol->AsNote();
-          if (note != nullptr && IsRendered(*note, stave, group) && !visit(*note, frame.transpose)) return false;
+          bool ok = true;
+          if (note != nullptr && IsRendered(*note, stave, group) && !(visit(*note, frame.transpose, tempo, ok) && ok))
+            return false;
         }
         runningTime += single->GetOwnTimeLength() * tempo;
         if (!(runningTime <= maxSeconds)) {
@@ -129,34 +132,26 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
 bool TPartMuz::MakeSound(bool& abort, Sound& target, double& runningTime, std::string& error,
                          const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
                          int32_t transpose) {
-  const double seconds = tempo.GetValue();
-  return WalkParts(this, runningTime, error, stave, group, seconds, transpose,
-                   [&](const TMuzNote& note, int32_t noteTranspose) {
-                     bool ok = true;
+  return WalkParts(this, runningTime, error, stave, group, tempo, transpose,
+                   [&](const TMuzNote& note, int32_t noteTranspose, double seconds, bool& ok) {
                      double volume = 1.0;
                      const SoundPtr sound = note.MakeSound(volume, noteTranspose, seconds, abort, ok, error);
-                     if (ok && !abort) {
-                       const double start = note.GetStartOffset(noteTranspose, seconds, ok, error);
-                       if (ok && sound != nullptr)
-                         target.AddAtTime(abort, sound.get(), runningTime - start + note.GetTime() * seconds, volume);
-                     }
+                     const double start = ok && !abort ? note.GetStartOffset(noteTranspose, seconds, ok, error) : 0;
+                     if (ok && !abort && sound != nullptr)
+                       target.AddAtTime(abort, sound.get(), runningTime - start + note.GetTime() * seconds, volume);
                      // Once an allocation failed the music cannot be whole: stop here.
                      if (abort && ok) error += msgtext::kNoMemory;
-                     return ok && !abort;
+                     return !abort;
                    });
 }
 
 bool TPartMuz::GetSoundOffsets(double& leadIn, double& end, double& runningTime, std::string& error,
                                const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
                                int32_t transpose) {
-  const double seconds = tempo.GetValue();
-  return WalkParts(this, runningTime, error, stave, group, seconds, transpose,
-                   [&](const TMuzNote& note, int32_t noteTranspose) {
-                     bool ok = true;
+  return WalkParts(this, runningTime, error, stave, group, tempo, transpose,
+                   [&](const TMuzNote& note, int32_t noteTranspose, double seconds, bool& ok) {
                      const double start = note.GetStartOffset(noteTranspose, seconds, ok, error);
-                     if (!ok) return false;
-                     const double stop = note.GetEndOffset(noteTranspose, seconds, ok, error);
-                     if (!ok) return false;
+                     const double stop = ok ? note.GetEndOffset(noteTranspose, seconds, ok, error) : 0;
                      const double time = runningTime + note.GetTime() * seconds;
                      leadIn = std::max(leadIn, start - time);
                      end = std::max(end, stop + time);
