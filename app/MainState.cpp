@@ -245,7 +245,18 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
 }
 
 // The music rows come with the music window; until then a music document changes nothing here.
-void TMainForm::UpdateMuzActions(TMDIChildKorvalen&) {}
+void TMainForm::UpdateMuzActions(TMDIChildKorvalen& window) {
+  // The File menu's rows for a music document; the music menus' rows are not built yet.
+  const TUnit* unit = window.GetUnit();
+  Action("FileProperties")->setEnabled(true);
+  Action("FileSave")->setEnabled(unit != nullptr && unit->NeedsSave());
+  Action("FileSaveAs")->setEnabled(true);
+  Action("FilePlay")->setEnabled(TempDirOk);
+  Action("DuplicateWave")->setEnabled(false);
+  Action("DuplicateWave")->setVisible(false);
+  Action("DuplicateMuz")->setEnabled(true);
+  Action("DuplicateMuz")->setVisible(true);
+}
 
 void TMainForm::ClearStatus() {
   for (int panel = 2; panel <= 6; ++panel) statusBar_->SetPanelText(panel, "");
