@@ -309,7 +309,8 @@ void TMainForm::ConnectMuzFileCommands() {
   BindCommand("FileOpenMuz", &TMainForm::FileOpenMuzExecute);
   BindCommand("DuplicateMuz", &TMainForm::DuplicateMuzExecute);
   BindCommand("MusicGenerate", &TMainForm::MusicGenerateExecute);
-  // Available whatever the active document, now that they can make music windows.
+  // Available whatever the active document, once music windows can be made at all.
+  if (!GetMuzWindowMaker()) return;
   for (const char* name : {"FileNewMuz", "FileOpenMuz", "MusicGenerate"}) Action(name)->setEnabled(true);
 }
 
