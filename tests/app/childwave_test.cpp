@@ -51,6 +51,7 @@ class WaveWindow : public MainWindowTest {
   }
   void Select(int32_t moving, int32_t anchor) { doc->SetSelEnds(moving, anchor); }
   std::pair<int32_t, int32_t> Ends() const { return {doc->GetSelCursor(), doc->GetSelAnchor()}; }
+  std::pair<double, double> View() const { return {window->GetViewBegin(), window->GetViewEnd()}; }
 
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(window->ClientArea(), static_cast<Qt::Key>(key), modifiers);
@@ -87,23 +88,19 @@ using SelEnds = std::pair<int32_t, int32_t>;
 
 TEST_F(WaveWindow, PixelsAndSamplesMapThroughTheViewWindowWithTruncationTowardZero) {
   Open(441000, 441);
-  EXPECT_DOUBLE_EQ(window->XToSample(0), 500);
-  EXPECT_EQ(window->SampleToX(1000), 1);
-  EXPECT_EQ(window->SampleToX(441000), 441);
-  EXPECT_DOUBLE_EQ(window->XToTime(0), 0);  // no half pixel for the time
-  EXPECT_DOUBLE_EQ(window->XToTime(441), 10);
-  EXPECT_DOUBLE_EQ(window->GetViewEndTime(), 10);
+  // The time has no half pixel.
+  EXPECT_EQ(std::tuple(window->XToSample(0), window->XToTime(0), window->XToTime(441), window->GetViewEndTime()),
+            std::tuple(500.0, 0.0, 10.0, 10.0));
+  EXPECT_EQ(std::pair(window->SampleToX(1000), window->SampleToX(441000)), std::pair(1, 441));
 
   window->SetScroll(0, 44100);  // 100 samples per pixel
-  EXPECT_EQ(window->ScrollRange(), 4410);
-  EXPECT_DOUBLE_EQ(window->XToSample(0), 50);
-  EXPECT_EQ(window->SampleToX(22050), 220);
+  EXPECT_EQ(std::tuple(window->ScrollRange(), window->XToSample(0), window->SampleToX(22050)),
+            std::tuple(4410, 50.0, 220));
   window->ScrollBar()->setValue(441);
-  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 44100);
-  EXPECT_EQ(window->SampleToX(44099.9), 0);  // truncated toward zero, not down
-  EXPECT_EQ(window->SampleToX(44000), -1);
-  EXPECT_EQ(window->SampleToX(43950), -1);
-  EXPECT_DOUBLE_EQ(window->XToTime(441), 2);
+  EXPECT_EQ(std::pair(window->GetViewBegin(), window->XToTime(441)), std::pair(44100.0, 2.0));
+  // Truncated toward zero, not down.
+  EXPECT_EQ((std::vector<int>{window->SampleToX(44099.9), window->SampleToX(44000), window->SampleToX(43950)}),
+            (std::vector<int>{0, -1, -1}));
 }
 
 TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEverything) {
@@ -113,19 +110,15 @@ TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEve
 
   Select(1000, 2000);
   window->ZoomIn();
-  EXPECT_EQ(window->IsZoomed(), 1.0);
-  EXPECT_EQ(window->ScrollRange(), 5000);
-  EXPECT_EQ(window->ScrollPosition(), 500);
-  EXPECT_EQ(window->ScrollIncrement(), 50);
-  EXPECT_TRUE(window->ScrollBarVisible());
-  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 1000);
-  EXPECT_DOUBLE_EQ(window->GetViewEnd(), 2000);
+  EXPECT_EQ(std::tuple(window->IsZoomed(), window->ScrollRange(), window->ScrollPosition(),
+                       window->ScrollIncrement(), window->ScrollBarVisible()),
+            std::tuple(1.0, 5000, 500, 50, true));
+  EXPECT_EQ(View(), std::pair(1000.0, 2000.0));
   EXPECT_EQ(Ends(), SelEnds(1000, 2000));  // each end kept on its side
 
   // The user scrolls: the window moves and the picture follows.
   window->ScrollBar()->setValue(1000);
-  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 2000);
-  EXPECT_DOUBLE_EQ(window->GetViewEnd(), 3000);
+  EXPECT_EQ(View(), std::pair(2000.0, 3000.0));
   QApplication::processEvents();
   EXPECT_EQ(Pixel(0), kWhite);  // the selection has left the view
 
@@ -135,17 +128,14 @@ TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEve
   EXPECT_DOUBLE_EQ(window->GetViewEnd() - window->GetViewBegin(), 1200);
 
   window->NoZoom();
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_FALSE(window->ScrollBarVisible());
-  EXPECT_EQ(doc->GetSelBegin(), 0);
-  EXPECT_EQ(doc->GetSelEnd(), 10000);
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->ScrollBarVisible()), std::pair(0.0, false));
+  EXPECT_EQ(std::pair(doc->GetSelBegin(), doc->GetSelEnd()), SelEnds(0, 10000));
   Select(5, 5);
   window->NoZoom();  // not zoomed: the selection stays
   EXPECT_EQ(doc->GetSelEnd(), 5);
 
   window->SetScroll(100, 100);  // under one sample: no zoom
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_FALSE(window->ScrollBarVisible());
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->ScrollBarVisible()), std::pair(0.0, false));
 
   // Deeper than the scroll bar counts: the range stops at its limit, far columns stay far right.
   doc->SetSound(MakeSound(5000000, 1));
@@ -180,8 +170,7 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   window->SaveZoom(2, 8);
   doc->SetSound(MakeSound(0, 1));
   window->RestoreZoom(2, 2);
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_FALSE(window->ScrollBarVisible());
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->ScrollBarVisible()), std::pair(0.0, false));
 
   window->SaveZoom(0, 0);  // unzoomed: the bracket changes nothing
   window->RestoreZoom(0, 0);
@@ -398,8 +387,7 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   EXPECT_EQ(Ends(), SelEnds(0, 0));
   window->ZoomIn();
   window->SetScroll(0, 10);
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_EQ(window->SampleToX(5), 0);
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->SampleToX(5)), std::pair(0.0, 0));
   EXPECT_EQ(window->StatusTextAt(10, 0), "(0.00000 s, 100.00 %)");
   // Only the background: no cursor line on an empty sound.
   window->Redraw();
@@ -414,8 +402,7 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   doc->SetSound(MakeSound(1000, 1));
   window->SetScroll(100, 200);
   window->ClientArea()->resize(0, 1);  // no width, no height
-  EXPECT_DOUBLE_EQ(window->XToSample(3), window->GetViewBegin());
-  EXPECT_EQ(window->SampleToX(500), 0);
+  EXPECT_EQ(std::pair(window->XToSample(3), window->SampleToX(500)), std::pair(window->GetViewBegin(), 0));
   Key(Qt::Key_Right);
   window->SetScroll(100, 200);
   EXPECT_DOUBLE_EQ(window->GetViewEnd(), 1000);  // the range is 0: the whole sound
@@ -425,19 +412,16 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
 TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
   Open(10, 100);
   EXPECT_EQ(window->windowTitle().toStdString(), "caption");
-  EXPECT_EQ(window->GetKind(), kUnitKindWave);
-  EXPECT_EQ(doc->GetView(), window);
+  EXPECT_EQ(std::pair(window->GetKind(), doc->GetView()), std::pair(kUnitKindWave, static_cast<WaveView*>(window)));
   EXPECT_EQ(form->ActiveUnitWave(), doc);
   EXPECT_EQ(QApplication::focusWidget(), window->ClientArea());  // the keys reach the window
   EXPECT_EQ(window->IconIndex(), kIconMonoWave);
   window->SetVoldViewProps(TVoldViewProps());
-  EXPECT_EQ(window->ViewMode(), 1);
-  EXPECT_EQ(window->IconIndex(), kIconVold);
+  EXPECT_EQ(std::tuple(window->ViewMode(), window->IconIndex()), std::tuple(1, kIconVold));
   window->SetIconForChannels(2);
   EXPECT_EQ(window->IconIndex(), kIconStereoWave);
   window->SetWaveViewProps(TWaveViewProps());
-  EXPECT_EQ(window->ViewMode(), 0);
-  EXPECT_EQ(window->IconIndex(), kIconMonoWave);
+  EXPECT_EQ(std::tuple(window->ViewMode(), window->IconIndex()), std::tuple(0, kIconMonoWave));
 
   auto stereo = std::make_unique<TUnitWave>("", MakeSound(10, 2));
   auto* second = form->CreateMDIChildWave("b", std::move(stereo), {}, {});

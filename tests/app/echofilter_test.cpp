@@ -139,15 +139,13 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
     TDlgRandomEchoProps dialog(nullptr, props);
     RunDialog(dialog, [&] {
       auto* pages = Control<QTabWidget>(dialog, "pgcEchoManip");
-      EXPECT_EQ(pages->currentIndex(), 4 * showing);
-      EXPECT_EQ(pages->tabText(4).toStdString(), "Pitch");
+      EXPECT_EQ(std::pair(pages->currentIndex(), pages->tabText(4).toStdString()), std::pair(4 * showing, std::string("Pitch")));
       const char* dice[] = {"cboTimeSource", "cboVolumeSource", "cboLengthSource",
                             "cboBalSource",  "cboPitchSource",  "cboTempoSource"};
       for (int i = 0; i < 6; ++i) {
         auto* die = Control<QComboBox>(dialog, dice[i]);
-        EXPECT_EQ(die->count(), 6);
-        EXPECT_EQ(die->currentText().toStdString(),
-                  "Die " + std::to_string(showing ? 6 - i : i + 1));
+        EXPECT_EQ(std::pair(die->count(), die->currentText().toStdString()),
+                  std::pair(6, "Die " + std::to_string(showing ? 6 - i : i + 1)));
         die->setCurrentIndex(5 - i);
       }
       pages->setCurrentIndex(4);
@@ -161,8 +159,7 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
       Press(dialog, "OKBtn");
     });
     props = dialog.GetProps();
-    EXPECT_EQ(props.ActivePage, 4);
-    EXPECT_EQ(props.BalSource, 2);
+    EXPECT_EQ(std::tuple(props.ActivePage, props.BalSource), std::tuple(4, 2));
   }
 }
 
@@ -258,16 +255,13 @@ TEST_F(EchoFilterRoad,
       form->Action(row.action)->trigger();
       if (confirm) break;
       EXPECT_EQ(probeAll(form->LastUsedProps), expected);
-      EXPECT_FALSE(form->UndoUnit.Exists());
-      EXPECT_EQ(doc->GetSound(), before);
+      EXPECT_EQ(std::tuple(form->UndoUnit.Exists(), doc->GetSound()), std::tuple(false, before));
     }
-    EXPECT_EQ(captions, std::vector<std::string>(2, row.caption));
-    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(std::pair(captions, sink.messages.size()), std::pair(std::vector<std::string>(2, row.caption), size_t{1}));
     expected[static_cast<size_t>(&row - rows)] = row.value;  // only this operation's record moved
     EXPECT_EQ(probeAll(form->LastUsedProps), expected);
     EXPECT_DOUBLE_EQ(row.probe(doc->GetProps()), row.value);
-    EXPECT_TRUE(form->UndoUnit.Holds(before));
-    EXPECT_EQ(doc->GetState(), kUnitStateModified);
+    EXPECT_TRUE(form->UndoUnit.Holds(before) && doc->GetState() == kUnitStateModified);
     RandomSeed(12345);
     if (row.value == 7) twin.SetSelRange(0, 0);
     row.direct(twin, form->LastUsedProps);

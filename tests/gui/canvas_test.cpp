@@ -81,13 +81,14 @@ TEST(PictureCanvas, BoxesAreHalfOpenAndOnlySolidBrushesFillThemWhole) {
   }
   for (int32_t size : {3, 5, 10}) {
     const QImage image = Drawn([&](PixelCanvas& canvas) { canvas.Ellipse(20, 30, 20 + size, 30 + size); });
-    EXPECT_EQ(Scan(image)[2] * 1000 + Scan(image)[3], (20 + size) * 1000 + 30 + size) << size;
-    EXPECT_EQ(Scan(image)[0] * 1000 + Scan(image)[1], 20 * 1000 + 30) << size;
+    const auto inked = Scan(image);
+    EXPECT_EQ((std::array<int32_t, 4>{inked[0], inked[1], inked[2], inked[3]}),
+              (std::array<int32_t, 4>{20, 30, 20 + size, 30 + size})) << size;
     EXPECT_EQ(PixelCanvas::FromRgb(image.pixel(20 + size / 2, 30 + size / 2)), kInk) << size;
   }
   const QImage triangle = Drawn([](PixelCanvas& canvas) { canvas.Polygon({{10, 10}, {30, 10}, {10, 30}}); });
-  EXPECT_EQ(PixelCanvas::FromRgb(triangle.pixel(14, 14)), kInk);
-  EXPECT_EQ(PixelCanvas::FromRgb(triangle.pixel(25, 25)), kWhite);
+  EXPECT_EQ(std::pair(PixelCanvas::FromRgb(triangle.pixel(14, 14)), PixelCanvas::FromRgb(triangle.pixel(25, 25))),
+            std::pair(kInk, kWhite));
 }
 
 TEST(ScorePicture, OneStaveOfEveryGlyph) {

@@ -161,9 +161,8 @@ TEST(TiesAndTuplets, TieJoinsHeadCentresAndTheBracketFramesTheNumber) {
   DrawTupletBracket(canvas, kBand, 100, 140, drawStickUp, BeamLine{100, -40, 140, -40}, 3);
   const std::vector<CanvasCall> lines = canvas.Of(CanvasCall::Line);
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].box, (Box{97, kC - 46, 97, kC - 51}));
-  EXPECT_EQ(lines[1].box, (Box{97, kC - 51, 113, kC - 51}));
-  EXPECT_EQ(lines[3].box, (Box{143, kC - 51, 143, kC - 46}));
+  EXPECT_EQ((std::vector<Box>{lines[0].box, lines[1].box, lines[3].box}),
+            (std::vector<Box>{{97, kC - 46, 97, kC - 51}, {97, kC - 51, 113, kC - 51}, {143, kC - 51, 143, kC - 46}}));
   const CanvasCall text = canvas.Of(CanvasCall::Text).at(0);
   EXPECT_EQ(text.text + " " + std::to_string(text.font.size), "3 12");
   EXPECT_EQ(text.box[0] * 1000 + text.box[1], 117 * 1000 + kC - 59);
