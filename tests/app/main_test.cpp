@@ -271,9 +271,7 @@ TEST_F(MainFormTest, CursorStoreKeepsOneCursorAndTrapsASecondSave) {
 }
 
 TEST_F(MainFormTest, HelpCommandsAskForContentsTopicSearchAndHelpOnHelp) {
-  form->Action("HelpContents")->trigger();
-  form->Action("HelpTopicSearch")->trigger();
-  form->Action("HelpOnHelp")->trigger();
+  for (const char* name : {"HelpContents", "HelpTopicSearch", "HelpOnHelp"}) form->Action(name)->trigger();
   EXPECT_EQ(help.calls, (std::vector<std::pair<int, int>>{{3, 1}, {11, 1}, {4, 1}}));
 }
 

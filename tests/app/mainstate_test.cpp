@@ -170,8 +170,7 @@ TEST_F(MainState, LayoutAndStatusFollowTheActiveDocumentOnceIdleAndPicturesShowI
   Window(unit)->showMaximized();
   QTest::qWait(30);  // idle after the new window's paints
   EXPECT_EQ(shown("main-window-wave.png"), "File Edit View Make Effects Window bars");
-  EXPECT_TRUE(form->EditName()->isEnabled());
-  EXPECT_EQ(form->StatusBar()->PanelText(5), "ST");
+  EXPECT_EQ(std::pair(form->EditName()->isEnabled(), form->StatusBar()->PanelText(5)), std::pair(true, std::string("ST")));
   QTest::qWait(30);  // idle after the picture's paints
   Window(unit)->SetViewMode(1);
   FillClipboard();  // no event tells of either: only a polling update would see them
@@ -186,8 +185,7 @@ TEST_F(MainState, LayoutAndStatusFollowTheActiveDocumentOnceIdleAndPicturesShowI
   EXPECT_EQ(shown("main-window-empty.png"), "File ");
   EXPECT_TRUE(std::filesystem::exists(std::string(KORVALEN_BUILD_DIR) + "/main-window-wave.png"));
   EXPECT_EQ(form->EditName()->palette().color(QPalette::Base), QColor(128, 128, 128));
-  EXPECT_FALSE(form->Action("Volume")->isEnabled());
-  EXPECT_EQ(form->StatusBar()->PanelText(5), "");
+  EXPECT_EQ(std::pair(form->Action("Volume")->isEnabled(), form->StatusBar()->PanelText(5)), std::pair(false, std::string()));
 }
 
 TEST_F(MainState, ClipboardOutlivesItsSourceAndUndoTwiceRedoesUntilTheRecordEnds) {
@@ -301,15 +299,13 @@ TEST_F(MainState, AccessFunctionsReadTheMainWindowFindOnlyWavesAndAnswerWithoutO
   auto song = std::make_unique<TestDocument>(kUnitKindMuz, &songGone);
   song->SetName("song");
   form->AddMDIChild(std::make_unique<TestChild>(std::move(song)), "song");
-  EXPECT_EQ(MainFindUnitWaveByName("drum"), &drum);
-  EXPECT_EQ(MainFindUnitWaveByName("song"), nullptr);
+  EXPECT_EQ(std::pair(MainFindUnitWaveByName("drum"), MainFindUnitWaveByName("song")), std::pair(&drum, (TUnitWave*)nullptr));
   std::vector<TWaveNameEntry> names;  // a music window active: no active wave to leave out
   EXPECT_EQ(MainFillWaveNames(names, 1), 2);
   EXPECT_EQ(names.empty() ? nullptr : names[0].unit, &bell);
 
   form.reset();  // no main window: the shell answers as one with nothing open
-  EXPECT_EQ(MainFindUnitWaveByName("drum"), nullptr);
-  EXPECT_EQ(MainFillWaveNames(names, 0), 0);
-  EXPECT_TRUE(MainCheckNameFree("drum", nullptr));
+  EXPECT_EQ(std::tuple(MainFindUnitWaveByName("drum"), MainFillWaveNames(names, 0), MainCheckNameFree("drum", nullptr)),
+            std::tuple(nullptr, 0, true));
   MainDlgSelZoomClosed();  // no window, no dialog: no trap
 }
