@@ -183,66 +183,44 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   EXPECT_THROW(window->SaveZoom(0, 10), AssertionFailure);
 }
 
-TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndToTheEdges) {
+// One end moves alone; both move together and stop together at an edge, keeping the length.
+TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndStayInsideTheSound) {
   Open(1000, 500);  // two samples per pixel
   struct Case {
     int key;
     Qt::KeyboardModifiers modifiers;
-    SelEnds expected;  // moving end, anchor; the selection starts as moving 300, anchor 100
+    SelEnds from, expected;  // moving end, anchor
   };
   const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
                               both = Qt::ShiftModifier | Qt::ControlModifier, none = {};
+  const SelEnds mid{300, 100}, start{1, 200}, end{999, 800};
   const Case cases[] = {
-      {Qt::Key_Left, none, {299, 299}},      {Qt::Key_Left, shift, {299, 100}},
-      {Qt::Key_Left, ctrl, {300, 99}},       {Qt::Key_Left, both, {299, 99}},
-      {Qt::Key_Right, none, {303, 303}},     {Qt::Key_Right, shift, {303, 100}},
-      {Qt::Key_Right, ctrl, {300, 103}},     {Qt::Key_Right, both, {303, 103}},
-      {Qt::Key_Up, none, {281, 281}},        {Qt::Key_Up, both, {281, 81}},
-      {Qt::Key_Down, shift, {321, 100}},     {Qt::Key_Down, ctrl, {300, 121}},
-      {Qt::Key_Home, none, {0, 0}},          {Qt::Key_Home, shift, {0, 100}},
-      {Qt::Key_Home, ctrl, {300, 0}},        {Qt::Key_Home, both, {200, 0}},
-      {Qt::Key_End, none, {1000, 1000}},     {Qt::Key_End, shift, {1000, 100}},
-      {Qt::Key_End, ctrl, {300, 1000}},      {Qt::Key_End, both, {1000, 800}},
-      {Qt::Key_PageDown, ctrl, {500, 300}},  {Qt::Key_PageUp, ctrl, {200, 0}},
-      {Qt::Key_PageDown, none, {300, 100}},  {Qt::Key_PageUp, shift, {300, 100}},
-      {Qt::Key_PageDown, both, {300, 100}},  {Qt::Key_Left, Qt::AltModifier, {300, 100}},
-      {Qt::Key_Home, Qt::AltModifier | ctrl, {300, 100}},
-  };
-  for (const Case& c : cases) {
-    Select(300, 100);
-    Key(c.key, c.modifiers);
-    EXPECT_EQ(Ends(), c.expected) << c.key << " " << c.modifiers.toInt();
-  }
-}
-
-TEST_F(WaveWindow, KeysKeepTheSelectionInsideTheSoundAndWholeAtBothEnds) {
-  Open(1000, 500);  // two samples per pixel
-  struct Case {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    SelEnds from;      // moving end, anchor
-    SelEnds expected;  // one end clamps alone; both ends stop together, keeping the length
-  };
-  const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
-                              both = Qt::ShiftModifier | Qt::ControlModifier, none = {};
-  const SelEnds start{1, 200}, end{999, 800};
-  const Case cases[] = {
-      {Qt::Key_Left, none, start, {0, 0}},        {Qt::Key_Left, shift, start, {0, 200}},
-      {Qt::Key_Left, ctrl, start, {1, 199}},      {Qt::Key_Left, both, start, {0, 199}},
-      {Qt::Key_Up, none, start, {0, 0}},          {Qt::Key_Up, shift, start, {0, 200}},
-      {Qt::Key_Up, ctrl, start, {1, 181}},        {Qt::Key_Up, both, start, {0, 199}},
-      {Qt::Key_Home, none, start, {0, 0}},        {Qt::Key_Home, shift, start, {0, 200}},
-      {Qt::Key_Home, ctrl, start, {1, 0}},        {Qt::Key_Home, both, start, {0, 199}},
-      {Qt::Key_PageUp, none, start, start},       {Qt::Key_PageUp, shift, start, start},
-      {Qt::Key_PageUp, ctrl, start, {0, 199}},    {Qt::Key_PageUp, both, start, start},
-      {Qt::Key_Right, none, end, {1000, 1000}},   {Qt::Key_Right, shift, end, {1000, 800}},
-      {Qt::Key_Right, ctrl, end, {999, 803}},     {Qt::Key_Right, both, end, {1000, 801}},
-      {Qt::Key_Down, none, end, {1000, 1000}},    {Qt::Key_Down, shift, end, {1000, 800}},
-      {Qt::Key_Down, ctrl, end, {999, 821}},      {Qt::Key_Down, both, end, {1000, 801}},
-      {Qt::Key_End, none, end, {1000, 1000}},     {Qt::Key_End, shift, end, {1000, 800}},
-      {Qt::Key_End, ctrl, end, {999, 1000}},      {Qt::Key_End, both, end, {1000, 801}},
-      {Qt::Key_PageDown, none, end, end},         {Qt::Key_PageDown, shift, end, end},
-      {Qt::Key_PageDown, ctrl, end, {1000, 801}}, {Qt::Key_PageDown, both, end, end},
+      {Qt::Key_Left, none, mid, {299, 299}},       {Qt::Key_Left, shift, mid, {299, 100}},
+      {Qt::Key_Left, ctrl, mid, {300, 99}},        {Qt::Key_Left, both, mid, {299, 99}},
+      {Qt::Key_Right, none, mid, {303, 303}},      {Qt::Key_Right, shift, mid, {303, 100}},
+      {Qt::Key_Right, ctrl, mid, {300, 103}},      {Qt::Key_Right, both, mid, {303, 103}},
+      {Qt::Key_Up, none, mid, {281, 281}},         {Qt::Key_Up, both, mid, {281, 81}},
+      {Qt::Key_Down, shift, mid, {321, 100}},      {Qt::Key_Down, ctrl, mid, {300, 121}},
+      {Qt::Key_Home, none, mid, {0, 0}},           {Qt::Key_Home, shift, mid, {0, 100}},
+      {Qt::Key_Home, ctrl, mid, {300, 0}},         {Qt::Key_Home, both, mid, {200, 0}},
+      {Qt::Key_End, none, mid, {1000, 1000}},      {Qt::Key_End, shift, mid, {1000, 100}},
+      {Qt::Key_End, ctrl, mid, {300, 1000}},       {Qt::Key_End, both, mid, {1000, 800}},
+      {Qt::Key_PageDown, ctrl, mid, {500, 300}},   {Qt::Key_PageUp, ctrl, mid, {200, 0}},
+      {Qt::Key_PageDown, none, mid, mid},          {Qt::Key_PageUp, shift, mid, mid},
+      {Qt::Key_PageDown, both, mid, mid},          {Qt::Key_Left, Qt::AltModifier, mid, mid},
+      {Qt::Key_Home, Qt::AltModifier | ctrl, mid, mid},
+      {Qt::Key_Left, none, start, {0, 0}},         {Qt::Key_Left, shift, start, {0, 200}},
+      {Qt::Key_Left, ctrl, start, {1, 199}},       {Qt::Key_Left, both, start, {0, 199}},
+      {Qt::Key_Up, none, start, {0, 0}},           {Qt::Key_Up, shift, start, {0, 200}},
+      {Qt::Key_Up, ctrl, start, {1, 181}},         {Qt::Key_Up, both, start, {0, 199}},
+      {Qt::Key_Home, ctrl, start, {1, 0}},         {Qt::Key_Home, both, start, {0, 199}},
+      {Qt::Key_PageUp, ctrl, start, {0, 199}},     {Qt::Key_PageUp, none, start, start},
+      {Qt::Key_Right, none, end, {1000, 1000}},    {Qt::Key_Right, shift, end, {1000, 800}},
+      {Qt::Key_Right, ctrl, end, {999, 803}},      {Qt::Key_Right, both, end, {1000, 801}},
+      {Qt::Key_Down, none, end, {1000, 1000}},     {Qt::Key_Down, shift, end, {1000, 800}},
+      {Qt::Key_Down, ctrl, end, {999, 821}},       {Qt::Key_Down, both, end, {1000, 801}},
+      {Qt::Key_End, ctrl, end, {999, 1000}},       {Qt::Key_End, both, end, {1000, 801}},
+      {Qt::Key_PageDown, ctrl, end, {1000, 801}},  {Qt::Key_PageDown, shift, end, end},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "key " << c.key << " modifiers " << c.modifiers.toInt()
