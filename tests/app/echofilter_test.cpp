@@ -171,12 +171,7 @@ class EchoFilterRoad : public MainWindowTest {
 };
 
 // A tenth of a second of saw, so that every change shows.
-SoundPtr Saw() {
-  std::vector<int16_t> samples(4410);
-  for (size_t i = 0; i < samples.size(); ++i)
-    samples[i] = static_cast<int16_t>((int(i) * 37) % 4000 - 2000);
-  return MonoOf(samples, 44100);
-}
+SoundPtr Saw() { return MonoOf(Sawtooth(4410, 37), 44100); }
 
 struct RoadRow {
   const char *action, *caption, *control, *refused, *typed;

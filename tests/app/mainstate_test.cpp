@@ -23,6 +23,7 @@
 #include "foundation/assertion.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/unitwave.h"
 
 namespace {
@@ -56,19 +57,12 @@ std::set<std::string> Names(const std::string& words) {
   return names;
 }
 
-SoundPtr Ramp(int32_t count, int16_t channels) {  // 0, 100, 200 ... on each channel
-  bool abort = false;
-  auto wave = std::make_unique<Wave>(abort, count);
-  for (int32_t i = 0; i < count; ++i) wave->wave[i] = static_cast<int16_t>(100 * i);
-  auto mono = std::make_unique<MonoSound>(std::move(wave), 22050, 2);
-  if (channels == 1) return mono;
-  return std::make_unique<StereoSound>(abort, *mono);
+SoundPtr Hundreds(int32_t count, int16_t channels) {  // 0, 100, 200 ... on each channel
+  const Samples16 samples = Ramp(count, 0, 100);
+  return SoundOf(channels == 2, samples, samples);
 }
 
-std::vector<int16_t> Samples(const TUnitWave& unit) {
-  const Wave* wave = unit.GetSound()->GetLeftWave();
-  return std::vector<int16_t>(wave->wave, wave->wave + wave->values);
-}
+Samples16 Samples(const TUnitWave& unit) { return Samples(unit.GetSound()->GetLeftWave()); }
 
 // Stands in for any of the three modeless dialogs: records the notices and, as the real ones do,
 // tells the main window through its access function when it closes.
@@ -93,7 +87,7 @@ class MainState : public MainWindowTest {
   // A saved wave of `count` samples; an empty one is new.
   TUnitWave& Open(int32_t count, int16_t channels = 1, const std::string& name = "") {
     auto unit = count == 0 ? std::make_unique<TUnitWave>("new", waveFileProps(channels, 22050, 2))
-                           : std::make_unique<TUnitWave>("saved.wav", Ramp(count, channels));
+                           : std::make_unique<TUnitWave>("saved.wav", Hundreds(count, channels));
     unit->SetName(name);
     return *form->CreateMDIChildWave("w", std::move(unit), form->WaveViewDefaults,
                                      form->VoldViewDefaults)->GetUnitWave();
@@ -109,7 +103,7 @@ class MainState : public MainWindowTest {
     form->Action(action)->trigger();
     return usable;
   }
-  void FillClipboard() { form->SetClipBoardSound(Ramp(5, 1)); }
+  void FillClipboard() { form->SetClipBoardSound(Hundreds(5, 1)); }
   RecordingSink sink;
   bool songGone = false;
 };
