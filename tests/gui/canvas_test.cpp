@@ -44,10 +44,7 @@ QImage Drawn(Draw draw) {
 }  // namespace
 
 TEST(PictureCanvas, LinesLeaveOutTheirEndPixelAndWidePensStampSquares) {
-  struct Case {
-    int32_t x1, y1, x2, y2, width;
-    std::array<int32_t, 5> inked;
-  };
+  struct Case { int32_t x1, y1, x2, y2, width; std::array<int32_t, 5> inked; };
   const Case cases[] = {
       {10, 10, 16, 10, 1, {10, 10, 16, 11, 6}},  {16, 10, 10, 10, 1, {11, 10, 17, 11, 6}},
       {10, 10, 10, 20, 1, {10, 10, 11, 20, 10}}, {10, 10, 14, 14, 1, {10, 10, 14, 14, 4}},
@@ -66,10 +63,7 @@ TEST(PictureCanvas, LinesLeaveOutTheirEndPixelAndWidePensStampSquares) {
 }
 
 TEST(PictureCanvas, BoxesAreHalfOpenAndOnlySolidBrushesFillThemWhole) {
-  struct Case {
-    MuzBrushStyle style;
-    int32_t minCount, maxCount;
-  };
+  struct Case { MuzBrushStyle style; int32_t minCount, maxCount; };
   for (const Case& c : {Case{MuzBrushStyle::Solid, 30, 30}, Case{MuzBrushStyle::Clear, 0, 0},
                         Case{MuzBrushStyle::Cross, 1, 29}}) {
     const auto inked = Scan(Drawn([&](PixelCanvas& canvas) {

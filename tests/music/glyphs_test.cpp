@@ -63,9 +63,7 @@ TEST(KeyGlyph, SignatureFollowsTheClefAndTheNextSymbolFollowsTheSignature) {
 }
 
 TEST(NumberedGlyphs, TwoDigitsWidenTimeSignaturesAndRepeatSigns) {
-  struct Case {
-    int32_t count, length, advance, selectionRight;
-  };
+  struct Case { int32_t count, length, advance, selectionRight; };
   const std::vector<GlyphStave> staves{kStave, {kC + 120, kFore, kBack}};
   for (const Case& c : {Case{12, 8, 39, 28}, Case{3, 4, 21, 14}, Case{4, 16, 39, 28}, Case{9, 8, 21, 14}}) {
     SCOPED_TRACE(testing::Message() << c.count << "/" << c.length);
@@ -124,9 +122,7 @@ TEST(SelectedGlyphs, BackgroundColourOnAForegroundRectangle) {
 }
 
 TEST(RestAndHeadGlyphs, WidthsGrowWithDotsAndAccidentals) {
-  struct Rest {
-    int32_t kind, dots, width;
-  };
+  struct Rest { int32_t kind, dots, width; };
   for (const Rest& r : {Rest{1, 0, 22}, Rest{2, 1, 26}, Rest{4, 0, 18}, Rest{8, 2, 28}, Rest{16, 0, 23},
                         Rest{32, 1, 30}, Rest{64, 0, 29}}) {
     EXPECT_EQ(SilenceWidth(r.kind, r.dots), r.width) << r.kind;
@@ -136,11 +132,7 @@ TEST(RestAndHeadGlyphs, WidthsGrowWithDotsAndAccidentals) {
     for (const CanvasCall& e : canvas.Of(CanvasCall::Ellipse)) dots += e.box[1] == kC - 5 && e.box[3] == kC - 2;
     EXPECT_EQ(dots, r.dots) << r.kind;
   }
-  struct Head {
-    int32_t lengthClass, dots;
-    uint8_t shift;
-    int32_t shiftWidth;
-  };
+  struct Head { int32_t lengthClass, dots; uint8_t shift; int32_t shiftWidth; };
   for (const Head& h : {Head{4, 0, noteShiftNone, 0}, Head{2, 1, noteShiftMol, 12}, Head{1, 2, noteShiftKruis, 13}}) {
     SCOPED_TRACE(h.lengthClass);
     const TDrawNote note(kStave, 0x000000FF, noteHeadEllipse, h.lengthClass, h.dots, 1, h.shift);

@@ -11,11 +11,7 @@ namespace {
 
 TEST(PartMuzTime, LengthsFollowLoopsTurnsAndNotes) {
   using Build = std::function<TPartMuz*(ScoreBuilder&)>;
-  struct Case {
-    const char* name;
-    double length;
-    Build build;
-  };
+  struct Case { const char* name; double length; Build build; };
   const std::vector<Case> cases = {
       {"loop of 3 around a part ending at 2", 6.0,
        [](ScoreBuilder& s) {

@@ -30,10 +30,7 @@ bool Contains(const std::vector<MuzPoint>& points, MuzPoint p) {
 }  // namespace
 
 TEST(StaveLines, ExtraLinesFillTheStavesRoomInTheBlendedColour) {
-  struct Case {
-    bool extra;
-    int32_t up, down, first, last;
-  };
+  struct Case { bool extra; int32_t up, down, first, last; };
   for (const Case& c : {Case{false, 60, 45, -2, 2}, Case{true, 60, 45, -6, 4}, Case{true, 35, 25, -3, 2}}) {
     SCOPED_TRACE(testing::Message() << c.extra << " " << c.up << "/" << c.down);
     TNoteStave stave(nullptr, kFore, kBack, c.up, c.down, drawFlagJoin, false, c.extra);
@@ -129,9 +126,7 @@ TEST(ChordDrawing, FlagsBeamsAndStubs) {
 }
 
 TEST(SlurShape, CrescentRunsBetweenTheEndsAndBowsByItsHeight) {
-  struct Case {
-    int32_t y1, y2, h, apex;
-  };
+  struct Case { int32_t y1, y2, h, apex; };
   // The last two cases end further out than the bow reaches from the first end.
   for (const Case& c : {Case{50, 50, 9, 41}, Case{50, 50, -13, 63}, Case{50, 45, 9, 41}, Case{50, 30, 9, 21},
                         Case{50, 60, -13, 73}}) {

@@ -134,12 +134,7 @@ TEST(UnitMuz, PartStackPopsInReverseAndFreesWhatItHolds) {
 }
 
 TEST(UnitMuz, StaveWritesItsSettingsAndSaveReportsAFailedWrite) {
-  struct Case {
-    uint8_t joinFlags;
-    bool mute;
-    bool extraLines;
-    std::vector<std::string> elements;
-  };
+  struct Case { uint8_t joinFlags; bool mute; bool extraLines; std::vector<std::string> elements; };
   const std::vector<Case> cases = {
       {drawFlagSeparate, false, false, {"RoomUp=80", "RoomDown=45", "ForegroundColor=0A0B0C", "BackgroundColor=00FF00"}},
       {drawFlagJoin, true, true,
