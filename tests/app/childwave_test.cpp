@@ -180,11 +180,7 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
 // One end moves alone; both move together and stop together at an edge, keeping the length.
 TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndStayInsideTheSound) {
   Open(1000, 500);  // two samples per pixel
-  struct Case {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    SelEnds from, expected;  // moving end, anchor
-  };
+  struct Case { int key; Qt::KeyboardModifiers modifiers; SelEnds from, expected; };  // ends: moving, anchor
   const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
                               both = Qt::ShiftModifier | Qt::ControlModifier, none = {};
   const SelEnds mid{300, 100}, start{1, 200}, end{999, 800};
@@ -286,11 +282,7 @@ TEST_F(WaveWindow, TheMouseSelectsWithinTheSoundsLastSampleAndShiftAndCtrlMoveOn
   // Ctrl takes the nearer end as the anchor; a tie takes the upper end.
   SetClient(500, 101);
   doc->SetSound(MakeSound(500, 1));  // one sample per pixel
-  struct Case {
-    SelEnds before;
-    int x;
-    SelEnds after;
-  };
+  struct Case { SelEnds before; int x; SelEnds after; };
   const Case cases[] = {{{100, 200}, 190, {190, 200}},
                         {{200, 100}, 120, {120, 100}},
                         {{100, 200}, 150, {150, 200}},
@@ -309,10 +301,7 @@ TEST_F(WaveWindow, TheMouseSelectsWithinTheSoundsLastSampleAndShiftAndCtrlMoveOn
 TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
   Open(441000, 441, 101);  // h = 100
   StatusPanels* panels = form->StatusBar();
-  const struct {
-    int x, y;
-    const char* text;
-  } mono[] = {{0, 0, "(0.00000 s, 100.00 %)"},
+  const struct { int x, y; const char* text; } mono[] = {{0, 0, "(0.00000 s, 100.00 %)"},
               {220, 25, "(4.98866 s, 50.00 %)"},
               {441, 75, "(10.00000 s, -50.00 %)"}};
   for (const auto& c : mono) {

@@ -94,9 +94,7 @@ TEST(EchoFilterDialogs, BadTextEverywhereIsReportedOneFieldPerPressInReadOrder) 
 // No other wave is open, so an envelope that is read is refused. A button is clicked first; then
 // a text is typed, which may choose its option, after `silent` got a bad text that chooses none.
 TEST(EchoFilterDialogs, EachOptionReadsItsOwnInputsAndNoOthers) {
-  struct Case {
-    const char *dialog, *click, *control, *text, *message, *silent;  // message null: accepted
-  };
+  struct Case { const char *dialog, *click, *control, *text, *message, *silent; };  // message null: accepted
   const Case cases[] = {
       {"Period Echo", "chkTimeEnvelope", "editTime", "20 ms", " Echo Time Envelope", nullptr},
       {"Period Echo", "optVolumeEnvelope", "editVolumeConstant", "x?", "Volume Constant", nullptr},

@@ -111,12 +111,7 @@ TEST_F(MainFormTest, EightMenusOfWhichFileAndHelpShowWithoutADocument) {
 }
 
 TEST_F(MainFormTest, ActionsCarryTheirCaptionsShortcutsAndHints) {
-  struct Case {
-    const char* name;
-    const char* shortcut;
-    const char* shortHint;
-    const char* longHint;
-  } cases[] = {
+  struct Case { const char *name, *shortcut, *shortHint, *longHint; } cases[] = {
       {"FileNewWave", "Ctrl+N", "New", "Create a new empty wave window"},
       {"FileSaveAs", "Ctrl+A", "Save As", "Save current file with different name"},
       {"FilePlay", "P", "Play", "Play the wave"},

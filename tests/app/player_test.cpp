@@ -395,11 +395,7 @@ TEST_F(MainPlaybackTest, TheEngineReachesTheWholeSoundPlayThroughTheMainWindow) 
 }
 
 TEST_F(MainPlaybackTest, TheProgramsEndRemovesItsTemporaryFilesAndTheirDirectoryWhenEmpty) {
-  struct Case {
-    const char* name;
-    bool directoryGoneBeforePlay;  // another copy of the program ended meanwhile
-    bool foreignFile;
-  };
+  struct Case { const char* name; bool directoryGoneBeforePlay, foreignFile; };  // gone: another copy ended
   const Case cases[] = {
       {"only our files", false, false},
       {"the directory went before the play", true, false},

@@ -236,12 +236,7 @@ TEST_F(WaveFileTest, ReaderSkipsForeignChunksAndPaddingAroundTheFormat) {
 
 TEST_F(WaveFileTest, DeclaredDataSizeCountsOnlyAsFarAsTheFileGoes) {
   ScopedSampleBudget budget(1 << 20);  // a lie about the size must not turn into a large allocation
-  struct Case {
-    uint16_t channels, bits;
-    uint32_t declared;
-    std::string bytes;
-    int32_t values;
-  };
+  struct Case { uint16_t channels, bits; uint32_t declared; std::string bytes; int32_t values; };
   const Case cases[] = {
       {1, 16, 0, "", 0},
       {2, 8, 0, "\x80\x80", 0},  // a size of 0 reads nothing, even with bytes behind it
@@ -267,10 +262,7 @@ TEST_F(WaveFileTest, MalformedHeadersGiveTheirStatusText) {
   using namespace wavestatus;
   const int64_t held = SampleBytesInUse();
   const std::string data = DataChunk(2, Le16(5));
-  struct Case {
-    std::string file;
-    const char* status;
-  };
+  struct Case { std::string file; const char* status; };
   const Case cases[] = {
       {"RIFX" + RiffFile(FormatChunk({}) + data).substr(4), kNoRiff},
       {"RIFF" + Le32(40) + "AVI " + FormatChunk({}) + data, kNoWaveFmt},
