@@ -1,0 +1,776 @@
+// Reading a music document from its element tree: the document values, the part tree from its
+// postfix form, the staves with their keys, rests, note groups, players and notes. A file may hold
+// anything the grammar lets through, so every value is checked against what the model can hold
+// before anything is built from it.
+#include "music/muzread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "foundation/assertion.h"
+#include "foundation/messages.h"
+#include "foundation/readers.h"
+#include "foundation/xmlalg.h"
+#include "music/PartMuz.h"
+#include "music/flags.h"
+#include "music/muzdtd.h"
+#include "music/muznote.h"
+#include "music/noteplay.h"
+#include "music/stave.h"
+#include "music/unitmuz.h"
+
+namespace {
+constexpr const char* kAssertUnit = "muzread";
+
+constexpr int32_t kMaxPitch = 43;
+constexpr int32_t kMaxOctavesUp = 2;
+
+// Where reading stands: the error text and the position of the element at fault.
+struct Place {
+  std::string& error;
+  int32_t& line;
+  int32_t& column;
+
+  void At(const TXMLItem* item) {
+    line = item->GetLine();
+    column = item->GetColumn();
+  }
+  bool Fail(const TXMLItem* item, std::string text) {
+    if (item) At(item);
+    error = std::move(text);
+    return false;
+  }
+};
+
+bool Is(const TXMLItem* item, const char* name) { return item != nullptr && item->GetElement() == name; }
+
+// The grammar has put this element here; anything else is a programming error.
+const TXMLItem* Expect(const TXMLItem* item, const char* name) {
+  KV_ASSERT(Is(item, name));
+  return item;
+}
+
+bool ReadValue(unit& value, const TXMLItem* item, const char* field, Place& place) {
+  place.At(item);
+  return value.Read(item->GetValue(), field, place.error);
+}
+
+bool InRange(int64_t value, int64_t low, int64_t high, const TXMLItem* item, const char* field, Place& place) {
+  if (value < low)
+    return place.Fail(item, FieldErrorText(field, readtext::kRelationAtLeast + std::to_string(low) + "."));
+  if (value > high)
+    return place.Fail(item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(high) + "."));
+  return true;
+}
+
+bool Finite(double value, double high, const TXMLItem* item, const char* field, Place& place) {
+  if (!std::isfinite(value)) return place.Fail(item, FieldErrorText(field, muzreadtext::kNotFinite));
+  if (value > high)
+    return place.Fail(
+        item, FieldErrorText(field, readtext::kRelationAtMost + std::to_string(static_cast<int64_t>(high)) + "."));
+  return true;
+}
+
+// A note length kind, before it is narrowed into the symbols' signed 8-bit field.
+bool ReadLengthKind(const TXMLItem* item, const char* field, int32_t& kind, Place& place) {
+  unitIntegerPos value(0, 0);
+  if (!ReadValue(value, item, field, place)) return false;
+  kind = value.GetValue();
+  if (!IsNoteLengthKind(kind)) return place.Fail(item, FieldErrorText(field, muzreadtext::kNoLengthKind));
+  return true;
+}
+
+// Hexadecimal digits only, as the colour fields are written; the value must fit in 32 bits.
+bool ReadColour(const TXMLItem* item, const char* field, uint32_t& colour, Place& place) {
+  place.At(item);
+  const std::string& text = item->GetValue();
+  uint64_t value = 0;
+  bool ok = !text.empty();
+  for (size_t i = 0; ok && i < text.size(); ++i) {
+    const char c = text[i];
+    int digit = -1;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    value = value * 16 + static_cast<uint64_t>(digit);
+    ok = digit >= 0 && value <= 0xFFFFFFFFu;
+  }
+  if (!ok) return place.Fail(item, FieldErrorText(field, std::string(muzreadtext::kInvalidHex) + "\"" + text + "\"."));
+  colour = static_cast<uint32_t>(value);
+  return true;
+}
+
+struct TTuplet {
+  int32_t multiOol = sool;
+  const char* name = nullptr;
+};
+
+// The optional tuplet element at `item`; moves past it.
+TTuplet TakeTuplet(const TXMLItem*& item, const char* none) {
+  static constexpr const char* kNames[] = {"Duool", "Triool", "Kwartool", "Kwintool"};
+  for (int32_t i = 0; i < 4; ++i)
+    if (Is(item, kNames[i])) {
+      item = item->GetNext();
+      return {duool + i, kNames[i]};
+    }
+  return {sool, none};
+}
+
+// The element among `names` at `item`, as its index; moves past it. `absent` when there is none.
+template <size_t N>
+uint8_t TakeChoice(const TXMLItem*& item, const char* const (&names)[N], uint8_t absent) {
+  for (size_t i = 0; i < N; ++i)
+    if (Is(item, names[i])) {
+      item = item->GetNext();
+      return static_cast<uint8_t>(i);
+    }
+  return absent;
+}
+
+// Position, length kind, dots and tuplet place of a rest or a note, checked for what the symbols
+// and the layout can time and draw.
+struct TTimeValues {
+  double position = 0;
+  int32_t lengthKind = 4;
+  int32_t points = 0;
+  TTuplet tuplet;
+  int32_t posInOol = 0;
+  const TXMLItem* lengthItem = nullptr;
+  const TXMLItem* pointsItem = nullptr;
+};
+
+bool ReadPosition(const TXMLItem* item, const char* field, double& position, Place& place) {
+  unitFactorPos value(0, kUnitNone);
+  if (!ReadValue(value, Expect(item, "Position"), field, place)) return false;
+  position = value.GetValue();
+  return Finite(position, muzreadtext::kMaxPosition, item, field, place);
+}
+
+// Reads "Position", "Length" and "Points" from `item` on; leaves `item` after them.
+bool ReadTimeStart(const TXMLItem*& item, const char* const (&fields)[3], TTimeValues& values, Place& place) {
+  if (!ReadPosition(item, fields[0], values.position, place)) return false;
+  item = item->GetNext();
+  values.lengthItem = Expect(item, "Length");
+  if (!ReadLengthKind(item, fields[1], values.lengthKind, place)) return false;
+  item = item->GetNext();
+  if (Is(item, "Points")) {
+    values.pointsItem = item;
+    unitIntegerPos points(0, 0);
+    if (!ReadValue(points, item, fields[2], place)) return false;
+    values.points = points.GetValue();
+    item = item->GetNext();
+  }
+  return true;
+}
+
+// Reads the tuplet element and "PosInOol" and checks the whole time of the symbol.
+bool ReadTimeEnd(const TXMLItem*& item, const char* none, const char* posField, const char* const (&fields)[3],
+                 TTimeValues& values, Place& place) {
+  values.tuplet = TakeTuplet(item, none);
+  if (Is(item, "PosInOol")) {
+    unitInteger posInOol(0, 0);
+    if (!ReadValue(posInOol, item, "Position in MultiOol", place)) return false;
+    values.posInOol = posInOol.GetValue();
+    if (values.posInOol < 0)
+      return place.Fail(item, FieldErrorText("Position in MultiOol", std::string(readtext::kRelationAtLeast) + "0."));
+    item = item->GetNext();
+  }
+  if (values.tuplet.multiOol <= values.posInOol)
+    return place.Fail(nullptr, std::string(posField) + muzreadtext::kValueToHigh + values.tuplet.name + ".");
+  const int32_t multiOol = values.tuplet.multiOol;
+  const int32_t longest = multiOol == kwintool ? 16 : multiOol == sool ? 64 : 32;
+  if (!InRange(values.lengthKind, 1, longest, values.lengthItem, fields[1], place)) return false;
+  const TXMLItem* pointsItem = values.pointsItem ? values.pointsItem : values.lengthItem;
+  const int32_t leastPoints = (multiOol == duool || multiOol == kwartool) ? 1 : 0;
+  if (!InRange(values.points, leastPoints, MaxPointsForLength(values.lengthKind), pointsItem, fields[2], place))
+    return false;
+  // The checks above are the symbols' own rule spelt out for the messages; this one keeps them
+  // from drifting apart.
+  KV_ASSERT(TStaveTimeSymbol::IsValidTime(values.lengthKind, values.points, multiOol, values.posInOol));
+  return true;
+}
+
+constexpr const char* kSilenceFields[3] = {"Silence Position", "Silence Length", "Silence Points"};
+constexpr const char* kNoteFields[3] = {"Note Position", "Note Length", "Note Points"};
+constexpr const char* kNoteShifts[] = {"ShiftDoubleCross", "ShiftCross", "ShiftNormal", "ShiftMol", "ShiftDoubleMol"};
+// Indexed by the articulation kind.
+constexpr const char* kArticulations[] = {"ArtNormal", "ArtStaccato", "ArtStaccatissimo", "ArtPortato", "ArtLegato"};
+constexpr const char* kSticks[] = {"NoteStickUp", "NoteStickDown"};
+constexpr const char* kShapes[] = {"NoteShapeNormal", "NoteShapeRectangle"};
+}  // namespace
+
+// --- the document and its part tree --------------------------------------------------------------
+
+bool TUnitMuz::LoadFromFile(std::string& error) {
+  std::unique_ptr<TXMLToken> first;
+  std::string version;
+  if (!ReadTokens(first, error, version)) return false;
+  const TDTDElement* grammar = nullptr;
+  if (version == muzreadtext::kVersion70)
+    grammar = BuildDTD70();
+  else if (version == muztext::kVersion)
+    grammar = BuildDTD71();
+  if (grammar == nullptr) {
+    error = muzreadtext::kUnknownVersion;
+    return false;
+  }
+  TXMLCompound root("Root");
+  std::string message;
+  if (!MatchXMLDocument(*grammar, &root, first.get(), message)) {
+    error = message.empty() ? muzreadtext::kUnknownError : message;
+    return false;
+  }
+  first.reset();
+  const TXMLItem* unitMuz = root.GetFirstChild();
+  int32_t line = 0;
+  int32_t column = 0;
+  bool ok = true;
+  // The version was taken from the last "Version" text anywhere in the file; the grammar of
+  // that version must be the one the document itself names, or its tree would be read by the
+  // other version's rules.
+  const TXMLItem* versionItem = unitMuz->GetFirstChild();
+  if (versionItem->GetValue() != version) {
+    line = versionItem->GetLine();
+    column = versionItem->GetColumn();
+    error = muzreadtext::kVersionMismatch;
+    ok = false;
+  }
+  if (ok) ok = ReadFromXML(unitMuz, error, line, column);
+  if (!ok) {
+    error += muzread::PositionSuffix(line, column);
+    return false;
+  }
+  SetSaved();
+  SetSelectedSymbol(StartPartMuz->GetStartSymbol());
+  return true;
+}
+
+bool TUnitMuz::ReadTokens(std::unique_ptr<TXMLToken>& first, std::string& error, std::string& version) {
+  error = muzreadtext::kUnknownError;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(GetFileName().c_str(), "r"), &std::fclose);
+  if (!file) {
+    error = muzreadtext::kCannotOpen;
+    return false;
+  }
+  // The declaration and the document type line are skipped unread, 98 characters at most each,
+  // as the files have always been read.
+  char skipped[99];
+  for (int i = 0; i < 2; ++i)
+    if (std::fgets(skipped, sizeof skipped, file.get()) == nullptr) break;
+  int32_t line = 3;
+  int32_t column = 1;
+  first = ReadXMLTokens(file.get(), line, column);
+  const TXMLToken* last = LastXMLToken(first.get());
+  if (last->GetTokenKind() == xmlTokenError) {
+    error = last->GetError();
+    first.reset();
+    return false;
+  }
+  for (const TXMLToken* token = first.get(); token; token = token->GetNext()) {
+    const TXMLToken* next = token->GetNext();
+    if (token->GetTokenKind() == xmlTokenBegin && token->GetName() == "Version" && next &&
+        next->GetTokenKind() == xmlTokenAttr)
+      version = next->GetText();
+  }
+  return true;
+}
+
+bool TUnitMuz::Duplicate(const TUnitMuz& source, std::string& error) {
+  const std::unique_ptr<TXMLCompound> tree = source.BuildXML();
+  int32_t line = 0;
+  int32_t column = 0;
+  const bool ok = ReadFromXML(tree.get(), error, line, column);
+  if (!ok) error += muzread::PositionSuffix(line, column);
+  SetNew();
+  if (ok) SetSelectedSymbol(StartPartMuz->GetStartSymbol());
+  return ok;
+}
+
+bool TUnitMuz::ReadFromXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
+  KV_ASSERT(PartMuzStackItems == NULL);
+  PartMuzStackItems = new TPartMuzStackItem;
+  ReadParts.clear();
+  const bool ok = ReadMuzXML(item, error, line, column);
+  if (!ok) {
+    // The selected node may be a part still on the stack, which is freed now.
+    SelMusTreeItem = nullptr;
+    PartMuzStackItems->Clear();
+  }
+  delete std::exchange(PartMuzStackItems, nullptr);
+  ReadParts.clear();
+  return ok;
+}
+
+bool TUnitMuz::ReadMuzXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  Expect(item, "UnitMuz");
+  const TXMLItem* child = Expect(item->GetFirstChild(), "Version");
+  const std::string version = child->GetValue();
+  if (version != muzreadtext::kVersion70 && version != muztext::kVersion)
+    return place.Fail(child, muzreadtext::kUnknownVersion);
+  child = Expect(child->GetNext(), "Tempo");
+  if (!ReadValue(Tempo, child, "Tempo", place)) return false;
+  if (!Finite(Tempo.GetValue(), muzreadtext::kMaxTempo, child, "Tempo", place)) return false;
+  child = child->GetNext();
+  KV_ASSERT(StartPartMuz->GetPartMuz() == NULL);
+
+  if (version == muzreadtext::kVersion70) {
+    auto single = std::make_unique<TSinglePartMuz>(this);
+    if (!ReadBar(single.get(), Expect(child, "Bar"), error, line, column)) return false;
+    StartPartMuz->SetPartMuz(single.release());
+    child = child->GetNext();
+  } else {
+    for (;; child = child->GetNext()) {
+      bool ok = true;
+      if (Is(child, "SingleMuzPart"))
+        ok = ReadSingleMuzPart(child, error, line, column);
+      else if (Is(child, "ConcatMuzPart"))
+        ok = ReadConcatMuzPart(child, error, line, column);
+      else if (Is(child, "LoopMuzPart"))
+        ok = ReadLoopMuzPart(child, error, line, column);
+      else if (Is(child, "SelectMuzPart"))
+        ok = ReadSelectMuzPart(child, error, line, column);
+      else
+        break;
+      if (!ok) return false;
+    }
+    if (ReadParts.size() != 1) return place.Fail(child, muzreadtext::kPartsOutsideTree);
+    int32_t depth = 0;
+    StartPartMuz->SetPartMuz(PopReadPart(depth)->TakeContents());
+  }
+  if (!ReadStave(child, version, error, line, column)) return false;
+  KV_ASSERT(child == NULL);
+  // Every value is bounded, but loops multiply: a tree can still last longer than a double holds.
+  if (!std::isfinite(StartPartMuz->GetTimeLength(1))) return place.Fail(item, muzreadtext::kMusicTooLong);
+  return true;
+}
+
+bool TUnitMuz::PushReadPart(TPartMuz* part, int32_t depth, const TXMLItem* item, std::string& error, int32_t& line,
+                            int32_t& column) {
+  if (depth > muzreadtext::kMaxPartDepth) {
+    TPartMuz::DeleteSubtrees(part, nullptr);
+    Place place{error, line, column};
+    return place.Fail(item, muzreadtext::kNestedTooDeep);
+  }
+  auto* pushed = new TPartMuzStackItem(part);
+  (ReadParts.empty() ? PartMuzStackItems : ReadParts.back().item)->Append(pushed);
+  ReadParts.push_back({pushed, depth});
+  return true;
+}
+
+std::unique_ptr<TPartMuzStackItem> TUnitMuz::PopReadPart(int32_t& depth) {
+  if (ReadParts.empty()) return nullptr;
+  depth = ReadParts.back().depth;
+  ReadParts.pop_back();
+  TPartMuzStackItem* below = ReadParts.empty() ? PartMuzStackItems : ReadParts.back().item;
+  std::unique_ptr<TPartMuzStackItem> top(below->PopLast());
+  KV_ASSERT(top != NULL);
+  return top;
+}
+
+bool TUnitMuz::ReadBar(TSinglePartMuz* single, const TXMLItem* item, std::string& error, int32_t& line,
+                       int32_t& column) {
+  Place place{error, line, column};
+  unitInteger count(0, 0);
+  unitInteger length(0, 0);
+  unitInteger countFirstBar(0, 0);
+  const TXMLItem* countItem = Expect(item->GetFirstChild(), "Count");
+  if (!ReadValue(count, countItem, "Bar Count", place)) return false;
+  const TXMLItem* lengthItem = Expect(countItem->GetNext(), "Length");
+  if (!ReadValue(length, lengthItem, "Bar Length", place)) return false;
+  const TXMLItem* firstItem = lengthItem->GetNext();
+  if (firstItem && !ReadValue(countFirstBar, Expect(firstItem, "CountFirstBar"), "Bar CountFirstBar", place))
+    return false;
+  if (!InRange(count.GetValue(), 1, muzreadtext::kMaxBarCount, countItem, "Bar Count", place)) return false;
+  if (!IsNoteLengthKind(length.GetValue()))
+    return place.Fail(lengthItem, FieldErrorText("Bar Length", muzreadtext::kNoLengthKind));
+  if (!InRange(countFirstBar.GetValue(), 0, count.GetValue() - 1, firstItem ? firstItem : lengthItem,
+               "Bar CountFirstBar", place))
+    return false;
+  KV_ASSERT(TMuzBar::IsValid(length.GetValue(), count.GetValue(), countFirstBar.GetValue()));
+  new TMuzBar(single, static_cast<int8_t>(length.GetValue()), count.GetValue(), countFirstBar.GetValue());
+  return true;
+}
+
+bool TUnitMuz::ReadPartNode(const TXMLItem* item, TMusTreeItem* node, std::string& error, int32_t& line,
+                            int32_t& column) {
+  Place place{error, line, column};
+  const TXMLItem* child = Expect(item, "PartNode")->GetFirstChild();
+  if (Is(child, "PartLabel")) {
+    node->SetLabel(child->GetValue());
+    child = child->GetNext();
+  }
+  const bool expanded = Is(child, "Expanded");
+  if (expanded) child = child->GetNext();
+  // Only loop and select parts keep the flag; on other nodes the grammar lets it pass unused.
+  if (node->GetMusTreeItemKind() == musTreeItemPartMuz) {
+    auto* part = static_cast<TPartMuz*>(node);
+    if (part->GetPartMuzKind() == partMuzLoop) static_cast<TLoopPartMuz*>(part)->SetExpanded(expanded);
+    if (part->GetPartMuzKind() == partMuzSelect) static_cast<TSelectPartMuz*>(part)->SetExpanded(expanded);
+  }
+  if (Is(child, "Selected")) {
+    if (SelMusTreeItem != nullptr) return place.Fail(child, muzreadtext::kSecondSelected);
+    SelMusTreeItem = node;
+    child = child->GetNext();
+  }
+  KV_ASSERT(child == NULL);
+  return true;
+}
+
+bool TUnitMuz::ReadSingleMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
+  auto single = std::make_unique<TSinglePartMuz>(this);
+  const TXMLItem* bar = Expect(item->GetFirstChild(), "Bar");
+  if (!ReadBar(single.get(), bar, error, line, column)) return false;
+  if (!ReadPartNode(bar->GetNext(), single.get(), error, line, column)) return false;
+  return PushReadPart(single.release(), 1, item, error, line, column);
+}
+
+bool TUnitMuz::ReadConcatMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  int32_t secondDepth = 0;
+  int32_t firstDepth = 0;
+  std::unique_ptr<TPartMuzStackItem> second = PopReadPart(secondDepth);
+  if (!second) return place.Fail(item, muzreadtext::kConcatNoSecond);
+  std::unique_ptr<TPartMuzStackItem> first = PopReadPart(firstDepth);
+  if (!first) return place.Fail(item, muzreadtext::kConcatNoFirst);
+  TPartMuz* firstPart = first->TakeContents();
+  auto* concat = new TConcatPartMuz(firstPart, second->TakeContents(), this);
+  return PushReadPart(concat, std::max(firstDepth, secondDepth) + 1, item, error, line, column);
+}
+
+bool TUnitMuz::ReadLoopMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  unitIntegerPosMore count(1, 0);
+  const TXMLItem* countItem = Expect(item->GetFirstChild(), "Count");
+  if (!ReadValue(count, countItem, "Loop MuzPart Count", place)) return false;
+  if (!InRange(count.GetValue(), 1, muzreadtext::kMaxTurns, countItem, "Loop MuzPart Count", place)) return false;
+  int32_t depth = 0;
+  std::unique_ptr<TPartMuzStackItem> top = PopReadPart(depth);
+  if (!top) return place.Fail(item, muzreadtext::kLoopNoChild);
+  auto* loop = new TLoopPartMuz(count, top->TakeContents(), this);
+  if (!ReadPartNode(countItem->GetNext(), loop, error, line, column)) {
+    TPartMuz::DeleteSubtrees(loop, nullptr);
+    return false;
+  }
+  return PushReadPart(loop, depth + 1, item, error, line, column);
+}
+
+bool TUnitMuz::ReadSelectMuzPart(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  int32_t depth = 0;
+  std::unique_ptr<TPartMuzStackItem> top = PopReadPart(depth);
+  if (!top) return place.Fail(item, muzreadtext::kSelectNoChild);
+  auto* select = new TSelectPartMuz(top->TakeContents(), this);
+  const TXMLItem* child = item->GetFirstChild();
+  bool ok = true;
+  for (; ok && Is(child, "SelectMuzPartTurn"); child = child->GetNext())
+    ok = ReadSelectMuzPartTurn(child, select, error, line, column);
+  if (ok) ok = ReadPartNode(child, select, error, line, column);
+  if (!ok) {
+    // A turn item of this part may have been selected before the failure.
+    SelMusTreeItem = nullptr;
+    TPartMuz::DeleteSubtrees(select, nullptr);
+    return false;
+  }
+  return PushReadPart(select, depth + 1, item, error, line, column);
+}
+
+bool TUnitMuz::ReadSelectMuzPartTurn(const TXMLItem* item, TSelectPartMuz* select, std::string& error, int32_t& line,
+                                     int32_t& column) {
+  Place place{error, line, column};
+  unitIntegerPosMore count(1, 0);
+  unitInteger pitch(0, 0);
+  const TXMLItem* child = Expect(item->GetFirstChild(), "Count");
+  if (!ReadValue(count, child, "Select MuzPart Count", place)) return false;
+  if (!InRange(count.GetValue(), 1, muzreadtext::kMaxTurns, child, "Select MuzPart Count", place)) return false;
+  child = child->GetNext();
+  if (Is(child, "Pitch")) {
+    if (!ReadValue(pitch, child, "Select MuzPart Pitch", place)) return false;
+    if (!InRange(pitch.GetValue(), -muzreadtext::kMaxTurnPitch, muzreadtext::kMaxTurnPitch, child,
+                 "Select MuzPart Pitch", place))
+      return false;
+    child = child->GetNext();
+  }
+  TCountSelectPartItem* turn = select->AddTurnItem(count, pitch);
+  return ReadPartNode(child, turn, error, line, column);
+}
+
+// --- staves ----------------------------------------------------------------------------------------
+
+bool TUnitMuz::ReadStave(const TXMLItem*& item, const std::string& version, std::string& error, int32_t& line,
+                         int32_t& column) {
+  Place place{error, line, column};
+  const bool old = version == muzreadtext::kVersion70;
+  TNoteStave* previous = nullptr;
+  for (; Is(item, "Stave"); item = item->GetNext()) {
+    const TXMLItem* child = item->GetFirstChild();
+    unitIntegerMoreUser roomUp(kStaveRoom, 0);
+    unitIntegerMoreUser roomDown(kStaveRoom, 0);
+    roomUp.SetBound(kStaveRoomBound);
+    roomDown.SetBound(kStaveRoomBound);
+    if (!ReadValue(roomUp, Expect(child, "RoomUp"), "Room Up", place) ||
+        !InRange(roomUp.GetValue(), kStaveRoomBound, muzreadtext::kMaxRoom, child, "Room Up", place))
+      return false;
+    child = child->GetNext();
+    if (!ReadValue(roomDown, Expect(child, "RoomDown"), "Room Down", place) ||
+        !InRange(roomDown.GetValue(), kStaveRoomBound, muzreadtext::kMaxRoom, child, "Room Down", place))
+      return false;
+    child = child->GetNext();
+    const bool allowJoin = Is(child, "AllowJoinFlags");
+    if (allowJoin) child = child->GetNext();
+    if (old && Is(child, "AutoStick")) child = child->GetNext();
+    const bool mute = Is(child, "Mute");
+    if (mute) child = child->GetNext();
+    const bool extraLines = Is(child, "ExtraLines");
+    if (extraLines) child = child->GetNext();
+    uint32_t foreground = 0;
+    uint32_t background = 0;
+    if (!ReadColour(Expect(child, "ForegroundColor"), "ForegroundColor", foreground, place)) return false;
+    child = child->GetNext();
+    if (!ReadColour(Expect(child, "BackgroundColor"), "BackgroundColor", background, place)) return false;
+    child = child->GetNext();
+
+    auto* stave = new TNoteStave(this, foreground, background, roomUp.GetValue(), roomDown.GetValue(),
+                                 allowJoin ? drawFlagJoin : drawFlagSeparate, mute, extraLines);
+    stave->SetPrev(previous);
+    if (previous)
+      previous->SetNext(stave);
+    else
+      StartStave = CurStave = stave;
+    previous = stave;
+
+    TSinglePartMuz* single = StartPartMuz->GetFirstSinglePart();
+    if (old) {
+      if (!ReadKeyOrSilence(child, single, stave, error, line, column)) return false;
+    } else {
+      for (; Is(child, "KeyPart"); child = child->GetNext()) {
+        if (single == nullptr) return place.Fail(child, muzreadtext::kMoreKeyParts);
+        place.At(child);
+        const TXMLItem* keys = child->GetFirstChild();
+        if (!ReadKeyOrSilence(keys, single, stave, error, line, column)) return false;
+        KV_ASSERT(keys == NULL);
+        single = single->GetNextSinglePart();
+      }
+      if (single != nullptr) return place.Fail(nullptr, muzreadtext::kMoreMusicParts);
+    }
+    TNoteGroup* group = nullptr;
+    for (; Is(child, "NoteGroup"); child = child->GetNext())
+      if (!ReadNoteGroup(child, stave, group, version, error, line, column)) return false;
+    KV_ASSERT(child == NULL);
+  }
+  return true;
+}
+
+bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, std::string& error,
+                                int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  Expect(item, "Key");
+  int32_t keyOrder = 0;
+  double lastKeyPosition = 0;
+  std::vector<TTimeValues> rests;
+  for (; Is(item, "Key") || Is(item, "Silence"); item = item->GetNext()) {
+    const TXMLItem* child = item->GetFirstChild();
+    if (Is(item, "Silence")) {
+      TTimeValues time;
+      if (!ReadTimeStart(child, kSilenceFields, time, place) ||
+          !ReadTimeEnd(child, "Normal Silence", muzreadtext::kPosInSil, kSilenceFields, time, place))
+        return false;
+      rests.push_back(time);
+      continue;
+    }
+    double position = 0;
+    if (!ReadPosition(child, "Key Position", position, place)) return false;
+    // The first key starts the stave in the part; a later one before it, or none at the start,
+    // would leave notes without a clef.
+    if (keyOrder == 0 && position != 0)
+      return place.Fail(child, FieldErrorText("Key Position", muzreadtext::kFirstKeyAtStart));
+    if (position < lastKeyPosition) return place.Fail(child, FieldErrorText("Key Position", muzreadtext::kKeysInOrder));
+    lastKeyPosition = position;
+    child = Expect(child->GetNext(), "KeyKind");
+    place.At(child);
+    const std::string& kindText = child->GetValue();
+    int8_t keyKind = TKey::keyKindC;
+    if (kindText == "G")
+      keyKind = TKey::keyKindG;
+    else if (kindText == "F")
+      keyKind = TKey::keyKindF;
+    else if (kindText != "C")
+      return place.Fail(child, muzreadtext::kKeyKindPrefix + ("\"" + kindText + "\"") + muzreadtext::kKeyKindSuffix);
+    child = child->GetNext();
+    unitInteger octaves(0, 0);
+    if (Is(child, "OctavesUp")) {
+      if (!ReadValue(octaves, child, "Key OctavesUp", place) ||
+          !InRange(octaves.GetValue(), -kMaxOctavesUp, kMaxOctavesUp, child, "Key OctavesUp", place))
+        return false;
+      child = child->GetNext();
+    }
+    TKey* key = AddXMLKey(stave, position, octaves.GetValue(), keyKind, ++keyOrder, single);
+    for (; Is(child, "KeyNoteShift"); child = child->GetNext()) {
+      const TXMLItem* shift = child->GetFirstChild();
+      const uint8_t kind = Is(shift, "ShiftCross") ? noteShiftKruis : noteShiftMol;
+      unitInteger height(0, 0);
+      if (!ReadValue(height, Expect(shift->GetNext(), "Height"), "Key NoteShift Height", place)) return false;
+      const bool set = key->SetNoteShift(height.GetValue(), kind);
+      KV_ASSERT(set);
+    }
+    KV_ASSERT(child == NULL);
+  }
+  // A symbol goes in before those it ties with in the part's order, so the rests go in last
+  // first: ties then keep the order of the file, and a file the program wrote reads back into the
+  // same order and writes the same text.
+  for (auto rest = rests.rbegin(); rest != rests.rend(); ++rest)
+    AddXMLSilence(stave, rest->position, static_cast<int8_t>(rest->lengthKind), rest->points,
+                  static_cast<int8_t>(rest->tuplet.multiOol), rest->posInOol, single);
+  return true;
+}
+
+// --- note groups and notes -------------------------------------------------------------------------
+
+bool TUnitMuz::ReadNoteGroup(const TXMLItem* item, TNoteStave* stave, TNoteGroup*& previous, const std::string& version,
+                             std::string& error, int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  const TXMLItem* child = item->GetFirstChild();
+  uint32_t colour = 0;
+  if (!ReadColour(Expect(child, "NoteColor"), "NoteColor", colour, place)) return false;
+  child = child->GetNext();
+  const uint8_t shape = TakeChoice(child, kShapes, noteShapeNormal);
+  const uint8_t stick = TakeChoice(child, kSticks, drawStickAuto);
+
+  // Built whole before the group takes it, so a failure drops it with nothing linked anywhere.
+  auto player = std::make_unique<TCompoundPlayer>(this);
+  TOnePlayer* last = nullptr;
+  for (const TXMLItem* one = Expect(child, "CompoundPlayer")->GetFirstChild(); one; one = one->GetNext()) {
+    const TXMLItem* value = one->GetFirstChild();
+    TOnePlayerProps props(unitVolumeFactor(1, kUnitNone), unitFreq(0, kUnitKiloHertz));
+    unitTimePosMore basicFreq = props.SimpleSampler.BasicFreq;
+    unitFactorPosMax1 resFactor = props.ResonantSampler.ResFactor;
+    const bool resonant = Is(one, "ResonantSampler");
+    const bool sampler = Is(one, "SimpleOneSampler") || Is(one, "RollOutSampler");
+    if (resonant) {
+      if (!ReadValue(resFactor, Expect(value, "ResFactor"), "ResFactor", place)) return false;
+      value = value->GetNext();
+    } else if (sampler) {
+      if (!ReadValue(basicFreq, Expect(value, "BasicFreq"), "BasicFreq", place) ||
+          !Finite(basicFreq.GetValue(), muzreadtext::kMaxPeriod, value, "BasicFreq", place))
+        return false;
+      value = value->GetNext();
+    }
+    const unitUnitWave wave(Expect(value, "SampleWave")->GetValue());
+    value = value->GetNext();
+    if (Is(value, "FreqUp")) {
+      if (!ReadValue(props.FreqUp, value, "FreqUp", place) ||
+          !Finite(std::fabs(props.FreqUp.GetValue()), muzreadtext::kMaxFreqUp, value, "FreqUp", place))
+        return false;
+      value = value->GetNext();
+    }
+    if (!ReadValue(props.VolumeFactor, Expect(value, "VolumeFactor"), "VolumeFactor", place) ||
+        !Finite(std::fabs(props.VolumeFactor.GetValue()), muzreadtext::kMaxVolume, value, "VolumeFactor", place))
+      return false;
+    KV_ASSERT(value->GetNext() == NULL);
+
+    auto onePlayer = std::make_unique<TOnePlayer>(player.get(), props.VolumeFactor, props.FreqUp);
+    bool set = false;
+    if (resonant) {
+      set = onePlayer->SetResonantSampler({wave, resFactor});
+    } else if (Is(one, "SimpleOneSampler")) {
+      set = onePlayer->SetSimpleSampler({wave, basicFreq});
+    } else if (Is(one, "RollOutSampler")) {
+      set = onePlayer->SetRollOutSampler({wave, basicFreq});
+    } else if (Is(one, "RepeatWaveForm")) {
+      set = onePlayer->SetRepeatWaveForm({wave});
+    } else {
+      Expect(one, "RollOutWaveForm");
+      set = onePlayer->SetRollOutWaveForm({wave});
+    }
+    KV_ASSERT(set);  // the values were checked as the setters check them
+    TOnePlayer* inserted = onePlayer.get();
+    player->InsertAfter(last, std::move(onePlayer));
+    if (last == nullptr) player->SetCurOnePlayer(inserted);
+    last = inserted;
+  }
+  KV_ASSERT(last != NULL);
+  child = child->GetNext();
+
+  auto* group = new TNoteGroup(stave, std::move(player), colour, shape, stick);
+  stave->InsertNoteGroup(previous, group);
+  if (previous == nullptr) {
+    stave->SetCurNoteGroup(group);
+    stave->SetSelectedNoteGroup(group);
+  }
+  previous = group;
+
+  TSinglePartMuz* single = StartPartMuz->GetFirstSinglePart();
+  if (version == muzreadtext::kVersion70) return ReadNote(child, single, stave, group, version, error, line, column);
+  for (; Is(child, "NotePart"); child = child->GetNext()) {
+    if (single == nullptr) return place.Fail(child, muzreadtext::kMoreNoteParts);
+    place.At(child);
+    const TXMLItem* notes = child->GetFirstChild();
+    if (!ReadNote(notes, single, stave, group, version, error, line, column)) return false;
+    KV_ASSERT(notes == NULL);
+    single = single->GetNextSinglePart();
+  }
+  KV_ASSERT(child == NULL);
+  if (single != nullptr) return place.Fail(nullptr, muzreadtext::kMoreMusicNoteParts);
+  return true;
+}
+
+bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, TNoteGroup* group,
+                        const std::string& version, std::string& error, int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  const bool old = version == muzreadtext::kVersion70;
+  struct TNoteValues {
+    TTimeValues time;
+    int32_t pitch;
+    uint8_t noteShift, articulation, stick;
+  };
+  const auto add = [&](const TNoteValues& note) {
+    AddXMLNote(stave, note.time.position, static_cast<int8_t>(note.time.lengthKind), note.time.points, note.pitch,
+               group, note.noteShift, static_cast<int8_t>(note.time.tuplet.multiOol), note.time.posInOol,
+               note.articulation, single, note.stick);
+  };
+  std::vector<TNoteValues> notes;
+  for (; Is(item, "Note"); item = item->GetNext()) {
+    const TXMLItem* child = item->GetFirstChild();
+    TTimeValues time;
+    if (!ReadTimeStart(child, kNoteFields, time, place)) return false;
+    const TXMLItem* heightItem = Expect(child, "Height");
+    unitInteger height(0, 0);
+    if (!ReadValue(height, heightItem, "Note Height", place)) return false;
+    int64_t pitch = height.GetValue();
+    const TKey* key = nullptr;
+    if (old) {
+      // Every key run starts with a key at 0, so a key is always in effect.
+      key = single->GetKeyAt(time.position, stave);
+      KV_ASSERT(key != NULL);
+      pitch = int64_t{height.GetValue()} + key->GetKeyKind() + 7 * int64_t{key->GetOctavesUp()};
+    }
+    if (!InRange(pitch, -kMaxPitch, kMaxPitch, heightItem, "Note Height", place)) return false;
+    child = child->GetNext();
+    constexpr uint8_t kNoShift = 255;
+    uint8_t noteShift = TakeChoice(child, kNoteShifts, kNoShift);
+    if (!ReadTimeEnd(child, "Normal Note", muzreadtext::kPosInNote, kNoteFields, time, place)) return false;
+    const uint8_t articulation = TakeChoice(child, kArticulations, noteArtNormal);
+    const uint8_t stick = TakeChoice(child, kSticks, drawStickAuto);
+    KV_ASSERT(child == NULL);
+    if (noteShift == kNoShift)
+      noteShift = old ? single->GetNoteShiftAt(stave, time.position, static_cast<int32_t>(pitch))
+                      : static_cast<uint8_t>(noteShiftNormal);
+    const TNoteValues note{time, static_cast<int32_t>(pitch), noteShift, articulation, stick};
+    // A "7.0" accidental depends on the notes before it, which must be in place; other notes go
+    // in last first, as the rests do, so that ties keep the order of the file.
+    if (old)
+      add(note);
+    else
+      notes.push_back(note);
+  }
+  for (auto note = notes.rbegin(); note != notes.rend(); ++note) add(*note);
+  return true;
+}

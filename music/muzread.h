@@ -1,0 +1,64 @@
+// Texts and bounds of the music file reader. The bounds keep what a file may hold within what the
+// symbols, the layout and a render can take.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace muzreadtext {
+inline constexpr const char* kVersion70 = "7.0";
+inline constexpr const char* kUnknownError = "Unknown Error";
+inline constexpr const char* kUnknownVersion = "Unknown music file version.";
+inline constexpr const char* kCannotOpen = "Cannot open file for reading.";
+inline constexpr const char* kVersionMismatch = "The Version of the music file is not the version it was read as.";
+inline constexpr const char* kPartsOutsideTree =
+    "There are existing Music Parts falling outside the tree of Music Parts; The combination of Music Parts is "
+    "wrong.";
+inline constexpr const char* kConcatNoSecond =
+    "Cannot built a Concat Music Part, there are no more Music Parts in the stack for the second child while "
+    "building the tree of Music Parts; The combination of Music Parts is wrong.";
+inline constexpr const char* kConcatNoFirst =
+    "Cannot built a Concat Music Part, there are no more Music Parts in the stack for the first child while "
+    "building the tree of Music Parts; The combination of Music Parts is wrong.";
+inline constexpr const char* kLoopNoChild =
+    "Cannot built a Loop Music Part, there are no more Music Parts in the stack for the child while building "
+    "the tree of Music Parts; The combination of Music Parts is wrong.";
+inline constexpr const char* kSelectNoChild =
+    "Cannot built a Select Music Part, there are no more Music Parts in the stack for the child while building "
+    "the tree of Music Parts; The combination of Music Parts is wrong.";
+inline constexpr const char* kSecondSelected = "At most one Music Part can be selected.";
+inline constexpr const char* kMoreKeyParts = "There are more Key Parts than Music Parts";
+inline constexpr const char* kMoreMusicParts = "There are more Music Parts than Key Parts";
+inline constexpr const char* kMoreNoteParts = "There are more Note Parts than Music Parts";
+inline constexpr const char* kMoreMusicNoteParts = "There are more Music Parts than Note Parts";
+inline constexpr const char* kKeyKindPrefix = "Key Kind ";
+inline constexpr const char* kKeyKindSuffix = " is not a valid Key Kind.";
+inline constexpr const char* kInvalidHex = "Invalid Hexdecimal value: ";
+inline constexpr const char* kPosInSil = "In PosInSil";
+inline constexpr const char* kPosInNote = "In PosInNote";
+inline constexpr const char* kValueToHigh = ": Value to High for ";
+inline constexpr const char* kNotFinite = "Value must be a finite number.";
+inline constexpr const char* kNoLengthKind = "Value must be 1, 2, 4, 8, 16, 32 or 64.";
+inline constexpr const char* kFirstKeyAtStart = "The first Key of a Key Part must stand at position 0.";
+inline constexpr const char* kKeysInOrder = "Keys must stand in the order of their positions.";
+inline constexpr const char* kNestedTooDeep = "The Music Parts are nested deeper than 1000 levels.";
+inline constexpr const char* kMusicTooLong = "The Music is too long to be played.";
+
+inline constexpr int32_t kMaxPartDepth = 1000;
+inline constexpr int32_t kMaxTurns = 10000;
+inline constexpr int32_t kMaxTurnPitch = 96;
+inline constexpr int32_t kMaxBarCount = 1000;
+inline constexpr int32_t kMaxRoom = 10000;
+inline constexpr double kMaxPosition = 1000000;  // whole notes
+inline constexpr double kMaxTempo = 3600;        // seconds
+inline constexpr double kMaxPeriod = 3600;       // seconds
+inline constexpr double kMaxFreqUp = 1000000;    // hertz
+inline constexpr double kMaxVolume = 1000000;
+}  // namespace muzreadtext
+
+namespace muzread {
+// " At line L, column C+1.": the reader's columns count from 0 in the message's terms.
+inline std::string PositionSuffix(int32_t line, int32_t column) {
+  return " At line " + std::to_string(line) + ", column " + std::to_string(int64_t{column} + 1) + ".";
+}
+}  // namespace muzread
