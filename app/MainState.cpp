@@ -244,9 +244,6 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
   set("MergeV", several);
 }
 
-// The music rows come with the music window; until then a music document changes nothing here.
-void TMainForm::UpdateMuzActions(TMDIChildKorvalen&) {}
-
 void TMainForm::ClearStatus() {
   for (int panel = 2; panel <= 6; ++panel) statusBar_->SetPanelText(panel, "");
 }
