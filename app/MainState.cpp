@@ -16,6 +16,7 @@
 #include "app/Main.h"
 #include "foundation/unit.h"
 #include "gui/statusbar.h"
+#include "music/unitmuz.h"
 #include "wave/unitwave.h"
 #include "wave/waveview.h"
 
@@ -111,7 +112,9 @@ void TMainForm::ActionList1Update() {
   UpdateActionsByKind(child);
   if (TUnitWave* unitWave = ActiveUnitWave()) {
     unitWave->ShowStatus();
-  } else if (child == nullptr || child->GetKind() != kUnitKindMuz) {
+  } else if (TUnitMuz* unitMuz = ActiveUnitMuz()) {
+    unitMuz->ShowStatus();
+  } else {
     ClearStatus();
   }
 }

@@ -15,6 +15,7 @@
 #include "app/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"
+#include "gui/statusbar.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
 #include "music/stave.h"
@@ -123,11 +124,12 @@ TEST_F(MainMusic, UpdateEnablesAndChecksWhatTheDocumentAnswers) {
   }
 }
 
-TEST_F(MainMusic, MenusAndToolBarsFollowTheKindOfTheActiveDocument) {
+TEST_F(MainMusic, MenusToolBarsAndStatusFollowTheKindOfTheActiveDocument) {
   OpenWave(10);
   form->ActionList1Update();
-  OpenMusic();
+  OpenMusic().SetSelectedSymbol(note);
   form->ActionList1Update();
+  EXPECT_EQ(form->StatusBar()->PanelText(1), "Note");
   for (const char* menu : {"Edit", "View", "Make", "Effects", "Music", "Window"}) {
     SCOPED_TRACE(menu);
     EXPECT_EQ(form->MainMenu(menu)->menuAction()->isVisible(),
