@@ -265,6 +265,9 @@ class TMainForm : public QMainWindow {
   class TUnitMuz* ActiveUnitMuz() const;
   void RunMusicCommand(const std::string& action);
   void RunSharedKey(const std::string& action);
+  // The pieces both kinds of document window lay out alike.
+  void ShowToolBarsOf(uint8_t kind);
+  void EnableNameBox();
 
  protected:
   bool event(QEvent* event) override;

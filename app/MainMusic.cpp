@@ -3,12 +3,8 @@
 // music document only; with none it does nothing, so its shortcut may stay live while its menu is
 // hidden.
 #include <QAction>
-#include <QApplication>
 #include <QKeySequence>
-#include <QLineEdit>
 #include <QMenu>
-#include <QPalette>
-#include <QToolBar>
 #include <string>
 
 #include "app/ChildWin.h"
@@ -169,8 +165,6 @@ constexpr SharedKey kSharedKeys[] = {
      "DrawWaveLin"},
 };
 
-constexpr const char* kWaveToolBars[] = {"ToolBarWave1", "ToolBarWave2", "ToolBarWave3"};
-constexpr const char* kMusicToolBars[] = {"ToolBarMusic1", "ToolBarMusic2", "ToolBarMusic3"};
 constexpr const char* kWaveOnlyViewEntries[] = {"ViewWave", "ViewVold", "ZoomIn", "NoZoom",
                                                 "SelectWave"};
 
@@ -250,13 +244,9 @@ void TMainForm::UpdateMuzActions(TMDIChildKorvalen& window) {
     for (const char* menu : {"View", "Music", "Window"}) {
       MainMenu(menu)->menuAction()->setVisible(true);
     }
-    for (const char* bar : kWaveToolBars) ToolBar(bar)->hide();
-    for (const char* bar : kMusicToolBars) ToolBar(bar)->show();
+    ShowToolBarsOf(kUnitKindMuz);
   }
-  editName_->setEnabled(true);
-  QPalette windowColour = editName_->palette();
-  windowColour.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
-  editName_->setPalette(windowColour);
+  EnableNameBox();
 
   Action("FileProperties")->setEnabled(true);
   Action("FileSave")->setEnabled(unit->NeedsSave());

@@ -181,13 +181,9 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
     Action("MusicDialog")->setVisible(false);
     MainMenu("Music")->menuAction()->setVisible(false);
     for (const char* menu : kWaveMenus) MainMenu(menu)->menuAction()->setVisible(true);
-    for (const char* bar : kMusicToolBars) ToolBar(bar)->hide();
-    for (const char* bar : kWaveToolBars) ToolBar(bar)->show();
+    ShowToolBarsOf(kUnitKindWave);
   }
-  editName_->setEnabled(true);
-  QPalette windowColour = editName_->palette();
-  windowColour.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
-  editName_->setPalette(windowColour);
+  EnableNameBox();
 
   // Drawing through control points takes the wave out of the hands of every other edit.
   const bool editable = !drawing;
@@ -245,6 +241,18 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
   set("MergeH", several);
   set("SplitV", stereo);
   set("MergeV", several);
+}
+
+void TMainForm::ShowToolBarsOf(uint8_t kind) {
+  for (const char* bar : kMusicToolBars) ToolBar(bar)->setVisible(kind == kUnitKindMuz);
+  for (const char* bar : kWaveToolBars) ToolBar(bar)->setVisible(kind == kUnitKindWave);
+}
+
+void TMainForm::EnableNameBox() {
+  editName_->setEnabled(true);
+  QPalette windowColour = editName_->palette();
+  windowColour.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+  editName_->setPalette(windowColour);
 }
 
 void TMainForm::ClearStatus() {
