@@ -186,8 +186,8 @@ TEST_F(MainMusic, SharedKeysServeTheActiveKindAndARefusedMusicKeyStopsThere) {
     int key;
     Qt::KeyboardModifiers modifiers;
     MusicSetup music;  // null: only a wave document is open
-    const char* waveAction;  // the wave command that must (or must not) run
-    bool waveRuns;
+    const char* spied;  // the command that must (or must not) run
+    bool runs;
     std::function<bool(const TUnitMuz&)> done;
   };
   const MusicSetup add = [](TUnitMuz&, TStaveSymbol*) {};
@@ -209,6 +209,13 @@ TEST_F(MainMusic, SharedKeysServeTheActiveKindAndARefusedMusicKeyStopsThere) {
        [](const TUnitMuz& m) { return m.IsModeDelete(); }},
       {"Ctrl+Del refused", Qt::Key_Delete, Qt::ControlModifier,
        [](TUnitMuz& m, TStaveSymbol*) { m.SetModeEdit(); }, "EditDelete", false, nullptr},
+      {"Alt+P music", Qt::Key_P, Qt::AltModifier, add, "Balance", false,
+       [](const TUnitMuz& m) { return m.GetPlayAfterEdit(); }},
+      {"Ctrl+D music", Qt::Key_D, Qt::ControlModifier, add, "MusicDialog", true, nullptr},
+      {"Shift+Ctrl+D music", Qt::Key_D, Qt::ShiftModifier | Qt::ControlModifier, add,
+       "MusicDialog", true, nullptr},
+      {"Ctrl+D wave", Qt::Key_D, Qt::ControlModifier, nullptr, "MusicDialog", false, nullptr},
+      {"D wave", Qt::Key_D, {}, nullptr, "DuplicateWave", true, nullptr},
       {"B wave", Qt::Key_B, {}, nullptr, "Balance", true, nullptr},
       {"Shift+B wave", Qt::Key_B, Qt::ShiftModifier, nullptr, "Block", true, nullptr},
       {"L wave", Qt::Key_L, {}, nullptr, "Length", true, nullptr},
@@ -221,11 +228,11 @@ TEST_F(MainMusic, SharedKeysServeTheActiveKindAndARefusedMusicKeyStopsThere) {
     form->ActionList1Update();  // the wave commands stay enabled behind the music window
     TUnitMuz* music = c.music ? &OpenMusic() : nullptr;
     if (music) c.music(*music, note);
-    QAction* wave = A(c.waveAction);
-    QObject::disconnect(wave, &QAction::triggered, form.get(), nullptr);
-    QSignalSpy waveRan(wave, &QAction::triggered);
+    QAction* spied = A(c.spied);
+    QObject::disconnect(spied, &QAction::triggered, form.get(), nullptr);
+    QSignalSpy ran(spied, &QAction::triggered);
     Press(c.key, c.modifiers);
-    EXPECT_EQ(waveRan.count(), c.waveRuns ? 1 : 0);
+    EXPECT_EQ(ran.count(), c.runs ? 1 : 0);
     if (c.done) {
       EXPECT_TRUE(c.done(*music));
     }
