@@ -232,10 +232,17 @@ class TUnitMuz : public TUnit {
   // later symbols of the stave by the change of its length.
   void SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points);
   void StepPoints(int32_t step);
+  // In add mode a length command chooses what the next press inserts; answers whether it did.
+  bool ChooseInsertLength(int32_t kind, uint8_t insertKind);
   void StepLength(int32_t newKind);
   // Answers whether a whole tuplet went with the symbol.
   bool DeleteSymbolAt(TStaveSymbol* symbol);
   bool RemoveTupletIfSilent(TStaveTimeSymbol* symbol);
+  // Puts a note of the rest's length and tuplet place in its stead, and selects it.
+  TMuzNote* ReplaceRestByNote(TStaveTimeSymbol* rest, TNoteGroup* noteGroup, int32_t pitch);
+  // Moves the later symbols of the stave by `difference`; keys moved back onto a place where keys
+  // stand already come after them, as they did in time.
+  void ShiftKeepingKeyOrder(TStaveSymbol* anchor, double difference, TNoteStave* noteStave);
 
  public:
 
@@ -347,6 +354,16 @@ class TUnitMuz : public TUnit {
   TKey* GetSelectedKey() const;
   TNoteStave* GetNavigationStave() const;
   void SwitchRun(uint8_t direction);
+  bool CanSwitch(uint8_t direction) const;
+  bool FindSymbolBeside(TXTouchMuzSymbol*& symbol, bool forward) const;
+  void SelectBeside(bool forward);
+  void StepKeyKind(int8_t first, int8_t middle, int8_t last);
+  TStaveSymbol* GetStaveMoveSymbol() const;
+  void SelectInStave(TNoteStave* stave, const TStaveSymbol* from);
+  bool FindFreePitch(TMuzNote* note, int32_t step, bool onlyFirst, int32_t& pitch) const;
+  bool MoveSelectedNote(int32_t up, bool octave);
+  // The root part's MoveSymbol, made sure for the symbol's own stave (see unitmuz_select.cpp).
+  void RePlaceSymbol(TStaveSymbol* symbol);
   // Numbers the stave's keys at the position 1, 2, ... in list order.
   void RenumberKeysOf(TSinglePartMuz* single, const TNoteStave* noteStave, double position);
   TNoteStave* StaveCursor = nullptr;

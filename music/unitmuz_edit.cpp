@@ -1,6 +1,7 @@
 // Composing a score with the document's own commands: the editor modes, what a press adds or
 // deletes, and the length, dot, tuplet and articulation commands. Every edit keeps the time of a
 // stave closed: what grows or shrinks moves the later symbols of its stave along.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +36,12 @@ std::vector<TStaveTimeSymbol*> SymbolsAtPosition(TStaveTimeSymbol* symbol) {
   for (TStaveTimeSymbol* member = symbol->GetFirstAtPosition(); member; member = member->GetNextAtPosition())
     symbols.push_back(member);
   return symbols;
+}
+
+// A rest of the symbol's length and tuplet place, not yet in the part.
+TSilence* NewSilenceInPlaceOf(const TStaveTimeSymbol* symbol) {
+  return new TSilence(symbol->GetNoteLengthKind(), symbol->GetPoints(), symbol->GetSymbolPosition(),
+                      symbol->GetNoteStave(), symbol->GetMultiOol(), symbol->GetPosInOol(), symbol->GetSinglePartMuz());
 }
 
 // Where a press puts the new symbol: after the symbol before the pointer, else at the one after.
@@ -102,16 +109,8 @@ void TUnitMuz::AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* re
                             inNote->GetSymbolPosition(), pitch, inNoteStave, noteShiftNormal, inNote->GetMultiOol(),
                             inNote->GetPosInOol(), inNote->GetNoteArtKind(), inNote->GetSinglePartMuz(), CurStickKind);
       } else if (rest != nullptr) {
-        const int8_t kind = rest->GetNoteLengthKind();
-        const int32_t points = rest->GetPoints();
-        const int8_t multiOol = rest->GetMultiOol();
-        const int32_t posInOol = rest->GetPosInOol();
-        const double restPosition = rest->GetSymbolPosition();
-        TSinglePartMuz* part = rest->GetSinglePartMuz();
-        RemoveSymbol(rest);
-        note = new TMuzNote(this, selectedNoteGroup, kind, points, restPosition, pitch, inNoteStave, noteShiftNormal,
-                            multiOol, posInOol, noteArtNormal, part, CurStickKind);
-        SetSelectedSymbol(note);
+        ReplaceRestByNote(rest, selectedNoteGroup, pitch)->PlayPreview(Tempo.GetValue());
+        return;
       } else {
         if (IsInsideTuplet(firstSymbol)) return;
         note = new TMuzNote(this, selectedNoteGroup, static_cast<int8_t>(CurNoteLengthKind), Points, position, pitch,
@@ -135,6 +134,16 @@ void TUnitMuz::AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* re
     default:
       return;  // key note shift presses change accidentals instead
   }
+}
+
+TMuzNote* TUnitMuz::ReplaceRestByNote(TStaveTimeSymbol* rest, TNoteGroup* noteGroup, int32_t pitch) {
+  auto* note = new TMuzNote(this, noteGroup, rest->GetNoteLengthKind(), rest->GetPoints(), rest->GetSymbolPosition(),
+                            pitch, rest->GetNoteStave(), noteShiftNormal, rest->GetMultiOol(), rest->GetPosInOol(),
+                            noteArtNormal, rest->GetSinglePartMuz(), CurStickKind);
+  RemoveSymbol(rest);
+  SetSelectedSymbol(note);
+  StartPartMuz->InsertSymbol(note);
+  return note;
 }
 
 // --- deleting ----------------------------------------------------------------------------------
@@ -170,20 +179,19 @@ bool TUnitMuz::DeleteSymbolAt(TStaveSymbol* symbol) {
   TStaveTimeSymbol* timeSymbol = symbol->AsTimeSymbol();
   TMuzNote* note = symbol->AsNote();
   if (note == nullptr) {
-    ShiftSymbolsAfter(timeSymbol, -timeSymbol->GetLength(), noteStave);
+    ShiftKeepingKeyOrder(timeSymbol, -timeSymbol->GetLength(), noteStave);
     RemoveSymbol(timeSymbol);
     return false;
   }
   const bool inChord = NotesOfChord(note).size() > 1;
-  if (!inChord && !IsTupletMember(note)) ShiftSymbolsAfter(ShiftAnchor(note), -note->GetLength(), noteStave);
+  if (!inChord && !IsTupletMember(note)) ShiftKeepingKeyOrder(ShiftAnchor(note), -note->GetLength(), noteStave);
   // The preview sounds what is being deleted.
   note->PlayPreview(Tempo.GetValue());
   if (inChord || !IsTupletMember(note)) {
     RemoveSymbol(note);
     return false;
   }
-  auto* silence = new TSilence(note->GetNoteLengthKind(), note->GetPoints(), note->GetSymbolPosition(), noteStave,
-                               note->GetMultiOol(), note->GetPosInOol(), note->GetSinglePartMuz());
+  TSilence* silence = NewSilenceInPlaceOf(note);
   RemoveSymbol(note);
   StartPartMuz->InsertSymbol(silence);
   SetSelectedSymbol(silence);
@@ -224,10 +232,33 @@ bool TUnitMuz::RemoveTupletIfSilent(TStaveTimeSymbol* symbol) {
   const std::vector<TStaveTimeSymbol*> members = SymbolsAtPosition(symbol);
   for (TStaveTimeSymbol* member : members)
     if (member->AsNote() != nullptr) return false;
-  ShiftSymbolsAfter(members.back(), -symbol->GetLength(), symbol->GetNoteStave());
+  ShiftKeepingKeyOrder(members.back(), -symbol->GetLength(), symbol->GetNoteStave());
   for (TStaveTimeSymbol* member : members) RemoveSymbol(member);
   SetSelectedSymbol(nullptr);
   return true;
+}
+
+void TUnitMuz::ShiftKeepingKeyOrder(TStaveSymbol* anchor, double difference, TNoteStave* noteStave) {
+  std::vector<TKey*> moved;
+  for (TStaveSymbol* symbol = anchor->GetNext(); symbol && difference < 0.0; symbol = symbol->GetNext())
+    if (TKey* key = symbol->AsKey(); key != nullptr && key->GetNoteStave() == noteStave) moved.push_back(key);
+  ShiftSymbolsAfter(anchor, difference, noteStave);
+  const auto isMoved = [&moved](const TStaveSymbol* symbol) {
+    return std::find(moved.begin(), moved.end(), symbol) != moved.end();
+  };
+  for (TKey* key : moved) {
+    int32_t highest = 0;
+    for (TStaveSymbol* symbol = key->GetSinglePartMuz()->GetStartStaveSymbol();
+         symbol && symbol->GetSymbolPosition() <= key->GetSymbolPosition(); symbol = symbol->GetNext()) {
+      const TKey* other = symbol->AsKey();
+      if (other != nullptr && other->GetNoteStave() == noteStave &&
+          other->GetSymbolPosition() == key->GetSymbolPosition() && !isMoved(other))
+        highest = std::max(highest, other->GetKeyOrder());
+    }
+    if (highest == 0) continue;
+    key->SetKeyOrder(key->GetKeyOrder() <= INT32_MAX - highest ? key->GetKeyOrder() + highest : INT32_MAX);
+    StartPartMuz->MoveSymbol(key);
+  }
 }
 
 // --- what the length, dot and articulation commands act on ---------------------------------------
@@ -318,16 +349,19 @@ void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthK
     member->SetNoteLengthKind(static_cast<int8_t>(noteLengthKind));
     member->SetPoints(points);
   }
-  ShiftSymbolsAfter(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
+  ShiftKeepingKeyOrder(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
+}
+
+bool TUnitMuz::ChooseInsertLength(int32_t kind, uint8_t insertKind) {
+  KV_ASSERT(UnitMuzMode != unitMuzDel);
+  if (UnitMuzMode != unitMuzAdd) return false;
+  CurNoteLengthKind = static_cast<uint8_t>(kind);
+  InsertKind = insertKind;
+  return true;
 }
 
 void TUnitMuz::SetNoteLength(int32_t kind) {
-  KV_ASSERT(UnitMuzMode != unitMuzDel);
-  if (UnitMuzMode == unitMuzAdd) {
-    CurNoteLengthKind = static_cast<uint8_t>(kind);
-    InsertKind = insertModeNote;
-    return;
-  }
+  if (ChooseInsertLength(kind, insertModeNote)) return;
   if (TMuzBar* bar = GetEditedBar()) {
     // The bar keeps its duration in the new beat kind.
     const double count = Clamp(static_cast<double>(static_cast<int32_t>(
@@ -351,18 +385,8 @@ void TUnitMuz::SetNoteLength(int32_t kind) {
   if (note == nullptr) {
     // The rest becomes a note on the centre line; a key that cannot place one there keeps the rest.
     const TKey* key = selected->FindKeyBefore(noteStave);
-    if (key != nullptr && key->IsHeightValid(0)) {
-      const int32_t points = selected->GetPoints();
-      const double position = selected->GetSymbolPosition();
-      const int8_t multiOol = selected->GetMultiOol();
-      const int32_t posInOol = selected->GetPosInOol();
-      TSinglePartMuz* part = selected->GetSinglePartMuz();
-      RemoveSymbol(selected);
-      note = new TMuzNote(this, selectedNoteGroup, static_cast<int8_t>(total), points, position, key->HeightToPitch(0),
-                          noteStave, noteShiftNormal, multiOol, posInOol, noteArtNormal, part, CurStickKind);
-      SetSelectedSymbol(note);
-      StartPartMuz->InsertSymbol(note);
-    }
+    if (key != nullptr && key->IsHeightValid(0))
+      note = ReplaceRestByNote(selected, selectedNoteGroup, key->HeightToPitch(0));
   }
   if (note != nullptr) note->PlayPreview(Tempo.GetValue());
   Refresh();
@@ -370,26 +394,15 @@ void TUnitMuz::SetNoteLength(int32_t kind) {
 }
 
 void TUnitMuz::SetSilenceLength(int32_t kind) {
-  KV_ASSERT(UnitMuzMode != unitMuzDel);
-  if (UnitMuzMode == unitMuzAdd) {
-    CurNoteLengthKind = static_cast<uint8_t>(kind);
-    InsertKind = insertModeSilence;
-    return;
-  }
+  if (ChooseInsertLength(kind, insertModeSilence)) return;
   TStaveTimeSymbol* selected = GetEditedTimeSymbol();
   if (selected == nullptr) return;
   int32_t total = 0;
   KV_ASSERT(selected->FlagLength2TotalLength(kind, total));
   SetTimeAtPosition(selected, total, selected->GetPoints());
   if (selected->AsNote() != nullptr) {
-    const int32_t points = selected->GetPoints();
-    const double position = selected->GetSymbolPosition();
-    const int8_t multiOol = selected->GetMultiOol();
-    const int32_t posInOol = selected->GetPosInOol();
-    TSinglePartMuz* part = selected->GetSinglePartMuz();
-    TNoteStave* noteStave = selected->GetNoteStave();
+    TSilence* silence = NewSilenceInPlaceOf(selected);
     for (TMuzNote* chordNote : NotesOfChord(selected)) RemoveSymbol(chordNote);
-    auto* silence = new TSilence(static_cast<int8_t>(total), points, position, noteStave, multiOol, posInOol, part);
     SetSelectedSymbol(silence);
     StartPartMuz->InsertSymbol(silence);
     RemoveTupletIfSilent(silence);

@@ -1,13 +1,12 @@
 // The music document's key and pitch commands: clefs, key signatures grown one sharp or flat at a
 // time, accidentals of notes and signatures, and moving notes by step or octave and keys by octave.
 // In add mode they set what the next click inserts; in edit mode they change the selected symbol.
-#include "music/unitmuz.h"
-
 #include <cstdint>
 
 #include "foundation/assertion.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
+#include "music/unitmuz.h"
 
 namespace {
 constexpr const char* kAssertUnit = "unitmuz";
@@ -130,20 +129,16 @@ void TUnitMuz::SetKeyKind(int8_t kind) {
   SetModified();
 }
 
-void TUnitMuz::KeyKindUp() {
-  if (!CanSetKeyKind()) return;
-  if (IsKeyKind(TKey::keyKindF))
-    SetKeyKind(TKey::keyKindC);
-  else if (IsKeyKind(TKey::keyKindC))
-    SetKeyKind(TKey::keyKindG);
-}
+void TUnitMuz::KeyKindUp() { StepKeyKind(TKey::keyKindF, TKey::keyKindC, TKey::keyKindG); }
+void TUnitMuz::KeyKindDown() { StepKeyKind(TKey::keyKindG, TKey::keyKindC, TKey::keyKindF); }
 
-void TUnitMuz::KeyKindDown() {
+// One clef along first, middle, last: the last clef goes no further.
+void TUnitMuz::StepKeyKind(int8_t first, int8_t middle, int8_t last) {
   if (!CanSetKeyKind()) return;
-  if (IsKeyKind(TKey::keyKindG))
-    SetKeyKind(TKey::keyKindC);
-  else if (IsKeyKind(TKey::keyKindC))
-    SetKeyKind(TKey::keyKindF);
+  if (IsKeyKind(first))
+    SetKeyKind(middle);
+  else if (IsKeyKind(middle))
+    SetKeyKind(last);
 }
 
 void TUnitMuz::ChangeKey(TKey* key, int8_t kind, int32_t octaves) {
@@ -158,36 +153,27 @@ void TUnitMuz::ChangeKey(TKey* key, int8_t kind, int32_t octaves) {
 
 // --- pitch and octave moves --------------------------------------------------------------------
 
-bool TUnitMuz::UpperPosition(TMuzNote* note, int32_t& pitch) const {
-  for (int32_t candidate = note->GetPitch() + 1; candidate <= TMuzNote::GetMaxPitch(); ++candidate)
-    if (!IsPitchTaken(candidate, note)) {
-      pitch = candidate;
-      return true;
-    }
-  return false;
-}
-
-bool TUnitMuz::LowerPosition(TMuzNote* note, int32_t& pitch) const {
-  for (int32_t candidate = note->GetPitch() - 1; candidate >= TMuzNote::GetMinPitch(); --candidate)
-    if (!IsPitchTaken(candidate, note)) {
-      pitch = candidate;
-      return true;
-    }
-  return false;
-}
-
+bool TUnitMuz::UpperPosition(TMuzNote* note, int32_t& pitch) const { return FindFreePitch(note, +1, false, pitch); }
+bool TUnitMuz::LowerPosition(TMuzNote* note, int32_t& pitch) const { return FindFreePitch(note, -1, false, pitch); }
 bool TUnitMuz::UpperOctPosition(TMuzNote* note, int32_t& pitch) const {
-  const int32_t candidate = note->GetPitch() + kOctaveSteps;
-  if (candidate > TMuzNote::GetMaxPitch() || IsPitchTaken(candidate, note)) return false;
-  pitch = candidate;
-  return true;
+  return FindFreePitch(note, kOctaveSteps, true, pitch);
+}
+bool TUnitMuz::LowerOctPosition(TMuzNote* note, int32_t& pitch) const {
+  return FindFreePitch(note, -kOctaveSteps, true, pitch);
 }
 
-bool TUnitMuz::LowerOctPosition(TMuzNote* note, int32_t& pitch) const {
-  const int32_t candidate = note->GetPitch() - kOctaveSteps;
-  if (candidate < TMuzNote::GetMinPitch() || IsPitchTaken(candidate, note)) return false;
-  pitch = candidate;
-  return true;
+// The first pitch from the note's own by `step` that no note of its chord holds, within the
+// range; an octave move tries one pitch only.
+bool TUnitMuz::FindFreePitch(TMuzNote* note, int32_t step, bool onlyFirst, int32_t& pitch) const {
+  for (int32_t candidate = note->GetPitch() + step;
+       candidate >= TMuzNote::GetMinPitch() && candidate <= TMuzNote::GetMaxPitch(); candidate += step) {
+    if (!IsPitchTaken(candidate, note)) {
+      pitch = candidate;
+      return true;
+    }
+    if (onlyFirst) break;
+  }
+  return false;
 }
 
 bool TUnitMuz::CanMoveUp() const {
@@ -219,34 +205,31 @@ bool TUnitMuz::CanMoveOctDown() const {
 }
 
 void TUnitMuz::MovePitch(int32_t up) {
-  KV_ASSERT(up == 1 || up == -1);
-  KV_ASSERT(UnitMuzMode == unitMuzSel);
-  KV_ASSERT(GetSelMuzSymbolKind() == muzSymbolStave);
-  TMuzNote* moveNote = GetSelectedNote();
-  KV_ASSERT(moveNote != NULL);
-  int32_t pitch = 0;
-  const bool found = up == 1 ? UpperPosition(moveNote, pitch) : LowerPosition(moveNote, pitch);
-  KV_ASSERT(found);
-  moveNote->SetPitch(pitch);
-  // The list orders a chord by pitch, higher first.
-  StartPartMuz->MoveSymbol(moveNote);
-  moveNote->PlayPreview(Tempo.GetValue());
+  MoveSelectedNote(up, false);
   Refresh();
   SetModified();
 }
 
-void TUnitMuz::MoveOctave(int32_t up) {
+// Moves the selected note by a step or an octave; false when a key is selected instead.
+bool TUnitMuz::MoveSelectedNote(int32_t up, bool octave) {
   KV_ASSERT(up == 1 || up == -1);
   KV_ASSERT(UnitMuzMode == unitMuzSel);
   KV_ASSERT(GetSelMuzSymbolKind() == muzSymbolStave);
-  if (TMuzNote* moveNote = GetSelectedNote()) {
-    int32_t pitch = 0;
-    const bool found = up == 1 ? UpperOctPosition(moveNote, pitch) : LowerOctPosition(moveNote, pitch);
-    KV_ASSERT(found);
-    moveNote->SetPitch(pitch);
-    StartPartMuz->MoveSymbol(moveNote);
-    moveNote->PlayPreview(Tempo.GetValue());
-  } else {
+  TMuzNote* moveNote = GetSelectedNote();
+  KV_ASSERT(moveNote != NULL || octave);
+  if (moveNote == nullptr) return false;
+  int32_t pitch = 0;
+  const bool found = FindFreePitch(moveNote, octave ? up * kOctaveSteps : up, octave, pitch);
+  KV_ASSERT(found);
+  moveNote->SetPitch(pitch);
+  // The list orders a chord by pitch, higher first.
+  RePlaceSymbol(moveNote);
+  moveNote->PlayPreview(Tempo.GetValue());
+  return true;
+}
+
+void TUnitMuz::MoveOctave(int32_t up) {
+  if (!MoveSelectedNote(up, true)) {
     TKey* key = GetSelectedKey();
     KV_ASSERT(key != NULL);
     const int32_t addOctaves = key->GetOctavesUp();

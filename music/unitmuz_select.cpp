@@ -1,8 +1,6 @@
 // The music document's selection moves (along a stave, within a chord, across staves) and the
 // switch of a symbol with its neighbour on its stave. Selecting never marks the document modified;
 // a switch does.
-#include "music/unitmuz.h"
-
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -13,6 +11,7 @@
 #include "music/muznote.h"
 #include "music/muzview.h"
 #include "music/stave.h"
+#include "music/unitmuz.h"
 
 namespace {
 constexpr const char* kAssertUnit = "unitmuz";
@@ -47,8 +46,8 @@ TMuzNote* ChordNeighbour(TStaveSymbol* symbol, bool up) {
   if (selectedNote == nullptr) return nullptr;
   const TSinglePartMuz* single = selectedNote->GetSinglePartMuz();
   const TNoteStave* stave = selectedNote->GetNoteStave();
-  TStaveSymbol* neighbour = up ? single->GetPrevSymbolOnStave(stave, selectedNote)
-                               : single->GetNextSymbolOnStave(stave, selectedNote);
+  TStaveSymbol* neighbour =
+      up ? single->GetPrevSymbolOnStave(stave, selectedNote) : single->GetNextSymbolOnStave(stave, selectedNote);
   TMuzNote* note = neighbour ? neighbour->AsNote() : nullptr;
   if (note == nullptr || note->GetPosition() != selectedNote->GetPosition() ||
       note->GetPosInOol() != selectedNote->GetPosInOol())
@@ -85,50 +84,28 @@ TNoteStave* TUnitMuz::GetNavigationStave() const {
   return SelectedInStave ? SelectedInStave : StartStave;
 }
 
-bool TUnitMuz::FindSymbolLeft(TXTouchMuzSymbol*& symbol) const {
-  KV_ASSERT(UnitMuzMode == unitMuzSel);
-  TNoteStave* stave = GetNavigationStave();
-  TXTouchMuzSymbol* found = nullptr;
-  if (SelectedSymbol == nullptr || stave == nullptr) return false;
-  switch (SelectedSymbol->GetMuzSymbolKind()) {
-    case muzSymbolBar: {
-      auto* bar = static_cast<TMuzBar*>(SelectedSymbol);
-      found = bar->GetSinglePartMuz()->GetPrevSymbol(stave, bar);
-      break;
-    }
-    case muzSymbolLoop: {
-      auto* sign = static_cast<TLoopPartSymbol*>(SelectedSymbol);
-      found = sign->GetLoopPart()->GetSymbolBefore(stave, sign);
-      break;
-    }
-    default: {
-      auto* staveSymbol = static_cast<TStaveSymbol*>(SelectedSymbol);
-      found = staveSymbol->GetSinglePartMuz()->GetPrevSymbol(stave, staveSymbol);
-    }
-  }
-  symbol = found;
-  return found != nullptr;
-}
+bool TUnitMuz::FindSymbolLeft(TXTouchMuzSymbol*& symbol) const { return FindSymbolBeside(symbol, false); }
+bool TUnitMuz::FindSymbolRight(TXTouchMuzSymbol*& symbol) const { return FindSymbolBeside(symbol, true); }
 
-bool TUnitMuz::FindSymbolRight(TXTouchMuzSymbol*& symbol) const {
+bool TUnitMuz::FindSymbolBeside(TXTouchMuzSymbol*& symbol, bool forward) const {
   KV_ASSERT(UnitMuzMode == unitMuzSel);
   TNoteStave* stave = GetNavigationStave();
-  TXTouchMuzSymbol* found = nullptr;
   if (SelectedSymbol == nullptr || stave == nullptr) return false;
+  TXTouchMuzSymbol* found = nullptr;
   switch (SelectedSymbol->GetMuzSymbolKind()) {
     case muzSymbolBar: {
-      auto* bar = static_cast<TMuzBar*>(SelectedSymbol);
-      found = bar->GetSinglePartMuz()->GetNextSymbol(stave, bar);
+      TSinglePartMuz* single = static_cast<TMuzBar*>(SelectedSymbol)->GetSinglePartMuz();
+      found = forward ? single->GetNextSymbol(stave, SelectedSymbol) : single->GetPrevSymbol(stave, SelectedSymbol);
       break;
     }
     case muzSymbolLoop: {
-      auto* sign = static_cast<TLoopPartSymbol*>(SelectedSymbol);
-      found = sign->GetLoopPart()->GetSymbolAfter(stave, sign);
+      TLoopPartMuz* loop = static_cast<TLoopPartSymbol*>(SelectedSymbol)->GetLoopPart();
+      found = forward ? loop->GetSymbolAfter(stave, SelectedSymbol) : loop->GetSymbolBefore(stave, SelectedSymbol);
       break;
     }
     default: {
-      auto* staveSymbol = static_cast<TStaveSymbol*>(SelectedSymbol);
-      found = staveSymbol->GetSinglePartMuz()->GetNextSymbol(stave, staveSymbol);
+      TSinglePartMuz* single = static_cast<TStaveSymbol*>(SelectedSymbol)->GetSinglePartMuz();
+      found = forward ? single->GetNextSymbol(stave, SelectedSymbol) : single->GetPrevSymbol(stave, SelectedSymbol);
     }
   }
   symbol = found;
@@ -145,17 +122,12 @@ bool TUnitMuz::CanSelectNext() const {
   return UnitMuzMode == unitMuzSel && FindSymbolRight(symbol);
 }
 
-void TUnitMuz::SelectPrev() {
-  TXTouchMuzSymbol* muzSymbol = nullptr;
-  const bool found = FindSymbolLeft(muzSymbol);
-  KV_ASSERT(found);
-  SelectSymbol(muzSymbol);
-  Refresh();
-}
+void TUnitMuz::SelectPrev() { SelectBeside(false); }
+void TUnitMuz::SelectNext() { SelectBeside(true); }
 
-void TUnitMuz::SelectNext() {
+void TUnitMuz::SelectBeside(bool forward) {
   TXTouchMuzSymbol* muzSymbol = nullptr;
-  const bool found = FindSymbolRight(muzSymbol);
+  const bool found = FindSymbolBeside(muzSymbol, forward);
   KV_ASSERT(found);
   SelectSymbol(muzSymbol);
   Refresh();
@@ -208,32 +180,33 @@ bool TUnitMuz::CanSelectFirstStave() const { return UnitMuzMode == unitMuzSel; }
 bool TUnitMuz::CanSelectLastStave() const { return UnitMuzMode == unitMuzSel; }
 
 void TUnitMuz::SelectPrevStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
-  SelectInStave(staveSymbol->GetNoteStave()->GetPrev(), staveSymbol->GetSymbolPosition(),
-                staveSymbol->GetSinglePartMuz());
+  if (TStaveSymbol* from = GetStaveMoveSymbol()) SelectInStave(from->GetNoteStave()->GetPrev(), from);
 }
 
 void TUnitMuz::SelectNextStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
-  SelectInStave(staveSymbol->GetNoteStave()->GetNext(), staveSymbol->GetSymbolPosition(),
-                staveSymbol->GetSinglePartMuz());
+  if (TStaveSymbol* from = GetStaveMoveSymbol()) SelectInStave(from->GetNoteStave()->GetNext(), from);
 }
 
 void TUnitMuz::SelectFirstStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
-  SelectInStave(StartStave, staveSymbol->GetSymbolPosition(), staveSymbol->GetSinglePartMuz());
+  if (TStaveSymbol* from = GetStaveMoveSymbol()) SelectInStave(StartStave, from);
 }
 
 void TUnitMuz::SelectLastStave() {
-  TStaveSymbol* staveSymbol = UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
-  if (staveSymbol == nullptr) return;
+  TStaveSymbol* from = GetStaveMoveSymbol();
+  if (from == nullptr) return;
   TNoteStave* lastStave = StartStave;
   KV_ASSERT(lastStave != NULL);
   while (lastStave->GetNext() != nullptr) lastStave = lastStave->GetNext();
-  SelectInStave(lastStave, staveSymbol->GetSymbolPosition(), staveSymbol->GetSinglePartMuz());
+  SelectInStave(lastStave, from);
+}
+
+// The stave moves start from a stave symbol selected in edit mode only.
+TStaveSymbol* TUnitMuz::GetStaveMoveSymbol() const {
+  return UnitMuzMode == unitMuzSel ? GetSelectedStaveSymbol() : nullptr;
+}
+
+void TUnitMuz::SelectInStave(TNoteStave* stave, const TStaveSymbol* from) {
+  SelectInStave(stave, from->GetSymbolPosition(), from->GetSinglePartMuz());
 }
 
 void TUnitMuz::SelectInStave(TNoteStave* stave, double position, TSinglePartMuz* part) {
@@ -244,26 +217,93 @@ void TUnitMuz::SelectInStave(TNoteStave* stave, double position, TSinglePartMuz*
   Refresh();
 }
 
-// --- switching with the neighbour --------------------------------------------------------------
+// --- re-placing a symbol in its list ---------------------------------------------------------------
 
-bool TUnitMuz::CanMovePrev() const {
-  if (UnitMuzMode != unitMuzSel) return false;
-  if (GetSelMuzSymbolKind() == muzSymbolBar) return true;
-  TStaveSymbol* first = nullptr;
-  TStaveSymbol* last = nullptr;
-  TStaveSymbol* firstFound = nullptr;
-  TStaveSymbol* lastFound = nullptr;
-  return SearchForSwitch(GetSelectedStaveSymbol(), side2Left, first, last, firstFound, lastFound);
+namespace {
+// Whether the symbol stands in order among its neighbours: by position in the whole list, and
+// finer among the symbols of its own stave.
+bool InStaveOrder(TStaveSymbol* symbol) {
+  const TSinglePartMuz* single = symbol->GetSinglePartMuz();
+  const TNoteStave* stave = symbol->GetNoteStave();
+  TStaveSymbol* prevOnStave = single->GetPrevSymbolOnStave(stave, symbol);
+  TStaveSymbol* nextOnStave = single->GetNextSymbolOnStave(stave, symbol);
+  const double position = symbol->GetSymbolPosition();
+  return (prevOnStave == nullptr || !TStaveSymbol::IsPrevOf(symbol, prevOnStave)) &&
+         (nextOnStave == nullptr || !TStaveSymbol::IsPrevOf(nextOnStave, symbol)) &&
+         (symbol->GetPrev() == nullptr || symbol->GetPrev()->GetSymbolPosition() <= position) &&
+         (symbol->GetNext() == nullptr || symbol->GetNext()->GetSymbolPosition() >= position);
+}
+}  // namespace
+
+namespace {
+// The symbol to insert `symbol` before: the first later position, or at its own position the
+// first symbol it goes before (only those of its own stave when `ownStave`); null for the end.
+TStaveSymbol* PlaceBefore(TStaveSymbol* head, TStaveSymbol* symbol, bool ownStave) {
+  const double position = symbol->GetSymbolPosition();
+  for (TStaveSymbol* other = head; other != nullptr; other = other->GetNext()) {
+    if (other == symbol) continue;
+    const double otherPosition = other->GetSymbolPosition();
+    if (otherPosition > position) return other;
+    if (otherPosition == position && (!ownStave || other->GetNoteStave() == symbol->GetNoteStave()) &&
+        TStaveSymbol::IsPrevOf(symbol, other))
+      return other;
+  }
+  return nullptr;
 }
 
-bool TUnitMuz::CanMoveNext() const {
+// Links `symbol` in before `target` (after the last symbol when null); neither may be the head.
+void RelinkBefore(TStaveSymbol* head, TStaveSymbol* symbol, TStaveSymbol* target) {
+  if (target == symbol->GetNext()) return;
+  TStaveSymbol* prev = symbol->GetPrev();
+  TStaveSymbol* next = symbol->GetNext();
+  prev->SetNext(next);
+  if (next != nullptr) next->SetPrev(prev);
+  TStaveSymbol* before = target ? target->GetPrev() : head;
+  while (target == nullptr && before->GetNext() != nullptr) before = before->GetNext();
+  symbol->SetPrev(before);
+  symbol->SetNext(target);
+  before->SetNext(symbol);
+  if (target != nullptr) target->SetPrev(symbol);
+}
+}  // namespace
+
+// A rest counts as equal to every note of its place while notes compare by pitch, so with rests
+// about the list order is no strict order, and the root part's MoveSymbol, which looks at the
+// direct neighbours only, can stop with a note out of pitch order in its chord (Up and Down then
+// skip notes) or, on a list like that, stop at its assertion. Notes and rests are therefore
+// re-placed by a walk from the head: in the order of the whole list where that keeps the
+// symbol's own stave in order, else in the order of its own stave. Keys compare strictly with
+// everything and may have to become the head, so they go through MoveSymbol.
+void TUnitMuz::RePlaceSymbol(TStaveSymbol* symbol) {
+  TStaveSymbol* head = symbol->GetSinglePartMuz()->GetStartStaveSymbol();
+  if (symbol->AsKey() != nullptr || symbol == head) {
+    StartPartMuz->MoveSymbol(symbol);
+    return;
+  }
+  TStaveSymbol* target = PlaceBefore(head, symbol, false);
+  if (target == head) {  // no start key ahead of it: the part's own re-placing must do
+    StartPartMuz->MoveSymbol(symbol);
+    return;
+  }
+  RelinkBefore(head, symbol, target);
+  if (InStaveOrder(symbol)) return;
+  target = PlaceBefore(head, symbol, true);
+  if (target != head) RelinkBefore(head, symbol, target);
+}
+
+// --- switching with the neighbour --------------------------------------------------------------
+
+bool TUnitMuz::CanMovePrev() const { return CanSwitch(side2Left); }
+bool TUnitMuz::CanMoveNext() const { return CanSwitch(side2Right); }
+
+bool TUnitMuz::CanSwitch(uint8_t direction) const {
   if (UnitMuzMode != unitMuzSel) return false;
   if (GetSelMuzSymbolKind() == muzSymbolBar) return true;
   TStaveSymbol* first = nullptr;
   TStaveSymbol* last = nullptr;
   TStaveSymbol* firstFound = nullptr;
   TStaveSymbol* lastFound = nullptr;
-  return SearchForSwitch(GetSelectedStaveSymbol(), side2Right, first, last, firstFound, lastFound);
+  return SearchForSwitch(GetSelectedStaveSymbol(), direction, first, last, firstFound, lastFound);
 }
 
 void TUnitMuz::MovePrev() { SwitchRun(side2Left); }
@@ -307,8 +347,7 @@ bool TUnitMuz::SearchForSwitch(TStaveSymbol* symbol, uint8_t direction, TStaveSy
   const bool toLeft = direction == side2Left;
   const bool symbolIsKey = symbol->AsKey() != nullptr;
   const auto step = [&](TStaveSymbol* from) {
-    return toLeft ? singlePartMuz->GetPrevSymbolOnStave(stave, from)
-                  : singlePartMuz->GetNextSymbolOnStave(stave, from);
+    return toLeft ? singlePartMuz->GetPrevSymbolOnStave(stave, from) : singlePartMuz->GetNextSymbolOnStave(stave, from);
   };
   TStaveSymbol* candidate = step(symbol);
   for (; candidate != nullptr; candidate = step(candidate)) {
@@ -369,12 +408,12 @@ void TUnitMuz::SwitchSymbols(TStaveSymbol* firstLeft, TStaveSymbol* lastLeft, TS
   for (TStaveTimeSymbol* editSymbol : rightRun) {
     KV_ASSERT(editSymbol->GetNoteStave() == noteStave);
     editSymbol->TStaveSymbol::SetSymbolPosition(p);
-    StartPartMuz->MoveSymbol(editSymbol);
+    RePlaceSymbol(editSymbol);
   }
   for (auto it = leftRun.rbegin(); it != leftRun.rend(); ++it) {
     KV_ASSERT((*it)->GetNoteStave() == noteStave);
     (*it)->TStaveSymbol::SetSymbolPosition(p + length);
-    StartPartMuz->MoveSymbol(*it);
+    RePlaceSymbol(*it);
   }
 }
 
@@ -418,8 +457,7 @@ void TUnitMuz::RenumberKeysOf(TSinglePartMuz* single, const TNoteStave* noteStav
   for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol && symbol->GetSymbolPosition() <= position;
        symbol = symbol->GetNext()) {
     TKey* key = symbol->AsKey();
-    if (key != nullptr && key->GetNoteStave() == noteStave && key->GetSymbolPosition() == position)
-      keys.push_back(key);
+    if (key != nullptr && key->GetNoteStave() == noteStave && key->GetSymbolPosition() == position) keys.push_back(key);
   }
   // Raised numbers move keys right, so the last goes first; lowered ones move left, first first.
   for (size_t i = keys.size(); i-- > 0;) {

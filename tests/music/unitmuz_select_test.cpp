@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -11,9 +10,15 @@
 
 namespace {
 
-// A saved score in edit mode with two single parts on two staves, watched by a window:
-// the first part holds a chord (pitches 4, 2, 0) at 0, a rest at 1/4 and a note at 1/2 on the
-// first stave, and notes at 0 and 1/2 on the second.
+template <class Symbol>
+Symbol* Put(Symbol* symbol) {
+  symbol->GetSinglePartMuz()->InsertSymbol(symbol);
+  return symbol;
+}
+
+// A saved score in edit mode with two single parts on two staves, watched by a window: the first
+// part holds a chord (pitches 4, 2, 0) at 0, a rest at 1/4 and a note at 2.5 on the first stave,
+// and notes at 0, 2 and 2.75 on the second; the second part a note at 0.
 struct SelectScore : ScoreBuilder {
   SampleWaves waves;
   RecordingMuzView view;
@@ -26,10 +31,11 @@ struct SelectScore : ScoreBuilder {
   TMuzNote* high = Note(first, 0.0, 4, 4);
   TMuzNote* middle = Note(first, 0.0, 4, 2);
   TMuzNote* low = Note(first, 0.0, 4, 0);
-  TSilence* rest = Rest(first, 0.25);
-  TMuzNote* last = Note(first, 0.5, 4, 1);
-  TMuzNote* lowerEarly = NoteOn(lower, 0.0);
-  TMuzNote* lowerLate = NoteOn(lower, 0.5);
+  TSilence* rest = Put(new TSilence(4, 0, 0.25, stave, sool, 0, first));
+  TMuzNote* last = Note(first, 2.5, 4, 1);
+  TMuzNote* lowerEarly = LowerNote(0.0);
+  TMuzNote* lowerFar = LowerNote(2.0);
+  TMuzNote* lowerLate = LowerNote(2.75);
   SelectScore() {
     waves.Add("sample", Marked(200));
     Root(Concat(first, second));
@@ -37,72 +43,54 @@ struct SelectScore : ScoreBuilder {
     unit.SetSaved();
     unit.SetUnitMuzMode(unitMuzSel);
   }
-  TSilence* Rest(TSinglePartMuz* single, double position) {
-    auto* silence = new TSilence(4, 0, position, stave, sool, 0, single);
-    single->InsertSymbol(silence);
-    return silence;
-  }
-  TMuzNote* NoteOn(TNoteStave* on, double position) {
-    auto* note = new TMuzNote(&unit, on->GetStartNoteGroup(), 4, 0, position, 0, on, noteShiftNormal, sool, 0,
-                              noteArtNormal, first, drawStickAuto);
-    first->InsertSymbol(note);
-    return note;
+  TMuzNote* LowerNote(double position) {
+    return Put(new TMuzNote(&unit, lower->GetStartNoteGroup(), 4, 0, position, 0, lower, noteShiftNormal, sool, 0,
+                            noteArtNormal, first, drawStickAuto));
   }
 };
 
 TEST(UnitMuzSelect, MovesFollowTheStaveTheChordAndTheStaves) {
   SelectScore score;
-  enum Move { Left, Right, Up, Down, PageUp, PageDown, Home, End };
+  TUnitMuz& unit = score.unit;
+  using Test = bool (TUnitMuz::*)() const;
   struct Case {
     TXTouchMuzSymbol* from;
-    Move move;
+    Test can;  // the window calls the move only while this holds
+    void (TUnitMuz::*move)();
     TXTouchMuzSymbol* to;  // the selection afterwards; the same when the move is refused
   };
+  const Test always = &TUnitMuz::CanSelectFirstStave;
   const Case cases[] = {
-      {score.middle, Left, score.first->GetMuzBar()},  // the start key stands behind the bar
-      {score.first->GetMuzBar(), Left, score.startKey},
-      {score.low, Right, score.rest},
-      {score.rest, Left, score.middle},  // a chord is entered at its middle note
-      {score.last, Right, score.secondKey},  // the next part is entered at its start key
-      {score.middle, Up, score.high},
-      {score.high, Up, score.high},
-      {score.low, Down, score.low},
-      {score.rest, Down, score.rest},
-      {score.last, PageDown, score.lowerLate},
-      {score.low, PageUp, score.low},
-      {score.lowerEarly, PageUp, score.startKey},  // the first of equally near symbols
-      {score.first->GetMuzBar(), PageUp, score.first->GetMuzBar()},
-      {score.rest, Home, score.startKey},
-      {score.rest, End, score.secondNote},
+      {score.middle, &TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev, score.first->GetMuzBar()},  // key behind bar
+      {score.first->GetMuzBar(), &TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev, score.startKey},
+      {score.rest, &TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev, score.middle},     // a chord's middle note
+      {score.last, &TUnitMuz::CanSelectNext, &TUnitMuz::SelectNext, score.secondKey},  // the next part's start
+      {score.middle, &TUnitMuz::CanSelectUp, &TUnitMuz::SelectUp, score.high},
+      {score.high, &TUnitMuz::CanSelectUp, &TUnitMuz::SelectUp, score.high},
+      {score.low, &TUnitMuz::CanSelectDown, &TUnitMuz::SelectDown, score.low},
+      {score.rest, &TUnitMuz::CanSelectDown, &TUnitMuz::SelectDown, score.rest},
+      {score.last, always, &TUnitMuz::SelectNextStave, score.lowerLate},
+      {score.low, always, &TUnitMuz::SelectPrevStave, score.low},
+      {score.lowerEarly, always, &TUnitMuz::SelectPrevStave, score.startKey},  // the first of equally near
+      {score.first->GetMuzBar(), always, &TUnitMuz::SelectPrevStave, score.first->GetMuzBar()},
+      {score.rest, always, &TUnitMuz::SelectFirstInStave, score.startKey},
+      {score.rest, always, &TUnitMuz::SelectLastInStave, score.secondNote},
   };
+  unit.SetSelectedSymbol(score.second->GetMuzBar());  // no stave visited yet: the first stave
+  unit.SelectFirstInStave();
+  EXPECT_EQ(unit.GetSelectedSymbol(), score.startKey);
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "move " << c.move);
-    score.unit.SetSelectedSymbol(c.from);
-    const bool enabled[] = {score.unit.CanSelectPrev(), score.unit.CanSelectNext(), score.unit.CanSelectUp(),
-                            score.unit.CanSelectDown(), true, true, true, true};
-    EXPECT_EQ(enabled[c.move], c.to != c.from || c.move >= PageUp);
-    if (enabled[c.move]) {
-      switch (c.move) {
-        case Left: score.unit.SelectPrev(); break;
-        case Right: score.unit.SelectNext(); break;
-        case Up: score.unit.SelectUp(); break;
-        case Down: score.unit.SelectDown(); break;
-        case PageUp: score.unit.SelectPrevStave(); break;
-        case PageDown: score.unit.SelectNextStave(); break;
-        case Home: score.unit.SelectFirstInStave(); break;
-        case End: score.unit.SelectLastInStave(); break;
-      }
-    }
-    EXPECT_EQ(score.unit.GetSelectedSymbol(), c.to);
+    SCOPED_TRACE(&c - cases);
+    unit.SetSelectedSymbol(c.from);
+    EXPECT_EQ((unit.*c.can)(), c.to != c.from || c.can == always);
+    if ((unit.*c.can)()) (unit.*c.move)();
+    EXPECT_EQ(unit.GetSelectedSymbol(), c.to);
   }
-  EXPECT_EQ(score.unit.GetState(), kUnitStateSaved);  // selecting is no edit
-  for (uint8_t mode : {unitMuzAdd, unitMuzDel}) {
-    score.unit.SetUnitMuzMode(mode);
-    score.unit.SelectNextStave();
-    score.unit.SelectFirstInStave();
-    EXPECT_FALSE(score.unit.CanSelectPrev() || score.unit.CanSelectUp() || score.unit.CanSelectNextStave());
-    EXPECT_EQ(score.unit.GetSelectedSymbol(), score.secondNote);
-  }
+  EXPECT_EQ(unit.GetState(), kUnitStateSaved);  // selecting is no edit
+  unit.SetUnitMuzMode(unitMuzAdd);
+  unit.SelectFirstInStave();
+  EXPECT_FALSE(unit.CanSelectPrev() || unit.CanSelectUp() || unit.CanSelectNextStave());
+  EXPECT_EQ(unit.GetSelectedSymbol(), score.secondNote);
 }
 
 TEST(UnitMuzSelect, SelectingScrollsToTheSymbolAndPlaysOnlyNotes) {
@@ -114,34 +102,28 @@ TEST(UnitMuzSelect, SelectingScrollsToTheSymbolAndPlaysOnlyNotes) {
   score.unit.SelectSymbol(score.middle);
   score.unit.SelectSymbol(score.rest);  // never drawn: no horizontal scroll
   score.unit.SelectSymbol(score.startKey);
-  const std::vector<std::string> expected = {"ScrollX 40 52", "ScrollY 175 195", "ScrollY 175 225",
-                                             "ScrollY 175 225"};
+  const std::vector<std::string> expected = {"ScrollX 40 52", "ScrollY 175 195", "ScrollY 175 225", "ScrollY 175 225"};
   EXPECT_EQ(score.view.calls, expected);
   EXPECT_EQ(score.waves.main.played.size(), 1u);
   EXPECT_EQ(score.unit.GetSelectedStave(), score.stave);
 }
 
 TEST(UnitMuzSwitch, RunsTradePlacesAndCloseUp) {
-  struct Case {
-    bool chord;  // the first run is a chord of two notes
-    bool left;   // move the second run left (else the first run right)
-  };
-  for (const Case& c : {Case{false, true}, Case{true, false}, Case{true, true}}) {
-    SCOPED_TRACE(testing::Message() << c.chord << c.left);
+  for (auto [chord, left] : {std::pair{false, true}, std::pair{true, false}, std::pair{true, true}}) {
+    SCOPED_TRACE(testing::Message() << chord << left);
     ScoreBuilder score;
     TSinglePartMuz* single = score.Single();
     TMuzNote* a = score.Note(single, 0.0, 4, 5);
-    TMuzNote* a2 = c.chord ? score.Note(single, 0.0, 4, 3) : nullptr;
+    TMuzNote* a2 = chord ? score.Note(single, 0.0, 4, 3) : a;
     TMuzNote* b = score.Note(single, 0.25, 2, 0);
     score.Root(single);
     score.unit.SetUnitMuzMode(unitMuzSel);
     score.unit.SetSaved();
-    score.unit.SetSelectedSymbol(c.left ? b : (a2 ? a2 : a));
-    ASSERT_TRUE(c.left ? score.unit.CanMovePrev() : score.unit.CanMoveNext());
-    c.left ? score.unit.MovePrev() : score.unit.MoveNext();
+    score.unit.SetSelectedSymbol(left ? b : a2);
+    ASSERT_TRUE(left ? score.unit.CanMovePrev() : score.unit.CanMoveNext());
+    left ? score.unit.MovePrev() : score.unit.MoveNext();
     EXPECT_EQ(b->GetSymbolPosition(), 0.0);
-    EXPECT_EQ(a->GetSymbolPosition(), 0.5);
-    EXPECT_EQ(a2 ? a2->GetSymbolPosition() : 0.5, 0.5);
+    EXPECT_TRUE(a->GetSymbolPosition() == 0.5 && a2->GetSymbolPosition() == 0.5);
     EXPECT_EQ(single->GetNextSymbolOnStave(score.stave, b), a);
     EXPECT_EQ(score.unit.GetState(), kUnitStateModified);
   }
@@ -151,18 +133,12 @@ TEST(UnitMuzSwitch, RunsTradePlacesAndCloseUp) {
 struct KeyRow : ScoreBuilder {
   TSinglePartMuz* single = Single();
   TKey* startKey = single->GetStartStaveSymbol()->AsKey();
-  TKey* second = KeyAt(0.0, 2);
+  TKey* second = Put(new TKey(&unit, TKey::keyKindC, 0, 0.0, stave, 2, single));
   TMuzNote* note = Note(single, 0.0, 4);
-  TKey* later = KeyAt(0.25, 1);
+  TKey* later = Put(new TKey(&unit, TKey::keyKindC, 0, 0.25, stave, 1, single));
   KeyRow() {
     Root(single);
     unit.SetUnitMuzMode(unitMuzSel);
-    unit.SetSaved();
-  }
-  TKey* KeyAt(double position, int32_t order) {
-    auto* key = new TKey(&unit, TKey::keyKindC, 0, position, stave, order, single);
-    single->InsertSymbol(key);
-    return key;
   }
 };
 
@@ -174,52 +150,37 @@ TEST(UnitMuzSwitch, KeysKeepConsecutiveNumbersAndTheStartKeyStaysFirst) {
   row.unit.SetSelectedSymbol(row.second);
   row.unit.MoveNext();
   EXPECT_EQ(row.second->GetSymbolPosition(), 0.25);
-  EXPECT_EQ(row.second->GetKeyOrder(), 1);
-  EXPECT_EQ(row.later->GetKeyOrder(), 2);
+  EXPECT_TRUE(row.second->GetKeyOrder() == 1 && row.later->GetKeyOrder() == 2);
   EXPECT_EQ(row.second->GetNext(), row.later);
   row.unit.MoveNext();  // so that the two keys there still trade places
-  EXPECT_EQ(row.later->GetKeyOrder(), 1);
-  EXPECT_EQ(row.later->GetNext(), row.second);
+  EXPECT_TRUE(row.later->GetKeyOrder() == 1 && row.later->GetNext() == row.second);
   row.unit.SetSelectedSymbol(row.startKey);
   EXPECT_FALSE(row.unit.CanMoveNext());  // the start key cannot pass the note
   // A key moved back before the note follows the keys already there.
   row.unit.SetSelectedSymbol(row.later);
   row.unit.MovePrev();
   EXPECT_EQ(row.later->GetSymbolPosition(), 0.0);
-  EXPECT_EQ(row.later->GetKeyOrder(), 2);
-  EXPECT_EQ(row.second->GetKeyOrder(), 1);
+  EXPECT_TRUE(row.later->GetKeyOrder() == 2 && row.second->GetKeyOrder() == 1);
   row.unit.MovePrev();  // and can trade numbers with the start key
-  EXPECT_EQ(row.single->GetStartStaveSymbol(), row.later);
-  EXPECT_EQ(row.startKey->GetKeyOrder(), 2);
+  EXPECT_TRUE(row.single->GetStartStaveSymbol() == row.later && row.startKey->GetKeyOrder() == 2);
 }
 
-TEST(UnitMuzSwitch, AKeyLeftAloneAfterTheStartKeyIsRefusedCleanly) {
+TEST(UnitMuzSwitch, LoneKeysAndNotesAfterTheStartKeyAreRefusedAndBarsShiftTheirUpbeat) {
   KeyRow row;
   row.unit.RemoveSymbol(row.second);
   row.unit.SetSelectedSymbol(row.note);
-  EXPECT_FALSE(row.unit.CanMovePrev());  // a note does not pass the start key
-  EXPECT_TRUE(row.unit.CanMoveNext());
+  EXPECT_TRUE(!row.unit.CanMovePrev() && row.unit.CanMoveNext());
   row.unit.RemoveSymbol(row.note);
   row.unit.SetSelectedSymbol(row.later);
-  EXPECT_FALSE(row.unit.CanMovePrev());
-  row.unit.SetSelectedSymbol(row.startKey);
-  EXPECT_FALSE(row.unit.CanMoveNext());
-}
-
-TEST(UnitMuzSwitch, ABarShiftsItsUpbeatOneBeatAroundTheCount) {
-  KeyRow row;
+  EXPECT_FALSE(row.unit.CanMovePrev());  // keys of two places have no order to trade
   row.unit.SetSelectedSymbol(row.single->GetMuzBar());
-  const std::pair<bool, int32_t> steps[] = {{true, 3}, {false, 0}, {false, 1}};
-  for (auto [back, count] : steps) {
+  for (auto [back, count] : {std::pair{true, 3}, std::pair{false, 0}, std::pair{false, 1}}) {
     ASSERT_TRUE(back ? row.unit.CanMovePrev() : row.unit.CanMoveNext());
     back ? row.unit.MovePrev() : row.unit.MoveNext();
     EXPECT_EQ(row.single->GetMuzBar()->GetCountFirstBar(), count);
   }
-  EXPECT_EQ(row.unit.GetState(), kUnitStateModified);
-  for (uint8_t mode : {unitMuzAdd, unitMuzDel}) {
-    row.unit.SetUnitMuzMode(mode);
-    EXPECT_FALSE(row.unit.CanMovePrev() || row.unit.CanMoveNext());
-  }
+  row.unit.SetUnitMuzMode(unitMuzDel);
+  EXPECT_FALSE(row.unit.CanMovePrev() || row.unit.CanMoveNext());
 }
 
 }  // namespace
