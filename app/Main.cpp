@@ -106,6 +106,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   ConnectActionState();
   ConnectClipboardAndDialogs();
   ConnectSelZoom();
+  ConnectMusicCommands();
 
   NoNameCounter = 0;
   DebugLogInit();

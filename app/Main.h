@@ -258,6 +258,17 @@ class TMainForm : public QMainWindow {
   void PerEchoExecute();
   void RndEchoExecute();
 
+  // --- Music commands and the keys shared with waves (MainMusic.cpp) --------------------------
+  // Each music command works on the active music document and does nothing without one or while
+  // the document refuses it; a shared key serves the kind of the active document only.
+  void ConnectMusicCommands();
+  class TUnitMuz* ActiveUnitMuz() const;
+  void RunMusicCommand(const std::string& action);
+  void RunSharedKey(const std::string& action);
+  // The pieces both kinds of document window lay out alike.
+  void ShowToolBarsOf(uint8_t kind);
+  void EnableNameBox();
+
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
