@@ -1,11 +1,11 @@
 // The "Roll out" dialog: the speed (optionally enveloped) at which the part's form is rolled out,
-// the new length by one of four kinds, and the start position within the selection.
+// the new length and the start position within the selection.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/DSpeedLength.h"
 #include "wave/props.h"
 
-class TDlgRollOutProps : public TOperationDlg<TOKHelpRightDlg, TRollOutProps> {
+class TDlgRollOutProps : public TSpeedLengthDlg<TRollOutProps> {
  public:
   // The record's SelTime is the length that a start position given as a part refers to.
   TDlgRollOutProps(QWidget* owner, const TRollOutProps& props);
