@@ -26,12 +26,12 @@ TDlgBlockTriangleProps::TDlgBlockTriangleProps(QWidget* owner, const std::string
   AddOptionInput(horizontal, optTime, "editTime2", "Time 2", Record.Time2, "Time 2");
 
   MoveTo(1, 0);
-  AddOptionRows(AddChoice(Record.LengthKind),
-                {{"optLengthNew", "New Length", "editLengthNew", &Record.LengthNew, "Length New"},
-                 {"optLengthSameAs", "Same Length as", "cboLengthSameAs", nullptr,
-                  "Length Same As", &Record.LengthSameAs, kAllButActive},
-                 {"optLengthCount", "Count", "editLengthCount", &Record.LengthCount,
-                  "Length Count"}});
+  AddOptionRows(
+      AddChoice(Record.LengthKind),
+      {{"optLengthNew", "New Length", "editLengthNew", &Record.LengthNew, "Length New"},
+       {"optLengthSameAs", "Same Length as", "cboLengthSameAs", nullptr, "Length Same As",
+        &Record.LengthSameAs, kAllButActive},
+       {"optLengthCount", "Count", "editLengthCount", &Record.LengthCount, "Length Count"}});
   AddInput("editStartPosition", "Start Position", Record.StartPosition, "Start Position");
   FitBody();
 }

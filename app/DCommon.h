@@ -117,10 +117,9 @@ class TOperationDlg : public TPropsDlg<Form, Props> {
                             const char* label, unit& value, const std::string& fieldName,
                             bool chooses = true) {
     const TChoice* held = &choice;
-    QLineEdit* edit = dcommon::Named(
-        this->AddEdit(label ? label : "", value, fieldName, 32767,
-                      [held, option] { return held->Reads(option); }),
-        name);
+    QLineEdit* edit = dcommon::Named(this->AddEdit(label ? label : "", value, fieldName, 32767,
+                                                   [held, option] { return held->Reads(option); }),
+                                     name);
     if (label == nullptr) dcommon::TakeLabelPlace(*this->Body(), edit, option);
     if (chooses) dcommon::ChooseOnEdit(edit, choice, option);
     return edit;

@@ -19,14 +19,13 @@ TDlgTempoPitchProps::TDlgTempoPitchProps(QWidget* owner, const TTempoPitchProps&
               Record.SpeedEnvelope, "Speed Envelope", kMonoButActive);
 
   MoveTo(1, 0);
-  AddOptionRows(
-      AddChoice(Record.LengthKind),
-      {{"optLengthFactor", "Length Factor", "editLengthFactor", &Record.LengthFactor,
-        "Length Factor"},
-       {"optLengthNew", "New Length", "editLengthNew", &Record.LengthNew, "New Length"},
-       {"optLengthSameAs", "Same Length as", "cboLengthSameAs", nullptr, "Same Length as",
-        &Record.LengthSameAs, kAllButActive},
-       {"optLengthCount", "Count", "editLengthCount", &Record.LengthCount, "Count"}});
+  AddOptionRows(AddChoice(Record.LengthKind),
+                {{"optLengthFactor", "Length Factor", "editLengthFactor", &Record.LengthFactor,
+                  "Length Factor"},
+                 {"optLengthNew", "New Length", "editLengthNew", &Record.LengthNew, "New Length"},
+                 {"optLengthSameAs", "Same Length as", "cboLengthSameAs", nullptr, "Same Length as",
+                  &Record.LengthSameAs, kAllButActive},
+                 {"optLengthCount", "Count", "editLengthCount", &Record.LengthCount, "Count"}});
   // A position typed as a part of the selection is shown as the same part of this one.
   AddStep([this] { Record.StartPosition.SetLength(Record.SelTime); }, {});
   AddInput("editStartPosition", "Start Position", Record.StartPosition, "Start Position");

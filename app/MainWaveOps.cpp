@@ -26,29 +26,17 @@
 #include "app/DVoldViewProps.h"
 #include "app/DVolume.h"
 #include "app/DWaveViewProps.h"
+#include "app/HourGlass.h"
 #include "app/Main.h"
 #include "wave/unitwave.h"
 
 namespace {
 
-// The hourglass from before the undo record until after the modified mark, also when the
-// operation is left early.
-class HourGlass {
- public:
-  explicit HourGlass(TMainForm& form) : form_(form) { form_.SetHourGlass(); }
-  ~HourGlass() { form_.ClearHourGlass(); }
-  HourGlass(const HourGlass&) = delete;
-  HourGlass& operator=(const HourGlass&) = delete;
-
- private:
-  TMainForm& form_;
-};
-
 // Changes the document's sound with an undo record and the modified mark. An operation that
 // leaves the sound as it was (values it refuses, no memory) gives its undo record up again, so
 // that Undo never "undoes" to the same sound, and leaves the document's state alone.
 void ChangeWave(TMainForm& form, TUnitWave& unitWave, const std::function<bool()>& operation) {
-  HourGlass hourGlass(form);
+  CommandHourGlass hourGlass(form);
   form.PushUndo(unitWave);
   if (operation()) {
     unitWave.SetModified();
@@ -160,12 +148,14 @@ void TMainForm::ConnectWaveOperations() {
   };
   for (const auto& command : kCommands) {
     const Handler handler = command.handler;
-    connect(Action(command.action), &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    connect(Action(command.action), &QAction::triggered, this,
+            [this, handler] { (this->*handler)(); });
   }
 }
 
 void TMainForm::MakeSilenceExecute() {
-  WaveRoad(*this, &TWaveOperationProps::Silence, &TUnitWave::MakeSilence, Plain<TDlgSilenceProps>());
+  WaveRoad(*this, &TWaveOperationProps::Silence, &TUnitWave::MakeSilence,
+           Plain<TDlgSilenceProps>());
 }
 
 void TMainForm::MakeLineExecute() {
@@ -278,7 +268,7 @@ void TMainForm::EditCopyExecute() {
   // Only the clipboard changes: no undo record, no modified mark.
   TUnitWave* unitWave = ActiveUnitWave();
   if (unitWave == nullptr) return;
-  HourGlass hourGlass(*this);
+  CommandHourGlass hourGlass(*this);
   unitWave->EditCopy();
 }
 

@@ -20,7 +20,8 @@
 namespace {
 
 // Block and triangle dialogs are named by their caption; "same" variants start on "Same Length
-// as", "block time" on two times and a middle envelope, and "exp line" on an exponential line. Tempo refers positions to a selection of 1 s.
+// as", "block time" on two times and a middle envelope, "exp line" on an exponential line.
+// Tempo refers positions to a selection of 1 s.
 std::unique_ptr<TDialogForm> MakeDialog(const std::string& which) {
   TTempoPitchProps tempo;
   tempo.SelTime = 1.0;
@@ -31,8 +32,10 @@ std::unique_ptr<TDialogForm> MakeDialog(const std::string& which) {
   if (which == "block time") block.MiddleKind = 1;
   TLineProps line;
   line.Kind = which == "exp line" ? 1 : 0;
+  line.EndValue.SetValue(3277);  // 10 %: from the default 50 % an exponential line may go there
   if (which == "silence") return std::make_unique<TDlgSilenceProps>(nullptr, TSilenceProps());
-  if (which.find("line") != std::string::npos) return std::make_unique<TDlgLineProps>(nullptr, line);
+  if (which.find("line") != std::string::npos)
+    return std::make_unique<TDlgLineProps>(nullptr, line);
   if (which == "noise") return std::make_unique<TDlgNoiseProps>(nullptr, TNoiseProps());
   if (which == "sinus") return std::make_unique<TDlgSinusProps>(nullptr, TSinusProps());
   if (which.rfind("tempo", 0) == 0) return std::make_unique<TDlgTempoPitchProps>(nullptr, tempo);
@@ -59,22 +62,25 @@ std::string FieldOf(const RecordedMessage& message) {
 
 TEST(GeneratorDialogs, BadTextEverywhereIsReportedOneFieldPerPressInReadOrder) {
   using Fields = std::vector<std::pair<const char*, const char*>>;  // control, name in messages
-  const Fields block{{"editHeight1", "Height 1"}, {"editHeight2", "Height 2"},
-                     {"editFrequency", "Frequency"}, {"editMiddle", "Middle"},
+  const Fields block{{"editHeight1", "Height 1"},     {"editHeight2", "Height 2"},
+                     {"editFrequency", "Frequency"},  {"editMiddle", "Middle"},
                      {"editLengthNew", "Length New"}, {"editStartPosition", "Start Position"}};
+  // clang-format off
   const std::tuple<const char*, const char*, int, Fields> cases[] = {
       {"silence", "Make Silence", 20, {{"editLength", "Length"}}},
-      {"line", "Make Line", 5,
-       {{"editBegin", "Begin Value"}, {"editEnd", "End Value"}, {"editLength", "Length"}}},
+      {"line", "Make Line", 5, {{"editBegin", "Begin Value"}, {"editEnd", "End Value"},
+                                {"editLength", "Length"}}},
       {"noise", "Make Noise", 8, {{"editLength", "Length"}, {"editVolume", "Volume"}}},
       {"Make Block", "Make Block", 6, block},
       {"Make Triangle", "Make Triangle", 6, block},
       {"sinus", "Make Sinus", 7, {{"editLength", "Length"}, {"editAmplitude", "Amplitude"},
                                   {"editFrequency", "Frequency"}, {"editStartPhase", "Start Phase"}}},
-      {"tempo", "Pitch Tempo", 50,
-       {{"editFreqFactor", "Frequency Factor"}, {"editSpeedFactor", "Speed Factor"},
-        {"editLengthFactor", "Length Factor"}, {"editStartPosition", "Start Position"},
-        {"editBlockSize", "Block Size"}}}};
+      {"tempo", "Pitch Tempo", 50, {{"editFreqFactor", "Frequency Factor"},
+                                    {"editSpeedFactor", "Speed Factor"},
+                                    {"editLengthFactor", "Length Factor"},
+                                    {"editStartPosition", "Start Position"},
+                                    {"editBlockSize", "Block Size"}}}};
+  // clang-format on
   for (const auto& [which, caption, helpContext, fields] : cases) {
     SCOPED_TRACE(which);
     RecordingSink sink;
@@ -125,6 +131,7 @@ TEST(GeneratorDialogs, RefusedInputKeepsTheDialogOpenWithOneMessage) {
       {"tempo", "editStartPosition", {"2 s", "-1.5 s"}, "Start Position", true},  // within 1 s
       {"exp line", "editEnd", {"-50%", "0"}, linetext::kExponentialZero, false},
       {"exp line", "editBegin", {"0%"}, linetext::kExponentialZero, false},
+      {"exp line", "editLength", {"0 ms"}, "Length", false},  // past the check: 50 % to 10 %
       {"tempo same", "editBlockSize", {"0 s"}, "Same Length as", true},  // no other wave
       {"block same", "editStartPosition", {"2"}, "Length Same As", true},
       {"sinus", "editCount", {"0"}, "Count", false},
@@ -136,7 +143,8 @@ TEST(GeneratorDialogs, RefusedInputKeepsTheDialogOpenWithOneMessage) {
   };
   for (const Case& c : cases) {
     std::vector<const char*> texts = c.texts;
-    if (c.unreadableToo) texts.insert(texts.end(), {"", "xyz", "1e400", "99999999999999999999999$"});
+    if (c.unreadableToo)
+      texts.insert(texts.end(), {"", "xyz", "1e400", "99999999999999999999999$"});
     for (const char* text : texts) {
       SCOPED_TRACE(std::string(c.dialog) + " " + c.control + " <- \"" + text + "\"");
       RecordingSink sink;
@@ -156,7 +164,8 @@ TEST(GeneratorDialogs, RefusedInputKeepsTheDialogOpenWithOneMessage) {
 }
 
 TEST(GeneratorDialogs, PicturesOfTheSinusAndTempoDialogsAreSavedInTheBuildFolder) {
-  for (const auto& [which, file] : {std::pair{"sinus", "sinus"}, std::pair{"tempo", "tempopitch"}}) {
+  for (const auto& [which, file] :
+       {std::pair{"sinus", "sinus"}, std::pair{"tempo", "tempopitch"}}) {
     const std::string path = std::string(KORVALEN_BUILD_DIR) + "/dialog-" + file + ".png";
     std::filesystem::remove(path);
     std::unique_ptr<TDialogForm> dialog = MakeDialog(which);

@@ -23,7 +23,8 @@ namespace {
 SoundPtr Saw(int32_t values = 4410, int16_t step = 37) {
   bool abort = false;
   WavePtr wave = NewWaveChecked(abort, values);
-  for (int32_t i = 0; i < values; ++i) wave->wave[i] = static_cast<int16_t>((i * step) % 4000 - 2000);
+  for (int32_t i = 0; i < values; ++i)
+    wave->wave[i] = static_cast<int16_t>((i * step) % 4000 - 2000);
   return std::make_unique<MonoSound>(std::move(wave), 44100, 2);
 }
 
@@ -53,7 +54,9 @@ class ScriptedDialogs {
 void Type(TDialogForm& dialog, const char* control, const char* text) {
   dialog.findChild<QLineEdit*>(control)->setText(text);
 }
-void Press(TDialogForm& dialog, const char* button) { dialog.findChild<QPushButton*>(button)->click(); }
+void Press(TDialogForm& dialog, const char* button) {
+  dialog.findChild<QPushButton*>(button)->click();
+}
 
 class WaveOps : public MainWindowTest {
  protected:
@@ -83,47 +86,46 @@ class WaveOps : public MainWindowTest {
 
 }  // namespace
 
-template <auto record, auto field>
-double ProbeOf(const TWaveOperationProps& props) {
-  return ((props.*record).*field).GetValue();
-}
-template <auto record, auto operation>
-bool DirectOf(TUnitWave& unitWave, const TWaveOperationProps& props) {
-  return (unitWave.*operation)(props.*record);
+struct RoadRow {
+  const char* action;
+  const char* caption;
+  const char* control;
+  const char* refused;  // typed first: the dialog stays open with its message
+  double (*probe)(const TWaveOperationProps&);  // the record field "20 ms" is typed into
+  bool (*direct)(TUnitWave&, const TWaveOperationProps&);
+};
+
+template <auto record, auto field, auto operation>
+RoadRow Road(const char* action, const char* caption, const char* control, const char* refused) {
+  return {action, caption, control, refused,
+          [](const TWaveOperationProps& p) { return ((p.*record).*field).GetValue(); },
+          [](TUnitWave& u, const TWaveOperationProps& p) { return (u.*operation)(p.*record); }};
 }
 
 TEST_F(WaveOps, DialogRoadTakesConfirmedValuesIntoBothRecordsUnderUndoAndCancelChangesNothing) {
   using P = TWaveOperationProps;
-  struct Row {
-    const char* action;
-    const char* caption;
-    const char* control;
-    const char* refused;  // typed first: the dialog stays open with its message
-    double (*probe)(const TWaveOperationProps&);  // the record field "20 ms" is typed into
-    bool (*direct)(TUnitWave&, const TWaveOperationProps&);
-  };
-  const Row rows[] = {
-      {"MakeSilence", "Make Silence", "editLength", "-5 ms", ProbeOf<&P::Silence, &TSilenceProps::Length>,
-       DirectOf<&P::Silence, &TUnitWave::MakeSilence>},
-      {"MakeLine", "Make Line", "editLength", "x?", ProbeOf<&P::Line, &TLineProps::Length>,
-       DirectOf<&P::Line, &TUnitWave::MakeLine>},
-      {"MakeNoise", "Make Noise", "editLength", "0 s", ProbeOf<&P::Noise, &TNoiseProps::Length>,
-       DirectOf<&P::Noise, &TUnitWave::MakeNoise>},
-      {"MakeBlock", "Make Block", "editLengthNew", "", ProbeOf<&P::MakeBlock, &TBlockTriangleProps::LengthNew>,
-       DirectOf<&P::MakeBlock, &TUnitWave::MakeBlock>},
-      {"MakeTriangle", "Make Triangle", "editLengthNew", "1e400",
-       ProbeOf<&P::MakeTriangle, &TBlockTriangleProps::LengthNew>, DirectOf<&P::MakeTriangle, &TUnitWave::MakeTriangle>},
-      {"MakeSinus", "Make Sinus", "editLength", "x?", ProbeOf<&P::Sinus, &TSinusProps::Length>,
-       DirectOf<&P::Sinus, &TUnitWave::MakeSinus>},
-      {"TempoPitch", "Pitch Tempo", "editBlockSize", "-1 ms", ProbeOf<&P::TempoPitch, &TTempoPitchProps::BlockSize>,
-       DirectOf<&P::TempoPitch, &TUnitWave::TempoPitch>},
-  };
+  using U = TUnitWave;
+  using B = TBlockTriangleProps;
+  const RoadRow rows[] = {
+      Road<&P::Silence, &TSilenceProps::Length, &U::MakeSilence>("MakeSilence", "Make Silence",
+                                                                  "editLength", "-5 ms"),
+      Road<&P::Line, &TLineProps::Length, &U::MakeLine>("MakeLine", "Make Line", "editLength", "x?"),
+      Road<&P::Noise, &TNoiseProps::Length, &U::MakeNoise>("MakeNoise", "Make Noise", "editLength",
+                                                           "0 s"),
+      Road<&P::MakeBlock, &B::LengthNew, &U::MakeBlock>("MakeBlock", "Make Block", "editLengthNew",
+                                                        ""),
+      Road<&P::MakeTriangle, &B::LengthNew, &U::MakeTriangle>("MakeTriangle", "Make Triangle",
+                                                              "editLengthNew", "1e400"),
+      Road<&P::Sinus, &TSinusProps::Length, &U::MakeSinus>("MakeSinus", "Make Sinus", "editLength",
+                                                           "x?"),
+      Road<&P::TempoPitch, &TTempoPitchProps::BlockSize, &U::TempoPitch>(
+          "TempoPitch", "Pitch Tempo", "editBlockSize", "-1 ms")};
   const auto probeAll = [&](const TWaveOperationProps& props) {
     std::vector<double> values;
-    for (const Row& row : rows) values.push_back(row.probe(props));
+    for (const RoadRow& row : rows) values.push_back(row.probe(props));
     return values;
   };
-  for (const Row& row : rows) {
+  for (const RoadRow& row : rows) {
     SCOPED_TRACE(row.action);
     Open();
     const Sound* before = doc->GetSound();
@@ -167,7 +169,7 @@ TEST_F(WaveOps, DialogRoadTakesConfirmedValuesIntoBothRecordsUnderUndoAndCancelC
 // undo record up, also one an earlier command left, and leaves the document's state alone.
 TEST_F(WaveOps, CommandsWithoutDialogRunUnderTheHourglassAndUndoOnlyWhatTheyChanged) {
   const std::tuple<const char*, bool (TUnitWave::*)(), bool> rows[] = {
-      {"MaxVolume", &TUnitWave::MaxVolume, true}, {"Reverse", &TUnitWave::Reverse, true},
+      {"MaxVolume", &TUnitWave::MaxVolume, true},   {"Reverse", &TUnitWave::Reverse, true},
       {"EditDelete", &TUnitWave::EditDelete, true}, {"EditTrim", &TUnitWave::EditTrim, true},
       {"EditCut", &TUnitWave::EditCut, true},       {"EditPaste", &TUnitWave::EditPaste, true},
       {"EditSwap", &TUnitWave::EditSwap, true},     {"EditExtract", &TUnitWave::EditExtract, true},
@@ -179,7 +181,9 @@ TEST_F(WaveOps, CommandsWithoutDialogRunUnderTheHourglassAndUndoOnlyWhatTheyChan
   for (const auto& [action, operation, clip] : rows) {
     SCOPED_TRACE(std::string(action) + (clip ? "" : " from an empty clipboard"));
     Open();
-    const auto setClip = [&, clip = clip] { form->SetClipBoardSound(clip ? Saw(50, 301) : nullptr); };
+    const auto setClip = [&, clip = clip] {
+      form->SetClipBoardSound(clip ? Saw(50, 301) : nullptr);
+    };
     setClip();
     const bool changes = ((*twin).*operation)();
     const std::vector<int16_t> expectedClip = Samples(form->ClipBoardSound.get());
@@ -204,7 +208,10 @@ TEST_F(WaveOps, CommandsWithoutDialogRunUnderTheHourglassAndUndoOnlyWhatTheyChan
 
 TEST_F(WaveOps, CopyClearZoomAndViewsLeaveSoundStateAndUndoAlone) {
   Open();
+  form->EditNameClick();  // its I-beam holds the cursor store: a command ends the edit first
   Trigger("Reverse");
+  EXPECT_FALSE(form->EditNameActive);
+  EXPECT_EQ(ScreenCursor(), crDefault);
   doc->SetSaved();
   const std::vector<int16_t> all = Samples(doc->GetSound());
   Trigger("EditCopy");
@@ -214,8 +221,8 @@ TEST_F(WaveOps, CopyClearZoomAndViewsLeaveSoundStateAndUndoAlone) {
   Trigger("NoZoom");
   EXPECT_EQ(window->IsZoomed(), 0.0);
   // Each view switch: Cancel keeps the mode, OK shows its view and checks its action alone.
-  for (const auto& [action, other, mode] : {std::tuple{"ViewVold", "ViewWave", 1},
-                                            std::tuple{"ViewWave", "ViewVold", 0}}) {
+  for (const auto& [action, other, mode] :
+       {std::tuple{"ViewVold", "ViewWave", 1}, std::tuple{"ViewWave", "ViewVold", 0}}) {
     form->Action(other)->setChecked(true);
     const uint8_t kept = window->ViewMode();
     ScriptedDialogs(nullptr), Trigger(action);
