@@ -22,7 +22,7 @@ TDlgLeftRightProps::TDlgLeftRightProps(QWidget* owner, const TLeftRightProps& pr
   for (size_t i = 0; i < edits_.size(); ++i) {
     const int row = 1 + static_cast<int>(i / 2);
     MoveTo(static_cast<int>(i % 2), row);
-    const char* rowLabel = i % 2 != 0 ? "" : row == 1 ? "from Left" : "from Right";
+    const char* rowLabel = i % 2 != 0 ? nullptr : row == 1 ? "from Left" : "from Right";
     edits_[i] = dcommon::Named(AddEdit(rowLabel, *cells[i].value, cells[i].fieldName), cells[i].name);
     connect(edits_[i], &QLineEdit::textChanged, this, [this] { editLR2LRChange(); });
   }
