@@ -119,7 +119,8 @@ TEST(EffectDialogs, AnyTextInAnyInputIsTakenOrRefusedWithOneBox) {
   OneOtherWave env;
   for (const DialogCase& c : kDialogs) {
     std::vector<std::string> inputs;
-    for (const QLineEdit* edit : MakeDialog(c.caption, c.kind)->findChildren<QLineEdit*>()) inputs.push_back(edit->objectName().toStdString());
+    const std::unique_ptr<TDialogForm> names = MakeDialog(c.caption, c.kind);
+    for (const QLineEdit* edit : names->findChildren<QLineEdit*>()) inputs.push_back(edit->objectName().toStdString());
     for (const std::string& input : inputs) {
       for (const char* text : {"", "nan", "-inf", "1e400", "-0", "$-32769", "1e4 dB", "-91'", "0 Hz", "c4", "1/0", "\xff"}) {
         SCOPED_TRACE(c.caption + (" " + input) + " <- " + text);
