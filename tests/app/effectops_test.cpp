@@ -59,10 +59,10 @@ Edit Picking(const char* control, const char* name) {
 
 const Row kRows[] = {
     RowOf<&P::Volume, &TVolumeProps::Envelope, &TUnitWave::Volume>("Volume", "Change Volume",
-                                                                   Picking("cboUnitWave", "env")),
+                                                                   Picking("cboUnitWave", "st")),
     RowOf<&P::Up, &TUpProps::AddValue, &TUnitWave::Up>("Up", "Up / Down", Typing("editAdd", "-10%")),
     RowOf<&P::Distort, &TDistortProps::DistortEnvelope, &TUnitWave::Distort>(
-        "Distort", "Distort", Picking("cboDistortEnvelope", "env")),
+        "Distort", "Distort", Picking("cboDistortEnvelope", "st")),
     RowOf<&P::Block, &TBlockProps::HorCount, &TUnitWave::Block>("Block", "Block", Typing("editHorCount", "7")),
     RowOf<&P::Length, &TLengthProps::LengthSameAs, &TUnitWave::Length>("Length", "Change Length",
                                                                        Picking("cboLengthSameAs", "st")),
