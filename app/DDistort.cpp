@@ -8,8 +8,8 @@ TDlgDistortProps::TDlgDistortProps(QWidget* owner, const TDistortProps& props)
     : TOperationDlg(owner, props) {
   setWindowTitle("Distort");
   SetHelpContext(45);
-  dcommon::Named(AddWaveCombo("Distort Envelope", Record.DistortEnvelope, "Distort Envelope",
-                              kAllButActive),
-                 "cboDistortEnvelope");
+  dcommon::Named(
+      AddWaveCombo("Distort Envelope", Record.DistortEnvelope, "Distort Envelope", kAllButActive),
+      "cboDistortEnvelope");
   FitBody();
 }

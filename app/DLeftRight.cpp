@@ -23,7 +23,8 @@ TDlgLeftRightProps::TDlgLeftRightProps(QWidget* owner, const TLeftRightProps& pr
     const int row = 1 + static_cast<int>(i / 2);
     MoveTo(static_cast<int>(i % 2), row);
     const char* rowLabel = i % 2 != 0 ? nullptr : row == 1 ? "from Left" : "from Right";
-    edits_[i] = dcommon::Named(AddEdit(rowLabel, *cells[i].value, cells[i].fieldName), cells[i].name);
+    edits_[i] =
+        dcommon::Named(AddEdit(rowLabel, *cells[i].value, cells[i].fieldName), cells[i].name);
     connect(edits_[i], &QLineEdit::textChanged, this, [this] { editLR2LRChange(); });
   }
   cboExample = dcommon::Named(new QComboBox, "cboExample");

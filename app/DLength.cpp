@@ -12,7 +12,7 @@ TDlgLengthProps::TDlgLengthProps(QWidget* owner, const TLengthProps& props)
                 {{"optLengthFactor", "Length Factor", "editLengthFactor", &Record.LengthFactor,
                   "Length Factor"},
                  {"optLengthNew", "New Length", "editLengthNew", &Record.LengthNew, "New Length"},
-                 {"optLengthSameAs", "Same Length as", "cboLengthSameAs", nullptr,
-                  "Same Length as", &Record.LengthSameAs, kAllButActive}});
+                 {"optLengthSameAs", "Same Length as", "cboLengthSameAs", nullptr, "Same Length as",
+                  &Record.LengthSameAs, kAllButActive}});
   FitBody();
 }

@@ -26,11 +26,16 @@ template <auto record, auto field, auto operation>
 struct Probe {
   static std::string Of(const P& props) {
     const auto& value = (props.*record).*field;
-    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, unitUnitWave>) return value.GetName();
-    else if constexpr (std::is_integral_v<std::decay_t<decltype(value)>>) return std::to_string(value);
-    else return value.Write();
+    if constexpr (std::is_same_v<std::decay_t<decltype(value)>, unitUnitWave>)
+      return value.GetName();
+    else if constexpr (std::is_integral_v<std::decay_t<decltype(value)>>)
+      return std::to_string(value);
+    else
+      return value.Write();
   }
-  static bool Run(TUnitWave& unitWave, const P& props) { return (unitWave.*operation)(props.*record); }
+  static bool Run(TUnitWave& unitWave, const P& props) {
+    return (unitWave.*operation)(props.*record);
+  }
 };
 
 struct Row {
@@ -48,7 +53,9 @@ Row RowOf(const char* action, const char* caption, Edit edit) {
 
 // The user types into an input (which chooses its option) or picks a wave.
 Edit Typing(const char* control, const char* text) {
-  return [=](TDialogForm& dialog) { Control(dialog, control)->clear(), QTest::keyClicks(Control(dialog, control), text); };
+  return [=](TDialogForm& dialog) {
+    Control(dialog, control)->clear(), QTest::keyClicks(Control(dialog, control), text);
+  };
 }
 Edit Picking(const char* control, const char* name) {
   return [=](TDialogForm& dialog) {
@@ -60,22 +67,27 @@ Edit Picking(const char* control, const char* name) {
 const Row kRows[] = {
     RowOf<&P::Volume, &TVolumeProps::Envelope, &TUnitWave::Volume>("Volume", "Change Volume",
                                                                    Picking("cboUnitWave", "st")),
-    RowOf<&P::Up, &TUpProps::AddValue, &TUnitWave::Up>("Up", "Up / Down", Typing("editAdd", "-10%")),
+    RowOf<&P::Up, &TUpProps::AddValue, &TUnitWave::Up>("Up", "Up / Down",
+                                                       Typing("editAdd", "-10%")),
     RowOf<&P::Distort, &TDistortProps::DistortEnvelope, &TUnitWave::Distort>(
         "Distort", "Distort", Picking("cboDistortEnvelope", "st")),
-    RowOf<&P::Block, &TBlockProps::HorCount, &TUnitWave::Block>("Block", "Block", Typing("editHorCount", "7")),
-    RowOf<&P::Length, &TLengthProps::LengthSameAs, &TUnitWave::Length>("Length", "Change Length",
-                                                                       Picking("cboLengthSameAs", "st")),
-    RowOf<&P::Rotate, &TRotateProps::Time, &TUnitWave::Rotate>("Rotate", "Rotate", Typing("editTime", "-2 ms")),
-    RowOf<&P::RollOut, &TRollOutProps::LengthFactor, &TUnitWave::RollOut>("RollOut", "Roll out",
-                                                                          Typing("editLengthFactor", "200%")),
-    RowOf<&P::RollIn, &TRollInProps::Length, &TUnitWave::RollIn>("RollIn", "Roll in", Typing("editLength", "2 ms")),
-    RowOf<&P::Balance, &TBalanceProps::DirConstant, &TUnitWave::Balance>("Balance", "Balance",
-                                                                         Typing("editDirConstant", "45'")),
+    RowOf<&P::Block, &TBlockProps::HorCount, &TUnitWave::Block>("Block", "Block",
+                                                                Typing("editHorCount", "7")),
+    RowOf<&P::Length, &TLengthProps::LengthSameAs, &TUnitWave::Length>(
+        "Length", "Change Length", Picking("cboLengthSameAs", "st")),
+    RowOf<&P::Rotate, &TRotateProps::Time, &TUnitWave::Rotate>("Rotate", "Rotate",
+                                                               Typing("editTime", "-2 ms")),
+    RowOf<&P::RollOut, &TRollOutProps::LengthFactor, &TUnitWave::RollOut>(
+        "RollOut", "Roll out", Typing("editLengthFactor", "200%")),
+    RowOf<&P::RollIn, &TRollInProps::Length, &TUnitWave::RollIn>("RollIn", "Roll in",
+                                                                 Typing("editLength", "2 ms")),
+    RowOf<&P::Balance, &TBalanceProps::DirConstant, &TUnitWave::Balance>(
+        "Balance", "Balance", Typing("editDirConstant", "45'")),
     RowOf<&P::LeftRight, &TLeftRightProps::Left2Right, &TUnitWave::MixLeftRight>(
         "MixLeftRight", "Mix Left Right", Typing("editLeft2Right", "50%")),
     RowOf<&P::Mix, &TMixProps::Place, &TUnitWave::EditMix>(
-        "EditMix", "Mix", [](TDialogForm& d) { Control<TRadioGroup>(d, "rgrPlace")->SetItemIndex(2); }),
+        "EditMix", "Mix",
+        [](TDialogForm& d) { Control<TRadioGroup>(d, "rgrPlace")->SetItemIndex(2); }),
 };
 
 class EffectOps : public MainWindowTest {
@@ -103,7 +115,9 @@ class EffectOps : public MainWindowTest {
     form->CreateMDIChildWave(name, std::move(unit), TWaveViewProps(), TVoldViewProps());
     return opened;
   }
-  void Trigger(const char* action) { form->Action(action)->setEnabled(true), form->Action(action)->trigger(); }
+  void Trigger(const char* action) {
+    form->Action(action)->setEnabled(true), form->Action(action)->trigger();
+  }
 
   RecordingSink sink;
   TUnitWave* envelope = nullptr;
@@ -113,20 +127,23 @@ class EffectOps : public MainWindowTest {
 
 }  // namespace
 
-TEST_F(EffectOps, ConfirmedValuesReachBothRecordsAndTheOperationUnderUndoWhileCancelChangesNothing) {
+TEST_F(EffectOps,
+       ConfirmedValuesReachBothRecordsAndTheOperationUnderUndoWhileCancelChangesNothing) {
   for (const Row& row : kRows) {
     SCOPED_TRACE(row.action);
     Open(std::string(row.action) == "MixLeftRight");
     const Sound* before = doc->GetSound();
     const std::string lastUsed = row.probe(form->LastUsedProps);
-    ScriptedDialogs cancel([&](TDialogForm& dialog) { row.edit(dialog), Press(dialog, "CancelBtn"); });
+    ScriptedDialogs cancel(
+        [&](TDialogForm& dialog) { row.edit(dialog), Press(dialog, "CancelBtn"); });
     Trigger(row.action);
     EXPECT_EQ(cancel.captions, std::vector<std::string>{row.caption});
     EXPECT_EQ(row.probe(form->LastUsedProps), lastUsed);
     EXPECT_EQ(row.probe(doc->GetProps()), row.probe(twin->GetProps()));
     EXPECT_FALSE(form->UndoUnit.Exists());
     EXPECT_EQ(doc->GetSound(), before);
-    ScriptedDialogs([&](TDialogForm& dialog) { row.edit(dialog), Press(dialog, "OKBtn"); }), Trigger(row.action);
+    ScriptedDialogs([&](TDialogForm& dialog) { row.edit(dialog), Press(dialog, "OKBtn"); }),
+        Trigger(row.action);
     EXPECT_TRUE(sink.messages.empty());
     EXPECT_NE(row.probe(form->LastUsedProps), lastUsed);
     EXPECT_EQ(row.probe(doc->GetProps()), row.probe(form->LastUsedProps));
@@ -142,13 +159,20 @@ TEST_F(EffectOps, ConfirmedValuesReachBothRecordsAndTheOperationUnderUndoWhileCa
 // Values at the edges of what the inputs take run as the operation runs them directly.
 TEST_F(EffectOps, ExtremeValuesTheInputsTakeRunAsTheOperationDoes) {
   const std::tuple<const char*, const char*, const char*> cases[] = {
-      {"Volume", "editVolume", "-9999999999"},      {"Up", "editAdd", "-100%"},
-      {"Block", "editHorCount", "2147483647"}, {"Block", "editHorTime", "0.0000000001 s"},
-      {"Block", "editVertHeight", "1$"},       {"Length", "editLengthFactor", "-0.0000000001"},
-      {"Length", "editLengthNew", "0.0000000001 s"}, {"Rotate", "editFactor", "-99%"},
-      {"RollOut", "editSpeedFactor", "-0.0000000001"}, {"RollOut", "editLengthCount", "0.0000000001"},
-      {"RollOut", "editStartPosition", "-0 s"},  {"RollIn", "editLength", "0.0000000001 s"},
-      {"RollIn", "editEnd", "-0.0000000001 s"},      {"Balance", "editDirConstant", "-90'"},
+      {"Volume", "editVolume", "-9999999999"},
+      {"Up", "editAdd", "-100%"},
+      {"Block", "editHorCount", "2147483647"},
+      {"Block", "editHorTime", "0.0000000001 s"},
+      {"Block", "editVertHeight", "1$"},
+      {"Length", "editLengthFactor", "-0.0000000001"},
+      {"Length", "editLengthNew", "0.0000000001 s"},
+      {"Rotate", "editFactor", "-99%"},
+      {"RollOut", "editSpeedFactor", "-0.0000000001"},
+      {"RollOut", "editLengthCount", "0.0000000001"},
+      {"RollOut", "editStartPosition", "-0 s"},
+      {"RollIn", "editLength", "0.0000000001 s"},
+      {"RollIn", "editEnd", "-0.0000000001 s"},
+      {"Balance", "editDirConstant", "-90'"},
       {"MixLeftRight", "editLeft2Left", "9999999999"}};
   for (const auto& [action, control, text] : cases) {
     SCOPED_TRACE(std::string(action) + " " + control + " <- " + text);
@@ -157,16 +181,19 @@ TEST_F(EffectOps, ExtremeValuesTheInputsTakeRunAsTheOperationDoes) {
     ScriptedDialogs([&, c = control, t = text](TDialogForm& d) {
       if (d.findChild<QLineEdit*>("editTime")) Typing("editTime", "0 s")(d);  // within any part
       Typing(c, t)(d), Press(d, "OKBtn"), accepted = !d.isVisible();
-    }), Trigger(action);
+    }),
+        Trigger(action);
     EXPECT_TRUE(accepted) << (sink.messages.empty() ? "" : sink.messages.back().text);
-    const Row& row = *std::find_if(std::begin(kRows), std::end(kRows), [&](const Row& r) { return r.action == std::string(action); });
+    const Row& row = *std::find_if(std::begin(kRows), std::end(kRows),
+                                   [&](const Row& r) { return r.action == std::string(action); });
     EXPECT_EQ(row.run(*twin, form->LastUsedProps), form->UndoUnit.Exists());
     EXPECT_EQ(Samples(doc->GetSound()), Samples(twin->GetSound()));
   }
 }
 
 // The selection lasts 200 / 44100 s, 4.5 ms.
-TEST_F(EffectOps, LengthAndRollOutOpenNothingOnAPartWithoutDurationAndRotateAndRollOutGetItsDuration) {
+TEST_F(EffectOps,
+       LengthAndRollOutOpenNothingOnAPartWithoutDurationAndRotateAndRollOutGetItsDuration) {
   Open(false, 0);
   ScriptedDialogs none([](TDialogForm&) { ADD_FAILURE() << "a dialog opened"; });
   Trigger("Length"), Trigger("RollOut");
@@ -174,29 +201,37 @@ TEST_F(EffectOps, LengthAndRollOutOpenNothingOnAPartWithoutDurationAndRotateAndR
   EXPECT_EQ(doc->GetState(), kUnitStateSaved);
   Open(false);
   double selTime = 0;
-  ScriptedDialogs([&](TDialogForm& d) { selTime = static_cast<TDlgRollOutProps&>(d).GetProps().SelTime; }),
+  ScriptedDialogs(
+      [&](TDialogForm& d) { selTime = static_cast<TDlgRollOutProps&>(d).GetProps().SelTime; }),
       Trigger("RollOut");
   EXPECT_DOUBLE_EQ(selTime, 200.0 / 44100);
   ScriptedDialogs([&](TDialogForm& dialog) {
-    for (const char* time : {"4.6 ms", "-4.6 ms", "4.5 ms"}) Typing("editTime", time)(dialog), Press(dialog, "OKBtn");
-  }), Trigger("Rotate");
+    for (const char* time : {"4.6 ms", "-4.6 ms", "4.5 ms"})
+      Typing("editTime", time)(dialog), Press(dialog, "OKBtn");
+  }),
+      Trigger("Rotate");
   EXPECT_EQ(sink.messages.size(), 2u);
-  for (const RecordedMessage& message : sink.messages) EXPECT_EQ(message.text, rotatetext::kTimeTooLong);
+  for (const RecordedMessage& message : sink.messages)
+    EXPECT_EQ(message.text, rotatetext::kTimeTooLong);
   EXPECT_EQ(doc->GetState(), kUnitStateModified);
 }
 
 TEST_F(EffectOps, WaveListsHoldTheOtherWavesLastOpenedFirstAndForMonoEnvelopesOnlyMonoOnes) {
   Open(false);
   const std::tuple<const char*, const char*, std::vector<std::string>> rows[] = {
-      {"Volume", "cboUnitWave", {"st", "env"}},     {"Distort", "cboDistortEnvelope", {"st", "env"}},
-      {"Length", "cboLengthSameAs", {"st", "env"}}, {"RollOut", "cboLengthSameAs", {"st", "env"}},
-      {"RollOut", "cboSpeedEnvelope", {"env"}},     {"Balance", "cboDirEnvelope", {"env"}}};
+      {"Volume", "cboUnitWave", {"st", "env"}},
+      {"Distort", "cboDistortEnvelope", {"st", "env"}},
+      {"Length", "cboLengthSameAs", {"st", "env"}},
+      {"RollOut", "cboLengthSameAs", {"st", "env"}},
+      {"RollOut", "cboSpeedEnvelope", {"env"}},
+      {"Balance", "cboDirEnvelope", {"env"}}};
   for (const auto& [action, combo, names] : rows) {
     std::vector<std::string> listed;
     ScriptedDialogs([&, combo = combo](TDialogForm& dialog) {
       auto* box = Control<QComboBox>(dialog, combo);
       for (int i = 0; i < box->count(); ++i) listed.push_back(box->itemText(i).toStdString());
-    }), Trigger(action);
+    }),
+        Trigger(action);
     EXPECT_EQ(listed, names) << action << " " << combo;
   }
 }
@@ -209,13 +244,16 @@ TEST_F(EffectOps, AMissingWaveIsRefusedAtItsFieldAndNothingChanges) {
     SCOPED_TRACE(action);
     Open(false);
     const Sound* before = doc->GetSound();
-    ScriptedDialogs([&, c = combo](TDialogForm& d) { Picking(c, "env")(d), Press(d, "OKBtn"); }), Trigger(action);
+    ScriptedDialogs([&, c = combo](TDialogForm& d) { Picking(c, "env")(d), Press(d, "OKBtn"); }),
+        Trigger(action);
     const Sound* after = doc->GetSound();
     ASSERT_TRUE(form->UndoUnit.Holds(before));
     form->ChildOfUnit(envelope)->close();
     form->ChildOfUnit(form->FindUnitWaveByName("st"))->close();
     std::vector<bool> stayedOpen;
-    ScriptedDialogs([&](TDialogForm& d) { Press(d, "OKBtn"), stayedOpen.push_back(d.isVisible()); }), Trigger(action);
+    ScriptedDialogs(
+        [&](TDialogForm& d) { Press(d, "OKBtn"), stayedOpen.push_back(d.isVisible()); }),
+        Trigger(action);
     EXPECT_EQ(stayedOpen, std::vector<bool>{true});
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].text, "In " + std::string(field) + ": You have to select a Wave");

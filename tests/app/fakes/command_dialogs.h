@@ -78,6 +78,7 @@ inline std::vector<int16_t> Samples(const Sound* sound) {
   const Wave* right = sound->GetRightWave();
   std::vector<int16_t> samples;
   if (left != nullptr) samples.assign(left->wave, left->wave + left->values);
-  if (right != nullptr && right != left) samples.insert(samples.end(), right->wave, right->wave + right->values);
+  if (right != nullptr && right != left)
+    samples.insert(samples.end(), right->wave, right->wave + right->values);
   return samples;
 }
