@@ -69,6 +69,7 @@ struct DialogCase {
   int helpContext;
   std::vector<std::pair<const char*, const char*>> fields;  // control, name in messages: read order
 };
+// clang-format off
 const DialogCase kDialogs[] = {
     {"Change Volume", 0, 9, {{"editVolume", "Constant"}}},
     {"Change Volume", 1, 9, {{"cboUnitWave", "Envelope"}}},
@@ -78,33 +79,15 @@ const DialogCase kDialogs[] = {
     {"Block", 2, 43, {{"editHorTime", " Time"}, {"editVertCount", " Vertical Count"}}},
     {"Roll in", 0, 44, {{"editLength", "Length"}, {"editStart", "Start at"}}},
     {"Roll in", 1, 44, {{"editLength", "Length"}, {"editEnd", "End at"}}},
-    {"Roll out",
-     1,
-     46,
-     {{"editSpeedFactor", "Speed Factor"},
-      {"editLengthNew", "New Length"},
-      {"editStartPosition", "Start Position"}}},
-    {"Roll out",
-     2,
-     46,
-     {{"editSpeedFactor", "Speed Factor"},
-      {"cboSpeedEnvelope", "Speed Envelope"},
-      {"cboLengthSameAs", "Same Length as"},
-      {"editStartPosition", "Start Position"}}},
-    {"Roll out",
-     3,
-     46,
-     {{"editSpeedFactor", "Speed Factor"},
-      {"editLengthCount", "Count"},
-      {"editStartPosition", "Start Position"}}},
+    {"Roll out", 1, 46, {{"editSpeedFactor", "Speed Factor"}, {"editLengthNew", "New Length"},
+                         {"editStartPosition", "Start Position"}}},
+    {"Roll out", 2, 46, {{"editSpeedFactor", "Speed Factor"}, {"cboSpeedEnvelope", "Speed Envelope"},
+                         {"cboLengthSameAs", "Same Length as"}, {"editStartPosition", "Start Position"}}},
+    {"Roll out", 3, 46, {{"editSpeedFactor", "Speed Factor"}, {"editLengthCount", "Count"},
+                         {"editStartPosition", "Start Position"}}},
     {"Up / Down", 0, 19, {{"editAdd", "Add Value"}}},
-    {"Mix Left Right",
-     0,
-     36,
-     {{"editLeft2Left", "from Left to Left"},
-      {"editLeft2Right", "from Left to Right"},
-      {"editRight2Left", "from Right to Left"},
-      {"editRight2Right", "from Right to Right"}}},
+    {"Mix Left Right", 0, 36, {{"editLeft2Left", "from Left to Left"}, {"editLeft2Right", "from Left to Right"},
+                               {"editRight2Left", "from Right to Left"}, {"editRight2Right", "from Right to Right"}}},
     {"Balance", 0, 11, {{"editDirConstant", "Direction Constant"}}},
     {"Balance", 1, 11, {{"cboDirEnvelope", "Direction Envelope"}}},
     {"Mix", 0, 4, {}},
@@ -112,6 +95,7 @@ const DialogCase kDialogs[] = {
     {"Change Length", 2, 49, {{"cboLengthSameAs", "Same Length as"}}},
     {"Distort", 0, 45, {{"cboDistortEnvelope", "Distort Envelope"}}},
 };
+// clang-format on
 
 }  // namespace
 
