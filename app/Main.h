@@ -221,6 +221,18 @@ class TMainForm : public QMainWindow {
   void MakeTriangleExecute();
   void MakeSinusExecute();
   void MakeNoiseExecute();
+  // Effects; Length and RollOut do nothing on a part (selection or whole wave) without duration.
+  void VolumeExecute();
+  void UpExecute();
+  void DistortExecute();
+  void BlockExecute();
+  void LengthExecute();
+  void RotateExecute();
+  void RollOutExecute();
+  void RollInExecute();
+  void BalanceExecute();
+  void MixLeftRightExecute();
+  void EditMixExecute();
   void TempoPitchExecute();
   void MaxVolumeExecute();
   void ReverseExecute();
