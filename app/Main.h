@@ -200,7 +200,6 @@ class TMainForm : public QMainWindow {
   void MusicGenerateExecute();
   bool SaveMuz(TUnitMuz* unitMuz);
   bool SaveMuzAs(TUnitMuz* unitMuz);
-  TUnitMuz* ActiveUnitMuz() const;
   // Null when no maker is installed.
   TMDIChildKorvalen* CreateMDIChildMuz(const std::string& caption, std::unique_ptr<TUnitMuz> unitMuz);
 

@@ -314,11 +314,6 @@ void TMainForm::ConnectMuzFileCommands() {
   for (const char* name : {"FileNewMuz", "FileOpenMuz", "MusicGenerate"}) Action(name)->setEnabled(true);
 }
 
-TUnitMuz* TMainForm::ActiveUnitMuz() const {
-  TMDIChildKorvalen* child = ActiveMuzChild();
-  return child != nullptr ? static_cast<TUnitMuz*>(child->GetUnit()) : nullptr;
-}
-
 TMDIChildKorvalen* TMainForm::CreateMDIChildMuz(const std::string& caption,
                                                 std::unique_ptr<TUnitMuz> unitMuz) {
   const MuzWindowMaker& maker = GetMuzWindowMaker();
