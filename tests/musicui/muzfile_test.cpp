@@ -118,6 +118,24 @@ TEST_F(MuzFile, DuplicateCopiesTheScoreIntoANewDocument) {
   EXPECT_EQ(staves, 2);
 }
 
+// A write that fails keeps the name, the caption and the unsaved state, and the window open.
+TEST_F(MuzFile, AFailedSaveChangesNothing) {
+  TMDIChildMuz* window = Open(NewScore(1));
+  ASSERT_NE(window, nullptr);
+  TUnitMuz* unit = window->GetUnitMuz();
+  unit->SetModified();
+  const std::string name = unit->GetFileName();
+  auto answer = Answering("/proc/composed.xml");
+  EXPECT_FALSE(form->SaveMuzAs(unit));
+  EXPECT_EQ(unit->GetFileName(), name);
+  EXPECT_EQ(window->windowTitle().toStdString(), "score");
+  EXPECT_TRUE(unit->NeedsSave());
+  sink.replies.assign(1, kIdYes);
+  window->close();
+  QApplication::processEvents();
+  EXPECT_EQ(form->MDIChildren().size(), 1u);
+}
+
 // The close question: Cancel keeps the window, No closes it unsaved, Yes saves through the dialog
 // and a cancelled dialog keeps the window open.
 TEST_F(MuzFile, CloseQueryAsksForAModifiedScore) {
