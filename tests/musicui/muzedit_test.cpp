@@ -47,13 +47,8 @@ class MuzEdit : public MuzWindowTest {
     unit->SetUnitMuzMode(unitMuzAdd);
     unit->SetInsertModeKind(1);
     for (int i = 0; i < count; ++i) {
-      int32_t right = 0;
-      for (TMuzNote* note : Notes(stave)) {
-        int32_t l = 0;
-        int32_t r = 0;
-        if (note->GetXRange(l, r)) right = std::max(right, r);
-      }
-      Click(std::max(right + 30, 60), stave->GetCentreY() - 5);
+      const std::vector<TMuzNote*> notes = Notes(stave);
+      Click(notes.empty() ? 60 : Middle(*notes.back()) + 40, stave->GetCentreY() - 5);
     }
   }
   static int32_t Middle(const TXTouchMuzSymbol& symbol) {
@@ -123,16 +118,6 @@ TEST_F(MuzEdit, ClicksEditByModeWithEitherButton) {
   }
 }
 
-TEST_F(MuzEdit, ClickAboveTheCentreAddsTheNoteAtThatStep) {
-  unit->SetUnitMuzMode(unitMuzAdd);
-  unit->SetInsertModeKind(1);
-  Click(200, first->GetCentreY());
-  Click(300, first->GetCentreY() - 15);
-  const std::vector<TMuzNote*> notes = Notes(first);
-  ASSERT_EQ(notes.size(), 2u);
-  EXPECT_GT(notes[1]->GetPitch(), notes[0]->GetPitch());
-}
-
 // Each row presses at the first stave's lower border, moves by the steps with the buttons held,
 // and releases.
 TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
@@ -199,44 +184,50 @@ TEST_F(MuzEdit, EveryMoveChoosesTheWindowsOwnCursor) {
   EXPECT_EQ(window->ClientArea()->cursor().shape(), Qt::SplitVCursor);
 }
 
+// Each row starts from the first note of the upper stave selected, in select mode.
 TEST_F(MuzEdit, KeysMoveTheSelectionAndChangeTheSelectedNote) {
   AddNotes(first, 2);
   AddNotes(second, 1);
-  std::vector<TMuzNote*> top = Notes(first);
+  const std::vector<TMuzNote*> top = Notes(first);
   ASSERT_EQ(top.size(), 2u);
-  unit->SetUnitMuzMode(unitMuzSel);
-  unit->SetSelectedSymbol(top[0]);
-  const int32_t pitch = top[0]->GetPitch();
-  const auto selectedStave = [&] {
-    TXTouchMuzSymbol* s = unit->GetSelectedSymbol();
-    return s && s->GetMuzSymbolKind() == muzSymbolStave ? static_cast<TStaveSymbol*>(s)->GetNoteStave() : nullptr;
-  };
-  Key(Qt::Key_Right);
-  EXPECT_EQ(unit->GetSelectedSymbol(), top[1]);
-  Key(Qt::Key_Left);
-  EXPECT_EQ(unit->GetSelectedSymbol(), top[0]);
-  Key(Qt::Key_PageDown);
-  EXPECT_EQ(selectedStave(), second);
-  Key(Qt::Key_PageUp);
-  EXPECT_EQ(selectedStave(), first);
-  Key(Qt::Key_PageDown, Qt::ShiftModifier);
-  EXPECT_EQ(selectedStave(), second);
-  Key(Qt::Key_PageUp, Qt::ShiftModifier);
-  EXPECT_EQ(selectedStave(), first);
-  unit->SetSelectedSymbol(top[0]);
-  Key(Qt::Key_Up, Qt::ControlModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch + 1);
-  Key(Qt::Key_Down, Qt::ControlModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch);
-  Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch + 7);
-  Key(Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch);
-  Key(Qt::Key_Up, Qt::AltModifier | Qt::ControlModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch);  // Alt keeps the keys for the menus
   const double position = top[0]->GetSymbolPosition();
-  Key(Qt::Key_Right, Qt::ControlModifier);
-  EXPECT_GT(top[0]->GetSymbolPosition(), position);
+  unit->SetUnitMuzMode(unitMuzSel);
+  const struct {
+    std::vector<std::pair<int, Qt::KeyboardModifiers>> keys;
+    TXTouchMuzSymbol* selected;  // null: any symbol on `stave`
+    TNoteStave* stave;
+    int32_t pitchStep;
+    bool moved;
+  } cases[] = {
+      {{{Qt::Key_Right, Qt::NoModifier}}, top[1], first, 0, false},
+      {{{Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier}}, top[0], first, 0, false},
+      {{{Qt::Key_PageDown, Qt::NoModifier}}, nullptr, second, 0, false},
+      {{{Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_PageUp, Qt::NoModifier}}, nullptr, first, 0, false},
+      {{{Qt::Key_PageDown, Qt::ShiftModifier}}, nullptr, second, 0, false},
+      {{{Qt::Key_PageDown, Qt::ShiftModifier}, {Qt::Key_PageUp, Qt::ShiftModifier}}, nullptr, first, 0, false},
+      {{{Qt::Key_Up, Qt::ControlModifier}}, top[0], first, 1, false},
+      {{{Qt::Key_Down, Qt::ControlModifier}}, top[0], first, -1, false},
+      {{{Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier}}, top[0], first, 7, false},
+      {{{Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier}}, top[0], first, -7, false},
+      {{{Qt::Key_Up, Qt::ControlModifier | Qt::AltModifier}}, top[0], first, 0, false},
+      {{{Qt::Key_Right, Qt::ControlModifier}}, top[0], first, 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.keys.back().first << " " << c.keys.back().second);
+    top[0]->SetSymbolPosition(position);
+    unit->SetSelectedSymbol(top[0]);
+    const int32_t before = top[0]->GetPitch();
+    for (auto [key, modifiers] : c.keys) Key(key, modifiers);
+    TXTouchMuzSymbol* selected = unit->GetSelectedSymbol();
+    ASSERT_NE(selected, nullptr);
+    if (c.selected) {
+      EXPECT_EQ(selected, c.selected);
+    }
+    ASSERT_EQ(selected->GetMuzSymbolKind(), muzSymbolStave);
+    EXPECT_EQ(static_cast<TStaveSymbol*>(selected)->GetNoteStave(), c.stave);
+    EXPECT_EQ(top[0]->GetPitch() - before, c.pitchStep);
+    EXPECT_EQ(top[0]->GetSymbolPosition() > position, c.moved);
+  }
 }
 
 TEST_F(MuzEdit, ScrollIntoViewBringsARangeToTheMiddleOfTheClient) {
