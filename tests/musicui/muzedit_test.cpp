@@ -67,20 +67,15 @@ class MuzEdit : public MuzWindowTest {
 TEST_F(MuzEdit, HitTestsFindStepsBandsAndBorders) {
   const int32_t c = first->GetCentreY();
   const int32_t b = c + first->GetRoomDown().GetValue();
-  const struct {
-    int32_t y;
-    int32_t step;
-  } steps[] = {{c, 0}, {c - 2, 0}, {c - 3, 1}, {c - 7, 1}, {c - 8, 2}, {c + 2, 0}, {c + 3, -1}, {c + 7, -1}, {c + 8, -2}};
+  const struct { int32_t y; int32_t step; } steps[] = {
+      {c, 0}, {c - 2, 0}, {c - 3, 1}, {c - 7, 1}, {c - 8, 2}, {c + 2, 0}, {c + 3, -1}, {c + 7, -1}, {c + 8, -2}};
   for (const auto& s : steps) {
     SCOPED_TRACE(s.y - c);
     EXPECT_EQ(TMDIChildMuz::PitchStepAt(s.y, *first), s.step);
   }
-  const struct {
-    int32_t y;
-    TNoteStave* border;
-    TNoteStave* stave;
-  } places[] = {{b - 4, nullptr, first}, {b - 3, first, first}, {b, first, first}, {b + 2, first, second},
-                {b + 3, nullptr, second}, {10, nullptr, nullptr}};
+  const struct { int32_t y; TNoteStave* border; TNoteStave* stave; } places[] = {
+      {b - 4, nullptr, first}, {b - 3, first, first}, {b, first, first}, {b + 2, first, second},
+      {b + 3, nullptr, second}, {10, nullptr, nullptr}};
   for (const auto& p : places) {
     SCOPED_TRACE(p.y - b);
     EXPECT_EQ(window->BorderAt(p.y), p.border);
@@ -121,12 +116,7 @@ TEST_F(MuzEdit, ClicksEditByModeWithEitherButton) {
 // Each row presses at the first stave's lower border, moves by the steps with the buttons held,
 // and releases.
 TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
-  const struct {
-    Qt::MouseButtons held;
-    std::vector<int32_t> moves;
-    int32_t up;
-    int32_t down;
-  } cases[] = {
+  const struct { Qt::MouseButtons held; std::vector<int32_t> moves; int32_t up; int32_t down; } cases[] = {
       {Qt::LeftButton, {10}, 80, 90},
       {Qt::LeftButton, {-100}, 80, 30},
       {Qt::RightButton, {10}, 90, 80},
@@ -159,13 +149,7 @@ TEST_F(MuzEdit, EveryMoveChoosesTheWindowsOwnCursor) {
   const TMuzNote* note = Notes(first).at(0);
   const int32_t c = first->GetCentreY();
   const int32_t border = c + first->GetRoomDown().GetValue();
-  const struct {
-    uint8_t mode;
-    uint8_t insert;
-    int32_t x;
-    int32_t y;
-    TCursor cursor;
-  } cases[] = {
+  const struct { uint8_t mode; uint8_t insert; int32_t x; int32_t y; TCursor cursor; } cases[] = {
       {unitMuzAdd, 0, 300, c, crSil},    {unitMuzAdd, 3, 300, c, crSil},
       {unitMuzAdd, 1, 300, c, crNote},   {unitMuzAdd, 7, 300, c, crReject},
       {unitMuzAdd, 1, 300, border, crVSplit},
@@ -192,13 +176,9 @@ TEST_F(MuzEdit, KeysMoveTheSelectionAndChangeTheSelectedNote) {
   ASSERT_EQ(top.size(), 2u);
   const double position = top[0]->GetSymbolPosition();
   unit->SetUnitMuzMode(unitMuzSel);
-  const struct {
-    std::vector<std::pair<int, Qt::KeyboardModifiers>> keys;
-    TXTouchMuzSymbol* selected;  // null: any symbol on `stave`
-    TNoteStave* stave;
-    int32_t pitchStep;
-    bool moved;
-  } cases[] = {
+  // A null symbol stands for any symbol on the stave.
+  const struct { std::vector<std::pair<int, Qt::KeyboardModifiers>> keys; TXTouchMuzSymbol* selected;
+                 TNoteStave* stave; int32_t pitchStep; bool moved; } cases[] = {
       {{{Qt::Key_Right, Qt::NoModifier}}, top[1], first, 0, false},
       {{{Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier}}, top[0], first, 0, false},
       {{{Qt::Key_PageDown, Qt::NoModifier}}, nullptr, second, 0, false},
@@ -236,12 +216,7 @@ TEST_F(MuzEdit, ScrollIntoViewBringsARangeToTheMiddleOfTheClient) {
   window->EvFormPaint();
   ASSERT_GT(window->HorzScrollBar()->maximum(), 100);
   ASSERT_GT(window->VertScrollBar()->maximum(), 100);
-  const struct {
-    bool horizontal;
-    int32_t a;
-    int32_t b;
-    int32_t shift;
-  } cases[] = {
+  const struct { bool horizontal; int32_t a; int32_t b; int32_t shift; } cases[] = {
       {true, 50, 190, 10},  {true, 10, 100, -10}, {true, 5, 195, 15}, {true, 30, 170, 0},
       {false, 10, 95, 15}, {false, 30, 70, 0},     {false, 5, 50, -15},
   };
