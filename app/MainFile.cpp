@@ -83,6 +83,15 @@ class HourGlass {
   bool held_ = false;
 };
 
+// Each file chosen in the open dialog, in turn, under one hourglass.
+void OpenChosenFiles(TMainForm& form, QFileDialog& dialog,
+                     bool (TMainForm::*open)(const std::string&)) {
+  const std::vector<std::string> files = ChooseFilesToOpen(dialog);
+  if (files.empty()) return;
+  HourGlass busy(form);
+  for (const std::string& file : files) (form.*open)(file);
+}
+
 }  // namespace
 
 // --- File dialogs -----------------------------------------------------------------------------
@@ -192,11 +201,7 @@ void TMainForm::FileNewWaveExecute() {
 }
 
 void TMainForm::FileOpenWaveExecute() {
-  const std::unique_ptr<QFileDialog> dialog = OpenDialogWave(this);
-  const std::vector<std::string> files = ChooseFilesToOpen(*dialog);
-  if (files.empty()) return;
-  HourGlass busy(*this);
-  for (const std::string& file : files) OpenWaveFile(file);
+  OpenChosenFiles(*this, *OpenDialogWave(this), &TMainForm::OpenWaveFile);
 }
 
 bool TMainForm::OpenWaveFile(const std::string& fileName) {
@@ -333,11 +338,7 @@ void TMainForm::FileNewMuzExecute() {
 }
 
 void TMainForm::FileOpenMuzExecute() {
-  const std::unique_ptr<QFileDialog> dialog = OpenDialogMuz(this);
-  const std::vector<std::string> files = ChooseFilesToOpen(*dialog);
-  if (files.empty()) return;
-  HourGlass busy(*this);
-  for (const std::string& file : files) OpenMuzFile(file);
+  OpenChosenFiles(*this, *OpenDialogMuz(this), &TMainForm::OpenMuzFile);
 }
 
 bool TMainForm::OpenMuzFile(const std::string& fileName) {
