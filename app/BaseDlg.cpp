@@ -1,5 +1,8 @@
 #include "app/BaseDlg.h"
 
+#include <algorithm>
+#include <climits>
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -59,7 +62,15 @@ void MakeOKCancel(TDialogForm* form, QPushButton*& okBtn, QPushButton*& cancelBt
 void FitBevel(QWidget* panel, QFrame* bevel, const std::vector<QWidget*>& buttons, bool bottom,
               TDialogForm* form) {
   panel->adjustSize();
-  const QSize wanted = panel->size() + QSize(2 * kBodyMargin, 2 * kBodyMargin);
+  QSize wanted = panel->size() + QSize(2 * kBodyMargin, 2 * kBodyMargin);
+  if (bottom) {
+    // The row of buttons keeps to the bevel's right edge; under a narrow body it would slide off
+    // the form's left edge, so the bevel stays at least as wide as the row.
+    int left = INT_MAX;
+    for (QWidget* button : buttons) left = std::min(left, button->x());
+    const int rowWidth = bevel->x() + bevel->width() - left;
+    wanted.setWidth(std::max(wanted.width(), rowWidth));
+  }
   const int dw = wanted.width() - bevel->width();
   const int dh = wanted.height() - bevel->height();
   bevel->resize(wanted);

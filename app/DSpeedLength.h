@@ -1,7 +1,6 @@
 // The part of a dialog that changes a part's speed: the new length by one of four kinds (a factor,
 // a time, as long as another wave, a count of the speed) and the start position within the part
-// the command measured into the record's SelTime. The roll-out dialog has it as the
-// pitch-and-tempo dialog does.
+// the command measured into the record's SelTime. The roll-out and pitch-and-tempo dialogs share it.
 #pragma once
 
 #include <cstdint>

@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "app/DSilence.h"
+#include "app/DUp.h"
 #include "app/WaveComboBox.h"
 #include "app/fakes/dialog_runner.h"
 #include "app/fakes/recording_help.h"
@@ -119,6 +121,21 @@ TEST(BaseDlg, ListedFieldsGrowTheBevelAndMoveTheButtonsAlong) {
   EXPECT_EQ(dialog.findChild<QPushButton*>("HelpBtn")->geometry().right(), bevel.right());
   EXPECT_EQ(dialog.findChild<QPushButton*>("OKBtn")->y(), bevel.bottom() + 12);
   EXPECT_EQ(dialog.height(), bevel.bottom() + 1 + 11 + 25 + 9);
+}
+
+// Narrow bodies on the bottom form: the row of buttons stays whole on the form, under the bevel.
+TEST(BaseDlg, ANarrowBottomBodyKeepsItsButtonsOnTheForm) {
+  TDlgUpProps up(nullptr, TUpProps{});
+  TDlgSilenceProps silence(nullptr, TSilenceProps{});
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&up, &silence}) {
+    const QRect bevel = dialog->findChild<QFrame*>("Bevel1")->geometry();
+    for (const char* name : {"OKBtn", "CancelBtn", "HelpBtn"}) {
+      const QRect button = dialog->findChild<QPushButton*>(name)->geometry();
+      EXPECT_GE(button.left(), bevel.left()) << name;
+      EXPECT_LE(button.right(), bevel.right()) << name;
+      EXPECT_LE(button.right(), dialog->width()) << name;
+    }
+  }
 }
 
 TEST(BaseDlg, OneOkReportsOnlyTheFirstFaultyFieldAndKeepsTheDialogOpen) {

@@ -2,6 +2,7 @@
 // marker at sample 0 shows where a note's sound lands in the music.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,7 +27,20 @@ struct SampleWaves {
     if (selEnd > selBegin) documents.back()->SetSelRange(selBegin, selEnd);
     return *(main.documents[name] = documents.back().get());
   }
+  // A document holding exactly `samples` (none: an empty document).
+  TUnitWave& Add(const std::string& name, const Samples16& samples) {
+    TUnitWave& document = Add(name, static_cast<int32_t>(samples.size()));
+    if (!samples.empty()) std::copy(samples.begin(), samples.end(), document.GetSound()->GetLeftWave()->wave);
+    return document;
+  }
 };
+
+// A marker at sample 0 and silence after it: where a note's sound lands shows in the music.
+inline Samples16 Marked(int32_t count, int16_t marker = 8000) {
+  Samples16 samples(static_cast<size_t>(count), 0);
+  if (count > 0) samples[0] = marker;
+  return samples;
+}
 
 inline std::vector<int32_t> MarkersIn(const Wave* wave, int16_t threshold) {
   std::vector<int32_t> found;
