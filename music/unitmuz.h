@@ -149,6 +149,9 @@ class TUnitMuz : public TUnit {
   void DeleteStave(TNoteStave* noteStave);
   // Frees the group's notes in every part (and forgets a selected one); the group stays.
   void DeleteNoteGroup(TNoteGroup* noteGroup);
+  // --- moving a stave in the chain (unitmuz_move.cpp) ---------------------------------------------
+  // Takes the stave out of the chain without freeing it, for InsertStaveAfter to link in again.
+  void UnlinkStave(TNoteStave* stave);
   // The stave iteration: one per document, never nested.
   bool FirstStave();
   bool NextStave();
