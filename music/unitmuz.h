@@ -26,6 +26,8 @@ class TPartMuz;
 class TStaveSymbol;
 class Sound;
 class TSilence;
+class TMuzBar;
+class TStaveTimeSymbol;
 class TSinglePartMuz;
 class TStartPartMuz;
 class TXMLCompound;
@@ -178,6 +180,73 @@ class TUnitMuz : public TUnit {
   void NoteStickUp();
   void NoteStickDown();
   void SetStickKind(uint8_t kind);
+
+  // --- editor modes, inserting and deleting, lengths, dots, tuplets, articulations (unitmuz_edit.cpp)
+  // In add mode the length, dot and articulation commands set what the next note or rest gets; in
+  // edit mode they change the selection and what stands with it. Delete mode disables them.
+  void SetModeAdd();
+  void SetModeEdit();
+  void SetModeDelete();
+  bool IsModeAdd() const { return UnitMuzMode == unitMuzAdd; }
+  bool IsModeEdit() const { return UnitMuzMode == unitMuzSel; }
+  bool IsModeDelete() const { return UnitMuzMode == unitMuzDel; }
+  // A press in add mode: the stave, the note and the rest under the pointer, the stave's symbols
+  // just before and after the pointer, and the pointer's pitch step. The caller redraws and marks.
+  void AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* rest, TStaveSymbol* firstSymbol,
+                 TStaveSymbol* lastSymbol, int32_t height);
+  bool MayDeleteSymbol(TStaveSymbol* symbol) const;
+  void DeleteSymbol(TStaveSymbol* symbol);
+  bool CanDeleteSelected() const;
+  void DeleteSelected();
+  void RemoveSilentTuplet(TStaveTimeSymbol* symbol);
+
+  static int32_t MaxPointsForLength(int32_t kind);
+  bool GetActiveLength(uint8_t& kind) const;
+  bool GetLengthTarget(uint8_t& insertKind) const;
+  bool GetActiveArticulation(uint8_t& art) const;
+  bool CanSetNoteLength(int32_t kind) const;
+  bool CanSetSilenceLength(int32_t kind) const;
+  bool IsNoteLength(int32_t kind) const;
+  bool IsSilenceLength(int32_t kind) const;
+  void SetNoteLength(int32_t kind);
+  void SetSilenceLength(int32_t kind);
+  bool CanSetArticulation() const;
+  bool IsArticulation(uint8_t art) const;
+  void SetArticulation(uint8_t art);
+  bool CanAddPoint() const;
+  bool CanDeletePoint() const;
+  void AddPoint();
+  void DeletePoint();
+  bool CanSetTuplet(int32_t n) const;
+  void SetTuplet(int32_t n);
+  void KeyAltN();
+  void KeyAltS();
+  void KeyL();
+  void KeyShiftL();
+  void KeyAltL();
+  void KeyShiftAltL();
+
+ private:
+  // Edit mode's selected note or rest, and its selected bar; null for anything else.
+  TStaveTimeSymbol* GetEditedTimeSymbol() const;
+  TMuzBar* GetEditedBar() const;
+  // Gives every note and rest at the selected one's position the length and dots, and moves the
+  // later symbols of the stave by the change of its length.
+  void SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points);
+  void StepPoints(int32_t step);
+  // In add mode a length command chooses what the next press inserts; answers whether it did.
+  bool ChooseInsertLength(int32_t kind, uint8_t insertKind);
+  void StepLength(int32_t newKind);
+  // Answers whether a whole tuplet went with the symbol.
+  bool DeleteSymbolAt(TStaveSymbol* symbol);
+  bool RemoveTupletIfSilent(TStaveTimeSymbol* symbol);
+  // Puts a note of the rest's length and tuplet place in its stead, and selects it.
+  TMuzNote* ReplaceRestByNote(TStaveTimeSymbol* rest, TNoteGroup* noteGroup, int32_t pitch);
+  // Moves the later symbols of the stave by `difference`; keys moved back onto a place where keys
+  // stand already come after them, as they did in time.
+  void ShiftKeepingKeyOrder(TStaveSymbol* anchor, double difference, TNoteStave* noteStave);
+
+ public:
 
   // --- rendering into sound (render.cpp) ------------------------------------------------------------
   // Each answers a new sound of the document's format, or null after a failure it has reported.
