@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/Main.h"
 #include "app/MainRegistry.h"
 #include "app/WaveComboBox.h"
 #include "foundation/assertion.h"
@@ -82,6 +83,10 @@ QString Decimal(int value) { return QString::fromStdString(FormatNumber(TNumber(
 QString TextOf(const unit& value) { return QString::fromStdString(value.Write()); }
 
 }  // namespace
+
+void InstallMusicDialog(TMainForm& form) {
+  form.DlgMusic.SetFactory([](QWidget* owner) { return new TDlgMusic(owner); });
+}
 
 // --- Building ----------------------------------------------------------------------------------
 

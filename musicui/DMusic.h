@@ -27,6 +27,8 @@ class TRadioGroup;
 class TUnitMuz;
 class TWaveComboBox;
 
+class TMainForm;
+
 inline constexpr const char* kMusicCaption = "Music";
 inline constexpr int kMusicHelpContext = 51;
 
@@ -184,3 +186,6 @@ class TDlgMusic : public QDialog, public MusicNotices {
   std::vector<TextField> fields_;
   std::vector<TWaveComboBox*> waveCombos_;
 };
+
+// Lets the main window build the dialog on first use.
+void InstallMusicDialog(TMainForm& form);
