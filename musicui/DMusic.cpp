@@ -39,23 +39,9 @@ namespace {
 
 constexpr const char* kAssertUnit = "DMusic";
 
-// A new player: no frequency shift, half volume, a simple sampler on "sample" recorded at 1 kHz.
-constexpr double kNewPlayerVolume = 0.5;
-constexpr double kNewPlayerBasicPeriod = 0.001;
-
 const char* const kPageCaptions[] = {"Simple One Sampler", "Resonant Sampler", "Repeat Wave Form",
                                      "Roll Out Sampler", "Roll Out Wave Form"};
 constexpr int kPageCount = 5;
-
-std::unique_ptr<TOnePlayer> NewPlayer(TCompoundPlayer* compoundPlayer) {
-  auto player = std::make_unique<TOnePlayer>(compoundPlayer, unitVolumeFactor(kNewPlayerVolume, kUnitPercent),
-                                             unitFreq(0.0, kUnitKiloHertz));
-  TSimpleSamplerProps sampler;
-  sampler.SampleWave = unitUnitWave(noteplaytext::kDefaultSampleWave);
-  sampler.BasicFreq = unitTimePosMore(kNewPlayerBasicPeriod, kUnitKiloHertz);
-  player->SetSimpleSampler(sampler);
-  return player;
-}
 
 // The sample-wave name typed into a combo box, trimmed of blanks and control characters.
 std::string TrimmedName(const QComboBox& combo) {
@@ -791,7 +777,7 @@ void TDlgMusic::Move(Chain& chain, bool back) {
 void TDlgMusic::InsertPlayer(TOnePlayer* afterPlayer) {
   if (UnitMuz == nullptr) return;
   TCompoundPlayer* compoundPlayer = GetCompoundPlayer();
-  std::unique_ptr<TOnePlayer> player = NewPlayer(compoundPlayer);
+  std::unique_ptr<TOnePlayer> player = TUnitMuz::NewDefaultPlayer(compoundPlayer);
   TOnePlayer* inserted = player.get();
   compoundPlayer->InsertAfter(afterPlayer, std::move(player));
   compoundPlayer->SetCurOnePlayer(inserted);
@@ -802,12 +788,7 @@ void TDlgMusic::InsertPlayer(TOnePlayer* afterPlayer) {
 void TDlgMusic::InsertNoteGroup(TNoteGroup* afterGroup) {
   if (UnitMuz == nullptr) return;
   TNoteStave* stave = GetCurStave();
-  auto compoundPlayer = std::make_unique<TCompoundPlayer>(UnitMuz);
-  std::unique_ptr<TOnePlayer> player = NewPlayer(compoundPlayer.get());
-  TOnePlayer* first = player.get();
-  compoundPlayer->InsertAfter(nullptr, std::move(player));
-  compoundPlayer->SetCurOnePlayer(first);
-  auto* group = new TNoteGroup(stave, std::move(compoundPlayer), 0x000000, noteShapeNormal, drawStickUp);
+  auto* group = new TNoteGroup(stave, UnitMuz->NewDefaultCompoundPlayer(), 0x000000, noteShapeNormal, drawStickUp);
   stave->InsertNoteGroup(afterGroup, group);
   stave->SetCurNoteGroup(group);
   Filling([this, stave] { ShowGroupCursor(stave); });
