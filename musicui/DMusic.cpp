@@ -103,17 +103,8 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
   staves_.show = [this] { ShowStaveCursor(); };
   grpStave = BuildLevel("Stave", staveLevel_, staves_);
   auto* staveGrid = static_cast<QGridLayout*>(grpStave->layout());
-  btnStaveFirst = staveLevel_.buttons[0];
-  btnStavePrev = staveLevel_.buttons[1];
-  btnStaveNext = staveLevel_.buttons[2];
-  btnStaveLast = staveLevel_.buttons[3];
-  btnStaveInsert = staveLevel_.buttons[4];
-  btnStaveAppend = staveLevel_.buttons[5];
-  btnStaveDelete = staveLevel_.buttons[6];
-  btnStaveMovePrev = staveLevel_.buttons[7];
-  btnStaveMoveNext = staveLevel_.buttons[8];
-  editStaveCount = staveLevel_.count;
-  editStaveCursor = staveLevel_.cursor;
+  NameLevel(staveLevel_, {&btnStaveFirst, &btnStavePrev, &btnStaveNext, &btnStaveLast, &btnStaveInsert, &btnStaveAppend,
+                      &btnStaveDelete, &btnStaveMovePrev, &btnStaveMoveNext}, editStaveCount, editStaveCursor);
   connect(btnStaveInsert, &QPushButton::clicked, this, [this] { InsertStave(GetCurStave()->GetPrev()); });
   connect(btnStaveAppend, &QPushButton::clicked, this, [this] { InsertStave(GetCurStave()); });
   connect(btnStaveDelete, &QPushButton::clicked, this, [this] { DeleteStave(); });
@@ -178,17 +169,8 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
   groups_.show = [this] { ShowGroupCursor(GetCurStave()); };
   grpGroup = BuildLevel("Note Group", groupLevel_, groups_);
   auto* groupGrid = static_cast<QGridLayout*>(grpGroup->layout());
-  btnGroupFirst = groupLevel_.buttons[0];
-  btnGroupPrev = groupLevel_.buttons[1];
-  btnGroupNext = groupLevel_.buttons[2];
-  btnGroupLast = groupLevel_.buttons[3];
-  btnGroupInsert = groupLevel_.buttons[4];
-  btnGroupAppend = groupLevel_.buttons[5];
-  btnGroupDelete = groupLevel_.buttons[6];
-  btnGroupMovePrev = groupLevel_.buttons[7];
-  btnGroupMoveNext = groupLevel_.buttons[8];
-  editGroupCount = groupLevel_.count;
-  editGroupCursor = groupLevel_.cursor;
+  NameLevel(groupLevel_, {&btnGroupFirst, &btnGroupPrev, &btnGroupNext, &btnGroupLast, &btnGroupInsert, &btnGroupAppend,
+                      &btnGroupDelete, &btnGroupMovePrev, &btnGroupMoveNext}, editGroupCount, editGroupCursor);
   connect(btnGroupInsert, &QPushButton::clicked, this,
           [this] { InsertNoteGroup(GetCurStave()->GetPrevNoteGroup(GetCurGroup())); });
   connect(btnGroupAppend, &QPushButton::clicked, this, [this] { InsertNoteGroup(GetCurGroup()); });
@@ -231,17 +213,8 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
   players_.show = [this] { ShowPlayerCursor(GetCurGroup()); };
   grpPlay = BuildLevel("Player", playerLevel_, players_);
   auto* playGrid = static_cast<QGridLayout*>(grpPlay->layout());
-  btnPlayFirst = playerLevel_.buttons[0];
-  btnPlayPrev = playerLevel_.buttons[1];
-  btnPlayNext = playerLevel_.buttons[2];
-  btnPlayLast = playerLevel_.buttons[3];
-  btnPlayInsert = playerLevel_.buttons[4];
-  btnPlayAppend = playerLevel_.buttons[5];
-  btnPlayDelete = playerLevel_.buttons[6];
-  btnPlayMovePrev = playerLevel_.buttons[7];
-  btnPlayMoveNext = playerLevel_.buttons[8];
-  editPlayCount = playerLevel_.count;
-  editPlayCursor = playerLevel_.cursor;
+  NameLevel(playerLevel_, {&btnPlayFirst, &btnPlayPrev, &btnPlayNext, &btnPlayLast, &btnPlayInsert, &btnPlayAppend,
+                      &btnPlayDelete, &btnPlayMovePrev, &btnPlayMoveNext}, editPlayCount, editPlayCursor);
   connect(btnPlayInsert, &QPushButton::clicked, this,
           [this] { InsertPlayer(GetCompoundPlayer()->GetPrevious(GetCurPlayer())); });
   connect(btnPlayAppend, &QPushButton::clicked, this, [this] { InsertPlayer(GetCurPlayer()); });
@@ -383,6 +356,14 @@ QGroupBox* TDlgMusic::BuildLevel(const char* caption, LevelControls& level, Chai
 TDlgMusic::~TDlgMusic() {
   // The fields lose the focus as they are destroyed, after this object's members are gone.
   for (const TextField& field : fields_) field.control->removeEventFilter(this);
+}
+
+void TDlgMusic::NameLevel(const LevelControls& level, std::initializer_list<QPushButton**> buttons,
+                          QLineEdit*& count, QLineEdit*& cursor) {
+  size_t index = 0;
+  for (QPushButton** button : buttons) *button = level.buttons[index++];
+  count = level.count;
+  cursor = level.cursor;
 }
 
 // --- The cursors ---------------------------------------------------------------------------------

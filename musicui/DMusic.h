@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "app/ModelessDialog.h"
@@ -154,6 +155,9 @@ class TDlgMusic : public QDialog, public MusicNotices {
   };
 
   QGroupBox* BuildLevel(const char* caption, LevelControls& level, Chain& chain);
+  // Gives the level's controls their names, in the order of LevelControls::buttons.
+  static void NameLevel(const LevelControls& level, std::initializer_list<QPushButton**> buttons, QLineEdit*& count,
+                        QLineEdit*& cursor);
   void ShowLevelCursor(LevelControls& level, const Chain* chain);
   // First, Previous, Next, Last by index (0..3), then the level is shown again.
   void Navigate(Chain& chain, int step);
