@@ -5,6 +5,7 @@
 #include "foundation/messages.h"
 #include "gui/application.h"
 #include "musicui/ChildMuz.h"
+#include "musicui/DMusic.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -14,6 +15,8 @@ int main(int argc, char** argv) {
   InstallMusicWindows();
   std::unique_ptr<TMainForm> form = StartUp();
   messageBoxes.SetOwner(form.get());
+  // The music dialog lives above the main window's library; it is built on first use.
+  InstallMusicDialog(*form);
   QApplication::exec();
   form.reset();
   SetMessageSink(nullptr);

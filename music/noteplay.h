@@ -187,6 +187,10 @@ class TNoteGroup {
   TCompoundPlayer* GetCompoundPlayer() const { return CompoundPlayer.get(); }
   TNoteStave* GetNoteStave() const { return NoteStave; }
 
+  // --- Edited from the music dialog -------------------------------------------------------------
+  void SetNoteColor(uint32_t noteColor) { NoteColor = noteColor; }
+  void SetNoteShapeKind(uint8_t noteShapeKind) { NoteShapeKind = noteShapeKind; }
+
   // The "NoteGroup" element: colour, shape, stick, the players and one note part per single part.
   std::unique_ptr<TXMLCompound> WriteXML() const;
 

@@ -120,16 +120,7 @@ TNoteStave* TUnitMuz::AddDefaultStave(TNoteStave* after) {
   KV_ASSERT(StartPartMuz != NULL);
   StartPartMuz->AddStave(stave);
 
-  auto compoundPlayer = std::make_unique<TCompoundPlayer>(this);
-  auto onePlayer = std::make_unique<TOnePlayer>(
-      compoundPlayer.get(), unitVolumeFactor(kDefaultVolume, kUnitPercent), unitFreq(0.0, kUnitKiloHertz));
-  TSimpleSamplerProps sampler;
-  sampler.SampleWave = unitUnitWave(muztext::kDefaultSampleWave);
-  sampler.BasicFreq = unitTimePosMore(kDefaultBasicPeriod, kUnitKiloHertz);
-  onePlayer->SetSimpleSampler(sampler);
-  TOnePlayer* player = onePlayer.get();
-  compoundPlayer->InsertAfter(nullptr, std::move(onePlayer));
-  compoundPlayer->SetCurOnePlayer(player);
+  auto compoundPlayer = NewDefaultCompoundPlayer();
 
   auto* group = new TNoteGroup(stave, std::move(compoundPlayer), 0x000000, noteShapeNormal, drawStickUp);
   stave->InsertNoteGroup(nullptr, group);
@@ -137,6 +128,25 @@ TNoteStave* TUnitMuz::AddDefaultStave(TNoteStave* after) {
   stave->SetCurNoteGroup(group);
   CurStave = stave;
   return stave;
+}
+
+std::unique_ptr<TOnePlayer> TUnitMuz::NewDefaultPlayer(TCompoundPlayer* compoundPlayer) {
+  auto onePlayer = std::make_unique<TOnePlayer>(compoundPlayer, unitVolumeFactor(kDefaultVolume, kUnitPercent),
+                                                unitFreq(0.0, kUnitKiloHertz));
+  TSimpleSamplerProps sampler;
+  sampler.SampleWave = unitUnitWave(muztext::kDefaultSampleWave);
+  sampler.BasicFreq = unitTimePosMore(kDefaultBasicPeriod, kUnitKiloHertz);
+  onePlayer->SetSimpleSampler(sampler);
+  return onePlayer;
+}
+
+std::unique_ptr<TCompoundPlayer> TUnitMuz::NewDefaultCompoundPlayer() {
+  auto compoundPlayer = std::make_unique<TCompoundPlayer>(this);
+  auto onePlayer = NewDefaultPlayer(compoundPlayer.get());
+  TOnePlayer* player = onePlayer.get();
+  compoundPlayer->InsertAfter(nullptr, std::move(onePlayer));
+  compoundPlayer->SetCurOnePlayer(player);
+  return compoundPlayer;
 }
 
 void TUnitMuz::Refresh() {

@@ -15,7 +15,9 @@ class MuzView;
 class TKey;
 class TMusTreeItem;
 class TMuzNote;
+class TCompoundPlayer;
 class TNoteGroup;
+class TOnePlayer;
 class TMuzNote;
 class TNoteStave;
 class TSelectPartMuz;
@@ -152,6 +154,14 @@ class TUnitMuz : public TUnit {
   void DeleteStave(TNoteStave* noteStave);
   // Frees the group's notes in every part (and forgets a selected one); the group stays.
   void DeleteNoteGroup(TNoteGroup* noteGroup);
+  // --- the music dialog's chain edits ------------------------------------------------------------
+  // Takes the stave out of the chain without freeing it, for InsertStaveAfter to link in again
+  // (unitmuz_move.cpp).
+  void UnlinkStave(TNoteStave* stave);
+  // A player at half volume, no shift, a simple sampler on "sample" recorded at 1 kHz; and a
+  // compound player holding one such player as its current one.
+  static std::unique_ptr<TOnePlayer> NewDefaultPlayer(TCompoundPlayer* compoundPlayer);
+  std::unique_ptr<TCompoundPlayer> NewDefaultCompoundPlayer();
   // The stave iteration: one per document, never nested.
   bool FirstStave();
   bool NextStave();

@@ -1,0 +1,358 @@
+// The music dialog: its three levels of chains, the fields committed on leaving them, the
+// immediate controls, deleting what the selection points into, and playing through the main window.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QImage>
+#include <QPixmap>
+#include <functional>
+
+#include "app/WaveComboBox.h"
+#include "audio/audio_support.h"
+#include "gui/controls.h"
+#include "music/PartMuz.h"
+#include "music/muznote.h"
+#include "music/noteplay.h"
+#include "musicui/DMusic.h"
+#include "muzwindow_fixture.h"
+#include "support/recording_sink.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+class MusicDialog : public MuzWindowTest {
+ protected:
+  void SetUp() override {
+    MuzWindowTest::SetUp();
+    InstallMusicDialog(*form);
+  }
+  // A window for a new score of `staves` staves, shown in the dialog.
+  TUnitMuz* Show(int staves) {
+    window = Open(NewScore(staves));
+    form->MusicDialogExecute();
+    d = dynamic_cast<TDlgMusic*>(form->DlgMusic.Get());
+    d->SetUnitMuz(window);
+    unit = window->GetUnitMuz();
+    unit->SetSaved();
+    return unit;
+  }
+  std::pair<std::string, std::string> Cursor(QLineEdit* count, QLineEdit* cursor) const {
+    return {count->text().toStdString(), cursor->text().toStdString()};
+  }
+  // Types into a field and leaves it with the Tab key.
+  void Type(QWidget* field, const char* text) {
+    QApplication::setActiveWindow(d);
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* combo = qobject_cast<QComboBox*>(field)) {
+      combo->setEditText(text);
+    } else {
+      static_cast<QLineEdit*>(field)->setText(text);
+    }
+    d->btnClose->setFocus(Qt::TabFocusReason);
+  }
+  TOnePlayer* Player() const { return d->GetCurPlayer(); }
+
+  TMDIChildMuz* window = nullptr;
+  TDlgMusic* d = nullptr;
+  TUnitMuz* unit = nullptr;
+  RecordingSink sink;
+};
+
+// The same script runs on each level: append twice, insert, move, navigate and delete, checking
+// Count, Cursor, the order of the chain and the enabled buttons.
+TEST_F(MusicDialog, EachLevelInsertsMovesNavigatesAndDeletesInItsChain) {
+  Show(1);
+  struct Level {
+    const char* name;
+    QPushButton *first, *prev, *next, *last, *insert, *append, *del, *back, *on;
+    QLineEdit *count, *cursor;
+    std::function<void*()> current, head;
+  };
+  const Level levels[] = {
+      {"stave", d->btnStaveFirst, d->btnStavePrev, d->btnStaveNext, d->btnStaveLast, d->btnStaveInsert,
+       d->btnStaveAppend, d->btnStaveDelete, d->btnStaveMovePrev, d->btnStaveMoveNext, d->editStaveCount,
+       d->editStaveCursor, [&] { return d->GetCurStave(); }, [&] { return d->GetFirstStave(); }},
+      {"group", d->btnGroupFirst, d->btnGroupPrev, d->btnGroupNext, d->btnGroupLast, d->btnGroupInsert,
+       d->btnGroupAppend, d->btnGroupDelete, d->btnGroupMovePrev, d->btnGroupMoveNext, d->editGroupCount,
+       d->editGroupCursor, [&] { return d->GetCurGroup(); }, [&] { return d->GetFirstGroup(); }},
+      {"player", d->btnPlayFirst, d->btnPlayPrev, d->btnPlayNext, d->btnPlayLast, d->btnPlayInsert,
+       d->btnPlayAppend, d->btnPlayDelete, d->btnPlayMovePrev, d->btnPlayMoveNext, d->editPlayCount,
+       d->editPlayCursor, [&] { return d->GetCurPlayer(); }, [&] { return d->GetFirstPlayer(); }},
+  };
+  for (const Level& l : levels) {
+    SCOPED_TRACE(l.name);
+    const auto enabled = [&] {
+      std::string bits;
+      for (QPushButton* b : {l.first, l.prev, l.next, l.last, l.insert, l.append, l.del, l.back, l.on})
+        bits += b->isEnabled() ? '1' : '0';
+      return bits;
+    };
+    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("1"), std::string("1")));
+    EXPECT_EQ(enabled(), "000011000");
+    void* a = l.current();
+    l.append->click();
+    void* c = l.current();
+    l.insert->click();  // before c, after a
+    void* b = l.current();
+    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("3"), std::string("2")));
+    EXPECT_EQ(enabled(), "111111111");
+    l.back->click();  // b a c
+    EXPECT_EQ(l.head(), b);
+    EXPECT_EQ(l.cursor->text().toStdString(), "1");
+    EXPECT_EQ(enabled(), "001111101");
+    l.on->click();
+    l.on->click();  // a c b
+    EXPECT_EQ(l.cursor->text().toStdString(), "3");
+    EXPECT_EQ(l.current(), b);
+    l.first->click();
+    EXPECT_EQ(l.current(), a);
+    l.next->click();
+    EXPECT_EQ(l.current(), c);
+    l.last->click();
+    EXPECT_EQ(l.current(), b);
+    l.prev->click();
+    EXPECT_EQ(l.current(), c);
+    l.last->click();
+    l.del->click();  // the last goes: the one before it becomes current
+    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("2"), std::string("2")));
+    EXPECT_EQ(l.current(), c);
+    l.first->click();
+    l.del->click();  // the first goes: its next becomes current
+    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("1"), std::string("1")));
+    EXPECT_EQ(l.current(), c);
+    EXPECT_EQ(enabled(), "000011000");
+    EXPECT_TRUE(unit->NeedsSave());
+    unit->SetSaved();
+  }
+  // A new player plays "sample" at half volume with a simple sampler.
+  d->btnGroupAppend->click();
+  EXPECT_EQ(Cursor(d->editPlayCount, d->editPlayCursor), std::make_pair(std::string("1"), std::string("1")));
+  EXPECT_EQ(d->editPlayVolumeFactor->text().toStdString(), "50 %");
+  EXPECT_EQ(d->pcPlay->currentIndex(), 0);
+  EXPECT_EQ(d->cboPlaySOSSampleWave->currentText().toStdString(), "sample");
+  EXPECT_EQ(d->editPlaySOSBasicFreq->text().toStdString(), "1 kHz");
+}
+
+// Each text field with a good text, a wrong one (reported, value kept, focus back) and for the
+// sample waves an empty one.
+TEST_F(MusicDialog, TextFieldsCommitOnLeavingAndReportAWrongTextOnce) {
+  Show(1);
+  const auto props = [&] { return Player()->GetOnePlayerProps(); };
+  struct Case {
+    QWidget* field;
+    int page;  // -1: not on a page
+    const char* text;
+    std::function<double()> value;
+    double expected;  // for a wrong text, the value before
+    const char* message;  // null: accepted
+  };
+  const Case cases[] = {
+      {d->editTempo, -1, "0.5 s", [&] { return unit->GetTempo().GetValue(); }, 0.5, nullptr},
+      {d->editTempo, -1, "0 s", [&] { return unit->GetTempo().GetValue(); }, 0.5, "In Tempo: "},
+      {d->editStaveRoomUp, -1, "45", [&] { return d->GetCurStave()->GetRoomUp().GetValue(); }, 45, nullptr},
+      {d->editStaveRoomUp, -1, "20", [&] { return d->GetCurStave()->GetRoomUp().GetValue(); }, 45, "In Room Up: "},
+      {d->editStaveRoomDown, -1, "x", [&] { return d->GetCurStave()->GetRoomDown().GetValue(); }, 80,
+       "In Room Down: "},
+      {d->editPlayVolumeFactor, -1, "-6 dB", [&] { return Player()->VolumeFactor().GetValue(); }, 0.501187, nullptr},
+      {d->editPlayFreqUp, -1, "-100 Hz", [&] { return Player()->FreqUp().GetValue(); }, -100, nullptr},
+      {d->editPlayFreqUp, -1, "Hz", [&] { return Player()->FreqUp().GetValue(); }, -100, "In Freq Up: "},
+      {d->editPlaySOSBasicFreq, 0, "2 ms", [&] { return props().SimpleSampler.BasicFreq.GetValue(); }, 0.002,
+       nullptr},
+      {d->editPlaySOSBasicFreq, 0, "-1 s", [&] { return props().SimpleSampler.BasicFreq.GetValue(); }, 0.002,
+       "In Basic Frequency: "},
+      {d->editPlayRSResonantFactor, 1, "20 %", [&] { return props().ResonantSampler.ResFactor.GetValue(); }, 0.2,
+       nullptr},
+      {d->editPlayRSResonantFactor, 1, "1.5", [&] { return props().ResonantSampler.ResFactor.GetValue(); }, 0.2,
+       "In Resonant Factor: "},
+      {d->editPlayROSBasicFreq, 3, "500 Hz", [&] { return props().RollOutSampler.BasicFreq.GetValue(); }, 0.002,
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    sink.messages.clear();
+    if (c.page >= 0) d->pcPlay->setCurrentIndex(c.page);
+    unit->SetSaved();
+    Type(c.field, c.text);
+    EXPECT_NEAR(c.value(), c.expected, 1e-6);
+    EXPECT_EQ(unit->NeedsSave(), c.message == nullptr);
+    ASSERT_EQ(sink.messages.size(), c.message ? 1u : 0u);
+    if (c.message == nullptr) continue;
+    EXPECT_EQ(sink.messages[0].text.rfind(c.message, 0), 0u) << sink.messages[0].text;
+    EXPECT_EQ(sink.messages[0].caption, "Input Error");
+    EXPECT_EQ(d->focusWidget(), c.field);
+    EXPECT_EQ(static_cast<QLineEdit*>(c.field)->text().toStdString(), c.text);
+    d->btnApply->click();  // nothing changed since: no second report
+    EXPECT_EQ(sink.messages.size(), 1u);
+  }
+  // The sample waves of all five pages, each stored for its own kind.
+  TWaveComboBox* combos[] = {d->cboPlaySOSSampleWave, d->cboPlayRSSampleWave, d->cboPlayRWFSampleWave,
+                             d->cboPlayROSSampleWave, d->cboPlayROWFSampleWave};
+  for (int page = 0; page < 5; ++page) {
+    SCOPED_TRACE(page);
+    sink.messages.clear();
+    d->pcPlay->setCurrentIndex(page);
+    Type(combos[page], " \tflute\n");
+    const TOnePlayerProps p = props();
+    const unitUnitWave* waves[] = {&p.SimpleSampler.SampleWave, &p.ResonantSampler.SampleWave,
+                                   &p.RepeatWaveForm.SampleWave, &p.RollOutSampler.SampleWave,
+                                   &p.RollOutWaveForm.SampleWave};
+    EXPECT_EQ(waves[page]->GetName(), "flute");
+    EXPECT_EQ(p.NotePlayerKind, page);
+    Type(combos[page], "  ");
+    EXPECT_EQ(props().NotePlayerKind, page);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].text, "In Sample Wave: Field should not be empty.");
+    EXPECT_EQ(d->focusWidget(), combos[page]);
+  }
+  // Apply commits the field that holds the focus.
+  d->editStaveRoomDown->setFocus();
+  d->editStaveRoomDown->setText("33");
+  d->btnApply->click();
+  EXPECT_EQ(d->GetCurStave()->GetRoomDown().GetValue(), 33);
+}
+
+TEST_F(MusicDialog, ImmediateControlsWriteTheModelAndFillingWritesNothing) {
+  Show(2);
+  d->FormActivate();
+  d->btnStaveNext->click();
+  d->btnStaveFirst->click();
+  EXPECT_FALSE(unit->NeedsSave());
+  TNoteStave* stave = d->GetCurStave();
+  TNoteGroup* group = d->GetCurGroup();
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+    std::function<int()> value;
+    int expected;
+  };
+  const Case cases[] = {
+      {"sound off", [&] { d->chkStaveEnableSound->click(); }, [&] { return stave->GetMute(); }, 1},
+      {"sound on", [&] { d->chkStaveEnableSound->click(); }, [&] { return stave->GetMute(); }, 0},
+      {"no join", [&] { d->chkStaveAllowJoinFlags->click(); }, [&] { return stave->GetAllowJoinFlags(); }, 0},
+      {"extra lines", [&] { d->chkStaveExtraLines->click(); }, [&] { return int(stave->GetExtraLines()); }, 1},
+      {"foreground", [&] { d->colbStaveForeground->SetSelected(0x0000FF); },
+       [&] { return int(stave->GetForeground()); }, 0x0000FF},
+      {"note colour", [&] { d->colbGroupNoteColor->SetSelected(0x00FF00); },
+       [&] { return int(group->GetNoteColor()); }, 0x00FF00},
+      {"rectangle", [&] { d->grpGroupNoteShape->Button(1)->click(); },
+       [&] { return group->GetNoteShapeKind(); }, noteShapeRectangle},
+      {"sticks down", [&] { d->chkGroupDrawSticksDown->click(); }, [&] { return group->GetStickKind(); }, 1},
+      {"up unchecked", {}, [&] { return int(d->chkGroupDrawSticksUp->isChecked()); }, 0},
+      {"down unchecked", [&] { d->chkGroupDrawSticksDown->click(); }, [&] { return group->GetStickKind(); }, 2},
+      {"sticks up", [&] { d->chkGroupDrawSticksUp->click(); }, [&] { return group->GetStickKind(); }, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    unit->SetSaved();
+    if (c.act) c.act();
+    EXPECT_EQ(c.value(), c.expected);
+    if (c.act) {
+      EXPECT_TRUE(unit->NeedsSave());
+    }
+  }
+  // The kinds keep their settings while another is in force.
+  Type(d->editPlaySOSBasicFreq, "250 Hz");
+  d->pcPlay->setCurrentIndex(2);
+  EXPECT_EQ(Player()->GetNotePlayerKind(), notePlayerRepeatWaveForm);
+  EXPECT_EQ(d->cboPlayRWFSampleWave->currentText().toStdString(), "sample");
+  d->pcPlay->setCurrentIndex(0);
+  EXPECT_EQ(Player()->GetNotePlayerKind(), notePlayerSimpleSampler);
+  EXPECT_EQ(d->editPlaySOSBasicFreq->text().toStdString(), "250 Hz");
+  // Showing another document, or none, writes nothing into either.
+  unit->SetSaved();
+  d->SetUnitMuz(nullptr);
+  EXPECT_FALSE(d->editTempo->isEnabled() || d->btnApply->isEnabled() || d->btnStaveAppend->isEnabled());
+  EXPECT_TRUE(d->editStaveCount->text().isEmpty());
+  d->SetUnitMuz(window);
+  EXPECT_EQ(d->GetCurGroup(), group);
+  EXPECT_FALSE(unit->NeedsSave());
+  EXPECT_TRUE(d->chkGroupDrawSticksUp->isChecked() && d->chkStaveExtraLines->isChecked());
+}
+
+// Deleting a stave or group that holds the selected note leaves nothing pointing at it.
+TEST_F(MusicDialog, DeletingClearsTheSelectionInsideAndSelectsTheReplacement) {
+  Show(2);
+  auto* single = dynamic_cast<TSinglePartMuz*>(unit->GetStartPartMuz()->GetPartMuz());
+  ASSERT_NE(single, nullptr);
+  d->btnStaveFirst->click();
+  d->btnGroupAppend->click();
+  TNoteStave* stave = d->GetCurStave();
+  TNoteGroup* second = d->GetCurGroup();
+  stave->SetSelectedNoteGroup(second);
+  TMuzNote* note = unit->AddXMLNote(stave, 0, 2, 0, 0, second, noteShiftNormal, sool, 0, noteArtNormal, single,
+                                    drawStickAuto);
+  unit->SetSelectedSymbol(note);
+  d->btnGroupDelete->click();
+  EXPECT_EQ(unit->GetSelectedSymbol(), nullptr);
+  EXPECT_EQ(stave->GetSelectedNoteGroup(), stave->GetStartNoteGroup());
+  EXPECT_EQ(d->GetCurGroup(), stave->GetStartNoteGroup());
+  note = unit->AddXMLNote(stave, 0, 2, 0, 0, d->GetCurGroup(), noteShiftNormal, sool, 0, noteArtNormal, single,
+                          drawStickAuto);
+  unit->SetSelectedSymbol(note);
+  TNoteStave* other = stave->GetNext();
+  d->btnStaveDelete->click();
+  EXPECT_EQ(unit->GetSelectedSymbol(), nullptr);
+  EXPECT_EQ(unit->GetStartStave(), other);
+  EXPECT_EQ(d->GetCurStave(), other);
+  window->EvFormPaint();
+}
+
+// Playing renders into a sound for the main window's player; a sample wave that names no open
+// document is reported and plays nothing.
+TEST_F(MusicDialog, PlayStaveAndNoteGroupThroughTheMainPlayer) {
+  Show(1);
+  auto* single = dynamic_cast<TSinglePartMuz*>(unit->GetStartPartMuz()->GetPartMuz());
+  unit->AddXMLNote(d->GetCurStave(), 0, 2, 0, 0, d->GetCurGroup(), noteShiftNormal, sool, 0, noteArtNormal,
+                   single, drawStickAuto);
+  d->btnStavePlay->click();
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_NE(sink.messages[0].text.find("sample"), std::string::npos) << sink.messages[0].text;
+  EXPECT_FALSE(form->Action("FilePlay")->isChecked());
+  if (!AudioAvailable()) GTEST_SKIP() << kNoAudioHelp;
+  bool abort = false;
+  WavePtr wave = NewWaveChecked(abort, 2000);
+  for (int i = 0; i < 2000; ++i) wave->wave[i] = static_cast<int16_t>((i % 40) * 500 - 10000);
+  auto sample = std::make_unique<TUnitWave>("", std::make_unique<MonoSound>(std::move(wave), 22050, 2));
+  sample->SetName("sample");
+  form->CreateMDIChildWave("sample", std::move(sample), {}, {});
+  d->SetUnitMuz(window);  // the wave window took the dialog's document away
+  for (QPushButton* play : {d->btnStavePlay, d->btnGroupPlay}) {
+    SCOPED_TRACE(play->text().toStdString());
+    sink.messages.clear();
+    form->Action("FilePlay")->setChecked(false);
+    play->click();
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages[0].text;
+    EXPECT_TRUE(form->Action("FilePlay")->isChecked());
+  }
+}
+
+// One picture of the dialog per level, each after appending on that level, in build/.
+TEST_F(MusicDialog, PicturesOfEachLevel) {
+  Show(1);
+  d->adjustSize();
+  struct Case {
+    const char* leaf;
+    QPushButton* append;
+    QLineEdit* cursor;
+  };
+  const Case cases[] = {{"stave", d->btnStaveAppend, d->editStaveCursor},
+                        {"group", d->btnGroupAppend, d->editGroupCursor},
+                        {"player", d->btnPlayAppend, d->editPlayCursor}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.leaf);
+    c.append->click();
+    EXPECT_EQ(c.cursor->text().toStdString(), "2");
+    const QImage image = d->grab().toImage();
+    EXPECT_EQ(image.size(), d->size());
+    const std::string path = std::string(KORVALEN_BUILD_DIR) + "/music-dialog-" + c.leaf + ".png";
+    EXPECT_TRUE(image.save(QString::fromStdString(path)));
+  }
+}
+
+}  // namespace
