@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "foundation/assertion.h"
+#include "music/stave.h"
+#include "tests/music/score_builder.h"
+
+namespace {
+
+// The tree as text: singles by label, (first second), loopN[child], sel<turns>[child].
+std::string Describe(const TPartMuz* part) {
+  if (part == nullptr) return "-";
+  TPartMuz* children[2];
+  const int count = part->GetChildren(children);
+  switch (part->GetPartMuzKind()) {
+    case partMuzSingle:
+      return part->GetLabel();
+    case partMuzConcat:
+      return "(" + Describe(children[0]) + " " + Describe(count > 1 ? children[1] : nullptr) + ")";
+    case partMuzLoop:
+      return "loop" + std::to_string(static_cast<const TLoopPartMuz*>(part)->GetCount().GetValue()) + "[" +
+             Describe(count ? children[0] : nullptr) + "]";
+    case partMuzSelect: {
+      std::string turns;
+      for (TSelectPartItem* item = static_cast<const TSelectPartMuz*>(part)->GetSelectPartItems()->GetNext(); item;
+           item = item->GetNext())
+        turns += (turns.empty() ? "" : ",") +
+                 std::to_string(static_cast<TCountSelectPartItem*>(item)->GetCount().GetValue());
+      return "sel" + turns + "[" + Describe(count ? children[0] : nullptr) + "]";
+    }
+    default:
+      return Describe(count ? children[0] : nullptr);
+  }
+}
+
+std::string DescribeItem(const TMusTreeItem* item) {
+  if (item == nullptr) return "none";
+  if (item->GetMusTreeItemKind() == musTreeItemPartMuz) return Describe(static_cast<const TPartMuz*>(item));
+  return "turn of " + Describe(static_cast<const TSelectPartItem*>(item)->GetOwner());
+}
+
+// Builds a tree of singles A (a whole note), B (a half) and C (a quarter), selects one part and
+// applies an edit to it.
+struct Score : ScoreBuilder {
+  TSinglePartMuz* A = Named("A", 1);
+  TSinglePartMuz* B = Named("B", 2);
+  TSinglePartMuz* C = Named("C", 4);
+  TSinglePartMuz* Named(const char* label, int8_t kind) {
+    TSinglePartMuz* single = Single({{0.0, kind}});
+    single->SetLabel(label);
+    return single;
+  }
+};
+
+using Edit = std::function<TMusTreeItem*(Score&)>;
+
+struct EditCase {
+  const char* name;
+  std::function<TPartMuz*(Score&)> tree;
+  Edit edit;
+  std::string after;     // the tree, or the unchanged tree when the edit is refused
+  std::string selected;  // what the edit selects; "none" for a refusal
+  double length;         // the whole tree's time length at turn 1 (a select part plays in its turns)
+};
+
+TEST(PartMuzTreeEdit, EditsReshapeTheTreeKeepLinksAndSurviveASaveAndReload) {
+  const std::vector<EditCase> cases = {
+      {"insert before", [](Score& s) { return s.A; }, [](Score& s) { return muztree::InsertSingle(s.A, true); },
+       "(part A)", "part", 1.0},
+      {"append after", [](Score& s) { return s.Concat(s.A, s.B); },
+       [](Score& s) { return muztree::InsertSingle(s.B, false); }, "(A (B part))", "part", 1.5},
+      {"repeat", [](Score& s) { return s.Concat(s.A, s.B); },
+       [](Score& s) { return muztree::AddLoopOrSelect(s.B, partMuzLoop); }, "(A loop2[B])", "loop2[B]", 2.0},
+      {"turns", [](Score& s) { return s.A; }, [](Score& s) { return muztree::AddLoopOrSelect(s.A, partMuzSelect); },
+       "sel1[A]", "sel1[A]", 1.0},
+      {"turn after the largest", [](Score& s) { return s.Select(s.A, {1, 3}); },
+       [](Score& s) { return muztree::AddTurn(static_cast<TSelectPartMuz*>(s.A->GetParent())); }, "sel1,3,4[A]",
+       "turn of sel1,3,4[A]", 1.0},
+      {"forward swaps", [](Score& s) { return s.Concat(s.A, s.Loop(3, s.B)); },
+       [](Score& s) { return muztree::MoveSubtree(s.A, true); }, "(loop3[B] A)", "A", 2.5},
+      {"backward across concatenations", [](Score& s) { return s.Concat(s.Concat(s.A, s.B), s.C); },
+       [](Score& s) { return muztree::MoveSubtree(s.C, false); }, "((A C) B)", "C", 1.75},
+      {"forward at the end of a loop is refused", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
+       [](Score& s) { return muztree::MoveSubtree(s.B, true); }, "loop2[(A B)]", "none", 3.0},
+      {"forward into next", [](Score& s) { return s.Concat(s.A, s.Loop(2, s.B)); },
+       [](Score& s) { return muztree::MoveSubtreeInto(s.A, true); }, "loop2[(A B)]", "A", 3.0},
+      {"backward into previous", [](Score& s) { return s.Concat(s.Select(s.B, {2}), s.A); },
+       [](Score& s) { return muztree::MoveSubtreeInto(s.A, false); }, "sel2[(B A)]", "A", 0.0},
+      {"into a single is refused", [](Score& s) { return s.Concat(s.A, s.B); },
+       [](Score& s) { return muztree::MoveSubtreeInto(s.A, true); }, "(A B)", "none", 1.5},
+      {"into its own loop is refused", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
+       [](Score& s) { return muztree::MoveSubtreeInto(s.B, true); }, "loop2[(A B)]", "none", 3.0},
+      {"forward out", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
+       [](Score& s) { return muztree::MoveSubtreeOut(s.A, true); }, "(loop2[B] A)", "A", 2.0},
+      {"backward out", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
+       [](Score& s) { return muztree::MoveSubtreeOut(s.A, false); }, "(A loop2[B])", "A", 2.0},
+      {"out of the top level is refused", [](Score& s) { return s.Concat(s.A, s.B); },
+       [](Score& s) { return muztree::MoveSubtreeOut(s.A, true); }, "(A B)", "none", 1.5},
+      {"delete a loop", [](Score& s) { return s.Concat(s.Loop(4, s.A), s.B); },
+       [](Score& s) { return muztree::DeletePart(s.A->GetParent()); }, "(A B)", "A", 1.5},
+      {"delete a single", [](Score& s) { return s.Concat(s.Concat(s.A, s.B), s.C); },
+       [](Score& s) { return muztree::DeletePart(s.A); }, "(B C)", "B", 0.75},
+      {"delete a single with its empty wrappers",
+       [](Score& s) { return s.Concat(s.A, s.Loop(2, s.Select(s.B, {1}))); },
+       [](Score& s) { return muztree::DeletePart(s.B); }, "A", "A", 1.0},
+      {"the last single is kept", [](Score& s) { return s.Loop(2, s.A); },
+       [](Score& s) { return muztree::DeletePart(s.A); }, "loop2[A]", "none", 2.0},
+      {"delete a turn", [](Score& s) { return s.Select(s.A, {1, 2}); },
+       [](Score& s) {
+         auto* select = static_cast<TSelectPartMuz*>(s.A->GetParent());
+         return muztree::DeleteTurnItem(static_cast<TCountSelectPartItem*>(select->GetSelectPartItems()->GetNext()));
+       },
+       "sel2[A]", "sel2[A]", 0.0},
+  };
+  for (const EditCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Score s;
+    TPartMuz* root = s.Root(c.tree(s));
+    const std::string before = Describe(root);
+    TMusTreeItem* selected = c.edit(s);
+    s.unit.CheckParents();
+    EXPECT_EQ(Describe(root), selected ? c.after : before);
+    EXPECT_EQ(Describe(root), c.after);
+    EXPECT_EQ(DescribeItem(selected), c.selected);
+    EXPECT_DOUBLE_EQ(root->GetTimeLength(1), c.length);
+
+    s.unit.SetSelMusTreeItem(selected);
+    TUnitMuz reloaded("copy.kvm");
+    std::string error;
+    ASSERT_TRUE(reloaded.Duplicate(s.unit, error)) << error;
+    EXPECT_EQ(Describe(reloaded.GetStartPartMuz()), c.after);
+    EXPECT_EQ(DescribeItem(reloaded.GetSelMusTreeItem()), c.selected);
+  }
+}
+
+TEST(PartMuzTreeEdit, NewSingleHasAFourFourBarAndAStartKeyPerStave) {
+  Score s;
+  TNoteStave* second = s.unit.AddDefaultStave(s.stave);
+  s.Root(s.A);
+  TSinglePartMuz* added = muztree::InsertSingle(s.A, false);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->GetMuzBar()->GetBarLength(), 4);
+  EXPECT_EQ(added->GetMuzBar()->GetCountFirstBar(), 0);
+  EXPECT_EQ(added->GetMuzBar()->GetCount(), 4);
+  for (TNoteStave* stave : {s.stave, second}) EXPECT_EQ(added->CountStartKeys(stave), 1);
+}
+
+TEST(PartMuzTreeEdit, DeletingForgetsTheSelectedSymbolAndItemInside) {
+  Score s;
+  TLoopPartMuz* loop = s.Loop(2, s.B);
+  s.Root(s.Concat(s.A, loop));
+  s.unit.SetSelectedSymbol(loop->GetLeftLoopSymbol());
+  s.unit.SetSelMusTreeItem(loop);
+  EXPECT_EQ(muztree::DeletePart(loop), s.B);
+  EXPECT_EQ(s.unit.GetSelectedSymbol(), nullptr);
+  EXPECT_EQ(s.unit.GetSelMusTreeItem(), nullptr);
+
+  s.unit.SetSelectedSymbol(s.B->GetMuzBar());
+  EXPECT_EQ(muztree::DeletePart(s.B), s.A);
+  EXPECT_EQ(s.unit.GetSelectedSymbol(), nullptr);
+}
+}  // namespace
