@@ -36,11 +36,7 @@ std::string Describe(const TPartMuz* part) {
   }
 }
 
-std::string DescribeItem(const TMusTreeItem* item) {
-  if (item == nullptr) return "none";
-  if (item->GetMusTreeItemKind() == musTreeItemPartMuz) return Describe(static_cast<const TPartMuz*>(item));
-  return "turn of " + Describe(static_cast<const TSelectPartItem*>(item)->GetOwner());
-}
+std::string DescribeItem(const TPartMuz* part) { return part ? Describe(part) : "none"; }
 
 // Builds a tree of singles A (a whole note), B (a half) and C (a quarter), selects one part and
 // applies an edit to it.
@@ -55,84 +51,45 @@ struct Score : ScoreBuilder {
   }
 };
 
-using Edit = std::function<TMusTreeItem*(Score&)>;
-
 struct EditCase {
   const char* name;
   std::function<TPartMuz*(Score&)> tree;
-  Edit edit;
-  std::string after;     // the tree, or the unchanged tree when the edit is refused
-  std::string selected;  // what the edit selects; "none" for a refusal
-  double length;         // the whole tree's time length at turn 1 (a select part plays in its turns)
+  std::function<TPartMuz*(Score&)> edit;
+  std::string after;
+  std::string selected;  // "none" for a refusal, which leaves the tree as it was
+  double length;         // at turn 1: a select part plays in its turns only
 };
 
-TEST(PartMuzTreeEdit, EditsReshapeTheTreeKeepLinksAndSurviveASaveAndReload) {
+// The dialog's tests walk the ordinary edits; these are the trees it never offers them on.
+TEST(PartMuzTreeEdit, EditsKeepLinksAndRefuseWhatWouldBreakTheTree) {
   const std::vector<EditCase> cases = {
-      {"insert before", [](Score& s) { return s.A; }, [](Score& s) { return muztree::InsertSingle(s.A, true); },
-       "(part A)", "part", 1.0},
-      {"append after", [](Score& s) { return s.Concat(s.A, s.B); },
-       [](Score& s) { return muztree::InsertSingle(s.B, false); }, "(A (B part))", "part", 1.5},
-      {"repeat", [](Score& s) { return s.Concat(s.A, s.B); },
-       [](Score& s) { return muztree::AddLoopOrSelect(s.B, partMuzLoop); }, "(A loop2[B])", "loop2[B]", 2.0},
-      {"turns", [](Score& s) { return s.A; }, [](Score& s) { return muztree::AddLoopOrSelect(s.A, partMuzSelect); },
-       "sel1[A]", "sel1[A]", 1.0},
-      {"turn after the largest", [](Score& s) { return s.Select(s.A, {1, 3}); },
-       [](Score& s) { return muztree::AddTurn(static_cast<TSelectPartMuz*>(s.A->GetParent())); }, "sel1,3,4[A]",
-       "turn of sel1,3,4[A]", 1.0},
-      {"forward swaps", [](Score& s) { return s.Concat(s.A, s.Loop(3, s.B)); },
-       [](Score& s) { return muztree::MoveSubtree(s.A, true); }, "(loop3[B] A)", "A", 2.5},
       {"backward across concatenations", [](Score& s) { return s.Concat(s.Concat(s.A, s.B), s.C); },
        [](Score& s) { return muztree::MoveSubtree(s.C, false); }, "((A C) B)", "C", 1.75},
       {"forward at the end of a loop is refused", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
        [](Score& s) { return muztree::MoveSubtree(s.B, true); }, "loop2[(A B)]", "none", 3.0},
-      {"forward into next", [](Score& s) { return s.Concat(s.A, s.Loop(2, s.B)); },
-       [](Score& s) { return muztree::MoveSubtreeInto(s.A, true); }, "loop2[(A B)]", "A", 3.0},
-      {"backward into previous", [](Score& s) { return s.Concat(s.Select(s.B, {2}), s.A); },
-       [](Score& s) { return muztree::MoveSubtreeInto(s.A, false); }, "sel2[(B A)]", "A", 0.0},
       {"into a single is refused", [](Score& s) { return s.Concat(s.A, s.B); },
        [](Score& s) { return muztree::MoveSubtreeInto(s.A, true); }, "(A B)", "none", 1.5},
       {"into its own loop is refused", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
        [](Score& s) { return muztree::MoveSubtreeInto(s.B, true); }, "loop2[(A B)]", "none", 3.0},
-      {"forward out", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
-       [](Score& s) { return muztree::MoveSubtreeOut(s.A, true); }, "(loop2[B] A)", "A", 2.0},
-      {"backward out", [](Score& s) { return s.Loop(2, s.Concat(s.A, s.B)); },
-       [](Score& s) { return muztree::MoveSubtreeOut(s.A, false); }, "(A loop2[B])", "A", 2.0},
       {"out of the top level is refused", [](Score& s) { return s.Concat(s.A, s.B); },
        [](Score& s) { return muztree::MoveSubtreeOut(s.A, true); }, "(A B)", "none", 1.5},
-      {"delete a loop", [](Score& s) { return s.Concat(s.Loop(4, s.A), s.B); },
-       [](Score& s) { return muztree::DeletePart(s.A->GetParent()); }, "(A B)", "A", 1.5},
-      {"delete a single", [](Score& s) { return s.Concat(s.Concat(s.A, s.B), s.C); },
-       [](Score& s) { return muztree::DeletePart(s.A); }, "(B C)", "B", 0.75},
-      {"delete a single with its empty wrappers",
+      {"into a deeper select part", [](Score& s) { return s.Loop(3, s.Concat(s.A, s.Select(s.B, {2}))); },
+       [](Score& s) { return muztree::MoveSubtreeInto(s.A, true); }, "loop3[sel2[(A B)]]", "A", 1.5},
+      {"a single goes with its emptied wrappers",
        [](Score& s) { return s.Concat(s.A, s.Loop(2, s.Select(s.B, {1}))); },
        [](Score& s) { return muztree::DeletePart(s.B); }, "A", "A", 1.0},
       {"the last single is kept", [](Score& s) { return s.Loop(2, s.A); },
        [](Score& s) { return muztree::DeletePart(s.A); }, "loop2[A]", "none", 2.0},
-      {"delete a turn", [](Score& s) { return s.Select(s.A, {1, 2}); },
-       [](Score& s) {
-         auto* select = static_cast<TSelectPartMuz*>(s.A->GetParent());
-         return muztree::DeleteTurnItem(static_cast<TCountSelectPartItem*>(select->GetSelectPartItems()->GetNext()));
-       },
-       "sel2[A]", "sel2[A]", 0.0},
   };
   for (const EditCase& c : cases) {
     SCOPED_TRACE(c.name);
     Score s;
     TPartMuz* root = s.Root(c.tree(s));
-    const std::string before = Describe(root);
-    TMusTreeItem* selected = c.edit(s);
+    TPartMuz* selected = c.edit(s);
     s.unit.CheckParents();
-    EXPECT_EQ(Describe(root), selected ? c.after : before);
     EXPECT_EQ(Describe(root), c.after);
     EXPECT_EQ(DescribeItem(selected), c.selected);
     EXPECT_DOUBLE_EQ(root->GetTimeLength(1), c.length);
-
-    s.unit.SetSelMusTreeItem(selected);
-    TUnitMuz reloaded("copy.kvm");
-    std::string error;
-    ASSERT_TRUE(reloaded.Duplicate(s.unit, error)) << error;
-    EXPECT_EQ(Describe(reloaded.GetStartPartMuz()), c.after);
-    EXPECT_EQ(DescribeItem(reloaded.GetSelMusTreeItem()), c.selected);
   }
 }
 
