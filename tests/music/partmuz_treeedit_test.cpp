@@ -44,6 +44,13 @@ struct Score : ScoreBuilder {
   TSinglePartMuz* A = Named("A", 1);
   TSinglePartMuz* B = Named("B", 2);
   TSinglePartMuz* C = Named("C", 4);
+  // Roots the tree and frees the singles it left out.
+  TPartMuz* Plant(TPartMuz* top) {
+    TPartMuz* root = Root(top);
+    for (TSinglePartMuz* single : {A, B, C})
+      if (single->GetParent() == nullptr) delete single;
+    return root;
+  }
   TSinglePartMuz* Named(const char* label, int8_t kind) {
     TSinglePartMuz* single = Single({{0.0, kind}});
     single->SetLabel(label);
@@ -84,7 +91,7 @@ TEST(PartMuzTreeEdit, EditsKeepLinksAndRefuseWhatWouldBreakTheTree) {
   for (const EditCase& c : cases) {
     SCOPED_TRACE(c.name);
     Score s;
-    TPartMuz* root = s.Root(c.tree(s));
+    TPartMuz* root = s.Plant(c.tree(s));
     TPartMuz* selected = c.edit(s);
     s.unit.CheckParents();
     EXPECT_EQ(Describe(root), c.after);
@@ -96,7 +103,7 @@ TEST(PartMuzTreeEdit, EditsKeepLinksAndRefuseWhatWouldBreakTheTree) {
 TEST(PartMuzTreeEdit, NewSingleHasAFourFourBarAndAStartKeyPerStave) {
   Score s;
   TNoteStave* second = s.unit.AddDefaultStave(s.stave);
-  s.Root(s.A);
+  s.Plant(s.A);
   TSinglePartMuz* added = muztree::InsertSingle(s.A, false);
   ASSERT_NE(added, nullptr);
   EXPECT_EQ(added->GetMuzBar()->GetBarLength(), 4);
@@ -108,7 +115,7 @@ TEST(PartMuzTreeEdit, NewSingleHasAFourFourBarAndAStartKeyPerStave) {
 TEST(PartMuzTreeEdit, DeletingForgetsTheSelectedSymbolAndItemInside) {
   Score s;
   TLoopPartMuz* loop = s.Loop(2, s.B);
-  s.Root(s.Concat(s.A, loop));
+  s.Plant(s.Concat(s.A, loop));
   s.unit.SetSelectedSymbol(loop->GetLeftLoopSymbol());
   s.unit.SetSelMusTreeItem(loop);
   EXPECT_EQ(muztree::DeletePart(loop), s.B);
