@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -622,8 +623,8 @@ void TDlgMusTree::btnApplyClick() { LeaveFields(); }
 // --- the part's switch and sound -----------------------------------------------------------------
 
 void TDlgMusTree::chkPlayDrawClick() {
-  if (FillCount != 0 || UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  TPartMuz* part = GetSelectedPartMuz();
+  TPartMuz* part = FillCount == 0 ? SelectedPartOrNone() : nullptr;
+  if (part == nullptr) return;
   Qt::CheckState state = chkPlayDraw->checkState();
   if (part->IsParentVisible() && state == Qt::PartiallyChecked) state = Qt::Checked;
   if (!part->IsParentVisible() && state == Qt::Checked) state = Qt::Unchecked;
@@ -636,8 +637,9 @@ void TDlgMusTree::chkPlayDrawClick() {
 }
 
 void TDlgMusTree::btnPlayClick() {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  const std::unique_ptr<Sound> sound = UnitMuz->CreateWavePart(GetSelectedPartMuz());
+  TPartMuz* part = SelectedPartOrNone();
+  if (part == nullptr) return;
+  const std::unique_ptr<Sound> sound = UnitMuz->CreateWavePart(part);
   if (sound == nullptr || sound->GetValues() == 0) return;
   PlaySoundOnMainForm(*sound);
 }
@@ -658,8 +660,8 @@ void TDlgMusTree::ExpandSelected(bool expand, bool all) {
 }
 
 void TDlgMusTree::GotoSymbol(bool last) {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  TPartMuz* part = GetSelectedPartMuz();
+  TPartMuz* part = SelectedPartOrNone();
+  if (part == nullptr) return;
   const TNoteStave* selectedInStave = UnitMuz->GetSelectedInStave();
   if (selectedInStave == nullptr) return;
   TXTouchMuzSymbol* symbol = last ? part->GetLastSymbol(selectedInStave) : part->GetFirstSymbol(selectedInStave);
@@ -679,36 +681,33 @@ void TDlgMusTree::FinishEdit(TMusTreeItem* selected) {
   UnitMuz->SetModified();
 }
 
+TPartMuz* TDlgMusTree::SelectedPartOrNone() const {
+  return UnitMuz && IsPartNode(tvMusParts->currentItem()) ? GetSelectedPartMuz() : nullptr;
+}
+
 void TDlgMusTree::InsertSingle(bool before) {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  FinishEdit(muztree::InsertSingle(GetSelectedPartMuz(), before));
+  if (TPartMuz* part = SelectedPartOrNone()) FinishEdit(muztree::InsertSingle(part, before));
 }
 
 void TDlgMusTree::AddLoopOrSelect(uint8_t kind) {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  FinishEdit(muztree::AddLoopOrSelect(GetSelectedPartMuz(), kind));
+  if (TPartMuz* part = SelectedPartOrNone()) FinishEdit(muztree::AddLoopOrSelect(part, kind));
 }
 
 void TDlgMusTree::cmdAddTurnExecute() {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  TPartMuz* part = GetSelectedPartMuz();
-  if (part->GetPartMuzKind() != partMuzSelect) return;
-  FinishEdit(muztree::AddTurn(static_cast<TSelectPartMuz*>(part)));
+  TPartMuz* part = SelectedPartOrNone();
+  if (part && part->GetPartMuzKind() == partMuzSelect) FinishEdit(muztree::AddTurn(static_cast<TSelectPartMuz*>(part)));
 }
 
 void TDlgMusTree::MoveSubtree(bool forward) {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  FinishEdit(muztree::MoveSubtree(GetSelectedPartMuz(), forward));
+  if (TPartMuz* part = SelectedPartOrNone()) FinishEdit(muztree::MoveSubtree(part, forward));
 }
 
 void TDlgMusTree::MoveSubtreeInto(bool forward) {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  FinishEdit(muztree::MoveSubtreeInto(GetSelectedPartMuz(), forward));
+  if (TPartMuz* part = SelectedPartOrNone()) FinishEdit(muztree::MoveSubtreeInto(part, forward));
 }
 
 void TDlgMusTree::MoveSubtreeOut(bool forward) {
-  if (UnitMuz == nullptr || !IsPartNode(tvMusParts->currentItem())) return;
-  FinishEdit(muztree::MoveSubtreeOut(GetSelectedPartMuz(), forward));
+  if (TPartMuz* part = SelectedPartOrNone()) FinishEdit(muztree::MoveSubtreeOut(part, forward));
 }
 
 void TDlgMusTree::cmdDeleteExecute() {
@@ -746,6 +745,8 @@ void TDlgMusTree::FormShow() {
 
 bool TDlgMusTree::event(QEvent* event) {
   if (event->type() == QEvent::WindowActivate) FormActivate();
+  // A dialog has no main window's status bar: the actions' hints are shown in its own.
+  if (event->type() == QEvent::StatusTip) StatusBar->showMessage(static_cast<QStatusTipEvent*>(event)->tip());
   return QDialog::event(event);
 }
 

@@ -122,6 +122,9 @@ class TDlgMusTree : public QDialog, public MusTreeNotices {
   // (a refused edit) changes nothing.
   void FinishEdit(TMusTreeItem* selected);
   void SortNodes();
+  // The selected part, or none when no document or no part node is selected: the actions may
+  // still fire before their enabled states catch up.
+  TPartMuz* SelectedPartOrNone() const;
   // Takes the focus from a focused number field, which commits its pending edit.
   void LeaveFields();
 

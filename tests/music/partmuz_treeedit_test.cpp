@@ -6,7 +6,7 @@
 
 #include "foundation/assertion.h"
 #include "music/stave.h"
-#include "tests/music/score_builder.h"
+#include "tests/music/lettered_score.h"
 
 namespace {
 
@@ -38,25 +38,7 @@ std::string Describe(const TPartMuz* part) {
 
 std::string DescribeItem(const TPartMuz* part) { return part ? Describe(part) : "none"; }
 
-// Builds a tree of singles A (a whole note), B (a half) and C (a quarter), selects one part and
-// applies an edit to it.
-struct Score : ScoreBuilder {
-  TSinglePartMuz* A = Named("A", 1);
-  TSinglePartMuz* B = Named("B", 2);
-  TSinglePartMuz* C = Named("C", 4);
-  // Roots the tree and frees the singles it left out.
-  TPartMuz* Plant(TPartMuz* top) {
-    TPartMuz* root = Root(top);
-    for (TSinglePartMuz* single : {A, B, C})
-      if (single->GetParent() == nullptr) delete single;
-    return root;
-  }
-  TSinglePartMuz* Named(const char* label, int8_t kind) {
-    TSinglePartMuz* single = Single({{0.0, kind}});
-    single->SetLabel(label);
-    return single;
-  }
-};
+using Score = LetteredScore;
 
 struct EditCase {
   const char* name;

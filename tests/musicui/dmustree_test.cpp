@@ -13,7 +13,7 @@
 
 #include "support/recording_sink.h"
 #include "tests/music/fakes/sample_waves.h"
-#include "tests/music/score_builder.h"
+#include "tests/music/lettered_score.h"
 
 namespace {
 
@@ -39,23 +39,7 @@ std::string SelectedLabel(TDlgMusTree& dialog) {
   return node ? node->text(0).toStdString() : "none";
 }
 
-// Singles A (a whole note) and B (a half); the tree is built from them per case.
-struct Piece : ScoreBuilder {
-  TSinglePartMuz* A = Named("A", 1);
-  TSinglePartMuz* B = Named("B", 2);
-  // Roots the tree and frees the singles it left out.
-  TPartMuz* Plant(TPartMuz* top) {
-    TPartMuz* root = Root(top);
-    for (TSinglePartMuz* single : {A, B})
-      if (single->GetParent() == nullptr) delete single;
-    return root;
-  }
-  TSinglePartMuz* Named(const char* label, int8_t kind) {
-    TSinglePartMuz* single = Single({{0.0, kind}});
-    single->SetLabel(label);
-    return single;
-  }
-};
+using Piece = LetteredScore;
 
 struct ActionCase {
   const char* name;
