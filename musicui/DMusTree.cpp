@@ -29,6 +29,7 @@
 #include "app/MainRegistry.h"
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
+#include "foundation/smallobj.h"
 #include "gui/application.h"
 #include "gui/controls.h"
 #include "music/PartMuz.h"

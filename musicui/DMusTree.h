@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/ModelessDialog.h"
-#include "foundation/smallobj.h"
 
 class QAction;
 class QCheckBox;
