@@ -28,12 +28,10 @@ std::string Describe(QTreeWidgetItem* node) {
   return text;
 }
 std::string Describe(TDlgMusTree& dialog) { return Describe(dialog.tvMusParts->invisibleRootItem()); }
-
 QTreeWidgetItem* FindNode(TDlgMusTree& dialog, const std::string& label) {
   const auto found = dialog.tvMusParts->findItems(QString::fromStdString(label), Qt::MatchExactly | Qt::MatchRecursive);
   return found.empty() ? nullptr : found.front();
 }
-
 std::string SelectedLabel(TDlgMusTree& dialog) {
   QTreeWidgetItem* node = dialog.tvMusParts->currentItem();
   return node ? node->text(0).toStdString() : "none";
@@ -54,10 +52,8 @@ struct ActionCase {
 
 TEST(DlgMusTree, ActionsReshapeTheTreeAndTheViewFollowsTheDocument) {
   const std::vector<ActionCase> cases = {
-      {"insert single", [](Piece& p) { return p.A; }, "A", &TDlgMusTree::cmdInsertSingle, 0, "part:1,A:1", "part",
-       1.0},
-      {"append single", [](Piece& p) { return p.A; }, "A", &TDlgMusTree::cmdAppendSingle, 0, "A:1,part:1", "part",
-       1.0},
+      {"insert", [](Piece& p) { return p.A; }, "A", &TDlgMusTree::cmdInsertSingle, 0, "part:1,A:1", "part", 1.0},
+      {"append", [](Piece& p) { return p.A; }, "A", &TDlgMusTree::cmdAppendSingle, 0, "A:1,part:1", "part", 1.0},
       {"repeat", [](Piece& p) { return p.Concat(p.A, p.B); }, "B", &TDlgMusTree::cmdAddLoop, 0,
        "A:1,repeat 2:0{B:1}", "repeat 2", 2.0},
       {"turns", [](Piece& p) { return p.A; }, "A", &TDlgMusTree::cmdAddTurns, 0, "turns:3{turn 1:2,A:1}", "turns",
