@@ -4,11 +4,14 @@
 #include "app/Main.h"
 #include "foundation/messages.h"
 #include "gui/application.h"
+#include "musicui/ChildMuz.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QtMessageSink messageBoxes;
   SetMessageSink(&messageBoxes);
+  // Before the main window, so its File menu can make music windows from the start.
+  InstallMusicWindows();
   std::unique_ptr<TMainForm> form = StartUp();
   messageBoxes.SetOwner(form.get());
   QApplication::exec();

@@ -31,6 +31,7 @@ class TMDIChildKorvalen;
 class TMDIChildWave;
 class TUnit;
 class TUnitWave;
+class TUnitMuz;
 class ApplicationEventFilter;
 class MediaPlayer;
 class PlaybackControl;
@@ -186,6 +187,22 @@ class TMainForm : public QMainWindow {
   // replaced, the documents are borrowed.
   void SetAudioPlayer(std::unique_ptr<MediaPlayer> player);
   void SetPlayerDocuments(PlayerDocuments& documents);
+
+  // --- Music documents in the File menu (MainFileMuz.cpp) ---------------------------------
+  // Music windows come from the maker the entry point installs (app/MuzWindows.h). A file the
+  // reader refuses is reported and leaves no window; Save and Save As answer the write's real
+  // result, and a failed write keeps the name, caption and state.
+  void ConnectMuzFileCommands();
+  void FileNewMuzExecute();
+  void FileOpenMuzExecute();
+  bool OpenMuzFile(const std::string& fileName);
+  void DuplicateMuzExecute();
+  void MusicGenerateExecute();
+  bool SaveMuz(TUnitMuz* unitMuz);
+  bool SaveMuzAs(TUnitMuz* unitMuz);
+  TUnitMuz* ActiveUnitMuz() const;
+  // Null when no maker is installed.
+  TMDIChildKorvalen* CreateMDIChildMuz(const std::string& caption, std::unique_ptr<TUnitMuz> unitMuz);
 
   // --- Format, registered name and About (MainProps.cpp) ---------------------------------
   // File Properties converts the active wave to the format chosen in its dialog (undoable), and

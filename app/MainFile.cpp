@@ -15,6 +15,7 @@
 #include "app/ChildWin.h"
 #include "app/DWaveProps.h"
 #include "app/Main.h"
+#include "app/MuzWindows.h"
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
 #include "gui/application.h"
@@ -23,6 +24,7 @@
 #include "wave/unitwave.h"
 #include "wave/wave.h"
 #include "wave/wavefile.h"
+#include "music/unitmuz.h"
 
 namespace {
 
@@ -166,6 +168,7 @@ void TMainForm::ConnectFileCommands() {
   BindCommand("DuplicateWave", &TMainForm::DuplicateWaveExecute);
   BindCommand("FileSave", &TMainForm::FileSaveExecute);
   BindCommand("FileSaveAs", &TMainForm::FileSaveAsExecute);
+  ConnectMuzFileCommands();
 }
 
 TMDIChildKorvalen* TMainForm::ChildOfUnit(const TUnit* unit) const {
@@ -245,7 +248,9 @@ void TMainForm::FileSaveExecute() {
         SaveWave(unit);
       }
       break;
-    case kUnitKindMuz:  // the music document brings its own save
+    case kUnitKindMuz:
+      if (TUnitMuz* unit = ActiveUnitMuz()) SaveMuz(unit);
+      break;
     default:
       break;
   }
@@ -260,7 +265,9 @@ void TMainForm::FileSaveAsExecute() {
         SaveWaveAs(unit);
       }
       break;
-    case kUnitKindMuz:  // the music document brings its own save
+    case kUnitKindMuz:
+      if (TUnitMuz* unit = ActiveUnitMuz()) SaveMuzAs(unit);
+      break;
     default:
       break;
   }
@@ -290,6 +297,115 @@ bool TMainForm::SaveWaveAs(TUnitWave* unitWave) {
   if (!unitWave->SaveToFile(fileName, false)) return false;
   unitWave->SetFileName(fileName);
   if (TMDIChildKorvalen* window = ChildOfUnit(unitWave)) {
+    window->setWindowTitle(QString::fromStdString(fileName));
+  }
+  return true;
+}
+
+// --- Music documents ----------------------------------------------------------------------------
+
+void TMainForm::ConnectMuzFileCommands() {
+  BindCommand("FileNewMuz", &TMainForm::FileNewMuzExecute);
+  BindCommand("FileOpenMuz", &TMainForm::FileOpenMuzExecute);
+  BindCommand("DuplicateMuz", &TMainForm::DuplicateMuzExecute);
+  BindCommand("MusicGenerate", &TMainForm::MusicGenerateExecute);
+  // Available whatever the active document, now that they can make music windows.
+  for (const char* name : {"FileNewMuz", "FileOpenMuz", "MusicGenerate"}) Action(name)->setEnabled(true);
+}
+
+TUnitMuz* TMainForm::ActiveUnitMuz() const {
+  TMDIChildKorvalen* child = ActiveMuzChild();
+  return child != nullptr ? static_cast<TUnitMuz*>(child->GetUnit()) : nullptr;
+}
+
+TMDIChildKorvalen* TMainForm::CreateMDIChildMuz(const std::string& caption,
+                                                std::unique_ptr<TUnitMuz> unitMuz) {
+  const MuzWindowMaker& maker = GetMuzWindowMaker();
+  if (!maker) return nullptr;
+  // The window tells the document that it shows it.
+  return AddMDIChild(maker(mdiArea_, std::move(unitMuz)), caption);
+}
+
+void TMainForm::FileNewMuzExecute() {
+  const std::string name = NextNoName();
+  auto unit = std::make_unique<TUnitMuz>(name);
+  unit->InitNew();
+  CreateMDIChildMuz(name, std::move(unit));
+}
+
+void TMainForm::FileOpenMuzExecute() {
+  const std::unique_ptr<QFileDialog> dialog = OpenDialogMuz(this);
+  const std::vector<std::string> files = ChooseFilesToOpen(*dialog);
+  if (files.empty()) return;
+  HourGlass busy(*this);
+  for (const std::string& file : files) OpenMuzFile(file);
+}
+
+bool TMainForm::OpenMuzFile(const std::string& fileName) {
+  const std::string fullName =
+      QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
+  auto unit = std::make_unique<TUnitMuz>(fullName);
+  std::string reason;
+  if (!unit->LoadFromFile(reason)) {
+    if (ScreenCursor() == crHourGlass) ClearHourGlass();
+    MessageReporter::ShowCannotReadFile(fullName, reason);
+    return false;
+  }
+  unit->SetSaved();
+  return CreateMDIChildMuz(fullName, std::move(unit)) != nullptr;
+}
+
+void TMainForm::DuplicateMuzExecute() {
+  TUnitMuz* original = ActiveUnitMuz();
+  if (original == nullptr) return;
+  HourGlass busy(*this);
+  const std::string name = NextNoName();
+  auto unit = std::make_unique<TUnitMuz>(name);
+  std::string reason;
+  if (!unit->Duplicate(*original, reason)) {
+    busy.Release();
+    MessageReporter::ShowCannotReadFile(name, reason);
+    return;
+  }
+  unit->SetNew();
+  CreateMDIChildMuz(name, std::move(unit));
+}
+
+void TMainForm::MusicGenerateExecute() {
+  TUnitMuz* music = ActiveUnitMuz();
+  if (music == nullptr) return;
+  SoundPtr sound = music->CreateWave();
+  // The render has reported why it made nothing.
+  if (sound == nullptr) return;
+  const std::string name = NextNoName();
+  auto unit = std::make_unique<TUnitWave>(name, std::move(sound));
+  SetUnitProps(*unit);
+  unit->SetModified();
+  TMDIChildWave* window =
+      CreateMDIChildWave(name, std::move(unit), WaveViewDefaults, VoldViewDefaults);
+  window->Redraw();
+}
+
+bool TMainForm::SaveMuz(TUnitMuz* unitMuz) {
+  KV_ASSERT(unitMuz != NULL);
+  if (unitMuz->IsNew() || !NameChosenByUser(unitMuz->GetFileName())) return SaveMuzAs(unitMuz);
+  HourGlass busy(*this);
+  if (!unitMuz->Save(false)) return false;
+  unitMuz->SetSaved();
+  return true;
+}
+
+bool TMainForm::SaveMuzAs(TUnitMuz* unitMuz) {
+  KV_ASSERT(unitMuz != NULL);
+  const std::unique_ptr<QFileDialog> dialog = SaveDialogMuz(this);
+  dialog->selectFile(QString());
+  std::string fileName;
+  if (!ChooseFileToSave(*dialog, fileName)) return false;
+  HourGlass busy(*this);
+  // The writer has reported a failure; the document keeps its name and state.
+  if (!unitMuz->SaveToFile(fileName, false)) return false;
+  unitMuz->SetFileName(fileName);
+  if (TMDIChildKorvalen* window = ChildOfUnit(unitMuz)) {
     window->setWindowTitle(QString::fromStdString(fileName));
   }
   return true;

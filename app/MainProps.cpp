@@ -5,6 +5,7 @@
 #include "app/DRegister.h"
 #include "app/DWaveProps.h"
 #include "app/Main.h"
+#include "music/unitmuz.h"
 #include "wave/unitwave.h"
 
 void TMainForm::ConnectPropsCommands() {
@@ -18,17 +19,18 @@ void TMainForm::ConnectPropsCommands() {
 
 void TMainForm::FilePropertiesExecute() {
   TUnitWave* unitWave = ActiveUnitWave();
-  if (!unitWave) return;
-  const waveFileProps oldProps(unitWave->GetChannels(),
-                               static_cast<int32_t>(unitWave->GetSamplesPerSec()),
-                               unitWave->GetBytesPerSample());
+  // A music document changes the format it renders in, without undo.
+  TUnit* unit = unitWave != nullptr ? static_cast<TUnit*>(unitWave) : ActiveUnitMuz();
+  if (!unit) return;
+  const waveFileProps oldProps(unit->GetChannels(), static_cast<int32_t>(unit->GetSamplesPerSec()),
+                               unit->GetBytesPerSample());
   TDlgWaveFileProp dialog(this, oldProps);
   if (dialog.ShowModal() != QDialog::Accepted) return;
   const waveFileProps newProps = dialog.GetProps();
   SetHourGlass();
-  PushUndo(*unitWave);
-  unitWave->SetFormat(oldProps, newProps);
-  unitWave->SetModified();
+  if (unitWave) PushUndo(*unitWave);
+  unit->SetFormat(oldProps, newProps);
+  unit->SetModified();
   ClearHourGlass();
 }
 

@@ -68,6 +68,13 @@ class TXTouchMuzSymbol {
   // A symbol not drawn since its range was reset cannot be hit: it is infinitely far.
   int32_t GetXDistance(int32_t x) const;
   bool IsLeftOfCentre(int32_t x) const;
+  // --- scrolling the selection into view ---
+  // False while the symbol has not been drawn since its range was reset.
+  bool GetXRange(int32_t& left, int32_t& right) const {
+    left = LeftX;
+    right = RightX;
+    return XRangeSet;
+  }
 
  private:
   int32_t LeftX = 0;
@@ -97,6 +104,13 @@ class TMuzBar : public TXTouchMuzSymbol {
   // full first bar, else 0; back answers 0 when it wrapped from a full first bar, else 1.
   int32_t StepFirstBarForward();
   int32_t StepFirstBarBack();
+  // The beat kind and count the editing commands set; an upbeat that no longer fits the shorter
+  // bar is cut to its last beat, so the bar stays one the music file can hold.
+  void SetMeter(int8_t length, int32_t count) {
+    Length = length;
+    Count = count;
+    if (CountFirstBar >= Count) CountFirstBar = Count - 1;
+  }
 
   // The element of the music file: "Bar" with its count, length and upbeat.
   std::unique_ptr<TXMLCompound> WriteXML() const;
@@ -195,6 +209,9 @@ class TKey : public TStaveSymbol {
   int32_t GetOctavesUp() const { return OctavesUp; }
   int32_t GetKeyOrder() const { return KeyOrder; }
   void SetKeyOrder(int32_t keyOrder) { KeyOrder = keyOrder; }
+  // --- the key commands of the document ---
+  // Refuses anything outside -2..2; the key keeps its octaves.
+  bool SetOctavesUp(int32_t octavesUp);
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
   const TNoteShiftTable& GetNoteShiftKinds() const { return NoteShiftKinds; }
 
@@ -250,6 +267,10 @@ class TStaveTimeSymbol : public TStaveSymbol {
   // The stored kind for a drawn kind; false when the tuplet cannot be drawn that long.
   bool FlagLength2TotalLength(int32_t flagLength, int32_t& totalLength) const;
   bool MayTotalPoints(int32_t points) const;
+  // The editing commands keep every member of a chord or tuplet a valid time (IsValidTime).
+  void SetNoteLengthKind(int8_t noteLengthKind) { NoteLengthKind = noteLengthKind; }
+  void SetPoints(int32_t points) { Points = points; }
+  void SetMultiOol(int8_t multiOol) { MultiOol = multiOol; }
 
   // The notes and rests of this stave at this position; the chord versions also share PosInOol.
   TStaveTimeSymbol* GetFirstAtPosition();
@@ -320,6 +341,9 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   // Refuses a pitch outside GetMinPitch..GetMaxPitch; the note keeps its pitch.
   bool SetPitch(int32_t pitch);
   uint8_t GetNoteShift() const { return NoteShift; }
+  // --- the accidental commands of the document ---
+  // Refuses anything but the five accidentals; the note keeps its own.
+  bool SetNoteShift(uint8_t noteShift);
   uint8_t GetNoteArtKind() const { return NoteArtKind; }
   uint8_t GetDrawStickKind() const { return DrawStickKind; }
   uint8_t GetBerDrawStickKind() const;
@@ -329,6 +353,7 @@ class TMuzNote : public TNote, public TStaveTimeSymbol {
   // The group must be one of the note's stave; the document's group moves keep that.
   void SetNoteGroup(TNoteGroup* noteGroup) { NoteGroup = noteGroup; }
   void SetDrawStickKind(uint8_t drawStickKind) { DrawStickKind = drawStickKind; }
+  void SetNoteArtKind(uint8_t noteArtKind) { NoteArtKind = noteArtKind; }
   TUnitMuz* GetUnitMuz() const { return UnitMuz; }
 
   // The element of the music file: "Note" with its pitch and every option that is not the default.

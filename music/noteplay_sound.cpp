@@ -65,9 +65,12 @@ bool RepeatCount(bool& abort, double x, int32_t& count) {
 // The result of a sound operation, or nothing once an allocation has failed.
 SoundPtr Checked(bool abort, SoundPtr sound) { return abort ? nullptr : std::move(sound); }
 
-// The samplers resample with the factor rounded to single precision, as they always have.
+// The samplers resample with the factor rounded to single precision, as they always have. A factor
+// beyond single precision (a recorded period near 0) stays as it is instead of overflowing.
 double SingleFactor(double periodPlayed, double basicPeriod) {
-  return static_cast<double>(static_cast<float>(periodPlayed / basicPeriod));
+  const double factor = periodPlayed / basicPeriod;
+  if (!(factor <= std::numeric_limits<float>::max())) return factor;
+  return static_cast<double>(static_cast<float>(factor));
 }
 
 // The sample's stretch, lasting `stretch` seconds once resampled by `factor`, played n times in

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/assertion.h"
 #include "foundation/messages.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
@@ -19,6 +20,7 @@
 #include "wave/sound.h"
 
 namespace {
+constexpr const char* kAssertUnit = "unitmuz";
 constexpr double kMaxSamples = std::numeric_limits<int32_t>::max();
 
 // Select parts inside select parts add their pitches; a file may hold any pitch, so the sum stays
@@ -35,11 +37,31 @@ bool IsRendered(const TMuzNote& note, const TNoteStave* stave, const TNoteGroup*
   return stave == nullptr || note.GetNoteStave() == stave;
 }
 
-// The walk of both passes. `visit(note, transpose)` renders one note at the running time and
-// answers false on failure. Beyond `maxSeconds` of music the walk gives up: no sound could hold it.
+// Whether any single part below `part` holds a note. A loop around none sounds nothing and takes
+// no time, however many turns a file gives it, so its turns need not be walked one by one.
+bool HasNotes(TPartMuz* part) {
+  std::vector<TPartMuz*> stack{part};
+  while (!stack.empty()) {
+    TPartMuz* next = stack.back();
+    stack.pop_back();
+    if (next->GetPartMuzKind() == partMuzSingle) {
+      for (TStaveSymbol* symbol = static_cast<TSinglePartMuz*>(next)->GetStartStaveSymbol(); symbol != nullptr;
+           symbol = symbol->GetNext())
+        if (symbol->AsNote() != nullptr) return true;
+    }
+    TPartMuz* children[2];
+    const int count = next->GetChildren(children);
+    for (int i = 0; i < count; ++i) stack.push_back(children[i]);
+  }
+  return false;
+}
+
+// The walk of both passes. `visit(note, transpose, seconds per whole note, ok)` renders one note at
+// the running time with ok set, and answers false on a failure other than the player's. Beyond `maxSeconds` of music the walk gives up: no sound could hold it.
 template <class Visit>
 bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNoteStave* stave,
-               const TNoteGroup* group, double tempo, int32_t transpose, Visit&& visit) {
+               const TNoteGroup* group, const unitTimePosMore& wholeNote, int32_t transpose, Visit&& visit) {
+  const double tempo = wholeNote.GetValue();
   const TUnitMuz* unit = top->GetUnitMuz();
   const double rate = unit != nullptr && unit->GetSamplesPerSec() > 0 ? unit->GetSamplesPerSec() : 1.0;
   const double maxSeconds = kMaxSamples / rate;
@@ -69,7 +91,7 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
       }
       case partMuzLoop: {
         auto* loop = static_cast<TLoopPartMuz*>(part);
-        if (step >= loop->GetTurns()) break;
+        if (step >= loop->GetTurns() || (step == 0 && !HasNotes(loop))) break;
         loop->SetTurn(++step);
         enter(loop->GetLoopPart(), frame.transpose);
         continue;
@@ -87,7 +109,9 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
         auto* single = static_cast<TSinglePartMuz*>(part);
         for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol != nullptr; symbol = symbol->GetNext()) {
           const TMuzNote* note = symbol->AsNote();
-          if (note != nullptr && IsRendered(*note, stave, group) && !visit(*note, frame.transpose)) return false;
+          bool ok = true;
+          if (note != nullptr && IsRendered(*note, stave, group) && !(visit(*note, frame.transpose, tempo, ok) && ok))
+            return false;
         }
         runningTime += single->GetOwnTimeLength() * tempo;
         if (!(runningTime <= maxSeconds)) {
@@ -108,34 +132,26 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
 bool TPartMuz::MakeSound(bool& abort, Sound& target, double& runningTime, std::string& error,
                          const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
                          int32_t transpose) {
-  const double seconds = tempo.GetValue();
-  return WalkParts(this, runningTime, error, stave, group, seconds, transpose,
-                   [&](const TMuzNote& note, int32_t noteTranspose) {
-                     bool ok = true;
+  return WalkParts(this, runningTime, error, stave, group, tempo, transpose,
+                   [&](const TMuzNote& note, int32_t noteTranspose, double seconds, bool& ok) {
                      double volume = 1.0;
                      const SoundPtr sound = note.MakeSound(volume, noteTranspose, seconds, abort, ok, error);
-                     if (ok && !abort) {
-                       const double start = note.GetStartOffset(noteTranspose, seconds, ok, error);
-                       if (ok && sound != nullptr)
-                         target.AddAtTime(abort, sound.get(), runningTime - start + note.GetTime() * seconds, volume);
-                     }
+                     const double start = ok && !abort ? note.GetStartOffset(noteTranspose, seconds, ok, error) : 0;
+                     if (ok && !abort && sound != nullptr)
+                       target.AddAtTime(abort, sound.get(), runningTime - start + note.GetTime() * seconds, volume);
                      // Once an allocation failed the music cannot be whole: stop here.
                      if (abort && ok) error += msgtext::kNoMemory;
-                     return ok && !abort;
+                     return !abort;
                    });
 }
 
 bool TPartMuz::GetSoundOffsets(double& leadIn, double& end, double& runningTime, std::string& error,
                                const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
                                int32_t transpose) {
-  const double seconds = tempo.GetValue();
-  return WalkParts(this, runningTime, error, stave, group, seconds, transpose,
-                   [&](const TMuzNote& note, int32_t noteTranspose) {
-                     bool ok = true;
+  return WalkParts(this, runningTime, error, stave, group, tempo, transpose,
+                   [&](const TMuzNote& note, int32_t noteTranspose, double seconds, bool& ok) {
                      const double start = note.GetStartOffset(noteTranspose, seconds, ok, error);
-                     if (!ok) return false;
-                     const double stop = note.GetEndOffset(noteTranspose, seconds, ok, error);
-                     if (!ok) return false;
+                     const double stop = ok ? note.GetEndOffset(noteTranspose, seconds, ok, error) : 0;
                      const double time = runningTime + note.GetTime() * seconds;
                      leadIn = std::max(leadIn, start - time);
                      end = std::max(end, stop + time);
@@ -158,6 +174,7 @@ SoundPtr CannotCreateMusic(const std::string& reason) {
 
 SoundPtr RenderMusic(bool stereo, uint32_t samplesPerSec, int16_t bytesPerSample, const TNoteStave* stave,
                      const TNoteGroup* group, TPartMuz* part, const unitTimePosMore& tempo) {
+  KV_ASSERT(part != NULL);
   double leadIn = 0;
   double end = 0;
   double runningTime = 0;

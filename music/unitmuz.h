@@ -26,6 +26,8 @@ class TPartMuz;
 class TStaveSymbol;
 class Sound;
 class TSilence;
+class TMuzBar;
+class TStaveTimeSymbol;
 class TSinglePartMuz;
 class TStartPartMuz;
 class TXMLCompound;
@@ -176,6 +178,73 @@ class TUnitMuz : public TUnit {
   void NoteStickDown();
   void SetStickKind(uint8_t kind);
 
+  // --- editor modes, inserting and deleting, lengths, dots, tuplets, articulations (unitmuz_edit.cpp)
+  // In add mode the length, dot and articulation commands set what the next note or rest gets; in
+  // edit mode they change the selection and what stands with it. Delete mode disables them.
+  void SetModeAdd();
+  void SetModeEdit();
+  void SetModeDelete();
+  bool IsModeAdd() const { return UnitMuzMode == unitMuzAdd; }
+  bool IsModeEdit() const { return UnitMuzMode == unitMuzSel; }
+  bool IsModeDelete() const { return UnitMuzMode == unitMuzDel; }
+  // A press in add mode: the stave, the note and the rest under the pointer, the stave's symbols
+  // just before and after the pointer, and the pointer's pitch step. The caller redraws and marks.
+  void AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* rest, TStaveSymbol* firstSymbol,
+                 TStaveSymbol* lastSymbol, int32_t height);
+  bool MayDeleteSymbol(TStaveSymbol* symbol) const;
+  void DeleteSymbol(TStaveSymbol* symbol);
+  bool CanDeleteSelected() const;
+  void DeleteSelected();
+  void RemoveSilentTuplet(TStaveTimeSymbol* symbol);
+
+  static int32_t MaxPointsForLength(int32_t kind);
+  bool GetActiveLength(uint8_t& kind) const;
+  bool GetLengthTarget(uint8_t& insertKind) const;
+  bool GetActiveArticulation(uint8_t& art) const;
+  bool CanSetNoteLength(int32_t kind) const;
+  bool CanSetSilenceLength(int32_t kind) const;
+  bool IsNoteLength(int32_t kind) const;
+  bool IsSilenceLength(int32_t kind) const;
+  void SetNoteLength(int32_t kind);
+  void SetSilenceLength(int32_t kind);
+  bool CanSetArticulation() const;
+  bool IsArticulation(uint8_t art) const;
+  void SetArticulation(uint8_t art);
+  bool CanAddPoint() const;
+  bool CanDeletePoint() const;
+  void AddPoint();
+  void DeletePoint();
+  bool CanSetTuplet(int32_t n) const;
+  void SetTuplet(int32_t n);
+  void KeyAltN();
+  void KeyAltS();
+  void KeyL();
+  void KeyShiftL();
+  void KeyAltL();
+  void KeyShiftAltL();
+
+ private:
+  // Edit mode's selected note or rest, and its selected bar; null for anything else.
+  TStaveTimeSymbol* GetEditedTimeSymbol() const;
+  TMuzBar* GetEditedBar() const;
+  // Gives every note and rest at the selected one's position the length and dots, and moves the
+  // later symbols of the stave by the change of its length.
+  void SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points);
+  void StepPoints(int32_t step);
+  // In add mode a length command chooses what the next press inserts; answers whether it did.
+  bool ChooseInsertLength(int32_t kind, uint8_t insertKind);
+  void StepLength(int32_t newKind);
+  // Answers whether a whole tuplet went with the symbol.
+  bool DeleteSymbolAt(TStaveSymbol* symbol);
+  bool RemoveTupletIfSilent(TStaveTimeSymbol* symbol);
+  // Puts a note of the rest's length and tuplet place in its stead, and selects it.
+  TMuzNote* ReplaceRestByNote(TStaveTimeSymbol* rest, TNoteGroup* noteGroup, int32_t pitch);
+  // Moves the later symbols of the stave by `difference`; keys moved back onto a place where keys
+  // stand already come after them, as they did in time.
+  void ShiftKeepingKeyOrder(TStaveSymbol* anchor, double difference, TNoteStave* noteStave);
+
+ public:
+
   // --- rendering into sound (render.cpp) ------------------------------------------------------------
   // Each answers a new sound of the document's format, or null after a failure it has reported.
   // A null stave or group lets every one through.
@@ -204,6 +273,74 @@ class TUnitMuz : public TUnit {
   void SelectMusTreeItem(const MuzTreeView& view, void* node);
   void FillMusTree(MuzTreeView& view);
 
+  // --- keys, accidentals, pitch and octave moves (unitmuz_keys.cpp) ------------------------------
+  bool CanChangeNoteShift(uint8_t kind) const;
+  bool IsNoteShift(uint8_t kind) const;
+  void ChangeNoteShift(uint8_t kind);
+  bool CanSetKeyKind() const;
+  bool IsKeyKind(int8_t kind) const;
+  void SetKeyKind(int8_t kind);
+  void KeyKindUp();
+  void KeyKindDown();
+  // A mouse press in add mode while the insert kind is the key note shift; the window redraws.
+  void AddKeyNoteShift(TStaveSymbol* symbol, int32_t height);
+  void ChangeKey(TKey* key, int8_t kind, int32_t octaves);
+  bool UpperPosition(TMuzNote* note, int32_t& pitch) const;
+  bool LowerPosition(TMuzNote* note, int32_t& pitch) const;
+  bool UpperOctPosition(TMuzNote* note, int32_t& pitch) const;
+  bool LowerOctPosition(TMuzNote* note, int32_t& pitch) const;
+  bool CanMoveUp() const;
+  bool CanMoveDown() const;
+  bool CanMoveOctUp() const;
+  bool CanMoveOctDown() const;
+  void MoveUp() { MovePitch(+1); }
+  void MoveDown() { MovePitch(-1); }
+  void MoveOctUp() { MoveOctave(+1); }
+  void MoveOctDown() { MoveOctave(-1); }
+  void MovePitch(int32_t up);
+  void MoveOctave(int32_t up);
+
+  // --- selection, movement and switching neighbours (unitmuz_select.cpp) -------------------------
+  // Selects, scrolls it into view and plays a note; the callers redraw.
+  void SelectSymbol(TXTouchMuzSymbol* symbol);
+  bool FindSymbolLeft(TXTouchMuzSymbol*& symbol) const;
+  bool FindSymbolRight(TXTouchMuzSymbol*& symbol) const;
+  bool CanSelectPrev() const;
+  bool CanSelectNext() const;
+  void SelectPrev();
+  void SelectNext();
+  bool CanSelectUp() const;
+  bool CanSelectDown() const;
+  void SelectUp();
+  void SelectDown();
+  void SelectFirstInStave();
+  void SelectLastInStave();
+  TNoteStave* GetSelectedStave() const;
+  bool CanSelectPrevStave() const;
+  bool CanSelectNextStave() const;
+  bool CanSelectFirstStave() const;
+  bool CanSelectLastStave() const;
+  void SelectPrevStave();
+  void SelectNextStave();
+  void SelectFirstStave();
+  void SelectLastStave();
+  void SelectInStave(TNoteStave* stave, double position, TSinglePartMuz* part);
+  // Directions of SearchForSwitch.
+  static constexpr uint8_t side2Left = 1;
+  static constexpr uint8_t side2Right = 2;
+  bool CanMovePrev() const;
+  bool CanMoveNext() const;
+  void MovePrev();
+  void MoveNext();
+  bool SearchForSwitch(TStaveSymbol* symbol, uint8_t direction, TStaveSymbol*& firstStartSymbol,
+                       TStaveSymbol*& lastStartSymbol, TStaveSymbol*& firstFoundSymbol,
+                       TStaveSymbol*& lastFoundSymbol) const;
+  void SwitchSymbols(TStaveSymbol* firstLeft, TStaveSymbol* lastLeft, TStaveSymbol* firstRight,
+                     TStaveSymbol* lastRight);
+  void SwitchKeys(TKey* leftKey, TKey* rightKey);
+  void SetSymbolPosition(TKey* key, double newPosition, TStaveSymbol* neighbour);
+  void FillStaveSilences(TNoteStave* noteStave);
+
  private:
   // Whether `symbol` lives in the subtree of `part`.
   static bool SymbolInSubtree(const TXTouchMuzSymbol* symbol, const TPartMuz* part);
@@ -212,6 +349,22 @@ class TUnitMuz : public TUnit {
   TMuzNote* GetSelectedNote() const;
   TMuzNote* GetNoteForGroupMove() const;
   void MoveNoteToGroup(TMuzNote* note, TNoteGroup* noteGroup);
+  // --- helpers of the key, pitch and selection commands ---
+  TKey* GetSelectedKey() const;
+  TNoteStave* GetNavigationStave() const;
+  void SwitchRun(uint8_t direction);
+  bool CanSwitch(uint8_t direction) const;
+  bool FindSymbolBeside(TXTouchMuzSymbol*& symbol, bool forward) const;
+  void SelectBeside(bool forward);
+  void StepKeyKind(int8_t first, int8_t middle, int8_t last);
+  TStaveSymbol* GetStaveMoveSymbol() const;
+  void SelectInStave(TNoteStave* stave, const TStaveSymbol* from);
+  bool FindFreePitch(TMuzNote* note, int32_t step, bool onlyFirst, int32_t& pitch) const;
+  bool MoveSelectedNote(int32_t up, bool octave);
+  // The root part's MoveSymbol, made sure for the symbol's own stave (see unitmuz_select.cpp).
+  void RePlaceSymbol(TStaveSymbol* symbol);
+  // Numbers the stave's keys at the position 1, 2, ... in list order.
+  void RenumberKeysOf(TSinglePartMuz* single, const TNoteStave* noteStave, double position);
   TNoteStave* StaveCursor = nullptr;
 
   int16_t Channels = 1;

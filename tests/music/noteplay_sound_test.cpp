@@ -9,156 +9,99 @@
 #include "music/unitmuz.h"
 
 namespace {
+using Kind = std::function<void(TOnePlayer&, const unitUnitWave&)>;
+const unitTimePosMore k440(1.0 / 440, kUnitHertz);
+const Kind kSimple = [](TOnePlayer& p, const unitUnitWave& w) { p.SetSimpleSampler({w, k440}); };
+const Kind kRollOut = [](TOnePlayer& p, const unitUnitWave& w) { p.SetRollOutSampler({w, k440}); };
+const Kind kResonant = [](TOnePlayer& p, const unitUnitWave& w) { p.SetResonantSampler({w, {0.05, kUnitPercent}}); };
+const Kind kRepeat = [](TOnePlayer& p, const unitUnitWave& w) { p.SetRepeatWaveForm({w}); };
+const Kind kForm = [](TOnePlayer& p, const unitUnitWave& w) { p.SetRollOutWaveForm({w}); };
 
-using PlayerKind = std::function<void(TOnePlayer&)>;
-
-std::unique_ptr<TOnePlayer> Player(TCompoundPlayer* owner, const PlayerKind& setup, double freqUp = 0) {
-  auto player = std::make_unique<TOnePlayer>(owner, unitVolumeFactor(0.5, kUnitPercent), unitFreq(freqUp, kUnitHertz));
-  setup(*player);
+std::unique_ptr<TOnePlayer> Player(TCompoundPlayer* owner, const Kind& kind, const std::string& wave, double up = 0) {
+  auto player = std::make_unique<TOnePlayer>(owner, unitVolumeFactor(0.5, kUnitPercent), unitFreq(up, kUnitHertz));
+  kind(*player, unitUnitWave(wave));
   return player;
 }
 
-// Each kind on the sample wave `name`; the samplers recorded at 440 Hz.
-PlayerKind Simple(const std::string& name) {
-  return [name](TOnePlayer& p) { p.SetSimpleSampler({unitUnitWave(name), unitTimePosMore(1.0 / 440, kUnitHertz)}); };
-}
-PlayerKind RollOut(const std::string& name) {
-  return [name](TOnePlayer& p) { p.SetRollOutSampler({unitUnitWave(name), unitTimePosMore(1.0 / 440, kUnitHertz)}); };
-}
-PlayerKind Resonant(const std::string& name) {
-  return [name](TOnePlayer& p) { p.SetResonantSampler({unitUnitWave(name), unitFactorPosMax1(0.05, kUnitPercent)}); };
-}
-PlayerKind Repeat(const std::string& name) {
-  return [name](TOnePlayer& p) { p.SetRepeatWaveForm({unitUnitWave(name)}); };
-}
-PlayerKind Form(const std::string& name) {
-  return [name](TOnePlayer& p) { p.SetRollOutWaveForm({unitUnitWave(name)}); };
-}
-
+struct Request {
+  bool abort = false, ok = true;
+  std::string error;
+  double volume = 0;
+  template <class P>
+  SoundPtr Sound(const P& p, double hertz, double length) {
+    return p.GetSound(abort, 1 / hertz, length, 1, volume, ok, error);
+  }
+};
 }  // namespace
 
 TEST(NotePlayerSound, EachKindShapesItsSampleAndReachesItsOffsets) {
   SampleWaves waves;
-  waves.Add("whole", Marked(2205));            // 0.1 s, nothing selected
-  waves.Add("part", Marked(2205), 441, 882);   // 0.02 s selected after 0.02 s of head
-  struct Case {
-    const char* name;
-    PlayerKind setup;
-    double frequency, length;
-    int32_t values;  // -1: not checked
-    double start, end, volume;
-  };
-  const Case cases[] = {
-      {"simple an octave down doubles", Simple("whole"), 220, 0.25, 4410, 0, 0.2, 0.5},
-      {"roll-out sampler repeats the selection 13 times", RollOut("part"), 440, 0.25, 1764 + 13 * 441, 0.02, 0.32, 0.5},
-      {"roll-out sampler, note under half the selection", RollOut("part"), 440, 0.005, 1764, 0.02, 0.06, 0.5},
-      {"resonant sampler", Resonant("part"), 440, 0.25, 1764 + 13 * 441, 0.02, 0.32, 0.5},
-      {"repeat wave form starts 111 periods early", Repeat("whole"), 440, 0.25, -1, 111 / 440.0, 0.35, 1.0},
-      {"roll-out wave form, 110 periods", Form("whole"), 440, 0.25, 5512, 0, 0.25, 0.5},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const auto player = Player(nullptr, c.setup);
-    bool abort = false, ok = true;
-    std::string error;
-    double volume = 0;
-    const SoundPtr sound = player->GetSound(abort, 1 / c.frequency, c.length, 1.0, volume, ok, error);
-    ASSERT_TRUE(ok && sound) << error;
-    if (c.values >= 0) {
-      EXPECT_NEAR(sound->GetValues(), c.values, 1);
+  waves.Add("whole", 2205);                 // 0.1 s, nothing selected
+  waves.Add("part", 2205, 8000, 441, 882);  // 0.02 s selected after a head of 0.02 s
+  struct Case { Kind kind; const char* wave; double hertz, length; int32_t values; double start, end, volume; };
+  for (const Case& c : {Case{kSimple, "whole", 220, 0.25, 4410, 0, 0.2, 0.5},  // an octave down doubles
+                        Case{kRollOut, "part", 440, 0.25, 1764 + 13 * 441, 0.02, 0.32, 0.5},
+                        Case{kRollOut, "part", 440, 0.005, 1764, 0.02, 0.06, 0.5},  // under half the selection
+                        Case{kResonant, "part", 440, 0.25, 1764 + 13 * 441, 0.02, 0.32, 0.5},
+                        Case{kRepeat, "whole", 440, 0.25, -1, 111 / 440.0, 0.35, 1},  // starts 111 periods early
+                        Case{kForm, "whole", 440, 0.25, 5512, 0, 0.25, 0.5}}) {
+    SCOPED_TRACE(testing::Message() << c.wave << " " << c.length);
+    const auto player = Player(nullptr, c.kind, c.wave);
+    Request r;
+    const SoundPtr sound = r.Sound(*player, c.hertz, c.length);
+    ASSERT_TRUE(r.ok && sound) << r.error;
+    EXPECT_TRUE(c.values < 0 || std::abs(sound->GetValues() - c.values) <= 1) << sound->GetValues();
+    EXPECT_EQ(r.volume, c.volume);
+    EXPECT_NEAR(player->GetStartOffset(1 / c.hertz, c.length, 1, r.ok, r.error), c.start, 1e-9);
+    EXPECT_NEAR(player->GetEndOffset(1 / c.hertz, c.length, 1, r.ok, r.error), c.end, 1e-9);
+  }
+}
+
+TEST(NotePlayerSound, UnusableSampleWavesAndSilentShiftsPerKind) {
+  SampleWaves waves;
+  waves.Add("empty", 0);
+  waves.Add("cursor", 100).SetCursor(40);  // no selection: the whole wave
+  for (const Kind& kind : {kSimple, kRollOut, kResonant, kRepeat, kForm}) {
+    for (const auto& [wave, text] : {std::pair<std::string, std::string>{"gone", "Cannot find window \"gone\"."},
+                                     {"empty", "Sample wave \"empty\" is empty."}, {"cursor", ""}}) {
+      Request r;
+      EXPECT_EQ(r.Sound(*Player(nullptr, kind, wave), 440, 0.25) != nullptr, text.empty()) << wave;
+      EXPECT_EQ(r.ok, text.empty()) << wave;
+      EXPECT_EQ(r.error, text);
     }
-    EXPECT_EQ(volume, c.volume);
-    EXPECT_NEAR(player->GetStartOffset(1 / c.frequency, c.length, 1.0, ok, error), c.start, 1e-9);
-    EXPECT_NEAR(player->GetEndOffset(1 / c.frequency, c.length, 1.0, ok, error), c.end, 1e-9);
-    EXPECT_TRUE(ok);
-  }
-}
-
-TEST(NotePlayerSound, FrequencyShiftDownToZeroOrBelowIsSilentWithoutError) {
-  SampleWaves waves;
-  waves.Add("whole", Marked(2205));
-  for (const double freqUp : {10.0, -440.0, -500.0}) {
-    SCOPED_TRACE(freqUp);
-    const auto player = Player(nullptr, Simple("whole"), freqUp);
-    const double expected = freqUp > 0 ? 1 / 450.0 : 0;
-    EXPECT_NEAR(player->AdjustPeriod(1 / 440.0), expected, 1e-15);
-    bool abort = false, ok = true;
-    std::string error;
-    double volume = 0;
-    EXPECT_EQ(player->GetSound(abort, 1 / 440.0, 0.25, 1, volume, ok, error) != nullptr, freqUp > 0);
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(error, "");
-  }
-}
-
-TEST(NotePlayerSound, MissingOrEmptySampleWaveFailsEveryKindWithItsText) {
-  SampleWaves waves;
-  waves.Add("empty", {});
-  waves.Add("cursor", Marked(100)).SetCursor(40);  // no selection: the whole wave is used
-  for (const auto& kind : {Simple, RollOut, Resonant, Repeat, Form}) {
-    for (const auto& [name, text] : {std::pair<std::string, std::string>{"gone", "Cannot find window \"gone\"."},
-                                     {"empty", "Sample wave \"empty\" is empty."},
-                                     {"cursor", ""}}) {
-      SCOPED_TRACE(name);
-      const auto player = Player(nullptr, kind(name));
-      bool abort = false, ok = true;
-      std::string error;
-      double volume = 0;
-      const SoundPtr sound = player->GetSound(abort, 1 / 440.0, 0.25, 1, volume, ok, error);
-      EXPECT_EQ(ok, text.empty());
-      EXPECT_EQ(sound != nullptr, text.empty());
-      EXPECT_EQ(error, text);
+    for (const double up : {10.0, -440.0, -500.0}) {  // a frequency shifted to 0 or below is silent, no error
+      const auto player = Player(nullptr, kind, "cursor", up);
+      EXPECT_NEAR(player->AdjustPeriod(1 / 440.0), up > 0 ? 1 / 450.0 : 0, 1e-15);
+      Request r;
+      EXPECT_EQ(r.Sound(*player, 440, 0.25) != nullptr, up > 0) << up;
+      EXPECT_TRUE(r.ok && r.error.empty());
     }
   }
 }
 
-TEST(CompoundPlayerSound, PlayersAreMixedAtTheirStartOffsetsIntoOneStereoSound) {
+TEST(CompoundPlayerSound, PlayersMixAtTheirStartOffsetsAndAFailedMixLeaksNothing) {
   SampleWaves waves;
-  waves.Add("early", Marked(11025, 4000), 2205, 2300);  // starts 0.1 s before the note
-  waves.Add("late", Marked(11025, 12000), 6615, 6700);  // starts 0.3 s before the note
+  waves.Add("early", 11025, 4000, 2205, 2300);  // starts 0.1 s before the note
+  waves.Add("late", 11025, 12000, 6615, 6700);  // starts 0.3 s before the note
   TUnitMuz unit("mix.kvm");
   TCompoundPlayer compound(&unit);
-  compound.InsertAfter(nullptr, Player(&compound, RollOut("late")));
-  compound.InsertAfter(nullptr, Player(&compound, RollOut("early")));
-  bool abort = false, ok = true;
-  std::string error;
-  double volume = 0;
-  const SoundPtr mix = compound.GetSound(abort, 1 / 440.0, 0.001, 1, volume, ok, error);
-  ASSERT_TRUE(ok && mix) << error;
+  compound.InsertAfter(nullptr, Player(&compound, kRollOut, "late"));
+  compound.InsertAfter(nullptr, Player(&compound, kRollOut, "early"));
+  Request r;
+  const SoundPtr mix = r.Sound(compound, 440, 0.001);
+  ASSERT_TRUE(r.ok && mix) << r.error;
   EXPECT_EQ(mix->MoSt, 2);
-  EXPECT_EQ(volume, 1.0);
-  EXPECT_NEAR(compound.GetStartOffset(1 / 440.0, 0.001, 1, ok, error), 0.3, 1e-9);
-  // Each marker at half the player's volume: the late one at 0, the early one 0.2 s in.
-  const std::vector<int32_t> markers = MarkersIn(mix->GetLeftWave(), 2000);
-  ASSERT_EQ(markers.size(), 2u);
-  EXPECT_EQ(markers[0], 0);
-  EXPECT_NEAR(markers[1], 4410, 1);
-  EXPECT_NEAR(mix->GetTime(), 0.3 + compound.GetEndOffset(1 / 440.0, 0.001, 1, ok, error), 2.0 / kSampleRate);
-}
-
-TEST(CompoundPlayerSound, FailedAllocationsAndImpossibleCountsGiveNullAndLeakNothing) {
-  SampleWaves waves;
-  waves.Add("whole", Marked(2205));
-  TUnitMuz unit("mix.kvm");
-  TCompoundPlayer compound(&unit);
-  compound.InsertAfter(nullptr, Player(&compound, Simple("whole")));
-  compound.InsertAfter(nullptr, Player(&compound, RollOut("whole")));
+  EXPECT_EQ(r.volume, 1.0);
+  // Each marker at half volume: the late one at 0, the early one 0.2 s in.
+  EXPECT_EQ(MarkersIn(mix->GetLeftWave(), 1000), (std::vector<int32_t>{0, 4410}));
+  EXPECT_NEAR(mix->GetTime(), 0.3 + compound.GetEndOffset(1 / 440.0, 0.001, 1, r.ok, r.error), 2.0 / kSampleRate);
   const int64_t before = SampleBytesInUse();
-  // Room for the mix's silence but not for the players' sounds; then room for nothing.
-  for (const int64_t room : {int64_t{4 * 2300}, int64_t{0}}) {
-    SCOPED_TRACE(room);
-    const ScopedSampleBudget budget(before + room);
-    bool abort = false, ok = true;
-    std::string error;
-    double volume = 0;
-    EXPECT_EQ(compound.GetSound(abort, 1 / 440.0, 0.01, 1, volume, ok, error), nullptr);
-    EXPECT_TRUE(abort);
-    EXPECT_EQ(SampleBytesInUse(), before);
-  }
-  const auto repeat = Player(nullptr, Repeat("whole"));
-  bool abort = false, ok = true;
-  std::string error;
-  double volume = 0;
-  EXPECT_EQ(repeat->GetSound(abort, 1 / 440.0, 1e12, 1, volume, ok, error), nullptr);
-  EXPECT_TRUE(abort);
+  const ScopedSampleBudget budget(before + 4 * 13300);  // the mix's silence but not the players' sounds
+  Request failing;
+  EXPECT_EQ(failing.Sound(compound, 440, 0.001), nullptr);
+  EXPECT_TRUE(failing.abort);
+  EXPECT_EQ(SampleBytesInUse(), before);
+  Request huge;  // more repeats than any buffer holds: a failed allocation, never a wrapped count
+  EXPECT_EQ(huge.Sound(*Player(nullptr, kRepeat, "early"), 440, 1e12), nullptr);
+  EXPECT_TRUE(huge.abort);
 }

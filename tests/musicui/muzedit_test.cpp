@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTest>
+#include <vector>
+
+#include "music/PartMuz.h"
+#include "music/muznote.h"
+#include "muzwindow_fixture.h"
+
+namespace {
+
+class MuzEdit : public MuzWindowTest {
+ protected:
+  void SetUp() override {
+    MuzWindowTest::SetUp();
+    window = Open(NewScore(2), {600, 400});
+    ASSERT_NE(window, nullptr);
+    unit = window->GetUnitMuz();
+    first = unit->GetStartStave();
+    second = first->GetNext();
+  }
+  void Mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int x, int y) {
+    QMouseEvent event(type, QPointF(x, y), window->ClientArea()->mapToGlobal(QPointF(x, y)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(window->ClientArea(), &event);
+  }
+  // A click in the window, then the repaint that lays the score out again.
+  void Click(int x, int y, Qt::MouseButton button = Qt::LeftButton) {
+    Mouse(QEvent::MouseButtonPress, button, button, x, y);
+    Mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, x, y);
+    window->EvFormPaint();
+  }
+  void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(window->ClientArea(), static_cast<Qt::Key>(key), modifiers);
+    window->EvFormPaint();
+  }
+  std::vector<TMuzNote*> Notes(const TNoteStave* stave) const {
+    std::vector<TMuzNote*> notes;
+    for (TStaveSymbol* s = unit->GetStartPartMuz()->GetFirstSinglePart()->GetStartStaveSymbol(); s; s = s->GetNext())
+      if (s->GetNoteStave() == stave && s->AsNote() != nullptr) notes.push_back(s->AsNote());
+    return notes;
+  }
+  // Notes added in add mode, left to right on a stave, each a pitch step above the centre.
+  void AddNotes(const TNoteStave* stave, int count) {
+    unit->SetUnitMuzMode(unitMuzAdd);
+    unit->SetInsertModeKind(1);
+    for (int i = 0; i < count; ++i) {
+      int32_t right = 0;
+      for (TMuzNote* note : Notes(stave)) {
+        int32_t l = 0;
+        int32_t r = 0;
+        if (note->GetXRange(l, r)) right = std::max(right, r);
+      }
+      Click(std::max(right + 30, 60), stave->GetCentreY() - 5);
+    }
+  }
+  static int32_t Middle(const TXTouchMuzSymbol& symbol) {
+    int32_t l = 0;
+    int32_t r = 0;
+    symbol.GetXRange(l, r);
+    return (l + r) / 2;
+  }
+
+  TMDIChildMuz* window = nullptr;
+  TUnitMuz* unit = nullptr;
+  TNoteStave* first = nullptr;
+  TNoteStave* second = nullptr;
+};
+
+TEST_F(MuzEdit, HitTestsFindStepsBandsAndBorders) {
+  const int32_t c = first->GetCentreY();
+  const int32_t b = c + first->GetRoomDown().GetValue();
+  const struct {
+    int32_t y;
+    int32_t step;
+  } steps[] = {{c, 0}, {c - 2, 0}, {c - 3, 1}, {c - 7, 1}, {c - 8, 2}, {c + 2, 0}, {c + 3, -1}, {c + 7, -1}, {c + 8, -2}};
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.y - c);
+    EXPECT_EQ(TMDIChildMuz::PitchStepAt(s.y, *first), s.step);
+  }
+  const struct {
+    int32_t y;
+    TNoteStave* border;
+    TNoteStave* stave;
+  } places[] = {{b - 4, nullptr, first}, {b - 3, first, first}, {b, first, first}, {b + 2, first, second},
+                {b + 3, nullptr, second}, {10, nullptr, nullptr}};
+  for (const auto& p : places) {
+    SCOPED_TRACE(p.y - b);
+    EXPECT_EQ(window->BorderAt(p.y), p.border);
+    EXPECT_EQ(window->StaveAt(p.y), p.stave);
+  }
+}
+
+TEST_F(MuzEdit, ClicksEditByModeWithEitherButton) {
+  for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+    SCOPED_TRACE(button);
+    unit->SetUnitMuzMode(unitMuzAdd);
+    unit->SetInsertModeKind(1);
+    const size_t before = Notes(second).size();
+    unit->SetSaved();
+    Click(300, second->GetCentreY() - 10, button);
+    std::vector<TMuzNote*> notes = Notes(second);
+    ASSERT_EQ(notes.size(), before + 1);
+    EXPECT_TRUE(unit->NeedsSave());
+    TMuzNote* added = nullptr;
+    for (TMuzNote* note : notes) added = note;
+    EXPECT_EQ(added->GetNoteStave(), second);
+
+    unit->SetUnitMuzMode(unitMuzSel);
+    unit->SetSaved();
+    Click(Middle(*added), second->GetCentreY() - 10, button);
+    EXPECT_EQ(unit->GetSelectedSymbol(), added);
+    Click(Middle(*added), second->GetCentreY() - 10, button);
+    EXPECT_EQ(unit->GetSelectedSymbol(), nullptr);  // the second click deselects
+    EXPECT_FALSE(unit->NeedsSave());
+
+    unit->SetUnitMuzMode(unitMuzDel);
+    Click(Middle(*added), second->GetCentreY() - 10, button);
+    EXPECT_EQ(Notes(second).size(), before);
+    EXPECT_TRUE(unit->NeedsSave());
+  }
+}
+
+TEST_F(MuzEdit, ClickAboveTheCentreAddsTheNoteAtThatStep) {
+  unit->SetUnitMuzMode(unitMuzAdd);
+  unit->SetInsertModeKind(1);
+  Click(200, first->GetCentreY());
+  Click(300, first->GetCentreY() - 15);
+  const std::vector<TMuzNote*> notes = Notes(first);
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_GT(notes[1]->GetPitch(), notes[0]->GetPitch());
+}
+
+// Each row presses at the first stave's lower border, moves by the steps with the buttons held,
+// and releases.
+TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
+  const struct {
+    Qt::MouseButtons held;
+    std::vector<int32_t> moves;
+    int32_t up;
+    int32_t down;
+  } cases[] = {
+      {Qt::LeftButton, {10}, 80, 90},
+      {Qt::LeftButton, {-100}, 80, 30},
+      {Qt::RightButton, {10}, 90, 80},
+      {Qt::RightButton, {-100}, 30, 80},
+      {Qt::LeftButton | Qt::RightButton, {5}, 83, 82},
+      {Qt::LeftButton | Qt::RightButton, {5, 10}, 85, 85},
+      {Qt::LeftButton | Qt::RightButton, {-120}, 30, 30},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.held << " " << c.moves.size() << " " << c.moves[0]);
+    first->GetRoomUp().SetValue(80);
+    first->GetRoomDown().SetValue(80);
+    window->EvFormPaint();
+    const int32_t y = first->GetCentreY() + 80;
+    const Qt::MouseButton button = (c.held & Qt::LeftButton) ? Qt::LeftButton : Qt::RightButton;
+    const size_t symbols = Notes(first).size();
+    Mouse(QEvent::MouseButtonPress, button, c.held, 100, y);
+    EXPECT_TRUE(window->IsDragging());
+    for (int32_t to : c.moves) Mouse(QEvent::MouseMove, Qt::NoButton, c.held, 100, y + to);
+    Mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, 100, y);
+    EXPECT_FALSE(window->IsDragging());
+    EXPECT_EQ(first->GetRoomUp().GetValue(), c.up);
+    EXPECT_EQ(first->GetRoomDown().GetValue(), c.down);
+    EXPECT_EQ(Notes(first).size(), symbols);  // a drag edits nothing
+  }
+}
+
+TEST_F(MuzEdit, EveryMoveChoosesTheWindowsOwnCursor) {
+  AddNotes(first, 1);
+  const TMuzNote* note = Notes(first).at(0);
+  const int32_t c = first->GetCentreY();
+  const int32_t border = c + first->GetRoomDown().GetValue();
+  const struct {
+    uint8_t mode;
+    uint8_t insert;
+    int32_t x;
+    int32_t y;
+    TCursor cursor;
+  } cases[] = {
+      {unitMuzAdd, 0, 300, c, crSil},    {unitMuzAdd, 3, 300, c, crSil},
+      {unitMuzAdd, 1, 300, c, crNote},   {unitMuzAdd, 7, 300, c, crReject},
+      {unitMuzAdd, 1, 300, border, crVSplit},
+      {unitMuzSel, 1, 300, c, crDefault}, {unitMuzDel, 1, Middle(*note), c - 5, crDelete},
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(testing::Message() << int(k.mode) << "/" << int(k.insert) << " y " << k.y - c);
+    unit->SetUnitMuzMode(k.mode);
+    unit->SetInsertModeKind(k.insert);
+    Mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, k.x, k.y);
+    EXPECT_EQ(window->MouseCursor(), k.cursor);
+    EXPECT_EQ(ScreenCursor(), crDefault);  // the one-slot store is left alone
+  }
+  unit->SetUnitMuzMode(unitMuzAdd);
+  Mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, 300, border);
+  EXPECT_EQ(window->ClientArea()->cursor().shape(), Qt::SplitVCursor);
+}
+
+TEST_F(MuzEdit, KeysMoveTheSelectionAndChangeTheSelectedNote) {
+  AddNotes(first, 2);
+  AddNotes(second, 1);
+  std::vector<TMuzNote*> top = Notes(first);
+  ASSERT_EQ(top.size(), 2u);
+  unit->SetUnitMuzMode(unitMuzSel);
+  unit->SetSelectedSymbol(top[0]);
+  const int32_t pitch = top[0]->GetPitch();
+  const auto selectedStave = [&] {
+    TXTouchMuzSymbol* s = unit->GetSelectedSymbol();
+    return s && s->GetMuzSymbolKind() == muzSymbolStave ? static_cast<TStaveSymbol*>(s)->GetNoteStave() : nullptr;
+  };
+  Key(Qt::Key_Right);
+  EXPECT_EQ(unit->GetSelectedSymbol(), top[1]);
+  Key(Qt::Key_Left);
+  EXPECT_EQ(unit->GetSelectedSymbol(), top[0]);
+  Key(Qt::Key_PageDown);
+  EXPECT_EQ(selectedStave(), second);
+  Key(Qt::Key_PageUp);
+  EXPECT_EQ(selectedStave(), first);
+  Key(Qt::Key_PageDown, Qt::ShiftModifier);
+  EXPECT_EQ(selectedStave(), second);
+  Key(Qt::Key_PageUp, Qt::ShiftModifier);
+  EXPECT_EQ(selectedStave(), first);
+  unit->SetSelectedSymbol(top[0]);
+  Key(Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(top[0]->GetPitch(), pitch + 1);
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(top[0]->GetPitch(), pitch);
+  Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(top[0]->GetPitch(), pitch + 7);
+  Key(Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(top[0]->GetPitch(), pitch);
+  Key(Qt::Key_Up, Qt::AltModifier | Qt::ControlModifier);
+  EXPECT_EQ(top[0]->GetPitch(), pitch);  // Alt keeps the keys for the menus
+  const double position = top[0]->GetSymbolPosition();
+  Key(Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_GT(top[0]->GetSymbolPosition(), position);
+}
+
+TEST_F(MuzEdit, ScrollIntoViewBringsARangeToTheMiddleOfTheClient) {
+  ResizeClient(*window, *window->ClientArea(), {200, 100});
+  AddNotes(first, 25);
+  window->EvFormPaint();
+  ASSERT_GT(window->HorzScrollBar()->maximum(), 100);
+  ASSERT_GT(window->VertScrollBar()->maximum(), 100);
+  const struct {
+    bool horizontal;
+    int32_t a;
+    int32_t b;
+    int32_t shift;
+  } cases[] = {
+      {true, 50, 190, 10},  {true, 10, 100, -10}, {true, 5, 195, 15}, {true, 30, 170, 0},
+      {false, 10, 95, 15}, {false, 30, 70, 0},     {false, 5, 50, -15},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.horizontal << " " << c.a << ".." << c.b);
+    QScrollBar* bar = c.horizontal ? window->HorzScrollBar() : window->VertScrollBar();
+    bar->setValue(50);
+    if (c.horizontal) window->ScrollIntoViewX(c.a, c.b); else window->ScrollIntoViewY(c.a, c.b);
+    EXPECT_EQ(bar->value(), 50 + c.shift);
+    window->EvFormPaint();
+    EXPECT_EQ(c.horizontal ? window->GetLeftOrigin() : window->GetTopOrigin(), -(50 + c.shift));
+  }
+}
+
+}  // namespace
