@@ -5,6 +5,7 @@
 #include "foundation/messages.h"
 #include "gui/application.h"
 #include "musicui/ChildMuz.h"
+#include "musicui/DMusTree.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   // Before the main window, so its File menu can make music windows from the start.
   InstallMusicWindows();
   std::unique_ptr<TMainForm> form = StartUp();
+  // The Music Parts dialog is built on first use.
+  if (form) InstallMusTreeDialog(*form);
   messageBoxes.SetOwner(form.get());
   QApplication::exec();
   form.reset();

@@ -251,7 +251,7 @@ TEST(DlgMusTree, LabelsAreEditedInPlace) {
 
 TEST(DlgMusTree, PlaySubtreeHandsTheRenderedPartToTheMainWindow) {
   SampleWaves waves;
-  waves.Add(muztext::kDefaultSampleWave, Marked(2205));
+  waves.Add(muztext::kDefaultSampleWave, 2205);
   Piece p;
   TSinglePartMuz* empty = p.Single();
   empty->SetLabel("E");
