@@ -124,6 +124,10 @@ TEST(DlgMusTree, EnabledActionsFollowTheSelectedNode) {
       {"none", "000000000"},      {"A", "101001000"},      {"turns", "010001110"},
       {"turn 1", "000001000"},    {"B", "000000000"},
   };
+  // A rebuild keeps the document as it was; a selection by hand is stored in it.
+  p.unit.SetSaved();
+  dialog.Refresh();
+  EXPECT_EQ(p.unit.GetState(), kUnitStateSaved);
   for (const auto& [label, enabled] : cases) {
     SCOPED_TRACE(label);
     dialog.tvMusParts->setCurrentItem(label == "none" ? nullptr : FindNode(dialog, label));
@@ -131,6 +135,7 @@ TEST(DlgMusTree, EnabledActionsFollowTheSelectedNode) {
     for (auto action : watched) states += (dialog.*action)->isEnabled() ? '1' : '0';
     EXPECT_EQ(states, enabled);
   }
+  EXPECT_EQ(p.unit.GetState(), kUnitStateModified);
 }
 
 TEST(DlgMusTree, OctaveTextFollowsThePitch) {
