@@ -106,6 +106,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   ConnectActionState();
   ConnectClipboardAndDialogs();
   ConnectSelZoom();
+  ConnectMusicCommands();
 
   NoNameCounter = 0;
   DebugLogInit();
@@ -283,8 +284,9 @@ void TMainForm::BuildToolBars() {
   bool firstRow = true;
   for (const ToolBarLayout& layout : MainToolBarLayouts()) {
     const std::string name = layout.name;
-    // A music tool bar shares the row of the wave tool bar before it.
-    if (!firstRow && name.rfind("ToolBarWave", 0) == 0) addToolBarBreak();
+    // Every bar on a row of its own: the rows of the hidden kind's bars fold away, so the bars
+    // of the document shown start at the left edge.
+    if (!firstRow) addToolBarBreak();
     firstRow = false;
     QToolBar* bar = addToolBar(QString::fromLatin1(layout.caption));
     bar->setObjectName(QString::fromStdString(name));

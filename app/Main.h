@@ -200,7 +200,6 @@ class TMainForm : public QMainWindow {
   void MusicGenerateExecute();
   bool SaveMuz(TUnitMuz* unitMuz);
   bool SaveMuzAs(TUnitMuz* unitMuz);
-  TUnitMuz* ActiveUnitMuz() const;
   // Null when no maker is installed.
   TMDIChildKorvalen* CreateMDIChildMuz(const std::string& caption, std::unique_ptr<TUnitMuz> unitMuz);
 
@@ -238,6 +237,18 @@ class TMainForm : public QMainWindow {
   void MakeTriangleExecute();
   void MakeSinusExecute();
   void MakeNoiseExecute();
+  // Effects; Length and RollOut do nothing on a part (selection or whole wave) without duration.
+  void VolumeExecute();
+  void UpExecute();
+  void DistortExecute();
+  void BlockExecute();
+  void LengthExecute();
+  void RotateExecute();
+  void RollOutExecute();
+  void RollInExecute();
+  void BalanceExecute();
+  void MixLeftRightExecute();
+  void EditMixExecute();
   void TempoPitchExecute();
   void MaxVolumeExecute();
   void ReverseExecute();
@@ -274,6 +285,17 @@ class TMainForm : public QMainWindow {
   void FilterBlockExecute();
   void PerEchoExecute();
   void RndEchoExecute();
+
+  // --- Music commands and the keys shared with waves (MainMusic.cpp) --------------------------
+  // Each music command works on the active music document and does nothing without one or while
+  // the document refuses it; a shared key serves the kind of the active document only.
+  void ConnectMusicCommands();
+  class TUnitMuz* ActiveUnitMuz() const;
+  void RunMusicCommand(const std::string& action);
+  void RunSharedKey(const std::string& action);
+  // The pieces both kinds of document window lay out alike.
+  void ShowToolBarsOf(uint8_t kind);
+  void EnableNameBox();
 
  protected:
   bool event(QEvent* event) override;

@@ -309,13 +309,9 @@ void TMainForm::ConnectMuzFileCommands() {
   BindCommand("FileOpenMuz", &TMainForm::FileOpenMuzExecute);
   BindCommand("DuplicateMuz", &TMainForm::DuplicateMuzExecute);
   BindCommand("MusicGenerate", &TMainForm::MusicGenerateExecute);
-  // Available whatever the active document, now that they can make music windows.
+  // Available whatever the active document, once music windows can be made at all.
+  if (!GetMuzWindowMaker()) return;
   for (const char* name : {"FileNewMuz", "FileOpenMuz", "MusicGenerate"}) Action(name)->setEnabled(true);
-}
-
-TUnitMuz* TMainForm::ActiveUnitMuz() const {
-  TMDIChildKorvalen* child = ActiveMuzChild();
-  return child != nullptr ? static_cast<TUnitMuz*>(child->GetUnit()) : nullptr;
 }
 
 TMDIChildKorvalen* TMainForm::CreateMDIChildMuz(const std::string& caption,

@@ -16,6 +16,7 @@
 #include "app/Main.h"
 #include "foundation/unit.h"
 #include "gui/statusbar.h"
+#include "music/unitmuz.h"
 #include "wave/unitwave.h"
 #include "wave/waveview.h"
 
@@ -111,7 +112,9 @@ void TMainForm::ActionList1Update() {
   UpdateActionsByKind(child);
   if (TUnitWave* unitWave = ActiveUnitWave()) {
     unitWave->ShowStatus();
-  } else if (child == nullptr || child->GetKind() != kUnitKindMuz) {
+  } else if (TUnitMuz* unitMuz = ActiveUnitMuz()) {
+    unitMuz->ShowStatus();
+  } else {
     ClearStatus();
   }
 }
@@ -178,13 +181,9 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
     Action("MusicDialog")->setVisible(false);
     MainMenu("Music")->menuAction()->setVisible(false);
     for (const char* menu : kWaveMenus) MainMenu(menu)->menuAction()->setVisible(true);
-    for (const char* bar : kMusicToolBars) ToolBar(bar)->hide();
-    for (const char* bar : kWaveToolBars) ToolBar(bar)->show();
+    ShowToolBarsOf(kUnitKindWave);
   }
-  editName_->setEnabled(true);
-  QPalette windowColour = editName_->palette();
-  windowColour.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
-  editName_->setPalette(windowColour);
+  EnableNameBox();
 
   // Drawing through control points takes the wave out of the hands of every other edit.
   const bool editable = !drawing;
@@ -244,8 +243,17 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
   set("MergeV", several);
 }
 
-// The music rows come with the music window; until then a music document changes nothing here.
-void TMainForm::UpdateMuzActions(TMDIChildKorvalen&) {}
+void TMainForm::ShowToolBarsOf(uint8_t kind) {
+  for (const char* bar : kMusicToolBars) ToolBar(bar)->setVisible(kind == kUnitKindMuz);
+  for (const char* bar : kWaveToolBars) ToolBar(bar)->setVisible(kind == kUnitKindWave);
+}
+
+void TMainForm::EnableNameBox() {
+  editName_->setEnabled(true);
+  QPalette windowColour = editName_->palette();
+  windowColour.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+  editName_->setPalette(windowColour);
+}
 
 void TMainForm::ClearStatus() {
   for (int panel = 2; panel <= 6; ++panel) statusBar_->SetPanelText(panel, "");

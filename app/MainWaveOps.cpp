@@ -7,19 +7,30 @@
 #include <memory>
 
 #include "app/ChildWave.h"
+#include "app/DBalance.h"
+#include "app/DBlock.h"
 #include "app/DBlockFilter.h"
 #include "app/DBlockTriangle.h"
+#include "app/DDistort.h"
 #include "app/DHighLow.h"
+#include "app/DLeftRight.h"
+#include "app/DLength.h"
+#include "app/DLine.h"
 #include "app/DMFreq.h"
+#include "app/DMix.h"
+#include "app/DNoise.h"
 #include "app/DPerEcho.h"
 #include "app/DResNotch.h"
 #include "app/DRndEcho.h"
-#include "app/DLine.h"
-#include "app/DNoise.h"
+#include "app/DRollIn.h"
+#include "app/DRollOut.h"
+#include "app/DRotate.h"
 #include "app/DSilence.h"
 #include "app/DSinus.h"
 #include "app/DTempoPitch.h"
+#include "app/DUp.h"
 #include "app/DVoldViewProps.h"
+#include "app/DVolume.h"
 #include "app/DWaveViewProps.h"
 #include "app/HourGlass.h"
 #include "app/Main.h"
@@ -114,6 +125,17 @@ void TMainForm::ConnectWaveOperations() {
       {"MakeTriangle", &TMainForm::MakeTriangleExecute},
       {"MakeSinus", &TMainForm::MakeSinusExecute},
       {"MakeNoise", &TMainForm::MakeNoiseExecute},
+      {"Volume", &TMainForm::VolumeExecute},
+      {"Up", &TMainForm::UpExecute},
+      {"Distort", &TMainForm::DistortExecute},
+      {"Block", &TMainForm::BlockExecute},
+      {"Length", &TMainForm::LengthExecute},
+      {"Rotate", &TMainForm::RotateExecute},
+      {"RollOut", &TMainForm::RollOutExecute},
+      {"RollIn", &TMainForm::RollInExecute},
+      {"Balance", &TMainForm::BalanceExecute},
+      {"MixLeftRight", &TMainForm::MixLeftRightExecute},
+      {"EditMix", &TMainForm::EditMixExecute},
       {"TempoPitch", &TMainForm::TempoPitchExecute},
       {"MaxVolume", &TMainForm::MaxVolumeExecute},
       {"Reverse", &TMainForm::ReverseExecute},
@@ -169,6 +191,72 @@ void TMainForm::MakeSinusExecute() {
 
 void TMainForm::MakeNoiseExecute() {
   WaveRoad(*this, &TWaveOperationProps::Noise, &TUnitWave::MakeNoise, Plain<TDlgNoiseProps>());
+}
+
+namespace {
+
+// Length and roll out have nothing to work on in a part without duration: not even the dialog
+// opens.
+bool ActivePartLasts(const TMainForm& form) {
+  const TUnitWave* unitWave = form.ActiveUnitWave();
+  return unitWave != nullptr && unitWave->GetSelTime() != 0.0;
+}
+
+}  // namespace
+
+void TMainForm::VolumeExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Volume, &TUnitWave::Volume, Plain<TDlgVolumeProps>());
+}
+
+void TMainForm::UpExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Up, &TUnitWave::Up, Plain<TDlgUpProps>());
+}
+
+void TMainForm::DistortExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Distort, &TUnitWave::Distort, Plain<TDlgDistortProps>());
+}
+
+void TMainForm::BlockExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Block, &TUnitWave::Block, Plain<TDlgBlockProps>());
+}
+
+void TMainForm::LengthExecute() {
+  if (!ActivePartLasts(*this)) return;
+  WaveRoad(*this, &TWaveOperationProps::Length, &TUnitWave::Length, Plain<TDlgLengthProps>());
+}
+
+void TMainForm::RotateExecute() {
+  // The dialog refuses a rotation time longer than the part it rotates.
+  WaveRoad(*this, &TWaveOperationProps::Rotate, &TUnitWave::Rotate,
+           [](QWidget* owner, const TRotateProps& props, const TUnitWave& unitWave) {
+             return std::make_unique<TDlgRotateProps>(owner, props, unitWave.GetSelTime());
+           });
+}
+
+void TMainForm::RollOutExecute() {
+  if (!ActivePartLasts(*this)) return;
+  WaveRoad(*this, &TWaveOperationProps::RollOut, &TUnitWave::RollOut,
+           [](QWidget* owner, TRollOutProps& props, const TUnitWave& unitWave) {
+             props.SelTime = unitWave.GetSelTime();
+             return std::make_unique<TDlgRollOutProps>(owner, props);
+           });
+}
+
+void TMainForm::RollInExecute() {
+  WaveRoad(*this, &TWaveOperationProps::RollIn, &TUnitWave::RollIn, Plain<TDlgRollInProps>());
+}
+
+void TMainForm::BalanceExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Balance, &TUnitWave::Balance, Plain<TDlgBalanceProps>());
+}
+
+void TMainForm::MixLeftRightExecute() {
+  WaveRoad(*this, &TWaveOperationProps::LeftRight, &TUnitWave::MixLeftRight,
+           Plain<TDlgLeftRightProps>());
+}
+
+void TMainForm::EditMixExecute() {
+  WaveRoad(*this, &TWaveOperationProps::Mix, &TUnitWave::EditMix, Plain<TDlgMixProps>());
 }
 
 void TMainForm::TempoPitchExecute() {

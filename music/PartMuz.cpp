@@ -598,8 +598,15 @@ void TSinglePartMuz::MoveOwnSymbol(TStaveSymbol* moveSymbol) {
   KV_ASSERT(moveSymbol != NULL);
   const bool toLeft = moveSymbol->GetPrev() && TStaveSymbol::IsPrevOf(moveSymbol, moveSymbol->GetPrev());
   const bool toRight = moveSymbol->GetNext() && TStaveSymbol::IsPrevOf(moveSymbol->GetNext(), moveSymbol);
-  KV_ASSERT(!toLeft || !toRight);
   if (!toLeft && !toRight) return;
+  if (toLeft && toRight) {
+    // A rest is equal in order to every note of its place, so a list can hold a symbol that
+    // belongs before its left and after its right neighbour at once; neither direction alone
+    // finds its place then, so it is placed anew as an insertion would place it.
+    Unlink(moveSymbol);
+    InsertOwnSymbol(moveSymbol);
+    return;
+  }
   TStaveSymbol* before = moveSymbol->GetPrev();
   TStaveSymbol* after = moveSymbol->GetNext();
   Unlink(moveSymbol);

@@ -186,7 +186,8 @@ bool ReadTimeEnd(const TXMLItem*& item, const char* none, const char* posField, 
   if (!InRange(values.lengthKind, 1, longest, values.lengthItem, fields[1], place)) return false;
   const TXMLItem* pointsItem = values.pointsItem ? values.pointsItem : values.lengthItem;
   const int32_t leastPoints = (multiOol == duool || multiOol == kwartool) ? 1 : 0;
-  if (!InRange(values.points, leastPoints, MaxPointsForLength(values.lengthKind), pointsItem, fields[2], place))
+  // Edit mode may give any length three dots, so the file of such a score must open again.
+  if (!InRange(values.points, leastPoints, 3, pointsItem, fields[2], place))
     return false;
   // The checks above are the symbols' own rule spelt out for the messages; this one keeps them
   // from drifting apart.

@@ -131,6 +131,7 @@ class TUnitMuz : public TUnit {
   uint8_t GetCurStickKind() const { return CurStickKind; }
   uint8_t GetUnitMuzMode() const { return UnitMuzMode; }
   bool GetPlayAfterEdit() const { return PlayAfterEdit != 0; }
+  void SetPlayAfterEdit(bool play) { PlayAfterEdit = play ? 1 : 0; }
 
   // --- the document's commands (unitmuz_cmd.cpp) -----------------------------------------------
   void SetCurrentLength(uint8_t kind) { CurNoteLengthKind = kind; }

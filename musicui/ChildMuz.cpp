@@ -30,6 +30,7 @@ constexpr int32_t kMarginY = 40;       // above the first stave and below the la
 constexpr int32_t kScoreIndent = 5;    // from the left origin to the first symbol
 constexpr int32_t kRightSlack = 80;    // the score may scroll this far short of a full page
 constexpr uint32_t kOutsideColour = 0x404040;
+constexpr uint32_t kHatchBackground = 0xFFFFFF;  // between the hatch lines, as an opaque brush leaves it
 constexpr int32_t kMinRoom = 30;       // the least room above or below a centre line
 constexpr double kNearestStart = 15000.0;
 
@@ -199,6 +200,7 @@ void TMDIChildMuz::DrawAll() {
   const QSize size = client_->size().expandedTo(QSize(1, 1));
   if (canvas_.size() != size) canvas_ = QImage(size, QImage::Format_RGB32);
   if (GetUnitMuz() == nullptr) return;
+  canvas_.fill(PixelCanvas::ToRgb(kHatchBackground));
   PixelCanvas canvas(canvas_);
   const ClientRect client{0, 0, size.width(), size.height()};
   LayoutStaves();

@@ -12,6 +12,7 @@
 #include "gui/application.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/unitwave.h"
 #include "wave/wave.h"
 
@@ -22,16 +23,9 @@ constexpr QRgb kBlack = 0xFF000000;
 constexpr QRgb kGrey = 0xFF808080;
 
 // Silent: the window draws the samples, so they must be defined.
-WavePtr SilentWave(int32_t values) {
-  bool abort = false;
-  WavePtr w = NewWaveChecked(abort, values);
-  if (w->wave) std::fill(w->wave, w->wave + w->values, int16_t{0});
-  return w;
-}
-
-SoundPtr MakeSound(int32_t values, int16_t channels, int32_t rate = 44100) {
-  if (channels == 1) return std::make_unique<MonoSound>(SilentWave(values), rate, 2);
-  return std::make_unique<StereoSound>(SilentWave(values), SilentWave(values), rate, 2);
+SoundPtr MakeSound(int32_t values, int16_t channels) {
+  const Samples16 silence(static_cast<size_t>(values));
+  return SoundOf(channels == 2, silence, silence, 44100);
 }
 
 class WaveWindow : public MainWindowTest {
@@ -51,6 +45,7 @@ class WaveWindow : public MainWindowTest {
   }
   void Select(int32_t moving, int32_t anchor) { doc->SetSelEnds(moving, anchor); }
   std::pair<int32_t, int32_t> Ends() const { return {doc->GetSelCursor(), doc->GetSelAnchor()}; }
+  std::pair<double, double> View() const { return {window->GetViewBegin(), window->GetViewEnd()}; }
 
   void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(window->ClientArea(), static_cast<Qt::Key>(key), modifiers);
@@ -87,23 +82,19 @@ using SelEnds = std::pair<int32_t, int32_t>;
 
 TEST_F(WaveWindow, PixelsAndSamplesMapThroughTheViewWindowWithTruncationTowardZero) {
   Open(441000, 441);
-  EXPECT_DOUBLE_EQ(window->XToSample(0), 500);
-  EXPECT_EQ(window->SampleToX(1000), 1);
-  EXPECT_EQ(window->SampleToX(441000), 441);
-  EXPECT_DOUBLE_EQ(window->XToTime(0), 0);  // no half pixel for the time
-  EXPECT_DOUBLE_EQ(window->XToTime(441), 10);
-  EXPECT_DOUBLE_EQ(window->GetViewEndTime(), 10);
+  // The time has no half pixel.
+  EXPECT_EQ(std::tuple(window->XToSample(0), window->XToTime(0), window->XToTime(441), window->GetViewEndTime()),
+            std::tuple(500.0, 0.0, 10.0, 10.0));
+  EXPECT_EQ(std::pair(window->SampleToX(1000), window->SampleToX(441000)), std::pair(1, 441));
 
   window->SetScroll(0, 44100);  // 100 samples per pixel
-  EXPECT_EQ(window->ScrollRange(), 4410);
-  EXPECT_DOUBLE_EQ(window->XToSample(0), 50);
-  EXPECT_EQ(window->SampleToX(22050), 220);
+  EXPECT_EQ(std::tuple(window->ScrollRange(), window->XToSample(0), window->SampleToX(22050)),
+            std::tuple(4410, 50.0, 220));
   window->ScrollBar()->setValue(441);
-  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 44100);
-  EXPECT_EQ(window->SampleToX(44099.9), 0);  // truncated toward zero, not down
-  EXPECT_EQ(window->SampleToX(44000), -1);
-  EXPECT_EQ(window->SampleToX(43950), -1);
-  EXPECT_DOUBLE_EQ(window->XToTime(441), 2);
+  EXPECT_EQ(std::pair(window->GetViewBegin(), window->XToTime(441)), std::pair(44100.0, 2.0));
+  // Truncated toward zero, not down.
+  EXPECT_EQ((std::vector<int>{window->SampleToX(44099.9), window->SampleToX(44000), window->SampleToX(43950)}),
+            (std::vector<int>{0, -1, -1}));
 }
 
 TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEverything) {
@@ -113,19 +104,15 @@ TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEve
 
   Select(1000, 2000);
   window->ZoomIn();
-  EXPECT_EQ(window->IsZoomed(), 1.0);
-  EXPECT_EQ(window->ScrollRange(), 5000);
-  EXPECT_EQ(window->ScrollPosition(), 500);
-  EXPECT_EQ(window->ScrollIncrement(), 50);
-  EXPECT_TRUE(window->ScrollBarVisible());
-  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 1000);
-  EXPECT_DOUBLE_EQ(window->GetViewEnd(), 2000);
+  EXPECT_EQ(std::tuple(window->IsZoomed(), window->ScrollRange(), window->ScrollPosition(),
+                       window->ScrollIncrement(), window->ScrollBarVisible()),
+            std::tuple(1.0, 5000, 500, 50, true));
+  EXPECT_EQ(View(), std::pair(1000.0, 2000.0));
   EXPECT_EQ(Ends(), SelEnds(1000, 2000));  // each end kept on its side
 
   // The user scrolls: the window moves and the picture follows.
   window->ScrollBar()->setValue(1000);
-  EXPECT_DOUBLE_EQ(window->GetViewBegin(), 2000);
-  EXPECT_DOUBLE_EQ(window->GetViewEnd(), 3000);
+  EXPECT_EQ(View(), std::pair(2000.0, 3000.0));
   QApplication::processEvents();
   EXPECT_EQ(Pixel(0), kWhite);  // the selection has left the view
 
@@ -135,17 +122,14 @@ TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEve
   EXPECT_DOUBLE_EQ(window->GetViewEnd() - window->GetViewBegin(), 1200);
 
   window->NoZoom();
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_FALSE(window->ScrollBarVisible());
-  EXPECT_EQ(doc->GetSelBegin(), 0);
-  EXPECT_EQ(doc->GetSelEnd(), 10000);
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->ScrollBarVisible()), std::pair(0.0, false));
+  EXPECT_EQ(std::pair(doc->GetSelBegin(), doc->GetSelEnd()), SelEnds(0, 10000));
   Select(5, 5);
   window->NoZoom();  // not zoomed: the selection stays
   EXPECT_EQ(doc->GetSelEnd(), 5);
 
   window->SetScroll(100, 100);  // under one sample: no zoom
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_FALSE(window->ScrollBarVisible());
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->ScrollBarVisible()), std::pair(0.0, false));
 
   // Deeper than the scroll bar counts: the range stops at its limit, far columns stay far right.
   doc->SetSound(MakeSound(5000000, 1));
@@ -180,8 +164,7 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   window->SaveZoom(2, 8);
   doc->SetSound(MakeSound(0, 1));
   window->RestoreZoom(2, 2);
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_FALSE(window->ScrollBarVisible());
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->ScrollBarVisible()), std::pair(0.0, false));
 
   window->SaveZoom(0, 0);  // unzoomed: the bracket changes nothing
   window->RestoreZoom(0, 0);
@@ -194,66 +177,40 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   EXPECT_THROW(window->SaveZoom(0, 10), AssertionFailure);
 }
 
-TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndToTheEdges) {
+// One end moves alone; both move together and stop together at an edge, keeping the length.
+TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndStayInsideTheSound) {
   Open(1000, 500);  // two samples per pixel
-  struct Case {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    SelEnds expected;  // moving end, anchor; the selection starts as moving 300, anchor 100
-  };
+  struct Case { int key; Qt::KeyboardModifiers modifiers; SelEnds from, expected; };  // ends: moving, anchor
   const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
                               both = Qt::ShiftModifier | Qt::ControlModifier, none = {};
+  const SelEnds mid{300, 100}, start{1, 200}, end{999, 800};
   const Case cases[] = {
-      {Qt::Key_Left, none, {299, 299}},      {Qt::Key_Left, shift, {299, 100}},
-      {Qt::Key_Left, ctrl, {300, 99}},       {Qt::Key_Left, both, {299, 99}},
-      {Qt::Key_Right, none, {303, 303}},     {Qt::Key_Right, shift, {303, 100}},
-      {Qt::Key_Right, ctrl, {300, 103}},     {Qt::Key_Right, both, {303, 103}},
-      {Qt::Key_Up, none, {281, 281}},        {Qt::Key_Up, both, {281, 81}},
-      {Qt::Key_Down, shift, {321, 100}},     {Qt::Key_Down, ctrl, {300, 121}},
-      {Qt::Key_Home, none, {0, 0}},          {Qt::Key_Home, shift, {0, 100}},
-      {Qt::Key_Home, ctrl, {300, 0}},        {Qt::Key_Home, both, {200, 0}},
-      {Qt::Key_End, none, {1000, 1000}},     {Qt::Key_End, shift, {1000, 100}},
-      {Qt::Key_End, ctrl, {300, 1000}},      {Qt::Key_End, both, {1000, 800}},
-      {Qt::Key_PageDown, ctrl, {500, 300}},  {Qt::Key_PageUp, ctrl, {200, 0}},
-      {Qt::Key_PageDown, none, {300, 100}},  {Qt::Key_PageUp, shift, {300, 100}},
-      {Qt::Key_PageDown, both, {300, 100}},  {Qt::Key_Left, Qt::AltModifier, {300, 100}},
-      {Qt::Key_Home, Qt::AltModifier | ctrl, {300, 100}},
-  };
-  for (const Case& c : cases) {
-    Select(300, 100);
-    Key(c.key, c.modifiers);
-    EXPECT_EQ(Ends(), c.expected) << c.key << " " << c.modifiers.toInt();
-  }
-}
-
-TEST_F(WaveWindow, KeysKeepTheSelectionInsideTheSoundAndWholeAtBothEnds) {
-  Open(1000, 500);  // two samples per pixel
-  struct Case {
-    int key;
-    Qt::KeyboardModifiers modifiers;
-    SelEnds from;      // moving end, anchor
-    SelEnds expected;  // one end clamps alone; both ends stop together, keeping the length
-  };
-  const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier,
-                              both = Qt::ShiftModifier | Qt::ControlModifier, none = {};
-  const SelEnds start{1, 200}, end{999, 800};
-  const Case cases[] = {
-      {Qt::Key_Left, none, start, {0, 0}},        {Qt::Key_Left, shift, start, {0, 200}},
-      {Qt::Key_Left, ctrl, start, {1, 199}},      {Qt::Key_Left, both, start, {0, 199}},
-      {Qt::Key_Up, none, start, {0, 0}},          {Qt::Key_Up, shift, start, {0, 200}},
-      {Qt::Key_Up, ctrl, start, {1, 181}},        {Qt::Key_Up, both, start, {0, 199}},
-      {Qt::Key_Home, none, start, {0, 0}},        {Qt::Key_Home, shift, start, {0, 200}},
-      {Qt::Key_Home, ctrl, start, {1, 0}},        {Qt::Key_Home, both, start, {0, 199}},
-      {Qt::Key_PageUp, none, start, start},       {Qt::Key_PageUp, shift, start, start},
-      {Qt::Key_PageUp, ctrl, start, {0, 199}},    {Qt::Key_PageUp, both, start, start},
-      {Qt::Key_Right, none, end, {1000, 1000}},   {Qt::Key_Right, shift, end, {1000, 800}},
-      {Qt::Key_Right, ctrl, end, {999, 803}},     {Qt::Key_Right, both, end, {1000, 801}},
-      {Qt::Key_Down, none, end, {1000, 1000}},    {Qt::Key_Down, shift, end, {1000, 800}},
-      {Qt::Key_Down, ctrl, end, {999, 821}},      {Qt::Key_Down, both, end, {1000, 801}},
-      {Qt::Key_End, none, end, {1000, 1000}},     {Qt::Key_End, shift, end, {1000, 800}},
-      {Qt::Key_End, ctrl, end, {999, 1000}},      {Qt::Key_End, both, end, {1000, 801}},
-      {Qt::Key_PageDown, none, end, end},         {Qt::Key_PageDown, shift, end, end},
-      {Qt::Key_PageDown, ctrl, end, {1000, 801}}, {Qt::Key_PageDown, both, end, end},
+      {Qt::Key_Left, none, mid, {299, 299}},       {Qt::Key_Left, shift, mid, {299, 100}},
+      {Qt::Key_Left, ctrl, mid, {300, 99}},        {Qt::Key_Left, both, mid, {299, 99}},
+      {Qt::Key_Right, none, mid, {303, 303}},      {Qt::Key_Right, shift, mid, {303, 100}},
+      {Qt::Key_Right, ctrl, mid, {300, 103}},      {Qt::Key_Right, both, mid, {303, 103}},
+      {Qt::Key_Up, none, mid, {281, 281}},         {Qt::Key_Up, both, mid, {281, 81}},
+      {Qt::Key_Down, shift, mid, {321, 100}},      {Qt::Key_Down, ctrl, mid, {300, 121}},
+      {Qt::Key_Home, none, mid, {0, 0}},           {Qt::Key_Home, shift, mid, {0, 100}},
+      {Qt::Key_Home, ctrl, mid, {300, 0}},         {Qt::Key_Home, both, mid, {200, 0}},
+      {Qt::Key_End, none, mid, {1000, 1000}},      {Qt::Key_End, shift, mid, {1000, 100}},
+      {Qt::Key_End, ctrl, mid, {300, 1000}},       {Qt::Key_End, both, mid, {1000, 800}},
+      {Qt::Key_PageDown, ctrl, mid, {500, 300}},   {Qt::Key_PageUp, ctrl, mid, {200, 0}},
+      {Qt::Key_PageDown, none, mid, mid},          {Qt::Key_PageUp, shift, mid, mid},
+      {Qt::Key_PageDown, both, mid, mid},          {Qt::Key_Left, Qt::AltModifier, mid, mid},
+      {Qt::Key_Home, Qt::AltModifier | ctrl, mid, mid},
+      {Qt::Key_Left, none, start, {0, 0}},         {Qt::Key_Left, shift, start, {0, 200}},
+      {Qt::Key_Left, ctrl, start, {1, 199}},       {Qt::Key_Left, both, start, {0, 199}},
+      {Qt::Key_Up, none, start, {0, 0}},           {Qt::Key_Up, shift, start, {0, 200}},
+      {Qt::Key_Up, ctrl, start, {1, 181}},         {Qt::Key_Up, both, start, {0, 199}},
+      {Qt::Key_Home, ctrl, start, {1, 0}},         {Qt::Key_Home, both, start, {0, 199}},
+      {Qt::Key_PageUp, ctrl, start, {0, 199}},     {Qt::Key_PageUp, none, start, start},
+      {Qt::Key_Right, none, end, {1000, 1000}},    {Qt::Key_Right, shift, end, {1000, 800}},
+      {Qt::Key_Right, ctrl, end, {999, 803}},      {Qt::Key_Right, both, end, {1000, 801}},
+      {Qt::Key_Down, none, end, {1000, 1000}},     {Qt::Key_Down, shift, end, {1000, 800}},
+      {Qt::Key_Down, ctrl, end, {999, 821}},       {Qt::Key_Down, both, end, {1000, 801}},
+      {Qt::Key_End, ctrl, end, {999, 1000}},       {Qt::Key_End, both, end, {1000, 801}},
+      {Qt::Key_PageDown, ctrl, end, {1000, 801}},  {Qt::Key_PageDown, shift, end, end},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "key " << c.key << " modifiers " << c.modifiers.toInt()
@@ -325,11 +282,7 @@ TEST_F(WaveWindow, TheMouseSelectsWithinTheSoundsLastSampleAndShiftAndCtrlMoveOn
   // Ctrl takes the nearer end as the anchor; a tie takes the upper end.
   SetClient(500, 101);
   doc->SetSound(MakeSound(500, 1));  // one sample per pixel
-  struct Case {
-    SelEnds before;
-    int x;
-    SelEnds after;
-  };
+  struct Case { SelEnds before; int x; SelEnds after; };
   const Case cases[] = {{{100, 200}, 190, {190, 200}},
                         {{200, 100}, 120, {120, 100}},
                         {{100, 200}, 150, {150, 200}},
@@ -348,10 +301,7 @@ TEST_F(WaveWindow, TheMouseSelectsWithinTheSoundsLastSampleAndShiftAndCtrlMoveOn
 TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
   Open(441000, 441, 101);  // h = 100
   StatusPanels* panels = form->StatusBar();
-  const struct {
-    int x, y;
-    const char* text;
-  } mono[] = {{0, 0, "(0.00000 s, 100.00 %)"},
+  const struct { int x, y; const char* text; } mono[] = {{0, 0, "(0.00000 s, 100.00 %)"},
               {220, 25, "(4.98866 s, 50.00 %)"},
               {441, 75, "(10.00000 s, -50.00 %)"}};
   for (const auto& c : mono) {
@@ -360,11 +310,15 @@ TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
   }
   EXPECT_EQ(panels->PanelWidth(1), 120);
 
+  // The texts at the left edge from the top down.
+  const auto column = [&](std::initializer_list<int> ys) {
+    std::vector<std::string> texts;
+    for (const int y : ys) texts.push_back(window->StatusTextAt(0, y).substr(12));
+    return texts;
+  };
+  using Texts = std::vector<std::string>;
   doc->SetSound(MakeSound(441000, 2));  // the stereo level runs over two bands
-  EXPECT_EQ(window->StatusTextAt(0, 0), "(0.00000 s, 100.00 %)");
-  EXPECT_EQ(window->StatusTextAt(0, 50), "(0.00000 s, -100.00 %)");
-  EXPECT_EQ(window->StatusTextAt(0, 75), "(0.00000 s, 0.00 %)");  // the lower band
-  EXPECT_EQ(window->StatusTextAt(0, 100), "(0.00000 s, -100.00 %)");
+  EXPECT_EQ(column({0, 50, 75, 100}), (Texts{"100.00 %)", "-100.00 %)", "0.00 %)", "-100.00 %)"}));
 
   TVoldViewProps vold;  // top 20 kHz, bottom 20 Hz, logarithmic rows
   vold.TwoDiagrams = 0;
@@ -372,14 +326,12 @@ TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
   Mouse(QEvent::MouseMove, 0, 100, Qt::NoButton);
   EXPECT_EQ(panels->PanelText(1), "(0.00000 s, 20.0 Hz )");
   EXPECT_EQ(panels->PanelWidth(1), 130);
-  EXPECT_EQ(window->StatusTextAt(0, 0), "(0.00000 s, 20.0 kHz )");
-  EXPECT_EQ(window->StatusTextAt(0, 50), "(0.00000 s, 632 Hz )");  // the geometric middle
+  EXPECT_EQ(column({0, 50}), (Texts{"20.0 kHz )", "632 Hz )"}));  // the middle is the geometric one
   vold.TwoDiagrams = 1;  // two diagrams: the upper half repeats the scale
   vold.HorDistribution = 2;
   window->SetVoldViewProps(vold);
   EXPECT_EQ(window->StatusTextAt(0, 0), window->StatusTextAt(0, 50));
-  EXPECT_EQ(window->StatusTextAt(0, 75), "(0.00000 s, 39.9 Hz )");
-  EXPECT_EQ(window->StatusTextAt(0, 100), "(0.00000 s, 20.0 Hz )");
+  EXPECT_EQ(column({75, 100}), (Texts{"39.9 Hz )", "20.0 Hz )"}));
   vold.HorDistribution = 0;
   window->SetVoldViewProps(vold);
   EXPECT_EQ(window->StatusTextAt(0, 75), "(0.00000 s, 10.0 kHz )");
@@ -398,8 +350,7 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   EXPECT_EQ(Ends(), SelEnds(0, 0));
   window->ZoomIn();
   window->SetScroll(0, 10);
-  EXPECT_EQ(window->IsZoomed(), 0.0);
-  EXPECT_EQ(window->SampleToX(5), 0);
+  EXPECT_EQ(std::pair(window->IsZoomed(), window->SampleToX(5)), std::pair(0.0, 0));
   EXPECT_EQ(window->StatusTextAt(10, 0), "(0.00000 s, 100.00 %)");
   // Only the background: no cursor line on an empty sound.
   window->Redraw();
@@ -414,8 +365,7 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   doc->SetSound(MakeSound(1000, 1));
   window->SetScroll(100, 200);
   window->ClientArea()->resize(0, 1);  // no width, no height
-  EXPECT_DOUBLE_EQ(window->XToSample(3), window->GetViewBegin());
-  EXPECT_EQ(window->SampleToX(500), 0);
+  EXPECT_EQ(std::pair(window->XToSample(3), window->SampleToX(500)), std::pair(window->GetViewBegin(), 0));
   Key(Qt::Key_Right);
   window->SetScroll(100, 200);
   EXPECT_DOUBLE_EQ(window->GetViewEnd(), 1000);  // the range is 0: the whole sound
@@ -425,19 +375,16 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
 TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
   Open(10, 100);
   EXPECT_EQ(window->windowTitle().toStdString(), "caption");
-  EXPECT_EQ(window->GetKind(), kUnitKindWave);
-  EXPECT_EQ(doc->GetView(), window);
+  EXPECT_EQ(std::pair(window->GetKind(), doc->GetView()), std::pair(kUnitKindWave, static_cast<WaveView*>(window)));
   EXPECT_EQ(form->ActiveUnitWave(), doc);
   EXPECT_EQ(QApplication::focusWidget(), window->ClientArea());  // the keys reach the window
   EXPECT_EQ(window->IconIndex(), kIconMonoWave);
   window->SetVoldViewProps(TVoldViewProps());
-  EXPECT_EQ(window->ViewMode(), 1);
-  EXPECT_EQ(window->IconIndex(), kIconVold);
+  EXPECT_EQ(std::tuple(window->ViewMode(), window->IconIndex()), std::tuple(1, kIconVold));
   window->SetIconForChannels(2);
   EXPECT_EQ(window->IconIndex(), kIconStereoWave);
   window->SetWaveViewProps(TWaveViewProps());
-  EXPECT_EQ(window->ViewMode(), 0);
-  EXPECT_EQ(window->IconIndex(), kIconMonoWave);
+  EXPECT_EQ(std::tuple(window->ViewMode(), window->IconIndex()), std::tuple(0, kIconMonoWave));
 
   auto stereo = std::make_unique<TUnitWave>("", MakeSound(10, 2));
   auto* second = form->CreateMDIChildWave("b", std::move(stereo), {}, {});

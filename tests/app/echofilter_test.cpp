@@ -94,9 +94,7 @@ TEST(EchoFilterDialogs, BadTextEverywhereIsReportedOneFieldPerPressInReadOrder) 
 // No other wave is open, so an envelope that is read is refused. A button is clicked first; then
 // a text is typed, which may choose its option, after `silent` got a bad text that chooses none.
 TEST(EchoFilterDialogs, EachOptionReadsItsOwnInputsAndNoOthers) {
-  struct Case {
-    const char *dialog, *click, *control, *text, *message, *silent;  // message null: accepted
-  };
+  struct Case { const char *dialog, *click, *control, *text, *message, *silent; };  // message null: accepted
   const Case cases[] = {
       {"Period Echo", "chkTimeEnvelope", "editTime", "20 ms", " Echo Time Envelope", nullptr},
       {"Period Echo", "optVolumeEnvelope", "editVolumeConstant", "x?", "Volume Constant", nullptr},
@@ -139,15 +137,13 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
     TDlgRandomEchoProps dialog(nullptr, props);
     RunDialog(dialog, [&] {
       auto* pages = Control<QTabWidget>(dialog, "pgcEchoManip");
-      EXPECT_EQ(pages->currentIndex(), 4 * showing);
-      EXPECT_EQ(pages->tabText(4).toStdString(), "Pitch");
+      EXPECT_EQ(std::pair(pages->currentIndex(), pages->tabText(4).toStdString()), std::pair(4 * showing, std::string("Pitch")));
       const char* dice[] = {"cboTimeSource", "cboVolumeSource", "cboLengthSource",
                             "cboBalSource",  "cboPitchSource",  "cboTempoSource"};
       for (int i = 0; i < 6; ++i) {
         auto* die = Control<QComboBox>(dialog, dice[i]);
-        EXPECT_EQ(die->count(), 6);
-        EXPECT_EQ(die->currentText().toStdString(),
-                  "Die " + std::to_string(showing ? 6 - i : i + 1));
+        EXPECT_EQ(std::pair(die->count(), die->currentText().toStdString()),
+                  std::pair(6, "Die " + std::to_string(showing ? 6 - i : i + 1)));
         die->setCurrentIndex(5 - i);
       }
       pages->setCurrentIndex(4);
@@ -161,8 +157,7 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
       Press(dialog, "OKBtn");
     });
     props = dialog.GetProps();
-    EXPECT_EQ(props.ActivePage, 4);
-    EXPECT_EQ(props.BalSource, 2);
+    EXPECT_EQ(std::tuple(props.ActivePage, props.BalSource), std::tuple(4, 2));
   }
 }
 
@@ -174,12 +169,7 @@ class EchoFilterRoad : public MainWindowTest {
 };
 
 // A tenth of a second of saw, so that every change shows.
-SoundPtr Saw() {
-  std::vector<int16_t> samples(4410);
-  for (size_t i = 0; i < samples.size(); ++i)
-    samples[i] = static_cast<int16_t>((int(i) * 37) % 4000 - 2000);
-  return MonoOf(samples, 44100);
-}
+SoundPtr Saw() { return MonoOf(Sawtooth(4410, 37), 44100); }
 
 struct RoadRow {
   const char *action, *caption, *control, *refused, *typed;
@@ -258,16 +248,13 @@ TEST_F(EchoFilterRoad,
       form->Action(row.action)->trigger();
       if (confirm) break;
       EXPECT_EQ(probeAll(form->LastUsedProps), expected);
-      EXPECT_FALSE(form->UndoUnit.Exists());
-      EXPECT_EQ(doc->GetSound(), before);
+      EXPECT_EQ(std::tuple(form->UndoUnit.Exists(), doc->GetSound()), std::tuple(false, before));
     }
-    EXPECT_EQ(captions, std::vector<std::string>(2, row.caption));
-    EXPECT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(std::pair(captions, sink.messages.size()), std::pair(std::vector<std::string>(2, row.caption), size_t{1}));
     expected[static_cast<size_t>(&row - rows)] = row.value;  // only this operation's record moved
     EXPECT_EQ(probeAll(form->LastUsedProps), expected);
     EXPECT_DOUBLE_EQ(row.probe(doc->GetProps()), row.value);
-    EXPECT_TRUE(form->UndoUnit.Holds(before));
-    EXPECT_EQ(doc->GetState(), kUnitStateModified);
+    EXPECT_TRUE(form->UndoUnit.Holds(before) && doc->GetState() == kUnitStateModified);
     RandomSeed(12345);
     if (row.value == 7) twin.SetSelRange(0, 0);
     row.direct(twin, form->LastUsedProps);

@@ -13,6 +13,7 @@
 #include "app/DSilence.h"
 #include "app/DSinus.h"
 #include "app/DTempoPitch.h"
+#include "app/fakes/command_dialogs.h"
 #include "app/fakes/dialog_runner.h"
 #include "app/fakes/recording_help.h"
 #include "support/recording_sink.h"
@@ -42,21 +43,7 @@ std::unique_ptr<TDialogForm> MakeDialog(const std::string& which) {
   return std::make_unique<TDlgBlockTriangleProps>(nullptr, which, block);
 }
 
-template <class Widget = QLineEdit>
-Widget* Control(QWidget& dialog, const char* name) {
-  auto* widget = dialog.findChild<Widget*>(name);
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
-
 void PressOK(QWidget& dialog) { Control<QPushButton>(dialog, "OKBtn")->click(); }
-
-// The field a message names ("In <field>: ..."), or the whole text of another message.
-std::string FieldOf(const RecordedMessage& message) {
-  EXPECT_EQ(message.caption, "Input Error");
-  const size_t colon = message.text.find(": ");
-  return message.text.rfind("In ", 0) == 0 ? message.text.substr(3, colon - 3) : message.text;
-}
 
 }  // namespace
 

@@ -23,6 +23,7 @@
 #include "foundation/assertion.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/unitwave.h"
 
 namespace {
@@ -56,19 +57,12 @@ std::set<std::string> Names(const std::string& words) {
   return names;
 }
 
-SoundPtr Ramp(int32_t count, int16_t channels) {  // 0, 100, 200 ... on each channel
-  bool abort = false;
-  auto wave = std::make_unique<Wave>(abort, count);
-  for (int32_t i = 0; i < count; ++i) wave->wave[i] = static_cast<int16_t>(100 * i);
-  auto mono = std::make_unique<MonoSound>(std::move(wave), 22050, 2);
-  if (channels == 1) return mono;
-  return std::make_unique<StereoSound>(abort, *mono);
+SoundPtr Hundreds(int32_t count, int16_t channels) {  // 0, 100, 200 ... on each channel
+  const Samples16 samples = Ramp(count, 0, 100);
+  return SoundOf(channels == 2, samples, samples);
 }
 
-std::vector<int16_t> Samples(const TUnitWave& unit) {
-  const Wave* wave = unit.GetSound()->GetLeftWave();
-  return std::vector<int16_t>(wave->wave, wave->wave + wave->values);
-}
+Samples16 Samples(const TUnitWave& unit) { return Samples(unit.GetSound()->GetLeftWave()); }
 
 // Stands in for any of the three modeless dialogs: records the notices and, as the real ones do,
 // tells the main window through its access function when it closes.
@@ -93,7 +87,7 @@ class MainState : public MainWindowTest {
   // A saved wave of `count` samples; an empty one is new.
   TUnitWave& Open(int32_t count, int16_t channels = 1, const std::string& name = "") {
     auto unit = count == 0 ? std::make_unique<TUnitWave>("new", waveFileProps(channels, 22050, 2))
-                           : std::make_unique<TUnitWave>("saved.wav", Ramp(count, channels));
+                           : std::make_unique<TUnitWave>("saved.wav", Hundreds(count, channels));
     unit->SetName(name);
     return *form->CreateMDIChildWave("w", std::move(unit), form->WaveViewDefaults,
                                      form->VoldViewDefaults)->GetUnitWave();
@@ -109,7 +103,7 @@ class MainState : public MainWindowTest {
     form->Action(action)->trigger();
     return usable;
   }
-  void FillClipboard() { form->SetClipBoardSound(Ramp(5, 1)); }
+  void FillClipboard() { form->SetClipBoardSound(Hundreds(5, 1)); }
   RecordingSink sink;
   bool songGone = false;
 };
@@ -170,8 +164,7 @@ TEST_F(MainState, LayoutAndStatusFollowTheActiveDocumentOnceIdleAndPicturesShowI
   Window(unit)->showMaximized();
   QTest::qWait(30);  // idle after the new window's paints
   EXPECT_EQ(shown("main-window-wave.png"), "File Edit View Make Effects Window bars");
-  EXPECT_TRUE(form->EditName()->isEnabled());
-  EXPECT_EQ(form->StatusBar()->PanelText(5), "ST");
+  EXPECT_EQ(std::pair(form->EditName()->isEnabled(), form->StatusBar()->PanelText(5)), std::pair(true, std::string("ST")));
   QTest::qWait(30);  // idle after the picture's paints
   Window(unit)->SetViewMode(1);
   FillClipboard();  // no event tells of either: only a polling update would see them
@@ -186,8 +179,7 @@ TEST_F(MainState, LayoutAndStatusFollowTheActiveDocumentOnceIdleAndPicturesShowI
   EXPECT_EQ(shown("main-window-empty.png"), "File ");
   EXPECT_TRUE(std::filesystem::exists(std::string(KORVALEN_BUILD_DIR) + "/main-window-wave.png"));
   EXPECT_EQ(form->EditName()->palette().color(QPalette::Base), QColor(128, 128, 128));
-  EXPECT_FALSE(form->Action("Volume")->isEnabled());
-  EXPECT_EQ(form->StatusBar()->PanelText(5), "");
+  EXPECT_EQ(std::pair(form->Action("Volume")->isEnabled(), form->StatusBar()->PanelText(5)), std::pair(false, std::string()));
 }
 
 TEST_F(MainState, ClipboardOutlivesItsSourceAndUndoTwiceRedoesUntilTheRecordEnds) {
@@ -301,15 +293,13 @@ TEST_F(MainState, AccessFunctionsReadTheMainWindowFindOnlyWavesAndAnswerWithoutO
   auto song = std::make_unique<TestDocument>(kUnitKindMuz, &songGone);
   song->SetName("song");
   form->AddMDIChild(std::make_unique<TestChild>(std::move(song)), "song");
-  EXPECT_EQ(MainFindUnitWaveByName("drum"), &drum);
-  EXPECT_EQ(MainFindUnitWaveByName("song"), nullptr);
+  EXPECT_EQ(std::pair(MainFindUnitWaveByName("drum"), MainFindUnitWaveByName("song")), std::pair(&drum, (TUnitWave*)nullptr));
   std::vector<TWaveNameEntry> names;  // a music window active: no active wave to leave out
   EXPECT_EQ(MainFillWaveNames(names, 1), 2);
   EXPECT_EQ(names.empty() ? nullptr : names[0].unit, &bell);
 
   form.reset();  // no main window: the shell answers as one with nothing open
-  EXPECT_EQ(MainFindUnitWaveByName("drum"), nullptr);
-  EXPECT_EQ(MainFillWaveNames(names, 0), 0);
-  EXPECT_TRUE(MainCheckNameFree("drum", nullptr));
+  EXPECT_EQ(std::tuple(MainFindUnitWaveByName("drum"), MainFillWaveNames(names, 0), MainCheckNameFree("drum", nullptr)),
+            std::tuple(nullptr, 0, true));
   MainDlgSelZoomClosed();  // no window, no dialog: no trap
 }

@@ -18,6 +18,7 @@
 #include "wave/shell.h"
 #include "wave/unitwave.h"
 #include "wave/wavefile.h"
+#include "support/samples.h"
 #include "wave/fakes/recording_view.h"
 
 namespace {
@@ -33,24 +34,22 @@ class FakeDocuments : public PlayerDocuments {
   std::function<SoundPtr()> render;
 };
 
-SoundPtr Ramp(int32_t values, int channels = 1, int32_t rate = 22050, uint16_t width = 2) {
-  bool abort = false;
-  auto make = [&] {
-    WavePtr wave = NewWaveChecked(abort, values);
-    for (int32_t i = 0; i < values; ++i) wave->wave[i] = static_cast<int16_t>(i * 10);
-    return wave;
-  };
-  if (channels == 2) return std::make_unique<StereoSound>(make(), make(), rate, width);
-  return std::make_unique<MonoSound>(make(), rate, width);
+// 0, 10, 20 ... on every channel.
+SoundPtr Tens(int32_t values, int channels = 1, int32_t rate = 22050, uint16_t width = 2) {
+  const Samples16 samples = Ramp(values, 0, 10);
+  return channels == 2 ? StereoOf(samples, samples, rate, width) : MonoOf(samples, rate, width);
 }
 
-std::vector<int16_t> FileSamples(const std::string& name) {
+Samples16 FileSamples(const std::string& name) {
   SoundPtr sound;
   std::string status;
-  if (!ReadWaveFile(name, sound, status)) return {};
-  const Wave* wave = sound->GetLeftWave();
-  return std::vector<int16_t>(wave->wave, wave->wave + wave->values);
+  return ReadWaveFile(name, sound, status) ? Samples(sound->GetLeftWave()) : Samples16{};
 }
+
+// Play checked, Stop enabled, Pause checked, Record checked, and the player's mode.
+using Shown = std::tuple<bool, bool, bool, bool, TMPModes>;
+// A play waiting for Pause, Pause pressed, a recording waiting for Pause, a notice to swallow.
+using Pending = std::tuple<bool, bool, bool, bool>;
 
 class PlaybackTest : public testing::Test {
  protected:
@@ -71,20 +70,27 @@ class PlaybackTest : public testing::Test {
     std::filesystem::remove_all(dir_);
   }
 
-  TUnitWave& Activate(std::unique_ptr<TUnitWave> unitWave) {
+  TUnitWave& Activate(SoundPtr sound, const std::string& file = "a.wav") {
     documents.kind = kUnitKindWave;
-    documents.active = unitWave.get();
-    unitWaves_.push_back(std::move(unitWave));
-    return *unitWaves_.back();
+    unitWaves_.push_back(std::make_unique<TUnitWave>(file, std::move(sound)));
+    return *(documents.active = unitWaves_.back().get());
   }
   // An empty document that was loaded from a file, so a recording marks it modified.
-  TUnitWave& ActivateEmpty(int channels, int32_t rate, uint16_t width) {
-    return Activate(std::make_unique<TUnitWave>("empty.wav", Ramp(0, channels, rate, width)));
+  TUnitWave& ActivateEmpty(int channels = 1, int32_t rate = 22050, uint16_t width = 2) {
+    return Activate(Tens(0, channels, rate, width), "empty.wav");
   }
   void Log(std::initializer_list<const char*> expected) {
     EXPECT_EQ(player.log, std::vector<std::string>(expected.begin(), expected.end()));
     player.log.clear();
   }
+  void FinishPlay() {
+    player.FinishPlay();
+    player.Deliver();
+  }
+  Shown Buttons() const {
+    return {play.isChecked(), stop.isEnabled(), pause.isChecked(), record.isChecked(), player.Mode()};
+  }
+  static Pending Flags() { return {PlayPending, PausePressed, RecordPending, IgnoreNextNotify}; }
 
   std::string dir_ = testing::TempDir() + "korvalen-player-" + std::to_string(getpid());
   QAction play, stop, pause, record;
@@ -95,24 +101,23 @@ class PlaybackTest : public testing::Test {
   std::vector<std::unique_ptr<TUnitWave>> unitWaves_;
 };
 
+const Shown kIdle{false, false, false, false, mpNotReady};
+const Shown kPlaying{true, true, false, false, mpPlaying};
+
 }  // namespace
 
 TEST_F(PlaybackTest, PlayWritesTheSelectionOrTheWholeWaveAndTheEndOfThePlayResetsTheButtons) {
-  TUnitWave& unitWave = Activate(std::make_unique<TUnitWave>("a.wav", Ramp(100)));
+  TUnitWave& unitWave = Activate(Tens(100));
   unitWave.SetSelRange(10, 13);
   control->FilePlayExecute();
   Log({"Close", "Open", "Play(notify)"});
   EXPECT_EQ(player.FileName(), TempPlayFile);
-  EXPECT_EQ(FileSamples(TempPlayFile), (std::vector<int16_t>{100, 110, 120}));
-  EXPECT_TRUE(play.isChecked());
-  EXPECT_TRUE(stop.isEnabled());
+  EXPECT_EQ(FileSamples(TempPlayFile), (Samples16{100, 110, 120}));
+  EXPECT_EQ(Buttons(), kPlaying);
 
-  player.FinishPlay();
-  player.Deliver();
+  FinishPlay();
   Log({"Close"});
-  EXPECT_FALSE(play.isChecked());
-  EXPECT_FALSE(stop.isEnabled());
-  EXPECT_EQ(player.Mode(), mpNotReady);
+  EXPECT_EQ(Buttons(), kIdle);
 
   unitWave.SetCursor(5);
   control->FilePlayExecute();
@@ -120,85 +125,70 @@ TEST_F(PlaybackTest, PlayWritesTheSelectionOrTheWholeWaveAndTheEndOfThePlayReset
 
   // An empty wave plays nothing.
   player.log.clear();
-  ActivateEmpty(1, 22050, 2);
+  ActivateEmpty();
   control->FilePlayExecute();
   Log({});
 }
 
 TEST_F(PlaybackTest, PlayWhilePlayingRestartsWithTheNewSelectionAndTheFirstEndIsSwallowed) {
-  TUnitWave& unitWave = Activate(std::make_unique<TUnitWave>("a.wav", Ramp(100)));
+  TUnitWave& unitWave = Activate(Tens(100));
   control->FilePlayExecute();
   unitWave.SetSelRange(50, 52);
   control->FilePlayExecute();
-  EXPECT_EQ(FileSamples(TempPlayFile), (std::vector<int16_t>{500, 510}));
+  EXPECT_EQ(FileSamples(TempPlayFile), (Samples16{500, 510}));
   EXPECT_TRUE(IgnoreNextNotify);
   ASSERT_EQ(player.queued.size(), 1u);  // the first play's, ended by the close
 
   player.Deliver();
-  EXPECT_TRUE(play.isChecked());
-  EXPECT_TRUE(stop.isEnabled());
-  EXPECT_EQ(player.Mode(), mpPlaying);
+  EXPECT_EQ(Buttons(), kPlaying);
   EXPECT_FALSE(IgnoreNextNotify);
-
-  player.FinishPlay();
-  player.Deliver();
-  EXPECT_FALSE(play.isChecked());
-  EXPECT_EQ(player.Mode(), mpNotReady);
+  FinishPlay();
+  EXPECT_EQ(Buttons(), kIdle);
 }
 
 TEST_F(PlaybackTest, PausePressedBeforePlayOpensTheFileAndPlaysOnlyOnTheNextPause) {
-  Activate(std::make_unique<TUnitWave>("a.wav", Ramp(100)));
+  Activate(Tens(100));
   control->FilePauseExecute();
-  EXPECT_TRUE(pause.isChecked());
   player.log.clear();
-
   control->FilePlayExecute();
   Log({"Close", "Open"});
-  EXPECT_TRUE(PlayPending);
-  EXPECT_TRUE(play.isChecked());
-  EXPECT_EQ(player.Mode(), mpStopped);
+  EXPECT_EQ(Flags(), Pending(true, true, false, false));
+  EXPECT_EQ(Buttons(), Shown(true, true, true, false, mpStopped));
 
   control->FilePauseExecute();
   Log({"Play(notify)"});
-  EXPECT_FALSE(PlayPending);
-  EXPECT_FALSE(PausePressed);
-  EXPECT_FALSE(pause.isChecked());
-  EXPECT_EQ(player.Mode(), mpPlaying);
+  EXPECT_EQ(Flags(), Pending(false, false, false, false));
+  EXPECT_EQ(Buttons(), kPlaying);
 }
 
 TEST_F(PlaybackTest, PauseWhilePlayingPausesSwallowingItsNoticeAndPauseAgainResumes) {
-  Activate(std::make_unique<TUnitWave>("a.wav", Ramp(100)));
+  Activate(Tens(100));
   control->FilePlayExecute();
   player.log.clear();
   control->FilePauseExecute();
   Log({"Pause"});
-  EXPECT_TRUE(pause.isChecked());
   player.Deliver();  // the interrupted play's notice
   EXPECT_FALSE(IgnoreNextNotify);
-  EXPECT_EQ(player.Mode(), mpPaused);
-  EXPECT_TRUE(play.isChecked());
+  EXPECT_EQ(Buttons(), Shown(true, true, true, false, mpPaused));
 
   control->FilePauseExecute();
   Log({"Resume(notify)"});
-  EXPECT_FALSE(pause.isChecked());
-  EXPECT_EQ(player.Mode(), mpPlaying);
+  EXPECT_EQ(Buttons(), kPlaying);
 
   // Stop while paused keeps Pause armed for the next play.
   control->FilePauseExecute();
   player.Deliver();
   control->FileStopExecute();
-  EXPECT_EQ(player.Mode(), mpNotReady);
-  EXPECT_FALSE(play.isChecked());
-  EXPECT_TRUE(PausePressed);
+  EXPECT_EQ(Buttons(), Shown(false, false, true, false, mpNotReady));
   control->FilePlayExecute();
-  EXPECT_TRUE(PlayPending);
+  EXPECT_EQ(Flags(), Pending(true, true, false, false));
 }
 
 TEST_F(PlaybackTest, RecordOnlyIntoAnEmptyWaveFileInItsFormat) {
-  Activate(std::make_unique<TUnitWave>("a.wav", Ramp(100)));
+  Activate(Tens(100));
   control->FileRecordExecute();
   Log({"Close"});
-  EXPECT_FALSE(record.isChecked());
+  EXPECT_EQ(Buttons(), kIdle);
   EXPECT_EQ(RecordUnitWave, nullptr);
 
   TUnitWave& empty = ActivateEmpty(2, 11025, 1);
@@ -208,13 +198,9 @@ TEST_F(PlaybackTest, RecordOnlyIntoAnEmptyWaveFileInItsFormat) {
   SoundPtr file;
   std::string status;
   ASSERT_TRUE(ReadWaveFile(TempRecFile, file, status)) << status;
-  EXPECT_EQ(file->MoSt, 2);
-  EXPECT_EQ(file->Freq, 11025);
-  EXPECT_EQ(file->BytesPerSample, 1);
-  EXPECT_EQ(file->GetValues(), 0);
+  EXPECT_EQ(std::tuple(FormatOf(*file), file->GetValues()), std::tuple(std::tuple(2, 11025, 1), 0));
   EXPECT_EQ(RecordUnitWave, &empty);
-  EXPECT_TRUE(record.isChecked());
-  EXPECT_TRUE(stop.isEnabled());
+  EXPECT_EQ(Buttons(), Shown(false, true, false, true, mpRecording));
   EXPECT_FALSE(pause.isEnabled());
 }
 
@@ -223,57 +209,49 @@ TEST_F(PlaybackTest, StopPutsTheRecordingIntoItsDocumentInItsFormatWhileAnotherI
   TUnitWave& target = ActivateEmpty(2, 22050, 1);
   target.SetView(&view);
   control->FileRecordExecute();
-  TUnitWave& other = Activate(std::make_unique<TUnitWave>("b.wav", Ramp(100)));
-  // The device delivered 16-bit samples where the document keeps 8.
-  player.recording = Ramp(50, 2, 22050, 2);
+  TUnitWave& other = Activate(Tens(100), "b.wav");
+  player.recording = Tens(50, 2, 22050, 2);  // the device delivered 16 bits where the document keeps 8
   player.log.clear();
 
   control->FileRecordExecute();  // Record while recording stops
   Log({"Stop", "Save(wait)", "Close"});
-  EXPECT_EQ(target.GetValues(), 50);
-  EXPECT_EQ(target.GetBytesPerSample(), 1);
-  EXPECT_EQ(target.GetChannels(), 2);
-  EXPECT_EQ(target.GetSound()->GetRightWave()->wave[3], 30);
+  EXPECT_EQ(FormatOf(*target.GetSound()), std::tuple(2, 22050, 1));
+  EXPECT_EQ(At(Samples(target.GetSound()->GetRightWave()), {3, 49}), (Samples16{30, 490}));
   EXPECT_EQ(target.GetState(), kUnitStateModified);
   EXPECT_EQ(view.calls, std::vector<std::string>{"Redraw"});
   EXPECT_EQ(other.GetValues(), 100);
-  EXPECT_FALSE(record.isChecked());
+  EXPECT_EQ(Buttons(), kIdle);
   EXPECT_EQ(RecordUnitWave, nullptr);
 
-  // The recording's own notice, delivered late, changes nothing.
-  player.Deliver();
+  player.Deliver();  // the recording's own notice, delivered late, changes nothing
   EXPECT_EQ(target.GetValues(), 50);
 }
 
 TEST_F(PlaybackTest, ARecordingThatCannotBeReadBackLeavesTheDocumentEmptyAndRecordUnchecked) {
-  TUnitWave& target = ActivateEmpty(1, 22050, 2);
+  TUnitWave& target = ActivateEmpty();
   control->FileRecordExecute();
   player.saveGarbage = "this is not a wave file at all, not even close to one";
   control->FileStopExecute();
   ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text,
-            "Cannot read the file: \"" + TempRecFile + "\", " + wavestatus::kNoRiff);
-  EXPECT_EQ(sink.messages[0].caption, "File Error");
-  EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
-  EXPECT_EQ(target.GetValues(), 0);
-  EXPECT_EQ(target.GetState(), kUnitStateSaved);
-  EXPECT_FALSE(record.isChecked());
+  EXPECT_EQ(sink.messages[0],
+            (RecordedMessage{"Cannot read the file: \"" + TempRecFile + "\", " + wavestatus::kNoRiff,
+                             "File Error", kMbOk | kMbIconInformation}));
+  EXPECT_EQ(std::tuple(target.GetValues(), target.GetState()), std::tuple(0, kUnitStateSaved));
+  EXPECT_EQ(Buttons(), kIdle);
   EXPECT_EQ(RecordUnitWave, nullptr);
 }
 
 TEST_F(PlaybackTest, ARecordArmedByPauseStartsOnPauseAndStopGivesItUp) {
-  ActivateEmpty(1, 22050, 2);
+  ActivateEmpty();
   control->FilePauseExecute();
   player.log.clear();
   control->FileRecordExecute();
   Log({"Close", "Open"});
-  EXPECT_TRUE(RecordPending);
-  EXPECT_TRUE(record.isChecked());
-  EXPECT_TRUE(pause.isEnabled());
+  EXPECT_EQ(Flags(), Pending(false, true, true, false));
+  EXPECT_TRUE(record.isChecked() && pause.isEnabled());
   control->FilePauseExecute();
   Log({"StartRecording(notify)"});
-  EXPECT_FALSE(RecordPending);
-  EXPECT_FALSE(PausePressed);
+  EXPECT_EQ(Flags(), Pending(false, false, false, false));
   EXPECT_EQ(player.Mode(), mpRecording);
   control->FileStopExecute();
   player.log.clear();
@@ -282,35 +260,30 @@ TEST_F(PlaybackTest, ARecordArmedByPauseStartsOnPauseAndStopGivesItUp) {
   control->FileRecordExecute();
   control->FileStopExecute();
   Log({"Close", "Open", "Close"});
-  EXPECT_FALSE(record.isChecked());
-  EXPECT_FALSE(RecordPending);
+  EXPECT_EQ(Buttons(), Shown(false, false, true, false, mpNotReady));
+  EXPECT_EQ(Flags(), Pending(false, true, false, false));
   EXPECT_EQ(RecordUnitWave, nullptr);
-  EXPECT_FALSE(stop.isEnabled());
 }
 
 TEST_F(PlaybackTest, RecordGivesUpAPendingPlaySoPauseStartsTheRecording) {
-  const SoundPtr tune = Ramp(30);
   control->FilePauseExecute();
-  control->PlayWholeSound(*tune);
+  control->PlayWholeSound(*Tens(30));
   ASSERT_TRUE(PlayPending);
-  ActivateEmpty(1, 22050, 2);
+  ActivateEmpty();
   control->FileRecordExecute();
-  EXPECT_FALSE(PlayPending);
-  EXPECT_FALSE(play.isChecked());
+  EXPECT_FALSE(PlayPending || play.isChecked());
   player.log.clear();
   control->FilePauseExecute();
   Log({"StartRecording(notify)"});
 }
 
 TEST_F(PlaybackTest, PlayDuringARecordingFirstPutsTheRecordingIntoItsDocument) {
-  TUnitWave& target = ActivateEmpty(1, 22050, 2);
+  TUnitWave& target = ActivateEmpty();
   control->FileRecordExecute();
-  player.recording = Ramp(20);
-  const SoundPtr tune = Ramp(30);
-  EXPECT_TRUE(control->PlayWholeSound(*tune));
+  player.recording = Tens(20);
+  EXPECT_TRUE(control->PlayWholeSound(*Tens(30)));
   EXPECT_EQ(target.GetValues(), 20);
-  EXPECT_FALSE(record.isChecked());
-  EXPECT_EQ(player.Mode(), mpPlaying);
+  EXPECT_EQ(Buttons(), kPlaying);
   EXPECT_EQ(FileSamples(TempPlayFile).size(), 30u);
 }
 
@@ -326,59 +299,51 @@ TEST_F(PlaybackTest, ADocumentThatGoesAwayTakesItsRecordingAlong) {
     PlaybackControl& control_;
   } shell(*control);
   ShellServices* previous = SetShellServices(&shell);
-  ActivateEmpty(1, 22050, 2);
+  ActivateEmpty();
   control->FileRecordExecute();
-  player.recording = Ramp(20);
+  player.recording = Tens(20);
   documents.active = nullptr;
   unitWaves_.clear();
   SetShellServices(previous);
 
   EXPECT_EQ(RecordUnitWave, nullptr);
-  EXPECT_FALSE(record.isChecked());
-  EXPECT_EQ(player.Mode(), mpNotReady);
+  EXPECT_EQ(Buttons(), kIdle);
   control->FileStopExecute();  // nothing left to write into
-  EXPECT_FALSE(stop.isEnabled());
+  EXPECT_EQ(Buttons(), kIdle);
 }
 
 TEST_F(PlaybackTest, MusicIsRenderedForThePlayAndAnEmptyRenderingPlaysNothing) {
   documents.kind = kUnitKindMuz;
-  documents.render = [] { return Ramp(40, 2); };
+  documents.render = [] { return Tens(40, 2); };
   control->FilePlayExecute();
   EXPECT_EQ(FileSamples(TempPlayFile).size(), 40u);
-  EXPECT_TRUE(play.isChecked());
-  player.FinishPlay();
-  player.Deliver();
+  EXPECT_EQ(Buttons(), kPlaying);
+  FinishPlay();
   player.log.clear();
 
-  documents.render = [] { return Ramp(0); };
+  documents.render = [] { return Tens(0); };
   control->FilePlayExecute();
   documents.render = nullptr;
   control->FilePlayExecute();
   Log({});
-  EXPECT_FALSE(play.isChecked());
+  EXPECT_EQ(Buttons(), kIdle);
 }
 
 TEST_F(PlaybackTest, WithoutTheTemporaryDirectoryNothingIsWrittenOrPlayed) {
   TempDirOk = false;
-  const SoundPtr tune = Ramp(30);
-  EXPECT_FALSE(control->PlayWholeSound(*tune));
-  ActivateEmpty(1, 22050, 2);
+  EXPECT_FALSE(control->PlayWholeSound(*Tens(30)));
+  ActivateEmpty();
   control->FileRecordExecute();
-  EXPECT_FALSE(std::filesystem::exists(TempPlayFile));
-  EXPECT_FALSE(std::filesystem::exists(TempRecFile));
-  EXPECT_FALSE(record.isChecked());
-  EXPECT_FALSE(pause.isEnabled());
-  EXPECT_FALSE(record.isEnabled());
+  EXPECT_FALSE(std::filesystem::exists(TempPlayFile) || std::filesystem::exists(TempRecFile));
+  EXPECT_FALSE(record.isChecked() || pause.isEnabled() || record.isEnabled());
 }
 
 TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
   player.failOpen = true;
-  const SoundPtr tune = Ramp(30);
-  EXPECT_FALSE(control->PlayWholeSound(*tune));
+  EXPECT_FALSE(control->PlayWholeSound(*Tens(30)));
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].text, "player failed");
-  EXPECT_FALSE(play.isChecked());
-  EXPECT_FALSE(stop.isEnabled());
+  EXPECT_EQ(Buttons(), kIdle);
 }
 
 namespace {
@@ -404,25 +369,21 @@ TEST_F(MainPlaybackTest, TheButtonsShowOnlyWhatTheCommandsSet) {
   QAction* play = form->Action("FilePlay");
   QAction* pause = form->Action("FilePause");
   EXPECT_FALSE(form->Action("FileStop")->isEnabled());
-  // Nothing to play: triggering must not leave the button checked.
   play->setEnabled(true);
-  play->trigger();
+  play->trigger();  // nothing to play: the button must not stay checked
   EXPECT_FALSE(play->isChecked());
-  pause->trigger();
-  EXPECT_TRUE(pause->isChecked());
-  EXPECT_TRUE(PausePressed);
-  pause->trigger();
-  EXPECT_FALSE(pause->isChecked());
-  EXPECT_FALSE(PausePressed);
+  for (const bool down : {true, false}) {
+    pause->trigger();
+    EXPECT_EQ(std::pair(pause->isChecked(), PausePressed), std::pair(down, down));
+  }
 }
 
 TEST_F(MainPlaybackTest, TheEngineReachesTheWholeSoundPlayThroughTheMainWindow) {
-  const SoundPtr tune = Ramp(25);
+  const SoundPtr tune = Tens(25);
   EXPECT_TRUE(MainPlayWholeSound(*tune));
   EXPECT_EQ(FileSamples(TempPlayFile).size(), 25u);
   EXPECT_EQ(player->log.back(), "Play(notify)");
-  EXPECT_TRUE(form->Action("FilePlay")->isChecked());
-  EXPECT_TRUE(form->Action("FileStop")->isEnabled());
+  EXPECT_TRUE(form->Action("FilePlay")->isChecked() && form->Action("FileStop")->isEnabled());
   form->Action("FileStop")->trigger();
   EXPECT_EQ(player->Mode(), mpNotReady);
   EXPECT_FALSE(form->Action("FilePlay")->isChecked());
@@ -434,17 +395,13 @@ TEST_F(MainPlaybackTest, TheEngineReachesTheWholeSoundPlayThroughTheMainWindow) 
 }
 
 TEST_F(MainPlaybackTest, TheProgramsEndRemovesItsTemporaryFilesAndTheirDirectoryWhenEmpty) {
-  struct Case {
-    const char* name;
-    bool directoryGoneBeforePlay;  // another copy of the program ended meanwhile
-    bool foreignFile;
-  };
+  struct Case { const char* name; bool directoryGoneBeforePlay, foreignFile; };  // gone: another copy ended
   const Case cases[] = {
       {"only our files", false, false},
       {"the directory went before the play", true, false},
       {"a file of someone else's keeps the directory", false, true},
   };
-  const SoundPtr tune = Ramp(25);
+  const SoundPtr tune = Tens(25);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     if (!form) {

@@ -9,6 +9,7 @@
 
 #include "app/ChildWave.h"
 #include "app/DCommon.h"
+#include "app/fakes/command_dialogs.h"
 #include "app/fakes/main_window.h"
 #include "foundation/random.h"
 #include "gui/application.h"
@@ -18,45 +19,6 @@
 #include "wave/wave.h"
 
 namespace {
-
-// A tenth of a second of saw with `step` per sample, so that every edit shows.
-SoundPtr Saw(int32_t values = 4410, int16_t step = 37) {
-  bool abort = false;
-  WavePtr wave = NewWaveChecked(abort, values);
-  for (int32_t i = 0; i < values; ++i)
-    wave->wave[i] = static_cast<int16_t>((i * step) % 4000 - 2000);
-  return std::make_unique<MonoSound>(std::move(wave), 44100, 2);
-}
-
-std::vector<int16_t> Samples(const Sound* sound) {
-  if (sound == nullptr) return {};
-  const Wave* wave = sound->GetLeftWave();
-  return std::vector<int16_t>(wave->wave, wave->wave + wave->values);
-}
-
-// Plays the user in every dialog a command opens; a dialog left open is cancelled.
-class ScriptedDialogs {
- public:
-  explicit ScriptedDialogs(std::function<void(TDialogForm&)> drive)
-      : runner_([this, drive](QDialog& shown) {
-          captions.push_back(shown.windowTitle().toStdString());
-          shown.show();
-          if (drive) drive(static_cast<TDialogForm&>(shown));
-          if (shown.isVisible()) shown.reject();
-          return shown.result();
-        }) {}
-  std::vector<std::string> captions;
-
- private:
-  ScopedModalRunner runner_;
-};
-
-void Type(TDialogForm& dialog, const char* control, const char* text) {
-  dialog.findChild<QLineEdit*>(control)->setText(text);
-}
-void Press(TDialogForm& dialog, const char* button) {
-  dialog.findChild<QPushButton*>(button)->click();
-}
 
 class WaveOps : public MainWindowTest {
  protected:

@@ -44,10 +44,7 @@ QImage Drawn(Draw draw) {
 }  // namespace
 
 TEST(PictureCanvas, LinesLeaveOutTheirEndPixelAndWidePensStampSquares) {
-  struct Case {
-    int32_t x1, y1, x2, y2, width;
-    std::array<int32_t, 5> inked;
-  };
+  struct Case { int32_t x1, y1, x2, y2, width; std::array<int32_t, 5> inked; };
   const Case cases[] = {
       {10, 10, 16, 10, 1, {10, 10, 16, 11, 6}},  {16, 10, 10, 10, 1, {11, 10, 17, 11, 6}},
       {10, 10, 10, 20, 1, {10, 10, 11, 20, 10}}, {10, 10, 14, 14, 1, {10, 10, 14, 14, 4}},
@@ -66,10 +63,7 @@ TEST(PictureCanvas, LinesLeaveOutTheirEndPixelAndWidePensStampSquares) {
 }
 
 TEST(PictureCanvas, BoxesAreHalfOpenAndOnlySolidBrushesFillThemWhole) {
-  struct Case {
-    MuzBrushStyle style;
-    int32_t minCount, maxCount;
-  };
+  struct Case { MuzBrushStyle style; int32_t minCount, maxCount; };
   for (const Case& c : {Case{MuzBrushStyle::Solid, 30, 30}, Case{MuzBrushStyle::Clear, 0, 0},
                         Case{MuzBrushStyle::Cross, 1, 29}}) {
     const auto inked = Scan(Drawn([&](PixelCanvas& canvas) {
@@ -81,13 +75,14 @@ TEST(PictureCanvas, BoxesAreHalfOpenAndOnlySolidBrushesFillThemWhole) {
   }
   for (int32_t size : {3, 5, 10}) {
     const QImage image = Drawn([&](PixelCanvas& canvas) { canvas.Ellipse(20, 30, 20 + size, 30 + size); });
-    EXPECT_EQ(Scan(image)[2] * 1000 + Scan(image)[3], (20 + size) * 1000 + 30 + size) << size;
-    EXPECT_EQ(Scan(image)[0] * 1000 + Scan(image)[1], 20 * 1000 + 30) << size;
+    const auto inked = Scan(image);
+    EXPECT_EQ((std::array<int32_t, 4>{inked[0], inked[1], inked[2], inked[3]}),
+              (std::array<int32_t, 4>{20, 30, 20 + size, 30 + size})) << size;
     EXPECT_EQ(PixelCanvas::FromRgb(image.pixel(20 + size / 2, 30 + size / 2)), kInk) << size;
   }
   const QImage triangle = Drawn([](PixelCanvas& canvas) { canvas.Polygon({{10, 10}, {30, 10}, {10, 30}}); });
-  EXPECT_EQ(PixelCanvas::FromRgb(triangle.pixel(14, 14)), kInk);
-  EXPECT_EQ(PixelCanvas::FromRgb(triangle.pixel(25, 25)), kWhite);
+  EXPECT_EQ(std::pair(PixelCanvas::FromRgb(triangle.pixel(14, 14)), PixelCanvas::FromRgb(triangle.pixel(25, 25))),
+            std::pair(kInk, kWhite));
 }
 
 TEST(ScorePicture, OneStaveOfEveryGlyph) {

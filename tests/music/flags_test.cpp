@@ -66,9 +66,8 @@ TEST(NoteLength, SplitTakesTheLargestDrawableValue) {
     int32_t points = -1;
     int8_t kind = 0;
     double value = -1;
-    EXPECT_EQ(length.Split(points, kind, value), c.rest);
-    EXPECT_EQ(kind, c.kind);
-    EXPECT_EQ(points, c.points);
+    const double rest = length.Split(points, kind, value);
+    EXPECT_EQ(std::tuple(rest, int32_t{kind}, points), std::tuple(c.rest, c.kind, c.points));
     if (!std::isnan(c.value)) {
       EXPECT_EQ(value, c.value);
     }
@@ -82,8 +81,8 @@ TEST(NoteLength, TupletsDrawShorterKindsAndFewerDots) {
     SCOPED_TRACE(testing::Message() << c.kind << " in " << c.multiOol);
     TNoteLength length;
     length.Set(c.points, c.kind);
-    EXPECT_EQ(length.GetFlagLength(c.multiOol), c.flagLength);
-    EXPECT_EQ(length.GetFlagPoints(c.multiOol), c.flagPoints);
+    EXPECT_EQ(std::tuple(length.GetFlagLength(c.multiOol), length.GetFlagPoints(c.multiOol)),
+              std::tuple(c.flagLength, c.flagPoints));
   }
   TNoteLength length;
   length.Set(0, 32);

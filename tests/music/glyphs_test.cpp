@@ -63,9 +63,7 @@ TEST(KeyGlyph, SignatureFollowsTheClefAndTheNextSymbolFollowsTheSignature) {
 }
 
 TEST(NumberedGlyphs, TwoDigitsWidenTimeSignaturesAndRepeatSigns) {
-  struct Case {
-    int32_t count, length, advance, selectionRight;
-  };
+  struct Case { int32_t count, length, advance, selectionRight; };
   const std::vector<GlyphStave> staves{kStave, {kC + 120, kFore, kBack}};
   for (const Case& c : {Case{12, 8, 39, 28}, Case{3, 4, 21, 14}, Case{4, 16, 39, 28}, Case{9, 8, 21, 14}}) {
     SCOPED_TRACE(testing::Message() << c.count << "/" << c.length);
@@ -81,8 +79,8 @@ TEST(NumberedGlyphs, TwoDigitsWidenTimeSignaturesAndRepeatSigns) {
     EXPECT_EQ(texts[2].text + "/" + texts[3].text, std::to_string(c.count) + "/" + std::to_string(c.length));
     EXPECT_EQ(std::vector<int32_t>({texts[2].box[0], texts[2].box[1], texts[3].box[1]}),
               std::vector<int32_t>({40, kC + 97, kC + 118}));
-    EXPECT_EQ(texts[0].font.name + std::to_string(texts[0].font.size), "Times New Roman18");
-    EXPECT_EQ(texts[0].font.colour, kBack);
+    EXPECT_EQ(std::tuple(texts[0].font.name, texts[0].font.size, texts[0].font.colour),
+              std::tuple(std::string("Times New Roman"), 18, kBack));
     EXPECT_EQ(SelectionRects(canvas).at(0), (Box{38, kC - 23, 40 + c.selectionRight, kC + 24}));
   }
   for (int32_t count : {2, 5, 12}) {
@@ -110,25 +108,21 @@ TEST(SelectedGlyphs, BackgroundColourOnAForegroundRectangle) {
     int32_t nextX = 0;
     TNoteShift(c.kind, 3, kStave).Draw(canvas, 20, nextX, true);
     EXPECT_EQ(nextX, 20 + c.width);
-    EXPECT_EQ(canvas.calls.at(0).box, (Box{20 + c.rect[0], 85 + c.rect[1], 20 + c.rect[2], 85 + c.rect[3]}));
-    EXPECT_EQ(canvas.calls.at(0).brushColour, kFore);
-    EXPECT_EQ(canvas.calls.at(1).penColour, kBack);
+    EXPECT_EQ(std::tuple(canvas.calls.at(0).box, canvas.calls.at(0).brushColour, canvas.calls.at(1).penColour),
+              std::tuple(Box{20 + c.rect[0], 85 + c.rect[1], 20 + c.rect[2], 85 + c.rect[3]}, kFore, kBack));
   }
   for (bool selected : {false, true}) {
     RecordingCanvas canvas;
     int32_t nextX = 0;
     DrawSilence(canvas, 1, 0, 30, kStave, nextX, selected);
-    const CanvasCall block = canvas.Of(CanvasCall::FillRect).back();
-    EXPECT_EQ(block.box, (Box{30, kC - 9, 44, kC - 4}));
-    EXPECT_EQ(block.brushColour, selected ? kBack : kFore);
-    EXPECT_EQ(canvas.Of(CanvasCall::FillRect).size(), selected ? 2u : 1u);
+    const std::vector<CanvasCall> fills = canvas.Of(CanvasCall::FillRect);
+    EXPECT_EQ(std::tuple(fills.back().box, fills.back().brushColour, fills.size()),
+              std::tuple(Box{30, kC - 9, 44, kC - 4}, selected ? kBack : kFore, selected ? 2u : 1u));
   }
 }
 
 TEST(RestAndHeadGlyphs, WidthsGrowWithDotsAndAccidentals) {
-  struct Rest {
-    int32_t kind, dots, width;
-  };
+  struct Rest { int32_t kind, dots, width; };
   for (const Rest& r : {Rest{1, 0, 22}, Rest{2, 1, 26}, Rest{4, 0, 18}, Rest{8, 2, 28}, Rest{16, 0, 23},
                         Rest{32, 1, 30}, Rest{64, 0, 29}}) {
     EXPECT_EQ(SilenceWidth(r.kind, r.dots), r.width) << r.kind;
@@ -138,11 +132,7 @@ TEST(RestAndHeadGlyphs, WidthsGrowWithDotsAndAccidentals) {
     for (const CanvasCall& e : canvas.Of(CanvasCall::Ellipse)) dots += e.box[1] == kC - 5 && e.box[3] == kC - 2;
     EXPECT_EQ(dots, r.dots) << r.kind;
   }
-  struct Head {
-    int32_t lengthClass, dots;
-    uint8_t shift;
-    int32_t shiftWidth;
-  };
+  struct Head { int32_t lengthClass, dots; uint8_t shift; int32_t shiftWidth; };
   for (const Head& h : {Head{4, 0, noteShiftNone, 0}, Head{2, 1, noteShiftMol, 12}, Head{1, 2, noteShiftKruis, 13}}) {
     SCOPED_TRACE(h.lengthClass);
     const TDrawNote note(kStave, 0x000000FF, noteHeadEllipse, h.lengthClass, h.dots, 1, h.shift);

@@ -84,11 +84,7 @@ TEST(PartMuzEdit, AccidentalsCarryWithinTheBarAndKeysHoldUntilTheNext) {
   auto* key = new TKey(&score.unit, TKey::keyKindG, 0, 1.5, score.stave, 1, single);
   key->SetNoteShift(key->PitchToHeight(4), noteShiftMol);
   single->InsertSymbol(key);
-  struct Case {
-    double time;
-    int32_t pitch;
-    uint8_t shift;
-  };
+  struct Case { double time; int32_t pitch; uint8_t shift; };
   const Case cases[] = {{0.5, 3, noteShiftKruis},   {0.5, 10, noteShiftKruis},  {0.5, -4, noteShiftKruis},
                         {0.5, 4, noteShiftNormal},  {0.25, 3, noteShiftNormal}, {1.0, 3, noteShiftNormal},
                         {1.25, 3, noteShiftNormal}, {1.75, 4, noteShiftMol},    {2.5, 11, noteShiftMol}};

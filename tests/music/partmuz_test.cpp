@@ -11,11 +11,7 @@ namespace {
 
 TEST(PartMuzTime, LengthsFollowLoopsTurnsAndNotes) {
   using Build = std::function<TPartMuz*(ScoreBuilder&)>;
-  struct Case {
-    const char* name;
-    double length;
-    Build build;
-  };
+  struct Case { const char* name; double length; Build build; };
   const std::vector<Case> cases = {
       {"loop of 3 around a part ending at 2", 6.0,
        [](ScoreBuilder& s) {
@@ -62,8 +58,8 @@ TEST(PartMuzTime, SelectSoundsOnlyInItsTurnsAndTakesTheNearestLoopsCounter) {
   EXPECT_EQ(select->GetCurrentTurn(), 3);
   score.unit.GetStartPartMuz()->ResetTurns();
   EXPECT_EQ(select->GetCurrentTurn(), 1);
-  EXPECT_EQ(select->GetEnclosingLoopOrSelect(), loop);
-  EXPECT_EQ(select->GetEnclosingLoop(), loop);
+  EXPECT_EQ((std::vector<const TPartMuz*>{select->GetEnclosingLoopOrSelect(), select->GetEnclosingLoop()}),
+            (std::vector<const TPartMuz*>{loop, loop}));
 }
 
 TEST(PartMuzOrder, PlayOrderAndTreeOrderStepAlongTheTree) {
@@ -73,14 +69,11 @@ TEST(PartMuzOrder, PlayOrderAndTreeOrderStepAlongTheTree) {
   auto* select = new TSelectPartMuz(b, &score.unit);
   auto* loop = score.Loop(2, score.Concat(a, select));
   TPartMuz* root = score.Root(loop);
-  EXPECT_EQ(root->GetFirstSinglePart(), a);
-  EXPECT_EQ(a->GetNextSinglePart(), b);
-  EXPECT_EQ(b->GetNextSinglePart(), nullptr);
-  EXPECT_EQ(b->GetParent()->GetPrevSinglePartFrom(b), a);
-  EXPECT_EQ(a->GetNextPart(), select);
-  EXPECT_EQ(select->GetPrevPart(), a);
-  EXPECT_EQ(b->GetNextPart(), select);
-  EXPECT_EQ(loop->GetNextPart(), nullptr);
+  EXPECT_EQ((std::vector<const TPartMuz*>{root->GetFirstSinglePart(), a->GetNextSinglePart(), b->GetNextSinglePart(),
+                                          b->GetParent()->GetPrevSinglePartFrom(b)}),
+            (std::vector<const TPartMuz*>{a, b, nullptr, a}));
+  EXPECT_EQ((std::vector<const TPartMuz*>{a->GetNextPart(), select->GetPrevPart(), b->GetNextPart(), loop->GetNextPart()}),
+            (std::vector<const TPartMuz*>{select, a, select, nullptr}));
 }
 
 TEST(PartMuzTurns, ChainKeepsInsertionOrderAndRemovesTheFirstMatch) {
@@ -94,15 +87,13 @@ TEST(PartMuzTurns, ChainKeepsInsertionOrderAndRemovesTheFirstMatch) {
     select->AddTurnItem(Turns(count), Semitones(semitones));
   EXPECT_EQ(select->CountTurnItems(3), 2);
   EXPECT_EQ(select->GetMaxTurnCount(), 3);
-  ASSERT_TRUE(select->FindTurn(pitch, 3));
-  EXPECT_EQ(pitch, 10);
+  EXPECT_TRUE(select->FindTurn(pitch, 3) && pitch == 10) << pitch;
   select->RemoveTurnItem(3);
   std::vector<std::string> labels;
   for (TSelectPartItem* item = select->GetSelectPartItems(); item; item = item->GetNext())
     labels.push_back(item->GetLabel());
   EXPECT_EQ(labels, (std::vector<std::string>{"root turn", "turn 1", "turn 3"}));
-  ASSERT_TRUE(select->FindTurn(pitch, 3));
-  EXPECT_EQ(pitch, 30);
+  EXPECT_TRUE(select->FindTurn(pitch, 3) && pitch == 30) << pitch;
 }
 
 TEST(PartMuzShape, VisibilityTreeOrderCollapseAndDetachKeepParentLinks) {
@@ -112,22 +103,20 @@ TEST(PartMuzShape, VisibilityTreeOrderCollapseAndDetachKeepParentLinks) {
   auto* loop = score.Loop(2, looped);
   auto* concat = score.Concat(first, loop);
   TPartMuz* root = score.Root(concat);
-  EXPECT_EQ(first->GetNextPart(), loop);
-  EXPECT_EQ(looped->GetNextPart(), loop);
-  EXPECT_EQ(loop->GetEnclosingLoopOrSelect(), nullptr);
+  EXPECT_EQ((std::vector<const TPartMuz*>{first->GetNextPart(), looped->GetNextPart(), loop->GetEnclosingLoopOrSelect()}),
+            (std::vector<const TPartMuz*>{loop, loop, nullptr}));
   EXPECT_EQ(loop->GetLeftLoopSymbol()->GetLoopPart(), loop);
   EXPECT_EQ(loop->GetRightLoopSymbol()->GetSide(), loopSideRight);
   concat->SetVisibleFlag(false);
-  EXPECT_FALSE(looped->IsVisible());
-  EXPECT_FALSE(looped->IsParentVisible());
-  EXPECT_TRUE(root->IsParentVisible());
+  EXPECT_EQ(std::tuple(looped->IsVisible(), looped->IsParentVisible(), root->IsParentVisible()),
+            std::tuple(false, false, true));
 
   EXPECT_EQ(ScoreBuilder::Detach(first), concat);
   EXPECT_EQ(concat->GetFirstPart(), nullptr);
   concat->Collapse();
   delete concat;
-  EXPECT_EQ(static_cast<TStartPartMuz*>(root)->GetPartMuz(), loop);
-  EXPECT_EQ(loop->GetParent(), root);
+  EXPECT_EQ((std::vector<const TPartMuz*>{static_cast<TStartPartMuz*>(root)->GetPartMuz(), loop->GetParent()}),
+            (std::vector<const TPartMuz*>{loop, root}));
   score.unit.CheckParents();
   score.unit.DeleteDetachedPart(first);
 }
@@ -147,9 +136,8 @@ TEST(PartMuzDepth, TreesFarDeeperThanTheStackWalkAndFree) {
   score.unit.CheckParents();
   root->ResetTurns();
   EXPECT_DOUBLE_EQ(root->GetTimeLength(1), 0.5);
-  EXPECT_EQ(root->GetFirstSinglePart(), single);
-  EXPECT_EQ(root->GetLastSinglePart(), last);
-  EXPECT_EQ(last->GetNextSinglePart(), nullptr);
+  EXPECT_EQ((std::vector<const TPartMuz*>{root->GetFirstSinglePart(), root->GetLastSinglePart(), last->GetNextSinglePart()}),
+            (std::vector<const TPartMuz*>{single, last, nullptr}));
   EXPECT_EQ(single->GetParent()->GetCurrentTurn(), 1);
   top->SetVisibleFlag(false);
   EXPECT_FALSE(single->IsVisible());

@@ -30,10 +30,7 @@ bool Contains(const std::vector<MuzPoint>& points, MuzPoint p) {
 }  // namespace
 
 TEST(StaveLines, ExtraLinesFillTheStavesRoomInTheBlendedColour) {
-  struct Case {
-    bool extra;
-    int32_t up, down, first, last;
-  };
+  struct Case { bool extra; int32_t up, down, first, last; };
   for (const Case& c : {Case{false, 60, 45, -2, 2}, Case{true, 60, 45, -6, 4}, Case{true, 35, 25, -3, 2}}) {
     SCOPED_TRACE(testing::Message() << c.extra << " " << c.up << "/" << c.down);
     TNoteStave stave(nullptr, kFore, kBack, c.up, c.down, drawFlagJoin, false, c.extra);
@@ -129,9 +126,7 @@ TEST(ChordDrawing, FlagsBeamsAndStubs) {
 }
 
 TEST(SlurShape, CrescentRunsBetweenTheEndsAndBowsByItsHeight) {
-  struct Case {
-    int32_t y1, y2, h, apex;
-  };
+  struct Case { int32_t y1, y2, h, apex; };
   // The last two cases end further out than the bow reaches from the first end.
   for (const Case& c : {Case{50, 50, 9, 41}, Case{50, 50, -13, 63}, Case{50, 45, 9, 41}, Case{50, 30, 9, 21},
                         Case{50, 60, -13, 73}}) {
@@ -161,9 +156,8 @@ TEST(TiesAndTuplets, TieJoinsHeadCentresAndTheBracketFramesTheNumber) {
   DrawTupletBracket(canvas, kBand, 100, 140, drawStickUp, BeamLine{100, -40, 140, -40}, 3);
   const std::vector<CanvasCall> lines = canvas.Of(CanvasCall::Line);
   ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[0].box, (Box{97, kC - 46, 97, kC - 51}));
-  EXPECT_EQ(lines[1].box, (Box{97, kC - 51, 113, kC - 51}));
-  EXPECT_EQ(lines[3].box, (Box{143, kC - 51, 143, kC - 46}));
+  EXPECT_EQ((std::vector<Box>{lines[0].box, lines[1].box, lines[3].box}),
+            (std::vector<Box>{{97, kC - 46, 97, kC - 51}, {97, kC - 51, 113, kC - 51}, {143, kC - 51, 143, kC - 46}}));
   const CanvasCall text = canvas.Of(CanvasCall::Text).at(0);
   EXPECT_EQ(text.text + " " + std::to_string(text.font.size), "3 12");
   EXPECT_EQ(text.box[0] * 1000 + text.box[1], 117 * 1000 + kC - 59);

@@ -39,13 +39,12 @@ TEST(UnitMuzCmd, StickTogglesUpThenBackToAutomaticWhereANoteIsActive) {
     for (auto [up, stick] : presses) {
       up ? score.unit.NoteStickUp() : score.unit.NoteStickDown();
       EXPECT_EQ(mode == unitMuzAdd ? score.unit.GetCurStickKind() : score.note->GetDrawStickKind(), stick);
-      EXPECT_EQ(score.unit.IsNoteStickUp(), stick == drawStickUp);
-      EXPECT_EQ(score.unit.IsNoteStickDown(), stick == drawStickDown);
+      EXPECT_EQ(std::pair(score.unit.IsNoteStickUp(), score.unit.IsNoteStickDown()),
+                std::pair(stick == drawStickUp, stick == drawStickDown));
     }
     // Only the note's own stick is an edit: it is redrawn, marked and heard on every press.
-    EXPECT_EQ(score.unit.GetState(), mode == unitMuzAdd ? kUnitStateSaved : kUnitStateModified);
-    EXPECT_EQ(score.view.calls.size(), mode == unitMuzAdd ? 0u : 8u);
-    EXPECT_EQ(score.waves.main.played.size(), mode == unitMuzAdd ? 0u : 4u);
+    EXPECT_EQ(std::tuple(score.unit.GetState(), score.view.calls.size(), score.waves.main.played.size()),
+              mode == unitMuzAdd ? std::tuple(kUnitStateSaved, 0u, 0u) : std::tuple(kUnitStateModified, 8u, 4u));
   }
 }
 
@@ -61,14 +60,13 @@ TEST(UnitMuzCmd, NoteMovesBetweenGroupsAndIsRefusedAtTheChainEnds) {
   for (TNoteGroup* to : {second, first}) {
     ASSERT_TRUE(to == second ? score.unit.CanNoteToNextNoteGroup() : score.unit.CanNoteToPrevNoteGroup());
     to == second ? score.unit.NoteToNextNoteGroup() : score.unit.NoteToPrevNoteGroup();
-    EXPECT_EQ(score.note->GetNoteGroup(), to);
-    EXPECT_EQ(score.stave->GetSelectedNoteGroup(), to);
-    EXPECT_EQ(score.unit.GetSelectedSymbol(), score.note);
+    EXPECT_EQ(std::tuple(score.note->GetNoteGroup(), score.stave->GetSelectedNoteGroup(), score.unit.GetSelectedSymbol()),
+              std::tuple(to, to, static_cast<TXTouchMuzSymbol*>(score.note)));
     EXPECT_NE(score.unit.CanNoteToNextNoteGroup(), to == second);
   }
   EXPECT_EQ(score.view.calls, (std::vector<std::string>{"Redraw", "ShowStatus", "Redraw", "ShowStatus"}));
-  EXPECT_EQ(score.unit.GetState(), kUnitStateModified);
-  EXPECT_EQ(score.waves.main.played.size(), 1u);  // the second group has no players to sound
+  // The second group has no players to sound.
+  EXPECT_EQ(std::tuple(score.unit.GetState(), score.waves.main.played.size()), std::tuple(kUnitStateModified, 1u));
   score.unit.PlayNote();
   EXPECT_EQ(score.waves.main.played.size(), 2u);
   score.unit.DeleteNoteGroup(first);  // frees the selected note: the selection must go with it

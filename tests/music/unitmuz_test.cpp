@@ -17,60 +17,47 @@ TEST(UnitMuz, NewDocumentHoldsOneStaveOneGroupOneSamplerAndOneBarredPart) {
   unit.InitNew();
   TNoteStave* stave = unit.GetStartStave();
   ASSERT_NE(stave, nullptr);
-  EXPECT_EQ(stave->GetNext(), nullptr);
-  EXPECT_EQ(unit.GetCurStave(), stave);
   TNoteGroup* group = stave->GetStartNoteGroup();
   ASSERT_NE(group, nullptr);
-  EXPECT_EQ(group->GetNext(), nullptr);
-  EXPECT_EQ(stave->GetCurNoteGroup(), group);
-  EXPECT_EQ(stave->GetSelectedNoteGroup(), group);
-  EXPECT_EQ(stave->GetRoomUp().GetValue(), 80);
-  EXPECT_EQ(stave->GetRoomDown().GetBound(), 30);
+  EXPECT_EQ((std::vector<const void*>{stave->GetNext(), unit.GetCurStave(), group->GetNext(), stave->GetCurNoteGroup(),
+                                      stave->GetSelectedNoteGroup()}),
+            (std::vector<const void*>{nullptr, stave, nullptr, group, group}));
+  EXPECT_EQ(std::tuple(stave->GetRoomUp().GetValue(), stave->GetRoomDown().GetBound()), std::tuple(80, 30));
   TOnePlayer* player = group->GetCompoundPlayer()->GetStartOnePlayer();
   ASSERT_NE(player, nullptr);
-  EXPECT_EQ(player->GetNext(), nullptr);
-  EXPECT_EQ(group->GetCompoundPlayer()->GetCurOnePlayer(), player);
-  EXPECT_EQ(player->GetSimpleSampler().SampleWave.GetName(), "sample");
-  EXPECT_DOUBLE_EQ(player->GetSimpleSampler().BasicFreq.GetValue(), 0.001);
-  EXPECT_DOUBLE_EQ(player->VolumeFactor().GetValue(), 0.5);
+  EXPECT_EQ(std::tuple(player->GetNext(), group->GetCompoundPlayer()->GetCurOnePlayer()), std::tuple(nullptr, player));
+  EXPECT_EQ(std::tuple(player->GetSimpleSampler().SampleWave.GetName(), player->GetSimpleSampler().BasicFreq.GetValue(),
+                       player->VolumeFactor().GetValue()),
+            std::tuple(std::string("sample"), 0.001, 0.5));
 
   auto* single = static_cast<TSinglePartMuz*>(unit.GetStartPartMuz()->GetPartMuz());
   ASSERT_EQ(single->GetPartMuzKind(), partMuzSingle);
-  EXPECT_EQ(single->GetMuzBar()->GetCount(), 4);
-  EXPECT_EQ(single->GetMuzBar()->GetBarLength(), 4);
-  EXPECT_EQ(single->GetMuzBar()->GetCountFirstBar(), 0);
+  const TMuzBar* bar = single->GetMuzBar();
+  EXPECT_EQ(std::tuple(bar->GetCount(), bar->GetBarLength(), bar->GetCountFirstBar()), std::tuple(4, 4, 0));
   TKey* startKey = single->GetStartStaveSymbol()->AsKey();
   ASSERT_NE(startKey, nullptr);
-  EXPECT_EQ(startKey->GetKeyKind(), TKey::keyKindG);
-  EXPECT_EQ(startKey->GetKeyOrder(), 1);
-  EXPECT_EQ(unit.GetSelectedSymbol(), startKey);
-  EXPECT_EQ(unit.GetState(), kUnitStateNew);
-  EXPECT_EQ(unit.GetKind(), kUnitKindMuz);
-  EXPECT_EQ(unit.GetUnitMuzMode(), unitMuzAdd);
-  EXPECT_EQ(unit.GetInsertKind(), insertModeNote);
-  EXPECT_DOUBLE_EQ(unit.GetTempo().GetValue(), 1.0);
+  EXPECT_EQ(std::tuple(startKey->GetKeyKind(), startKey->GetKeyOrder(), unit.GetSelectedSymbol()),
+            std::tuple(TKey::keyKindG, 1, static_cast<TXTouchMuzSymbol*>(startKey)));
+  EXPECT_EQ(std::tuple(unit.GetState(), unit.GetKind(), unit.GetUnitMuzMode(), unit.GetInsertKind(), unit.GetTempo().GetValue()),
+            std::tuple(kUnitStateNew, kUnitKindMuz, unitMuzAdd, insertModeNote, 1.0));
 }
 
 TEST(UnitMuz, FormatSelectionAndRefresh) {
   TUnitMuz unit("format.kvm");
   unit.InitNew();
   unit.SetFormat(waveFileProps(1, 8000, 2), waveFileProps(2, 44100, 1));
-  EXPECT_EQ(unit.GetChannels(), 2);
-  EXPECT_EQ(unit.GetSamplesPerSec(), 44100u);
-  EXPECT_EQ(unit.GetBytesPerSample(), 1);
+  EXPECT_EQ(std::tuple(unit.GetChannels(), unit.GetSamplesPerSec(), unit.GetBytesPerSample()), std::tuple(2, 44100u, 1));
 
   auto* single = unit.GetStartPartMuz()->GetFirstSinglePart();
   TNoteStave* second = unit.AddDefaultStave(unit.GetStartStave());
   EXPECT_EQ(single->CountStartKeys(second), 1);
   EXPECT_EQ(unit.GetSelMuzSymbolKind(), muzSymbolStave);
   unit.SetSelectedSymbol(single->GetMuzBar());  // from a stave symbol: its stave is remembered
-  EXPECT_EQ(unit.GetSelectedInStave(), unit.GetStartStave());
-  EXPECT_EQ(unit.GetSelMuzSymbolKind(), muzSymbolBar);
+  EXPECT_EQ(std::tuple(unit.GetSelectedInStave(), unit.GetSelMuzSymbolKind()), std::tuple(unit.GetStartStave(), muzSymbolBar));
   unit.SetSelectedSymbol(single->GetKeyAt(0.0, second));  // from a bar: nothing remembered
   EXPECT_EQ(unit.GetSelectedInStave(), unit.GetStartStave());
   unit.SetSelectedSymbol(nullptr);
-  EXPECT_EQ(unit.GetSelectedInStave(), second);
-  EXPECT_EQ(unit.GetSelMuzSymbolKind(), kNoSelectedSymbol);
+  EXPECT_EQ(std::tuple(unit.GetSelectedInStave(), unit.GetSelMuzSymbolKind()), std::tuple(second, kNoSelectedSymbol));
 
   RecordingMuzView view;
   unit.SetChildMuz(&view);
@@ -99,9 +86,8 @@ TEST(UnitMuz, RemovalsLeaveNoPointerIntoFreedScore) {
     switch (removal) {
       case kStave:
         ASSERT_TRUE(score.unit.RemoveStave(score.stave));
-        EXPECT_EQ(score.unit.GetSelectedInStave(), nullptr);
-        EXPECT_EQ(score.unit.GetCurStave(), nullptr);
-        EXPECT_EQ(score.unit.GetStartStave(), kept);
+        EXPECT_EQ(std::tuple(score.unit.GetSelectedInStave(), score.unit.GetCurStave(), score.unit.GetStartStave()),
+                  std::tuple(nullptr, nullptr, kept));
         EXPECT_FALSE(score.unit.RemoveStave(kept));
         break;
       case kNoteGroup:
@@ -148,20 +134,10 @@ TEST(UnitMuz, PartStackPopsInReverseAndFreesWhatItHolds) {
 }
 
 TEST(UnitMuz, StaveWritesItsSettingsAndSaveReportsAFailedWrite) {
-  struct Case {
-    uint8_t joinFlags;
-    bool mute;
-    bool extraLines;
-    std::vector<std::string> elements;
-  };
+  struct Case { uint8_t joinFlags; bool mute; bool extraLines; std::vector<std::string> elements; };
   const std::vector<Case> cases = {
-      {drawFlagSeparate,
-       false,
-       false,
-       {"RoomUp=80", "RoomDown=45", "ForegroundColor=0A0B0C", "BackgroundColor=00FF00"}},
-      {drawFlagJoin,
-       true,
-       true,
+      {drawFlagSeparate, false, false, {"RoomUp=80", "RoomDown=45", "ForegroundColor=0A0B0C", "BackgroundColor=00FF00"}},
+      {drawFlagJoin, true, true,
        {"RoomUp=80", "RoomDown=45", "AllowJoinFlags=", "Mute=", "ExtraLines=", "ForegroundColor=0A0B0C",
         "BackgroundColor=00FF00"}},
   };
@@ -185,10 +161,10 @@ TEST(UnitMuz, StaveWritesItsSettingsAndSaveReportsAFailedWrite) {
   unit.InitNew();
   EXPECT_FALSE(unit.SaveToFile("/nonexistent-directory/save.kvm", false));
   ASSERT_EQ(sink.messages.size(), 1u);
+  // The reason follows the words.
   EXPECT_EQ(sink.messages[0].text.rfind("Cannot save Music: ", 0), 0u);
   EXPECT_GT(sink.messages[0].text.size(), std::string("Cannot save Music: ").size());
-  EXPECT_EQ(sink.messages[0].caption, "FileError");
-  EXPECT_EQ(unit.GetState(), kUnitStateNew);
+  EXPECT_EQ(std::tuple(sink.messages[0].caption, unit.GetState()), std::tuple(std::string("FileError"), kUnitStateNew));
 }
 
 }  // namespace

@@ -37,6 +37,7 @@ class MuzWindowTest : public MainWindowTest {
   // A user's click comes after the idle update has set the action state.
   void Trigger(const char* action) {
     QApplication::processEvents();
+    form->ActionList1Update();
     form->Action(action)->trigger();
   }
   static std::unique_ptr<TUnitMuz> NewScore(int staves) {

@@ -9,28 +9,18 @@
 
 #include "foundation/global.h"
 #include "support/recording_sink.h"
+#include "support/samples.h"
 #include "wave/wave.h"
 
 namespace {
 
-using Samples = std::vector<int16_t>;
-
-Samples RandomSamples(size_t n, uint32_t seed) {
+Samples16 RandomSamples(size_t n, uint32_t seed) {
   std::mt19937 random(seed);
-  Samples samples(n);
+  Samples16 samples(n);
   for (size_t i = 0; i < n; ++i)
     samples[i] = i % 97 == 0 ? (i / 97 % 2 ? 32767 : -32768) : static_cast<int16_t>(random());
   return samples;
 }
-
-WavePtr WaveOf(const Samples& samples) {
-  bool abort = false;
-  WavePtr w = NewWaveChecked(abort, static_cast<int64_t>(samples.size()));
-  std::copy(samples.begin(), samples.end(), w->wave);
-  return w;
-}
-
-Samples Of(const Wave* w) { return w ? Samples(w->wave, w->wave + w->values) : Samples(); }
 
 // A real result as a sample: truncated to 32 bits, the low 16 kept, 0 outside the 32-bit range.
 int16_t Truncated(long double x) {
@@ -42,31 +32,31 @@ constexpr size_t kMillion = 1 << 20;
 }  // namespace
 
 TEST(ExactnessTest, SameLengthRoutinesMatchTheirPlainLoops) {
-  const Samples source = RandomSamples(kMillion + 13, 1);
-  const WavePtr wave = WaveOf(source);
+  const Samples16 source = RandomSamples(kMillion + 13, 1);
+  const WavePtr wave = MakeWave(source);
   const int32_t b = 3;
   const int32_t e = static_cast<int32_t>(source.size()) - 5;
-  using Routine = std::function<Samples(double)>;
+  using Routine = std::function<Samples16(double)>;
   using Reference = std::function<int16_t(int32_t, double)>;
   bool abort = false;
   const std::pair<Routine, Reference> routines[] = {
-      {[&](double f) { int32_t b2 = b, e2 = e; return Of(wave->Volume(abort, f, b2, e2).get()); },
+      {[&](double f) { int32_t b2 = b, e2 = e; return Samples(wave->Volume(abort, f, b2, e2).get()); },
        [&](int32_t i, double f) { return Truncated(source[i] * f); }},
       {[&](double f) {
          int32_t b2 = b, e2 = e;
-         WavePtr w = WaveOf(source);
+         WavePtr w = MakeWave(source);
          w->Scale(abort, f, b2, e2);
-         return Of(w.get());
+         return Samples(w);
        },
        [&](int32_t i, double f) { return Truncated(source[i] * f); }},
-      {[&](double) { return Of(wave->Reverse(abort, b, e).get()); },
+      {[&](double) { return Samples(wave->Reverse(abort, b, e).get()); },
        [&](int32_t i, double) { return source[e - 1 - (i - b)]; }},
   };
   for (const double factor :
        {0.0, 1.0, -1.0, 1.0 / 3, -2.75, 65535.9, 65536.0, -65536.0, 65536.5, 1e10, -1e300, 5e-324}) {
     for (size_t r = 0; r < std::size(routines); ++r) {
       SCOPED_TRACE(testing::Message() << "routine " << r << " factor " << factor);
-      Samples expected = source;
+      Samples16 expected = source;
       for (int32_t i = b; i < e; ++i) expected[i] = routines[r].second(i, factor);
       EXPECT_EQ(routines[r].first(factor), expected);
     }
@@ -75,7 +65,7 @@ TEST(ExactnessTest, SameLengthRoutinesMatchTheirPlainLoops) {
 
 TEST(ExactnessTest, AnEmptyChannelReversesWithoutReachingBeforeItsSamples) {
   bool abort = false;
-  EXPECT_EQ(Of(Wave().Reverse(abort, 0, 0).get()), Samples());
+  EXPECT_EQ(Samples(Wave().Reverse(abort, 0, 0).get()), Samples16());
 }
 
 TEST(ExactnessTest, FixedEchoMatchesTheLongDoubleSum) {
@@ -83,9 +73,9 @@ TEST(ExactnessTest, FixedEchoMatchesTheLongDoubleSum) {
   const struct { double time, volume; int32_t count; } cases[] = {
       {4410, 0.5, 1},    {-3, 1.0 / 3, 3},  {17, -1e5, 2},         {1234.5678, 1.0 / 3, 3}, {-777.25, 0.9, 2},
       {0.3, -1.7, 2},    {1000.0 / 3, 1e10, 1}, {2.5, 0, 1},       {-0.5, 1.0 / 7, 4},     {250000, 0.5, 1}};
-  const Samples source = RandomSamples(300000, 3);
+  const Samples16 source = RandomSamples(300000, 3);
   const int64_t n = static_cast<int64_t>(source.size());
-  const WavePtr wave = WaveOf(source);
+  const WavePtr wave = MakeWave(source);
   const int32_t begin = 1000;
   const int32_t end = static_cast<int32_t>(n) - 2000;
   for (const auto& c : cases) {
@@ -93,7 +83,7 @@ TEST(ExactnessTest, FixedEchoMatchesTheLongDoubleSum) {
     // The wave grows at the front or back by the echoes' reach.
     const int64_t front = std::max<int64_t>(0, c.count * static_cast<int64_t>(c.time < 0 ? 1 - c.time : 0) - begin);
     const int64_t back = std::max<int64_t>(0, end + c.count * static_cast<int64_t>(c.time > 0 ? c.time + 1 : 0) - n);
-    Samples expected(front, 0);
+    Samples16 expected(front, 0);
     expected.insert(expected.end(), source.begin(), source.end());
     expected.resize(expected.size() + back, 0);
     double gain = 1;
@@ -111,7 +101,7 @@ TEST(ExactnessTest, FixedEchoMatchesTheLongDoubleSum) {
     bool abort = false;
     int32_t b = begin;
     int32_t e = end;
-    EXPECT_EQ(Of(wave->PerEchoConst(abort, c.time, c.volume, c.count, b, e).get()), expected);
+    EXPECT_EQ(Samples(wave->PerEchoConst(abort, c.time, c.volume, c.count, b, e).get()), expected);
   }
 }
 

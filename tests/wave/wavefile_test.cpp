@@ -22,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 std::string Le16(uint32_t v) { return {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8 & 0xFF)}; }
 std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }
 
@@ -137,11 +136,7 @@ TEST_F(WaveFileTest, RoundTripsGiveBackSamplesAndFormat) {
   for (uint16_t width : {1, 2}) {
     for (int channels : {1, 2}) {
       SCOPED_TRACE(testing::Message() << width << " bytes, " << channels << " channels");
-      SoundPtr original;
-      if (channels == 1)
-        original = std::make_unique<MonoSound>(MakeWave(left), 8000, width);
-      else
-        original = std::make_unique<StereoSound>(MakeWave(left), MakeWave(right), 48000, width);
+      const SoundPtr original = channels == 1 ? MonoOf(left, 8000, width) : StereoOf(left, right, 48000, width);
       bool abort = false;
       ASSERT_TRUE(WriteWaveFile(abort, PathOf("rt.wav"), *original, 0, original->GetValues()));
       SoundPtr back;
@@ -153,17 +148,12 @@ TEST_F(WaveFileTest, RoundTripsGiveBackSamplesAndFormat) {
       const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
       ASSERT_TRUE(ReadWaveMemory(data, bytes.size(), fromMemory, status));
       EXPECT_EQ(Describe(*fromMemory), Describe(*back));
-      EXPECT_EQ(back->MoSt, channels);
-      EXPECT_EQ(back->Freq, original->Freq);
-      EXPECT_EQ(back->BytesPerSample, width);
-      ASSERT_EQ(back->GetValues(), 9);
+      EXPECT_EQ(FormatOf(*back), FormatOf(*original));
+      // 8 bits keep the high byte, truncated toward zero.
+      const Samples16 kept = width == 2 ? left : Samples16{0, 0, 0, 0, 0, 32512, -32768, 12288, -12288};
+      EXPECT_EQ(Samples(back->GetLeftWave()), kept);
       if (width == 2) {
-        EXPECT_EQ(Samples(back->GetLeftWave()), left);
         EXPECT_EQ(Samples(back->GetRightWave()), channels == 2 ? right : left);
-      } else {
-        // 8 bits keep the high byte, truncated toward zero.
-        EXPECT_EQ(Samples(back->GetLeftWave()),
-                  (std::vector<int16_t>{0, 0, 0, 0, 0, 32512, -32768, 12288, -12288}));
       }
     }
   }
@@ -185,9 +175,7 @@ TEST_F(WaveFileTest, WriterFailuresKeepTheOldFileAndSayWhy) {
   EXPECT_FALSE(WriteWaveFile(abort, PathOf("no/such/folder.wav"), sound, 0, 10));
   EXPECT_FALSE(sound.Save(abort, "", false, 0, 10));
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text, msgtext::kCannotWriteFile);
-  EXPECT_EQ(sink.messages[0].caption, "FileError");
-  EXPECT_EQ(sink.messages[0].flags, kMbOk | kMbIconInformation);
+  EXPECT_EQ(sink.messages[0], (RecordedMessage{msgtext::kCannotWriteFile, "FileError", kMbOk | kMbIconInformation}));
 
   // A read-only file stays as it is.
   fs::permissions(target, fs::perms::owner_read);
@@ -242,21 +230,13 @@ TEST_F(WaveFileTest, ReaderSkipsForeignChunksAndPaddingAroundTheFormat) {
   for (const std::string& file : cases) {
     SoundPtr sound = Read(file, wavestatus::kNoErrors);
     ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->MoSt, 1);
-    EXPECT_EQ(sound->Freq, 22050);
-    EXPECT_EQ(sound->BytesPerSample, 2);
-    EXPECT_EQ(Samples(sound->GetLeftWave()), (std::vector<int16_t>{100, -200, 300}));
+    EXPECT_EQ(Describe(*sound), Describe(*MonoOf({100, -200, 300})));
   }
 }
 
 TEST_F(WaveFileTest, DeclaredDataSizeCountsOnlyAsFarAsTheFileGoes) {
   ScopedSampleBudget budget(1 << 20);  // a lie about the size must not turn into a large allocation
-  struct Case {
-    uint16_t channels, bits;
-    uint32_t declared;
-    std::string bytes;
-    int32_t values;
-  };
+  struct Case { uint16_t channels, bits; uint32_t declared; std::string bytes; int32_t values; };
   const Case cases[] = {
       {1, 16, 0, "", 0},
       {2, 8, 0, "\x80\x80", 0},  // a size of 0 reads nothing, even with bytes behind it
@@ -273,10 +253,8 @@ TEST_F(WaveFileTest, DeclaredDataSizeCountsOnlyAsFarAsTheFileGoes) {
                                    DataChunk(c.declared, c.bytes)),
                           wavestatus::kNoErrors);
     ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->MoSt, c.channels);
-    EXPECT_EQ(sound->Freq, 8000);
-    EXPECT_EQ(sound->BytesPerSample, c.bits / 8);
-    EXPECT_EQ(sound->GetValues(), c.values);
+    EXPECT_EQ(std::tuple(FormatOf(*sound), sound->GetValues()),
+              std::tuple(std::tuple(int{c.channels}, 8000, c.bits / 8), c.values));
   }
 }
 
@@ -284,10 +262,7 @@ TEST_F(WaveFileTest, MalformedHeadersGiveTheirStatusText) {
   using namespace wavestatus;
   const int64_t held = SampleBytesInUse();
   const std::string data = DataChunk(2, Le16(5));
-  struct Case {
-    std::string file;
-    const char* status;
-  };
+  struct Case { std::string file; const char* status; };
   const Case cases[] = {
       {"RIFX" + RiffFile(FormatChunk({}) + data).substr(4), kNoRiff},
       {"RIFF" + Le32(40) + "AVI " + FormatChunk({}) + data, kNoWaveFmt},
@@ -330,18 +305,16 @@ TEST_F(WaveFileTest, AFileCutInsideItsHeaderFailsWithoutReadingPastTheEnd) {
   // Only the samples are missing: an empty sound of the file's format.
   SoundPtr sound = Read(whole.substr(0, 44), wavestatus::kNoErrors);
   ASSERT_NE(sound, nullptr);
-  EXPECT_EQ(sound->GetValues(), 0);
-  EXPECT_EQ(sound->Freq, 22050);
+  EXPECT_EQ(std::pair(sound->GetValues(), sound->Freq), std::pair(0, 22050));
 }
 
 TEST_F(WaveFileTest, ReaderRefusesWhatIsNotAReadableFile) {
   SoundPtr sound;
   std::string status;
-  EXPECT_FALSE(ReadWaveFile(PathOf("missing.wav"), sound, status));
-  EXPECT_EQ(status, wavestatus::kCannotOpen);
-  EXPECT_FALSE(ReadWaveFile(dir_.string(), sound, status));
-  EXPECT_EQ(status, wavestatus::kCannotOpen);
-  EXPECT_EQ(sound, nullptr);
+  for (const std::string& path : {PathOf("missing.wav"), dir_.string()}) {
+    EXPECT_FALSE(ReadWaveFile(path, sound, status));
+    EXPECT_EQ(std::pair(status, sound.get()), std::pair(std::string(wavestatus::kCannotOpen), (Sound*)nullptr));
+  }
 
   // No memory for the samples: the box is shown and nothing is kept.
   RecordingSink sink;
@@ -352,8 +325,7 @@ TEST_F(WaveFileTest, ReaderRefusesWhatIsNotAReadableFile) {
   }
   // One box from each reader.
   ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(sink.messages[0].text, msgtext::kNoMemory);
-  EXPECT_EQ(sink.messages[1].text, msgtext::kNoMemory);
+  EXPECT_EQ(sink.messages[0].text + sink.messages[1].text, std::string(msgtext::kNoMemory) + msgtext::kNoMemory);
   EXPECT_EQ(SampleBytesInUse(), held);
 }
 
@@ -361,6 +333,6 @@ TEST_F(WaveFileTest, MemoryReaderTakesNoBytesAsAFileCutBeforeItsHeader) {
   SoundPtr sound = std::make_unique<MonoSound>(MakeWave({1}), 8000, 2);
   std::string status;
   EXPECT_FALSE(ReadWaveMemory(nullptr, 0, sound, status));
-  EXPECT_EQ(status, wavestatus::kTooShort);
-  EXPECT_EQ(sound, nullptr);  // a failed read leaves no sound, not the one before
+  // A failed read leaves no sound, not the one before.
+  EXPECT_EQ(std::pair(status, sound.get()), std::pair(std::string(wavestatus::kTooShort), (Sound*)nullptr));
 }
