@@ -22,6 +22,7 @@
 #include "wave/unitwave.h"
 
 class QAction;
+class QFileDialog;
 class QLineEdit;
 class QMdiArea;
 class QMenu;
@@ -200,6 +201,8 @@ class TMainForm : public QMainWindow {
   void MusicGenerateExecute();
   bool SaveMuz(TUnitMuz* unitMuz);
   bool SaveMuzAs(TUnitMuz* unitMuz);
+  // Save As of either kind through its dialog.
+  bool SaveUnitAs(TUnit& unit, QFileDialog& dialog);
   // Null when no maker is installed.
   TMDIChildKorvalen* CreateMDIChildMuz(const std::string& caption, std::unique_ptr<TUnitMuz> unitMuz);
 

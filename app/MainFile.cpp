@@ -288,15 +288,18 @@ bool TMainForm::SaveWave(TUnitWave* unitWave) {
 bool TMainForm::SaveWaveAs(TUnitWave* unitWave) {
   KV_ASSERT(unitWave != NULL);
   KV_ASSERT(unitWave->GetValues() != 0);
-  const std::unique_ptr<QFileDialog> dialog = SaveDialogWave(this);
-  dialog->selectFile(QString());
+  return SaveUnitAs(*unitWave, *SaveDialogWave(this));
+}
+
+bool TMainForm::SaveUnitAs(TUnit& unit, QFileDialog& dialog) {
+  dialog.selectFile(QString());
   std::string fileName;
-  if (!ChooseFileToSave(*dialog, fileName)) return false;
+  if (!ChooseFileToSave(dialog, fileName)) return false;
   HourGlass busy(*this);
   // The writer has reported a failure; the document keeps its name and state.
-  if (!unitWave->SaveToFile(fileName, false)) return false;
-  unitWave->SetFileName(fileName);
-  if (TMDIChildKorvalen* window = ChildOfUnit(unitWave)) {
+  if (!unit.SaveToFile(fileName, false)) return false;
+  unit.SetFileName(fileName);
+  if (TMDIChildKorvalen* window = ChildOfUnit(&unit)) {
     window->setWindowTitle(QString::fromStdString(fileName));
   }
   return true;
@@ -393,16 +396,5 @@ bool TMainForm::SaveMuz(TUnitMuz* unitMuz) {
 
 bool TMainForm::SaveMuzAs(TUnitMuz* unitMuz) {
   KV_ASSERT(unitMuz != NULL);
-  const std::unique_ptr<QFileDialog> dialog = SaveDialogMuz(this);
-  dialog->selectFile(QString());
-  std::string fileName;
-  if (!ChooseFileToSave(*dialog, fileName)) return false;
-  HourGlass busy(*this);
-  // The writer has reported a failure; the document keeps its name and state.
-  if (!unitMuz->SaveToFile(fileName, false)) return false;
-  unitMuz->SetFileName(fileName);
-  if (TMDIChildKorvalen* window = ChildOfUnit(unitMuz)) {
-    window->setWindowTitle(QString::fromStdString(fileName));
-  }
-  return true;
+  return SaveUnitAs(*unitMuz, *SaveDialogMuz(this));
 }

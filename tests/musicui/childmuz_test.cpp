@@ -7,19 +7,6 @@
 
 namespace {
 
-TEST_F(MuzWindowTest, NewMusicOpensAMusicWindowOnANewDocument) {
-  Trigger("FileNewMuz");
-  auto* window = dynamic_cast<TMDIChildMuz*>(form->GetActiveMDIChild());
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(window->GetKind(), 2);
-  ASSERT_NE(window->GetUnitMuz(), nullptr);
-  EXPECT_EQ(window->GetUnitMuz()->GetChildMuz(), window);
-  EXPECT_NE(window->GetUnitMuz()->GetStartStave(), nullptr);
-  EXPECT_TRUE(window->GetUnitMuz()->IsNew());
-  EXPECT_EQ(window->windowTitle().toStdString(), window->GetUnitMuz()->GetFileName());
-  EXPECT_EQ(window->windowTitle().left(6).toStdString(), "NONAME");
-}
-
 // The staves lie under each other from 40 below the top, the extent 40 below the last band.
 TEST_F(MuzWindowTest, LayoutStacksTheStaveBands) {
   struct Case {

@@ -47,13 +47,8 @@ class MuzEdit : public MuzWindowTest {
     unit->SetUnitMuzMode(unitMuzAdd);
     unit->SetInsertModeKind(1);
     for (int i = 0; i < count; ++i) {
-      int32_t right = 0;
-      for (TMuzNote* note : Notes(stave)) {
-        int32_t l = 0;
-        int32_t r = 0;
-        if (note->GetXRange(l, r)) right = std::max(right, r);
-      }
-      Click(std::max(right + 30, 60), stave->GetCentreY() - 5);
+      const std::vector<TMuzNote*> notes = Notes(stave);
+      Click(notes.empty() ? 60 : Middle(*notes.back()) + 40, stave->GetCentreY() - 5);
     }
   }
   static int32_t Middle(const TXTouchMuzSymbol& symbol) {
@@ -72,20 +67,15 @@ class MuzEdit : public MuzWindowTest {
 TEST_F(MuzEdit, HitTestsFindStepsBandsAndBorders) {
   const int32_t c = first->GetCentreY();
   const int32_t b = c + first->GetRoomDown().GetValue();
-  const struct {
-    int32_t y;
-    int32_t step;
-  } steps[] = {{c, 0}, {c - 2, 0}, {c - 3, 1}, {c - 7, 1}, {c - 8, 2}, {c + 2, 0}, {c + 3, -1}, {c + 7, -1}, {c + 8, -2}};
+  const struct { int32_t y; int32_t step; } steps[] = {
+      {c, 0}, {c - 2, 0}, {c - 3, 1}, {c - 7, 1}, {c - 8, 2}, {c + 2, 0}, {c + 3, -1}, {c + 7, -1}, {c + 8, -2}};
   for (const auto& s : steps) {
     SCOPED_TRACE(s.y - c);
     EXPECT_EQ(TMDIChildMuz::PitchStepAt(s.y, *first), s.step);
   }
-  const struct {
-    int32_t y;
-    TNoteStave* border;
-    TNoteStave* stave;
-  } places[] = {{b - 4, nullptr, first}, {b - 3, first, first}, {b, first, first}, {b + 2, first, second},
-                {b + 3, nullptr, second}, {10, nullptr, nullptr}};
+  const struct { int32_t y; TNoteStave* border; TNoteStave* stave; } places[] = {
+      {b - 4, nullptr, first}, {b - 3, first, first}, {b, first, first}, {b + 2, first, second},
+      {b + 3, nullptr, second}, {10, nullptr, nullptr}};
   for (const auto& p : places) {
     SCOPED_TRACE(p.y - b);
     EXPECT_EQ(window->BorderAt(p.y), p.border);
@@ -123,25 +113,10 @@ TEST_F(MuzEdit, ClicksEditByModeWithEitherButton) {
   }
 }
 
-TEST_F(MuzEdit, ClickAboveTheCentreAddsTheNoteAtThatStep) {
-  unit->SetUnitMuzMode(unitMuzAdd);
-  unit->SetInsertModeKind(1);
-  Click(200, first->GetCentreY());
-  Click(300, first->GetCentreY() - 15);
-  const std::vector<TMuzNote*> notes = Notes(first);
-  ASSERT_EQ(notes.size(), 2u);
-  EXPECT_GT(notes[1]->GetPitch(), notes[0]->GetPitch());
-}
-
 // Each row presses at the first stave's lower border, moves by the steps with the buttons held,
 // and releases.
 TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
-  const struct {
-    Qt::MouseButtons held;
-    std::vector<int32_t> moves;
-    int32_t up;
-    int32_t down;
-  } cases[] = {
+  const struct { Qt::MouseButtons held; std::vector<int32_t> moves; int32_t up; int32_t down; } cases[] = {
       {Qt::LeftButton, {10}, 80, 90},
       {Qt::LeftButton, {-100}, 80, 30},
       {Qt::RightButton, {10}, 90, 80},
@@ -174,13 +149,7 @@ TEST_F(MuzEdit, EveryMoveChoosesTheWindowsOwnCursor) {
   const TMuzNote* note = Notes(first).at(0);
   const int32_t c = first->GetCentreY();
   const int32_t border = c + first->GetRoomDown().GetValue();
-  const struct {
-    uint8_t mode;
-    uint8_t insert;
-    int32_t x;
-    int32_t y;
-    TCursor cursor;
-  } cases[] = {
+  const struct { uint8_t mode; uint8_t insert; int32_t x; int32_t y; TCursor cursor; } cases[] = {
       {unitMuzAdd, 0, 300, c, crSil},    {unitMuzAdd, 3, 300, c, crSil},
       {unitMuzAdd, 1, 300, c, crNote},   {unitMuzAdd, 7, 300, c, crReject},
       {unitMuzAdd, 1, 300, border, crVSplit},
@@ -199,44 +168,46 @@ TEST_F(MuzEdit, EveryMoveChoosesTheWindowsOwnCursor) {
   EXPECT_EQ(window->ClientArea()->cursor().shape(), Qt::SplitVCursor);
 }
 
+// Each row starts from the first note of the upper stave selected, in select mode.
 TEST_F(MuzEdit, KeysMoveTheSelectionAndChangeTheSelectedNote) {
   AddNotes(first, 2);
   AddNotes(second, 1);
-  std::vector<TMuzNote*> top = Notes(first);
+  const std::vector<TMuzNote*> top = Notes(first);
   ASSERT_EQ(top.size(), 2u);
-  unit->SetUnitMuzMode(unitMuzSel);
-  unit->SetSelectedSymbol(top[0]);
-  const int32_t pitch = top[0]->GetPitch();
-  const auto selectedStave = [&] {
-    TXTouchMuzSymbol* s = unit->GetSelectedSymbol();
-    return s && s->GetMuzSymbolKind() == muzSymbolStave ? static_cast<TStaveSymbol*>(s)->GetNoteStave() : nullptr;
-  };
-  Key(Qt::Key_Right);
-  EXPECT_EQ(unit->GetSelectedSymbol(), top[1]);
-  Key(Qt::Key_Left);
-  EXPECT_EQ(unit->GetSelectedSymbol(), top[0]);
-  Key(Qt::Key_PageDown);
-  EXPECT_EQ(selectedStave(), second);
-  Key(Qt::Key_PageUp);
-  EXPECT_EQ(selectedStave(), first);
-  Key(Qt::Key_PageDown, Qt::ShiftModifier);
-  EXPECT_EQ(selectedStave(), second);
-  Key(Qt::Key_PageUp, Qt::ShiftModifier);
-  EXPECT_EQ(selectedStave(), first);
-  unit->SetSelectedSymbol(top[0]);
-  Key(Qt::Key_Up, Qt::ControlModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch + 1);
-  Key(Qt::Key_Down, Qt::ControlModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch);
-  Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch + 7);
-  Key(Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch);
-  Key(Qt::Key_Up, Qt::AltModifier | Qt::ControlModifier);
-  EXPECT_EQ(top[0]->GetPitch(), pitch);  // Alt keeps the keys for the menus
   const double position = top[0]->GetSymbolPosition();
-  Key(Qt::Key_Right, Qt::ControlModifier);
-  EXPECT_GT(top[0]->GetSymbolPosition(), position);
+  unit->SetUnitMuzMode(unitMuzSel);
+  // A null symbol stands for any symbol on the stave.
+  const struct { std::vector<std::pair<int, Qt::KeyboardModifiers>> keys; TXTouchMuzSymbol* selected;
+                 TNoteStave* stave; int32_t pitchStep; bool moved; } cases[] = {
+      {{{Qt::Key_Right, Qt::NoModifier}}, top[1], first, 0, false},
+      {{{Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier}}, top[0], first, 0, false},
+      {{{Qt::Key_PageDown, Qt::NoModifier}}, nullptr, second, 0, false},
+      {{{Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_PageUp, Qt::NoModifier}}, nullptr, first, 0, false},
+      {{{Qt::Key_PageDown, Qt::ShiftModifier}}, nullptr, second, 0, false},
+      {{{Qt::Key_PageDown, Qt::ShiftModifier}, {Qt::Key_PageUp, Qt::ShiftModifier}}, nullptr, first, 0, false},
+      {{{Qt::Key_Up, Qt::ControlModifier}}, top[0], first, 1, false},
+      {{{Qt::Key_Down, Qt::ControlModifier}}, top[0], first, -1, false},
+      {{{Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier}}, top[0], first, 7, false},
+      {{{Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier}}, top[0], first, -7, false},
+      {{{Qt::Key_Up, Qt::ControlModifier | Qt::AltModifier}}, top[0], first, 0, false},
+      {{{Qt::Key_Right, Qt::ControlModifier}}, top[0], first, 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.keys.back().first << " " << c.keys.back().second);
+    top[0]->SetSymbolPosition(position);
+    unit->SetSelectedSymbol(top[0]);
+    const int32_t before = top[0]->GetPitch();
+    for (auto [key, modifiers] : c.keys) Key(key, modifiers);
+    TXTouchMuzSymbol* selected = unit->GetSelectedSymbol();
+    ASSERT_NE(selected, nullptr);
+    if (c.selected) {
+      EXPECT_EQ(selected, c.selected);
+    }
+    ASSERT_EQ(selected->GetMuzSymbolKind(), muzSymbolStave);
+    EXPECT_EQ(static_cast<TStaveSymbol*>(selected)->GetNoteStave(), c.stave);
+    EXPECT_EQ(top[0]->GetPitch() - before, c.pitchStep);
+    EXPECT_EQ(top[0]->GetSymbolPosition() > position, c.moved);
+  }
 }
 
 TEST_F(MuzEdit, ScrollIntoViewBringsARangeToTheMiddleOfTheClient) {
@@ -245,12 +216,7 @@ TEST_F(MuzEdit, ScrollIntoViewBringsARangeToTheMiddleOfTheClient) {
   window->EvFormPaint();
   ASSERT_GT(window->HorzScrollBar()->maximum(), 100);
   ASSERT_GT(window->VertScrollBar()->maximum(), 100);
-  const struct {
-    bool horizontal;
-    int32_t a;
-    int32_t b;
-    int32_t shift;
-  } cases[] = {
+  const struct { bool horizontal; int32_t a; int32_t b; int32_t shift; } cases[] = {
       {true, 50, 190, 10},  {true, 10, 100, -10}, {true, 5, 195, 15}, {true, 30, 170, 0},
       {false, 10, 95, 15}, {false, 30, 70, 0},     {false, 5, 50, -15},
   };

@@ -105,43 +105,22 @@ TEST_F(MuzFile, AFileThatFailsToLoadIsReportedAndLeavesNoWindow) {
   }
 }
 
-TEST_F(MuzFile, DuplicateCopiesTheScoreIntoANewDocument) {
-  TMDIChildMuz* window = Open(NewScore(2));
+// A write that fails keeps the name, the caption and the unsaved state, and the window open.
+TEST_F(MuzFile, AFailedSaveChangesNothing) {
+  TMDIChildMuz* window = Open(NewScore(1));
   ASSERT_NE(window, nullptr);
-  Trigger("DuplicateMuz");
-  TMDIChildMuz* copy = ActiveMuz();
-  ASSERT_NE(copy, nullptr);
-  ASSERT_NE(copy, window);
-  EXPECT_TRUE(copy->GetUnitMuz()->IsNew());
-  int staves = 0;
-  for (TNoteStave* s = copy->GetUnitMuz()->GetStartStave(); s; s = s->GetNext()) ++staves;
-  EXPECT_EQ(staves, 2);
-}
-
-// The close question: Cancel keeps the window, No closes it unsaved, Yes saves through the dialog
-// and a cancelled dialog keeps the window open.
-TEST_F(MuzFile, CloseQueryAsksForAModifiedScore) {
-  const struct {
-    std::vector<int> replies;
-    bool closed;
-  } cases[] = {{{kIdCancel}, false}, {{kIdNo}, true}, {{kIdYes}, false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.replies[0]);
-    TMDIChildMuz* window = Open(NewScore(1));
-    ASSERT_NE(window, nullptr);
-    window->GetUnitMuz()->SetModified();
-    sink.messages.clear();
-    sink.replies.assign(c.replies.begin(), c.replies.end());
-    ScopedModalRunner cancel([](QDialog&) { return int(QDialog::Rejected); });
-    window->close();
-    QApplication::processEvents();
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].text, "Do you want to save?");
-    EXPECT_EQ(form->MDIChildren().empty(), c.closed);
-    sink.replies.assign(4, kIdNo);
-    for (TMDIChildKorvalen* child : form->MDIChildren()) child->close();
-    QApplication::processEvents();
-  }
+  TUnitMuz* unit = window->GetUnitMuz();
+  unit->SetModified();
+  const std::string name = unit->GetFileName();
+  auto answer = Answering("/proc/composed.xml");
+  EXPECT_FALSE(form->SaveMuzAs(unit));
+  EXPECT_EQ(unit->GetFileName(), name);
+  EXPECT_EQ(window->windowTitle().toStdString(), "score");
+  EXPECT_TRUE(unit->NeedsSave());
+  sink.replies.assign(1, kIdYes);
+  window->close();
+  QApplication::processEvents();
+  EXPECT_EQ(form->MDIChildren().size(), 1u);
 }
 
 }  // namespace
