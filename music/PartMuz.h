@@ -382,3 +382,28 @@ class TSelectPartMuz : public TOneChildPartMuz {
   std::unique_ptr<TSelectPartItem> SelectPartItems;
   bool Expanded = true;
 };
+
+// --- reshaping the part tree from the music-parts dialog (PartMuz_treeedit.cpp) --------------------
+// Each edit answers the tree item to select afterwards, or null when it was refused and left the
+// tree as it was (the dialog's enabled rules keep that from happening). The caller finishes the
+// edit: parent-link check, selection, redraw, modified flag.
+namespace muztree {
+// A new single part with a 4/4 bar and a start key per stave, next to `selected`.
+TSinglePartMuz* InsertSingle(TPartMuz* selected, bool before);
+// Wraps `selected` in a loop of 2 turns or a select part with turn 1 (kind partMuzLoop/partMuzSelect).
+TPartMuz* AddLoopOrSelect(TPartMuz* selected, uint8_t kind);
+// Appends the turn after the select part's largest one, at pitch 0.
+TCountSelectPartItem* AddTurn(TSelectPartMuz* select);
+// Swaps the subtree with the neighbouring part in tree order.
+TPartMuz* MoveSubtree(TPartMuz* selected, bool forward);
+// Moves the subtree into the neighbouring loop or select part, first (forward) or last (backward).
+TPartMuz* MoveSubtreeInto(TPartMuz* selected, bool forward);
+// Moves the subtree behind (forward) or before (backward) its enclosing loop or select part.
+TPartMuz* MoveSubtreeOut(TPartMuz* selected, bool forward);
+// A single part goes with the loops and select parts that hold nothing else, and the part beside it
+// takes the place; a loop or select part gives its place to its child. The last part of the
+// document is never deleted.
+TPartMuz* DeletePart(TPartMuz* part);
+// Removes the turn item and answers its select part.
+TSelectPartMuz* DeleteTurnItem(TCountSelectPartItem* item);
+}  // namespace muztree

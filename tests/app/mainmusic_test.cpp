@@ -122,7 +122,7 @@ TEST_F(MainMusic, MenusToolBarsAndStatusFollowTheKindOfTheActiveDocument) {
   EXPECT_TRUE(!A("ZoomIn")->isVisible() && A("MusicDialog")->isVisible());
   EXPECT_TRUE(A("DuplicateMuz")->isVisible() && !A("DuplicateWave")->isVisible());
   QApplication::processEvents();
-  EXPECT_TRUE(form->grab().save(QString::fromStdString(std::string(KORVALEN_BUILD_DIR) + "/music-window.png")));
+  EXPECT_TRUE(form->grab().save(QString::fromStdString(std::string(KORVALEN_BUILD_DIR) + "/main-window-music.png")));
 }
 
 // A command given by its key ("Ctrl+D") or by its action ("@MusicNote16"), with a music document
