@@ -5,7 +5,6 @@
 
 #include <QComboBox>
 #include <QTest>
-#include <map>
 
 #include "app/DBalance.h"
 #include "app/DBlock.h"
@@ -107,26 +106,7 @@ TEST(EffectDialogs, BadTextAndMissingWavesAreReportedOneFieldPerPressInReadOrder
     RecordingHelp help;
     std::unique_ptr<TDialogForm> dialog = MakeDialog(c.caption, c.kind);
     EXPECT_EQ(dialog->windowTitle().toStdString(), c.caption);
-    std::vector<std::string> reported;
-    std::vector<std::string> expected;
-    for (const auto& field : c.fields) expected.push_back(field.second);
-    const int result = RunDialog(*dialog, [&] {
-      Press(*dialog, "HelpBtn");
-      std::map<QLineEdit*, QString> shown;
-      for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
-        shown[edit] = edit->text(), edit->setText("x?");
-      for (size_t press = 0; press <= c.fields.size() && dialog->isVisible(); ++press) {
-        sink.messages.clear();
-        Press(*dialog, "OKBtn");
-        if (sink.messages.size() != 1u || press == c.fields.size()) break;
-        reported.push_back(FieldOf(sink.messages.front()));
-        if (auto* combo = dialog->findChild<TWaveComboBox*>(c.fields[press].first))
-          combo->setCurrentIndex(0);
-        if (auto* edit = dialog->findChild<QLineEdit*>(c.fields[press].first))
-          edit->setText(shown[edit]);
-      }
-    });
-    EXPECT_EQ(reported, expected);
+    const int result = RunDialog(*dialog, [&] { ExpectReadOrder(*dialog, sink, c.fields); });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(help.calls, (std::vector<std::pair<int, int>>{{kHelpContext, c.helpContext}}));
   }

@@ -2,10 +2,8 @@
 // refused input of every kind, options chosen by typing, and pictures of two of them.
 #include <gtest/gtest.h>
 
-#include <QPushButton>
 #include <QTest>
 #include <filesystem>
-#include <map>
 
 #include "app/DBlockTriangle.h"
 #include "app/DLine.h"
@@ -43,8 +41,6 @@ std::unique_ptr<TDialogForm> MakeDialog(const std::string& which) {
   return std::make_unique<TDlgBlockTriangleProps>(nullptr, which, block);
 }
 
-void PressOK(QWidget& dialog) { Control<QPushButton>(dialog, "OKBtn")->click(); }
-
 }  // namespace
 
 TEST(GeneratorDialogs, BadTextEverywhereIsReportedOneFieldPerPressInReadOrder) {
@@ -74,27 +70,7 @@ TEST(GeneratorDialogs, BadTextEverywhereIsReportedOneFieldPerPressInReadOrder) {
     RecordingHelp help;
     std::unique_ptr<TDialogForm> dialog = MakeDialog(which);
     EXPECT_EQ(dialog->windowTitle().toStdString(), caption);
-    std::vector<std::string> reported;
-    const int result = RunDialog(*dialog, [&] {
-      Control<QPushButton>(*dialog, "HelpBtn")->click();
-      // Inputs of options that are not chosen are never read.
-      std::map<QLineEdit*, QString> shown;
-      for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
-        shown[edit] = edit->text();
-        edit->setText("x?");
-      }
-      for (size_t press = 0; press <= fields.size() && dialog->isVisible(); ++press) {
-        sink.messages.clear();
-        PressOK(*dialog);
-        if (sink.messages.size() != 1u || press == fields.size()) break;
-        reported.push_back(FieldOf(sink.messages.front()));
-        QLineEdit* edit = Control(*dialog, fields[press].first);
-        edit->setText(shown[edit]);
-      }
-    });
-    std::vector<std::string> expected;
-    for (const auto& field : fields) expected.push_back(field.second);
-    EXPECT_EQ(reported, expected);
+    const int result = RunDialog(*dialog, [&] { ExpectReadOrder(*dialog, sink, fields); });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(help.calls, (std::vector<std::pair<int, int>>{{kHelpContext, helpContext}}));
   }
@@ -139,7 +115,7 @@ TEST(GeneratorDialogs, RefusedInputKeepsTheDialogOpenWithOneMessage) {
       const int result = RunDialog(*dialog, [&] {
         Control(*dialog, c.control)->clear();
         QTest::keyClicks(Control(*dialog, c.control), text);
-        PressOK(*dialog);
+        Press(*dialog, "OKBtn");
       });
       EXPECT_EQ(result, QDialog::Rejected);
       EXPECT_EQ(sink.messages.size(), 1u);

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +40,27 @@ inline std::string FieldOf(const RecordedMessage& message) {
   EXPECT_EQ(message.caption, "Input Error");
   const size_t colon = message.text.find(": ");
   return message.text.rfind("In ", 0) == 0 ? message.text.substr(3, colon - 3) : message.text;
+}
+
+// Presses Help, puts "x?" into every input and presses OK until the dialog closes, mending the
+// field each press names; expects one message per press, naming `fields` (control, name in
+// messages) in the order the dialog reads them.
+inline void ExpectReadOrder(TDialogForm& dialog, RecordingSink& sink,
+                            const std::vector<std::pair<const char*, const char*>>& fields) {
+  Press(dialog, "HelpBtn");
+  std::map<QLineEdit*, QString> shown;
+  for (QLineEdit* edit : dialog.findChildren<QLineEdit*>()) shown[edit] = edit->text(), edit->setText("x?");
+  std::vector<std::string> reported, expected;
+  for (const auto& field : fields) expected.push_back(field.second);
+  for (size_t press = 0; press <= fields.size() && dialog.isVisible(); ++press) {
+    sink.messages.clear();
+    Press(dialog, "OKBtn");
+    if (sink.messages.size() != 1u || press == fields.size()) break;
+    reported.push_back(FieldOf(sink.messages.front()));
+    if (auto* combo = dialog.findChild<QComboBox*>(fields[press].first)) combo->setCurrentIndex(0);
+    if (auto* edit = dialog.findChild<QLineEdit*>(fields[press].first)) edit->setText(shown[edit]);
+  }
+  EXPECT_EQ(reported, expected);
 }
 
 // Plays the user in every dialog a command opens; a dialog left open is cancelled.
