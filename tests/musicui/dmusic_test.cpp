@@ -42,8 +42,8 @@ class MusicDialog : public MuzWindowTest {
     unit->SetSaved();
     return unit;
   }
-  std::pair<std::string, std::string> Cursor(QLineEdit* count, QLineEdit* cursor) const {
-    return {count->text().toStdString(), cursor->text().toStdString()};
+  std::string Cursor(QLineEdit* count, QLineEdit* cursor) const {
+    return (count->text() + "/" + cursor->text()).toStdString();
   }
   // Types into a field and leaves it with the Tab key.
   void Type(QWidget* field, const char* text) {
@@ -93,14 +93,14 @@ TEST_F(MusicDialog, EachLevelInsertsMovesNavigatesAndDeletesInItsChain) {
         bits += b->isEnabled() ? '1' : '0';
       return bits;
     };
-    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("1"), std::string("1")));
+    EXPECT_EQ(Cursor(l.count, l.cursor), "1/1");
     EXPECT_EQ(enabled(), "000011000");
     void* a = l.current();
     l.append->click();
     void* c = l.current();
     l.insert->click();  // before c, after a
     void* b = l.current();
-    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("3"), std::string("2")));
+    EXPECT_EQ(Cursor(l.count, l.cursor), "3/2");
     EXPECT_EQ(enabled(), "111111111");
     l.back->click();  // b a c
     EXPECT_EQ(l.head(), b);
@@ -120,11 +120,11 @@ TEST_F(MusicDialog, EachLevelInsertsMovesNavigatesAndDeletesInItsChain) {
     EXPECT_EQ(l.current(), c);
     l.last->click();
     l.del->click();  // the last goes: the one before it becomes current
-    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("2"), std::string("2")));
+    EXPECT_EQ(Cursor(l.count, l.cursor), "2/2");
     EXPECT_EQ(l.current(), c);
     l.first->click();
     l.del->click();  // the first goes: its next becomes current
-    EXPECT_EQ(Cursor(l.count, l.cursor), std::make_pair(std::string("1"), std::string("1")));
+    EXPECT_EQ(Cursor(l.count, l.cursor), "1/1");
     EXPECT_EQ(l.current(), c);
     EXPECT_EQ(enabled(), "000011000");
     EXPECT_TRUE(unit->NeedsSave());
@@ -132,7 +132,7 @@ TEST_F(MusicDialog, EachLevelInsertsMovesNavigatesAndDeletesInItsChain) {
   }
   // A new player plays "sample" at half volume with a simple sampler.
   d->btnGroupAppend->click();
-  EXPECT_EQ(Cursor(d->editPlayCount, d->editPlayCursor), std::make_pair(std::string("1"), std::string("1")));
+  EXPECT_EQ(Cursor(d->editPlayCount, d->editPlayCursor), "1/1");
   EXPECT_EQ(d->editPlayVolumeFactor->text().toStdString(), "50 %");
   EXPECT_EQ(d->pcPlay->currentIndex(), 0);
   EXPECT_EQ(d->cboPlaySOSSampleWave->currentText().toStdString(), "sample");
@@ -252,9 +252,7 @@ TEST_F(MusicDialog, ImmediateControlsWriteTheModelAndFillingWritesNothing) {
     unit->SetSaved();
     if (c.act) c.act();
     EXPECT_EQ(c.value(), c.expected);
-    if (c.act) {
-      EXPECT_TRUE(unit->NeedsSave());
-    }
+    EXPECT_EQ(unit->NeedsSave(), static_cast<bool>(c.act));
   }
   // The kinds keep their settings while another is in force.
   Type(d->editPlaySOSBasicFreq, "250 Hz");

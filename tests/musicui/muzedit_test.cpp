@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <tuple>
 #include <vector>
 
 #include "music/PartMuz.h"
@@ -138,8 +140,7 @@ TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
     for (int32_t to : c.moves) Mouse(QEvent::MouseMove, Qt::NoButton, c.held, 100, y + to);
     Mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, 100, y);
     EXPECT_FALSE(window->IsDragging());
-    EXPECT_EQ(first->GetRoomUp().GetValue(), c.up);
-    EXPECT_EQ(first->GetRoomDown().GetValue(), c.down);
+    EXPECT_EQ(std::tuple(first->GetRoomUp().GetValue(), first->GetRoomDown().GetValue()), std::tuple(c.up, c.down));
     EXPECT_EQ(Notes(first).size(), symbols);  // a drag edits nothing
   }
 }
@@ -177,27 +178,22 @@ TEST_F(MuzEdit, KeysMoveTheSelectionAndChangeTheSelectedNote) {
   const double position = top[0]->GetSymbolPosition();
   unit->SetUnitMuzMode(unitMuzSel);
   // A null symbol stands for any symbol on the stave.
-  const struct { std::vector<std::pair<int, Qt::KeyboardModifiers>> keys; TXTouchMuzSymbol* selected;
-                 TNoteStave* stave; int32_t pitchStep; bool moved; } cases[] = {
-      {{{Qt::Key_Right, Qt::NoModifier}}, top[1], first, 0, false},
-      {{{Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier}}, top[0], first, 0, false},
-      {{{Qt::Key_PageDown, Qt::NoModifier}}, nullptr, second, 0, false},
-      {{{Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_PageUp, Qt::NoModifier}}, nullptr, first, 0, false},
-      {{{Qt::Key_PageDown, Qt::ShiftModifier}}, nullptr, second, 0, false},
-      {{{Qt::Key_PageDown, Qt::ShiftModifier}, {Qt::Key_PageUp, Qt::ShiftModifier}}, nullptr, first, 0, false},
-      {{{Qt::Key_Up, Qt::ControlModifier}}, top[0], first, 1, false},
-      {{{Qt::Key_Down, Qt::ControlModifier}}, top[0], first, -1, false},
-      {{{Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier}}, top[0], first, 7, false},
-      {{{Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier}}, top[0], first, -7, false},
-      {{{Qt::Key_Up, Qt::ControlModifier | Qt::AltModifier}}, top[0], first, 0, false},
-      {{{Qt::Key_Right, Qt::ControlModifier}}, top[0], first, 0, true},
-  };
+  const struct { const char* keys; TXTouchMuzSymbol* selected; TNoteStave* stave; int32_t pitchStep; bool moved; }
+      cases[] = {
+          {"Right", top[1], first, 0, false},          {"Right, Left", top[0], first, 0, false},
+          {"PgDown", nullptr, second, 0, false},       {"PgDown, PgUp", nullptr, first, 0, false},
+          {"Shift+PgDown", nullptr, second, 0, false}, {"Shift+PgDown, Shift+PgUp", nullptr, first, 0, false},
+          {"Ctrl+Up", top[0], first, 1, false},        {"Ctrl+Down", top[0], first, -1, false},
+          {"Ctrl+Shift+Up", top[0], first, 7, false},  {"Ctrl+Shift+Down", top[0], first, -7, false},
+          {"Ctrl+Alt+Up", top[0], first, 0, false},    {"Ctrl+Right", top[0], first, 0, true},
+      };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.keys.back().first << " " << c.keys.back().second);
+    SCOPED_TRACE(c.keys);
     top[0]->SetSymbolPosition(position);
     unit->SetSelectedSymbol(top[0]);
     const int32_t before = top[0]->GetPitch();
-    for (auto [key, modifiers] : c.keys) Key(key, modifiers);
+    const QKeySequence keys(QString::fromLatin1(c.keys));
+    for (int i = 0; i < keys.count(); ++i) Key(keys[i].key(), keys[i].keyboardModifiers());
     TXTouchMuzSymbol* selected = unit->GetSelectedSymbol();
     ASSERT_NE(selected, nullptr);
     if (c.selected) {
