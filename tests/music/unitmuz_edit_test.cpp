@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "tests/music/fakes/recording_muz_view.h"
 #include "tests/music/fakes/sample_waves.h"
@@ -177,13 +178,11 @@ TEST(UnitMuzEdit, TestsEnableAndCheckWhatTheSelectionAllows) {
     SCOPED_TRACE(testing::Message() << c.script << " on " << c.score << " with " << c.kind);
     EditScore score(c.score);
     score.Run(c.script);
-    EXPECT_EQ(score.unit.CanSetNoteLength(c.kind), c.canNote);
-    EXPECT_EQ(score.unit.IsNoteLength(c.kind), c.isNote);
-    EXPECT_EQ(score.unit.CanSetSilenceLength(c.kind), c.canRest);
-    EXPECT_EQ(score.unit.IsSilenceLength(c.kind), c.score[0] == 'R' && c.kind == 4);
-    EXPECT_EQ(score.unit.CanAddPoint(), c.canAddPoint);
-    EXPECT_EQ(score.unit.CanDeletePoint(), c.canDeletePoint);
-    EXPECT_EQ(score.unit.CanSetTuplet(c.kind), c.canTuplet);
+    TUnitMuz& u = score.unit;
+    EXPECT_EQ(std::tuple(u.CanSetNoteLength(c.kind), u.IsNoteLength(c.kind), u.CanSetSilenceLength(c.kind),
+                         u.IsSilenceLength(c.kind), u.CanAddPoint(), u.CanDeletePoint(), u.CanSetTuplet(c.kind)),
+              std::tuple(c.canNote, c.isNote, c.canRest, c.score[0] == 'R' && c.kind == 4, c.canAddPoint,
+                         c.canDeletePoint, c.canTuplet));
   }
 }
 

@@ -80,11 +80,9 @@ TEST(UnitMuzKeys, MouseAccidentalsFollowTheCurrentKindAndAMixedSignatureStopsThe
 TEST(UnitMuzKeys, ClefChangesKeepTheSignatureOnItsNotesAndThePitches) {
   KeyScore score;
   score.unit.ChangeNoteShift(noteShiftKruis);  // F sharp on the G clef
-  const std::pair<bool, int8_t> steps[] = {{true, TKey::keyKindG},
-                                           {false, TKey::keyKindC},
-                                           {false, TKey::keyKindF},
-                                           {false, TKey::keyKindF},
-                                           {true, TKey::keyKindC}};
+  const std::pair<bool, int8_t> steps[] = {
+      {true, TKey::keyKindG}, {false, TKey::keyKindC}, {false, TKey::keyKindF}, {false, TKey::keyKindF},
+      {true, TKey::keyKindC}};
   for (auto [up, kind] : steps) {
     up ? score.unit.KeyKindUp() : score.unit.KeyKindDown();
     EXPECT_TRUE(score.key->GetKeyKind() == kind && score.unit.IsKeyKind(kind));
@@ -117,10 +115,9 @@ TEST(UnitMuzKeys, StepMovesSkipTheChordsPitchesAndStopAtTheRange) {
     SCOPED_TRACE(c.pitch);
     score.unit.SetSelectedSymbol(c.symbol);
     c.symbol == score.c ? score.c->SetPitch(c.pitch) : score.key->SetOctavesUp(c.pitch);
-    EXPECT_EQ(score.unit.CanMoveUp(), c.up);
-    EXPECT_EQ(score.unit.CanMoveDown(), c.down);
-    EXPECT_EQ(score.unit.CanMoveOctUp(), c.octUp);
-    EXPECT_EQ(score.unit.CanMoveOctDown(), c.octDown);
+    EXPECT_EQ(std::tuple(score.unit.CanMoveUp(), score.unit.CanMoveDown(), score.unit.CanMoveOctUp(),
+                         score.unit.CanMoveOctDown()),
+              std::tuple(c.up, c.down, c.octUp, c.octDown));
   }
   score.unit.MoveOctUp();  // the key, from -2
   EXPECT_TRUE(score.key->GetOctavesUp() == -1 && score.key->GetKeyKind() == TKey::keyKindG);
