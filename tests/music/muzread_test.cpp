@@ -197,8 +197,7 @@ TEST(MuzRead, ConvertsAVersion70FileWithItsKeysAndCarriedAccidentals) {
     auto* single = dynamic_cast<TSinglePartMuz*>(loaded.unit->GetStartPartMuz()->GetPartMuz());
     ASSERT_NE(single, nullptr);
     EXPECT_EQ(loaded.unit->GetSelMusTreeItem(), nullptr);
-    EXPECT_EQ(single->GetMuzBar()->GetCount(), 3);
-    EXPECT_EQ(single->GetMuzBar()->GetCountFirstBar(), 0);
+    EXPECT_EQ(std::tuple(single->GetMuzBar()->GetCount(), single->GetMuzBar()->GetCountFirstBar()), std::tuple(3, 0));
     // Height 5 under a G clef an octave down is pitch 4; the sharp on height 3 is on pitch 2's
     // step, which the natural at 1/4 cancels up to the bar line at 3/4.
     const std::vector<Symbol> expected = {{staveSymbolKey, 0, TKey::keyKindG, -1},
@@ -209,8 +208,8 @@ TEST(MuzRead, ConvertsAVersion70FileWithItsKeysAndCarriedAccidentals) {
                                           {staveSymbolNote, 0.75, -5, noteShiftKruis},
                                           {staveSymbolSilence, 1.25, 0, 4}};
     EXPECT_EQ(SymbolsOf(single), expected);
-    EXPECT_EQ(loaded.unit->GetStartStave()->GetAllowJoinFlags(), drawFlagJoin);
-    EXPECT_EQ(loaded.unit->GetStartStave()->GetForeground(), 0x00FF00u);
+    const TNoteStave* stave = loaded.unit->GetStartStave();
+    EXPECT_EQ(std::tuple(stave->GetAllowJoinFlags(), stave->GetForeground()), std::tuple(drawFlagJoin, 0x00FF00u));
   }
 }
 

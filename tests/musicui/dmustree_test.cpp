@@ -93,8 +93,7 @@ TEST(DlgMusTree, ActionsReshapeTheTreeAndTheViewFollowsTheDocument) {
     dialog.ShowUnitMuz(&p.unit);
     dialog.tvMusParts->setCurrentItem(FindNode(dialog, c.select));
     (dialog.*c.action)->trigger();
-    EXPECT_EQ(Describe(dialog), c.view);
-    EXPECT_EQ(SelectedLabel(dialog), c.selected);
+    EXPECT_EQ(std::pair(Describe(dialog), SelectedLabel(dialog)), std::pair(c.view, c.selected));
     EXPECT_DOUBLE_EQ(root->GetTimeLength(1), c.length);
     EXPECT_EQ(p.unit.GetState(), kUnitStateModified);
     const std::vector<RecordedMessage> question = {
@@ -106,8 +105,7 @@ TEST(DlgMusTree, ActionsReshapeTheTreeAndTheViewFollowsTheDocument) {
     ASSERT_TRUE(reloaded.Duplicate(p.unit, error)) << error;
     TDlgMusTree other(nullptr);
     other.ShowUnitMuz(&reloaded);
-    EXPECT_EQ(Describe(other), c.view);
-    EXPECT_EQ(SelectedLabel(other), c.selected);
+    EXPECT_EQ(std::pair(Describe(other), SelectedLabel(other)), std::pair(c.view, c.selected));
   }
 }
 
