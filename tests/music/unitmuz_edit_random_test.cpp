@@ -225,25 +225,15 @@ struct RandomScore : RandomTwoStaves {
 using Test = bool (TUnitMuz::*)() const;
 using Command = void (TUnitMuz::*)();
 // The commands without arguments, each with its test (none: always called).
+using U = TUnitMuz;
 const std::pair<Test, Command> kPlainCommands[] = {
-    {&TUnitMuz::CanSelectPrev, &TUnitMuz::SelectPrev},
-    {&TUnitMuz::CanSelectNext, &TUnitMuz::SelectNext},
-    {&TUnitMuz::CanSelectUp, &TUnitMuz::SelectUp},
-    {&TUnitMuz::CanSelectDown, &TUnitMuz::SelectDown},
-    {nullptr, &TUnitMuz::SelectFirstInStave},
-    {nullptr, &TUnitMuz::SelectLastInStave},
-    {&TUnitMuz::CanSelectPrevStave, &TUnitMuz::SelectPrevStave},
-    {&TUnitMuz::CanSelectNextStave, &TUnitMuz::SelectNextStave},
-    {&TUnitMuz::CanSelectFirstStave, &TUnitMuz::SelectFirstStave},
-    {&TUnitMuz::CanSelectLastStave, &TUnitMuz::SelectLastStave},
-    {&TUnitMuz::CanMovePrev, &TUnitMuz::MovePrev},
-    {&TUnitMuz::CanMoveNext, &TUnitMuz::MoveNext},
-    {&TUnitMuz::CanMoveUp, &TUnitMuz::MoveUp},
-    {&TUnitMuz::CanMoveDown, &TUnitMuz::MoveDown},
-    {&TUnitMuz::CanMoveOctUp, &TUnitMuz::MoveOctUp},
-    {&TUnitMuz::CanMoveOctDown, &TUnitMuz::MoveOctDown},
-    {nullptr, &TUnitMuz::KeyKindUp},
-    {nullptr, &TUnitMuz::KeyKindDown},
+    {&U::CanSelectPrev, &U::SelectPrev}, {&U::CanSelectNext, &U::SelectNext}, {&U::CanSelectUp, &U::SelectUp},
+    {&U::CanSelectDown, &U::SelectDown}, {nullptr, &U::SelectFirstInStave}, {nullptr, &U::SelectLastInStave},
+    {&U::CanSelectPrevStave, &U::SelectPrevStave}, {&U::CanSelectNextStave, &U::SelectNextStave},
+    {&U::CanSelectFirstStave, &U::SelectFirstStave}, {&U::CanSelectLastStave, &U::SelectLastStave},
+    {&U::CanMovePrev, &U::MovePrev}, {&U::CanMoveNext, &U::MoveNext}, {&U::CanMoveUp, &U::MoveUp},
+    {&U::CanMoveDown, &U::MoveDown}, {&U::CanMoveOctUp, &U::MoveOctUp}, {&U::CanMoveOctDown, &U::MoveOctDown},
+    {nullptr, &U::KeyKindUp}, {nullptr, &U::KeyKindDown},
 };
 constexpr int32_t kPlainCount = static_cast<int32_t>(std::size(kPlainCommands));
 
