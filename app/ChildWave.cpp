@@ -16,6 +16,7 @@
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/writers.h"
+#include "gui/clientarea.h"
 #include "gui/statusbar.h"
 #include "wave/unitwave.h"
 
@@ -82,57 +83,18 @@ const std::vector<QIcon>& ImageListIcons() {
   return icons;
 }
 
-bool IsNavigationKey(int key) {
-  switch (key) {
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
-// The client area: shows the window's picture and hands mouse, key, paint and size events to the
-// window's handlers.
-class WaveCanvas : public QWidget {
+// The client area: the window's picture, its navigation keys, mouse and size events.
+class WaveCanvas : public PictureClient {
  public:
-  explicit WaveCanvas(TMDIChildWave& window) : window_(window) {
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);  // the status bar follows the mouse without a button down
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  }
+  explicit WaveCanvas(TMDIChildWave& window) : window_(window) {}
 
  protected:
-  bool event(QEvent* event) override {
-    // The window moves the cursor itself: navigation keys never reach a command's shortcut.
-    if (event->type() == QEvent::ShortcutOverride &&
-        IsNavigationKey(static_cast<QKeyEvent*>(event)->key())) {
-      event->accept();
-      return true;
-    }
-    return QWidget::event(event);
-  }
-  void paintEvent(QPaintEvent*) override {
-    window_.EvFormPaint();
-    QPainter painter(this);
-    painter.drawImage(0, 0, window_.canvas_);
-  }
+  void PaintPicture() override { window_.EvFormPaint(); }
+  const QImage& Picture() const override { return window_.canvas_; }
+  void NavigationKey(int key, Qt::KeyboardModifiers modifiers) override { window_.FormKeyDown(key, modifiers); }
   void resizeEvent(QResizeEvent*) override { window_.EvFormResize(); }
-  void keyPressEvent(QKeyEvent* event) override {
-    if (!IsNavigationKey(event->key())) {
-      QWidget::keyPressEvent(event);
-      return;
-    }
-    window_.FormKeyDown(event->key(), event->modifiers());
-  }
   void mousePressEvent(QMouseEvent* event) override {
     const QPoint at = event->position().toPoint();
     window_.EvFormMouseDown(event->button(), event->modifiers(), at.x(), at.y());

@@ -13,6 +13,7 @@
 #include "app/MuzWindows.h"
 #include "foundation/assertion.h"
 #include "gui/canvas.h"
+#include "gui/clientarea.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
 #include "music/muzwindow.h"
@@ -72,37 +73,15 @@ void ScrollBy(QScrollBar& bar, int32_t shift) {
 
 }  // namespace
 
-// The client area: shows the window's picture and hands mouse, key and paint events to the
-// window's handlers.
-class MuzCanvasWidget : public QWidget {
+// The client area: the window's picture, its navigation keys and mouse events.
+class MuzCanvasWidget : public PictureClient {
  public:
-  explicit MuzCanvasWidget(TMDIChildMuz& window) : window_(window) {
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);  // the cursor follows the mouse without a button down
-    setAttribute(Qt::WA_OpaquePaintEvent);
-  }
+  explicit MuzCanvasWidget(TMDIChildMuz& window) : window_(window) {}
 
  protected:
-  bool event(QEvent* event) override {
-    // The arrows and pages move the selection: they never reach a command's shortcut.
-    if (event->type() == QEvent::ShortcutOverride && IsScoreKey(static_cast<QKeyEvent*>(event)->key())) {
-      event->accept();
-      return true;
-    }
-    return QWidget::event(event);
-  }
-  void paintEvent(QPaintEvent*) override {
-    window_.EvFormPaint();
-    QPainter painter(this);
-    painter.drawImage(0, 0, window_.canvas_);
-  }
-  void keyPressEvent(QKeyEvent* event) override {
-    if (!IsScoreKey(event->key())) {
-      QWidget::keyPressEvent(event);
-      return;
-    }
-    window_.FormKeyDown(event->key(), event->modifiers());
-  }
+  void PaintPicture() override { window_.EvFormPaint(); }
+  const QImage& Picture() const override { return window_.canvas_; }
+  void NavigationKey(int key, Qt::KeyboardModifiers modifiers) override { window_.FormKeyDown(key, modifiers); }
   void mousePressEvent(QMouseEvent* event) override {
     const QPoint at = event->position().toPoint();
     window_.EvFormMouseDown(at.x(), at.y());
@@ -117,10 +96,6 @@ class MuzCanvasWidget : public QWidget {
   }
 
  private:
-  static bool IsScoreKey(int key) {
-    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down ||
-           key == Qt::Key_Home || key == Qt::Key_End || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
-  }
   TMDIChildMuz& window_;
 };
 
