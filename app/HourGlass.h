@@ -14,9 +14,12 @@ class CommandHourGlass {
     held_ = form_.SavedCursor == crDefault;
     if (held_) form_.SetHourGlass();
   }
-  ~CommandHourGlass() {
-    // An activation meanwhile may have given the store back already.
+  ~CommandHourGlass() { Release(); }
+  // Gives the cursor back before a message or a new window. An activation or a message meanwhile
+  // may have given the store back already.
+  void Release() {
     if (held_ && ScreenCursor() == crHourGlass) form_.ClearHourGlass();
+    held_ = false;
   }
   CommandHourGlass(const CommandHourGlass&) = delete;
   CommandHourGlass& operator=(const CommandHourGlass&) = delete;

@@ -14,6 +14,7 @@
 #include "app/ChildWave.h"
 #include "app/ChildWin.h"
 #include "app/DWaveProps.h"
+#include "app/HourGlass.h"
 #include "app/Main.h"
 #include "app/MuzWindows.h"
 #include "foundation/assertion.h"
@@ -58,37 +59,12 @@ bool NameChosenByUser(const std::string& fileName) {
   return !fileName.empty() && std::filesystem::path(fileName).is_absolute();
 }
 
-// The hourglass for the length of a command. A name edit in progress ends first, since its
-// I-beam holds the one-slot cursor store; with the store held otherwise the cursor stays as it is.
-class HourGlass {
- public:
-  explicit HourGlass(TMainForm& form) : form_(form) {
-    form_.EndEditName();
-    if (form_.SavedCursor == crDefault) {
-      form_.SetHourGlass();
-      held_ = true;
-    }
-  }
-  ~HourGlass() { Release(); }
-  void Release() {
-    // A message shown meanwhile may have taken the hourglass away already.
-    if (held_ && ScreenCursor() == crHourGlass) form_.ClearHourGlass();
-    held_ = false;
-  }
-  HourGlass(const HourGlass&) = delete;
-  HourGlass& operator=(const HourGlass&) = delete;
-
- private:
-  TMainForm& form_;
-  bool held_ = false;
-};
-
 // Each file chosen in the open dialog, in turn, under one hourglass.
 void OpenChosenFiles(TMainForm& form, QFileDialog& dialog,
                      bool (TMainForm::*open)(const std::string&)) {
   const std::vector<std::string> files = ChooseFilesToOpen(dialog);
   if (files.empty()) return;
-  HourGlass busy(form);
+  CommandHourGlass busy(form);
   for (const std::string& file : files) (form.*open)(file);
 }
 
@@ -227,7 +203,7 @@ void TMainForm::DuplicateWaveExecute() {
   TMDIChildKorvalen* source = ActiveWaveChild();
   TUnitWave* original = ActiveUnitWave();
   if (source == nullptr || original == nullptr) return;
-  HourGlass busy(*this);
+  CommandHourGlass busy(*this);
   bool abort = false;
   SoundPtr copy = original->GetSound()->Trim(abort, original->GetBegin(), original->GetEnd());
   // A copy cut short by a failed allocation is not the selection: the allocation has said so.
@@ -284,7 +260,7 @@ bool TMainForm::SaveWave(TUnitWave* unitWave) {
   if (unitWave->IsNew() || !NameChosenByUser(unitWave->GetFileName())) {
     return SaveWaveAs(unitWave);
   }
-  HourGlass busy(*this);
+  CommandHourGlass busy(*this);
   if (!unitWave->Save(false)) return false;
   unitWave->SetSaved();
   return true;
@@ -300,7 +276,7 @@ bool TMainForm::SaveUnitAs(TUnit& unit, QFileDialog& dialog) {
   dialog.selectFile(QString());
   std::string fileName;
   if (!ChooseFileToSave(dialog, fileName)) return false;
-  HourGlass busy(*this);
+  CommandHourGlass busy(*this);
   // The writer has reported a failure; the document keeps its name and state.
   if (!unit.SaveToFile(fileName, false)) return false;
   unit.SetFileName(fileName);
@@ -358,7 +334,7 @@ bool TMainForm::OpenMuzFile(const std::string& fileName) {
 void TMainForm::DuplicateMuzExecute() {
   TUnitMuz* original = ActiveUnitMuz();
   if (original == nullptr) return;
-  HourGlass busy(*this);
+  CommandHourGlass busy(*this);
   const std::string name = NextNoName();
   auto unit = std::make_unique<TUnitMuz>(name);
   std::string reason;
@@ -389,7 +365,7 @@ void TMainForm::MusicGenerateExecute() {
 bool TMainForm::SaveMuz(TUnitMuz* unitMuz) {
   KV_ASSERT(unitMuz != NULL);
   if (unitMuz->IsNew() || !NameChosenByUser(unitMuz->GetFileName())) return SaveMuzAs(unitMuz);
-  HourGlass busy(*this);
+  CommandHourGlass busy(*this);
   if (!unitMuz->Save(false)) return false;
   unitMuz->SetSaved();
   return true;

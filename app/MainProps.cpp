@@ -4,6 +4,7 @@
 #include "app/About.h"
 #include "app/DRegister.h"
 #include "app/DWaveProps.h"
+#include "app/HourGlass.h"
 #include "app/Main.h"
 #include "music/unitmuz.h"
 #include "wave/unitwave.h"
@@ -27,11 +28,10 @@ void TMainForm::FilePropertiesExecute() {
   TDlgWaveFileProp dialog(this, oldProps);
   if (dialog.ShowModal() != QDialog::Accepted) return;
   const waveFileProps newProps = dialog.GetProps();
-  SetHourGlass();
+  CommandHourGlass busy(*this);
   if (unitWave) PushUndo(*unitWave);
   unit->SetFormat(oldProps, newProps);
   unit->SetModified();
-  ClearHourGlass();
 }
 
 void TMainForm::RegisterExecute() {

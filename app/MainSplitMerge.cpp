@@ -11,6 +11,7 @@
 #include "app/DMergeHor.h"
 #include "app/DMergeVert.h"
 #include "app/DSplitHor.h"
+#include "app/HourGlass.h"
 #include "app/Main.h"
 #include "foundation/global.h"
 #include "wave/sound_split.h"
@@ -38,28 +39,6 @@ void Place(QWidget& window, int64_t left, int64_t top, int64_t width, int64_t he
   window.setGeometry(Coordinate(left), Coordinate(top), Coordinate(std::max<int64_t>(width, 0)),
                      Coordinate(std::max<int64_t>(height, 0)));
 }
-
-// The hourglass while a command works. A name edit in progress ends first: its I-beam holds the
-// one-slot cursor store.
-class Busy {
- public:
-  explicit Busy(TMainForm& form) : form_(form) {
-    form_.EndEditName();
-    held_ = form_.SavedCursor == crDefault;
-    if (held_) form_.SetHourGlass();
-  }
-  ~Busy() { Release(); }
-  Busy(const Busy&) = delete;
-  Busy& operator=(const Busy&) = delete;
-  void Release() {
-    if (held_) form_.ClearHourGlass();
-    held_ = false;
-  }
-
- private:
-  TMainForm& form_;
-  bool held_ = false;
-};
 
 // A new untitled document around the sound, in a window of the given look and bounds. Its
 // parameter records stay at their defaults, and it has never been saved.
@@ -98,7 +77,7 @@ void RunMerge(TMainForm& form, const Props& record, unitUnitWave Props::*oneFiel
       (props.BytesPSample != 1 && props.BytesPSample != 2)) {
     return;
   }
-  Busy busy(form);
+  CommandHourGlass busy(form);
   bool abort = false;
   SoundPtr merged =
       merge(abort, *one->GetUnitWave()->GetSound(), *other->GetUnitWave()->GetSound(), props);
@@ -129,7 +108,7 @@ void TMainForm::SplitVExecute() {
   TUnitWave* unit = source ? source->GetUnitWave() : nullptr;
   auto* stereo = unit ? dynamic_cast<StereoSound*>(unit->GetSound()) : nullptr;
   if (!stereo || unit->GetChannels() == 1) return;
-  Busy busy(*this);
+  CommandHourGlass busy(*this);
   const TWaveLook look = LookOf(*unit);
   const Bounds r = BoundsOf(*source);
   const int64_t middle = (r.top + r.bottom) / 2;
@@ -174,7 +153,7 @@ void TMainForm::SplitHExecute() {
     p2 = SplitHorProps.Result == 1 ? lo : hi;
     three = SplitHorProps.Result != 1 && SplitHorProps.Result != 2;
   }
-  Busy busy(*this);
+  CommandHourGlass busy(*this);
   const Bounds r = BoundsOf(*source);
   const double viewBegin = source->GetViewBegin();
   const double viewEnd = source->GetViewEnd();
