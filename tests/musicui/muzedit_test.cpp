@@ -70,14 +70,14 @@ TEST_F(MuzEdit, HitTestsFindStepsBandsAndBorders) {
   const int32_t c = first->GetCentreY();
   const int32_t b = c + first->GetRoomDown().GetValue();
   const struct { int32_t y; int32_t step; } steps[] = {
-      {c, 0}, {c - 2, 0}, {c - 3, 1}, {c - 7, 1}, {c - 8, 2}, {c + 2, 0}, {c + 3, -1}};
+      {c - 2, 0}, {c - 3, 1}, {c - 7, 1}, {c - 8, 2}, {c + 2, 0}, {c + 3, -1}};
   for (const auto& s : steps) {
     SCOPED_TRACE(s.y - c);
     EXPECT_EQ(TMDIChildMuz::PitchStepAt(s.y, *first), s.step);
   }
   const struct { int32_t y; TNoteStave* border; TNoteStave* stave; } places[] = {
-      {b - 4, nullptr, first}, {b - 3, first, first}, {b, first, first}, {b + 2, first, second},
-      {b + 3, nullptr, second}, {10, nullptr, nullptr}};
+      {b - 4, nullptr, first}, {b - 3, first, first}, {b + 2, first, second}, {b + 3, nullptr, second},
+      {10, nullptr, nullptr}};
   for (const auto& p : places) {
     SCOPED_TRACE(p.y - b);
     EXPECT_EQ(window->BorderAt(p.y), p.border);
