@@ -18,41 +18,16 @@ TEST(WavePlayerAudio, PlayOfAnUnusualFormatRunsToItsEndAndNotifiesOnce) {
   NoticeLog log(player);
   player.SetFileName(file.name);
   ASSERT_TRUE(player.Open()) << player.Error();
-  EXPECT_EQ(player.Mode(), mpStopped);
   player.SetNotify(true);
   QElapsedTimer clock;
   clock.start();
   ASSERT_TRUE(player.Play()) << player.Error();
-  EXPECT_EQ(player.Mode(), mpPlaying);
   ASSERT_TRUE(log.WaitForCount(1)) << "the play never ended";
   EXPECT_EQ(log.notices[0], nvSuccessful);
   // The notice means the sound went out, not that it was thrown away.
   EXPECT_GE(clock.elapsed(), 200);
   EXPECT_EQ(player.Mode(), mpStopped);
   EXPECT_FALSE(log.WaitForCount(2, 300));
-}
-
-TEST(WavePlayerAudio, PauseEndsThePlaysNoticeAndResumeRunsToTheEnd) {
-  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
-  ScratchFile file("pause.wav");
-  ASSERT_TRUE(WriteSine(file.name, 2, 44100, 2, 440, 0.5));
-  WavePlayer player;
-  NoticeLog log(player);
-  player.SetFileName(file.name);
-  ASSERT_TRUE(player.Open()) << player.Error();
-  player.SetNotify(true);
-  ASSERT_TRUE(player.Play());
-  player.Pause();
-  EXPECT_EQ(player.Mode(), mpPaused);
-  ASSERT_TRUE(log.WaitForCount(1));
-  EXPECT_EQ(log.notices[0], nvAborted);
-  EXPECT_EQ(player.Mode(), mpPaused);
-  player.SetNotify(true);
-  ASSERT_TRUE(player.Play());
-  EXPECT_EQ(player.Mode(), mpPlaying);
-  ASSERT_TRUE(log.WaitForCount(2));
-  EXPECT_EQ(log.notices[1], nvSuccessful);
-  EXPECT_EQ(player.Mode(), mpStopped);
 }
 
 TEST(WavePlayerAudio, PlayWithWaitReturnsOnlyAtTheEnd) {

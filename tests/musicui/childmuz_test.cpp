@@ -15,7 +15,6 @@ TEST_F(MuzWindowTest, LayoutStacksTheStaveBands) {
     int32_t bottom;
   };
   const Case cases[] = {
-      {{{30, 30}}, {70}, 140},
       {{{30, 30}, {50, 20}}, {70, 150}, 210},
       {{}, {}, 40},
   };
