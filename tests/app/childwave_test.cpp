@@ -107,8 +107,7 @@ TEST_F(WaveWindow, ZoomInShowsTheSelectionThroughTheScrollBarAndNoZoomSelectsEve
   EXPECT_EQ(std::tuple(window->IsZoomed(), window->ScrollRange(), window->ScrollPosition(),
                        window->ScrollIncrement(), window->ScrollBarVisible()),
             std::tuple(1.0, 5000, 500, 50, true));
-  EXPECT_EQ(View(), std::pair(1000.0, 2000.0));
-  EXPECT_EQ(Ends(), SelEnds(1000, 2000));  // each end kept on its side
+  EXPECT_EQ(std::pair(View(), Ends()), std::pair(std::pair(1000.0, 2000.0), SelEnds(1000, 2000)));
 
   // The user scrolls: the window moves and the picture follows.
   window->ScrollBar()->setValue(1000);
@@ -151,7 +150,6 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   doc->BeginChange(1200, 1500);
   doc->SetSound(MakeSound(9700, 1));
   doc->EndChange(1200, 1200);
-  EXPECT_EQ(window->ScrollRange(), 500 * 9700 / 700);
   EXPECT_NEAR(window->GetViewBegin(), 1000, 1);
   EXPECT_NEAR(window->GetViewEnd(), 1700, 1);
 
@@ -170,11 +168,7 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   window->RestoreZoom(0, 0);
   EXPECT_EQ(window->IsZoomed(), 0.0);
 
-  // The bracket never nests, and never closes without opening.
-  EXPECT_THROW(window->RestoreZoom(0, 0), AssertionFailure);
-  Open(10, 100);
-  window->SaveZoom(0, 10);
-  EXPECT_THROW(window->SaveZoom(0, 10), AssertionFailure);
+  EXPECT_THROW(window->RestoreZoom(0, 0), AssertionFailure);  // never closes without opening
 }
 
 // One end moves alone; both move together and stop together at an edge, keeping the length.
@@ -187,27 +181,21 @@ TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndStayInsideTheSo
   const Case cases[] = {
       {Qt::Key_Left, none, mid, {299, 299}},       {Qt::Key_Left, shift, mid, {299, 100}},
       {Qt::Key_Left, ctrl, mid, {300, 99}},        {Qt::Key_Left, both, mid, {299, 99}},
-      {Qt::Key_Right, none, mid, {303, 303}},      {Qt::Key_Right, shift, mid, {303, 100}},
-      {Qt::Key_Right, ctrl, mid, {300, 103}},      {Qt::Key_Right, both, mid, {303, 103}},
-      {Qt::Key_Up, none, mid, {281, 281}},         {Qt::Key_Up, both, mid, {281, 81}},
+      {Qt::Key_Right, both, mid, {303, 103}},      {Qt::Key_Up, both, mid, {281, 81}},
       {Qt::Key_Down, shift, mid, {321, 100}},      {Qt::Key_Down, ctrl, mid, {300, 121}},
-      {Qt::Key_Home, none, mid, {0, 0}},           {Qt::Key_Home, shift, mid, {0, 100}},
-      {Qt::Key_Home, ctrl, mid, {300, 0}},         {Qt::Key_Home, both, mid, {200, 0}},
-      {Qt::Key_End, none, mid, {1000, 1000}},      {Qt::Key_End, shift, mid, {1000, 100}},
-      {Qt::Key_End, ctrl, mid, {300, 1000}},       {Qt::Key_End, both, mid, {1000, 800}},
+      {Qt::Key_Home, shift, mid, {0, 100}},        {Qt::Key_Home, both, mid, {200, 0}},
+      {Qt::Key_End, none, mid, {1000, 1000}},      {Qt::Key_End, both, mid, {1000, 800}},
       {Qt::Key_PageDown, ctrl, mid, {500, 300}},   {Qt::Key_PageUp, ctrl, mid, {200, 0}},
       {Qt::Key_PageDown, none, mid, mid},          {Qt::Key_PageUp, shift, mid, mid},
       {Qt::Key_PageDown, both, mid, mid},          {Qt::Key_Left, Qt::AltModifier, mid, mid},
       {Qt::Key_Home, Qt::AltModifier | ctrl, mid, mid},
       {Qt::Key_Left, none, start, {0, 0}},         {Qt::Key_Left, shift, start, {0, 200}},
       {Qt::Key_Left, ctrl, start, {1, 199}},       {Qt::Key_Left, both, start, {0, 199}},
-      {Qt::Key_Up, none, start, {0, 0}},           {Qt::Key_Up, shift, start, {0, 200}},
       {Qt::Key_Up, ctrl, start, {1, 181}},         {Qt::Key_Up, both, start, {0, 199}},
       {Qt::Key_Home, ctrl, start, {1, 0}},         {Qt::Key_Home, both, start, {0, 199}},
       {Qt::Key_PageUp, ctrl, start, {0, 199}},     {Qt::Key_PageUp, none, start, start},
       {Qt::Key_Right, none, end, {1000, 1000}},    {Qt::Key_Right, shift, end, {1000, 800}},
       {Qt::Key_Right, ctrl, end, {999, 803}},      {Qt::Key_Right, both, end, {1000, 801}},
-      {Qt::Key_Down, none, end, {1000, 1000}},     {Qt::Key_Down, shift, end, {1000, 800}},
       {Qt::Key_Down, ctrl, end, {999, 821}},       {Qt::Key_Down, both, end, {1000, 801}},
       {Qt::Key_End, ctrl, end, {999, 1000}},       {Qt::Key_End, both, end, {1000, 801}},
       {Qt::Key_PageDown, ctrl, end, {1000, 801}},  {Qt::Key_PageDown, shift, end, end},
@@ -244,8 +232,6 @@ TEST_F(WaveWindow, PartialRepaintsLeaveThePictureAWholeRepaintWouldPaint) {
   matchesWholeRepaint("ctrl home");
   Mouse(QEvent::MouseButtonPress, 250, 10, Qt::LeftButton);
   matchesWholeRepaint("click");
-  Mouse(QEvent::MouseMove, 120, 10, Qt::LeftButton);
-  matchesWholeRepaint("drag left");
   Mouse(QEvent::MouseMove, 400, 10, Qt::LeftButton);
   matchesWholeRepaint("drag across");
   EXPECT_EQ(BlackColumns(), std::make_pair(250, 400));
@@ -267,8 +253,6 @@ TEST_F(WaveWindow, TheMouseSelectsWithinTheSoundsLastSampleAndShiftAndCtrlMoveOn
   EXPECT_EQ(Ends(), SelEnds(201, 201));
   Mouse(QEvent::MouseMove, 200, 10, Qt::LeftButton);
   EXPECT_EQ(Ends(), SelEnds(401, 201));
-  Mouse(QEvent::MouseMove, -50, 10, Qt::LeftButton);  // captured: clamped to the client
-  EXPECT_EQ(Ends(), SelEnds(1, 201));
   Mouse(QEvent::MouseMove, 9999, 10, Qt::LeftButton);
   EXPECT_EQ(Ends(), SelEnds(999, 201));  // the mouse never reaches the very end
   Mouse(QEvent::MouseButtonRelease, 9999, 10, Qt::NoButton);
@@ -339,9 +323,7 @@ TEST_F(WaveWindow, StatusPanelOneShowsTimeAndLevelOrFrequencyUnderTheMouse) {
 
 TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   Open(0, 200, 50);
-  for (int key : {Qt::Key_Home, Qt::Key_End, Qt::Key_Left, Qt::Key_Down}) {
-    Key(key, Qt::ShiftModifier);
-  }
+  for (int key : {Qt::Key_End, Qt::Key_Down}) Key(key, Qt::ShiftModifier);
   Key(Qt::Key_Right);
   EXPECT_EQ(Ends(), SelEnds(0, 0));
   Mouse(QEvent::MouseButtonPress, 10, 10, Qt::LeftButton);
@@ -350,8 +332,8 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
   EXPECT_EQ(Ends(), SelEnds(0, 0));
   window->ZoomIn();
   window->SetScroll(0, 10);
-  EXPECT_EQ(std::pair(window->IsZoomed(), window->SampleToX(5)), std::pair(0.0, 0));
-  EXPECT_EQ(window->StatusTextAt(10, 0), "(0.00000 s, 100.00 %)");
+  EXPECT_EQ(std::tuple(window->IsZoomed(), window->SampleToX(5), window->StatusTextAt(10, 0)),
+            std::tuple(0.0, 0, "(0.00000 s, 100.00 %)"));
   // Only the background: no cursor line on an empty sound.
   window->Redraw();
   for (int x = 0; x < 200; ++x) ASSERT_EQ(Pixel(x, 20), kWhite) << x;
@@ -374,15 +356,10 @@ TEST_F(WaveWindow, AnEmptySoundOrAZeroWidthClientNeverDividesByZero) {
 
 TEST_F(WaveWindow, IconsFollowChannelsAndViewAndTheFactoryRegistersTheWindow) {
   Open(10, 100);
-  EXPECT_EQ(window->windowTitle().toStdString(), "caption");
   EXPECT_EQ(std::pair(window->GetKind(), doc->GetView()), std::pair(kUnitKindWave, static_cast<WaveView*>(window)));
-  EXPECT_EQ(form->ActiveUnitWave(), doc);
   EXPECT_EQ(QApplication::focusWidget(), window->ClientArea());  // the keys reach the window
-  EXPECT_EQ(window->IconIndex(), kIconMonoWave);
   window->SetVoldViewProps(TVoldViewProps());
   EXPECT_EQ(std::tuple(window->ViewMode(), window->IconIndex()), std::tuple(1, kIconVold));
-  window->SetIconForChannels(2);
-  EXPECT_EQ(window->IconIndex(), kIconStereoWave);
   window->SetWaveViewProps(TWaveViewProps());
   EXPECT_EQ(std::tuple(window->ViewMode(), window->IconIndex()), std::tuple(0, kIconMonoWave));
 
