@@ -103,7 +103,6 @@ TEST(MuzRead, RefusesEveryMalformedFileWithItsTextAndPosition) {
        kSecondSelected},
       {{{"<Count>4", "@<Count>0"}}, Field("Bar Count", AtLeast(1))},
       {{{"<Length>4</Length>\n</Bar>", "@<Length>3</Length></Bar>"}}, Field("Bar Length", kNoLengthKind)},
-      {{{"<Length>4</Length>\n</Bar>", "@<Length>132</Length></Bar>"}}, Field("Bar Length", kNoLengthKind)},
       {{{"</Bar>", "@<CountFirstBar>4</CountFirstBar>$"}}, Field("Bar CountFirstBar", AtMost(3))},
       {{{"</Bar>", "@<CountFirstBar>-1</CountFirstBar>$"}}, Field("Bar CountFirstBar", AtLeast(0))},
       {{{"<Stave>", Loops(999, "1") + "@<LoopMuzPart><Count>1</Count><PartNode/></LoopMuzPart>\n$"}}, kNestedTooDeep},
@@ -226,8 +225,8 @@ TEST(MuzRead, EveryWrittenFileReadsBackToTheSameTextAndDuplicatesWhole) {
     const std::string text = ReadWholeFile(entry.path().string());
     const Loaded first = LoadText(text, "");
     ASSERT_TRUE(first.ok) << first.error;
-    EXPECT_EQ(first.unit->GetState(), kUnitStateSaved);
-    EXPECT_EQ(first.unit->GetSelectedSymbol(), first.unit->GetStartPartMuz()->GetStartSymbol());
+    EXPECT_EQ(std::pair(first.unit->GetState(), first.unit->GetSelectedSymbol()),
+              std::pair(kUnitStateSaved, static_cast<TXTouchMuzSymbol*>(first.unit->GetStartPartMuz()->GetStartSymbol())));
     const std::string written = Saved(*first.unit, "first.kvm");
     // Files of the program's own version are its own output: they come back byte for byte.
     if (text.find("<Version>7.1</Version>") != std::string::npos) {
@@ -241,8 +240,8 @@ TEST(MuzRead, EveryWrittenFileReadsBackToTheSameTextAndDuplicatesWhole) {
     std::string error;
     ASSERT_TRUE(copy.Duplicate(*first.unit, error)) << error;
     EXPECT_EQ(TreeText(copy), TreeText(*first.unit));
-    EXPECT_EQ(copy.GetState(), kUnitStateNew);
-    EXPECT_EQ(copy.GetSelectedSymbol(), copy.GetStartPartMuz()->GetStartSymbol());
+    EXPECT_EQ(std::pair(copy.GetState(), copy.GetSelectedSymbol()),
+              std::pair(kUnitStateNew, static_cast<TXTouchMuzSymbol*>(copy.GetStartPartMuz()->GetStartSymbol())));
   }
 }
 
@@ -267,10 +266,9 @@ TEST(MuzRead, SetsWhatTheFileDoesNotSpellOut) {
   auto* concat = static_cast<TConcatPartMuz*>(select->GetSelectPart());
   EXPECT_EQ(unit.GetSelMusTreeItem(), concat->GetSecondPart());
   for (TNoteStave* stave = unit.GetStartStave(); stave; stave = stave->GetNext()) {
-    EXPECT_EQ(stave->GetCurNoteGroup(), stave->GetStartNoteGroup());
-    EXPECT_EQ(stave->GetSelectedNoteGroup(), stave->GetStartNoteGroup());
     TCompoundPlayer* players = stave->GetStartNoteGroup()->GetCompoundPlayer();
-    EXPECT_EQ(players->GetCurOnePlayer(), players->GetStartOnePlayer());
+    EXPECT_EQ(std::tuple(stave->GetCurNoteGroup(), stave->GetSelectedNoteGroup(), players->GetCurOnePlayer()),
+              std::tuple(stave->GetStartNoteGroup(), stave->GetStartNoteGroup(), players->GetStartOnePlayer()));
   }
   EXPECT_EQ(unit.GetCurStave(), unit.GetStartStave());
   // Order numbers count the keys of one key part from 1, whatever rests stand between them.
@@ -291,8 +289,7 @@ TEST(MuzRead, AFailedDuplicateLeavesTheSourceAsItWasAndSelectsNothing) {
   std::string error;
   EXPECT_FALSE(copy.Duplicate(*source.unit, error));
   EXPECT_EQ(error, Field("Loop MuzPart Count", AtMost(10000)) + muzread::PositionSuffix(0, 0));
-  EXPECT_EQ(copy.GetState(), kUnitStateNew);
-  EXPECT_EQ(copy.GetSelectedSymbol(), nullptr);
+  EXPECT_EQ(std::pair(copy.GetState(), copy.GetSelectedSymbol()), std::pair(kUnitStateNew, static_cast<TXTouchMuzSymbol*>(nullptr)));
   EXPECT_EQ(TreeText(*source.unit), before);
 }
 
