@@ -10,19 +10,10 @@
 #include <utility>
 #include <vector>
 
-#include "tests/music/fakes/recording_muz_view.h"
 #include "tests/music/fakes/sample_waves.h"
 #include "tests/music/score_builder.h"
 
 namespace {
-
-// Two staves and a seeded source of choices for the random command runs.
-struct RandomTwoStaves : ScoreBuilder {
-  std::mt19937 rng;
-  TNoteStave* lower = unit.AddDefaultStave(stave);
-  explicit RandomTwoStaves(uint32_t seed) : rng(seed) {}
-  int32_t Pick(int64_t count) { return static_cast<int32_t>(rng() % static_cast<uint64_t>(count)); }
-};
 
 // Time, keys before notes and rests, then the key order or the tuplet place. (A chord's pitch
 // order is left out: a rest of another stave at the same place may split it.)
@@ -111,16 +102,21 @@ const std::pair<Test, Command> kPlainCommands[] = {
 };
 constexpr int32_t kPlainCount = static_cast<int32_t>(std::size(kPlainCommands));
 
-struct RandomEditor : RandomTwoStaves {
+// A seeded run of commands over two staves, each command called only while its test holds, as
+// the windows do.
+struct RandomEditor : ScoreBuilder {
+  std::mt19937 rng;
+  TNoteStave* lower = unit.AddDefaultStave(stave);
   SampleWaves waves;
   TSinglePartMuz* single = Single({{0.0, 4}, {0.25, 8}, {0.375, 8}, {0.5, 2}});
 
-  explicit RandomEditor(uint32_t seed) : RandomTwoStaves(seed) {
+  explicit RandomEditor(uint32_t seed) : rng(seed) {
     waves.Add("sample", Marked(50));
     Root(single);
     // An upbeat that a shorter bar must cut to stay valid.
     for (int i = 0; i < 3; ++i) single->GetMuzBar()->StepFirstBarForward();
   }
+  int32_t Pick(int64_t count) { return static_cast<int32_t>(rng() % static_cast<uint64_t>(count)); }
   TStaveSymbol* AnySymbol(const TNoteStave* on) {
     std::vector<TStaveSymbol*> symbols;
     for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol; symbol = symbol->GetNext())
