@@ -98,37 +98,3 @@ TEST(CompoundPlayer, AnEmptyChainCanBeDroppedAndGroupsOwnTheirPlayer) {
   TNoteGroup group(nullptr, std::move(compound), 0x00FF0000, noteShapeRectangle, 1);
   EXPECT_EQ(group.GetCompoundPlayer(), player);
 }
-
-namespace {
-// "name=value" of each child, or the child's own list for a compound child.
-std::string Flatten(const TXMLItem& item) {
-  std::string text = item.GetElement() + "(";
-  for (const TXMLItem* child = item.GetFirstChild(); child != nullptr; child = child->GetNext())
-    text += child->GetKind() == xmlItemCompound ? Flatten(*child) : child->GetElement() + "=" + child->GetValue() + ";";
-  return text + ")";
-}
-}  // namespace
-
-TEST(CompoundPlayer, WritesOneElementPerPlayerOfItsKind) {
-  TCompoundPlayer compound(nullptr);
-  EXPECT_THROW(compound.WriteXML(), AssertionFailure);
-  std::vector<TOnePlayer*> players{Insert(compound, nullptr)};
-  for (int i = 1; i < 5; ++i) players.push_back(Insert(compound, players.back()));
-  players[0]->SetSimpleSampler(TSimpleSamplerProps());
-  TResonantSamplerProps resonant;
-  resonant.SampleWave.SetName("bell");
-  players[1]->SetResonantSampler(resonant);
-  players[1]->FreqUp().SetValue(2000);
-  players[2]->SetRepeatWaveForm(TRepeatWaveFormProps());
-  TRollOutSamplerProps rollOut;
-  rollOut.BasicFreq = unitTimePosMore(0.001, kUnitKiloHertz);
-  players[3]->SetRollOutSampler(rollOut);
-  players[4]->SetRollOutWaveForm(TRollOutWaveFormProps());
-  EXPECT_EQ(Flatten(*compound.WriteXML()),
-            "CompoundPlayer("
-            "SimpleOneSampler(BasicFreq=440 Hz;SampleWave=sample;VolumeFactor=50 %;)"
-            "ResonantSampler(ResFactor=5 %;SampleWave=bell;FreqUp=2 kHz;VolumeFactor=50 %;)"
-            "RepeatWaveForm(SampleWave=sample;VolumeFactor=50 %;)"
-            "RollOutSampler(BasicFreq=1 kHz;SampleWave=sample;VolumeFactor=50 %;)"
-            "RollOutWaveForm(SampleWave=sample;VolumeFactor=50 %;))");
-}
