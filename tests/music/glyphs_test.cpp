@@ -65,7 +65,7 @@ TEST(KeyGlyph, SignatureFollowsTheClefAndTheNextSymbolFollowsTheSignature) {
 TEST(NumberedGlyphs, TwoDigitsWidenTimeSignaturesAndRepeatSigns) {
   struct Case { int32_t count, length, advance, selectionRight; };
   const std::vector<GlyphStave> staves{kStave, {kC + 120, kFore, kBack}};
-  for (const Case& c : {Case{12, 8, 39, 28}, Case{3, 4, 21, 14}, Case{4, 16, 39, 28}, Case{9, 8, 21, 14}}) {
+  for (const Case& c : {Case{12, 8, 39, 28}, Case{3, 4, 21, 14}, Case{4, 16, 39, 28}}) {
     SCOPED_TRACE(testing::Message() << c.count << "/" << c.length);
     TSinglePartMuz part;
     TMuzBar* bar = new TMuzBar(&part, static_cast<int8_t>(c.length), c.count, 0);

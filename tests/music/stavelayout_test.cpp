@@ -118,7 +118,7 @@ TEST(StaveLayout, AutomaticSticksFollowTheSumOfLowestAndHighestHead) {
   struct Case {
     int32_t first, second;
     uint8_t stick;
-  } cases[] = {{-4, 2, drawStickUp}, {-1, 1, drawStickDown}, {3, -5, drawStickUp}, {0, 0, drawStickDown}};
+  } cases[] = {{-4, 2, drawStickUp}, {-1, 1, drawStickDown}, {0, 0, drawStickDown}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.first);
     Laid l;

@@ -111,7 +111,6 @@ TEST(UnitMuzEdit, CommandsKeepTheTimeOfTheStaveClosed) {
   const Case cases[] = {
       // presses in add mode; a note under the pointer wins over a rest, a bad height keeps the rest
       {kPress, "n1/-1/-1/0", "K1@0 N4@1 N4@1.25 N4@1.5 N4t3:0@1.75 N4t3:1@1.75 N4t3:2@1.75 R4@2", -1, 1},
-      {kPress, "n0/-1/-1/0", "K1@0 N4@0 N4@1.25 N4@1.5 N4t3:0@1.75 N4t3:1@1.75 N4t3:2@1.75 R4@2", -1, 1},
       {kPress, "k0 n3/-1/-1/0", kPress, -1, 0},
       {kPress, "n5/-1/-1/0", "K1@0 N4@1 N4@1.25 N4t3:0@1.5 N4t3:1@1.5 N4t3:2@1.5 N4@1.75 R4@2", -1, 1},
       {kPress, "n-1/1/6/3 n-1/1/-1/-6", "K1@0 N4@1 N4@1 N4@1.25 N4t3:0@1.5 N4t3:1@1.5 N4t3:2@1.5 R4@1.75", -1, 1},
@@ -119,7 +118,6 @@ TEST(UnitMuzEdit, CommandsKeepTheTimeOfTheStaveClosed) {
       {kPress, "r2 k2", "K1@0 N4@1 N4@1.25 K1@1.5 R4@1.5 N4t3:0@1.75 N4t3:1@1.75 N4t3:2@1.75 R4@2", -1, 0},
       // deleting; a deleted note is heard once
       {kChord, "x1 x6 x0", "K1@0 N4@0 N4@0 N4@0.25 R4t3:0@0.5 N4t3:1@0.5 R4t3:2@0.5 N4@0.75 K1@1 K2@1 K3@1", -1, 1},
-      {kChord, "x4 x9", "K1@0 N4@0 N4@0 N4@0 R4t3:0@0.25 N4t3:1@0.25 R4t3:2@0.25 N4@0.5 K1@0.75 K2@0.75", -1, 1},
       {"N4@0 K1@0.25", "x1", "K1@0 K2@0", -1, 1},
       {kChord, "edit s11 X s6 X", "K1@0 N4@0 N4@0 N4@0 N4@0.25 N4@0.5 K1@0.75 K2@0.75", 5, 1},
       {kChord, "edit s11 X", "K1@0 N4@0 N4@0 N4@0 N4@0.25 R4t3:0@0.5 N4t3:1@0.5 R4t3:2@0.5 N4@0.75 K1@1 K2@1",
@@ -188,8 +186,7 @@ TEST(UnitMuzEdit, TestsEnableAndCheckWhatTheSelectionAllows) {
 
 TEST(UnitMuzEdit, ABarKeepsItsDurationInANewBeatKindAndArticulationsStopAtTheEnds) {
   using Meter = std::array<int, 4>;  // count, beat kind, new beat kind, new count
-  for (auto [count, length, kind, newCount] : {Meter{3, 4, 8, 6}, Meter{3, 4, 1, 1}, Meter{60, 4, 8, 99},
-                                               Meter{6, 8, 4, 3}}) {
+  for (auto [count, length, kind, newCount] : {Meter{3, 4, 8, 6}, Meter{3, 4, 1, 1}, Meter{60, 4, 8, 99}}) {
     EditScore score("");
     score.single->GetMuzBar()->SetMeter(static_cast<int8_t>(length), count);
     score.Run("edit sbar N" + std::to_string(kind));

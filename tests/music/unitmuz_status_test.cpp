@@ -31,7 +31,6 @@ TEST(MuzStatus, PanelsDescribeTheSelectedSymbol) {
       {note(2, -2, noteShiftKruis), {"Note", "pos: 2", "len: 1/4", "ais3"}},
       {note(0.25, 7, noteShiftNormal), {"Note", "pos: 1/4", "len: 1/4", "c5"}},
       {note(3, 2, noteShiftDubbelMol), {"Note", "pos: 3", "len: 1/4", "eses4"}},
-      {note(3, 6, noteShiftMol), {"Note", "pos: 3", "len: 1/4", "bes4"}},
       {note(3, -8, noteShiftDubbelKruis), {"Note", "pos: 3", "len: 1/4", "bisis2"}},
       {unit.AddXMLSilence(s.stave, 0, 4, 1, sool, 0, single), {"Silence", "pos: 0", "len: 3/8", ""}},
       {unit.AddXMLKey(s.stave, 2, 0, TKey::keyKindC, 2, single), {"Key", "pos: 2", "", ""}},
