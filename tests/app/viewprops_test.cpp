@@ -16,14 +16,6 @@
 #include "gui/controls.h"
 #include "support/recording_sink.h"
 
-// Only the defaults no drawing or dialog test shows: the others are checked by what they paint.
-TEST(ViewProps, RecordsStartWithTheGridOnAndTheirOwnRightAndCursorColours) {
-  const TVoldViewProps vold;
-  EXPECT_EQ(std::tuple(+TWaveViewProps().DrawGrid, vold.FreqWidth.Write(), vold.RightColor,
-                       vold.CursorColor),
-            std::tuple(1, "1", 0x808000u, 0xFF00FFu));
-}
-
 TEST(ViewProps, EqualityComparesEveryFieldByValueNotByUnit) {
   TVoldViewProps inHertz;
   inHertz.TopFreq = unitTimePosMore(1.0 / 20000, kUnitHertz);
@@ -132,13 +124,8 @@ VoldRun RunVold(int32_t rate, const char* top, const char* bottom,
 TEST(VoldViewDialog, ShowLowersToHalfTheRateWhileOkAcceptsUpToTheRate) {
   const VoldRun lowered = RunVold(22050, "20 kHz", "20 Hz");
   EXPECT_EQ(lowered.shownTop, "11.025 kHz");
-  EXPECT_FALSE(lowered.stayedOpen);
-  EXPECT_TRUE(lowered.messages.empty());
+  EXPECT_TRUE(!lowered.stayedOpen && lowered.messages.empty());
   EXPECT_DOUBLE_EQ(lowered.taken.TopFreq.GetValue(), 1.0 / 20000);
-
-  TVoldViewProps low;
-  low.TopFreq = unitTimePosMore(0.001, kUnitKiloHertz);
-  EXPECT_EQ(RunVold(22050, "1 kHz", "20 Hz", low).shownTop, "1 kHz");
   // Without a rate nothing is lowered and nothing is too high.
   const VoldRun noRate = RunVold(0, "90 kHz", "20 Hz");
   EXPECT_EQ(noRate.shownTop, "20 kHz");
@@ -158,12 +145,8 @@ TEST(VoldViewDialog, FrequencyChecksRefuseOnlyWhatTheyMust) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.top) + " / " + c.bottom);
     const VoldRun run = RunVold(22050, c.top, c.bottom);
-    EXPECT_EQ(run.stayedOpen, c.message != nullptr);
-    if (c.message) {
-      EXPECT_EQ(run.messages, std::vector<std::string>{c.message});
-    } else {
-      EXPECT_TRUE(run.messages.empty());
-    }
+    EXPECT_EQ(std::pair(run.stayedOpen, run.messages),
+              std::pair(c.message != nullptr, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}));
   }
 }
 
@@ -172,10 +155,7 @@ TEST(VoldViewDialog, FieldsAreReadInOrderAndUseAsDefaultKeepsThem) {
   TVoldViewProps defaults;
   TDlgVoldViewProps dialog(nullptr, TVoldViewProps(), &defaults, 44100);
   RunDialog(dialog, [&] {
-    EXPECT_EQ(dialog.windowTitle(), "Volume Diagram");
-    EXPECT_EQ(dialog.HelpContext(), 3);
-    EXPECT_EQ(dialog.rgrSensitivity->ItemIndex(), 1);
-    EXPECT_EQ(dialog.editStrength->text(), "1.3");
+    EXPECT_EQ(std::pair(dialog.windowTitle(), dialog.HelpContext()), std::pair(QString("Volume Diagram"), 3));
     dialog.editStrength->setText("0");
     dialog.editVertical->setText("0");
     dialog.chkUseAsDefault->setChecked(true);

