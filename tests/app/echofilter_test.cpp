@@ -130,7 +130,7 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
     TDlgRandomEchoProps dialog(nullptr, props);
     RunDialog(dialog, [&] {
       auto* pages = Control<QTabWidget>(dialog, "pgcEchoManip");
-      EXPECT_EQ(std::pair(pages->currentIndex(), pages->tabText(4).toStdString()), std::pair(4 * showing, std::string("Pitch")));
+      EXPECT_EQ(pages->currentIndex(), 4 * showing);
       const char* dice[] = {"cboTimeSource", "cboVolumeSource", "cboLengthSource",
                             "cboBalSource",  "cboPitchSource",  "cboTempoSource"};
       for (int i = 0; i < 6; ++i) {
