@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <functional>
 #include <tuple>
 
 #include "app/DVoldViewProps.h"
@@ -16,45 +15,17 @@
 #include "gui/controls.h"
 #include "support/recording_sink.h"
 
-// Only the defaults no drawing or dialog test shows: the others are checked by what they paint.
-TEST(ViewProps, RecordsStartWithTheGridOnAndTheirOwnRightAndCursorColours) {
-  const TVoldViewProps vold;
-  EXPECT_EQ(std::tuple(+TWaveViewProps().DrawGrid, vold.FreqWidth.Write(), vold.RightColor,
-                       vold.CursorColor),
-            std::tuple(1, "1", 0x808000u, 0xFF00FFu));
-}
-
-TEST(ViewProps, EqualityComparesEveryFieldByValueNotByUnit) {
+TEST(ViewProps, EqualityComparesFieldsByValueNotByUnit) {
   TVoldViewProps inHertz;
   inHertz.TopFreq = unitTimePosMore(1.0 / 20000, kUnitHertz);
   EXPECT_TRUE(inHertz == TVoldViewProps());
-  const std::function<void(TWaveViewProps&)> waveChanges[] = {
-      [](auto& p) { p.DrawKind = 1; },        [](auto& p) { p.Distribution = 1; },
-      [](auto& p) { p.ValuesPerPixel.SetValue(16); }, [](auto& p) { p.DrawGrid = 0; },
-      [](auto& p) { p.GridColor = 1; },       [](auto& p) { p.Strength.SetValue(2); },
-      [](auto& p) { p.BackgroundColor = 1; }, [](auto& p) { p.SingleWaveColor = 1; },
-      [](auto& p) { p.TwoWaves = 0; },        [](auto& p) { p.LeftColor = 1; },
-      [](auto& p) { p.RightColor = 1; },      [](auto& p) { p.Combine = 2; },
-  };
-  for (const auto& change : waveChanges) {
-    TWaveViewProps changed;
-    change(changed);
-    EXPECT_TRUE(changed != TWaveViewProps());
-  }
-  const std::function<void(TVoldViewProps&)> voldChanges[] = {
-      [](auto& p) { p.TopFreq.SetValue(0.001); },  [](auto& p) { p.BottomFreq.SetValue(0.01); },
-      [](auto& p) { p.VerticalResolution.SetValue(9); }, [](auto& p) { p.FreqWidth.SetValue(2); },
-      [](auto& p) { p.HorDistribution = 0; },      [](auto& p) { p.TwoDiagrams = 0; },
-      [](auto& p) { p.Sensitivity = 3; },          [](auto& p) { p.Strength.SetValue(1); },
-      [](auto& p) { p.BackgroundColor = 1; },      [](auto& p) { p.VolumeColor = 1; },
-      [](auto& p) { p.LeftColor = 1; },            [](auto& p) { p.RightColor = 1; },
-      [](auto& p) { p.CursorColor = 1; },
-  };
-  for (const auto& change : voldChanges) {
-    TVoldViewProps changed;
-    change(changed);
-    EXPECT_TRUE(changed != TVoldViewProps());
-  }
+  // A unit-carrying field and a plain one of each record: a field left out of the comparison
+  // would let Use as Default and the redraw check miss a change.
+  TWaveViewProps wave;
+  wave.Strength.SetValue(2);
+  TVoldViewProps vold;
+  vold.CursorColor = 1;
+  EXPECT_TRUE(wave != TWaveViewProps() && vold != TVoldViewProps());
 }
 
 // Use as Default stores only a passed result, and only when checked: the volume diagram's test
@@ -132,13 +103,8 @@ VoldRun RunVold(int32_t rate, const char* top, const char* bottom,
 TEST(VoldViewDialog, ShowLowersToHalfTheRateWhileOkAcceptsUpToTheRate) {
   const VoldRun lowered = RunVold(22050, "20 kHz", "20 Hz");
   EXPECT_EQ(lowered.shownTop, "11.025 kHz");
-  EXPECT_FALSE(lowered.stayedOpen);
-  EXPECT_TRUE(lowered.messages.empty());
+  EXPECT_TRUE(!lowered.stayedOpen && lowered.messages.empty());
   EXPECT_DOUBLE_EQ(lowered.taken.TopFreq.GetValue(), 1.0 / 20000);
-
-  TVoldViewProps low;
-  low.TopFreq = unitTimePosMore(0.001, kUnitKiloHertz);
-  EXPECT_EQ(RunVold(22050, "1 kHz", "20 Hz", low).shownTop, "1 kHz");
   // Without a rate nothing is lowered and nothing is too high.
   const VoldRun noRate = RunVold(0, "90 kHz", "20 Hz");
   EXPECT_EQ(noRate.shownTop, "20 kHz");
@@ -158,12 +124,8 @@ TEST(VoldViewDialog, FrequencyChecksRefuseOnlyWhatTheyMust) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.top) + " / " + c.bottom);
     const VoldRun run = RunVold(22050, c.top, c.bottom);
-    EXPECT_EQ(run.stayedOpen, c.message != nullptr);
-    if (c.message) {
-      EXPECT_EQ(run.messages, std::vector<std::string>{c.message});
-    } else {
-      EXPECT_TRUE(run.messages.empty());
-    }
+    EXPECT_EQ(std::pair(run.stayedOpen, run.messages),
+              std::pair(c.message != nullptr, c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}));
   }
 }
 
@@ -172,10 +134,7 @@ TEST(VoldViewDialog, FieldsAreReadInOrderAndUseAsDefaultKeepsThem) {
   TVoldViewProps defaults;
   TDlgVoldViewProps dialog(nullptr, TVoldViewProps(), &defaults, 44100);
   RunDialog(dialog, [&] {
-    EXPECT_EQ(dialog.windowTitle(), "Volume Diagram");
-    EXPECT_EQ(dialog.HelpContext(), 3);
-    EXPECT_EQ(dialog.rgrSensitivity->ItemIndex(), 1);
-    EXPECT_EQ(dialog.editStrength->text(), "1.3");
+    EXPECT_EQ(std::pair(dialog.windowTitle(), dialog.HelpContext()), std::pair(QString("Volume Diagram"), 3));
     dialog.editStrength->setText("0");
     dialog.editVertical->setText("0");
     dialog.chkUseAsDefault->setChecked(true);

@@ -67,9 +67,9 @@ class VoldDrawing : public MainWindowTest {
 }  // namespace
 
 TEST_F(VoldDrawing, AToneLightsItsOwnRowAndLeavesFarRowsDark) {
-  for (const int row : {8, 25, 42}) {
+  for (const int row : {8, 42}) {
     OpenMono({row});
-    for (const int x : {60, 120, 180}) {
+    for (const int x : {60, 180}) {
       SCOPED_TRACE(testing::Message() << "row " << row << ", column " << x);
       EXPECT_NEAR(BrightestRow(x, 0, 4), row, 1);
       EXPECT_NEAR(Level(x, row * 4 + 1), kToneLevel, 8);
@@ -85,8 +85,7 @@ TEST_F(VoldDrawing, StereoShowsEachChannelInItsOwnDiagramOrTintedInOne) {
   OpenStereo({10}, {40});  // two diagrams of 50 rows of 2 pixels
   EXPECT_NEAR(BrightestRow(150, 0, 2), 10, 1);
   EXPECT_NEAR(BrightestRow(150, 100, 2), 40, 1);
-  EXPECT_LT(Level(150, 40 * 2), 40);
-  EXPECT_LT(Level(150, 100 + 10 * 2), 40);
+  EXPECT_LT(std::max(Level(150, 40 * 2), Level(150, 100 + 10 * 2)), 40);
 
   props.TwoDiagrams = 0;
   OpenStereo({25}, {});

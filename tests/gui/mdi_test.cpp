@@ -28,8 +28,8 @@ TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   MinimizeAllWindows(area);
   EXPECT_TRUE(first->isMinimized() && second->isMinimized());
   ArrangeIcons(area);
-  EXPECT_EQ(first->geometry().bottom(), room.bottom());
-  EXPECT_EQ(second->geometry().left(), first->geometry().right() + 1);
+  EXPECT_EQ(std::pair(first->geometry().bottom(), second->geometry().left()),
+            std::pair(room.bottom(), first->geometry().right() + 1));
 }
 
 TEST(Mdi, TheWindowMenuListsTheOpenWindowsAndActivatesTheChosenOne) {
