@@ -182,8 +182,7 @@ TEST(UnitWaveOps, SineGeneratorsRunTheRecordsOscillators) {
   bool abort = false;
   CreateSinusTable(abort);
   Doc doc(MonoOf({}, 44100));
-  TSinusProps sine;  // 500 periods of 1 ms at half scale
-  ASSERT_TRUE(doc.unitWave.MakeSinus(sine));
+  ASSERT_TRUE(doc.unitWave.MakeSinus(TSinusProps{}));  // 500 periods of 1 ms at half scale
   const Samples16 tone = doc.Left();
   ASSERT_EQ(tone.size(), 22050u);
   EXPECT_NEAR(*std::max_element(tone.begin(), tone.end()), 16383, 2);
