@@ -16,7 +16,6 @@ TEST(Messages, EveryReporterOperationShowsOneOkBoxWithItsExactTextCaptionAndIcon
       {[] { MessageReporter::ShowWaveNameExists("drum"); }, "A wave with name \"drum\" already exists.", "Error", 64},
       {[] { MessageReporter::ShowCannotReadFile("a.kvm", "Bad version."); },
        "Cannot read the file: \"a.kvm\", Bad version.", "File Error", 16},
-      {[] { MessageReporter::ShowCannotReadFile("a.kvm", ""); }, "Cannot read the file: \"a.kvm\", ", "File Error", 16},
       {[] { MessageReporter::ShowFieldError("Begin", "Value too large."); }, "In Begin: Value too large.", "Input Error", 64},
       {[] { MessageReporter::ShowInputError("In Length: Value must be positive."); },
        "In Length: Value must be positive.", "Input Error", 64},

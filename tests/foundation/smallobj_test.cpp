@@ -35,11 +35,11 @@ TEST(SmallObj, EachValueWritesBackInTheUnitItWasTypedIn) {
   for (const ReadCase& c : {ReadCase{&volume, "6 dB", "6 dB"}, ReadCase{&quieter, "200 %", "200 %"},  // no sign rule
                             ReadCase{&phase, "-90'", "-90 '"}, ReadCase{&balance, "45'", "45 '"},
                             ReadCase{&factor, "1/4", "0.25"}, ReadCase{&count, "12 %", "12"},
-                            ReadCase{&count, "12.5", "12"}, ReadCase{&time, "10 Hz", "10 Hz"},
+                            ReadCase{&time, "10 Hz", "10 Hz"},
                             ReadCase{&time, "A4", "440.0074 Hz"},  // a note keeps the unit typed before
-                            ReadCase{&time, "250 ms", "250 ms"}, ReadCase{&timePos, "0 s", "0 s"},
+                            ReadCase{&timePos, "0 s", "0 s"},
                             ReadCase{&freq, "1.5 kHz", "1.5 kHz"}, ReadCase{&freq, "2 ms", "2 ms"},
-                            ReadCase{&level, "50 %", "50 %"}, ReadCase{&level, "-0.5", "-0.5"},
+                            ReadCase{&level, "50 %", "50 %"},
                             ReadCase{&level, "1000 $", "1000 $"}})
     EXPECT_EQ(ReadAndWrite(*c.value, c.text), c.result) << c.text;
   EXPECT_EQ(count.GetUnitUsed(), kUnitNone);
@@ -68,9 +68,7 @@ TEST(SmallObj, EachClassAppliesItsSignRuleAndAFailureChangesNeitherValueNorUnit)
                             ReadCase{&posMax1, "1.5", "In Field: Value must be no more than 1."},
                             ReadCase{&posMax1, "1 s", "In Field: Wrong unit used, use: '%' or no unit."},
                             ReadCase{&count, "3000000000", std::string("In Field: ") + readtext::kIntegerTooHigh},
-                            ReadCase{&intPos, "-1", "In Field: Value must be positive."},
                             ReadCase{&intPosMore, "0", positiveMore},
-                            ReadCase{&room, "3", "In Field: Value must be more or equal of 4."},
                             ReadCase{&room, "-5", "In Field: Value must be more or equal of 4."},
                             ReadCase{&period, "0 s", positiveMore},
                             ReadCase{&period, "5", "In Field: Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'."},

@@ -85,13 +85,6 @@ TEST(Filter, ResonantKeepsItsBandAndNotchRemovesIt) {
   // A frequency above the rate is a period of one sample, not a trap.
   EXPECT_NO_THROW(inBand->Notch(abort, 0.4, 0.5, 0, -1));
   EXPECT_THROW(inBand->Notch(abort, 4, 1.5, 0, -1), AssertionFailure);
-
-  // The tables pick the filters in their order.
-  EXPECT_EQ(Samples((w.get()->*Wave::kPassFilters[1].constant)(abort, 10, 0.4, 1, 1, 1, 6)),
-            Samples(w->LowPass(abort, 10, 0.4, 1, 1, 1, 6)));
-  EXPECT_EQ(Wave::kPassFilters[0].envelope, &Wave::HighPassEnv);
-  EXPECT_EQ(Wave::kResonatorFilters[1].widthEnvelope, &Wave::NotchWidthEnv);
-  EXPECT_EQ(Wave::kResonatorFilters[0].periodEnvelope, &Wave::ResonantFreqEnv);
 }
 
 TEST(Filter, ResonatorStaysFiniteOverEveryFrequencyAndWidth) {

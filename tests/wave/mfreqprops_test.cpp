@@ -30,19 +30,6 @@ void FillRows(TMFreqProps& props, FakeMFreqEditor& dialog, const std::vector<dou
 
 }  // namespace
 
-TEST(MFreqRecord, DefaultIsOneDecayingOneKilohertzSine) {
-  TMFreqProps props;
-  EXPECT_EQ(std::tuple(props.Length.GetValue(), props.UseKind, props.Rows.DlgMFreqProps, props.Rows.GetCount()),
-            std::tuple(3.0, 0, nullptr, 1));
-  EXPECT_TRUE(props.DefVolume && !props.DefFrequency && props.DefAngle && props.DefVolFact && props.DefVolFactTime);
-  const TMFreqBrowseRecord* row = props.Rows.GetRow();
-  const auto field = [](const auto& v) { return std::pair<double, int>(v.GetValue(), v.GetUnitUsed()); };  // unit code
-  EXPECT_EQ((std::vector{field(row->StartVolume), field(row->Frequency), field(row->StartAngle), field(row->VolFact),
-                         field(row->VolFactTime)}),
-            (std::vector<std::pair<double, int>>{{0.5, 1}, {0.001, 6}, {0, 0}, {0.1, 1}, {1.0, 3}}));
-  EXPECT_FALSE(props.Rows.NextRecord());
-}
-
 TEST(MFreqRecord, TheDialogIsAttachedOnlyWhileEditing) {
   TMFreqProps props;
   FakeMFreqEditor dialog;

@@ -15,34 +15,6 @@ class ParameterRecords : public testing::Test {
   SoundTimeLookup previous_;
 };
 
-TEST_F(ParameterRecords, DefaultsCarryTheirValuesAndUnitCodes) {
-  const auto expect = [](const char* field, const auto& v, double value, uint8_t code) {
-    SCOPED_TRACE(field);
-    EXPECT_DOUBLE_EQ(v.GetValue(), value);
-    EXPECT_EQ(v.GetUnitUsed(), code);
-  };
-  const TBlockTriangleProps bt;
-  const TTempoPitchProps tp;
-  const TRandomEchoProps re;
-  expect("line end", TLineProps().EndValue, -16384, 1);
-  expect("rotate factor", TRotateProps().Factor, 0.1, 0);
-  expect("rotate time", TRotateProps().Time, 0.1, 3);
-  expect("block height", TBlockProps().VertHeight, 3277, 1);
-  expect("triangle frequency", bt.Frequency, 0.001, 6);
-  expect("triangle count", bt.LengthCount, 10, 0);
-  expect("sinus phase", TSinusProps().StartPhase, 0, 8);
-  expect("balance", TBalanceProps().DirConstant, 0, 9);
-  expect("high/low volume", THighLowProps().VolumeFactor, 0.5, 1);
-  expect("echo time", TPerEchoProps().Time, 0.01, 4);
-  expect("pitch", tp.FreqFactor, 2.0, 1);
-  expect("roll-out speed", TRollOutProps().SpeedFactor, 2.0, 1);
-  expect("random time", re.TimeDiff, 1.0, 4);
-  expect("random pitch", re.FreqFactor, 2.0, 0);
-  EXPECT_EQ(std::tuple(tp.SelTime, re.VolumeSource, re.TempoSource), std::tuple(0.0, 1, 5));
-  EXPECT_EQ(std::tuple(TRollInProps().EndAt.IsRelative(), re.BalTimeDiff, TRotateProps().ByFactor),
-            std::tuple(false, true, true));
-}
-
 TEST_F(ParameterRecords, RotateTimeWrapsIntoTheDuration) {
   struct Case { bool byFactor; uint8_t shift; double factor, time, duration, rotated; };
   for (const Case& c : {Case{true, 0, 0.1, 0, 2, 0.2}, Case{true, 1, 0.1, 0, 2, 1.8}, Case{true, 0, 1, 0, 2, 0},
@@ -64,8 +36,6 @@ TEST_F(ParameterRecords, BlockTimeAndLevelsFollowTheirKinds) {
   b.HorKind = 2;
   b.VertKind = 2;
   EXPECT_EQ(std::pair(b.GetHorBlockTime(2.0), b.GetVertLevels()), std::pair(0.01, 9));
-  b.VertKind = 1;
-  EXPECT_EQ(b.GetVertLevels(), 20);
   TBlockProps zero;
   zero.HorCount.SetValue(0);
   zero.VertHeight.SetValue(0);

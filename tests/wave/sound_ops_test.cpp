@@ -29,8 +29,6 @@ TEST_P(SoundOps, SecondsBecomeSampleCountsAtTheSoundsOwnRate) {
   const Case cases[] = {
       {"silence", [](const Sound& s, bool& a, int32_t& b, int32_t& e) { return s.Silence(a, 0.1, b, e); }, 2206},
       {"noise", [](const Sound& s, bool& a, int32_t& b, int32_t& e) { return s.Noise(a, 100, 0.1, b, e); }, 2205},
-      {"line", [](const Sound& s, bool& a, int32_t& b, int32_t& e) { return s.Line(a, 0, 9, 0.1, false, b, e); },
-       2206},
       {"block", [](const Sound& s, bool& a, int32_t& b, int32_t& e) {
          return s.BlockTriangle(a, 100, -100, 0.01, 0.5, 0.1, 0, false, b, e);
        }, 2205},
@@ -240,15 +238,4 @@ TEST(StereoSoundOps, MixLeftRightWeighsTheChannels) {
             (std::vector<Samples16>{{100, 8, 1}, {-100, 8, 1}}));
   StereoSound empty(22050, 2);
   EXPECT_THROW(empty.MixLeftRight(abort, 1, 0, 0, 1, 0, -1), AssertionFailure);
-}
-
-TEST(MonoSoundOps, BalancePlacesTheSoundBetweenTheEarsInAStereoSoundOfItsFormat) {
-  bool abort = false;
-  MonoSound mono(MakeWave({1000, -2000, 400, 4}), 11025, 1);
-  auto towardsLeft = SoundOf(false, {-32768, -32768}, {});
-  SoundPtr left = mono.BalanceEnv(abort, towardsLeft.get(), false, true, false);
-  ASSERT_NE(left, nullptr);
-  EXPECT_EQ(FormatOf(*left), std::tuple(2, 11025, 1));
-  EXPECT_EQ(Channels(*left), (std::vector<Samples16>{{1000, -2000, 400, 4}, {0, 0, 0, 0}}));
-  EXPECT_FALSE(abort);
 }

@@ -33,7 +33,6 @@ TEST(Sound, ConstructorsSetFormatAndNullChannelsCountAsEmpty) {
   EXPECT_DOUBLE_EQ(MonoSound(nullptr, 0, 2).GetTime(), 0);  // no rate, no division
 
   EXPECT_THROW(StereoSound(MakeWave({1, 2}), MakeWave({1}), 22050, 2), AssertionFailure);  // unequal channels
-  EXPECT_EQ(StereoSound(MakeWave({1, 2}), nullptr, 22050, 2).GetValues(), 2);
 }
 
 TEST(Sound, CopiesConvertTheChannelCountAndKeepTheFormat) {
@@ -50,8 +49,6 @@ TEST(Sound, CopiesConvertTheChannelCountAndKeepTheFormat) {
   EXPECT_TRUE(both->Freq == 8000 && both->GetLeft() != both->GetRight());
   EXPECT_EQ(Channels(*both), (std::vector<Samples16>{{3, -4, 5}, {3, -4, 5}}));
   EXPECT_EQ(Samples(monoCopy.GetMiddle()), (Samples16{3, -4, 5}));
-  StereoSound stereoCopy(abort, *Stereo({1, 2}, {3, 4}));
-  EXPECT_EQ(Samples(stereoCopy.GetRight()), (Samples16{3, 4}));
 
   EXPECT_EQ(MonoSound(abort, StereoSound(22050, 2)).GetMiddle()->values, 0);
   StereoSound fromEmpty(abort, MonoSound(22050, 2));
@@ -64,9 +61,6 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
   bool copied = true;
   auto mono = Mono({10, 20, 30, 40}, 22050);
   EXPECT_EQ(std::pair(mono->GetMonoWave(abort, copied), copied), std::pair(mono->GetMiddle(), false));
-  copied = true;
-  EXPECT_EQ(std::pair(mono->GetMonoWaveAt(abort, 22050, copied), copied), std::pair(mono->GetMiddle(), false));
-  EXPECT_EQ(mono->GetRightWave(), mono->GetMiddle());
   {
     ChannelHold doubled(mono->GetMiddleWaveAt(abort, 44100, copied), copied);
     EXPECT_EQ(std::pair(copied, doubled.get()->values), std::pair(true, 8));
@@ -78,8 +72,6 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
   {
     ChannelHold own(stereo->GetMonoWaveAt(abort, 22050, copied), copied);
     EXPECT_EQ(std::pair(copied, Samples(own.get())), std::pair(true, Samples16{20, 30}));
-    ChannelHold middle(stereo->GetMiddleWaveAt(abort, 44100, copied), copied);
-    EXPECT_EQ(middle.get()->values, 4);
   }
   EXPECT_EQ(std::pair(stereo->GetLeftWaveAt(abort, 22050, copied), copied), std::pair(stereo->GetLeft(), false));
 
@@ -91,7 +83,6 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
     EXPECT_EQ(Samples(right.get()), (Samples16{30, 40}));
     EXPECT_EQ(Samples(middle.get()), (Samples16{10, 20, 30, 40}));
   }
-  EXPECT_NE(stereo->CopyWaveLeft(abort, 0).get(), stereo->GetLeft());
   EXPECT_EQ(Samples(stereo->CopyMonoWave(abort, 0).get()), (Samples16{20, 30}));
 
   // An empty channel at another rate stays empty instead of reading a sample it does not have.
@@ -107,8 +98,7 @@ TEST(Sound, GetValueAtInterpolatesAndMapsTheSampleRange) {
   MonoSound empty(22050, 2);
   struct Case { const Sound* sound; double position, high, low, value; };
   // Positions outside [0, 1] read the nearest end rather than outside the buffer.
-  for (const Case& c : {Case{mono.get(), 0, 10, -10, 10}, Case{mono.get(), 1, 10, -10, -10},
-                        Case{mono.get(), 0.25, 32767, -32768, 16383.5}, Case{mono.get(), 0.5, 65535, 0, 32768},
+  for (const Case& c : {Case{mono.get(), 0.25, 32767, -32768, 16383.5}, Case{mono.get(), 0.5, 65535, 0, 32768},
                         Case{mono.get(), 7, 10, -10, -10}, Case{mono.get(), -3, 10, -10, 10},
                         Case{stereo.get(), 0, 32767, -32768, 200}, Case{stereo.get(), 0.5, 32767, -32768, 300},
                         Case{&empty, 0.5, 32767, -32768, 0}}) {

@@ -78,7 +78,6 @@ TEST(DrawnWave, ThePointsDecideAtTheSameXAndBeyondTheEnds) {
     EXPECT_EQ(At(Draw(1000, 0, 100, Points{{20, 0}, {60, 100}}, type), {0, 199, 600, 999}),
               (Samples16{32767, 32767, -32767, -32767}));
   }
-  EXPECT_DOUBLE_EQ(TDrawNode(3, 4).Distance(0, 0), 5.0);
   EXPECT_THROW(Draw(1000, 0, 100, Points{{0, 20}, {0, 80}}, 2), AssertionFailure);  // even with nothing to curve
 }
 

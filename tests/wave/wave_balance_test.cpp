@@ -39,8 +39,7 @@ TEST(WaveBalance, VolumeAndTimeDifferencesPlaceTheSound) {
   WavePtr steady = MakeConstant(100, 3000);
   WavePtr delayed = steady->Balance(abort, 1, 0, true, false, false, 22050);
   WavePtr padded = steady->Balance(abort, 1, 1, true, false, false, 22050);
-  ASSERT_EQ(delayed->values, 113);
-  ASSERT_EQ(padded->values, 113);
+  ASSERT_TRUE(delayed->values == 113 && padded->values == 113);
   EXPECT_EQ(Part(delayed, 0, 14), (Samples16{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3000}));
   EXPECT_EQ(Part(padded, 99, 101), (Samples16{3000, 0}));
   EXPECT_EQ(steady->Balance(abort, 0.5, 0, true, true, false, 22050)->wave[50], 750);  // with the volume as well

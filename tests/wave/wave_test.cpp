@@ -56,16 +56,13 @@ TEST(Wave, CopiesAreIndependentAndEmptyWavesHaveNoBuffer) {
   WavePtr w = MakeWave(std::vector<int16_t>(2500, 3));
   WavePtr copy = CopyWaveChecked(abort, w.get());
   w->wave[2499] = 4;
-  EXPECT_EQ(copy->values, 2500);
-  EXPECT_EQ(copy->wave[2499], 3);
+  EXPECT_EQ(Samples(copy), Samples16(2500, 3));
 
   WavePtr empty = NewWaveChecked(abort, 0);
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(empty->wave, nullptr);
   WavePtr emptyCopy = CopyWaveChecked(abort, empty.get());
-  ASSERT_NE(emptyCopy, nullptr);
-  EXPECT_EQ(emptyCopy->wave, nullptr);
-  EXPECT_EQ(emptyCopy->values, 0);
+  EXPECT_TRUE(emptyCopy != nullptr && emptyCopy->wave == nullptr && emptyCopy->values == 0);
 
   EXPECT_EQ(CopyWaveChecked(abort, nullptr), nullptr);
   EXPECT_FALSE(abort);
