@@ -131,3 +131,98 @@ TEST(NoteSound, PlayingANoteAloneAndAfterAnEdit) {
   EXPECT_EQ(score.waves.main.played.size(), 1u);
   EXPECT_TRUE(score.sink.messages.empty()) << "a failed play is silent";
 }
+
+namespace {
+// Samples that vary from one to the next, loud enough that overlapping notes wrap past 16 bits.
+Samples16 Varied(int32_t count, uint32_t seed) {
+  Samples16 samples(static_cast<size_t>(count));
+  for (int16_t& sample : samples) {
+    seed = seed * 1103515245u + 12345u;
+    sample = static_cast<int16_t>(seed >> 16);
+  }
+  return samples;
+}
+
+uint64_t Checksum(const Sound& sound) {
+  uint64_t hash = 1469598103934665603u;
+  for (const Wave* channel : {sound.GetLeftWave(), sound.GetRightWave()})
+    for (int32_t i = 0; channel != nullptr && i < channel->values; ++i)
+      hash = (hash ^ static_cast<uint16_t>(channel->wave[i])) * 1099511628211u;
+  return hash;
+}
+
+// One stave per player kind and one whose chain holds three kinds, all playing the same notes:
+// repeated pitches, a triplet, every articulation, a loop whose turns transpose.
+struct EveryKindScore : ScoreBuilder {
+  SampleWaves waves;
+  std::vector<TNoteGroup*> groups;
+
+  EveryKindScore() {
+    waves.Add("short", Varied(700, 1));
+    waves.Add("held", Varied(1500, 2)).SetSelRange(300, 900);
+    // Recorded at another rate than the music: the mix converts it.
+    auto sound = std::make_unique<MonoSound>(MakeWave(Varied(900, 3)), 16000, 2);
+    waves.documents.push_back(std::make_unique<TUnitWave>("other rate", std::move(sound)));
+    waves.main.documents["other rate"] = waves.documents.back().get();
+    const unitTimePosMore recorded(1.0 / 440, kUnitHertz);
+    using Set = std::function<void(TOnePlayer&)>;
+    const std::vector<Set> kinds = {
+        [&](TOnePlayer& p) { p.SetSimpleSampler({unitUnitWave("other rate"), recorded}); },
+        [&](TOnePlayer& p) { p.SetRollOutSampler({unitUnitWave("held"), recorded}); },
+        [&](TOnePlayer& p) { p.SetResonantSampler({unitUnitWave("held"), {0.1, kUnitPercent}}); },
+        [&](TOnePlayer& p) { p.SetRepeatWaveForm({unitUnitWave("short")}); },
+        [&](TOnePlayer& p) { p.SetRollOutWaveForm({unitUnitWave("short")}); },
+    };
+    for (size_t i = 0; i <= kinds.size(); ++i) {
+      TNoteStave* next = i == 0 ? stave : unit.AddDefaultStave(stave);
+      TNoteGroup* noteGroup = next->GetStartNoteGroup();
+      TCompoundPlayer* chain = noteGroup->GetCompoundPlayer();
+      TOnePlayer* first = chain->GetStartOnePlayer();
+      first->VolumeFactor().SetValue(0.3 + 0.1 * static_cast<double>(i));
+      if (i < kinds.size()) {
+        kinds[i](*first);
+      } else {
+        kinds[0](*first);
+        first->FreqUp().SetValue(3);
+        for (const size_t k : {size_t{4}, size_t{2}}) {
+          auto player = std::make_unique<TOnePlayer>(chain, unitVolumeFactor(0.6, kUnitPercent), unitFreq(0, kUnitHertz));
+          kinds[k](*player);
+          chain->InsertAfter(chain->GetStartOnePlayer(), std::move(player));
+        }
+      }
+      groups.push_back(noteGroup);
+      stave = next;
+    }
+    TSinglePartMuz* tune = Single();
+    TSinglePartMuz* turned = Single();
+    for (TNoteGroup* noteGroup : groups) {
+      TNoteStave* on = noteGroup->GetNoteStave();
+      const auto add = [&](TSinglePartMuz* single, int8_t kind, double position, int32_t pitch, uint8_t art,
+                           int8_t multiOol = sool, int32_t posInOol = 0) {
+        single->InsertSymbol(new TMuzNote(&unit, noteGroup, kind, 0, position, pitch, on, noteShiftNormal, multiOol,
+                                          posInOol, art, single, drawStickAuto));
+      };
+      for (int q = 0; q < 4; ++q) add(tune, 4, q * 0.25, q % 2 == 0 ? 5 : 7, noteArtNormal);
+      for (int t = 0; t < 3; ++t) add(tune, 8, 1.0 + t / 12.0, 5, noteArtNormal, triool, t);
+      for (uint8_t art = noteArtNormal; art <= noteArtLegato; ++art) add(tune, 8, 1.25 + art * 0.125, 7, art);
+      add(turned, 4, 0, 5, noteArtNormal);
+      add(turned, 4, 0.25, 5, noteArtStaccato);
+    }
+    TSelectPartMuz* select = Select(turned, {1, 3});
+    select->AddTurnItem(Turns(2), Semitones(7));
+    Root(Concat(tune, Loop(3, select)));
+  }
+};
+}  // namespace
+
+TEST(RenderMusic, EveryKindOfPlayerRendersTheSamplesItAlwaysHas) {
+  EveryKindScore score;
+  struct Format { const char* name; waveFileProps props; uint64_t checksum; };
+  for (const Format& f : {Format{"mono", {1, 22050, 2}, 11376279020394745027u}, Format{"stereo", {2, 11025, 2}, 17966813676814413933u}}) {
+    SCOPED_TRACE(f.name);
+    score.unit.SetFormat(f.props, f.props);
+    const SoundPtr music = score.unit.CreateWave();
+    ASSERT_NE(music, nullptr);
+    EXPECT_EQ(Checksum(*music), f.checksum) << music->GetValues();
+  }
+}
