@@ -53,8 +53,7 @@ class TNote {
   double GetEndOffset(int32_t transpose, double tempo, bool& ok, std::string& error) const;
   // Renders the note alone and plays it; answers whether it could be made. A failure is silent.
   bool Play(double tempo) const;
-
- private:
+  // The period the player is handed: the note's, moved by the semitones.
   double GetTransposedPeriod(int32_t transpose) const;
 };
 

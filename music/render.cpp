@@ -4,8 +4,12 @@
 #include "music/render.h"
 
 #include <algorithm>
+#include <compare>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -129,16 +133,148 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
 }
 }  // namespace
 
+namespace {
+bool reuseNoteSounds = true;
+
+// Most notes of a score repeat: the same chain of players at the same period for the same sounding
+// length at the same tempo makes the same samples, and making them (resampling, rolling out,
+// filtering) costs far more than mixing them in. So a render makes each distinct note sound once
+// and mixes it at every note that asks for it. The store lives for one render: while it runs no
+// player's settings, no sample wave and no format can change, so a description of each chain taken
+// when it first plays stands for them all. The memory it holds is bounded: past the budget the
+// sounds used longest ago go.
+class NoteSoundStore {
+ public:
+  struct Made {
+    SoundPtr sound;
+    double volume = 1.0;
+    double start = 0;
+  };
+
+  // The note's sound with its volume and its start offset, made or found; null when making it
+  // failed (ok cleared or abort raised).
+  const Made* Get(const TMuzNote& note, int32_t transpose, double seconds, bool& abort, bool& ok, std::string& error) {
+    if (!reuseNoteSounds) return Make(note, transpose, seconds, abort, ok, error, fresh_) ? &fresh_ : nullptr;
+    const Key key{ChainId(*note.GetCompoundPlayer()), Bits(note.GetTransposedPeriod(transpose)),
+                  Bits(note.GetSoundLength()), Bits(seconds)};
+    const auto found = index_.find(key);
+    if (found != index_.end()) {
+      used_.splice(used_.begin(), used_, found->second);
+      return &found->second->made;
+    }
+    Entry entry{key, {}, 0};
+    if (!Make(note, transpose, seconds, abort, ok, error, entry.made)) return nullptr;
+    const Sound* sound = entry.made.sound.get();
+    entry.samples = sound != nullptr ? int64_t{sound->GetValues()} * (sound->MoSt == 2 ? 2 : 1) : 0;
+    held_ += entry.samples;
+    used_.push_front(std::move(entry));
+    index_.emplace(key, used_.begin());
+    // The newest stays even when it alone is over the budget: it is mixed right away.
+    while (held_ > kBudgetSamples && used_.size() > 1) {
+      held_ -= used_.back().samples;
+      index_.erase(used_.back().key);
+      used_.pop_back();
+    }
+    return &used_.front().made;
+  }
+
+ private:
+  static constexpr int64_t kBudgetSamples = int64_t{32} << 20;  // 64 MB of 16-bit samples
+
+  struct Key {
+    size_t chain;
+    uint64_t period;
+    uint64_t length;
+    uint64_t seconds;
+    auto operator<=>(const Key&) const = default;
+  };
+  struct Entry {
+    Key key;
+    Made made;
+    int64_t samples;
+  };
+
+  // Exact bits: two notes share a sound only when the player is handed the very same numbers.
+  static uint64_t Bits(double value) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+  }
+
+  template <class T>
+  static void Put(std::string& description, const T& value) {
+    char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof(T));
+    description.append(bytes, sizeof(T));
+  }
+  static void PutName(std::string& description, const unitUnitWave& wave) {
+    const std::string name = wave.GetName();
+    Put(description, name.size());
+    description += name;
+  }
+
+  // Everything a chain's sound depends on besides the note: the document's format, which a chain of
+  // several players mixes in, and every player's settings with its sample waves by name (a name
+  // names one open document). Chains described alike, on different staves, share their sounds.
+  static std::string Describe(const TCompoundPlayer& chain) {
+    std::string d;
+    const TUnitMuz* unit = chain.GetUnitMuz();
+    Put(d, unit != nullptr ? unit->GetSamplesPerSec() : 0u);
+    Put(d, unit != nullptr ? unit->GetBytesPerSample() : int16_t{0});
+    for (const TOnePlayer* player = chain.GetStartOnePlayer(); player != nullptr; player = player->GetNext()) {
+      const TOnePlayerProps& p = player->GetOnePlayerProps();
+      Put(d, p.NotePlayerKind);
+      Put(d, p.FreqUp.GetValue());
+      Put(d, p.VolumeFactor.GetValue());
+      PutName(d, p.SimpleSampler.SampleWave);
+      Put(d, p.SimpleSampler.BasicFreq.GetValue());
+      PutName(d, p.RollOutSampler.SampleWave);
+      Put(d, p.RollOutSampler.BasicFreq.GetValue());
+      PutName(d, p.RepeatWaveForm.SampleWave);
+      PutName(d, p.RollOutWaveForm.SampleWave);
+      PutName(d, p.ResonantSampler.SampleWave);
+      Put(d, p.ResonantSampler.ResFactor.GetValue());
+    }
+    return d;
+  }
+
+  size_t ChainId(const TCompoundPlayer& chain) {
+    const auto known = chainIds_.find(&chain);
+    if (known != chainIds_.end()) return known->second;
+    const size_t id = descriptionIds_.emplace(Describe(chain), descriptionIds_.size()).first->second;
+    chainIds_.emplace(&chain, id);
+    return id;
+  }
+
+  static bool Make(const TMuzNote& note, int32_t transpose, double seconds, bool& abort, bool& ok, std::string& error,
+                   Made& made) {
+    made.volume = 1.0;
+    made.sound = note.MakeSound(made.volume, transpose, seconds, abort, ok, error);
+    made.start = ok && !abort ? note.GetStartOffset(transpose, seconds, ok, error) : 0;
+    return ok && !abort;
+  }
+
+  std::map<const TCompoundPlayer*, size_t> chainIds_;
+  std::map<std::string, size_t> descriptionIds_;
+  std::list<Entry> used_;  // the most recently used first
+  std::map<Key, std::list<Entry>::iterator> index_;
+  int64_t held_ = 0;
+  Made fresh_;
+};
+}  // namespace
+
+void SetRenderReusesNoteSounds(bool reuse) { reuseNoteSounds = reuse; }
+
 bool TPartMuz::MakeSound(bool& abort, Sound& target, double& runningTime, std::string& error,
                          const TNoteStave* stave, const TNoteGroup* group, const unitTimePosMore& tempo,
                          int32_t transpose) {
+  NoteSoundStore sounds;
   return WalkParts(this, runningTime, error, stave, group, tempo, transpose,
                    [&](const TMuzNote& note, int32_t noteTranspose, double seconds, bool& ok) {
-                     double volume = 1.0;
-                     const SoundPtr sound = note.MakeSound(volume, noteTranspose, seconds, abort, ok, error);
-                     const double start = ok && !abort ? note.GetStartOffset(noteTranspose, seconds, ok, error) : 0;
-                     if (ok && !abort && sound != nullptr)
-                       target.AddAtTime(abort, sound.get(), runningTime - start + note.GetTime() * seconds, volume);
+                     const NoteSoundStore::Made* made = sounds.Get(note, noteTranspose, seconds, abort, ok, error);
+                     if (made != nullptr && made->sound != nullptr)
+                       target.AddAtTime(abort, made->sound.get(), runningTime - made->start + note.GetTime() * seconds,
+                                        made->volume);
                      // Once an allocation failed the music cannot be whole: stop here.
                      if (abort && ok) error += msgtext::kNoMemory;
                      return !abort;

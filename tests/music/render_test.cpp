@@ -173,14 +173,15 @@ struct EveryKindScore : ScoreBuilder {
         [&](TOnePlayer& p) { p.SetRepeatWaveForm({unitUnitWave("short")}); },
         [&](TOnePlayer& p) { p.SetRollOutWaveForm({unitUnitWave("short")}); },
     };
-    for (size_t i = 0; i <= kinds.size(); ++i) {
+    // After the chain, a stave like the second but for its volume.
+    for (size_t i = 0; i <= kinds.size() + 1; ++i) {
       TNoteStave* next = i == 0 ? stave : unit.AddDefaultStave(stave);
       TNoteGroup* noteGroup = next->GetStartNoteGroup();
       TCompoundPlayer* chain = noteGroup->GetCompoundPlayer();
       TOnePlayer* first = chain->GetStartOnePlayer();
       first->VolumeFactor().SetValue(0.3 + 0.1 * static_cast<double>(i));
-      if (i < kinds.size()) {
-        kinds[i](*first);
+      if (i != kinds.size()) {
+        kinds[i % kinds.size()](*first);
       } else {
         kinds[0](*first);
         first->FreqUp().SetValue(3);
@@ -215,14 +216,19 @@ struct EveryKindScore : ScoreBuilder {
 };
 }  // namespace
 
-TEST(RenderMusic, EveryKindOfPlayerRendersTheSamplesItAlwaysHas) {
+TEST(RenderMusic, EveryKindOfPlayerRendersTheSamplesItAlwaysHasWithOrWithoutReuse) {
   EveryKindScore score;
   struct Format { const char* name; waveFileProps props; uint64_t checksum; };
-  for (const Format& f : {Format{"mono", {1, 22050, 2}, 11376279020394745027u}, Format{"stereo", {2, 11025, 2}, 17966813676814413933u}}) {
-    SCOPED_TRACE(f.name);
+  for (const Format& f : {Format{"mono", {1, 22050, 2}, 16239387490906199955u},
+                          Format{"stereo", {2, 11025, 2}, 11502480112554489559u}}) {
     score.unit.SetFormat(f.props, f.props);
-    const SoundPtr music = score.unit.CreateWave();
-    ASSERT_NE(music, nullptr);
-    EXPECT_EQ(Checksum(*music), f.checksum) << music->GetValues();
+    for (const bool reuse : {false, true}) {
+      SCOPED_TRACE(testing::Message() << f.name << (reuse ? " reusing note sounds" : " making each anew"));
+      SetRenderReusesNoteSounds(reuse);
+      const SoundPtr music = score.unit.CreateWave();
+      SetRenderReusesNoteSounds(true);
+      ASSERT_NE(music, nullptr);
+      EXPECT_EQ(Checksum(*music), f.checksum) << music->GetValues();
+    }
   }
 }
