@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "foundation/assertion.h"
@@ -105,6 +106,27 @@ TEST(WaveEdit, InPlaceMixesAddFromAPosition) {
   EXPECT_THROW(loud->OverlayAfter(abort, one.get(), -1), AssertionFailure);
   loud->AddAfter(abort, nullptr, 0, 1);
   EXPECT_FALSE(abort);
+}
+
+TEST(WaveEdit, AddAfterKeepsTheLow16BitsOfTheTruncatedSumAtEveryFactor) {
+  // Long enough for the vector loops and several chunks, from an odd place, with loud samples.
+  const Samples16 into = Ramp(5000, -32768, 977);
+  const Samples16 added = Ramp(4000, 12345, 2011);
+  for (const double factor : {1.0, 0.5, -0.25, 2.0, -16384.0, 1 / 16384.0, 1 / 32768.0, -0.73, 3.0, 32768.0, 40000.0, 1e10,
+                              std::nan("")}) {
+    SCOPED_TRACE(factor);
+    bool abort = false;
+    WavePtr t = MakeWave(into);
+    t->AddAfter(abort, MakeWave(added).get(), 7, factor);
+    Samples16 expected = into;
+    for (size_t i = 0; i < added.size(); ++i) expected[i + 7] = ToSample(into[i + 7] + added[i] * factor);
+    EXPECT_EQ(Samples(t), expected);
+  }
+  // Added into itself one sample on, each sum reads the sample the call has just changed.
+  bool abort = false;
+  WavePtr w = MakeConstant(5, 1);
+  w->AddAfter(abort, w.get(), 1, 1);
+  EXPECT_EQ(Samples(w), (Samples16{1, 2, 3, 4, 5}));
 }
 
 TEST(WaveEdit, MixLeftRightAndAverageTruncateTowardZero) {
