@@ -1,7 +1,6 @@
 // The sound operations on a minute of stereo at 44100 Hz, beside memcpy of the same samples.
 #include <cstring>
 #include <functional>
-#include <vector>
 
 #include "bench_util.h"
 #include "wave/sound.h"
@@ -32,13 +31,13 @@ void RunOperation(benchmark::State& state, const std::function<SoundPtr(const So
 
 void BM_SoundMemcpy(benchmark::State& state) {
   const StereoSound& sound = BenchSound();
-  std::vector<int16_t> left(static_cast<size_t>(kChannelSamples));
-  std::vector<int16_t> right(static_cast<size_t>(kChannelSamples));
+  const EngineBuffer left(kChannelSamples);
+  const EngineBuffer right(kChannelSamples);
   for (auto _ : state) {
-    std::memcpy(left.data(), sound.WaveLeft->wave, left.size() * sizeof(int16_t));
-    std::memcpy(right.data(), sound.WaveRight->wave, right.size() * sizeof(int16_t));
-    benchmark::DoNotOptimize(left.data());
-    benchmark::DoNotOptimize(right.data());
+    std::memcpy(left.samples, sound.WaveLeft->wave, left.Bytes());
+    std::memcpy(right.samples, sound.WaveRight->wave, right.Bytes());
+    benchmark::DoNotOptimize(left.samples);
+    benchmark::DoNotOptimize(right.samples);
   }
   CountSamples(state, kSoundSamples);
 }
