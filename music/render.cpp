@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "foundation/assertion.h"
+#include "foundation/global.h"
 #include "foundation/messages.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
@@ -131,9 +132,7 @@ bool WalkParts(TPartMuz* top, double& runningTime, std::string& error, const TNo
   }
   return true;
 }
-}  // namespace
 
-namespace {
 bool reuseNoteSounds = true;
 
 // Most notes of a score repeat: the same chain of players at the same period for the same sounding
@@ -141,8 +140,9 @@ bool reuseNoteSounds = true;
 // filtering) costs far more than mixing them in. So a render makes each distinct note sound once
 // and mixes it at every note that asks for it. The store lives for one render: while it runs no
 // player's settings, no sample wave and no format can change, so a description of each chain taken
-// when it first plays stands for them all. The memory it holds is bounded: past the budget the
-// sounds used longest ago go.
+// when it first plays stands for them all. The memory it holds is bounded, and where the program's
+// sample memory is limited it holds no more than a quarter of what is left as the mixing starts:
+// past its budget the sounds used longest ago go.
 class NoteSoundStore {
  public:
   struct Made {
@@ -170,7 +170,7 @@ class NoteSoundStore {
     used_.push_front(std::move(entry));
     index_.emplace(key, used_.begin());
     // The newest stays even when it alone is over the budget: it is mixed right away.
-    while (held_ > kBudgetSamples && used_.size() > 1) {
+    while (held_ > budget_ && used_.size() > 1) {
       held_ -= used_.back().samples;
       index_.erase(used_.back().key);
       used_.pop_back();
@@ -180,6 +180,13 @@ class NoteSoundStore {
 
  private:
   static constexpr int64_t kBudgetSamples = int64_t{32} << 20;  // 64 MB of 16-bit samples
+
+  static int64_t Budget() {
+    const int64_t limit = SampleBudget();
+    if (limit < 0) return kBudgetSamples;
+    const int64_t left = std::max<int64_t>(0, limit - SampleBytesInUse());
+    return std::min(kBudgetSamples, left / 4 / static_cast<int64_t>(sizeof(int16_t)));
+  }
 
   struct Key {
     size_t chain;
@@ -259,6 +266,7 @@ class NoteSoundStore {
   std::list<Entry> used_;  // the most recently used first
   std::map<Key, std::list<Entry>::iterator> index_;
   int64_t held_ = 0;
+  const int64_t budget_ = Budget();
   Made fresh_;
 };
 }  // namespace

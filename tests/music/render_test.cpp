@@ -232,3 +232,20 @@ TEST(RenderMusic, EveryKindOfPlayerRendersTheSamplesItAlwaysHasWithOrWithoutReus
     }
   }
 }
+
+TEST(RenderMusic, UnderLimitedMemoryKeptNoteSoundsGiveWayAndTheMusicStaysTheSame) {
+  Score score;
+  score.waves.Add("sample", Varied(20000, 4));
+  TSinglePartMuz* single = score.Single();
+  for (int32_t pitch = 0; pitch < 16; ++pitch) score.Note(single, pitch / 16.0, 16, pitch);
+  score.Root(single);
+  SetRenderReusesNoteSounds(false);
+  const SoundPtr anew = score.unit.CreateWave();
+  SetRenderReusesNoteSounds(true);
+  ASSERT_NE(anew, nullptr);
+  // Room for the music and a few of its sounds, not for all 16 (20,000 samples each, about).
+  const ScopedSampleBudget budget(SampleBytesInUse() + 2 * (anew->GetValues() + 4 * 20000));
+  const SoundPtr reused = score.unit.CreateWave();
+  ASSERT_NE(reused, nullptr) << score.sink.messages.size();
+  EXPECT_EQ(Samples(reused->GetLeftWave()), Samples(anew->GetLeftWave()));
+}
