@@ -160,7 +160,6 @@ class Mapping {
   Mapping& operator=(const Mapping&) = delete;
   // The samples of an engine buffer start 16 bytes into the mapping, after its header.
   unsigned char* Samples() const { return data_ + 16; }
-  unsigned char* Start() const { return data_; }
 
  private:
   static constexpr size_t kHugePage = size_t{2} << 20;
@@ -212,13 +211,14 @@ int RunInMemory() {
            }
          }));
   // The engine reads the file in blocks into one small buffer and decodes each while it is in
-  // the cache; the plain read reads the same blocks into a buffer aligned as that one.
+  // the cache; the plain read reads the same blocks into a buffer got as that one is.
+  std::vector<unsigned char> block(kReadBlock);
   report("plain read, blocks", BestMs(kRuns, [&] {
            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
            if (fd < 0) std::abort();
            for (size_t done = 0; done < fileBytes;) {
              const size_t n = std::min(kReadBlock, fileBytes - done);
-             if (::pread(fd, touchedFile.Start(), n, static_cast<off_t>(done)) != static_cast<ssize_t>(n)) std::abort();
+             if (::pread(fd, block.data(), n, static_cast<off_t>(done)) != static_cast<ssize_t>(n)) std::abort();
              done += n;
            }
            ::close(fd);
