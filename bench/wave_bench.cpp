@@ -45,6 +45,21 @@ static void BM_WaveAddFrom(benchmark::State& state) {
 }
 BENCHMARK(BM_WaveAddFrom)->Unit(benchmark::kMillisecond);
 
+// The mix of a render: a note added in at its volume, half (a new player's) or any other.
+static void BM_WaveAddAfter(benchmark::State& state) {
+  const double factor = state.range(0) == 0 ? 0.5 : 0.73;
+  WavePtr w = MakeBenchWave();
+  WavePtr target = MakeBenchWave();
+  for (auto _ : state) {
+    bool abort = false;
+    target->AddAfter(abort, w.get(), 0, factor);
+    benchmark::DoNotOptimize(target->wave);
+  }
+  state.SetLabel(state.range(0) == 0 ? "volume 0.5" : "volume 0.73");
+  CountSamples(state, w->values);
+}
+BENCHMARK(BM_WaveAddAfter)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 static void BM_WaveMaxValue(benchmark::State& state) {
   WavePtr w = MakeBenchWave();
   for (auto _ : state) {
