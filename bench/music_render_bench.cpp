@@ -58,7 +58,7 @@ struct GeneratedScore {
       group->GetCompoundPlayer()->GetStartOnePlayer()->SetSimpleSampler(
           {unitUnitWave("sample"), unitTimePosMore(1.0 / 440, kUnitHertz)});
       for (int q = 0; q < kQuartersPerStave; ++q) {
-        // Pitches wander over two octaves so every note resamples by a different factor.
+        // Pitches wander over 14 steps: the notes resample by 14 factors, each many times over.
         single->InsertSymbol(new TMuzNote(&unit, group, 4, 0, q * 0.25, (q * 5 + s * 3) % 14, stave,
                                           noteShiftNormal, sool, 0, noteArtNormal, single, drawStickAuto));
       }
