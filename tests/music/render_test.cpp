@@ -212,6 +212,7 @@ struct EveryKindScore : ScoreBuilder {
     TSelectPartMuz* select = Select(turned, {1, 3});
     select->AddTurnItem(Turns(2), Semitones(7));
     Root(Concat(tune, Loop(3, select)));
+    unit.GetTempo().SetValue(0.25);  // short notes: the score is about its variety, not its length
   }
 };
 }  // namespace
@@ -219,8 +220,8 @@ struct EveryKindScore : ScoreBuilder {
 TEST(RenderMusic, EveryKindOfPlayerRendersTheSamplesItAlwaysHasWithOrWithoutReuse) {
   EveryKindScore score;
   struct Format { const char* name; waveFileProps props; uint64_t checksum; };
-  for (const Format& f : {Format{"mono", {1, 22050, 2}, 16239387490906199955u},
-                          Format{"stereo", {2, 11025, 2}, 11502480112554489559u}}) {
+  for (const Format& f : {Format{"mono", {1, 22050, 2}, 4310446325447313815u},
+                          Format{"stereo", {2, 11025, 2}, 4484723118838039931u}}) {
     score.unit.SetFormat(f.props, f.props);
     for (const bool reuse : {false, true}) {
       SCOPED_TRACE(testing::Message() << f.name << (reuse ? " reusing note sounds" : " making each anew"));
