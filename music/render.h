@@ -1,4 +1,5 @@
-// Texts of rendering music into sound, shared by the renderer and its tests.
+// Rendering music into sound: its texts and its one switch, shared by the renderer, its tests and
+// benchmarks.
 #pragma once
 
 namespace rendertext {
