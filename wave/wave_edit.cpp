@@ -1,6 +1,7 @@
 // Cutting, pasting and joining channels, and mixing one channel into another.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "foundation/assertion.h"
 #include "foundation/global.h"
@@ -157,8 +158,9 @@ void Wave::AddAfter(bool& abort, const Wave* other, int32_t after, double factor
   KV_ASSERT(after >= 0);
   // A wave added into itself reads samples the same call has already changed; only that case keeps
   // the plain loop, every other one takes the vector loops, which give the same samples.
-  const bool overlapping = other->wave != nullptr && wave != nullptr && other->wave < wave + values &&
-                           wave < other->wave + other->values;
+  const std::less<const int16_t*> before;  // a total order, for the buffers of two waves too
+  const bool overlapping = other->wave != nullptr && wave != nullptr && before(other->wave, wave + values) &&
+                           before(wave, other->wave + other->values);
   AddRuns(abort, *this, *other, after, false, [factor, overlapping](int16_t* t, const int16_t* o, int64_t n) {
     if (overlapping) {
       for (int64_t i = 0; i < n; ++i) t[i] = ToSample(t[i] + o[i] * factor);
