@@ -1,6 +1,7 @@
 // Long sounds at memory speed: times each job on a 10-minute 44.1 kHz stereo sound and reports it
-// as a multiple of a plain memcpy of the same samples into the same kind of memory. Run with a job name and two file names it
-// instead reads, changes and writes one file, which is how bench/compare_sox.sh times it.
+// as a multiple of a plain memcpy of the same samples into the same kind of memory. Run with a job
+// name and two file names it instead reads, changes and writes one file, which is how
+// bench/compare_sox.sh times it.
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -150,7 +151,8 @@ class Mapping {
     const auto start = reinterpret_cast<uintptr_t>(raw);
     const uintptr_t aligned = (start + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
     if (aligned > start) ::munmap(raw, aligned - start);
-    if (start + padded > aligned + bytes_) ::munmap(reinterpret_cast<void*>(aligned + bytes_), start + padded - aligned - bytes_);
+    const uintptr_t end = aligned + bytes_;
+    if (start + padded > end) ::munmap(reinterpret_cast<void*>(end), start + padded - end);
     data_ = reinterpret_cast<unsigned char*>(aligned);
     ::madvise(data_, bytes_, MADV_HUGEPAGE);
     if (touch) std::memset(data_, 1, bytes_);

@@ -60,12 +60,14 @@ KV_VECTOR_CLONES void AddScaled(int16_t* __restrict t, const int16_t* __restrict
       const int32_t towardZero = (int32_t{1} << shift) - 1;
       for (int64_t i = 0; i < n; ++i) {
         const int32_t sum = t[i] * (int32_t{1} << shift) + sign * o[i];
-        t[i] = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>((sum + ((sum >> 31) & towardZero)) >> shift)));
+        const int32_t truncated = (sum + ((sum >> 31) & towardZero)) >> shift;
+        t[i] = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(truncated)));
       }
     }
   } else if (std::fabs(factor) <= 32768.0) {
     for (int64_t i = 0; i < n; ++i)
-      t[i] = static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(t[i] + o[i] * factor))));
+      t[i] = static_cast<int16_t>(
+          static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(t[i] + o[i] * factor))));
   } else {
     for (int64_t i = 0; i < n; ++i) t[i] = ToSample(t[i] + o[i] * factor);
   }

@@ -186,7 +186,8 @@ struct EveryKindScore : ScoreBuilder {
         kinds[0](*first);
         first->FreqUp().SetValue(3);
         for (const size_t k : {size_t{4}, size_t{2}}) {
-          auto player = std::make_unique<TOnePlayer>(chain, unitVolumeFactor(0.6, kUnitPercent), unitFreq(0, kUnitHertz));
+          auto player =
+              std::make_unique<TOnePlayer>(chain, unitVolumeFactor(0.6, kUnitPercent), unitFreq(0, kUnitHertz));
           kinds[k](*player);
           chain->InsertAfter(chain->GetStartOnePlayer(), std::move(player));
         }

@@ -112,8 +112,8 @@ TEST(WaveEdit, AddAfterKeepsTheLow16BitsOfTheTruncatedSumAtEveryFactor) {
   // Long enough for the vector loops and several chunks, from an odd place, with loud samples.
   const Samples16 into = Ramp(5000, -32768, 977);
   const Samples16 added = Ramp(4000, 12345, 2011);
-  for (const double factor : {1.0, 0.5, -0.25, 2.0, -16384.0, 1 / 16384.0, 1 / 32768.0, -0.73, 3.0, 32768.0, 40000.0, 1e10,
-                              std::nan("")}) {
+  for (const double factor : {1.0, 0.5, -0.25, 2.0, -16384.0, 1 / 16384.0, 1 / 32768.0, -0.73, 3.0, 32768.0,
+                              40000.0, 1e10, std::nan("")}) {
     SCOPED_TRACE(factor);
     bool abort = false;
     WavePtr t = MakeWave(into);
