@@ -92,28 +92,76 @@ std::string DecodeText(const std::string& text) {
   return out;
 }
 
-// Collects the output of one save and remembers whether any write failed.
+// Collects the output of one save, into a stream or a text, and remembers whether any write
+// failed.
 class StreamWriter {
  public:
   explicit StreamWriter(std::FILE* stream) : stream_(stream) {}
+  explicit StreamWriter(std::string* text) : text_(text) {}
   void Put(const std::string& text) {
-    if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream_) != text.size())
+    if (text_ != nullptr) text_->append(text);
+    else if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream_) != text.size())
       ok_ = false;
   }
   bool ok() const { return ok_; }
 
  private:
-  std::FILE* stream_;
+  std::FILE* stream_ = nullptr;
+  std::string* text_ = nullptr;
   bool ok_ = true;
 };
 
 std::string Indent(int depth) { return std::string(depth > 0 ? static_cast<size_t>(depth) * 2 : 0, ' '); }
+
+void PutDocumentHead(const std::string& root, StreamWriter& out) {
+  out.Put(std::string(xmltext::kDeclaration) + "\n");
+  out.Put("<!DOCTYPE " + root + " SYSTEM \"" + root + ".dtd\">\n\n");
+}
+
+// Written with an explicit stack of open compounds: the depth of a tree is not bounded.
+bool WriteTree(const TXMLItem* item, int depth, StreamWriter& out) {
+  struct Open {
+    const TXMLItem* compound;
+    const TXMLItem* nextChild;
+    int depth;
+  };
+  std::vector<Open> open;
+  int level = depth;
+  while (item != nullptr && out.ok()) {
+    const TXMLItem* child = item->GetKind() == xmlItemCompound ? item->GetFirstChild() : nullptr;
+    if (item->GetKind() == xmlItemAttribute) {
+      out.Put(Indent(level) + "<" + item->GetElement() + ">" + EncodeXMLText(item->GetValue()) + "</" +
+              item->GetElement() + ">\n");
+    } else if (child == nullptr) {
+      out.Put(Indent(level) + "<" + item->GetElement() + " />\n");
+    } else {
+      out.Put(Indent(level) + "<" + item->GetElement() + ">\n");
+      open.push_back({item, child->GetNext(), level});
+      item = child;
+      ++level;
+      continue;
+    }
+    item = nullptr;
+    while (!open.empty() && item == nullptr) {
+      Open& top = open.back();
+      if (top.nextChild != nullptr) {
+        item = top.nextChild;
+        top.nextChild = item->GetNext();
+        level = top.depth + 1;
+      } else {
+        out.Put(Indent(top.depth) + "</" + top.compound->GetElement() + ">\n");
+        open.pop_back();
+      }
+    }
+  }
+  return out.ok();
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Tokens
 
-TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
+TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
   enum State { kStart, kText, kAfterLess, kBeginName, kAfterBeginName, kAfterEmptySlash,
                kAfterEndSlash, kEndName, kAfterEndName };
   int state = kStart;
@@ -124,7 +172,7 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
     stopped = true;
   };
   while (!stopped) {
-    c = std::fgetc(stream);
+    c = text.at < text.end ? static_cast<unsigned char>(*text.at++) : EOF;
     const int kind = CharKind(c, line, column);
     const bool nameChar = kind == kLetter || kind == kDigit;
     switch (state) {
@@ -141,7 +189,7 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
         break;
       case kText:
         if (kind == kLess) {
-          std::ungetc(c, stream);
+          --text.at;
           stop(xmlTokenAttr);
         } else if (kind == kGreater || kind == kEndOfFile) {
           stop(xmlTokenError);
@@ -242,14 +290,22 @@ void TXMLToken::SetNext(std::unique_ptr<TXMLToken> next) {
   next_ = std::move(next);
 }
 
-std::unique_ptr<TXMLToken> ReadXMLTokens(std::FILE* stream, int32_t& line, int32_t& column) {
-  auto first = std::make_unique<TXMLToken>(stream, line, column);
+std::unique_ptr<TXMLToken> ReadXMLTokens(const char* data, size_t size, int32_t& line, int32_t& column) {
+  TXMLText text{data, data + size};
+  auto first = std::make_unique<TXMLToken>(text, line, column);
   TXMLToken* last = first.get();
   while (last->GetTokenKind() != xmlTokenEOF && last->GetTokenKind() != xmlTokenError) {
-    last->SetNext(std::make_unique<TXMLToken>(stream, line, column));
+    last->SetNext(std::make_unique<TXMLToken>(text, line, column));
     last = last->GetNext();
   }
   return first;
+}
+
+std::unique_ptr<TXMLToken> ReadXMLTokens(std::FILE* stream, int32_t& line, int32_t& column) {
+  std::string rest;
+  char block[65536];
+  for (size_t got; (got = std::fread(block, 1, sizeof block, stream)) > 0;) rest.append(block, got);
+  return ReadXMLTokens(rest.data(), rest.size(), line, column);
 }
 
 const TXMLToken* LastXMLToken(const TXMLToken* first) {
@@ -280,44 +336,8 @@ void DestroyXMLItems(std::unique_ptr<TXMLItem> first) {
 TXMLItem::~TXMLItem() { DestroyXMLItems(std::move(next_)); }
 
 bool TXMLItem::Write(std::FILE* stream, int depth) const {
-  // Written with an explicit stack of open compounds: the depth of a tree is not bounded.
-  struct Open {
-    const TXMLItem* compound;
-    const TXMLItem* nextChild;
-    int depth;
-  };
   StreamWriter out(stream);
-  std::vector<Open> open;
-  const TXMLItem* item = this;
-  int level = depth;
-  while (item != nullptr && out.ok()) {
-    const TXMLItem* child = item->kind_ == xmlItemCompound ? item->GetFirstChild() : nullptr;
-    if (item->kind_ == xmlItemAttribute) {
-      out.Put(Indent(level) + "<" + item->name_ + ">" + EncodeXMLText(item->GetValue()) + "</" +
-              item->name_ + ">\n");
-    } else if (child == nullptr) {
-      out.Put(Indent(level) + "<" + item->name_ + " />\n");
-    } else {
-      out.Put(Indent(level) + "<" + item->name_ + ">\n");
-      open.push_back({item, child->GetNext(), level});
-      item = child;
-      ++level;
-      continue;
-    }
-    item = nullptr;
-    while (!open.empty() && item == nullptr) {
-      Open& top = open.back();
-      if (top.nextChild != nullptr) {
-        item = top.nextChild;
-        top.nextChild = item->GetNext();
-        level = top.depth + 1;
-      } else {
-        out.Put(Indent(top.depth) + "</" + top.compound->name_ + ">\n");
-        open.pop_back();
-      }
-    }
-  }
-  return out.ok();
+  return WriteTree(this, depth, out);
 }
 
 TXMLCompound::~TXMLCompound() {
@@ -365,8 +385,7 @@ bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) c
     return false;
   }
   StreamWriter out(stream);
-  out.Put(std::string(xmltext::kDeclaration) + "\n");
-  out.Put("<!DOCTYPE " + GetElement() + " SYSTEM \"" + GetElement() + ".dtd\">\n\n");
+  PutDocumentHead(GetElement(), out);
   bool ok = out.ok() && Write(stream, 0);
   if (std::fclose(stream) != 0) ok = false;
   if (!ok) {
@@ -380,6 +399,14 @@ bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) c
     return false;
   }
   return true;
+}
+
+std::string TXMLCompound::DocumentText() const {
+  std::string text;
+  StreamWriter out(&text);
+  PutDocumentHead(GetElement(), out);
+  WriteTree(this, 0, out);
+  return text;
 }
 
 TXMLItem* TXMLAttribute::GetFirstChild() const {

@@ -29,12 +29,18 @@ enum TXMLTokenKind : uint8_t {
   xmlTokenError = 5,
 };
 
+// The bytes of a file not yet read into tokens.
+struct TXMLText {
+  const char* at;
+  const char* end;
+};
+
 // One token of a singly linked list; the head owns the rest of the list.
 class TXMLToken {
  public:
-  // Reads characters from the stream until one token is complete. The counters belong to the
+  // Reads characters from the text until one token is complete. The counters belong to the
   // caller, who passes the same ones for every token of a file.
-  TXMLToken(std::FILE* stream, int32_t& line, int32_t& column);
+  TXMLToken(TXMLText& text, int32_t& line, int32_t& column);
   ~TXMLToken();
   TXMLToken(const TXMLToken&) = delete;
   TXMLToken& operator=(const TXMLToken&) = delete;
@@ -62,6 +68,8 @@ class TXMLToken {
 // Reads tokens from the stream until an end-of-file or an error token, which ends the list.
 // The counters are the caller's, set to the position of the first character to be read.
 std::unique_ptr<TXMLToken> ReadXMLTokens(std::FILE* stream, int32_t& line, int32_t& column);
+// The same from bytes in memory.
+std::unique_ptr<TXMLToken> ReadXMLTokens(const char* data, size_t size, int32_t& line, int32_t& column);
 
 // The last token of a list: an end-of-file token, or the error token that stopped reading.
 const TXMLToken* LastXMLToken(const TXMLToken* first);
@@ -129,6 +137,8 @@ class TXMLCompound : public TXMLItem {
   // The file is written beside the target and renamed over it only when everything was written,
   // so a failure keeps the previous file.
   bool SaveToFile(const std::string& fileName, std::string& error) const;
+  // The text that SaveToFile writes.
+  std::string DocumentText() const;
 
  private:
   friend void DestroyXMLItems(std::unique_ptr<TXMLItem> first);
