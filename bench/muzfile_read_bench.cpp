@@ -80,12 +80,16 @@ ScoreFiles& Files() {
 }
 
 void LoadFile(benchmark::State& state, const std::string& path, int32_t notes) {
+  int64_t steps = 0;
   for (auto _ : state) {
     TUnitMuz unit(path);
     std::string error;
     if (!unit.LoadFromFile(error)) state.SkipWithError(error.c_str());
+    steps = unit.GetReadSteps();
     benchmark::DoNotOptimize(unit.GetStartStave());
   }
+  // The symbols passed while placing the symbols read, per note.
+  state.counters["steps/note"] = static_cast<double>(steps) / notes;
   state.counters["notes"] = notes;
   state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
   state.counters["ns/note"] = benchmark::Counter(static_cast<double>(notes) * state.iterations(),

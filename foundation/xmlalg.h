@@ -167,6 +167,25 @@ std::string EncodeXMLText(const std::string& value);
 // ---------------------------------------------------------------------------------------------
 // Grammar
 
+// Why a match failed, kept as its parts: a match drops many alternatives on its way, and only the
+// failure of the whole match is ever put into words.
+struct TXMLFailure {
+  enum Kind : uint8_t {
+    kBeginOfLeaf,    // "expect begin of element "X"."
+    kBeginOfElement, // "expect begin of element "X","
+    kEnd,            // "expect end of element "X","
+    kText,           // "expect text,"
+    kEndMismatch,    // an end tag of another element
+    kNotEmpty,       // an empty tag of an element that must hold something
+  };
+  Kind kind = kBeginOfLeaf;
+  const TXMLToken* found = nullptr;  // the token that stood where another was expected
+  const TXMLToken* start = nullptr;  // the token at which the element's match began
+  const std::string* element = nullptr;
+
+  std::string Message() const;
+};
+
 class TDTDItem {
  public:
   virtual ~TDTDItem() = default;
@@ -177,9 +196,11 @@ class TDTDItem {
   virtual bool IsNullable() const = 0;
   // true: matched, position moved past it, items appended to the parent. false with error
   // unset: does not start here, nothing consumed. false with error set: a committed failure
-  // whose reason is in message. The position is never null and never an error token.
-  virtual bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                     bool& error) const = 0;
+  // whose reason is in failure. The position is never null and never an error token.
+  virtual bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                       bool& error) const = 0;
+  // The same with the reason of a failure in words.
+  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message, bool& error) const;
 };
 
 class TDTDElement : public TDTDItem {
@@ -188,13 +209,13 @@ class TDTDElement : public TDTDItem {
   bool IsNullable() const override { return false; }
   const std::string& GetName() const { return name_; }
   // Expects this element's end tag at the position.
-  bool ParseEnd(const TXMLToken*& position, std::string& message, bool& error) const;
+  bool ParseEnd(const TXMLToken*& position, TXMLFailure& failure, bool& error) const;
 
  protected:
-  // The message for a token found where another was expected, with the position of the token
-  // at which the match began; error tells whether an enclosing choice may try something else.
-  void UnexpectedToken(const TXMLToken* token, const std::string& expectation,
-                       const TXMLToken* start, std::string& message, bool& error) const;
+  // A token found where another was expected, with the token at which the match began; error
+  // tells whether an enclosing choice may try something else.
+  void UnexpectedToken(const TXMLToken* token, TXMLFailure::Kind expected, const TXMLToken* start,
+                       TXMLFailure& failure, bool& error) const;
 
  private:
   std::string name_;
@@ -203,8 +224,8 @@ class TDTDElement : public TDTDItem {
 class TDTDAttribute : public TDTDElement {
  public:
   explicit TDTDAttribute(std::string name) : TDTDElement(std::move(name)) {}
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 };
 
 class TDTDExpression : public TDTDItem {};
@@ -213,8 +234,8 @@ class TDTDCompound : public TDTDElement {
  public:
   TDTDCompound(std::string name, const TDTDItem* content)
       : TDTDElement(std::move(name)), content_(content) {}
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* content_;
@@ -223,15 +244,15 @@ class TDTDCompound : public TDTDElement {
 class TDTDEmpty : public TDTDExpression {
  public:
   bool IsNullable() const override { return true; }
-  bool Match(TXMLCompound*, const TXMLToken*&, std::string&, bool&) const override { return true; }
+  bool MatchAt(TXMLCompound*, const TXMLToken*&, TXMLFailure&, bool&) const override { return true; }
 };
 
 class TDTDConcat : public TDTDExpression {
  public:
   TDTDConcat(const TDTDItem* first, const TDTDItem* second) : first_(first), second_(second) {}
   bool IsNullable() const override { return first_->IsNullable() && second_->IsNullable(); }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* first_;
@@ -242,8 +263,8 @@ class TDTDChoice : public TDTDExpression {
  public:
   TDTDChoice(const TDTDItem* first, const TDTDItem* second) : first_(first), second_(second) {}
   bool IsNullable() const override { return first_->IsNullable() || second_->IsNullable(); }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* first_;
@@ -254,8 +275,8 @@ class TDTDOptional : public TDTDExpression {
  public:
   explicit TDTDOptional(const TDTDItem* inner) : inner_(inner) {}
   bool IsNullable() const override { return true; }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* inner_;
@@ -265,8 +286,8 @@ class TDTDRepeatMin0 : public TDTDExpression {
  public:
   explicit TDTDRepeatMin0(const TDTDItem* inner) : inner_(inner) {}
   bool IsNullable() const override { return true; }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* inner_;
@@ -276,8 +297,8 @@ class TDTDRepeatMin1 : public TDTDExpression {
  public:
   explicit TDTDRepeatMin1(const TDTDItem* inner) : inner_(inner) {}
   bool IsNullable() const override { return inner_->IsNullable(); }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* inner_;
