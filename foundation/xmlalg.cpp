@@ -200,7 +200,7 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
       case kAfterLess:
         if (kind == kWhite) break;
         if (nameChar) {
-          AppendChar(name_, c);
+          AppendChar(text_, c);
           state = kBeginName;
         } else if (kind == kSlash) {
           state = kAfterEndSlash;
@@ -209,7 +209,7 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
         }
         break;
       case kBeginName:
-        if (nameChar) AppendChar(name_, c);
+        if (nameChar) AppendChar(text_, c);
         else if (kind == kWhite) state = kAfterBeginName;
         else if (kind == kSlash) state = kAfterEmptySlash;
         else stop(kind == kGreater ? xmlTokenBegin : xmlTokenError);
@@ -226,14 +226,14 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
       case kAfterEndSlash:
         if (kind == kWhite) break;
         if (nameChar) {
-          AppendChar(name_, c);
+          AppendChar(text_, c);
           state = kEndName;
         } else {
           stop(xmlTokenError);
         }
         break;
       case kEndName:
-        if (nameChar) AppendChar(name_, c);
+        if (nameChar) AppendChar(text_, c);
         else if (kind == kWhite) state = kAfterEndName;
         else stop(kind == kGreater ? xmlTokenEnd : xmlTokenError);
         break;
@@ -248,20 +248,27 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
   line_ = line;
   column_ = column;
   if (TokenKind == xmlTokenAttr) {
-    text_ = DecodeText(Trim(text_));
+    size_t first = 0;
+    size_t last = text_.size();
+    while (first < last && IsTrimmed(text_[first])) ++first;
+    while (last > first && IsTrimmed(text_[last - 1])) --last;
+    text_.erase(last);
+    text_.erase(0, first);
+    if (text_.find('&') != std::string::npos) text_ = DecodeText(text_);
   } else if (TokenKind == xmlTokenError) {
-    error_ = "unexpected ";
+    std::string error = "unexpected ";
     if (c == EOF) {
-      error_ += "end-of-file ";
+      error += "end-of-file ";
     } else {
-      error_ += '\'';
-      error_ += static_cast<char>(c);
-      error_ += '\'';
+      error += '\'';
+      error += static_cast<char>(c);
+      error += '\'';
     }
-    error_ += " found in line " + std::to_string(line) + ", column " + std::to_string(column) + ".";
+    error += " found in line " + std::to_string(line) + ", column " + std::to_string(column) + ".";
+    text_ = std::move(error);
+  } else if (TokenKind == xmlTokenEOF) {
+    text_.clear();
   }
-  if (TokenKind != xmlTokenAttr) text_.clear();
-  if (TokenKind == xmlTokenAttr || TokenKind == xmlTokenEOF || TokenKind == xmlTokenError) name_.clear();
 }
 
 TXMLToken::~TXMLToken() {
@@ -277,12 +284,12 @@ const std::string& TXMLToken::GetText() const {
 
 const std::string& TXMLToken::GetName() const {
   KV_ASSERT(TokenKind == xmlTokenBegin || TokenKind == xmlTokenEnd || TokenKind == xmlTokenEmpty);
-  return name_;
+  return text_;
 }
 
 const std::string& TXMLToken::GetError() const {
   KV_ASSERT(TokenKind == xmlTokenError);
-  return error_;
+  return text_;
 }
 
 void TXMLToken::SetNext(std::unique_ptr<TXMLToken> next) {

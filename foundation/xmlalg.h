@@ -57,9 +57,9 @@ class TXMLToken {
 
  private:
   uint8_t TokenKind = xmlTokenError;
-  std::string name_;
+  // The text of a text token, the name of a tag or the message of an error token: a file holds
+  // a great many tokens, each needing only one of them.
   std::string text_;
-  std::string error_;
   int32_t line_ = 0;
   int32_t column_ = 0;
   std::unique_ptr<TXMLToken> next_;

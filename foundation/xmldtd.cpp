@@ -218,15 +218,17 @@ bool TDTDRepeatMin1::MatchAt(TXMLCompound* parent, const TXMLToken*& position, T
 bool MatchXMLDocument(const TDTDElement& top, TXMLCompound* parent, const TXMLToken* first,
                       std::string& message) {
   KV_ASSERT(parent != nullptr);
-  const TXMLToken* last = LastXMLToken(first);
+  KV_ASSERT(first != nullptr);
+  // One walk to the last token, which alone may end reading.
+  const TXMLToken* last = first;
+  for (; last->GetNext() != nullptr; last = last->GetNext())
+    KV_ASSERT(last->GetTokenKind() != xmlTokenError && last->GetTokenKind() != xmlTokenEOF);
   if (last->GetTokenKind() == xmlTokenError) {
     message = last->GetError();
     return false;
   }
   // A list that does not end in end-of-file was not read by ReadXMLTokens.
   KV_ASSERT(last->GetTokenKind() == xmlTokenEOF);
-  for (const TXMLToken* token = first; token != last; token = token->GetNext())
-    KV_ASSERT(token->GetTokenKind() != xmlTokenError && token->GetTokenKind() != xmlTokenEOF);
   const TXMLToken* position = first;
   bool error = false;
   return top.Match(parent, position, message, error);

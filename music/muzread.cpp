@@ -277,17 +277,20 @@ bool TUnitMuz::ReadTokens(const char* data, size_t size, std::unique_ptr<TXMLTok
   int32_t line = 3;
   int32_t column = 1;
   first = ReadXMLTokens(data, static_cast<size_t>(end - data), line, column);
-  const TXMLToken* last = LastXMLToken(first.get());
-  if (last->GetTokenKind() == xmlTokenError) {
-    error = last->GetError();
-    first.reset();
-    return false;
-  }
+  // One walk finds both the last token and the version: a file may hold a million tokens.
+  const TXMLToken* last = first.get();
   for (const TXMLToken* token = first.get(); token; token = token->GetNext()) {
+    last = token;
     const TXMLToken* next = token->GetNext();
     if (token->GetTokenKind() == xmlTokenBegin && token->GetName() == "Version" && next &&
         next->GetTokenKind() == xmlTokenAttr)
       version = next->GetText();
+  }
+  if (last->GetTokenKind() == xmlTokenError) {
+    error = last->GetError();
+    version.clear();
+    first.reset();
+    return false;
   }
   return true;
 }
