@@ -29,11 +29,18 @@ void FillScore(TUnitMuz& unit, int32_t notes) {
   constexpr int kNotesPerBar = 5;
   const int32_t bars = notes / (kStaves * kNotesPerBar);
   int s = 0;
+  // Each symbol is placed from the one before, so that making the larger scores takes no longer
+  // than reading them.
+  TStaveSymbol* last = single->GetStartStaveSymbol();
+  const auto insert = [&](TStaveSymbol* symbol) {
+    single->InsertOwnSymbolFrom(symbol, last);
+    last = symbol;
+  };
   for (stave = unit.GetStartStave(); stave; stave = stave->GetNext(), ++s) {
     TNoteGroup* group = stave->GetStartNoteGroup();
     const auto note = [&](double position, int8_t kind, int32_t pitch) {
-      single->InsertSymbol(new TMuzNote(&unit, group, kind, 0, position, pitch, stave, noteShiftNormal, sool, 0,
-                                        noteArtNormal, single, drawStickAuto));
+      insert(new TMuzNote(&unit, group, kind, 0, position, pitch, stave, noteShiftNormal, sool, 0, noteArtNormal,
+                          single, drawStickAuto));
     };
     for (int32_t bar = 0; bar < bars; ++bar) {
       const int32_t pitch = (bar * 5 + s * 3) % 14 - 7;
@@ -41,7 +48,7 @@ void FillScore(TUnitMuz& unit, int32_t notes) {
       note(bar, 4, pitch);
       note(bar + 0.25, 8, pitch + 1);
       note(bar + 0.375, 8, pitch - 1);
-      single->InsertSymbol(new TSilence(4, 0, bar + 0.5, stave, sool, 0, single));
+      insert(new TSilence(4, 0, bar + 0.5, stave, sool, 0, single));
       note(bar + 0.75, 4, pitch + 3);
     }
   }

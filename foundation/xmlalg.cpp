@@ -55,6 +55,21 @@ void AppendChar(std::string& to, int c) {
   to.push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : static_cast<char>(c));
 }
 
+bool IsNameChar(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+bool IsBlank(unsigned char c) { return c == ' '; }
+// Characters of a text that neither end it nor change as they are kept.
+bool IsPlainTextChar(unsigned char c) { return c != '<' && c != '>' && c != '\t' && c != '\n' && c != '\r'; }
+
+// The end of the run of characters from `at` that `keep` lets through, the column moved over them
+// as CharKind moves it: a file is mostly such runs, which need no state machine.
+const char* RunEnd(const char* at, const char* end, bool (*keep)(unsigned char), int32_t& column) {
+  for (; at < end && keep(static_cast<unsigned char>(*at)); ++at) {
+    const auto c = static_cast<unsigned char>(*at);
+    if (IsNameChar(c) || c == '/' || c == ' ') Advance(column);
+  }
+  return at;
+}
+
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) < 33; }
 
 std::string Trim(const std::string& text) {
@@ -177,7 +192,10 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
     const bool nameChar = kind == kLetter || kind == kDigit;
     switch (state) {
       case kStart:
-        if (kind == kWhite) break;
+        if (kind == kWhite) {
+          text.at = RunEnd(text.at, text.end, IsBlank, column);
+          break;
+        }
         if (nameChar || kind == kOther || kind == kSlash) {
           AppendChar(text_, c);
           state = kText;
@@ -195,6 +213,9 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
           stop(xmlTokenError);
         } else {
           AppendChar(text_, c);
+          const char* run = RunEnd(text.at, text.end, IsPlainTextChar, column);
+          text_.append(text.at, run);
+          text.at = run;
         }
         break;
       case kAfterLess:
@@ -209,10 +230,18 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
         }
         break;
       case kBeginName:
-        if (nameChar) AppendChar(text_, c);
-        else if (kind == kWhite) state = kAfterBeginName;
-        else if (kind == kSlash) state = kAfterEmptySlash;
-        else stop(kind == kGreater ? xmlTokenBegin : xmlTokenError);
+        if (nameChar) {
+          AppendChar(text_, c);
+          const char* run = RunEnd(text.at, text.end, IsNameChar, column);
+          text_.append(text.at, run);
+          text.at = run;
+        } else if (kind == kWhite) {
+          state = kAfterBeginName;
+        } else if (kind == kSlash) {
+          state = kAfterEmptySlash;
+        } else {
+          stop(kind == kGreater ? xmlTokenBegin : xmlTokenError);
+        }
         break;
       case kAfterBeginName:
         if (kind == kWhite) break;
@@ -233,9 +262,16 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
         }
         break;
       case kEndName:
-        if (nameChar) AppendChar(text_, c);
-        else if (kind == kWhite) state = kAfterEndName;
-        else stop(kind == kGreater ? xmlTokenEnd : xmlTokenError);
+        if (nameChar) {
+          AppendChar(text_, c);
+          const char* run = RunEnd(text.at, text.end, IsNameChar, column);
+          text_.append(text.at, run);
+          text.at = run;
+        } else if (kind == kWhite) {
+          state = kAfterEndName;
+        } else {
+          stop(kind == kGreater ? xmlTokenEnd : xmlTokenError);
+        }
         break;
       case kAfterEndName:
         if (kind == kWhite) break;
