@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -213,6 +214,10 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
     return false;
   }
   std::string text;
+  // Room for the whole file when it is a regular one, so the text is not copied as it grows.
+  std::error_code unknown;
+  const std::uintmax_t size = std::filesystem::file_size(GetFileName(), unknown);
+  if (!unknown && size < text.max_size()) text.reserve(static_cast<size_t>(size));
   char block[65536];
   for (size_t got; (got = std::fread(block, 1, sizeof block, file.get())) > 0;) text.append(block, got);
   file.reset();
