@@ -196,7 +196,8 @@ class TDTDItem {
   virtual bool IsNullable() const = 0;
   // true: matched, position moved past it, items appended to the parent. false with error
   // unset: does not start here, nothing consumed. false with error set: a committed failure
-  // whose reason is in failure. The position is never null and never an error token.
+  // whose reason is in failure. The position is never null; an error token fails as the end of
+  // the file does.
   virtual bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
                        bool& error) const = 0;
   // The same with the reason of a failure in words.
@@ -305,7 +306,7 @@ class TDTDRepeatMin1 : public TDTDExpression {
 };
 
 // Matches a whole token list against the top element. A list that ends in an error token fails
-// with that token's message before anything is matched.
+// with that token's message, whatever the match found.
 bool MatchXMLDocument(const TDTDElement& top, TXMLCompound* parent, const TXMLToken* first,
                       std::string& message);
 

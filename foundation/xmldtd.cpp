@@ -15,10 +15,10 @@ std::string At(const TXMLToken* token) {
          std::to_string(token->GetColumn()) + ".";
 }
 
+// An error token, which can only end a list, fails whatever is expected of it as the end of the
+// file does; the document's match then reports the token's own error.
 const TXMLToken* StartOf(const TXMLToken* position) {
   KV_ASSERT(position != nullptr);
-  const uint8_t xmlTokenKind = position->GetTokenKind();
-  KV_ASSERT(xmlTokenKind != xmlTokenError);
   return position;
 }
 
@@ -219,17 +219,21 @@ bool MatchXMLDocument(const TDTDElement& top, TXMLCompound* parent, const TXMLTo
                       std::string& message) {
   KV_ASSERT(parent != nullptr);
   KV_ASSERT(first != nullptr);
-  // One walk to the last token, which alone may end reading.
-  const TXMLToken* last = first;
-  for (; last->GetNext() != nullptr; last = last->GetNext())
-    KV_ASSERT(last->GetTokenKind() != xmlTokenError && last->GetTokenKind() != xmlTokenEOF);
+  const TXMLToken* position = first;
+  bool error = false;
+  TXMLFailure failure;
+  const bool matched = top.MatchAt(parent, position, failure, error);
+  // An error token ends the list and fails the document whatever the match found; the match
+  // stops at or before it, so the walk to it starts where the match stopped, in a document that
+  // matched only the end-of-file token away.
+  const TXMLToken* last = position;
+  while (last->GetNext() != nullptr) last = last->GetNext();
   if (last->GetTokenKind() == xmlTokenError) {
     message = last->GetError();
     return false;
   }
   // A list that does not end in end-of-file was not read by ReadXMLTokens.
   KV_ASSERT(last->GetTokenKind() == xmlTokenEOF);
-  const TXMLToken* position = first;
-  bool error = false;
-  return top.Match(parent, position, message, error);
+  if (!matched) message = failure.Message();
+  return matched;
 }
