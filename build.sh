@@ -90,7 +90,8 @@ run_fuzzers() {  # folder
     rm -rf "$scratch"
     mkdir -p "$scratch/corpus"
     extra=()
-    [ -f "fuzz/$name.dict" ] && extra+=("-dict=fuzz/$name.dict")
+    # A target's dictionary is named after what it reads: fuzz/wavefile.dict for wavefile_fuzz.
+    [ -f "fuzz/${name%_fuzz}.dict" ] && extra+=("-dict=fuzz/${name%_fuzz}.dict")
     echo "Fuzzing $name for $FUZZ_SECONDS seconds"
     # The target's progress lines fill pages; only a failure shows them.
     if ! "$dir/fuzz/$name" -max_total_time="$FUZZ_SECONDS" -print_final_stats=1 \

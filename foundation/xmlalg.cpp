@@ -55,6 +55,21 @@ void AppendChar(std::string& to, int c) {
   to.push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : static_cast<char>(c));
 }
 
+bool IsNameChar(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+bool IsBlank(unsigned char c) { return c == ' '; }
+// Characters of a text that neither end it nor change as they are kept.
+bool IsPlainTextChar(unsigned char c) { return c != '<' && c != '>' && c != '\t' && c != '\n' && c != '\r'; }
+
+// The end of the run of characters from `at` that `keep` lets through, the column moved over them
+// as CharKind moves it: a file is mostly such runs, which need no state machine.
+const char* RunEnd(const char* at, const char* end, bool (*keep)(unsigned char), int32_t& column) {
+  for (; at < end && keep(static_cast<unsigned char>(*at)); ++at) {
+    const auto c = static_cast<unsigned char>(*at);
+    if (IsNameChar(c) || c == '/' || c == ' ') Advance(column);
+  }
+  return at;
+}
+
 bool IsTrimmed(char c) { return static_cast<unsigned char>(c) < 33; }
 
 std::string Trim(const std::string& text) {
@@ -92,28 +107,76 @@ std::string DecodeText(const std::string& text) {
   return out;
 }
 
-// Collects the output of one save and remembers whether any write failed.
+// Collects the output of one save, into a stream or a text, and remembers whether any write
+// failed.
 class StreamWriter {
  public:
   explicit StreamWriter(std::FILE* stream) : stream_(stream) {}
+  explicit StreamWriter(std::string* text) : text_(text) {}
   void Put(const std::string& text) {
-    if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream_) != text.size())
+    if (text_ != nullptr) text_->append(text);
+    else if (ok_ && !text.empty() && std::fwrite(text.data(), 1, text.size(), stream_) != text.size())
       ok_ = false;
   }
   bool ok() const { return ok_; }
 
  private:
-  std::FILE* stream_;
+  std::FILE* stream_ = nullptr;
+  std::string* text_ = nullptr;
   bool ok_ = true;
 };
 
 std::string Indent(int depth) { return std::string(depth > 0 ? static_cast<size_t>(depth) * 2 : 0, ' '); }
+
+void PutDocumentHead(const std::string& root, StreamWriter& out) {
+  out.Put(std::string(xmltext::kDeclaration) + "\n");
+  out.Put("<!DOCTYPE " + root + " SYSTEM \"" + root + ".dtd\">\n\n");
+}
+
+// Written with an explicit stack of open compounds: the depth of a tree is not bounded.
+bool WriteTree(const TXMLItem* item, int depth, StreamWriter& out) {
+  struct Open {
+    const TXMLItem* compound;
+    const TXMLItem* nextChild;
+    int depth;
+  };
+  std::vector<Open> open;
+  int level = depth;
+  while (item != nullptr && out.ok()) {
+    const TXMLItem* child = item->GetKind() == xmlItemCompound ? item->GetFirstChild() : nullptr;
+    if (item->GetKind() == xmlItemAttribute) {
+      out.Put(Indent(level) + "<" + item->GetElement() + ">" + EncodeXMLText(item->GetValue()) + "</" +
+              item->GetElement() + ">\n");
+    } else if (child == nullptr) {
+      out.Put(Indent(level) + "<" + item->GetElement() + " />\n");
+    } else {
+      out.Put(Indent(level) + "<" + item->GetElement() + ">\n");
+      open.push_back({item, child->GetNext(), level});
+      item = child;
+      ++level;
+      continue;
+    }
+    item = nullptr;
+    while (!open.empty() && item == nullptr) {
+      Open& top = open.back();
+      if (top.nextChild != nullptr) {
+        item = top.nextChild;
+        top.nextChild = item->GetNext();
+        level = top.depth + 1;
+      } else {
+        out.Put(Indent(top.depth) + "</" + top.compound->GetElement() + ">\n");
+        open.pop_back();
+      }
+    }
+  }
+  return out.ok();
+}
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Tokens
 
-TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
+TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
   enum State { kStart, kText, kAfterLess, kBeginName, kAfterBeginName, kAfterEmptySlash,
                kAfterEndSlash, kEndName, kAfterEndName };
   int state = kStart;
@@ -124,12 +187,15 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
     stopped = true;
   };
   while (!stopped) {
-    c = std::fgetc(stream);
+    c = text.at < text.end ? static_cast<unsigned char>(*text.at++) : EOF;
     const int kind = CharKind(c, line, column);
     const bool nameChar = kind == kLetter || kind == kDigit;
     switch (state) {
       case kStart:
-        if (kind == kWhite) break;
+        if (kind == kWhite) {
+          text.at = RunEnd(text.at, text.end, IsBlank, column);
+          break;
+        }
         if (nameChar || kind == kOther || kind == kSlash) {
           AppendChar(text_, c);
           state = kText;
@@ -141,18 +207,21 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
         break;
       case kText:
         if (kind == kLess) {
-          std::ungetc(c, stream);
+          --text.at;
           stop(xmlTokenAttr);
         } else if (kind == kGreater || kind == kEndOfFile) {
           stop(xmlTokenError);
         } else {
           AppendChar(text_, c);
+          const char* run = RunEnd(text.at, text.end, IsPlainTextChar, column);
+          text_.append(text.at, run);
+          text.at = run;
         }
         break;
       case kAfterLess:
         if (kind == kWhite) break;
         if (nameChar) {
-          AppendChar(name_, c);
+          AppendChar(text_, c);
           state = kBeginName;
         } else if (kind == kSlash) {
           state = kAfterEndSlash;
@@ -161,10 +230,18 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
         }
         break;
       case kBeginName:
-        if (nameChar) AppendChar(name_, c);
-        else if (kind == kWhite) state = kAfterBeginName;
-        else if (kind == kSlash) state = kAfterEmptySlash;
-        else stop(kind == kGreater ? xmlTokenBegin : xmlTokenError);
+        if (nameChar) {
+          AppendChar(text_, c);
+          const char* run = RunEnd(text.at, text.end, IsNameChar, column);
+          text_.append(text.at, run);
+          text.at = run;
+        } else if (kind == kWhite) {
+          state = kAfterBeginName;
+        } else if (kind == kSlash) {
+          state = kAfterEmptySlash;
+        } else {
+          stop(kind == kGreater ? xmlTokenBegin : xmlTokenError);
+        }
         break;
       case kAfterBeginName:
         if (kind == kWhite) break;
@@ -178,16 +255,23 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
       case kAfterEndSlash:
         if (kind == kWhite) break;
         if (nameChar) {
-          AppendChar(name_, c);
+          AppendChar(text_, c);
           state = kEndName;
         } else {
           stop(xmlTokenError);
         }
         break;
       case kEndName:
-        if (nameChar) AppendChar(name_, c);
-        else if (kind == kWhite) state = kAfterEndName;
-        else stop(kind == kGreater ? xmlTokenEnd : xmlTokenError);
+        if (nameChar) {
+          AppendChar(text_, c);
+          const char* run = RunEnd(text.at, text.end, IsNameChar, column);
+          text_.append(text.at, run);
+          text.at = run;
+        } else if (kind == kWhite) {
+          state = kAfterEndName;
+        } else {
+          stop(kind == kGreater ? xmlTokenEnd : xmlTokenError);
+        }
         break;
       case kAfterEndName:
         if (kind == kWhite) break;
@@ -200,20 +284,27 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
   line_ = line;
   column_ = column;
   if (TokenKind == xmlTokenAttr) {
-    text_ = DecodeText(Trim(text_));
+    size_t first = 0;
+    size_t last = text_.size();
+    while (first < last && IsTrimmed(text_[first])) ++first;
+    while (last > first && IsTrimmed(text_[last - 1])) --last;
+    text_.erase(last);
+    text_.erase(0, first);
+    if (text_.find('&') != std::string::npos) text_ = DecodeText(text_);
   } else if (TokenKind == xmlTokenError) {
-    error_ = "unexpected ";
+    std::string error = "unexpected ";
     if (c == EOF) {
-      error_ += "end-of-file ";
+      error += "end-of-file ";
     } else {
-      error_ += '\'';
-      error_ += static_cast<char>(c);
-      error_ += '\'';
+      error += '\'';
+      error += static_cast<char>(c);
+      error += '\'';
     }
-    error_ += " found in line " + std::to_string(line) + ", column " + std::to_string(column) + ".";
+    error += " found in line " + std::to_string(line) + ", column " + std::to_string(column) + ".";
+    text_ = std::move(error);
+  } else if (TokenKind == xmlTokenEOF) {
+    text_.clear();
   }
-  if (TokenKind != xmlTokenAttr) text_.clear();
-  if (TokenKind == xmlTokenAttr || TokenKind == xmlTokenEOF || TokenKind == xmlTokenError) name_.clear();
 }
 
 TXMLToken::~TXMLToken() {
@@ -229,12 +320,12 @@ const std::string& TXMLToken::GetText() const {
 
 const std::string& TXMLToken::GetName() const {
   KV_ASSERT(TokenKind == xmlTokenBegin || TokenKind == xmlTokenEnd || TokenKind == xmlTokenEmpty);
-  return name_;
+  return text_;
 }
 
 const std::string& TXMLToken::GetError() const {
   KV_ASSERT(TokenKind == xmlTokenError);
-  return error_;
+  return text_;
 }
 
 void TXMLToken::SetNext(std::unique_ptr<TXMLToken> next) {
@@ -242,14 +333,22 @@ void TXMLToken::SetNext(std::unique_ptr<TXMLToken> next) {
   next_ = std::move(next);
 }
 
-std::unique_ptr<TXMLToken> ReadXMLTokens(std::FILE* stream, int32_t& line, int32_t& column) {
-  auto first = std::make_unique<TXMLToken>(stream, line, column);
+std::unique_ptr<TXMLToken> ReadXMLTokens(const char* data, size_t size, int32_t& line, int32_t& column) {
+  TXMLText text{data, data + size};
+  auto first = std::make_unique<TXMLToken>(text, line, column);
   TXMLToken* last = first.get();
   while (last->GetTokenKind() != xmlTokenEOF && last->GetTokenKind() != xmlTokenError) {
-    last->SetNext(std::make_unique<TXMLToken>(stream, line, column));
+    last->SetNext(std::make_unique<TXMLToken>(text, line, column));
     last = last->GetNext();
   }
   return first;
+}
+
+std::unique_ptr<TXMLToken> ReadXMLTokens(std::FILE* stream, int32_t& line, int32_t& column) {
+  std::string rest;
+  char block[65536];
+  for (size_t got; (got = std::fread(block, 1, sizeof block, stream)) > 0;) rest.append(block, got);
+  return ReadXMLTokens(rest.data(), rest.size(), line, column);
 }
 
 const TXMLToken* LastXMLToken(const TXMLToken* first) {
@@ -280,44 +379,8 @@ void DestroyXMLItems(std::unique_ptr<TXMLItem> first) {
 TXMLItem::~TXMLItem() { DestroyXMLItems(std::move(next_)); }
 
 bool TXMLItem::Write(std::FILE* stream, int depth) const {
-  // Written with an explicit stack of open compounds: the depth of a tree is not bounded.
-  struct Open {
-    const TXMLItem* compound;
-    const TXMLItem* nextChild;
-    int depth;
-  };
   StreamWriter out(stream);
-  std::vector<Open> open;
-  const TXMLItem* item = this;
-  int level = depth;
-  while (item != nullptr && out.ok()) {
-    const TXMLItem* child = item->kind_ == xmlItemCompound ? item->GetFirstChild() : nullptr;
-    if (item->kind_ == xmlItemAttribute) {
-      out.Put(Indent(level) + "<" + item->name_ + ">" + EncodeXMLText(item->GetValue()) + "</" +
-              item->name_ + ">\n");
-    } else if (child == nullptr) {
-      out.Put(Indent(level) + "<" + item->name_ + " />\n");
-    } else {
-      out.Put(Indent(level) + "<" + item->name_ + ">\n");
-      open.push_back({item, child->GetNext(), level});
-      item = child;
-      ++level;
-      continue;
-    }
-    item = nullptr;
-    while (!open.empty() && item == nullptr) {
-      Open& top = open.back();
-      if (top.nextChild != nullptr) {
-        item = top.nextChild;
-        top.nextChild = item->GetNext();
-        level = top.depth + 1;
-      } else {
-        out.Put(Indent(top.depth) + "</" + top.compound->name_ + ">\n");
-        open.pop_back();
-      }
-    }
-  }
-  return out.ok();
+  return WriteTree(this, depth, out);
 }
 
 TXMLCompound::~TXMLCompound() {
@@ -365,8 +428,7 @@ bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) c
     return false;
   }
   StreamWriter out(stream);
-  out.Put(std::string(xmltext::kDeclaration) + "\n");
-  out.Put("<!DOCTYPE " + GetElement() + " SYSTEM \"" + GetElement() + ".dtd\">\n\n");
+  PutDocumentHead(GetElement(), out);
   bool ok = out.ok() && Write(stream, 0);
   if (std::fclose(stream) != 0) ok = false;
   if (!ok) {
@@ -380,6 +442,14 @@ bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) c
     return false;
   }
   return true;
+}
+
+std::string TXMLCompound::DocumentText() const {
+  std::string text;
+  StreamWriter out(&text);
+  PutDocumentHead(GetElement(), out);
+  WriteTree(this, 0, out);
+  return text;
 }
 
 TXMLItem* TXMLAttribute::GetFirstChild() const {

@@ -29,12 +29,18 @@ enum TXMLTokenKind : uint8_t {
   xmlTokenError = 5,
 };
 
+// The bytes of a file not yet read into tokens.
+struct TXMLText {
+  const char* at;
+  const char* end;
+};
+
 // One token of a singly linked list; the head owns the rest of the list.
 class TXMLToken {
  public:
-  // Reads characters from the stream until one token is complete. The counters belong to the
+  // Reads characters from the text until one token is complete. The counters belong to the
   // caller, who passes the same ones for every token of a file.
-  TXMLToken(std::FILE* stream, int32_t& line, int32_t& column);
+  TXMLToken(TXMLText& text, int32_t& line, int32_t& column);
   ~TXMLToken();
   TXMLToken(const TXMLToken&) = delete;
   TXMLToken& operator=(const TXMLToken&) = delete;
@@ -51,9 +57,9 @@ class TXMLToken {
 
  private:
   uint8_t TokenKind = xmlTokenError;
-  std::string name_;
+  // The text of a text token, the name of a tag or the message of an error token: a file holds
+  // a great many tokens, each needing only one of them.
   std::string text_;
-  std::string error_;
   int32_t line_ = 0;
   int32_t column_ = 0;
   std::unique_ptr<TXMLToken> next_;
@@ -62,6 +68,8 @@ class TXMLToken {
 // Reads tokens from the stream until an end-of-file or an error token, which ends the list.
 // The counters are the caller's, set to the position of the first character to be read.
 std::unique_ptr<TXMLToken> ReadXMLTokens(std::FILE* stream, int32_t& line, int32_t& column);
+// The same from bytes in memory.
+std::unique_ptr<TXMLToken> ReadXMLTokens(const char* data, size_t size, int32_t& line, int32_t& column);
 
 // The last token of a list: an end-of-file token, or the error token that stopped reading.
 const TXMLToken* LastXMLToken(const TXMLToken* first);
@@ -129,6 +137,8 @@ class TXMLCompound : public TXMLItem {
   // The file is written beside the target and renamed over it only when everything was written,
   // so a failure keeps the previous file.
   bool SaveToFile(const std::string& fileName, std::string& error) const;
+  // The text that SaveToFile writes.
+  std::string DocumentText() const;
 
  private:
   friend void DestroyXMLItems(std::unique_ptr<TXMLItem> first);
@@ -157,6 +167,25 @@ std::string EncodeXMLText(const std::string& value);
 // ---------------------------------------------------------------------------------------------
 // Grammar
 
+// Why a match failed, kept as its parts: a match drops many alternatives on its way, and only the
+// failure of the whole match is ever put into words.
+struct TXMLFailure {
+  enum Kind : uint8_t {
+    kBeginOfLeaf,    // "expect begin of element "X"."
+    kBeginOfElement, // "expect begin of element "X","
+    kEnd,            // "expect end of element "X","
+    kText,           // "expect text,"
+    kEndMismatch,    // an end tag of another element
+    kNotEmpty,       // an empty tag of an element that must hold something
+  };
+  Kind kind = kBeginOfLeaf;
+  const TXMLToken* found = nullptr;  // the token that stood where another was expected
+  const TXMLToken* start = nullptr;  // the token at which the element's match began
+  const std::string* element = nullptr;
+
+  std::string Message() const;
+};
+
 class TDTDItem {
  public:
   virtual ~TDTDItem() = default;
@@ -167,9 +196,12 @@ class TDTDItem {
   virtual bool IsNullable() const = 0;
   // true: matched, position moved past it, items appended to the parent. false with error
   // unset: does not start here, nothing consumed. false with error set: a committed failure
-  // whose reason is in message. The position is never null and never an error token.
-  virtual bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                     bool& error) const = 0;
+  // whose reason is in failure. The position is never null; an error token fails as the end of
+  // the file does.
+  virtual bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                       bool& error) const = 0;
+  // The same with the reason of a failure in words.
+  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message, bool& error) const;
 };
 
 class TDTDElement : public TDTDItem {
@@ -178,13 +210,13 @@ class TDTDElement : public TDTDItem {
   bool IsNullable() const override { return false; }
   const std::string& GetName() const { return name_; }
   // Expects this element's end tag at the position.
-  bool ParseEnd(const TXMLToken*& position, std::string& message, bool& error) const;
+  bool ParseEnd(const TXMLToken*& position, TXMLFailure& failure, bool& error) const;
 
  protected:
-  // The message for a token found where another was expected, with the position of the token
-  // at which the match began; error tells whether an enclosing choice may try something else.
-  void UnexpectedToken(const TXMLToken* token, const std::string& expectation,
-                       const TXMLToken* start, std::string& message, bool& error) const;
+  // A token found where another was expected, with the token at which the match began; error
+  // tells whether an enclosing choice may try something else.
+  void UnexpectedToken(const TXMLToken* token, TXMLFailure::Kind expected, const TXMLToken* start,
+                       TXMLFailure& failure, bool& error) const;
 
  private:
   std::string name_;
@@ -193,8 +225,8 @@ class TDTDElement : public TDTDItem {
 class TDTDAttribute : public TDTDElement {
  public:
   explicit TDTDAttribute(std::string name) : TDTDElement(std::move(name)) {}
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 };
 
 class TDTDExpression : public TDTDItem {};
@@ -203,8 +235,8 @@ class TDTDCompound : public TDTDElement {
  public:
   TDTDCompound(std::string name, const TDTDItem* content)
       : TDTDElement(std::move(name)), content_(content) {}
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* content_;
@@ -213,15 +245,15 @@ class TDTDCompound : public TDTDElement {
 class TDTDEmpty : public TDTDExpression {
  public:
   bool IsNullable() const override { return true; }
-  bool Match(TXMLCompound*, const TXMLToken*&, std::string&, bool&) const override { return true; }
+  bool MatchAt(TXMLCompound*, const TXMLToken*&, TXMLFailure&, bool&) const override { return true; }
 };
 
 class TDTDConcat : public TDTDExpression {
  public:
   TDTDConcat(const TDTDItem* first, const TDTDItem* second) : first_(first), second_(second) {}
   bool IsNullable() const override { return first_->IsNullable() && second_->IsNullable(); }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* first_;
@@ -232,8 +264,8 @@ class TDTDChoice : public TDTDExpression {
  public:
   TDTDChoice(const TDTDItem* first, const TDTDItem* second) : first_(first), second_(second) {}
   bool IsNullable() const override { return first_->IsNullable() || second_->IsNullable(); }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* first_;
@@ -244,8 +276,8 @@ class TDTDOptional : public TDTDExpression {
  public:
   explicit TDTDOptional(const TDTDItem* inner) : inner_(inner) {}
   bool IsNullable() const override { return true; }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* inner_;
@@ -255,8 +287,8 @@ class TDTDRepeatMin0 : public TDTDExpression {
  public:
   explicit TDTDRepeatMin0(const TDTDItem* inner) : inner_(inner) {}
   bool IsNullable() const override { return true; }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* inner_;
@@ -266,15 +298,15 @@ class TDTDRepeatMin1 : public TDTDExpression {
  public:
   explicit TDTDRepeatMin1(const TDTDItem* inner) : inner_(inner) {}
   bool IsNullable() const override { return inner_->IsNullable(); }
-  bool Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-             bool& error) const override;
+  bool MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+               bool& error) const override;
 
  private:
   const TDTDItem* inner_;
 };
 
 // Matches a whole token list against the top element. A list that ends in an error token fails
-// with that token's message before anything is matched.
+// with that token's message, whatever the match found.
 bool MatchXMLDocument(const TDTDElement& top, TXMLCompound* parent, const TXMLToken* first,
                       std::string& message);
 

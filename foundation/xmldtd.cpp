@@ -15,10 +15,10 @@ std::string At(const TXMLToken* token) {
          std::to_string(token->GetColumn()) + ".";
 }
 
+// An error token, which can only end a list, fails whatever is expected of it as the end of the
+// file does; the document's match then reports the token's own error.
 const TXMLToken* StartOf(const TXMLToken* position) {
   KV_ASSERT(position != nullptr);
-  const uint8_t xmlTokenKind = position->GetTokenKind();
-  KV_ASSERT(xmlTokenKind != xmlTokenError);
   return position;
 }
 
@@ -45,10 +45,10 @@ void Restore(const Mark& mark, TXMLCompound* parent, const TXMLToken*& position)
 // Further rounds of a repetition, as a loop: a file may hold any number of repeated elements.
 // A round that consumes nothing ends it, since every later round would do the same.
 bool MatchRounds(const TDTDItem* inner, TXMLCompound* parent, const TXMLToken*& position,
-                 std::string& message, bool& error) {
+                 TXMLFailure& failure, bool& error) {
   for (;;) {
     const Mark mark = Remember(parent, position);
-    if (!inner->Match(parent, position, message, error)) {
+    if (!inner->MatchAt(parent, position, failure, error)) {
       if (error) return false;
       Restore(mark, parent, position);
       return true;
@@ -58,54 +58,74 @@ bool MatchRounds(const TDTDItem* inner, TXMLCompound* parent, const TXMLToken*& 
 }
 }  // namespace
 
-void TDTDElement::UnexpectedToken(const TXMLToken* token, const std::string& expectation,
-                                  const TXMLToken* start, std::string& message, bool& error) const {
-  switch (token->GetTokenKind()) {
-    case xmlTokenAttr:
-      message = "unexpected text " + Quoted(token->GetText()) + ", " + expectation + At(start);
-      error = true;
+std::string TXMLFailure::Message() const {
+  if (kind == kNotEmpty) return "element " + Quoted(*element) + " should not be empty," + At(start);
+  if (kind == kEndMismatch)
+    return "end of element " + Quoted(found->GetName()) + " does not match begin of element " + Quoted(*element) +
+           "," + At(start);
+  std::string expectation;
+  switch (kind) {
+    case kBeginOfLeaf:
+      expectation = "expect begin of element " + Quoted(*element) + ".";
       break;
-    case xmlTokenBegin:
-      message = "unexpected begin of element " + Quoted(token->GetName()) + ", " + expectation + At(start);
-      error = false;
+    case kBeginOfElement:
+      expectation = "expect begin of element " + Quoted(*element) + ",";
       break;
-    case xmlTokenEnd:
-      message = "unexpected end of element " + Quoted(token->GetName()) + ", " + expectation + At(start);
-      error = false;
-      break;
-    case xmlTokenEmpty:
-      message = "unexpected empty element " + Quoted(token->GetName()) + ", " + expectation + At(start);
-      error = false;
+    case kEnd:
+      expectation = "expect end of element " + Quoted(*element) + ",";
       break;
     default:
-      message = "unexpected end-of-file, " + expectation + At(start);
-      error = true;
+      expectation = "expect text,";
       break;
+  }
+  switch (found->GetTokenKind()) {
+    case xmlTokenAttr:
+      return "unexpected text " + Quoted(found->GetText()) + ", " + expectation + At(start);
+    case xmlTokenBegin:
+      return "unexpected begin of element " + Quoted(found->GetName()) + ", " + expectation + At(start);
+    case xmlTokenEnd:
+      return "unexpected end of element " + Quoted(found->GetName()) + ", " + expectation + At(start);
+    case xmlTokenEmpty:
+      return "unexpected empty element " + Quoted(found->GetName()) + ", " + expectation + At(start);
+    default:
+      return "unexpected end-of-file, " + expectation + At(start);
   }
 }
 
-bool TDTDElement::ParseEnd(const TXMLToken*& position, std::string& message, bool& error) const {
+bool TDTDItem::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message, bool& error) const {
+  TXMLFailure failure;
+  if (MatchAt(parent, position, failure, error)) return true;
+  message = failure.Message();
+  return false;
+}
+
+void TDTDElement::UnexpectedToken(const TXMLToken* token, TXMLFailure::Kind expected, const TXMLToken* start,
+                                  TXMLFailure& failure, bool& error) const {
+  failure = {expected, token, start, &name_};
+  // Text or the end of the file where an element belongs cannot be the start of anything else.
+  const uint8_t kind = token->GetTokenKind();
+  error = kind != xmlTokenBegin && kind != xmlTokenEnd && kind != xmlTokenEmpty;
+}
+
+bool TDTDElement::ParseEnd(const TXMLToken*& position, TXMLFailure& failure, bool& error) const {
   const TXMLToken* start = StartOf(position);
   if (IsTag(start, xmlTokenEnd, name_)) {
     position = start->GetNext();
     return true;
   }
-  if (start->GetTokenKind() == xmlTokenEnd) {
-    message = "end of element " + Quoted(start->GetName()) + " does not match begin of element " +
-              Quoted(name_) + "," + At(start);
-  } else {
-    UnexpectedToken(start, "expect end of element " + Quoted(name_) + ",", start, message, error);
-  }
+  if (start->GetTokenKind() == xmlTokenEnd)
+    failure = {TXMLFailure::kEndMismatch, start, start, &name_};
+  else
+    UnexpectedToken(start, TXMLFailure::kEnd, start, failure, error);
   error = true;
   return false;
 }
 
-bool TDTDAttribute::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                          bool& error) const {
+bool TDTDAttribute::MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                            bool& error) const {
   const TXMLToken* start = StartOf(position);
   if (!IsTag(start, xmlTokenBegin, GetName())) {
-    UnexpectedToken(start, "expect begin of element " + Quoted(GetName()) + ".", start, message,
-                    error);
+    UnexpectedToken(start, TXMLFailure::kBeginOfLeaf, start, failure, error);
     return false;
   }
   const TXMLToken* value = start->GetNext();
@@ -117,7 +137,7 @@ bool TDTDAttribute::Match(TXMLCompound* parent, const TXMLToken*& position, std:
   } else if (!IsTag(value, xmlTokenEnd, GetName())) {
     // An empty leaf is written with nothing between its tags and must read back; any other
     // token stands where the text belongs.
-    UnexpectedToken(value, "expect text,", start, message, error);
+    UnexpectedToken(value, TXMLFailure::kText, start, failure, error);
     error = true;
     return false;
   }
@@ -126,15 +146,15 @@ bool TDTDAttribute::Match(TXMLCompound* parent, const TXMLToken*& position, std:
   parent->Add(std::move(item));
   position = value;
   error = true;
-  return ParseEnd(position, message, error);
+  return ParseEnd(position, failure, error);
 }
 
-bool TDTDCompound::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                         bool& error) const {
+bool TDTDCompound::MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                           bool& error) const {
   const TXMLToken* start = StartOf(position);
   if (IsTag(start, xmlTokenEmpty, GetName())) {
     if (!content_->IsNullable()) {
-      message = "element " + Quoted(GetName()) + " should not be empty," + At(start);
+      failure = {TXMLFailure::kNotEmpty, start, start, &GetName()};
       error = true;
       return false;
     }
@@ -146,69 +166,74 @@ bool TDTDCompound::Match(TXMLCompound* parent, const TXMLToken*& position, std::
     return true;
   }
   if (!IsTag(start, xmlTokenBegin, GetName())) {
-    UnexpectedToken(start, "expect begin of element " + Quoted(GetName()) + ",", start, message,
-                    error);
+    UnexpectedToken(start, TXMLFailure::kBeginOfElement, start, failure, error);
     return false;
   }
   position = start->GetNext();
   auto item = std::make_unique<TXMLCompound>(GetName());
   item->SetPosition(start->GetLine(), start->GetColumn());
-  if (!content_->Match(item.get(), position, message, error)) {
-    error = true;  // the begin tag committed this element; the content's message stays
+  if (!content_->MatchAt(item.get(), position, failure, error)) {
+    error = true;  // the begin tag committed this element; the content's failure stays
     return false;
   }
   parent->Add(std::move(item));
-  return ParseEnd(position, message, error);
+  return ParseEnd(position, failure, error);
 }
 
-bool TDTDConcat::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                       bool& error) const {
-  if (!first_->Match(parent, position, message, error)) return false;
-  return second_->Match(parent, position, message, error);
+bool TDTDConcat::MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                         bool& error) const {
+  if (!first_->MatchAt(parent, position, failure, error)) return false;
+  return second_->MatchAt(parent, position, failure, error);
 }
 
-bool TDTDChoice::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                       bool& error) const {
-  const Mark mark = Remember(parent, position);
-  if (first_->Match(parent, position, message, error)) return true;
-  if (error) return false;
-  Restore(mark, parent, position);
-  return second_->Match(parent, position, message, error);
-}
-
-bool TDTDOptional::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
+bool TDTDChoice::MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
                          bool& error) const {
   const Mark mark = Remember(parent, position);
-  if (inner_->Match(parent, position, message, error)) return true;
+  if (first_->MatchAt(parent, position, failure, error)) return true;
+  if (error) return false;
+  Restore(mark, parent, position);
+  return second_->MatchAt(parent, position, failure, error);
+}
+
+bool TDTDOptional::MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                           bool& error) const {
+  const Mark mark = Remember(parent, position);
+  if (inner_->MatchAt(parent, position, failure, error)) return true;
   if (error) return false;
   Restore(mark, parent, position);
   return true;
 }
 
-bool TDTDRepeatMin0::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                           bool& error) const {
-  return MatchRounds(inner_, parent, position, message, error);
+bool TDTDRepeatMin0::MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                             bool& error) const {
+  return MatchRounds(inner_, parent, position, failure, error);
 }
 
-bool TDTDRepeatMin1::Match(TXMLCompound* parent, const TXMLToken*& position, std::string& message,
-                           bool& error) const {
-  if (!inner_->Match(parent, position, message, error)) return false;
-  return MatchRounds(inner_, parent, position, message, error);
+bool TDTDRepeatMin1::MatchAt(TXMLCompound* parent, const TXMLToken*& position, TXMLFailure& failure,
+                             bool& error) const {
+  if (!inner_->MatchAt(parent, position, failure, error)) return false;
+  return MatchRounds(inner_, parent, position, failure, error);
 }
 
 bool MatchXMLDocument(const TDTDElement& top, TXMLCompound* parent, const TXMLToken* first,
                       std::string& message) {
   KV_ASSERT(parent != nullptr);
-  const TXMLToken* last = LastXMLToken(first);
+  KV_ASSERT(first != nullptr);
+  const TXMLToken* position = first;
+  bool error = false;
+  TXMLFailure failure;
+  const bool matched = top.MatchAt(parent, position, failure, error);
+  // An error token ends the list and fails the document whatever the match found; the match
+  // stops at or before it, so the walk to it starts where the match stopped, in a document that
+  // matched only the end-of-file token away.
+  const TXMLToken* last = position;
+  while (last->GetNext() != nullptr) last = last->GetNext();
   if (last->GetTokenKind() == xmlTokenError) {
     message = last->GetError();
     return false;
   }
   // A list that does not end in end-of-file was not read by ReadXMLTokens.
   KV_ASSERT(last->GetTokenKind() == xmlTokenEOF);
-  for (const TXMLToken* token = first; token != last; token = token->GetNext())
-    KV_ASSERT(token->GetTokenKind() != xmlTokenError && token->GetTokenKind() != xmlTokenEOF);
-  const TXMLToken* position = first;
-  bool error = false;
-  return top.Match(parent, position, message, error);
+  if (!matched) message = failure.Message();
+  return matched;
 }

@@ -583,6 +583,47 @@ void TSinglePartMuz::InsertOwnSymbol(TStaveSymbol* symbol) {
   StartSymbol = symbol;
 }
 
+int64_t TSinglePartMuz::InsertOwnSymbolFrom(TStaveSymbol* symbol, TStaveSymbol* from) {
+  if (StartSymbol == nullptr) {
+    InsertOwnSymbol(symbol);
+    return 0;
+  }
+  KV_ASSERT(from != NULL);
+  // Between the last symbol of a lower rank and the first of the same or a higher one; from the
+  // head every symbol of a lower rank goes before the new one, so the head's walk stops there too.
+  int64_t steps = 0;
+  TStaveSymbol* before = nullptr;
+  TStaveSymbol* after = from;
+  if (TStaveSymbol::CompareRank(from, symbol) < 0) {
+    before = from;
+    after = from->GetNext();
+    for (; after != nullptr && TStaveSymbol::CompareRank(after, symbol) < 0; ++steps) {
+      before = after;
+      after = after->GetNext();
+    }
+  } else {
+    before = from->GetPrev();
+    for (; before != nullptr && TStaveSymbol::CompareRank(before, symbol) >= 0; ++steps) {
+      after = before;
+      before = before->GetPrev();
+    }
+  }
+  // Among equals of rank, past the notes of a higher pitch only: the new symbol goes before its
+  // ties.
+  for (; after != nullptr && TStaveSymbol::IsPrevOf(after, symbol); ++steps) {
+    before = after;
+    after = after->GetNext();
+  }
+  symbol->SetPrev(before);
+  symbol->SetNext(after);
+  if (after != nullptr) after->SetPrev(symbol);
+  if (before != nullptr)
+    before->SetNext(symbol);
+  else
+    StartSymbol = symbol;
+  return steps;
+}
+
 void TSinglePartMuz::Unlink(TStaveSymbol* symbol) {
   UnlinkFromChain(symbol, StartSymbol);
   if (Cursor == symbol) Cursor = nullptr;

@@ -212,6 +212,11 @@ class TSinglePartMuz : public TPartMuz {
   double GetOwnTimeLength() const;
 
   void InsertOwnSymbol(TStaveSymbol* symbol);
+  // Inserts where InsertOwnSymbol would, searching from `from`, a symbol of this list, rather
+  // than from the head: symbols placed in or against the order each cost only the way from the
+  // one before. The list must hold no symbol of a higher rank before one of a lower rank, as every
+  // list built by insertion does. Answers the number of symbols passed on the way.
+  int64_t InsertOwnSymbolFrom(TStaveSymbol* symbol, TStaveSymbol* from);
   void DeleteOwnSymbol(TStaveSymbol* deleteSymbol);
   void MoveOwnSymbol(TStaveSymbol* moveSymbol);
   void FillOwnGaps(TNoteStave* noteStave);

@@ -123,23 +123,28 @@ TKey* TStaveSymbol::FindKeyBefore(const TNoteStave* noteStave) {
   return nullptr;
 }
 
-bool TStaveSymbol::IsPrevOf(TStaveSymbol* a, TStaveSymbol* b) {
-  if (a->Position != b->Position) return a->Position < b->Position;
+int TStaveSymbol::CompareRank(TStaveSymbol* a, TStaveSymbol* b) {
+  if (a->Position != b->Position) return a->Position < b->Position ? -1 : 1;
   const TKey* keyA = a->AsKey();
   const TKey* keyB = b->AsKey();
   const int32_t kindA = keyA != nullptr ? kKeyOrder : kTimeSymbolOrder;
   const int32_t kindB = keyB != nullptr ? kKeyOrder : kTimeSymbolOrder;
-  if (kindA != kindB) return kindA < kindB;
+  if (kindA != kindB) return kindA < kindB ? -1 : 1;
   const auto subOrder = [](TStaveSymbol* symbol, const TKey* key) {
     return key != nullptr ? 2 * static_cast<int64_t>(key->GetKeyOrder()) : symbol->AsTimeSymbol()->GetPosInOol();
   };
   const int64_t subA = subOrder(a, keyA);
   const int64_t subB = subOrder(b, keyB);
-  if (subA != subB) return subA < subB;
+  if (subA != subB) return subA < subB ? -1 : 1;
+  return 0;
+}
+
+bool TStaveSymbol::IsPrevOf(TStaveSymbol* a, TStaveSymbol* b) {
+  const int rank = CompareRank(a, b);
+  if (rank != 0) return rank < 0;
   const TMuzNote* noteA = a->AsNote();
   const TMuzNote* noteB = b->AsNote();
-  if (noteA != nullptr && noteB != nullptr) return noteA->GetPitch() > noteB->GetPitch();
-  return false;
+  return noteA != nullptr && noteB != nullptr && noteA->GetPitch() > noteB->GetPitch();
 }
 
 template <typename Doomed>

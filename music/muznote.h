@@ -167,6 +167,10 @@ class TStaveSymbol : public TXTouchMuzSymbol {
   TKey* FindKeyBefore(const TNoteStave* noteStave);
   // True when a goes before b in a part's list.
   static bool IsPrevOf(TStaveSymbol* a, TStaveSymbol* b);
+  // The order of a and b by position, kind and key order or place in the tuplet: negative when a
+  // goes first, 0 when only the pitches of two notes, or nothing, tell them apart. A part's list
+  // never has a symbol of a higher rank before one of a lower rank.
+  static int CompareRank(TStaveSymbol* a, TStaveSymbol* b);
 
   // Unlink and delete, from this symbol to the end of the list, every symbol on the stave or
   // every note of the group. This symbol may be among them; the answer is the first symbol from

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <utility>
@@ -207,9 +208,26 @@ constexpr const char* kShapes[] = {"NoteShapeNormal", "NoteShapeRectangle"};
 // --- the document and its part tree --------------------------------------------------------------
 
 bool TUnitMuz::LoadFromFile(std::string& error) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(GetFileName().c_str(), "r"), &std::fclose);
+  if (!file) {
+    error = muzreadtext::kCannotOpen;
+    return false;
+  }
+  std::string text;
+  // Room for the whole file when it is a regular one, so the text is not copied as it grows.
+  std::error_code unknown;
+  const std::uintmax_t size = std::filesystem::file_size(GetFileName(), unknown);
+  if (!unknown && size < text.max_size()) text.reserve(static_cast<size_t>(size));
+  char block[65536];
+  for (size_t got; (got = std::fread(block, 1, sizeof block, file.get())) > 0;) text.append(block, got);
+  file.reset();
+  return LoadFromMemory(text.data(), text.size(), error);
+}
+
+bool TUnitMuz::LoadFromMemory(const char* data, size_t size, std::string& error) {
   std::unique_ptr<TXMLToken> first;
   std::string version;
-  if (!ReadTokens(first, error, version)) return false;
+  if (!ReadTokens(data, size, first, error, version)) return false;
   const TDTDElement* grammar = nullptr;
   if (version == muzreadtext::kVersion70)
     grammar = BuildDTD70();
@@ -250,32 +268,34 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
   return true;
 }
 
-bool TUnitMuz::ReadTokens(std::unique_ptr<TXMLToken>& first, std::string& error, std::string& version) {
+bool TUnitMuz::ReadTokens(const char* data, size_t size, std::unique_ptr<TXMLToken>& first, std::string& error,
+                          std::string& version) {
   error = muzreadtext::kUnknownError;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(GetFileName().c_str(), "r"), &std::fclose);
-  if (!file) {
-    error = muzreadtext::kCannotOpen;
-    return false;
-  }
   // The declaration and the document type line are skipped unread, 98 characters at most each,
   // as the files have always been read.
-  char skipped[99];
-  for (int i = 0; i < 2; ++i)
-    if (std::fgets(skipped, sizeof skipped, file.get()) == nullptr) break;
+  const char* end = data + size;
+  for (int i = 0; i < 2 && data < end; ++i) {
+    const char* stop = data + std::min<size_t>(98, static_cast<size_t>(end - data));
+    const char* lineEnd = std::find(data, stop, '\n');
+    data = lineEnd < stop ? lineEnd + 1 : stop;
+  }
   int32_t line = 3;
   int32_t column = 1;
-  first = ReadXMLTokens(file.get(), line, column);
-  const TXMLToken* last = LastXMLToken(first.get());
-  if (last->GetTokenKind() == xmlTokenError) {
-    error = last->GetError();
-    first.reset();
-    return false;
-  }
+  first = ReadXMLTokens(data, static_cast<size_t>(end - data), line, column);
+  // One walk finds both the last token and the version: a file may hold a million tokens.
+  const TXMLToken* last = first.get();
   for (const TXMLToken* token = first.get(); token; token = token->GetNext()) {
+    last = token;
     const TXMLToken* next = token->GetNext();
     if (token->GetTokenKind() == xmlTokenBegin && token->GetName() == "Version" && next &&
         next->GetTokenKind() == xmlTokenAttr)
       version = next->GetText();
+  }
+  if (last->GetTokenKind() == xmlTokenError) {
+    error = last->GetError();
+    version.clear();
+    first.reset();
+    return false;
   }
   return true;
 }
@@ -295,7 +315,10 @@ bool TUnitMuz::ReadFromXML(const TXMLItem* item, std::string& error, int32_t& li
   KV_ASSERT(PartMuzStackItems == NULL);
   PartMuzStackItems = new TPartMuzStackItem;
   ReadParts.clear();
+  ReadPlaces.clear();
+  ReadSteps = 0;
   const bool ok = ReadMuzXML(item, error, line, column);
+  ReadPlaces.clear();
   if (!ok) {
     // The selected node may be a part still on the stack, which is freed now.
     SelMusTreeItem = nullptr;
@@ -304,6 +327,26 @@ bool TUnitMuz::ReadFromXML(const TXMLItem* item, std::string& error, int32_t& li
   delete std::exchange(PartMuzStackItems, nullptr);
   ReadParts.clear();
   return ok;
+}
+
+void TUnitMuz::InsertReadSymbol(TStaveSymbol* symbol) {
+  TSinglePartMuz* single = symbol->GetSinglePartMuz();
+  TReadPlace& place = ReadPlaces[single];
+  // A file lists the rests of a key part and the notes of a note part in time order and they go
+  // in last first, so the symbol before is near; the next part's list starts at its end, near
+  // the tail, and its keys near the head.
+  TStaveSymbol* from = place.last != nullptr ? place.last : single->GetStartStaveSymbol();
+  if (from != nullptr) {
+    const double position = symbol->GetSymbolPosition();
+    const auto distance = [position](const TStaveSymbol* near) {
+      return std::fabs(near->GetSymbolPosition() - position);
+    };
+    for (TStaveSymbol* near : {single->GetStartStaveSymbol(), place.tail})
+      if (near != nullptr && distance(near) < distance(from)) from = near;
+  }
+  ReadSteps += single->InsertOwnSymbolFrom(symbol, from);
+  place.last = symbol;
+  if (symbol->GetNext() == nullptr) place.tail = symbol;
 }
 
 bool TUnitMuz::ReadMuzXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column) {

@@ -164,6 +164,8 @@ std::unique_ptr<TXMLCompound> TUnitMuz::BuildXML() const {
   return root;
 }
 
+std::string TUnitMuz::SaveToMemory() const { return BuildXML()->DocumentText(); }
+
 bool TUnitMuz::SaveToFile(const std::string& fileName, bool /*temporary*/) {
   const std::unique_ptr<TXMLCompound> root = BuildXML();
   std::string reason;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/smallobj.h"
@@ -95,6 +96,8 @@ class TUnitMuz : public TUnit {
 
   // The document's own element tree of the music file.
   std::unique_ptr<TXMLCompound> BuildXML() const;
+  // The text of the music file that SaveToFile writes.
+  std::string SaveToMemory() const;
 
   // --- removing what the selection may point into ------------------------------------------------
   // Unlinks and frees a stave with its symbols in every part; the document keeps one stave.
@@ -271,7 +274,7 @@ class TUnitMuz : public TUnit {
   std::unique_ptr<Sound> CreateMonoWaveAll(uint32_t samplesPerSec, int16_t bytesPerSample);
   std::unique_ptr<Sound> CreateStereoWaveAll(uint32_t samplesPerSec, int16_t bytesPerSample);
   // --- symbols read from a music file, the status text and the part-tree view -------------------
-  // Each makes the symbol in its single part and inserts it in time order through the root part.
+  // Each makes the symbol in its single part and inserts it in time order in the part's list.
   TMuzNote* AddXMLNote(TNoteStave* stave, double position, int8_t noteLengthKind, int32_t points, int32_t pitch,
                        TNoteGroup* noteGroup, uint8_t noteShift, int8_t multiOol, int32_t posInOol,
                        uint8_t noteArtKind, TSinglePartMuz* singlePart, uint8_t drawStickKind);
@@ -404,12 +407,18 @@ class TUnitMuz : public TUnit {
  public:
   // Reads the file named by the document's file name into this new document.
   bool LoadFromFile(std::string& error);
+  // Reads a music file's bytes from memory into this new document.
+  bool LoadFromMemory(const char* data, size_t size, std::string& error);
   // Makes this new document a copy of `source` by reading back the tree that saving would write.
   bool Duplicate(const TUnitMuz& source, std::string& error);
   bool ReadFromXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
+  // The symbols the last read passed while it placed the stave symbols in their parts' lists: a
+  // score twice as long should take about twice as many.
+  int64_t GetReadSteps() const { return ReadSteps; }
 
  private:
-  bool ReadTokens(std::unique_ptr<TXMLToken>& first, std::string& error, std::string& version);
+  bool ReadTokens(const char* data, size_t size, std::unique_ptr<TXMLToken>& first, std::string& error,
+                  std::string& version);
   bool ReadMuzXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
   bool ReadBar(TSinglePartMuz* single, const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
   bool ReadPartNode(const TXMLItem* item, TMusTreeItem* node, std::string& error, int32_t& line, int32_t& column);
@@ -439,4 +448,13 @@ class TUnitMuz : public TUnit {
     int32_t depth;
   };
   std::vector<TReadPart> ReadParts;
+  // Places a symbol read from the file in its part's list, searching from the nearest of the
+  // list's head, its tail and the symbol read before.
+  void InsertReadSymbol(TStaveSymbol* symbol);
+  struct TReadPlace {
+    TStaveSymbol* last = nullptr;
+    TStaveSymbol* tail = nullptr;
+  };
+  std::unordered_map<const TSinglePartMuz*, TReadPlace> ReadPlaces;
+  int64_t ReadSteps = 0;
 };

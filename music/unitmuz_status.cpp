@@ -71,7 +71,7 @@ TMuzNote* TUnitMuz::AddXMLNote(TNoteStave* stave, double position, int8_t noteLe
   KV_ASSERT(position >= 0);
   auto* note = new TMuzNote(this, noteGroup, noteLengthKind, points, position, pitch, stave, noteShift, multiOol,
                             posInOol, noteArtKind, singlePart, drawStickKind);
-  StartPartMuz->InsertSymbol(note);
+  InsertReadSymbol(note);
   return note;
 }
 
@@ -81,7 +81,7 @@ TKey* TUnitMuz::AddXMLKey(TNoteStave* stave, double position, int32_t addOctaves
   KV_ASSERT(addOctaves >= -2);
   KV_ASSERT(addOctaves <= 2);
   auto* key = new TKey(this, keyKind, addOctaves, position, stave, keyOrder, singlePart);
-  StartPartMuz->InsertSymbol(key);
+  InsertReadSymbol(key);
   return key;
 }
 
@@ -89,7 +89,7 @@ TSilence* TUnitMuz::AddXMLSilence(TNoteStave* stave, double position, int8_t not
                                   int8_t multiOol, int32_t posInOol, TSinglePartMuz* singlePart) {
   KV_ASSERT(StartPartMuz != NULL);
   auto* silence = new TSilence(noteLengthKind, points, position, stave, multiOol, posInOol, singlePart);
-  StartPartMuz->InsertSymbol(silence);
+  InsertReadSymbol(silence);
   return silence;
 }
 
