@@ -125,6 +125,13 @@ TXMLToken::TXMLToken(std::FILE* stream, int32_t& line, int32_t& column) {
   };
   while (!stopped) {
     c = std::fgetc(stream);
+    // The CR of a CRLF line end is dropped, as a text-mode read drops it: a text that crosses a
+    // line then reads the same from a CRLF file as from an LF file. A lone CR stays a blank.
+    if (c == '\r') {
+      const int next = std::fgetc(stream);
+      if (next == '\n') c = next;
+      else std::ungetc(next, stream);
+    }
     const int kind = CharKind(c, line, column);
     const bool nameChar = kind == kLetter || kind == kDigit;
     switch (state) {
