@@ -2,6 +2,7 @@
 // deletes, and the length, dot, tuplet and articulation commands. Every edit keeps the time of a
 // stave closed: what grows or shrinks moves the later symbols of its stave along.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -363,10 +364,10 @@ bool TUnitMuz::ChooseInsertLength(int32_t kind, uint8_t insertKind) {
 void TUnitMuz::SetNoteLength(int32_t kind) {
   if (ChooseInsertLength(kind, insertModeNote)) return;
   if (TMuzBar* bar = GetEditedBar()) {
-    // The bar keeps its duration in the new beat kind.
-    const double count = Clamp(static_cast<double>(static_cast<int32_t>(
-                                   static_cast<double>(bar->GetCount()) * kind / bar->GetBarLength() + 0.5)),
-                               1, kMaxBarCount);
+    // The bar keeps its duration in the new beat kind. A file's bar may count far beyond 32 bits
+    // in the new kind, so the count is clamped before it is narrowed.
+    const double count =
+        Clamp(std::trunc(static_cast<double>(bar->GetCount()) * kind / bar->GetBarLength() + 0.5), 1, kMaxBarCount);
     bar->SetMeter(static_cast<int8_t>(kind), static_cast<int32_t>(count));
     Refresh();
     SetModified();
