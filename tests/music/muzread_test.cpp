@@ -179,11 +179,8 @@ std::vector<Symbol> SymbolsOf(TSinglePartMuz* single) {
 }
 
 TEST(MuzRead, ConvertsAVersion70FileWithItsKeysAndCarriedAccidentals) {
-  const std::string file = ReadWholeFile((kData / "version70.kvm").string());
-  std::string crlf;
-  for (char c : file) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  for (const std::string& text : {file, crlf}) {
-    const Loaded loaded = LoadText(text, "");
+  {
+    const Loaded loaded = LoadText(ReadWholeFile((kData / "version70.kvm").string()), "");
     ASSERT_TRUE(loaded.ok) << loaded.error;
     auto* single = dynamic_cast<TSinglePartMuz*>(loaded.unit->GetStartPartMuz()->GetPartMuz());
     ASSERT_NE(single, nullptr);
@@ -227,6 +224,13 @@ TEST(MuzRead, EveryWrittenFileReadsBackToTheSameTextAndDuplicatesWhole) {
     const Loaded again = LoadText(written, "");
     ASSERT_TRUE(again.ok) << again.error;
     EXPECT_EQ(Saved(*again.unit, "again.kvm"), written);
+    // With CRLF line ends, and a label broken over two lines, the file reads as it does with LF.
+    std::string crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    if (const size_t label = crlf.find("two lines"); label != std::string::npos) crlf.replace(label + 3, 1, "\r\n");
+    const Loaded fromCrlf = LoadText(crlf, "");
+    ASSERT_TRUE(fromCrlf.ok) << fromCrlf.error;
+    EXPECT_EQ(Saved(*fromCrlf.unit, "crlf.kvm"), written);
 
     TUnitMuz copy("NONAME1");
     std::string error;
