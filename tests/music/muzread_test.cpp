@@ -179,26 +179,24 @@ std::vector<Symbol> SymbolsOf(TSinglePartMuz* single) {
 }
 
 TEST(MuzRead, ConvertsAVersion70FileWithItsKeysAndCarriedAccidentals) {
-  {
-    const Loaded loaded = LoadText(ReadWholeFile((kData / "version70.kvm").string()), "");
-    ASSERT_TRUE(loaded.ok) << loaded.error;
-    auto* single = dynamic_cast<TSinglePartMuz*>(loaded.unit->GetStartPartMuz()->GetPartMuz());
-    ASSERT_NE(single, nullptr);
-    EXPECT_EQ(loaded.unit->GetSelMusTreeItem(), nullptr);
-    EXPECT_EQ(std::tuple(single->GetMuzBar()->GetCount(), single->GetMuzBar()->GetCountFirstBar()), std::tuple(3, 0));
-    // Height 5 under a G clef an octave down is pitch 4; the sharp on height 3 is on pitch 2's
-    // step, which the natural at 1/4 cancels up to the bar line at 3/4.
-    const std::vector<Symbol> expected = {{staveSymbolKey, 0, TKey::keyKindG, -1},
-                                          {staveSymbolNote, 0, 4, noteShiftNormal},
-                                          {staveSymbolNote, 0, 2, noteShiftKruis},
-                                          {staveSymbolNote, 0.25, 2, noteShiftNormal},
-                                          {staveSymbolNote, 0.5, 9, noteShiftNormal},
-                                          {staveSymbolNote, 0.75, -5, noteShiftKruis},
-                                          {staveSymbolSilence, 1.25, 0, 4}};
-    EXPECT_EQ(SymbolsOf(single), expected);
-    const TNoteStave* stave = loaded.unit->GetStartStave();
-    EXPECT_EQ(std::tuple(stave->GetAllowJoinFlags(), stave->GetForeground()), std::tuple(drawFlagJoin, 0x00FF00u));
-  }
+  const Loaded loaded = LoadText(ReadWholeFile((kData / "version70.kvm").string()), "");
+  ASSERT_TRUE(loaded.ok) << loaded.error;
+  auto* single = dynamic_cast<TSinglePartMuz*>(loaded.unit->GetStartPartMuz()->GetPartMuz());
+  ASSERT_NE(single, nullptr);
+  EXPECT_EQ(loaded.unit->GetSelMusTreeItem(), nullptr);
+  EXPECT_EQ(std::tuple(single->GetMuzBar()->GetCount(), single->GetMuzBar()->GetCountFirstBar()), std::tuple(3, 0));
+  // Height 5 under a G clef an octave down is pitch 4; the sharp on height 3 is on pitch 2's
+  // step, which the natural at 1/4 cancels up to the bar line at 3/4.
+  const std::vector<Symbol> expected = {{staveSymbolKey, 0, TKey::keyKindG, -1},
+                                        {staveSymbolNote, 0, 4, noteShiftNormal},
+                                        {staveSymbolNote, 0, 2, noteShiftKruis},
+                                        {staveSymbolNote, 0.25, 2, noteShiftNormal},
+                                        {staveSymbolNote, 0.5, 9, noteShiftNormal},
+                                        {staveSymbolNote, 0.75, -5, noteShiftKruis},
+                                        {staveSymbolSilence, 1.25, 0, 4}};
+  EXPECT_EQ(SymbolsOf(single), expected);
+  const TNoteStave* stave = loaded.unit->GetStartStave();
+  EXPECT_EQ(std::tuple(stave->GetAllowJoinFlags(), stave->GetForeground()), std::tuple(drawFlagJoin, 0x00FF00u));
 }
 
 std::string Saved(TUnitMuz& unit, const std::string& name) {
