@@ -10,6 +10,7 @@
 #include "foundation/global.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
+#include "music/muzread.h"
 #include "music/stave.h"
 #include "music/unitmuz.h"
 
@@ -18,6 +19,17 @@ constexpr const char* kAssertUnit = "unitmuz";
 constexpr int32_t kMaxBarCount = 99;
 
 bool IsTupletMember(const TStaveTimeSymbol* symbol) { return symbol->GetMultiOol() != sool; }
+
+// No edit lengthens a part by more than a whole note with three dots, or moves a symbol further
+// than that past the part's last one.
+constexpr double kMostGrowth = 2.0;
+
+// Whether an edit of the part keeps every position within what a music file may hold.
+bool HasRoomToGrow(const TSinglePartMuz* part) {
+  const TStaveSymbol* last = part->GetStartStaveSymbol();
+  while (last != nullptr && last->GetNext() != nullptr) last = last->GetNext();
+  return last == nullptr || last->GetSymbolPosition() + kMostGrowth <= muzreadtext::kMaxPosition;
+}
 
 // Only the last member of a tuplet may have something added after it.
 bool IsInsideTuplet(TStaveSymbol* symbol) {
@@ -77,6 +89,8 @@ void TUnitMuz::SetModeDelete() {
 void TUnitMuz::AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* rest, TStaveSymbol* firstSymbol,
                          TStaveSymbol* lastSymbol, int32_t height) {
   KV_ASSERT(inNote != NULL || rest != NULL || firstSymbol != NULL || lastSymbol != NULL);
+  const TStaveSymbol* any = inNote ? inNote : rest ? rest : firstSymbol ? firstSymbol : lastSymbol;
+  if (!HasRoomToGrow(any->GetSinglePartMuz())) return;
   const double position = InsertPosition(firstSymbol, lastSymbol);
   switch (InsertKind) {
     case insertModeKey: {
@@ -345,11 +359,17 @@ bool TUnitMuz::IsSilenceLength(int32_t kind) const {
 
 void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points) {
   const double oldLength = selected->GetLength();
+  const int8_t oldKind = selected->GetNoteLengthKind();
+  const int32_t oldPoints = selected->GetPoints();
   const std::vector<TStaveTimeSymbol*> members = SymbolsAtPosition(selected);
-  for (TStaveTimeSymbol* member : members) {
-    member->SetNoteLengthKind(static_cast<int8_t>(noteLengthKind));
-    member->SetPoints(points);
-  }
+  const auto setAll = [&members](int32_t kind, int32_t dots) {
+    for (TStaveTimeSymbol* member : members) {
+      member->SetNoteLengthKind(static_cast<int8_t>(kind));
+      member->SetPoints(dots);
+    }
+  };
+  setAll(noteLengthKind, points);
+  if (selected->GetLength() > oldLength && !HasRoomToGrow(selected->GetSinglePartMuz())) return setAll(oldKind, oldPoints);
   ShiftKeepingKeyOrder(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
 }
 
@@ -537,7 +557,7 @@ bool TUnitMuz::CanSetTuplet(int32_t n) const {
   if (symbol == nullptr || symbol->AsNote() == nullptr || symbol->GetMultiOol() != sool) return false;
   if (n < duool || n > kwintool) return false;
   if ((n == duool || n == kwartool) && (symbol->GetPoints() < 1 || symbol->GetPoints() > 3)) return false;
-  return symbol->GetNoteLengthKind() <= (n == kwintool ? 16 : 32);
+  return symbol->GetNoteLengthKind() <= (n == kwintool ? 16 : 32) && HasRoomToGrow(symbol->GetSinglePartMuz());
 }
 
 void TUnitMuz::SetTuplet(int32_t n) {
