@@ -51,7 +51,8 @@ void unitVolumeFactor::SetValue(double value) {
 
 std::string unitVolumeFactor::Write() const {
   // Some hundreds of decibels below 0 read as a factor of 0, which has no decibel form either.
-  if (UnitUsed == kUnitDecibel && Value <= 0) return FormatValueUnit(TNumber(Value), kUnitNone, kPrecision, true, false);
+  if (UnitUsed == kUnitDecibel && Value <= 0)
+    return FormatValueUnit(TNumber(Value), kUnitNone, kPrecision, true, false);
   return unitFactor::Write();
 }
 

@@ -90,8 +90,9 @@ void TUnitMuz::DeleteNoteGroup(TNoteGroup* noteGroup) {
       for (TStaveTimeSymbol* other = note->GetFirstOfChord(); other && !kept; other = other->GetNextOfChord())
         kept = other->AsNote() == nullptr || other->AsNote()->GetNoteGroup() != noteGroup;
       if (!kept)
-        StartPartMuz->InsertSymbol(new TSilence(note->GetNoteLengthKind(), note->GetPoints(), note->GetSymbolPosition(),
-                                                note->GetNoteStave(), note->GetMultiOol(), note->GetPosInOol(), single));
+        StartPartMuz->InsertSymbol(new TSilence(note->GetNoteLengthKind(), note->GetPoints(),
+                                                note->GetSymbolPosition(), note->GetNoteStave(), note->GetMultiOol(),
+                                                note->GetPosInOol(), single));
       places.emplace_back(single, note->GetNoteStave(), note->GetSymbolPosition());
     }
   }

@@ -369,7 +369,8 @@ void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthK
     }
   };
   setAll(noteLengthKind, points);
-  if (selected->GetLength() > oldLength && !HasRoomToGrow(selected->GetSinglePartMuz())) return setAll(oldKind, oldPoints);
+  if (selected->GetLength() > oldLength && !HasRoomToGrow(selected->GetSinglePartMuz()))
+    return setAll(oldKind, oldPoints);
   ShiftKeepingKeyOrder(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
 }
 

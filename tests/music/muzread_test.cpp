@@ -261,11 +261,15 @@ struct FieldDoc : ScoreBuilder {
   }
 };
 
-// Reads `text` into a copy of `value` as the dialogs' fields do and hands it on when it is taken.
-template <class Value, class Set>
-bool ReadInto(Value value, const std::string& text, Set set) {
+// Reads `text` into `value` as the dialogs' fields do: a refused text leaves the value as it was.
+bool Takes(unit& value, const std::string& text) {
   std::string error;
-  if (!value.Read(text, "Field", error)) return false;
+  return value.Read(text, "Field", error);
+}
+// The same for a value the dialog reads into a copy and hands on with its setter.
+template <class Value, class Set>
+bool TakesCopy(Value value, const std::string& text, Set set) {
+  if (!Takes(value, text)) return false;
   set(value);
   return true;
 }
@@ -300,32 +304,36 @@ TEST(MuzRead, EveryValueTheEditorTakesIsSavedAndReadBackToTheSameText) {
   const std::vector<std::string> times = {"s", "ms", "Hz", "kHz"};
   const std::vector<DialogField> fields = {
       {"Tempo", "9999999999 kHz", "0.0000000001 Hz", times, false,
-       [](FieldDoc& d, const std::string& t) { return ReadInto(d.unit.GetTempo(), t, [&](auto& v) { d.unit.GetTempo() = v; }); }},
+       [](FieldDoc& d, const std::string& t) { return Takes(d.unit.GetTempo(), t); }},
       {"Room Up", "30", "2147483647", {}, false,
-       [](FieldDoc& d, const std::string& t) { return ReadInto(d.stave->GetRoomUp(), t, [&](auto& v) { d.stave->GetRoomUp() = v; }); }},
+       [](FieldDoc& d, const std::string& t) { return Takes(d.stave->GetRoomUp(), t); }},
       {"Room Down", "30", "2147483647", {}, false,
-       [](FieldDoc& d, const std::string& t) { return ReadInto(d.stave->GetRoomDown(), t, [&](auto& v) { d.stave->GetRoomDown() = v; }); }},
+       [](FieldDoc& d, const std::string& t) { return Takes(d.stave->GetRoomDown(), t); }},
       {"Loop Count", "1", "2147483647", {}, false,
-       [](FieldDoc& d, const std::string& t) { return ReadInto(d.loop->GetCount(), t, [&](auto& v) { d.loop->SetCount(v); }); }},
-      {"Turn Count", "1", "2147483647", {}, false,
-       [](FieldDoc& d, const std::string& t) { return ReadInto(d.turn->GetCount(), t, [&](auto& v) { d.turn->SetCount(v); }); }},
-      {"Turn Pitch", "-2147483648", "2147483647", {}, true,
-       [](FieldDoc& d, const std::string& t) { return ReadInto(d.turn->GetPitch(), t, [&](auto& v) { d.turn->SetPitch(v); }); }},
-      {"VolumeFactor", "-9999999999", "6000 dB", {"%", "dB"}, true,
        [](FieldDoc& d, const std::string& t) {
-         return ReadInto(d.simple->VolumeFactor(), t, [&](auto& v) { d.simple->VolumeFactor() = v; });
+         return TakesCopy(d.loop->GetCount(), t, [&](auto& v) { d.loop->SetCount(v); });
        }},
+      {"Turn Count", "1", "2147483647", {}, false,
+       [](FieldDoc& d, const std::string& t) {
+         return TakesCopy(d.turn->GetCount(), t, [&](auto& v) { d.turn->SetCount(v); });
+       }},
+      {"Turn Pitch", "-2147483648", "2147483647", {}, true,
+       [](FieldDoc& d, const std::string& t) {
+         return TakesCopy(d.turn->GetPitch(), t, [&](auto& v) { d.turn->SetPitch(v); });
+       }},
+      {"VolumeFactor", "-9999999999", "6000 dB", {"%", "dB"}, true,
+       [](FieldDoc& d, const std::string& t) { return Takes(d.simple->VolumeFactor(), t); }},
       {"FreqUp", "-9999999999 kHz", "9999999999 kHz", {"Hz", "kHz"}, true,
-       [](FieldDoc& d, const std::string& t) { return ReadInto(d.resonant->FreqUp(), t, [&](auto& v) { d.resonant->FreqUp() = v; }); }},
+       [](FieldDoc& d, const std::string& t) { return Takes(d.resonant->FreqUp(), t); }},
       {"BasicFreq", "9999999999 kHz", "0.0000000001 Hz", times, false,
        [](FieldDoc& d, const std::string& t) {
          TSimpleSamplerProps props = d.simple->GetSimpleSampler();
-         return ReadInto(props.BasicFreq, t, [&](auto& v) { props.BasicFreq = v; }) && d.simple->SetSimpleSampler(props);
+         return Takes(props.BasicFreq, t) && d.simple->SetSimpleSampler(props);
        }},
       {"ResFactor", "0", "1", {"%"}, false,
        [](FieldDoc& d, const std::string& t) {
          TResonantSamplerProps props = d.resonant->GetResonantSampler();
-         return ReadInto(props.ResFactor, t, [&](auto& v) { props.ResFactor = v; }) && d.resonant->SetResonantSampler(props);
+         return Takes(props.ResFactor, t) && d.resonant->SetResonantSampler(props);
        }},
   };
   for (uint32_t seed = 0; seed < 40; ++seed) {

@@ -140,8 +140,8 @@ TEST(PartMuzTreeEdit, NoEditNestsDeeperThanAFileMayHold) {
         EXPECT_TRUE(copy.Duplicate(s.unit, error)) << error;
       } else {
         EXPECT_EQ(Describe(root), before);
-        EXPECT_EQ(sink.messages,
-                  (std::vector<RecordedMessage>{{muztree::kNestedTooDeep, msgtext::kError, kMbOk | kMbIconInformation}}));
+        const RecordedMessage refused{muztree::kNestedTooDeep, msgtext::kError, kMbOk | kMbIconInformation};
+        EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{refused});
       }
     }
   }
