@@ -49,6 +49,13 @@ void unitVolumeFactor::SetValue(double value) {
   Value = value;
 }
 
+std::string unitVolumeFactor::Write() const {
+  // Some hundreds of decibels below 0 read as a factor of 0, which has no decibel form either.
+  if (UnitUsed == kUnitDecibel && Value <= 0)
+    return FormatValueUnit(TNumber(Value), kUnitNone, kPrecision, true, false);
+  return unitFactor::Write();
+}
+
 std::string unitInteger::Write() const { return UnitUsed == kUnitNone ? FormatNumber(TNumber(Value)) : ""; }
 
 std::string unitTime::Write() const {

@@ -108,6 +108,7 @@ class unitVolumeFactor : public unitFactor {
   unitVolumeFactor(double value, uint8_t unitUsed) : unitVolumeFactor(value, unitUsed, 0) {}
   // A factor of 0 or less has no decibel form, so it is then written without a unit.
   void SetValue(double value) override;
+  std::string Write() const override;
 
  protected:
   unitVolumeFactor(double value, uint8_t unitUsed, uint8_t signRule);

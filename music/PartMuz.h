@@ -390,9 +390,17 @@ class TSelectPartMuz : public TOneChildPartMuz {
 
 // --- reshaping the part tree from the music-parts dialog (PartMuz_treeedit.cpp) --------------------
 // Each edit answers the tree item to select afterwards, or null when it was refused and left the
-// tree as it was (the dialog's enabled rules keep that from happening). The caller finishes the
-// edit: parent-link check, selection, redraw, modified flag.
+// tree as it was. The dialog's enabled rules keep that from happening, but for an edit that would
+// nest deeper than kMaxPartDepth: that one says kNestedTooDeep under the caption "Error". The
+// caller finishes the edit: parent-link check, selection, redraw, modified flag.
 namespace muztree {
+// The deepest nesting a document may have, counting a single part as one level and each part above
+// it as one more. The music-parts view builds one widget per level and cannot take any depth, so
+// the file reader refuses a deeper tree and every edit that would make one is refused with the
+// same text.
+inline constexpr int32_t kMaxPartDepth = 1000;
+inline constexpr const char* kNestedTooDeep = "The Music Parts are nested deeper than 1000 levels.";
+
 // A new single part with a 4/4 bar and a start key per stave, next to `selected`.
 TSinglePartMuz* InsertSingle(TPartMuz* selected, bool before);
 // Wraps `selected` in a loop of 2 turns or a select part with turn 1 (kind partMuzLoop/partMuzSelect).

@@ -1,10 +1,14 @@
 // The tree edits of the music-parts dialog, built from the detach and collapse primitives so that
 // every parent link stays consistent and no part is freed while the document still points into it.
+#include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "music/PartMuz.h"
 
 #include "foundation/assertion.h"
+#include "foundation/messages.h"
 #include "music/muznote.h"
 #include "music/unitmuz.h"
 
@@ -71,10 +75,45 @@ TPartMuz* Neighbour(TPartMuz* part, bool forward) {
   return other && !IsAncestor(other, part) ? other : nullptr;
 }
 
+// Levels from `part` down to its deepest single part, `part` counted: a single part is one level.
+// With `moved`, the levels `part` keeps once `moved` has left it and its concatenation collapsed.
+int64_t Height(const TPartMuz* part, const TPartMuz* moved = nullptr) {
+  int64_t height = 0;
+  std::vector<std::pair<const TPartMuz*, int64_t>> stack{{part, 1}};
+  while (!stack.empty()) {
+    const auto [next, level] = stack.back();
+    stack.pop_back();
+    height = std::max(height, level);
+    TPartMuz* children[2];
+    const int count = next->GetChildren(children);
+    const bool collapses = moved != nullptr && next == moved->GetParent();
+    for (int i = 0; i < count; ++i)
+      if (children[i] && children[i] != moved) stack.push_back({children[i], collapses ? level : level + 1});
+  }
+  return height;
+}
+
+// Levels above `part`; the root holds the tree and is no level of it.
+int64_t Above(const TPartMuz* part) {
+  int64_t above = 0;
+  for (const TPartMuz* p = part->GetParent(); p && p->GetPartMuzKind() != partMuzStart; p = p->GetParent()) ++above;
+  return above;
+}
+
+// Whether the tree may reach `levels` deep; a deeper one could not be opened again.
+bool WithinNesting(int64_t levels) {
+  if (levels <= kMaxPartDepth) return true;
+  ShowMessageBox(kNestedTooDeep, msgtext::kError, kMbOk | kMbIconInformation);
+  return false;
+}
+
+// A new part put above `part` lengthens every path through it by one level.
+bool MayWrap(const TPartMuz* part) { return WithinNesting(Above(part) + Height(part) + 1); }
+
 }  // namespace
 
 TSinglePartMuz* InsertSingle(TPartMuz* selected, bool before) {
-  if (!Movable(selected)) return nullptr;
+  if (!Movable(selected) || !MayWrap(selected)) return nullptr;
   TUnitMuz* unit = selected->GetUnitMuz();
   const Slot slot = Detach(selected);
   auto* single = new TSinglePartMuz(unit);
@@ -87,7 +126,7 @@ TSinglePartMuz* InsertSingle(TPartMuz* selected, bool before) {
 
 TPartMuz* AddLoopOrSelect(TPartMuz* selected, uint8_t kind) {
   KV_ASSERT(kind == partMuzLoop || kind == partMuzSelect);
-  if (!Movable(selected)) return nullptr;
+  if (!Movable(selected) || !MayWrap(selected)) return nullptr;
   TUnitMuz* unit = selected->GetUnitMuz();
   const Slot slot = Detach(selected);
   TPartMuz* wrapper = nullptr;
@@ -114,6 +153,8 @@ TPartMuz* MoveSubtree(TPartMuz* selected, bool forward) {
   if (!Movable(selected)) return nullptr;
   TPartMuz* other = Neighbour(selected, forward);
   if (!Movable(other)) return nullptr;
+  // Each subtree takes the other's place, and its depth below it.
+  if (!WithinNesting(std::max(Above(other) + Height(selected), Above(selected) + Height(other)))) return nullptr;
   const Slot first = Detach(selected);
   const Slot second = Detach(other);
   Put(first, other);
@@ -126,6 +167,10 @@ TPartMuz* MoveSubtreeInto(TPartMuz* selected, bool forward) {
   TPartMuz* other = Neighbour(selected, forward);
   if (!IsLoopOrSelect(other)) return nullptr;
   if (selected->GetParent()->GetPartMuzKind() != partMuzConcat) return nullptr;
+  // The loop's part gets a concatenation above it, the moved part that one and the loop; the
+  // concatenation the part leaves collapses, which may lift the loop by a level.
+  const int64_t above = Above(other) - (IsAncestor(selected->GetParent(), other) ? 1 : 0);
+  if (!WithinNesting(std::max(above + Height(other) + 1, above + 2 + Height(selected)))) return nullptr;
   TUnitMuz* unit = selected->GetUnitMuz();
   CollapseConcat(Detach(selected).parent);
   TPartMuz* inner = OwnChild(other);
@@ -142,6 +187,9 @@ TPartMuz* MoveSubtreeOut(TPartMuz* selected, bool forward) {
   if (!Movable(selected)) return nullptr;
   TPartMuz* enclosing = selected->GetEnclosingLoopOrSelect();
   if (!Movable(enclosing) || selected->GetParent()->GetPartMuzKind() != partMuzConcat) return nullptr;
+  // A concatenation above the enclosing part takes both: the part, and what it leaves behind.
+  const int64_t above = Above(enclosing) + 1;
+  if (!WithinNesting(above + std::max(Height(enclosing, selected), Height(selected)))) return nullptr;
   TUnitMuz* unit = selected->GetUnitMuz();
   CollapseConcat(Detach(selected).parent);
   const Slot slot = Detach(enclosing);

@@ -83,9 +83,10 @@ int32_t TMuzBar::StepFirstBarForward() {
 }
 
 int32_t TMuzBar::StepFirstBarBack() {
-  const int32_t carry = (CountFirstBar + Count - 1) / Count;
-  CountFirstBar = (CountFirstBar + Count - 1) % Count;
-  return carry;
+  // A file's bar may count up to the largest 32-bit number, so the sum is taken in 64 bits.
+  const int64_t back = int64_t{CountFirstBar} + Count - 1;
+  CountFirstBar = static_cast<int32_t>(back % Count);
+  return static_cast<int32_t>(back / Count);
 }
 
 // Stave symbols

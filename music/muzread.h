@@ -1,5 +1,5 @@
-// Texts and bounds of the music file reader. The bounds keep what a file may hold within what the
-// symbols, the layout and a render can take.
+// Texts and bounds of the music file reader. A file may hold every value the editor can store; the
+// bounds left here are those of the model itself and the one that keeps bar-by-bar walks finite.
 #pragma once
 
 #include <cstdint>
@@ -37,23 +37,13 @@ inline constexpr const char* kInvalidHex = "Invalid Hexdecimal value: ";
 inline constexpr const char* kPosInSil = "In PosInSil";
 inline constexpr const char* kPosInNote = "In PosInNote";
 inline constexpr const char* kValueToHigh = ": Value to High for ";
-inline constexpr const char* kNotFinite = "Value must be a finite number.";
 inline constexpr const char* kNoLengthKind = "Value must be 1, 2, 4, 8, 16, 32 or 64.";
 inline constexpr const char* kFirstKeyAtStart = "The first Key of a Key Part must stand at position 0.";
 inline constexpr const char* kKeysInOrder = "Keys must stand in the order of their positions.";
-inline constexpr const char* kNestedTooDeep = "The Music Parts are nested deeper than 1000 levels.";
-inline constexpr const char* kMusicTooLong = "The Music is too long to be played.";
 
-inline constexpr int32_t kMaxPartDepth = 1000;
-inline constexpr int32_t kMaxTurns = 10000;
-inline constexpr int32_t kMaxTurnPitch = 96;
-inline constexpr int32_t kMaxBarCount = 1000;
-inline constexpr int32_t kMaxRoom = 10000;
+// The layout and the gap filling walk a part bar by bar up to each symbol: a position further on
+// would keep them walking for ever. Music this long takes more than a lifetime to play.
 inline constexpr double kMaxPosition = 1000000;  // whole notes
-inline constexpr double kMaxTempo = 3600;        // seconds
-inline constexpr double kMaxPeriod = 3600;       // seconds
-inline constexpr double kMaxFreqUp = 1000000;    // hertz
-inline constexpr double kMaxVolume = 1000000;
 }  // namespace muzreadtext
 
 namespace muzread {

@@ -39,13 +39,13 @@ void MuzStaveWindow::DrawUpToBar(MuzCanvas& canvas, TMuzBar& bar, double& barTim
 }
 
 int32_t MuzStaveWindow::StartLayout(int32_t top) {
-  int32_t y = top;
+  int64_t y = top;
   for (TNoteStave* stave = UnitMuz.GetStartStave(); stave; stave = stave->GetNext()) {
-    y += stave->GetRoomUp().GetValue();
-    stave->StartLayout(y, LeftOrigin);
-    y += stave->GetRoomDown().GetValue();
+    y = std::min(y + stave->GetDrawnRoomUp(), kMaxLayoutY);
+    stave->StartLayout(static_cast<int32_t>(y), LeftOrigin);
+    y = std::min(y + stave->GetDrawnRoomDown(), kMaxLayoutY);
   }
-  return y;
+  return static_cast<int32_t>(y);
 }
 
 void MuzStaveWindow::DrawParts(MuzCanvas& canvas) {

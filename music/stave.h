@@ -2,6 +2,7 @@
 // chain of note groups (voices) and the settings it is drawn and played with.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -43,6 +44,13 @@ inline constexpr uint32_t kStaveForeground = 0x000000;
 inline constexpr uint32_t kStaveBackground = 0xFFFFFF;
 inline constexpr int32_t kStaveRoom = 80;
 inline constexpr int32_t kStaveRoomBound = 30;
+// A stave's room as the score draws it. A file may hold any room of at least kStaveRoomBound;
+// beyond this much a stave would only show more of its background, and with it the layout's sums
+// stay far inside 32 bits.
+inline constexpr int32_t kMaxDrawnRoom = 1 << 15;
+// Where the layout stops moving staves down: the ones past it, further than any scroll bar reaches,
+// are stacked there instead of overflowing the coordinates.
+inline constexpr int64_t kMaxLayoutY = 1 << 30;
 
 // Values of `AllowJoinFlags`: the kinds a note's flags are drawn in.
 enum TDrawFlagKind : uint8_t { drawFlagSeparate = 0, drawFlagJoin = 1, drawFlagNone = 2 };
@@ -78,6 +86,8 @@ class TNoteStave : public TStave {
   void SetBackground(uint32_t colour) { Background = colour; }
   unitIntegerMoreUser& GetRoomUp() { return RoomUp; }
   unitIntegerMoreUser& GetRoomDown() { return RoomDown; }
+  int32_t GetDrawnRoomUp() const { return std::min(RoomUp.GetValue(), kMaxDrawnRoom); }
+  int32_t GetDrawnRoomDown() const { return std::min(RoomDown.GetValue(), kMaxDrawnRoom); }
   uint8_t GetAllowJoinFlags() const { return AllowJoinFlags; }
   void SetAllowJoinFlags(uint8_t drawFlagKind);
   uint8_t GetMute() const { return Mute ? 1 : 0; }

@@ -134,8 +134,8 @@ void Articulation(MuzCanvas& canvas, const StaveBand& band, const DrawnChord& ch
 
 StaveBand StaveBandOf(TNoteStave& stave) {
   return StaveBand{{stave.GetCentreY(), stave.GetForeground(), stave.GetBackground()},
-                   stave.GetRoomUp().GetValue(),
-                   stave.GetRoomDown().GetValue(),
+                   stave.GetDrawnRoomUp(),
+                   stave.GetDrawnRoomDown(),
                    stave.GetExtraLines()};
 }
 

@@ -218,11 +218,7 @@ bool TUnitMuz::RemoveNoteGroup(TNoteStave* stave, TNoteGroup* noteGroup) {
   KV_ASSERT(stave != NULL);
   KV_ASSERT(noteGroup != NULL);
   if (!stave->HasNoteGroup(noteGroup) || stave->GetStartNoteGroup()->GetNext() == nullptr) return false;
-  if (SelectedSymbol && SelectedSymbol->GetMuzSymbolKind() == muzSymbolStave) {
-    const TMuzNote* note = static_cast<TStaveSymbol*>(SelectedSymbol)->AsNote();
-    if (note && note->GetNoteGroup() == noteGroup) SelectedSymbol = nullptr;
-  }
-  StartPartMuz->RemoveNoteGroup(noteGroup);
+  DeleteNoteGroup(noteGroup);
   stave->DeleteNoteGroup(noteGroup);
   delete noteGroup;
   return true;

@@ -4,6 +4,8 @@
 #include "music/unitmuz.h"
 
 #include <cstdint>
+#include <tuple>
+#include <vector>
 
 #include "foundation/assertion.h"
 #include "music/PartMuz.h"
@@ -13,6 +15,19 @@
 
 namespace {
 constexpr const char* kAssertUnit = "unitmuz";
+
+// The place of a tuplet: its stave in a single part, and its position.
+using TupletPlace = std::tuple<TSinglePartMuz*, TNoteStave*, double>;
+
+TStaveTimeSymbol* FirstAt(const TupletPlace& place) {
+  const auto& [single, stave, position] = place;
+  for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol; symbol = symbol->GetNext()) {
+    TStaveTimeSymbol* time = symbol->AsTimeSymbol();
+    if (time && symbol->GetNoteStave() == stave && symbol->GetSymbolPosition() == position)
+      return time->GetFirstAtPosition();
+  }
+  return nullptr;
+}
 
 // A stick button pressed again gives the stick back to the layout.
 uint8_t ToggledStick(uint8_t current, uint8_t pressed) {
@@ -61,7 +76,37 @@ void TUnitMuz::DeleteNoteGroup(TNoteGroup* noteGroup) {
   KV_ASSERT(noteGroup != NULL);
   if (const TMuzNote* selected = GetSelectedNote(); selected && selected->GetNoteGroup() == noteGroup)
     SelectedSymbol = nullptr;
+  // A tuplet keeps every member, as it does when one of its notes is deleted: a member that loses
+  // its last note becomes a rest first. One left without any note goes whole; the time it took
+  // stays for the gap fill, so the other staves keep their places.
+  std::vector<TupletPlace> places;
+  for (TSinglePartMuz* single = StartPartMuz->GetFirstSinglePart(); single; single = single->GetNextSinglePart()) {
+    std::vector<TMuzNote*> members;
+    for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol; symbol = symbol->GetNext())
+      if (TMuzNote* note = symbol->AsNote(); note && note->GetNoteGroup() == noteGroup && note->GetMultiOol() != sool)
+        members.push_back(note);
+    for (TMuzNote* note : members) {
+      bool kept = false;
+      for (TStaveTimeSymbol* other = note->GetFirstOfChord(); other && !kept; other = other->GetNextOfChord())
+        kept = other->AsNote() == nullptr || other->AsNote()->GetNoteGroup() != noteGroup;
+      if (!kept)
+        StartPartMuz->InsertSymbol(new TSilence(note->GetNoteLengthKind(), note->GetPoints(),
+                                                note->GetSymbolPosition(), note->GetNoteStave(), note->GetMultiOol(),
+                                                note->GetPosInOol(), single));
+      places.emplace_back(single, note->GetNoteStave(), note->GetSymbolPosition());
+    }
+  }
   StartPartMuz->RemoveNoteGroup(noteGroup);
+  for (const TupletPlace& place : places) {
+    std::vector<TStaveTimeSymbol*> members;
+    bool sounds = false;
+    for (TStaveTimeSymbol* member = FirstAt(place); member; member = member->GetNextAtPosition()) {
+      members.push_back(member);
+      sounds = sounds || member->AsNote() != nullptr;
+    }
+    if (!sounds)
+      for (TStaveTimeSymbol* member : members) RemoveSymbol(member);
+  }
 }
 
 bool TUnitMuz::FirstStave() {

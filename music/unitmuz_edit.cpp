@@ -2,6 +2,7 @@
 // deletes, and the length, dot, tuplet and articulation commands. Every edit keeps the time of a
 // stave closed: what grows or shrinks moves the later symbols of its stave along.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "foundation/global.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
+#include "music/muzread.h"
 #include "music/stave.h"
 #include "music/unitmuz.h"
 
@@ -17,6 +19,17 @@ constexpr const char* kAssertUnit = "unitmuz";
 constexpr int32_t kMaxBarCount = 99;
 
 bool IsTupletMember(const TStaveTimeSymbol* symbol) { return symbol->GetMultiOol() != sool; }
+
+// No edit lengthens a part by more than a whole note with three dots, or moves a symbol further
+// than that past the part's last one.
+constexpr double kMostGrowth = 2.0;
+
+// Whether an edit of the part keeps every position within what a music file may hold.
+bool HasRoomToGrow(const TSinglePartMuz* part) {
+  const TStaveSymbol* last = part->GetStartStaveSymbol();
+  while (last != nullptr && last->GetNext() != nullptr) last = last->GetNext();
+  return last == nullptr || last->GetSymbolPosition() + kMostGrowth <= muzreadtext::kMaxPosition;
+}
 
 // Only the last member of a tuplet may have something added after it.
 bool IsInsideTuplet(TStaveSymbol* symbol) {
@@ -76,6 +89,8 @@ void TUnitMuz::SetModeDelete() {
 void TUnitMuz::AddSymbol(TNoteStave* inNoteStave, TMuzNote* inNote, TSilence* rest, TStaveSymbol* firstSymbol,
                          TStaveSymbol* lastSymbol, int32_t height) {
   KV_ASSERT(inNote != NULL || rest != NULL || firstSymbol != NULL || lastSymbol != NULL);
+  const TStaveSymbol* any = inNote ? inNote : rest ? rest : firstSymbol ? firstSymbol : lastSymbol;
+  if (!HasRoomToGrow(any->GetSinglePartMuz())) return;
   const double position = InsertPosition(firstSymbol, lastSymbol);
   switch (InsertKind) {
     case insertModeKey: {
@@ -344,11 +359,18 @@ bool TUnitMuz::IsSilenceLength(int32_t kind) const {
 
 void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points) {
   const double oldLength = selected->GetLength();
+  const int8_t oldKind = selected->GetNoteLengthKind();
+  const int32_t oldPoints = selected->GetPoints();
   const std::vector<TStaveTimeSymbol*> members = SymbolsAtPosition(selected);
-  for (TStaveTimeSymbol* member : members) {
-    member->SetNoteLengthKind(static_cast<int8_t>(noteLengthKind));
-    member->SetPoints(points);
-  }
+  const auto setAll = [&members](int32_t kind, int32_t dots) {
+    for (TStaveTimeSymbol* member : members) {
+      member->SetNoteLengthKind(static_cast<int8_t>(kind));
+      member->SetPoints(dots);
+    }
+  };
+  setAll(noteLengthKind, points);
+  if (selected->GetLength() > oldLength && !HasRoomToGrow(selected->GetSinglePartMuz()))
+    return setAll(oldKind, oldPoints);
   ShiftKeepingKeyOrder(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
 }
 
@@ -363,10 +385,10 @@ bool TUnitMuz::ChooseInsertLength(int32_t kind, uint8_t insertKind) {
 void TUnitMuz::SetNoteLength(int32_t kind) {
   if (ChooseInsertLength(kind, insertModeNote)) return;
   if (TMuzBar* bar = GetEditedBar()) {
-    // The bar keeps its duration in the new beat kind.
-    const double count = Clamp(static_cast<double>(static_cast<int32_t>(
-                                   static_cast<double>(bar->GetCount()) * kind / bar->GetBarLength() + 0.5)),
-                               1, kMaxBarCount);
+    // The bar keeps its duration in the new beat kind. A file's bar may count far beyond 32 bits
+    // in the new kind, so the count is clamped before it is narrowed.
+    const double count =
+        Clamp(std::trunc(static_cast<double>(bar->GetCount()) * kind / bar->GetBarLength() + 0.5), 1, kMaxBarCount);
     bar->SetMeter(static_cast<int8_t>(kind), static_cast<int32_t>(count));
     Refresh();
     SetModified();
@@ -536,7 +558,7 @@ bool TUnitMuz::CanSetTuplet(int32_t n) const {
   if (symbol == nullptr || symbol->AsNote() == nullptr || symbol->GetMultiOol() != sool) return false;
   if (n < duool || n > kwintool) return false;
   if ((n == duool || n == kwartool) && (symbol->GetPoints() < 1 || symbol->GetPoints() > 3)) return false;
-  return symbol->GetNoteLengthKind() <= (n == kwintool ? 16 : 32);
+  return symbol->GetNoteLengthKind() <= (n == kwintool ? 16 : 32) && HasRoomToGrow(symbol->GetSinglePartMuz());
 }
 
 void TUnitMuz::SetTuplet(int32_t n) {

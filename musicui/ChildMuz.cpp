@@ -32,7 +32,7 @@ constexpr int32_t kScoreIndent = 5;    // from the left origin to the first symb
 constexpr int32_t kRightSlack = 80;    // the score may scroll this far short of a full page
 constexpr uint32_t kOutsideColour = 0x404040;
 constexpr uint32_t kHatchBackground = 0xFFFFFF;  // between the hatch lines, as an opaque brush leaves it
-constexpr int32_t kMinRoom = 30;       // the least room above or below a centre line
+constexpr int32_t kMinRoom = kStaveRoomBound;  // the least room above or below a centre line
 constexpr double kNearestStart = 15000.0;
 
 bool IsVisibleSinglePart(const TSinglePartMuz& part) { return part.IsVisible(); }
@@ -205,8 +205,8 @@ void TMDIChildMuz::DrawStaveBorders(PixelCanvas& canvas, const ClientRect& clien
     DrawStaveBackground(canvas, StaveBandOf(*stave), client);
     last = stave;
   }
-  const int32_t bandTop = first->GetCentreY() - first->GetRoomUp().GetValue();
-  const int32_t bandBottom = last->GetCentreY() + last->GetRoomDown().GetValue();
+  const int32_t bandTop = first->GetCentreY() - first->GetDrawnRoomUp();
+  const int32_t bandBottom = last->GetCentreY() + last->GetDrawnRoomDown();
   if (bandBottom < client.bottom) {
     canvas.SetBrush(kOutsideColour, MuzBrushStyle::BDiagonal);
     canvas.FillRect(client.left, std::max(bandBottom, client.top), client.right, client.bottom);
@@ -255,7 +255,7 @@ void TMDIChildMuz::SetVertScroll() { SetScroll(*vertScroll_, client_->height(), 
 TNoteStave* TMDIChildMuz::StaveAt(int32_t y) const {
   for (TNoteStave* stave = UnitMuz->GetStartStave(); stave; stave = stave->GetNext()) {
     const int32_t c = stave->GetCentreY();
-    if (c - stave->GetRoomUp().GetValue() <= y && y <= c + stave->GetRoomDown().GetValue()) return stave;
+    if (c - stave->GetDrawnRoomUp() <= y && y <= c + stave->GetDrawnRoomDown()) return stave;
   }
   return nullptr;
 }
@@ -267,7 +267,7 @@ int32_t TMDIChildMuz::PitchStepAt(int32_t y, const TNoteStave& stave) {
 
 TNoteStave* TMDIChildMuz::BorderAt(int32_t y) const {
   for (TNoteStave* stave = UnitMuz->GetStartStave(); stave; stave = stave->GetNext()) {
-    const int32_t b = stave->GetCentreY() + stave->GetRoomDown().GetValue();
+    const int32_t b = stave->GetCentreY() + stave->GetDrawnRoomDown();
     if (b - 3 <= y && y <= b + 2) return stave;
   }
   return nullptr;
@@ -441,8 +441,12 @@ void TMDIChildMuz::DragBorder(Qt::MouseButtons buttons, int32_t y) {
   } else {
     yDiffUp = std::max(dy, kMinRoom - up);
   }
-  stave.GetRoomDown().SetValue(down + yDiffDown);
-  stave.GetRoomUp().SetValue(up + yDiffUp);
+  // A room read from a file may be the largest 32-bit number; a drag past it stops there.
+  const auto grown = [](int32_t room, int32_t diff) {
+    return static_cast<int32_t>(std::min<int64_t>(int64_t{room} + diff, INT32_MAX));
+  };
+  stave.GetRoomDown().SetValue(grown(down, yDiffDown));
+  stave.GetRoomUp().SetValue(grown(up, yDiffUp));
   DragStartY += yDiffUp + yDiffDown;
   if (MainForm) MainForm->NotifyStaveChanged(&stave);
   Changed();

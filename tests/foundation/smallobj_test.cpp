@@ -32,7 +32,9 @@ TEST(SmallObj, EachValueWritesBackInTheUnitItWasTypedIn) {
   EXPECT_EQ(factor.Write(), "");
   EXPECT_EQ(count.Write(), "3");
   EXPECT_EQ(unitTime(1, kUnitNone).Write(), "");
-  for (const ReadCase& c : {ReadCase{&volume, "6 dB", "6 dB"}, ReadCase{&quieter, "200 %", "200 %"},  // no sign rule
+  for (const ReadCase& c : {ReadCase{&volume, "6 dB", "6 dB"},
+                            ReadCase{&volume, "-9000 dB", "0"},  // so quiet it is 0, which has no decibel form
+                            ReadCase{&volume, "-6 dB", "-6 dB"}, ReadCase{&quieter, "200 %", "200 %"},  // no sign rule
                             ReadCase{&phase, "-90'", "-90 '"}, ReadCase{&balance, "45'", "45 '"},
                             ReadCase{&factor, "1/4", "0.25"}, ReadCase{&count, "12 %", "12"},
                             ReadCase{&time, "10 Hz", "10 Hz"},

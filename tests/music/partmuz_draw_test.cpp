@@ -36,6 +36,25 @@ struct Score {
   }
 };
 
+TEST(PartMuzDraw, StavesOfTheLargestRoomAndBarsOfTheLargestCountLayOutInBounds) {
+  Score s;
+  TNoteStave* lower = s.b.unit.AddDefaultStave(s.b.stave);
+  for (TNoteStave* stave : {s.b.stave, lower}) {
+    stave->GetRoomUp().SetValue(INT32_MAX);
+    stave->GetRoomDown().SetValue(INT32_MAX);
+  }
+  TSinglePartMuz* single = s.b.Single({{0, 4}});
+  single->GetMuzBar()->SetMeter(64, INT32_MAX);
+  // The upbeat wraps to the last beat, then steps back from there without overflowing.
+  EXPECT_EQ(single->GetMuzBar()->StepFirstBarBack(), 0);
+  EXPECT_EQ(single->GetMuzBar()->StepFirstBarBack(), 1);
+  EXPECT_EQ(single->GetMuzBar()->GetCountFirstBar(), INT32_MAX - 2);
+  EXPECT_EQ(s.window.StartLayout(0), 4 * kMaxDrawnRoom);
+  EXPECT_EQ(std::pair(s.b.stave->GetCentreY(), lower->GetCentreY()), std::pair(kMaxDrawnRoom, 3 * kMaxDrawnRoom));
+  s.Draw(single);
+  EXPECT_TRUE(Drawn(*single->GetMuzBar()));
+}
+
 TEST(PartMuzDraw, HiddenLoopsTakeNoRoomAndEmptyLoopsShowBothSigns) {
   struct Case {
     bool loopVisible, childVisible, signsDrawn, nextStartsAtOrigin;

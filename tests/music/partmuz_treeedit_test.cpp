@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "foundation/assertion.h"
+#include "foundation/messages.h"
 #include "music/stave.h"
+#include "music/unitmuz.h"
 #include "tests/music/lettered_score.h"
+#include "tests/support/recording_sink.h"
 
 namespace {
 
@@ -78,6 +81,69 @@ TEST(PartMuzTreeEdit, EditsKeepLinksAndRefuseWhatWouldBreakTheTree) {
     EXPECT_EQ(Describe(root), c.after);
     EXPECT_EQ(DescribeItem(selected), c.selected);
     EXPECT_DOUBLE_EQ(root->GetTimeLength(1), c.length);
+  }
+}
+
+TPartMuz* Nest(Score& s, TPartMuz* part, int32_t loops) {
+  for (int32_t i = 0; i < loops; ++i) part = s.Loop(1, part);
+  return part;
+}
+
+// Each edit at the deepest tree it may still make, and one level deeper, where it is refused with
+// the text the file reader gives a deeper tree; what it may make opens again.
+TEST(PartMuzTreeEdit, NoEditNestsDeeperThanAFileMayHold) {
+  constexpr int32_t kMax = muztree::kMaxPartDepth;
+  struct DepthCase {
+    const char* name;
+    int32_t allowedLoops;  // the loops around the rest of the tree that still leave the edit room
+    std::function<TPartMuz*(Score&, int32_t)> tree;
+    std::function<TPartMuz*(Score&)> edit;
+  };
+  const std::vector<DepthCase> cases = {
+      {"a loop around a part", kMax - 3, [](Score& s, int32_t n) { return Nest(s, s.Concat(s.A, s.B), n); },
+       [](Score& s) { return muztree::AddLoopOrSelect(s.A, partMuzSelect); }},
+      {"a single beside a part", kMax - 3, [](Score& s, int32_t n) { return Nest(s, s.Concat(s.A, s.B), n); },
+       [](Score& s) { return muztree::InsertSingle(s.A, true); }},
+      {"into a loop lifted by the collapse", kMax - 2,
+       [](Score& s, int32_t n) { return s.Concat(s.A, Nest(s, s.B, n)); },
+       [](Score& s) { return muztree::MoveSubtreeInto(s.A, true); }},
+      {"out of a loop that keeps its depth", kMax - 5,
+       [](Score& s, int32_t n) { return Nest(s, s.Loop(2, s.Concat(s.Concat(s.A, s.B), s.Loop(2, s.C))), n); },
+       [](Score& s) { return muztree::MoveSubtreeOut(s.A, false); }},
+      {"a deep part swapped into a deep place", kMax / 2 - 1,
+       [](Score& s, int32_t n) {
+         TPartMuz* chain = s.B;  // B last, under n concatenations
+         for (int32_t i = 0; i < n; ++i) chain = s.Concat(s.Single(), chain);
+         return s.Concat(chain, Nest(s, s.C, n));
+       },
+       [](Score& s) {
+         TPartMuz* loops = s.C;
+         while (loops->GetParent()->GetPartMuzKind() != partMuzConcat) loops = loops->GetParent();
+         return muztree::MoveSubtree(loops, false);
+       }},
+  };
+  for (const DepthCase& c : cases) {
+    for (const int32_t loops : {c.allowedLoops, c.allowedLoops + 1}) {
+      SCOPED_TRACE(testing::Message() << c.name << " in " << loops << " loops");
+      const bool allowed = loops == c.allowedLoops;
+      RecordingSink sink;
+      Score s;
+      TPartMuz* root = s.Plant(c.tree(s, loops));
+      const std::string before = Describe(root);
+      TPartMuz* selected = c.edit(s);
+      s.unit.CheckParents();
+      EXPECT_EQ(selected != nullptr, allowed);
+      TUnitMuz copy("copy.kvm");
+      std::string error;
+      if (allowed) {
+        EXPECT_TRUE(sink.messages.empty());
+        EXPECT_TRUE(copy.Duplicate(s.unit, error)) << error;
+      } else {
+        EXPECT_EQ(Describe(root), before);
+        const RecordedMessage refused{muztree::kNestedTooDeep, msgtext::kError, kMbOk | kMbIconInformation};
+        EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{refused});
+      }
+    }
   }
 }
 

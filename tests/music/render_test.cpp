@@ -88,6 +88,8 @@ TEST(RenderMusic, DocumentAnswersASoundOfItsFormatOrNullWithTheMessage) {
       {"a huge loop without notes", [](Score& s) { s.Root(s.Loop(2147483647, s.Single())); }, false, 0, 1, ""},
       {"a missing sample wave", [&](Score& s) { oneNote(s), s.waves.main.documents.clear(); }, false, -1, 0,
        cannot + "Cannot find window \"sample\"."},
+      {"the largest loop count around notes", [](Score& s) { s.Root(s.Loop(2147483647, s.Quarters({0}))); }, false,
+       -1, 0, cannot + rendertext::kMusicTooLong},
       {"longer than a sound can hold",
        [](Score& s) { s.Root(s.Loop(1000, s.Quarters({0}))), s.unit.GetTempo().SetValue(1e6); }, false, -1, 0,
        cannot + rendertext::kMusicTooLong},

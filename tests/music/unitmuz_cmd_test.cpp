@@ -74,6 +74,42 @@ TEST(UnitMuzCmd, NoteMovesBetweenGroupsAndIsRefusedAtTheChainEnds) {
   EXPECT_FALSE(score.unit.CanPlayNoteExecute());
 }
 
+// The music dialog deletes a note group with its notes; a triool's members are given as the
+// groups whose notes stand on them (1, 2, both "12", or "-" for a rest).
+TEST(UnitMuzCmd, DeletingANoteGroupLeavesNoTupletBroken) {
+  struct Case {
+    std::vector<std::string> members;
+    std::string after;  // per member of the triool at 0, in order: N note, R rest
+  };
+  const Case cases[] = {{{"1", "2", "-"}, "RNR"}, {{"12", "1", "-"}, "NRR"}, {{"1", "-", "1"}, ""}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.after);
+    ScoreBuilder score;
+    TNoteGroup* first = score.group;
+    auto* second = new TNoteGroup(score.stave, std::make_unique<TCompoundPlayer>(&score.unit), 0xFF, 0, drawStickAuto);
+    score.stave->InsertNoteGroup(first, second);
+    TSinglePartMuz* single = score.Single();
+    score.Root(single);
+    for (int32_t place = 0; place < 3; ++place) {
+      const std::string& member = c.members[static_cast<size_t>(place)];
+      if (member == "-") single->InsertSymbol(new TSilence(4, 0, 0.0, score.stave, triool, place, single));
+      for (char g : member)
+        if (g != '-')
+          single->InsertSymbol(new TMuzNote(&score.unit, g == '1' ? first : second, 4, 0, 0.0, place, score.stave,
+                                            noteShiftNormal, triool, place, noteArtNormal, single, drawStickAuto));
+    }
+    auto* after = new TSilence(4, 0, 0.25, score.stave, sool, 0, single);
+    single->InsertSymbol(after);
+    ASSERT_TRUE(score.unit.RemoveNoteGroup(score.stave, first));
+    std::string left;
+    for (TStaveSymbol* symbol = single->GetStartStaveSymbol(); symbol; symbol = symbol->GetNext())
+      if (symbol->AsTimeSymbol() && symbol != after) left += symbol->AsNote() ? "N" : "R";
+    EXPECT_EQ(left, c.after);
+    // Nothing moves: the time of a tuplet that went whole is a gap for the dialog's gap fill.
+    EXPECT_EQ(after->GetSymbolPosition(), 0.25);
+  }
+}
+
 TEST(UnitMuzCmd, ShiftMovesOnlyLaterSymbolsOfOneStave) {
   const std::pair<double, std::vector<double>> cases[] = {
       {0.25, {0.0, 0.25, 0.5, 0.75, 1.0}}, {-0.25, {-0.25, 0.0, 0.0, 0.25, 0.5}}, {0.0, {0.0, 0.0, 0.25, 0.5, 0.75}}};

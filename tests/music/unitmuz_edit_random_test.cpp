@@ -133,18 +133,23 @@ struct RandomEditor : ScoreBuilder {
     unit.AddSymbol(on, hit ? hit->AsNote() : nullptr, rest, first, single->GetNextSymbolOnStave(on, first),
                    Pick(100) - 50);
   }
-  // Edit mode dots a sixty-fourth up to 3 times, which the file reader refuses: kept out here.
-  bool CanAddPointTheReaderTakes() {
-    auto* selected = unit.IsModeEdit() && unit.GetSelMuzSymbolKind() == muzSymbolStave
-                         ? static_cast<TStaveSymbol*>(unit.GetSelectedSymbol())->AsTimeSymbol() : nullptr;
-    return unit.CanAddPoint() &&
-           (!selected || selected->GetPoints() < MaxPointsForLength(selected->GetNoteLengthKind()));
+  // The music dialog's note-group buttons: a new group takes the new notes; deleting one takes its
+  // notes along and fills the gaps with rests.
+  void NoteGroupCommand(TNoteStave* on, bool add) {
+    if (add) {
+      auto* group = new TNoteGroup(on, unit.NewDefaultCompoundPlayer(), 0x000000, noteShapeNormal, drawStickUp);
+      on->InsertNoteGroup(on->GetSelectedNoteGroup(), group);
+      on->SetSelectedNoteGroup(group);
+    } else if (unit.RemoveNoteGroup(on, on->GetSelectedNoteGroup())) {
+      on->SetSelectedNoteGroup(on->GetStartNoteGroup());
+      unit.FillStaveSilences(on);
+    }
   }
   void Step() {
     const int32_t kind = 1 << Pick(7), n = Pick(5) + 1;
     TStaveSymbol* any = AnySymbol(nullptr);
     TXTouchMuzSymbol* bar = single->GetMuzBar();
-    switch (Pick(18)) {
+    switch (Pick(19)) {
       case 0: return n < 3 ? unit.SetModeAdd() : n < 5 ? unit.SetModeEdit() : unit.SetModeDelete();
       case 1: return unit.SetSelectedSymbol(n == 1 ? nullptr : n == 2 ? bar : any);
       case 2: case 3: return unit.IsModeAdd() && single->GetOwnTimeLength() < 20 ? Press() : void();
@@ -155,7 +160,7 @@ struct RandomEditor : ScoreBuilder {
       case 5: return unit.CanSetNoteLength(kind) ? unit.SetNoteLength(kind) : void();
       case 6: return unit.CanSetSilenceLength(kind) ? unit.SetSilenceLength(kind) : void();
       case 7:
-        return n < 3 && CanAddPointTheReaderTakes() ? unit.AddPoint()
+        return n < 3 && unit.CanAddPoint()        ? unit.AddPoint()
                : n > 2 && unit.CanDeletePoint()     ? unit.DeletePoint()
                                                     : void();
       case 8: return unit.CanSetTuplet(n) ? unit.SetTuplet(n) : void();
@@ -172,8 +177,12 @@ struct RandomEditor : ScoreBuilder {
       case 14: return unit.CanChangeNoteShift(static_cast<uint8_t>(n - 1)) ? unit.ChangeNoteShift(static_cast<uint8_t>(n - 1)) : void();
       case 15: return unit.CanSetKeyKind() ? unit.SetKeyKind(static_cast<int8_t>(6 * (n % 3) - 6)) : void();
       case 16: return unit.AddKeyNoteShift(any, Pick(15) - 7);
-      default: {  // deleting leaves keys of two places side by side; keys go only from a place's end, and
-                  // a tuplet's members only with the edit commands
+      case 17: return NoteGroupCommand(n % 2 ? stave : lower, n < 3);
+      default: {  // deleting leaves keys of two places side by side; keys go only from a place's end.
+        // RemoveSymbol is the commands' own step, never the user's: every delete the user can give
+        // (click, key, length commands) goes through DeleteSymbolAt, which turns a tuplet's note
+        // into a rest in its place and takes a rest only with its whole silent tuplet. Called here
+        // on one member, it would leave a broken tuplet no user can make.
         if (any->AsTimeSymbol() && any->AsTimeSymbol()->GetMultiOol() != sool) return;
         TStaveSymbol* next = single->GetNextSymbolOnStave(any->GetNoteStave(), any);
         const bool lastOfPlace = !next || !next->AsKey() || next->GetSymbolPosition() != any->GetSymbolPosition();

@@ -137,6 +137,11 @@ TEST(UnitMuzEdit, CommandsKeepTheTimeOfTheStaveClosed) {
       {kChord, "edit s1 T3", "K1@0 N4t3:0@0 N4t3:0@0 N4t3:0@0 N4t3:1@0 N4t3:1@0 N4t3:1@0 N4t3:2@0 N4t3:2@0 "
        "N4t3:2@0 N4@0.25 R4t3:0@0.5 N4t3:1@0.5 R4t3:2@0.5 N4@0.75 K1@1 K2@1 K3@1", 1, 0},
       {"N64@0", "edit s1 + + +", "K1@0 N64...@0", 1, 3},
+      // no edit takes a position past what a music file may hold
+      {"N4@999998", "n1/-1/-1/0", "K1@0 N4@999998 N4@999998", -1, 1},
+      {"N4@999999", "n1/-1/-1/0", "K1@0 N4@999999", -1, 0},
+      {"N4@999998", "edit s1 N1", "K1@0 N1@999998", 1, 1},
+      {"N4@999999", "edit s1 N1", "K1@0 N4@999999", 1, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.script << " on " << c.score);

@@ -114,22 +114,24 @@ TEST_F(MuzEdit, ClicksEditByModeWithEitherButton) {
 }
 
 // Each row presses at the first stave's lower border, moves by the steps with the buttons held,
-// and releases.
+// and releases. A file's room may be the largest there is: a drag stops there.
 TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
-  const struct { Qt::MouseButtons held; std::vector<int32_t> moves; int32_t up; int32_t down; } cases[] = {
+  const struct { Qt::MouseButtons held; std::vector<int32_t> moves; int32_t up, down, from = 80; } cases[] = {
       {Qt::LeftButton, {10}, 80, 90},
       {Qt::LeftButton, {-100}, 80, 30},
       {Qt::RightButton, {10}, 90, 80},
       {Qt::LeftButton | Qt::RightButton, {5}, 83, 82},
       {Qt::LeftButton | Qt::RightButton, {5, 10}, 85, 85},
       {Qt::LeftButton | Qt::RightButton, {-120}, 30, 30},
+      {Qt::LeftButton | Qt::RightButton, {10}, INT32_MAX, INT32_MAX, INT32_MAX},
+      {Qt::LeftButton, {-100}, INT32_MAX, INT32_MAX - 100, INT32_MAX},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.held << " " << c.moves.size() << " " << c.moves[0]);
-    first->GetRoomUp().SetValue(80);
-    first->GetRoomDown().SetValue(80);
+    SCOPED_TRACE(testing::Message() << c.held << " " << c.moves.size() << " " << c.moves[0] << " from " << c.from);
+    first->GetRoomUp().SetValue(c.from);
+    first->GetRoomDown().SetValue(c.from);
     window->EvFormPaint();
-    const int32_t y = first->GetCentreY() + 80;
+    const int32_t y = first->GetCentreY() + first->GetDrawnRoomDown();
     const Qt::MouseButton button = (c.held & Qt::LeftButton) ? Qt::LeftButton : Qt::RightButton;
     const size_t symbols = Notes(first).size();
     Mouse(QEvent::MouseButtonPress, button, c.held, 100, y);
