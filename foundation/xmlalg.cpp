@@ -190,7 +190,9 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
     c = text.at < text.end ? static_cast<unsigned char>(*text.at++) : EOF;
     // The CR of a CRLF line end is dropped, as a text-mode read drops it: a text that crosses a
     // line then reads the same from a CRLF file as from an LF file. A lone CR stays a blank.
-    if (c == '\r' && text.at < text.end && *text.at == '\n') c = static_cast<unsigned char>(*text.at++);
+    if (c == '\r' && text.at < text.end && *text.at == '\n') {
+      c = static_cast<unsigned char>(*text.at++);
+    }
     const int kind = CharKind(c, line, column);
     const bool nameChar = kind == kLetter || kind == kDigit;
     switch (state) {
