@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 #include <QCheckBox>
 #include <QFrame>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTabBar>
 
 #include "app/WaveComboBox.h"
 #include "foundation/messages.h"
@@ -79,14 +81,98 @@ void FitBevel(QWidget* panel, QFrame* bevel, const std::vector<QWidget*>& button
   form->SetClientSize(client.width() + dw, client.height() + dh);
 }
 
+// Widgets whose tops lie this close together stand on one line: a label, an edit and a radio
+// button of one row differ by a few pixels in height.
+constexpr int kLineTolerance = 8;
+
+bool IsTabStop(const QWidget& widget) {
+  return (widget.focusPolicy() & Qt::TabFocus) != 0 && widget.focusProxy() == nullptr;
+}
+
+// The tab stops inside `parent` in reading order: line by line, left to right on a line, and a
+// group or a page control read whole at its place. `skip` are left out (the base form's buttons).
+void CollectInReadingOrder(QWidget& parent, QWidget& form, const std::vector<QWidget*>& skip,
+                           std::vector<QWidget*>& stops) {
+  struct Placed {
+    QWidget* widget;
+    QPoint at;
+  };
+  std::vector<Placed> children;
+  for (QObject* object : parent.children()) {
+    auto* child = qobject_cast<QWidget*>(object);
+    if (child == nullptr || child->isWindow() || std::find(skip.begin(), skip.end(), child) != skip.end()) continue;
+    children.push_back({child, child->mapTo(&form, QPoint(0, 0))});
+  }
+  std::stable_sort(children.begin(), children.end(),
+                   [](const Placed& a, const Placed& b) { return a.at.y() < b.at.y(); });
+  for (size_t first = 0; first < children.size();) {
+    size_t end = first + 1;
+    while (end < children.size() && children[end].at.y() - children[first].at.y() <= kLineTolerance) ++end;
+    std::stable_sort(children.begin() + static_cast<std::ptrdiff_t>(first),
+                     children.begin() + static_cast<std::ptrdiff_t>(end),
+                     [](const Placed& a, const Placed& b) { return a.at.x() < b.at.x(); });
+    first = end;
+  }
+  for (const Placed& child : children) {
+    if (IsTabStop(*child.widget)) stops.push_back(child.widget);
+    CollectInReadingOrder(*child.widget, form, skip, stops);
+  }
+}
+
 }  // namespace
+
+void TDialogForm::OrderTabStops() {
+  // A page control whose pages are all hidden shows no tabs: its bar is no stop.
+  for (QTabBar* bar : findChildren<QTabBar*>()) {
+    bool showsTabs = false;
+    for (int i = 0; i < bar->count(); ++i) showsTabs = showsTabs || bar->isTabVisible(i);
+    bar->setFocusPolicy(showsTabs ? Qt::TabFocus : Qt::NoFocus);
+  }
+  std::vector<QWidget*> buttons;
+  for (const char* name : {"OKBtn", "CancelBtn", "HelpBtn"}) {
+    if (auto* button = findChild<QPushButton*>(name, Qt::FindDirectChildrenOnly)) buttons.push_back(button);
+  }
+  std::vector<QWidget*> stops;
+  CollectInReadingOrder(*this, *this, buttons, stops);
+  stops.insert(stops.end(), buttons.begin(), buttons.end());
+  tabStops_.assign(stops.begin(), stops.end());
+  for (const QPointer<QWidget>& stop : tabStops_) {
+    if (CanTakeTab(stop)) {
+      stop->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+}
+
+bool TDialogForm::CanTakeTab(const QWidget* widget) const {
+  return widget != nullptr && (widget->focusPolicy() & Qt::TabFocus) != 0 && widget->isVisibleTo(this) &&
+         widget->isEnabled();
+}
+
+// Tab and Shift+Tab go along the stops in reading order. The widgets' own chain follows the order
+// they were made in, which is neither the reading order nor puts the buttons last.
+bool TDialogForm::focusNextPrevChild(bool next) {
+  QWidget* current = focusWidget();
+  const auto at = std::find(tabStops_.begin(), tabStops_.end(), current);
+  if (current == nullptr || at == tabStops_.end()) return QDialog::focusNextPrevChild(next);
+  const auto count = static_cast<std::ptrdiff_t>(tabStops_.size());
+  std::ptrdiff_t index = at - tabStops_.begin();
+  for (std::ptrdiff_t step = 1; step < count; ++step) {
+    index = (index + (next ? 1 : count - 1)) % count;
+    if (CanTakeTab(tabStops_[static_cast<size_t>(index)])) {
+      tabStops_[static_cast<size_t>(index)]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+      return true;
+    }
+  }
+  return true;
+}
 
 TDialogForm::TDialogForm(QWidget* owner) : QDialog(owner) {
   setWindowTitle("Dialog");
 }
 
 QGridLayout* TDialogForm::Body() {
-  // Made on first use, so the fields follow the base form's buttons in the tab order.
+  // Made on first use; the tab order is set when the dialog shows.
   if (body_ == nullptr) {
     bodyPanel_ = new QWidget(this);
     bodyPanel_->setObjectName("Body");
@@ -144,6 +230,8 @@ void TDialogForm::showEvent(QShowEvent* event) {
   }
   QDialog::showEvent(event);
   EvOnShow();
+  // Fields come before the buttons, and the dialog opens in its first field.
+  OrderTabStops();
 }
 
 void TDialogForm::keyPressEvent(QKeyEvent* event) {

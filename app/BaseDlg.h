@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -90,6 +91,11 @@ class TDialogForm : public QDialog {
   virtual void FitBody() = 0;
 
   void showEvent(QShowEvent* event) override;
+  // Tab runs through the fields in reading order and then the buttons; the first field that can
+  // take the focus gets it.
+  void OrderTabStops();
+  bool CanTakeTab(const QWidget* widget) const;
+  bool focusNextPrevChild(bool next) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  public:
@@ -110,6 +116,7 @@ class TDialogForm : public QDialog {
   QWidget* bodyPanel_ = nullptr;
   QGridLayout* body_ = nullptr;
   std::vector<Field> fields_;
+  std::vector<QPointer<QWidget>> tabStops_;
 
   friend class TOKRightDlg;
   friend class TOKBottomDlg;

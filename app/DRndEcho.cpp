@@ -1,6 +1,9 @@
 #include "app/DRndEcho.h"
 
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <string>
 
@@ -95,8 +98,26 @@ TDlgRandomEchoProps::TDlgRandomEchoProps(QWidget* owner, const TRandomEchoProps&
   AddInput("editCount", "Count", Record.Count, "Count");
   AddInput("editRandomSeed", "&Random Seed", Record.RandomSeed, "Random Seed");
   AddSwitch("chkCyclable", "Cyclable", Record.Cyclable);
-  AddInput("editBlockSize", "Block Size", Record.BlockSize, "Block Size");
-  dcommon::Named(AddRadioGroup("Quality", {"Low", "High"}, Record.Quality), "rgrQuality");
+  QLineEdit* blockSize = AddInput("editBlockSize", "Block Size", Record.BlockSize, "Block Size");
+  auto* quality = dcommon::Named(AddRadioGroup("Quality", {"Low", "High"}, Record.Quality), "rgrQuality");
+  // Block Size and Quality serve the pitch and tempo changes: they stand in a group of their own
+  // where the body placed them.
+  QLabel* blockSizeLabel = nullptr;
+  for (QLabel* label : Body()->parentWidget()->findChildren<QLabel*>()) {
+    if (label->buddy() == blockSize) blockSizeLabel = label;
+  }
+  int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+  Body()->getItemPosition(Body()->indexOf(blockSizeLabel), &row, &column, &rowSpan, &columnSpan);
+  auto* pitchTempo = dcommon::Named(new QGroupBox("Pitch Tempo", Body()->parentWidget()), "grpPitchTempo");
+  auto* inside = new QGridLayout(pitchTempo);
+  for (QWidget* moved : {static_cast<QWidget*>(blockSizeLabel), static_cast<QWidget*>(blockSize),
+                         static_cast<QWidget*>(quality)}) {
+    Body()->removeWidget(moved);
+  }
+  inside->addWidget(blockSizeLabel, 0, 0);
+  inside->addWidget(blockSize, 0, 1);
+  inside->addWidget(quality, 1, 0, 1, 2);
+  Body()->addWidget(pitchTempo, row, column, 2, 2);
   // The pages stand beside the fields common to all echoes, as high as they are together.
   Body()->addWidget(pgcEchoManip, 0, 2, 5, 2);
   Body()->setRowStretch(5, 1);

@@ -152,6 +152,7 @@ void TMainForm::FormCreate() {
 }
 
 bool TMainForm::AppMessage(QEvent* msg) {
+  if (MenuKey(msg)) return true;
   if (!EditNameActive && !DialogActive) return false;
   return HoldFromShortcuts(msg);
 }

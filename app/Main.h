@@ -22,6 +22,7 @@
 #include "wave/unitwave.h"
 
 class QAction;
+class QKeySequence;
 class QFileDialog;
 class QLineEdit;
 class QMdiArea;
@@ -320,6 +321,11 @@ class TMainForm : public QMainWindow {
   bool EnsureTempDir();
   void ConnectPlayback();
   void ConnectPropsCommands();
+  // F10, a lone Alt, Ctrl+F4 and Ctrl+F6; the menu letters that commands share.
+  void OpenMenuBar();
+  bool OwnsMenu(const QWidget* popup) const;
+  QAction* CommandOwningKey(const QKeySequence& key) const;
+  bool MenuKey(QEvent* msg);
 
   QMdiArea* mdiArea_ = nullptr;
   StatusPanels* statusBar_ = nullptr;
@@ -336,6 +342,7 @@ class TMainForm : public QMainWindow {
   // The one pending action update, and what arms it.
   QTimer actionUpdateTimer_;
   std::unique_ptr<QObject> actionUpdateTrigger_;
+  bool altAlone_ = false;  // Alt is down and nothing else happened since
 };
 
 // The one main window, set by the entry point.

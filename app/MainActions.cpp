@@ -259,13 +259,13 @@ constexpr const char* kWindowMenu[] = {
     "WindowArrangeAll", "SplitH", "MergeH", "SplitV", "MergeV"};
 constexpr const char* kHelpMenu[] = {"HelpContents", "HelpTopicSearch", "HelpOnHelp", "HelpAbout"};
 
-// No "&" letters on the menu bar: the Alt letters belong to the actions' shortcuts (Alt+F, Alt+E,
-// Alt+V, Alt+W, Alt+M ...), which win over menu letters.
+// Each menu caption has a letter of its own. Where a command's Alt+letter is the same (Alt+F, Alt+E,
+// Alt+V, Alt+W, Alt+M ...) the command wins, and that menu is reached from the open menu bar.
 constexpr MenuLayout kMenus[] = {
-    {"File", "File", kFileMenu},       {"Edit", "Edit", kEditMenu},
-    {"View", "View", kViewMenu},       {"Make", "Make", kMakeMenu},
-    {"Effects", "Effects", kEffectsMenu}, {"Music", "Music", kMusicMenu},
-    {"Window", "Window", kWindowMenu}, {"Help", "Help", kHelpMenu},
+    {"File", "&File", kFileMenu},       {"Edit", "&Edit", kEditMenu},
+    {"View", "&View", kViewMenu},       {"Make", "&Make", kMakeMenu},
+    {"Effects", "Effe&cts", kEffectsMenu}, {"Music", "M&usic", kMusicMenu},
+    {"Window", "&Window", kWindowMenu}, {"Help", "&Help", kHelpMenu},
 };
 
 constexpr const char* kBasicBar[] = {

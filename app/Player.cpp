@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/HourGlass.h"
 #include "app/Main.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
@@ -15,6 +16,7 @@
 #include "foundation/unit.h"
 #include "gui/mediaplayer.h"
 #include "gui/waveplayer.h"
+#include "music/unitmuz.h"
 #include "wave/unitwave.h"
 #include "wave/wavefile.h"
 #include "wave/waveview.h"
@@ -68,17 +70,47 @@ class RegistryPlayerDocuments : public PlayerDocuments {
     return child != nullptr ? child->GetKind() : 0;
   }
   TUnitWave* ActiveUnitWave() const override { return form_.ActiveUnitWave(); }
-  // Music documents are not rendered yet: there is nothing to play for them.
-  SoundPtr RenderActiveMuz() override { return nullptr; }
+  // The same render as Generate: what Play sounds is what Generate would make.
+  SoundPtr RenderActiveMuz() override {
+    TUnitMuz* music = form_.ActiveUnitMuz();
+    return music != nullptr ? music->CreateWave() : nullptr;
+  }
 
  private:
   const TMainForm& form_;
+};
+
+// Preparing a play (rendering music, writing the play file of a long sound) takes a while: the
+// hourglass shows meanwhile, and a message on the way shows with the normal cursor.
+class PreparingPlay : public MessageSink {
+ public:
+  explicit PreparingPlay(TMainForm& form) : busy_(form), previous_(SetMessageSink(this)) {}
+  ~PreparingPlay() override { SetMessageSink(previous_); }
+  PreparingPlay(const PreparingPlay&) = delete;
+  PreparingPlay& operator=(const PreparingPlay&) = delete;
+
+  int ShowMessage(const std::string& text, const std::string& caption, int flags) override {
+    busy_.Release();
+    SetMessageSink(previous_);
+    const int answer = ShowMessageBox(text, caption, flags);
+    SetMessageSink(this);
+    return answer;
+  }
+
+ private:
+  CommandHourGlass busy_;
+  MessageSink* previous_;
 };
 
 // A checkable action flips its check mark when triggered; here only the commands set it.
 void BindPlayerCommand(TMainForm& form, QAction* action, void (PlaybackControl::*command)()) {
   QObject::connect(action, &QAction::triggered, &form, [&form, action, command](bool checked) {
     if (action->isCheckable()) action->setChecked(!checked);
+    if (command == &PlaybackControl::FilePlayExecute) {
+      const PreparingPlay preparing(form);
+      (form.Playback().*command)();
+      return;
+    }
     (form.Playback().*command)();
   });
 }
@@ -119,10 +151,14 @@ void TMainForm::SetPlayerDocuments(PlayerDocuments& documents) {
 }
 
 bool TMainForm::PlayWave(const Sound& sound, int32_t first, int32_t end) {
+  const PreparingPlay preparing(*this);
   return playback_->PlayWave(sound, first, end);
 }
 
-bool TMainForm::PlayWholeSound(const Sound& sound) { return playback_->PlayWholeSound(sound); }
+bool TMainForm::PlayWholeSound(const Sound& sound) {
+  const PreparingPlay preparing(*this);
+  return playback_->PlayWholeSound(sound);
+}
 
 // --- The state machine -----------------------------------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "wave/wavefile.h"
 
@@ -119,6 +120,77 @@ QAudioFormat MakeFormat(int rate, int channels, QAudioFormat::SampleFormat sampl
   return format;
 }
 
+// Frames in the device's encoding; false for an encoding the player does not produce.
+bool EncodeForDevice(const QAudioFormat& format, const int16_t* left, const int16_t* right, int64_t frames,
+                     unsigned char* out) {
+  const int channels = format.channelCount();
+  switch (format.sampleFormat()) {
+    case QAudioFormat::UInt8:
+      EncodeFrames<QAudioFormat::UInt8>(left, right, frames, channels, out);
+      return true;
+    case QAudioFormat::Int16:
+      EncodeFrames<QAudioFormat::Int16>(left, right, frames, channels, out);
+      return true;
+    case QAudioFormat::Int32:
+      EncodeFrames<QAudioFormat::Int32>(left, right, frames, channels, out);
+      return true;
+    case QAudioFormat::Float:
+      EncodeFrames<QAudioFormat::Float>(left, right, frames, channels, out);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The open file as the device's bytes, read and encoded as the device asks for them: a long play
+// neither waits for the whole file to be read nor holds it in memory.
+class FrameStream : public QIODevice {
+ public:
+  FrameStream(WaveFrameReader& file, const QAudioFormat& format)
+      : file_(file), format_(format), frameBytes_(std::max(1, format.bytesPerFrame())) {}
+
+  bool isSequential() const override { return false; }
+  qint64 size() const override { return file_.Frames() * frameBytes_; }
+  bool atEnd() const override { return failed_ || frame_ >= file_.Frames(); }
+  bool seek(qint64 position) override {
+    if (position < 0 || position > size()) return false;
+    frame_ = position / frameBytes_;
+    return QIODevice::seek(frame_ * frameBytes_);
+  }
+
+ protected:
+  qint64 readData(char* data, qint64 maxSize) override {
+    // A block at a time keeps the decoding buffers small whatever the device asks for.
+    constexpr int64_t kBlockFrames = 16384;
+    const int64_t wanted = std::min<int64_t>({maxSize / frameBytes_, kBlockFrames, file_.Frames() - frame_});
+    if (wanted <= 0 || failed_) return 0;
+    left_.resize(static_cast<size_t>(wanted));
+    const bool stereo = file_.Channels() == 2;
+    if (stereo) right_.resize(static_cast<size_t>(wanted));
+    const int64_t got = file_.Read(frame_, wanted, left_.data(), stereo ? right_.data() : nullptr);
+    // A file cut short under the play ends it where it ends.
+    if (got < wanted) failed_ = true;
+    if (got <= 0) return 0;
+    const int16_t* right = stereo ? right_.data() : left_.data();
+    if (!EncodeForDevice(format_, left_.data(), right, got, reinterpret_cast<unsigned char*>(data))) {
+      failed_ = true;
+      return 0;
+    }
+    frame_ += got;
+    return got * frameBytes_;
+  }
+  qint64 writeData(const char*, qint64) override { return -1; }
+
+ private:
+  WaveFrameReader& file_;
+  QAudioFormat format_;
+  int64_t frameBytes_;
+  int64_t frame_ = 0;
+  bool failed_ = false;
+  std::vector<int16_t> left_;
+  std::vector<int16_t> right_;
+};
+
 }  // namespace
 
 QAudioFormat DeviceFormatFor(const QAudioDevice& device, int32_t rate, int channels) {
@@ -159,22 +231,8 @@ QByteArray SoundToDevice(bool& abort, const Sound& sound, const QAudioFormat& fo
     return {};
   }
   QByteArray out(static_cast<qsizetype>(bytes), Qt::Uninitialized);
-  auto* data = reinterpret_cast<unsigned char*>(out.data());
-  switch (format.sampleFormat()) {
-    case QAudioFormat::UInt8:
-      EncodeFrames<QAudioFormat::UInt8>(left->wave, right->wave, frames, channels, data);
-      break;
-    case QAudioFormat::Int16:
-      EncodeFrames<QAudioFormat::Int16>(left->wave, right->wave, frames, channels, data);
-      break;
-    case QAudioFormat::Int32:
-      EncodeFrames<QAudioFormat::Int32>(left->wave, right->wave, frames, channels, data);
-      break;
-    case QAudioFormat::Float:
-      EncodeFrames<QAudioFormat::Float>(left->wave, right->wave, frames, channels, data);
-      break;
-    default:
-      return {};
+  if (!EncodeForDevice(format, left->wave, right->wave, frames, reinterpret_cast<unsigned char*>(out.data()))) {
+    return {};
   }
   return out;
 }
@@ -274,7 +332,9 @@ void WavePlayer::StopDevices() {
     sink_->stop();
     sink_.reset();
   }
-  playBuffer_.close();
+  // What the play held goes with it: only the open file stays.
+  playSource_.reset();
+  playBytes_.clear();
   if (source_) {
     // What the device delivered but the program has not read yet would go with the source.
     TakeRecorded();
@@ -291,14 +351,14 @@ bool WavePlayer::Open() {
   const Flags flags = BeginCommand(nvAborted);
   StopDevices();
   open_ = false;
-  sound_.reset();
+  file_.Close();
   recordBytes_.clear();
   recordFormat_ = {};
   if (QMediaDevices::audioOutputs().isEmpty() && QMediaDevices::audioInputs().isEmpty()) {
     return EndCommand(flags, Fail(playertext::kNoDevice));
   }
   std::string status;
-  if (!ReadWaveFile(fileName_, sound_, status)) {
+  if (!file_.Open(fileName_, status)) {
     error_ = status;
     return EndCommand(flags, false);
   }
@@ -310,8 +370,7 @@ void WavePlayer::Close() {
   const Flags flags = BeginCommand(nvAborted);
   StopDevices();
   open_ = false;
-  sound_.reset();
-  playBytes_.clear();
+  file_.Close();
   recordBytes_.clear();
   recordFormat_ = {};
   EndCommand(flags, true);
@@ -324,19 +383,29 @@ bool WavePlayer::Play() {
   StopDevices();
   const QAudioDevice device = QMediaDevices::defaultAudioOutput();
   if (device.isNull()) return EndCommand(flags, Fail(playertext::kNoOutput));
-  playFormat_ = DeviceFormatFor(device, sound_->Freq, sound_->MoSt);
+  playFormat_ = DeviceFormatFor(device, file_.Rate(), file_.Channels());
   if (!playFormat_.isValid()) return EndCommand(flags, Fail(playertext::kUnsupportedFormat));
-  bool abort = false;
-  playBytes_ = SoundToDevice(abort, *sound_, playFormat_);
-  if (abort) return EndCommand(flags, Fail(playertext::kDeviceFailed));
-  playBuffer_.setBuffer(&playBytes_);
-  playBuffer_.open(QIODevice::ReadOnly);
+  if (playFormat_.sampleRate() == file_.Rate()) {
+    playSource_ = std::make_unique<FrameStream>(file_, playFormat_);
+  } else {
+    // A rate the device lacks: the whole sound is resampled before it starts.
+    SoundPtr sound;
+    std::string status;
+    bool abort = false;
+    if (!ReadWaveFile(fileName_, sound, status)) return EndCommand(flags, Fail(playertext::kDeviceFailed));
+    playBytes_ = SoundToDevice(abort, *sound, playFormat_);
+    if (abort) return EndCommand(flags, Fail(playertext::kDeviceFailed));
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setBuffer(&playBytes_);
+    playSource_ = std::move(buffer);
+  }
+  playSource_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   sink_ = std::make_unique<QAudioSink>(device, playFormat_);
   const uint64_t generation = generation_;
   QObject::connect(sink_.get(), &QAudioSink::stateChanged, context_.get(),
                    [this, generation](QAudio::State state) {
                      if (generation != generation_ || !sink_) return;
-                     const bool drained = state == QAudio::IdleState && playBuffer_.atEnd();
+                     const bool drained = state == QAudio::IdleState && playSource_->atEnd();
                      const bool failed =
                          state == QAudio::StoppedState && sink_->error() != QAudio::NoError;
                      if (!drained && !failed) return;
@@ -353,7 +422,7 @@ bool WavePlayer::Play() {
                    });
   activity_ = Activity::kPlaying;
   notifyOwed_ = flags.notify;
-  if (playBytes_.isEmpty()) {
+  if (playSource_->size() == 0) {
     // Nothing to play: the play completes at once.
     QMetaObject::invokeMethod(
         context_.get(), [this, generation] { PlayFinished(generation, nvSuccessful); },
@@ -362,7 +431,7 @@ bool WavePlayer::Play() {
     playedBeforePauseMs_ = 0;
     drained_ = false;
     playClock_.start();
-    sink_->start(&playBuffer_);
+    sink_->start(playSource_.get());
     if (sink_->error() != QAudio::NoError) {
       notifyOwed_ = false;
       StopDevices();
@@ -387,7 +456,8 @@ int64_t WavePlayer::PlayedMs() const {
 
 int64_t WavePlayer::PlayDurationMs() const {
   const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
-  return playBytes_.size() / frameBytes * 1000 / std::max(1, playFormat_.sampleRate());
+  const int64_t bytes = playSource_ ? playSource_->size() : 0;
+  return bytes / frameBytes * 1000 / std::max(1, playFormat_.sampleRate());
 }
 
 void WavePlayer::FinishWhenPlayedOut(uint64_t generation) {
@@ -460,7 +530,7 @@ bool WavePlayer::StartRecording() {
   StopDevices();
   const QAudioDevice device = QMediaDevices::defaultAudioInput();
   if (device.isNull()) return EndCommand(flags, Fail(playertext::kNoInput));
-  recordFormat_ = DeviceFormatFor(device, sound_->Freq, sound_->MoSt);
+  recordFormat_ = DeviceFormatFor(device, file_.Rate(), file_.Channels());
   if (!recordFormat_.isValid()) return EndCommand(flags, Fail(playertext::kUnsupportedFormat));
   recordBytes_.clear();
   recordWaitedMs_ = 0;
@@ -538,15 +608,17 @@ bool WavePlayer::Save() {
   waitNext_ = false;
   error_.clear();
   if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
-  const waveFileProps fileFormat(static_cast<int16_t>(sound_->MoSt), sound_->Freq,
-                                 static_cast<int16_t>(sound_->BytesPerSample));
+  const waveFileProps fileFormat(static_cast<int16_t>(file_.Channels()), file_.Rate(),
+                                 static_cast<int16_t>(file_.BytesPerSample()));
   bool abort = false;
   SoundPtr recorded = DeviceToSound(abort, recordBytes_, recordFormat_, fileFormat);
   if (abort || !recorded) return EndCommand(flags, Fail(playertext::kDeviceFailed));
   if (!WriteWaveFile(abort, fileName_, *recorded, 0, recorded->GetValues(), true)) {
     return EndCommand(flags, Fail(playertext::kCannotWrite));
   }
-  sound_ = std::move(recorded);
+  // The player holds the file it wrote, as it would after opening it.
+  std::string status;
+  if (!file_.Open(fileName_, status)) return EndCommand(flags, Fail(playertext::kCannotWrite));
   return EndCommand(flags, true);
 }
 

@@ -14,6 +14,7 @@
 #include "foundation/unit.h"
 #include "gui/mediaplayer.h"
 #include "wave/sound.h"
+#include "wave/wavefile.h"
 
 class QAudioSink;
 class QAudioSource;
@@ -98,9 +99,11 @@ class WavePlayer final : public MediaPlayer {
   bool paused_ = false;
   uint64_t generation_ = 0;  // tells the device signals of an earlier play apart
 
-  SoundPtr sound_;  // the open file
+  WaveFrameReader file_;  // the open file
+  // What the sink reads: the file streamed, or the whole sound converted for a device that lacks
+  // its rate (then in playBytes_).
+  std::unique_ptr<QIODevice> playSource_;
   QByteArray playBytes_;
-  QBuffer playBuffer_;
   QAudioFormat playFormat_;
   std::unique_ptr<QAudioSink> sink_;
   // How long the play has sounded, pauses left out: the sink may report itself drained while the

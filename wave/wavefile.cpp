@@ -121,13 +121,16 @@ KV_VECTOR_CLONES void DecodeBlock(FrameLayout layout, const unsigned char* in, i
 
 // A file written under a temporary name beside its target and renamed over it only when complete:
 // a full disk or a failed write leaves the old file untouched. Dropped unfinished, it removes the
-// temporary file.
+// temporary file. The play file is thrown away after use and is written in place, which halves
+// its cost; dropped unfinished, it is removed so that nothing plays a part of it.
 class ReplacingFile {
  public:
   ReplacingFile() = default;
   ~ReplacingFile() {
     if (fd_ >= 0) ::close(fd_);
     if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+    // A temporary file written in place and not finished must not be played.
+    if (temporary_ && !committed_) ::unlink(target_.c_str());
   }
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -149,6 +152,10 @@ class ReplacingFile {
       // A file without any write permission is read-only to this program, even for root.
       if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
       existed = true;
+    }
+    if (temporary_) {
+      fd_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+      return fd_ >= 0;
     }
     static unsigned serial = 0;
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
@@ -177,20 +184,22 @@ class ReplacingFile {
   }
 
   // A document file is flushed to the disk before it replaces the old one; the play file is
-  // thrown away after use and skips the flush.
+  // thrown away after use, skips the flush and is already in its place.
   bool Commit() {
     if (!temporary_ && ::fsync(fd_) != 0) return false;
     const int closed = ::close(fd_);
     fd_ = -1;
     if (closed != 0) return false;
-    if (::rename(tempPath_.c_str(), target_.c_str()) != 0) return false;
+    if (!temporary_ && ::rename(tempPath_.c_str(), target_.c_str()) != 0) return false;
     tempPath_.clear();
+    committed_ = true;
     return true;
   }
 
  private:
   int fd_ = -1;
   bool temporary_ = false;
+  bool committed_ = false;
   std::string target_;
   std::string tempPath_;
 };
@@ -255,6 +264,13 @@ class InputFile {
   }
 
   uint64_t Remaining() const { return size_ > position_ ? size_ - position_ : 0; }
+  uint64_t Position() const { return position_; }
+  // The descriptor becomes the caller's.
+  int Release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
 
   ReadResult Read(unsigned char* data, size_t n) {
     while (n > 0) {
@@ -395,10 +411,18 @@ bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound,
 
 namespace {
 
-// Everything the reader checks, from the RIFF tag to the samples, the same for a file and for
-// bytes in memory.
+// What the header says of the samples that follow it.
+struct DataFormat {
+  int channels = 0;
+  uint32_t rate = 0;
+  int bytes = 0;
+  int64_t frames = 0;
+};
+
+// Everything the reader checks up to the samples, the same for a file and for bytes in memory;
+// the input is left at the first sample.
 template <class Input>
-bool ReadWave(Input& file, SoundPtr& sound, std::string& status) {
+bool ReadWaveHeader(Input& file, DataFormat& data, std::string& status) {
   auto fail = [&status](const char* text) {
     status = text;
     return false;
@@ -449,7 +473,22 @@ bool ReadWave(Input& file, SoundPtr& sound, std::string& status) {
   // The declared size counts only as far as the file goes, and only whole frames.
   const int64_t frameBytes = channels * bytes;
   const uint64_t present = std::min<uint64_t>(size, file.Remaining());
-  const int64_t frames = static_cast<int64_t>(present / static_cast<uint64_t>(frameBytes));
+  data = {channels, rate, bytes, static_cast<int64_t>(present / static_cast<uint64_t>(frameBytes))};
+  return true;
+}
+
+template <class Input>
+bool ReadWave(Input& file, SoundPtr& sound, std::string& status) {
+  DataFormat data;
+  if (!ReadWaveHeader(file, data, status)) return false;
+  const int channels = data.channels;
+  const int bytes = data.bytes;
+  const uint32_t rate = data.rate;
+  const int64_t frames = data.frames;
+  auto fail = [&status](const char* text) {
+    status = text;
+    return false;
+  };
 
   bool abort = false;
   WavePtr waves[2];
@@ -481,6 +520,62 @@ bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& sta
     return false;
   }
   return ReadWave(file, sound, status);
+}
+
+WaveFrameReader::~WaveFrameReader() { Close(); }
+
+bool WaveFrameReader::Open(const std::string& fileName, std::string& status) {
+  Close();
+  status = wavestatus::kNoErrors;
+  InputFile file;
+  if (!file.Open(fileName)) {
+    status = wavestatus::kCannotOpen;
+    return false;
+  }
+  DataFormat data;
+  if (!ReadWaveHeader(file, data, status)) return false;
+  channels_ = data.channels;
+  rate_ = static_cast<int32_t>(data.rate);
+  bytes_ = data.bytes;
+  frames_ = data.frames;
+  dataOffset_ = file.Position();
+  fd_ = file.Release();
+  return true;
+}
+
+void WaveFrameReader::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  channels_ = bytes_ = 0;
+  rate_ = 0;
+  frames_ = 0;
+}
+
+int64_t WaveFrameReader::Read(int64_t first, int64_t count, int16_t* left, int16_t* right) {
+  if (fd_ < 0 || first < 0 || first >= frames_ || count <= 0) return 0;
+  count = std::min(count, frames_ - first);
+  const FrameLayout layout{channels_, bytes_};
+  const int64_t frameBytes = layout.FrameBytes();
+  const int64_t blockFrames = static_cast<int64_t>(kReadBlockBytes) / frameBytes;
+  block_.resize(kReadBlockBytes);
+  unsigned char* block = block_.data();
+  int16_t* const channels[2] = {left, right};
+  int64_t done = 0;
+  while (done < count) {
+    const int64_t frames = std::min(blockFrames, count - done);
+    const auto wanted = static_cast<size_t>(frames * frameBytes);
+    const auto offset = static_cast<off_t>(dataOffset_ + static_cast<uint64_t>((first + done) * frameBytes));
+    ssize_t got;
+    do {
+      got = ::pread(fd_, block, wanted, offset);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) break;
+    const int64_t whole = got / frameBytes;
+    DecodeBlock(layout, block, whole, channels, done);
+    done += whole;
+    if (static_cast<size_t>(got) < wanted) break;
+  }
+  return done;
 }
 
 bool ReadWaveMemory(const unsigned char* data, size_t size, SoundPtr& sound, std::string& status) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "wave/sound.h"
 
@@ -26,10 +27,43 @@ inline constexpr const char* kNoMemory = "Not enough memory.";
 }  // namespace wavestatus
 
 // Writes samples [begin, end) of the sound's channels. The file appears under its name only once
-// every byte is written, so a failure leaves an existing file as it was. False without a message
+// every byte is written, so a failure leaves an existing file as it was; a temporary file (the
+// play file, thrown away after use) is written in place instead, as it needs no such protection. False without a message
 // when a channel is missing; false with the "FileError" box when the file cannot be written.
 bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound, int32_t begin, int32_t end,
                    bool temporary = false);
+
+// A WAVE file read a block at a time, for a play that must not hold the whole sound: Open makes
+// every check ReadWaveFile makes up to the samples, Read decodes frames on demand.
+class WaveFrameReader {
+ public:
+  WaveFrameReader() = default;
+  ~WaveFrameReader();
+  WaveFrameReader(const WaveFrameReader&) = delete;
+  WaveFrameReader& operator=(const WaveFrameReader&) = delete;
+
+  // On failure `status` says why, in ReadWaveFile's words, and the reader stays closed.
+  bool Open(const std::string& fileName, std::string& status);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  int Channels() const { return channels_; }
+  int32_t Rate() const { return rate_; }
+  int BytesPerSample() const { return bytes_; }
+  // Whole frames in the file, as far as it really goes.
+  int64_t Frames() const { return frames_; }
+  // Decodes frames [first, first + count) into `left` and, for a stereo file, `right`; answers
+  // how many it decoded (fewer only at the end of the frames or on a read error).
+  int64_t Read(int64_t first, int64_t count, int16_t* left, int16_t* right);
+
+ private:
+  int fd_ = -1;
+  int channels_ = 0;
+  int32_t rate_ = 0;
+  int bytes_ = 0;
+  int64_t frames_ = 0;
+  uint64_t dataOffset_ = 0;
+  std::vector<unsigned char> block_;
+};
 
 // Reads a file into a new sound (the caller's). On failure `sound` is empty and `status` says why;
 // on success it reads kNoErrors.

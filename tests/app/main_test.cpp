@@ -18,6 +18,7 @@
 #include <fstream>
 #include <set>
 
+#include "app/ChildWin.h"
 #include "app/MainActions.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/recording_help.h"
@@ -25,6 +26,8 @@
 #include "gui/application.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
+#include "wave/props.h"
+#include "wave/unitwave.h"
 
 namespace {
 
@@ -269,4 +272,70 @@ TEST_F(MainFormTest, ExitClosesTheMainWindow) {
   ASSERT_TRUE(form->isVisible());
   form->Action("FileExit")->trigger();
   EXPECT_FALSE(form->isVisible());
+}
+
+// Every menu by keyboard alone: F10 or a lone Alt opens the menu bar, the arrows go from menu to
+// menu and an item's letter runs its command. Alt+F runs Multi Frequencies, the command that owns
+// it, rather than opening File; Alt+H, which no command owns, opens Help. Ctrl+F6 goes to the next
+// document window and Ctrl+F4 closes the active one.
+TEST_F(MainFormTest, EveryMenuAndCommandIsReachedByKeyboard) {
+  for (const char* name : {"one", "two"}) {
+    auto unit = std::make_unique<TUnitWave>(name, waveFileProps(1, 22050, 2));
+    ASSERT_TRUE(unit->MakeSinus(TSinusProps{}));
+    unit->SetSaved();
+    form->CreateMDIChildWave(name, std::move(unit), {}, {});
+  }
+  form->ActionList1Update();
+  std::vector<std::string> dialogs;
+  ScopedModalRunner runner([&](QDialog& dialog) {
+    dialogs.push_back(dialog.windowTitle().toStdString());
+    return int(QDialog::Rejected);
+  });
+  const auto openMenu = [] {
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    return popup != nullptr ? popup->objectName().toStdString() : std::string();
+  };
+  const auto closeMenus = [&] {
+    while (QApplication::activePopupWidget() != nullptr) QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+  };
+
+  struct Case { const char* menu; char letter; const char* command; } cases[] = {
+      {"File", 'd', "DuplicateWave"}, {"Edit", 'd', "EditDelete"}, {"View", 'w', "ViewWave"},
+      {"Make", 's', "MakeSilence"},   {"Effects", 'b', "Block"},   {"Window", 'c', "WindowCascade"},
+      {"Help", 'c', "HelpContents"},
+  };
+  int rights = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.menu);
+    QSignalSpy fired(form->Action(c.command), &QAction::triggered);
+    QTest::keyClick(form.get(), rights % 2 == 0 ? Qt::Key_F10 : Qt::Key_Alt);
+    EXPECT_EQ(openMenu(), "File");
+    for (int i = 0; i < rights; ++i) QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
+    ASSERT_EQ(openMenu(), c.menu);
+    QTest::keyClick(QApplication::activePopupWidget(), c.letter);
+    EXPECT_EQ(fired.count(), 1);
+    closeMenus();
+    ++rights;
+  }
+
+  QSignalSpy multiFrequencies(form->Action("MakeMFreq"), &QAction::triggered);
+  QTest::keyClick(form.get(), Qt::Key_F, Qt::AltModifier);
+  EXPECT_EQ(multiFrequencies.count(), 1);
+  EXPECT_EQ(openMenu(), "");
+  QTest::keyClick(form.get(), Qt::Key_H, Qt::AltModifier);
+  EXPECT_EQ(openMenu(), "Help");
+  closeMenus();
+
+  const auto active = [&] { return form->GetActiveMDIChild()->windowTitle().toStdString(); };
+  const std::string first = active();
+  QTest::keyClick(form.get(), Qt::Key_F6, Qt::ControlModifier);
+  const std::string second = active();
+  EXPECT_NE(second, first);
+  const size_t open = form->MDIChildren().size();
+  QTest::keyClick(form.get(), Qt::Key_F4, Qt::ControlModifier);
+  QApplication::processEvents();
+  EXPECT_EQ(form->MDIChildren().size(), open - 1);
+  for (TMDIChildKorvalen* child : form->MDIChildren()) {
+    EXPECT_NE(child->windowTitle().toStdString(), second);
+  }
 }

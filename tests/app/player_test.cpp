@@ -17,6 +17,7 @@
 #include "support/recording_sink.h"
 #include "wave/shell.h"
 #include "wave/unitwave.h"
+#include "gui/cursors.h"
 #include "wave/wavefile.h"
 #include "support/samples.h"
 #include "wave/fakes/recording_view.h"
@@ -316,19 +317,29 @@ TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
 
 namespace {
 
+// Notes the screen cursor each time a play file is opened.
+class CursorAtOpen : public FakePlayer {
+ public:
+  bool Open() override {
+    cursors.push_back(ScreenCursor());
+    return FakePlayer::Open();
+  }
+  std::vector<TCursor> cursors;
+};
+
 class MainPlaybackTest : public MainWindowTest {
  protected:
   MainPlaybackTest() : MainWindowTest("mainplay") {}
   void SetUp() override {
     PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
     MainWindowTest::SetUp();
-    auto fake = std::make_unique<FakePlayer>();
+    auto fake = std::make_unique<CursorAtOpen>();
     player = fake.get();
     form->SetAudioPlayer(std::move(fake));
   }
 
   RecordingSink sink;
-  FakePlayer* player = nullptr;
+  CursorAtOpen* player = nullptr;
 };
 
 }  // namespace
@@ -341,6 +352,9 @@ TEST_F(MainPlaybackTest, TheEngineReachesTheWholeSoundPlayThroughTheMainWindow) 
   const SoundPtr tune = Tens(25);
   EXPECT_TRUE(MainPlayWholeSound(*tune));
   EXPECT_EQ(FileSamples(TempPlayFile).size(), 25u);
+  // The hourglass shows while the play is prepared, and goes with it.
+  EXPECT_EQ(player->cursors, std::vector<TCursor>{crHourGlass});
+  EXPECT_EQ(ScreenCursor(), crDefault);
   EXPECT_TRUE(play->isChecked() && form->Action("FileStop")->isEnabled());
   form->Action("FileStop")->trigger();
   EXPECT_EQ(std::pair(player->Mode(), play->isChecked()), std::pair(mpNotReady, false));

@@ -150,6 +150,30 @@ TEST_F(WaveFileTest, RoundTripsGiveBackSamplesAndFormat) {
       if (width == 2) {
         EXPECT_EQ(Samples(back->GetRightWave()), channels == 2 ? right : left);
       }
+
+      // The play file is written in place (the same file, no other left beside it) and streamed
+      // back in blocks that give the same samples as the whole read.
+      struct stat before {}, after {};
+      ASSERT_EQ(stat(PathOf("rt.wav").c_str(), &before), 0);
+      ASSERT_TRUE(WriteWaveFile(abort, PathOf("rt.wav"), *original, 0, original->GetValues(), true));
+      ASSERT_EQ(stat(PathOf("rt.wav").c_str(), &after), 0);
+      EXPECT_EQ(after.st_ino, before.st_ino);
+      EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(PathOf("rt.wav")).parent_path()), fs::directory_iterator{}), 1);
+      WaveFrameReader stream;
+      ASSERT_TRUE(stream.Open(PathOf("rt.wav"), status)) << status;
+      EXPECT_EQ(std::tuple(stream.Channels(), stream.Rate(), stream.BytesPerSample(), stream.Frames()),
+                std::tuple(channels, back->Freq, int{width}, int64_t{9}));
+      Samples16 streamed[2] = {Samples16(9, 0), Samples16(9, 0)};
+      for (auto [first, count] : {std::pair(0, 2), std::pair(2, 5), std::pair(7, 10)}) {
+        EXPECT_EQ(stream.Read(first, count, streamed[0].data() + first,
+                              channels == 2 ? streamed[1].data() + first : nullptr),
+                  std::min(count, 9 - first));
+      }
+      EXPECT_EQ(stream.Read(9, 1, streamed[0].data(), nullptr), 0);
+      EXPECT_EQ(streamed[0], Samples(back->GetLeftWave()));
+      if (channels == 2) {
+        EXPECT_EQ(streamed[1], Samples(back->GetRightWave()));
+      }
     }
   }
 }
@@ -185,10 +209,12 @@ TEST_F(WaveFileTest, WriterFailuresKeepTheOldFileAndSayWhy) {
   rlimit small = saved;
   small.rlim_cur = 1000;
   setrlimit(RLIMIT_FSIZE, &small);
-  const bool written = WriteWaveFile(abort, target, sound, 0, 5000, true);
+  const bool written = WriteWaveFile(abort, target, sound, 0, 5000);
+  // The play file is written in place: failing, it goes, so that no part of it is played.
+  const bool played = WriteWaveFile(abort, PathOf("play.wav"), sound, 0, 5000, true);
   setrlimit(RLIMIT_FSIZE, &saved);
-  EXPECT_FALSE(written);
-  EXPECT_EQ(sink.messages.size(), 4u);
+  EXPECT_FALSE(written || played);
+  EXPECT_EQ(sink.messages.size(), 5u);
   EXPECT_EQ(ReadBytes(target), "old contents");
   EXPECT_EQ(FilesInDir(), std::vector<std::string>{"t.wav"});  // no temporary file left behind
 

@@ -1,0 +1,90 @@
+// Play of a music document through the real main window, music window, player and audio server.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <filesystem>
+#include <tuple>
+#include <vector>
+
+#include "app/ChildWave.h"
+#include "audio/audio_support.h"
+#include "gui/cursors.h"
+#include "music/render.h"
+#include "muzwindow_fixture.h"
+#include "wave/props.h"
+#include "wave/unitwave.h"
+#include "wave/wavefile.h"
+
+namespace {
+
+std::vector<int16_t> Samples(const Sound& sound) {
+  const Wave* wave = sound.GetLeftWave();
+  return wave == nullptr ? std::vector<int16_t>{} : std::vector<int16_t>(wave->wave, wave->wave + wave->values);
+}
+
+// A sink that also notes the cursor each message shows with.
+struct CursorAtMessage : MessageSink {
+  CursorAtMessage() : previous(SetMessageSink(this)) {}
+  ~CursorAtMessage() override { SetMessageSink(previous); }
+  int ShowMessage(const std::string& text, const std::string& caption, int flags) override {
+    cursors.push_back(ScreenCursor());
+    return previous->ShowMessage(text, caption, flags);
+  }
+  MessageSink* previous;
+  std::vector<TCursor> cursors;
+};
+
+// Composed by mouse, played with P: with no sample wave the render's message shows (with the
+// normal cursor) and nothing plays; with one, the play file holds exactly what Generate makes.
+TEST_F(MuzWindowTest, PlayOfAMusicDocumentPlaysWhatGenerateMakes) {
+  if (!AudioAvailable()) GTEST_SKIP() << kNoAudioHelp;
+  Trigger("FileNewMuz");
+  auto* window = dynamic_cast<TMDIChildMuz*>(form->GetActiveMDIChild());
+  ASSERT_NE(window, nullptr);
+  ResizeClient(*window, *window->ClientArea(), {600, 300});
+  window->EvFormPaint();
+  TUnitMuz* unit = window->GetUnitMuz();
+  unit->SetUnitMuzMode(unitMuzAdd);
+  unit->SetInsertModeKind(1);
+  const int32_t c = unit->GetStartStave()->GetCentreY();
+  for (int i = 0; i < 3; ++i) {
+    window->EvFormMouseDown(100 + 60 * i, c - 5 * i);
+    window->EvFormMouseUp(Qt::NoButton);
+  }
+
+  CursorAtMessage cursors;
+  Trigger("FilePlay");
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text.rfind(rendertext::kCannotCreateMusic, 0), 0u) << sink.messages[0].text;
+  EXPECT_EQ(cursors.cursors, std::vector<TCursor>{crDefault});
+  EXPECT_EQ(ScreenCursor(), crDefault);
+  EXPECT_FALSE(form->Action("FilePlay")->isChecked());
+  EXPECT_FALSE(std::filesystem::exists(TempPlayFile));
+
+  auto sample = std::make_unique<TUnitWave>("sample.wav", waveFileProps(1, 22050, 2));
+  sample->SetName("sample");
+  ASSERT_TRUE(sample->MakeSinus(TSinusProps{}));
+  form->CreateMDIChildWave("sample.wav", std::move(sample), form->WaveViewDefaults, form->VoldViewDefaults);
+  form->MdiArea()->setActiveSubWindow(window);
+  sink.messages.clear();
+  Trigger("FilePlay");
+  EXPECT_TRUE(sink.messages.empty()) << sink.messages[0].text;
+  EXPECT_TRUE(form->Action("FilePlay")->isChecked());
+  EXPECT_EQ(form->MDIChildren().size(), 2u) << "Play made a document";
+  SoundPtr played;
+  std::string status;
+  ASSERT_TRUE(ReadWaveFile(TempPlayFile, played, status)) << status;
+  Trigger("FileStop");
+
+  Trigger("MusicGenerate");
+  auto* generated = dynamic_cast<TMDIChildWave*>(form->GetActiveMDIChild());
+  ASSERT_NE(generated, nullptr);
+  const Sound& made = *generated->GetUnitWave()->GetSound();
+  EXPECT_GT(made.GetValues(), 1000);
+  EXPECT_EQ(std::tuple(played->MoSt, played->Freq), std::tuple(made.MoSt, made.Freq));
+  EXPECT_EQ(Samples(*played), Samples(made));
+}
+
+}  // namespace
