@@ -264,9 +264,3 @@ TEST_F(MainFormTest, ShortcutsRestWhileAModelessDialogTakesTypingOrAModalBoxIsOp
   QTest::keyClick(&box, Qt::Key_F1);
   EXPECT_EQ(help.calls.size(), 1u);
 }
-
-TEST_F(MainFormTest, ExitClosesTheMainWindow) {
-  ASSERT_TRUE(form->isVisible());
-  form->Action("FileExit")->trigger();
-  EXPECT_FALSE(form->isVisible());
-}
