@@ -87,7 +87,7 @@ TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled)
   }
   // Pause may be pressed before anything plays.
   std::set<std::string> expected{"FileNewWave", "FileOpenWave", "FileClose", "FileExit",
-                                 "FilePause", "WindowCascade", "WindowTileHorizontal",
+                                 "FilePause", "Register", "WindowCascade", "WindowTileHorizontal",
                                  "WindowTileVertical", "WindowMinimizeAll", "WindowArrangeAll",
                                  "HelpContents", "HelpTopicSearch", "HelpOnHelp",
                                  "SelectWave", "MusicDialog", "MusicParts"};
@@ -99,6 +99,16 @@ TEST_F(MainFormTest, EveryActionHasItsOwnShortcutAndOnlyBuiltCommandsAreEnabled)
     }
   }
   EXPECT_EQ(enabled, expected);
+
+  // The File menu as the user opens it with no document: New, Open, Register, Close and Exit.
+  std::vector<std::string> usable;
+  for (const QAction* entry : form->MainMenu("File")->actions()) {
+    if (!entry->isSeparator() && entry->isVisible() && entry->isEnabled()) {
+      usable.push_back(entry->objectName().toStdString());
+    }
+  }
+  EXPECT_EQ(usable, (std::vector<std::string>{"FileNewWave", "FileOpenWave", "FileClose",
+                                              "FilePause", "Register", "FileExit"}));
 }
 
 TEST_F(MainFormTest, WithoutADocumentTheIdleUpdateEmptiesStatusPanelsTwoToSix) {
