@@ -1,11 +1,15 @@
 // The Select and Zoom dialog: what it shows of the active wave window, Apply with typed times and
 // its first error, and the notices as windows become active or close.
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
 
 #include "app/ChildWave.h"
 #include "app/DSelZoom.h"
@@ -98,6 +102,27 @@ TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {
   EXPECT_EQ(w->IsZoomed(), 0);
   d->CancelBtn->click();  // a failed Apply does not keep the dialog from closing
   EXPECT_FALSE(d->isVisible() || form->Action("SelectWave")->isChecked());
+}
+
+TEST_F(SelZoom, ShortcutsComeBackHoweverTheDialogCloses) {
+  Open(8000, 8000);
+  QAction* reverse = form->Action("Reverse");
+  QSignalSpy fired(reverse, &QAction::triggered);
+  const std::function<void()> closings[] = {[this] { d->CancelBtn->click(); },
+                                            [this] { QTest::keyClick(d, Qt::Key_Escape); },
+                                            [this] { d->close(); }};  // the frame's close box
+  for (const auto& close : closings) {
+    if (!d->isVisible()) QTest::keyClick(form.get(), Qt::Key_Q);
+    ASSERT_TRUE(d->isVisible());
+    QApplication::setActiveWindow(d);
+    ASSERT_TRUE(form->DialogActive);
+    close();
+    ASSERT_FALSE(d->isVisible());
+    reverse->setEnabled(true);  // as the idle update leaves it for this wave
+    const int before = fired.count();
+    QTest::keyClick(form.get(), Qt::Key_R);
+    EXPECT_EQ(fired.count(), before + 1);
+  }
 }
 
 TEST_F(SelZoom, FollowsTheActiveWindowAndEmptiesWhenTheLastOneCloses) {
