@@ -109,8 +109,16 @@ int ExecModal(QDialog& dialog) {
 }
 
 int QtMessageSink::ShowMessage(const std::string& text, const std::string& caption, int flags) {
+  // A box raised while a dialog is the active window belongs to that dialog:
+  // owned by the main window it would open behind a dialog that stays on top, out of reach.
+  QWidget* parent = owner_;
+  QWidget* active = QApplication::activeWindow();
+  if (active != nullptr && active != owner_ && active->isVisible()) parent = active;
   QMessageBox box(IconOf(flags), QString::fromStdString(caption), QString::fromStdString(text),
-                  ButtonsOf(flags), owner_);
+                  ButtonsOf(flags), parent);
+  if (parent != nullptr && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  }
   return AnswerOf(ExecModal(box), flags);
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QFont>
 #include <QFontInfo>
 #include <QMessageBox>
@@ -43,6 +45,25 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
               c.answer);
     EXPECT_EQ(shown, 1);
   }
+}
+
+TEST(Application, ABoxRaisedWhileADialogHasTheFocusShowsAboveThatDialog) {
+  QWidget main;
+  main.show();
+  QDialog onTop(&main);
+  onTop.setWindowFlag(Qt::WindowStaysOnTopHint);
+  QtMessageSink sink(&main);
+  std::vector<std::pair<QWidget*, bool>> owners;  // the box's owner, and whether it stays on top
+  ScopedModalRunner runner([&](QDialog& box) {
+    owners.emplace_back(box.parentWidget(), box.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    return int{QMessageBox::Ok};
+  });
+  QApplication::setActiveWindow(&main);
+  sink.ShowMessage("Main", "Error", kMbOk);
+  onTop.show();
+  QApplication::setActiveWindow(&onTop);
+  sink.ShowMessage("In Room Up: Value is too low.", "Input Error", kMbOk);
+  EXPECT_EQ(owners, (std::vector<std::pair<QWidget*, bool>>{{&main, false}, {&onTop, true}}));
 }
 
 TEST(Application, WithoutAHelpFileHelpSaysSoAndNamesTheTopic) {
