@@ -582,6 +582,7 @@ void TDlgMusTree::editCountExit() {
         KeptNode = SelectedNode;
         Changed = 1;
       } else {
+        Relabel(*SelectedNode);
         UnitMuz->Refresh();
         UnitMuz->SetModified();
       }
@@ -595,11 +596,19 @@ void TDlgMusTree::editCountExit() {
     count.ReadField(ok, text, "Count");
     if (ok) {
       loop->SetCount(count);
+      Relabel(*SelectedNode);
       UnitMuz->Refresh();
       UnitMuz->SetModified();
     }
   }
   if (Keep) editCount->setFocus();
+}
+
+void TDlgMusTree::Relabel(QTreeWidgetItem& node) {
+  // A label of the user's own stays; one made from the count follows it without a rebuild.
+  ++FillCount;
+  node.setText(0, QString::fromStdString(ItemOf(&node)->GetLabel()));
+  --FillCount;
 }
 
 void TDlgMusTree::editPitchExit() {
