@@ -1,6 +1,11 @@
 #include "app/ModelessDialog.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+
+#include "app/MainRegistry.h"
 
 namespace {
 
@@ -41,4 +46,19 @@ bool ModelessToggle::Toggle(QWidget* owner) {
   widget_->raise();
   widget_->activateWindow();
   return Visible();
+}
+
+void PlaceBesideMainForm(QWidget& dialog) {
+  const TMainRect main = MainFormRect();
+  QRect screen(0, 0, 0, 0);
+  if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
+  // The frame is not known before the window system has framed the dialog once: until then the
+  // owner's frame, drawn by the same window manager, tells its size.
+  QSize frame = dialog.frameGeometry().size();
+  if (frame == dialog.size() && dialog.parentWidget() != nullptr) {
+    const QWidget* owner = dialog.parentWidget()->window();
+    frame += owner->frameGeometry().size() - owner->size();
+  }
+  dialog.move(std::min(screen.x() + screen.width() - frame.width(), main.Right),
+              std::min(screen.y() + screen.height() - frame.height(), main.Bottom));
 }

@@ -82,3 +82,7 @@ class ModelessDialog : public ModelessToggle {
  private:
   Notices* notices_ = nullptr;
 };
+
+// Moves a modeless dialog to the main window's lower right corner, but with its whole frame on
+// the screen: the frame's top-left corner goes to that corner, or left and up as far as needed.
+void PlaceBesideMainForm(QWidget& dialog);

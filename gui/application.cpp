@@ -3,10 +3,16 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QString>
 
 namespace {
+
+// What a title bar takes besides its caption: the window's icon and its three buttons.
+constexpr int kTitleBarExtra = 120;
 
 std::string title;
 std::string helpFile;
@@ -118,6 +124,17 @@ int QtMessageSink::ShowMessage(const std::string& text, const std::string& capti
                   ButtonsOf(flags), parent);
   if (parent != nullptr && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  }
+  // A box is as wide as its text, and the window manager cuts a caption wider than the box
+  // ("You have un… ed changes" over a short question): the box is made wide enough for its
+  // caption in a bold title font, beside the frame's icon and buttons.
+  QFont titleFont = box.font();
+  titleFont.setBold(true);
+  const int captionWidth =
+      QFontMetrics(titleFont).horizontalAdvance(QString::fromStdString(caption)) + kTitleBarExtra;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
   }
   return AnswerOf(ExecModal(box), flags);
 }

@@ -6,7 +6,6 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
@@ -16,7 +15,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -943,10 +941,7 @@ void TDlgMusTree::showEvent(QShowEvent* event) {
 
 void TDlgMusTree::FormShow() {
   // Beside the main window's lower right corner, but within the screen.
-  const TMainRect main = MainFormRect();
-  QRect screen(0, 0, 0, 0);
-  if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
-  move(std::min(screen.width() - width(), main.Right), std::min(screen.height() - height(), main.Bottom));
+  PlaceBesideMainForm(*this);
   SetUnitMuz(dynamic_cast<TMDIChildMuz*>(MainActiveMuzChild()));
 }
 

@@ -14,6 +14,7 @@
 #include "app/ChildWave.h"
 #include "app/DSelZoom.h"
 #include "app/fakes/main_window.h"
+#include "support/layout_check.h"
 #include "support/recording_sink.h"
 
 namespace {
@@ -65,11 +66,19 @@ TEST_F(SelZoom, ShowsTheCursorAndZoomBesideTheMainWindowAndAppliesTypedTimesInEv
   Apply({{d->editZoomBegin, "0.0001 s"}, {d->editZoomEnd, "0.00011 s"}});  // under a sample
   EXPECT_EQ(w->IsZoomed(), 0);
   EXPECT_TRUE(d->isVisible() && sink.messages.empty());
-  const QRect screen = QGuiApplication::primaryScreen()->geometry(), main = form->frameGeometry();
+  // Beside the main window's lower right corner, with the whole frame on the screen.
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  form->move(screen.right() - 300, screen.bottom() - 60);
+  QApplication::processEvents();
+  const QRect main = form->frameGeometry();
   d->hide();
   d->show();
-  EXPECT_EQ(d->pos(), QPoint(std::min(screen.width() - d->width(), main.right() + 1),
-                             std::min(screen.height() - d->height(), main.bottom() + 1)));
+  QApplication::processEvents();
+  const QRect frame = d->frameGeometry();
+  EXPECT_TRUE(screen.contains(frame));
+  EXPECT_EQ(frame.topLeft(), QPoint(std::min(screen.right() + 1 - frame.width(), main.right() + 1),
+                                    screen.bottom() + 1 - frame.height()));
+  EXPECT_EQ(LayoutFaults(*d), std::vector<std::string>{});
 }
 
 TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {

@@ -39,6 +39,10 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
       EXPECT_EQ(std::tuple(box->windowTitle(), box->text(), box->icon(), box->standardButtons()),
                 std::tuple(QString("You have unsaved changes"), QString("Do you want to save?"),
                            c.icon, c.buttons));
+      // The caption has room in the title bar beside the frame's buttons: none is cut.
+      box->show();
+      EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 72);
+      box->hide();
       return c.pressed;
     });
     EXPECT_EQ(sink.ShowMessage("Do you want to save?", "You have unsaved changes", c.flags),
