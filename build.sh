@@ -126,8 +126,8 @@ case "${1:-}" in
   run)
     install_missing
     configure_and_build build
-    if [ -x build/app/korvalen ]; then
-      exec build/app/korvalen
+    if [ -x build/program/korvalen ]; then
+      exec build/program/korvalen
     else
       echo "The editor's window is not built yet." >&2
       exit 1

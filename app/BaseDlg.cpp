@@ -72,6 +72,12 @@ void FitBevel(QWidget* panel, QFrame* bevel, const std::vector<QWidget*>& button
     for (QWidget* button : buttons) left = std::min(left, button->x());
     const int rowWidth = bevel->x() + bevel->width() - left;
     wanted.setWidth(std::max(wanted.width(), rowWidth));
+  } else {
+    // Likewise the column of buttons beside a short body: the bevel stays at least as tall, or
+    // the lowest button would hang below the form.
+    int lowest = 0;
+    for (QWidget* button : buttons) lowest = std::max(lowest, button->y() + button->height());
+    wanted.setHeight(std::max(wanted.height(), lowest - bevel->y()));
   }
   const int dw = wanted.width() - bevel->width();
   const int dh = wanted.height() - bevel->height();

@@ -3,12 +3,10 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -173,10 +171,7 @@ void TDlgSelZoom::EvOnShow() { FormShow(); }
 
 void TDlgSelZoom::FormShow() {
   // At the main window's lower right corner, but within the screen.
-  const TMainRect main = MainFormRect();
-  QRect screen(0, 0, 0, 0);
-  if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
-  move(std::min(screen.width() - width(), main.Right), std::min(screen.height() - height(), main.Bottom));
+  PlaceBesideMainForm(*this);
   ShowChild(ActiveWaveWindow());
 }
 

@@ -8,9 +8,11 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPointer>
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <cerrno>
@@ -238,11 +240,19 @@ bool TMainForm::event(QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  // The document windows go first, each with its own question; one that stays keeps the program.
-  mdiArea_->closeAllSubWindows();
-  if (!mdiArea_->subWindowList().isEmpty()) {
-    event->ignore();
-    return;
+  // The document windows go first, each with its own question. Cancel in any of them stops the
+  // whole close: the windows after it are neither asked nor closed, and the program keeps running.
+  // QMdiArea::closeAllSubWindows would carry on past a refusal, so the walk is our own.
+  QList<QPointer<QMdiSubWindow>> windows;
+  for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::StackingOrder)) {
+    windows.prepend(window);  // the front window is asked first
+  }
+  for (const QPointer<QMdiSubWindow>& window : windows) {
+    if (window.isNull()) continue;
+    if (!window->close()) {
+      event->ignore();
+      return;
+    }
   }
   event->accept();
 }

@@ -27,7 +27,7 @@ constexpr ActionSpec kFile[] = {
      "delundo", 0},
     {"FileProperties", "Properties", "", "Properties|Change the properties of the wave", "props",
      0},
-    {"Register", "&Register...", "N", "Register|Register a wave using a name", "Reg", 0},
+    {"Register", "&Register...", "N", "Register|Register a wave using a name", "Reg", E},
     {"Options", "Options...", "", "", "", H},
     {"FileExit", "E&xit", "", "Exit|Exit the Korvalen", "", E},
 };

@@ -26,6 +26,13 @@ void TMainForm::ConnectClipboardAndDialogs() {
   BindCommand("MusicParts", &TMainForm::MusicPartsExecute);
   BindCommand("DrawWaveLin", &TMainForm::DrawWaveLinExecute);
   BindCommand("DrawWave3G", &TMainForm::DrawWave3GExecute);
+  // A dialog that hides hands the keys back to the shortcuts at once: the window under it may
+  // already be the active one, and then no document window is activated to do it.
+  for (ModelessToggle* dialog : {static_cast<ModelessToggle*>(&DlgSelZoom),
+                                 static_cast<ModelessToggle*>(&DlgMusic),
+                                 static_cast<ModelessToggle*>(&DlgMusTree)}) {
+    dialog->OnHide([this] { DialogActive = false; });
+  }
 }
 
 void TMainForm::UndoExecute() {

@@ -113,6 +113,8 @@ void TMainForm::ActionList1Update() {
   if (TUnitWave* unitWave = ActiveUnitWave()) {
     unitWave->ShowStatus();
   } else if (TUnitMuz* unitMuz = ActiveUnitMuz()) {
+    // A music document has no channels or size to show: the last wave's must not stay there.
+    for (int panel = 5; panel <= 6; ++panel) statusBar_->SetPanelText(panel, "");
     unitMuz->ShowStatus();
   } else {
     ClearStatus();

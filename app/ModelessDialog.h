@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstddef>
 #include <functional>
+#include <memory>
 
 class TMDIChildMuz;
 class TMDIChildWave;
@@ -48,10 +49,16 @@ class ModelessToggle {
   // is built on first use and shown in front. Answers whether it shows now: without a way to
   // build it, it never does.
   bool Toggle(QWidget* owner);
+  // Called each time the dialog hides, however it went: Close, Escape, the frame's close box or
+  // its own toggle. Set before the dialog is built.
+  void OnHide(std::function<void()> hidden);
 
  protected:
   std::function<QWidget*(QWidget* owner)> build_;
   QPointer<QWidget> widget_;  // the owner deletes the dialog; the pointer then reads null
+
+ private:
+  std::unique_ptr<QObject> hideWatcher_;
 };
 
 // A modeless dialog seen through what the main window tells it.
@@ -75,3 +82,7 @@ class ModelessDialog : public ModelessToggle {
  private:
   Notices* notices_ = nullptr;
 };
+
+// Moves a modeless dialog to the main window's lower right corner, but with its whole frame on
+// the screen: the frame's top-left corner goes to that corner, or left and up as far as needed.
+void PlaceBesideMainForm(QWidget& dialog);

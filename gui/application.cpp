@@ -3,10 +3,16 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QString>
 
 namespace {
+
+// What a title bar takes besides its caption: the window's icon and its three buttons.
+constexpr int kTitleBarExtra = 120;
 
 std::string title;
 std::string helpFile;
@@ -109,8 +115,27 @@ int ExecModal(QDialog& dialog) {
 }
 
 int QtMessageSink::ShowMessage(const std::string& text, const std::string& caption, int flags) {
+  // A box raised while a dialog is the active window belongs to that dialog:
+  // owned by the main window it would open behind a dialog that stays on top, out of reach.
+  QWidget* parent = owner_;
+  QWidget* active = QApplication::activeWindow();
+  if (active != nullptr && active != owner_ && active->isVisible()) parent = active;
   QMessageBox box(IconOf(flags), QString::fromStdString(caption), QString::fromStdString(text),
-                  ButtonsOf(flags), owner_);
+                  ButtonsOf(flags), parent);
+  if (parent != nullptr && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+  }
+  // A box is as wide as its text, and the window manager cuts a caption wider than the box
+  // ("You have un… ed changes" over a short question): the box is made wide enough for its
+  // caption in a bold title font, beside the frame's icon and buttons.
+  QFont titleFont = box.font();
+  titleFont.setBold(true);
+  const int captionWidth =
+      QFontMetrics(titleFont).horizontalAdvance(QString::fromStdString(caption)) + kTitleBarExtra;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
   return AnswerOf(ExecModal(box), flags);
 }
 

@@ -43,8 +43,9 @@ class ScopedModalRunner {
 
 // --- Message boxes ------------------------------------------------------------------------
 
-// Shows the engine's boxes as real message boxes owned by `owner` (may be null), titled with the
-// box's caption, with the buttons and icon of the flags; answers kIdOk, kIdCancel, kIdYes or kIdNo.
+// Shows the engine's boxes as real message boxes owned by `owner` (may be null), or by the dialog
+// that has the focus, so the box shows above it; titled with the box's caption, with the buttons
+// and icon of the flags; answers kIdOk, kIdCancel, kIdYes or kIdNo.
 class QtMessageSink : public MessageSink {
  public:
   explicit QtMessageSink(QWidget* owner = nullptr) : owner_(owner) {}

@@ -6,22 +6,22 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -85,21 +85,210 @@ TCountSelectPartItem* TurnItemOf(const QTreeWidgetItem* node) {
   return IsTurnNode(node) ? static_cast<TCountSelectPartItem*>(ItemOf(node)) : nullptr;
 }
 
-// Tree images: a sign on a coloured square for each kind of node (0 loop, 1 single part, 2 turn
-// item, 3 select part), and one for each of the eighteen actions.
-QIcon MakeImage(const QString& sign, QColor colour) {
-  QPixmap pixmap(kImageSize, kImageSize);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.fillRect(2, 2, kImageSize - 4, kImageSize - 4, colour);
-  painter.setPen(Qt::white);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, sign);
-  return QIcon(pixmap);
+// --- pictures -----------------------------------------------------------------------------------
+// Drawn like the main window's tool-bar pictures: plain shapes in a few colours, so the kind of a
+// node and what an action does read at a glance. The node kinds come in the order of the tree's
+// image indexes: 0 loop, 1 single part, 2 turn item, 3 select part.
+
+const QColor kInk(30, 30, 30);
+const QColor kLoopBlue(0, 90, 170);
+const QColor kTurnOrange(190, 100, 0);
+const QColor kSelectPurple(130, 30, 150);
+const QColor kAddGreen(0, 140, 0);
+const QColor kMoveBlue(0, 70, 160);
+const QColor kDeleteRed(200, 0, 0);
+
+enum class Picture {
+  Loop, Single, Turn, Select,  // the node kinds
+  InsertSingle, AddLoop, AddSelect, AddTurn,
+  MoveForward, MoveForwardIn, MoveForwardOut,
+  Delete, Expand, ExpandAll, Collapse, CollapseAll, GotoEnd, PlaySubtree
+};
+
+// A single part: a sheet with two staff lines and a quarter note.
+void DrawSingle(QPainter& p, const QRectF& sheet) {
+  p.setPen(QPen(kInk, 1));
+  p.setBrush(Qt::white);
+  p.drawRect(sheet);
+  const double left = sheet.left() + 1.5, right = sheet.right() - 1.5;
+  const double upper = sheet.top() + sheet.height() * 0.4, lower = sheet.top() + sheet.height() * 0.7;
+  p.setPen(QPen(QColor(110, 110, 110), 0.8));
+  p.drawLine(QPointF(left, upper), QPointF(right, upper));
+  p.drawLine(QPointF(left, lower), QPointF(right, lower));
+  const QPointF head(sheet.center().x() - 1, lower);
+  p.setPen(QPen(kInk, 1.2));
+  p.setBrush(kInk);
+  p.drawEllipse(head, 2.2, 1.6);
+  p.drawLine(head + QPointF(2, 0), QPointF(head.x() + 2, sheet.top() + 2));
+}
+
+// A loop: the start and end repeat signs.
+void DrawLoop(QPainter& p) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(kLoopBlue);
+  p.drawRect(QRectF(2, 3, 2.4, 14));
+  p.drawRect(QRectF(15.6, 3, 2.4, 14));
+  p.setPen(QPen(kLoopBlue, 1));
+  p.drawLine(QPointF(6, 3), QPointF(6, 17));
+  p.drawLine(QPointF(14, 3), QPointF(14, 17));
+  p.setPen(Qt::NoPen);
+  for (double x : {8.3, 11.7}) {
+    p.drawEllipse(QPointF(x, 7.5), 1.3, 1.3);
+    p.drawEllipse(QPointF(x, 12.5), 1.3, 1.3);
+  }
+}
+
+// A turn: the bracket over the bars played on that turn, with its number.
+void DrawVolta(QPainter& p, const QRectF& box, const QString& number, const QColor& colour) {
+  p.setPen(QPen(colour, 1.6));
+  p.setBrush(Qt::NoBrush);
+  p.drawPolyline(QPolygonF({QPointF(box.left(), box.bottom()), QPointF(box.left(), box.top()),
+                            QPointF(box.right(), box.top())}));
+  QFont font = p.font();
+  font.setPixelSize(9);
+  font.setBold(true);
+  p.setFont(font);
+  p.drawText(box.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, number);
+}
+
+// A small green plus on a white disc in the lower right corner: "add".
+void DrawAdd(QPainter& p, QPointF centre = QPointF(15, 15)) {
+  p.setPen(Qt::NoPen);
+  p.setBrush(Qt::white);
+  p.drawEllipse(centre, 4.8, 4.8);
+  p.setPen(QPen(kAddGreen, 2.2, Qt::SolidLine, Qt::FlatCap));
+  p.drawLine(centre - QPointF(3.5, 0), centre + QPointF(3.5, 0));
+  p.drawLine(centre - QPointF(0, 3.5), centre + QPointF(0, 3.5));
+}
+
+// A blue arrow along `path`, its head at the path's end pointing along its last stretch.
+void DrawArrow(QPainter& p, const QPolygonF& path) {
+  p.setPen(QPen(kMoveBlue, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+  p.setBrush(Qt::NoBrush);
+  const QPointF tip = path.last(), from = path[path.size() - 2];
+  QPointF along = tip - from;
+  along /= std::hypot(along.x(), along.y());
+  const QPointF across(-along.y(), along.x());
+  QPolygonF line = path;
+  line.last() = tip - along * 3;
+  p.drawPolyline(line);
+  p.setPen(Qt::NoPen);
+  p.setBrush(kMoveBlue);
+  p.drawPolygon(QPolygonF({tip, tip - along * 5 + across * 4, tip - along * 5 - across * 4}));
+}
+
+// The tree's expand box: a square with a plus or a minus; `twice` stacks two of them.
+void DrawTreeBox(QPainter& p, bool plus, bool twice) {
+  const auto box = [&](QPointF corner) {
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(corner, QSizeF(11, 11)));
+    p.setPen(QPen(kInk, 1.6));
+    const QPointF centre = corner + QPointF(5.5, 5.5);
+    p.drawLine(centre - QPointF(3, 0), centre + QPointF(3, 0));
+    if (plus) p.drawLine(centre - QPointF(0, 3), centre + QPointF(0, 3));
+  };
+  if (twice) {
+    box(QPointF(7.5, 2.5));
+    box(QPointF(2.5, 7.5));
+  } else {
+    box(QPointF(4.5, 4.5));
+  }
+}
+
+void DrawPicture(QPainter& p, Picture picture) {
+  switch (picture) {
+    case Picture::Loop:
+      DrawLoop(p);
+      break;
+    case Picture::Single:
+      DrawSingle(p, QRectF(3.5, 2.5, 13, 15));
+      break;
+    case Picture::Turn:
+      DrawVolta(p, QRectF(3, 3, 14, 13), "1.", kTurnOrange);
+      break;
+    case Picture::Select:
+      DrawVolta(p, QRectF(1.5, 3, 7.5, 13), "1", kSelectPurple);
+      DrawVolta(p, QRectF(11, 3, 7.5, 13), "2", kSelectPurple);
+      break;
+    case Picture::InsertSingle:
+      DrawSingle(p, QRectF(8.5, 2.5, 10, 15));
+      DrawAdd(p, QPointF(5, 10));
+      break;
+    case Picture::AddLoop:
+      DrawLoop(p);
+      DrawAdd(p);
+      break;
+    case Picture::AddSelect:
+      DrawPicture(p, Picture::Select);
+      DrawAdd(p);
+      break;
+    case Picture::AddTurn:
+      DrawPicture(p, Picture::Turn);
+      DrawAdd(p);
+      break;
+    case Picture::MoveForward:
+      DrawSingle(p, QRectF(1.5, 4.5, 8, 11));
+      DrawArrow(p, QPolygonF({QPointF(10.5, 10), QPointF(19, 10)}));
+      break;
+    case Picture::MoveForwardIn:
+      // Over the neighbour's edge and down into it.
+      p.setPen(QPen(kInk, 1));
+      p.setBrush(QColor(230, 230, 230));
+      p.drawRect(QRectF(9.5, 9.5, 9, 9));
+      DrawArrow(p, QPolygonF({QPointF(1, 4), QPointF(14, 4), QPointF(14, 17)}));
+      break;
+    case Picture::MoveForwardOut:
+      // From inside the parent out past its end.
+      p.setPen(QPen(kInk, 1));
+      p.setBrush(QColor(230, 230, 230));
+      p.drawRect(QRectF(1.5, 3.5, 10, 13));
+      DrawArrow(p, QPolygonF({QPointF(4, 10), QPointF(19, 10)}));
+      break;
+    case Picture::Delete:
+      p.setPen(QPen(kDeleteRed, 2.6, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(4, 4), QPointF(16, 16));
+      p.drawLine(QPointF(16, 4), QPointF(4, 16));
+      break;
+    case Picture::Expand:
+    case Picture::ExpandAll:
+    case Picture::Collapse:
+    case Picture::CollapseAll:
+      DrawTreeBox(p, picture == Picture::Expand || picture == Picture::ExpandAll,
+                  picture == Picture::ExpandAll || picture == Picture::CollapseAll);
+      break;
+    case Picture::GotoEnd:
+      p.setPen(Qt::NoPen);
+      p.setBrush(kInk);
+      p.drawPolygon(QPolygonF({QPointF(4, 4), QPointF(13, 10), QPointF(4, 16)}));
+      p.drawRect(QRectF(14, 4, 2.4, 12));
+      break;
+    case Picture::PlaySubtree:
+      p.setPen(QPen(kInk, 1));
+      p.setBrush(QColor(0, 150, 0));
+      p.drawPolygon(QPolygonF({QPointF(5, 3), QPointF(16, 10), QPointF(5, 17)}));
+      break;
+  }
+}
+
+QImage PictureImage(Picture picture) {
+  QImage image(kImageSize, kImageSize, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing);
+  DrawPicture(painter, picture);
+  return image;
+}
+
+// The pictures of a pair of opposite actions are mirror images of each other: one is drawn.
+QIcon PictureIcon(Picture picture, bool mirrored = false) {
+  const QImage image = PictureImage(picture);
+  return QIcon(QPixmap::fromImage(mirrored ? image.mirrored(true, false) : image));
 }
 
 const std::vector<QIcon>& TreeImages() {
-  static const std::vector<QIcon> images = {MakeImage("R", QColor(0, 96, 160)), MakeImage("S", QColor(0, 128, 0)),
-                                            MakeImage("T", QColor(160, 96, 0)), MakeImage("?", QColor(128, 0, 128))};
+  static const std::vector<QIcon> images = {PictureIcon(Picture::Loop), PictureIcon(Picture::Single),
+                                            PictureIcon(Picture::Turn), PictureIcon(Picture::Select)};
   return images;
 }
 
@@ -181,7 +370,7 @@ TDlgMusTree::TDlgMusTree(QWidget* owner) : QDialog(owner) {
   chkPlayDraw = new QCheckBox("Play and Draw Subtree");
   chkPlayDraw->setTristate(true);
   grid->addWidget(chkPlayDraw, row++, 0, 1, 2);
-  btnPlay = new QPushButton("Play Subtree");
+  btnPlay = new QPushButton(PictureIcon(Picture::PlaySubtree), "Play Subtree");
   grid->addWidget(btnPlay, row++, 0, 1, 2);
   grid->setRowStretch(row, 1);
 
@@ -235,39 +424,43 @@ void TDlgMusTree::BuildActions() {
   struct Spec {
     QAction*& action;
     const char* caption;
-    int image;
+    Picture picture;
+    bool mirrored;  // the opposite of the action whose picture it shares
     const char* hint;
   };
   const auto make = [this](const Spec& spec) {
-    spec.action = new QAction(MakeImage(QString::number(spec.image), QColor(64, 64, 64)), spec.caption, this);
+    spec.action = new QAction(PictureIcon(spec.picture, spec.mirrored), spec.caption, this);
     const QString hint = spec.hint;
     spec.action->setToolTip(hint.section('|', 0, 0));
     // The status bar shows the part of the hint after the bar.
     spec.action->setStatusTip(hint.contains('|') ? hint.section('|', 1) : hint);
   };
   const std::vector<Spec> specs = {
-      {cmdInsertSingle, "&Insert Single", 5,
+      {cmdInsertSingle, "&Insert Single", Picture::InsertSingle, false,
        "Insert Single before|Insert a new Single Music Part before the selected Music Part"},
-      {cmdAppendSingle, "&Append Single", 4,
+      {cmdAppendSingle, "&Append Single", Picture::InsertSingle, true,
        "Append Single after|Append a new Single Music Part after the selected Music Part"},
-      {cmdAddLoop, "&Repeat", 1, "Add Repeat|Add a new Repeat Music Part in the Tree"},
-      {cmdAddTurns, "&Turns", 3, "Add Turns|Add a new Turns Music Part in the Tree"},
-      {cmdAddTurn, "T&urn", 2, "Add Turn Item|Add a new Turn Item to the selected Repeat Music Part"},
-      {cmdMoveForward, "&Forward", 9, "Move Forward|Move selected Subtree Forward"},
-      {cmdMoveBackward, "&Backward", 6, "Move Backward|Move selected Subtree Backward"},
-      {cmdMoveForwardIn, "Forward into &Next", 10, "Move Forward Into|Move selected Subtree Forward into the Next Subtree"},
-      {cmdMoveBackwardIn, "Backward into &Previous", 7,
+      {cmdAddLoop, "&Repeat", Picture::AddLoop, false, "Add Repeat|Add a new Repeat Music Part in the Tree"},
+      {cmdAddTurns, "&Turns", Picture::AddSelect, false, "Add Turns|Add a new Turns Music Part in the Tree"},
+      {cmdAddTurn, "T&urn", Picture::AddTurn, false,
+       "Add Turn Item|Add a new Turn Item to the selected Repeat Music Part"},
+      {cmdMoveForward, "&Forward", Picture::MoveForward, false, "Move Forward|Move selected Subtree Forward"},
+      {cmdMoveBackward, "&Backward", Picture::MoveForward, true, "Move Backward|Move selected Subtree Backward"},
+      {cmdMoveForwardIn, "Forward into &Next", Picture::MoveForwardIn, false,
+       "Move Forward Into|Move selected Subtree Forward into the Next Subtree"},
+      {cmdMoveBackwardIn, "Backward into &Previous", Picture::MoveForwardIn, true,
        "Move Backward Into|Move selected Subtree Backward into the Previous Subtree"},
-      {cmdMoveForwardOut, "Forward &out", 11, "Move Forward Out|Move selected Subtree Forward out of the Parent Subtree"},
-      {cmdMoveBackwardOut, "Backward o&ut", 8,
+      {cmdMoveForwardOut, "Forward &out", Picture::MoveForwardOut, false,
+       "Move Forward Out|Move selected Subtree Forward out of the Parent Subtree"},
+      {cmdMoveBackwardOut, "Backward o&ut", Picture::MoveForwardOut, true,
        "Move Backward Out|Move selected Subtree Backward out of the Parent Subtree"},
-      {cmdDelete, "&Delete", 0, "Delete Music Part"},
-      {cmdTreeExpand, "&Expand", 14, "Expand"},
-      {cmdTreeExpandAll, "E&xpand All", 15, "Expand All"},
-      {cmdTreeCollapse, "&Collapse", 12, "Collapse"},
-      {cmdTreeCollapseAll, "C&ollapse All", 13, "Collapse All"},
-      {cmdGotoBegin, "&Begin", 16, "Go to First Symbol of Selected Music Part"},
-      {cmdGotoEnd, "&End", 17, "Go to Last Symbol of Selected Music Part"},
+      {cmdDelete, "&Delete", Picture::Delete, false, "Delete Music Part"},
+      {cmdTreeExpand, "&Expand", Picture::Expand, false, "Expand"},
+      {cmdTreeExpandAll, "E&xpand All", Picture::ExpandAll, false, "Expand All"},
+      {cmdTreeCollapse, "&Collapse", Picture::Collapse, false, "Collapse"},
+      {cmdTreeCollapseAll, "C&ollapse All", Picture::CollapseAll, false, "Collapse All"},
+      {cmdGotoBegin, "&Begin", Picture::GotoEnd, true, "Go to First Symbol of Selected Music Part"},
+      {cmdGotoEnd, "&End", Picture::GotoEnd, false, "Go to Last Symbol of Selected Music Part"},
   };
   for (const Spec& spec : specs) make(spec);
   for (QAction* a : {cmdInsertSingle, cmdAppendSingle, cmdAddLoop, cmdAddTurns, cmdAddTurn}) a->setData("Add");
@@ -321,6 +514,8 @@ void TDlgMusTree::BuildActions() {
   tools->addActions({cmdTreeExpand, cmdTreeExpandAll, cmdTreeCollapse, cmdTreeCollapseAll});
   tools->addSeparator();
   tools->addActions({cmdGotoBegin, cmdGotoEnd});
+  // Every button in sight: a narrower dialog would fold the last ones into the bar's overflow.
+  tools->setMinimumWidth(tools->sizeHint().width());
 
   connect(cmdInsertSingle, &QAction::triggered, this, [this] { InsertSingle(true); });
   connect(cmdAppendSingle, &QAction::triggered, this, [this] { InsertSingle(false); });
@@ -582,6 +777,7 @@ void TDlgMusTree::editCountExit() {
         KeptNode = SelectedNode;
         Changed = 1;
       } else {
+        Relabel(*SelectedNode);
         UnitMuz->Refresh();
         UnitMuz->SetModified();
       }
@@ -595,11 +791,19 @@ void TDlgMusTree::editCountExit() {
     count.ReadField(ok, text, "Count");
     if (ok) {
       loop->SetCount(count);
+      Relabel(*SelectedNode);
       UnitMuz->Refresh();
       UnitMuz->SetModified();
     }
   }
   if (Keep) editCount->setFocus();
+}
+
+void TDlgMusTree::Relabel(QTreeWidgetItem& node) {
+  // A label of the user's own stays; one made from the count follows it without a rebuild.
+  ++FillCount;
+  node.setText(0, QString::fromStdString(ItemOf(&node)->GetLabel()));
+  --FillCount;
 }
 
 void TDlgMusTree::editPitchExit() {
@@ -737,10 +941,7 @@ void TDlgMusTree::showEvent(QShowEvent* event) {
 
 void TDlgMusTree::FormShow() {
   // Beside the main window's lower right corner, but within the screen.
-  const TMainRect main = MainFormRect();
-  QRect screen(0, 0, 0, 0);
-  if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
-  move(std::min(screen.width() - width(), main.Right), std::min(screen.height() - height(), main.Bottom));
+  PlaceBesideMainForm(*this);
   SetUnitMuz(dynamic_cast<TMDIChildMuz*>(MainActiveMuzChild()));
 }
 

@@ -126,6 +126,8 @@ class TDlgMusTree : public QDialog, public MusTreeNotices {
   TPartMuz* SelectedPartOrNone() const;
   // Takes the focus from a focused number field, which commits its pending edit.
   void LeaveFields();
+  // The node's text anew from its item, after its count changed.
+  void Relabel(QTreeWidgetItem& node);
 
   TUnitMuz* UnitMuz = nullptr;
   int32_t FillCount = 0;

@@ -6,14 +6,12 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -289,10 +287,14 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
     auto* grid = new QGridLayout(sheet);
     for (const auto& [label, control] : pages[page]) {
       const int at = grid->rowCount();
-      grid->addWidget(new QLabel(label), at, 0);
+      auto* caption = new QLabel(label);
+      caption->setBuddy(control);
+      grid->addWidget(caption, at, 0);
       grid->addWidget(control, at, 1);
     }
     grid->setRowStretch(grid->rowCount(), 1);
+    // The fields take the width the labels leave, so each stands beside its label.
+    grid->setColumnStretch(1, 1);
     pcPlay->addTab(sheet, kPageCaptions[page]);
   }
   connect(pcPlay, &QTabWidget::currentChanged, this, [this](int index) { ChoosePage(index); });
@@ -580,10 +582,6 @@ bool TDlgMusic::event(QEvent* event) {
 }
 
 void TDlgMusic::FormShow() {
-  const TMainRect main = MainFormRect();
-  QRect screen(0, 0, 0, 0);
-  if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
-  move(std::min(screen.width() - width(), main.Right), std::min(screen.height() - height(), main.Bottom));
   UnitMuz = nullptr;
   if (auto* window = dynamic_cast<TMDIChildMuz*>(MainActiveMuzChild())) UnitMuz = window->GetUnitMuz();
   ChangedFlag = 0;
@@ -591,6 +589,9 @@ void TDlgMusic::FormShow() {
     FillWaveCombos();
     FillControls();
   });
+  // Placed at the size the filled controls give it, so no edge runs off the screen.
+  if (layout() != nullptr) layout()->activate();
+  PlaceBesideMainForm(*this);
 }
 
 void TDlgMusic::FormActivate() {

@@ -1,15 +1,20 @@
 // The Select and Zoom dialog: what it shows of the active wave window, Apply with typed times and
 // its first error, and the notices as windows become active or close.
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+#include <functional>
 
 #include "app/ChildWave.h"
 #include "app/DSelZoom.h"
 #include "app/fakes/main_window.h"
+#include "support/layout_check.h"
 #include "support/recording_sink.h"
 
 namespace {
@@ -61,11 +66,19 @@ TEST_F(SelZoom, ShowsTheCursorAndZoomBesideTheMainWindowAndAppliesTypedTimesInEv
   Apply({{d->editZoomBegin, "0.0001 s"}, {d->editZoomEnd, "0.00011 s"}});  // under a sample
   EXPECT_EQ(w->IsZoomed(), 0);
   EXPECT_TRUE(d->isVisible() && sink.messages.empty());
-  const QRect screen = QGuiApplication::primaryScreen()->geometry(), main = form->frameGeometry();
+  // Beside the main window's lower right corner, with the whole frame on the screen.
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  form->move(screen.right() - 300, screen.bottom() - 60);
+  QApplication::processEvents();
+  const QRect main = form->frameGeometry();
   d->hide();
   d->show();
-  EXPECT_EQ(d->pos(), QPoint(std::min(screen.width() - d->width(), main.right() + 1),
-                             std::min(screen.height() - d->height(), main.bottom() + 1)));
+  QApplication::processEvents();
+  const QRect frame = d->frameGeometry();
+  EXPECT_TRUE(screen.contains(frame));
+  EXPECT_EQ(frame.topLeft(), QPoint(std::min(screen.right() + 1 - frame.width(), main.right() + 1),
+                                    screen.bottom() + 1 - frame.height()));
+  EXPECT_EQ(LayoutFaults(*d), std::vector<std::string>{});
 }
 
 TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {
@@ -98,6 +111,27 @@ TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {
   EXPECT_EQ(w->IsZoomed(), 0);
   d->CancelBtn->click();  // a failed Apply does not keep the dialog from closing
   EXPECT_FALSE(d->isVisible() || form->Action("SelectWave")->isChecked());
+}
+
+TEST_F(SelZoom, ShortcutsComeBackHoweverTheDialogCloses) {
+  Open(8000, 8000);
+  QAction* reverse = form->Action("Reverse");
+  QSignalSpy fired(reverse, &QAction::triggered);
+  const std::function<void()> closings[] = {[this] { d->CancelBtn->click(); },
+                                            [this] { QTest::keyClick(d, Qt::Key_Escape); },
+                                            [this] { d->close(); }};  // the frame's close box
+  for (const auto& close : closings) {
+    if (!d->isVisible()) QTest::keyClick(form.get(), Qt::Key_Q);
+    ASSERT_TRUE(d->isVisible());
+    QApplication::setActiveWindow(d);
+    ASSERT_TRUE(form->DialogActive);
+    close();
+    ASSERT_FALSE(d->isVisible());
+    reverse->setEnabled(true);  // as the idle update leaves it for this wave
+    const int before = fired.count();
+    QTest::keyClick(form.get(), Qt::Key_R);
+    EXPECT_EQ(fired.count(), before + 1);
+  }
 }
 
 TEST_F(SelZoom, FollowsTheActiveWindowAndEmptiesWhenTheLastOneCloses) {

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QTabWidget>
 #include <QTest>
 #include <map>
@@ -19,6 +21,7 @@
 #include "app/fakes/main_window.h"
 #include "app/fakes/recording_help.h"
 #include "foundation/random.h"
+#include "support/layout_check.h"
 #include "wave/sound_helpers.h"
 
 namespace {
@@ -86,6 +89,25 @@ TEST(EchoFilterDialogs, BadTextEverywhereIsReportedOneFieldPerPressInReadOrder) 
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(help.calls, (std::vector<std::pair<int, int>>{{kHelpContext, helpContext}}));
   }
+}
+
+TEST(EchoFilterDialogs, LabelsAndFieldsLieInsideTheFormAndApart) {
+  for (const char* caption : {"Period Echo", "High Filter", "Resonant Filter", "Block Filter",
+                              "Random Echo", "Multi Frequency"}) {
+    SCOPED_TRACE(caption);
+    auto dialog = MakeDialog(caption);
+    RunDialog(*dialog, [&] {
+      QApplication::processEvents();
+      EXPECT_EQ(LayoutFaults(*dialog), std::vector<std::string>{});
+    });
+  }
+  // The high and low filters' constant option reads by the group beside its button.
+  auto dialog = MakeDialog("High Filter");
+  const auto* group = dialog->findChild<QGroupBox*>("grpConstant");
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(group->title().toStdString(), "Constant");
+  EXPECT_TRUE(group->isAncestorOf(Control(*dialog, "editFreqConstant")) &&
+              group->isAncestorOf(Control(*dialog, "editFactor")));
 }
 
 // No other wave is open, so an envelope that is read is refused. A button is clicked first; then

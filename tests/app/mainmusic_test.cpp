@@ -106,9 +106,13 @@ TEST_F(MainMusic, UpdateEnablesAndChecksWhatTheDocumentAnswers) {
 
 TEST_F(MainMusic, MenusToolBarsAndStatusFollowTheKindOfTheActiveDocument) {
   OpenWave(10);
+  ASSERT_EQ(form->StatusBar()->PanelText(5), "MO");
   OpenMusic().SetSelectedSymbol(note);
   form->ActionList1Update();
-  EXPECT_EQ(form->StatusBar()->PanelText(1), "Note");
+  // Channels and size are the wave's: the music leaves them blank, not the last wave's.
+  const StatusPanels& panels = *form->StatusBar();
+  EXPECT_EQ(std::tuple(panels.PanelText(1), panels.PanelText(5), panels.PanelText(6)),
+            std::tuple("Note", "", ""));
   for (const char* menu : {"Edit", "View", "Make", "Effects", "Music", "Window"}) {
     EXPECT_EQ(form->MainMenu(menu)->menuAction()->isVisible(),
               std::string("Edit Make Effects").find(menu) == std::string::npos)

@@ -148,6 +148,30 @@ TEST_F(Registry, TheCloseQueryAsksAboutUnsavedChangesAndFollowsTheAnswer) {
   EXPECT_TRUE(sink.messages.empty());
 }
 
+TEST_F(Registry, ExitAsksTheWindowsFrontFirstAndCancelInAnyStopsTheWholeClose) {
+  Open(kUnitKindWave, "saved");
+  for (const char* name : {"first", "front"}) Open(kUnitKindMuz, name)->GetUnit()->SetNew();
+  sink.replies = {kIdCancel};
+  form->Action("FileExit")->trigger();
+  EXPECT_EQ(sink.messages.size(), 1u);  // the front window asked, and nothing after it
+  EXPECT_EQ(std::tuple(form->MDIChildren().size(), deleted["front"], deleted["first"],
+                       form->isVisible()),
+            std::tuple(3u, false, false, true));
+
+  sink.messages.clear();
+  sink.replies = {kIdNo, kIdCancel};
+  form->Action("FileExit")->trigger();
+  EXPECT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(std::tuple(form->MDIChildren().size(), deleted["front"], deleted["first"],
+                       form->isVisible()),
+            std::tuple(2u, true, false, true));
+
+  sink.replies = {kIdNo};
+  form->Action("FileExit")->trigger();
+  EXPECT_EQ(std::tuple(form->MDIChildren().size(), deleted["first"], form->isVisible()),
+            std::tuple(0u, true, false));
+}
+
 TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBack) {
   TestChild* first = Open(kUnitKindWave, "one");
   TestChild* second = Open(kUnitKindMuz, "two");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
 #include <QFont>
 #include <QFontInfo>
 #include <QMessageBox>
@@ -37,12 +39,35 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
       EXPECT_EQ(std::tuple(box->windowTitle(), box->text(), box->icon(), box->standardButtons()),
                 std::tuple(QString("You have unsaved changes"), QString("Do you want to save?"),
                            c.icon, c.buttons));
+      // The caption has room in the title bar beside the frame's buttons: none is cut.
+      box->show();
+      EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 72);
+      box->hide();
       return c.pressed;
     });
     EXPECT_EQ(sink.ShowMessage("Do you want to save?", "You have unsaved changes", c.flags),
               c.answer);
     EXPECT_EQ(shown, 1);
   }
+}
+
+TEST(Application, ABoxRaisedWhileADialogHasTheFocusShowsAboveThatDialog) {
+  QWidget main;
+  main.show();
+  QDialog onTop(&main);
+  onTop.setWindowFlag(Qt::WindowStaysOnTopHint);
+  QtMessageSink sink(&main);
+  std::vector<std::pair<QWidget*, bool>> owners;  // the box's owner, and whether it stays on top
+  ScopedModalRunner runner([&](QDialog& box) {
+    owners.emplace_back(box.parentWidget(), box.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    return int{QMessageBox::Ok};
+  });
+  QApplication::setActiveWindow(&main);
+  sink.ShowMessage("Main", "Error", kMbOk);
+  onTop.show();
+  QApplication::setActiveWindow(&onTop);
+  sink.ShowMessage("In Room Up: Value is too low.", "Input Error", kMbOk);
+  EXPECT_EQ(owners, (std::vector<std::pair<QWidget*, bool>>{{&main, false}, {&onTop, true}}));
 }
 
 TEST(Application, WithoutAHelpFileHelpSaysSoAndNamesTheTopic) {

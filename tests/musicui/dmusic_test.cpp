@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <functional>
 #include <tuple>
 
@@ -18,8 +20,10 @@
 #include "music/PartMuz.h"
 #include "music/muznote.h"
 #include "music/noteplay.h"
+#include "musicui/DMusTree.h"
 #include "musicui/DMusic.h"
 #include "muzwindow_fixture.h"
+#include "support/layout_check.h"
 #include "support/recording_sink.h"
 #include "wave/unitwave.h"
 
@@ -312,6 +316,33 @@ TEST_F(MusicDialog, PlayStaveAndNoteGroupThroughTheMainPlayer) {
     play->click();
     EXPECT_TRUE(sink.messages.empty()) << sink.messages[0].text;
     EXPECT_TRUE(form->Action("FilePlay")->isChecked());
+  }
+}
+
+// With the main window in the screen's lower right corner both music dialogs open with their
+// whole frames on the screen, and every page of the music dialog keeps its fields beside their
+// labels, inside the form and apart.
+TEST_F(MusicDialog, BothDialogsOpenOnTheScreenAndEveryPageLaysOutItsFields) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  form->move(screen.right() - 60, screen.bottom() - 60);
+  QApplication::processEvents();
+  Show(1);
+  InstallMusTreeDialog(*form);
+  form->MusicPartsExecute();
+  QApplication::processEvents();
+  for (QWidget* dialog : {static_cast<QWidget*>(d), form->DlgMusTree.Widget()}) {
+    SCOPED_TRACE(dialog->windowTitle().toStdString());
+    // The music dialog is wider than the test's screen: only its bottom edge can be checked.
+    const QRect frame = dialog->frameGeometry();
+    EXPECT_TRUE(frame.width() > screen.width() ? frame.bottom() <= screen.bottom() : screen.contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+    EXPECT_EQ(LayoutFaults(*dialog), std::vector<std::string>{});
+  }
+  for (int page = 1; page < 5; ++page) {
+    SCOPED_TRACE(page);
+    d->pcPlay->setCurrentIndex(page);
+    QApplication::processEvents();
+    EXPECT_EQ(LayoutFaults(*d), std::vector<std::string>{});
   }
 }
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <functional>
 #include <string>
@@ -136,6 +138,52 @@ TEST(DlgMusTree, EnabledActionsFollowTheSelectedNode) {
   EXPECT_EQ(p.unit.GetState(), kUnitStateModified);
 }
 
+QImage Picture(const QIcon& icon) {
+  return icon.pixmap(QSize(20, 20)).toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// Each of the eighteen actions and each kind of node shows a picture of its own; opposite actions
+// show mirror images (a number drawn on a square would not mirror into its partner).
+TEST(DlgMusTree, ToolBarAndTreeShowPicturesOfWhatTheyDo) {
+  Piece p;
+  p.Plant(p.Concat(p.Loop(2, p.Select(p.A, {1, 2})), p.B));
+  TDlgMusTree dialog(nullptr);
+  dialog.show();  // without a main window it shows no document at first
+  dialog.ShowUnitMuz(&p.unit);
+  dialog.tvMusParts->expandAll();
+  dialog.tvMusParts->setCurrentItem(FindNode(dialog, "A"));
+  QApplication::processEvents();
+  EXPECT_TRUE(dialog.grab().save(QString(KORVALEN_BUILD_DIR) + "/music-parts-dialog.png"));
+
+  using Action = QAction* TDlgMusTree::*;
+  const std::pair<Action, Action> opposites[] = {
+      {&TDlgMusTree::cmdInsertSingle, &TDlgMusTree::cmdAppendSingle},
+      {&TDlgMusTree::cmdMoveForward, &TDlgMusTree::cmdMoveBackward},
+      {&TDlgMusTree::cmdMoveForwardIn, &TDlgMusTree::cmdMoveBackwardIn},
+      {&TDlgMusTree::cmdMoveForwardOut, &TDlgMusTree::cmdMoveBackwardOut},
+      {&TDlgMusTree::cmdGotoEnd, &TDlgMusTree::cmdGotoBegin}};
+  for (const auto& [one, other] : opposites) {
+    SCOPED_TRACE((dialog.*one)->text().toStdString());
+    const QImage picture = Picture((dialog.*one)->icon());
+    EXPECT_NE(picture, Picture((dialog.*other)->icon()));
+    EXPECT_EQ(picture.mirrored(true, false), Picture((dialog.*other)->icon()));
+  }
+  std::vector<QImage> pictures;
+  const QList<QAction*> tools = dialog.findChild<QToolBar*>()->actions();
+  for (const QAction* tool : tools) {
+    if (!tool->isSeparator()) pictures.push_back(Picture(tool->icon()));
+  }
+  EXPECT_EQ(pictures.size(), 18u);
+  for (const char* label : {"repeat 2", "turns", "turn 1", "A"}) {
+    QTreeWidgetItem* node = FindNode(dialog, label);
+    ASSERT_NE(node, nullptr) << label << " in " << Describe(dialog);
+    pictures.push_back(Picture(node->icon(0)));
+  }
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    for (size_t j = i + 1; j < pictures.size(); ++j) EXPECT_NE(pictures[i], pictures[j]) << i << " " << j;
+  }
+}
+
 TEST(DlgMusTree, OctaveTextFollowsThePitch) {
   const std::vector<std::pair<int32_t, std::string>> cases = {
       {0, "0"}, {6, "1/2"}, {4, "1/3"}, {17, "1 5/12"}, {-17, "-1 5/12"}, {-6, "-1/2"}, {-24, "-2"},
@@ -150,7 +198,7 @@ TEST(DlgMusTree, CountsAndPitchesAreCheckedAndStored) {
     QLineEdit* TDlgMusTree::*field;
     const char* text;
     std::vector<std::string> messages;
-    const char* after;  // the node's label after a rebuild
+    const char* after;  // the node's label
     int32_t pitch;      // of turn 2
     const char* octave;
   };
@@ -179,8 +227,7 @@ TEST(DlgMusTree, CountsAndPitchesAreCheckedAndStored) {
     std::vector<std::string> shown;
     for (const RecordedMessage& m : sink.messages) shown.push_back(m.text);
     EXPECT_EQ(shown, c.messages);
-    dialog.Refresh();
-    EXPECT_NE(FindNode(dialog, c.after), nullptr);
+    EXPECT_NE(FindNode(dialog, c.after), nullptr);  // at once, not only after a rebuild
     int32_t pitch = 1;
     select->FindTurn(pitch, c.after == std::string("turn 3") ? 3 : 2);
     EXPECT_EQ(pitch, c.pitch);
