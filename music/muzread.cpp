@@ -329,6 +329,12 @@ bool TUnitMuz::ReadFromXML(const TXMLItem* item, std::string& error, int32_t& li
 
 void TUnitMuz::InsertReadSymbol(TStaveSymbol* symbol) {
   TSinglePartMuz* single = symbol->GetSinglePartMuz();
+  // The places are only good while a file is read: between reads the lists are edited and their
+  // symbols freed, so an adder called then searches from the head.
+  if (PartMuzStackItems == nullptr) {
+    single->InsertOwnSymbol(symbol);
+    return;
+  }
   TReadPlace& place = ReadPlaces[single];
   // A file lists the rests of a key part and the notes of a note part in time order and they go
   // in last first, so the symbol before is near; the next part's list starts at its end, near
