@@ -31,7 +31,7 @@ TEST(Writers, FormatDoubleCutsDigitsPadsCarriesAndWritesNoDigitsForNonFinite) {
                  {FormatDouble(7, 3, 0, 0), "007"}, {FormatDouble(9.99999999999, 1, 0, 3), "10"},
                  {FormatDouble(2.6789, 1, 0, 2), "2.67"},    // cut, not rounded
                  {FormatDouble(0.29999999, 1, 0, 1), "0.3"},  // the small correction keeps the digit
-                 {FormatDouble(1.05, 1, 0, 3), "1.05"},       // held-back zero written before the 5
+                 {FormatDouble(1.0501, 1, 0, 4), "1.0501"},   // held-back zeros written before the 5 and the 1
                  {FormatDouble(1.5, 1, 0, 0), "1"}, {FormatDouble(-12.5, 1, 0, 1), "-12.5"},
                  {FormatDouble(123456, 2, 1, 1), "123456.0"}, {FormatDouble(kNaN, 1, 0, 3), kNoDigitsText},
                  {FormatDouble(-kInfinity, 1, 0, 3), kNoDigitsText}, {FormatPrecision(kInfinity, 7, true), kNoDigitsText}});
@@ -43,7 +43,8 @@ TEST(Writers, FormatDoubleCutsDigitsPadsCarriesAndWritesNoDigitsForNonFinite) {
 
 TEST(Writers, FormatPrecisionCountsSignificantDigits) {
   ExpectWritten({{FormatPrecision(12.3456789, 7, true), "12.34567"}, {FormatPrecision(0.05, 7, true), "0.05"},
-                 {FormatPrecision(2, 7, false), "2.000000"}, {FormatPrecision(-1234.5678, 3, true), "-1234"}});
+                 {FormatPrecision(1, 7, false), "1.000000"}, {FormatPrecision(0, 3, false), "0.0"},
+                 {FormatPrecision(-1234.5678, 3, true), "-1234"}});
   EXPECT_THROW(FormatPrecision(1, 0, true), AssertionFailure);
 }
 
