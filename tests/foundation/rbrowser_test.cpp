@@ -134,6 +134,5 @@ TEST(RecordBrowser, CopiesAreIndependentAndHaveNoClipboard) {
 
   IntBrowser assigned;
   assigned = original;
-  assigned = *&assigned;
   EXPECT_EQ(Values(assigned), (std::vector<int>{1, 2, 3}));
 }

@@ -47,7 +47,7 @@ TEST(XmlWriter, FailedSavesReportAndKeepThePreviousFile) {
   }
 }
 
-TEST(XmlItems, DeepAndLongTreesAreWrittenAndFreedWithoutRecursion) {
+TEST(XmlItems, DeepTreesAreWrittenAndFreedWithoutRecursion) {
   auto deep = Compound("D");
   TXMLCompound* innermost = deep.get();
   for (int i = 0; i < 1000000; ++i) {
@@ -65,8 +65,4 @@ TEST(XmlItems, DeepAndLongTreesAreWrittenAndFreedWithoutRecursion) {
   at->Add(Leaf("V", "v"));
   EXPECT_NE(WrittenText(nested, 0).find("\n" + std::string(800, ' ') + "<V>v</V>\n" + std::string(798, ' ') + "</L399>\n"),
             std::string::npos);
-
-  TXMLCompound wide("W");
-  for (int i = 0; i < 300000; ++i) wide.Add(Leaf("N", "1"));
-  EXPECT_EQ(WrittenText(wide, 0).size(), 4 + 300000 * 11 + 5u);
 }

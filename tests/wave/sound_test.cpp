@@ -51,6 +51,7 @@ TEST(Sound, CopiesConvertTheChannelCountAndKeepTheFormat) {
   EXPECT_EQ(Samples(monoCopy.GetMiddle()), (Samples16{3, -4, 5}));
 
   EXPECT_EQ(MonoSound(abort, StereoSound(22050, 2)).GetMiddle()->values, 0);
+  EXPECT_EQ(Samples(MonoSound(abort, *Stereo({4}, {6})).GetMiddle()), Samples16{5});
   StereoSound fromEmpty(abort, MonoSound(22050, 2));
   EXPECT_EQ(fromEmpty.GetLeft()->values + fromEmpty.GetRight()->values, 0);
   EXPECT_FALSE(abort);

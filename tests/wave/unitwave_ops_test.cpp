@@ -175,6 +175,22 @@ TEST_P(UnitWaveOpsBoth, FilterLowSmoothsOnlyTheStretchMoreWithMorePasses) {
     rough.push_back(roughness(doc.Left()));
   }
   EXPECT_TRUE(rough[0] > rough[1] && rough[1] > rough[2]);
+
+  // With the volume kept up, every pass is one stage between two maximizations to 70 %.
+  THighLowProps maxed;
+  maxed.Count.SetValue(2);
+  maxed.MaximizeVolume = true;
+  Doc doc(Of(all, all, 44100));
+  doc.unitWave.SetSelRange(50, 400);
+  bool abort = false;
+  SoundPtr expected = doc.unitWave.GetSound()->Maximize70(abort, 50, 400);
+  for (int pass = 0; pass < 2; ++pass) {
+    expected = expected->Filter(abort, Wave::kPassFilters[1].constant, maxed.FreqConstant.GetValue(),
+                                maxed.VolumeFactor.GetValue(), 1, 1, 50, 400);
+    expected->Maximize70InPlace(abort, 50, 400);
+  }
+  EXPECT_TRUE(doc.unitWave.FilterLow(maxed));
+  EXPECT_EQ(Channels(*doc.unitWave.GetSound()), Channels(*expected));
 }
 
 TEST(UnitWaveOps, SineGeneratorsRunTheRecordsOscillators) {
@@ -304,6 +320,8 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
   lengthOfEmpty.LengthSameAs = unitUnitWave("empty");
   THighLowProps fullFactor;
   fullFactor.VolumeFactor.SetValue(1);
+  TResNotchProps wideNotch;
+  wideNotch.WidthConstant.SetValue(1.5);
 
   struct Case { const char* what; Doc* doc; int32_t begin, end; std::function<bool(TUnitWave&)> command; };
   const std::vector<Case> cases = {
@@ -316,6 +334,7 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
       {"pitch envelope backwards", &mono, 10, 50, [&](TUnitWave& u) { return u.TempoPitch(backwards); }},
       {"length of an empty wave", &mono, 10, 50, [&](TUnitWave& u) { return u.Length(lengthOfEmpty); }},
       {"filter factor of 100 %", &stereo, 10, 50, [&](TUnitWave& u) { return u.FilterHigh(fullFactor); }},
+      {"notch wider than 100 %", &stereo, 10, 50, [&](TUnitWave& u) { return u.FilterNotch(wideNotch); }},
       {"left and right of mono", &mono, 10, 50, [](TUnitWave& u) { return u.MixLeftRight(TLeftRightProps{}); }},
       {"balance of stereo", &stereo, 10, 50, [](TUnitWave& u) { return u.Balance(TBalanceProps{}); }},
       {"balance of nothing", &nothing, 0, 0, [](TUnitWave& u) { return u.Balance(TBalanceProps{}); }},
