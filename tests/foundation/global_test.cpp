@@ -61,6 +61,14 @@ TEST(Global, SampleBudgetRefusesAndAccountsForBuffersAndBadCountsGiveNoBuffer) {
     EXPECT_TRUE(fits != nullptr && again != nullptr);
     FreeSamples(again);
   }
+  // Long buffers come from memory of their own, which is kept for the next one.
+  for (int round = 0; round < 2; ++round) {
+    int16_t* buffer = AllocSamples(int64_t{20} << 20);
+    ASSERT_NE(buffer, nullptr);
+    buffer[0] = buffer[(int64_t{20} << 20) - 1] = 7;
+    EXPECT_EQ(SampleBytesInUse(), before + (int64_t{40} << 20));
+    FreeSamples(buffer);
+  }
   EXPECT_EQ(SampleBytesInUse(), before);
   for (int64_t count : {int64_t{0}, int64_t{-5}, INT64_MAX}) EXPECT_EQ(AllocSamples(count), nullptr) << count;
 }

@@ -140,7 +140,7 @@ TEST(Readers, RawSampleValuesAndIntegers) {
   ExpectFails<int16_t>([](TStringReader& r, int16_t& x) { return r.ReadWaveValue(x, 5); },
                        {{"0.00001", "Value must be positive and more than 0."}});  // truncated to raw 0
   ExpectReads<int32_t>(integer, {{"12.5", 12}, {"abc", 0}, {"+-7", -7}, {"2147483647", 2147483647},
-                                 {"-2147483648", -2147483648}, {"-00000000001", -1}, {"12 %", 12}});
+                                 {"-2147483648", -2147483648}, {"-00000000012", -12}, {"12 %", 12}});
   ExpectFails<int32_t>(integer, {{"2147483648", readtext::kIntegerTooHigh},
                                  {"-2147483649", readtext::kIntegerTooLow}, {"-99999999999999", readtext::kIntegerTooLow}});
 }

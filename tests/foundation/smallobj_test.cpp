@@ -38,7 +38,8 @@ TEST(SmallObj, EachValueWritesBackInTheUnitItWasTypedIn) {
                             ReadCase{&freq, "1.5 kHz", "1.5 kHz"}, ReadCase{&freq, "2 ms", "2 ms"},
                             ReadCase{&level, "50 %", "50 %"}, ReadCase{&level, "1000 $", "1000 $"}})
     EXPECT_EQ(ReadAndWrite(*c.value, c.text), c.result) << c.text;
-  EXPECT_EQ(std::pair(count.GetUnitUsed(), balance.GetUnitUsed()), std::pair(kUnitNone, kUnitBalanceDegrees));
+  EXPECT_EQ(std::pair(count.GetUnitUsed(), balance.GetUnitUsed()),
+            std::pair(uint8_t{kUnitNone}, uint8_t{kUnitBalanceDegrees}));
   EXPECT_DOUBLE_EQ(freq.GetValue(), 500);  // the value itself, typed as a period
   volume.SetValue(0);  // 0 has no decibel form
   EXPECT_EQ(volume.Write(), "0");

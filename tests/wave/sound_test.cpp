@@ -85,6 +85,7 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
     EXPECT_EQ(Samples(middle.get()), (Samples16{10, 20, 30, 40}));
   }
   EXPECT_EQ(Samples(stereo->CopyMonoWave(abort, 0).get()), (Samples16{20, 30}));
+  EXPECT_EQ(Mono({10, 20}, 1)->CopyMonoWave(abort, 2)->values, 4);  // even from one sample a second
 
   // An empty channel at another rate stays empty instead of reading a sample it does not have.
   EXPECT_EQ(MonoSound(22050, 2).CopyWaveLeft(abort, 44100)->values, 0);

@@ -152,6 +152,14 @@ TEST_F(WaveFileTest, RoundTripsGiveBackSamplesAndFormat) {
       }
     }
   }
+  // Long enough to be written and read in several blocks.
+  const SoundPtr longSound = StereoOf(Ramp(200000, 0, 7), Ramp(200000, 5, -3), 44100);
+  bool abort = false;
+  SoundPtr back;
+  std::string status;
+  ASSERT_TRUE(WriteWaveFile(abort, PathOf("long.wav"), *longSound, 0, 200000));
+  ASSERT_TRUE(ReadWaveFile(PathOf("long.wav"), back, status));
+  EXPECT_EQ(Channels(*back), Channels(*longSound));
 }
 
 TEST_F(WaveFileTest, WriterFailuresKeepTheOldFileAndSayWhy) {
