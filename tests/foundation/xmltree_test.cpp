@@ -31,6 +31,8 @@ TEST(XmlWriter, FailedSavesReportAndKeepThePreviousFile) {
   EXPECT_FALSE(root.SaveToFile(dir.File("b.xml"), error));
   EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
   EXPECT_EQ(ReadWholeFile(dir.File("b.xml")), "old");
+  std::filesystem::create_directories(dir.File("d.xml/in"));  // the new file cannot take the name
+  EXPECT_FALSE(root.SaveToFile(dir.File("d.xml"), error));
 
   // A save over an existing file succeeds and leaves no new file behind.
   error.clear();

@@ -238,6 +238,10 @@ TEST(UnitWaveOps, MixAddsTheClipboardWithoutMovingTheSelection) {
   EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{1}));
   EXPECT_EQ(std::pair(Slice(doc.Left(), 0, 5), doc.Selection()),
             std::pair(Samples16{5, 5, 1005, 1005, 5}, std::pair(2, 4)));
+  Doc one(MonoOf({5}, 1000));  // its only sample selected: the clipboard's first sample
+  one.unitWave.SetSelRange(0, 1);
+  EXPECT_TRUE(one.unitWave.EditMix(TMixProps{0}));
+  EXPECT_EQ(one.Left(), Samples16{1005});
 }
 
 TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {

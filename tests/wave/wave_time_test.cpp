@@ -57,6 +57,8 @@ TEST(WaveTime, ChangeLengthInterpolatesAndReadsPastTheSelection) {
 
   end = 4;
   EXPECT_EQ(Samples(w->ChangeLength(abort, 4, true, begin, end)), (Samples16{1000, 300, 200, 100, 1000}));
+  begin = end = 2;  // nothing selected: nothing to stretch
+  EXPECT_EQ(Samples(w->ChangeLength(abort, 3, false, begin, end)), Samples(w));
 
   WavePtr four = MakeWave({1, 2, 3, 4});
   EXPECT_EQ(four->Resample(abort, 0.5)->values, 2);
