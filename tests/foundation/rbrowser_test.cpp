@@ -22,6 +22,7 @@ class IntBrowser : public TRecordBrowser {
 
   int field = 0, calls = 0, viewCount = 0, viewPosition = 0;
   bool attached = false, viewCanPaste = false;
+  std::vector<bool> viewCan;  // previous, next, delete
 
  protected:
   void DetachAfterOK() override { attached = false; }
@@ -39,8 +40,10 @@ class IntBrowser : public TRecordBrowser {
   }
   void ShowDefaults() override { field = 0; }
   TBrowseRecord* NewRecord() override { return new IntRecord(0); }
-  void UpdateView(int32_t count, int32_t position, bool, bool, bool, bool canPaste) override {
+  void UpdateView(int32_t count, int32_t position, bool canPrevious, bool canNext, bool canDelete,
+                  bool canPaste) override {
     ++calls;
+    viewCan = {canPrevious, canNext, canDelete};
     viewCount = count;
     viewPosition = position;
     viewCanPaste = canPaste;
@@ -86,8 +89,10 @@ TEST(RecordBrowser, EditCommandsPlaceOrRemoveRecordsAtTheCursorAndShowTheNewCurr
     Fill(b, c.before, c.cursor);
     b.field = 20;
     (b.*c.command)();
+    const int count = static_cast<int>(c.after.size());
     EXPECT_EQ(std::tuple(b.Cursor, b.field, b.viewPosition, b.viewCount),
-              std::tuple(c.newCursor, c.shown, c.newCursor + 1, static_cast<int>(c.after.size())));
+              std::tuple(c.newCursor, c.shown, c.newCursor + 1, count));
+    EXPECT_EQ(b.viewCan, (std::vector<bool>{c.newCursor > 0, c.newCursor < count - 1, count >= 2}));
     EXPECT_EQ(Values(b), c.after);
   }
 }
