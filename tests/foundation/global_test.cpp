@@ -33,11 +33,10 @@ TEST(Global, ToBinaryFractionFindsTheSmallestPowerOfTwo) {
 
 TEST(Global, ClipRangeGivesTheOverlapInWholeSamplesOrLeavesTheRangeAlone) {
   int32_t first = -1, last = -1;
-  EXPECT_TRUE(ClipRange(first, last, 10, 50.7, 30.9, 80));
-  EXPECT_EQ((std::pair{first, last}), (std::pair{30, 50}));
-  first = last = -1;
   EXPECT_FALSE(ClipRange(first, last, 10, 20, 21, 30));
   EXPECT_EQ(first, -1);
+  EXPECT_TRUE(ClipRange(first, last, 10, 50.7, 30.9, 80));
+  EXPECT_EQ((std::pair{first, last}), (std::pair{30, 50}));
   EXPECT_TRUE(ClipRange(first, last, 10, 20, 20, 30));  // touching ends overlap
 }
 

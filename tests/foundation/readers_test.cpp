@@ -60,18 +60,6 @@ TEST(Readers, NumbersWithSignsSeparatorsAndFractions) {
                                {"3/", "Input has no value after '/'."}, {"--5", "Input has no value."}});
 }
 
-TEST(Readers, UnitSuffixesAreTriedInOrderInAnyCase) {
-  for (const auto& [text, expected] : std::initializer_list<std::pair<const char*, uint8_t>>{
-           {"5", 0}, {"5  ", 0}, {"5%", 1}, {"5 $", 7}, {"5 s", 3}, {"5\t'", 8}, {"5 hz", 5},
-           {"5 kHz", 6}, {"5 Db", 2}, {"5 msec", 4}, {"5 x", 11}, {"5 \xC9S", 11}}) {
-    uint8_t code = 99;
-    EXPECT_TRUE(TStringReader(text).GetUnitUsed(code)) << text;
-    EXPECT_EQ(code, expected) << text;
-  }
-  uint8_t code;
-  EXPECT_FALSE(TStringReader("kHz").GetUnitUsed(code));
-}
-
 TEST(Readers, FactorsVolumesPhasesAndBalances) {
   ExpectReads<double>(factor, {{"50 %", 0.5}});
   ExpectFails<double>(factor, {{"50 x", "This unit does not exist, use: '%' or no unit."},

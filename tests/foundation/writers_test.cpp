@@ -26,7 +26,7 @@ TEST(Writers, FormatNumberWritesMusicFileNumbers) {
                  {FormatNumber(TNumber(reinterpret_cast<const void*>(uintptr_t{16}))), "0000000016"}});
 }
 
-TEST(Writers, FormatDoubleCutsDigitsPadsCarriesAndWritesNoDigitsForNonFinite) {
+TEST(Writers, FormatDoubleAndPrecisionCutDigitsPadCarryAndWriteNoDigitsForNonFinite) {
   ExpectWritten({{FormatDouble(0.05, 1, 2, 4), "0.05"}, {FormatDouble(3, 1, 3, 3), "3.000"},
                  {FormatDouble(7, 3, 0, 0), "007"}, {FormatDouble(9.99999999999, 1, 0, 3), "10"},
                  {FormatDouble(2.6789, 1, 0, 2), "2.67"},    // cut, not rounded
@@ -39,9 +39,7 @@ TEST(Writers, FormatDoubleCutsDigitsPadsCarriesAndWritesNoDigitsForNonFinite) {
   EXPECT_THROW(FormatDouble(1, 0, 0, 0), AssertionFailure);
   EXPECT_THROW(FormatDouble(1, 1, 3, 2), AssertionFailure);
   EXPECT_THROW(FormatDouble(1, 1, -1, 2), AssertionFailure);
-}
-
-TEST(Writers, FormatPrecisionCountsSignificantDigits) {
+  // Significant digits.
   ExpectWritten({{FormatPrecision(12.3456789, 7, true), "12.34567"}, {FormatPrecision(0.05, 7, true), "0.05"},
                  {FormatPrecision(1, 7, false), "1.000000"}, {FormatPrecision(0, 3, false), "0.0"},
                  {FormatPrecision(-1234.5678, 3, true), "-1234"}});

@@ -36,19 +36,6 @@ struct Grammar {
 };
 }  // namespace
 
-TEST(XmlGrammar, NullableFollowsTheContentModel) {
-  TDTDGrammar g;
-  const TDTDItem* empty = g.Make<TDTDEmpty>();
-  const TDTDItem* leaf = g.Make<TDTDAttribute>("A");
-  std::vector<bool> nullable;
-  const std::vector<const TDTDItem*> items = {
-      g.Make<TDTDCompound>("C", empty), g.Make<TDTDConcat>(empty, leaf),  g.Make<TDTDConcat>(empty, empty),
-      g.Make<TDTDChoice>(leaf, empty),  g.Make<TDTDChoice>(leaf, leaf),   g.Make<TDTDRepeatMin1>(leaf),
-      g.Make<TDTDRepeatMin1>(g.Make<TDTDOptional>(leaf))};
-  for (const TDTDItem* item : items) nullable.push_back(item->IsNullable());
-  EXPECT_EQ(nullable, (std::vector<bool>{false, false, true, true, false, false, true}));
-}
-
 TEST(XmlGrammar, ValidDocumentsBuildTheTreeWithPositions) {
   Grammar gr;
   struct Case { const TDTDElement* top; const char* text; const char* shape; };
