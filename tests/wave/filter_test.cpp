@@ -86,6 +86,8 @@ TEST(Filter, ResonantKeepsItsBandAndNotchRemovesIt) {
   EXPECT_EQ(Samples(inBand->Notch(abort, 0.4, 0.5, 0, -1)), Samples(inBand->Notch(abort, 1, 0.5, 0, -1)));
   EXPECT_EQ(Samples(inBand->ResonantWidthEnv(abort, 0.4, middle.get(), 0, -1)),
             Samples(inBand->ResonantWidthEnv(abort, 1, middle.get(), 0, -1)));
+  EXPECT_NE(Samples(inBand->ResonantWidthEnv(abort, 1.5, middle.get(), 0, -1)),
+            Samples(inBand->ResonantWidthEnv(abort, 1, middle.get(), 0, -1)));
   EXPECT_THROW(inBand->Notch(abort, 4, 1.5, 0, -1), AssertionFailure);
 }
 

@@ -116,6 +116,10 @@ TEST(WaveTime, RollOutSpeedReadsTheSelectionAsALoop) {
   WavePtr slow = w->RollOutSpeed(abort, full.get(), 2, 0.5, 0, begin, end);
   EXPECT_EQ(Range(*slow, 1, 9), (Samples16{15, 20, 25, 30, 35, 40, 25, 10}));
 
+  end = 5;  // a falling speed envelope: the first step is a whole sample
+  WavePtr slowing = MakeWave({32767, 0});
+  EXPECT_EQ(Range(*w->RollOutSpeed(abort, slowing.get(), 2, 1, 0, begin, end), 1, 2), (Samples16{20}));
+
   end = 5;
   WavePtr backwards = w->RollOutSpeed(abort, full.get(), 1, -1, 0, begin, end);
   EXPECT_EQ(Range(*backwards, 1, 5), (Samples16{40, 30, 20, 10}));
