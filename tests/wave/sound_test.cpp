@@ -124,15 +124,6 @@ TEST(Sound, SetFreqResamplesToKeepTheDurationAndLeavesTheSourceAlone) {
   EXPECT_FALSE(abort);
 }
 
-TEST(Sound, AFailedAllocationRaisesTheFlagAndLeavesNoChannel) {
-  RecordingSink sink;
-  auto stereo = Stereo(Samples16(5000, 1), Samples16(5000, 2));
-  ScopedSampleBudget budget(SampleBytesInUse());
-  bool abort = false;
-  MonoSound mono(abort, *stereo);
-  EXPECT_EQ(std::tuple(abort, mono.GetMiddle(), sink.messages.size()), std::tuple(true, nullptr, size_t{1}));
-}
-
 TEST(Sound, BorrowedChannelsOutliveTheSound) {
   auto owner = Stereo({1, 2, 3}, {4, 5, 6});
   StereoSound::Borrow(owner->GetLeft(), owner->GetRight(), 22050, 2).reset();
@@ -144,11 +135,4 @@ TEST(Sound, BorrowedChannelsOutliveTheSound) {
   sound->Protect();
   sound.reset();
   EXPECT_EQ(Samples(wave.get()), (Samples16{9, 9}));
-}
-
-TEST(Sound, PlayingHandsTheSoundItselfToTheMainWindow) {
-  FakeMainWindow shell;
-  auto sound = Mono({1, 2, 3});
-  PlaySoundOnMainForm(*sound);
-  EXPECT_EQ(shell.played, std::vector<const Sound*>{sound.get()});
 }

@@ -324,11 +324,3 @@ TEST_F(WaveFileTest, ReaderRefusesWhatIsNotAReadableFile) {
   EXPECT_EQ(sink.messages[0].text + sink.messages[1].text, std::string(msgtext::kNoMemory) + msgtext::kNoMemory);
   EXPECT_EQ(SampleBytesInUse(), held);
 }
-
-TEST_F(WaveFileTest, MemoryReaderTakesNoBytesAsAFileCutBeforeItsHeader) {
-  SoundPtr sound = std::make_unique<MonoSound>(MakeWave({1}), 8000, 2);
-  std::string status;
-  EXPECT_FALSE(ReadWaveMemory(nullptr, 0, sound, status));
-  // A failed read leaves no sound, not the one before.
-  EXPECT_EQ(std::pair(status, sound.get()), std::pair(std::string(wavestatus::kTooShort), (Sound*)nullptr));
-}
