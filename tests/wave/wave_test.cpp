@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "support/recording_sink.h"
 #include "support/samples.h"
@@ -44,8 +43,6 @@ TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
   EXPECT_EQ(Samples(a), (Samples16{40000 - 65536, -5}));
   EXPECT_FALSE(abort);
 
-  EXPECT_THROW(target->CopyFrom(abort, w.get(), 0, 4, 1), AssertionFailure);
-  EXPECT_THROW(w->MaxValue(abort, 3, 2), AssertionFailure);
 
   abort = true;
   EXPECT_EQ(w->MaxValue(abort, 0, 4), 0);
