@@ -28,6 +28,7 @@ TEST(Writers, FormatNumberWritesMusicFileNumbers) {
 
 TEST(Writers, FormatDoubleAndPrecisionCutDigitsPadCarryAndWriteNoDigitsForNonFinite) {
   ExpectWritten({{FormatDouble(0.05, 1, 2, 4), "0.05"}, {FormatDouble(3, 1, 3, 3), "3.000"},
+                 {FormatDouble(2.5001, 1, 1, 4), "2.5001"},  // the point written once, before held-back zeros
                  {FormatDouble(7, 3, 0, 0), "007"}, {FormatDouble(9.99999999999, 1, 0, 3), "10"},
                  {FormatDouble(2.6789, 1, 0, 2), "2.67"},    // cut, not rounded
                  {FormatDouble(0.29999999, 1, 0, 1), "0.3"},  // the small correction keeps the digit

@@ -68,6 +68,21 @@ TEST_P(SoundOps, CountsBeyondAChannelAreAFailedAllocation) {
   EXPECT_EQ(std::pair(sound->TempoPitch(abort, 1, 0, 1, 1, 1e9, 0, begin, end), abort), std::pair(SoundPtr(), true));
 }
 
+TEST_P(SoundOps, AnAbortedOperationGivesNoSound) {
+  RecordingSink sink;
+  auto sound = Make(Ramp(1000, 0, 3), Ramp(1000, 0, -3));
+  {
+    // Room for one new channel only: a stereo sound fails on its right channel.
+    ScopedSampleBudget budget(SampleBytesInUse() + 2000 + 100);
+    EXPECT_EQ(sound->Volume(abort, 2, 0, -1) == nullptr, stereo());
+    EXPECT_EQ(abort, stereo());
+  }
+  abort = true;  // raised earlier: nothing more is made
+  int32_t begin = 0, end = 10;
+  EXPECT_TRUE(sound->Reverse(abort, 0, -1) == nullptr && sound->ChangeLengthFactor(abort, 2, begin, end) == nullptr);
+}
+
+
 TEST_P(SoundOps, PastedSoundsAreTakenAtThisSoundsRate) {
   auto sound = Make({1, 2, 3, 4}, {5, 6, 7, 8}, 44100);
   auto clip = SoundOf(false, {100, 200}, {}, 11025);  // a quarter of the rate: four times as long
@@ -167,6 +182,28 @@ TEST_P(SoundOps, ResNotchRunsTheRoutineTheFlagsChoose) {
     for (const Samples16& c : Channels(*result)) EXPECT_EQ(c, expected[i]) << i;
   }
 }
+
+TEST_P(SoundOps, MultiFrequencyOscillatorsAreConvertedToSamples) {
+  bool made = false;
+  CreateSinusTable(made);
+  auto sound = Make({}, {}, 1000);
+  const double volumes[] = {1, 0.5};
+  const double periods[] = {0.01, 0.004};
+  const double factorTimes[] = {0.1, 1};
+  const double factors[] = {0.5, 1};
+  const double angles[] = {0, 0.25};
+  int32_t begin = 0, end = 0;
+  SoundPtr result =
+      sound->MultiFreqSinus(abort, 0.05, 2, volumes, periods, factorTimes, factors, angles, begin, end);
+  const double inSamples[] = {10, 4};
+  const double perSample[] = {std::pow(0.5, 1 / 100.0), 1};
+  int32_t b = 0, e = 0;
+  WavePtr direct = NewWave()->MultiFreqSinus(abort, 50, 2, volumes, inSamples, angles, perSample, b, e);
+  for (const Samples16& c : Channels(*result)) EXPECT_EQ(c, Samples(direct.get()));
+  EXPECT_EQ(end, 50);
+  DeleteSinusTable();
+}
+
 
 TEST(StereoSoundOps, MixLeftRightWeighsTheChannels) {
   bool abort = false;
