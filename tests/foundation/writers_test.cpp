@@ -22,6 +22,9 @@ TEST(Writers, FormatNumberWritesMusicFileNumbers) {
                  {FormatNumber(TNumber(100.0)), "100"}, {FormatNumber(TNumber(0.1 + 0.2)), "0.3"},
                  {FormatNumber(TNumber(-0.5)), "-0.5"}, {FormatNumber(TNumber(0.0)), "0"},
                  {FormatNumber(TNumber(int32_t{-42})), "-42"}, {FormatNumber(TNumber(uint8_t{200})), "200"},
+                 {FormatNumber(TNumber(int32_t{1234567890})), "1234567890"},
+                 {FormatNumber(TNumber(int32_t{-99999999})), "-99999999"},
+                 {FormatNumber(TNumber(reinterpret_cast<const void*>(uintptr_t{0x7ffd12345678}))), "140724908873336"},
                  // An address pads to ten digits.
                  {FormatNumber(TNumber(reinterpret_cast<const void*>(uintptr_t{16}))), "0000000016"}});
 }
