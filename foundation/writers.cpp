@@ -74,12 +74,15 @@ std::string FormatDigits(const TNumber& number, int32_t minDigBefore, int32_t mi
 }
 
 std::string FormatNumber(const TNumber& number) {
+  // A whole number is written without fraction digits: asking for nine of them pushed a number of
+  // eight or more digits past what a double holds, and 1234567890 came out as 1234567889.99999989.
   switch (number.GetKind()) {
     case TNumber::kReal:
-    case TNumber::kInteger:
       return FormatDigits(number, 1, 0, 9);
+    case TNumber::kInteger:
+      return FormatDigits(number, 1, 0, 0);
     default:
-      return FormatDigits(number, 10, 0, 9);
+      return FormatDigits(number, 10, 0, 0);
   }
 }
 

@@ -28,10 +28,3 @@ TEST(Messages, EveryReporterOperationShowsOneOkBoxWithItsExactTextCaptionAndIcon
     EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{{c.text, c.caption, c.flags}}));
   }
 }
-
-TEST(Messages, SystemErrorBoxesAnswerWhatTheBoxAnswered) {
-  RecordingSink sink;
-  sink.replies = {kIdOk, kIdCancel};
-  EXPECT_EQ(MessageReporter::ShowNoMemory(), kIdOk);
-  EXPECT_EQ(MessageReporter::ShowNoSinus(), kIdCancel);
-}

@@ -15,7 +15,7 @@ class Node : public TMusTreeItem {
 TEST(MusTreeItem, PartNodeIsAddedLastAndHoldsLabelExpandedSelectedInThisOrder) {
   struct Case { const char* label; bool expanded, selected; const char* shape; };
   for (const Case& c : {Case{"Intro", true, false, "S(Other=x,PartNode(PartLabel=Intro,Expanded()))"},
-                        Case{"", true, true, "S(Other=x,PartNode(Expanded(),Selected()))"},
+                        Case{" ", true, true, "S(Other=x,PartNode(Expanded(),Selected()))"},
                         Case{"A<B", false, true, "S(Other=x,PartNode(PartLabel=A<B,Selected()))"}}) {
     Node node;
     node.SetLabel(c.label);

@@ -22,16 +22,20 @@ TEST(Writers, FormatNumberWritesMusicFileNumbers) {
                  {FormatNumber(TNumber(100.0)), "100"}, {FormatNumber(TNumber(0.1 + 0.2)), "0.3"},
                  {FormatNumber(TNumber(-0.5)), "-0.5"}, {FormatNumber(TNumber(0.0)), "0"},
                  {FormatNumber(TNumber(int32_t{-42})), "-42"}, {FormatNumber(TNumber(uint8_t{200})), "200"},
+                 {FormatNumber(TNumber(int32_t{1234567890})), "1234567890"},
+                 {FormatNumber(TNumber(int32_t{-99999999})), "-99999999"},
+                 {FormatNumber(TNumber(reinterpret_cast<const void*>(uintptr_t{0x7ffd12345678}))), "140724908873336"},
                  // An address pads to ten digits.
                  {FormatNumber(TNumber(reinterpret_cast<const void*>(uintptr_t{16}))), "0000000016"}});
 }
 
-TEST(Writers, FormatDoubleCutsDigitsPadsCarriesAndWritesNoDigitsForNonFinite) {
+TEST(Writers, FormatDoubleAndPrecisionCutDigitsPadCarryAndWriteNoDigitsForNonFinite) {
   ExpectWritten({{FormatDouble(0.05, 1, 2, 4), "0.05"}, {FormatDouble(3, 1, 3, 3), "3.000"},
+                 {FormatDouble(2.5001, 1, 1, 4), "2.5001"},  // the point written once, before held-back zeros
                  {FormatDouble(7, 3, 0, 0), "007"}, {FormatDouble(9.99999999999, 1, 0, 3), "10"},
                  {FormatDouble(2.6789, 1, 0, 2), "2.67"},    // cut, not rounded
                  {FormatDouble(0.29999999, 1, 0, 1), "0.3"},  // the small correction keeps the digit
-                 {FormatDouble(1.05, 1, 0, 3), "1.05"},       // held-back zero written before the 5
+                 {FormatDouble(1.0501, 1, 0, 4), "1.0501"},   // held-back zeros written before the 5 and the 1
                  {FormatDouble(1.5, 1, 0, 0), "1"}, {FormatDouble(-12.5, 1, 0, 1), "-12.5"},
                  {FormatDouble(123456, 2, 1, 1), "123456.0"}, {FormatDouble(kNaN, 1, 0, 3), kNoDigitsText},
                  {FormatDouble(-kInfinity, 1, 0, 3), kNoDigitsText}, {FormatPrecision(kInfinity, 7, true), kNoDigitsText}});
@@ -39,11 +43,10 @@ TEST(Writers, FormatDoubleCutsDigitsPadsCarriesAndWritesNoDigitsForNonFinite) {
   EXPECT_THROW(FormatDouble(1, 0, 0, 0), AssertionFailure);
   EXPECT_THROW(FormatDouble(1, 1, 3, 2), AssertionFailure);
   EXPECT_THROW(FormatDouble(1, 1, -1, 2), AssertionFailure);
-}
-
-TEST(Writers, FormatPrecisionCountsSignificantDigits) {
+  // Significant digits.
   ExpectWritten({{FormatPrecision(12.3456789, 7, true), "12.34567"}, {FormatPrecision(0.05, 7, true), "0.05"},
-                 {FormatPrecision(2, 7, false), "2.000000"}, {FormatPrecision(-1234.5678, 3, true), "-1234"}});
+                 {FormatPrecision(1, 7, false), "1.000000"}, {FormatPrecision(0, 3, false), "0.0"},
+                 {FormatPrecision(-1234.5678, 3, true), "-1234"}});
   EXPECT_THROW(FormatPrecision(1, 0, true), AssertionFailure);
 }
 

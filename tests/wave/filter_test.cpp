@@ -83,7 +83,11 @@ TEST(Filter, ResonantKeepsItsBandAndNotchRemovesIt) {
             Samples(inBand->Resonant(abort, 400, 0.5, 0, -1)));
   EXPECT_EQ(inBand->NotchEnv(abort, nullptr, middle.get(), 8000, 0, -1), nullptr);
   // A frequency above the rate is a period of one sample, not a trap.
-  EXPECT_NO_THROW(inBand->Notch(abort, 0.4, 0.5, 0, -1));
+  EXPECT_EQ(Samples(inBand->Notch(abort, 0.4, 0.5, 0, -1)), Samples(inBand->Notch(abort, 1, 0.5, 0, -1)));
+  EXPECT_EQ(Samples(inBand->ResonantWidthEnv(abort, 0.4, middle.get(), 0, -1)),
+            Samples(inBand->ResonantWidthEnv(abort, 1, middle.get(), 0, -1)));
+  EXPECT_NE(Samples(inBand->ResonantWidthEnv(abort, 1.5, middle.get(), 0, -1)),
+            Samples(inBand->ResonantWidthEnv(abort, 1, middle.get(), 0, -1)));
   EXPECT_THROW(inBand->Notch(abort, 4, 1.5, 0, -1), AssertionFailure);
 }
 

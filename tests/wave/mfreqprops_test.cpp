@@ -30,33 +30,6 @@ void FillRows(TMFreqProps& props, FakeMFreqEditor& dialog, const std::vector<dou
 
 }  // namespace
 
-TEST(MFreqRecord, TheDialogIsAttachedOnlyWhileEditing) {
-  TMFreqProps props;
-  FakeMFreqEditor dialog;
-  props.Rows.Open(&dialog);
-  EXPECT_EQ(props.Rows.DlgMFreqProps, &dialog);
-  // The only row cannot be deleted.
-  EXPECT_EQ(std::tuple(dialog.shownRows, dialog.viewCount, dialog.viewPosition, dialog.viewCanDelete),
-            std::tuple(1, 1, 1, false));
-
-  dialog.inputsValid = false;
-  props.Rows.Append();
-  EXPECT_FALSE(props.Rows.CloseOK());
-  EXPECT_EQ(props.Rows.Count, 1);
-  EXPECT_EQ(props.Rows.DlgMFreqProps, &dialog);
-
-  props.Rows.Cancel();
-  EXPECT_EQ(props.Rows.DlgMFreqProps, nullptr);
-  props.Rows.Open(&dialog);
-  dialog.inputsValid = true;
-  EXPECT_TRUE(props.Rows.CloseOK());
-  EXPECT_EQ(props.Rows.DlgMFreqProps, nullptr);
-
-  // Only a multi-frequency dialog can edit the rows.
-  BrowseEditor stranger;
-  EXPECT_THROW(props.Rows.Open(&stranger), AssertionFailure);
-}
-
 TEST(MFreqRecord, CopiesCloneEveryRow) {
   TMFreqProps source;
   FakeMFreqEditor dialog;

@@ -82,18 +82,6 @@ TEST_P(SoundOps, AnAbortedOperationGivesNoSound) {
   EXPECT_TRUE(sound->Reverse(abort, 0, -1) == nullptr && sound->ChangeLengthFactor(abort, 2, begin, end) == nullptr);
 }
 
-TEST_P(SoundOps, DeletingEverythingOrTrimmingToNothingLeavesAnEmptySoundOfTheSameKind) {
-  auto sound = Make({1, 2, 3, 4}, {5, 6, 7, 8}, 11025);
-  SoundPtr empties[] = {sound->Delete(abort, 0, 4), sound->Trim(abort, 2, 2), sound->NewEmpty()};
-  for (const SoundPtr& empty : empties) {
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(std::pair(empty->GetValues(), FormatOf(*empty)), std::pair(0, FormatOf(*sound)));
-  }
-  const std::vector<Samples16> deleted = Channels(*sound->Delete(abort, 1, 3));
-  EXPECT_EQ(std::pair(deleted[0], deleted.back()),
-            std::pair(Samples16{1, 4}, stereo() ? Samples16{5, 8} : Samples16{1, 4}));
-  EXPECT_EQ(Channels(*sound->Trim(abort, 1, 3)).back(), stereo() ? (Samples16{6, 7}) : (Samples16{2, 3}));
-}
 
 TEST_P(SoundOps, PastedSoundsAreTakenAtThisSoundsRate) {
   auto sound = Make({1, 2, 3, 4}, {5, 6, 7, 8}, 44100);
@@ -169,18 +157,6 @@ TEST_P(SoundOps, OddShiftsAndStartsStayInsideTheSound) {
   EXPECT_FALSE(abort);
 }
 
-TEST_P(SoundOps, FiltersOnAnEmptySoundLeaveItEmpty) {
-  auto empty = Make({}, {});
-  const Wave::PassFilterRoutines& low = Wave::kPassFilters[1];
-  const Wave::ResonatorRoutines& resonant = Wave::kResonatorFilters[0];
-  EXPECT_EQ(empty->Filter(abort, low.constant, 0.001, 0.5, 1, 1, 0, -1)->GetValues(), 0);
-  EXPECT_EQ(empty->ResNotch(abort, true, true, 0.001, 0.5, nullptr, nullptr, resonant.constant,
-                            resonant.periodEnvelope, resonant.widthEnvelope, resonant.bothEnvelopes, 0, 0)
-                ->GetValues(),
-            0);
-  EXPECT_FALSE(abort);
-}
-
 TEST_P(SoundOps, ResNotchRunsTheRoutineTheFlagsChoose) {
   Samples16 samples = Ramp(300, -9000, 61);
   auto sound = Make(samples, samples);
@@ -227,6 +203,7 @@ TEST_P(SoundOps, MultiFrequencyOscillatorsAreConvertedToSamples) {
   EXPECT_EQ(end, 50);
   DeleteSinusTable();
 }
+
 
 TEST(StereoSoundOps, MixLeftRightWeighsTheChannels) {
   bool abort = false;

@@ -62,19 +62,3 @@ TEST(SoundSplit, SideBySideMatchesTheLengthsAsChosen) {
     EXPECT_EQ(std::make_pair(r.front(), r.back()), std::make_pair(c.rightFirst, c.rightLast));
   }
 }
-
-TEST(SoundSplit, SideBySideOfEqualDurationsAtOtherRatesGivesChannelsOfOneLength) {
-  // One second each; resampled to the rate, some come out a sample short.
-  const std::array<int32_t, 3> cases[] = {
-      {5512, 8000, 5512}, {5512, 8000, 22050}, {11025, 44100, 22050}, {8000, 176128, 88200}};
-  for (const auto& [leftRate, rightRate, rate] : cases) {
-    SCOPED_TRACE(leftRate * 1000 + rightRate);
-    bool abort = false;
-    SoundPtr left = MonoOf(std::vector<int16_t>(static_cast<size_t>(leftRate), 5), leftRate);
-    const std::vector<int16_t> six(static_cast<size_t>(rightRate), 6), eight(six.size(), 8);
-    SoundPtr merged = MergeSideBySide(abort, *left, *StereoOf(six, eight, rightRate), rate, 2, kSilenceAtEnd);
-    ASSERT_NE(merged, nullptr);
-    EXPECT_NEAR(merged->GetValues(), rate, 1);
-    EXPECT_EQ(merged->GetRightWave()->wave[0], 7);  // the stereo source's average
-  }
-}

@@ -51,6 +51,7 @@ TEST(Sound, CopiesConvertTheChannelCountAndKeepTheFormat) {
   EXPECT_EQ(Samples(monoCopy.GetMiddle()), (Samples16{3, -4, 5}));
 
   EXPECT_EQ(MonoSound(abort, StereoSound(22050, 2)).GetMiddle()->values, 0);
+  EXPECT_EQ(Samples(MonoSound(abort, *Stereo({4}, {6})).GetMiddle()), Samples16{5});
   StereoSound fromEmpty(abort, MonoSound(22050, 2));
   EXPECT_EQ(fromEmpty.GetLeft()->values + fromEmpty.GetRight()->values, 0);
   EXPECT_FALSE(abort);
@@ -84,6 +85,7 @@ TEST(Sound, ChannelAccessReportsWhetherTheCallerOwnsTheResult) {
     EXPECT_EQ(Samples(middle.get()), (Samples16{10, 20, 30, 40}));
   }
   EXPECT_EQ(Samples(stereo->CopyMonoWave(abort, 0).get()), (Samples16{20, 30}));
+  EXPECT_EQ(Mono({10, 20}, 1)->CopyMonoWave(abort, 2)->values, 4);  // even from one sample a second
 
   // An empty channel at another rate stays empty instead of reading a sample it does not have.
   EXPECT_EQ(MonoSound(22050, 2).CopyWaveLeft(abort, 44100)->values, 0);
@@ -122,15 +124,6 @@ TEST(Sound, SetFreqResamplesToKeepTheDurationAndLeavesTheSourceAlone) {
   EXPECT_FALSE(abort);
 }
 
-TEST(Sound, AFailedAllocationRaisesTheFlagAndLeavesNoChannel) {
-  RecordingSink sink;
-  auto stereo = Stereo(Samples16(5000, 1), Samples16(5000, 2));
-  ScopedSampleBudget budget(SampleBytesInUse());
-  bool abort = false;
-  MonoSound mono(abort, *stereo);
-  EXPECT_EQ(std::tuple(abort, mono.GetMiddle(), sink.messages.size()), std::tuple(true, nullptr, size_t{1}));
-}
-
 TEST(Sound, BorrowedChannelsOutliveTheSound) {
   auto owner = Stereo({1, 2, 3}, {4, 5, 6});
   StereoSound::Borrow(owner->GetLeft(), owner->GetRight(), 22050, 2).reset();
@@ -142,11 +135,4 @@ TEST(Sound, BorrowedChannelsOutliveTheSound) {
   sound->Protect();
   sound.reset();
   EXPECT_EQ(Samples(wave.get()), (Samples16{9, 9}));
-}
-
-TEST(Sound, PlayingHandsTheSoundItselfToTheMainWindow) {
-  FakeMainWindow shell;
-  auto sound = Mono({1, 2, 3});
-  PlaySoundOnMainForm(*sound);
-  EXPECT_EQ(shell.played, std::vector<const Sound*>{sound.get()});
 }

@@ -67,6 +67,8 @@ TEST(DrawnWave, StraightSegmentsRampAndSmoothOnesLeaveAndReachTheirPointsFlat) {
   // Near its points the smooth curve barely moves; the straight one falls at one rate throughout.
   EXPECT_LT(curve[0] - curve[10], 5);
   EXPECT_NEAR(line[0] - line[10], line[3990] - line[4000], 1);
+  // A later segment is measured from its own first point: half-way it crosses 0 as well.
+  EXPECT_NEAR(Draw(1000, 0, 100, Points{{0, 100}, {50, 100}, {100, 0}}, kSmooth)[750], 0, 1);
 }
 
 TEST(DrawnWave, ThePointsDecideAtTheSameXAndBeyondTheEnds) {

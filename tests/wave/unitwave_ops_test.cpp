@@ -154,6 +154,9 @@ TEST_P(UnitWaveOpsBoth, TimeEffectsMeasureNewLengthsAgainstTheChangedStretch) {
   int32_t folded = 0;
   for (size_t block = 1000; block < 2000; block += 100) folded += source[block];
   EXPECT_EQ(doc.Left()[1030], static_cast<int16_t>(folded));
+  rollOut.LengthNew = unitTimePosMore{0.05, kUnitSeconds};  // shorter than the stretch
+  EXPECT_TRUE(doc.unitWave.RollOut(rollOut));
+  EXPECT_EQ(doc.Selection(), std::pair(1000, 1050));
 }
 
 TEST_P(UnitWaveOpsBoth, FilterLowSmoothsOnlyTheStretchMoreWithMorePasses) {
@@ -175,6 +178,22 @@ TEST_P(UnitWaveOpsBoth, FilterLowSmoothsOnlyTheStretchMoreWithMorePasses) {
     rough.push_back(roughness(doc.Left()));
   }
   EXPECT_TRUE(rough[0] > rough[1] && rough[1] > rough[2]);
+
+  // With the volume kept up, every pass is one stage between two maximizations to 70 %.
+  THighLowProps maxed;
+  maxed.Count.SetValue(2);
+  maxed.MaximizeVolume = true;
+  Doc doc(Of(all, all, 44100));
+  doc.unitWave.SetSelRange(50, 400);
+  bool abort = false;
+  SoundPtr expected = doc.unitWave.GetSound()->Maximize70(abort, 50, 400);
+  for (int pass = 0; pass < 2; ++pass) {
+    expected = expected->Filter(abort, Wave::kPassFilters[1].constant, maxed.FreqConstant.GetValue(),
+                                maxed.VolumeFactor.GetValue(), 1, 1, 50, 400);
+    expected->Maximize70InPlace(abort, 50, 400);
+  }
+  EXPECT_TRUE(doc.unitWave.FilterLow(maxed));
+  EXPECT_EQ(Channels(*doc.unitWave.GetSound()), Channels(*expected));
 }
 
 TEST(UnitWaveOps, SineGeneratorsRunTheRecordsOscillators) {
@@ -222,6 +241,13 @@ TEST(UnitWaveOps, MixAddsTheClipboardWithoutMovingTheSelection) {
   EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{1}));
   EXPECT_EQ(std::pair(Slice(doc.Left(), 0, 5), doc.Selection()),
             std::pair(Samples16{5, 5, 1005, 1005, 5}, std::pair(2, 4)));
+  doc.unitWave.SetSelRange(6, 9);  // stretched over the selection
+  EXPECT_TRUE(doc.unitWave.EditMix(TMixProps{2}));
+  EXPECT_EQ(Slice(doc.Left(), 5, 10), (Samples16{5, 1005, 1005, 2005, 1005}));
+  Doc one(MonoOf({5}, 1000));  // its only sample selected: the clipboard's first sample
+  one.unitWave.SetSelRange(0, 1);
+  EXPECT_TRUE(one.unitWave.EditMix(TMixProps{0}));
+  EXPECT_EQ(one.Left(), Samples16{1005});
 }
 
 TEST(UnitWaveOps, SameLengthEffectsChangeOnlyTheEditStretch) {
@@ -255,6 +281,16 @@ TEST(UnitWaveOps, BalanceMakesAMonoSoundStereoOfItsFormatAndKeepsTheSelection) {
             std::tuple(2, 1000u, 1));
   EXPECT_EQ(std::tuple(mono.Left(), mono.Right(), mono.Selection()),
             std::tuple(Sawtooth(100), Samples16(100, 0), std::pair(5, 9)));
+
+  TUnitWave right("r.wav", MonoOf({32767}, 1000));  // the direction from a document: full right
+  main.documents["right"] = &right;
+  Doc other(MonoOf(Sawtooth(100), 1000, 1));
+  TBalanceProps byEnvelope = left;
+  byEnvelope.DirKind = 1;
+  byEnvelope.DirEnvelope = unitUnitWave("right");
+  EXPECT_TRUE(other.unitWave.Balance(byEnvelope));
+  EXPECT_EQ(other.Left(), Samples16(100, 0));
+  EXPECT_NE(other.Right(), Samples16(100, 0));
 }
 
 TEST(UnitWaveOps, ResonatorsAndBlockFilterFollowTheirRecords) {
@@ -304,6 +340,11 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
   lengthOfEmpty.LengthSameAs = unitUnitWave("empty");
   THighLowProps fullFactor;
   fullFactor.VolumeFactor.SetValue(1);
+  TPerEchoProps lostVolumes;
+  lostVolumes.VolumeKind = 1;
+  lostVolumes.VolumeEnvelope = unitUnitWave("gone");
+  TResNotchProps wideNotch;
+  wideNotch.WidthConstant.SetValue(1.5);
 
   struct Case { const char* what; Doc* doc; int32_t begin, end; std::function<bool(TUnitWave&)> command; };
   const std::vector<Case> cases = {
@@ -313,9 +354,11 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
       {"start phase of a whole turn", &mono, 10, 20, [&](TUnitWave& u) { return u.MakeSinus(wholeTurn); }},
       {"empty volume envelope", &stereo, 10, 20, [&](TUnitWave& u) { return u.Volume(volumeFromEmpty); }},
       {"echo of one sample", &stereo, 10, 11, [](TUnitWave& u) { return u.PerEcho(TPerEchoProps{}); }},
+      {"echo from a missing envelope", &stereo, 10, 50, [&](TUnitWave& u) { return u.PerEcho(lostVolumes); }},
       {"pitch envelope backwards", &mono, 10, 50, [&](TUnitWave& u) { return u.TempoPitch(backwards); }},
       {"length of an empty wave", &mono, 10, 50, [&](TUnitWave& u) { return u.Length(lengthOfEmpty); }},
       {"filter factor of 100 %", &stereo, 10, 50, [&](TUnitWave& u) { return u.FilterHigh(fullFactor); }},
+      {"notch wider than 100 %", &stereo, 10, 50, [&](TUnitWave& u) { return u.FilterNotch(wideNotch); }},
       {"left and right of mono", &mono, 10, 50, [](TUnitWave& u) { return u.MixLeftRight(TLeftRightProps{}); }},
       {"balance of stereo", &stereo, 10, 50, [](TUnitWave& u) { return u.Balance(TBalanceProps{}); }},
       {"balance of nothing", &nothing, 0, 0, [](TUnitWave& u) { return u.Balance(TBalanceProps{}); }},

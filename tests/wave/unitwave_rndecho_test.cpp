@@ -137,6 +137,13 @@ TEST(RndEcho, OverreachingDiceEarlyStartsStereoBalancesAndVanishingCopiesAreTame
                                                           MakeWave(Samples16(100, 0)), 22050, 2));
   stereo.RndEcho(early);
   EXPECT_EQ(std::pair(Sum(Left(stereo)), Sum(Right(stereo))), std::pair(int64_t{100 * 1000}, int64_t{100 * 1000}));
+  // A balance by filter dulls the far ear where one without a volume difference leaves both alike.
+  TUnitWave plain("p.wav", MonoOf(Sawtooth(400, 1999))), dull("d.wav", MonoOf(Sawtooth(400, 1999)));
+  plain.RndEcho(early);
+  early.BalVolume = 2;
+  dull.RndEcho(early);
+  EXPECT_EQ(Left(plain), Right(plain));
+  EXPECT_NE(Left(dull), Right(dull));
 
   // An envelope of silence reads as a factor of about 0: nothing is left of a short copy.
   TUnitWave flat("flat.wav", MonoOf(Samples16(4, 0)));

@@ -35,9 +35,8 @@ TEST(UnitWaveRef, ReadFromComboTakesTheChosenEntryOrReportsTheField) {
   RecordingSink sink;
   unitUnitWave reference("Bass");
   bool ok = true;
-  reference.ReadFromCombo(ok, FakeWaveCombo({"Bass", "Drum"}, 1), "Envelope");
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(reference.GetName(), "Drum");
+  reference.ReadFromCombo(ok, FakeWaveCombo({"Drum", "Bass"}, 0), "Envelope");
+  EXPECT_EQ(std::pair(ok, reference.GetName()), std::pair(true, std::string("Drum")));
 
   reference.ReadFromCombo(ok, FakeWaveCombo({"Bass", "Drum"}, -1), "Envelope");
   EXPECT_FALSE(ok);

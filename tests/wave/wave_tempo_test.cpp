@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/assertion.h"
@@ -55,6 +56,10 @@ TEST(WaveTempo, PitchReadsFasterWithinBlocksThatStartWhereTheTempoSays) {
   begin = 0, end = 40;
   ExpectWithinOne(MakeWave(Part(steep->TempoPitchHQ(abort, 1, 0, 1, 0, 5, begin, end), 0, 8)),
                   {0, 100, 290, 290, 370, 450, 570, 790});
+  // At a higher pitch the heads read on past the selection's end into the sound after it.
+  begin = 0, end = 20;
+  const Samples16 high = Part(steep->TempoPitchHQ(abort, 1, 0, 1, 3, 8, begin, end), 0, 20);
+  EXPECT_GT(*std::max_element(high.begin(), high.end()), 2000);
 }
 
 TEST(WaveTempo, EnvelopesScaleThePitchAndTheSpeed) {

@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "support/recording_sink.h"
 #include "support/samples.h"
@@ -44,28 +43,9 @@ TEST(Wave, RangeHelpersFindThePeakAndCopyClearAndAddOnlyWithinTheirRange) {
   EXPECT_EQ(Samples(a), (Samples16{40000 - 65536, -5}));
   EXPECT_FALSE(abort);
 
-  EXPECT_THROW(target->CopyFrom(abort, w.get(), 0, 4, 1), AssertionFailure);
-  EXPECT_THROW(w->MaxValue(abort, 3, 2), AssertionFailure);
 
   abort = true;
   EXPECT_EQ(w->MaxValue(abort, 0, 4), 0);
-}
-
-TEST(Wave, CopiesAreIndependentAndEmptyWavesHaveNoBuffer) {
-  bool abort = false;
-  WavePtr w = MakeWave(std::vector<int16_t>(2500, 3));
-  WavePtr copy = CopyWaveChecked(abort, w.get());
-  w->wave[2499] = 4;
-  EXPECT_EQ(Samples(copy), Samples16(2500, 3));
-
-  WavePtr empty = NewWaveChecked(abort, 0);
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(empty->wave, nullptr);
-  WavePtr emptyCopy = CopyWaveChecked(abort, empty.get());
-  EXPECT_TRUE(emptyCopy != nullptr && emptyCopy->wave == nullptr && emptyCopy->values == 0);
-
-  EXPECT_EQ(CopyWaveChecked(abort, nullptr), nullptr);
-  EXPECT_FALSE(abort);
 }
 
 TEST(Wave, OutOfMemoryShowsOneMessageAndStopsLaterAllocations) {
@@ -102,39 +82,6 @@ TEST(Wave, SinusTableFailureIsReported) {
   EXPECT_EQ(sinus, nullptr);
   ASSERT_EQ(sink.messages.size(), 2u);
   EXPECT_EQ(sink.messages[1], (RecordedMessage{"Could not create sinus.", "System Error", kMbIconStop}));
-}
-
-TEST(Wave, MakeResultKeepsTheSamplesAroundTheSelection) {
-  bool abort = false;
-  WavePtr w = MakeWave({1, 2, 3, 4, 5});
-  int32_t end = -1;
-  w->CheckRange(1, end);
-  EXPECT_EQ(end, 5);
-  const Samples16 grown = Samples(w->MakeResult(abort, 1, 3, 4));
-  ASSERT_EQ(grown.size(), 7u);
-  EXPECT_EQ(At(grown, {0, 5, 6}), (Samples16{1, 4, 5}));
-  WavePtr removed = w->MakeResult(abort, 1, 3, 0);
-  EXPECT_EQ(Samples(removed), (std::vector<int16_t>{1, 4, 5}));
-  int32_t bad = 6;
-  EXPECT_THROW(w->CheckRange(0, bad), AssertionFailure);
-  int32_t same = 2;
-  EXPECT_THROW(w->CheckRange(2, same, true), AssertionFailure);
-}
-
-TEST(Wave, EnvelopeIsStretchedWithLinearInterpolation) {
-  WavePtr env = MakeWave({0, 100, 300});
-  EnvelopeReader reader(env.get(), 5);  // step (3 - 1) / (5 - 1) = 0.5
-  const long double expected[] = {0, 50, 100, 200, 300};
-  for (long double e : expected) EXPECT_DOUBLE_EQ(static_cast<double>(reader.Next()), static_cast<double>(e));
-  EXPECT_EQ(reader.At(10), 300);
-
-  EnvelopeReader single(env.get(), 1);
-  EXPECT_EQ(single.Next(), 0);
-  WavePtr empty = NewWave();
-  EnvelopeReader none(empty.get(), 10);
-  EXPECT_EQ(none.Next(), 0);
-  EnvelopeReader missing(nullptr, 10);
-  EXPECT_EQ(missing.At(3), 0);
 }
 
 TEST(Wave, ToSampleTruncatesAndWraps) {

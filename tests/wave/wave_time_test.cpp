@@ -57,6 +57,8 @@ TEST(WaveTime, ChangeLengthInterpolatesAndReadsPastTheSelection) {
 
   end = 4;
   EXPECT_EQ(Samples(w->ChangeLength(abort, 4, true, begin, end)), (Samples16{1000, 300, 200, 100, 1000}));
+  begin = end = 2;  // nothing selected: nothing to stretch
+  EXPECT_EQ(Samples(w->ChangeLength(abort, 3, false, begin, end)), Samples(w));
 
   WavePtr four = MakeWave({1, 2, 3, 4});
   EXPECT_EQ(four->Resample(abort, 0.5)->values, 2);
@@ -113,6 +115,10 @@ TEST(WaveTime, RollOutSpeedReadsTheSelectionAsALoop) {
   end = 5;
   WavePtr slow = w->RollOutSpeed(abort, full.get(), 2, 0.5, 0, begin, end);
   EXPECT_EQ(Range(*slow, 1, 9), (Samples16{15, 20, 25, 30, 35, 40, 25, 10}));
+
+  end = 5;  // a falling speed envelope: the first step is a whole sample
+  WavePtr slowing = MakeWave({32767, 0});
+  EXPECT_EQ(Range(*w->RollOutSpeed(abort, slowing.get(), 2, 1, 0, begin, end), 1, 2), (Samples16{20}));
 
   end = 5;
   WavePtr backwards = w->RollOutSpeed(abort, full.get(), 1, -1, 0, begin, end);

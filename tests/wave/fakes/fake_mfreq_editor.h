@@ -1,4 +1,4 @@
-// A multi-frequency dialog whose inputs are one row of values; it records what the browser shows.
+// A multi-frequency dialog whose inputs are one row of values.
 #pragma once
 
 #include <cstdint>
@@ -8,25 +8,12 @@
 class FakeMFreqEditor : public MFreqEditor {
  public:
   bool ReadFields(TMFreqBrowseRecord*& row) override {
-    if (!inputsValid) return false;
     row = new TMFreqBrowseRecord(inputs);
     return true;
   }
-  void ShowRecord(const TMFreqBrowseRecord& row) override {
-    inputs = row;
-    ++shownRows;
-  }
+  void ShowRecord(const TMFreqBrowseRecord& row) override { inputs = row; }
   void ShowDefaults() override { inputs = TMFreqBrowseRecord(); }
-  void UpdateView(int32_t count, int32_t position, bool, bool, bool canDelete, bool) override {
-    viewCount = count;
-    viewPosition = position;
-    viewCanDelete = canDelete;
-  }
+  void UpdateView(int32_t, int32_t, bool, bool, bool, bool) override {}
 
   TMFreqBrowseRecord inputs;
-  bool inputsValid = true;
-  int shownRows = 0;
-  int32_t viewCount = 0;
-  int32_t viewPosition = 0;
-  bool viewCanDelete = true;
 };
