@@ -26,61 +26,7 @@ struct Score {
     window.StartLayout(0);
     b.Root(top)->Draw(window, canvas, nullptr);
   }
-  // Bar lines are the only vertical lines of 40 pixels on an empty stave.
-  std::vector<int32_t> BarLineXs() const {
-    std::vector<int32_t> xs;
-    for (const CanvasCall& line : canvas.Of(CanvasCall::Line)) {
-      if (line.box[0] == line.box[2] && line.box[3] - line.box[1] == 40) xs.push_back(line.box[0]);
-    }
-    return xs;
-  }
 };
-
-TEST(PartMuzDraw, HiddenLoopsTakeNoRoomAndEmptyLoopsShowBothSigns) {
-  struct Case {
-    bool loopVisible, childVisible, signsDrawn, nextStartsAtOrigin;
-  } cases[] = {{true, true, true, false}, {false, true, false, true}, {true, false, true, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.loopVisible * 2 + c.childVisible);
-    Score s;
-    TSinglePartMuz* inner = s.b.Single({{0, 4}});
-    TSinglePartMuz* next = s.b.Single({{0, 4}});
-    TLoopPartMuz* loop = s.b.Loop(2, inner);
-    loop->SetVisibleFlag(c.loopVisible);
-    inner->SetVisibleFlag(c.childVisible);
-    s.Draw(s.b.Concat(loop, next));
-    TLoopPartSymbol& left = *loop->GetLeftLoopSymbol();
-    TLoopPartSymbol& right = *loop->GetRightLoopSymbol();
-    EXPECT_EQ(Drawn(left), c.signsDrawn);
-    EXPECT_EQ(Drawn(right), c.signsDrawn);
-    EXPECT_EQ(Drawn(*inner->GetMuzBar()), c.loopVisible && c.childVisible);
-    EXPECT_EQ(LeftOf(*next->GetStartStaveSymbol()) == kOrigin, c.nextStartsAtOrigin);
-    // The right sign's range starts 2 pixels before where the left one ended.
-    EXPECT_TRUE(!c.signsDrawn || c.childVisible || LeftOf(right) + 2 == RightOf(left)) << "signs side by side";
-  }
-}
-
-TEST(PartMuzDraw, ClosingPassDrawsOneBarLinePerStave) {
-  struct Case {
-    int32_t staves;
-    std::vector<std::pair<double, int8_t>> notes;
-    size_t calls;
-  } cases[] = {{2, {}, 2}, {1, {{0, 4}, {0.25, 4}}, 1}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.staves);
-    Score s;
-    if (c.staves == 2) s.b.unit.AddDefaultStave(s.b.stave);
-    TSinglePartMuz* single = s.b.Single();
-    for (auto [position, kind] : c.notes) s.b.Note(single, position, kind);
-    s.Draw(single);
-    ASSERT_EQ(s.window.barTimes.size(), c.calls);
-    const std::vector<int32_t> xs = s.BarLineXs();
-    ASSERT_EQ(xs.size(), c.calls * c.staves);
-    if (c.calls == 2) {
-      EXPECT_EQ(xs.back() - xs.front(), 8);
-    }
-  }
-}
 
 // A window whose bar never moves on, as a bar with no length would do.
 struct StuckWindow : RecordingMuzWindow {
