@@ -6,6 +6,8 @@
 #include "fakes/recording_canvas.h"
 #include "fakes/recording_muz_window.h"
 #include "generated_score.h"
+#include "music/glyphs.h"
+#include "music/muznote.h"
 #include "music/stave.h"
 #include "score_builder.h"
 
@@ -107,3 +109,28 @@ TEST(PartMuzDraw, EverySymbolIsFoundAtItsOwnDrawnPosition) {
 }
 
 }  // namespace
+
+TEST(PartMuzDraw, KeysBarsAndRepeatSignsAreHitAcrossTheirGlyphsAndAMargin) {
+  const std::vector<GlyphStave> staves{GlyphStave{100}};
+  RecordingCanvas canvas;
+  TNoteStave stave;
+  TKey key(nullptr, TKey::keyKindG, 0, 0, &stave, 1, nullptr);
+  key.SetNoteShift(key.GetShiftHeight(noteShiftKruis, 0), noteShiftKruis);
+  TSinglePartMuz part;
+  TMuzBar* bar = new TMuzBar(&part, 8, 12, 0);
+  TLoopPartSymbol sign(nullptr, loopSideRight);
+  int32_t keyNext = 0, keyRight = 0, barNext = 0, signNext = 0;
+  DrawKey(canvas, key, 50, staves[0], keyNext, keyRight, false);
+  DrawMuzBar(canvas, *bar, 150, staves, barNext, false);
+  DrawLoopPartSymbol(canvas, sign, 3, 250, staves, signNext, false);
+  // The distance just outside and just inside each end of the range, and the advance beyond it.
+  EXPECT_EQ((std::vector<int32_t>{key.GetXDistance(49), key.GetXDistance(50), key.GetXDistance(keyRight),
+                                  key.GetXDistance(keyRight + 1), keyNext - keyRight}),
+            (std::vector<int32_t>{1, 0, 0, 1, 2}));
+  EXPECT_EQ((std::vector<int32_t>{bar->GetXDistance(147), bar->GetXDistance(148), bar->GetXDistance(barNext + 2),
+                                  bar->GetXDistance(barNext + 3)}),
+            (std::vector<int32_t>{1, 0, 0, 1}));
+  EXPECT_EQ((std::vector<int32_t>{sign.GetXDistance(247), sign.GetXDistance(248), sign.GetXDistance(signNext),
+                                  sign.GetXDistance(signNext + 1)}),
+            (std::vector<int32_t>{1, 0, 0, 1}));
+}
