@@ -39,6 +39,7 @@ TEST(PictureCanvas, LinesBoxesEllipsesAndPolygonsDrawAsTheirReferenceInsideTheCl
   canvas.SetBrush(kInk, MuzBrushStyle::Solid);
   canvas.Polygon({{10, 80}, {40, 80}, {10, 110}});
   canvas.Polygon({{50, 80}, {80, 110}, {65, 95}, {50, 110}});
+  canvas.Polygon({{140, 60}, {170, 60}, {140, 75}});  // cut at the clip's right edge
   canvas.SetBrush(kInk, MuzBrushStyle::Clear);
   canvas.SetPen(kInk, 1);
   canvas.Ellipse(90, 80, 130, 130);  // runs out of the clip

@@ -31,8 +31,8 @@ TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   MinimizeAllWindows(area);
   EXPECT_TRUE(first->isMinimized() && second->isMinimized());
   ArrangeIcons(area);
-  EXPECT_EQ(std::pair(first->geometry().bottom(), second->geometry().left()),
-            std::pair(room.bottom(), first->geometry().right() + 1));
+  EXPECT_EQ(std::tuple(first->x(), first->geometry().bottom(), second->geometry().left()),
+            std::tuple(0, room.bottom(), first->geometry().right() + 1));
   // An icon that does not fit in the row starts another one above it.
   area.resize(first->width() * 2 + 10, 400);
   QTest::qWait(0);
