@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QTest>
 
 TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   QMdiArea area;
@@ -13,6 +14,8 @@ TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   QMdiSubWindow* first = area.addSubWindow(new QWidget);
   QMdiSubWindow* second = area.addSubWindow(new QWidget);
   area.show();
+  QMdiSubWindow* third = area.addSubWindow(new QWidget);
+  third->showMinimized();  // takes no share
   const QRect room = area.viewport()->rect();
 
   TileWindows(area, true);
@@ -28,8 +31,13 @@ TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   MinimizeAllWindows(area);
   EXPECT_TRUE(first->isMinimized() && second->isMinimized());
   ArrangeIcons(area);
-  EXPECT_EQ(std::pair(first->geometry().bottom(), second->geometry().left()),
-            std::pair(room.bottom(), first->geometry().right() + 1));
+  EXPECT_EQ(std::tuple(first->x(), first->geometry().bottom(), second->geometry().left()),
+            std::tuple(0, room.bottom(), first->geometry().right() + 1));
+  // An icon that does not fit in the row starts another one above it.
+  area.resize(first->width() * 2 + 10, 400);
+  QTest::qWait(0);
+  ArrangeIcons(area);
+  EXPECT_EQ(std::pair(third->x(), third->geometry().bottom() + 1), std::pair(0, first->y()));
 }
 
 TEST(Mdi, TheWindowMenuListsTheOpenWindowsAndActivatesTheChosenOne) {

@@ -48,6 +48,7 @@ TEST(WavePlayerConversion, SoundsReachTheDeviceInItsChannelsAndSampleFormat) {
   // Channels the sound lacks stay silent; silence of unsigned bytes is 128.
   EXPECT_EQ(Values<uint8_t>(SoundToDevice(abort, stereo, Format(8000, 3, QAudioFormat::UInt8))),
             (std::vector<uint8_t>{131, 139, 128, 0, 255, 128}));
+  EXPECT_EQ(SoundToDevice(abort, mono, Format(8000, 8, QAudioFormat::Int16)).size(), 3 * 8 * 2);  // the most
   EXPECT_EQ(Values<int32_t>(SoundToDevice(abort, mono, Format(8000, 1, QAudioFormat::Int32))),
             (std::vector<int32_t>{1000 * 65536, -2000 * 65536, 32767 * 65536}));
   const std::vector<float> floats =

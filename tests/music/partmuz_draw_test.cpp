@@ -6,7 +6,10 @@
 #include "fakes/recording_canvas.h"
 #include "fakes/recording_muz_window.h"
 #include "generated_score.h"
+#include "music/glyphs.h"
+#include "music/muznote.h"
 #include "music/stave.h"
+#include "music/stavedraw.h"
 #include "score_builder.h"
 
 namespace {
@@ -25,14 +28,6 @@ struct Score {
   void Draw(TPartMuz* top) {
     window.StartLayout(0);
     b.Root(top)->Draw(window, canvas, nullptr);
-  }
-  // Bar lines are the only vertical lines of 40 pixels on an empty stave.
-  std::vector<int32_t> BarLineXs() const {
-    std::vector<int32_t> xs;
-    for (const CanvasCall& line : canvas.Of(CanvasCall::Line)) {
-      if (line.box[0] == line.box[2] && line.box[3] - line.box[1] == 40) xs.push_back(line.box[0]);
-    }
-    return xs;
   }
 };
 
@@ -53,52 +48,12 @@ TEST(PartMuzDraw, StavesOfTheLargestRoomAndBarsOfTheLargestCountLayOutInBounds) 
   EXPECT_EQ(std::pair(s.b.stave->GetCentreY(), lower->GetCentreY()), std::pair(kMaxDrawnRoom, 3 * kMaxDrawnRoom));
   s.Draw(single);
   EXPECT_TRUE(Drawn(*single->GetMuzBar()));
-}
-
-TEST(PartMuzDraw, HiddenLoopsTakeNoRoomAndEmptyLoopsShowBothSigns) {
-  struct Case {
-    bool loopVisible, childVisible, signsDrawn, nextStartsAtOrigin;
-  } cases[] = {{true, true, true, false}, {false, true, false, true}, {true, false, true, false}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.loopVisible * 2 + c.childVisible);
-    Score s;
-    TSinglePartMuz* inner = s.b.Single({{0, 4}});
-    TSinglePartMuz* next = s.b.Single({{0, 4}});
-    TLoopPartMuz* loop = s.b.Loop(2, inner);
-    loop->SetVisibleFlag(c.loopVisible);
-    inner->SetVisibleFlag(c.childVisible);
-    s.Draw(s.b.Concat(loop, next));
-    TLoopPartSymbol& left = *loop->GetLeftLoopSymbol();
-    TLoopPartSymbol& right = *loop->GetRightLoopSymbol();
-    EXPECT_EQ(Drawn(left), c.signsDrawn);
-    EXPECT_EQ(Drawn(right), c.signsDrawn);
-    EXPECT_EQ(Drawn(*inner->GetMuzBar()), c.loopVisible && c.childVisible);
-    EXPECT_EQ(LeftOf(*next->GetStartStaveSymbol()) == kOrigin, c.nextStartsAtOrigin);
-    // The right sign's range starts 2 pixels before where the left one ended.
-    EXPECT_TRUE(!c.signsDrawn || c.childVisible || LeftOf(right) + 2 == RightOf(left)) << "signs side by side";
-  }
-}
-
-TEST(PartMuzDraw, ClosingPassDrawsOneBarLinePerStave) {
-  struct Case {
-    int32_t staves;
-    std::vector<std::pair<double, int8_t>> notes;
-    size_t calls;
-  } cases[] = {{2, {}, 2}, {1, {{0, 4}, {0.25, 4}}, 1}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.staves);
-    Score s;
-    if (c.staves == 2) s.b.unit.AddDefaultStave(s.b.stave);
-    TSinglePartMuz* single = s.b.Single();
-    for (auto [position, kind] : c.notes) s.b.Note(single, position, kind);
-    s.Draw(single);
-    ASSERT_EQ(s.window.barTimes.size(), c.calls);
-    const std::vector<int32_t> xs = s.BarLineXs();
-    ASSERT_EQ(xs.size(), c.calls * c.staves);
-    if (c.calls == 2) {
-      EXPECT_EQ(xs.back() - xs.front(), 8);
-    }
-  }
+  // Extra lines stop where the drawn room does: ten pixels apart up to it, three below.
+  TNoteStave lined(nullptr, 0x102030, 0xF0E0D0, INT32_MAX, 30, drawFlagJoin, false, true);
+  lined.StartLayout(200, 0);
+  RecordingCanvas canvas;
+  DrawStaveLines(canvas, StaveBandOf(lined), ClientRect{5, 0, 400, 600});
+  EXPECT_EQ(canvas.Of(CanvasCall::Line).size(), static_cast<size_t>(kMaxDrawnRoom / 10 + 3 + 1));
 }
 
 // A window whose bar never moves on, as a bar with no length would do.
@@ -180,3 +135,28 @@ TEST(PartMuzDraw, EverySymbolIsFoundAtItsOwnDrawnPosition) {
 }
 
 }  // namespace
+
+TEST(PartMuzDraw, KeysBarsAndRepeatSignsAreHitAcrossTheirGlyphsAndAMargin) {
+  const std::vector<GlyphStave> staves{GlyphStave{100}};
+  RecordingCanvas canvas;
+  TNoteStave stave;
+  TKey key(nullptr, TKey::keyKindG, 0, 0, &stave, 1, nullptr);
+  key.SetNoteShift(key.GetShiftHeight(noteShiftKruis, 0), noteShiftKruis);
+  TSinglePartMuz part;
+  TMuzBar* bar = new TMuzBar(&part, 8, 12, 0);
+  TLoopPartSymbol sign(nullptr, loopSideRight);
+  int32_t keyNext = 0, keyRight = 0, barNext = 0, signNext = 0;
+  DrawKey(canvas, key, 50, staves[0], keyNext, keyRight, false);
+  DrawMuzBar(canvas, *bar, 150, staves, barNext, false);
+  DrawLoopPartSymbol(canvas, sign, 3, 250, staves, signNext, false);
+  // The distance just outside and just inside each end of the range, and the advance beyond it.
+  EXPECT_EQ((std::vector<int32_t>{key.GetXDistance(49), key.GetXDistance(50), key.GetXDistance(keyRight),
+                                  key.GetXDistance(keyRight + 1), keyNext - keyRight}),
+            (std::vector<int32_t>{1, 0, 0, 1, 2}));
+  EXPECT_EQ((std::vector<int32_t>{bar->GetXDistance(147), bar->GetXDistance(148), bar->GetXDistance(barNext + 2),
+                                  bar->GetXDistance(barNext + 3)}),
+            (std::vector<int32_t>{1, 0, 0, 1}));
+  EXPECT_EQ((std::vector<int32_t>{sign.GetXDistance(247), sign.GetXDistance(248), sign.GetXDistance(signNext),
+                                  sign.GetXDistance(signNext + 1)}),
+            (std::vector<int32_t>{1, 0, 0, 1}));
+}
