@@ -297,6 +297,9 @@ struct Stretch {
     // 7: heads, with the accidental shown where it differs from the one in effect.
     for (auto& chords : active) {
       for (TDrawXNotesItem* chord : chords) {
+        // A tuplet slot that no note of this stave holds keeps its chord only for the column;
+        // its length was never set, so it has no dots to ask for.
+        if (chord->Notes.empty()) continue;
         const int32_t flagKind = chord->Length.GetFlagLength(chord->MultiOol);
         const int32_t dots = chord->Length.GetFlagPoints(chord->MultiOol);
         for (TDrawXNoteItem& note : chord->Notes) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <limits>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "music/muznote.h"
 #include "music/stave.h"
 #include "music/stavedraw.h"
+#include "music/unitmuz.h"
 #include "score_builder.h"
 
 namespace {
@@ -159,4 +161,17 @@ TEST(PartMuzDraw, KeysBarsAndRepeatSignsAreHitAcrossTheirGlyphsAndAMargin) {
   EXPECT_EQ((std::vector<int32_t>{sign.GetXDistance(247), sign.GetXDistance(248), sign.GetXDistance(signNext),
                                   sign.GetXDistance(signNext + 1)}),
             (std::vector<int32_t>{1, 0, 0, 1}));
+}
+
+// Every element the writer can store draws: a tuplet member whose slot 0 is held by no note of
+// its stave leaves that slot's chord empty, which has no dots to ask for.
+TEST(PartMuzDraw, AFileOfEveryElementDraws) {
+  TUnitMuz unit((std::filesystem::path(__FILE__).parent_path() / "data" / "every_element.kvm").string());
+  std::string error;
+  ASSERT_TRUE(unit.LoadFromFile(error)) << error;
+  RecordingCanvas canvas;
+  RecordingMuzWindow window{unit, kOrigin};
+  window.StartLayout(0);
+  window.DrawParts(canvas);
+  EXPECT_FALSE(canvas.Of(CanvasCall::Line).empty());
 }
