@@ -315,18 +315,4 @@ TEST_F(MusicDialog, PlayStaveAndNoteGroupThroughTheMainPlayer) {
   }
 }
 
-// One picture of the dialog per level, each after appending on that level, in build/.
-TEST_F(MusicDialog, PicturesOfEachLevel) {
-  Show(1);
-  d->adjustSize();
-  const std::pair<const char*, QPushButton*> cases[] = {
-      {"stave", d->btnStaveAppend}, {"group", d->btnGroupAppend}, {"player", d->btnPlayAppend}};
-  for (const auto& [leaf, append] : cases) {
-    SCOPED_TRACE(leaf);
-    append->click();
-    const std::string path = std::string(KORVALEN_BUILD_DIR) + "/music-dialog-" + leaf + ".png";
-    EXPECT_TRUE(d->grab().toImage().save(QString::fromStdString(path)));
-  }
-}
-
 }  // namespace
