@@ -152,14 +152,21 @@ TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBa
   TestChild* first = Open(kUnitKindWave, "one");
   TestChild* second = Open(kUnitKindMuz, "two");
   form->UndoUnit.Push(form->FindUnitWaveByName("one"));
-  second->close();
+  second->close();  // not the last window: no notice (the frame frees it later)
   EXPECT_EQ(std::tuple(deleted["two"], form->FindUnitByName("two"), form->UndoUnit.Exists(),
-                       first->lastClosedNotices),
+                       second->lastClosedNotices),
             std::tuple(true, nullptr, true, 0));
   EXPECT_EQ(Open(kUnitKindWave, "")->windowTitle().toStdString(), "NONAME3");
   form->MDIChildren().back()->close();
   first->close();
   EXPECT_EQ(std::pair(form->UndoUnit.Exists(), first->lastClosedNotices), std::pair(false, 1));
+
+  // While the application shuts down there is no main window left to tell.
+  TestChild* orphan = Open(kUnitKindMuz, "orphan");
+  TMainForm* const main = std::exchange(MainForm, nullptr);
+  orphan->close();
+  MainForm = main;
+  EXPECT_EQ(std::pair(deleted["orphan"], orphan->lastClosedNotices), std::pair(true, 0));
 }
 
 TEST_F(Registry, ActivationShowsTheNameEndsANameEditAndGivesBackOnlyTheCursorItSaved) {
