@@ -1,6 +1,7 @@
 // The document windows and the registry over them: numbering, the name box, the searches, the
 // activation and the close protocol.
 #include <QLineEdit>
+#include <QMenu>
 #include <QMdiArea>
 #include <QTest>
 
@@ -160,6 +161,13 @@ TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBa
   form->MDIChildren().back()->close();
   first->close();
   EXPECT_EQ(std::pair(form->UndoUnit.Exists(), first->lastClosedNotices), std::pair(false, 1));
+  // With nothing open the wave menus went; the next wave document brings them back.
+  for (int step = 0; step < 2; ++step) {
+    QApplication::processEvents();
+    form->ActionList1Update();
+    EXPECT_EQ(form->MainMenu("Edit")->menuAction()->isVisible(), step == 1);
+    if (step == 0) Open(kUnitKindWave, "again");
+  }
 
   // While the application shuts down there is no main window left to tell.
   TestChild* orphan = Open(kUnitKindMuz, "orphan");

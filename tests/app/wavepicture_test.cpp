@@ -129,6 +129,11 @@ TEST_F(WavePicture, WaveformsInLinesAndPointsWithGridSelectionAndCursor) {
   wave.ValuesPerPixel = unitIntegerPosMore(5, kUnitNone);
   Expect("wave-mono-random", false);
 
+  // Fewer samples than columns: each sample spans columns, the last one reaching the edge.
+  wave = TWaveViewProps();
+  Mono(MakeWave(50, kSpiky), QSize(120, 40));
+  Expect("wave-few-samples", false);
+
   // 16 s at 1000 Hz over 128 columns: a grid tick every 2 s.
   wave = TWaveViewProps();
   Mono(MakeWave(16000, [](int32_t i) { return 0.5 * Tone(i, 900); }), QSize(128, 33), 1000);
