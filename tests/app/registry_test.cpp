@@ -86,6 +86,8 @@ TEST_F(Registry, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheName) {
   TypeName("bass");  // names differ by case
   EXPECT_EQ(drum->GetUnit()->GetName(), "bass");
   EXPECT_EQ(sink.messages.size(), 1u);
+  TypeName("");  // an empty name is taken as typed
+  EXPECT_EQ(drum->GetUnit()->GetName(), "");
 }
 
 TEST_F(Registry, SearchesRunFromTheLastWindowToTheFirstAndTellTheKinds) {
