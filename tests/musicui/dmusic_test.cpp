@@ -2,6 +2,7 @@
 // immediate controls, deleting what the selection points into, and playing through the main window.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -256,6 +257,29 @@ TEST_F(MusicDialog, ImmediateControlsWriteTheModelAndFillingWritesNothing) {
   EXPECT_EQ(d->GetCurGroup(), group);
   EXPECT_FALSE(unit->NeedsSave());
   EXPECT_TRUE(d->chkGroupDrawSticksUp->isChecked() && d->chkStaveExtraLines->isChecked());
+}
+
+// Whatever the font, no control of the dialog lies over another one.
+TEST_F(MusicDialog, NoControlCoversAnother) {
+  Show(1);
+  d->show();
+  d->adjustSize();
+  std::vector<QWidget*> controls;
+  for (QWidget* w : d->findChildren<QWidget*>()) {
+    if (w->isVisible() && (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                           qobject_cast<QComboBox*>(w)) && !qobject_cast<QLineEdit*>(w->parentWidget()) &&
+        !qobject_cast<QComboBox*>(w->parentWidget()))
+      controls.push_back(w);
+  }
+  ASSERT_GT(controls.size(), 40u);
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const QRect a(controls[i]->mapTo(d, QPoint()), controls[i]->size());
+    for (size_t j = i + 1; j < controls.size(); ++j) {
+      const QRect b(controls[j]->mapTo(d, QPoint()), controls[j]->size());
+      EXPECT_FALSE(a.intersects(b)) << controls[i]->objectName().toStdString() << " / "
+                                    << controls[j]->objectName().toStdString();
+    }
+  }
 }
 
 // Deleting a stave or group that holds the selected note leaves nothing pointing at it.
