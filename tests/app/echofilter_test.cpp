@@ -161,7 +161,7 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
                   std::pair(6, "Die " + std::to_string(showing ? 6 - i : i + 1)));
         die->setCurrentIndex(5 - i);
       }
-      pages->setCurrentIndex(4);
+      pages->setCurrentIndex(4 - 4 * showing);  // the first page is kept as well
       // A count refused after the time difference: that is shown again as it was read.
       Control(dialog, "editTimeDiff")->setText("2s");
       Control(dialog, "editCount")->setText("0");
@@ -171,7 +171,7 @@ TEST(EchoFilterDialogs, RandomEchoKeepsItsPageAndDiceAndShowsTheTimeDifferenceAs
       Press(dialog, "OKBtn");
     });
     props = dialog.GetProps();
-    EXPECT_EQ(std::tuple(props.ActivePage, props.BalSource), std::tuple(4, 2));
+    EXPECT_EQ(std::tuple(props.ActivePage, props.BalSource), std::tuple(4 - 4 * showing, 2));
   }
 }
 

@@ -1,4 +1,4 @@
-// The effect dialogs: caption, help, read order with one box per press, any text in any input,
+// The effect dialogs: caption, help, read order with one box per press,
 // and what a few of them add: the rotate duration check, the left-right examples, the roll-in
 // reference length.
 #include <gtest/gtest.h>
@@ -104,32 +104,6 @@ TEST(EffectDialogs, BadTextAndMissingWavesAreReportedOneFieldPerPressInReadOrder
     const int result = RunDialog(*dialog, [&] { ExpectReadOrder(*dialog, sink, c.fields); });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(help.calls, (std::vector<std::pair<int, int>>{{kHelpContext, c.helpContext}}));
-  }
-}
-
-// Typed, so that the input's option is chosen and the text is read.
-TEST(EffectDialogs, AnyTextInAnyInputIsTakenOrRefusedWithOneBox) {
-  OneOtherWave env;
-  for (const DialogCase& c : kDialogs) {
-    std::vector<std::string> inputs;
-    const std::unique_ptr<TDialogForm> names = MakeDialog(c.caption, c.kind);
-    for (const QLineEdit* edit : names->findChildren<QLineEdit*>())
-      inputs.push_back(edit->objectName().toStdString());
-    for (const std::string& input : inputs) {
-      for (const char* text : {"", "nan", "1e400", "$-32769", "-91'", "c4", "\xff"}) {
-        SCOPED_TRACE(c.caption + (" " + input) + " <- " + text);
-        RecordingSink sink;
-        std::unique_ptr<TDialogForm> dialog = MakeDialog(c.caption, c.kind);
-        const int result = RunDialog(*dialog, [&] {
-          for (auto* combo : dialog->findChildren<TWaveComboBox*>()) combo->setCurrentIndex(0);
-          QLineEdit* edit = Control(*dialog, input.c_str());
-          edit->setText(QString::fromLatin1(text));
-          emit edit->textEdited(edit->text());
-          Press(*dialog, "OKBtn");
-        });
-        EXPECT_EQ(sink.messages.size(), result == QDialog::Accepted ? 0u : 1u);
-      }
-    }
   }
 }
 

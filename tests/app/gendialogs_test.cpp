@@ -1,5 +1,5 @@
 // The generator and tempo/pitch dialogs: read order with one message per press, caption and help,
-// refused input of every kind, options chosen by typing, and pictures of two of them.
+// refused input of every kind, and options chosen by typing.
 #include <gtest/gtest.h>
 
 #include <QTest>
@@ -114,14 +114,5 @@ TEST(GeneratorDialogs, RefusedInputKeepsTheDialogOpenWithOneMessage) {
       ASSERT_EQ(std::pair(result, sink.messages.size()), std::pair(int(QDialog::Rejected), size_t{1}));
       EXPECT_EQ(FieldOf(sink.messages.front()), c.message);
     }
-  }
-}
-
-TEST(GeneratorDialogs, PicturesOfTheSinusAndTempoDialogsAreSavedInTheBuildFolder) {
-  for (const auto& [which, file] :
-       {std::pair{"sinus", "sinus"}, std::pair{"tempo", "tempopitch"}}) {
-    const std::string path = std::string(KORVALEN_BUILD_DIR) + "/dialog-" + file + ".png";
-    std::unique_ptr<TDialogForm> dialog = MakeDialog(which);
-    RunDialog(*dialog, [&] { EXPECT_TRUE(dialog->grab().save(QString::fromStdString(path))); });
   }
 }

@@ -1,6 +1,7 @@
 // The document windows and the registry over them: numbering, the name box, the searches, the
 // activation and the close protocol.
 #include <QLineEdit>
+#include <QMenu>
 #include <QMdiArea>
 #include <QTest>
 
@@ -85,6 +86,8 @@ TEST_F(Registry, TheNameBoxRenamesTheActiveDocumentUnlessAnotherOneHasTheName) {
   TypeName("bass");  // names differ by case
   EXPECT_EQ(drum->GetUnit()->GetName(), "bass");
   EXPECT_EQ(sink.messages.size(), 1u);
+  TypeName("");  // an empty name is taken as typed
+  EXPECT_EQ(drum->GetUnit()->GetName(), "");
 }
 
 TEST_F(Registry, SearchesRunFromTheLastWindowToTheFirstAndTellTheKinds) {
@@ -176,14 +179,28 @@ TEST_F(Registry, ClosingDeletesTheDocumentWithItsUndoRecordAndNumbersNeverComeBa
   TestChild* first = Open(kUnitKindWave, "one");
   TestChild* second = Open(kUnitKindMuz, "two");
   form->UndoUnit.Push(form->FindUnitWaveByName("one"));
-  second->close();
+  second->close();  // not the last window: no notice (the frame frees it later)
   EXPECT_EQ(std::tuple(deleted["two"], form->FindUnitByName("two"), form->UndoUnit.Exists(),
-                       first->lastClosedNotices),
+                       second->lastClosedNotices),
             std::tuple(true, nullptr, true, 0));
   EXPECT_EQ(Open(kUnitKindWave, "")->windowTitle().toStdString(), "NONAME3");
   form->MDIChildren().back()->close();
   first->close();
   EXPECT_EQ(std::pair(form->UndoUnit.Exists(), first->lastClosedNotices), std::pair(false, 1));
+  // With nothing open the wave menus went; the next wave document brings them back.
+  for (int step = 0; step < 2; ++step) {
+    QApplication::processEvents();
+    form->ActionList1Update();
+    EXPECT_EQ(form->MainMenu("Edit")->menuAction()->isVisible(), step == 1);
+    if (step == 0) Open(kUnitKindWave, "again");
+  }
+
+  // While the application shuts down there is no main window left to tell.
+  TestChild* orphan = Open(kUnitKindMuz, "orphan");
+  TMainForm* const main = std::exchange(MainForm, nullptr);
+  orphan->close();
+  MainForm = main;
+  EXPECT_EQ(std::pair(deleted["orphan"], orphan->lastClosedNotices), std::pair(true, 0));
 }
 
 TEST_F(Registry, ActivationShowsTheNameEndsANameEditAndGivesBackOnlyTheCursorItSaved) {

@@ -49,6 +49,7 @@ TEST(WaveViewDialog, ShowsTheRecordSwitchesStrengthAndGridColourAndUsesTheResult
     dialog.rgrDraw->Button(1)->click();
     EXPECT_TRUE(dialog.editStrength->isEnabled());
     dialog.chkDrawGrid->click();
+    dialog.chk2Waves->click();  // unchecked: stereo in one band
     EXPECT_TRUE(dialog.colbGrid->isEnabled());
     dialog.editStrength->setText("50 %");
     dialog.colbBackground->SetSelected(0x00FFFF);
@@ -62,9 +63,9 @@ TEST(WaveViewDialog, ShowsTheRecordSwitchesStrengthAndGridColourAndUsesTheResult
       (std::vector<RecordedMessage>{{"In Values per Pixel: Value must be positive and more than 0.",
                                      "Input Error", kMbOk | kMbIconInformation}}));
   const TWaveViewProps taken = dialog.GetProps();
-  EXPECT_EQ(std::tuple(+taken.DrawKind, +taken.DrawGrid, taken.BackgroundColor,
+  EXPECT_EQ(std::tuple(+taken.DrawKind, +taken.DrawGrid, +taken.TwoWaves, taken.BackgroundColor,
                        taken.Strength.GetValue(), taken.Strength.Write()),
-            std::tuple(1, 1, 0x00FFFFu, 0.5, "50 %"));
+            std::tuple(1, 1, 0, 0x00FFFFu, 0.5, "50 %"));
   EXPECT_EQ(defaults, taken);
 }
 

@@ -97,7 +97,6 @@ TEST_F(MuzEdit, ClicksEditByModeWithEitherButton) {
     ASSERT_EQ(notes.size(), before + 1);
     EXPECT_TRUE(unit->NeedsSave());
     TMuzNote* added = notes.back();
-
     unit->SetUnitMuzMode(unitMuzSel);
     unit->SetSaved();
     Click(Middle(*added), second->GetCentreY() - 10, button);
@@ -110,6 +109,14 @@ TEST_F(MuzEdit, ClicksEditByModeWithEitherButton) {
     Click(Middle(*added), second->GetCentreY() - 10, button);
     EXPECT_EQ(Notes(second).size(), before);
     EXPECT_TRUE(unit->NeedsSave());
+
+    // Added on a note's own column a step higher, a note joins its chord instead of following it.
+    unit->SetUnitMuzMode(unitMuzAdd);
+    Click(300, second->GetCentreY() - 10, button);
+    TMuzNote* root = Notes(second).back();
+    Click(Middle(*root) - 4, second->GetCentreY() - 15, button);
+    ASSERT_EQ(Notes(second).size(), before + 2);
+    EXPECT_EQ(Notes(second).back()->GetSymbolPosition(), root->GetSymbolPosition());
   }
 }
 
@@ -142,6 +149,11 @@ TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
     EXPECT_EQ(std::tuple(first->GetRoomUp().GetValue(), first->GetRoomDown().GetValue()), std::tuple(c.up, c.down));
     EXPECT_EQ(Notes(first).size(), symbols);  // a drag edits nothing
   }
+  // A release outside the window never arrives: the next move without a button ends the drag.
+  const int32_t border = first->GetCentreY() + first->GetRoomDown().GetValue();
+  Mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 100, border);
+  Mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, 100, 5);
+  EXPECT_FALSE(window->IsDragging());
 }
 
 TEST_F(MuzEdit, EveryMoveChoosesTheWindowsOwnCursor) {
@@ -210,6 +222,12 @@ TEST_F(MuzEdit, ScrollIntoViewBringsARangeToTheMiddleOfTheClient) {
   window->EvFormPaint();
   ASSERT_GT(window->HorzScrollBar()->maximum(), 100);
   ASSERT_GT(window->VertScrollBar()->maximum(), 100);
+  // Scrolled to the end, the last note still stands in the page's first 80 pixels.
+  window->HorzScrollBar()->setValue(window->HorzScrollBar()->maximum());
+  window->EvFormPaint();
+  int32_t left = 0, right = 0;
+  Notes(first).back()->GetXRange(left, right);
+  EXPECT_TRUE(left >= 0 && right < 80) << left << ".." << right;
   const struct { bool horizontal; int32_t a; int32_t b; int32_t shift; } cases[] = {
       {true, 50, 190, 10},  {true, 10, 100, -10}, {true, 5, 195, 15}, {true, 30, 170, 0},
       {false, 10, 95, 15}, {false, 5, 50, -15},

@@ -46,7 +46,6 @@ TEST_F(MuzWindowTest, TwoStaveScoreWithASelectionBetweenHatchedBorders) {
   ASSERT_NE(selected, nullptr);
   unit->SetSelectedSymbol(selected);
   window->EvFormPaint();
-  EXPECT_TRUE(window->Canvas().save(QString(KORVALEN_BUILD_DIR) + "/music-window.png"));
 
   TNoteStave* last = unit->GetStartStave()->GetNext();
   const int32_t bandTop = unit->GetStartStave()->GetCentreY() - unit->GetStartStave()->GetRoomUp().GetValue();

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 inline void ExpectPicture(const QImage& drawn, const std::string& reference) {
@@ -27,4 +28,9 @@ inline void ExpectPicture(const QImage& drawn, const std::string& reference) {
   const std::string left = testing::TempDir() + reference.substr(reference.find_last_of('/') + 1);
   actual.save(QString::fromStdString(left));
   ADD_FAILURE() << reference << ": " << differing << " pixels differ (0: another size); drawn as " << left;
+}
+
+// The reference `name`.png in `folder`, usually the data folder beside the test's source.
+inline void ExpectPicture(const std::filesystem::path& folder, const std::string& name, const QImage& drawn) {
+  ExpectPicture(drawn, (folder / (name + ".png")).string());
 }
