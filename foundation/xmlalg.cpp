@@ -186,6 +186,13 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
     TokenKind = kind;
     stopped = true;
   };
+  // The character read, then the run of those that `keep` lets through after it.
+  auto takeRun = [&](bool (*keep)(unsigned char)) {
+    AppendChar(text_, c);
+    const char* run = RunEnd(text.at, text.end, keep, column);
+    text_.append(text.at, run);
+    text.at = run;
+  };
   while (!stopped) {
     c = text.at < text.end ? static_cast<unsigned char>(*text.at++) : EOF;
     // The CR of a CRLF line end is dropped, as a text-mode read drops it: a text that crosses a
@@ -217,10 +224,7 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
         } else if (kind == kGreater || kind == kEndOfFile) {
           stop(xmlTokenError);
         } else {
-          AppendChar(text_, c);
-          const char* run = RunEnd(text.at, text.end, IsPlainTextChar, column);
-          text_.append(text.at, run);
-          text.at = run;
+          takeRun(IsPlainTextChar);
         }
         break;
       case kAfterLess:
@@ -236,10 +240,7 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
         break;
       case kBeginName:
         if (nameChar) {
-          AppendChar(text_, c);
-          const char* run = RunEnd(text.at, text.end, IsNameChar, column);
-          text_.append(text.at, run);
-          text.at = run;
+          takeRun(IsNameChar);
         } else if (kind == kWhite) {
           state = kAfterBeginName;
         } else if (kind == kSlash) {
@@ -268,10 +269,7 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
         break;
       case kEndName:
         if (nameChar) {
-          AppendChar(text_, c);
-          const char* run = RunEnd(text.at, text.end, IsNameChar, column);
-          text_.append(text.at, run);
-          text.at = run;
+          takeRun(IsNameChar);
         } else if (kind == kWhite) {
           state = kAfterEndName;
         } else {

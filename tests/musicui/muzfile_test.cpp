@@ -35,26 +35,14 @@ class MuzFile : public MuzWindowTest {
     });
   }
   TMDIChildMuz* ActiveMuz() const { return dynamic_cast<TMDIChildMuz*>(form->GetActiveMDIChild()); }
-  void Click(TMDIChildMuz& window, int x, int y) {
-    window.EvFormMouseDown(x, y);
-    window.EvFormMouseUp(Qt::NoButton);
-    window.EvFormPaint();
-  }
 };
 
 // Compose, save, close, open and generate: the file is the golden text, and the generated wave is
 // the render of what was saved.
 TEST_F(MuzFile, ComposeSaveOpenAndGenerateEndToEnd) {
-  Trigger("FileNewMuz");
-  TMDIChildMuz* window = ActiveMuz();
+  TMDIChildMuz* window = ComposeNew();
   ASSERT_NE(window, nullptr);
-  ResizeClient(*window, *window->ClientArea(), {600, 300});
-  window->EvFormPaint();
   TUnitMuz* unit = window->GetUnitMuz();
-  unit->SetUnitMuzMode(unitMuzAdd);
-  unit->SetInsertModeKind(1);
-  const int32_t c = unit->GetStartStave()->GetCentreY();
-  for (int i = 0; i < 3; ++i) Click(*window, 100 + 60 * i, c - 5 * i);
   const std::string saved = scratch + "/composed.xml";
   {
     auto answer = Answering(saved);

@@ -40,19 +40,8 @@ struct CursorAtMessage : MessageSink {
 // normal cursor) and nothing plays; with one, the play file holds exactly what Generate makes.
 TEST_F(MuzWindowTest, PlayOfAMusicDocumentPlaysWhatGenerateMakes) {
   if (!AudioAvailable()) GTEST_SKIP() << kNoAudioHelp;
-  Trigger("FileNewMuz");
-  auto* window = dynamic_cast<TMDIChildMuz*>(form->GetActiveMDIChild());
+  TMDIChildMuz* window = ComposeNew();
   ASSERT_NE(window, nullptr);
-  ResizeClient(*window, *window->ClientArea(), {600, 300});
-  window->EvFormPaint();
-  TUnitMuz* unit = window->GetUnitMuz();
-  unit->SetUnitMuzMode(unitMuzAdd);
-  unit->SetInsertModeKind(1);
-  const int32_t c = unit->GetStartStave()->GetCentreY();
-  for (int i = 0; i < 3; ++i) {
-    window->EvFormMouseDown(100 + 60 * i, c - 5 * i);
-    window->EvFormMouseUp(Qt::NoButton);
-  }
 
   CursorAtMessage cursors;
   Trigger("FilePlay");

@@ -40,6 +40,25 @@ class MuzWindowTest : public MainWindowTest {
     form->ActionList1Update();
     form->Action(action)->trigger();
   }
+  // File > New Music, and three notes added with the mouse as a user composes them.
+  TMDIChildMuz* ComposeNew() {
+    Trigger("FileNewMuz");
+    auto* window = dynamic_cast<TMDIChildMuz*>(form->GetActiveMDIChild());
+    EXPECT_NE(window, nullptr);
+    if (window == nullptr) return nullptr;
+    ResizeClient(*window, *window->ClientArea(), {600, 300});
+    window->EvFormPaint();
+    TUnitMuz* unit = window->GetUnitMuz();
+    unit->SetUnitMuzMode(unitMuzAdd);
+    unit->SetInsertModeKind(1);
+    const int32_t c = unit->GetStartStave()->GetCentreY();
+    for (int i = 0; i < 3; ++i) {
+      window->EvFormMouseDown(100 + 60 * i, c - 5 * i);
+      window->EvFormMouseUp(Qt::NoButton);
+      window->EvFormPaint();
+    }
+    return window;
+  }
   static std::unique_ptr<TUnitMuz> NewScore(int staves) {
     auto unit = std::make_unique<TUnitMuz>("score.kvm");
     unit->InitNew();
