@@ -150,7 +150,7 @@ TEST_F(MuzEdit, BorderDragChangesTheRoomsByTheButtonsHeld) {
     EXPECT_EQ(Notes(first).size(), symbols);  // a drag edits nothing
   }
   // A release outside the window never arrives: the next move without a button ends the drag.
-  const int32_t border = first->GetCentreY() + first->GetRoomDown().GetValue();
+  const int32_t border = first->GetCentreY() + first->GetDrawnRoomDown();
   Mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, 100, border);
   Mouse(QEvent::MouseMove, Qt::NoButton, Qt::NoButton, 100, 5);
   EXPECT_FALSE(window->IsDragging());
