@@ -4,6 +4,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
 #include <filesystem>
 #include <tuple>
 #include <vector>
@@ -74,6 +77,29 @@ TEST_F(MuzWindowTest, PlayOfAMusicDocumentPlaysWhatGenerateMakes) {
   EXPECT_GT(made.GetValues(), 1000);
   EXPECT_EQ(std::tuple(played->MoSt, played->Freq), std::tuple(made.MoSt, made.Freq));
   EXPECT_EQ(Samples(*played), Samples(made));
+}
+
+// The Music menu, shown only for a music document, is reached by keyboard like the others. Its
+// letter is a music command's own Alt+U, so the arrows reach it from the open menu bar; a
+// submenu's letter opens that, and an item's letter runs its command.
+TEST_F(MuzWindowTest, TheMusicMenuIsReachedByKeyboard) {
+  ASSERT_NE(ComposeNew(), nullptr);
+  QApplication::processEvents();
+  form->ActionList1Update();
+  QSignalSpy quarter(form->Action("MusicNote4"), &QAction::triggered);
+  const auto open = [] {
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    return popup != nullptr ? popup->title().toStdString() : std::string();
+  };
+  QTest::keyClick(form.get(), Qt::Key_F10);
+  EXPECT_EQ(open(), "&File");
+  for (int i = 0; i < 2; ++i) QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
+  ASSERT_EQ(open(), "M&usic");
+  QTest::keyClick(QApplication::activePopupWidget(), 'n');
+  ASSERT_EQ(open(), "&Note");
+  QTest::keyClick(QApplication::activePopupWidget(), '4');
+  EXPECT_EQ(quarter.count(), 1);
+  EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
 }
 
 }  // namespace
