@@ -107,6 +107,7 @@ bool ReplacingFile::CreateInPlace(int64_t size) {
   bool reserved = ::fstat(fd_, &info) == 0;
   if (reserved && size > 0 && ::posix_fallocate(fd_, 0, size) != 0) {
     reserved = false;
+    noRoom_ = true;
     static_cast<void>(::ftruncate(fd_, info.st_size));
   }
   if (!reserved) {

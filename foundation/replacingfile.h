@@ -35,6 +35,8 @@ class ReplacingFile {
   // The file that is written: the target of a link, else the name given.
   const std::string& Target() const { return target_; }
   bool InPlace() const { return inPlace_; }
+  // Create failed for want of room for the new content in place.
+  bool NoRoom() const { return noRoom_; }
 
  private:
   bool CreateInPlace(int64_t size);
@@ -43,6 +45,7 @@ class ReplacingFile {
   bool temporary_ = false;
   bool inPlace_ = false;
   bool committed_ = false;
+  bool noRoom_ = false;
   int64_t written_ = 0;
   std::string target_;
   std::string tempPath_;

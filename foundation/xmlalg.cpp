@@ -421,7 +421,7 @@ bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) c
   const std::string text = DocumentText();
   ReplacingFile file;
   if (!file.Create(fileName, false, static_cast<int64_t>(text.size()), ".kvnew")) {
-    error = xmltext::kCannotOpenForWriting;
+    error = file.NoRoom() ? xmltext::kCannotWrite : xmltext::kCannotOpenForWriting;
     return false;
   }
   if (!file.Write(text.data(), text.size()) || !file.Commit()) {

@@ -254,6 +254,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
   bool abort = false;
   MonoSound sound(MakeWave({1, 2, 3}), 22050, 2);
   TXMLCompound music("R");
+  std::string error, reason;
   music.Add(std::make_unique<TXMLAttribute>("A", std::string(200, 'a')));
   struct Writer {
     const char* name;
@@ -262,7 +263,8 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
   };
   const Writer writers[] = {
       {"wave", [&](const std::string& path) { return WriteWaveFile(abort, path, sound, 0, 3); }, "RIFF"},
-      {"music", [&](const std::string& path) { std::string e; return music.SaveToFile(path, e); }, "<?xml"},
+      {"music", [&](const std::string& path) { return music.SaveToFile(path, error) || (reason = error, false); },
+       "<?xml"},
   };
   const auto saved = [&](const Writer& w, const std::string& path) { return ReadBytes(path).rfind(w.head, 0) == 0; };
   const auto mode = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
@@ -302,6 +304,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
     EXPECT_EQ(std::tuple(inode(real), mode(real), fs::is_symlink(link)), std::tuple(before, owner, true));
   }
   EXPECT_EQ(FilesInDir().size(), 4u);  // no new file left behind
+  EXPECT_EQ(reason, xmltext::kCannotWrite);  // the music save said why: no room
 
   if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
   // The same through the system's own refusal: a folder of the user's that they may not write.
