@@ -309,9 +309,26 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
   fs::create_symlink("loop", PathOf("loop"));  // a link that names itself is no file to write
   for (const Writer& w : writers) EXPECT_FALSE(w.save(PathOf("loop"))) << w.name;
   EXPECT_EQ(FilesInDir().size(), 5u);  // no new file left behind
+}
 
+// The folder check above, through the system's own refusal: a folder of the user's that they may
+// not write, holding a file they may.
+TEST_F(WaveFileTest, SavesWriteInPlaceInAFolderTheUserCannotWrite) {
   if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
-  // The same through the system's own refusal: a folder of the user's that they may not write.
+  bool abort = false;
+  MonoSound sound(MakeWave({1, 2, 3}), 22050, 2);
+  TXMLCompound music("R");
+  std::string error;
+  struct Writer {
+    const char* name;
+    std::function<bool(const std::string&)> save;
+    std::string head;
+  };
+  const Writer writers[] = {
+      {"wave", [&](const std::string& path) { return WriteWaveFile(abort, path, sound, 0, 3); }, "RIFF"},
+      {"music", [&](const std::string& path) { return music.SaveToFile(path, error); }, "<?xml"},
+  };
+  const auto saved = [&](const Writer& w, const std::string& path) { return ReadBytes(path).rfind(w.head, 0) == 0; };
   const std::string folder = PathOf("locked");
   fs::create_directory(folder);
   for (const Writer& w : writers) {
