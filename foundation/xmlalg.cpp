@@ -1,12 +1,11 @@
 // Tokenizer, item tree and writer of the program's XML subset.
 #include "foundation/xmlalg.h"
 
-#include <unistd.h>
-
 #include <climits>
 #include <utility>
 
 #include "foundation/assertion.h"
+#include "foundation/replacingfile.h"
 
 namespace {
 constexpr const char* kAssertUnit = "xmlalg";
@@ -419,29 +418,14 @@ const std::string& TXMLCompound::GetValue() const {
 bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) const {
   // A target that exists but may not be written is refused before anything is touched; the new
   // file is written beside it and only a complete one replaces it.
-  if (fileName.empty() ||
-      (access(fileName.c_str(), F_OK) == 0 && access(fileName.c_str(), W_OK) != 0)) {
-    error = xmltext::kCannotOpenForWriting;
+  const std::string text = DocumentText();
+  ReplacingFile file;
+  if (!file.Create(fileName, false, static_cast<int64_t>(text.size()), ".kvnew")) {
+    error = file.NoRoom() ? xmltext::kCannotWrite : xmltext::kCannotOpenForWriting;
     return false;
   }
-  const std::string temporary = fileName + ".kvnew";
-  std::FILE* stream = std::fopen(temporary.c_str(), "w");
-  if (stream == nullptr) {
-    error = xmltext::kCannotOpenForWriting;
-    return false;
-  }
-  StreamWriter out(stream);
-  PutDocumentHead(GetElement(), out);
-  bool ok = out.ok() && Write(stream, 0);
-  if (std::fclose(stream) != 0) ok = false;
-  if (!ok) {
-    std::remove(temporary.c_str());
+  if (!file.Write(text.data(), text.size()) || !file.Commit()) {
     error = xmltext::kCannotWrite;
-    return false;
-  }
-  if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    error = xmltext::kCannotOpenForWriting;
     return false;
   }
   return true;

@@ -224,7 +224,7 @@ int32_t FlagLevels(int32_t flagKind) {
 }
 
 int32_t StickEnd(const DrawnChord& chord) {
-  if (chord.flagKind >= 8) return chord.beamY;
+  if (chord.flagKind >= 8) return chord.stickEnd;
   return chord.stickKind == drawStickUp ? -5 * chord.hi - 34 : -5 * chord.lo + 34;
 }
 
@@ -248,7 +248,8 @@ void DrawChords(MuzCanvas& canvas, const StaveBand& band, std::vector<DrawnChord
     if (chord.flagKind == 1) continue;
     Pen(canvas, band.fore);
     const int32_t headEnd = chord.stickKind == drawStickUp ? c - 5 * chord.lo : c - 5 * chord.hi;
-    canvas.Line(chord.stickX, headEnd, chord.stickX, c + StickEnd(chord));
+    // A flagged or beamed stick runs on to the beam line, past where its flags start.
+    canvas.Line(chord.stickX, headEnd, chord.stickX, c + (chord.flagKind >= 8 ? chord.beamY : StickEnd(chord)));
     if (chord.flagKind >= 8) FlagsOrBeams(canvas, c, chords, i);
   }
 }

@@ -58,7 +58,8 @@ struct DrawnHead {
 
 // One chord as the layout leaves it. xa and xb bound the head column, stickX is the stick's x,
 // lo and hi the lowest and highest head heights, flagKind the drawn flag kind (1, 2, 4 ... 64).
-// beamY is the beam line at the stick, relative to the centre line, for flag kinds of 8 and more.
+// For flag kinds of 8 and more, stickEnd is where flags and beams hang from and beamY the beam
+// line at the stick that the stick runs to, both relative to the centre line.
 struct DrawnChord {
   int32_t xa = 0;
   int32_t xb = 0;
@@ -67,6 +68,7 @@ struct DrawnChord {
   int32_t hi = 0;
   uint8_t stickKind = 0;
   int32_t flagKind = 4;
+  int32_t stickEnd = 0;
   int32_t beamY = 0;
   uint8_t artKind = 0;
   bool joinedPrev = false;
@@ -78,7 +80,8 @@ struct DrawnChord {
 
 // The number of beams or flags of a drawn flag kind.
 int32_t FlagLevels(int32_t flagKind);
-// The stick's far end relative to the centre line.
+// Where the flags or beams of a chord start, relative to the centre line; a stick of flag kind
+// below 8 ends there too.
 int32_t StickEnd(const DrawnChord& chord);
 
 // Ledger lines, articulation, heads, stick and flags or beams of every chord, in order.

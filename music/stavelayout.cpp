@@ -487,7 +487,8 @@ struct Stretch {
         HeightRange(*chord, d.lo, d.hi);
         d.stickKind = chord->DrawStickKind;
         d.flagKind = chord->Length.GetFlagLength(chord->MultiOol);
-        d.beamY = chord->StickEnd;
+        d.stickEnd = chord->StickEnd;
+        d.beamY = chord->BeamLineY;
         d.artKind = chord->NoteArtKind;
         d.joinedPrev = !chord->BeamStart;
         d.continuesNext = !chord->BeamEnd;

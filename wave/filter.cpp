@@ -127,13 +127,15 @@ WavePtr RunConstant(const Wave& source, bool& abort, double per, double factor, 
   return RunResonator<kNotch>(source, abort, begin, end, Standard(), {nullptr, nullptr, per, factor, 0});
 }
 
+// Only the resonant form runs the finer resonator; the notch keeps the standard one.
 template <bool kNotch>
 WavePtr RunPeriodEnvelope(const Wave& source, bool& abort, const Wave* periodEnvelope, double factor, int32_t rate,
                          int32_t begin, int32_t end) {
   if (periodEnvelope == nullptr) return nullptr;
   source.CheckRange(begin, end, true);
   KV_ASSERT(factor >= 0 && factor <= 1);
-  return RunResonator<kNotch>(source, abort, begin, end, Fine(), {periodEnvelope, nullptr, 1, factor, rate});
+  return RunResonator<kNotch>(source, abort, begin, end, kNotch ? Standard() : Fine(),
+                              {periodEnvelope, nullptr, 1, factor, rate});
 }
 
 template <bool kNotch>

@@ -380,8 +380,9 @@ bool TUnitWave::TempoPitch(const TTempoPitchProps& props) {
   const uint8_t quality = p.Quality;
   if (!(stretchTime > 0) || speed == 0 || !std::isfinite(speed) || !(factor > 0) || !std::isfinite(factor))
     return false;
-  // The pitch envelope is read along the produced samples, which a backward speed does not give.
-  if (p.FreqEnvelopeUsed && speed < 0) return false;
+  // One head follows a pitch envelope at a backward speed as well; the two-head form with a
+  // pitch envelope and a constant speed is made for forward speeds only.
+  if (p.FreqEnvelopeUsed && !p.SpeedEnvelopeUsed && quality == 1 && speed < 0) return false;
   const double start = PartOf(p.StartPosition.GetValue(), stretchTime);
   const Sound* freqs = p.FreqEnvelopeUsed ? ReadableSound(p.FreqEnvelope) : nullptr;
   const Sound* speeds = p.SpeedEnvelopeUsed ? ReadableSound(p.SpeedEnvelope) : nullptr;

@@ -17,10 +17,11 @@ constexpr double kEarDelay = 0.00029411764705882356;
 
 // A cut-off level q (1 to 1000) as a sample value: the level runs logarithmically over the samples.
 int16_t CurvePoint(int32_t rate, int32_t frequency) {
-  // The period in whole samples sets the level; a rate below the frequency cannot hold a whole
-  // period, and is read as the frequency itself.
+  // The period in whole samples sets the level. A rate below the frequency holds no whole period:
+  // the level is then unbounded and the point takes the top of the curve.
   const int32_t period = rate / frequency;
-  const long double x = period > 0 ? static_cast<long double>(rate) / period * 0.05L : frequency * 0.05L;
+  if (period == 0) return 32767;
+  const long double x = static_cast<long double>(rate) / period * 0.05L;
   const long double point = std::log10(x) * 21845 - 32768;
   return static_cast<int16_t>(Clamp(static_cast<double>(point), -32768, 32767));
 }

@@ -14,6 +14,7 @@
 
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
+#include "foundation/replacingfile.h"
 #include "wave/wave_routines.h"
 
 namespace {
@@ -118,91 +119,6 @@ KV_VECTOR_CLONES void DecodeBlock(FrameLayout layout, const unsigned char* in, i
 }
 
 // --- Writing ---------------------------------------------------------------------------------------
-
-// A file written under a temporary name beside its target and renamed over it only when complete:
-// a full disk or a failed write leaves the old file untouched. Dropped unfinished, it removes the
-// temporary file. The play file is thrown away after use and is written in place, which halves
-// its cost; dropped unfinished, it is removed so that nothing plays a part of it.
-class ReplacingFile {
- public:
-  ReplacingFile() = default;
-  ~ReplacingFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-    // A temporary file written in place and not finished must not be played.
-    if (temporary_ && !committed_) ::unlink(target_.c_str());
-  }
-  ReplacingFile(const ReplacingFile&) = delete;
-  ReplacingFile& operator=(const ReplacingFile&) = delete;
-
-  bool Create(const std::string& fileName, bool temporary) {
-    if (fileName.empty()) return false;
-    temporary_ = temporary;
-    target_ = fileName;
-    // Saving through a link replaces the file it points to, not the link.
-    struct stat info;
-    if (::lstat(fileName.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
-      if (char* resolved = ::realpath(fileName.c_str(), nullptr)) {
-        target_ = resolved;
-        std::free(resolved);
-      }
-    }
-    bool existed = false;
-    if (::stat(target_.c_str(), &info) == 0) {
-      // A file without any write permission is read-only to this program, even for root.
-      if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0) return false;
-      existed = true;
-    }
-    if (temporary_) {
-      fd_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-      return fd_ >= 0;
-    }
-    static unsigned serial = 0;
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-      tempPath_ = target_ + ".kvtmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-      fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ < 0 && errno != EEXIST) break;
-    }
-    if (fd_ < 0) {
-      tempPath_.clear();
-      return false;
-    }
-    // The replacement keeps the permissions of the file it replaces.
-    if (existed) static_cast<void>(::fchmod(fd_, info.st_mode & 07777));
-    return true;
-  }
-
-  bool Write(const unsigned char* data, size_t n) {
-    while (n > 0) {
-      const ssize_t written = ::write(fd_, data, n);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return false;
-      data += written;
-      n -= static_cast<size_t>(written);
-    }
-    return true;
-  }
-
-  // A document file is flushed to the disk before it replaces the old one; the play file is
-  // thrown away after use, skips the flush and is already in its place.
-  bool Commit() {
-    if (!temporary_ && ::fsync(fd_) != 0) return false;
-    const int closed = ::close(fd_);
-    fd_ = -1;
-    if (closed != 0) return false;
-    if (!temporary_ && ::rename(tempPath_.c_str(), target_.c_str()) != 0) return false;
-    tempPath_.clear();
-    committed_ = true;
-    return true;
-  }
-
- private:
-  int fd_ = -1;
-  bool temporary_ = false;
-  bool committed_ = false;
-  std::string target_;
-  std::string tempPath_;
-};
 
 void MakeHeader(unsigned char* h, int channels, uint32_t rate, int bytes, uint32_t dataBytes) {
   PutTag(h, "RIFF");
@@ -399,7 +315,7 @@ bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound,
   if (dataBytes > static_cast<int64_t>(std::numeric_limits<uint32_t>::max()) - 36) return FailWrite();
 
   ReplacingFile file;
-  if (!file.Create(fileName, temporary)) return FailWrite();
+  if (!file.Create(fileName, temporary, static_cast<int64_t>(kHeaderBytes) + dataBytes)) return FailWrite();
   unsigned char header[kHeaderBytes];
   MakeHeader(header, channelCount, static_cast<uint32_t>(sound.Freq), bytes, static_cast<uint32_t>(dataBytes));
   const int16_t* samples[2] = {channels[0]->wave, channelCount == 2 ? channels[1]->wave : nullptr};

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "fakes/recording_canvas.h"
+#include "music/glyphs.h"
 #include "score_builder.h"
 
 namespace {
@@ -153,6 +157,100 @@ TEST(StaveLayout, EighthsShareOneBeamLineJoinedOrNot) {
       EXPECT_EQ(chords[i].StickEnd, c.stickEnds[i]);
     }
   }
+}
+
+// The stave's centre line lies at y 100 in Laid; answers y relative to it.
+struct Drawn {
+  std::vector<CanvasCall> lines, flags;
+  int32_t stickTip = 0;  // the stick's far end; 0 when there is none
+};
+
+Drawn LayOut(std::initializer_list<Piece> pieces, int32_t height) {
+  Laid l;
+  for (const Piece& p : pieces) l.Add(p.time, static_cast<int8_t>(p.kind), p.points, height);
+  l.Layout(1.0);
+  Drawn d{l.canvas.Of(CanvasCall::Line), l.canvas.Of(CanvasCall::Polygon)};
+  for (const CanvasCall& line : d.lines)
+    if (line.box[0] == line.box[2]) d.stickTip = line.box[3] - 100;
+  return d;
+}
+
+TEST(StaveLayout, StickEndsAndGlyphAdvancesKeepTheirMeasures) {
+  const auto single = [](int32_t kind, int32_t height) { return LayOut({{0.0, kind, 0}}, height); };
+  const auto chordOf = [](int32_t kind, int32_t height) {
+    Laid l;
+    l.Add(0.0, static_cast<int8_t>(kind), 0, height);
+    return l.Layout(1.0).front();
+  };
+  const auto flagGap = [](const Drawn& d) { return d.flags.at(1).points[0].y - d.flags.at(0).points[0].y; };
+  const auto ledgerYs = [](const Drawn& d) {
+    std::vector<int32_t> ys;
+    for (const CanvasCall& line : d.lines)
+      if (line.box[1] == line.box[3] && line.box[2] - line.box[0] < 40) ys.push_back(line.box[1] - 100);
+    return ys;
+  };
+  const auto keyOfThreeFlats = [](bool next) {
+    TNoteStave stave;
+    TKey key(nullptr, TKey::keyKindF, 0, 0, &stave, 1, nullptr);
+    for (int32_t k = 0; k < 3; ++k) key.SetNoteShift(key.GetShiftHeight(noteShiftMol, k), noteShiftMol);
+    RecordingCanvas canvas;
+    int32_t nextX = 0, rangeRight = 0;
+    DrawKey(canvas, key, 50, GlyphStave{100}, nextX, rangeRight, false);
+    return (next ? nextX : rangeRight) - 50;
+  };
+  const auto loopNumbers = [](int32_t count) {
+    RecordingCanvas canvas;
+    DrawLoopSignOnStave(canvas, count, loopSideRight, 50, GlyphStave{100}, false);
+    return static_cast<int32_t>(canvas.Of(CanvasCall::Text).size());
+  };
+  struct Row {
+    const char* what;
+    std::function<int32_t()> measured;
+    int32_t expected;
+  };
+  const Row rows[] = {
+      // Stick ends and beam lines of an unbeamed chord: 32 and 35 beyond its extreme head.
+      {"eighth: stick end under a down stick", [&] { return chordOf(8, 2).StickEnd; }, 22},
+      {"eighth: beam line under a down stick", [&] { return chordOf(8, 2).BeamLineY; }, 25},
+      {"eighth: stick end over an up stick", [&] { return chordOf(8, -2).StickEnd; }, -22},
+      {"eighth: beam line over an up stick", [&] { return chordOf(8, -2).BeamLineY; }, -25},
+      // A stick of a quarter or a half runs 34 beyond the head; of an eighth or shorter, to the beam
+      // line, while its flag hangs from the stick end.
+      {"half note's stick, up", [&] { return single(2, -2).stickTip; }, 10 - 34},
+      {"quarter's stick, down", [&] { return single(4, 2).stickTip; }, -10 + 34},
+      {"whole note: no stick", [&] { return single(1, 0).stickTip; }, 0},
+      {"eighth's stick, up", [&] { return single(8, -2).stickTip; }, -25},
+      {"eighth's stick, down", [&] { return single(8, 2).stickTip; }, 25},
+      {"sixteenth's stick, down", [&] { return single(16, 2).stickTip; }, 25},
+      {"eighth's flag starts at the stick end", [&] { return single(8, -2).flags.at(0).points[0].y - 100; }, -22},
+      {"single sixteenth: flags 6 apart", [&] { return flagGap(single(16, -2)); }, 6},
+      {"beamed sixteenths: 2 beams of 5 lines",
+       [&] { return static_cast<int32_t>(LayOut({{0, 16, 0}, {0.0625, 16, 0}}, -2).lines.size()) - 2; }, 10},
+      {"beamed sixteenths: beams 7 apart",
+       [&] {
+         std::vector<int32_t> ys;
+         for (const CanvasCall& line : LayOut({{0, 16, 0}, {0.0625, 16, 0}}, -2).lines)
+           if (line.box[0] != line.box[2]) ys.push_back(line.box[1]);
+         std::sort(ys.begin(), ys.end());
+         return ys.size() == 10 ? ys[5] - ys[0] : -1;
+       },
+       7},
+      {"height 8: ledger lines at 30 and 40 above",
+       [&] { return static_cast<int32_t>(ledgerYs(single(4, 8)) == std::vector<int32_t>{-30, -40}); }, 1},
+      // Glyph advances.
+      {"12/8 time signature", [] { return TimeSignatureAdvance(12, 8); }, 39},
+      {"3/4 time signature", [] { return TimeSignatureAdvance(3, 4); }, 21},
+      {"three flats under an F clef end", [&] { return keyOfThreeFlats(false); }, 27 + 3 + 36},
+      {"three flats under an F clef: next symbol", [&] { return keyOfThreeFlats(true); }, 27 + 3 + 36 + 2},
+      {"loop of 2: sign", [] { return LoopSignWidth(2); }, 13},
+      {"loop of 2: no number", [&] { return loopNumbers(2); }, 0},
+      {"loop of 3: number", [&] { return loopNumbers(3); }, 1},
+      {"loop of 12: widest sign", [] { return LoopSignWidth(12); }, 40},
+      {"dotted whole rest", [] { return SilenceWidth(1, 1); }, 26},
+      {"sixty-fourth rest", [] { return SilenceWidth(64, 0); }, 29},
+      {"double flat", [] { return TNoteShift::GetWidth(noteShiftDubbelMol); }, 24},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.measured(), row.expected) << row.what;
 }
 
 TEST(StaveLayout, StartingAgainDropsWhatWasPending) {

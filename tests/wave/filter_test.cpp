@@ -91,6 +91,21 @@ TEST(Filter, ResonantKeepsItsBandAndNotchRemovesIt) {
   EXPECT_THROW(inBand->Notch(abort, 4, 1.5, 0, -1), AssertionFailure);
 }
 
+TEST(Filter, OnlyTheResonantFormOfAPeriodEnvelopeRunsTheFineResonator) {
+  bool abort = false;
+  // An envelope of -32768 is 20 Hz: a period of 40 samples at 800 per second. The notch then
+  // runs as the constant notch does; the resonant form runs its finer steps and so differs.
+  WavePtr w = Sine(400, 37, 10000), lowest = MakeWave({-32768});
+  const Samples16 notch = Samples(w->NotchFreqEnv(abort, lowest.get(), 0.3, 800, 3, 397));
+  EXPECT_EQ(notch, Samples(w->Notch(abort, 40, 0.3, 3, 397)));
+  EXPECT_EQ(Slice(notch, 0, 3), Slice(Samples(w), 0, 3));
+  const Samples16 resonant = Samples(w->ResonantFreqEnv(abort, lowest.get(), 0.3, 800, 3, 397));
+  const Samples16 coarse = Samples(w->Resonant(abort, 40, 0.3, 3, 397));
+  int differing = 0;
+  for (int i = 3; i < 397; ++i) differing += resonant[i] != coarse[i];
+  EXPECT_GT(differing, 300);
+}
+
 TEST(Filter, ResonatorStaysFiniteOverEveryFrequencyAndWidth) {
   for (int32_t rate : {8000, 11025, 44100}) {
     for (double frequency = 20; frequency <= 2.5 * rate; frequency *= 1.15) {

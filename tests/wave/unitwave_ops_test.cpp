@@ -307,6 +307,32 @@ TEST(UnitWaveOps, ResonatorsAndBlockFilterFollowTheirRecords) {
   EXPECT_EQ(doc.Selection(), std::make_pair(100, 311));
 }
 
+TEST(UnitWaveOps, OneHeadFollowsAPitchEnvelopeAtABackwardSpeed) {
+  FakeMainWindow main;
+  TUnitWave envelope("env.wav", MonoOf({32767}, 1000));  // pitch factor 1 throughout
+  main.documents["env"] = &envelope;
+  const Samples16 all = Sawtooth(100, 13);
+  Doc doc(MonoOf(all, 1000));
+  doc.unitWave.SetSelRange(10, 50);
+  TTempoPitchProps backwards;
+  backwards.FreqFactor.SetValue(1);
+  backwards.FreqEnvelopeUsed = true;
+  backwards.FreqEnvelope = unitUnitWave("env");
+  backwards.SpeedFactor.SetValue(-1);
+  backwards.LengthFactor.SetValue(1);
+  backwards.BlockSize.SetValue(0.004);
+  ASSERT_TRUE(doc.unitWave.TempoPitch(backwards));
+  // Blocks of 4 samples each play forwards; each block starts 4 samples before the last one,
+  // wrapping from the start of the selection round to its end.
+  Samples16 expected = Slice(all, 10, 14);
+  for (int32_t start = 46; start >= 14; start -= 4) {
+    const Samples16 block = Slice(all, start, start + 4);
+    expected.insert(expected.end(), block.begin(), block.end());
+  }
+  EXPECT_EQ(std::tuple(doc.unitWave.GetValues(), doc.Selection(), Slice(doc.Left(), 10, 50)),
+            std::tuple(100, std::pair(10, 50), expected));
+}
+
 TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
   FakeMainWindow main;
   main.clipboard = MonoOf({1, 2}, 1000);
@@ -335,6 +361,7 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
   backwards.FreqEnvelopeUsed = true;
   backwards.FreqEnvelope = unitUnitWave("env");
   backwards.SpeedFactor.SetValue(-1);
+  backwards.Quality = 1;
   TLengthProps lengthOfEmpty;
   lengthOfEmpty.LengthKind = 2;
   lengthOfEmpty.LengthSameAs = unitUnitWave("empty");
@@ -355,7 +382,7 @@ TEST(UnitWaveOps, ValuesNoSoundOperationCanTakeLeaveTheDocumentAsItWas) {
       {"empty volume envelope", &stereo, 10, 20, [&](TUnitWave& u) { return u.Volume(volumeFromEmpty); }},
       {"echo of one sample", &stereo, 10, 11, [](TUnitWave& u) { return u.PerEcho(TPerEchoProps{}); }},
       {"echo from a missing envelope", &stereo, 10, 50, [&](TUnitWave& u) { return u.PerEcho(lostVolumes); }},
-      {"pitch envelope backwards", &mono, 10, 50, [&](TUnitWave& u) { return u.TempoPitch(backwards); }},
+      {"pitch envelope backwards, two heads", &mono, 10, 50, [&](TUnitWave& u) { return u.TempoPitch(backwards); }},
       {"length of an empty wave", &mono, 10, 50, [&](TUnitWave& u) { return u.Length(lengthOfEmpty); }},
       {"filter factor of 100 %", &stereo, 10, 50, [&](TUnitWave& u) { return u.FilterHigh(fullFactor); }},
       {"notch wider than 100 %", &stereo, 10, 50, [&](TUnitWave& u) { return u.FilterNotch(wideNotch); }},

@@ -60,6 +60,11 @@ TEST(WaveBalance, FilterDifferenceFollowsTheFrequencyCurve) {
   // At 11025 samples per second no whole period of 20000 Hz fits: its point is the top as well.
   curve->MakeFreqCurve(abort, 11025);
   EXPECT_EQ(curve->wave[0], 32767);
+  // At 3000 neither 20000 Hz nor 3500 Hz fits: the curve is flat at the top up to the 3500 Hz
+  // point, then falls to log10(3000 / 1 * 0.05) * 21845 - 32768 = 14768 (2500 Hz) and on.
+  curve->MakeFreqCurve(abort, 3000);
+  EXPECT_EQ(Part(curve, 0, 60), Samples16(60, 32767));
+  EXPECT_EQ((Samples16{curve->wave[75], curve->wave[90], curve->wave[149]}), (Samples16{14768, 4345, -4959}));
 
   // The near side's cut-off is too high for the stage; the far side's dulls the sound.
   WavePtr bright = Bright();

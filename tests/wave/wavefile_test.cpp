@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -15,6 +16,8 @@
 
 #include "foundation/global.h"
 #include "foundation/messages.h"
+#include "foundation/replacingfile.h"
+#include "foundation/xmlalg.h"
 #include "sound_helpers.h"
 #include "support/recording_sink.h"
 
@@ -243,6 +246,100 @@ TEST_F(WaveFileTest, WritingThroughALinkReplacesTheFileItNames) {
   ASSERT_TRUE(WriteWaveFile(abort, PathOf("link.wav"), sound, 0, 2));
   EXPECT_TRUE(fs::is_symlink(PathOf("link.wav")));
   EXPECT_EQ(fs::file_size(real), 48u);
+}
+
+// Both document writers: the WAVE file and the music file.
+TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotWrite) {
+  RecordingSink sink;
+  bool abort = false;
+  MonoSound sound(MakeWave({1, 2, 3}), 22050, 2);
+  TXMLCompound music("R");
+  std::string error, reason;
+  music.Add(std::make_unique<TXMLAttribute>("A", std::string(200, 'a')));
+  struct Writer {
+    const char* name;
+    std::function<bool(const std::string&)> save;
+    std::string head;
+  };
+  const Writer writers[] = {
+      {"wave", [&](const std::string& path) { return WriteWaveFile(abort, path, sound, 0, 3); }, "RIFF"},
+      {"music", [&](const std::string& path) { return music.SaveToFile(path, error) || (reason = error, false); },
+       "<?xml"},
+  };
+  const auto saved = [&](const Writer& w, const std::string& path) { return ReadBytes(path).rfind(w.head, 0) == 0; };
+  const auto mode = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
+  const auto inode = [](const std::string& path) {
+    struct stat info{};
+    stat(path.c_str(), &info);
+    return info.st_ino;
+  };
+  const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
+  for (const Writer& w : writers) {
+    SCOPED_TRACE(w.name);
+    const std::string real = WriteBytes("old", std::string(w.name) + ".real"), link = PathOf(w.name);
+    fs::create_symlink(std::string(w.name) + ".real", link);  // relative to the link's folder
+    fs::permissions(real, owner);
+    ASSERT_TRUE(w.save(real));
+    EXPECT_EQ(mode(real), owner);  // a private file stays private
+    WriteBytes("old", std::string(w.name) + ".real");
+    ASSERT_TRUE(w.save(link));
+    EXPECT_TRUE(fs::is_symlink(link) && saved(w, real));
+
+    // A folder that takes no new file: the file is written in place, once its room is taken.
+    SetFolderWritableCheck([](const std::string&) { return false; });
+    const auto before = inode(real);
+    WriteBytes("old", std::string(w.name) + ".real");
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved_limit, small;
+    getrlimit(RLIMIT_FSIZE, &saved_limit);
+    small = saved_limit;
+    small.rlim_cur = 40;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool withoutRoom = w.save(link);
+    setrlimit(RLIMIT_FSIZE, &saved_limit);
+    EXPECT_EQ(std::tuple(withoutRoom, ReadBytes(real)), std::tuple(false, std::string("old")));
+    if (w.head == "<?xml") {
+      EXPECT_EQ(reason, xmltext::kCannotWrite);  // the music save says why: no room
+    }
+    const bool inPlace = w.save(link);
+    SetFolderWritableCheck(nullptr);
+    EXPECT_TRUE(inPlace && saved(w, real));
+    EXPECT_EQ(std::tuple(inode(real), mode(real), fs::is_symlink(link)), std::tuple(before, owner, true));
+  }
+  fs::create_symlink("loop", PathOf("loop"));  // a link that names itself is no file to write
+  for (const Writer& w : writers) EXPECT_FALSE(w.save(PathOf("loop"))) << w.name;
+  EXPECT_EQ(FilesInDir().size(), 5u);  // no new file left behind
+}
+
+// The folder check above, through the system's own refusal: a folder of the user's that they may
+// not write, holding a file they may.
+TEST_F(WaveFileTest, SavesWriteInPlaceInAFolderTheUserCannotWrite) {
+  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
+  bool abort = false;
+  MonoSound sound(MakeWave({1, 2, 3}), 22050, 2);
+  TXMLCompound music("R");
+  std::string error;
+  struct Writer {
+    const char* name;
+    std::function<bool(const std::string&)> save;
+    std::string head;
+  };
+  const Writer writers[] = {
+      {"wave", [&](const std::string& path) { return WriteWaveFile(abort, path, sound, 0, 3); }, "RIFF"},
+      {"music", [&](const std::string& path) { return music.SaveToFile(path, error); }, "<?xml"},
+  };
+  const auto saved = [&](const Writer& w, const std::string& path) { return ReadBytes(path).rfind(w.head, 0) == 0; };
+  const std::string folder = PathOf("locked");
+  fs::create_directory(folder);
+  for (const Writer& w : writers) {
+    const std::string file = folder + "/" + w.name;
+    std::ofstream(file) << "old";
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool written = w.save(file);
+    fs::permissions(folder, fs::perms::owner_all);
+    EXPECT_TRUE(written && saved(w, file)) << w.name;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }
 
 TEST_F(WaveFileTest, ReaderSkipsForeignChunksAndPaddingAroundTheFormat) {
