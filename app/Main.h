@@ -4,8 +4,10 @@
 
 #include <QIcon>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -299,6 +301,8 @@ class TMainForm : public QMainWindow {
   void RunSharedKey(const std::string& action);
   // The pieces both kinds of document window lay out alike.
   void ShowToolBarsOf(uint8_t kind);
+  // The View menu's entries for that kind of document.
+  void LayViewMenu(uint8_t kind);
   void EnableNameBox();
 
  protected:
@@ -324,7 +328,8 @@ class TMainForm : public QMainWindow {
   // F10, a lone Alt, Ctrl+F4 and Ctrl+F6; the menu letters that commands share.
   void OpenMenuBar();
   bool OwnsMenu(const QWidget* popup) const;
-  QAction* CommandOwningKey(const QKeySequence& key) const;
+  // What an Alt+letter that is also a menu's letter does while the present document is active.
+  std::function<void()> AltLetterOwner(const QKeySequence& key);
   bool MenuKey(QEvent* msg);
 
   QMdiArea* mdiArea_ = nullptr;
@@ -343,6 +348,7 @@ class TMainForm : public QMainWindow {
   QTimer actionUpdateTimer_;
   std::unique_ptr<QObject> actionUpdateTrigger_;
   bool altAlone_ = false;  // Alt is down and nothing else happened since
+  QPointer<QWidget> statusWindow_;  // the document window the status panels were last written for
 };
 
 // The one main window, set by the entry point.

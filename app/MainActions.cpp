@@ -259,12 +259,13 @@ constexpr const char* kWindowMenu[] = {
     "WindowArrangeAll", "SplitH", "MergeH", "SplitV", "MergeV"};
 constexpr const char* kHelpMenu[] = {"HelpContents", "HelpTopicSearch", "HelpOnHelp", "HelpAbout"};
 
-// Each menu caption has a letter of its own. Where a command's Alt+letter is the same (Alt+F, Alt+E,
-// Alt+V, Alt+W, Alt+M ...) the command wins, and that menu is reached from the open menu bar.
+// Each menu caption has a letter of its own. Where a command of the active kind of document owns the
+// same Alt+letter (Alt+F, Alt+E, Alt+V, Alt+W, Alt+M ...) the command wins, and that menu is reached
+// from the open menu bar. Music takes "i": its "u" is the note stick's Alt+U.
 constexpr MenuLayout kMenus[] = {
     {"File", "&File", kFileMenu},       {"Edit", "&Edit", kEditMenu},
     {"View", "&View", kViewMenu},       {"Make", "&Make", kMakeMenu},
-    {"Effects", "Effe&cts", kEffectsMenu}, {"Music", "M&usic", kMusicMenu},
+    {"Effects", "Effe&cts", kEffectsMenu}, {"Music", "Mus&ic", kMusicMenu},
     {"Window", "&Window", kWindowMenu}, {"Help", "&Help", kHelpMenu},
 };
 

@@ -1,8 +1,9 @@
 // The menus by keyboard. F10 and a lone Alt open the menu bar, as desktop programs on Linux do;
-// the menu captions carry letters, but where a command owns the same Alt+letter (Alt+F is Multi
-// Frequencies, Alt+E Random Echo ...) the command wins and that menu is reached from the open
-// menu bar with the arrow keys; in an open menu the items' letters choose. Ctrl+F4 closes the active document window and Ctrl+F6 goes to the next one,
-// as document windows did on the program's first platform.
+// the menu captions carry letters. An Alt+letter that is also a command's key goes to the command
+// when that command serves the active kind of document (or both kinds); a command of the other
+// kind would do nothing, so the menu showing that letter opens instead. In an open menu the items'
+// letters choose. Ctrl+F4 closes the active document window and Ctrl+F6 goes to the next one, as
+// document windows did on the program's first platform.
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -12,14 +13,44 @@
 #include <functional>
 
 #include "app/Main.h"
+#include "app/MainActions.h"
 
 namespace {
 
-bool IsMenuBarLetter(const QMenuBar& bar, const QKeySequence& key) {
-  for (const QAction* menu : bar.actions()) {
-    if (menu->isVisible() && QKeySequence::mnemonic(menu->text()) == key) return true;
+// The menu of the bar whose letter `key` is; `shown` asks for a visible one. The bar holds the
+// letters of hidden menus as well.
+QAction* MenuBarLetter(const QMenuBar& bar, const QKeySequence& key, bool shown) {
+  for (QAction* menu : bar.actions()) {
+    if ((!shown || menu->isVisible()) && QKeySequence::mnemonic(menu->text()) == key) return menu;
+  }
+  return nullptr;
+}
+
+// A menu is in sight when it and every menu above it are shown in the bar.
+bool MenuInSight(const QMenu* menu) {
+  for (; menu != nullptr; menu = qobject_cast<const QMenu*>(menu->parentWidget())) {
+    if (!menu->menuAction()->isVisible()) return false;
+  }
+  return true;
+}
+
+bool IsMenuEntry(const QString& name) {
+  for (const MenuLayout& layout : MainMenuLayouts()) {
+    for (const char* entry : layout.entries) {
+      if (name == QLatin1String(entry)) return true;
+    }
   }
   return false;
+}
+
+// The keys that serve both kinds are in no menu; a menu's command serves the kind of document for
+// which its menu shows it (an entry may also leave its menu for the other kind).
+bool ServesActiveKind(const QAction& action) {
+  for (const QObject* object : action.associatedObjects()) {
+    const auto* menu = qobject_cast<const QMenu*>(object);
+    if (menu != nullptr && MenuInSight(menu)) return true;
+  }
+  return !IsMenuEntry(action.objectName());
 }
 
 }  // namespace
@@ -33,11 +64,20 @@ void TMainForm::OpenMenuBar() {
   }
 }
 
-QAction* TMainForm::CommandOwningKey(const QKeySequence& key) const {
+std::function<void()> TMainForm::AltLetterOwner(const QKeySequence& key) {
+  QAction* serving = nullptr;
+  QAction* other = nullptr;
   for (QAction* action : actions()) {
-    if (action->isEnabled() && action->isVisible() && action->shortcut() == key) return action;
+    if (!action->isEnabled() || !action->shortcuts().contains(key)) continue;
+    (ServesActiveKind(*action) ? serving : other) = action;
   }
-  return nullptr;
+  if (serving != nullptr) return [serving] { serving->trigger(); };
+  if (QAction* menu = MenuBarLetter(*menuBar(), key, true)) {
+    return [this, menu] { menuBar()->setActiveAction(menu); };
+  }
+  // Nothing in sight: the command keeps its key (it does nothing without its kind of document).
+  if (other != nullptr) return [other] { other->trigger(); };
+  return [] {};
 }
 
 bool TMainForm::OwnsMenu(const QWidget* popup) const {
@@ -93,10 +133,10 @@ bool TMainForm::MenuKey(QEvent* msg) {
   } else if (sequence == QKeySequence(Qt::CTRL | Qt::Key_F6)) {
     run = [this] { mdiArea_->activateNextSubWindow(); };
   } else if (key->modifiers() == Qt::AltModifier && key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z &&
-             IsMenuBarLetter(*menuBar(), sequence)) {
-    // Alt+letter matches both the command and the menu caption; the shortcut map would call it
-    // ambiguous and run neither. Taken before the map sees it, it runs the command alone.
-    if (QAction* command = CommandOwningKey(sequence)) run = [command] { command->trigger(); };
+             MenuBarLetter(*menuBar(), sequence, false) != nullptr) {
+    // Alt+letter matches both a command and a menu caption, shown or hidden; the shortcut map
+    // would call it ambiguous and run neither. Taken before the map sees it, one of them acts.
+    run = AltLetterOwner(sequence);
   }
   if (!run) return false;
   // The override only claims the key; it is acted on when it is pressed.

@@ -46,7 +46,11 @@ void TMainForm::UndoExecute() {
 
 void TMainForm::DeleteUndoExecute() { DeleteUndo(); }
 
-void TMainForm::EditClearClipboardExecute() { ClearClipBoardSound(); }
+void TMainForm::EditClearClipboardExecute() {
+  // Its key stays live behind a music window, where it must leave the clipboard alone.
+  if (ActiveUnitWave() == nullptr) return;
+  ClearClipBoardSound();
+}
 
 // --- Modeless dialogs ----------------------------------------------------------------------------
 

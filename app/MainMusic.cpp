@@ -165,9 +165,6 @@ constexpr SharedKey kSharedKeys[] = {
      "DrawWaveLin"},
 };
 
-constexpr const char* kWaveOnlyViewEntries[] = {"ViewWave", "ViewVold", "ZoomIn", "NoZoom",
-                                                "SelectWave"};
-
 void TriggerWhenEnabled(QAction* action) {
   if (action->isEnabled()) action->trigger();
 }
@@ -239,8 +236,7 @@ void TMainForm::UpdateMuzActions(TMDIChildKorvalen& window) {
     for (const char* menu : {"Edit", "Make", "Effects"}) {
       MainMenu(menu)->menuAction()->setVisible(false);
     }
-    for (const char* name : kWaveOnlyViewEntries) Action(name)->setVisible(false);
-    Action("MusicDialog")->setVisible(true);
+    LayViewMenu(kUnitKindMuz);
     for (const char* menu : {"View", "Music", "Window"}) {
       MainMenu(menu)->menuAction()->setVisible(true);
     }

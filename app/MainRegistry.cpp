@@ -124,6 +124,8 @@ void TMainForm::ConnectRegistry() {
   connect(editName_, &QLineEdit::returnPressed, this, [this] {
     RenameActiveUnit();
     EndEditName();
+    // The keys go back to the document window, so its one-letter commands work again.
+    if (TMDIChildKorvalen* child = GetActiveMDIChild()) child->setFocus();
   });
   // Also when the program comes back to the front: a modeless dialog that had the focus no longer
   // has it, and the window's activation says so.

@@ -10,10 +10,13 @@
 #include <QMenu>
 #include <QPalette>
 #include <QToolBar>
+#include <algorithm>
 #include <initializer_list>
+#include <string_view>
 
 #include "app/ChildWave.h"
 #include "app/Main.h"
+#include "app/MainActions.h"
 #include "foundation/unit.h"
 #include "gui/statusbar.h"
 #include "music/unitmuz.h"
@@ -110,11 +113,17 @@ void TMainForm::RequestActionUpdate() {
 void TMainForm::ActionList1Update() {
   TMDIChildKorvalen* child = GetActiveMDIChild();
   UpdateActionsByKind(child);
+  const bool anotherWindow = statusWindow_.data() != child;
+  statusWindow_ = child;
   if (TUnitWave* unitWave = ActiveUnitWave()) {
+    // Panel 1 of a wave tells what lies under the mouse; until the mouse tells, it is empty, not
+    // what the window active before put there.
+    if (anotherWindow) statusBar_->SetPanelText(1, "");
     unitWave->ShowStatus();
   } else if (TUnitMuz* unitMuz = ActiveUnitMuz()) {
-    // A music document has no channels or size to show: the last wave's must not stay there.
-    for (int panel = 5; panel <= 6; ++panel) statusBar_->SetPanelText(panel, "");
+    // A music document has no channels, size or state of a wave to show: the last wave's must not
+    // stay there.
+    for (int panel = 5; panel <= 7; ++panel) statusBar_->SetPanelText(panel, "");
     unitMuz->ShowStatus();
   } else {
     ClearStatus();
@@ -179,8 +188,7 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
   const bool zoomed = waveWindow != nullptr && waveWindow->IsZoomed() != 0;
   const uint8_t drawType = waveWindow != nullptr ? waveWindow->GetDrawType() : 0;
   if (LastShownKind != kUnitKindWave) {
-    for (const char* name : kWaveViewEntries) Action(name)->setVisible(true);
-    Action("MusicDialog")->setVisible(false);
+    LayViewMenu(kUnitKindWave);
     MainMenu("Music")->menuAction()->setVisible(false);
     for (const char* menu : kWaveMenus) MainMenu(menu)->menuAction()->setVisible(true);
     ShowToolBarsOf(kUnitKindWave);
@@ -248,6 +256,22 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
 void TMainForm::ShowToolBarsOf(uint8_t kind) {
   for (const char* bar : kMusicToolBars) ToolBar(bar)->setVisible(kind == kUnitKindMuz);
   for (const char* bar : kWaveToolBars) ToolBar(bar)->setVisible(kind == kUnitKindWave);
+}
+
+void TMainForm::LayViewMenu(uint8_t kind) {
+  // The other kind's entries leave the menu instead of hiding: Qt disables a hidden action, and
+  // their keys stay live.
+  QMenu* view = MainMenu("View");
+  view->clear();
+  for (const MenuLayout& layout : MainMenuLayouts()) {
+    if (std::string_view(layout.name) != "View") continue;
+    for (const char* entry : layout.entries) {
+      const auto named = [entry](const char* name) { return std::string_view(name) == entry; };
+      const bool waveOnly = std::any_of(kWaveViewEntries.begin(), kWaveViewEntries.end(), named);
+      const bool musicOnly = std::string_view(entry) == "MusicDialog";
+      if (kind == kUnitKindWave ? !musicOnly : !waveOnly) view->addAction(Action(entry));
+    }
+  }
 }
 
 void TMainForm::EnableNameBox() {

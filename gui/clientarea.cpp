@@ -26,7 +26,9 @@ PictureClient::PictureClient() {
 }
 
 bool PictureClient::event(QEvent* event) {
-  if (event->type() == QEvent::ShortcutOverride && IsNavigationKey(static_cast<QKeyEvent*>(event)->key())) {
+  // With Alt held the windows leave these keys alone, so Alt+Home and the like stay commands.
+  if (event->type() == QEvent::ShortcutOverride && IsNavigationKey(static_cast<QKeyEvent*>(event)->key()) &&
+      !(static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier)) {
     event->accept();
     return true;
   }

@@ -1,6 +1,6 @@
 // The client area of a document window: shows the window's off-screen picture and keeps the
-// navigation keys (arrows, Home, End, PageUp, PageDown) from every command's shortcut, handing them
-// to the window instead. The windows add their own mouse handling.
+// navigation keys (arrows, Home, End, PageUp, PageDown) without Alt from every command's shortcut,
+// handing them to the window instead. The windows add their own mouse handling.
 #pragma once
 
 #include <QImage>

@@ -385,7 +385,8 @@ void TMDIChildMuz::SelectAt(int32_t x, int32_t y) {
 }
 
 void TMDIChildMuz::SelectSymbol(TXTouchMuzSymbol* symbol) {
-  UnitMuz->SetSelectedSymbol(symbol == UnitMuz->GetSelectedSymbol() ? nullptr : symbol);
+  // Through the document's own selection, which scrolls the symbol into view and plays a note.
+  UnitMuz->SelectSymbol(symbol == UnitMuz->GetSelectedSymbol() ? nullptr : symbol);
   ShowStatus();
 }
 

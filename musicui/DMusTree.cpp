@@ -639,7 +639,7 @@ void TDlgMusTree::ShowSelectedNode(QTreeWidgetItem* node) {
     chkPlayDraw->setCheckState(!part->GetVisibleFlag() ? Qt::Unchecked
                                : part->IsParentVisible() ? Qt::Checked
                                                          : Qt::PartiallyChecked);
-    const bool stave = UnitMuz && UnitMuz->GetSelectedInStave() != nullptr;
+    const bool stave = UnitMuz && UnitMuz->GetSelectedStave() != nullptr;
     cmdGotoBegin->setEnabled(stave);
     cmdGotoEnd->setEnabled(stave);
     QTreeWidgetItem* previous = Sibling(node, -1);
@@ -867,11 +867,12 @@ void TDlgMusTree::ExpandSelected(bool expand, bool all) {
 void TDlgMusTree::GotoSymbol(bool last) {
   TPartMuz* part = SelectedPartOrNone();
   if (part == nullptr) return;
-  const TNoteStave* selectedInStave = UnitMuz->GetSelectedInStave();
-  if (selectedInStave == nullptr) return;
-  TXTouchMuzSymbol* symbol = last ? part->GetLastSymbol(selectedInStave) : part->GetFirstSymbol(selectedInStave);
+  // Along the stave of the symbol selected now; selecting scrolls to the symbol and plays a note.
+  const TNoteStave* stave = UnitMuz->GetSelectedStave();
+  if (stave == nullptr) return;
+  TXTouchMuzSymbol* symbol = last ? part->GetLastSymbol(stave) : part->GetFirstSymbol(stave);
   if (symbol == nullptr) return;
-  UnitMuz->SetSelectedSymbol(symbol);
+  UnitMuz->SelectSymbol(symbol);
   UnitMuz->Refresh();
 }
 

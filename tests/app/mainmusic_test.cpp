@@ -121,7 +121,9 @@ TEST_F(MainMusic, MenusToolBarsAndStatusFollowTheKindOfTheActiveDocument) {
   for (const char* bar : {"ToolBarWave1", "ToolBarMusic1", "ToolBarMusic2", "ToolBarMusic3"}) {
     EXPECT_EQ(form->ToolBar(bar)->isVisible(), std::string(bar) != "ToolBarWave1") << bar;
   }
-  EXPECT_TRUE(!A("ZoomIn")->isVisible() && A("MusicDialog")->isVisible());
+  // The wave's view entries leave the menu; their actions stay as they were, keys live.
+  const QList<QAction*> view = form->MainMenu("View")->actions();
+  EXPECT_TRUE(!view.contains(A("ZoomIn")) && view.contains(A("MusicDialog")) && A("SelectWave")->isEnabled());
   QApplication::processEvents();
   EXPECT_TRUE(form->grab().save(QString::fromStdString(std::string(KORVALEN_BUILD_DIR) + "/main-window-music.png")));
 }

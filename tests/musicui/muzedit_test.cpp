@@ -1,14 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTreeWidget>
 #include <QTest>
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
+#include "app/fakes/fake_player.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
+#include "musicui/DMusTree.h"
+#include "wave/unitwave.h"
 #include "muzwindow_fixture.h"
 
 namespace {
@@ -241,6 +247,56 @@ TEST_F(MuzEdit, ScrollIntoViewBringsARangeToTheMiddleOfTheClient) {
     window->EvFormPaint();
     EXPECT_EQ(c.horizontal ? window->GetLeftOrigin() : window->GetTopOrigin(), -(50 + c.shift));
   }
+}
+
+// A click and the music-parts dialog's Begin and End select through the document: with Auto Play
+// Note on the note sounds, and a symbol off the page is scrolled to. Begin and End go along the
+// stave of the symbol selected now, and rest while nothing is selected.
+TEST_F(MuzEdit, ClicksAndThePartsDialogSelectThroughTheDocument) {
+  auto player = std::make_unique<FakePlayer>();
+  std::vector<std::string>& played = player->log;
+  form->SetAudioPlayer(std::move(player));
+  const auto plays = [&] {
+    return std::count_if(played.begin(), played.end(), [](const std::string& c) { return c.rfind("Play", 0) == 0; });
+  };
+  auto sample = std::make_unique<TUnitWave>("sample.wav", waveFileProps(1, 22050, 2));
+  sample->SetName("sample");  // the default player's sample wave
+  ASSERT_TRUE(sample->MakeSinus(TSinusProps{}));
+  form->CreateMDIChildWave("sample.wav", std::move(sample), {}, {});
+  ResizeClient(*window, *window->ClientArea(), {200, 400});
+  AddNotes(first, 2);
+  AddNotes(second, 12);
+  unit->SetUnitMuzMode(unitMuzSel);
+  unit->SetPlayAfterEdit(true);
+  played.clear();
+  TMuzNote* top = Notes(first)[0];
+  Click(Middle(*top), first->GetCentreY() - 5);
+  ASSERT_EQ(unit->GetSelectedSymbol(), top);
+  ASSERT_EQ(plays(), 1) << testing::PrintToString(played);
+
+  TDlgMusTree dialog(form.get());
+  const auto shown = [&] {
+    dialog.SetUnitMuz(window);
+    dialog.tvMusParts->setCurrentItem(dialog.tvMusParts->topLevelItem(0));
+    return dialog.cmdGotoBegin->isEnabled() && dialog.cmdGotoEnd->isEnabled();
+  };
+  EXPECT_TRUE(shown());
+  TMuzNote* low = Notes(second)[0];
+  Click(Middle(*low), second->GetCentreY() - 5);
+  ASSERT_EQ(unit->GetSelectedSymbol(), low);
+  ASSERT_TRUE(shown());
+  dialog.cmdGotoEnd->trigger();
+  EXPECT_EQ(unit->GetSelectedSymbol(), Notes(second).back());
+  EXPECT_EQ(plays(), 3);
+  window->EvFormPaint();
+  int32_t left = 0, right = 0;
+  Notes(second).back()->GetXRange(left, right);
+  EXPECT_GT(window->HorzScrollBar()->value(), 0);
+  EXPECT_TRUE(left >= 0 && right <= window->ClientArea()->width()) << left << ".." << right;
+  Click(Middle(*Notes(second).back()), second->GetCentreY() - 5);  // the selected one: none now
+  ASSERT_EQ(unit->GetSelectedSymbol(), nullptr);
+  EXPECT_FALSE(shown());
+  dialog.SetUnitMuz(nullptr);
 }
 
 }  // namespace

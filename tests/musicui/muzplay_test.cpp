@@ -79,9 +79,9 @@ TEST_F(MuzWindowTest, PlayOfAMusicDocumentPlaysWhatGenerateMakes) {
   EXPECT_EQ(Samples(*played), Samples(made));
 }
 
-// The Music menu, shown only for a music document, is reached by keyboard like the others. Its
-// letter is a music command's own Alt+U, so the arrows reach it from the open menu bar; a
-// submenu's letter opens that, and an item's letter runs its command.
+// The Music menu, shown only for a music document, is reached by keyboard like the others: by its
+// letter or with the arrows from the open menu bar; a submenu's letter opens that, and an item's
+// letter runs its command.
 TEST_F(MuzWindowTest, TheMusicMenuIsReachedByKeyboard) {
   ASSERT_NE(ComposeNew(), nullptr);
   QApplication::processEvents();
@@ -94,12 +94,14 @@ TEST_F(MuzWindowTest, TheMusicMenuIsReachedByKeyboard) {
   QTest::keyClick(form.get(), Qt::Key_F10);
   EXPECT_EQ(open(), "&File");
   for (int i = 0; i < 2; ++i) QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Right);
-  ASSERT_EQ(open(), "M&usic");
+  ASSERT_EQ(open(), "Mus&ic");
   QTest::keyClick(QApplication::activePopupWidget(), 'n');
   ASSERT_EQ(open(), "&Note");
   QTest::keyClick(QApplication::activePopupWidget(), '4');
   EXPECT_EQ(quarter.count(), 1);
   EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+  QTest::keyClick(form.get(), Qt::Key_I, Qt::AltModifier);
+  EXPECT_EQ(open(), "Mus&ic");
 }
 
 }  // namespace

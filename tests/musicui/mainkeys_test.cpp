@@ -1,0 +1,160 @@
+// The main window's keys, name box and status panels with a wave window and a music window open,
+// each in its turn the active one.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/ChildWave.h"
+#include "app/MainActions.h"
+#include "gui/statusbar.h"
+#include "muzwindow_fixture.h"
+#include "wave/unitwave.h"
+
+namespace {
+
+QStringList qtWarnings;
+
+class MainKeys : public MuzWindowTest {
+ protected:
+  TMDIChildWave* OpenWave() {
+    auto unit = std::make_unique<TUnitWave>("wave", waveFileProps(1, 22050, 2));
+    EXPECT_TRUE(unit->MakeSinus(TSinusProps{}));
+    unit->SetSaved();
+    return form->CreateMDIChildWave("wave", std::move(unit), {}, {});
+  }
+  // As the user's click on the window does; the idle update follows.
+  void Activate(QMdiSubWindow* window) {
+    QTest::qWait(20);
+    QApplication::setActiveWindow(form.get());
+    form->MdiArea()->setActiveSubWindow(window);
+    QTest::qWait(20);
+  }
+  std::string OpenMenu() const {
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    return popup != nullptr ? popup->objectName().toStdString() : std::string();
+  }
+  void CloseMenus() {
+    while (QWidget* popup = QApplication::activePopupWidget()) QTest::keyClick(popup, Qt::Key_Escape);
+    if (QApplication::focusWidget() == form->menuBar()) QTest::keyClick(form->menuBar(), Qt::Key_Escape);
+  }
+};
+
+// Every key of the action tables, pressed with the wave window active and then with the music
+// window (opened after it) active, runs the one command the tables give. Where that command serves
+// the other kind and its Alt+letter is a shown menu's letter, that menu opens instead. Qt calls
+// no key ambiguous. The commands here only count: what each does is tested elsewhere.
+TEST_F(MainKeys, EveryKeyRunsOneCommandChosenByTheKindOfTheActiveDocument) {
+  TMDIChildWave* wave = OpenWave();
+  TMDIChildMuz* music = ComposeNew();
+  ASSERT_NE(music, nullptr);
+  // Select Wave's key stays live while a music window hides its entry.
+  Activate(music);
+  QTest::keyClick(form.get(), Qt::Key_Q);
+  QTest::qWait(20);
+  EXPECT_TRUE(form->DlgSelZoom.Visible());
+  form->Action("SelectWave")->trigger();
+  ASSERT_FALSE(form->DlgSelZoom.Visible());
+
+  std::map<std::string, std::unique_ptr<QSignalSpy>> ran;
+  for (QAction* action : form->actions()) {
+    QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+    ran[action->objectName().toStdString()] = std::make_unique<QSignalSpy>(action, &QAction::triggered);
+  }
+  const std::map<std::pair<QMdiSubWindow*, std::string>, std::string> menus = {
+      {{wave, "Alt+M"}, "Make"},
+      {{music, "Alt+F"}, "File"},
+      {{music, "Alt+V"}, "View"},
+      {{music, "Alt+W"}, "Window"},
+  };
+  qtWarnings.clear();
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& text) { qtWarnings << text; });
+  for (QMdiSubWindow* window : {static_cast<QMdiSubWindow*>(wave), static_cast<QMdiSubWindow*>(music)}) {
+    Activate(window);
+    for (const ActionGroup& group : MainActionGroups()) {
+      if (std::string(group.menu) == "Help") continue;
+      for (const ActionSpec& spec : group.actions) {
+        if (*spec.shortcut == '\0') continue;
+        SCOPED_TRACE(testing::Message() << window->windowTitle().toStdString() << " " << spec.shortcut);
+        // As a document that allows every command would leave them.
+        for (QAction* action : form->actions()) action->setEnabled(true);
+        for (auto& [name, spy] : ran) spy->clear();
+        QTest::keySequence(form.get(), QKeySequence(QString::fromLatin1(spec.shortcut)));
+        std::string result;
+        for (const auto& [name, spy] : ran) {
+          if (!spy->isEmpty()) result += name + " ";
+        }
+        if (!OpenMenu().empty()) result += "menu " + OpenMenu();
+        CloseMenus();
+        const auto menu = menus.find({window, spec.shortcut});
+        EXPECT_EQ(result, menu == menus.end() ? std::string(spec.name) + " " : "menu " + menu->second);
+      }
+    }
+  }
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(qtWarnings.filter("mbiguous").isEmpty()) << qtWarnings.join("\n").toStdString();
+}
+
+// Alt+Home reaches Edit mode from the score itself; Clear Clipboard leaves the clipboard alone
+// while the music window is active, and clears it with the wave window active.
+TEST_F(MainKeys, AltHomeLeavesTheScoreAndClearClipboardWaitsForAWave) {
+  TMDIChildWave* wave = OpenWave();
+  Activate(wave);
+  form->Action("EditCopy")->trigger();
+  ASSERT_NE(form->ClipBoardSound, nullptr);
+  TMDIChildMuz* music = ComposeNew();
+  ASSERT_NE(music, nullptr);
+  Activate(music);
+  music->ClientArea()->setFocus();
+  ASSERT_TRUE(music->GetUnitMuz()->IsModeAdd());
+  QTest::keyClick(music->ClientArea(), Qt::Key_Home, Qt::AltModifier);
+  EXPECT_TRUE(music->GetUnitMuz()->IsModeEdit());
+  QTest::keyClick(music->ClientArea(), Qt::Key_Delete, Qt::ShiftModifier | Qt::AltModifier);
+  EXPECT_NE(form->ClipBoardSound, nullptr);
+  Activate(wave);
+  QTest::keyClick(wave->ClientArea(), Qt::Key_Delete, Qt::ShiftModifier | Qt::AltModifier);
+  EXPECT_EQ(form->ClipBoardSound, nullptr);
+}
+
+// Enter in the name box renames and gives the keys back to the document window, so P plays; the
+// status panels of one kind do not stay when a window of the other kind becomes active.
+TEST_F(MainKeys, NameBoxHandsTheKeysBackAndStatusPanelsFollowTheActiveWindow) {
+  TMDIChildWave* wave = OpenWave();
+  Activate(wave);
+  QLineEdit* box = form->EditName();
+  QTest::mouseClick(box, Qt::LeftButton);
+  box->setFocus();
+  box->clear();
+  QTest::keyClicks(box, "tone");
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(wave->GetUnit()->GetName(), "tone");
+  QObject::disconnect(form->Action("FilePlay"), &QAction::triggered, nullptr, nullptr);
+  QSignalSpy played(form->Action("FilePlay"), &QAction::triggered);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
+  EXPECT_EQ(played.count(), 1);
+  EXPECT_EQ(box->text().toStdString(), "tone");
+
+  wave->GetUnit()->SetModified();
+  form->ActionList1Update();
+  const StatusPanels& panels = *form->StatusBar();
+  const std::string waveState = panels.PanelText(7);
+  ASSERT_NE(waveState, "");
+  TMDIChildMuz* music = ComposeNew();
+  ASSERT_NE(music, nullptr);
+  Activate(music);
+  ASSERT_NE(panels.PanelText(1), "");  // the music's insert kind
+  EXPECT_EQ(panels.PanelText(7), "");
+  Activate(wave);
+  EXPECT_EQ(panels.PanelText(1), "");
+  EXPECT_EQ(panels.PanelText(7), waveState);
+}
+
+}  // namespace
