@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Main.h"
+#include "foundation/messages.h"
 #include "gui/cursors.h"
 
 // A name edit in progress ends first, since its I-beam holds the store; with the store held
@@ -27,4 +28,29 @@ class CommandHourGlass {
  private:
   TMainForm& form_;
   bool held_ = false;
+};
+
+// A long command whose engine work may report in a box (rendering music, writing the play file
+// of a long sound): the hourglass shows meanwhile, and a message on the way shows with the
+// normal cursor.
+class HourGlassTillMessage : public MessageSink {
+ public:
+  explicit HourGlassTillMessage(TMainForm& form) : busy_(form), previous_(SetMessageSink(this)) {}
+  ~HourGlassTillMessage() override { SetMessageSink(previous_); }
+  HourGlassTillMessage(const HourGlassTillMessage&) = delete;
+  HourGlassTillMessage& operator=(const HourGlassTillMessage&) = delete;
+
+  int ShowMessage(const std::string& text, const std::string& caption, int flags) override {
+    busy_.Release();
+    SetMessageSink(previous_);
+    const int answer = ShowMessageBox(text, caption, flags);
+    SetMessageSink(this);
+    return answer;
+  }
+  // Gives the cursor back before a new window shows.
+  void Release() { busy_.Release(); }
+
+ private:
+  CommandHourGlass busy_;
+  MessageSink* previous_;
 };

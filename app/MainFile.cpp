@@ -350,9 +350,11 @@ void TMainForm::DuplicateMuzExecute() {
 void TMainForm::MusicGenerateExecute() {
   TUnitMuz* music = ActiveUnitMuz();
   if (music == nullptr) return;
+  HourGlassTillMessage rendering(*this);
   SoundPtr sound = music->CreateWave();
   // The render has reported why it made nothing.
   if (sound == nullptr) return;
+  rendering.Release();
   const std::string name = NextNoName();
   auto unit = std::make_unique<TUnitWave>(name, std::move(sound));
   SetUnitProps(*unit);

@@ -80,34 +80,12 @@ class RegistryPlayerDocuments : public PlayerDocuments {
   const TMainForm& form_;
 };
 
-// Preparing a play (rendering music, writing the play file of a long sound) takes a while: the
-// hourglass shows meanwhile, and a message on the way shows with the normal cursor.
-class PreparingPlay : public MessageSink {
- public:
-  explicit PreparingPlay(TMainForm& form) : busy_(form), previous_(SetMessageSink(this)) {}
-  ~PreparingPlay() override { SetMessageSink(previous_); }
-  PreparingPlay(const PreparingPlay&) = delete;
-  PreparingPlay& operator=(const PreparingPlay&) = delete;
-
-  int ShowMessage(const std::string& text, const std::string& caption, int flags) override {
-    busy_.Release();
-    SetMessageSink(previous_);
-    const int answer = ShowMessageBox(text, caption, flags);
-    SetMessageSink(this);
-    return answer;
-  }
-
- private:
-  CommandHourGlass busy_;
-  MessageSink* previous_;
-};
-
 // A checkable action flips its check mark when triggered; here only the commands set it.
 void BindPlayerCommand(TMainForm& form, QAction* action, void (PlaybackControl::*command)()) {
   QObject::connect(action, &QAction::triggered, &form, [&form, action, command](bool checked) {
     if (action->isCheckable()) action->setChecked(!checked);
     if (command == &PlaybackControl::FilePlayExecute) {
-      const PreparingPlay preparing(form);
+      const HourGlassTillMessage preparing(form);
       (form.Playback().*command)();
       return;
     }
@@ -151,12 +129,12 @@ void TMainForm::SetPlayerDocuments(PlayerDocuments& documents) {
 }
 
 bool TMainForm::PlayWave(const Sound& sound, int32_t first, int32_t end) {
-  const PreparingPlay preparing(*this);
+  const HourGlassTillMessage preparing(*this);
   return playback_->PlayWave(sound, first, end);
 }
 
 bool TMainForm::PlayWholeSound(const Sound& sound) {
-  const PreparingPlay preparing(*this);
+  const HourGlassTillMessage preparing(*this);
   return playback_->PlayWholeSound(sound);
 }
 

@@ -10,9 +10,11 @@
 
 #include "app/ChildWave.h"
 #include "gui/application.h"
+#include "gui/cursors.h"
 #include "music/muznote.h"
 #include "muzwindow_fixture.h"
 #include "wave/props.h"
+#include "wave/shell.h"
 #include "wave/unitwave.h"
 
 namespace {
@@ -109,3 +111,42 @@ TEST_F(MuzFile, AFailedSaveChangesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// The main window as the engine sees it, noting the screen cursor at each sample lookup the
+// render makes.
+struct CursorAtLookup : ShellServices {
+  explicit CursorAtLookup() : shell(SetShellServices(this)) {}
+  ~CursorAtLookup() override { SetShellServices(shell); }
+  TUnitWave* MainFindUnitWaveByName(const std::string& name) override {
+    cursors.push_back(ScreenCursor());
+    return shell->MainFindUnitWaveByName(name);
+  }
+  bool MainPlayWholeSound(const Sound& sound) override { return shell->MainPlayWholeSound(sound); }
+  ShellServices* shell;
+  std::vector<TCursor> cursors;
+};
+
+}  // namespace
+
+// Generate renders under the hourglass; a render that fails says why with the normal cursor, and
+// one that succeeds leaves the cursor normal for the new window.
+TEST_F(MuzFile, GenerateRendersUnderTheHourglass) {
+  ASSERT_NE(ComposeNew(), nullptr);
+  CursorAtLookup lookups;
+  Trigger("MusicGenerate");
+  ASSERT_EQ(sink.messages.size(), 1u);  // no sample wave yet
+  EXPECT_EQ(ScreenCursor(), crDefault);
+  auto sample = std::make_unique<TUnitWave>("sample.wav", waveFileProps(1, 22050, 2));
+  sample->SetName("sample");
+  ASSERT_TRUE(sample->MakeSinus(TSinusProps{}));
+  TMDIChildMuz* music = ActiveMuz();
+  form->CreateMDIChildWave("sample.wav", std::move(sample), form->WaveViewDefaults, form->VoldViewDefaults);
+  form->MdiArea()->setActiveSubWindow(music);
+  Trigger("MusicGenerate");
+  EXPECT_EQ(form->MDIChildren().size(), 3u);
+  ASSERT_FALSE(lookups.cursors.empty());
+  for (TCursor cursor : lookups.cursors) EXPECT_EQ(cursor, crHourGlass);
+  EXPECT_EQ(ScreenCursor(), crDefault);
+}
