@@ -193,7 +193,8 @@ TEST_F(SplitMerge, AnEmptyWaveMergesAsAnEmptyChannelOrNothingBeforeOrAfter) {
   const Samples16 fives(100, 5), zeros(100, 0);
   const Case cases[] = {{true, "a", "e", 0, fives, zeros},  {true, "e", "a", 1, zeros, fives},
                         {true, "a", "e", 2, fives, zeros},  {true, "e", "a", 3, {}, {}},
-                        {false, "e", "a", 0, fives, fives}, {false, "e", "e2", 0, {}, {}}};
+                        {false, "e", "a", 0, fives, fives}, {false, "a", "e2", 0, fives, fives},
+                        {false, "e", "e2", 0, {}, {}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.one) + c.other + std::to_string(c.kind));
     Open(MonoOf(fives, 22050), "a");
