@@ -235,7 +235,9 @@ TEST_F(SplitMerge, MergesTakeTheSourcesOwnSamplesOverAndFreeEachBufferOnce) {
     const int16_t* buffers[] = {sources[0]->GetSound()->GetLeftWave()->wave,
                                 sources[1]->GetSound()->GetLeftWave()->wave};
     // The undo record shares the sound that moves: it must go with its document, not free it.
+    // The clipboard's copy stays its own.
     form->PushUndo(*sources[c.left]);
+    ASSERT_TRUE(sources[c.left]->CopyToClipboard(0, kLong));
     Run(c.command, Choose("a", "b"));
     ASSERT_EQ(Windows().size(), 1u);
     TUnitWave* merged = Windows()[0]->GetUnitWave();
@@ -247,6 +249,8 @@ TEST_F(SplitMerge, MergesTakeTheSourcesOwnSamplesOverAndFreeEachBufferOnce) {
     form->UndoUnit.Restore();
     EXPECT_TRUE(merged->SaveToFile(file, false));
     CloseAll();
+    EXPECT_EQ(form->GetClipBoardSound()->GetValues(), kLong);
+    form->ClearClipBoardSound();
     EXPECT_EQ(SampleBytesInUse(), start);
   }
 }
