@@ -187,7 +187,8 @@ TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceOrNoChoice) {
 }
 
 TEST_F(SplitMerge, AnEmptyWaveMergesAsAnEmptyChannelOrNothingBeforeOrAfter) {
-  // Left "a" (100 samples of 5) or empty "e", then right: what each channel of the result holds.
+  // The first (left) and the last (right) of "a" (100 samples of 5), the empty mono "e" and the
+  // empty stereo "e2", the way to equal lengths, and what each channel of the result holds.
   struct Case { bool vertical; const char* one; const char* other; int kind;
                 Samples16 left, right; };
   const Samples16 fives(100, 5), zeros(100, 0);
@@ -213,8 +214,9 @@ TEST_F(SplitMerge, AnEmptyWaveMergesAsAnEmptyChannelOrNothingBeforeOrAfter) {
     const std::vector<TMDIChildWave*> windows = Windows();
     ASSERT_EQ(windows.size(), 2u);
     const Sound& merged = *windows[1]->GetUnitWave()->GetSound();
-    EXPECT_EQ(std::tuple(merged.MoSt, Samples(merged.GetLeftWave()), Samples(merged.GetRightWave())),
-              std::tuple(c.vertical || c.other[1] ? 2 : 1, c.left, c.right));
+    EXPECT_EQ(
+        std::tuple(merged.MoSt, Samples(merged.GetLeftWave()), Samples(merged.GetRightWave())),
+        std::tuple(c.vertical || c.other[1] ? 2 : 1, c.left, c.right));
     CloseAll();
   }
 }
