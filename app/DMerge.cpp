@@ -170,9 +170,6 @@ void TMergeDlg::EvOnChangeUnitWave() {
   const TUnitWave* one = one_->GetUnitWave();
   const TUnitWave* other = other_->GetUnitWave();
   if (!one || !other) return;
-  // An empty wave has nothing to play, nor a length or a pitch to keep.
-  if (one->GetValues() == 0 || other->GetValues() == 0)
-    return Refuse(mergetext::kWavesMustHoldSamples);
   OKBtn->setEnabled(true);
   CompareFirstPage(*one, *other);
   CompareRates(*one, *other);

@@ -16,7 +16,6 @@ class TUnitWave;
 
 namespace mergetext {
 inline constexpr const char* kWavesMustDiffer = "The chosen Waves must be different";
-inline constexpr const char* kWavesMustHoldSamples = "The chosen Waves must not be empty";
 inline constexpr const char* kMono = "Mono";
 inline constexpr const char* kStereo = "Stereo";
 inline constexpr const char* k8Bits = "8 Bits";

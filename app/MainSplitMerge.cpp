@@ -79,8 +79,7 @@ void RunMerge(TMainForm& form, const Props& record, unitUnitWave Props::*oneFiel
   }
   CommandHourGlass busy(form);
   bool abort = false;
-  SoundPtr merged =
-      merge(abort, *one->GetUnitWave()->GetSound(), *other->GetUnitWave()->GetSound(), props);
+  SoundPtr merged = merge(abort, *one->GetUnitWave(), *other->GetUnitWave(), props);
   if (!merged) return;
   const TWaveLook look{props.WaveViewProps, props.VoldViewProps, props.ViewMode};
   TMDIChildWave* window =
@@ -191,9 +190,18 @@ void TMainForm::MergeHExecute() {
   // The confirmed choice is not kept: the dialog always opens from the record's defaults.
   RunMerge<TDlgMergeHorProps>(
       *this, MergeHorProps, &TMergeHorProps::First, &TMergeHorProps::Last,
-      [](bool& abort, const Sound& first, const Sound& last, const TMergeHorProps& props) {
-        return MergeSequential(abort, first, last, props.MonoStereo == 2 ? 2 : 1, props.Frequency,
-                               static_cast<uint16_t>(props.BytesPSample));
+      [](bool& abort, TUnitWave& first, TUnitWave& last, const TMergeHorProps& props) {
+        const uint16_t channels = props.MonoStereo == 2 ? 2 : 1;
+        const auto bytes = static_cast<uint16_t>(props.BytesPSample);
+        // Beside an empty wave a wave of the chosen format is the result: its sound moves over.
+        if (const Sound* whole = SequentialTakeOver(*first.GetSound(), *last.GetSound(), channels,
+                                                    props.Frequency)) {
+          SoundPtr merged = (whole == first.GetSound() ? first : last).HandOverSound();
+          merged->BytesPerSample = bytes;
+          return merged;
+        }
+        return MergeSequential(abort, *first.GetSound(), *last.GetSound(), channels,
+                               props.Frequency, bytes);
       },
       [](const Bounds& first, const Bounds& last) {
         const int64_t h = (last.left - first.right) / 2;
@@ -205,9 +213,9 @@ void TMainForm::MergeHExecute() {
 void TMainForm::MergeVExecute() {
   RunMerge<TDlgMergeVertProps>(
       *this, MergeVertProps, &TMergeVertProps::Left, &TMergeVertProps::Right,
-      [](bool& abort, Sound& left, Sound& right, const TMergeVertProps& props) {
+      [](bool& abort, TUnitWave& left, TUnitWave& right, const TMergeVertProps& props) {
         // A mono source already at the rate hands its buffer over; both sources close after.
-        return MergeSideBySide(abort, left, right, props.Frequency,
+        return MergeSideBySide(abort, *left.GetSound(), *right.GetSound(), props.Frequency,
                                static_cast<uint16_t>(props.BytesPSample), props.LengthKind);
       },
       [](const Bounds& left, const Bounds& right) {

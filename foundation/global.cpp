@@ -1,6 +1,7 @@
 #include "foundation/global.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -49,8 +50,10 @@ void KeepSampleBuffersInTheHeap() {
 // A channel of a long sound (10 minutes are 53 MB) is too large for the heap. Filling a fresh
 // mapping costs about four times a copy into touched memory, nearly all of it page faults, so
 // such buffers get mappings aligned to and backed by 2 MiB pages, and a few freed ones are kept
-// for the next operation, which then writes into memory that is already there. The sanitizers
-// only watch malloc's buffers, so under them every buffer comes from malloc.
+// for the next operation, which then writes into memory that is already there. The kept ones
+// stay resident, so they never outweigh the buffers still in use (a small allowance aside):
+// once the long sounds are gone, so is their memory. The sanitizers only watch malloc's
+// buffers, so under them every buffer comes from malloc.
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
 #define KV_SAMPLE_MAPPINGS 0
@@ -65,6 +68,14 @@ constexpr size_t kHugePageBytes = 2 * 1024 * 1024;
 // Enough for both channels of a sound and of the result made from it.
 constexpr size_t kKeptMappings = 4;
 constexpr size_t kKeptBytesLimit = size_t{1} << 30;
+// May be kept whatever is in use: the channels of a sound a few minutes long.
+constexpr size_t kKeptBytesAllowance = size_t{64} << 20;
+
+// How much may be kept while `inUse` bytes are held in sample buffers.
+size_t KeptBytesBound(int64_t inUse) {
+  const size_t held = inUse > 0 ? static_cast<size_t>(inUse) : 0;
+  return std::min(kKeptBytesLimit, std::max(kKeptBytesAllowance, held));
+}
 
 struct KeptMapping {
   void* address = nullptr;
@@ -92,41 +103,58 @@ class MappingCache {
     return address;
   }
 
-  // Keeps the mapping, giving the oldest kept ones back to the system to make room.
-  void Give(void* address, size_t bytes) {
+  // Keeps the mapping within `bound` bytes in all, giving the oldest kept ones back to the system
+  // to make room; one longer than the bound goes back itself.
+  void Give(void* address, size_t bytes, size_t bound) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (bytes > kKeptBytesLimit) {
+    if (bytes > bound) {
       ::munmap(address, bytes);
+      FitLocked(bound, false);
       return;
     }
+    FitLocked(bound - bytes, true);
+    for (KeptMapping& kept : kept_) {
+      if (kept.address != nullptr) continue;
+      // The system may take the pages back when it runs short; until it does, they stay in place
+      // and the next buffer writes into them without a fault.
+      ::madvise(address, bytes, MADV_FREE);
+      kept = {address, bytes, ++clock_};
+      keptBytes_ += bytes;
+      return;
+    }
+    ::munmap(address, bytes);  // not reached: fitting left a slot free
+  }
+
+  // Gives the oldest kept mappings back until at most `bound` bytes are kept.
+  void Fit(size_t bound) {
+    if (keptBytes_.load(std::memory_order_relaxed) <= bound) return;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    FitLocked(bound, false);
+  }
+
+  size_t Kept() const { return keptBytes_.load(std::memory_order_relaxed); }
+
+ private:
+  // Gives the oldest back until at most `bound` bytes are kept and, for `needSlot`, a slot is free.
+  void FitLocked(size_t bound, bool needSlot) {
     for (;;) {
-      KeptMapping* empty = nullptr;
       KeptMapping* oldest = nullptr;
+      size_t used = 0;
       for (KeptMapping& kept : kept_) {
-        if (kept.address == nullptr) {
-          empty = &kept;
-        } else if (oldest == nullptr || kept.age < oldest->age) {
-          oldest = &kept;
-        }
+        if (kept.address == nullptr) continue;
+        ++used;
+        if (oldest == nullptr || kept.age < oldest->age) oldest = &kept;
       }
-      if (empty != nullptr && keptBytes_ + bytes <= kKeptBytesLimit) {
-        // The system may take the pages back when it runs short; until it does, they stay in place
-        // and the next buffer writes into them without a fault.
-        ::madvise(address, bytes, MADV_FREE);
-        *empty = {address, bytes, ++clock_};
-        keptBytes_ += bytes;
-        return;
-      }
+      if (oldest == nullptr || (keptBytes_ <= bound && (!needSlot || used < kKeptMappings))) return;
       ::munmap(oldest->address, oldest->bytes);
       keptBytes_ -= oldest->bytes;
       *oldest = {};
     }
   }
 
- private:
   std::mutex mutex_;
   KeptMapping kept_[kKeptMappings];
-  size_t keptBytes_ = 0;
+  std::atomic<size_t> keptBytes_{0};
   uint64_t clock_ = 0;
 };
 
@@ -159,13 +187,19 @@ unsigned char* AllocLargeBlock(size_t blockBytes, size_t& mappedBytes) {
   return static_cast<unsigned char*>(MapAligned(mappedBytes));
 }
 
-void FreeLargeBlock(unsigned char* block, size_t mappedBytes) { Mappings().Give(block, mappedBytes); }
+void FreeLargeBlock(unsigned char* block, size_t mappedBytes, int64_t inUse) {
+  Mappings().Give(block, mappedBytes, KeptBytesBound(inUse));
+}
+void FitKeptBlocks(int64_t inUse) { Mappings().Fit(KeptBytesBound(inUse)); }
+size_t KeptBlockBytes() { return Mappings().Kept(); }
 #else
 unsigned char* AllocLargeBlock(size_t, size_t& mappedBytes) {
   mappedBytes = 0;
   return nullptr;
 }
-void FreeLargeBlock(unsigned char*, size_t) {}
+void FreeLargeBlock(unsigned char*, size_t, int64_t) {}
+void FitKeptBlocks(int64_t) {}
+size_t KeptBlockBytes() { return 0; }
 #endif
 
 }  // namespace
@@ -206,15 +240,17 @@ void FreeSamples(int16_t* buffer) {
   std::memcpy(&header, block, sizeof header);
   sampleBytesInUse -= static_cast<int64_t>(header.bytes);
   if (header.mappedBytes != 0) {
-    FreeLargeBlock(block, header.mappedBytes);
+    FreeLargeBlock(block, header.mappedBytes, sampleBytesInUse);
   } else {
     std::free(block);
+    FitKeptBlocks(sampleBytesInUse);
   }
 }
 
 void SetSampleBudget(int64_t bytes) { sampleBudget = bytes; }
 int64_t SampleBudget() { return sampleBudget; }
 int64_t SampleBytesInUse() { return sampleBytesInUse; }
+int64_t KeptSampleBytes() { return static_cast<int64_t>(KeptBlockBytes()); }
 
 int32_t TruncToInt32(double x) {
   if (!(x > -2147483649.0 && x < 2147483648.0)) return std::numeric_limits<int32_t>::min();

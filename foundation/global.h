@@ -14,6 +14,9 @@ void FreeSamples(int16_t* buffer);
 void SetSampleBudget(int64_t bytes);
 int64_t SampleBudget();
 int64_t SampleBytesInUse();
+// Bytes of freed long buffers kept for the next ones: never more than those in use, or 64 MiB
+// when less is in use, and at most 1 GiB.
+int64_t KeptSampleBytes();
 
 // Sets a budget for one scope and restores the previous one.
 class ScopedSampleBudget {

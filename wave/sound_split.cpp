@@ -96,6 +96,13 @@ SoundPtr MergeSequential(bool& abort, const Sound& first, const Sound& last, uin
   return merged;
 }
 
+const Sound* SequentialTakeOver(const Sound& first, const Sound& last, uint16_t channels, int32_t rate) {
+  const auto inFormat = [&](const Sound& sound) { return sound.MoSt == channels && sound.Freq == rate; };
+  if (last.GetValues() == 0 && inFormat(first)) return &first;
+  if (first.GetValues() == 0 && inFormat(last)) return &last;
+  return nullptr;
+}
+
 SoundPtr MergeSideBySide(bool& abort, Sound& left, Sound& right, int32_t rate, uint16_t bytesPerSample,
                          uint8_t match) {
   KV_ASSERT(rate >= 1);

@@ -28,6 +28,11 @@ void SplitChannels(StereoSound& sound, SoundPtr& left, SoundPtr& right);
 SoundPtr MergeSequential(bool& abort, const Sound& first, const Sound& last, uint16_t channels, int32_t rate,
                          uint16_t bytesPerSample);
 
+// The source whose own sound is the sequential merge of the two unchanged, so that the merged
+// document can take it over instead of a copy: the one already of `channels` and `rate` when the
+// other holds no samples; null when both must be joined or converted.
+const Sound* SequentialTakeOver(const Sound& first, const Sound& last, uint16_t channels, int32_t rate);
+
 // How two channels of different lengths become one length.
 enum LengthMatch : uint8_t {
   kSilenceAtBegin = 0,  // zeros before the shorter

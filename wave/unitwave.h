@@ -71,8 +71,12 @@ class TUnitWave : public TUnit {
   Sound* GetSound() const { return TheSound; }
   // Replaces the sound without any other effect; the caller owns the previous one.
   SoundPtr SetSound(SoundPtr sound);
-  // The merge commands hand this document's sound to another before its window closes.
-  void SetSoundNotOwned() { SoundNotOwned = true; }
+  // The merge commands hand this document's sound to the merged document just before this one
+  // closes; from then on this document no longer frees it.
+  SoundPtr HandOverSound() {
+    SoundNotOwned = true;
+    return SoundPtr(TheSound);
+  }
   bool GetAbort() const { return Abort; }
 
   // --- Selection --------------------------------------------------------------------------------

@@ -166,14 +166,12 @@ TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSo
   }
 }
 
-TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceAnEmptyWaveOrNoChoice) {
+TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceOrNoChoice) {
   Open(MonoOf(Ramp(10, 0, 1), 22050), "a");
   Open(MonoOf(Ramp(10, 0, 1), 22050), "");  // not listed
   Open(std::make_unique<MonoSound>(22050, 2), "empty");
   const std::pair<const char*, const char*> cases[] = {
-      {"a", "The chosen Waves must be different"},
-      {"empty", "The chosen Waves must not be empty"},
-      {"", ""}};
+      {"a", "The chosen Waves must be different"}, {"", ""}};
   for (const auto& [other, message] : cases) {
     SCOPED_TRACE(other);
     sink.messages.clear();
@@ -185,6 +183,77 @@ TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceAnEmptyWaveOrNoChoice) {
     });
     EXPECT_EQ(std::pair(Windows().size(), sink.messages.empty() ? "" : sink.messages[0].text),
               std::pair(size_t{3}, std::string(message)));
+  }
+}
+
+TEST_F(SplitMerge, AnEmptyWaveMergesAsAnEmptyChannelOrNothingBeforeOrAfter) {
+  // The first (left) and the last (right) of "a" (100 samples of 5), the empty mono "e" and the
+  // empty stereo "e2", the way to equal lengths, and what each channel of the result holds.
+  struct Case { bool vertical; const char* one; const char* other; int kind;
+                Samples16 left, right; };
+  const Samples16 fives(100, 5), zeros(100, 0);
+  const Case cases[] = {{true, "a", "e", 0, fives, zeros},  {true, "e", "a", 1, zeros, fives},
+                        {true, "a", "e", 2, fives, zeros},  {true, "e", "a", 3, {}, {}},
+                        {false, "e", "a", 0, fives, fives}, {false, "a", "e2", 0, fives, fives},
+                        {false, "e", "e2", 0, {}, {}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.one) + c.other + std::to_string(c.kind));
+    Open(MonoOf(fives, 22050), "a");
+    Open(std::make_unique<MonoSound>(22050, 2), "e");
+    Open(std::make_unique<StereoSound>(22050, 2), "e2");
+    Run(c.vertical ? &TMainForm::MergeVExecute : &TMainForm::MergeHExecute, [&c](QDialog& shown) {
+      if (auto* vertical = dynamic_cast<TDlgMergeVertProps*>(&shown)) {
+        vertical->cboLeft->setCurrentIndex(vertical->cboLeft->findText(c.one));
+        vertical->cboRight->setCurrentIndex(vertical->cboRight->findText(c.other));
+        vertical->rgrMakeLengthsEqual->SetItemIndex(c.kind);
+        vertical->OKBtn->click();
+      } else {
+        Choose(c.one, c.other)(shown);
+      }
+    });
+    const std::vector<TMDIChildWave*> windows = Windows();
+    ASSERT_EQ(windows.size(), 2u);
+    const Sound& merged = *windows[1]->GetUnitWave()->GetSound();
+    EXPECT_EQ(
+        std::tuple(merged.MoSt, Samples(merged.GetLeftWave()), Samples(merged.GetRightWave())),
+        std::tuple(c.vertical || c.other[1] ? 2 : 1, c.left, c.right));
+    CloseAll();
+  }
+}
+
+TEST_F(SplitMerge, MergesTakeTheSourcesOwnSamplesOverAndFreeEachBufferOnce) {
+  // 0 "a", 1 "b": the source whose buffer each channel of the result is.
+  struct Case { void (TMainForm::*command)(); int32_t countA, countB; int left, right; };
+  constexpr int32_t kLong = 1 << 20;
+  const Case cases[] = {{&TMainForm::MergeVExecute, kLong, kLong, 0, 1},
+                        {&TMainForm::MergeHExecute, kLong, 0, 0, 0},
+                        {&TMainForm::MergeHExecute, 0, kLong, 1, 1}};
+  const int64_t start = SampleBytesInUse();
+  const std::string file = scratch + "/merged.wav";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.countA);
+    TUnitWave* sources[] = {Open(MonoOf(Ramp(c.countA, 0, 3), 22050), "a")->GetUnitWave(),
+                            Open(MonoOf(Ramp(c.countB, 0, 7), 22050), "b")->GetUnitWave()};
+    const int16_t* buffers[] = {sources[0]->GetSound()->GetLeftWave()->wave,
+                                sources[1]->GetSound()->GetLeftWave()->wave};
+    // The undo record shares the sound that moves: it must go with its document, not free it.
+    // The clipboard's copy stays its own.
+    form->PushUndo(*sources[c.left]);
+    ASSERT_TRUE(sources[c.left]->CopyToClipboard(0, kLong));
+    Run(c.command, Choose("a", "b"));
+    ASSERT_EQ(Windows().size(), 1u);
+    TUnitWave* merged = Windows()[0]->GetUnitWave();
+    EXPECT_EQ(std::tuple(merged->GetSound()->GetLeftWave()->wave,
+                         merged->GetSound()->GetRightWave()->wave, form->UndoUnit.Exists()),
+              std::tuple(buffers[c.left], buffers[c.right], false));
+    form->PushUndo(*merged);
+    EXPECT_TRUE(merged->MakeSilence(TSilenceProps()));
+    form->UndoUnit.Restore();
+    EXPECT_TRUE(merged->SaveToFile(file, false));
+    CloseAll();
+    EXPECT_EQ(form->GetClipBoardSound()->GetValues(), kLong);
+    form->ClearClipBoardSound();
+    EXPECT_EQ(SampleBytesInUse(), start);
   }
 }
 

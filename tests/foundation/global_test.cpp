@@ -72,6 +72,23 @@ TEST(Global, SampleBudgetRefusesAndAccountsForBuffersAndBadCountsGiveNoBuffer) {
   for (int64_t count : {int64_t{0}, int64_t{-5}, INT64_MAX}) EXPECT_EQ(AllocSamples(count), nullptr) << count;
 }
 
+TEST(Global, FreedLongBuffersAreKeptForReuseOnlyWhileAsMuchIsStillInUse) {
+  const int64_t before = SampleBytesInUse();
+  constexpr int64_t kCount = int64_t{24} << 20;  // 48 MiB, three of them more than the allowance
+  int16_t* buffers[3];
+  for (int16_t*& buffer : buffers) ASSERT_NE(buffer = AllocSamples(kCount), nullptr);
+  int16_t* const freed = buffers[0];
+  FreeSamples(freed);
+  buffers[0] = AllocSamples(kCount);
+#if !defined(__SANITIZE_ADDRESS__) && defined(__linux__)
+  // While the others are in use the freed one waited for the next buffer of its length.
+  EXPECT_EQ(buffers[0], freed);
+#endif
+  for (int16_t* buffer : buffers) FreeSamples(buffer);
+  EXPECT_EQ(SampleBytesInUse(), before);
+  EXPECT_LE(KeptSampleBytes(), std::max<int64_t>(before, int64_t{64} << 20));
+}
+
 TEST(Global, RandomStartsFromSeedOneAndRepeatsAfterReseeding) {
   Random15 fresh, seeded(1), other(2);
   std::vector<int> first, again, reseeded;
