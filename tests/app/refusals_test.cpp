@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QTest>
 
-#include "app/DLine.h"
 #include "app/fakes/command_dialogs.h"
 #include "app/fakes/main_window.h"
 #include "gui/controls.h"
@@ -27,9 +26,6 @@ Edit Picking(const char* control, const char* name = "empty") {
 }
 Edit Choosing(const char* group, int index) {
   return [=](TDialogForm& d) { Control<TRadioGroup>(d, group)->SetItemIndex(index); };
-}
-Edit Both(Edit first, Edit second) {
-  return [=](TDialogForm& d) { first(d), second(d); };
 }
 
 class Refusals : public MainWindowTest {
@@ -60,8 +56,6 @@ TEST_F(Refusals, EachRefusalShowsItsMessageAndLeavesTheDocumentAndItsUndoAsTheyW
     Edit edit;
     std::string text, caption;
   } rows[] = {
-      {"MakeLine", kWhole, Both(Choosing("rgrKind", 1), Typing("editEnd", "0")), linetext::kExponentialZero,
-       inputError},
       {"FilterHigh", kWhole, Typing("editFactor", "100%"), "In Volume Factor: Value must be less than 1.",
        inputError},
       {"FilterLow", kWhole, Typing("editFactor", "-6 dB"), "", ""},  // a factor of 0.5: runs
