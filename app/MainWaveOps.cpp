@@ -5,6 +5,7 @@
 #include <QAction>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/ChildWave.h"
 #include "app/DBalance.h"
@@ -34,6 +35,7 @@
 #include "app/DWaveViewProps.h"
 #include "app/HourGlass.h"
 #include "app/Main.h"
+#include "foundation/messages.h"
 #include "wave/unitwave.h"
 
 namespace {
@@ -54,6 +56,17 @@ void ChangeWave(TMainForm& form, TUnitWave& unitWave, const std::function<bool()
 template <class Props>
 using Operation = bool (TUnitWave::*)(const Props&);
 
+// Why the document cannot run the record, for the records whose values only the document can
+// judge; empty when it can.
+template <class Props>
+std::string RefusalOf(const TUnitWave& unitWave, const Props& props) {
+  if constexpr (requires { unitWave.Refusal(props); }) {
+    return unitWave.Refusal(props);
+  } else {
+    return {};
+  }
+}
+
 // The road of a command with a dialog. `makeDialog` (owner, the copy of the document's record,
 // the document) builds the dialog; it may fill the copy from the document first.
 template <class Props, class MakeDialog>
@@ -64,10 +77,18 @@ void WaveRoad(TMainForm& form, Props TWaveOperationProps::*record, Operation<Pro
   Props copy = unitWave->GetProps().*record;
   auto dialog = makeDialog(&form, copy, *unitWave);
   if (dialog->ShowModal() != QDialog::Accepted) return;
-  ChangeWave(form, *unitWave, [&] {
-    form.LastUsedProps.*record = dialog->GetProps();
-    return (unitWave->*operation)(form.LastUsedProps.*record);
-  });
+  form.LastUsedProps.*record = dialog->GetProps();
+  const Props& confirmed = form.LastUsedProps.*record;
+  // Told before the undo record replaces the previous one, so a refused command leaves the
+  // document, its undo and its state as they were; the record is kept as on every other run.
+  if (const std::string refusal = RefusalOf(*unitWave, confirmed); !refusal.empty()) {
+    TWaveOperationProps kept = unitWave->GetProps();
+    kept.*record = confirmed;
+    unitWave->SetProps(kept);
+    ShowMessageBox(refusal, msgtext::kError, kMbOk | kMbIconWarning);
+    return;
+  }
+  ChangeWave(form, *unitWave, [&] { return (unitWave->*operation)(confirmed); });
 }
 
 template <class Dialog>

@@ -115,9 +115,16 @@ class unitVolumeFactor : public unitFactor {
   bool Parse(TStringReader& reader, double& value) const override { return reader.ReadVolumeFactor(value); }
 };
 
+// Unlike a plain volume, this one is held to its rule: the filters that take it run only strictly
+// between 0 and 1, so the field refuses what they cannot take.
 class unitVolumeFactorPosMoreLess1 : public unitVolumeFactor {
  public:
   unitVolumeFactorPosMoreLess1(double value, uint8_t unitUsed) : unitVolumeFactor(value, unitUsed, 7) {}
+
+ protected:
+  bool Parse(TStringReader& reader, double& value) const override {
+    return unitVolumeFactor::Parse(reader, value) && reader.CheckSign(value, SignRule);
+  }
 };
 
 // A phase in turns, 0 <= value < 1.

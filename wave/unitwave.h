@@ -14,6 +14,28 @@
 class TUndoUnit;
 class WaveView;
 
+// Why a wave command cannot run: what could not be done, then why.
+namespace refusaltext {
+inline constexpr const char* kMakeWave = "Cannot make the wave";
+inline constexpr const char* kMixStretch = "Cannot stretch the clipboard over the wave";
+inline constexpr const char* kVolume = "Cannot change the volume";
+inline constexpr const char* kBalance = "Cannot balance the wave";
+inline constexpr const char* kRollOut = "Cannot roll the wave out";
+inline constexpr const char* kLength = "Cannot change the length";
+inline constexpr const char* kTempoPitch = "Cannot change tempo and pitch";
+inline constexpr const char* kDistort = "Cannot distort the wave";
+inline constexpr const char* kPerEcho = "Cannot echo the wave";
+inline constexpr const char* kFilter = "Cannot filter the wave";
+// ": the wave "<name>" chosen as <field> holds no samples." (or is no longer open)
+inline constexpr const char* kTheWave = ": the wave \"";
+inline constexpr const char* kChosenAs = "\" chosen as ";
+inline constexpr const char* kHoldsNoSamples = " holds no samples.";
+inline constexpr const char* kNotOpen = " is no longer open.";
+inline constexpr const char* kWaveEmpty = ": the wave holds no samples.";
+inline constexpr const char* kClipboardEmpty = ": the clipboard holds no samples.";
+inline constexpr const char* kTooShortToEcho = ": the part to echo holds fewer than 2 samples.";
+}  // namespace refusaltext
+
 // The parameter record of every wave operation: the main window keeps the defaults in one, every
 // document its own. Pairs of operations that share a record class keep one record each.
 struct TWaveOperationProps {
@@ -151,6 +173,24 @@ class TUnitWave : public TUnit {
   bool FilterRes(const TResNotchProps& props);
   bool FilterNotch(const TResNotchProps& props);
   bool FilterBlock(const TBlockFilterProps& props);
+
+  // What the dialogs cannot know: another wave that holds no samples, a part too short, an empty
+  // clipboard. Each tells why the command of that record cannot run on the present sound, in
+  // words for the user, or is empty when it can; asked before anything changes, so a refused
+  // command leaves no trace. The operations refuse the same values on their own.
+  std::string Refusal(const TBlockTriangleProps& props) const;
+  std::string Refusal(const TMFreqProps& props) const;
+  std::string Refusal(const TMixProps& props) const;
+  std::string Refusal(const TVolumeProps& props) const;
+  std::string Refusal(const TBalanceProps& props) const;
+  std::string Refusal(const TRollOutProps& props) const;
+  std::string Refusal(const TLengthProps& props) const;
+  std::string Refusal(const TTempoPitchProps& props) const;
+  std::string Refusal(const TDistortProps& props) const;
+  std::string Refusal(const TPerEchoProps& props) const;
+  std::string Refusal(const THighLowProps& props) const;
+  std::string Refusal(const TResNotchProps& props) const;
+  std::string Refusal(const TBlockFilterProps& props) const;
 
   // --- Random echo and the drawn wave ------------------------------------------------------------
   // The whole sound becomes a mix of copies of itself, each varied by the dice and placed at a

@@ -32,7 +32,7 @@ TEST(SmallObj, EachValueWritesBackInTheUnitItWasTypedIn) {
   EXPECT_EQ(factor.Write() + count.Write() + unitTime(1, kUnitNone).Write(), "3");
   for (const ReadCase& c : {ReadCase{&volume, "6 dB", "6 dB"},
                             ReadCase{&volume, "-9000 dB", "0"},  // so quiet it is 0, which has no decibel form
-                            ReadCase{&quieter, "200 %", "200 %"},  // no sign rule
+                            ReadCase{&quieter, "-6 dB", "-6 dB"},
                             ReadCase{&phase, "-90'", "-90 '"}, ReadCase{&balance, "45'", "45 '"},
                             ReadCase{&factor, "1/4", "0.25"}, ReadCase{&count, "12 %", "12"},
                             ReadCase{&time, "10 Hz", "10 Hz"}, ReadCase{&timePos, "0 s", "0 s"},
@@ -59,6 +59,7 @@ TEST(SmallObj, EachClassAppliesItsSignRuleAndAFailureChangesNeitherValueNorUnit)
   room.SetBound(4);
   unitTimePosMore period(1, kUnitSeconds);
   unitWaveValPosMore positive(1, kUnitRaw);
+  unitVolumeFactorPosMoreLess1 quieter(0.5, kUnitPercent);
   const std::string positiveMore = "In Field: Value must be positive and more than 0.";
   for (const ReadCase& c : {ReadCase{&pos, "-1", "In Field: Value must be positive."},
                             ReadCase{&notNul, "0 %", "In Field: Value must be not 0."},
@@ -70,7 +71,9 @@ TEST(SmallObj, EachClassAppliesItsSignRuleAndAFailureChangesNeitherValueNorUnit)
                             ReadCase{&room, "-5", "In Field: Value must be more or equal of 4."},
                             ReadCase{&period, "0 s", positiveMore},
                             ReadCase{&period, "5", "In Field: Wrong unit used, use: 's', 'ms', 'Hz', 'kHz'."},
-                            ReadCase{&positive, "-1 $", positiveMore}}) {
+                            ReadCase{&positive, "-1 $", positiveMore},
+                            ReadCase{&quieter, "0 dB", "In Field: Value must be less than 1."},
+                            ReadCase{&quieter, "-1 %", positiveMore}}) {
     const std::string before = c.value->Write();
     EXPECT_EQ(ReadAndWrite(*c.value, c.text), c.result) << c.text;
     EXPECT_EQ(c.value->Write(), before) << c.text;
