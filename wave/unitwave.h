@@ -34,6 +34,9 @@ inline constexpr const char* kNotOpen = " is no longer open.";
 inline constexpr const char* kWaveEmpty = ": the wave holds no samples.";
 inline constexpr const char* kClipboardEmpty = ": the clipboard holds no samples.";
 inline constexpr const char* kTooShortToEcho = ": the part to echo holds fewer than 2 samples.";
+inline constexpr const char* kHighQualityForwardOnly =
+    ": the high quality follows a Frequency Envelope at a positive Speed Factor only; the low quality "
+    "plays it backwards too.";
 }  // namespace refusaltext
 
 // The parameter record of every wave operation: the main window keeps the defaults in one, every

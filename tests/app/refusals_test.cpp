@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QTest>
 
@@ -26,6 +27,11 @@ Edit Picking(const char* control, const char* name = "empty") {
 }
 Edit Choosing(const char* group, int index) {
   return [=](TDialogForm& d) { Control<TRadioGroup>(d, group)->SetItemIndex(index); };
+}
+Edit All(std::vector<Edit> edits) {
+  return [=](TDialogForm& d) {
+    for (const Edit& edit : edits) edit(d);
+  };
 }
 
 class Refusals : public MainWindowTest {
@@ -71,6 +77,10 @@ TEST_F(Refusals, EachRefusalShowsItsMessageAndLeavesTheDocumentAndItsUndoAsTheyW
       {"RollOut", kWhole, Picking("cboSpeedEnvelope"), Unreadable(kRollOut, "Speed Envelope"), error},
       {"Length", kWhole, Picking("cboLengthSameAs"), Unreadable(kLength, "Same Length as"), error},
       {"TempoPitch", kWhole, Picking("cboLengthSameAs"), Unreadable(kTempoPitch, "Same Length as"), error},
+      {"TempoPitch", kWhole,
+       All({[](TDialogForm& d) { Control<QCheckBox>(d, "chkFreqEnvelope")->setChecked(true); },
+            Picking("cboFreqEnvelope", "curve"), Typing("editSpeedFactor", "-1"), Choosing("rgrQuality", 1)}),
+       std::string(kTempoPitch) + kHighQualityForwardOnly, error},
       {"Distort", kWhole, Picking("cboDistortEnvelope"), Unreadable(kDistort, "Distort Envelope"), error},
       {"PerEcho", kOneSample, {}, std::string(kPerEcho) + kTooShortToEcho, error},
       {"PerEcho", kWhole, Picking("cboVolumeEnvelope"), Unreadable(kPerEcho, "Echo Volume Envelope"), error},
@@ -79,6 +89,7 @@ TEST_F(Refusals, EachRefusalShowsItsMessageAndLeavesTheDocumentAndItsUndoAsTheyW
   };
   RecordingSink sink;
   OpenNamed("empty", Saw(0));
+  OpenNamed("curve", Saw(100));
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.action) + " " + std::to_string(row.setting) + " " + row.text);
     TUnitWave* doc = OpenNamed("", Saw(row.setting == kEmptyDoc ? 0 : 4410));
