@@ -54,8 +54,10 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* owner, const TVoldViewProps& props
     return Record.BottomFreq.GetValue() < PeriodLimit(1) ? voldtext::kBottomTooHigh : nullptr;
   });
   editStrength = AddEdit("Strength", Record.Strength, "Strength", kTextMaxLength);
+  const int resolutionRow = NextRow();
   editVertical =
       AddEdit("Vertical", Record.VerticalResolution, "Vertical Resolution", kTextMaxLength);
+  GroupRows("grpResolution", "Maximal Resolution", resolutionRow);
   editWidth = AddEdit("Width", Record.FreqWidth, "Frequency Width", kTextMaxLength);
 
   chkUseAsDefault = AddUseAsDefault(DefaultProps);

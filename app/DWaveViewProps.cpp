@@ -33,6 +33,7 @@ TDlgWaveViewProps::TDlgWaveViewProps(QWidget* owner, const TWaveViewProps& props
   MoveTo(1, 1);
   colbLeft = AddColorBox("Left", Record.LeftColor);
   colbRight = AddColorBox("Right", Record.RightColor);
+  GroupRows("grpStereo", "Stereo", 1);
   editValuesPerPixel =
       AddEdit("Values per Pixel:", Record.ValuesPerPixel, "Values per Pixel", kTextMaxLength);
   editStrength = AddEdit("Strength:", Record.Strength, "Strength", kTextMaxLength);
