@@ -391,6 +391,8 @@ QGroupBox* TDialogForm::GroupRows(const char* name, const char* caption, int fir
   group->setObjectName(QString::fromLatin1(name));
   auto* inside = new QGridLayout(group);
   inside->setHorizontalSpacing(body_->horizontalSpacing());
+  // A group wider than its fields gives the room to the fields, not to the labels' column.
+  inside->setColumnStretch(1, 1);
   const int firstColumn = 2 * column_;
   for (int index = body_->count() - 1; index >= 0; --index) {
     int row = 0, column = 0, rowSpan = 0, columnSpan = 0;

@@ -9,6 +9,8 @@ TDlgBlockTriangleProps::TDlgBlockTriangleProps(QWidget* owner, const std::string
     : TOperationDlg(owner, props) {
   setWindowTitle(QString::fromStdString(caption));
   SetHelpContext(6);
+  // Tab finishes the shape column before the length column.
+  ReadColumnsWhole();
   AddInput("editHeight1", "Height 1", Record.Height1, "Height 1");
   AddInput("editHeight2", "Height 2", Record.Height2, "Height 2");
   GroupRows("grpHeights", "Heights", 0);

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <utility>
 
 #include "gui/controls.h"
 
@@ -61,6 +62,14 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* owner, const TVoldViewProps& props
   editWidth = AddEdit("Width", Record.FreqWidth, "Frequency Width", kTextMaxLength);
 
   chkUseAsDefault = AddUseAsDefault(DefaultProps);
+  for (auto [control, name] :
+       {std::pair<QWidget*, const char*>{chk2Waves, "chk2Waves"}, {colbBackground, "colbBackground"},
+        {colbSingle, "colbSingle"}, {colbLeft, "colbLeft"}, {colbRight, "colbRight"},
+        {colbCursor, "colbCursor"}, {rgrHorDistribution, "rgrHorDistribution"},
+        {rgrSensitivity, "rgrSensitivity"}, {editTop, "editTop"}, {editBottom, "editBottom"},
+        {editStrength, "editStrength"}, {editVertical, "editVertical"}, {editWidth, "editWidth"}}) {
+    control->setObjectName(name);
+  }
   FitBody();
 }
 
