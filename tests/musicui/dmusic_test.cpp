@@ -286,6 +286,16 @@ TEST_F(MusicDialog, NoControlCoversAnother) {
   }
 }
 
+// A dialog without a document has no player: it shows none of the player pages.
+TEST_F(MusicDialog, WithoutAPlayerNoPlayerPageIsShown) {
+  Show(1);
+  d->SetUnitMuz(nullptr);
+  EXPECT_FALSE(d->pcPlay->currentWidget()->isVisible());
+  d->SetUnitMuz(window);  // the page of the player's kind, the same as before
+  EXPECT_EQ(d->pcPlay->currentIndex(), 0);
+  EXPECT_TRUE(d->pcPlay->currentWidget()->isVisible());
+}
+
 // Deleting a stave or group that holds the selected note leaves nothing pointing at it.
 TEST_F(MusicDialog, DeletingClearsTheSelectionInsideAndSelectsTheReplacement) {
   Show(2);
