@@ -15,6 +15,7 @@
 #include "app/DSelZoom.h"
 #include "app/fakes/main_window.h"
 #include "support/layout_check.h"
+#include "support/misplacing_wm.h"
 #include "support/recording_sink.h"
 
 namespace {
@@ -111,6 +112,19 @@ TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {
   EXPECT_EQ(w->IsZoomed(), 0);
   d->CancelBtn->click();  // a failed Apply does not keep the dialog from closing
   EXPECT_FALSE(d->isVisible() || form->Action("SelectWave")->isChecked());
+}
+
+TEST_F(SelZoom, ReopensWhereItWasPlacedWhateverTheWindowManagerMakesOfIt) {
+  Open(8000, 8000);
+  QApplication::processEvents();
+  const QPoint placed = d->frameGeometry().topLeft();
+  MisplacingWindowManager windowManager(*d);
+  for (int reopen = 0; reopen < 3; ++reopen) {
+    form->SelectWaveExecute();
+    form->SelectWaveExecute();
+    QApplication::processEvents();
+    EXPECT_EQ(d->frameGeometry().topLeft(), placed) << reopen;
+  }
 }
 
 TEST_F(SelZoom, ShortcutsComeBackHoweverTheDialogCloses) {

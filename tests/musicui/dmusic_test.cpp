@@ -25,6 +25,7 @@
 #include "musicui/DMusic.h"
 #include "muzwindow_fixture.h"
 #include "support/layout_check.h"
+#include "support/misplacing_wm.h"
 #include "support/recording_sink.h"
 #include "wave/unitwave.h"
 
@@ -283,6 +284,20 @@ TEST_F(MusicDialog, NoControlCoversAnother) {
       EXPECT_FALSE(a.intersects(b)) << controls[i]->objectName().toStdString() << " / "
                                     << controls[j]->objectName().toStdString();
     }
+  }
+}
+
+TEST_F(MusicDialog, ReopensWhereItWasPlacedWhateverTheWindowManagerMakesOfIt) {
+  Show(1);
+  QApplication::processEvents();
+  const QPoint placed = d->frameGeometry().topLeft();
+  MisplacingWindowManager windowManager(*d);
+  for (int reopen = 0; reopen < 3; ++reopen) {
+    form->MusicDialogExecute();
+    form->MusicDialogExecute();
+    QApplication::processEvents();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->frameGeometry().topLeft(), placed) << reopen;
   }
 }
 
