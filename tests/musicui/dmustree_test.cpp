@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/application.h"
+#include "support/layout_check.h"
 #include "support/recording_sink.h"
 #include "tests/music/fakes/sample_waves.h"
 #include "tests/music/lettered_score.h"
@@ -351,4 +354,35 @@ TEST(DlgMusTree, ToolBarAndMenuShowTheirHints) {
   EXPECT_TRUE(buttons[5]->isEnabled() && !buttons[6]->isEnabled());
   buttons[5]->trigger();
   EXPECT_EQ(Describe(dialog), "B:1,A:1");
+}
+
+// The question before a single part is deleted shows on screen with its caption whole, in the
+// program's 8-point form font; Cancel keeps the part.
+TEST(DlgMusTree, TheDeleteQuestionShowsItsCaptionWhole) {
+  Piece p;
+  p.Plant(p.Concat(p.A, p.B));
+  TDlgMusTree dialog(nullptr);
+  dialog.ShowUnitMuz(&p.unit);
+  dialog.tvMusParts->setCurrentItem(FindNode(dialog, "A"));
+  const QFont appFont = QApplication::font();
+  QApplication::setFont(QFont("Liberation Sans", 8));
+  QtMessageSink screen;
+  MessageSink* previous = SetMessageSink(&screen);
+  std::string caption;
+  std::vector<std::string> faults{"not shown"};
+  {
+    ScopedModalRunner runner([&](QDialog& box) {
+      box.show();
+      QApplication::processEvents();
+      caption = box.windowTitle().toStdString();
+      faults = LayoutFaults(box);
+      return int(QMessageBox::Cancel);
+    });
+    dialog.cmdDelete->trigger();
+  }
+  SetMessageSink(previous);
+  QApplication::setFont(appFont);
+  EXPECT_EQ(caption, kDeleteSingleCaption);
+  EXPECT_EQ(faults, std::vector<std::string>{});
+  EXPECT_EQ(Describe(dialog), "A:1,B:1");
 }
