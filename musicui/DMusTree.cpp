@@ -483,7 +483,7 @@ void TDlgMusTree::BuildActions() {
   move->addActions({cmdMoveForwardOut, cmdMoveBackwardOut});
   // The two plain moves carry hints of their own for the menu; their tool-bar buttons are twins
   // that follow their state and read the tool bar's hints.
-  const auto toolTwin = [this, &make](QAction* action, Picture picture, bool mirrored, const char* hint) {
+  const auto toolTwin = [&make](QAction* action, Picture picture, bool mirrored, const char* hint) {
     QAction* twin = nullptr;
     make({twin, "", picture, mirrored, hint});
     twin->setText(action->text());
