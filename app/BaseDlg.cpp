@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -97,23 +98,35 @@ bool IsTabStop(const QWidget& widget) {
 
 // The tab stops inside `parent` in reading order: line by line, left to right on a line, and a
 // group or a page control read whole at its place. `skip` are left out (the base form's buttons).
+// Within `columnar` the columns of its grid are read one after the other, each line by line.
 void CollectInReadingOrder(QWidget& parent, QWidget& form, const std::vector<QWidget*>& skip,
-                           std::vector<QWidget*>& stops) {
+                           const QWidget* columnar, std::vector<QWidget*>& stops) {
   struct Placed {
     QWidget* widget;
     QPoint at;
+    int column;
   };
+  const auto* grid = &parent == columnar ? qobject_cast<const QGridLayout*>(parent.layout()) : nullptr;
   std::vector<Placed> children;
   for (QObject* object : parent.children()) {
     auto* child = qobject_cast<QWidget*>(object);
     if (child == nullptr || child->isWindow() || std::find(skip.begin(), skip.end(), child) != skip.end()) continue;
-    children.push_back({child, child->mapTo(&form, QPoint(0, 0))});
+    int column = 0;
+    if (grid != nullptr && grid->indexOf(child) >= 0) {
+      int row = 0, rowSpan = 0, columnSpan = 0;
+      grid->getItemPosition(grid->indexOf(child), &row, &column, &rowSpan, &columnSpan);
+      column /= 2;  // a column of the body is a label and its field
+    }
+    children.push_back({child, child->mapTo(&form, QPoint(0, 0)), column});
   }
-  std::stable_sort(children.begin(), children.end(),
-                   [](const Placed& a, const Placed& b) { return a.at.y() < b.at.y(); });
+  std::stable_sort(children.begin(), children.end(), [](const Placed& a, const Placed& b) {
+    return a.column != b.column ? a.column < b.column : a.at.y() < b.at.y();
+  });
   for (size_t first = 0; first < children.size();) {
     size_t end = first + 1;
-    while (end < children.size() && children[end].at.y() - children[first].at.y() <= kLineTolerance) ++end;
+    while (end < children.size() && children[end].column == children[first].column &&
+           children[end].at.y() - children[first].at.y() <= kLineTolerance)
+      ++end;
     std::stable_sort(children.begin() + static_cast<std::ptrdiff_t>(first),
                      children.begin() + static_cast<std::ptrdiff_t>(end),
                      [](const Placed& a, const Placed& b) { return a.at.x() < b.at.x(); });
@@ -121,7 +134,7 @@ void CollectInReadingOrder(QWidget& parent, QWidget& form, const std::vector<QWi
   }
   for (const Placed& child : children) {
     if (IsTabStop(*child.widget)) stops.push_back(child.widget);
-    CollectInReadingOrder(*child.widget, form, skip, stops);
+    CollectInReadingOrder(*child.widget, form, skip, columnar, stops);
   }
 }
 
@@ -139,7 +152,7 @@ void TDialogForm::OrderTabStops() {
     if (auto* button = findChild<QPushButton*>(name, Qt::FindDirectChildrenOnly)) buttons.push_back(button);
   }
   std::vector<QWidget*> stops;
-  CollectInReadingOrder(*this, *this, buttons, stops);
+  CollectInReadingOrder(*this, *this, buttons, columnsWhole_ ? bodyPanel_ : nullptr, stops);
   stops.insert(stops.end(), buttons.begin(), buttons.end());
   tabStops_.assign(stops.begin(), stops.end());
   for (const QPointer<QWidget>& stop : tabStops_) {
@@ -369,6 +382,33 @@ QCheckBox* TDialogForm::AddDefaultSwitch(std::function<void()> store) {
 
 void TDialogForm::AddStep(std::function<void()> show, std::function<void(uint8_t& ok)> read) {
   fields_.push_back({std::move(show), std::move(read)});
+}
+
+QGroupBox* TDialogForm::GroupRows(const char* name, const char* caption, int firstRow,
+                                  int gridColumns) {
+  Body();
+  auto* group = new QGroupBox(QString::fromLatin1(caption), bodyPanel_);
+  group->setObjectName(QString::fromLatin1(name));
+  auto* inside = new QGridLayout(group);
+  inside->setHorizontalSpacing(body_->horizontalSpacing());
+  // A group wider than its fields gives the room to the fields, not to the labels' column.
+  inside->setColumnStretch(1, 1);
+  const int firstColumn = 2 * column_;
+  for (int index = body_->count() - 1; index >= 0; --index) {
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    body_->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+    if (row < firstRow || row >= row_ || column < firstColumn || column >= firstColumn + gridColumns) continue;
+    QLayoutItem* item = body_->takeAt(index);
+    if (QWidget* widget = item->widget()) {
+      widget->setParent(group);
+      inside->addWidget(widget, row - firstRow, column - firstColumn, rowSpan, columnSpan);
+      widget->show();
+    }
+    delete item;
+  }
+  body_->addWidget(group, firstRow, firstColumn, std::max(1, row_ - firstRow), gridColumns);
+  group->show();
+  return group;
 }
 
 TOKRightDlg::TOKRightDlg(QWidget* owner) : TDialogForm(owner) {

@@ -14,6 +14,7 @@
 class QCheckBox;
 class QFrame;
 class QGridLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -86,6 +87,14 @@ class TDialogForm : public QDialog {
   void PlaceRow(const char* label, QWidget* field);
   // A step of the dialog's own at its place in the order; either part may be empty.
   void AddStep(std::function<void()> show, std::function<void(uint8_t& ok)> read);
+  // The row the next field goes to in the current column.
+  int NextRow() const { return row_; }
+  // Puts the fields placed in the current column from `firstRow` on into a group box with
+  // `caption`, which takes their place; the fields keep their order. A column is a label and its
+  // field; `gridColumns` takes more grid columns along (a field with a box beside it).
+  QGroupBox* GroupRows(const char* name, const char* caption, int firstRow, int gridColumns = 2);
+  // Tab finishes each column of the body before it goes to the next (columns of groups).
+  void ReadColumnsWhole() { columnsWhole_ = true; }
 
   // Places the body over the bevel, grows the bevel around it and moves the buttons beside it.
   virtual void FitBody() = 0;
@@ -113,6 +122,7 @@ class TDialogForm : public QDialog {
   int column_ = 0;
   int row_ = 0;
   bool centred_ = false;
+  bool columnsWhole_ = false;
   QWidget* bodyPanel_ = nullptr;
   QGridLayout* body_ = nullptr;
   std::vector<Field> fields_;

@@ -9,14 +9,17 @@ TDlgBlockTriangleProps::TDlgBlockTriangleProps(QWidget* owner, const std::string
     : TOperationDlg(owner, props) {
   setWindowTitle(QString::fromStdString(caption));
   SetHelpContext(6);
+  // Tab finishes the shape column before the length column.
+  ReadColumnsWhole();
   AddInput("editHeight1", "Height 1", Record.Height1, "Height 1");
   AddInput("editHeight2", "Height 2", Record.Height2, "Height 2");
+  GroupRows("grpHeights", "Heights", 0);
 
   TChoice& horizontal = AddChoice(Record.BloTriHorKind);
-  QRadioButton* optFrequency = AddOption(horizontal, "optFrequency", "Frequency", false);
+  QRadioButton* optFrequency = AddOption(horizontal, "optFrequency", "Frequency");
   // Typing a frequency does not choose frequency mode; only its middle inputs do.
-  AddOptionInput(horizontal, optFrequency, "editFrequency", nullptr, Record.Frequency, "Frequency",
-                 false);
+  AddOptionInput(horizontal, optFrequency, "editFrequency", "Frequency", Record.Frequency,
+                 "Frequency", false);
   AddOptionRows(AddChoice(Record.MiddleKind, optFrequency),
                 {{"optMiddleConstant", "Middle", "editMiddle", &Record.Middle, "Middle"},
                  {"optMiddleEnvelope", "Middle Envelope", "cboMiddleEnvelope", nullptr,

@@ -1,6 +1,7 @@
 #include "app/DMFreq.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -51,12 +52,14 @@ TDlgMFreqProps::TDlgMFreqProps(QWidget* owner, const TMFreqProps& props)
   PlaceRow("Count", editCount = ReadOnly(this, "editCount"));
   PlaceRow("Cursor", editCursor = ReadOnly(this, "editCursor"));
 
-  // The rows' inputs are the browser's: they take no part in the field order.
-  MoveTo(1, 0);
+  // The rows' inputs are the browser's: they take no part in the field order. "Default" heads the
+  // column of boxes beside them.
+  Body()->addWidget(new QLabel("Default"), 0, 4);
+  MoveTo(1, 1);
   for (size_t i = 0; i < kRowFields; ++i) {
     rowEdits_[i] = dcommon::Named(new QLineEdit(this), kRowInputs[i].edit);
-    defaultBoxes_[i] = dcommon::Named(new QCheckBox("Default", this), kRowInputs[i].box);
-    Body()->addWidget(defaultBoxes_[i], static_cast<int>(i), 4);
+    defaultBoxes_[i] = dcommon::Named(new QCheckBox(this), kRowInputs[i].box);
+    Body()->addWidget(defaultBoxes_[i], NextRow(), 4);
     PlaceRow(kRowInputs[i].label, rowEdits_[i]);
     connect(defaultBoxes_[i], &QCheckBox::toggled, this, [this] { chkDefClick(); });
   }
@@ -94,6 +97,7 @@ TDlgMFreqProps::TDlgMFreqProps(QWidget* owner, const TMFreqProps& props)
   btnPaste = add("btnPaste", "Paste", {}, &TDlgMFreqProps::btnPasteClick);
   add("btnClear", "Clear", {}, &TDlgMFreqProps::btnClearClick);
   PlaceRow(nullptr, buttons);
+  GroupRows("grpFreqs", "Frequency", 0, 3);
   FitBody();
 }
 

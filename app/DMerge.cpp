@@ -88,6 +88,8 @@ void TMergeDlg::Build(const char* caption, int helpContext, const std::string& o
   PlaceRow(nullptr, Label1);
   pgcDiffs = new QTabWidget(body->parentWidget());
   pgcDiffs->setObjectName("pgcDiffs");
+  // When the waves differ in everything all four tabs show: the pages are as wide as their tabs.
+  pgcDiffs->setUsesScrollButtons(false);
   PlaceRow(nullptr, pgcDiffs);
 
   tsFrequency = AddPage("Frequency", "tsFrequency", editFreqOne, editFreqOther);

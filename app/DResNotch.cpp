@@ -1,5 +1,7 @@
 #include "app/DResNotch.h"
 
+#include <QLabel>
+
 using dechofilter::kAllButActive;
 
 TDlgResNotchProps::TDlgResNotchProps(QWidget* owner, const std::string& caption,
@@ -7,16 +9,18 @@ TDlgResNotchProps::TDlgResNotchProps(QWidget* owner, const std::string& caption,
     : TEchoFilterDlg(owner, props) {
   setWindowTitle(QString::fromStdString(caption));
   SetHelpContext(16);
+  PlaceRow(nullptr, new QLabel("Frequency"));
   AddOptionRows(AddChoice(Record.FreqKind),
                 {{"optFreqConstant", "Constant", "editFreqConstant", &Record.FreqConstant,
                   "Frequency Constant"},
                  {"optFreqEnvelope", "Envelope", "cboFreqEnvelope", nullptr, "Frequency Envelope",
                   &Record.FreqEnvelope, kAllButActive}});
-  MoveTo(1, 0);
+  const int widthRow = NextRow();
   AddOptionRows(AddChoice(Record.WidthKind),
                 {{"optWidthConstant", "Constant", "editWidthConstant", &Record.WidthConstant,
                   "Width Constant"},
                  {"optWidthEnvelope", "Envelope", "cboWidthEnvelope", nullptr,
                   "Frequency Width Envelope", &Record.WidthEnvelope, kAllButActive}});
+  GroupRows("grpWidth", "Frequency Width", widthRow);
   FitBody();
 }

@@ -29,6 +29,8 @@ TDlgRandomEchoProps::TDlgRandomEchoProps(QWidget* owner, const TRandomEchoProps&
   setWindowTitle("Random Echo");
   SetHelpContext(13);
   pgcEchoManip = dcommon::Named(new QTabWidget(this), "pgcEchoManip");
+  // All six tabs in sight: the page control is made as wide as its tabs, never scrolls them.
+  pgcEchoManip->setUsesScrollButtons(false);
   const std::array<int32_t*, 6> sourceFields{&Record.TimeSource,   &Record.VolumeSource,
                                              &Record.LengthSource, &Record.BalSource,
                                              &Record.PitchSource,  &Record.TempoSource};

@@ -1,7 +1,5 @@
 #include "app/DRollIn.h"
 
-#include <QLabel>
-
 TDlgRollInProps::TDlgRollInProps(QWidget* owner, const TRollInProps& props)
     : TOperationDlg(owner, props) {
   setWindowTitle("Roll in");
@@ -16,9 +14,10 @@ TDlgRollInProps::TDlgRollInProps(QWidget* owner, const TRollInProps& props)
   AddStep(takeLength, [takeLength](uint8_t& ok) {
     if (ok != 0) takeLength();
   });
-  PlaceRow(nullptr, new QLabel("Placement"));
+  const int first = NextRow();
   AddOptionRows(AddChoice(Record.Placement),
                 {{"optStart", "Start at", "editStart", &Record.StartAt, "Start at"},
                  {"optEnd", "End at", "editEnd", &Record.EndAt, "End at"}});
+  GroupRows("grpPlacement", "Placement", first);
   FitBody();
 }

@@ -2,12 +2,10 @@
 
 #include <QCheckBox>
 #include <QEvent>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -62,13 +60,14 @@ TDlgSelZoom::TDlgSelZoom(QWidget* owner) : TOKHelpRightDlg(owner) {
     if (on) optCursor->setChecked(false);
   });
 
-  auto* grpZoom = new QGroupBox("Zoom");
-  chkZoomed = new QCheckBox("Zoomed", grpZoom);
-  (new QVBoxLayout(grpZoom))->addWidget(chkZoomed);
-  PlaceRow(nullptr, grpZoom);
+  // The zoom's Begin and End stand in its group, apart from the part's Begin and End.
+  const int zoomRow = NextRow();
+  chkZoomed = new QCheckBox("Zoomed");
+  PlaceRow(nullptr, chkZoomed);
   const auto zoomChosen = [this] { return chkZoomed->isChecked(); };
   editZoomBegin = AddEdit("Begin", ZoomBegin, "Zoom Begin", 32767, zoomChosen);
   editZoomEnd = AddEdit("End", ZoomEnd, "Zoom End", 32767, zoomChosen);
+  GroupRows("grpZoom", "Zoom", zoomRow);
   AddStep({}, [this](uint8_t& ok) { ApplyZoom(ok); });
   FitBody();
 

@@ -10,12 +10,18 @@ TDlgTempoPitchProps::TDlgTempoPitchProps(QWidget* owner, const TTempoPitchProps&
     : TSpeedLengthDlg(owner, props) {
   setWindowTitle("Pitch Tempo");
   SetHelpContext(50);
-  AddInput("editFreqFactor", "Frequency Factor", Record.FreqFactor, "Frequency Factor");
+  // Each factor with its envelope is a group, and Tab finishes a column before the next.
+  ReadColumnsWhole();
+  int first = NextRow();
+  AddInput("editFreqFactor", "Factor", Record.FreqFactor, "Frequency Factor");
   AddEnvelope("chkFreqEnvelope", Record.FreqEnvelopeUsed, "cboFreqEnvelope", Record.FreqEnvelope,
               "Frequency Envelope", kMonoButActive);
-  AddInput("editSpeedFactor", "Speed Factor", Record.SpeedFactor, "Speed Factor");
+  GroupRows("grpFrequency", "Frequency Factor", first);
+  first = NextRow();
+  AddInput("editSpeedFactor", "Factor", Record.SpeedFactor, "Speed Factor");
   AddEnvelope("chkSpeedEnvelope", Record.SpeedEnvelopeUsed, "cboSpeedEnvelope",
               Record.SpeedEnvelope, "Speed Envelope", kMonoButActive);
+  GroupRows("grpSpeed", "Speed", first);
 
   MoveTo(1, 0);
   AddLengthAndStart();

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <utility>
 
 #include "gui/controls.h"
 
@@ -54,11 +55,21 @@ TDlgVoldViewProps::TDlgVoldViewProps(QWidget* owner, const TVoldViewProps& props
     return Record.BottomFreq.GetValue() < PeriodLimit(1) ? voldtext::kBottomTooHigh : nullptr;
   });
   editStrength = AddEdit("Strength", Record.Strength, "Strength", kTextMaxLength);
+  const int resolutionRow = NextRow();
   editVertical =
       AddEdit("Vertical", Record.VerticalResolution, "Vertical Resolution", kTextMaxLength);
+  GroupRows("grpResolution", "Maximal Resolution", resolutionRow);
   editWidth = AddEdit("Width", Record.FreqWidth, "Frequency Width", kTextMaxLength);
 
   chkUseAsDefault = AddUseAsDefault(DefaultProps);
+  for (auto [control, name] :
+       {std::pair<QWidget*, const char*>{chk2Waves, "chk2Waves"}, {colbBackground, "colbBackground"},
+        {colbSingle, "colbSingle"}, {colbLeft, "colbLeft"}, {colbRight, "colbRight"},
+        {colbCursor, "colbCursor"}, {rgrHorDistribution, "rgrHorDistribution"},
+        {rgrSensitivity, "rgrSensitivity"}, {editTop, "editTop"}, {editBottom, "editBottom"},
+        {editStrength, "editStrength"}, {editVertical, "editVertical"}, {editWidth, "editWidth"}}) {
+    control->setObjectName(name);
+  }
   FitBody();
 }
 

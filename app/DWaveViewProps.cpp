@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <utility>
 
 #include "gui/controls.h"
 
@@ -33,11 +34,21 @@ TDlgWaveViewProps::TDlgWaveViewProps(QWidget* owner, const TWaveViewProps& props
   MoveTo(1, 1);
   colbLeft = AddColorBox("Left", Record.LeftColor);
   colbRight = AddColorBox("Right", Record.RightColor);
+  GroupRows("grpStereo", "Stereo", 1);
   editValuesPerPixel =
       AddEdit("Values per Pixel:", Record.ValuesPerPixel, "Values per Pixel", kTextMaxLength);
   editStrength = AddEdit("Strength:", Record.Strength, "Strength", kTextMaxLength);
   chkUseAsDefault = AddUseAsDefault(DefaultProps);
 
+  for (auto [control, name] : {std::pair<QWidget*, const char*>{rgrDraw, "rgrDraw"},
+                               {rgrDistribution, "rgrDistribution"}, {rgrCombine, "rgrCombine"},
+                               {chkDrawGrid, "chkDrawGrid"}, {chk2Waves, "chk2Waves"},
+                               {colbGrid, "colbGrid"}, {colbBackground, "colbBackground"},
+                               {colbSingleWave, "colbSingleWave"}, {colbLeft, "colbLeft"},
+                               {colbRight, "colbRight"}, {editValuesPerPixel, "editValuesPerPixel"},
+                               {editStrength, "editStrength"}}) {
+    control->setObjectName(name);
+  }
   rgrDraw->OnClick = [this] { rgrDrawClick(); };
   connect(chkDrawGrid, &QCheckBox::toggled, this, [this] { chkDrawGridClick(); });
   FitBody();

@@ -25,6 +25,37 @@ class HideWatcher : public QObject {
   std::function<void()> hidden_;
 };
 
+// Keeps a placed dialog where it was placed when the window system puts its frame where its client
+// area was asked to be: some window managers do so each time a hidden dialog is shown again, and
+// the dialog would come back a title bar lower every time.
+class FramePlacement : public QObject {
+ public:
+  explicit FramePlacement(QWidget& dialog) : QObject(&dialog), dialog_(dialog) {
+    setObjectName("FramePlacement");
+    dialog.installEventFilter(this);
+  }
+  void Arm(QPoint frame) {
+    wanted_ = frame;
+    armed_ = true;
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != &dialog_ || event->type() != QEvent::Move || !armed_) return false;
+    const QPoint frame = dialog_.frameGeometry().topLeft();
+    if (frame == wanted_) return false;
+    // The first move away from the placed corner ends the watch, whoever made it.
+    armed_ = false;
+    const QPoint client = dialog_.geometry().topLeft() - frame;
+    if (!client.isNull() && frame == wanted_ + client) dialog_.move(wanted_);
+    return false;
+  }
+
+ private:
+  QWidget& dialog_;
+  QPoint wanted_;
+  bool armed_ = false;
+};
+
 }  // namespace
 
 void ModelessToggle::OnHide(std::function<void()> hidden) {
@@ -59,6 +90,10 @@ void PlaceBesideMainForm(QWidget& dialog) {
     const QWidget* owner = dialog.parentWidget()->window();
     frame += owner->frameGeometry().size() - owner->size();
   }
-  dialog.move(std::min(screen.x() + screen.width() - frame.width(), main.Right),
-              std::min(screen.y() + screen.height() - frame.height(), main.Bottom));
+  const QPoint corner(std::min(screen.x() + screen.width() - frame.width(), main.Right),
+                      std::min(screen.y() + screen.height() - frame.height(), main.Bottom));
+  dialog.move(corner);
+  auto* placement = dialog.findChild<FramePlacement*>("FramePlacement", Qt::FindDirectChildrenOnly);
+  if (placement == nullptr) placement = new FramePlacement(dialog);
+  placement->Arm(corner);
 }

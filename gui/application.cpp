@@ -11,8 +11,10 @@
 
 namespace {
 
-// What a title bar takes besides its caption: the window's icon and its three buttons.
-constexpr int kTitleBarExtra = 120;
+// What a title bar takes besides its caption: the window's icon, its close button and the edges.
+constexpr int kTitleBarExtra = 96;
+// Window managers draw titles in a larger font than the forms' 8 points.
+constexpr double kTitlePointSize = 10.5;
 
 std::string title;
 std::string helpFile;
@@ -110,6 +112,11 @@ ModalRunner SetModalRunner(ModalRunner runner) {
 }
 
 int ExecModal(QDialog& dialog) {
+  // A modal dialog is closed, never minimised or maximised: its frame offers the close box alone.
+  Qt::WindowFlags flags = dialog.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  flags &= ~(Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint);
+  if (flags != dialog.windowFlags()) dialog.setWindowFlags(flags);
   if (modalRunner) return modalRunner(dialog);
   return dialog.exec();
 }
@@ -127,9 +134,10 @@ int QtMessageSink::ShowMessage(const std::string& text, const std::string& capti
   }
   // A box is as wide as its text, and the window manager cuts a caption wider than the box
   // ("You have un… ed changes" over a short question): the box is made wide enough for its
-  // caption in a bold title font, beside the frame's icon and buttons.
+  // caption in a bold title font, beside the frame's icon and close box.
   QFont titleFont = box.font();
   titleFont.setBold(true);
+  if (titleFont.pointSizeF() < kTitlePointSize) titleFont.setPointSizeF(kTitlePointSize);
   const int captionWidth =
       QFontMetrics(titleFont).horizontalAdvance(QString::fromStdString(caption)) + kTitleBarExtra;
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {

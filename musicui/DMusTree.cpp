@@ -481,9 +481,23 @@ void TDlgMusTree::BuildActions() {
   move->addActions({cmdMoveForwardIn, cmdMoveBackwardIn});
   move->addSeparator();
   move->addActions({cmdMoveForwardOut, cmdMoveBackwardOut});
-  // The two plain moves read their own hints in the menu.
-  move->actions()[0]->setStatusTip("Moves selected subtree forward");
-  move->actions()[1]->setStatusTip("Moves selected subtree backward");
+  // The two plain moves carry hints of their own for the menu; their tool-bar buttons are twins
+  // that follow their state and read the tool bar's hints.
+  const auto toolTwin = [&make](QAction* action, Picture picture, bool mirrored, const char* hint) {
+    QAction* twin = nullptr;
+    make({twin, "", picture, mirrored, hint});
+    twin->setText(action->text());
+    twin->setEnabled(action->isEnabled());
+    connect(twin, &QAction::triggered, action, &QAction::trigger);
+    connect(action, &QAction::enabledChanged, twin, &QAction::setEnabled);
+    return twin;
+  };
+  QAction* toolForward = toolTwin(cmdMoveForward, Picture::MoveForward, false,
+                                  "Move Forward|Move selected Subtree Forward");
+  QAction* toolBackward = toolTwin(cmdMoveBackward, Picture::MoveForward, true,
+                                   "Move Backward|Move selected Subtree Backward");
+  cmdMoveForward->setStatusTip("Moves selected subtree forward");
+  cmdMoveBackward->setStatusTip("Moves selected subtree backward");
   QMenu* remove = menu->addMenu("&Delete");
   // The action reads "&Delete"; its menu item "&Part", through a twin that follows its state.
   QAction* deletePart = remove->addAction("&Part");
@@ -503,7 +517,7 @@ void TDlgMusTree::BuildActions() {
   tools->addSeparator();
   tools->addAction(cmdAddTurn);
   tools->addSeparator();
-  tools->addActions({cmdMoveForward, cmdMoveBackward});
+  tools->addActions({toolForward, toolBackward});
   tools->addSeparator();
   tools->addActions({cmdMoveForwardIn, cmdMoveBackwardIn});
   tools->addSeparator();

@@ -519,6 +519,8 @@ void TDlgMusic::ShowPlayerCursor(TNoteGroup* group) {
 void TDlgMusic::ShowPlayerFields(TOnePlayer* player) {
   grpPlay->setEnabled(player != nullptr);
   if (player == nullptr) {
+    // Without a player there are no settings to show: no page at all, only the tabs.
+    if (QWidget* page = pcPlay->currentWidget()) page->hide();
     pcPlay->setEnabled(false);
     DisableEdit(*editPlayVolumeFactor);
     DisableEdit(*editPlayFreqUp);
@@ -555,6 +557,7 @@ void TDlgMusic::ShowPlayerFields(TOnePlayer* player) {
       return;
   }
   pcPlay->setCurrentIndex(props.NotePlayerKind);
+  if (QWidget* page = pcPlay->currentWidget()) page->show();
 }
 
 void TDlgMusic::FillWaveCombos() {

@@ -6,6 +6,7 @@
 #include "app/About.h"
 #include "app/fakes/main_window.h"
 #include "gui/application.h"
+#include "support/layout_check.h"
 #include "support/picture.h"
 
 namespace {
@@ -20,9 +21,11 @@ class AboutBox : public MainWindowTest {
 TEST_F(AboutBox, HelpAboutShowsTheVersionedBoxWithItsLogoAndEnterClosesIt) {
   QImage picture;
   QString caption;
+  std::vector<std::string> faults;
   ScopedModalRunner runner([&](QDialog& dialog) {
     dialog.show();
     caption = dialog.windowTitle();
+    faults = LayoutFaults(dialog);
     picture = dialog.grab().toImage();
     QTest::keyClick(&dialog, Qt::Key_Return);
     return dialog.result();
@@ -30,6 +33,7 @@ TEST_F(AboutBox, HelpAboutShowsTheVersionedBoxWithItsLogoAndEnterClosesIt) {
   EXPECT_EQ(TAboutBox(nullptr).ShowModal(), QDialog::Accepted);
   form->HelpAboutExecute();
   EXPECT_EQ(caption.toStdString(), "About Korvalen 7.1");
+  EXPECT_EQ(faults, std::vector<std::string>{});
   ASSERT_EQ(picture.size(), QSize(355, 249));
   // A logo unit is 3.3 pixels across and 2 down; each colour is looked for near its place.
   const std::tuple<int, int, QRgb> marks[] = {

@@ -14,7 +14,9 @@
 #include "app/ChildWave.h"
 #include "app/DSelZoom.h"
 #include "app/fakes/main_window.h"
+#include "support/captions.h"
 #include "support/layout_check.h"
+#include "support/misplacing_wm.h"
 #include "support/recording_sink.h"
 
 namespace {
@@ -79,6 +81,16 @@ TEST_F(SelZoom, ShowsTheCursorAndZoomBesideTheMainWindowAndAppliesTypedTimesInEv
   EXPECT_EQ(frame.topLeft(), QPoint(std::min(screen.right() + 1 - frame.width(), main.right() + 1),
                                     screen.bottom() + 1 - frame.height()));
   EXPECT_EQ(LayoutFaults(*d), std::vector<std::string>{});
+  // The part's Begin and End read apart from the zoom's, which stand in its group.
+  std::vector<std::string> captions;
+  for (const QWidget* control : std::initializer_list<const QWidget*>{
+           d->optCursor, d->editCursorAt, d->optPart, d->editPartBegin, d->editPartEnd, d->chkZoomed,
+           d->editZoomBegin, d->editZoomEnd, d->OKBtn, d->CancelBtn}) {
+    captions.push_back(CaptionPath(*d, *control));
+  }
+  EXPECT_EQ(captions, (std::vector<std::string>{"Cursor", "At", "Part", "Begin", "End", "Zoom / Zoomed",
+                                                "Zoom / Begin", "Zoom / End", "Apply", "Close"}));
+  EXPECT_EQ(d->Label1->text().toStdString(), "Selected");
 }
 
 TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {
@@ -111,6 +123,19 @@ TEST_F(SelZoom, ApplyShowsTheFirstFailureOfEachGroupAndStillZooms) {
   EXPECT_EQ(w->IsZoomed(), 0);
   d->CancelBtn->click();  // a failed Apply does not keep the dialog from closing
   EXPECT_FALSE(d->isVisible() || form->Action("SelectWave")->isChecked());
+}
+
+TEST_F(SelZoom, ReopensWhereItWasPlacedWhateverTheWindowManagerMakesOfIt) {
+  Open(8000, 8000);
+  QApplication::processEvents();
+  const QPoint placed = d->frameGeometry().topLeft();
+  MisplacingWindowManager windowManager(*d);
+  for (int reopen = 0; reopen < 3; ++reopen) {
+    form->SelectWaveExecute();
+    form->SelectWaveExecute();
+    QApplication::processEvents();
+    EXPECT_EQ(d->frameGeometry().topLeft(), placed) << reopen;
+  }
 }
 
 TEST_F(SelZoom, ShortcutsComeBackHoweverTheDialogCloses) {

@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QMessageBox>
 
+#include "support/layout_check.h"
 #include "support/recording_sink.h"
 
 TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenButton) {
@@ -49,6 +50,38 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
               c.answer);
     EXPECT_EQ(shown, 1);
   }
+}
+
+TEST(Application, ModalDialogsAndBoxesOfferTheCloseBoxAloneAndShowTheirCaptionWhole) {
+  const auto closeOnly = [](const QWidget& window) {
+    const Qt::WindowFlags flags = window.windowFlags();
+    return flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowCloseButtonHint) &&
+           !flags.testFlag(Qt::WindowMinimizeButtonHint) && !flags.testFlag(Qt::WindowMaximizeButtonHint);
+  };
+  // In the program's 8-point form font, which the window manager's title font outgrows.
+  const QFont appFont = QApplication::font();
+  QApplication::setFont(QFont("Liberation Sans", 8));
+  std::vector<std::string> faults;
+  int closingOnly = 0;
+  ScopedModalRunner runner([&](QDialog& dialog) {
+    dialog.show();
+    QApplication::processEvents();
+    for (const std::string& fault : LayoutFaults(dialog)) faults.push_back(fault);
+    closingOnly += closeOnly(dialog);
+    dialog.hide();
+    return 0;
+  });
+  QtMessageSink sink;
+  for (const char* caption : {"You have unsaved changes", "A Single Part containing music is selected"}) {
+    sink.ShowMessage("Do you want to delete a part of music?", caption, kMbOkCancel | kMbIconQuestion);
+  }
+  QDialog dialog;
+  dialog.setWindowTitle("Dialog");
+  dialog.resize(300, 200);
+  ExecModal(dialog);
+  QApplication::setFont(appFont);
+  EXPECT_EQ(faults, std::vector<std::string>{});
+  EXPECT_EQ(closingOnly, 3);
 }
 
 TEST(Application, ABoxRaisedWhileADialogHasTheFocusShowsAboveThatDialog) {

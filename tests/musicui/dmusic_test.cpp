@@ -25,6 +25,7 @@
 #include "musicui/DMusic.h"
 #include "muzwindow_fixture.h"
 #include "support/layout_check.h"
+#include "support/misplacing_wm.h"
 #include "support/recording_sink.h"
 #include "wave/unitwave.h"
 
@@ -284,6 +285,30 @@ TEST_F(MusicDialog, NoControlCoversAnother) {
                                     << controls[j]->objectName().toStdString();
     }
   }
+}
+
+TEST_F(MusicDialog, ReopensWhereItWasPlacedWhateverTheWindowManagerMakesOfIt) {
+  Show(1);
+  QApplication::processEvents();
+  const QPoint placed = d->frameGeometry().topLeft();
+  MisplacingWindowManager windowManager(*d);
+  for (int reopen = 0; reopen < 3; ++reopen) {
+    form->MusicDialogExecute();
+    form->MusicDialogExecute();
+    QApplication::processEvents();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->frameGeometry().topLeft(), placed) << reopen;
+  }
+}
+
+// A dialog without a document has no player: it shows none of the player pages.
+TEST_F(MusicDialog, WithoutAPlayerNoPlayerPageIsShown) {
+  Show(1);
+  d->SetUnitMuz(nullptr);
+  EXPECT_FALSE(d->pcPlay->currentWidget()->isVisible());
+  d->SetUnitMuz(window);  // the page of the player's kind, the same as before
+  EXPECT_EQ(d->pcPlay->currentIndex(), 0);
+  EXPECT_TRUE(d->pcPlay->currentWidget()->isVisible());
 }
 
 // Deleting a stave or group that holds the selected note leaves nothing pointing at it.

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -13,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "gui/application.h"
+#include "support/layout_check.h"
 #include "support/recording_sink.h"
 #include "tests/music/fakes/sample_waves.h"
 #include "tests/music/lettered_score.h"
@@ -311,3 +314,75 @@ TEST(DlgMusTree, PlaySubtreeHandsTheRenderedPartToTheMainWindow) {
   }
 }
 }  // namespace
+
+// The tool bar's buttons read the tool bar's hints (the bar's part as the tip, the rest in the
+// status bar); the plain moves read their own in the menu, and their buttons follow their state.
+TEST(DlgMusTree, ToolBarAndMenuShowTheirHints) {
+  Piece p;
+  p.Plant(p.Concat(p.A, p.B));
+  TDlgMusTree dialog(nullptr);
+  dialog.ShowUnitMuz(&p.unit);
+  const auto hint = [](const QAction* action) {
+    const QString tip = action->toolTip();
+    return (tip == action->statusTip() ? tip : tip + "|" + action->statusTip()).toStdString();
+  };
+  std::vector<std::string> tools;
+  std::vector<QAction*> buttons;
+  for (QAction* tool : dialog.findChild<QToolBar*>()->actions()) {
+    if (!tool->isSeparator()) tools.push_back(hint(tool)), buttons.push_back(tool);
+  }
+  EXPECT_EQ(tools, (std::vector<std::string>{
+                       "Insert Single before|Insert a new Single Music Part before the selected Music Part",
+                       "Append Single after|Append a new Single Music Part after the selected Music Part",
+                       "Add Repeat|Add a new Repeat Music Part in the Tree",
+                       "Add Turns|Add a new Turns Music Part in the Tree",
+                       "Add Turn Item|Add a new Turn Item to the selected Repeat Music Part",
+                       "Move Forward|Move selected Subtree Forward",
+                       "Move Backward|Move selected Subtree Backward",
+                       "Move Forward Into|Move selected Subtree Forward into the Next Subtree",
+                       "Move Backward Into|Move selected Subtree Backward into the Previous Subtree",
+                       "Move Forward Out|Move selected Subtree Forward out of the Parent Subtree",
+                       "Move Backward Out|Move selected Subtree Backward out of the Parent Subtree",
+                       "Delete Music Part", "Expand", "Expand All", "Collapse", "Collapse All",
+                       "Go to First Symbol of Selected Music Part", "Go to Last Symbol of Selected Music Part"}));
+  EXPECT_EQ(std::make_pair(hint(dialog.cmdMoveForward), hint(dialog.cmdMoveBackward)),
+            std::make_pair(std::string("Move Forward|Moves selected subtree forward"),
+                           std::string("Move Backward|Moves selected subtree backward")));
+  // A selects: it moves forward, not backward, and its button moves it.
+  dialog.tvMusParts->setCurrentItem(FindNode(dialog, "A"));
+  ASSERT_EQ(buttons.size(), 18u);
+  EXPECT_TRUE(buttons[5]->isEnabled() && !buttons[6]->isEnabled());
+  buttons[5]->trigger();
+  EXPECT_EQ(Describe(dialog), "B:1,A:1");
+}
+
+// The question before a single part is deleted shows on screen with its caption whole, in the
+// program's 8-point form font; Cancel keeps the part.
+TEST(DlgMusTree, TheDeleteQuestionShowsItsCaptionWhole) {
+  Piece p;
+  p.Plant(p.Concat(p.A, p.B));
+  TDlgMusTree dialog(nullptr);
+  dialog.ShowUnitMuz(&p.unit);
+  dialog.tvMusParts->setCurrentItem(FindNode(dialog, "A"));
+  const QFont appFont = QApplication::font();
+  QApplication::setFont(QFont("Liberation Sans", 8));
+  QtMessageSink screen;
+  MessageSink* previous = SetMessageSink(&screen);
+  std::string caption;
+  std::vector<std::string> faults{"not shown"};
+  {
+    ScopedModalRunner runner([&](QDialog& box) {
+      box.show();
+      QApplication::processEvents();
+      caption = box.windowTitle().toStdString();
+      faults = LayoutFaults(box);
+      return int(QMessageBox::Cancel);
+    });
+    dialog.cmdDelete->trigger();
+  }
+  SetMessageSink(previous);
+  QApplication::setFont(appFont);
+  EXPECT_EQ(caption, kDeleteSingleCaption);
+  EXPECT_EQ(faults, std::vector<std::string>{});
+  EXPECT_EQ(Describe(dialog), "A:1,B:1");
+}

@@ -1,13 +1,19 @@
 // What a user would see wrong in a shown form: a label or field that lies outside the form, two
-// that overlap, or a field that stands far from the text of its label.
+// that overlap, a field that stands far from the text of its label, a page control that hides
+// tabs behind scroll arrows, or a window too narrow for its caption in the window manager's
+// title bar.
 #pragma once
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRect>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QWidget>
 #include <map>
@@ -32,6 +38,23 @@ inline bool Counts(const QWidget* widget) {
   if (const auto* label = qobject_cast<const QLabel*>(widget)) return !label->text().isEmpty();
   return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QComboBox*>(widget) ||
          qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QGroupBox*>(widget);
+}
+
+// How wide a title bar must be to show `window`'s caption whole: the caption in a bold title font
+// of at least 10 points (window managers draw titles larger than an 8-point form), and beside it
+// the window's icon and its buttons; minimise and maximise are there unless the window asks for
+// its buttons itself and leaves them out.
+inline int TitleBarWidth(const QWidget& window) {
+  QFont font = window.font();
+  font.setBold(true);
+  if (font.pointSizeF() < 10) font.setPointSizeF(10);
+  const Qt::WindowFlags flags = window.windowFlags();
+  int buttons = 1;  // close
+  if (!flags.testFlag(Qt::CustomizeWindowHint) || flags.testFlag(Qt::WindowMinimizeButtonHint)) ++buttons;
+  if (!flags.testFlag(Qt::CustomizeWindowHint) || flags.testFlag(Qt::WindowMaximizeButtonHint)) ++buttons;
+  constexpr int kIconAndEdges = 32;
+  constexpr int kButton = 28;
+  return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + kIconAndEdges + buttons * kButton;
 }
 
 }  // namespace layout_check
@@ -76,6 +99,17 @@ inline std::vector<std::string> LayoutFaults(const QWidget& form, int maxGap = 3
     if (field.left() - (own.left() + widestText[own.left()]) > maxGap) {
       faults.push_back(NameOf(label->buddy()) + " stands far right of its label " + NameOf(label));
     }
+  }
+  for (const QTabBar* bar : form.findChildren<QTabBar*>()) {
+    if (!bar->isVisible()) continue;
+    if (bar->sizeHint().width() > bar->width()) {
+      const QWidget* pages = qobject_cast<const QTabWidget*>(bar->parentWidget()) ? bar->parentWidget() : bar;
+      faults.push_back(NameOf(pages) + " hides tabs behind scroll arrows");
+    }
+  }
+  if (form.isWindow() && !form.windowTitle().isEmpty() &&
+      form.frameGeometry().width() < layout_check::TitleBarWidth(form)) {
+    faults.push_back("the caption \"" + form.windowTitle().toStdString() + "\" is cut in the title bar");
   }
   return faults;
 }
