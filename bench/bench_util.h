@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "foundation/global.h"
 #include "wave/wave.h"
@@ -43,3 +45,13 @@ struct EngineBuffer {
   int16_t* samples;
   int64_t count;
 };
+
+// A field of /proc/self/status in kB.
+inline long StatusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+  }
+  return -1;
+}

@@ -17,16 +17,6 @@ namespace {
 constexpr int32_t kRate = 44100;
 constexpr int64_t kSixtyMinutes = int64_t{kRate} * 60 * 60;
 
-// A field of /proc/self/status in kB.
-long StatusKb(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-  }
-  return -1;
-}
-
 std::string TempFile(const char* leaf) {
   return (std::filesystem::temp_directory_path() /
           ("korvalen-play-memory-" + std::to_string(getpid()) + "-" + leaf + ".wav"))

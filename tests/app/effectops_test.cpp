@@ -108,13 +108,6 @@ class EffectOps : public MainWindowTest {
     form->SetClipBoardSound(Saw(50, 301));
     form->DeleteUndo();
   }
-  TUnitWave* OpenNamed(const std::string& name, SoundPtr sound) {
-    auto unit = std::make_unique<TUnitWave>("", std::move(sound));
-    unit->SetName(name);
-    TUnitWave* opened = unit.get();
-    form->CreateMDIChildWave(name, std::move(unit), TWaveViewProps(), TVoldViewProps());
-    return opened;
-  }
   void Trigger(const char* action) {
     form->Action(action)->setEnabled(true), form->Action(action)->trigger();
   }

@@ -37,13 +37,6 @@ Edit All(std::vector<Edit> edits) {
 class Refusals : public MainWindowTest {
  protected:
   Refusals() : MainWindowTest("refusals") {}
-  TUnitWave* OpenNamed(const std::string& name, SoundPtr sound) {
-    auto unit = std::make_unique<TUnitWave>("", std::move(sound));
-    unit->SetName(name);
-    TUnitWave* opened = unit.get();
-    form->CreateMDIChildWave(name, std::move(unit), TWaveViewProps(), TVoldViewProps());
-    return opened;
-  }
 };
 
 std::string Unreadable(const char* what, const char* field) {

@@ -79,6 +79,20 @@ class WaveFileTest : public testing::Test {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
+  // The two document writers, each saving a small document of its kind to a path.
+  struct Writer {
+    const char* name;
+    std::function<bool(const std::string&)> save;
+    std::string head;  // how a saved file starts
+  };
+  std::vector<Writer> BothWriters() {
+    music_.Add(std::make_unique<TXMLAttribute>("A", std::string(200, 'a')));
+    return {{"wave", [this](const std::string& path) { return WriteWaveFile(abort_, path, sound_, 0, 3); }, "RIFF"},
+            {"music", [this](const std::string& path) { return music_.SaveToFile(path, musicError); }, "<?xml"}};
+  }
+  bool Saved(const Writer& w, const std::string& path) const { return ReadBytes(path).rfind(w.head, 0) == 0; }
+  std::string musicError;
+
   std::vector<std::string> FilesInDir() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
@@ -108,6 +122,9 @@ class WaveFileTest : public testing::Test {
   }
 
   fs::path dir_;
+  bool abort_ = false;
+  MonoSound sound_{MakeWave({1, 2, 3}), 22050, 2};
+  TXMLCompound music_{"R"};
 };
 
 }  // namespace
@@ -251,22 +268,7 @@ TEST_F(WaveFileTest, WritingThroughALinkReplacesTheFileItNames) {
 // Both document writers: the WAVE file and the music file.
 TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotWrite) {
   RecordingSink sink;
-  bool abort = false;
-  MonoSound sound(MakeWave({1, 2, 3}), 22050, 2);
-  TXMLCompound music("R");
-  std::string error, reason;
-  music.Add(std::make_unique<TXMLAttribute>("A", std::string(200, 'a')));
-  struct Writer {
-    const char* name;
-    std::function<bool(const std::string&)> save;
-    std::string head;
-  };
-  const Writer writers[] = {
-      {"wave", [&](const std::string& path) { return WriteWaveFile(abort, path, sound, 0, 3); }, "RIFF"},
-      {"music", [&](const std::string& path) { return music.SaveToFile(path, error) || (reason = error, false); },
-       "<?xml"},
-  };
-  const auto saved = [&](const Writer& w, const std::string& path) { return ReadBytes(path).rfind(w.head, 0) == 0; };
+  const std::vector<Writer> writers = BothWriters();
   const auto mode = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
   const auto inode = [](const std::string& path) {
     struct stat info{};
@@ -283,7 +285,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
     EXPECT_EQ(mode(real), owner);  // a private file stays private
     WriteBytes("old", std::string(w.name) + ".real");
     ASSERT_TRUE(w.save(link));
-    EXPECT_TRUE(fs::is_symlink(link) && saved(w, real));
+    EXPECT_TRUE(fs::is_symlink(link) && Saved(w, real));
 
     // A folder that takes no new file: the file is written in place, once its room is taken.
     SetFolderWritableCheck([](const std::string&) { return false; });
@@ -299,11 +301,11 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
     setrlimit(RLIMIT_FSIZE, &saved_limit);
     EXPECT_EQ(std::tuple(withoutRoom, ReadBytes(real)), std::tuple(false, std::string("old")));
     if (w.head == "<?xml") {
-      EXPECT_EQ(reason, xmltext::kCannotWrite);  // the music save says why: no room
+      EXPECT_EQ(musicError, xmltext::kCannotWrite);  // the music save says why: no room
     }
     const bool inPlace = w.save(link);
     SetFolderWritableCheck(nullptr);
-    EXPECT_TRUE(inPlace && saved(w, real));
+    EXPECT_TRUE(inPlace && Saved(w, real));
     EXPECT_EQ(std::tuple(inode(real), mode(real), fs::is_symlink(link)), std::tuple(before, owner, true));
   }
   fs::create_symlink("loop", PathOf("loop"));  // a link that names itself is no file to write
@@ -315,20 +317,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
 // not write, holding a file they may.
 TEST_F(WaveFileTest, SavesWriteInPlaceInAFolderTheUserCannotWrite) {
   if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
-  bool abort = false;
-  MonoSound sound(MakeWave({1, 2, 3}), 22050, 2);
-  TXMLCompound music("R");
-  std::string error;
-  struct Writer {
-    const char* name;
-    std::function<bool(const std::string&)> save;
-    std::string head;
-  };
-  const Writer writers[] = {
-      {"wave", [&](const std::string& path) { return WriteWaveFile(abort, path, sound, 0, 3); }, "RIFF"},
-      {"music", [&](const std::string& path) { return music.SaveToFile(path, error); }, "<?xml"},
-  };
-  const auto saved = [&](const Writer& w, const std::string& path) { return ReadBytes(path).rfind(w.head, 0) == 0; };
+  const std::vector<Writer> writers = BothWriters();
   const std::string folder = PathOf("locked");
   fs::create_directory(folder);
   for (const Writer& w : writers) {
@@ -337,7 +326,7 @@ TEST_F(WaveFileTest, SavesWriteInPlaceInAFolderTheUserCannotWrite) {
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     const bool written = w.save(file);
     fs::permissions(folder, fs::perms::owner_all);
-    EXPECT_TRUE(written && saved(w, file)) << w.name;
+    EXPECT_TRUE(written && Saved(w, file)) << w.name;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "app/Main.h"
+#include "app/ViewProps.h"
+#include "wave/unitwave.h"
 
 class MainWindowTest : public testing::Test {
  protected:
@@ -25,6 +27,14 @@ class MainWindowTest : public testing::Test {
   void TearDown() override {
     form.reset();
     std::filesystem::remove_all(scratch);
+  }
+  // A wave document in a window of its own, registered under `name`.
+  TUnitWave* OpenNamed(const std::string& name, SoundPtr sound) {
+    auto unit = std::make_unique<TUnitWave>("", std::move(sound));
+    unit->SetName(name);
+    TUnitWave* opened = unit.get();
+    form->CreateMDIChildWave(name, std::move(unit), TWaveViewProps(), TVoldViewProps());
+    return opened;
   }
 
   const std::string scratch;
