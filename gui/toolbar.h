@@ -16,14 +16,14 @@ class WrapToolBar : public QToolBar {
   // Off while the bar is dragged or floats, on again once it is docked.
   bool Wrapable() const;
   void SetWrapable(bool wrapable);
-  // The button (or the widget) that shows `action` on the bar; none when the bar does not hold it.
-  QWidget* WidgetOf(const QAction* action) const;
 
  protected:
   void actionEvent(QActionEvent* event) override;
 
  private:
   QWidget* MakeWidget(QAction* action);
+  // The button (or the widget) that shows `action` on the bar; none when the bar does not hold it.
+  QWidget* WidgetOf(const QAction* action) const;
 
   QWidget* holder_;
   FlowLayout* flow_;
