@@ -445,12 +445,9 @@ void TMDIChildWave::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
   const int32_t anchor = document->GetSelAnchor();
   const int64_t lower = document->GetSelBegin();
   const int64_t upper = document->GetSelEnd();
-  // Both ends move by the same amount. At an edge of the sound the selection stops whole: shrunk
-  // by the clamping, it would vanish after a few moves and an empty selection stands for the
-  // whole sound.
+  // Both ends move by the same amount; the document clamps each end on its own, so a selection
+  // shifted past an edge of the sound shrinks there.
   const auto shiftBoth = [&](int64_t by) {
-    if (by < -lower) by = -lower;
-    if (by > values - upper) by = values - upper;
     document->SetSelEnds(ClampToInt32(moving + by), ClampToInt32(anchor + by));
   };
   // The ends of the selection moved by a number of pixels, as the modifiers choose them.

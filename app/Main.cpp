@@ -31,6 +31,7 @@
 #include "gui/mdi.h"
 #include "gui/mediaplayer.h"
 #include "gui/statusbar.h"
+#include "gui/toolbar.h"
 #include "wave/wave.h"
 
 namespace {
@@ -299,7 +300,8 @@ void TMainForm::BuildToolBars() {
     // of the document shown start at the left edge.
     if (!firstRow) addToolBarBreak();
     firstRow = false;
-    QToolBar* bar = addToolBar(QString::fromLatin1(layout.caption));
+    auto* bar = new WrapToolBar(QString::fromLatin1(layout.caption), this);
+    addToolBar(bar);
     bar->setObjectName(QString::fromStdString(name));
     bar->setIconSize(QSize(24, 24));
     toolBars_[name] = bar;

@@ -4,6 +4,8 @@
 // allocation leaves the sources open and unchanged; only then are the new windows laid over the
 // place of their sources and the sources closed.
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <algorithm>
 #include <cstdint>
 
@@ -35,7 +37,10 @@ constexpr int64_t kFar = int64_t{1} << 20;
 
 int Coordinate(int64_t v) { return static_cast<int>(std::clamp(v, -kFar, kFar)); }
 
-void Place(QWidget& window, int64_t left, int64_t top, int64_t width, int64_t height) {
+void Place(QMdiSubWindow& window, int64_t left, int64_t top, int64_t width, int64_t height) {
+  // A window that opened maximised, after a maximised source, would take the bounds without its
+  // frame and be maximised again by its successor: it is made a normal window first.
+  if (window.isMaximized()) window.showNormal();
   window.setGeometry(Coordinate(left), Coordinate(top), Coordinate(std::max<int64_t>(width, 0)),
                      Coordinate(std::max<int64_t>(height, 0)));
 }
@@ -57,6 +62,16 @@ TMDIChildWave* MakeDocument(TMainForm& form, SoundPtr sound, const TWaveLook& lo
 
 TMDIChildWave* WaveWindowOf(const TMainForm& form, const TUnitWave* unitWave) {
   return unitWave ? dynamic_cast<TMDIChildWave*>(form.ChildOfUnit(unitWave)) : nullptr;
+}
+
+// Sources far apart give a merged window that reaches out of the frame's client area, its title
+// bar out of reach: it is moved into the area, and a side longer than the area's is cut to it.
+Bounds IntoArea(const Bounds& at, const QSize& room) {
+  const int64_t width = std::clamp<int64_t>(at.right - at.left, 0, room.width());
+  const int64_t height = std::clamp<int64_t>(at.bottom - at.top, 0, room.height());
+  const int64_t left = std::clamp<int64_t>(at.left, 0, room.width() - width);
+  const int64_t top = std::clamp<int64_t>(at.top, 0, room.height() - height);
+  return {left, top, left + width, top + height};
 }
 
 // A source goes at once, without the save question; its document goes with it.
@@ -82,8 +97,9 @@ void RunMerge(TMainForm& form, const Props& record, unitUnitWave Props::*oneFiel
   SoundPtr merged = merge(abort, *one->GetUnitWave(), *other->GetUnitWave(), props);
   if (!merged) return;
   const TWaveLook look{props.WaveViewProps, props.VoldViewProps, props.ViewMode};
-  TMDIChildWave* window =
-      MakeDocument(form, std::move(merged), look, place(BoundsOf(*one), BoundsOf(*other)));
+  const Bounds at =
+      IntoArea(place(BoundsOf(*one), BoundsOf(*other)), form.MdiArea()->viewport()->size());
+  TMDIChildWave* window = MakeDocument(form, std::move(merged), look, at);
   CloseSource(one);
   CloseSource(other);
   busy.Release();

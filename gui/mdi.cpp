@@ -5,6 +5,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -20,7 +22,27 @@ QList<QMdiSubWindow*> ShownWindows(QMdiArea& area) {
 
 }  // namespace
 
-void CascadeWindows(QMdiArea& area) { area.cascadeSubWindows(); }
+void CascadeWindows(QMdiArea& area) {
+  // Qt's own cascade sizes every window by its size hint, a few dozen pixels for a document
+  // window. Here all share one size, the area less the staggering, and the staggering starts
+  // over at the top left after as many steps as keep two thirds of the area.
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* window : area.subWindowList(QMdiArea::StackingOrder)) {
+    if (window->isVisible() && !window->isMinimized()) windows.append(window);
+  }
+  if (windows.isEmpty()) return;
+  const QRect room = area.viewport()->rect();
+  const int step = std::max(1, area.style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                                   area.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth));
+  const int steps = std::min(room.width(), room.height()) / (3 * step);
+  const QSize size(room.width() - steps * step, room.height() - steps * step);
+  for (int i = 0; i < windows.size(); ++i) {
+    QMdiSubWindow* window = windows[i];
+    if (window->isMaximized()) window->showNormal();
+    const int offset = step * (i % (steps + 1));
+    window->setGeometry(QRect(QPoint(offset, offset), size));
+  }
+}
 
 void TileWindows(QMdiArea& area, bool horizontally) {
   const QList<QMdiSubWindow*> windows = ShownWindows(area);

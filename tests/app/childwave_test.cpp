@@ -171,7 +171,7 @@ TEST_F(WaveWindow, TheZoomWindowKeepsItsDistanceToAStretchWhoseLengthChanged) {
   EXPECT_THROW(window->RestoreZoom(0, 0), AssertionFailure);  // never closes without opening
 }
 
-// One end moves alone; both move together and stop together at an edge, keeping the length.
+// One end moves alone; both move together, and past an edge each end is clamped on its own.
 TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndStayInsideTheSound) {
   Open(1000, 500);  // two samples per pixel
   struct Case { int key; Qt::KeyboardModifiers modifiers; SelEnds from, expected; };  // ends: moving, anchor
@@ -185,20 +185,20 @@ TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndStayInsideTheSo
       {Qt::Key_Down, shift, mid, {321, 100}},      {Qt::Key_Down, ctrl, mid, {300, 121}},
       {Qt::Key_Home, shift, mid, {0, 100}},        {Qt::Key_Home, both, mid, {200, 0}},
       {Qt::Key_End, none, mid, {1000, 1000}},      {Qt::Key_End, both, mid, {1000, 800}},
-      {Qt::Key_PageDown, ctrl, mid, {500, 300}},   {Qt::Key_PageUp, ctrl, mid, {200, 0}},
+      {Qt::Key_PageDown, ctrl, mid, {500, 300}},   {Qt::Key_PageUp, ctrl, mid, {100, 0}},
       {Qt::Key_PageDown, none, mid, mid},          {Qt::Key_PageUp, shift, mid, mid},
       {Qt::Key_PageDown, both, mid, mid},          {Qt::Key_Left, Qt::AltModifier, mid, mid},
       {Qt::Key_Home, Qt::AltModifier | ctrl, mid, mid},
       {Qt::Key_Left, none, start, {0, 0}},         {Qt::Key_Left, shift, start, {0, 200}},
-      {Qt::Key_Left, ctrl, start, {1, 199}},       {Qt::Key_Left, both, start, {0, 199}},
-      {Qt::Key_Up, ctrl, start, {1, 181}},         {Qt::Key_Up, both, start, {0, 199}},
+      {Qt::Key_Left, ctrl, start, {1, 199}},       {Qt::Key_Left, both, start, {0, 198}},
+      {Qt::Key_Up, ctrl, start, {1, 181}},         {Qt::Key_Up, both, start, {0, 180}},
       {Qt::Key_Home, ctrl, start, {1, 0}},         {Qt::Key_Home, both, start, {0, 199}},
-      {Qt::Key_PageUp, ctrl, start, {0, 199}},     {Qt::Key_PageUp, none, start, start},
+      {Qt::Key_PageUp, ctrl, start, {0, 1}},     {Qt::Key_PageUp, none, start, start},
       {Qt::Key_Right, none, end, {1000, 1000}},    {Qt::Key_Right, shift, end, {1000, 800}},
       {Qt::Key_Right, ctrl, end, {999, 803}},      {Qt::Key_Right, both, end, {1000, 801}},
-      {Qt::Key_Down, ctrl, end, {999, 821}},       {Qt::Key_Down, both, end, {1000, 801}},
+      {Qt::Key_Down, ctrl, end, {999, 821}},       {Qt::Key_Down, both, end, {1000, 819}},
       {Qt::Key_End, ctrl, end, {999, 1000}},       {Qt::Key_End, both, end, {1000, 801}},
-      {Qt::Key_PageDown, ctrl, end, {1000, 801}},  {Qt::Key_PageDown, shift, end, end},
+      {Qt::Key_PageDown, ctrl, end, {1000, 999}},  {Qt::Key_PageDown, shift, end, end},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "key " << c.key << " modifiers " << c.modifiers.toInt()
@@ -207,10 +207,14 @@ TEST_F(WaveWindow, KeysMoveTheCursorOrTheSelectionEndsByPixelsAndStayInsideTheSo
     Key(c.key, c.modifiers);
     EXPECT_EQ(Ends(), c.expected);
   }
-  // Moved on and on, the selection ends at the edge with its length.
+  // Moved on and on, the selection shrinks against the edge until nothing is left of it.
   Select(300, 100);
-  for (int press = 0; press < 5; ++press) Key(Qt::Key_PageDown, ctrl);
-  EXPECT_EQ(Ends(), SelEnds(1000, 800));
+  for (int press = 0; press < 3; ++press) Key(Qt::Key_PageDown, ctrl);
+  EXPECT_EQ(Ends(), SelEnds(900, 700));
+  Key(Qt::Key_PageDown, ctrl);
+  EXPECT_EQ(Ends(), SelEnds(1000, 900));
+  Key(Qt::Key_PageDown, ctrl);
+  EXPECT_EQ(Ends(), SelEnds(1000, 1000));
 }
 
 TEST_F(WaveWindow, PartialRepaintsLeaveThePictureAWholeRepaintWouldPaint) {

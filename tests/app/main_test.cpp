@@ -14,6 +14,9 @@
 #include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QMdiArea>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -342,4 +345,44 @@ TEST_F(MainFormTest, EveryMenuAndCommandIsReachedByKeyboard) {
   for (TMDIChildKorvalen* child : form->MDIChildren()) {
     EXPECT_NE(child->windowTitle().toStdString(), second);
   }
+}
+
+TEST_F(MainFormTest, ToolBarsWrapTheirButtonsOntoMoreRowsWhileDockedAndNotWhileDragged) {
+  QToolBar* bar = form->ToolBar("ToolBarBasic");
+  // Every shown button and the name box lie inside the bar, none over another; counts the rows.
+  const auto rows = [&] {
+    const QLineEdit* box = form->EditName();
+    std::vector<QRect> places{QRect(box->mapTo(bar, QPoint()), box->size())};
+    for (QToolButton* button : bar->findChildren<QToolButton*>()) {
+      if (button->defaultAction() != nullptr && button->defaultAction()->isVisible()) {
+        places.emplace_back(button->mapTo(bar, QPoint()), button->size());
+      }
+    }
+    std::set<int> tops;
+    for (size_t i = 0; i < places.size(); ++i) {
+      EXPECT_TRUE(bar->rect().contains(places[i])) << i;
+      for (size_t j = 0; j < i; ++j) EXPECT_FALSE(places[i].intersects(places[j])) << i << j;
+      if (i > 0) tops.insert(places[i].top());
+    }
+    return tops.size();
+  };
+  const auto dragTo = [&](QPoint global) {
+    QTest::mouseMove(bar, bar->mapFromGlobal(global));
+    QTest::qWait(20);
+  };
+  EXPECT_EQ(rows(), 1u);
+  form->resize(260, 457);
+  QTest::qWait(20);
+  EXPECT_EQ(rows(), 3u);
+  // Dragged by its handle into the middle of the window, the bar floats in one row; dropped on
+  // the top dock again, it wraps again.
+  const QPoint dock = form->mapToGlobal(QPoint(form->width() / 2, bar->y() + 4));
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
+  dragTo(form->MdiArea()->mapToGlobal(form->MdiArea()->rect().center()));
+  EXPECT_EQ(std::tuple(bar->isFloating(), rows(), bar->height()),
+            std::tuple(true, 1u, bar->sizeHint().height()));
+  for (int step = 4; step >= 0; --step) dragTo(dock + QPoint(0, step * 20));
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(dock));
+  QTest::qWait(400);  // the docking animation
+  EXPECT_EQ(std::tuple(bar->isFloating(), rows()), std::tuple(false, 3u));
 }

@@ -2,6 +2,7 @@
 // samples, what the merge dialogs offer and refuse, and a failed allocation on the way.
 #include <QAction>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 
 #include "app/ChildWave.h"
@@ -72,6 +73,7 @@ class SplitMerge : public MainWindowTest {
 }  // namespace
 
 TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) {
+  form->resize(800, 600);  // room for the merged window's 402 pixels
   const std::vector<int16_t> left = Ramp(400, 0, 3), right = Ramp(400, 0, -7);
   TMDIChildWave* source = Open(StereoOf(left, right, 22050), "S", {10, 0, 300, 401});
   source->GetUnitWave()->SetSelRange(100, 200);
@@ -277,6 +279,43 @@ TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
     EXPECT_EQ(std::tuple(form->NoNameCounter, LeftOf(windows[0]), LeftOf(windows[1]),
                          sink.messages.size()),
               std::tuple(counter, Ramp(3000), Ramp(1000), size_t{1}));
+    CloseAll();
+  }
+}
+
+TEST_F(SplitMerge, SplitsOfAMaximisedWindowAndMergesOfTiledWindowsStayWhollyInTheArea) {
+  Open(MonoOf(Ramp(1000, 0, 1), 22050), "")->GetUnitWave()->SetCursor(400);
+  Windows()[0]->showMaximized();
+  QRect room = Windows()[0]->geometry();
+  Run(&TMainForm::SplitHExecute);
+  std::vector<TMDIChildWave*> windows = Windows();
+  ASSERT_EQ(windows.size(), 2u);
+  const int cut = 400 * room.width() / 1000;
+  const QRect halves[] = {{0, 0, cut, room.height()}, {cut, 0, room.width() - cut, room.height()}};
+  for (size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(
+        std::tuple(windows[i]->isMaximized(), windows[i]->isVisible(), windows[i]->geometry()),
+        std::tuple(false, true, halves[i]));
+    windows[i]->GetUnitWave()->SetName(i == 0 ? "a" : "b");
+  }
+  // Tiled one above the other, the merge in turn reaches past both sides; side by side, the merge
+  // of channels past top and bottom. The result keeps what fits and moves into the area.
+  room = form->MdiArea()->viewport()->rect();
+  const int w = room.width(), h = room.height();
+  const QRect merged[] = {QRect(QPoint(0, h / 2 / 2), QPoint(w - 1, (h / 2 + h) / 2 - 1)),
+                          QRect(QPoint(w / 2 / 2, 0), QPoint((w / 2 + w) / 2 - 1, h - 1))};
+  int step = 0;
+  for (void (TMainForm::*command)() : {&TMainForm::MergeHExecute, &TMainForm::MergeVExecute}) {
+    SCOPED_TRACE(step);
+    if (step == 1) {
+      Open(MonoOf(Ramp(10, 0, 1), 22050), "a");
+      Open(MonoOf(Ramp(10, 0, 1), 22050), "b");
+    }
+    form->Action(step == 0 ? "WindowTileHorizontal" : "WindowTileVertical")->trigger();
+    Run(command, Choose("a", "b"));
+    windows = Windows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windows[0]->geometry(), merged[step++]);
     CloseAll();
   }
 }

@@ -40,6 +40,34 @@ TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   EXPECT_EQ(std::pair(third->x(), third->geometry().bottom() + 1), std::pair(0, first->y()));
 }
 
+TEST(Mdi, CascadedWindowsShareOneUsableSizeStaggeredInStackingOrder) {
+  QMdiArea area;
+  area.resize(600, 400);
+  std::vector<QMdiSubWindow*> windows;
+  for (int i = 0; i < 3; ++i) windows.push_back(area.addSubWindow(new QWidget));
+  area.show();
+  windows[1]->showMaximized();
+  area.setActiveSubWindow(windows[0]);
+  CascadeWindows(area);
+  const QRect room = area.viewport()->rect();
+  // The active window ends on top, the furthest down the stair.
+  const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+  ASSERT_EQ(stack.size(), 3);
+  EXPECT_EQ(stack.back(), windows[0]);
+  const int step = stack[1]->x();
+  EXPECT_GT(step, 0);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const QRect bounds = stack[i]->geometry();
+    EXPECT_FALSE(stack[i]->isMaximized());
+    EXPECT_EQ(bounds.size(), stack[0]->size());
+    EXPECT_EQ(bounds.topLeft(), QPoint(i * step, i * step));
+    EXPECT_TRUE(room.contains(bounds));
+    EXPECT_GE(bounds.width() * 3, room.width() * 2);
+    EXPECT_GE(bounds.height() * 3, room.height() * 2);
+  }
+}
+
 TEST(Mdi, TheWindowMenuListsTheOpenWindowsAndActivatesTheChosenOne) {
   QMdiArea area;
   QMenu menu;
