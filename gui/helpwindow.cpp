@@ -173,10 +173,10 @@ HelpWindow::HelpWindow(HelpBook book, const QString& caption, QWidget* parent)
   splitter->addWidget(left);
   splitter->addWidget(right);
   splitter->setStretchFactor(1, 1);
-  splitter->setSizes({200, 560});
+  splitter->setSizes({250, 510});
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(splitter);
-  resize(760, 520);
+  resize(780, 540);
 
   connect(search_, &QLineEdit::textChanged, this, [this] { FillList(); });
   connect(search_, &QLineEdit::returnPressed, this, [this] { OpenListed(0); });
