@@ -97,7 +97,7 @@ std::vector<const HelpTopic*> HelpBook::Search(const QString& words) const {
   };
   std::vector<QRegularExpression> patterns;
   for (const QString& word : words.simplified().split(' ', Qt::SkipEmptyParts)) {
-    patterns.emplace_back("\\b" + QRegularExpression::escape(word),
+    patterns.emplace_back("(?<!\\w)" + QRegularExpression::escape(word),
                           QRegularExpression::CaseInsensitiveOption |
                               QRegularExpression::UseUnicodePropertiesOption);
   }
@@ -128,6 +128,8 @@ std::vector<const HelpTopic*> HelpBook::Search(const QString& words) const {
 HelpWindow::HelpWindow(HelpBook book, const QString& caption, QWidget* parent)
     : QWidget(parent, Qt::Window), book_(std::move(book)), caption_(caption) {
   setObjectName("HelpWindow");
+  // Help left open does not keep the program running once the main window is closed.
+  setAttribute(Qt::WA_QuitOnClose, false);
   setWindowTitle(caption_);
   search_ = new QLineEdit;
   search_->setObjectName("HelpSearch");
