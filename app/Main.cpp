@@ -149,7 +149,8 @@ TMainForm::~TMainForm() {
   DebugLogDone();
   if (keyFilter_) qApp->removeEventFilter(keyFilter_.get());
   // A service installed over this window's help stays installed.
-  if (HelpService* current = SetHelpService(nullptr); current != help_.get()) SetHelpService(current);
+  HelpService* current = SetHelpService(nullptr);
+  if (current != help_.get()) SetHelpService(current);
   if (MainForm == this) MainForm = nullptr;
 }
 

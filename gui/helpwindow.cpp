@@ -186,7 +186,8 @@ HelpWindow::HelpWindow(HelpBook book, const QString& caption, QWidget* parent)
           [this](QListWidgetItem* item) { OpenListed(list_->row(item)); });
   connect(list_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { OpenListed(list_->row(item)); });
-  connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) { FollowLink(link); });
+  connect(browser_, &QTextBrowser::anchorClicked, this,
+          [this](const QUrl& link) { FollowLink(link); });
   connect(browser_, &QTextBrowser::sourceChanged, this,
           [this](const QUrl& source) { Shown(source.fileName()); });
   connect(browser_, &QTextBrowser::backwardAvailable, back_, &QWidget::setEnabled);
@@ -221,7 +222,9 @@ void HelpWindow::ShowTopic(const QString& file, const QString& notice) {
   notice_->setVisible(!line.isEmpty());
 }
 
-QString HelpWindow::NoticeText() const { return notice_->isVisibleTo(this) ? notice_->text() : QString(); }
+QString HelpWindow::NoticeText() const {
+  return notice_->isVisibleTo(this) ? notice_->text() : QString();
+}
 
 void HelpWindow::StartSearch() {
   show();
@@ -328,10 +331,11 @@ bool HelpWindowService::HelpCommand(int command, int data) {
       if (const HelpTopic* topic = window_->Book().EntryOfContext(data)) {
         window_->ShowTopic(topic->file);
       } else {
-        const bool named = asker != nullptr && asker != window_.get() && !asker->windowTitle().isEmpty();
-        window_->ShowTopic(contentsFile, "No help topic is written for " +
-                                             (named ? "\"" + asker->windowTitle() + "\"" : "this window") +
-                                             "; these are the contents.");
+        const bool named =
+            asker != nullptr && asker != window_.get() && !asker->windowTitle().isEmpty();
+        const QString what = named ? "\"" + asker->windowTitle() + "\"" : "this window";
+        window_->ShowTopic(contentsFile,
+                           "No help topic is written for " + what + "; these are the contents.");
       }
       break;
     case kHelpHelpOnHelp:
