@@ -77,7 +77,11 @@ TEST_F(HelpWindowTest, ContextsOpenTheirTopicsLinksAreFollowedAndTheHistoryGoesB
   HelpWindow* window = help.Window();
   EXPECT_EQ(Shown(), "echo.md");
   EXPECT_TRUE(window->Browser()->toPlainText().contains("An echo repeats the sound."));
+  EXPECT_EQ(window->TopicList()->currentItem()->text().toStdString(), "Echo");
   emit window->Browser()->anchorClicked(QUrl("contents.md"));
+  EXPECT_EQ(Shown(), "contents.md");
+  // The help never leaves the program.
+  emit window->Browser()->anchorClicked(QUrl("https://example.org/echo.md"));
   EXPECT_EQ(Shown(), "contents.md");
   EXPECT_TRUE(window->BackButton()->isEnabled());
   window->BackButton()->click();
