@@ -137,6 +137,8 @@ HelpWindow::HelpWindow(HelpBook book, const QString& caption, QWidget* parent)
   search_->setClearButtonEnabled(true);
   list_ = new QListWidget;
   list_->setObjectName("HelpTopics");
+  // A long title is cut with an ellipsis rather than scrolled; its topic shows it whole.
+  list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* left = new QWidget;
   auto* leftColumn = new QVBoxLayout(left);
   leftColumn->setContentsMargins(0, 0, 0, 0);
