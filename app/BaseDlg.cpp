@@ -253,6 +253,12 @@ void TDialogForm::showEvent(QShowEvent* event) {
   OrderTabStops();
 }
 
+bool TDialogForm::event(QEvent* event) {
+  // F1 is the dialog's own help, also while the main window's F1 shortcut could take it.
+  if (ClaimHelpKey(event)) return true;
+  return QDialog::event(event);
+}
+
 void TDialogForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
     bool callHelp = false;

@@ -106,6 +106,7 @@ class TDialogForm : public QDialog {
   bool CanTakeTab(const QWidget* widget) const;
   bool focusNextPrevChild(bool next) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
 
  public:
   void done(int result) override;

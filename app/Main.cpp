@@ -27,6 +27,7 @@
 #include "foundation/messages.h"
 #include "gui/actions.h"
 #include "gui/application.h"
+#include "gui/helpwindow.h"
 #include "gui/keyfilter.h"
 #include "gui/mdi.h"
 #include "gui/mediaplayer.h"
@@ -41,6 +42,10 @@ constexpr const char* kAssertUnit = "Main";
 constexpr const char* kPlayFileName = "kvtempplaywave.wav";
 constexpr const char* kRecFileName = "kvtemprecwave.wav";
 constexpr int kEditNameMaxLength = 99;
+
+// The help topics are built into the program (app/help), so no install step can lose them.
+constexpr const char* kHelpTopics = ":/help";
+constexpr const char* kHelpOnHelpTopic = "using-help.md";
 
 }  // namespace
 
@@ -128,6 +133,9 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   InstallScreenCursor(crSil, LoadProgramCursor("SIL"));
   InstallScreenCursor(crNote, LoadProgramCursor("NOTE"));
   SavedCursor = crDefault;
+  Q_INIT_RESOURCE(help);
+  help_ = std::make_unique<HelpWindowService>(kHelpTopics, "Korvalen Help", kHelpOnHelpTopic);
+  SetHelpService(help_.get());
 }
 
 TMainForm::~TMainForm() {
@@ -141,6 +149,9 @@ TMainForm::~TMainForm() {
   DebugLog("\n");
   DebugLogDone();
   if (keyFilter_) qApp->removeEventFilter(keyFilter_.get());
+  // A service installed over this window's help stays installed.
+  HelpService* current = SetHelpService(nullptr);
+  if (current != help_.get()) SetHelpService(current);
   if (MainForm == this) MainForm = nullptr;
 }
 

@@ -37,6 +37,7 @@ class TUnit;
 class TUnitWave;
 class TUnitMuz;
 class ApplicationEventFilter;
+class HelpWindowService;
 class MediaPlayer;
 class PlaybackControl;
 class PlayerDocuments;
@@ -69,6 +70,8 @@ class TMainForm : public QMainWindow {
   void HelpContentsExecute();
   void HelpTopicSearchExecute();
   void HelpOnHelpExecute();
+  // The help window that answers the help commands while this window lives.
+  HelpWindowService& Help() { return *help_; }
 
   // One-slot cursor store: only one cursor can be saved at a time.
   void SaveCursor(TCursor cursor);
@@ -340,6 +343,7 @@ class TMainForm : public QMainWindow {
   std::map<std::string, QToolBar*> toolBars_;
   std::vector<QIcon> imageListIcons_{ApplicationIcon()};
   std::unique_ptr<ApplicationEventFilter> keyFilter_;
+  std::unique_ptr<HelpWindowService> help_;
   std::unique_ptr<MediaPlayer> AudioPlayer;
   std::unique_ptr<PlayerDocuments> registryDocuments_;
   PlayerDocuments* playerDocuments_ = nullptr;

@@ -182,7 +182,7 @@ constexpr ActionSpec kHelp[] = {
     {"HelpContents", "&Contents", "F1", "", "", E},
     {"HelpTopicSearch", "&Topic Search", "Shift+F1", "Topic Search|", "", E},
     {"HelpOnHelp", "&Help on Help", "Ctrl+F1", "Help on help|", "", E},
-    {"HelpAbout", "&About...", "Alt+F1", "About|", "", 0},
+    {"HelpAbout", "&About...", "Alt+F1", "About|", "", E},
 };
 
 // One key serves a music command or a wave command, by the kind of the active document.

@@ -34,9 +34,7 @@ constexpr Names kWaveViewEntries = {"ViewWave", "ViewVold", "ZoomIn", "NoZoom", 
 constexpr Names kWindowArrangement = {"WindowCascade", "WindowTileHorizontal",
                                       "WindowTileVertical", "WindowMinimizeAll",
                                       "WindowArrangeAll"};
-// About is enabled by its own command's table row once the About box exists; until then it stays
-// as the table made it, so it never offers a command that does nothing.
-constexpr Names kHelpActions = {"HelpContents", "HelpTopicSearch", "HelpOnHelp"};
+constexpr Names kHelpActions = {"HelpContents", "HelpTopicSearch", "HelpOnHelp", "HelpAbout"};
 constexpr Names kMakeActions = {"MakeSilence", "MakeLine",  "MakeBlock", "MakeTriangle",
                                 "MakeSinus",   "MakeNoise", "MakeMFreq"};
 // The effects that need nothing but an editable wave with samples.

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QSpacerItem>
 #include <QString>
@@ -177,4 +178,12 @@ std::string NoHelpText(int command, int data) {
       break;
   }
   return "No help file is installed (" + helpFile + "), so " + topic + " cannot be shown.";
+}
+
+bool ClaimHelpKey(QEvent* event) {
+  if (event->type() != QEvent::ShortcutOverride) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier) return false;
+  event->accept();
+  return true;
 }

@@ -80,3 +80,6 @@ bool HelpCommand(int command, int data);
 bool HelpContext(int context);
 // The default service's box text for a command.
 std::string NoHelpText(int command, int data);
+// A window's own help key: accepts the override of a plain F1, so that the key reaches the
+// window's key handler instead of the application's F1 shortcut. Answers whether it did.
+bool ClaimHelpKey(QEvent* event);

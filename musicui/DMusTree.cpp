@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -961,6 +962,13 @@ void TDlgMusTree::FormShow() {
 }
 
 bool TDlgMusTree::event(QEvent* event) {
+  // F1 opens the dialog's help as its Help button does.
+  if (ClaimHelpKey(event)) return true;
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+      static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    HelpContext(kMusTreeHelpContext);
+    return true;
+  }
   if (event->type() == QEvent::WindowActivate) FormActivate();
   // A dialog has no main window's status bar: the actions' hints are shown in its own.
   if (event->type() == QEvent::StatusTip) StatusBar->showMessage(static_cast<QStatusTipEvent*>(event)->tip());

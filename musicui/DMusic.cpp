@@ -579,6 +579,7 @@ void TDlgMusic::RefreshStave(TNoteStave* stave) {
 }
 
 bool TDlgMusic::event(QEvent* event) {
+  if (ClaimHelpKey(event)) return true;
   if (event->type() == QEvent::Show && !event->spontaneous()) FormShow();
   if (event->type() == QEvent::WindowActivate) FormActivate();
   return QDialog::event(event);
