@@ -393,3 +393,17 @@ TEST_F(MainFormTest, ToolBarsWrapTheirButtonsOntoMoreRowsWhileDockedAndNotWhileD
   QTest::qWait(400);  // the docking animation
   EXPECT_EQ(std::tuple(bar->isFloating(), rows()), std::tuple(false, 3u));
 }
+
+TEST_F(MainFormTest, TheToolBarsOfANewKindOfDocumentKeepTheMainWindowsSize) {
+  form->show();
+  QTest::qWait(20);
+  const QSize shown = form->size();
+  ScopedModalRunner runner([](QDialog&) { return int{QDialog::Accepted}; });
+  std::vector<QSize> sizes;
+  for (auto open : {&TMainForm::FileNewWaveExecute, &TMainForm::FileNewMuzExecute}) {
+    (form.get()->*open)();
+    QTest::qWait(20);
+    sizes.push_back(form->size());
+  }
+  EXPECT_EQ(sizes, std::vector<QSize>(2, shown));
+}
