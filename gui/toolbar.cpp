@@ -176,6 +176,11 @@ WrapToolBar::WrapToolBar(const QString& title, QWidget* parent)
     for (const auto& [action, widget] : widgets_) {
       if (action->isSeparator()) widget->updateGeometry();
     }
+    // Dragged past a side dock the bar stands up; floating it lies down again, and its window
+    // takes the new shape once Qt is done with the change.
+    QMetaObject::invokeMethod(this, [this] {
+      if (isFloating()) resize(sizeHint());
+    }, Qt::QueuedConnection);
   });
 }
 
