@@ -86,13 +86,21 @@ void PlaceBesideMainForm(QWidget& dialog) {
   // The frame is not known before the window system has framed the dialog once: until then the
   // owner's frame, drawn by the same window manager, tells its size.
   QSize frame = dialog.frameGeometry().size();
+  QPoint client;  // the client area's place in the frame, when only the owner's tells it
   if (frame == dialog.size() && dialog.parentWidget() != nullptr) {
     const QWidget* owner = dialog.parentWidget()->window();
     frame += owner->frameGeometry().size() - owner->size();
+    client = owner->geometry().topLeft() - owner->frameGeometry().topLeft();
   }
   const QPoint corner(std::min(screen.x() + screen.width() - frame.width(), main.Right),
                       std::min(screen.y() + screen.height() - frame.height(), main.Bottom));
-  dialog.move(corner);
+  // An unframed window moved to a corner is shown with its client area there, its frame a title
+  // bar higher than on every later showing: its client area is placed instead.
+  if (client.isNull()) {
+    dialog.move(corner);
+  } else {
+    dialog.setGeometry(QRect(corner + client, dialog.size()));
+  }
   auto* placement = dialog.findChild<FramePlacement*>("FramePlacement", Qt::FindDirectChildrenOnly);
   if (placement == nullptr) placement = new FramePlacement(dialog);
   placement->Arm(corner);

@@ -117,6 +117,13 @@ int ExecModal(QDialog& dialog) {
   Qt::WindowFlags flags = dialog.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   flags &= ~(Qt::WindowMinMaxButtonsHint | Qt::WindowContextHelpButtonHint);
+  // A window that stays on top would cover a dialog opened from the main window, and the program
+  // would seem to hang on a dialog out of sight: the dialog stays on top while one is shown.
+  for (const QWidget* top : QApplication::topLevelWidgets()) {
+    if (top != &dialog && top->isVisible() && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+      flags |= Qt::WindowStaysOnTopHint;
+    }
+  }
   if (flags != dialog.windowFlags()) dialog.setWindowFlags(flags);
   if (modalRunner) return modalRunner(dialog);
   return dialog.exec();

@@ -60,7 +60,9 @@ class FlowLayout : public QLayout {
   void setGeometry(const QRect& rect) override {
     QLayout::setGeometry(rect);
     const int before = Across(Arrange(laidLength_, nullptr));
-    laidLength_ = Along(rect.size());
+    // A bar is laid out once at a small default size before it is shown in its dock: lines of
+    // that length would stack up and make the main window grow to hold them.
+    if (parentWidget() == nullptr || parentWidget()->isVisible()) laidLength_ = Along(rect.size());
     Arrange(laidLength_, &rect);
     // The number of lines follows the length the bar was given; the bar's height (its width at
     // a side) follows the lines, once this layout pass is over.
@@ -174,6 +176,11 @@ WrapToolBar::WrapToolBar(const QString& title, QWidget* parent)
     for (const auto& [action, widget] : widgets_) {
       if (action->isSeparator()) widget->updateGeometry();
     }
+    // Dragged past a side dock the bar stands up; floating it lies down again, and its window
+    // takes the new shape once Qt is done with the change.
+    QMetaObject::invokeMethod(this, [this] {
+      if (isFloating()) resize(sizeHint());
+    }, Qt::QueuedConnection);
   });
 }
 

@@ -393,3 +393,35 @@ TEST_F(MainFormTest, ToolBarsWrapTheirButtonsOntoMoreRowsWhileDockedAndNotWhileD
   QTest::qWait(400);  // the docking animation
   EXPECT_EQ(std::tuple(bar->isFloating(), rows()), std::tuple(false, 3u));
 }
+
+TEST_F(MainFormTest, TheToolBarsOfANewKindOfDocumentKeepTheMainWindowsSize) {
+  form->show();
+  QTest::qWait(20);
+  const QSize shown = form->size();
+  ScopedModalRunner runner([](QDialog&) { return int{QDialog::Accepted}; });
+  std::vector<QSize> sizes;
+  for (auto open : {&TMainForm::FileNewWaveExecute, &TMainForm::FileNewMuzExecute}) {
+    (form.get()->*open)();
+    QTest::qWait(20);
+    sizes.push_back(form->size());
+  }
+  EXPECT_EQ(sizes, std::vector<QSize>(2, shown));
+}
+
+TEST_F(MainFormTest, ABarDraggedPastASideDockFloatsInOneRow) {
+  form->show();
+  QTest::qWait(20);
+  QToolBar* bar = form->ToolBar("ToolBarBasic");
+  const auto dragTo = [&](QPoint global) {
+    QTest::mouseMove(bar, bar->mapFromGlobal(global));
+    QTest::qWait(20);
+  };
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
+  const QRect area(form->MdiArea()->mapToGlobal(QPoint()), form->MdiArea()->size());
+  dragTo(area.topLeft() + QPoint(8, area.height() / 2));  // over the left dock: the bar stands up
+  dragTo(area.center());
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(area.center()));
+  QTest::qWait(50);
+  EXPECT_EQ(std::tuple(bar->isFloating(), bar->orientation(), bar->size()),
+            std::tuple(true, Qt::Horizontal, bar->sizeHint()));
+}
