@@ -2,6 +2,7 @@
 
 #include <QActionEvent>
 #include <QLayout>
+#include <QMainWindow>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOption>
@@ -165,14 +166,19 @@ WrapToolBar::WrapToolBar(const QString& title, QWidget* parent)
   flow_->setContentsMargins(0, 0, 0, 0);
   flow_->setSpacing(style()->pixelMetric(QStyle::PM_ToolBarItemSpacing, nullptr, this));
   addWidget(holder_);
+  KeepRowsOutOfTheMinimum();
   // Qt takes a dragged bar out of its dock and floats it until it is dropped on a dock again.
   // The change waits until Qt is done with the bar: a new size in the middle of the taking out
   // would cost the main window the place it keeps open for the bar's return.
   connect(this, &QToolBar::topLevelChanged, this, [this] {
-    QMetaObject::invokeMethod(this, [this] { SetWrapable(!isFloating()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] {
+      if (!isFloating()) KeepALineOfItsOwn();
+      SetWrapable(!isFloating());
+    }, Qt::QueuedConnection);
   });
   connect(this, &QToolBar::orientationChanged, this, [this](Qt::Orientation orientation) {
     flow_->SetOrientation(orientation);
+    KeepRowsOutOfTheMinimum();
     for (const auto& [action, widget] : widgets_) {
       if (action->isSeparator()) widget->updateGeometry();
     }
@@ -182,6 +188,27 @@ WrapToolBar::WrapToolBar(const QString& title, QWidget* parent)
       if (isFloating()) resize(sizeHint());
     }, Qt::QueuedConnection);
   });
+}
+
+void WrapToolBar::KeepRowsOutOfTheMinimum() {
+  // Qt's own policy makes a bar's preferred depth also the least it needs, and the main window
+  // grows to give its bars the least they need: a bar squeezed for a moment while it docks would
+  // stack its buttons in a tall column and stretch the user's window for good. The least a bar
+  // needs is one row; the central area gives up what the further rows take.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+}
+
+void WrapToolBar::KeepALineOfItsOwn() {
+  // Dropped beside another bar, Qt shares the dock line: the bar after the first would get
+  // little more than one button's length and stack its buttons into a column. Every bar of the
+  // dock keeps a line of its own, as the bars start out (a break before a line's first bar is
+  // no change).
+  auto* window = qobject_cast<QMainWindow*>(parentWidget());
+  if (window == nullptr) return;
+  const Qt::ToolBarArea area = window->toolBarArea(this);
+  for (QToolBar* bar : window->findChildren<QToolBar*>(Qt::FindDirectChildrenOnly)) {
+    if (!bar->isFloating() && window->toolBarArea(bar) == area) window->insertToolBarBreak(bar);
+  }
 }
 
 bool WrapToolBar::Wrapable() const { return flow_->Wrap(); }

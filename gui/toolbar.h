@@ -21,6 +21,8 @@ class WrapToolBar : public QToolBar {
   void actionEvent(QActionEvent* event) override;
 
  private:
+  void KeepRowsOutOfTheMinimum();
+  void KeepALineOfItsOwn();
   QWidget* MakeWidget(QAction* action);
   // The button (or the widget) that shows `action` on the bar; none when the bar does not hold it.
   QWidget* WidgetOf(const QAction* action) const;

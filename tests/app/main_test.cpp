@@ -425,3 +425,32 @@ TEST_F(MainFormTest, ABarDraggedPastASideDockFloatsInOneRow) {
   EXPECT_EQ(std::tuple(bar->isFloating(), bar->orientation(), bar->size()),
             std::tuple(true, Qt::Horizontal, bar->sizeHint()));
 }
+
+
+TEST_F(MainFormTest, ABarDockedBesideAnotherTakesALineOfItsOwnAndKeepsTheMainWindowsSize) {
+  form->show();
+  ScopedModalRunner runner([](QDialog&) { return int{QDialog::Accepted}; });
+  form->FileNewWaveExecute();
+  form->resize(380, 600);
+  QTest::qWait(20);
+  QToolBar* bar = form->ToolBar("ToolBarBasic");
+  QToolBar* next = form->ToolBar("ToolBarWave1");
+  const auto dragTo = [&](QPoint global) {
+    QTest::mouseMove(bar, bar->mapFromGlobal(global));
+    QTest::qWait(20);
+  };
+  // Floated, then dropped on the line of the bar that now leads the top dock.
+  const QPoint middle = form->MdiArea()->mapToGlobal(form->MdiArea()->rect().center());
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
+  dragTo(middle);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(middle));
+  QTest::qWait(50);
+  ASSERT_TRUE(bar->isFloating());
+  const QPoint line = next->mapToGlobal(QPoint(next->width() / 2, 4));
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
+  for (int step = 8; step >= 0; --step) dragTo(line + QPoint(0, step * 20));
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(line));
+  QTest::qWait(400);  // the docking animation
+  EXPECT_EQ(std::tuple(bar->isFloating(), form->size(), bar->width(), next->width()),
+            std::tuple(false, QSize(380, 600), 380, 380));
+}
