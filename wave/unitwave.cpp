@@ -58,6 +58,11 @@ Sound* unitUnitWave::GetSound() const {
   return document != nullptr ? document->GetSound() : nullptr;
 }
 
+const Sound* unitUnitWave::GetReadableSound() const {
+  const Sound* sound = GetSound();
+  return sound != nullptr && sound->GetValues() > 0 ? sound : nullptr;
+}
+
 // --- Construction -------------------------------------------------------------------------------
 
 // The parameter bears the record's name so that the assertions name it as the callers know it.

@@ -22,13 +22,6 @@ const Props& Store(Props& own, const Props& given) {
   return own;
 }
 
-// Another document's sound read as an envelope, curve or form. A document that is gone or empty
-// has nothing to read: the command is refused rather than run on nothing.
-const Sound* ReadableSound(const unitUnitWave& wave) {
-  const Sound* sound = wave.GetSound();
-  return sound != nullptr && sound->GetValues() > 0 ? sound : nullptr;
-}
-
 // The selection a paste leaves: the clipboard's samples at the document's rate.
 int32_t PastedEnd(int32_t begin, const Sound& clip, int32_t rate) {
   const double ratio = clip.Freq > 0 ? static_cast<double>(rate) / clip.Freq : 1.0;
@@ -91,7 +84,7 @@ bool TUnitWave::MakeBlockTriangle(const TBlockTriangleProps& p, bool triangle) {
   // No period, or no length (a "same length as" document that is empty), makes no wave.
   if (!(period * TheSound->Freq > 0) || !(length > 0)) return false;
   if (p.HasMiddleEnvelope()) {
-    const Sound* middle = ReadableSound(p.MiddleEnvelope);
+    const Sound* middle = p.MiddleEnvelope.GetReadableSound();
     if (middle == nullptr) return false;
     return RunOperation(
         true, GetSelBegin(), GetSelEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
@@ -129,7 +122,7 @@ bool TUnitWave::MakeMFreq(const TMFreqProps& props) {
   if (freqCount < 1) return false;  // no oscillator to sound
   const Sound* form = nullptr;
   if (p.UseKind != 0) {
-    form = ReadableSound(p.WaveForm);
+    form = p.WaveForm.GetReadableSound();
     if (form == nullptr) return false;
   }
   std::vector<double> startVolumes(static_cast<size_t>(freqCount));
@@ -275,7 +268,7 @@ bool TUnitWave::Volume(const TVolumeProps& props) {
                           return sound.Volume(abort, factor, begin, end);
                         });
   }
-  const Sound* envelope = ReadableSound(p.Envelope);
+  const Sound* envelope = p.Envelope.GetReadableSound();
   if (envelope == nullptr) return false;
   return RunOperation(false, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
     return sound.VolumeEnv(abort, envelope, begin, end);
@@ -290,7 +283,7 @@ bool TUnitWave::Balance(const TBalanceProps& props) {
   const bool filterDiff = p.VolumeDiff == 2;
   const Sound* directions = nullptr;
   if (p.DirKind != 0) {
-    directions = ReadableSound(p.DirEnvelope);
+    directions = p.DirEnvelope.GetReadableSound();
     if (directions == nullptr) return false;
   }
   const double direction = p.DirConstant.GetValue();
@@ -345,7 +338,7 @@ bool TUnitWave::RollOut(const TRollOutProps& props) {
     return false;
   const double start = PartOf(p.StartPosition.GetValue(), stretchTime);
   if (p.SpeedEnvelopeUsed) {
-    const Sound* speeds = ReadableSound(p.SpeedEnvelope);
+    const Sound* speeds = p.SpeedEnvelope.GetReadableSound();
     if (speeds == nullptr) return false;
     return RunOperation(true, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
       return sound.RollOutSpeed(abort, speeds, factor, speed, start, begin, end);
@@ -384,8 +377,8 @@ bool TUnitWave::TempoPitch(const TTempoPitchProps& props) {
   // pitch envelope and a constant speed is made for forward speeds only.
   if (p.FreqEnvelopeUsed && !p.SpeedEnvelopeUsed && quality == 1 && speed < 0) return false;
   const double start = PartOf(p.StartPosition.GetValue(), stretchTime);
-  const Sound* freqs = p.FreqEnvelopeUsed ? ReadableSound(p.FreqEnvelope) : nullptr;
-  const Sound* speeds = p.SpeedEnvelopeUsed ? ReadableSound(p.SpeedEnvelope) : nullptr;
+  const Sound* freqs = p.FreqEnvelopeUsed ? p.FreqEnvelope.GetReadableSound() : nullptr;
+  const Sound* speeds = p.SpeedEnvelopeUsed ? p.SpeedEnvelope.GetReadableSound() : nullptr;
   if ((p.FreqEnvelopeUsed && freqs == nullptr) || (p.SpeedEnvelopeUsed && speeds == nullptr)) return false;
   return RunOperation(true, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
     if (freqs == nullptr && speeds == nullptr)
@@ -407,7 +400,7 @@ bool TUnitWave::Up(const TUpProps& props) {
 }
 
 bool TUnitWave::Distort(const TDistortProps& props) {
-  const Sound* curve = ReadableSound(Store(Props.Distort, props).DistortEnvelope);
+  const Sound* curve = Store(Props.Distort, props).DistortEnvelope.GetReadableSound();
   if (curve == nullptr) return false;
   return RunOperation(false, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
     return sound.Distort(abort, curve, begin, end);
@@ -433,8 +426,8 @@ bool TUnitWave::PerEcho(const TPerEchoProps& props) {
   const double volume = p.VolumeConstant.GetValue();
   // One sample has no neighbour to echo between, and no echoes are no change.
   if (GetEnd() - GetBegin() < 2 || count < 1) return false;
-  const Sound* times = p.TimeEnvelopeUsed ? ReadableSound(p.TimeEnvelope) : nullptr;
-  const Sound* volumes = p.VolumeKind != 0 ? ReadableSound(p.VolumeEnvelope) : nullptr;
+  const Sound* times = p.TimeEnvelopeUsed ? p.TimeEnvelope.GetReadableSound() : nullptr;
+  const Sound* volumes = p.VolumeKind != 0 ? p.VolumeEnvelope.GetReadableSound() : nullptr;
   if ((p.TimeEnvelopeUsed && times == nullptr) || (p.VolumeKind != 0 && volumes == nullptr)) return false;
   return RunOperation(true, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
     if (times == nullptr && volumes == nullptr) return sound.PerEchoConst(abort, time, volume, count, begin, end);
@@ -472,7 +465,7 @@ bool TUnitWave::FilterHighLow(const THighLowProps& p, bool high) {
   if (!(factor > 0 && factor < 1) || count < 1) return false;
   const Sound* times = nullptr;
   if (p.FreqKind != 0) {
-    times = ReadableSound(p.FreqEnvelope);
+    times = p.FreqEnvelope.GetReadableSound();
     if (times == nullptr) return false;
   } else if (!(time * TheSound->Freq > 0)) {
     return false;
@@ -507,8 +500,8 @@ bool TUnitWave::FilterResNotch(const TResNotchProps& p, bool resonant) {
   const double period = p.FreqConstant.GetValue();
   const double width = p.WidthConstant.GetValue();
   if (widthConstant && !(width >= 0 && width <= 1)) return false;
-  const Sound* periods = periodConstant ? nullptr : ReadableSound(p.FreqEnvelope);
-  const Sound* widths = widthConstant ? nullptr : ReadableSound(p.WidthEnvelope);
+  const Sound* periods = periodConstant ? nullptr : p.FreqEnvelope.GetReadableSound();
+  const Sound* widths = widthConstant ? nullptr : p.WidthEnvelope.GetReadableSound();
   if ((!periodConstant && periods == nullptr) || (!widthConstant && widths == nullptr)) return false;
   return RunOperation(false, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
     return sound.ResNotch(abort, periodConstant, widthConstant, period, width, periods, widths, routines.constant,
@@ -524,7 +517,7 @@ bool TUnitWave::FilterBlock(const TBlockFilterProps& props) {
       return sound.BlockFilter(abort, blockTime, begin, end);
     });
   }
-  const Sound* blocks = ReadableSound(p.TimeEnvelope);
+  const Sound* blocks = p.TimeEnvelope.GetReadableSound();
   if (blocks == nullptr) return false;
   return RunOperation(true, GetBegin(), GetEnd(), [&](const Sound& sound, bool& abort, int32_t& begin, int32_t& end) {
     return sound.BlockFilterEnv(abort, blocks, blockTime, begin, end);

@@ -12,10 +12,9 @@ using namespace refusaltext;
 
 // Another wave read as an envelope, curve, form or length: empty when it holds samples.
 std::string UnreadableWave(const char* what, const unitUnitWave& wave, const char* field) {
-  const Sound* sound = wave.GetSound();
-  if (sound != nullptr && sound->GetValues() > 0) return {};
+  if (wave.GetReadableSound() != nullptr) return {};
   return std::string(what) + kTheWave + wave.GetName() + kChosenAs + field +
-         (sound == nullptr ? kNotOpen : kHoldsNoSamples);
+         (wave.GetSound() == nullptr ? kNotOpen : kHoldsNoSamples);
 }
 
 // The first reason of several, or empty.

@@ -24,6 +24,9 @@ class unitUnitWave {
   // The current sound of the referenced document, or null when no open document has the name.
   // Defined with the wave document, which it needs to reach the sound.
   Sound* GetSound() const;
+  // The same sound when it holds samples, else null: a document that is gone or empty has nothing
+  // to read as an envelope, curve or form.
+  const Sound* GetReadableSound() const;
 
   // Selects the entry that carries the name; otherwise the selection stays as it is.
   void ShowInCombo(WaveCombo& combo) const;
