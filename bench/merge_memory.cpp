@@ -4,8 +4,6 @@
 // what the sources hold, and how much sample memory the merge added.
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <string>
 
 #include "bench_util.h"
 #include "wave/sound.h"

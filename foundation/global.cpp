@@ -53,15 +53,7 @@ void KeepSampleBuffersInTheHeap() {
 // for the next operation, which then writes into memory that is already there. The kept ones
 // stay resident, so they never outweigh the buffers still in use (a small allowance aside):
 // once the long sounds are gone, so is their memory. The sanitizers only watch malloc's
-// buffers, so under them every buffer comes from malloc.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KV_SAMPLE_MAPPINGS 0
-#endif
-#endif
-#if !defined(KV_SAMPLE_MAPPINGS) && defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
-#define KV_SAMPLE_MAPPINGS 1
-#endif
+// buffers, so under them every buffer comes from malloc (KV_SAMPLE_MAPPINGS, global.h).
 
 #if KV_SAMPLE_MAPPINGS
 constexpr size_t kHugePageBytes = 2 * 1024 * 1024;

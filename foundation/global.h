@@ -17,6 +17,19 @@ int64_t SampleBytesInUse();
 // Bytes of freed long buffers kept for the next ones: never more than those in use, or 64 MiB
 // when less is in use, and at most 1 GiB.
 int64_t KeptSampleBytes();
+// Whether long buffers are mappings of their own, which are kept for reuse when freed; under the
+// sanitizers every buffer comes from malloc, which they watch.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KV_SAMPLE_MAPPINGS 0
+#endif
+#endif
+#if !defined(KV_SAMPLE_MAPPINGS) && defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+#define KV_SAMPLE_MAPPINGS 1
+#endif
+#ifndef KV_SAMPLE_MAPPINGS
+#define KV_SAMPLE_MAPPINGS 0
+#endif
 
 // Sets a budget for one scope and restores the previous one.
 class ScopedSampleBudget {

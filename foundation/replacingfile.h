@@ -32,9 +32,6 @@ class ReplacingFile {
   // Flushes the new file and puts it in its place.
   bool Commit();
 
-  // The file that is written: the target of a link, else the name given.
-  const std::string& Target() const { return target_; }
-  bool InPlace() const { return inPlace_; }
   // Create failed for want of room for the new content in place.
   bool NoRoom() const { return noRoom_; }
 

@@ -280,8 +280,10 @@ void HelpWindow::FillList() {
     }
   } else {
     listed = book_.Search(words);
-    if (listed.empty()) list_->addItem(new QListWidgetItem("No topic holds these words"));
-    if (listed.empty()) list_->item(0)->setFlags(Qt::NoItemFlags);
+    if (listed.empty()) {
+      auto* none = new QListWidgetItem("No topic holds these words", list_);
+      none->setFlags(Qt::NoItemFlags);
+    }
   }
   for (const HelpTopic* topic : listed) {
     auto* item = new QListWidgetItem(topic->title, list_);

@@ -12,9 +12,9 @@ namespace {
 
 constexpr const char* kWindowListEntry = "windowListEntry";
 
-QList<QMdiSubWindow*> ShownWindows(QMdiArea& area) {
+QList<QMdiSubWindow*> ShownWindows(QMdiArea& area, QMdiArea::WindowOrder order = QMdiArea::CreationOrder) {
   QList<QMdiSubWindow*> shown;
-  for (QMdiSubWindow* window : area.subWindowList(QMdiArea::CreationOrder)) {
+  for (QMdiSubWindow* window : area.subWindowList(order)) {
     if (window->isVisible() && !window->isMinimized()) shown.append(window);
   }
   return shown;
@@ -26,10 +26,7 @@ void CascadeWindows(QMdiArea& area) {
   // Qt's own cascade sizes every window by its size hint, a few dozen pixels for a document
   // window. Here all share one size, the area less the staggering, and the staggering starts
   // over at the top left after as many steps as keep two thirds of the area.
-  QList<QMdiSubWindow*> windows;
-  for (QMdiSubWindow* window : area.subWindowList(QMdiArea::StackingOrder)) {
-    if (window->isVisible() && !window->isMinimized()) windows.append(window);
-  }
+  const QList<QMdiSubWindow*> windows = ShownWindows(area, QMdiArea::StackingOrder);
   if (windows.isEmpty()) return;
   const QRect room = area.viewport()->rect();
   const int step = std::max(1, area.style()->pixelMetric(QStyle::PM_TitleBarHeight) +

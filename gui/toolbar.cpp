@@ -211,8 +211,6 @@ void WrapToolBar::KeepALineOfItsOwn() {
   }
 }
 
-bool WrapToolBar::Wrapable() const { return flow_->Wrap(); }
-
 void WrapToolBar::SetWrapable(bool wrapable) {
   if (wrapable == flow_->Wrap()) return;
   flow_->SetWrap(wrapable);

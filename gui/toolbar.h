@@ -13,14 +13,12 @@ class WrapToolBar : public QToolBar {
  public:
   explicit WrapToolBar(const QString& title, QWidget* parent = nullptr);
 
-  // Off while the bar is dragged or floats, on again once it is docked.
-  bool Wrapable() const;
-  void SetWrapable(bool wrapable);
-
  protected:
   void actionEvent(QActionEvent* event) override;
 
  private:
+  // Off while the bar is dragged or floats, on again once it is docked.
+  void SetWrapable(bool wrapable);
   void KeepRowsOutOfTheMinimum();
   void KeepALineOfItsOwn();
   QWidget* MakeWidget(QAction* action);

@@ -43,6 +43,13 @@
 
 namespace {
 
+// A second face of `action` (another text, hint or picture) that runs it and follows its state.
+void FollowAction(QAction* twin, QAction* action) {
+  twin->setEnabled(action->isEnabled());
+  QObject::connect(twin, &QAction::triggered, action, &QAction::trigger);
+  QObject::connect(action, &QAction::enabledChanged, twin, &QAction::setEnabled);
+}
+
 constexpr const char* kAssertUnit = "DMusTree";
 constexpr int kImageSize = 20;
 constexpr int kTreeIndent = 28;
@@ -488,9 +495,7 @@ void TDlgMusTree::BuildActions() {
     QAction* twin = nullptr;
     make({twin, "", picture, mirrored, hint});
     twin->setText(action->text());
-    twin->setEnabled(action->isEnabled());
-    connect(twin, &QAction::triggered, action, &QAction::trigger);
-    connect(action, &QAction::enabledChanged, twin, &QAction::setEnabled);
+    FollowAction(twin, action);
     return twin;
   };
   QAction* toolForward = toolTwin(cmdMoveForward, Picture::MoveForward, false,
@@ -503,8 +508,7 @@ void TDlgMusTree::BuildActions() {
   // The action reads "&Delete"; its menu item "&Part", through a twin that follows its state.
   QAction* deletePart = remove->addAction("&Part");
   deletePart->setStatusTip(cmdDelete->statusTip());
-  connect(deletePart, &QAction::triggered, cmdDelete, &QAction::trigger);
-  connect(cmdDelete, &QAction::enabledChanged, deletePart, &QAction::setEnabled);
+  FollowAction(deletePart, cmdDelete);
   QMenu* view = menu->addMenu("&View");
   view->addActions({cmdTreeExpand, cmdTreeExpandAll});
   view->addSeparator();

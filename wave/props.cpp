@@ -103,6 +103,10 @@ double TSinusProps::GetCount() const {
 
 double TTempoPitchProps::GetLengthFactor() const { return SpeedLengthFactor(*this); }
 
+bool TTempoPitchProps::TwoHeadsBackward() const {
+  return FreqEnvelopeUsed && !SpeedEnvelopeUsed && Quality == 1 && SpeedFactor.GetValue() < 0;
+}
+
 double TRollOutProps::GetLengthFactor() const { return SpeedLengthFactor(*this); }
 
 double TLengthProps::GetLengthFactor(double duration) const {

@@ -190,6 +190,8 @@ struct TTempoPitchProps {
   // New length / old length; 0 for a kind it does not know, and where it would divide by a
   // duration or speed of 0.
   double GetLengthFactor() const;
+  // The two-head form with a pitch envelope and a constant speed is made for forward speeds only.
+  bool TwoHeadsBackward() const;
 };
 
 struct TRollOutProps {

@@ -373,9 +373,8 @@ bool TUnitWave::TempoPitch(const TTempoPitchProps& props) {
   const uint8_t quality = p.Quality;
   if (!(stretchTime > 0) || speed == 0 || !std::isfinite(speed) || !(factor > 0) || !std::isfinite(factor))
     return false;
-  // One head follows a pitch envelope at a backward speed as well; the two-head form with a
-  // pitch envelope and a constant speed is made for forward speeds only.
-  if (p.FreqEnvelopeUsed && !p.SpeedEnvelopeUsed && quality == 1 && speed < 0) return false;
+  // One head follows a pitch envelope at a backward speed as well; two heads do not.
+  if (p.TwoHeadsBackward()) return false;
   const double start = PartOf(p.StartPosition.GetValue(), stretchTime);
   const Sound* freqs = p.FreqEnvelopeUsed ? p.FreqEnvelope.GetReadableSound() : nullptr;
   const Sound* speeds = p.SpeedEnvelopeUsed ? p.SpeedEnvelope.GetReadableSound() : nullptr;

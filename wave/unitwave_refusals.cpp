@@ -66,11 +66,8 @@ std::string TUnitWave::Refusal(const TLengthProps& p) const {
 }
 
 std::string TUnitWave::Refusal(const TTempoPitchProps& p) const {
-  // The two-head form with a pitch envelope and a constant speed is made for forward speeds only.
-  const bool backwardWithTwoHeads =
-      p.FreqEnvelopeUsed && !p.SpeedEnvelopeUsed && p.Quality == 1 && p.SpeedFactor.GetValue() < 0;
   return FirstOf(
-      {backwardWithTwoHeads ? std::string(kTempoPitch) + kHighQualityForwardOnly : "",
+      {p.TwoHeadsBackward() ? std::string(kTempoPitch) + kHighQualityForwardOnly : "",
        p.FreqEnvelopeUsed ? UnreadableWave(kTempoPitch, p.FreqEnvelope, "Frequency Envelope") : "",
        p.SpeedEnvelopeUsed ? UnreadableWave(kTempoPitch, p.SpeedEnvelope, "Speed Envelope") : "",
        p.LengthKind == kSameLengthAs ? UnreadableWave(kTempoPitch, p.LengthSameAs, "Same Length as") : ""});

@@ -88,10 +88,10 @@ class WaveFileTest : public testing::Test {
   std::vector<Writer> BothWriters() {
     music_.Add(std::make_unique<TXMLAttribute>("A", std::string(200, 'a')));
     return {{"wave", [this](const std::string& path) { return WriteWaveFile(abort_, path, sound_, 0, 3); }, "RIFF"},
-            {"music", [this](const std::string& path) { return music_.SaveToFile(path, musicError); }, "<?xml"}};
+            {"music", [this](const std::string& path) { return music_.SaveToFile(path, musicError_); }, "<?xml"}};
   }
   bool Saved(const Writer& w, const std::string& path) const { return ReadBytes(path).rfind(w.head, 0) == 0; }
-  std::string musicError;
+  std::string musicError_;
 
   std::vector<std::string> FilesInDir() const {
     std::vector<std::string> names;
@@ -301,7 +301,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
     setrlimit(RLIMIT_FSIZE, &saved_limit);
     EXPECT_EQ(std::tuple(withoutRoom, ReadBytes(real)), std::tuple(false, std::string("old")));
     if (w.head == "<?xml") {
-      EXPECT_EQ(musicError, xmltext::kCannotWrite);  // the music save says why: no room
+      EXPECT_EQ(musicError_, xmltext::kCannotWrite);  // the music save says why: no room
     }
     const bool inPlace = w.save(link);
     SetFolderWritableCheck(nullptr);
