@@ -400,10 +400,11 @@ TEST_F(MainFormTest, TheToolBarsOfANewKindOfDocumentKeepTheMainWindowsSize) {
   const QSize shown = form->size();
   ScopedModalRunner runner([](QDialog&) { return int{QDialog::Accepted}; });
   std::vector<QSize> sizes;
-  for (auto open : {&TMainForm::FileNewWaveExecute, &TMainForm::FileNewMuzExecute}) {
-    (form.get()->*open)();
+  for (int opened = 1; opened <= 2; ++opened) {  // the first brings the wave's tool bars
+    QTest::keySequence(form.get(), QKeySequence("Ctrl+N"));
     QTest::qWait(20);
     sizes.push_back(form->size());
+    EXPECT_EQ(form->MDIChildren().size(), size_t(opened));
   }
   EXPECT_EQ(sizes, std::vector<QSize>(2, shown));
 }
@@ -430,7 +431,8 @@ TEST_F(MainFormTest, ABarDraggedPastASideDockFloatsInOneRow) {
 TEST_F(MainFormTest, ABarDockedBesideAnotherTakesALineOfItsOwnAndKeepsTheMainWindowsSize) {
   form->show();
   ScopedModalRunner runner([](QDialog&) { return int{QDialog::Accepted}; });
-  form->FileNewWaveExecute();
+  QTest::keySequence(form.get(), QKeySequence("Ctrl+N"));  // a new wave
+  ASSERT_EQ(form->MDIChildren().size(), 1u);
   form->resize(380, 600);
   QTest::qWait(20);
   QToolBar* bar = form->ToolBar("ToolBarBasic");

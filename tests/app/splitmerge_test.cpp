@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/ChildWave.h"
 #include "app/DMergeHor.h"
@@ -44,7 +45,8 @@ class SplitMerge : public MainWindowTest {
   }
   void CloseAll() { for (TMDIChildWave* window : Windows()) delete window; }
   // Runs a command, `drive` playing the user in its dialog; answers how many dialogs it showed.
-  int Run(void (TMainForm::*command)(), const std::function<void(QDialog&)>& drive = {}) {
+  // Presses the key of the command's action, enabled as the idle update leaves it.
+  int Run(const char* command, const std::function<void(QDialog&)>& drive = {}) {
     int shown = 0;
     ScopedModalRunner runner([&](QDialog& dialog) {
       ++shown;
@@ -53,7 +55,10 @@ class SplitMerge : public MainWindowTest {
       if (dialog.isVisible()) dialog.reject();
       return dialog.result();
     });
-    (form.get()->*command)();
+    form->ActionList1Update();
+    QAction* action = form->Action(command);
+    EXPECT_TRUE(action->isEnabled()) << command;
+    QTest::keySequence(form.get(), action->shortcut());
     return shown;
   }
   // Chooses the two waves of a merge dialog and presses OK.
@@ -73,12 +78,11 @@ class SplitMerge : public MainWindowTest {
 }  // namespace
 
 TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) {
-  form->resize(800, 600);  // room for the merged window's 402 pixels
+  form->resize(800, 800);  // room for the merged window's 402 pixels below the wave's tool bars
   const std::vector<int16_t> left = Ramp(400, 0, 3), right = Ramp(400, 0, -7);
   TMDIChildWave* source = Open(StereoOf(left, right, 22050), "S", {10, 0, 300, 401});
   source->GetUnitWave()->SetSelRange(100, 200);
-  form->Action("SplitV")->setEnabled(true);  // as the action update leaves it for a stereo wave
-  form->Action("SplitV")->trigger();
+  Run("SplitV");
   std::vector<TMDIChildWave*> windows = Windows();
   // The modified source closed without the save question.
   ASSERT_EQ(std::pair(windows.size(), sink.messages.empty()), std::pair(size_t{2}, true));
@@ -94,7 +98,7 @@ TEST_F(SplitMerge, AStereoWaveSplitIntoItsChannelsAndMergedBackKeepsItsSamples) 
         std::tuple("NONAME" + std::to_string(2 + i), bounds[i], *channels[i], 100, 200, true));
     part->SetName(i == 0 ? "L" : "R");
   }
-  EXPECT_EQ(Run(&TMainForm::MergeVExecute, Choose("L", "R")), 1);
+  EXPECT_EQ(Run("MergeV", Choose("L", "R")), 1);
   windows = Windows();
   ASSERT_EQ(windows.size(), 1u);
   EXPECT_EQ(std::pair(Channels(*windows[0]->GetUnitWave()->GetSound()), windows[0]->geometry()),
@@ -113,7 +117,7 @@ TEST_F(SplitMerge, AHorizontalSplitCutsAtTheCursorOrAroundTheSelectionAsChosen) 
     Open(MonoOf(Ramp(1001, 0, 1), 22050), "", {10, 20, 500, 100})
         ->GetUnitWave()
         ->SetSelEnds(c.moving, c.anchor);
-    const int shown = Run(&TMainForm::SplitHExecute, [&c](QDialog& dialog) {
+    const int shown = Run("SplitH", [&c](QDialog& dialog) {
       dynamic_cast<TDlgSplitHorProps&>(dialog).rgrResult->SetItemIndex(c.result);
       dynamic_cast<TDlgSplitHorProps&>(dialog).OKBtn->click();
     });
@@ -148,7 +152,7 @@ TEST_F(SplitMerge, AHorizontalMergeOffersWhatDiffersAndLaysItsWindowBetweenTheSo
                                   : StereoOf(Ramp(100, 0, 1), Ramp(100, 0, 1), c.rateB);
     b->BytesPerSample = static_cast<uint16_t>(c.bytesB);
     Open(std::move(b), "b", {300, 50, 200, 100});
-    Run(&TMainForm::MergeHExecute, [&c](QDialog& shown) {
+    Run("MergeH", [&c](QDialog& shown) {
       auto& dialog = dynamic_cast<TDlgMergeHorProps&>(shown);
       Choose("a", "b")(dialog);
       const std::vector<bool> pages = {
@@ -177,7 +181,7 @@ TEST_F(SplitMerge, TheMergeDialogRefusesTheSameWaveTwiceOrNoChoice) {
   for (const auto& [other, message] : cases) {
     SCOPED_TRACE(other);
     sink.messages.clear();
-    Run(&TMainForm::MergeVExecute, [other](QDialog& shown) {
+    Run("MergeV", [other](QDialog& shown) {
       auto& dialog = dynamic_cast<TDlgMergeVertProps&>(shown);
       EXPECT_EQ(dialog.cboLeft->count(), 2);
       Choose("a", other)(dialog);  // a press on the disabled OK does nothing
@@ -203,7 +207,7 @@ TEST_F(SplitMerge, AnEmptyWaveMergesAsAnEmptyChannelOrNothingBeforeOrAfter) {
     Open(MonoOf(fives, 22050), "a");
     Open(std::make_unique<MonoSound>(22050, 2), "e");
     Open(std::make_unique<StereoSound>(22050, 2), "e2");
-    Run(c.vertical ? &TMainForm::MergeVExecute : &TMainForm::MergeHExecute, [&c](QDialog& shown) {
+    Run(c.vertical ? "MergeV" : "MergeH", [&c](QDialog& shown) {
       if (auto* vertical = dynamic_cast<TDlgMergeVertProps*>(&shown)) {
         vertical->cboLeft->setCurrentIndex(vertical->cboLeft->findText(c.one));
         vertical->cboRight->setCurrentIndex(vertical->cboRight->findText(c.other));
@@ -225,11 +229,9 @@ TEST_F(SplitMerge, AnEmptyWaveMergesAsAnEmptyChannelOrNothingBeforeOrAfter) {
 
 TEST_F(SplitMerge, MergesTakeTheSourcesOwnSamplesOverAndFreeEachBufferOnce) {
   // 0 "a", 1 "b": the source whose buffer each channel of the result is.
-  struct Case { void (TMainForm::*command)(); int32_t countA, countB; int left, right; };
+  struct Case { const char* command; int32_t countA, countB; int left, right; };
   constexpr int32_t kLong = 1 << 20;
-  const Case cases[] = {{&TMainForm::MergeVExecute, kLong, kLong, 0, 1},
-                        {&TMainForm::MergeHExecute, kLong, 0, 0, 0},
-                        {&TMainForm::MergeHExecute, 0, kLong, 1, 1}};
+  const Case cases[] = {{"MergeV", kLong, kLong, 0, 1}, {"MergeH", kLong, 0, 0, 0}, {"MergeH", 0, kLong, 1, 1}};
   const int64_t start = SampleBytesInUse();
   const std::string file = scratch + "/merged.wav";
   for (const Case& c : cases) {
@@ -261,8 +263,7 @@ TEST_F(SplitMerge, MergesTakeTheSourcesOwnSamplesOverAndFreeEachBufferOnce) {
 
 TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
   int step = 0;  // split, merge in turn, merge side by side
-  for (void (TMainForm::*command)() :
-       {&TMainForm::SplitHExecute, &TMainForm::MergeHExecute, &TMainForm::MergeVExecute}) {
+  for (const char* command : {"SplitH", "MergeH", "MergeV"}) {
     SCOPED_TRACE(step++);
     Open(MonoOf(Ramp(3000, 0, 1), 22050), "a");
     Open(MonoOf(Ramp(1000, 0, 1), 22050), "b")->GetUnitWave()->SetCursor(500);
@@ -285,9 +286,10 @@ TEST_F(SplitMerge, AFailedAllocationLeavesEverySourceOpenAndUnchanged) {
 
 TEST_F(SplitMerge, SplitsOfAMaximisedWindowAndMergesOfTiledWindowsStayWhollyInTheArea) {
   Open(MonoOf(Ramp(1000, 0, 1), 22050), "")->GetUnitWave()->SetCursor(400);
+  form->ActionList1Update();  // the wave's tool bars take their room before the area is measured
   Windows()[0]->showMaximized();
   QRect room = Windows()[0]->geometry();
-  Run(&TMainForm::SplitHExecute);
+  Run("SplitH");
   std::vector<TMDIChildWave*> windows = Windows();
   ASSERT_EQ(windows.size(), 2u);
   const int cut = 400 * room.width() / 1000;
@@ -305,13 +307,13 @@ TEST_F(SplitMerge, SplitsOfAMaximisedWindowAndMergesOfTiledWindowsStayWhollyInTh
   const QRect merged[] = {QRect(QPoint(0, h / 2 / 2), QPoint(w - 1, (h / 2 + h) / 2 - 1)),
                           QRect(QPoint(w / 2 / 2, 0), QPoint((w / 2 + w) / 2 - 1, h - 1))};
   int step = 0;
-  for (void (TMainForm::*command)() : {&TMainForm::MergeHExecute, &TMainForm::MergeVExecute}) {
+  for (const char* command : {"MergeH", "MergeV"}) {
     SCOPED_TRACE(step);
     if (step == 1) {
       Open(MonoOf(Ramp(10, 0, 1), 22050), "a");
       Open(MonoOf(Ramp(10, 0, 1), 22050), "b");
     }
-    form->Action(step == 0 ? "WindowTileHorizontal" : "WindowTileVertical")->trigger();
+    QTest::keyClick(form.get(), Qt::Key_F4, step == 0 ? Qt::NoModifier : Qt::ShiftModifier);  // tile
     Run(command, Choose("a", "b"));
     windows = Windows();
     ASSERT_EQ(windows.size(), 1u);

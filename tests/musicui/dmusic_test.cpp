@@ -293,8 +293,8 @@ TEST_F(MusicDialog, ReopensWhereItWasPlacedWhateverTheWindowManagerMakesOfIt) {
   const QPoint placed = d->frameGeometry().topLeft();
   MisplacingWindowManager windowManager(*d);
   for (int reopen = 0; reopen < 3; ++reopen) {
-    form->MusicDialogExecute();
-    form->MusicDialogExecute();
+    Trigger("MusicDialog");
+    Trigger("MusicDialog");
     QApplication::processEvents();
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->frameGeometry().topLeft(), placed) << reopen;

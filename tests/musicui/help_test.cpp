@@ -42,9 +42,9 @@ class DialogHelp : public MuzWindowTest {
     if (state == "score") {
       Open(NewScore(2));
     } else {
-      OpenWave("env", Saw(2000, 91));
-      OpenWave("st", std::make_unique<StereoSound>(SawWave(900, 17), SawWave(900, 29), 44100, 2));
-      OpenWave("", state == "mono" ? Saw() : std::make_unique<StereoSound>(SawWave(4410, 37), SawWave(4410, 53), 44100, 2))
+      OpenNamed("env", Saw(2000, 91));
+      OpenNamed("st", std::make_unique<StereoSound>(SawWave(900, 17), SawWave(900, 29), 44100, 2));
+      OpenNamed("", state == "mono" ? Saw() : std::make_unique<StereoSound>(SawWave(4410, 37), SawWave(4410, 53), 44100, 2))
           ->SetSelRange(100, 300);
       form->SetClipBoardSound(Saw(50, 301));
     }
@@ -52,13 +52,6 @@ class DialogHelp : public MuzWindowTest {
     form->ActionList1Update();
     windows = form->MDIChildren().size();
     active = form->GetActiveMDIChild();
-  }
-  TUnitWave* OpenWave(const std::string& name, SoundPtr sound) {
-    auto unit = std::make_unique<TUnitWave>("", std::move(sound));
-    unit->SetName(name);
-    TUnitWave* opened = unit.get();
-    form->CreateMDIChildWave(name, std::move(unit), TWaveViewProps(), TVoldViewProps());
-    return opened;
   }
 
   // The topic's title and the line above it, as the help window shows them.
