@@ -475,10 +475,10 @@ bool TUnitWave::FilterHighLow(const THighLowProps& p, bool high) {
       return from.FilterEnv(abort, routines.envelope, times, factor, stages, passes, begin, end);
     };
     if (!maximize) return filter(sound, count, count);
-    // Each single pass starts from 70 % of full scale, so the stages cannot clip.
+    // Each round of all the stages starts from 70 % of full scale, so the stages cannot clip.
     SoundPtr current = sound.Maximize70(abort, begin, end);
     for (int32_t round = 0; round < count && current && !abort; ++round) {
-      SoundPtr next = filter(*current, 1, 1);
+      SoundPtr next = filter(*current, count, 1);
       if (next) next->Maximize70InPlace(abort, begin, end);
       current = std::move(next);
     }
