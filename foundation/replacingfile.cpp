@@ -48,7 +48,7 @@ ReplacingFile::~ReplacingFile() {
   if (temporary_ && !committed_) ::unlink(target_.c_str());
 }
 
-bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t size, const char* suffix) {
+bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t size) {
   if (fileName.empty() || size < 0 || fd_ >= 0) return false;
   target_ = ResolveLinks(fileName);
   if (target_.empty()) return false;
@@ -66,19 +66,18 @@ bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t 
   }
   const std::string folder = FolderOf(target_);
   if (existed && !folderWritable(folder.empty() ? "." : folder)) return CreateInPlace(size);
+  // A new file renamed over one of several hard links would leave the other names with the old
+  // content: such a file is written itself.
+  if (existed && info.st_nlink > 1) return CreateInPlace(size);
+  // The new file takes a name no file has yet, so that no file of the user's is overwritten or
+  // removed on the way.
   int error = 0;
-  if (suffix != nullptr) {
-    tempPath_ = target_ + suffix;
-    fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+  static unsigned serial = 0;
+  for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    tempPath_ = target_ + ".kvtmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     error = errno;
-  } else {
-    static unsigned serial = 0;
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-      tempPath_ = target_ + ".kvtmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-      fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      error = errno;
-      if (fd_ < 0 && error != EEXIST) break;
-    }
+    if (fd_ < 0 && error != EEXIST) break;
   }
   if (fd_ < 0) {
     tempPath_.clear();

@@ -22,12 +22,12 @@ class ReplacingFile {
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
   // Opens the file for `size` bytes. `temporary` writes in place (a play file, thrown away after
-  // use; dropped unfinished, it is removed). Otherwise the new file is made beside the target, as
-  // target + `suffix` when a suffix is given, else under a fresh name. In a folder the user cannot
-  // write, an existing writable file is written in place once the room for `size` bytes is
+  // use; dropped unfinished, it is removed). Otherwise the new file is made beside the target
+  // under a fresh name. In a folder the user cannot write, and for a file with more than one hard
+  // link, an existing writable file is written in place once the room for `size` bytes is
   // reserved, so a full disk still leaves it as it was. False, with nothing changed, for an empty
   // name, a target that is not a writable regular file, or no way to write.
-  bool Create(const std::string& fileName, bool temporary, int64_t size, const char* suffix = nullptr);
+  bool Create(const std::string& fileName, bool temporary, int64_t size);
   bool Write(const void* data, size_t n);
   // Flushes the new file and puts it in its place.
   bool Commit();

@@ -420,7 +420,7 @@ bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) c
   // file is written beside it and only a complete one replaces it.
   const std::string text = DocumentText();
   ReplacingFile file;
-  if (!file.Create(fileName, false, static_cast<int64_t>(text.size()), ".kvnew")) {
+  if (!file.Create(fileName, false, static_cast<int64_t>(text.size()))) {
     error = file.NoRoom() ? xmltext::kCannotWrite : xmltext::kCannotOpenForWriting;
     return false;
   }

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <iterator>
+#include <tuple>
 
 #include "tests/foundation/xml_test_util.h"
 
@@ -6,21 +11,38 @@ TEST(XmlWriter, FailedSavesReportAndKeepThePreviousFile) {
   ScratchDir dir;
   TXMLCompound root("R");
   std::string error;
-  // The new file cannot be made beside the target: the old one stays as it was.
-  std::ofstream(dir.File("b.xml")) << "old";
-  std::filesystem::create_directory(dir.File("b.xml.kvnew"));
-  EXPECT_FALSE(root.SaveToFile(dir.File("b.xml"), error));
-  EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
-  EXPECT_EQ(ReadWholeFile(dir.File("b.xml")), "old");
-  std::filesystem::create_directories(dir.File("d.xml/in"));  // the new file cannot take the name
+  std::filesystem::create_directories(dir.File("d.xml/in"));  // a folder cannot take the saved file
   EXPECT_FALSE(root.SaveToFile(dir.File("d.xml"), error));
+  EXPECT_EQ(error, "Operating System cannot open file for writing, maybe the file is readonly.");
+
+  // A save that fails while writing (the file-size limit stands in for a full disk) keeps the old
+  // file, and neither that save nor a good one touches a file of the user's beside the target,
+  // whatever its name.
+  std::ofstream(dir.File("b.xml")) << "old";
+  std::ofstream(dir.File("b.xml.kvnew")) << "mine";
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved, small;
+  getrlimit(RLIMIT_FSIZE, &saved);
+  small = saved;
+  small.rlim_cur = 10;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool written = root.SaveToFile(dir.File("b.xml"), error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(error, "Operating System cannot write the file, maybe the disk is full.");
+  EXPECT_EQ(std::tuple(ReadWholeFile(dir.File("b.xml")), ReadWholeFile(dir.File("b.xml.kvnew"))),
+            std::tuple("old", "mine"));
+  error.clear();
+  EXPECT_TRUE(root.SaveToFile(dir.File("b.xml"), error));
+  EXPECT_EQ(std::tuple(ReadWholeFile(dir.File("b.xml")).substr(0, 5), ReadWholeFile(dir.File("b.xml.kvnew"))),
+            std::tuple("<?xml", "mine"));
 
   // A save over an existing file succeeds and leaves no new file behind.
-  error.clear();
   EXPECT_TRUE(root.SaveToFile(dir.File("c.xml"), error));
   EXPECT_TRUE(root.SaveToFile(dir.File("c.xml"), error));
   EXPECT_EQ(error, "");
-  EXPECT_FALSE(std::filesystem::exists(dir.File("c.xml.kvnew")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("")), std::filesystem::directory_iterator()),
+            4);  // b.xml, its neighbour, c.xml and the folder d.xml
 
   std::FILE* full = std::fopen("/dev/full", "w");
   if (full != nullptr) {

@@ -313,6 +313,30 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
   EXPECT_EQ(FilesInDir().size(), 5u);  // no new file left behind
 }
 
+// A file known under several names: every name sees the save, and a full disk still leaves
+// the file as it was.
+TEST_F(WaveFileTest, SavesReachEveryHardLinkOfTheFile) {
+  const std::vector<Writer> writers = BothWriters();
+  std::signal(SIGXFSZ, SIG_IGN);
+  for (const Writer& w : writers) {
+    SCOPED_TRACE(w.name);
+    const std::string file = WriteBytes("old", w.name), other = PathOf(std::string(w.name) + ".other");
+    fs::create_hard_link(file, other);
+    rlimit saved_limit, small;
+    getrlimit(RLIMIT_FSIZE, &saved_limit);
+    small = saved_limit;
+    small.rlim_cur = 40;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const bool withoutRoom = w.save(file);
+    setrlimit(RLIMIT_FSIZE, &saved_limit);
+    EXPECT_EQ(std::tuple(withoutRoom, ReadBytes(other)), std::tuple(false, std::string("old")));
+    ASSERT_TRUE(w.save(file));
+    EXPECT_TRUE(Saved(w, other) && ReadBytes(other) == ReadBytes(file));
+    EXPECT_EQ(fs::hard_link_count(file), 2u);
+  }
+  EXPECT_EQ(FilesInDir().size(), 4u);  // no new file left behind
+}
+
 // The folder check above, through the system's own refusal: a folder of the user's that they may
 // not write, holding a file they may.
 TEST_F(WaveFileTest, SavesWriteInPlaceInAFolderTheUserCannotWrite) {
