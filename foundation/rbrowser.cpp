@@ -210,11 +210,10 @@ void TRecordBrowser::Delete() {
 }
 
 void TRecordBrowser::Copy() {
-  delete clipboard_;
-  clipboard_ = nullptr;
-  clipboardFull_ = false;
+  // A bad field stops the copy with its message; the row copied before stays to be pasted.
   TBrowseRecord* record = nullptr;
   if (IsOpen && ReadFields(record) && record != nullptr) {
+    delete clipboard_;
     clipboard_ = record;
     clipboardFull_ = true;
   } else {

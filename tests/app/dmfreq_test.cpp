@@ -103,3 +103,23 @@ TEST(MFreqDialog, ABadRowBlocksWhatSavesItAndNothingElse) {
     for (const RecordedMessage& message : sink.messages) EXPECT_EQ(FieldOf(message), "Start Angle");
   }
 }
+
+// A Copy refused for a bad field keeps the row copied before: Paste stays and gives it back.
+TEST(MFreqDialog, ARefusedCopyKeepsTheEarlierCopy) {
+  RecordingSink sink;
+  TMFreqProps props;
+  props.DefFrequency = true;
+  props.DefAngle = false;
+  TDlgMFreqProps dialog(nullptr, props);
+  RunDialog(dialog, [&] {
+    Control(dialog, "editFrequency")->setText("200 Hz");
+    Press(dialog, "btnCopy");
+    Press(dialog, "btnAppend");  // the new row lacks its angle
+    Press(dialog, "btnCopy");
+    EXPECT_EQ(State(dialog), "2/2 110011");
+    Press(dialog, "btnPaste");
+    EXPECT_EQ(Text(dialog, "editFrequency"), "200 Hz");
+  });
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(FieldOf(sink.messages[0]), "Start Angle");
+}
