@@ -256,11 +256,13 @@ WavePtr Wave::BlockFilterEnv(bool& abort, double maxBlockTime, const Wave* envel
                              int32_t& end) const {
   if (envelope == nullptr) return nullptr;
   CheckRange(begin, end);
-  if (!(maxBlockTime > 0)) maxBlockTime = 0;
+  if (std::isnan(maxBlockTime)) maxBlockTime = 0;
+  // A negative largest time (the field allows one) reaches as far as its magnitude; its sign only
+  // turns the blocks round, as a negative envelope value does.
   // The trailing position starts half the tail before the selection, behind the leading one, so
   // that every selected sample enters the block and leaves it again within the output, and the
   // audio around the selection is read as 0 rather than a second time.
-  const int64_t halfTail = TruncCount(maxBlockTime + 1.0L);
+  const int64_t halfTail = TruncCount(std::fabs(static_cast<long double>(maxBlockTime)) + 1.0L);
   const int16_t* selection = wave + begin;
   const int64_t count = end - begin;
   EnvelopeReader blockTimes(envelope, count);

@@ -143,16 +143,22 @@ TEST(Filter, BlockFiltersAverageAndGrowTheSelectionByTheirTail) {
   }
 
   // An all-zero envelope passes half of each sample at the trailing position: the selection once,
-  // between two tails of trunc(Tm + 1) zeros, and the audio after it once. A negative block
-  // time is no block.
-  WavePtr silent = MakeWave({0, 0}), full = MakeWave({32767});
+  // between two tails of trunc(|Tm| + 1) zeros, and the audio after it once. A negative largest
+  // time reaches as far as its magnitude and takes the blocks from the other side.
+  WavePtr silent = MakeWave({0, 0}), half = MakeWave({16384}), full = MakeWave({32767});
+  struct EnvCase { double largest; const Wave* envelope; Samples16 expected; };
+  const EnvCase envCases[] = {
+      {2.5, silent.get(), {5, 0, 0, 0, 50, 100, -150, 20, 0, 0, 0, 7}},
+      {-3, silent.get(), {5, 0, 0, 0, 0, 50, 100, -150, 20, 0, 0, 0, 0, 7}},
+      {3, half.get(), {5, 0, 0, 0, 50, 0, -109, -10, -23, -23, -23, -23, -23, 7}},
+      {-3, half.get(), {5, 0, 0, 0, 0, 33, 99, -49, -20, 23, 23, 23, 23, 7}},
+  };
   int32_t begin = 1, end = 5;
-  EXPECT_EQ(Samples(w->BlockFilterEnv(abort, 2.5, silent.get(), begin, end)),
-            (Samples16{5, 0, 0, 0, 50, 100, -150, 20, 0, 0, 0, 7}));
-  EXPECT_EQ(end, 11);
-  begin = 1, end = 5;
-  EXPECT_EQ(Samples(w->BlockFilterEnv(abort, -3, silent.get(), begin, end)),
-            (Samples16{5, 0, 50, 100, -150, 20, 0, 7}));
+  for (const EnvCase& c : envCases) {
+    begin = 1, end = 5;
+    EXPECT_EQ(Samples(w->BlockFilterEnv(abort, c.largest, c.envelope, begin, end)), c.expected) << c.largest;
+    EXPECT_EQ(end, static_cast<int32_t>(c.expected.size()) - 1);
+  }
   // At full envelope every selected sample enters the block and leaves it within the output.
   begin = 50, end = 150;
   WavePtr averaged = MakeConstant(200, 3000)->BlockFilterEnv(abort, 4, full.get(), begin, end);
