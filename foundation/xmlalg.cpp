@@ -38,8 +38,6 @@ int CharKind(int c, int32_t& line, int32_t& column) {
     column = 1;
     return kWhite;
   }
-  // White space that does not move the column: files with CRLF line ends read like LF files.
-  if (c == '\r') return kWhite;
   int kind = kOther;
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) kind = kLetter;
   else if (c >= '0' && c <= '9') kind = kDigit;
@@ -195,7 +193,8 @@ TXMLToken::TXMLToken(TXMLText& text, int32_t& line, int32_t& column) {
   while (!stopped) {
     c = text.at < text.end ? static_cast<unsigned char>(*text.at++) : EOF;
     // The CR of a CRLF line end is dropped, as a text-mode read drops it: a text that crosses a
-    // line then reads the same from a CRLF file as from an LF file. A lone CR stays a blank.
+    // line then reads the same from a CRLF file as from an LF file. A lone CR is an ordinary
+    // character, refused in a tag as any other.
     if (c == '\r' && text.at < text.end && *text.at == '\n') {
       c = static_cast<unsigned char>(*text.at++);
     }

@@ -33,7 +33,8 @@ TEST(XmlTokenizer, TagsAllowBlanksAroundNamesAndSlashesAndTextIsTrimmedAndUnesca
                         Case{"A\tB\nC\r\nD\rE<", xmlTokenAttr, "A B C D E"},
                         Case{"R&B; &quot;<", xmlTokenAttr, "R&B; &quot;"},
                         Case{"&lt;b&gt; &amp;lt;<", xmlTokenAttr, "<b> &lt;"},
-                        Case{"\xe9t\xe9<", xmlTokenAttr, "\xe9t\xe9"}}) {
+                        Case{"\xe9t\xe9<", xmlTokenAttr, "\xe9t\xe9"},
+                        Case{"\r<", xmlTokenAttr, ""}}) {  // a lone CR is no blank to skip
     std::vector<Seen> seen = Scan(c.text);
     ASSERT_FALSE(seen.empty()) << c.text;
     EXPECT_EQ(std::get<0>(seen[0]), c.kind) << c.text;
@@ -51,7 +52,8 @@ TEST(XmlTokenizer, ForbiddenCharactersGiveAnErrorNamingCharacterAndPosition) {
                         Case{">", "unexpected '>' found in line 3, column 1."},
                         Case{"<a>x>", "unexpected '>' found in line 3, column 4."},
                         Case{"abc", "unexpected end-of-file  found in line 3, column 3."},
-                        Case{"<a", "unexpected end-of-file  found in line 3, column 2."}}) {
+                        Case{"<a", "unexpected end-of-file  found in line 3, column 2."},
+                        Case{"<\ra>", "unexpected '\r' found in line 3, column 1."}}) {
     std::vector<Seen> seen = Scan(c.text);
     ASSERT_FALSE(seen.empty()) << c.text;
     EXPECT_EQ(std::get<0>(seen.back()), xmlTokenError) << c.text;
