@@ -473,9 +473,10 @@ struct Stretch {
   }
 
   void Draw() {
-    // 16 to 18: chords, rests, ties.
+    // 16 to 18: the chords of all three lists, then the rests, then the ties, so a tie lies over
+    // every head and rest it crosses.
+    std::array<std::vector<DrawnChord>, 3> drawn;
     for (size_t k = 0; k < 3; ++k) {
-      std::vector<DrawnChord> drawn;
       std::vector<TDrawXNotesItem*> drawnItems;
       for (TDrawXNotesItem* chord : active[k]) {
         // An empty tuplet slot only holds a place; the beam marks keep it out of every beam.
@@ -497,26 +498,16 @@ struct Stretch {
         for (const TDrawXNoteItem& note : chord->Notes) {
           d.heads.push_back({*note.DrawNote, note.Displaced, note.Selected});
         }
-        drawn.push_back(std::move(d));
+        drawn[k].push_back(std::move(d));
         drawnItems.push_back(chord);
       }
-      DrawChords(canvas, band, drawn);
-      for (size_t i = 0; i < drawn.size(); ++i) {
-        for (size_t n = 0; n < drawn[i].heads.size(); ++n) {
-          drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[i].heads[n].leftX);
-          drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[i].heads[n].rightX);
+      DrawChords(canvas, band, drawn[k]);
+      for (size_t i = 0; i < drawn[k].size(); ++i) {
+        for (size_t n = 0; n < drawn[k][i].heads.size(); ++n) {
+          drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[k][i].heads[n].leftX);
+          drawnItems[i]->Notes[n].MuzNote->ExtendXRange(drawn[k][i].heads[n].rightX);
         }
       }
-      std::vector<DrawnChord> tied;
-      if (L.KeptDrawn[k]) tied.push_back(*L.KeptDrawn[k]);
-      tied.insert(tied.end(), drawn.begin(), drawn.end());
-      // A tie arrives only from the chord just before it; anything else (voices overlapping in one
-      // stick direction) is drawn without it.
-      for (size_t i = 0; i < tied.size(); ++i) {
-        if (tied[i].SlurEnd && (i == 0 || !tied[i - 1].SlurBegin)) tied[i].SlurEnd = false;
-      }
-      DrawTies(canvas, band, tied);
-      if (!drawn.empty()) L.KeptDrawn[k] = drawn.back();
     }
     for (TDrawXSilItem& rest : L.Rests) {
       if (rest.Time >= t) continue;
@@ -525,6 +516,18 @@ struct Stretch {
       DrawSilence(canvas, rest.FlagKind, rest.Dots, left, glyphs, nextX, rest.Selected);
       rest.Silence->ExtendXRange(left);
       rest.Silence->ExtendXRange(nextX);
+    }
+    for (size_t k = 0; k < 3; ++k) {
+      std::vector<DrawnChord> tied;
+      if (L.KeptDrawn[k]) tied.push_back(*L.KeptDrawn[k]);
+      tied.insert(tied.end(), drawn[k].begin(), drawn[k].end());
+      // A tie arrives only from the chord just before it; anything else (voices overlapping in one
+      // stick direction) is drawn without it.
+      for (size_t i = 0; i < tied.size(); ++i) {
+        if (tied[i].SlurEnd && (i == 0 || !tied[i - 1].SlurBegin)) tied[i].SlurEnd = false;
+      }
+      DrawTies(canvas, band, tied);
+      if (!drawn[k].empty()) L.KeptDrawn[k] = drawn[k].back();
     }
   }
 

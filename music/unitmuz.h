@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -241,9 +242,13 @@ class TUnitMuz : public TUnit {
   // Edit mode's selected note or rest, and its selected bar; null for anything else.
   TStaveTimeSymbol* GetEditedTimeSymbol() const;
   TMuzBar* GetEditedBar() const;
-  // Gives every note and rest at the selected one's position the length and dots, and moves the
-  // later symbols of the stave by the change of its length.
-  void SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points);
+  // Gives every note and rest at the selected one's position the new length kind or the new dots,
+  // each keeping the other as it was, and moves the later symbols of the stave from the selected
+  // one's old length to the new length of the selected one or of the last at the position.
+  void SetTimeAtPosition(TStaveTimeSymbol* selected, std::optional<int32_t> noteLengthKind,
+                         std::optional<int32_t> points, bool shiftBySelected);
+  // Whether Alt+N or Alt+S can give the edited symbol its own stored length kind.
+  bool CanConvertWithLength(int32_t kind) const;
   void StepPoints(int32_t step);
   // In add mode a length command chooses what the next press inserts; answers whether it did.
   bool ChooseInsertLength(int32_t kind, uint8_t insertKind);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "foundation/assertion.h"
@@ -357,21 +358,32 @@ bool TUnitMuz::IsSilenceLength(int32_t kind) const {
   return symbol != nullptr && symbol->AsNote() == nullptr && symbol->GetFlagLength() == kind;
 }
 
-void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, int32_t noteLengthKind, int32_t points) {
+void TUnitMuz::SetTimeAtPosition(TStaveTimeSymbol* selected, std::optional<int32_t> noteLengthKind,
+                                 std::optional<int32_t> points, bool shiftBySelected) {
   const double oldLength = selected->GetLength();
-  const int8_t oldKind = selected->GetNoteLengthKind();
-  const int32_t oldPoints = selected->GetPoints();
   const std::vector<TStaveTimeSymbol*> members = SymbolsAtPosition(selected);
-  const auto setAll = [&members](int32_t kind, int32_t dots) {
-    for (TStaveTimeSymbol* member : members) {
-      member->SetNoteLengthKind(static_cast<int8_t>(kind));
-      member->SetPoints(dots);
-    }
+  struct Was {
+    int8_t kind;
+    int32_t points;
+    double length;
   };
-  setAll(noteLengthKind, points);
-  if (selected->GetLength() > oldLength && !HasRoomToGrow(selected->GetSinglePartMuz()))
-    return setAll(oldKind, oldPoints);
-  ShiftKeepingKeyOrder(members.back(), members.back()->GetLength() - oldLength, selected->GetNoteStave());
+  std::vector<Was> was;
+  bool grows = false;
+  for (TStaveTimeSymbol* member : members) {
+    was.push_back({member->GetNoteLengthKind(), member->GetPoints(), member->GetLength()});
+    if (noteLengthKind) member->SetNoteLengthKind(static_cast<int8_t>(*noteLengthKind));
+    if (points) member->SetPoints(*points);
+    grows = grows || member->GetLength() > was.back().length;
+  }
+  if (grows && !HasRoomToGrow(selected->GetSinglePartMuz())) {
+    for (size_t i = 0; i < members.size(); ++i) {
+      members[i]->SetNoteLengthKind(was[i].kind);
+      members[i]->SetPoints(was[i].points);
+    }
+    return;
+  }
+  const double newLength = (shiftBySelected ? selected : members.back())->GetLength();
+  ShiftKeepingKeyOrder(members.back(), newLength - oldLength, selected->GetNoteStave());
 }
 
 bool TUnitMuz::ChooseInsertLength(int32_t kind, uint8_t insertKind) {
@@ -402,7 +414,7 @@ void TUnitMuz::SetNoteLength(int32_t kind) {
   KV_ASSERT(selectedNoteGroup != NULL);
   int32_t total = 0;
   KV_ASSERT(selected->FlagLength2TotalLength(kind, total));
-  SetTimeAtPosition(selected, total, selected->GetPoints());
+  SetTimeAtPosition(selected, total, std::nullopt, true);
   TMuzNote* note = selected->AsNote();
   if (note == nullptr) {
     // The rest becomes a note on the centre line; a key that cannot place one there keeps the rest.
@@ -421,7 +433,7 @@ void TUnitMuz::SetSilenceLength(int32_t kind) {
   if (selected == nullptr) return;
   int32_t total = 0;
   KV_ASSERT(selected->FlagLength2TotalLength(kind, total));
-  SetTimeAtPosition(selected, total, selected->GetPoints());
+  SetTimeAtPosition(selected, total, std::nullopt, false);
   if (selected->AsNote() != nullptr) {
     TSilence* silence = NewSilenceInPlaceOf(selected);
     for (TMuzNote* chordNote : NotesOfChord(selected)) RemoveSymbol(chordNote);
@@ -452,15 +464,23 @@ void TUnitMuz::KeyShiftL() {
   if (GetActiveLength(kind) && kind < 64) StepLength(kind * 2);
 }
 
-// The stored kind of a tuplet member is the group's: it need not pass as a drawn kind.
+// Alt+N and Alt+S convert a symbol whatever its dots, even more than its length allows a menu
+// command. They only pass over a tuplet member whose stored kind, the group's, is too long to read
+// as a drawn kind: no total length answers it.
+bool TUnitMuz::CanConvertWithLength(int32_t kind) const {
+  const TStaveTimeSymbol* symbol = GetEditedTimeSymbol();
+  int32_t total = 0;
+  return symbol == nullptr || symbol->FlagLength2TotalLength(kind, total);
+}
+
 void TUnitMuz::KeyAltN() {
   uint8_t kind = 0;
-  if (GetActiveLength(kind) && CanSetNoteLength(kind)) SetNoteLength(kind);
+  if (GetActiveLength(kind) && CanConvertWithLength(kind)) SetNoteLength(kind);
 }
 
 void TUnitMuz::KeyAltS() {
   uint8_t kind = 0;
-  if (GetActiveLength(kind) && CanSetSilenceLength(kind)) SetSilenceLength(kind);
+  if (GetActiveLength(kind) && CanConvertWithLength(kind)) SetSilenceLength(kind);
 }
 
 // --- articulations -----------------------------------------------------------------------------
@@ -545,7 +565,7 @@ void TUnitMuz::StepPoints(int32_t step) {
   KV_ASSERT(noteInFlag != NULL);
   const int32_t points = noteInFlag->GetPoints();
   KV_ASSERT(noteInFlag->MayTotalPoints(points + step));
-  SetTimeAtPosition(noteInFlag, noteInFlag->GetNoteLengthKind(), points + step);
+  SetTimeAtPosition(noteInFlag, std::nullopt, points + step, false);
   if (const TMuzNote* note = noteInFlag->AsNote()) note->PlayPreview(Tempo.GetValue());
   Refresh();
   SetModified();

@@ -25,9 +25,10 @@ struct Laid {
     b.stave->SetKey(key);
   }
   ~Laid() { delete single; }
-  TMuzNote* Add(double position, int8_t kind, int32_t points, int32_t height, uint8_t shift = noteShiftNormal) {
+  TMuzNote* Add(double position, int8_t kind, int32_t points, int32_t height, uint8_t shift = noteShiftNormal,
+                uint8_t stick = drawStickAuto) {
     auto* note = new TMuzNote(&b.unit, b.group, kind, points, position, key->HeightToPitch(height), b.stave, shift,
-                              sool, 0, noteArtNormal, single, drawStickAuto);
+                              sool, 0, noteArtNormal, single, stick);
     single->InsertSymbol(note);
     b.stave->AddNoteToLayout(note, false);
     return note;
@@ -156,6 +157,43 @@ TEST(StaveLayout, EighthsShareOneBeamLineJoinedOrNot) {
       EXPECT_EQ(chords[i].BeamEnd, c.ends[i]);
       EXPECT_EQ(chords[i].StickEnd, c.stickEnds[i]);
     }
+  }
+}
+
+TEST(StaveLayout, TiesAreDrawnAfterEveryChordAndRest) {
+  // A half note 5/16 before the bar becomes a quarter tied to a sixteenth; chords of other lists
+  // and a quarter rest lie under that tie.
+  struct Case {
+    uint8_t tiedStick;
+    std::vector<uint8_t> laterSticks;  // sixteenths from 0.75 on, one per stick kind
+    bool rest;
+  } cases[] = {
+      {drawStickUp, {drawStickDown}, false},
+      {drawStickUp, {drawStickAuto}, true},
+      {drawStickDown, {drawStickAuto, drawStickUp}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.laterSticks.size());
+    Laid l;
+    l.Add(0.6875, 2, 0, -2, noteShiftNormal, c.tiedStick);
+    for (size_t i = 0; i < c.laterSticks.size(); ++i) {
+      l.Add(0.75 + 0.0625 * i, 16, 0, 0, noteShiftNormal, c.laterSticks[i]);
+    }
+    if (c.rest) {
+      auto* rest = new TSilence(4, 0, 0.75, l.b.stave, sool, 0, l.single);
+      l.single->InsertSymbol(rest);
+      l.b.stave->AddSilenceToLayout(rest, false);
+    }
+    l.Layout(1.0);
+    // Ties are the only many-pointed polygons, the quarter rest the only one of ten points.
+    std::vector<int> phases;
+    for (const CanvasCall& call : l.canvas.calls) {
+      const size_t points = call.kind == CanvasCall::Polygon ? call.points.size() : 0;
+      phases.push_back(points > 14 ? 2 : points == 10 ? 1 : 0);
+    }
+    EXPECT_EQ(std::count(phases.begin(), phases.end(), 2), 1);
+    EXPECT_EQ(std::count(phases.begin(), phases.end(), 1), c.rest ? 1 : 0);
+    EXPECT_TRUE(std::is_sorted(phases.begin(), phases.end()));
   }
 }
 

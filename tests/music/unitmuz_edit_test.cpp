@@ -157,6 +157,31 @@ TEST(UnitMuzEdit, CommandsKeepTheTimeOfTheStaveClosed) {
   }
 }
 
+TEST(UnitMuzEdit, AltKeysConvertWhateverTheDotsAndStepsChangeOnlyTheirOwnValue) {
+  struct Case {
+    const char* score;
+    const char* script;
+    const char* staff;
+  };
+  const Case cases[] = {
+      // more dots than the length allows a menu command
+      {"R16...@0 N4@0.4375", "edit s1 A", "K1@0 N16...@0 N4@0.4375"},
+      {"N32..@0", "edit s1 S", "K1@0 R32..@0"},
+      // a triplet's whole-note group kind reads as no drawn kind
+      {"N1t3:0@0 R1t3:1@0 N1t3:2@0", "edit s2 A s1 S", "K1@0 N1t3:0@0 R1t3:1@0 N1t3:2@0"},
+      // a chord from a file: each member keeps the value the step leaves alone
+      {"N4.@0 N4@0 N4@0.375", "edit s1 N8", "K1@0 N8@0 N8.@0 N4@0.25"},
+      {"N8@0 N4@0 N4@0.25", "edit s2 +", "K1@0 N4.@0 N8.@0 N4@0.3125"},
+      {"N4.@999999 N4@999999", "edit s1 N1", "K1@0 N4@999999 N4.@999999"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.script << " on " << c.score);
+    EditScore score(c.score);
+    score.Run(c.script);
+    EXPECT_EQ(score.Text(), c.staff);
+  }
+}
+
 TEST(UnitMuzEdit, TestsEnableAndCheckWhatTheSelectionAllows) {
   struct Case {
     const char* score;
