@@ -7,7 +7,6 @@
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "wave/drawnode.h"
-#include "wave/shell.h"
 #include "wave/sound.h"
 #include "wave/unitwave.h"
 
