@@ -176,8 +176,6 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   void DeleteDrawNodes();
   // The window's own cursor while a dragged point is out: the one a release would delete it with.
   void ShowDragCursor();
-  // Leaves the drawing as one undoable change: the sound from before it comes back with Undo.
-  void KeepUndoOfDrawing();
 
   uint8_t FViewMode = 0;
   TWaveViewProps WaveViewProps;
@@ -194,9 +192,6 @@ class TMDIChildWave : public TMDIChildKorvalen, public WaveView {
   int32_t GrabDX = 0;
   int32_t GrabDY = 0;
   QRect LastClientRect;
-  // The sound the document had when the drawing started, and whether the drawing replaced it.
-  SoundPtr soundBeforeDrawing_;
-  bool drawnSinceStart_ = false;
 
   WaveCanvas* client_ = nullptr;
   QScrollBar* scrollBar_ = nullptr;

@@ -252,6 +252,9 @@ bool TMainForm::event(QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  // A running recording is the user's work like any change: in its document, the document's
+  // close question asks to save it.
+  playback_->EndRecordingBeforeClose();
   // The document windows go first, each with its own question. Cancel in any of them stops the
   // whole close: the windows after it are neither asked nor closed, and the program keeps running.
   // QMdiArea::closeAllSubWindows would carry on past a refusal, so the walk is our own.

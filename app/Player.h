@@ -54,6 +54,9 @@ class PlaybackControl {
   // A document that goes away must not receive a recording: one running or pending for it is
   // dropped.
   void UnitWaveClosing(const TUnitWave* unitWave);
+  // Before the player is closed for something else, or the program ends: a running recording
+  // goes into its document, a pending one is given up.
+  void EndRecordingBeforeClose();
   // Enables Stop and Pause, and Play and Record for the active document's kind.
   void UpdateAvailability();
 
@@ -62,9 +65,6 @@ class PlaybackControl {
   void FinishRecording();
   // Ends the recording state without touching the document.
   void DropRecording();
-  // Before the player is closed for something else: a running recording goes into its document,
-  // a pending one is given up.
-  void EndRecordingBeforeClose();
   void StartPlaying();
   bool StartRecording();
   bool ReportPlayerFailure();

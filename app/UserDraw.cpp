@@ -11,7 +11,6 @@
 #include "gui/cursors.h"
 #include "wave/drawnode.h"
 #include "wave/sound.h"
-#include "wave/undo.h"
 #include "wave/unitwave.h"
 
 namespace {
@@ -44,17 +43,6 @@ void DrawNode(QImage& image, const TDrawNode& node, uint32_t penColour, uint32_t
   PixelCanvas(image).SetPixel(Trunc(node.x), Trunc(node.y), penColour);
 }
 
-SoundPtr CopyOf(const Sound& sound) {
-  bool abort = false;
-  SoundPtr copy;
-  if (sound.MoSt == 1) {
-    copy = std::make_unique<MonoSound>(abort, sound);
-  } else {
-    copy = std::make_unique<StereoSound>(abort, sound);
-  }
-  return abort ? nullptr : std::move(copy);
-}
-
 }  // namespace
 
 void TMDIChildWave::StartUserDrawing(uint8_t drawType) {
@@ -66,9 +54,6 @@ void TMDIChildWave::StartUserDrawing(uint8_t drawType) {
   // The points are placed in the client as it is now; a size kept from an earlier drawing would
   // scale them at the next resize by a change they never saw.
   LastClientRect = ClientRect();
-  const TUnitWave* document = GetUnitWave();
-  soundBeforeDrawing_ = document ? CopyOf(*document->GetSound()) : nullptr;
-  drawnSinceStart_ = false;
 }
 
 void TMDIChildWave::StopUserDrawing() {
@@ -77,9 +62,6 @@ void TMDIChildWave::StopUserDrawing() {
   DeleteDrawNodes();
   FUserDrawing = false;
   ShowDragCursor();
-  if (drawnSinceStart_) KeepUndoOfDrawing();
-  soundBeforeDrawing_.reset();
-  drawnSinceStart_ = false;
 }
 
 void TMDIChildWave::SetDrawType(uint8_t drawType) {
@@ -220,10 +202,8 @@ void TMDIChildWave::ApplyUserDrawing() {
   const TDrawNode* last = FirstNode;
   while (last->next != nullptr) last = last->next;
   const QRect client = ClientRect();
-  const Sound* before = document->GetSound();
   document->MakeDrawnWave(Trunc(FirstNode->x), client.top(), Trunc(last->x),
                           client.top() + client.height(), FirstNode, DrawType);
-  if (document->GetSound() != before) drawnSinceStart_ = true;
 }
 
 void TMDIChildWave::DrawUserDrawing(const QRect& client) {
@@ -245,21 +225,4 @@ void TMDIChildWave::DrawUserDrawing(const QRect& client) {
   for (const TDrawNode* node = FirstNode; node != nullptr; node = node->next) {
     DrawNode(canvas_, *node, WaveViewProps.SingleWaveColor, WaveViewProps.GridColor);
   }
-}
-
-void TMDIChildWave::KeepUndoOfDrawing() {
-  TUnitWave* document = GetUnitWave();
-  if (MainForm == nullptr || document == nullptr || !soundBeforeDrawing_) return;
-  // Every hand-over drops the document's undo record, and a record always keeps the sound the
-  // document holds when it is made. So the record of the sound from before the drawing is made
-  // while the document holds that sound again, and the drawn sound comes back through undo swaps,
-  // which leave the record in place. `drawn` keeps the drawn sound meanwhile; it goes while the
-  // document holds the sound it then keeps, so it frees nothing.
-  auto drawn = std::make_unique<TUndoUnit>(document);
-  document->SetSound(std::move(soundBeforeDrawing_)).release();  // now kept by `drawn`
-  MainForm->PushUndo(*document);
-  document->SwapUndo(*drawn);    // the drawn sound is back; both records keep the old one
-  MainForm->UndoUnit.Restore();  // the old sound is the document's again...
-  drawn.reset();
-  MainForm->UndoUnit.Restore();  // ...and the drawn one with the record keeping the old one
 }

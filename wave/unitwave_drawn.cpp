@@ -7,7 +7,6 @@
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "wave/drawnode.h"
-#include "wave/shell.h"
 #include "wave/sound.h"
 #include "wave/unitwave.h"
 
@@ -85,8 +84,8 @@ void TUnitWave::MakeDrawnWave(int32_t left, int32_t top, int32_t right, int32_t 
   });
   if (Abort) return;
 
-  // The drawing has no undo: a record that may keep the old sound goes before the sound does.
-  Shell()->DeleteUndoOf(this);
+  // A drawing neither makes nor drops an undo record: the record of any document lives on, and
+  // where it keeps the sound replaced here, that sound stays alive for it (ReleaseSound asks).
   Sound* const previous = TheSound;
   TheSound = new MonoSound(std::move(drawn), previous->Freq, 2);
   ReleaseSound(previous);

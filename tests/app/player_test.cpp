@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 
+#include "app/ChildWin.h"
 #include "app/Main.h"
 #include "app/fakes/fake_player.h"
 #include "app/fakes/main_window.h"
@@ -391,4 +392,22 @@ TEST_F(MainPlaybackTest, TheProgramsEndRemovesItsTemporaryFilesAndTheirDirectory
               std::pair(c.foreignFile, c.foreignFile));
     std::filesystem::remove(foreign);
   }
+}
+
+TEST_F(MainPlaybackTest, ClosingTheProgramDuringARecordingPutsItIntoItsDocumentAndAsksToSaveIt) {
+  auto unit = std::make_unique<TUnitWave>("empty.wav", Tens(0));
+  TUnitWave& target = *unit;
+  form->CreateMDIChildWave("empty", std::move(unit), {}, {});
+  QApplication::processEvents();
+  form->ActionList1Update();
+  form->Action("FileRecord")->trigger();
+  ASSERT_TRUE(form->Action("FileRecord")->isChecked());
+  player->recording = Tens(20);
+
+  sink.replies = {kIdCancel};
+  EXPECT_FALSE(form->close());
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].caption, kSaveQuestionCaption);
+  EXPECT_EQ(std::tuple(target.GetValues(), RecordUnitWave, form->Action("FileRecord")->isChecked()),
+            std::tuple(20, kNoWave, false));
 }

@@ -1,5 +1,7 @@
 // Drawing a wave through control points with the mouse: grabbing, adding, dragging and deleting
-// points, the sound the document makes from them, the cursor, rescaling and undo.
+// points, the sound the document makes from them, the cursor, rescaling, and the undo record
+// that drawing leaves alone.
+#include <QMdiArea>
 #include <QMouseEvent>
 #include <QTest>
 #include <filesystem>
@@ -8,6 +10,7 @@
 #include "app/fakes/main_window.h"
 #include "foundation/assertion.h"
 #include "support/picture.h"
+#include "support/samples.h"
 #include "wave/drawnode.h"
 #include "wave/unitwave.h"
 
@@ -53,6 +56,14 @@ class UserDrawing : public MainWindowTest {
     fresh.MakeDrawnWave(int32_t(Points().front().first), 0, int32_t(Points().back().first), 101,
                         window->GetFirstNode(), type);
     return Samples(fresh);
+  }
+  // A user's command comes after the idle update; answers whether it was offered.
+  bool Command(const char* action) {
+    QApplication::processEvents();
+    form->ActionList1Update();
+    const bool usable = form->Action(action)->isEnabled();
+    form->Action(action)->trigger();
+    return usable;
   }
   bool Shows(TCursor id) const {
     return window->ClientArea()->cursor().pixmap().cacheKey() == CursorOf(id).pixmap().cacheKey();
@@ -124,7 +135,7 @@ TEST_F(UserDrawing, OnePointChangesNothingAndTwoMakeOneSecondOfEitherCurveWhichI
   }
 }
 
-TEST_F(UserDrawing, ResizeScalesThePointsAndStoppingLeavesOneUndoableChange) {
+TEST_F(UserDrawing, ResizeScalesThePointsAndStoppingKeepsTheDrawingWithoutAnUndoRecord) {
   EXPECT_THROW(window->StartUserDrawing(1), AssertionFailure);
   for (int x : {50, 150}) Drag(x, x / 2, x, x / 2);
   ResizeClient(*window, *window->ClientArea(), QSize(400, 202));
@@ -136,10 +147,36 @@ TEST_F(UserDrawing, ResizeScalesThePointsAndStoppingLeavesOneUndoableChange) {
   EXPECT_THROW(window->StopUserDrawing(), AssertionFailure);
   EXPECT_EQ(std::make_pair(window->GetFirstNode(), doc->GetState()),
             std::make_pair(static_cast<const TDrawNode*>(nullptr), kUnitStateModified));
-  form->UndoExecute();
-  EXPECT_EQ(doc->GetValues(), 0);
-  form->UndoExecute();
+  EXPECT_FALSE(Command("Undo"));
   EXPECT_EQ(Samples(*doc), drawn);
+}
+
+TEST_F(UserDrawing, DrawingLeavesEveryUndoRecordAloneAndItsOwnWaitsForTheDrawingToEnd) {
+  // Another document's record lives through the drawing, and Undo is offered for it meanwhile.
+  TUnitWave* other = OpenNamed("a", std::make_unique<MonoSound>(MakeWave(Ramp(100)), 8000, 2));
+  other->SetSelRange(10, 20);
+  EXPECT_TRUE(Command("EditDelete"));
+  form->MdiArea()->setActiveSubWindow(window);
+  for (int x : {20, 180}) Drag(x, x / 2, x, x / 2);
+  const std::vector<int16_t> first = Samples(*doc);
+  EXPECT_TRUE(Command("Undo"));
+  EXPECT_EQ(std::pair(other->GetValues(), Samples(*doc)), std::pair(100, first));
+
+  // The drawing document's own record, made when its sound was deleted, waits: Undo is not
+  // offered while the drawing goes on, then exchanges, and a second Undo gives the drawing back.
+  Command("DrawWaveLin");
+  doc->SetSelRange(0, doc->GetValues());
+  EXPECT_TRUE(Command("EditDelete"));
+  EXPECT_TRUE(Command("DrawWave3G"));
+  for (int x : {30, 170}) Drag(x, 100 - x / 2, x, 100 - x / 2);
+  const std::vector<int16_t> second = Samples(*doc);
+  EXPECT_FALSE(Command("Undo"));
+  EXPECT_EQ(Samples(*doc), second);
+  Command("DrawWave3G");
+  EXPECT_TRUE(Command("Undo"));
+  EXPECT_EQ(Samples(*doc), first);
+  EXPECT_TRUE(Command("Undo"));
+  EXPECT_EQ(Samples(*doc), second);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "app/About.h"
+#include "app/ChildWin.h"
 #include "app/fakes/command_dialogs.h"
 #include "gui/helpwindow.h"
 #include "musicui/DMusTree.h"
@@ -155,4 +156,19 @@ TEST_F(DialogHelp, EveryDialogAnswersF1AndItsHelpButtonWithItsOwnTopic) {
     if (!topic.contexts.empty()) withContext.insert(topic.file.toStdString());
   }
   EXPECT_EQ(reached, withContext);
+}
+
+TEST(HelpQuotes, TheHelpQuotesTheQuestionsAsTheProgramAsksThem) {
+  const HelpBook book(":/help");
+  const std::pair<const char*, const char*> quotes[] = {
+      {"music-parts.md", kDeleteSingleQuestion}, {"music-parts.md", kDeleteSingleCaption},
+      {"files.md", kSaveQuestion},               {"files.md", kSaveQuestionCaption},
+  };
+  for (const auto& [file, text] : quotes) {
+    const HelpTopic* topic = book.Entry(file);
+    ASSERT_NE(topic, nullptr) << file;
+    // A quote may be wrapped in the topic's source.
+    const QString words = QString(topic->text).replace('\n', ' ');
+    EXPECT_TRUE(words.contains("\"" + QString(text) + "\"")) << file << ": " << text;
+  }
 }

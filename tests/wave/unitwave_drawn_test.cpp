@@ -83,7 +83,7 @@ TEST(DrawnWave, ThePointsDecideAtTheSameXAndBeyondTheEnds) {
   EXPECT_THROW(Draw(1000, 0, 100, Points{{0, 20}, {0, 80}}, 2), AssertionFailure);  // even with nothing to curve
 }
 
-TEST(DrawnWave, ADrawingMarksTheDocumentModifiedAndDropsItsUndoRecordButDoesNotRepaint) {
+TEST(DrawnWave, ADrawingMarksTheDocumentModifiedButNeitherRepaintsNorTouchesAnUndoRecord) {
   FakeMainWindow main;
   RecordingView view;
   TUnitWave doc("a.wav", std::make_unique<MonoSound>(22050, 2));  // saved and empty
@@ -103,10 +103,23 @@ TEST(DrawnWave, ADrawingMarksTheDocumentModifiedAndDropsItsUndoRecordButDoesNotR
   EXPECT_EQ(std::tuple(sink.messages.size(), doc.GetSound(), doc.GetState()),
             std::tuple(size_t{1}, empty, kUnitStateSaved));
 
-  main.undo.Push(&doc);  // the record keeps the present sound
+  // A record of another document survives; one that keeps this document's present sound keeps
+  // it alive, so Undo exchanges the drawing for it and a second Undo gives the drawing back.
+  TUnitWave other("b.wav", std::make_unique<MonoSound>(22050, 2));
+  main.undo.Push(&other);
+  doc.MakeDrawnWave(0, 0, 50, 100, two.First(), kStraight);
+  EXPECT_EQ(main.undo.GetUnitWave(), &other);
+  const Samples16 straight = Samples(doc.GetSound()->GetLeftWave());
+  main.undo.Push(&doc);
   doc.MakeDrawnWave(0, 0, 50, 100, two.First(), kSmooth);
-  EXPECT_EQ(std::tuple(doc.GetValues(), main.undo.Exists(), doc.GetState(), view.calls.empty()),
-            std::tuple(22050, false, kUnitStateModified, true));
+  EXPECT_EQ(std::tuple(doc.GetValues(), main.undo.GetUnitWave(), doc.GetState(), view.calls.empty()),
+            std::tuple(22050, &doc, kUnitStateModified, true));
+  const Samples16 smooth = Samples(doc.GetSound()->GetLeftWave());
+  main.undo.Restore();
+  EXPECT_EQ(Samples(doc.GetSound()->GetLeftWave()), straight);
+  main.undo.Restore();
+  EXPECT_EQ(Samples(doc.GetSound()->GetLeftWave()), smooth);
+  EXPECT_NE(straight, smooth);
 
   TUnitWave fresh("", waveFileProps(1, 22050, 2));
   fresh.MakeDrawnWave(0, 0, 50, 100, two.First(), kStraight);
