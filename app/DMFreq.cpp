@@ -80,7 +80,6 @@ TDlgMFreqProps::TDlgMFreqProps(QWidget* owner, const TMFreqProps& props)
                        void (TDlgMFreqProps::*click)()) {
     auto* button = dcommon::Named(new QPushButton(caption, buttons), name);
     if (caption.isEmpty()) button->setIcon(style()->standardIcon(glyph));
-    button->setAutoDefault(false);
     line->addWidget(button);
     connect(button, &QPushButton::clicked, this, [this, click] { (this->*click)(); });
     return button;

@@ -331,7 +331,6 @@ QGroupBox* TDlgMusic::BuildLevel(const char* caption, LevelControls& level, Chai
   auto* navigation = new QHBoxLayout;
   for (int index = 0; index < 9; ++index) {
     auto* button = new QPushButton(captions[index]);
-    button->setAutoDefault(false);
     level.buttons.push_back(button);
     navigation->addWidget(button);
   }

@@ -396,3 +396,23 @@ TEST_F(MusicDialog, BothDialogsOpenOnTheScreenAndEveryPageLaysOutItsFields) {
 }
 
 }  // namespace
+
+// Enter presses the focused button of a level or Close; in a field it presses Apply, which commits.
+TEST_F(MusicDialog, EnterPressesTheFocusedButtonAndApplyFromAField) {
+  Show(1);
+  QApplication::setActiveWindow(d);
+  d->editTempo->setFocus(Qt::TabFocusReason);
+  d->editTempo->setText("0.25 s");
+  QTest::keyClick(d->editTempo, Qt::Key_Return);
+  EXPECT_EQ(std::pair(unit->GetTempo().GetValue(), d->editTempo->hasFocus()), std::pair(0.25, true));
+  for (QPushButton* button : {d->btnStaveAppend, d->btnGroupAppend, d->btnPlayAppend}) {
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button, Qt::Key_Return);
+  }
+  EXPECT_EQ(Cursor(d->editStaveCount, d->editStaveCursor) + Cursor(d->editGroupCount, d->editGroupCursor) +
+                Cursor(d->editPlayCount, d->editPlayCursor),
+            "2/22/22/2");
+  d->btnClose->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(d->btnClose, Qt::Key_Return);
+  EXPECT_FALSE(d->isVisible());
+}
