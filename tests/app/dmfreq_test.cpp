@@ -103,3 +103,13 @@ TEST(MFreqDialog, ABadRowBlocksWhatSavesItAndNothingElse) {
     for (const RecordedMessage& message : sink.messages) EXPECT_EQ(FieldOf(message), "Start Angle");
   }
 }
+
+// The whole dialog, its buttons at the right included, fits a screen of 1024 x 768 pixels.
+TEST(MFreqDialog, FitsAScreenOf1024By768) {
+  TDlgMFreqProps dialog(nullptr, TMFreqProps());
+  RunDialog(dialog, [&] {
+    const QRect frame = dialog.frameGeometry();
+    EXPECT_TRUE(frame.width() <= 1024 && frame.height() <= 768) << frame.width() << "x" << frame.height();
+    EXPECT_LE(dialog.findChild<QPushButton*>("HelpBtn")->geometry().right(), dialog.width());
+  });
+}
