@@ -34,7 +34,8 @@ QPushButton* MakeButton(QWidget* form, const char* name, const char* caption, in
   auto* button = new QPushButton(QString::fromLatin1(caption), form);
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(x, y, kButtonWidth, kButtonHeight);
-  button->setAutoDefault(false);
+  // A button with the focus takes Enter; while a field has it, Enter goes to the default (OK).
+  button->setAutoDefault(true);
   return button;
 }
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -73,14 +74,17 @@ TDlgMFreqProps::TDlgMFreqProps(QWidget* owner, const TMFreqProps& props)
       },
       {});
 
+  // The steps through the rows on one line, the edits of the rows on the next: on one line the
+  // dialog would not fit a screen 1024 pixels wide.
   auto* buttons = new QWidget(this);
-  auto* line = new QHBoxLayout(buttons);
-  line->setContentsMargins(0, 0, 0, 0);
+  auto* lines = new QVBoxLayout(buttons);
+  lines->setContentsMargins(0, 0, 0, 0);
+  auto* line = new QHBoxLayout;
+  lines->addLayout(line);
   const auto add = [&](const char* name, const QString& caption, QStyle::StandardPixmap glyph,
                        void (TDlgMFreqProps::*click)()) {
     auto* button = dcommon::Named(new QPushButton(caption, buttons), name);
     if (caption.isEmpty()) button->setIcon(style()->standardIcon(glyph));
-    button->setAutoDefault(false);
     line->addWidget(button);
     connect(button, &QPushButton::clicked, this, [this, click] { (this->*click)(); });
     return button;
@@ -90,6 +94,9 @@ TDlgMFreqProps::TDlgMFreqProps(QWidget* owner, const TMFreqProps& props)
       add("btnPrevious", "", QStyle::SP_MediaSeekBackward, &TDlgMFreqProps::btnPreviousClick);
   btnNext = add("btnNext", "", QStyle::SP_MediaSeekForward, &TDlgMFreqProps::btnNextClick);
   btnLast = add("btnLast", "", QStyle::SP_MediaSkipForward, &TDlgMFreqProps::btnLastClick);
+  line->addStretch(1);
+  line = new QHBoxLayout;
+  lines->addLayout(line);
   add("btnInsert", "Insert", {}, &TDlgMFreqProps::btnInsertClick);
   add("btnAppend", "Append", {}, &TDlgMFreqProps::btnAppendClick);
   btnDelete = add("btnDelete", "Delete", {}, &TDlgMFreqProps::btnDeleteClick);

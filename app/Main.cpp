@@ -98,6 +98,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
   setWindowTitle(kFormCaption);
   resize(755, 457);
   mdiArea_ = new QMdiArea(this);
+  ScrollToWindowsBeyond(*mdiArea_);
   setCentralWidget(mdiArea_);
   BuildActions();
   BuildMenus();

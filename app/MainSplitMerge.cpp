@@ -64,16 +64,6 @@ TMDIChildWave* WaveWindowOf(const TMainForm& form, const TUnitWave* unitWave) {
   return unitWave ? dynamic_cast<TMDIChildWave*>(form.ChildOfUnit(unitWave)) : nullptr;
 }
 
-// Sources far apart give a merged window that reaches out of the frame's client area, its title
-// bar out of reach: it is moved into the area, and a side longer than the area's is cut to it.
-Bounds IntoArea(const Bounds& at, const QSize& room) {
-  const int64_t width = std::clamp<int64_t>(at.right - at.left, 0, room.width());
-  const int64_t height = std::clamp<int64_t>(at.bottom - at.top, 0, room.height());
-  const int64_t left = std::clamp<int64_t>(at.left, 0, room.width() - width);
-  const int64_t top = std::clamp<int64_t>(at.top, 0, room.height() - height);
-  return {left, top, left + width, top + height};
-}
-
 // A source goes at once, without the save question; its document goes with it.
 void CloseSource(TMDIChildWave* window) { delete window; }
 
@@ -97,9 +87,9 @@ void RunMerge(TMainForm& form, const Props& record, unitUnitWave Props::*oneFiel
   SoundPtr merged = merge(abort, *one->GetUnitWave(), *other->GetUnitWave(), props);
   if (!merged) return;
   const TWaveLook look{props.WaveViewProps, props.VoldViewProps, props.ViewMode};
-  const Bounds at =
-      IntoArea(place(BoundsOf(*one), BoundsOf(*other)), form.MdiArea()->viewport()->size());
-  TMDIChildWave* window = MakeDocument(form, std::move(merged), look, at);
+  // Sources far apart give a window that reaches beyond the area: the area's scroll bars reach it.
+  TMDIChildWave* window =
+      MakeDocument(form, std::move(merged), look, place(BoundsOf(*one), BoundsOf(*other)));
   CloseSource(one);
   CloseSource(other);
   busy.Release();

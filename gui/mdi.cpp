@@ -22,6 +22,11 @@ QList<QMdiSubWindow*> ShownWindows(QMdiArea& area, QMdiArea::WindowOrder order =
 
 }  // namespace
 
+void ScrollToWindowsBeyond(QMdiArea& area) {
+  area.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  area.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
 void CascadeWindows(QMdiArea& area) {
   // Qt's own cascade sizes every window by its size hint, a few dozen pixels for a document
   // window. Here all share one size, the area less the staggering, and the staggering starts

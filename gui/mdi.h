@@ -3,6 +3,9 @@
 
 class QMdiArea;
 
+// Shows the area's scroll bars while a window reaches beyond it, so every part of every window
+// can be scrolled into view.
+void ScrollToWindowsBeyond(QMdiArea& area);
 void CascadeWindows(QMdiArea& area);
 // Horizontally: one above the other, each as wide as the frame; vertically: side by side.
 void TileWindows(QMdiArea& area, bool horizontally);

@@ -11,6 +11,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QGuiApplication>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -68,6 +72,20 @@ QString TextOf(const unit& value) { return QString::fromStdString(value.Write())
 
 }  // namespace
 
+// A scroll area that asks for the whole of its contents, so the dialog opens at its full size
+// where the screen has the room, and shrinks only below that.
+class TDlgMusic::LevelsArea : public QScrollArea {
+ public:
+  LevelsArea() {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+  }
+  QSize sizeHint() const override {
+    if (widget() == nullptr) return QScrollArea::sizeHint();
+    return widget()->sizeHint() + QSize(2 * frameWidth(), 2 * frameWidth());
+  }
+};
+
 void InstallMusicDialog(TMainForm& form) {
   form.DlgMusic.SetFactory([](QWidget* owner) { return new TDlgMusic(owner); });
 }
@@ -78,7 +96,15 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
   setWindowTitle(kMusicCaption);
   setModal(false);
   setWindowFlag(Qt::WindowStaysOnTopHint);
-  auto* form = new QVBoxLayout(this);
+  // The tempo and the levels scroll inside the dialog and the buttons stay under them, so the
+  // dialog shrinks to a small screen with every control in reach.
+  auto* outer = new QVBoxLayout(this);
+  levels_ = new LevelsArea;
+  levels_->setObjectName("Levels");
+  outer->addWidget(levels_, 1);
+  auto* content = new QWidget;
+  auto* form = new QVBoxLayout(content);
+  form->setContentsMargins(0, 0, 0, 0);
 
   auto* tempoRow = new QHBoxLayout;
   tempoRow->addWidget(new QLabel("Tempo"));
@@ -276,6 +302,10 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
       sampleWave(new TWaveComboBox, &TOnePlayerProps::RollOutWaveForm, &TOnePlayer::SetRollOutWaveForm);
 
   pcPlay = new QTabWidget;
+  // Every tab in sight: the dialog is as wide as the row of tabs.
+  pcPlay->setUsesScrollButtons(false);
+  // Scrolled levels keep their height: squeezed, the page would cut its fields off.
+  pcPlay->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
   const std::vector<std::vector<std::pair<const char*, QWidget*>>> pages = {
       {{"Sample Wave", cboPlaySOSSampleWave}, {"Basic Frequency:", editPlaySOSBasicFreq}},
       {{"Sample Wave", cboPlayRSSampleWave}, {"Resonant Factor", editPlayRSResonantFactor}},
@@ -308,6 +338,7 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
   static_cast<QGridLayout*>(grpGroup->layout())->addWidget(grpPlay, groupGrid->rowCount(), 0, 1, 4);
   staveGrid->addWidget(grpGroup, staveGrid->rowCount(), 0, 1, 4);
   form->addWidget(grpStave);
+  levels_->setWidget(content);
 
   auto* bottom = new QHBoxLayout;
   btnApply = new QPushButton("Apply");
@@ -316,7 +347,7 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
   btnApply->setDefault(true);
   bottom->addStretch(1);
   for (QPushButton* button : {btnApply, btnClose, btnHelp}) bottom->addWidget(button);
-  form->addLayout(bottom);
+  outer->addLayout(bottom);
   connect(btnApply, &QPushButton::clicked, this, [this] { ApplyBtnClick(); });
   connect(btnClose, &QPushButton::clicked, this, [this] { close(); });
   connect(btnHelp, &QPushButton::clicked, this, [] { HelpContext(kMusicHelpContext); });
@@ -331,7 +362,12 @@ QGroupBox* TDlgMusic::BuildLevel(const char* caption, LevelControls& level, Chai
   auto* navigation = new QHBoxLayout;
   for (int index = 0; index < 9; ++index) {
     auto* button = new QPushButton(captions[index]);
-    button->setAutoDefault(false);
+    // The arrows need no room of a worded button: nine of those would make the dialog wider
+    // than a small screen.
+    if (index < 4 || index > 6) {
+      button->setMaximumWidth(button->fontMetrics().horizontalAdvance(captions[index]) +
+                              3 * button->fontMetrics().averageCharWidth() + 8);
+    }
     level.buttons.push_back(button);
     navigation->addWidget(button);
   }
@@ -595,7 +631,25 @@ void TDlgMusic::FormShow() {
   });
   // Placed at the size the filled controls give it, so no edge runs off the screen.
   if (layout() != nullptr) layout()->activate();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) FitScreen(screen->availableGeometry());
   PlaceBesideMainForm(*this);
+}
+
+void TDlgMusic::FitScreen(const QRect& available) {
+  // Before the window system has framed the dialog, the owner's frame tells the frame's size.
+  QSize frame = frameGeometry().size() - size();
+  if (frame.isNull() && parentWidget() != nullptr) {
+    const QWidget* owner = parentWidget()->window();
+    frame = owner->frameGeometry().size() - owner->size();
+  }
+  const QSize room = available.size() - frame;
+  // Whole where the screen has the room; on a smaller screen as large as it, the levels scrolling,
+  // with room kept for the scroll bar across the other way.
+  QSize wanted = sizeHint();
+  if (wanted.height() > room.height()) wanted.rwidth() += levels_->verticalScrollBar()->sizeHint().width();
+  if (wanted.width() > room.width()) wanted.rheight() += levels_->horizontalScrollBar()->sizeHint().height();
+  setMinimumSize(wanted.boundedTo(room));
+  resize(size().expandedTo(minimumSize()).boundedTo(room));
 }
 
 void TDlgMusic::FormActivate() {

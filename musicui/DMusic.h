@@ -17,6 +17,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QRect;
 class QTabWidget;
 class TColorBox;
 class TCompoundPlayer;
@@ -69,6 +70,9 @@ class TDlgMusic : public QDialog, public MusicNotices {
   void InsertPlayer(TOnePlayer* afterPlayer);
 
   void FormShow();
+  // Sizes the dialog to the screen's free area `available` where it is larger; its levels then
+  // scroll.
+  void FitScreen(const QRect& available);
   void FormActivate();
   void FormClose();
   void ApplyBtnClick();
@@ -181,6 +185,8 @@ class TDlgMusic : public QDialog, public MusicNotices {
   // Runs `fill` with the fill counter raised.
   void Filling(const std::function<void()>& fill);
 
+  class LevelsArea;
+  LevelsArea* levels_ = nullptr;
   TUnitMuz* UnitMuz = nullptr;
   int32_t FillCounter = 0;
   uint8_t ChangedFlag = 0;

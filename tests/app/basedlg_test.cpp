@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <memory>
+#include <tuple>
 
+#include "app/DMFreq.h"
 #include "app/DSilence.h"
 #include "app/DUp.h"
 #include "app/WaveComboBox.h"
@@ -35,6 +39,7 @@ class TDlgGeneratorProps : public TPropsDlg<TOKHelpBottomDlg, GeneratorProps> {
   TDlgGeneratorProps(QWidget* owner, const GeneratorProps& props) : TPropsDlg(owner, props) {
     SetHelpContext(20);
     editLength = AddEdit("Length", Record.Length, "Length");
+    editLength->setObjectName("editLength");
     editCount = AddEdit("Count", Record.Count, "Count");
     chkEnvelope = AddCheckBox("Envelope", Record.EnvelopeUsed);
     cboEnvelope = AddWaveCombo("Envelope", Record.Envelope, "Envelope", 2,
@@ -229,4 +234,50 @@ TEST(BaseDlg, F1AndTheHelpButtonShowTheFormsHelpContext) {
   });
   const std::pair<int, int> context{kHelpContext, 20};
   EXPECT_EQ(help.calls, (std::vector<std::pair<int, int>>{context, context}));
+}
+
+// Enter presses the button that has the focus; from a field it presses OK, the default.
+TEST(BaseDlg, EnterPressesTheFocusedButtonAndOkFromAField) {
+  struct Case {
+    const char* focused;
+    int result;         // the modal result; -1: still open when the driver ends
+    size_t helpCalls;
+    const char* rows;   // the multi-frequency dialog's count afterwards, or null for the generator
+  };
+  const Case cases[] = {
+      {"CancelBtn", QDialog::Rejected, 0, nullptr}, {"HelpBtn", -1, 1, nullptr},
+      {"editLength", QDialog::Accepted, 0, nullptr}, {"OKBtn", QDialog::Accepted, 0, nullptr},
+      {"btnAppend", -1, 0, "2"},                      {"CancelBtn", QDialog::Rejected, 0, "1"},
+      {"editLength", QDialog::Accepted, 0, "1"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.focused) + (c.rows ? " multi" : ""));
+    RecordingSink sink;
+    RecordingHelp help;
+    std::unique_ptr<TDialogForm> dialog;
+    if (c.rows != nullptr) {
+      TMFreqProps props;
+      props.Length.SetValue(0.01);
+      dialog = std::make_unique<TDlgMFreqProps>(nullptr, props);
+    } else {
+      dialog = std::make_unique<TDlgGeneratorProps>(nullptr, GeneratorProps());
+    }
+    int open = 0;
+    std::string rows;
+    const int result = RunDialog(*dialog, [&] {
+      QApplication::setActiveWindow(dialog.get());
+      auto* target = dialog->findChild<QWidget*>(c.focused);
+      ASSERT_NE(target, nullptr);
+      if (c.rows != nullptr) dialog->findChild<QLineEdit*>("editFrequency")->setText("200 Hz");
+      target->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(target, Qt::Key_Return);
+      open = dialog->isVisible() ? -1 : dialog->result();
+      if (c.rows != nullptr) rows = dialog->findChild<QLineEdit*>("editCount")->text().toStdString();
+    });
+    EXPECT_EQ(std::tuple(open, help.calls.size(), rows),
+              std::tuple(c.result, c.helpCalls, std::string(c.rows ? c.rows : "")));
+    if (c.result != -1) {
+      EXPECT_EQ(result, c.result);
+    }
+    EXPECT_TRUE(sink.messages.empty());
+  }
 }

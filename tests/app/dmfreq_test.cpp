@@ -123,3 +123,13 @@ TEST(MFreqDialog, ARefusedCopyKeepsTheEarlierCopy) {
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(FieldOf(sink.messages[0]), "Start Angle");
 }
+
+// The whole dialog, its buttons at the right included, fits a screen of 1024 x 768 pixels.
+TEST(MFreqDialog, FitsAScreenOf1024By768) {
+  TDlgMFreqProps dialog(nullptr, TMFreqProps());
+  RunDialog(dialog, [&] {
+    const QRect frame = dialog.frameGeometry();
+    EXPECT_TRUE(frame.width() <= 1024 && frame.height() <= 768) << frame.width() << "x" << frame.height();
+    EXPECT_LE(dialog.findChild<QPushButton*>("HelpBtn")->geometry().right(), dialog.width());
+  });
+}

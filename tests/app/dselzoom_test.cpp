@@ -181,3 +181,19 @@ TEST_F(SelZoom, FollowsTheActiveWindowAndEmptiesWhenTheLastOneCloses) {
 }
 
 }  // namespace
+
+// Enter on a focused Close closes without applying; in a field it applies and the dialog stays.
+TEST_F(SelZoom, EnterPressesTheFocusedCloseAndAppliesFromAField) {
+  const std::pair<bool, int32_t> cases[] = {{true, 0}, {false, 8000}};  // Close focused, cursor after
+  for (auto [onClose, cursor] : cases) {
+    SCOPED_TRACE(onClose);
+    TMDIChildWave* w = Open(16000, 8000);
+    QApplication::setActiveWindow(d);
+    d->editCursorAt->setText("1 s");
+    QWidget* target = onClose ? static_cast<QWidget*>(d->CancelBtn) : d->editCursorAt;
+    target->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(target, Qt::Key_Return);
+    EXPECT_EQ(std::pair(d->isVisible(), w->GetUnitWave()->GetSelCursor()), std::pair(!onClose, cursor));
+    delete w;
+  }
+}

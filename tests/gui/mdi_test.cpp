@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 
 TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
@@ -90,4 +91,38 @@ TEST(Mdi, TheWindowMenuListsTheOpenWindowsAndActivatesTheChosenOne) {
             std::tuple(true, "&1 NONAME1", false, true));
   entries[2]->trigger();
   EXPECT_EQ(area.activeSubWindow(), first);
+}
+
+// A window beyond the area's edge brings that edge's scroll bar, which scrolls its far side in.
+TEST(Mdi, AWindowBeyondTheAreaIsReachedByItsScrollBar) {
+  QMdiArea area;
+  ScrollToWindowsBeyond(area);
+  area.resize(600, 400);
+  QMdiSubWindow* window = area.addSubWindow(new QWidget);
+  area.show();
+  const struct {
+    QRect bounds;
+    bool across, down;
+  } cases[] = {{{10, 10, 200, 100}, false, false},
+               {{-100, 10, 900, 100}, true, false},
+               {{10, 300, 200, 300}, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bounds.x());
+    window->setGeometry(c.bounds);
+    QTest::qWait(0);
+    EXPECT_EQ(std::pair(area.horizontalScrollBar()->isVisible(), area.verticalScrollBar()->isVisible()),
+              std::pair(c.across, c.down));
+    // With both bars at their starts the window's top left corner is in view, at their ends its
+    // bottom right corner.
+    const auto scrollTo = [&area](bool ends) {
+      for (QScrollBar* bar : {area.horizontalScrollBar(), area.verticalScrollBar()})
+        bar->setValue(ends ? bar->maximum() : bar->minimum());
+    };
+    scrollTo(false);
+    EXPECT_TRUE(area.viewport()->rect().contains(window->geometry().topLeft()));
+    scrollTo(true);
+    EXPECT_TRUE(area.viewport()->rect().contains(window->geometry().bottomRight()));
+    area.horizontalScrollBar()->setValue(0);
+    area.verticalScrollBar()->setValue(0);
+  }
 }

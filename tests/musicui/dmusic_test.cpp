@@ -12,6 +12,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <functional>
 #include <tuple>
 
@@ -381,9 +383,8 @@ TEST_F(MusicDialog, BothDialogsOpenOnTheScreenAndEveryPageLaysOutItsFields) {
   QApplication::processEvents();
   for (QWidget* dialog : {static_cast<QWidget*>(d), form->DlgMusTree.Widget()}) {
     SCOPED_TRACE(dialog->windowTitle().toStdString());
-    // The music dialog is wider than the test's screen: only its bottom edge can be checked.
     const QRect frame = dialog->frameGeometry();
-    EXPECT_TRUE(frame.width() > screen.width() ? frame.bottom() <= screen.bottom() : screen.contains(frame))
+    EXPECT_TRUE(screen.contains(frame))
         << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
     EXPECT_EQ(LayoutFaults(*dialog), std::vector<std::string>{});
   }
@@ -396,3 +397,58 @@ TEST_F(MusicDialog, BothDialogsOpenOnTheScreenAndEveryPageLaysOutItsFields) {
 }
 
 }  // namespace
+
+// Enter presses the focused button of a level or Close; in a field it presses Apply, which commits.
+TEST_F(MusicDialog, EnterPressesTheFocusedButtonAndApplyFromAField) {
+  Show(1);
+  QApplication::setActiveWindow(d);
+  d->editTempo->setFocus(Qt::TabFocusReason);
+  d->editTempo->setText("0.25 s");
+  QTest::keyClick(d->editTempo, Qt::Key_Return);
+  EXPECT_EQ(std::pair(unit->GetTempo().GetValue(), d->editTempo->hasFocus()), std::pair(0.25, true));
+  for (QPushButton* button : {d->btnStaveAppend, d->btnGroupAppend, d->btnPlayAppend}) {
+    button->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(button, Qt::Key_Return);
+  }
+  EXPECT_EQ(Cursor(d->editStaveCount, d->editStaveCursor) + Cursor(d->editGroupCount, d->editGroupCursor) +
+                Cursor(d->editPlayCount, d->editPlayCursor),
+            "2/22/22/2");
+  d->btnClose->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(d->btnClose, Qt::Key_Return);
+  EXPECT_FALSE(d->isVisible());
+}
+// On a screen of 1024 x 768 the dialog shows whole; on one of 800 x 600 it fits the screen, its
+// buttons stay in view and every other control scrolls into view above them.
+TEST_F(MusicDialog, FitsSmallScreensWithEveryControlInReach) {
+  Show(1);
+  QApplication::processEvents();
+  auto* levels = d->findChild<QScrollArea*>("Levels");
+  ASSERT_NE(levels, nullptr);
+  const auto rect = [this](const QWidget* w) { return QRect(w->mapTo(d, QPoint()), w->size()); };
+  for (const QSize screen : {QSize(1024, 768), QSize(800, 600)}) {
+    SCOPED_TRACE(screen.width());
+    d->FitScreen(QRect(QPoint(), screen));
+    QApplication::processEvents();
+    const QRect frame = d->frameGeometry();
+    EXPECT_TRUE(frame.width() <= screen.width() && frame.height() <= screen.height())
+        << frame.width() << "x" << frame.height();
+    EXPECT_EQ(screen.width() == 1024, d->size() == d->sizeHint());
+    const QRect view(levels->viewport()->mapTo(d, QPoint()), levels->viewport()->size());
+    int controls = 0;
+    for (QWidget* w : d->findChildren<QWidget*>()) {
+      if (!w->isVisible() || !(qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                               qobject_cast<QComboBox*>(w)) || qobject_cast<QComboBox*>(w->parentWidget()))
+        continue;
+      ++controls;
+      if (levels->isAncestorOf(w)) {
+        // The whole control, not only a field's text cursor as ensureWidgetVisible brings in.
+        const QPoint centre = w->mapTo(levels->widget(), w->rect().center());
+        levels->ensureVisible(centre.x(), centre.y(), w->width() / 2 + 1, w->height() / 2 + 1);
+        EXPECT_TRUE(view.contains(rect(w))) << layout_check::NameOf(w);
+      } else {
+        EXPECT_TRUE(d->rect().contains(rect(w)) && !view.intersects(rect(w))) << layout_check::NameOf(w);
+      }
+    }
+    EXPECT_GT(controls, 40);
+  }
+}
