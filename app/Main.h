@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/SplitMergeProps.h"
+#include "app/dialogs/SplitMergeProps.h"
 #include "app/ModelessDialog.h"
-#include "app/ViewProps.h"
+#include "app/dialogs/ViewProps.h"
 #include "gui/actions.h"
 #include "gui/cursors.h"
 #include "wave/shell.h"

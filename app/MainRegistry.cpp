@@ -2,7 +2,7 @@
 // kind and by registered name, numbered "NONAME" 1, 2, 3 ... and renamed through the name box.
 #include "app/MainRegistry.h"
 
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -10,8 +10,8 @@
 #include <QMdiSubWindow>
 #include <climits>
 
-#include "app/ChildWave.h"
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWave.h"
+#include "app/wavewindow/ChildWin.h"
 #include "app/Player.h"
 #include "app/Main.h"
 #include "foundation/messages.h"

@@ -1,4 +1,4 @@
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 
 #include <algorithm>
 #include <climits>
@@ -17,7 +17,7 @@
 #include <QScreen>
 #include <QTabBar>
 
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 #include "foundation/messages.h"
 #include "foundation/smallobj.h"
 #include "gui/application.h"

@@ -1,4 +1,4 @@
-#include "app/DBalance.h"
+#include "app/dialogs/DBalance.h"
 
 #include <QLabel>
 

@@ -2,7 +2,7 @@
 // direction envelope, with time and volume differences between the ears.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgBalanceProps : public TOperationDlg<TOKHelpRightDlg, TBalanceProps> {

@@ -1,4 +1,4 @@
-#include "app/DBlock.h"
+#include "app/dialogs/DBlock.h"
 
 TDlgBlockProps::TDlgBlockProps(QWidget* owner, const TBlockProps& props)
     : TOperationDlg(owner, props) {

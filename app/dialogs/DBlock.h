@@ -2,7 +2,7 @@
 // and vertically (into a count of levels or levels of a height), each way independently.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgBlockProps : public TOperationDlg<TOKHelpRightDlg, TBlockProps> {

@@ -1,4 +1,4 @@
-#include "app/DBlockFilter.h"
+#include "app/dialogs/DBlockFilter.h"
 
 using dechofilter::kAllButActive;
 

@@ -1,7 +1,7 @@
 // The "Block Filter" dialog: the block time, optionally enveloped by another wave.
 #pragma once
 
-#include "app/DEchoFilter.h"
+#include "app/dialogs/DEchoFilter.h"
 #include "wave/props.h"
 
 class TDlgBlockFilterProps : public TEchoFilterDlg<TOKHelpRightDlg, TBlockFilterProps> {

@@ -1,4 +1,4 @@
-#include "app/DBlockTriangle.h"
+#include "app/dialogs/DBlockTriangle.h"
 
 namespace {
 constexpr uint8_t kAllButActive = 1;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgBlockTriangleProps : public TOperationDlg<TOKHelpRightDlg, TBlockTriangleProps> {

@@ -1,4 +1,4 @@
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/BaseDlg.h"
-#include "app/WaveComboBox.h"
+#include "app/dialogs/BaseDlg.h"
+#include "app/dialogs/WaveComboBox.h"
 
 class QButtonGroup;
 class QGridLayout;

@@ -1,4 +1,4 @@
-#include "app/DDistort.h"
+#include "app/dialogs/DDistort.h"
 
 namespace {
 constexpr uint8_t kAllButActive = 1;

@@ -1,4 +1,4 @@
-#include "app/DEchoFilter.h"
+#include "app/dialogs/DEchoFilter.h"
 
 #include <QWidget>
 

@@ -8,7 +8,7 @@
 #include <QLayoutItem>
 #include <QTabWidget>
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 
 namespace dechofilter {
 

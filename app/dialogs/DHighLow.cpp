@@ -1,4 +1,4 @@
-#include "app/DHighLow.h"
+#include "app/dialogs/DHighLow.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

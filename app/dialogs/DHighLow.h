@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/DEchoFilter.h"
+#include "app/dialogs/DEchoFilter.h"
 #include "wave/props.h"
 
 class TDlgHighLowProps : public TEchoFilterDlg<TOKHelpRightDlg, THighLowProps> {

@@ -1,4 +1,4 @@
-#include "app/DLeftRight.h"
+#include "app/dialogs/DLeftRight.h"
 
 #include <QComboBox>
 #include <QGridLayout>

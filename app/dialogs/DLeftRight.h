@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class QComboBox;

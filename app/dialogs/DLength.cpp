@@ -1,4 +1,4 @@
-#include "app/DLength.h"
+#include "app/dialogs/DLength.h"
 
 namespace {
 constexpr uint8_t kAllButActive = 1;

@@ -1,7 +1,7 @@
 // The "Change Length" dialog: the new length as a factor, in seconds, or as long as another wave.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgLengthProps : public TOperationDlg<TOKHelpRightDlg, TLengthProps> {

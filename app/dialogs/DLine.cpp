@@ -1,4 +1,4 @@
-#include "app/DLine.h"
+#include "app/dialogs/DLine.h"
 
 #include "gui/controls.h"
 

@@ -1,7 +1,7 @@
 // The "Make Line" dialog: a straight or exponential line from a begin to an end value.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 namespace linetext {

@@ -1,4 +1,4 @@
-#include "app/DMFreq.h"
+#include "app/dialogs/DMFreq.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

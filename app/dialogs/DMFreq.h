@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "app/DEchoFilter.h"
+#include "app/dialogs/DEchoFilter.h"
 #include "wave/mfreqprops.h"
 
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "app/DMix.h"
+#include "app/dialogs/DMix.h"
 
 #include "gui/controls.h"
 

@@ -1,7 +1,7 @@
 // The "Mix" dialog: where the clipboard's sound is placed in the part it is mixed into.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgMixProps : public TOperationDlg<TOKHelpRightDlg, TMixProps> {

@@ -1,4 +1,4 @@
-#include "app/DNoise.h"
+#include "app/dialogs/DNoise.h"
 
 TDlgNoiseProps::TDlgNoiseProps(QWidget* owner, const TNoiseProps& props)
     : TOperationDlg(owner, props) {

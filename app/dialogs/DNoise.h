@@ -1,7 +1,7 @@
 // The "Make Noise" dialog: volume and length of the noise to make.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgNoiseProps : public TOperationDlg<TOKHelpRightDlg, TNoiseProps> {

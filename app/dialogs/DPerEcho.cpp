@@ -1,4 +1,4 @@
-#include "app/DPerEcho.h"
+#include "app/dialogs/DPerEcho.h"
 
 #include <QLabel>
 

@@ -2,7 +2,7 @@
 // volume as a constant or an envelope, and their count.
 #pragma once
 
-#include "app/DEchoFilter.h"
+#include "app/dialogs/DEchoFilter.h"
 #include "wave/props.h"
 
 class TDlgPerEchoProps : public TEchoFilterDlg<TOKHelpRightDlg, TPerEchoProps> {

@@ -1,4 +1,4 @@
-#include "app/DRegister.h"
+#include "app/dialogs/DRegister.h"
 
 #include <QLineEdit>
 #include <QPushButton>

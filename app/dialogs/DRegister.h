@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 
 class QLineEdit;
 

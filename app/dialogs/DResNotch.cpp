@@ -1,4 +1,4 @@
-#include "app/DResNotch.h"
+#include "app/dialogs/DResNotch.h"
 
 #include <QLabel>
 

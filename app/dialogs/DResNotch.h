@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/DEchoFilter.h"
+#include "app/dialogs/DEchoFilter.h"
 #include "wave/props.h"
 
 class TDlgResNotchProps : public TEchoFilterDlg<TOKHelpRightDlg, TResNotchProps> {

@@ -1,4 +1,4 @@
-#include "app/DRndEcho.h"
+#include "app/dialogs/DRndEcho.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "app/DEchoFilter.h"
+#include "app/dialogs/DEchoFilter.h"
 #include "wave/props.h"
 
 class QComboBox;

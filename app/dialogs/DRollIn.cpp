@@ -1,4 +1,4 @@
-#include "app/DRollIn.h"
+#include "app/dialogs/DRollIn.h"
 
 TDlgRollInProps::TDlgRollInProps(QWidget* owner, const TRollInProps& props)
     : TOperationDlg(owner, props) {

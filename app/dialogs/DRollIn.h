@@ -2,7 +2,7 @@
 // part's start or end lands.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgRollInProps : public TOperationDlg<TOKHelpRightDlg, TRollInProps> {

@@ -1,4 +1,4 @@
-#include "app/DRollOut.h"
+#include "app/dialogs/DRollOut.h"
 
 namespace {
 constexpr uint8_t kMonoButActive = 2;

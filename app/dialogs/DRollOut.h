@@ -2,7 +2,7 @@
 // the new length and the start position within the selection.
 #pragma once
 
-#include "app/DSpeedLength.h"
+#include "app/dialogs/DSpeedLength.h"
 #include "wave/props.h"
 
 class TDlgRollOutProps : public TSpeedLengthDlg<TRollOutProps> {

@@ -1,4 +1,4 @@
-#include "app/DRotate.h"
+#include "app/dialogs/DRotate.h"
 
 #include <QGridLayout>
 #include <cmath>

@@ -2,7 +2,7 @@
 // may not exceed the part's duration.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 namespace rotatetext {

@@ -1,4 +1,4 @@
-#include "app/DSilence.h"
+#include "app/dialogs/DSilence.h"
 
 TDlgSilenceProps::TDlgSilenceProps(QWidget* owner, const TSilenceProps& props)
     : TOperationDlg(owner, props) {

@@ -1,7 +1,7 @@
 // The "Make Silence" dialog: the length of the silence to make.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgSilenceProps : public TOperationDlg<TOKHelpBottomDlg, TSilenceProps> {

@@ -1,4 +1,4 @@
-#include "app/DSinus.h"
+#include "app/dialogs/DSinus.h"
 
 TDlgSinusProps::TDlgSinusProps(QWidget* owner, const TSinusProps& props)
     : TOperationDlg(owner, props) {

@@ -1,7 +1,7 @@
 // The "Make Sinus" dialog: a length or a count of periods, amplitude, frequency and start phase.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgSinusProps : public TOperationDlg<TOKHelpRightDlg, TSinusProps> {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 
 template <class Props>
 class TSpeedLengthDlg : public TOperationDlg<TOKHelpRightDlg, Props> {

@@ -1,4 +1,4 @@
-#include "app/DSplitHor.h"
+#include "app/dialogs/DSplitHor.h"
 
 #include "gui/controls.h"
 

@@ -1,8 +1,8 @@
 // The "Split Horizontally" dialog: how a wave with a selection is cut into pieces.
 #pragma once
 
-#include "app/BaseDlg.h"
-#include "app/SplitMergeProps.h"
+#include "app/dialogs/BaseDlg.h"
+#include "app/dialogs/SplitMergeProps.h"
 
 class TDlgSplitHorProps : public TPropsDlg<TOKHelpRightDlg, TSplitHorProps> {
  public:

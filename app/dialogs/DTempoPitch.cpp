@@ -1,4 +1,4 @@
-#include "app/DTempoPitch.h"
+#include "app/dialogs/DTempoPitch.h"
 
 #include "gui/controls.h"
 

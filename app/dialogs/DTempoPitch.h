@@ -2,7 +2,7 @@
 // by one of four kinds, the start position within the selection, quality and block size.
 #pragma once
 
-#include "app/DSpeedLength.h"
+#include "app/dialogs/DSpeedLength.h"
 #include "wave/props.h"
 
 class TDlgTempoPitchProps : public TSpeedLengthDlg<TTempoPitchProps> {

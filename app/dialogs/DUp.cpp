@@ -1,4 +1,4 @@
-#include "app/DUp.h"
+#include "app/dialogs/DUp.h"
 
 TDlgUpProps::TDlgUpProps(QWidget* owner, const TUpProps& props) : TOperationDlg(owner, props) {
   setWindowTitle("Up / Down");

@@ -1,7 +1,7 @@
 // The "Up / Down" dialog: the value added to every sample.
 #pragma once
 
-#include "app/DCommon.h"
+#include "app/dialogs/DCommon.h"
 #include "wave/props.h"
 
 class TDlgUpProps : public TOperationDlg<TOKHelpBottomDlg, TUpProps> {

@@ -1,4 +1,4 @@
-#include "app/DVoldViewProps.h"
+#include "app/dialogs/DVoldViewProps.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "app/BaseDlg.h"
-#include "app/ViewProps.h"
+#include "app/dialogs/BaseDlg.h"
+#include "app/dialogs/ViewProps.h"
 
 class QCheckBox;
 class QLineEdit;

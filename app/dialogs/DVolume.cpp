@@ -1,4 +1,4 @@
-#include "app/DVolume.h"
+#include "app/dialogs/DVolume.h"
 
 #include <QLabel>
 

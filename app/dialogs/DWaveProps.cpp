@@ -1,4 +1,4 @@
-#include "app/DWaveProps.h"
+#include "app/dialogs/DWaveProps.h"
 
 #include <QListWidget>
 #include <iterator>

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 #include "foundation/unit.h"
 
 class QListWidget;

@@ -1,4 +1,4 @@
-#include "app/DWaveViewProps.h"
+#include "app/dialogs/DWaveViewProps.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // The "Wave View" dialog: how the waveform is drawn, optionally kept as the default for new windows.
 #pragma once
 
-#include "app/BaseDlg.h"
-#include "app/ViewProps.h"
+#include "app/dialogs/BaseDlg.h"
+#include "app/dialogs/ViewProps.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/ViewProps.h"
+#include "app/dialogs/ViewProps.h"
 #include "wave/unitwaveref.h"
 
 struct TSplitHorProps {

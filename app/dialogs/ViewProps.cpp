@@ -1,4 +1,4 @@
-#include "app/ViewProps.h"
+#include "app/dialogs/ViewProps.h"
 
 bool TWaveViewProps::operator==(const TWaveViewProps& other) const {
   return DrawKind == other.DrawKind && Distribution == other.Distribution &&

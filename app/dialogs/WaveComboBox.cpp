@@ -1,4 +1,4 @@
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

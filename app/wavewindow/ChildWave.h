@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/ChildWin.h"
-#include "app/ViewProps.h"
+#include "app/wavewindow/ChildWin.h"
+#include "app/dialogs/ViewProps.h"
 #include "wave/sound.h"
 #include "wave/waveview.h"
 

@@ -1,4 +1,4 @@
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <cmath>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
 #include "foundation/assertion.h"
 #include "gui/canvas.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "gui/canvas.h"
 #include "wave/sound.h"
 #include "wave/unitwave.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "foundation/global.h"
 #include "foundation/random.h"
 #include "gui/canvas.h"

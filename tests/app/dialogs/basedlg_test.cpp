@@ -1,5 +1,5 @@
 // The base forms and the one protocol of the parameter dialogs, driven through the modal road.
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "app/DSilence.h"
-#include "app/DUp.h"
-#include "app/WaveComboBox.h"
+#include "app/dialogs/DSilence.h"
+#include "app/dialogs/DUp.h"
+#include "app/dialogs/WaveComboBox.h"
 #include "app/fakes/dialog_runner.h"
 #include "app/fakes/recording_help.h"
 #include "foundation/smallobj.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/BaseDlg.h"
-#include "app/ChildWave.h"
+#include "app/dialogs/BaseDlg.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "gui/application.h"
 #include "support/recording_sink.h"

@@ -1,6 +1,6 @@
 // The multi-frequency dialog's rows: browsing, editing, copying and deleting through the row
 // browser into the generator, and what a bad row blocks.
-#include "app/DMFreq.h"
+#include "app/dialogs/DMFreq.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/ChildWave.h"
-#include "app/DRegister.h"
+#include "app/wavewindow/ChildWave.h"
+#include "app/dialogs/DRegister.h"
 #include "app/fakes/main_window.h"
 #include "gui/application.h"
 #include "support/recording_sink.h"

@@ -3,8 +3,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/ChildWave.h"
-#include "app/DWaveProps.h"
+#include "app/wavewindow/ChildWave.h"
+#include "app/dialogs/DWaveProps.h"
 #include "app/fakes/main_window.h"
 #include "gui/application.h"
 #include "gui/controls.h"

@@ -10,12 +10,12 @@
 #include <QTest>
 #include <map>
 
-#include "app/DBlockFilter.h"
-#include "app/DHighLow.h"
-#include "app/DMFreq.h"
-#include "app/DPerEcho.h"
-#include "app/DResNotch.h"
-#include "app/DRndEcho.h"
+#include "app/dialogs/DBlockFilter.h"
+#include "app/dialogs/DHighLow.h"
+#include "app/dialogs/DMFreq.h"
+#include "app/dialogs/DPerEcho.h"
+#include "app/dialogs/DResNotch.h"
+#include "app/dialogs/DRndEcho.h"
 #include "app/fakes/dialog_controls.h"
 #include "app/fakes/dialog_runner.h"
 #include "app/fakes/main_window.h"

@@ -4,12 +4,12 @@
 
 #include <QTest>
 
-#include "app/DBlockTriangle.h"
-#include "app/DLine.h"
-#include "app/DNoise.h"
-#include "app/DSilence.h"
-#include "app/DSinus.h"
-#include "app/DTempoPitch.h"
+#include "app/dialogs/DBlockTriangle.h"
+#include "app/dialogs/DLine.h"
+#include "app/dialogs/DNoise.h"
+#include "app/dialogs/DSilence.h"
+#include "app/dialogs/DSinus.h"
+#include "app/dialogs/DTempoPitch.h"
 #include "app/fakes/command_dialogs.h"
 #include "app/fakes/dialog_runner.h"
 #include "app/fakes/recording_help.h"

@@ -1,5 +1,5 @@
 // The view settings records and their two dialogs.
-#include "app/ViewProps.h"
+#include "app/dialogs/ViewProps.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <QRadioButton>
 #include <tuple>
 
-#include "app/DVoldViewProps.h"
-#include "app/DWaveViewProps.h"
+#include "app/dialogs/DVoldViewProps.h"
+#include "app/dialogs/DWaveViewProps.h"
 #include "app/fakes/dialog_runner.h"
 #include "gui/controls.h"
 #include "support/recording_sink.h"

@@ -1,5 +1,5 @@
 // The real combo box behind the engine's wave reference.
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "foundation/assertion.h"
 #include "gui/application.h"

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "foundation/assertion.h"
 #include "support/picture.h"

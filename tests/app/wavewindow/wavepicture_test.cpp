@@ -13,7 +13,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "foundation/random.h"
 #include "support/picture.h"
