@@ -43,13 +43,6 @@ class PlaybackControl;
 class PlayerDocuments;
 class Sound;
 
-// The program's own screen cursors.
-inline constexpr TCursor crDraw = 1;
-inline constexpr TCursor crDelete = 2;
-inline constexpr TCursor crSil = 3;
-inline constexpr TCursor crReject = 4;
-inline constexpr TCursor crNote = 5;
-
 inline constexpr const char* kVersionText = "7.1";
 inline constexpr const char* kFormCaption = "Korvalen ";
 inline constexpr const char* kHelpFileName = "/usr/share/korvalen/KORVALHE.HLP";

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/MainRegistry.h"
 #include "foundation/assertion.h"
+#include "wave/shell.h"
 
 namespace {
 
@@ -26,11 +26,11 @@ TDlgRegisterWave::TDlgRegisterWave(QWidget* owner, const std::string& name)
   AddStep([this] { EditName->setText(QString::fromStdString(Name)); },
           [this](uint8_t& ok) {
             // The command opens the dialog only for an active document, and the dialog is modal.
-            const TUnit* unit = MainActiveUnit();
+            const TUnit* unit = Shell()->MainActiveUnit();
             KV_ASSERT(unit != NULL);
             // Taken as typed: blanks are part of the name, and an empty one unregisters.
             Name = EditName->text().toStdString();
-            if (!MainCheckNameFree(Name, unit)) ok = 0;
+            if (!Shell()->MainCheckNameFree(Name, unit)) ok = 0;
           });
   FitBody();
   EditName->setFocus();

@@ -12,7 +12,7 @@
 #include <limits>
 #include <vector>
 
-#include "app/Main.h"
+#include "app/wavewindow/WindowHost.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/writers.h"
@@ -351,7 +351,7 @@ void TMDIChildWave::RestoreZoom(int32_t begin, int32_t end) {
 }
 
 void TMDIChildWave::NotifyZoomChanged() {
-  if (MainForm) MainForm->NotifyZoomChanged(this);
+  if (WindowHost* host = FindWindowHost()) host->NotifyZoomChanged(this);
 }
 
 // --- Painting ------------------------------------------------------------------------------------
@@ -624,20 +624,24 @@ std::string TMDIChildWave::StatusTextAt(int32_t x, int32_t y) const {
 }
 
 void TMDIChildWave::ShowMouseStatus(int32_t x, int32_t y) const {
-  if (!MainForm) return;
-  StatusPanels* panels = MainForm->StatusBar();
+  WindowHost* host = FindWindowHost();
+  if (!host) return;
+  StatusPanels* panels = host->StatusBar();
   panels->SetPanelWidth(kWaveStatusPanel, FViewMode == 1 ? kVoldStatusWidth : kWaveStatusWidth);
   panels->SetPanelText(kWaveStatusPanel, StatusTextAt(x, y));
 }
 
 // --- Window protocol -----------------------------------------------------------------------------
 
-bool TMDIChildWave::SaveUnit() { return MainForm && MainForm->SaveWave(GetUnitWave()); }
+bool TMDIChildWave::SaveUnit() {
+  WindowHost* host = FindWindowHost();
+  return host && host->SaveWave(GetUnitWave());
+}
 
 void TMDIChildWave::NotifyActivated() {
-  if (MainForm) MainForm->NotifyActiveWaveChild(this);
+  if (WindowHost* host = FindWindowHost()) host->NotifyActiveWaveChild(this);
 }
 
 void TMDIChildWave::NotifyLastClosed() {
-  if (MainForm) MainForm->NotifyActiveWaveChild(nullptr);
+  if (WindowHost* host = FindWindowHost()) host->NotifyActiveWaveChild(nullptr);
 }

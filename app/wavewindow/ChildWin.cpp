@@ -4,11 +4,11 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 
-#include "app/Main.h"
-#include "app/MainRegistry.h"
+#include "app/wavewindow/WindowHost.h"
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
 #include "foundation/unit.h"
+#include "wave/shell.h"
 
 namespace {
 
@@ -35,14 +35,15 @@ void TMDIChildKorvalen::SetUnit(std::unique_ptr<TUnit> unit) {
 void TMDIChildKorvalen::DeleteUnit() { TheUnit.reset(); }
 
 void TMDIChildKorvalen::ShowUnitName() {
-  if (!MainForm) return;
-  MainForm->EndEditName();
-  MainForm->SetEditName(TheUnit ? TheUnit->GetName() : std::string());
+  WindowHost* host = FindWindowHost();
+  if (!host) return;
+  host->EndEditName();
+  host->SetEditName(TheUnit ? TheUnit->GetName() : std::string());
 }
 
 void TMDIChildKorvalen::EvFormOnActivate() {
   ShowUnitName();
-  MainSetDialogActive(false);
+  Shell()->MainSetDialogActive(false);
   NotifyActivated();
 }
 
@@ -62,7 +63,8 @@ bool TMDIChildKorvalen::FormCloseQuery() {
 }
 
 void TMDIChildKorvalen::EvFormClose() {
-  if (MainForm && MainForm->MDIChildren().size() == 1) NotifyLastClosed();
+  WindowHost* host = FindWindowHost();
+  if (host && host->DocumentWindowCount() == 1) NotifyLastClosed();
 }
 
 void TMDIChildKorvalen::SetClientArea(QWidget* client) {

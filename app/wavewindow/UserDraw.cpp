@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "app/wavewindow/ChildWave.h"
-#include "app/Main.h"
+#include "app/wavewindow/WindowHost.h"
 #include "foundation/assertion.h"
 #include "gui/canvas.h"
 #include "gui/cursors.h"
@@ -249,7 +249,8 @@ void TMDIChildWave::DrawUserDrawing(const QRect& client) {
 
 void TMDIChildWave::KeepUndoOfDrawing() {
   TUnitWave* document = GetUnitWave();
-  if (MainForm == nullptr || document == nullptr || !soundBeforeDrawing_) return;
+  WindowHost* host = FindWindowHost();
+  if (host == nullptr || document == nullptr || !soundBeforeDrawing_) return;
   // Every hand-over drops the document's undo record, and a record always keeps the sound the
   // document holds when it is made. So the record of the sound from before the drawing is made
   // while the document holds that sound again, and the drawn sound comes back through undo swaps,
@@ -257,9 +258,9 @@ void TMDIChildWave::KeepUndoOfDrawing() {
   // document holds the sound it then keeps, so it frees nothing.
   auto drawn = std::make_unique<TUndoUnit>(document);
   document->SetSound(std::move(soundBeforeDrawing_)).release();  // now kept by `drawn`
-  MainForm->PushUndo(*document);
+  host->PushUndo(*document);
   document->SwapUndo(*drawn);    // the drawn sound is back; both records keep the old one
-  MainForm->UndoUnit.Restore();  // the old sound is the document's again...
+  host->RestoreUndo();  // the old sound is the document's again...
   drawn.reset();
-  MainForm->UndoUnit.Restore();  // ...and the drawn one with the record keeping the old one
+  host->RestoreUndo();  // ...and the drawn one with the record keeping the old one
 }
