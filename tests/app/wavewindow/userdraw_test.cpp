@@ -119,7 +119,7 @@ TEST_F(UserDrawing, OnePointChangesNothingAndTwoMakeOneSecondOfEitherCurveWhichI
   // selection made meanwhile does not show.
   for (const int32_t end : {0, 4000}) {
     doc->SetSelEnds(end, 100);
-    ExpectPicture(std::filesystem::path(__FILE__).parent_path() / "data", "userdraw-curve",
+    ExpectPicture(std::filesystem::path(__FILE__).parent_path() / "../data", "userdraw-curve",
                   window->Canvas());
   }
 }

@@ -51,7 +51,7 @@ struct GuardedSamples {
 };
 
 void ExpectPicture(const std::string& name, const QImage& drawn) {
-  ExpectPicture(std::filesystem::path(__FILE__).parent_path() / "data", name, drawn);
+  ExpectPicture(std::filesystem::path(__FILE__).parent_path() / "../data", name, drawn);
 }
 
 class WavePicture : public MainWindowTest {
