@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <tuple>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 #include "foundation/messages.h"
 #include "foundation/smallobj.h"
 #include "gui/controls.h"

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/BaseDlg.h"
-#include "app/SplitMergeProps.h"
+#include "app/dialogs/BaseDlg.h"
+#include "app/dialogs/SplitMergeProps.h"
 
 class QLabel;
 class QListWidget;

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
 #include "app/MainRegistry.h"
 #include "foundation/messages.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 #include "app/ModelessDialog.h"
 #include "foundation/smallobj.h"
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "app/SplitMergeProps.h"
+#include "app/dialogs/SplitMergeProps.h"
 #include "app/ModelessDialog.h"
-#include "app/ViewProps.h"
+#include "app/dialogs/ViewProps.h"
 #include "gui/actions.h"
 #include "gui/cursors.h"
 #include "wave/shell.h"
@@ -42,13 +42,6 @@ class MediaPlayer;
 class PlaybackControl;
 class PlayerDocuments;
 class Sound;
-
-// The program's own screen cursors.
-inline constexpr TCursor crDraw = 1;
-inline constexpr TCursor crDelete = 2;
-inline constexpr TCursor crSil = 3;
-inline constexpr TCursor crReject = 4;
-inline constexpr TCursor crNote = 5;
 
 inline constexpr const char* kVersionText = "7.1";
 inline constexpr const char* kFormCaption = "Korvalen ";

@@ -11,9 +11,9 @@
 #include <cstddef>
 #include <filesystem>
 
-#include "app/ChildWave.h"
-#include "app/ChildWin.h"
-#include "app/DWaveProps.h"
+#include "app/wavewindow/ChildWave.h"
+#include "app/wavewindow/ChildWin.h"
+#include "app/dialogs/DWaveProps.h"
 #include "app/HourGlass.h"
 #include "app/Main.h"
 #include "app/MuzWindows.h"

@@ -2,7 +2,7 @@
 // step with the active window, and drawing a wave through control points.
 #include <QAction>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
 #include "foundation/assertion.h"
 #include "wave/unitwave.h"

@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <string>
 
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 #include "app/Main.h"
 #include "music/unitmuz.h"
 #include "wave/unitwave.h"

@@ -2,8 +2,8 @@
 #include <QAction>
 
 #include "app/About.h"
-#include "app/DRegister.h"
-#include "app/DWaveProps.h"
+#include "app/dialogs/DRegister.h"
+#include "app/dialogs/DWaveProps.h"
 #include "app/HourGlass.h"
 #include "app/Main.h"
 #include "music/unitmuz.h"

@@ -2,7 +2,7 @@
 // kind and by registered name, numbered "NONAME" 1, 2, 3 ... and renamed through the name box.
 #include "app/MainRegistry.h"
 
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 
 #include <QEvent>
 #include <QLineEdit>
@@ -10,10 +10,11 @@
 #include <QMdiSubWindow>
 #include <climits>
 
-#include "app/ChildWave.h"
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWave.h"
+#include "app/wavewindow/ChildWin.h"
 #include "app/Player.h"
 #include "app/Main.h"
+#include "app/wavewindow/WindowHost.h"
 #include "foundation/messages.h"
 #include "foundation/unit.h"
 #include "gui/statusbar.h"
@@ -99,10 +100,31 @@ class MainShell : public ShellServices {
 
 MainShell mainShell;
 
+// The document windows' calls on the main window; they find it only while `MainForm` is set.
+class MainWindowHost : public WindowHost {
+ public:
+  void EndEditName() override { MainForm->EndEditName(); }
+  void SetEditName(const std::string& name) override { MainForm->SetEditName(name); }
+  size_t DocumentWindowCount() const override { return MainForm->MDIChildren().size(); }
+  StatusPanels* StatusBar() const override { return MainForm->StatusBar(); }
+  void NotifyZoomChanged(TMDIChildWave* window) override { MainForm->NotifyZoomChanged(window); }
+  void NotifyActiveWaveChild(TMDIChildWave* window) override {
+    MainForm->NotifyActiveWaveChild(window);
+  }
+  bool SaveWave(TUnitWave* unitWave) override { return MainForm->SaveWave(unitWave); }
+  void PushUndo(TUnitWave& unitWave) override { MainForm->PushUndo(unitWave); }
+  void RestoreUndo() override { MainForm->UndoUnit.Restore(); }
+};
+
+MainWindowHost mainWindowHost;
+
+WindowHost* FindMainWindowHost() { return MainForm ? &mainWindowHost : nullptr; }
+
 }  // namespace
 
 void InstallMainShell() {
   SetShellServices(&mainShell);
+  SetWindowHostFinder(FindMainWindowHost);
   // The wave combo boxes of the dialogs list what the registry holds.
   SetWaveNameLister([](uint8_t filter) {
     std::vector<TWaveNameEntry> entries;
@@ -116,6 +138,7 @@ void InstallMainShell() {
 
 void RemoveMainShell() {
   if (Shell() == &mainShell) SetShellServices(nullptr);
+  SetWindowHostFinder(nullptr);
   SetWaveNameLister(nullptr);
 }
 

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/DMergeHor.h"
 #include "app/DMergeVert.h"
-#include "app/DSplitHor.h"
+#include "app/dialogs/DSplitHor.h"
 #include "app/HourGlass.h"
 #include "app/Main.h"
 #include "foundation/global.h"

@@ -14,7 +14,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
 #include "app/MainActions.h"
 #include "foundation/unit.h"

@@ -1,5 +1,5 @@
 // The main window's side of the wave windows: the factory.
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
 #include "wave/unitwave.h"
 

@@ -1,6 +1,6 @@
 #include "app/Player.h"
 
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 
 #include <unistd.h>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "bench_util.h"
 #include "wave/sound.h"
 #include "wave/unitwave.h"

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "bench_util.h"
 #include "foundation/random.h"
 #include "wave/sound.h"

@@ -15,6 +15,13 @@ inline constexpr TCursor crCross = -3;
 inline constexpr TCursor crIBeam = -4;
 inline constexpr TCursor crHourGlass = -11;
 
+// The program's own screen cursors; the main window installs them, the document windows show them.
+inline constexpr TCursor crDraw = 1;
+inline constexpr TCursor crDelete = 2;
+inline constexpr TCursor crSil = 3;
+inline constexpr TCursor crReject = 4;
+inline constexpr TCursor crNote = 5;
+
 TCursor ScreenCursor();
 // An id that has no cursor shows the arrow.
 void SetScreenCursor(TCursor cursor);

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 #include "gui/cursors.h"
 #include "music/muzview.h"
 

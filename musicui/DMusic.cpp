@@ -23,7 +23,7 @@
 
 #include "app/Main.h"
 #include "app/MainRegistry.h"
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
 #include "foundation/readers.h"

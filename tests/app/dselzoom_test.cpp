@@ -11,7 +11,7 @@
 #include <QTest>
 #include <functional>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/DSelZoom.h"
 #include "app/fakes/main_window.h"
 #include "support/captions.h"

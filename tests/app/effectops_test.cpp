@@ -8,9 +8,9 @@
 #include <QTest>
 #include <algorithm>
 
-#include "app/ChildWin.h"
-#include "app/DRollOut.h"
-#include "app/DRotate.h"
+#include "app/wavewindow/ChildWin.h"
+#include "app/dialogs/DRollOut.h"
+#include "app/dialogs/DRotate.h"
 #include "app/fakes/command_dialogs.h"
 #include "app/fakes/main_window.h"
 #include "gui/controls.h"

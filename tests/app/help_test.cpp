@@ -9,7 +9,7 @@
 #include <QTest>
 #include <set>
 
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 #include "app/fakes/command_dialogs.h"
 #include "app/fakes/main_window.h"
 #include "gui/helpwindow.h"

@@ -22,7 +22,7 @@
 #include <optional>
 #include <set>
 
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 #include "app/MainActions.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/recording_help.h"

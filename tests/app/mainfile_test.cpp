@@ -18,8 +18,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/ChildWave.h"
-#include "app/DWaveProps.h"
+#include "app/wavewindow/ChildWave.h"
+#include "app/dialogs/DWaveProps.h"
 #include "app/MainFile.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"

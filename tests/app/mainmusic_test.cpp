@@ -12,7 +12,7 @@
 #include <functional>
 #include <sstream>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"
 #include "gui/statusbar.h"

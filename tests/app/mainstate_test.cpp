@@ -15,7 +15,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/MainRegistry.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"

@@ -7,11 +7,11 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/DMergeHor.h"
 #include "app/DMergeVert.h"
-#include "app/DSplitHor.h"
-#include "app/WaveComboBox.h"
+#include "app/dialogs/DSplitHor.h"
+#include "app/dialogs/WaveComboBox.h"
 #include "app/fakes/main_window.h"
 #include "foundation/global.h"
 #include "gui/application.h"

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/ChildWave.h"
-#include "app/DCommon.h"
+#include "app/wavewindow/ChildWave.h"
+#include "app/dialogs/DCommon.h"
 #include "app/fakes/command_dialogs.h"
 #include "app/fakes/main_window.h"
 #include "foundation/random.h"

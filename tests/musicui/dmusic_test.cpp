@@ -17,7 +17,7 @@
 #include <functional>
 #include <tuple>
 
-#include "app/WaveComboBox.h"
+#include "app/dialogs/WaveComboBox.h"
 #include "audio/audio_support.h"
 #include "gui/controls.h"
 #include "music/PartMuz.h"

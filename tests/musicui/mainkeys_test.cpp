@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/MainActions.h"
 #include "gui/statusbar.h"
 #include "muzwindow_fixture.h"

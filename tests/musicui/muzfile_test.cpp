@@ -8,7 +8,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "gui/application.h"
 #include "gui/cursors.h"
 #include "music/muznote.h"

@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/ChildWave.h"
+#include "app/wavewindow/ChildWave.h"
 #include "audio/audio_support.h"
 #include "gui/cursors.h"
 #include "music/render.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 #include "gui/application.h"
 #include "support/recording_sink.h"
 #include "wave/sound.h"

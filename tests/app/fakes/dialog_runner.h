@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/BaseDlg.h"
+#include "app/dialogs/BaseDlg.h"
 #include "gui/application.h"
 
 inline int RunDialog(TDialogForm& dialog, const std::function<void()>& drive) {

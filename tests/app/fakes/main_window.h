@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/Main.h"
-#include "app/ViewProps.h"
+#include "app/dialogs/ViewProps.h"
 #include "wave/unitwave.h"
 
 class MainWindowTest : public testing::Test {

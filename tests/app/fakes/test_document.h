@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 #include "foundation/unit.h"
 
 class TestDocument : public TUnit {

@@ -1,0 +1,37 @@
+// What the document windows ask of the main window that holds them. The shell implements it and
+// tells the windows how to find it, as the engine reaches the shell through its own seam; while
+// there is no main window they find none, and tell no one.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+class StatusPanels;
+class TMDIChildWave;
+class TUnitWave;
+
+class WindowHost {
+ public:
+  virtual ~WindowHost() = default;
+  // The name box: an edit in progress ends, then the box shows the active document's name.
+  virtual void EndEditName() = 0;
+  virtual void SetEditName(const std::string& name) = 0;
+  // The open document windows, a closing one still among them.
+  virtual size_t DocumentWindowCount() const = 0;
+  virtual StatusPanels* StatusBar() const = 0;
+  virtual void NotifyZoomChanged(TMDIChildWave* window) = 0;
+  // `window` (null for none) is now the active wave window.
+  virtual void NotifyActiveWaveChild(TMDIChildWave* window) = 0;
+  // Saves as the File menu does; answers whether the wave was saved.
+  virtual bool SaveWave(TUnitWave* unitWave) = 0;
+  // The one undo record: made anew for `unitWave`, and swapped with its document.
+  virtual void PushUndo(TUnitWave& unitWave) = 0;
+  virtual void RestoreUndo() = 0;
+};
+
+// The shell installs how the windows find the main window (null: they never find one). The
+// finder is asked at every call, so a window never holds on to a main window that has gone.
+using WindowHostFinder = WindowHost* (*)();
+void SetWindowHostFinder(WindowHostFinder finder);
+// The main window, or null while there is none.
+WindowHost* FindWindowHost();
