@@ -112,8 +112,6 @@ class MainWindowHost : public WindowHost {
     MainForm->NotifyActiveWaveChild(window);
   }
   bool SaveWave(TUnitWave* unitWave) override { return MainForm->SaveWave(unitWave); }
-  void PushUndo(TUnitWave& unitWave) override { MainForm->PushUndo(unitWave); }
-  void RestoreUndo() override { MainForm->UndoUnit.Restore(); }
 };
 
 MainWindowHost mainWindowHost;

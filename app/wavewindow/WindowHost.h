@@ -24,9 +24,6 @@ class WindowHost {
   virtual void NotifyActiveWaveChild(TMDIChildWave* window) = 0;
   // Saves as the File menu does; answers whether the wave was saved.
   virtual bool SaveWave(TUnitWave* unitWave) = 0;
-  // The one undo record: made anew for `unitWave`, and swapped with its document.
-  virtual void PushUndo(TUnitWave& unitWave) = 0;
-  virtual void RestoreUndo() = 0;
 };
 
 // The shell installs how the windows find the main window (null: they never find one). The

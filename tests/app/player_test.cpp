@@ -10,7 +10,7 @@
 #include <fstream>
 #include <functional>
 
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 #include "app/Main.h"
 #include "app/fakes/fake_player.h"
 #include "app/fakes/main_window.h"

@@ -13,7 +13,7 @@
 #include <set>
 
 #include "app/About.h"
-#include "app/ChildWin.h"
+#include "app/wavewindow/ChildWin.h"
 #include "app/fakes/command_dialogs.h"
 #include "gui/helpwindow.h"
 #include "musicui/DMusTree.h"
