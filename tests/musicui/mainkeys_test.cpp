@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,6 +17,8 @@
 #include "app/ChildWave.h"
 #include "app/MainActions.h"
 #include "gui/statusbar.h"
+#include "musicui/DMusTree.h"
+#include "musicui/DMusic.h"
 #include "muzwindow_fixture.h"
 #include "wave/unitwave.h"
 
@@ -40,6 +44,22 @@ class MainKeys : public MuzWindowTest {
   std::string OpenMenu() const {
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     return popup != nullptr ? popup->objectName().toStdString() : std::string();
+  }
+  // P, F1, Shift+F1 and Ctrl+F1 where the focus is: how many of them reached their commands.
+  int KeysThatRun() {
+    std::vector<std::unique_ptr<QSignalSpy>> ran;
+    for (const char* command : {"FilePlay", "HelpContents", "HelpTopicSearch", "HelpOnHelp"}) {
+      QObject::disconnect(form->Action(command), &QAction::triggered, nullptr, nullptr);
+      ran.push_back(std::make_unique<QSignalSpy>(form->Action(command), &QAction::triggered));
+    }
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_P), QKeyCombination(Qt::Key_F1),
+                                      Qt::SHIFT | Qt::Key_F1, Qt::CTRL | Qt::Key_F1}) {
+      QWidget* focus = QApplication::focusWidget();
+      QTest::keyClick(focus != nullptr ? focus : form.get(), key.key(), key.keyboardModifiers());
+    }
+    int count = 0;
+    for (const auto& spy : ran) count += spy->count();
+    return count;
   }
   void CloseMenus() {
     while (QWidget* popup = QApplication::activePopupWidget()) QTest::keyClick(popup, Qt::Key_Escape);
@@ -155,6 +175,74 @@ TEST_F(MainKeys, NameBoxHandsTheKeysBackAndStatusPanelsFollowTheActiveWindow) {
   Activate(wave);
   EXPECT_EQ(panels.PanelText(1), "");
   EXPECT_EQ(panels.PanelText(7), waveState);
+}
+
+// However the user goes back from a modeless dialog to the main window (the window switcher, a
+// click on the main window's title bar, a click on the document window's title bar), the
+// one-letter and help keys run their commands again.
+TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesAModelessDialog) {
+  InstallMusicDialog(*form);
+  InstallMusTreeDialog(*form);
+  TMDIChildWave* wave = OpenWave();
+  TMDIChildMuz* music = ComposeNew();
+  ASSERT_NE(music, nullptr);
+  const std::function<void(QMdiSubWindow*)> ways[] = {
+      [this](QMdiSubWindow*) { form->windowHandle()->requestActivate(); },
+      [this](QMdiSubWindow*) { QApplication::setActiveWindow(form.get()); },
+      [this](QMdiSubWindow* window) {
+        QApplication::setActiveWindow(form.get());
+        QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(window->width() / 2, 6));
+      }};
+  const struct { const char* command; ModelessToggle* dialog; QMdiSubWindow* window; } dialogs[] = {
+      {"SelectWave", &form->DlgSelZoom, wave},
+      {"MusicDialog", &form->DlgMusic, music},
+      {"MusicParts", &form->DlgMusTree, music}};
+  for (const auto& d : dialogs) {
+    for (size_t way = 0; way < std::size(ways); ++way) {
+      SCOPED_TRACE(std::string(d.command) + " way " + std::to_string(way));
+      Activate(d.window);
+      if (!d.dialog->Visible()) Trigger(d.command);
+      ASSERT_TRUE(d.dialog->Visible());
+      QApplication::setActiveWindow(d.dialog->Widget());
+      QTest::qWait(20);
+      ASSERT_TRUE(form->DialogActive);
+      ways[way](d.window);
+      QTest::qWait(20);
+      EXPECT_EQ(QApplication::activeWindow(), form.get());
+      EXPECT_EQ(KeysThatRun(), 4);
+    }
+  }
+}
+
+// Typing in the name box ends however the box is left: Tab and a click on the document window's
+// title bar or on the status bar give the keys back to the document window, Escape gives the
+// document's name back as well.
+TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesTheNameBox) {
+  TMDIChildWave* wave = OpenWave();
+  wave->GetUnit()->SetName("tone");
+  Activate(wave);
+  form->ActionList1Update();
+  QLineEdit* box = form->EditName();
+  const std::function<void()> ways[] = {
+      [box] { QTest::keyClick(box, Qt::Key_Tab); },
+      [wave] { QTest::mouseClick(wave, Qt::LeftButton, {}, QPoint(wave->width() / 2, 6)); },
+      [this] { QTest::mouseClick(form->statusBar(), Qt::LeftButton); },
+      [box] { QTest::keyClick(box, Qt::Key_Escape); }};
+  for (size_t way = 0; way < std::size(ways); ++way) {
+    SCOPED_TRACE(way);
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_TRUE(box->hasFocus() && form->EditNameActive);
+    box->selectAll();
+    QTest::keyClicks(box, "pq");
+    ASSERT_EQ(box->text().toStdString(), "pq");
+    ways[way]();
+    EXPECT_FALSE(box->hasFocus() || form->EditNameActive);
+    EXPECT_EQ(form->GetActiveMDIChild(), wave);
+    EXPECT_EQ(KeysThatRun(), 4);
+    EXPECT_EQ(std::pair(wave->GetUnit()->GetName(), box->text().toStdString()),
+              std::pair(std::string("tone"), std::string(way == 3 ? "tone" : "pq")));
+    EXPECT_EQ(ScreenCursor(), crDefault);
+  }
 }
 
 }  // namespace
