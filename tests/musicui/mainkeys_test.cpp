@@ -15,7 +15,9 @@
 #include <string>
 
 #include "app/ChildWave.h"
+#include "app/DSelZoom.h"
 #include "app/MainActions.h"
+#include "gui/application.h"
 #include "gui/statusbar.h"
 #include "musicui/DMusTree.h"
 #include "musicui/DMusic.h"
@@ -243,6 +245,74 @@ TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesTheNameBox) {
               std::pair(std::string("tone"), std::string(way == 3 ? "tone" : "pq")));
     EXPECT_EQ(ScreenCursor(), crDefault);
   }
+}
+
+// A key typed in a text field edits the field and reaches no command, whether the field is the
+// name box, a field of a modeless dialog (Select and Zoom's End) or of a modal one (Change
+// Volume): Delete, Insert and Backspace with any modifier, Ctrl+A, C, X, V and Z. An Alt letter
+// types nothing; an AltGr character (Alt+Ctrl, or the group switch) does.
+TEST_F(MainKeys, KeysTypedInAFieldEditTheFieldAndLeaveTheDocumentAlone) {
+  TMDIChildWave* wave = OpenWave();
+  TUnitWave* unit = wave->GetUnitWave();
+  Activate(wave);
+  form->ActionList1Update();
+  const auto edit = [](QLineEdit* field) {
+    std::vector<std::string> texts;
+    field->setText("12");
+    const QKeyCombination keys[] = {
+        Qt::Key_Backspace,  Qt::CTRL | Qt::Key_Z,        Qt::CTRL | Qt::Key_A,    Qt::CTRL | Qt::Key_C,
+        Qt::CTRL | Qt::Key_Delete, Qt::CTRL | Qt::Key_V,  Qt::CTRL | Qt::Key_A,    Qt::CTRL | Qt::Key_X,
+        Qt::SHIFT | Qt::Key_Insert, Qt::Key_Home,         Qt::Key_Delete,          Qt::SHIFT | Qt::CTRL | Qt::Key_Delete,
+        Qt::ALT | Qt::Key_Delete,  Qt::Key_Insert,       Qt::ALT | Qt::Key_Q,     Qt::ALT | Qt::Key_X};
+    for (const QKeyCombination key : keys) {
+      QTest::keyClick(field, key.key(), key.keyboardModifiers());
+      texts.push_back(field->text().toStdString());
+    }
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_At, QString("@"), Qt::ControlModifier | Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_NumberSign, QString("#"), Qt::GroupSwitchModifier);
+    texts.push_back(field->text().toStdString());
+    return texts;
+  };
+  const std::vector<std::string> expected = {"1", "12", "12", "12", "", "12", "12", "", "12", "12",
+                                             "2", "2", "2", "2", "2", "2", "@#2"};
+  std::vector<std::string> dialogs;
+  ScopedModalRunner runner([&](QDialog& dialog) {
+    auto* field = dialog.findChild<QLineEdit*>("editVolume");
+    dialogs.push_back(dialog.windowTitle().toStdString() + (field != nullptr ? "" : " without its field"));
+    if (field != nullptr) {
+      dialog.setWindowModality(Qt::ApplicationModal);  // as a modal run makes it
+      dialog.show();
+      QApplication::setActiveWindow(&dialog);
+      field->setFocus();
+      EXPECT_EQ(edit(field), expected) << "Change Volume";
+    }
+    return int(QDialog::Rejected);
+  });
+  unit->SetSelRange(100, 300);
+  form->PushUndo(*unit);
+  form->SetClipBoardSound(std::make_unique<MonoSound>(22050, 2));
+  const auto state = [&] {
+    return std::tuple(unit->GetSound(), unit->GetSelBegin(), unit->GetSelEnd(), form->ClipBoardSound.get(),
+                      form->UndoUnit.GetUnitWave());
+  };
+  const auto before = state();
+
+  QLineEdit* box = form->EditName();
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_EQ(edit(box), expected) << "name box";
+  QTest::keyClick(box, Qt::Key_Escape);
+
+  Trigger("SelectWave");
+  auto* selZoom = static_cast<TDlgSelZoom*>(form->DlgSelZoom.Widget());
+  QApplication::setActiveWindow(selZoom);
+  selZoom->editPartEnd->setFocus();
+  EXPECT_EQ(edit(selZoom->editPartEnd), expected) << "Select and Zoom";
+  selZoom->close();
+
+  Activate(wave);
+  Trigger("Volume");
+  EXPECT_EQ(dialogs, std::vector<std::string>{"Change Volume"});
+  EXPECT_TRUE(state() == before);
 }
 
 }  // namespace
