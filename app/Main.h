@@ -350,6 +350,8 @@ class TMainForm : public QMainWindow {
   std::map<std::string, QToolBar*> toolBars_;
   std::vector<QIcon> imageListIcons_{ApplicationIcon()};
   std::unique_ptr<ApplicationEventFilter> keyFilter_;
+  // Goes before the window's widgets do: the box loses the focus as they are destroyed.
+  std::unique_ptr<QObject> nameBoxEvents_;
   std::unique_ptr<HelpWindowService> help_;
   std::unique_ptr<MediaPlayer> AudioPlayer;
   std::unique_ptr<PlayerDocuments> registryDocuments_;

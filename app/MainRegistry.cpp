@@ -39,7 +39,7 @@ std::string StripName(const std::string& text) {
 // main window coming back) and however it went; Escape gives up what was typed.
 class NameBoxEvents : public QObject {
  public:
-  explicit NameBoxEvents(TMainForm& form) : QObject(&form), form_(form) {}
+  explicit NameBoxEvents(TMainForm& form) : form_(form) {}
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
@@ -137,7 +137,8 @@ void RemoveMainShell() {
 }
 
 void TMainForm::ConnectRegistry() {
-  editName_->installEventFilter(new NameBoxEvents(*this));
+  nameBoxEvents_ = std::make_unique<NameBoxEvents>(*this);
+  editName_->installEventFilter(nameBoxEvents_.get());
   connect(editName_, &QLineEdit::returnPressed, this, [this] {
     RenameActiveUnit();
     EndEditName();
