@@ -161,13 +161,16 @@ void TMainForm::FormCreate() {
   DialogActive = false;
   if (!keyFilter_) {
     keyFilter_ =
-        std::make_unique<ApplicationEventFilter>([this](QEvent* msg) { return AppMessage(msg); });
+        std::make_unique<ApplicationEventFilter>([this](QObject* target, QEvent* msg) { return AppMessage(target, msg); });
     qApp->installEventFilter(keyFilter_.get());
   }
 }
 
-bool TMainForm::AppMessage(QEvent* msg) {
+bool TMainForm::AppMessage(QObject* target, QEvent* msg) {
   if (MenuKey(msg)) return true;
+  if (msg->type() == QEvent::MouseButtonPress) LeaveNameBoxOnClick(target);
+  // A field's own keys are its own in every window, a modal dialog's as well.
+  if (KeepFieldKeys(target, msg)) return true;
   if (!EditNameActive && !DialogActive) return false;
   return HoldFromShortcuts(msg);
 }
@@ -244,6 +247,9 @@ QToolBar* TMainForm::ToolBar(const std::string& name) const {
 }
 
 bool TMainForm::event(QEvent* event) {
+  // However the user comes back (a click on a title bar, the window switcher), no modeless dialog
+  // is the active window any more, and the keys belong to the commands again.
+  if (event->type() == QEvent::WindowActivate) DialogActive = false;
   // Panel 0 shows the long hint of whatever is under the mouse.
   if (event->type() == QEvent::StatusTip) {
     statusBar_->SetPanelText(0, static_cast<QStatusTipEvent*>(event)->tip().toStdString());

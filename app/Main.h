@@ -57,8 +57,8 @@ class TMainForm : public QMainWindow {
   TMainForm& operator=(const TMainForm&) = delete;
 
   void FormCreate();
-  // The application-wide message filter; answers whether the event was handled.
-  bool AppMessage(QEvent* msg);
+  // The application-wide message filter; answers whether the event, sent to `target`, was handled.
+  bool AppMessage(QObject* target, QEvent* msg);
   void FileExitExecute();
   void HelpContentsExecute();
   void HelpTopicSearchExecute();
@@ -153,6 +153,10 @@ class TMainForm : public QMainWindow {
   void EditNameClick();
   void RenameActiveUnit();
   void EndEditName();
+  // Escape in the name box: the document's name comes back and the keys go to its window.
+  void CancelEditName();
+  // Hands the focus to the active document window, or takes it from the name box without one.
+  void FocusActiveChild();
 
   // The document commands of the File menu. Open wave opens each chosen file in turn; a file the
   // reader refuses is reported, and the next one is tried.
@@ -327,6 +331,9 @@ class TMainForm : public QMainWindow {
   // What an Alt+letter that is also a menu's letter does while the present document is active.
   std::function<void()> AltLetterOwner(const QKeySequence& key);
   bool MenuKey(QEvent* msg);
+  // A click in the main window outside the name box ends typing in it, also on a part that takes
+  // no focus (the status bar, a tool button).
+  void LeaveNameBoxOnClick(QObject* target);
 
   QMdiArea* mdiArea_ = nullptr;
   StatusPanels* statusBar_ = nullptr;
@@ -336,6 +343,8 @@ class TMainForm : public QMainWindow {
   std::map<std::string, QToolBar*> toolBars_;
   std::vector<QIcon> imageListIcons_{ApplicationIcon()};
   std::unique_ptr<ApplicationEventFilter> keyFilter_;
+  // Goes before the window's widgets do: the box loses the focus as they are destroyed.
+  std::unique_ptr<QObject> nameBoxEvents_;
   std::unique_ptr<HelpWindowService> help_;
   std::unique_ptr<MediaPlayer> AudioPlayer;
   std::unique_ptr<PlayerDocuments> registryDocuments_;

@@ -5,6 +5,7 @@
 #include "app/dialogs/WaveComboBox.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,14 +36,30 @@ std::string StripName(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-// Hands clicks in the name box to the main window, leaving them to the box as well.
-class NameBoxClicks : public QObject {
+// Typing in the name box lasts while the box has the focus, however it came (a click, Tab, the
+// main window coming back) and however it went; Escape gives up what was typed.
+class NameBoxEvents : public QObject {
  public:
-  explicit NameBoxClicks(TMainForm& form) : QObject(&form), form_(form) {}
+  explicit NameBoxEvents(TMainForm& form) : form_(form) {}
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::MouseButtonPress) form_.EditNameClick();
+    switch (event->type()) {
+      case QEvent::FocusIn:
+        form_.EditNameClick();
+        break;
+      case QEvent::FocusOut:
+        form_.EndEditName();
+        break;
+      case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+          form_.CancelEditName();
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
     return false;
   }
 
@@ -141,12 +158,13 @@ void RemoveMainShell() {
 }
 
 void TMainForm::ConnectRegistry() {
-  editName_->installEventFilter(new NameBoxClicks(*this));
+  nameBoxEvents_ = std::make_unique<NameBoxEvents>(*this);
+  editName_->installEventFilter(nameBoxEvents_.get());
   connect(editName_, &QLineEdit::returnPressed, this, [this] {
     RenameActiveUnit();
     EndEditName();
     // The keys go back to the document window, so its one-letter commands work again.
-    if (TMDIChildKorvalen* child = GetActiveMDIChild()) child->setFocus();
+    FocusActiveChild();
   });
   // Also when the program comes back to the front: a modeless dialog that had the focus no longer
   // has it, and the window's activation says so.
@@ -279,6 +297,29 @@ void TMainForm::EndEditName() {
     EditNameCursorSaved = false;
     ClearHourGlass();
   }
+}
+
+void TMainForm::CancelEditName() {
+  const TUnit* unit = ActiveUnit();
+  SetEditName(unit ? unit->GetName() : std::string());
+  FocusActiveChild();
+}
+
+void TMainForm::FocusActiveChild() {
+  if (TMDIChildKorvalen* child = GetActiveMDIChild()) {
+    child->setFocus();
+  } else {
+    editName_->clearFocus();
+  }
+  // Whatever took the focus, the box no longer has it.
+  if (!editName_->hasFocus()) EndEditName();
+}
+
+void TMainForm::LeaveNameBoxOnClick(QObject* target) {
+  if (!editName_->hasFocus() || !target->isWidgetType()) return;
+  const auto* widget = static_cast<const QWidget*>(target);
+  if (widget == editName_ || editName_->isAncestorOf(widget) || widget->window() != this) return;
+  FocusActiveChild();
 }
 
 TUnit* MainActiveUnit() { return Shell()->MainActiveUnit(); }

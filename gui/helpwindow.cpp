@@ -237,7 +237,14 @@ void HelpWindow::StartSearch() {
 void HelpWindow::PresentAbove(QWidget* asker) {
   QWidget* top = asker != nullptr ? asker->window() : nullptr;
   if (top != this) {
-    const bool onTop = top != nullptr && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    // Above the asker, and above every window of the program that stays on top: one the asker
+    // does not own (the music dialog over the score that asked) would cover it as well.
+    bool onTop = top != nullptr && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+      if (other != this && other->isVisible() && other->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        onTop = true;
+      }
+    }
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop) {
       setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
     }

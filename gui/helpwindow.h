@@ -59,8 +59,8 @@ class HelpWindow : public QWidget {
   // Shows the window with the focus in the search field, its text selected.
   void StartSearch();
   // Shows the window above `asker`, the window that asked for help (null: none): it is kept above
-  // it as its dialogs are, stays on top when the asker does, and stays usable while the asker is
-  // modal.
+  // it as its dialogs are, stays on top while the asker or any other shown window of the program
+  // does, and stays usable while the asker is modal.
   void PresentAbove(QWidget* asker);
 
   // The topic shown; null before the first.

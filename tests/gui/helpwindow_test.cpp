@@ -141,3 +141,17 @@ TEST_F(HelpWindowTest, ShowsAboveAModalAlwaysOnTopAskerAndStaysUsableWhileItIsOp
   EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
   EXPECT_EQ(window->windowHandle()->transientParent(), plain.windowHandle());
 }
+
+TEST_F(HelpWindowTest, StaysAboveAWindowThatStaysOnTopWhileOneIsShownWhoeverAsks) {
+  QWidget onTop(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint);
+  onTop.show();
+  QWidget asker;
+  asker.show();
+  QApplication::setActiveWindow(&asker);
+  help.HelpCommand(kHelpContents, 1);
+  ASSERT_NE(help.Window(), nullptr);
+  EXPECT_TRUE(help.Window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  onTop.hide();
+  help.HelpCommand(kHelpContents, 1);
+  EXPECT_FALSE(help.Window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}

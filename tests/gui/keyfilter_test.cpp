@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <QLineEdit>
 
 TEST(KeyFilter, TypingKeysAreEveryKeyButNavigationAndAltCombinations) {
   struct Case { int key; Qt::KeyboardModifiers modifiers; bool typing; } cases[] = {
@@ -33,4 +34,25 @@ TEST(KeyFilter, OnlyTheOverrideOfATypingKeyIsHeldBackAndAccepted) {
   // The key press itself is delivered as usual; only the shortcut lookup is kept out.
   QKeyEvent press(QEvent::KeyPress, Qt::Key_P, Qt::NoModifier, "p");
   EXPECT_FALSE(HoldFromShortcuts(&press));
+}
+
+TEST(KeyFilter, AltGrCharactersAreNoAltCombinationsAndReadOnlyFieldsAreNoTextFields) {
+  const struct { Qt::Key key; Qt::KeyboardModifiers modifiers; bool alt; } cases[] = {
+      {Qt::Key_Q, Qt::AltModifier, true},
+      {Qt::Key_Q, Qt::AltModifier | Qt::ShiftModifier, true},
+      {Qt::Key_At, Qt::AltModifier | Qt::ControlModifier, false},
+      {Qt::Key_At, Qt::AltModifier | Qt::GroupSwitchModifier, false},
+      {Qt::Key_AltGr, Qt::AltModifier, false},
+      {Qt::Key_Q, Qt::NoModifier, false},
+  };
+  for (const auto& c : cases) {
+    QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, "q");
+    EXPECT_EQ(IsAltCombination(press), c.alt) << c.key << " " << c.modifiers.toInt();
+  }
+  QLineEdit field;
+  EXPECT_TRUE(IsTextField(&field));
+  field.setReadOnly(true);
+  EXPECT_FALSE(IsTextField(&field));
+  QWidget plain;
+  EXPECT_FALSE(IsTextField(&plain));
 }

@@ -172,3 +172,24 @@ TEST(HelpQuotes, TheHelpQuotesTheQuestionsAsTheProgramAsksThem) {
     EXPECT_TRUE(words.contains("\"" + QString(text) + "\"")) << file << ": " << text;
   }
 }
+
+// F1 in the score while the music dialog stays on top: the help opens above the dialog, as it
+// does from the dialog's own Help button; with the dialog hidden it no longer stays on top.
+TEST_F(DialogHelp, HelpFromTheScoreOpensAboveTheMusicDialog) {
+  Prepare("score");
+  Trigger("MusicDialog");
+  ASSERT_TRUE(form->DlgMusic.Visible());
+  QApplication::setActiveWindow(form.get());
+  auto* score = dynamic_cast<TMDIChildMuz*>(form->GetActiveMDIChild());
+  ASSERT_NE(score, nullptr);
+  score->ClientArea()->setFocus();
+  QTest::keyClick(score->ClientArea(), Qt::Key_F1);
+  const HelpWindow* window = form->Help().Window();
+  ASSERT_TRUE(window != nullptr && window->isVisible());
+  EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  Trigger("MusicDialog");
+  ASSERT_FALSE(form->DlgMusic.Visible());
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(score->ClientArea(), Qt::Key_F1);
+  EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}

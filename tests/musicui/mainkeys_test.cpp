@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,9 +14,13 @@
 #include <memory>
 #include <string>
 
+#include "app/DSelZoom.h"
 #include "app/wavewindow/ChildWave.h"
 #include "app/MainActions.h"
+#include "gui/application.h"
 #include "gui/statusbar.h"
+#include "musicui/DMusTree.h"
+#include "musicui/DMusic.h"
 #include "muzwindow_fixture.h"
 #include "wave/unitwave.h"
 
@@ -40,6 +46,22 @@ class MainKeys : public MuzWindowTest {
   std::string OpenMenu() const {
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     return popup != nullptr ? popup->objectName().toStdString() : std::string();
+  }
+  // P, F1, Shift+F1 and Ctrl+F1 where the focus is: how many of them reached their commands.
+  int KeysThatRun() {
+    std::vector<std::unique_ptr<QSignalSpy>> ran;
+    for (const char* command : {"FilePlay", "HelpContents", "HelpTopicSearch", "HelpOnHelp"}) {
+      QObject::disconnect(form->Action(command), &QAction::triggered, nullptr, nullptr);
+      ran.push_back(std::make_unique<QSignalSpy>(form->Action(command), &QAction::triggered));
+    }
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_P), QKeyCombination(Qt::Key_F1),
+                                      Qt::SHIFT | Qt::Key_F1, Qt::CTRL | Qt::Key_F1}) {
+      QWidget* focus = QApplication::focusWidget();
+      QTest::keyClick(focus != nullptr ? focus : form.get(), key.key(), key.keyboardModifiers());
+    }
+    int count = 0;
+    for (const auto& spy : ran) count += spy->count();
+    return count;
   }
   void CloseMenus() {
     while (QWidget* popup = QApplication::activePopupWidget()) QTest::keyClick(popup, Qt::Key_Escape);
@@ -155,6 +177,142 @@ TEST_F(MainKeys, NameBoxHandsTheKeysBackAndStatusPanelsFollowTheActiveWindow) {
   Activate(wave);
   EXPECT_EQ(panels.PanelText(1), "");
   EXPECT_EQ(panels.PanelText(7), waveState);
+}
+
+// However the user goes back from a modeless dialog to the main window (the window switcher, a
+// click on the main window's title bar, a click on the document window's title bar), the
+// one-letter and help keys run their commands again.
+TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesAModelessDialog) {
+  InstallMusicDialog(*form);
+  InstallMusTreeDialog(*form);
+  TMDIChildWave* wave = OpenWave();
+  TMDIChildMuz* music = ComposeNew();
+  ASSERT_NE(music, nullptr);
+  const std::function<void(QMdiSubWindow*)> ways[] = {
+      [this](QMdiSubWindow*) { form->windowHandle()->requestActivate(); },
+      [this](QMdiSubWindow*) { QApplication::setActiveWindow(form.get()); },
+      [this](QMdiSubWindow* window) {
+        QApplication::setActiveWindow(form.get());
+        QTest::mouseClick(window, Qt::LeftButton, {}, QPoint(window->width() / 2, 6));
+      }};
+  const struct { const char* command; ModelessToggle* dialog; QMdiSubWindow* window; } dialogs[] = {
+      {"SelectWave", &form->DlgSelZoom, wave},
+      {"MusicDialog", &form->DlgMusic, music},
+      {"MusicParts", &form->DlgMusTree, music}};
+  for (const auto& d : dialogs) {
+    for (size_t way = 0; way < std::size(ways); ++way) {
+      SCOPED_TRACE(std::string(d.command) + " way " + std::to_string(way));
+      Activate(d.window);
+      if (!d.dialog->Visible()) Trigger(d.command);
+      ASSERT_TRUE(d.dialog->Visible());
+      QApplication::setActiveWindow(d.dialog->Widget());
+      QTest::qWait(20);
+      ASSERT_TRUE(form->DialogActive);
+      ways[way](d.window);
+      QTest::qWait(20);
+      EXPECT_EQ(QApplication::activeWindow(), form.get());
+      EXPECT_EQ(KeysThatRun(), 4);
+    }
+  }
+}
+
+// Typing in the name box ends however the box is left: Tab and a click on the document window's
+// title bar or on the status bar give the keys back to the document window, Escape gives the
+// document's name back as well.
+TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesTheNameBox) {
+  TMDIChildWave* wave = OpenWave();
+  wave->GetUnit()->SetName("tone");
+  Activate(wave);
+  form->ActionList1Update();
+  QLineEdit* box = form->EditName();
+  const std::function<void()> ways[] = {
+      [box] { QTest::keyClick(box, Qt::Key_Tab); },
+      [wave] { QTest::mouseClick(wave, Qt::LeftButton, {}, QPoint(wave->width() / 2, 6)); },
+      [this] { QTest::mouseClick(form->statusBar(), Qt::LeftButton); },
+      [box] { QTest::keyClick(box, Qt::Key_Escape); }};
+  for (size_t way = 0; way < std::size(ways); ++way) {
+    SCOPED_TRACE(way);
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_TRUE(box->hasFocus() && form->EditNameActive);
+    box->selectAll();
+    QTest::keyClicks(box, "pq");
+    ASSERT_EQ(box->text().toStdString(), "pq");
+    ways[way]();
+    EXPECT_FALSE(box->hasFocus() || form->EditNameActive);
+    EXPECT_EQ(form->GetActiveMDIChild(), wave);
+    EXPECT_EQ(KeysThatRun(), 4);
+    EXPECT_EQ(std::pair(wave->GetUnit()->GetName(), box->text().toStdString()),
+              std::pair(std::string("tone"), std::string(way == 3 ? "tone" : "pq")));
+    EXPECT_EQ(ScreenCursor(), crDefault);
+  }
+}
+
+// A key typed in a text field edits the field and reaches no command, whether the field is the
+// name box, a field of a modeless dialog (Select and Zoom's End) or of a modal one (Change
+// Volume): Delete, Insert and Backspace with any modifier, Ctrl+A, C, X, V and Z. An Alt letter
+// types nothing; an AltGr character (Alt+Ctrl, or the group switch) does.
+TEST_F(MainKeys, KeysTypedInAFieldEditTheFieldAndLeaveTheDocumentAlone) {
+  TMDIChildWave* wave = OpenWave();
+  TUnitWave* unit = wave->GetUnitWave();
+  Activate(wave);
+  form->ActionList1Update();
+  const auto edit = [](QLineEdit* field) {
+    std::vector<std::string> texts;
+    field->setText("12");
+    const QKeyCombination keys[] = {
+        Qt::Key_Backspace,  Qt::CTRL | Qt::Key_Z,        Qt::CTRL | Qt::Key_A,    Qt::CTRL | Qt::Key_C,
+        Qt::CTRL | Qt::Key_Delete, Qt::CTRL | Qt::Key_V,  Qt::CTRL | Qt::Key_A,    Qt::CTRL | Qt::Key_X,
+        Qt::SHIFT | Qt::Key_Insert, Qt::Key_Home,         Qt::Key_Delete,          Qt::SHIFT | Qt::CTRL | Qt::Key_Delete,
+        Qt::ALT | Qt::Key_Delete,  Qt::Key_Insert,       Qt::ALT | Qt::Key_Q,     Qt::ALT | Qt::Key_X};
+    for (const QKeyCombination key : keys) {
+      QTest::keyClick(field, key.key(), key.keyboardModifiers());
+      texts.push_back(field->text().toStdString());
+    }
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_At, QString("@"), Qt::ControlModifier | Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_NumberSign, QString("#"), Qt::GroupSwitchModifier);
+    texts.push_back(field->text().toStdString());
+    return texts;
+  };
+  const std::vector<std::string> expected = {"1", "12", "12", "12", "", "12", "12", "", "12", "12",
+                                             "2", "2", "2", "2", "2", "2", "@#2"};
+  std::vector<std::string> dialogs;
+  ScopedModalRunner runner([&](QDialog& dialog) {
+    auto* field = dialog.findChild<QLineEdit*>("editVolume");
+    dialogs.push_back(dialog.windowTitle().toStdString() + (field != nullptr ? "" : " without its field"));
+    if (field != nullptr) {
+      dialog.setWindowModality(Qt::ApplicationModal);  // as a modal run makes it
+      dialog.show();
+      QApplication::setActiveWindow(&dialog);
+      field->setFocus();
+      EXPECT_EQ(edit(field), expected) << "Change Volume";
+    }
+    return int(QDialog::Rejected);
+  });
+  unit->SetSelRange(100, 300);
+  form->PushUndo(*unit);
+  form->SetClipBoardSound(std::make_unique<MonoSound>(22050, 2));
+  const auto state = [&] {
+    return std::tuple(unit->GetSound(), unit->GetSelBegin(), unit->GetSelEnd(), form->ClipBoardSound.get(),
+                      form->UndoUnit.GetUnitWave());
+  };
+  const auto before = state();
+
+  QLineEdit* box = form->EditName();
+  QTest::mouseClick(box, Qt::LeftButton);
+  EXPECT_EQ(edit(box), expected) << "name box";
+  QTest::keyClick(box, Qt::Key_Escape);
+
+  Trigger("SelectWave");
+  auto* selZoom = static_cast<TDlgSelZoom*>(form->DlgSelZoom.Widget());
+  QApplication::setActiveWindow(selZoom);
+  selZoom->editPartEnd->setFocus();
+  EXPECT_EQ(edit(selZoom->editPartEnd), expected) << "Select and Zoom";
+  selZoom->close();
+
+  Activate(wave);
+  Trigger("Volume");
+  EXPECT_EQ(dialogs, std::vector<std::string>{"Change Volume"});
+  EXPECT_TRUE(state() == before);
 }
 
 }  // namespace
