@@ -1,7 +1,6 @@
 // The File menu's document commands on wave documents, with the file dialogs and message boxes
 // answered through the hooks.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QAbstractItemView>
@@ -13,10 +12,10 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
-#include <csignal>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "app/wavewindow/ChildWave.h"
 #include "app/dialogs/DWaveProps.h"
@@ -26,6 +25,7 @@
 #include "gui/application.h"
 #include "gui/controls.h"
 #include "gui/cursors.h"
+#include "support/file_size_limit.h"
 #include "support/recording_sink.h"
 #include "support/samples.h"
 #include "wave/wave.h"
@@ -56,22 +56,16 @@ class UnwritableFolder {
  public:
   explicit UnwritableFolder(const fs::path& folder) : folder_(folder) {
     fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
-    if (access(folder_.c_str(), W_OK) != 0) return;
-    std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit small = saved_;
-    small.rlim_cur = 64;
-    limited_ = setrlimit(RLIMIT_FSIZE, &small) == 0;
+    if (access(folder_.c_str(), W_OK) == 0) limit_.emplace(64);
   }
   ~UnwritableFolder() {
-    if (limited_) setrlimit(RLIMIT_FSIZE, &saved_);
+    limit_.reset();
     fs::permissions(folder_, fs::perms::owner_all);
   }
 
  private:
   fs::path folder_;
-  rlimit saved_{};
-  bool limited_ = false;
+  std::optional<FileSizeLimit> limit_;
 };
 
 class MainFile : public MainWindowTest {

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <iterator>
 #include <tuple>
 
+#include "support/file_size_limit.h"
 #include "tests/foundation/xml_test_util.h"
 
 TEST(XmlWriter, FailedSavesReportAndKeepThePreviousFile) {
@@ -20,14 +19,7 @@ TEST(XmlWriter, FailedSavesReportAndKeepThePreviousFile) {
   // whatever its name.
   std::ofstream(dir.File("b.xml")) << "old";
   std::ofstream(dir.File("b.xml.kvnew")) << "mine";
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved, small;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  small = saved;
-  small.rlim_cur = 10;
-  setrlimit(RLIMIT_FSIZE, &small);
-  const bool written = root.SaveToFile(dir.File("b.xml"), error);
-  setrlimit(RLIMIT_FSIZE, &saved);
+  const bool written = UnderFileSizeLimit(10, [&] { return root.SaveToFile(dir.File("b.xml"), error); });
   EXPECT_FALSE(written);
   EXPECT_EQ(error, "Operating System cannot write the file, maybe the disk is full.");
   EXPECT_EQ(std::tuple(ReadWholeFile(dir.File("b.xml")), ReadWholeFile(dir.File("b.xml.kvnew"))),

@@ -1,10 +1,8 @@
 #include "wave/wavefile.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +17,7 @@
 #include "foundation/replacingfile.h"
 #include "foundation/xmlalg.h"
 #include "sound_helpers.h"
+#include "support/file_size_limit.h"
 #include "support/recording_sink.h"
 
 namespace {
@@ -231,16 +230,13 @@ TEST_F(WaveFileTest, WriterFailuresKeepTheOldFileAndSayWhy) {
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
   // A write that fails half way (the file-size limit stands in for a full disk).
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit saved;
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit small = saved;
-  small.rlim_cur = 1000;
-  setrlimit(RLIMIT_FSIZE, &small);
-  const bool written = WriteWaveFile(abort, target, sound, 0, 5000);
-  // The play file is written in place: failing, it goes, so that no part of it is played.
-  const bool played = WriteWaveFile(abort, PathOf("play.wav"), sound, 0, 5000, true);
-  setrlimit(RLIMIT_FSIZE, &saved);
+  bool written = true, played = true;
+  {
+    const FileSizeLimit limit(1000);
+    written = WriteWaveFile(abort, target, sound, 0, 5000);
+    // The play file is written in place: failing, it goes, so that no part of it is played.
+    played = WriteWaveFile(abort, PathOf("play.wav"), sound, 0, 5000, true);
+  }
   EXPECT_FALSE(written || played);
   EXPECT_EQ(sink.messages.size(), 5u);
   EXPECT_EQ(ReadBytes(target), "old contents");
@@ -291,14 +287,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
     SetFolderWritableCheck([](const std::string&) { return false; });
     const auto before = inode(real);
     WriteBytes("old", std::string(w.name) + ".real");
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved_limit, small;
-    getrlimit(RLIMIT_FSIZE, &saved_limit);
-    small = saved_limit;
-    small.rlim_cur = 40;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool withoutRoom = w.save(link);
-    setrlimit(RLIMIT_FSIZE, &saved_limit);
+    const bool withoutRoom = UnderFileSizeLimit(40, [&] { return w.save(link); });
     EXPECT_EQ(std::tuple(withoutRoom, ReadBytes(real)), std::tuple(false, std::string("old")));
     if (w.head == "<?xml") {
       EXPECT_EQ(musicError_, xmltext::kCannotWrite);  // the music save says why: no room
@@ -317,18 +306,11 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
 // the file as it was.
 TEST_F(WaveFileTest, SavesReachEveryHardLinkOfTheFile) {
   const std::vector<Writer> writers = BothWriters();
-  std::signal(SIGXFSZ, SIG_IGN);
   for (const Writer& w : writers) {
     SCOPED_TRACE(w.name);
     const std::string file = WriteBytes("old", w.name), other = PathOf(std::string(w.name) + ".other");
     fs::create_hard_link(file, other);
-    rlimit saved_limit, small;
-    getrlimit(RLIMIT_FSIZE, &saved_limit);
-    small = saved_limit;
-    small.rlim_cur = 40;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool withoutRoom = w.save(file);
-    setrlimit(RLIMIT_FSIZE, &saved_limit);
+    const bool withoutRoom = UnderFileSizeLimit(40, [&] { return w.save(file); });
     EXPECT_EQ(std::tuple(withoutRoom, ReadBytes(other)), std::tuple(false, std::string("old")));
     ASSERT_TRUE(w.save(file));
     EXPECT_TRUE(Saved(w, other) && ReadBytes(other) == ReadBytes(file));
