@@ -94,14 +94,6 @@ class MainState : public MainWindowTest {
   TMDIChildWave* Window(const TUnitWave& unit) {
     return static_cast<TMDIChildWave*>(form->ChildOfUnit(&unit));
   }
-  // A user's command comes after the idle update; answers whether it was usable.
-  bool Command(const char* action) {
-    QApplication::processEvents();
-    form->ActionList1Update();
-    const bool usable = form->Action(action)->isEnabled();
-    form->Action(action)->trigger();
-    return usable;
-  }
   void FillClipboard() { form->SetClipBoardSound(Hundreds(5, 1)); }
   RecordingSink sink;
   bool songGone = false;

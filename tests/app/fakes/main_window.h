@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <filesystem>
 #include <memory>
@@ -35,6 +36,14 @@ class MainWindowTest : public testing::Test {
     TUnitWave* opened = unit.get();
     form->CreateMDIChildWave(name, std::move(unit), TWaveViewProps(), TVoldViewProps());
     return opened;
+  }
+  // A user's command comes after the idle update; answers whether it was offered.
+  bool Command(const char* action) {
+    QApplication::processEvents();
+    form->ActionList1Update();
+    const bool usable = form->Action(action)->isEnabled();
+    form->Action(action)->trigger();
+    return usable;
   }
 
   const std::string scratch;

@@ -57,14 +57,6 @@ class UserDrawing : public MainWindowTest {
                         window->GetFirstNode(), type);
     return Samples(fresh);
   }
-  // A user's command comes after the idle update; answers whether it was offered.
-  bool Command(const char* action) {
-    QApplication::processEvents();
-    form->ActionList1Update();
-    const bool usable = form->Action(action)->isEnabled();
-    form->Action(action)->trigger();
-    return usable;
-  }
   bool Shows(TCursor id) const {
     return window->ClientArea()->cursor().pixmap().cacheKey() == CursorOf(id).pixmap().cacheKey();
   }
