@@ -257,6 +257,9 @@ void HelpWindow::PresentAbove(QWidget* asker) {
       windowHandle()->setTransientParent(above);
     }
   }
+  // A window the user minimised comes back when help is asked for again; shown while minimised
+  // it would stay an icon and the key would seem to do nothing.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();

@@ -155,3 +155,16 @@ TEST_F(HelpWindowTest, StaysAboveAWindowThatStaysOnTopWhileOneIsShownWhoeverAsks
   help.HelpCommand(kHelpContents, 1);
   EXPECT_FALSE(help.Window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
+
+// Every help key brings a minimised help window back.
+TEST_F(HelpWindowTest, AMinimisedWindowComesBackForEveryHelpKey) {
+  for (const int command : {kHelpContents, kHelpFinder, kHelpHelpOnHelp, kHelpContext}) {
+    SCOPED_TRACE(command);
+    help.HelpCommand(command, 12);
+    help.Window()->showMinimized();
+    ASSERT_TRUE(help.Window()->isMinimized());
+    help.HelpCommand(command, 12);
+    EXPECT_FALSE(help.Window()->isMinimized());
+    EXPECT_TRUE(help.Window()->isVisible());
+  }
+}
