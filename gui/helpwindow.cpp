@@ -240,8 +240,12 @@ void HelpWindow::PresentAbove(QWidget* asker) {
     // Above the asker, and above every window of the program that stays on top: one the asker
     // does not own (the music dialog over the score that asked) would cover it as well.
     bool onTop = top != nullptr && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    for (const QWidget* other : QApplication::topLevelWidgets()) {
+    // A window manager stacks windows that stay on top among themselves by their transient
+    // parents: help asked for below such a window is made transient for it, so it stays above.
+    QWidget* parent = top;
+    for (QWidget* other : QApplication::topLevelWidgets()) {
       if (other != this && other->isVisible() && other->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
+        if (!onTop) parent = other;
         onTop = true;
       }
     }
@@ -251,7 +255,7 @@ void HelpWindow::PresentAbove(QWidget* asker) {
     // A window whose transient parent is the asker stays above it, and a modal asker does not
     // block it; the window system takes a new parent when the window is shown again.
     winId();
-    QWindow* above = top != nullptr ? top->windowHandle() : nullptr;
+    QWindow* above = parent != nullptr ? parent->windowHandle() : nullptr;
     if (windowHandle()->transientParent() != above) {
       hide();
       windowHandle()->setTransientParent(above);

@@ -151,6 +151,8 @@ TEST_F(HelpWindowTest, StaysAboveAWindowThatStaysOnTopWhileOneIsShownWhoeverAsks
   help.HelpCommand(kHelpContents, 1);
   ASSERT_NE(help.Window(), nullptr);
   EXPECT_TRUE(help.Window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  // A window manager keeps a window above the one it is transient for, among those on top.
+  EXPECT_EQ(help.Window()->windowHandle()->transientParent(), onTop.windowHandle());
   onTop.hide();
   help.HelpCommand(kHelpContents, 1);
   EXPECT_FALSE(help.Window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
