@@ -56,3 +56,40 @@ TEST(KeyFilter, AltGrCharactersAreNoAltCombinationsAndReadOnlyFieldsAreNoTextFie
   QWidget plain;
   EXPECT_FALSE(IsTextField(&plain));
 }
+
+// In a text field its editing keys are the field's: their override is taken, so no command gets
+// them; every other key still reaches its command, and an Alt letter no shortcut took types
+// nothing. Outside a field nothing is taken.
+TEST(KeyFilter, AFieldKeepsItsEditingKeysAndLetsTheOthersReachTheirCommands) {
+  const struct { int key; Qt::KeyboardModifiers modifiers; bool kept; } cases[] = {
+      {Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier, true},
+      {Qt::Key_Insert, Qt::ShiftModifier, true},     {Qt::Key_Backspace, Qt::NoModifier, true},
+      {Qt::Key_A, Qt::ControlModifier, true},        {Qt::Key_C, Qt::ControlModifier, true},
+      {Qt::Key_X, Qt::ControlModifier, true},        {Qt::Key_V, Qt::ControlModifier, true},
+      {Qt::Key_Z, Qt::ControlModifier, true},        {Qt::Key_N, Qt::ControlModifier, false},
+      {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, false},
+      {Qt::Key_V, Qt::AltModifier, false},           {Qt::Key_F1, Qt::NoModifier, false},
+      {Qt::Key_Return, Qt::NoModifier, false},       {Qt::Key_P, Qt::NoModifier, false},
+  };
+  QLineEdit field;
+  QWidget plain;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    QKeyEvent override(QEvent::ShortcutOverride, c.key, c.modifiers);
+    override.ignore();
+    EXPECT_EQ(KeepFieldKeys(&field, &override), c.kept);
+    EXPECT_EQ(override.isAccepted(), c.kept);
+    QKeyEvent elsewhere(QEvent::ShortcutOverride, c.key, c.modifiers);
+    elsewhere.ignore();
+    EXPECT_FALSE(KeepFieldKeys(&plain, &elsewhere) || elsewhere.isAccepted());
+  }
+  const struct { Qt::KeyboardModifiers modifiers; QString text; bool swallowed; } presses[] = {
+      {Qt::AltModifier, "q", true},  {Qt::NoModifier, "q", false},
+      {Qt::AltModifier | Qt::ControlModifier, "@", false},  {Qt::AltModifier, "", false},
+  };
+  for (const auto& p : presses) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, p.modifiers, p.text);
+    EXPECT_EQ(KeepFieldKeys(&field, &press), p.swallowed) << p.text.toStdString();
+    EXPECT_FALSE(KeepFieldKeys(&plain, &press));
+  }
+}
