@@ -92,4 +92,6 @@ TEST(KeyFilter, AFieldKeepsItsEditingKeysAndLetsTheOthersReachTheirCommands) {
     EXPECT_EQ(KeepFieldKeys(&field, &press), p.swallowed) << p.text.toStdString();
     EXPECT_FALSE(KeepFieldKeys(&plain, &press));
   }
+  QEvent release(QEvent::KeyRelease);
+  EXPECT_FALSE(KeepFieldKeys(&field, &release));
 }
