@@ -261,16 +261,17 @@ TEST_F(WaveFileTest, WritingThroughALinkReplacesTheFileItNames) {
   EXPECT_EQ(fs::file_size(real), 48u);
 }
 
+static ino_t InodeOf(const std::string& path) {
+  struct stat info{};
+  stat(path.c_str(), &info);
+  return info.st_ino;
+}
+
 // Both document writers: the WAVE file and the music file.
 TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotWrite) {
   RecordingSink sink;
   const std::vector<Writer> writers = BothWriters();
   const auto mode = [](const std::string& path) { return fs::status(path).permissions() & fs::perms::all; };
-  const auto inode = [](const std::string& path) {
-    struct stat info{};
-    stat(path.c_str(), &info);
-    return info.st_ino;
-  };
   const fs::perms owner = fs::perms::owner_read | fs::perms::owner_write;
   for (const Writer& w : writers) {
     SCOPED_TRACE(w.name);
@@ -285,7 +286,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
 
     // A folder that takes no new file: the file is written in place, once its room is taken.
     SetFolderWritableCheck([](const std::string&) { return false; });
-    const auto before = inode(real);
+    const auto before = InodeOf(real);
     WriteBytes("old", std::string(w.name) + ".real");
     const bool withoutRoom = UnderFileSizeLimit(40, [&] { return w.save(link); });
     EXPECT_EQ(std::tuple(withoutRoom, ReadBytes(real)), std::tuple(false, std::string("old")));
@@ -295,7 +296,7 @@ TEST_F(WaveFileTest, SavesKeepTheUsersLinkPermissionsAndFileInAFolderTheyCannotW
     const bool inPlace = w.save(link);
     SetFolderWritableCheck(nullptr);
     EXPECT_TRUE(inPlace && Saved(w, real));
-    EXPECT_EQ(std::tuple(inode(real), mode(real), fs::is_symlink(link)), std::tuple(before, owner, true));
+    EXPECT_EQ(std::tuple(InodeOf(real), mode(real), fs::is_symlink(link)), std::tuple(before, owner, true));
   }
   fs::create_symlink("loop", PathOf("loop"));  // a link that names itself is no file to write
   for (const Writer& w : writers) EXPECT_FALSE(w.save(PathOf("loop"))) << w.name;
@@ -315,8 +316,14 @@ TEST_F(WaveFileTest, SavesReachEveryHardLinkOfTheFile) {
     ASSERT_TRUE(w.save(file));
     EXPECT_TRUE(Saved(w, other) && ReadBytes(other) == ReadBytes(file));
     EXPECT_EQ(fs::hard_link_count(file), 2u);
+    // With one name again the file is replaced whole by a new one, so a save cut short never
+    // leaves half a file.
+    fs::remove(other);
+    const ino_t before = InodeOf(file);
+    ASSERT_TRUE(w.save(file));
+    EXPECT_NE(InodeOf(file), before);
   }
-  EXPECT_EQ(FilesInDir().size(), 4u);  // no new file left behind
+  EXPECT_EQ(FilesInDir().size(), 2u);  // no new file left behind
 }
 
 // The folder check above, through the system's own refusal: a folder of the user's that they may
