@@ -79,17 +79,21 @@ bool ModelessToggle::Toggle(QWidget* owner) {
   return Visible();
 }
 
+QSize FrameExtent(const QWidget& window) {
+  const QSize own = window.frameGeometry().size() - window.size();
+  if (!own.isNull() || window.parentWidget() == nullptr) return own;
+  const QWidget* owner = window.parentWidget()->window();
+  return owner->frameGeometry().size() - owner->size();
+}
+
 void PlaceBesideMainForm(QWidget& dialog) {
   const TMainRect main = MainFormRect();
   QRect screen(0, 0, 0, 0);
   if (const QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
-  // The frame is not known before the window system has framed the dialog once: until then the
-  // owner's frame, drawn by the same window manager, tells its size.
-  QSize frame = dialog.frameGeometry().size();
+  const QSize frame = dialog.size() + FrameExtent(dialog);
   QPoint client;  // the client area's place in the frame, when only the owner's tells it
-  if (frame == dialog.size() && dialog.parentWidget() != nullptr) {
+  if (dialog.frameGeometry().size() == dialog.size() && dialog.parentWidget() != nullptr) {
     const QWidget* owner = dialog.parentWidget()->window();
-    frame += owner->frameGeometry().size() - owner->size();
     client = owner->geometry().topLeft() - owner->frameGeometry().topLeft();
   }
   const QPoint corner(std::min(screen.x() + screen.width() - frame.width(), main.Right),

@@ -83,6 +83,11 @@ class ModelessDialog : public ModelessToggle {
   Notices* notices_ = nullptr;
 };
 
+// What the window manager's frame adds to the size of `window`. It is not known before the window
+// system has framed the window once: until then the owner's frame, drawn by the same window
+// manager, tells it.
+QSize FrameExtent(const QWidget& window);
+
 // Moves a modeless dialog to the main window's lower right corner, but with its whole frame on
 // the screen: the frame's top-left corner goes to that corner, or left and up as far as needed.
 void PlaceBesideMainForm(QWidget& dialog);

@@ -416,7 +416,8 @@ const std::string& TXMLCompound::GetValue() const {
 
 bool TXMLCompound::SaveToFile(const std::string& fileName, std::string& error) const {
   // A target that exists but may not be written is refused before anything is touched; the new
-  // file is written beside it and only a complete one replaces it.
+  // file is written beside it and only a complete one replaces it, or, where none may take its
+  // place, the file itself once the room for the whole text is reserved.
   const std::string text = DocumentText();
   ReplacingFile file;
   if (!file.Create(fileName, false, static_cast<int64_t>(text.size()))) {

@@ -238,10 +238,10 @@ void HelpWindow::PresentAbove(QWidget* asker) {
   QWidget* top = asker != nullptr ? asker->window() : nullptr;
   if (top != this) {
     // Above the asker, and above every window of the program that stays on top: one the asker
-    // does not own (the music dialog over the score that asked) would cover it as well.
+    // does not own (the music dialog over the score that asked) would cover it otherwise. Among
+    // such windows a window manager keeps a window above the one it is transient for, so help
+    // asked for below one is made transient for it.
     bool onTop = top != nullptr && top->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-    // A window manager stacks windows that stay on top among themselves by their transient
-    // parents: help asked for below such a window is made transient for it, so it stays above.
     QWidget* parent = top;
     for (QWidget* other : QApplication::topLevelWidgets()) {
       if (other != this && other->isVisible() && other->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {

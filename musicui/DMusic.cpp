@@ -6,16 +6,16 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QGuiApplication>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -23,6 +23,7 @@
 
 #include "app/Main.h"
 #include "app/MainRegistry.h"
+#include "app/ModelessDialog.h"
 #include "app/dialogs/WaveComboBox.h"
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
@@ -636,13 +637,7 @@ void TDlgMusic::FormShow() {
 }
 
 void TDlgMusic::FitScreen(const QRect& available) {
-  // Before the window system has framed the dialog, the owner's frame tells the frame's size.
-  QSize frame = frameGeometry().size() - size();
-  if (frame.isNull() && parentWidget() != nullptr) {
-    const QWidget* owner = parentWidget()->window();
-    frame = owner->frameGeometry().size() - owner->size();
-  }
-  const QSize room = available.size() - frame;
+  const QSize room = available.size() - FrameExtent(*this);
   // Whole where the screen has the room; on a smaller screen as large as it, the levels scrolling,
   // with room kept for the scroll bar across the other way.
   QSize wanted = sizeHint();
