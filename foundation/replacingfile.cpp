@@ -13,6 +13,10 @@ bool RealFolderWritable(const std::string& folder) { return ::access(folder.c_st
 
 FolderWritableCheck folderWritable = RealFolderWritable;
 
+int RealReserveSpace(int fd, int64_t size) { return ::posix_fallocate(fd, 0, size); }
+
+SpaceReserver reserveSpace = RealReserveSpace;
+
 // The folder part of a path with its closing slash; empty for a bare name.
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -41,11 +45,19 @@ void SetFolderWritableCheck(FolderWritableCheck check) {
   folderWritable = check != nullptr ? check : RealFolderWritable;
 }
 
-ReplacingFile::~ReplacingFile() {
+void SetSpaceReserver(SpaceReserver reserver) { reserveSpace = reserver != nullptr ? reserver : RealReserveSpace; }
+
+ReplacingFile::~ReplacingFile() { Discard(); }
+
+void ReplacingFile::Discard() {
   if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
   if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  tempPath_.clear();
   // A temporary file written in place and not finished must not be played.
   if (temporary_ && !committed_) ::unlink(target_.c_str());
+  // Given up once: whatever takes the name afterwards is not this object's to remove.
+  temporary_ = false;
 }
 
 bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t size) {
@@ -70,11 +82,12 @@ bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t 
   // content: such a file is written itself.
   if (existed && info.st_nlink > 1) return CreateInPlace(size);
   // The new file takes a name no file has yet, so that no file of the user's is overwritten or
-  // removed on the way.
+  // removed on the way. The name is short and not made from the target's, which may already be
+  // as long as a name can be.
   int error = 0;
   static unsigned serial = 0;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    tempPath_ = target_ + ".kvtmp" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    tempPath_ = folder + ".kv" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
     fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     error = errno;
     if (fd_ < 0 && error != EEXIST) break;
@@ -98,15 +111,21 @@ bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t 
 
 bool ReplacingFile::CreateInPlace(int64_t size) {
   inPlace_ = true;
-  fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+  // Where the file system cannot reserve room by itself, the reservation reads the file, so it is
+  // opened for reading too unless the user may only write it.
+  fd_ = ::open(target_.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd_ < 0 && errno == EACCES) fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd_ < 0) return false;
   // The room for the whole new content is taken before the first byte changes: a full disk
   // then leaves the file as it was.
   struct stat info;
   bool reserved = ::fstat(fd_, &info) == 0;
-  if (reserved && size > 0 && ::posix_fallocate(fd_, 0, size) != 0) {
+  const int error = reserved && size > 0 ? reserveSpace(fd_, size) : 0;
+  if (error != 0) {
     reserved = false;
-    noRoom_ = true;
+    // Only a lack of room is reported as one; a file the user may write but not read cannot be
+    // reserved where that means reading it, and is refused as not writable.
+    noRoom_ = error == ENOSPC || error == EFBIG || error == EDQUOT;
     static_cast<void>(::ftruncate(fd_, info.st_size));
   }
   if (!reserved) {

@@ -14,6 +14,13 @@
 using FolderWritableCheck = bool (*)(const std::string& folder);
 void SetFolderWritableCheck(FolderWritableCheck check);
 
+// Takes the room for the first `size` bytes of a file written in place, answering 0 or an error
+// number as posix_fallocate does. The real one is posix_fallocate, which on a file system that
+// cannot reserve by itself reads the file block by block; a test sets one that does so on any
+// file system. nullptr restores the real one.
+using SpaceReserver = int (*)(int fd, int64_t size);
+void SetSpaceReserver(SpaceReserver reserver);
+
 class ReplacingFile {
  public:
   ReplacingFile() = default;
@@ -31,6 +38,11 @@ class ReplacingFile {
   bool Write(const void* data, size_t n);
   // Flushes the new file and puts it in its place.
   bool Commit();
+  // Gives up an unfinished file at once rather than when this object goes: the new file made
+  // beside the target goes, and so does an unfinished temporary file. A failed save calls it
+  // before telling the user, so that a part written to a full disk does not hold the room while
+  // the message waits.
+  void Discard();
 
   // Create failed for want of room for the new content in place.
   bool NoRoom() const { return noRoom_; }

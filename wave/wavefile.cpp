@@ -320,8 +320,12 @@ bool WriteWaveFile(bool& abort, const std::string& fileName, const Sound& sound,
   MakeHeader(header, channelCount, static_cast<uint32_t>(sound.Freq), bytes, static_cast<uint32_t>(dataBytes));
   const int16_t* samples[2] = {channels[0]->wave, channelCount == 2 ? channels[1]->wave : nullptr};
   if (!file.Write(header, sizeof header) || !WriteSamples(file, samples, {channelCount, bytes}, begin, end) ||
-      !file.Commit())
+      !file.Commit()) {
+    // The part written goes before the box shows: on a full disk it would hold the room until the
+    // user answers.
+    file.Discard();
     return FailWrite();
+  }
   return true;
 }
 

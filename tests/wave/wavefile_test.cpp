@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -342,6 +345,88 @@ TEST_F(WaveFileTest, SavesWriteInPlaceInAFolderTheUserCannotWrite) {
     EXPECT_TRUE(written && Saved(w, file)) << w.name;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+}
+
+// What the C library does where the file system cannot reserve room itself: it reads a byte of
+// each block and writes a zero where the file has none yet.
+static int ReserveByReading(int fd, int64_t size) {
+  struct stat info{};
+  if (fstat(fd, &info) != 0) return errno;
+  const int64_t block = info.st_blksize > 0 ? info.st_blksize : 512;
+  for (int64_t at = (size - 1) % block; at < size; at += block) {
+    char byte = 0;
+    const ssize_t bytesRead = pread(fd, &byte, 1, at);
+    if (bytesRead < 0) return errno;
+    if (bytesRead == 0 && pwrite(fd, "", 1, at) != 1) return errno;
+  }
+  return 0;
+}
+
+TEST_F(WaveFileTest, SavesInPlaceWhereTakingTheRoomReadsTheFile) {
+  SetSpaceReserver(ReserveByReading);
+  const struct Restore {
+    ~Restore() {
+      SetSpaceReserver(nullptr);
+      SetFolderWritableCheck(nullptr);
+    }
+  } restore;
+  for (const Writer& w : BothWriters()) {
+    SCOPED_TRACE(w.name);
+    const std::string file = WriteBytes("old", w.name), other = PathOf(std::string(w.name) + ".other");
+    fs::create_hard_link(file, other);
+    ASSERT_TRUE(w.save(file));
+    EXPECT_TRUE(Saved(w, other) && ReadBytes(other) == ReadBytes(file));
+    fs::remove(other);
+    SetFolderWritableCheck([](const std::string&) { return false; });
+    const ino_t before = InodeOf(file);
+    WriteBytes("old", w.name);
+    const bool inPlace = w.save(file);
+    SetFolderWritableCheck(nullptr);
+    EXPECT_TRUE(inPlace && Saved(w, file));
+    EXPECT_EQ(InodeOf(file), before);
+  }
+}
+
+// The new file beside the target does not take its name from the target's, which may already be
+// as long as a name can be.
+TEST_F(WaveFileTest, SavesAFileWhoseNameIsAsLongAsANameCanBe) {
+  std::vector<std::string> names;
+  for (const Writer& w : BothWriters()) {
+    SCOPED_TRACE(w.name);
+    names.push_back(std::string(w.name) + std::string(255 - std::string(w.name).size(), 'n'));
+    const std::string path = PathOf(names.back());
+    EXPECT_TRUE(w.save(path) && Saved(w, path));
+    WriteBytes("old", names.back());
+    EXPECT_TRUE(w.save(path) && Saved(w, path));
+  }
+  std::vector<std::string> files = FilesInDir();
+  std::sort(files.begin(), files.end());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(files, names);  // no new file left behind
+}
+
+// A failed WAVE save removes what it wrote before its box shows: on a full disk the part written
+// would otherwise hold the room for as long as the user leaves the box open.
+TEST_F(WaveFileTest, AFailedWaveSaveHasRemovedItsPartWrittenFileWhenTheBoxShows) {
+  struct FolderAtEachBox : RecordingSink {
+    std::function<std::vector<std::string>()> list;
+    std::vector<std::vector<std::string>> folders;
+    int ShowMessage(const std::string& text, const std::string& caption, int flags) override {
+      folders.push_back(list());
+      return RecordingSink::ShowMessage(text, caption, flags);
+    }
+  } sink;
+  sink.list = [this] { return FilesInDir(); };
+  MonoSound sound(MakeWave(std::vector<int16_t>(5000, 7)), 22050, 2);
+  WriteBytes("old", "t.wav");
+  for (const auto& [name, temporary] :
+       {std::pair("new.wav", false), std::pair("t.wav", false), std::pair("play.wav", true)}) {
+    const auto save = [&] { return WriteWaveFile(abort_, PathOf(name), sound, 0, 5000, temporary); };
+    EXPECT_FALSE(UnderFileSizeLimit(1000, save)) << name;
+  }
+  const std::vector<std::string> onlyTheOldFile{"t.wav"};
+  EXPECT_EQ(sink.folders, std::vector(3, onlyTheOldFile));
+  EXPECT_EQ(ReadBytes(PathOf("t.wav")), "old");
 }
 
 TEST_F(WaveFileTest, ReaderSkipsForeignChunksAndPaddingAroundTheFormat) {
