@@ -80,6 +80,9 @@ class TDlgMusic::LevelsArea : public QScrollArea {
   LevelsArea() {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
+    // No stop of its own in the Tab order: the focus belongs to the fields in it. The arrow keys
+    // that a field leaves alone and the wheel still scroll it.
+    setFocusPolicy(Qt::NoFocus);
   }
   QSize sizeHint() const override {
     if (widget() == nullptr) return QScrollArea::sizeHint();
@@ -634,6 +637,7 @@ void TDlgMusic::FormShow() {
   if (layout() != nullptr) layout()->activate();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) FitScreen(screen->availableGeometry());
   PlaceBesideMainForm(*this);
+  if (editTempo->isEnabled()) editTempo->setFocus(Qt::OtherFocusReason);
 }
 
 void TDlgMusic::FitScreen(const QRect& available) {

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <algorithm>
 #include <functional>
 #include <tuple>
 
@@ -451,4 +452,33 @@ TEST_F(MusicDialog, FitsSmallScreensWithEveryControlInReach) {
     }
     EXPECT_GT(controls, 40);
   }
+}
+
+// Opened by its command, the dialog has the focus in Tempo; the scrolling area is no stop of its
+// own, so three Tabs reach Room Up, and a key a field leaves alone still scrolls the levels.
+TEST_F(MusicDialog, OpensWithTheFocusInTempoAndTheLevelsAreNoTabStop) {
+  window = Open(NewScore(1));
+  Trigger("MusicDialog");
+  d = dynamic_cast<TDlgMusic*>(form->DlgMusic.Get());
+  ASSERT_NE(d, nullptr);
+  QApplication::setActiveWindow(d);
+  QTest::qWait(20);
+  ASSERT_EQ(QApplication::focusWidget(), d->editTempo);
+  d->editTempo->selectAll();
+  QTest::keyClicks(QApplication::focusWidget(), "2 s");
+  EXPECT_EQ(d->editTempo->text().toStdString(), "2 s");
+  std::vector<QWidget*> stops;
+  for (int tab = 0; tab < 3; ++tab) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    stops.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(stops.back(), d->editStaveRoomUp);
+  auto* levels = d->findChild<QScrollArea*>("Levels");
+  EXPECT_EQ(std::count(stops.begin(), stops.end(), levels), 0);
+  d->FitScreen(QRect(0, 0, 800, 600));
+  QApplication::processEvents();
+  ASSERT_GT(levels->verticalScrollBar()->maximum(), 0);
+  levels->verticalScrollBar()->setValue(0);
+  QTest::keyClick(d->editStaveRoomUp, Qt::Key_Down);
+  EXPECT_GT(levels->verticalScrollBar()->value(), 0);
 }
