@@ -144,19 +144,26 @@ TEST_F(UserDrawing, ResizeScalesThePointsAndStoppingKeepsTheDrawingWithoutAnUndo
 }
 
 TEST_F(UserDrawing, DrawingLeavesEveryUndoRecordAloneAndItsOwnWaitsForTheDrawingToEnd) {
-  // Another document's record lives through the drawing, and Undo is offered for it meanwhile.
+  // Another document's record lives through a drawing, while it goes on and once it has ended;
+  // Undo is offered for it both times.
   TUnitWave* other = OpenNamed("a", std::make_unique<MonoSound>(MakeWave(Ramp(100)), 8000, 2));
-  other->SetSelRange(10, 20);
-  EXPECT_TRUE(Command("EditDelete"));
-  form->MdiArea()->setActiveSubWindow(window);
-  for (int x : {20, 180}) Drag(x, x / 2, x, x / 2);
+  for (const bool end : {false, true}) {
+    SCOPED_TRACE(end ? "ended" : "going on");
+    form->MdiArea()->setActiveSubWindow(form->ChildOfUnit(other));
+    other->SetSelRange(10, 20);
+    EXPECT_TRUE(Command("EditDelete"));
+    form->MdiArea()->setActiveSubWindow(window);
+    for (int x : {20, 180}) Drag(x, x / 2, x, x / 2);
+    if (end) {
+      EXPECT_TRUE(Command("DrawWaveLin") && !window->UserDrawing());
+    }
+    EXPECT_TRUE(Command("Undo"));
+    EXPECT_EQ(other->GetValues(), 100);
+  }
   const std::vector<int16_t> first = Samples(*doc);
-  EXPECT_TRUE(Command("Undo"));
-  EXPECT_EQ(std::pair(other->GetValues(), Samples(*doc)), std::pair(100, first));
 
   // The drawing document's own record, made when its sound was deleted, waits: Undo is not
   // offered while the drawing goes on, then exchanges, and a second Undo gives the drawing back.
-  Command("DrawWaveLin");
   doc->SetSelRange(0, doc->GetValues());
   EXPECT_TRUE(Command("EditDelete"));
   EXPECT_TRUE(Command("DrawWave3G"));
