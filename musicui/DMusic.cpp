@@ -71,6 +71,13 @@ QString Decimal(int value) { return QString::fromStdString(FormatNumber(TNumber(
 
 QString TextOf(const unit& value) { return QString::fromStdString(value.Write()); }
 
+// Every activation fills the fields again: a field that already shows the value keeps the user's
+// cursor and selection.
+void ShowText(QLineEdit* field, const unit& value) {
+  const QString text = TextOf(value);
+  if (field->text() != text) field->setText(text);
+}
+
 }  // namespace
 
 // A scroll area that asks for the whole of its contents, so the dialog opens at its full size
@@ -467,7 +474,7 @@ void TDlgMusic::FillControls() {
     DisableEdit(*editTempo);
   } else {
     EnableEdit(*editTempo);
-    editTempo->setText(TextOf(UnitMuz->GetTempo()));
+    ShowText(editTempo, UnitMuz->GetTempo());
   }
   btnApply->setEnabled(UnitMuz != nullptr);
   ShowStaveCursor();
@@ -519,8 +526,8 @@ void TDlgMusic::ShowStaveFields(TNoteStave* stave) {
   }
   EnableEdit(*editStaveRoomUp);
   EnableEdit(*editStaveRoomDown);
-  editStaveRoomUp->setText(TextOf(stave->GetRoomUp()));
-  editStaveRoomDown->setText(TextOf(stave->GetRoomDown()));
+  ShowText(editStaveRoomUp, stave->GetRoomUp());
+  ShowText(editStaveRoomDown, stave->GetRoomDown());
   chkStaveAllowJoinFlags->setChecked(stave->GetAllowJoinFlags() == drawFlagJoin);
   chkStaveEnableSound->setChecked(stave->GetMute() == 0);
   chkStaveExtraLines->setChecked(stave->GetExtraLines());
@@ -569,25 +576,25 @@ void TDlgMusic::ShowPlayerFields(TOnePlayer* player) {
   pcPlay->setEnabled(true);
   EnableEdit(*editPlayVolumeFactor);
   EnableEdit(*editPlayFreqUp);
-  editPlayVolumeFactor->setText(TextOf(player->VolumeFactor()));
-  editPlayFreqUp->setText(TextOf(player->FreqUp()));
+  ShowText(editPlayVolumeFactor, player->VolumeFactor());
+  ShowText(editPlayFreqUp, player->FreqUp());
   const TOnePlayerProps& props = player->GetOnePlayerProps();
   const auto name = [](const unitUnitWave& wave) { return QString::fromStdString(wave.GetName()); };
   switch (props.NotePlayerKind) {
     case notePlayerSimpleSampler:
       cboPlaySOSSampleWave->setEditText(name(props.SimpleSampler.SampleWave));
-      editPlaySOSBasicFreq->setText(TextOf(props.SimpleSampler.BasicFreq));
+      ShowText(editPlaySOSBasicFreq, props.SimpleSampler.BasicFreq);
       break;
     case notePlayerResonantSampler:
       cboPlayRSSampleWave->setEditText(name(props.ResonantSampler.SampleWave));
-      editPlayRSResonantFactor->setText(TextOf(props.ResonantSampler.ResFactor));
+      ShowText(editPlayRSResonantFactor, props.ResonantSampler.ResFactor);
       break;
     case notePlayerRepeatWaveForm:
       cboPlayRWFSampleWave->setEditText(name(props.RepeatWaveForm.SampleWave));
       break;
     case notePlayerRollOutSampler:
       cboPlayROSSampleWave->setEditText(name(props.RollOutSampler.SampleWave));
-      editPlayROSBasicFreq->setText(TextOf(props.RollOutSampler.BasicFreq));
+      ShowText(editPlayROSBasicFreq, props.RollOutSampler.BasicFreq);
       break;
     case notePlayerRollOutWaveForm:
       cboPlayROWFSampleWave->setEditText(name(props.RollOutWaveForm.SampleWave));
@@ -637,7 +644,11 @@ void TDlgMusic::FormShow() {
   if (layout() != nullptr) layout()->activate();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) FitScreen(screen->availableGeometry());
   PlaceBesideMainForm(*this);
-  if (editTempo->isEnabled()) editTempo->setFocus(Qt::OtherFocusReason);
+  // As a Tab into it would: the tempo's text is selected, so typing replaces it.
+  if (editTempo->isEnabled()) {
+    editTempo->setFocus(Qt::TabFocusReason);
+    editTempo->selectAll();
+  }
 }
 
 void TDlgMusic::FitScreen(const QRect& available) {
