@@ -48,7 +48,9 @@ bool IsTextField(const QObject* widget) {
 }
 
 bool KeyEditsField(int key, Qt::KeyboardModifiers modifiers) {
-  if (key == Qt::Key_Delete || key == Qt::Key_Insert || key == Qt::Key_Backspace) return true;
+  // A field does nothing with Alt: Alt+Del, Shift+Alt+Del and Alt+Ins stay with their commands.
+  if (key == Qt::Key_Delete || key == Qt::Key_Insert || key == Qt::Key_Backspace)
+    return !(modifiers & Qt::AltModifier);
   if ((modifiers & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
   return key == Qt::Key_A || key == Qt::Key_C || key == Qt::Key_X || key == Qt::Key_V ||
          key == Qt::Key_Z;

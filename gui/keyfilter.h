@@ -21,8 +21,8 @@ bool HoldFromShortcuts(QEvent* event);
 // box, none of them read-only.
 bool IsTextField(const QObject* widget);
 
-// Delete and Insert with any modifier, Backspace, Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+V and Ctrl+Z: keys
-// a text field edits with.
+// Delete, Insert and Backspace with any of Shift and Ctrl, Ctrl+A, Ctrl+C, Ctrl+X, Ctrl+V and
+// Ctrl+Z: keys a text field edits with.
 bool KeyEditsField(int key, Qt::KeyboardModifiers modifiers);
 
 // An Alt combination, not an AltGr character: some layouts give AltGr as Alt+Ctrl, others as the

@@ -58,7 +58,7 @@ TEST(KeyFilter, AltGrCharactersAreNoAltCombinationsAndReadOnlyFieldsAreNoTextFie
 }
 
 // In a text field its editing keys are the field's: their override is taken, so no command gets
-// them; every other key still reaches its command, and an Alt letter no shortcut took types
+// them; every other key, Alt+Del and Alt+Ins among them, still reaches its command, and an Alt letter no shortcut took types
 // nothing. Outside a field nothing is taken.
 TEST(KeyFilter, AFieldKeepsItsEditingKeysAndLetsTheOthersReachTheirCommands) {
   const struct { int key; Qt::KeyboardModifiers modifiers; bool kept; } cases[] = {
@@ -68,6 +68,9 @@ TEST(KeyFilter, AFieldKeepsItsEditingKeysAndLetsTheOthersReachTheirCommands) {
       {Qt::Key_X, Qt::ControlModifier, true},        {Qt::Key_V, Qt::ControlModifier, true},
       {Qt::Key_Z, Qt::ControlModifier, true},        {Qt::Key_N, Qt::ControlModifier, false},
       {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, false},
+      {Qt::Key_Delete, Qt::ShiftModifier, true},     {Qt::Key_Insert, Qt::ControlModifier, true},
+      {Qt::Key_Delete, Qt::AltModifier, false},      {Qt::Key_Insert, Qt::AltModifier, false},
+      {Qt::Key_Delete, Qt::ShiftModifier | Qt::AltModifier, false},
       {Qt::Key_V, Qt::AltModifier, false},           {Qt::Key_F1, Qt::NoModifier, false},
       {Qt::Key_Return, Qt::NoModifier, false},       {Qt::Key_P, Qt::NoModifier, false},
   };
