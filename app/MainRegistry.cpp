@@ -51,12 +51,21 @@ class NameBoxEvents : public QObject {
       case QEvent::FocusOut:
         form_.EndEditName();
         break;
-      case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+      case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
           form_.CancelEditName();
           return true;
         }
+        // Tab either way goes back to the active document: the focus chain would pass Shift+Tab
+        // to a tool bar, or to another document's window and make that one active.
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & Qt::ControlModifier)) {
+          form_.FocusActiveChild();
+          return true;
+        }
         break;
+      }
       default:
         break;
     }
@@ -129,6 +138,11 @@ class MainWindowHost : public WindowHost {
     MainForm->NotifyActiveWaveChild(window);
   }
   bool SaveWave(TUnitWave* unitWave) override { return MainForm->SaveWave(unitWave); }
+  void EndRecordingInto(const TUnitWave* unitWave) override {
+    if (unitWave != nullptr && unitWave == RecordUnitWave) {
+      MainForm->Playback().EndRecordingBeforeClose();
+    }
+  }
 };
 
 MainWindowHost mainWindowHost;

@@ -249,7 +249,7 @@ TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesTheNameBox) {
 
 // A key typed in a text field edits the field and reaches no command, whether the field is the
 // name box, a field of a modeless dialog (Select and Zoom's End) or of a modal one (Change
-// Volume): Delete, Insert and Backspace with any modifier, Ctrl+A, C, X, V and Z. An Alt letter
+// Volume): Delete, Insert and Backspace with Shift or Ctrl, Ctrl+A, C, X, V and Z. An Alt letter
 // types nothing; an AltGr character (Alt+Ctrl, or the group switch) does.
 TEST_F(MainKeys, KeysTypedInAFieldEditTheFieldAndLeaveTheDocumentAlone) {
   TMDIChildWave* wave = OpenWave();
@@ -263,7 +263,8 @@ TEST_F(MainKeys, KeysTypedInAFieldEditTheFieldAndLeaveTheDocumentAlone) {
         Qt::Key_Backspace,  Qt::CTRL | Qt::Key_Z,        Qt::CTRL | Qt::Key_A,    Qt::CTRL | Qt::Key_C,
         Qt::CTRL | Qt::Key_Delete, Qt::CTRL | Qt::Key_V,  Qt::CTRL | Qt::Key_A,    Qt::CTRL | Qt::Key_X,
         Qt::SHIFT | Qt::Key_Insert, Qt::Key_Home,         Qt::Key_Delete,          Qt::SHIFT | Qt::CTRL | Qt::Key_Delete,
-        Qt::ALT | Qt::Key_Delete,  Qt::Key_Insert,       Qt::ALT | Qt::Key_Q,     Qt::ALT | Qt::Key_X};
+        Qt::SHIFT | Qt::Key_Delete, Qt::Key_Insert,      Qt::ALT | Qt::Key_Q,     Qt::ALT | Qt::Key_X,
+        Qt::CTRL | Qt::Key_Insert};
     for (const QKeyCombination key : keys) {
       QTest::keyClick(field, key.key(), key.keyboardModifiers());
       texts.push_back(field->text().toStdString());
@@ -274,7 +275,7 @@ TEST_F(MainKeys, KeysTypedInAFieldEditTheFieldAndLeaveTheDocumentAlone) {
     return texts;
   };
   const std::vector<std::string> expected = {"1", "12", "12", "12", "", "12", "12", "", "12", "12",
-                                             "2", "2", "2", "2", "2", "2", "@#2"};
+                                             "2", "2", "2", "2", "2", "2", "2", "@#2"};
   std::vector<std::string> dialogs;
   ScopedModalRunner runner([&](QDialog& dialog) {
     auto* field = dialog.findChild<QLineEdit*>("editVolume");
@@ -313,6 +314,86 @@ TEST_F(MainKeys, KeysTypedInAFieldEditTheFieldAndLeaveTheDocumentAlone) {
   Trigger("Volume");
   EXPECT_EQ(dialogs, std::vector<std::string>{"Change Volume"});
   EXPECT_TRUE(state() == before);
+}
+
+// A field does nothing with Alt+Del, Shift+Alt+Del and Alt+Ins: from the name box and from a
+// modeless dialog's field they reach Delete Undo, Clear Clipboard and Mode Add, and the field's
+// text stays as it was.
+TEST_F(MainKeys, AltKeysFromAFieldReachTheirCommands) {
+  InstallMusicDialog(*form);
+  TMDIChildWave* wave = OpenWave();
+  TMDIChildMuz* music = ComposeNew();
+  ASSERT_NE(music, nullptr);
+  TUnitWave* unit = wave->GetUnitWave();
+  TUnitMuz* score = music->GetUnitMuz();
+  const auto nameBox = [this] {
+    QTest::mouseClick(form->EditName(), Qt::LeftButton);
+    return form->EditName();
+  };
+  const auto dialogField = [this](const char* command, ModelessToggle& dialog, auto field) {
+    return [this, command, &dialog, field]() -> QLineEdit* {
+      if (!dialog.Visible()) Trigger(command);
+      QApplication::setActiveWindow(dialog.Widget());
+      QLineEdit* edit = field(dialog.Widget());
+      edit->setFocus();
+      return edit;
+    };
+  };
+  const auto selZoomEnd = [](QWidget* d) { return static_cast<TDlgSelZoom*>(d)->editPartEnd; };
+  const auto musicTempo = [](QWidget* d) { return static_cast<TDlgMusic*>(d)->editTempo; };
+  const struct { const char* where; QMdiSubWindow* window; std::function<QLineEdit*()> focus; } fields[] = {
+      {"name box, wave", wave, nameBox},
+      {"Select and Zoom", wave, dialogField("SelectWave", form->DlgSelZoom, selZoomEnd)},
+      {"name box, music", music, nameBox},
+      {"Music", music, dialogField("MusicDialog", form->DlgMusic, musicTempo)}};
+  for (const auto& f : fields) {
+    SCOPED_TRACE(f.where);
+    Activate(f.window);
+    unit->SetSelRange(0, 10);
+    form->PushUndo(*unit);
+    form->SetClipBoardSound(std::make_unique<MonoSound>(22050, 2));
+    score->SetUnitMuzMode(unitMuzSel);
+    form->ActionList1Update();
+    QLineEdit* field = f.focus();
+    ASSERT_NE(field, nullptr);
+    ASSERT_TRUE(field->hasFocus());
+    const QString text = field->text();
+    // After each key: the undo record, the clipboard, the music mode.
+    std::string after;
+    for (const QKeyCombination key : {Qt::ALT | Qt::Key_Delete, Qt::SHIFT | Qt::ALT | Qt::Key_Delete,
+                                      Qt::ALT | Qt::Key_Insert}) {
+      QTest::keyClick(field, key.key(), key.keyboardModifiers());
+      after += std::string(form->UndoUnit.GetUnitWave() != nullptr ? "U" : "-") +
+               (form->ClipBoardSound != nullptr ? "C" : "-") +
+               (score->IsModeAdd() ? "a" : score->IsModeDelete() ? "d" : "e") + " ";
+    }
+    EXPECT_EQ(after, f.window == wave ? "-Ce --e --e " : "UCd UCd UCa ");
+    EXPECT_EQ(field->text(), text);
+  }
+}
+
+// Shift+Tab leaves the name box as Tab does: the keys go to the active document's window, no
+// other document becomes active, and P plays at once.
+TEST_F(MainKeys, ShiftTabLeavesTheNameBoxForTheActiveDocument) {
+  TMDIChildWave* first = OpenWave();
+  TMDIChildWave* second = OpenWave();
+  QObject::disconnect(form->Action("FilePlay"), &QAction::triggered, nullptr, nullptr);
+  QSignalSpy played(form->Action("FilePlay"), &QAction::triggered);
+  for (TMDIChildWave* window : {first, second}) {
+    SCOPED_TRACE(window == first ? "first" : "second");
+    Activate(window);
+    QLineEdit* box = form->EditName();
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_TRUE(box->hasFocus());
+    QTest::keyClick(box, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::qWait(20);
+    EXPECT_FALSE(box->hasFocus() || form->EditNameActive);
+    EXPECT_EQ(form->GetActiveMDIChild(), window);
+    played.clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
+    EXPECT_EQ(played.count(), 1);
+    EXPECT_EQ(box->text().toStdString(), "");
+  }
 }
 
 }  // namespace
