@@ -6,6 +6,10 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStyleOptionTitleBar>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -343,6 +347,26 @@ class MainPlaybackTest : public MainWindowTest {
   CursorAtOpen* player = nullptr;
 };
 
+// A click on the window's close box, found as the sub-window lays out its title bar. The pointer
+// first rests on the box: the window acts on a click only where the pointer hovers.
+void ClickCloseBox(QMdiSubWindow& window) {
+  QStyleOptionTitleBar bar;
+  bar.initFrom(&window);
+  bar.subControls = QStyle::SC_All;
+  bar.titleBarFlags = window.windowFlags();
+  bar.titleBarState = window.windowState();
+  const QStyle& style = *window.style();
+  const int frame = style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &window);
+  const int height = style.pixelMetric(QStyle::PM_TitleBarHeight, &bar, &window);
+  bar.rect = QRect(frame, frame, window.width() - 2 * frame, height - frame);
+  const QPoint box =
+      style.subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, &window).center();
+  QMouseEvent hover(QEvent::MouseMove, box, window.mapToGlobal(box), Qt::NoButton, Qt::NoButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(&window, &hover);
+  QTest::mouseClick(&window, Qt::LeftButton, Qt::NoModifier, box);
+}
+
 }  // namespace
 
 TEST_F(MainPlaybackTest, TheEngineReachesTheWholeSoundPlayThroughTheMainWindow) {
@@ -410,4 +434,46 @@ TEST_F(MainPlaybackTest, ClosingTheProgramDuringARecordingPutsItIntoItsDocumentA
   EXPECT_EQ(sink.messages[0].caption, kSaveQuestionCaption);
   EXPECT_EQ(std::tuple(target.GetValues(), RecordUnitWave, form->Action("FileRecord")->isChecked()),
             std::tuple(20, kNoWave, false));
+}
+
+TEST_F(MainPlaybackTest, ClosingTheRecordingWavesWindowPutsTheRecordingIntoItAndAsksToSaveIt) {
+  struct Way { const char* name; std::function<void(QMdiSubWindow&)> close; };
+  const Way ways[] = {
+      {"close box", ClickCloseBox},
+      {"Ctrl+F4",
+       [this](QMdiSubWindow&) { QTest::keyClick(form.get(), Qt::Key_F4, Qt::ControlModifier); }},
+      {"File > Close", [this](QMdiSubWindow&) { Command("FileClose"); }},
+  };
+  const auto closeActive = [this](const Way& way) {
+    way.close(*form->GetActiveMDIChild());
+    QApplication::processEvents();
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    TUnitWave* target = OpenNamed("target", Tens(0));
+    QMdiSubWindow* window = form->GetActiveMDIChild();
+    ASSERT_TRUE(Command("FileRecord"));
+    player->recording = Tens(20);
+    OpenNamed("other", Tens(0));
+    sink.messages.clear();
+
+    closeActive(way);  // another window: the recording goes on
+    EXPECT_EQ(std::tuple(RecordUnitWave, player->Mode(), sink.messages.size()),
+              std::tuple(target, mpRecording, 0u));
+
+    ASSERT_EQ(form->GetActiveMDIChild(), window);
+    sink.replies = {kIdCancel};
+    closeActive(way);
+    EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                                 {kSaveQuestion, kSaveQuestionCaption, kMbYesNoCancel}}));
+    ASSERT_EQ(form->MDIChildren().size(), 1u);
+    EXPECT_EQ(std::tuple(target->GetValues(), RecordUnitWave, player->Mode(),
+                         form->Action("FileRecord")->isChecked()),
+              std::tuple(20, kNoWave, mpNotReady, false));
+
+    sink.replies = {kIdNo};
+    closeActive(way);
+    EXPECT_EQ(std::pair(sink.messages.size(), form->MDIChildren().size()),
+              std::pair(size_t{2}, size_t{0}));
+  }
 }
