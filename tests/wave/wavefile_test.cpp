@@ -385,6 +385,19 @@ TEST_F(WaveFileTest, SavesInPlaceWhereTakingTheRoomReadsTheFile) {
     EXPECT_TRUE(inPlace && Saved(w, file));
     EXPECT_EQ(InodeOf(file), before);
   }
+  // A refused reservation is told as a full disk only when room is what it lacks; the file keeps
+  // its content either way.
+  const Writer music = BothWriters()[1];
+  const std::string file = WriteBytes("old", "linked.kvm");
+  fs::create_hard_link(file, PathOf("linked.other"));
+  const std::pair<SpaceReserver, const char*> refusals[] = {
+      {[](int, int64_t) { return ENOSPC; }, xmltext::kCannotWrite},
+      {[](int, int64_t) { return EBADF; }, xmltext::kCannotOpenForWriting}};
+  for (const auto& [reserver, error] : refusals) {
+    SetSpaceReserver(reserver);
+    EXPECT_FALSE(music.save(file));
+    EXPECT_EQ(std::pair(musicError_, ReadBytes(file)), std::pair(std::string(error), std::string("old")));
+  }
 }
 
 // The new file beside the target does not take its name from the target's, which may already be
