@@ -138,10 +138,8 @@ class MainWindowHost : public WindowHost {
     MainForm->NotifyActiveWaveChild(window);
   }
   bool SaveWave(TUnitWave* unitWave) override { return MainForm->SaveWave(unitWave); }
-  void EndRecordingInto(const TUnitWave* unitWave) override {
-    if (unitWave != nullptr && unitWave == RecordUnitWave) {
-      MainForm->Playback().EndRecordingBeforeClose();
-    }
+  void EndRecordingInto(const TUnit* unit) override {
+    if (unit != nullptr && unit == RecordUnitWave) MainForm->Playback().EndRecordingBeforeClose();
   }
 };
 

@@ -69,12 +69,10 @@ int PositionOf(const std::vector<void*>& chain, const void* element) {
 
 QString Decimal(int value) { return QString::fromStdString(FormatNumber(TNumber(static_cast<int32_t>(value)))); }
 
-QString TextOf(const unit& value) { return QString::fromStdString(value.Write()); }
-
 // Every activation fills the fields again: a field that already shows the value keeps the user's
 // cursor and selection.
 void ShowText(QLineEdit* field, const unit& value) {
-  const QString text = TextOf(value);
+  const QString text = QString::fromStdString(value.Write());
   if (field->text() != text) field->setText(text);
 }
 

@@ -9,7 +9,6 @@
 #include "foundation/messages.h"
 #include "foundation/unit.h"
 #include "wave/shell.h"
-#include "wave/unitwave.h"
 
 namespace {
 
@@ -79,11 +78,7 @@ void TMDIChildKorvalen::SetClientArea(QWidget* client) {
 void TMDIChildKorvalen::closeEvent(QCloseEvent* event) {
   // A recording running into this document is the user's work like any change, as when the
   // program ends: in the document, the close question asks to save it, and Cancel keeps it.
-  if (WindowHost* host = FindWindowHost()) {
-    if (const auto* unitWave = dynamic_cast<const TUnitWave*>(TheUnit.get())) {
-      host->EndRecordingInto(unitWave);
-    }
-  }
+  if (WindowHost* host = FindWindowHost()) host->EndRecordingInto(TheUnit.get());
   if (!FormCloseQuery()) {
     event->ignore();
     return;

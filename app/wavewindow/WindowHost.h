@@ -8,6 +8,7 @@
 
 class StatusPanels;
 class TMDIChildWave;
+class TUnit;
 class TUnitWave;
 
 class WindowHost {
@@ -24,9 +25,9 @@ class WindowHost {
   virtual void NotifyActiveWaveChild(TMDIChildWave* window) = 0;
   // Saves as the File menu does; answers whether the wave was saved.
   virtual bool SaveWave(TUnitWave* unitWave) = 0;
-  // A recording running into `unitWave` ends and is kept in it; one still waiting for Pause is
-  // given up. A recording into another document, or none, goes on untouched.
-  virtual void EndRecordingInto(const TUnitWave* unitWave) = 0;
+  // A recording running into `unit` ends and is kept in it; one still waiting for Pause is given
+  // up. A recording into another document, or none, goes on untouched.
+  virtual void EndRecordingInto(const TUnit* unit) = 0;
 };
 
 // The shell installs how the windows find the main window (null: they never find one). The

@@ -58,8 +58,8 @@ TEST(KeyFilter, AltGrCharactersAreNoAltCombinationsAndReadOnlyFieldsAreNoTextFie
 }
 
 // In a text field its editing keys are the field's: their override is taken, so no command gets
-// them; every other key, Alt+Del and Alt+Ins among them, still reaches its command, and an Alt letter no shortcut took types
-// nothing. Outside a field nothing is taken.
+// them; every other key, Alt+Del and Alt+Ins among them, still reaches its command, and an Alt
+// letter no shortcut took types nothing. Outside a field nothing is taken.
 TEST(KeyFilter, AFieldKeepsItsEditingKeysAndLetsTheOthersReachTheirCommands) {
   const struct { int key; Qt::KeyboardModifiers modifiers; bool kept; } cases[] = {
       {Qt::Key_Delete, Qt::ControlModifier | Qt::ShiftModifier, true},

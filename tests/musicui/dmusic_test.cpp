@@ -455,7 +455,8 @@ TEST_F(MusicDialog, FitsSmallScreensWithEveryControlInReach) {
 }
 
 // Opened by its command, the dialog has the focus in Tempo, its text selected; the scrolling area
-// is no stop of its own, so three Tabs reach Room Up, and a key a field leaves alone still scrolls the levels.
+// is no stop of its own, so three Tabs reach Room Up, and a key a field leaves alone still
+// scrolls the levels.
 TEST_F(MusicDialog, OpensWithTheFocusInTempoAndTheLevelsAreNoTabStop) {
   window = Open(NewScore(1));
   Trigger("MusicDialog");
