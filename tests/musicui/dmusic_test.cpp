@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 #include <algorithm>
 #include <functional>
 #include <tuple>
@@ -454,27 +456,90 @@ TEST_F(MusicDialog, FitsSmallScreensWithEveryControlInReach) {
   }
 }
 
-// Opened by its command, the dialog has the focus in Tempo, its text selected; the scrolling area
-// is no stop of its own, so three Tabs reach Room Up, and a key a field leaves alone still
-// scrolls the levels.
+// Each time it is opened by its command (after Close, after a score had the focus) the dialog has
+// the focus in Tempo, its text selected. The scrolling area is no stop of its own either way round
+// the Tab chain, and a key a field leaves alone still scrolls the levels. A field with the focus
+// shows its value anew when that changed in the score or another score became active.
 TEST_F(MusicDialog, OpensWithTheFocusInTempoAndTheLevelsAreNoTabStop) {
+  TMDIChildMuz* other = Open(NewScore(1));
   window = Open(NewScore(1));
-  Trigger("MusicDialog");
-  d = dynamic_cast<TDlgMusic*>(form->DlgMusic.Get());
-  ASSERT_NE(d, nullptr);
-  QApplication::setActiveWindow(d);
-  QTest::qWait(20);
-  ASSERT_EQ(QApplication::focusWidget(), d->editTempo);
-  QTest::keyClicks(QApplication::focusWidget(), "2 s");
-  EXPECT_EQ(d->editTempo->text().toStdString(), "2 s");
+  // As a click on the window does: it becomes active, with its focus where it left it.
+  const auto activate = [](QWidget* w) {
+    QApplication::setActiveWindow(w);
+    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w && QApplication::focusWidget(); }, 5000);
+  };
+  const auto toScore = [&](TMDIChildMuz* score) {
+    ASSERT_TRUE(activate(form.get()));
+    form->MdiArea()->setActiveSubWindow(score);
+    ASSERT_EQ(form->GetActiveMDIChild(), score);
+  };
+  const auto tab = [](int times, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    for (int step = 0; step < times; ++step) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+  };
+  // Opened, then closed by its Close button, then from the score by its command, and opened again.
+  const std::function<void()> closes[] = {[&] { d->btnClose->click(); },
+                                          [&] {
+                                            toScore(window);
+                                            Trigger("MusicDialog");
+                                          }};
+  const char* const typed[] = {"2 s", "3 s", "4 s"};
+  for (int opening = 0; opening < 3; ++opening) {
+    SCOPED_TRACE(opening);
+    if (opening > 0) {
+      tab(3);  // away from Tempo before the dialog goes
+      ASSERT_EQ(QApplication::focusWidget(), d->editStaveRoomUp);
+      closes[opening - 1]();
+      ASSERT_FALSE(d->isVisible());
+      toScore(window);
+    }
+    Trigger("MusicDialog");
+    d = dynamic_cast<TDlgMusic*>(form->DlgMusic.Get());
+    ASSERT_NE(d, nullptr);
+    ASSERT_TRUE(activate(d));
+    ASSERT_EQ(QApplication::focusWidget(), d->editTempo);
+    QTest::keyClicks(QApplication::focusWidget(), typed[opening]);
+    EXPECT_EQ(d->editTempo->text().toStdString(), typed[opening]);
+  }
+  auto* levels = d->findChild<QScrollArea*>("Levels");
   std::vector<QWidget*> stops;
-  for (int tab = 0; tab < 3; ++tab) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  while (stops.size() < 200 && (stops.empty() || stops.back() != d->editTempo)) {
+    tab(1, Qt::ShiftModifier);
     stops.push_back(QApplication::focusWidget());
   }
-  EXPECT_EQ(stops.back(), d->editStaveRoomUp);
-  auto* levels = d->findChild<QScrollArea*>("Levels");
-  EXPECT_EQ(std::count(stops.begin(), stops.end(), levels), 0);
+  EXPECT_EQ(stops.back(), d->editTempo);  // the whole way round
+  EXPECT_EQ(stops.front(), d->btnHelp);
+  EXPECT_EQ(std::count_if(stops.begin(), stops.end(),
+                          [&](QWidget* w) { return w == levels || w == levels->viewport() || w == levels->widget(); }),
+            0);
+  unit = window->GetUnitMuz();
+  EXPECT_EQ(unit->GetTempo().Write(), "4 s");
+  // The focus in Tempo while another score becomes active and back.
+  for (TMDIChildMuz* score : {other, window}) {
+    toScore(score);
+    ASSERT_TRUE(activate(d));
+    EXPECT_EQ(QApplication::focusWidget(), d->editTempo);
+    EXPECT_EQ(d->editTempo->text().toStdString(), score->GetUnitMuz()->GetTempo().Write());
+  }
+  EXPECT_NE(other->GetUnitMuz()->GetTempo().Write(), "4 s");
+  // The focus in Room Up while the stave's border is dragged in the score with the right button.
+  tab(3);
+  ASSERT_EQ(QApplication::focusWidget(), d->editStaveRoomUp);
+  toScore(window);
+  TNoteStave* stave = unit->GetStartStave();
+  const QPoint border(100, stave->GetCentreY() + stave->GetDrawnRoomDown());
+  const struct { QEvent::Type type; Qt::MouseButton button; Qt::MouseButtons held; int down; } drag[] = {
+      {QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, 0},
+      {QEvent::MouseMove, Qt::NoButton, Qt::RightButton, 10},
+      {QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, 10}};
+  for (const auto& step : drag) {
+    const QPointF at = border + QPoint(0, step.down);
+    QMouseEvent event(step.type, at, window->ClientArea()->mapToGlobal(at), step.button, step.held, Qt::NoModifier);
+    QApplication::sendEvent(window->ClientArea(), &event);
+  }
+  EXPECT_EQ(stave->GetRoomUp().GetValue(), 90);
+  ASSERT_TRUE(activate(d));
+  EXPECT_EQ(QApplication::focusWidget(), d->editStaveRoomUp);
+  EXPECT_EQ(d->editStaveRoomUp->text().toStdString(), "90");
   d->FitScreen(QRect(0, 0, 800, 600));
   QApplication::processEvents();
   ASSERT_GT(levels->verticalScrollBar()->maximum(), 0);
