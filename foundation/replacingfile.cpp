@@ -17,6 +17,12 @@ int RealReserveSpace(int fd, int64_t size) { return ::posix_fallocate(fd, 0, siz
 
 SpaceReserver reserveSpace = RealReserveSpace;
 
+int RealOpenInPlace(const char* path, int flags) { return ::open(path, flags); }
+
+InPlaceOpener openInPlace = RealOpenInPlace;
+
+unsigned sideFileSerial = 0;
+
 // The folder part of a path with its closing slash; empty for a bare name.
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
@@ -47,6 +53,10 @@ void SetFolderWritableCheck(FolderWritableCheck check) {
 
 void SetSpaceReserver(SpaceReserver reserver) { reserveSpace = reserver != nullptr ? reserver : RealReserveSpace; }
 
+void SetInPlaceOpener(InPlaceOpener opener) { openInPlace = opener != nullptr ? opener : RealOpenInPlace; }
+
+void SetSideFileSerial(unsigned serial) { sideFileSerial = serial; }
+
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Discard() {
@@ -70,6 +80,11 @@ bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t 
     // A file without any write permission is read-only to this program, even for root.
     if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) return false;
     existed = true;
+  } else if (errno != ENOENT) {
+    // A name the system cannot open at all (too long for the file system, or below something that
+    // is no folder) is refused before anything is written, not found out when the new file beside
+    // it should take its place.
+    return false;
   }
   temporary_ = temporary;
   if (temporary_) {
@@ -85,9 +100,8 @@ bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t 
   // removed on the way. The name is short and not made from the target's, which may already be
   // as long as a name can be.
   int error = 0;
-  static unsigned serial = 0;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    tempPath_ = folder + ".kv" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
+    tempPath_ = folder + ".kv" + std::to_string(::getpid()) + "-" + std::to_string(++sideFileSerial);
     fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     error = errno;
     if (fd_ < 0 && error != EEXIST) break;
@@ -113,8 +127,8 @@ bool ReplacingFile::CreateInPlace(int64_t size) {
   inPlace_ = true;
   // Where the file system cannot reserve room by itself, the reservation reads the file, so it is
   // opened for reading too unless the user may only write it.
-  fd_ = ::open(target_.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd_ < 0 && errno == EACCES) fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+  fd_ = openInPlace(target_.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd_ < 0 && errno == EACCES) fd_ = openInPlace(target_.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd_ < 0) return false;
   // The room for the whole new content is taken before the first byte changes: a full disk
   // then leaves the file as it was.

@@ -21,6 +21,16 @@ void SetFolderWritableCheck(FolderWritableCheck check);
 using SpaceReserver = int (*)(int fd, int64_t size);
 void SetSpaceReserver(SpaceReserver reserver);
 
+// Opens a file to be written in place, answering as open does. A test sets one that refuses
+// reading as the system does a user who may only write the file (a root user may read any).
+// nullptr restores the real one.
+using InPlaceOpener = int (*)(const char* path, int flags);
+void SetInPlaceOpener(InPlaceOpener opener);
+
+// The new file beside the target is named ".kv", the process number, "-" and a serial one above
+// the last one tried; a test sets the last one to know the next name.
+void SetSideFileSerial(unsigned serial);
+
 class ReplacingFile {
  public:
   ReplacingFile() = default;
@@ -33,7 +43,8 @@ class ReplacingFile {
   // under a fresh name. In a folder the user cannot write, and for a file with more than one hard
   // link, an existing writable file is written in place once the room for `size` bytes is
   // reserved, so a full disk still leaves it as it was. False, with nothing changed, for an empty
-  // name, a target that is not a writable regular file, or no way to write.
+  // name, a name the system cannot open (one too long for the file system), a target that is not a
+  // writable regular file, or no way to write.
   bool Create(const std::string& fileName, bool temporary, int64_t size);
   bool Write(const void* data, size_t n);
   // Flushes the new file and puts it in its place.

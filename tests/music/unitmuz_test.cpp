@@ -140,6 +140,15 @@ TEST(UnitMuz, NoteGroupsInsertAndSaveReportsAFailedWrite) {
   EXPECT_EQ(sink.messages[0].text.rfind("Cannot save Music: ", 0), 0u);
   EXPECT_GT(sink.messages[0].text.size(), std::string("Cannot save Music: ").size());
   EXPECT_EQ(std::tuple(sink.messages[0].caption, unit.GetState()), std::tuple(std::string("FileError"), kUnitStateNew));
+
+  // A name longer than the file system takes (130 accented letters, 260 bytes) cannot be opened
+  // for writing; the disk is not said to be full.
+  std::string tooLong = testing::TempDir();
+  for (int letter = 0; letter < 130; ++letter) tooLong += "\xC3\xA9";
+  EXPECT_FALSE(unit.SaveToFile(tooLong + ".kvm", false));
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[1].text,
+            "Cannot save Music: Operating System cannot open file for writing, maybe the file is readonly.");
 }
 
 }  // namespace

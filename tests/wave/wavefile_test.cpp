@@ -1,5 +1,6 @@
 #include "wave/wavefile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -330,19 +331,37 @@ TEST_F(WaveFileTest, SavesReachEveryHardLinkOfTheFile) {
 }
 
 // The folder check above, through the system's own refusal: a folder of the user's that they may
-// not write, holding a file they may.
+// not write, holding files they may write but not read. Permission bits do not bind root, for
+// whom the seams refuse as the system would.
 TEST_F(WaveFileTest, SavesWriteInPlaceInAFolderTheUserCannotWrite) {
-  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
+  if (geteuid() == 0) {
+    SetFolderWritableCheck([](const std::string&) { return false; });
+    SetInPlaceOpener([](const char* path, int flags) {
+      if ((flags & O_ACCMODE) == O_WRONLY) return open(path, flags);
+      errno = EACCES;
+      return -1;
+    });
+  }
+  const struct Restore {
+    ~Restore() {
+      SetFolderWritableCheck(nullptr);
+      SetInPlaceOpener(nullptr);
+    }
+  } restore;
   const std::vector<Writer> writers = BothWriters();
   const std::string folder = PathOf("locked");
   fs::create_directory(folder);
   for (const Writer& w : writers) {
     const std::string file = folder + "/" + w.name;
     std::ofstream(file) << "old";
+    const ino_t before = InodeOf(file);
+    fs::permissions(file, fs::perms::owner_write);
     fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     const bool written = w.save(file);
     fs::permissions(folder, fs::perms::owner_all);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_TRUE(written && Saved(w, file)) << w.name;
+    EXPECT_EQ(InodeOf(file), before) << w.name;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
 }
@@ -386,12 +405,13 @@ TEST_F(WaveFileTest, SavesInPlaceWhereTakingTheRoomReadsTheFile) {
     EXPECT_EQ(InodeOf(file), before);
   }
   // A refused reservation is told as a full disk only when room is what it lacks; the file keeps
-  // its content either way.
+  // its content and its size either way, also where the reservation lengthened it part way before
+  // the room ran out (as the C library's reading one does).
   const Writer music = BothWriters()[1];
   const std::string file = WriteBytes("old", "linked.kvm");
   fs::create_hard_link(file, PathOf("linked.other"));
   const std::pair<SpaceReserver, const char*> refusals[] = {
-      {[](int, int64_t) { return ENOSPC; }, xmltext::kCannotWrite},
+      {[](int fd, int64_t size) { return ftruncate(fd, size / 2) == 0 ? ENOSPC : errno; }, xmltext::kCannotWrite},
       {[](int, int64_t) { return EBADF; }, xmltext::kCannotOpenForWriting}};
   for (const auto& [reserver, error] : refusals) {
     SetSpaceReserver(reserver);
@@ -416,6 +436,42 @@ TEST_F(WaveFileTest, SavesAFileWhoseNameIsAsLongAsANameCanBe) {
   std::sort(files.begin(), files.end());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(files, names);  // no new file left behind
+}
+
+// The new file beside the target is made only under a name no file has: a file that has the next
+// name is left as it is, and the name after it is tried.
+TEST_F(WaveFileTest, SavesLeaveAFileThatHasTheSideFilesNameAsItIs) {
+  const std::string taken = ".kv" + std::to_string(getpid()) + "-1";
+  for (const Writer& w : BothWriters()) {
+    SCOPED_TRACE(w.name);
+    WriteBytes("mine", taken);
+    SetSideFileSerial(0);
+    EXPECT_TRUE(w.save(PathOf(w.name)) && Saved(w, PathOf(w.name)));
+    EXPECT_EQ(ReadBytes(PathOf(taken)), "mine");
+  }
+  EXPECT_EQ(FilesInDir().size(), 3u);  // no new file left behind
+}
+
+// A name longer than the file system takes (130 accented letters are 260 bytes) cannot be opened
+// for writing, and is refused before anything is written: no file is made in the folder, not even
+// for a moment.
+TEST_F(WaveFileTest, SavesRefuseANameTooLongForTheFileSystemBeforeWritingAnything) {
+  RecordingSink sink;
+  std::string name;
+  for (int letter = 0; letter < 130; ++letter) name += "\xC3\xA9";
+  const timespec longAgo[2] = {{1000, 0}, {1000, 0}};
+  for (const Writer& w : BothWriters()) {
+    SCOPED_TRACE(w.name);
+    ASSERT_EQ(utimensat(AT_FDCWD, dir_.c_str(), longAgo, 0), 0);
+    EXPECT_FALSE(w.save(PathOf(name + ".kvm")));
+    struct stat folder{};
+    ASSERT_EQ(stat(dir_.c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mtim.tv_sec, 1000);  // made and removed, a file would have changed it
+  }
+  EXPECT_TRUE(FilesInDir().empty());
+  EXPECT_EQ(musicError_, xmltext::kCannotOpenForWriting);
+  const RecordedMessage refused{msgtext::kCannotWriteFile, "FileError", kMbOk | kMbIconInformation};
+  EXPECT_EQ(sink.messages, std::vector{refused});
 }
 
 // A failed WAVE save removes what it wrote before its box shows: on a full disk the part written
