@@ -4,6 +4,7 @@
 
 #include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
+#include "app/Player.h"
 #include "foundation/assertion.h"
 #include "wave/unitwave.h"
 #include "wave/waveview.h"
@@ -41,6 +42,8 @@ void TMainForm::UndoExecute() {
   const TUnitWave* undone = UndoUnit.GetUnitWave();
   if (undone == nullptr) return;
   if (undone->GetView() != nullptr && undone->GetView()->UserDrawing()) return;
+  // Nor may a recording's Stop replace what Undo would give back.
+  if (RecordingInto(undone)) return;
   UndoUnit.Restore();
 }
 
@@ -122,8 +125,8 @@ void TMainForm::ToggleUserDrawing(uint8_t drawType, QAction* action) {
   QAction* other = action == Action("DrawWaveLin") ? Action("DrawWave3G") : Action("DrawWaveLin");
   if (!window->UserDrawing()) {
     // A key may arrive before the update has disabled the action: a wave that cannot be drawn
-    // over is left alone.
-    if (!window->GetUnitWave()->CanDrawWaveLin()) {
+    // over, or that a recording will fill, is left alone.
+    if (!window->GetUnitWave()->CanDrawWaveLin() || RecordingInto(window->GetUnitWave())) {
       action->setChecked(false);
       return;
     }

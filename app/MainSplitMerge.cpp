@@ -15,6 +15,7 @@
 #include "app/dialogs/DSplitHor.h"
 #include "app/HourGlass.h"
 #include "app/Main.h"
+#include "app/Player.h"
 #include "foundation/global.h"
 #include "wave/sound_split.h"
 #include "wave/unitwave.h"
@@ -82,6 +83,10 @@ void RunMerge(TMainForm& form, const Props& record, unitUnitWave Props::*oneFiel
       (props.BytesPSample != 1 && props.BytesPSample != 2)) {
     return;
   }
+  // A recording into a source is the user's work: it goes into its wave first, as Stop puts it,
+  // and the merge takes the recorded sound. A recording into any other wave goes on.
+  form.Playback().EndRecordingInto((props.*oneField).GetUnitWave());
+  form.Playback().EndRecordingInto((props.*otherField).GetUnitWave());
   CommandHourGlass busy(form);
   bool abort = false;
   SoundPtr merged = merge(abort, *one->GetUnitWave(), *other->GetUnitWave(), props);
@@ -111,8 +116,11 @@ void TMainForm::ConnectSplitMerge() {
 void TMainForm::SplitVExecute() {
   auto* source = dynamic_cast<TMDIChildWave*>(ActiveWaveChild());
   TUnitWave* unit = source ? source->GetUnitWave() : nullptr;
-  auto* stereo = unit ? dynamic_cast<StereoSound*>(unit->GetSound()) : nullptr;
-  if (!stereo || unit->GetChannels() == 1) return;
+  if (!unit || unit->GetChannels() == 1) return;
+  // As for a merge: the split takes what was recorded into the wave.
+  Playback().EndRecordingInto(unit);
+  auto* stereo = dynamic_cast<StereoSound*>(unit->GetSound());
+  if (!stereo) return;
   CommandHourGlass busy(*this);
   const TWaveLook look = LookOf(*unit);
   const Bounds r = BoundsOf(*source);

@@ -17,6 +17,7 @@
 #include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
 #include "app/MainActions.h"
+#include "app/Player.h"
 #include "foundation/unit.h"
 #include "gui/statusbar.h"
 #include "music/unitmuz.h"
@@ -149,7 +150,9 @@ void TMainForm::UpdateActionsByKind(TMDIChildKorvalen* child) {
   const TUnitWave* undone = UndoUnit.GetUnitWave();
   const bool undoUsable =
       undone != nullptr && (undone->GetView() == nullptr || !undone->GetView()->UserDrawing());
-  Action("Undo")->setEnabled(undoUsable);
+  // Undo would put a sound into a wave that Stop then fills with the recording: the undone
+  // sound would be lost. Delete Undo leaves every sound alone.
+  Action("Undo")->setEnabled(undoUsable && !RecordingInto(undone));
   Action("DeleteUndo")->setEnabled(undoUsable);
   for (Names names : {kWindowArrangement, kHelpActions}) {
     for (const char* name : names) Action(name)->setEnabled(true);
@@ -193,8 +196,13 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
   }
   EnableNameBox();
 
-  // Drawing through control points takes the wave out of the hands of every other edit.
+  // Drawing through control points takes the wave out of the hands of every other edit. A
+  // recording meant for the wave takes its sound: Stop puts the recording in place of whatever
+  // an edit made meanwhile, so only what leaves the sound alone (or, as Properties, converts the
+  // recording as it comes) stays.
   const bool editable = !drawing;
+  const bool recordedInto = RecordingInto(&unit);
+  const bool changeable = editable && !recordedInto;
   const bool samples = unit.GetValues() != 0;
   const bool selected = unit.GetSelCursor() != unit.GetSelAnchor();
   const bool clip = ClipBoardSound != nullptr;
@@ -210,17 +218,17 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
   set("FileSave", unit.NeedsSave());
   set("FileSaveAs", samples);
   set("FilePlay", TempDirOk && samples);
-  set("FileRecord", TempDirOk && !samples);
+  set("FileRecord", TempDirOk && !samples && !drawing);
   set("FileProperties", editable);
   // Edit
-  set("EditDelete", editable && samples);
-  set("EditTrim", editable && samples && selected);
-  set("EditCut", editable && samples);
+  set("EditDelete", changeable && samples);
+  set("EditTrim", changeable && samples && selected);
+  set("EditCut", changeable && samples);
   set("EditCopy", editable && samples);
-  set("EditPaste", editable && clip);
-  set("EditSwap", editable && samples && clip);
-  set("EditExtract", editable && samples);
-  set("EditMix", editable && clip);
+  set("EditPaste", changeable && clip);
+  set("EditSwap", changeable && samples && clip);
+  set("EditExtract", changeable && samples);
+  set("EditMix", changeable && clip);
   set("EditClearClipboard", clip);
   // View
   set("ViewWave", true);
@@ -232,15 +240,15 @@ void TMainForm::UpdateWaveActions(TMDIChildKorvalen& window) {
   set("SelectWave", true);
   Action("SelectWave")->setChecked(DlgSelZoom.Visible());
   // Make
-  for (const char* name : kMakeActions) set(name, editable);
-  set("DrawWaveLin", unit.CanDrawWaveLin());
-  set("DrawWave3G", unit.CanDrawWave3G());
+  for (const char* name : kMakeActions) set(name, changeable);
+  set("DrawWaveLin", unit.CanDrawWaveLin() && !recordedInto);
+  set("DrawWave3G", unit.CanDrawWave3G() && !recordedInto);
   Action("DrawWaveLin")->setChecked(!editable && drawType == 0);
   Action("DrawWave3G")->setChecked(!editable && drawType == 1);
   // Effects
-  for (const char* name : kSoundEffects) set(name, editable && samples);
-  set("Balance", editable && samples && mono);
-  set("MixLeftRight", editable && samples && stereo);
+  for (const char* name : kSoundEffects) set(name, changeable && samples);
+  set("Balance", changeable && samples && mono);
+  set("MixLeftRight", changeable && samples && stereo);
   // Window
   const int64_t lower = unit.GetSelBegin();
   const int64_t upper = unit.GetSelEnd();

@@ -35,10 +35,19 @@
 #include "app/dialogs/DWaveViewProps.h"
 #include "app/HourGlass.h"
 #include "app/Main.h"
+#include "app/Player.h"
 #include "foundation/messages.h"
 #include "wave/unitwave.h"
 
 namespace {
+
+// The active wave, when its sound may change. A recording meant for it puts its sound in at
+// Stop, in place of whatever a command made meanwhile. The update disables these commands then,
+// but a key may arrive before it has run.
+TUnitWave* WaveToChange(const TMainForm& form) {
+  TUnitWave* unitWave = form.ActiveUnitWave();
+  return RecordingInto(unitWave) ? nullptr : unitWave;
+}
 
 // Changes the document's sound with an undo record and the modified mark. An operation that
 // leaves the sound as it was (values it refuses, no memory) gives its undo record up again, so
@@ -72,7 +81,7 @@ std::string RefusalOf(const TUnitWave& unitWave, const Props& props) {
 template <class Props, class MakeDialog>
 void WaveRoad(TMainForm& form, Props TWaveOperationProps::*record, Operation<Props> operation,
               MakeDialog makeDialog) {
-  TUnitWave* unitWave = form.ActiveUnitWave();
+  TUnitWave* unitWave = WaveToChange(form);
   if (unitWave == nullptr) return;
   Props copy = unitWave->GetProps().*record;
   auto dialog = makeDialog(&form, copy, *unitWave);
@@ -106,7 +115,7 @@ auto Captioned(const char* caption) {
 }
 
 void NoDialogRoad(TMainForm& form, bool (TUnitWave::*operation)()) {
-  TUnitWave* unitWave = form.ActiveUnitWave();
+  TUnitWave* unitWave = WaveToChange(form);
   if (unitWave == nullptr) return;
   ChangeWave(form, *unitWave, [&] { return (unitWave->*operation)(); });
 }
@@ -374,7 +383,7 @@ void TMainForm::PerEchoExecute() {
 void TMainForm::RndEchoExecute() {
   // The random echo answers nothing: whether its result took the sound's place shows in the
   // sound itself, which the undo record keeps alive meanwhile.
-  TUnitWave* unitWave = ActiveUnitWave();
+  TUnitWave* unitWave = WaveToChange(*this);
   if (unitWave == nullptr) return;
   TDlgRandomEchoProps dialog(this, unitWave->GetProps().RandomEcho);
   if (dialog.ShowModal() != QDialog::Accepted) return;

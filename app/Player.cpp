@@ -58,6 +58,12 @@ SoundPtr InDocumentFormat(SoundPtr sound, const TUnitWave& unitWave) {
   return sound;
 }
 
+// Its window's clicks make the wave's sound while it draws: no recording may be put in meanwhile.
+bool BeingDrawnIn(const TUnitWave& unitWave) {
+  const WaveView* view = unitWave.GetView();
+  return view != nullptr && view->UserDrawing();
+}
+
 // Another copy of the program that ended may have removed the shared directory meanwhile.
 bool TempDirReady() { return TempDirOk && MakePrivateDir(TempDir, getuid()); }
 
@@ -232,7 +238,8 @@ void PlaybackControl::FileRecordExecute() {
     actions_.FilePlay->setChecked(false);
   }
   TUnitWave* unitWave = documents_.ActiveUnitWave();
-  if (unitWave == nullptr || unitWave->GetValues() != 0 || !TempDirReady()) {
+  if (unitWave == nullptr || unitWave->GetValues() != 0 || BeingDrawnIn(*unitWave) ||
+      !TempDirReady()) {
     UpdateAvailability();
     return;
   }
@@ -324,6 +331,10 @@ void PlaybackControl::EndRecordingBeforeClose() {
   }
 }
 
+void PlaybackControl::EndRecordingInto(const TUnitWave* unitWave) {
+  if (RecordingInto(unitWave)) EndRecordingBeforeClose();
+}
+
 void PlaybackControl::FilePauseExecute() {
   if (PlayPending) {
     StartPlaying();
@@ -389,7 +400,8 @@ void PlaybackControl::UpdateAvailability() {
       const TUnitWave* unitWave = documents_.ActiveUnitWave();
       const bool hasSamples = unitWave != nullptr && unitWave->GetValues() != 0;
       actions_.FilePlay->setEnabled(TempDirOk && hasSamples);
-      actions_.FileRecord->setEnabled(TempDirOk && unitWave != nullptr && !hasSamples);
+      actions_.FileRecord->setEnabled(TempDirOk && unitWave != nullptr && !hasSamples &&
+                                      !BeingDrawnIn(*unitWave));
       break;
     }
     case kUnitKindMuz:
@@ -398,6 +410,10 @@ void PlaybackControl::UpdateAvailability() {
     default:
       break;
   }
+}
+
+bool RecordingInto(const TUnitWave* unitWave) {
+  return unitWave != nullptr && unitWave == RecordUnitWave;
 }
 
 bool MainPlayWholeSound(const Sound& sound) {

@@ -57,6 +57,9 @@ class PlaybackControl {
   // Before the player is closed for something else, or the program ends: a running recording
   // goes into its document, a pending one is given up.
   void EndRecordingBeforeClose();
+  // The same for a recording meant for `unitWave` only, before a command takes its sound: a
+  // recording into another wave, or none, goes on untouched.
+  void EndRecordingInto(const TUnitWave* unitWave);
   // Enables Stop and Pause, and Play and Record for the active document's kind.
   void UpdateAvailability();
 
@@ -73,6 +76,10 @@ class PlaybackControl {
   PlayerActions actions_;
   PlayerDocuments& documents_;
 };
+
+// Whether a recording, running, paused or waiting for Pause, is meant for `unitWave`: until it
+// ends, the wave's sound is the recording's to set, and nothing else may change it.
+bool RecordingInto(const TUnitWave* unitWave);
 
 // The main window's whole-sound playback for the engine and the dialogs; false without a main
 // window.

@@ -121,8 +121,18 @@ TEST_F(MainState, EveryRuleFollowsTheStateOfTheActiveWaveDocument) {
        [this] { Open(0), form->Action("FileRecord")->setChecked(true), RecordPending = true; }},
       {"empty* DrawWaveLin DrawWave3G Undo DeleteUndo MergeH MergeV",
        [this] { form->PushUndo(Open(100)), Open(0); }},
-      // Drawing leaves only what keeps the wave alone; the drawing window's record is held back.
-      {"empty* DrawWaveLin DrawWave3G EditClearClipboard -make* -FileProperties -ViewVold",
+      // A recording meant for the wave, even one waiting for Pause, keeps every edit and its
+      // Undo off it: the recording would replace them.
+      {"empty* FileStop DeleteUndo EditClearClipboard -make*",
+       [this] {
+         form->PushUndo(Open(0)), FillClipboard();
+         RecordUnitWave = form->ActiveUnitWave(), RecordPending = true;
+         form->Action("FileRecord")->setChecked(true);
+       }},
+      // Drawing leaves only what keeps the wave alone (Record too); the drawing window's record
+      // is held back.
+      {"empty* DrawWaveLin DrawWave3G EditClearClipboard -make* -FileProperties -ViewVold "
+       "-FileRecord",
        [this] { form->PushUndo(Open(0)), FillClipboard(), Command("DrawWave3G"); }},
   };
   for (const auto& [enabled, arrange] : states) {
@@ -130,6 +140,7 @@ TEST_F(MainState, EveryRuleFollowsTheStateOfTheActiveWaveDocument) {
     TearDown();
     SetUp();
     RecordPending = false;
+    RecordUnitWave = nullptr;
     arrange();
     form->ActionList1Update();
     std::set<std::string> seen;

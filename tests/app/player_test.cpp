@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStyleOptionTitleBar>
@@ -15,9 +16,11 @@
 #include <functional>
 
 #include "app/wavewindow/ChildWin.h"
+#include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
 #include "app/fakes/fake_player.h"
 #include "app/fakes/main_window.h"
+#include "gui/application.h"
 #include "foundation/messages.h"
 #include "support/recording_sink.h"
 #include "wave/shell.h"
@@ -476,4 +479,73 @@ TEST_F(MainPlaybackTest, ClosingTheRecordingWavesWindowPutsTheRecordingIntoItAnd
     EXPECT_EQ(std::pair(sink.messages.size(), form->MDIChildren().size()),
               std::pair(size_t{2}, size_t{0}));
   }
+}
+
+TEST_F(MainPlaybackTest, NothingChangesTheWaveBeingRecordedIntoSoStopKeepsEveryEdit) {
+  // What could fill the empty wave being recorded into (or draw over it), enabled for it and for
+  // another empty wave once the idle update has run. The undo record is the recording wave's.
+  struct Row { const char* action; bool forIt, forOther; };
+  const Row rows[] = {{"MakeSilence", false, true}, {"MakeLine", false, true},
+                      {"MakeBlock", false, true},   {"MakeTriangle", false, true},
+                      {"MakeSinus", false, true},   {"MakeNoise", false, true},
+                      {"MakeMFreq", false, true},   {"EditPaste", false, true},
+                      {"EditMix", false, true},     {"DrawWaveLin", false, true},
+                      {"DrawWave3G", false, true},  {"Undo", false, false},
+                      {"FileProperties", true, true}};
+  const auto idleLeaves = [this, &rows](bool Row::*enabled) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.action);
+      QAction* action = form->Action(row.action);
+      EXPECT_TRUE(QTest::qWaitFor([&] { return action->isEnabled() == row.*enabled; }, 10000));
+    }
+  };
+  TUnitWave* target = OpenNamed("target", Tens(100));
+  auto* window = static_cast<TMDIChildWave*>(form->GetActiveMDIChild());
+  ASSERT_TRUE(Command("EditCut"));  // the whole wave goes to the clipboard, with an undo record
+  QTest::keyClick(form.get(), Qt::Key_Shift);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return form->Action("FileRecord")->isEnabled(); }, 10000));
+  QTest::keyClick(form.get(), Qt::Key_R, Qt::AltModifier);
+  ASSERT_EQ(RecordUnitWave, target);
+  player->recording = Tens(20);
+  idleLeaves(&Row::forIt);
+
+  // A key that came before the update finds the commands still enabled: they refuse all the same.
+  int dialogs = 0;
+  {
+    const ScopedModalRunner accept([&dialogs](QDialog& dialog) {
+      ++dialogs;
+      dialog.accept();
+      return dialog.result();
+    });
+    for (const Row& row : rows) {
+      if (row.forIt) continue;
+      SCOPED_TRACE(row.action);
+      form->Action(row.action)->setEnabled(true);
+      form->Action(row.action)->trigger();
+      EXPECT_EQ(std::tuple(dialogs, target->GetValues(), window->UserDrawing()),
+                std::tuple(0, 0, false));
+    }
+  }
+
+  OpenNamed("other", Tens(0));
+  idleLeaves(&Row::forOther);
+  QTest::keyClick(form.get(), Qt::Key_S);  // Stop
+  EXPECT_EQ(Samples(target->GetSound()->GetLeftWave()), Ramp(20, 0, 10));
+  // The cut made before the recording is still one Undo away, and the recording one more.
+  for (const int32_t count : {100, 20}) {
+    ASSERT_TRUE(Command("Undo"));
+    EXPECT_EQ(Samples(target->GetSound()->GetLeftWave()), Ramp(count, 0, 10));
+  }
+}
+
+TEST_F(MainPlaybackTest, RecordIsRefusedForAWaveBeingDrawnIn) {
+  OpenNamed("drawn", Tens(0));
+  ASSERT_TRUE(Command("DrawWaveLin"));
+  QAction* record = form->Action("FileRecord");
+  QTest::keyClick(form.get(), Qt::Key_Shift);
+  EXPECT_TRUE(QTest::qWaitFor([record] { return !record->isEnabled(); }, 10000));
+  record->setEnabled(true);  // as for a key that came before the update
+  record->trigger();
+  EXPECT_EQ(std::tuple(RecordUnitWave, record->isChecked(), record->isEnabled(), player->Mode()),
+            std::tuple(kNoWave, false, false, mpNotReady));
 }

@@ -12,6 +12,7 @@
 #include "app/DMergeVert.h"
 #include "app/dialogs/DSplitHor.h"
 #include "app/dialogs/WaveComboBox.h"
+#include "app/fakes/fake_player.h"
 #include "app/fakes/main_window.h"
 #include "foundation/global.h"
 #include "gui/application.h"
@@ -328,5 +329,55 @@ TEST_F(SplitMerge, SplitsOfAMaximisedWindowStayInTheAreaAndMergesOfTiledWindowsT
     CloseAll();
     QApplication::processEvents();
     QApplication::setActiveWindow(form.get());  // the processed events left no window active
+  }
+}
+
+TEST_F(SplitMerge, ASplitOrMergeOfTheWaveBeingRecordedIntoTakesTheRecording) {
+  // Recording into the empty "r" (mono, stereo for the split) beside "b" and "c"; what every
+  // window holds afterwards, each channel in turn, and whether the recording went on (into a
+  // wave that is no source) until Stop.
+  const Samples16 left = Ramp(50, 0, 5), right = Ramp(50, 0, -5), b = Ramp(50, 1000, -3),
+                  c = Ramp(20, -900, 7);
+  const auto joined = [](Samples16 first, const Samples16& last) {
+    first.insert(first.end(), last.begin(), last.end());
+    return first;
+  };
+  struct Case {
+    const char* command;
+    const char *one, *other;
+    std::vector<std::vector<Samples16>> windows;
+    bool goesOn;
+  };
+  const Case cases[] = {
+      {"SplitV", "", "", {{b}, {c}, {left}, {right}}, false},
+      {"MergeH", "r", "b", {{c}, {joined(left, b)}}, false},
+      {"MergeV", "b", "r", {{c}, {b, left}}, false},
+      {"MergeH", "b", "c", {{left}, {joined(b, c)}}, true},
+  };
+  auto fake = std::make_unique<FakePlayer>();
+  FakePlayer& player = *fake;
+  form->SetAudioPlayer(std::move(fake));
+  for (const Case& k : cases) {
+    SCOPED_TRACE(std::string(k.command) + k.one + k.other);
+    const bool stereo = std::string(k.command) == "SplitV";
+    Open(MonoOf(b), "b");
+    Open(MonoOf(c), "c");
+    TUnitWave* recorded = Open(stereo ? SoundPtr(std::make_unique<StereoSound>(22050, 2))
+                                      : SoundPtr(std::make_unique<MonoSound>(22050, 2)),
+                               "r")->GetUnitWave();
+    Run("FileRecord");
+    ASSERT_EQ(RecordUnitWave, recorded);
+    player.recording = stereo ? StereoOf(left, right) : MonoOf(left);
+    Run(k.command, Choose(k.one, k.other));
+    EXPECT_EQ(RecordUnitWave == recorded, k.goesOn);
+    if (k.goesOn) Run("FileStop");
+    std::vector<std::vector<Samples16>> held;
+    for (TMDIChildWave* window : Windows()) {
+      held.push_back(Channels(*window->GetUnitWave()->GetSound()));
+    }
+    EXPECT_EQ(held, k.windows);
+    EXPECT_EQ(std::pair(RecordUnitWave, form->Action("FileRecord")->isChecked()),
+              std::pair(static_cast<TUnitWave*>(nullptr), false));
+    CloseAll();
   }
 }
