@@ -567,7 +567,7 @@ void WavePlayer::PauseRecordClock() {
 }
 
 void WavePlayer::TakeRecorded() {
-  if (recordInput_ == nullptr) return;
+  if (recordInput_.isNull() || !recordInput_->isOpen()) return;
   const int frameBytes = recordFormat_.bytesPerFrame();
   QByteArray arrived;
   char chunk[16384];
@@ -593,7 +593,8 @@ void WavePlayer::TakeRecorded() {
 
 void WavePlayer::RecordFailed(uint64_t generation) {
   if (generation != generation_) return;
-  // What arrived so far stays, so Save can still keep it.
+  // What arrived so far stays, so Save can still keep it; what the device still held is gone
+  // with it.
   StopDevices();
   error_ = playertext::kDeviceFailed;
   if (notifyOwed_) {
@@ -602,17 +603,24 @@ void WavePlayer::RecordFailed(uint64_t generation) {
   }
 }
 
+SoundPtr WavePlayer::Recording() const {
+  if (!open_) return nullptr;
+  const waveFileProps fileFormat(static_cast<int16_t>(file_.Channels()), file_.Rate(),
+                                 static_cast<int16_t>(file_.BytesPerSample()));
+  bool abort = false;
+  SoundPtr recorded = DeviceToSound(abort, recordBytes_, recordFormat_, fileFormat);
+  return abort ? nullptr : std::move(recorded);
+}
+
 bool WavePlayer::Save() {
   const Flags flags{notifyNext_, waitNext_};
   notifyNext_ = false;
   waitNext_ = false;
   error_.clear();
   if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
-  const waveFileProps fileFormat(static_cast<int16_t>(file_.Channels()), file_.Rate(),
-                                 static_cast<int16_t>(file_.BytesPerSample()));
+  SoundPtr recorded = Recording();
+  if (!recorded) return EndCommand(flags, Fail(playertext::kDeviceFailed));
   bool abort = false;
-  SoundPtr recorded = DeviceToSound(abort, recordBytes_, recordFormat_, fileFormat);
-  if (abort || !recorded) return EndCommand(flags, Fail(playertext::kDeviceFailed));
   if (!WriteWaveFile(abort, fileName_, *recorded, 0, recorded->GetValues(), true)) {
     return EndCommand(flags, Fail(playertext::kCannotWrite));
   }

@@ -4,6 +4,7 @@
 
 #include <QAudioDevice>
 #include <QMediaDevices>
+#include <QProcess>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>
@@ -74,4 +75,46 @@ struct NoticeLog {
     return QTest::qWaitFor([&] { return notices.size() >= count; }, milliseconds);
   }
   std::vector<TMPNotifyValues> notices;
+};
+
+// Cuts every client's connection to the audio server, as the server ending would, and brings the
+// server back for whoever comes next. The work is done by a shell of its own, which a crash of the
+// test does not stop, so the server is left as it was found in any case: a spare socket is opened
+// first, the usual one closed and opened again through it, and the spare closed.
+class ServerConnectionCut {
+ public:
+  // Only the test server's clients may be cut; a desktop's server is left alone.
+  static bool OnTestServer() { return QMediaDevices::defaultAudioOutput().id() == "korvalen_null"; }
+
+  ServerConnectionCut() : spare_("spare"), done_("cut-done") {
+    std::filesystem::remove(done_.name);
+    static const char* const kScript = R"(
+      spare=$1; done=$2
+      modules=$(pactl list short modules)
+      usual() { printf '%s\n' "$modules" | awk -F'\t' -v field="$1" '$2 == "module-native-protocol-unix" { print $field; exit }'; }
+      index=$(usual 1); args=$(usual 3)
+      spareIndex=$(pactl load-module module-native-protocol-unix auth-anonymous=1 socket="$spare")
+      PULSE_SERVER=unix:$spare pactl unload-module "$index"
+      PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $args > /dev/null
+      PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex"
+      for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+      touch "$done")";
+    started_ = QProcess::startDetached("/bin/sh", {"-c", kScript, "sh", QString::fromStdString(spare_.name),
+                                                   QString::fromStdString(done_.name)});
+  }
+  // Waits until the server takes clients again.
+  ~ServerConnectionCut() {
+    if (started_ && !QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000)) {
+      ADD_FAILURE() << "the audio server does not take clients again";
+    }
+  }
+  ServerConnectionCut(const ServerConnectionCut&) = delete;
+  ServerConnectionCut& operator=(const ServerConnectionCut&) = delete;
+
+  bool Started() const { return started_; }
+
+ private:
+  ScratchFile spare_;
+  ScratchFile done_;
+  bool started_ = false;
 };

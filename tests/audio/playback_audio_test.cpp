@@ -29,6 +29,14 @@ class OneDocument : public PlayerDocuments {
   TUnitWave& unitWave_;
 };
 
+// How many samples of the sound's first channel are loud: the tone, not the silence around it.
+int32_t LoudValues(const Wave* wave) {
+  int32_t loud = 0;
+  for (int32_t i = 0; wave != nullptr && i < wave->values; ++i) loud += std::abs(wave->wave[i]) > 4000 ? 1 : 0;
+  return loud;
+}
+int32_t LoudValues(const SoundPtr& sound) { return sound ? LoudValues(sound->GetLeftWave()) : 0; }
+
 class PlaybackAudioTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -119,5 +127,49 @@ TEST_F(PlaybackAudioTest, RecordingKeepsEverythingFromItsStartToStop) {
   const int64_t lengthMs = int64_t{unitWave.GetValues()} * 1000 / kRate;
   EXPECT_NEAR(lengthMs, recordedMs, 150);
   EXPECT_GT(PeakOf(*unitWave.GetSound()), 12000) << "the loud start is missing";
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(PlaybackAudioTest, TheServerGoingAwayEndsARecordingWithWhatArrivedAndSaysWhy) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerConnectionCut::OnTestServer()) GTEST_SKIP() << "cuts every client off: test server only";
+  auto player = std::make_unique<WavePlayer>();
+  const WavePlayer& recorder = *player;
+  form->SetAudioPlayer(std::move(player));
+  TUnitWave unitWave("", waveFileProps(1, 22050, 2));
+  Activate(unitWave);
+  WavePlayer tonePlayer;
+  ScratchFile tone("lost-tone.wav");
+  ASSERT_TRUE(WriteSine(tone.name, 1, 44100, 2, 440, 20.0));
+  tonePlayer.SetFileName(tone.name);
+  ASSERT_TRUE(tonePlayer.Open()) << tonePlayer.Error();
+  ASSERT_NO_FATAL_FAILURE(StartRecord());
+  ASSERT_TRUE(tonePlayer.Play()) << tonePlayer.Error();
+  // The device may take a while to deliver: the server goes only once the tone has come in.
+  int32_t arrived = 0;
+  QTRY_VERIFY_WITH_TIMEOUT((arrived = LoudValues(recorder.Recording())) > 2205, 15000);
+
+  const ServerConnectionCut cut;
+  ASSERT_TRUE(cut.Started());
+  QTRY_VERIFY_WITH_TIMEOUT(!form->Action("FileRecord")->isChecked(), 10000);
+  EXPECT_GE(LoudValues(unitWave.GetSound()->GetLeftWave()), arrived) << "what arrived is missing";
+  EXPECT_FALSE(form->Action("FileStop")->isEnabled());
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                               {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
+}
+
+TEST_F(PlaybackAudioTest, ThePlayEndsAsAtItsEndWhenTheServerGoesAway) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerConnectionCut::OnTestServer()) GTEST_SKIP() << "cuts every client off: test server only";
+  const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
+  ASSERT_TRUE(form->PlayWholeSound(*tune));
+  QTest::qWait(300);
+  ASSERT_TRUE(form->Action("FilePlay")->isChecked()) << "the play ended by itself";
+
+  const ServerConnectionCut cut;
+  ASSERT_TRUE(cut.Started());
+  // Long before the tune's own end.
+  QTRY_VERIFY_WITH_TIMEOUT(!form->Action("FilePlay")->isChecked(), 10000);
+  EXPECT_FALSE(form->Action("FileStop")->isEnabled());
   EXPECT_TRUE(sink.messages.empty());
 }
