@@ -121,6 +121,10 @@ class WavePlayer final : public MediaPlayer {
   int64_t PlayedMs() const;
   int64_t PlayDurationMs() const;
   void FinishWhenPlayedOut(uint64_t generation);
+  // An output that goes away under a play (unplugged, removed from the server) may fail without
+  // the sink ever saying so: it just stops taking sound. A play that takes nothing for a while ends
+  // as a failed one.
+  void WatchPlay(uint64_t generation, qint64 position, int64_t stalledMs);
 
   QByteArray recordBytes_;
   QAudioFormat recordFormat_;

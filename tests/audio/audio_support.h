@@ -77,39 +77,51 @@ struct NoticeLog {
   std::vector<TMPNotifyValues> notices;
 };
 
-// Cuts every client's connection to the audio server, as the server ending would, and brings the
-// server back for whoever comes next. The work is done by a shell of its own, which a crash of the
-// test does not stop, so the server is left as it was found in any case: a spare socket is opened
-// first, the usual one closed and opened again through it, and the spare closed.
-class ServerConnectionCut {
+// Does to the audio server what its end, or the loss of its output, does to the program, and puts
+// it back for whoever comes next. The work is done by a shell of its own, which a crash of the test
+// does not stop, so the server is left as it was found in any case.
+class ServerDisturbance {
  public:
-  // Only the test server's clients may be cut; a desktop's server is left alone.
+  // Only the test server may be disturbed; a desktop's server is left alone.
   static bool OnTestServer() { return QMediaDevices::defaultAudioOutput().id() == "korvalen_null"; }
 
-  ServerConnectionCut() : spare_("spare"), done_("cut-done") {
+  // Every client's connection is cut, as the server's end would: a spare socket is opened first,
+  // the usual one closed and opened again through it, and the spare closed.
+  static constexpr const char* kCutClients = R"sh(
+    modules=$(pactl list short modules)
+    module() { printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'; }
+    spareIndex=$(pactl load-module module-native-protocol-unix auth-anonymous=1 socket="$spare")
+    PULSE_SERVER=unix:$spare pactl unload-module "$(module module-native-protocol-unix 1)"
+    PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $(module module-native-protocol-unix 3) > /dev/null
+    PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex")sh";
+  // The output goes, with the input that records its monitor, and comes back as it was.
+  static constexpr const char* kRemoveOutput = R"sh(
+    modules=$(pactl list short modules)
+    module() { printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'; }
+    sink=$(pactl get-default-sink); source=$(pactl get-default-source)
+    pactl unload-module "$(module module-remap-source 1)"
+    pactl unload-module "$(module module-null-sink 1)"
+    pactl load-module module-null-sink $(module module-null-sink 3) > /dev/null
+    pactl load-module module-remap-source $(module module-remap-source 3) > /dev/null
+    pactl set-default-sink "$sink"; pactl set-default-source "$source")sh";
+
+  explicit ServerDisturbance(const char* script) : spare_("spare"), done_("disturbed") {
     std::filesystem::remove(done_.name);
-    static const char* const kScript = R"(
-      spare=$1; done=$2
-      modules=$(pactl list short modules)
-      usual() { printf '%s\n' "$modules" | awk -F'\t' -v field="$1" '$2 == "module-native-protocol-unix" { print $field; exit }'; }
-      index=$(usual 1); args=$(usual 3)
-      spareIndex=$(pactl load-module module-native-protocol-unix auth-anonymous=1 socket="$spare")
-      PULSE_SERVER=unix:$spare pactl unload-module "$index"
-      PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $args > /dev/null
-      PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex"
+    const QString whole = QString(script) + R"sh(
       for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
-      touch "$done")";
-    started_ = QProcess::startDetached("/bin/sh", {"-c", kScript, "sh", QString::fromStdString(spare_.name),
+      touch "$done")sh";
+    started_ = QProcess::startDetached("/bin/sh", {"-c", "spare=$1; done=$2;" + whole, "sh",
+                                                   QString::fromStdString(spare_.name),
                                                    QString::fromStdString(done_.name)});
   }
-  // Waits until the server takes clients again.
-  ~ServerConnectionCut() {
+  // Waits until the server is as it was.
+  ~ServerDisturbance() {
     if (started_ && !QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000)) {
-      ADD_FAILURE() << "the audio server does not take clients again";
+      ADD_FAILURE() << "the audio server was not put back";
     }
   }
-  ServerConnectionCut(const ServerConnectionCut&) = delete;
-  ServerConnectionCut& operator=(const ServerConnectionCut&) = delete;
+  ServerDisturbance(const ServerDisturbance&) = delete;
+  ServerDisturbance& operator=(const ServerDisturbance&) = delete;
 
   bool Started() const { return started_; }
 

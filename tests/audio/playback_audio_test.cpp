@@ -132,7 +132,7 @@ TEST_F(PlaybackAudioTest, RecordingKeepsEverythingFromItsStartToStop) {
 
 TEST_F(PlaybackAudioTest, TheServerGoingAwayEndsARecordingWithWhatArrivedAndSaysWhy) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
-  if (!ServerConnectionCut::OnTestServer()) GTEST_SKIP() << "cuts every client off: test server only";
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "cuts every client off: test server only";
   auto player = std::make_unique<WavePlayer>();
   const WavePlayer& recorder = *player;
   form->SetAudioPlayer(std::move(player));
@@ -147,29 +147,40 @@ TEST_F(PlaybackAudioTest, TheServerGoingAwayEndsARecordingWithWhatArrivedAndSays
   ASSERT_TRUE(tonePlayer.Play()) << tonePlayer.Error();
   // The device may take a while to deliver: the server goes only once the tone has come in.
   int32_t arrived = 0;
-  QTRY_VERIFY_WITH_TIMEOUT((arrived = LoudValues(recorder.Recording())) > 2205, 15000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (arrived = LoudValues(recorder.Recording())) > 2205; }, 15000))
+      << "the tone never came in";
 
-  const ServerConnectionCut cut;
+  const ServerDisturbance cut(ServerDisturbance::kCutClients);
   ASSERT_TRUE(cut.Started());
-  QTRY_VERIFY_WITH_TIMEOUT(!form->Action("FileRecord")->isChecked(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FileRecord")->isChecked(); }, 10000));
   EXPECT_GE(LoudValues(unitWave.GetSound()->GetLeftWave()), arrived) << "what arrived is missing";
   EXPECT_FALSE(form->Action("FileStop")->isEnabled());
   EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
                                {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
 }
 
-TEST_F(PlaybackAudioTest, ThePlayEndsAsAtItsEndWhenTheServerGoesAway) {
+// Runs with the script of a ServerDisturbance.
+class DisturbedPlayTest : public PlaybackAudioTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(DisturbedPlayTest, APlayEndsAsAtItsEndWhenTheServerOrTheOutputGoesAway) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
-  if (!ServerConnectionCut::OnTestServer()) GTEST_SKIP() << "cuts every client off: test server only";
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the audio server: test server only";
+  const char* const script = GetParam();
   const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
   ASSERT_TRUE(form->PlayWholeSound(*tune));
   QTest::qWait(300);
   ASSERT_TRUE(form->Action("FilePlay")->isChecked()) << "the play ended by itself";
 
-  const ServerConnectionCut cut;
-  ASSERT_TRUE(cut.Started());
+  const ServerDisturbance disturbance(script);
+  ASSERT_TRUE(disturbance.Started());
   // Long before the tune's own end.
-  QTRY_VERIFY_WITH_TIMEOUT(!form->Action("FilePlay")->isChecked(), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FilePlay")->isChecked(); }, 15000));
   EXPECT_FALSE(form->Action("FileStop")->isEnabled());
   EXPECT_TRUE(sink.messages.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, DisturbedPlayTest,
+                         testing::Values(ServerDisturbance::kCutClients, ServerDisturbance::kRemoveOutput),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           return info.param == ServerDisturbance::kCutClients ? "ServerEnds" : "OutputGoes";
+                         });
