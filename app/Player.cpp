@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <filesystem>
-#include <system_error>
 
 #include "app/HourGlass.h"
 #include "app/Main.h"

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <tuple>
 
 #include "app/Main.h"
@@ -159,19 +160,23 @@ TEST_F(PlaybackAudioTest, TheServerGoingAwayEndsARecordingWithWhatArrivedAndSays
                                {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
 }
 
-// Runs with the script of a ServerDisturbance.
-class DisturbedPlayTest : public PlaybackAudioTest, public testing::WithParamInterface<const char*> {};
+struct Disturbance {
+  const char* name;
+  const char* script;  // of a ServerDisturbance
+};
+void PrintTo(const Disturbance& disturbance, std::ostream* out) { *out << disturbance.name; }
+
+class DisturbedPlayTest : public PlaybackAudioTest, public testing::WithParamInterface<Disturbance> {};
 
 TEST_P(DisturbedPlayTest, APlayEndsAsAtItsEndWhenTheServerOrTheOutputGoesAway) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
   if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the audio server: test server only";
-  const char* const script = GetParam();
   const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
   ASSERT_TRUE(form->PlayWholeSound(*tune));
   QTest::qWait(300);
   ASSERT_TRUE(form->Action("FilePlay")->isChecked()) << "the play ended by itself";
 
-  const ServerDisturbance disturbance(script);
+  const ServerDisturbance disturbance(GetParam().script);
   ASSERT_TRUE(disturbance.Started());
   // Long before the tune's own end.
   ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FilePlay")->isChecked(); }, 15000));
@@ -180,7 +185,6 @@ TEST_P(DisturbedPlayTest, APlayEndsAsAtItsEndWhenTheServerOrTheOutputGoesAway) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, DisturbedPlayTest,
-                         testing::Values(ServerDisturbance::kCutClients, ServerDisturbance::kRemoveOutput),
-                         [](const testing::TestParamInfo<const char*>& info) {
-                           return info.param == ServerDisturbance::kCutClients ? "ServerEnds" : "OutputGoes";
-                         });
+                         testing::Values(Disturbance{"ServerEnds", ServerDisturbance::kCutClients},
+                                         Disturbance{"OutputGoes", ServerDisturbance::kRemoveOutput}),
+                         [](const testing::TestParamInfo<Disturbance>& info) { return info.param.name; });
