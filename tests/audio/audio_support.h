@@ -85,19 +85,18 @@ class ServerDisturbance {
   // Only the test server may be disturbed; a desktop's server is left alone.
   static bool OnTestServer() { return QMediaDevices::defaultAudioOutput().id() == "korvalen_null"; }
 
+  // The scripts see `spare` (a socket path of the test's own) and `module NAME FIELD` (the index
+  // or the arguments of the server's module of that name as it was at the start).
   // Every client's connection is cut, as the server's end would: a spare socket is opened first,
   // the usual one closed and opened again through it, and the spare closed.
   static constexpr const char* kCutClients = R"sh(
-    modules=$(pactl list short modules)
-    module() { printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'; }
     spareIndex=$(pactl load-module module-native-protocol-unix auth-anonymous=1 socket="$spare")
     PULSE_SERVER=unix:$spare pactl unload-module "$(module module-native-protocol-unix 1)"
-    PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $(module module-native-protocol-unix 3) > /dev/null
+    usualArguments=$(module module-native-protocol-unix 3)
+    PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $usualArguments > /dev/null
     PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex")sh";
   // The output goes, with the input that records its monitor, and comes back as it was.
   static constexpr const char* kRemoveOutput = R"sh(
-    modules=$(pactl list short modules)
-    module() { printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'; }
     sink=$(pactl get-default-sink); source=$(pactl get-default-source)
     pactl unload-module "$(module module-remap-source 1)"
     pactl unload-module "$(module module-null-sink 1)"
@@ -107,10 +106,17 @@ class ServerDisturbance {
 
   explicit ServerDisturbance(const char* script) : spare_("spare"), done_("disturbed") {
     std::filesystem::remove(done_.name);
-    const QString whole = QString(script) + R"sh(
+    static constexpr const char* kStart = R"sh(
+      spare=$1; done=$2
+      modules=$(pactl list short modules)
+      module() {
+        printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'
+      })sh";
+    static constexpr const char* kEnd = R"sh(
       for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
       touch "$done")sh";
-    started_ = QProcess::startDetached("/bin/sh", {"-c", "spare=$1; done=$2;" + whole, "sh",
+    const QString whole = QString(kStart) + script + kEnd;
+    started_ = QProcess::startDetached("/bin/sh", {"-c", whole, "sh",
                                                    QString::fromStdString(spare_.name),
                                                    QString::fromStdString(done_.name)});
   }
