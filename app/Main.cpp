@@ -22,6 +22,7 @@
 #include "app/MainActions.h"
 #include "app/MainRegistry.h"
 #include "app/Player.h"
+#include "app/TempFolder.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/messages.h"
@@ -78,10 +79,18 @@ bool RecordPending = false;
 bool IgnoreNextNotify = false;
 TUnitWave* RecordUnitWave = nullptr;
 
+namespace {
+
+void SetTempFilesFolder(const std::string& folder) {
+  TempPlayFile = InDir(folder, kPlayFileName);
+  TempRecFile = InDir(folder, kRecFileName);
+}
+
+}  // namespace
+
 void SetTempDir(const std::string& directory) {
   TempDir = directory;
-  TempPlayFile = InDir(directory, kPlayFileName);
-  TempRecFile = InDir(directory, kRecFileName);
+  SetTempFilesFolder(directory);
 }
 
 bool MakePrivateDir(const std::string& directory, unsigned owner) {
@@ -142,7 +151,7 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
 TMainForm::~TMainForm() {
   // Windows that go with the form must not arm an update of a form that is half gone.
   actionUpdateTrigger_.reset();
-  RemoveTempFiles();
+  tempFolder_.reset();  // this copy's temporary files go, and no other copy's
   RemoveMainShell();
   UndoUnit.Delete();
   DeleteSinusTable();
@@ -176,7 +185,11 @@ bool TMainForm::AppMessage(QObject* target, QEvent* msg) {
 }
 
 bool TMainForm::EnsureTempDir() {
-  if (MakePrivateDir(TempDir, getuid())) return true;
+  if (MakePrivateDir(TempDir, getuid())) tempFolder_ = CopyTempFolder::Make(TempDir);
+  if (tempFolder_) {
+    SetTempFilesFolder(tempFolder_->Path());
+    return true;
+  }
   MessageReporter::ShowNoTempDir(TempDir);
   return false;
 }

@@ -37,6 +37,7 @@ class TUnit;
 class TUnitWave;
 class TUnitMuz;
 class ApplicationEventFilter;
+class CopyTempFolder;
 class HelpWindowService;
 class MediaPlayer;
 class PlaybackControl;
@@ -322,6 +323,7 @@ class TMainForm : public QMainWindow {
   void ConnectSelZoom();
   // Runs the handler when the action of that name is triggered.
   void BindCommand(const char* name, void (TMainForm::*handler)());
+  // Makes the user's private folder and this copy's own in it, where the play and record files go.
   bool EnsureTempDir();
   void ConnectPlayback();
   void ConnectPropsCommands();
@@ -346,6 +348,7 @@ class TMainForm : public QMainWindow {
   // Goes before the window's widgets do: the box loses the focus as they are destroyed.
   std::unique_ptr<QObject> nameBoxEvents_;
   std::unique_ptr<HelpWindowService> help_;
+  std::unique_ptr<CopyTempFolder> tempFolder_;
   std::unique_ptr<MediaPlayer> AudioPlayer;
   std::unique_ptr<PlayerDocuments> registryDocuments_;
   PlayerDocuments* playerDocuments_ = nullptr;
@@ -360,8 +363,9 @@ class TMainForm : public QMainWindow {
 // The one main window, set by the entry point.
 extern TMainForm* MainForm;
 
-// The temporary directory and its two files. The directory is the user's own, under the system's
-// temporary folder.
+// The temporary directory and the two files. The directory is the user's own, under the system's
+// temporary folder; the files lie in this copy's folder inside it once the main window has made
+// one, and in the directory itself before.
 extern std::string TempDir;
 extern std::string TempPlayFile;
 extern std::string TempRecFile;

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <filesystem>
-#include <system_error>
 
 #include "app/HourGlass.h"
 #include "app/Main.h"
@@ -64,8 +63,27 @@ bool BeingDrawnIn(const TUnitWave& unitWave) {
   return view != nullptr && view->UserDrawing();
 }
 
-// Another copy of the program that ended may have removed the shared directory meanwhile.
-bool TempDirReady() { return TempDirOk && MakePrivateDir(TempDir, getuid()); }
+// Someone may have removed the user's folder, or this copy's in it, meanwhile: both are made again.
+bool TempDirReady() {
+  const std::string filesFolder = std::filesystem::path(TempRecFile).parent_path().string();
+  return TempDirOk && MakePrivateDir(TempDir, getuid()) && MakePrivateDir(filesFolder, getuid());
+}
+
+// The recording as the player saved it to its file, read back; null when that cannot be done.
+SoundPtr ReadBackRecording(MediaPlayer& player) {
+  if (!TempDirReady()) return nullptr;
+  player.SetWait(true);
+  if (!player.Save()) return nullptr;  // the writer has said why
+  SoundPtr recorded;
+  std::string status;
+  if (!ReadWaveFile(TempRecFile, recorded, status)) {
+    const std::string text = std::string(msgtext::kCannotReadFile) + "\"" + TempRecFile + "\", " + status;
+    ShowMessageBox(text, msgtext::kFileError, kMbOk | kMbIconInformation);
+    DebugLogString(text);
+    return nullptr;
+  }
+  return recorded;
+}
 
 // The documents the player works on are the registry's.
 class RegistryPlayerDocuments : public PlayerDocuments {
@@ -149,7 +167,7 @@ bool TMainForm::PlayWholeSound(const Sound& sound) {
 PlaybackControl::PlaybackControl(MediaPlayer& player, const PlayerActions& actions,
                                  PlayerDocuments& documents)
     : player_(player), actions_(actions), documents_(documents) {
-  player_.SetOnNotify([this](TMPNotifyValues) { AudioPlayerNotify(); });
+  player_.SetOnNotify([this](TMPNotifyValues value) { AudioPlayerNotify(value); });
 }
 
 PlaybackControl::~PlaybackControl() { player_.SetOnNotify(nullptr); }
@@ -281,37 +299,26 @@ void PlaybackControl::FileStopExecute() {
   FinishRecording();
 }
 
-void PlaybackControl::FinishRecording() {
+bool PlaybackControl::FinishRecording() {
   KV_ASSERT(RecordUnitWave != nullptr);
   player_.Stop();
-  player_.SetWait(true);
-  const bool saved = player_.Save();
+  // The file is the usual road; when it cannot be written or read back (its folder cannot be
+  // made again, the disk is full) the player still holds what it recorded.
+  SoundPtr recorded = ReadBackRecording(player_);
+  if (!recorded) recorded = player_.Recording();
   player_.Close();
   TUnitWave& unitWave = *RecordUnitWave;
-  if (!saved) {
-    // The writer has said why; the document keeps its empty sound.
-    DropRecording();
-    return;
-  }
-  SoundPtr recorded;
-  std::string status;
-  if (!ReadWaveFile(TempRecFile, recorded, status)) {
-    const std::string text =
-        std::string(msgtext::kCannotReadFile) + "\"" + TempRecFile + "\", " + status;
-    ShowMessageBox(text, msgtext::kFileError, kMbOk | kMbIconInformation);
-    DebugLogString(text);
-    DropRecording();
-    return;
-  }
-  recorded = InDocumentFormat(std::move(recorded), unitWave);
+  if (recorded) recorded = InDocumentFormat(std::move(recorded), unitWave);
   if (!recorded) {
+    ShowMessageBox(playertext::kRecordingLost, msgtext::kError, kMbOk | kMbIconWarning);
     DropRecording();
-    return;
+    return false;
   }
   const SoundPtr previous = unitWave.SetSound(std::move(recorded));
   DropRecording();
   if (WaveView* view = unitWave.GetView()) view->Redraw();
   unitWave.SetModified();
+  return true;
 }
 
 void PlaybackControl::DropRecording() {
@@ -365,7 +372,7 @@ void PlaybackControl::FilePauseExecute() {
   UpdateAvailability();
 }
 
-void PlaybackControl::AudioPlayerNotify() {
+void PlaybackControl::AudioPlayerNotify(TMPNotifyValues value) {
   if (IgnoreNextNotify) {
     IgnoreNextNotify = false;
     return;
@@ -374,7 +381,9 @@ void PlaybackControl::AudioPlayerNotify() {
   if (mode != mpStopped && mode != mpPlaying) return;
   if (RecordUnitWave != nullptr && !RecordPending) {
     // The device ended the recording by itself: keep what it took.
-    FinishRecording();
+    if (FinishRecording() && value == nvFailure) {
+      ShowMessageBox(playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning);
+    }
     return;
   }
   player_.Close();
@@ -422,14 +431,4 @@ bool MainPlayWholeSound(const Sound& sound) {
 
 void MainUnitWaveClosing(const TUnitWave* unitWave) {
   if (MainForm != nullptr) MainForm->Playback().UnitWaveClosing(unitWave);
-}
-
-void RemoveTempFiles() {
-  // A directory that failed the checks is not the program's to clean.
-  if (!TempDirOk) return;
-  std::error_code ignored;
-  std::filesystem::remove(TempPlayFile, ignored);
-  std::filesystem::remove(TempRecFile, ignored);
-  // Only an empty directory goes: what else lies there is someone else's.
-  std::filesystem::remove(TempDir, ignored);
 }

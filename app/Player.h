@@ -9,6 +9,7 @@
 
 class MediaPlayer;
 class QAction;
+enum TMPNotifyValues : int;
 class TUnitWave;
 
 // What playback asks of the open documents.
@@ -49,7 +50,8 @@ class PlaybackControl {
   void FilePauseExecute();
   void FileRecordExecute();
   // The player's notification: only the end of a play closes the player and resets the buttons.
-  void AudioPlayerNotify();
+  // A recording the device ended by failing goes into its document, and the user is told why.
+  void AudioPlayerNotify(TMPNotifyValues value);
 
   // A document that goes away must not receive a recording: one running or pending for it is
   // dropped.
@@ -64,8 +66,9 @@ class PlaybackControl {
   void UpdateAvailability();
 
  private:
-  // Puts what the player recorded into RecordUnitWave; the player ends up closed.
-  void FinishRecording();
+  // Puts what the player recorded into RecordUnitWave, from the record file or else from the
+  // player's memory; false (and the user told) when neither holds it. The player ends up closed.
+  bool FinishRecording();
   // Ends the recording state without touching the document.
   void DropRecording();
   void StartPlaying();
@@ -86,5 +89,3 @@ bool RecordingInto(const TUnitWave* unitWave);
 bool MainPlayWholeSound(const Sound& sound);
 // A wave document is going away: a recording meant for it is dropped.
 void MainUnitWaveClosing(const TUnitWave* unitWave);
-// The program ends: its play and record files go, and their directory when nothing else is in it.
-void RemoveTempFiles();

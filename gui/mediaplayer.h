@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "wave/sound.h"
+
 // The player modes, with the values the main window tests.
 enum TMPModes : int {
   mpNotReady = 0,
@@ -45,6 +47,9 @@ class MediaPlayer {
   virtual bool StartRecording() = 0;
   // Writes what was recorded to FileName in the open file's format.
   virtual bool Save() = 0;
+  // What was recorded, in the open file's format, as Save would write it: kept until the file is
+  // closed, whether or not Save could write it. Null when no file is open.
+  virtual SoundPtr Recording() const = 0;
 
   virtual TMPModes Mode() const = 0;
   // Why the last command failed.

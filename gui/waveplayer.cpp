@@ -437,6 +437,7 @@ bool WavePlayer::Play() {
       StopDevices();
       return EndCommand(flags, Fail(playertext::kDeviceFailed));
     }
+    WatchPlay(generation, playSource_->pos(), 0);
   }
   if (flags.wait) {
     QEventLoop loop;
@@ -471,6 +472,24 @@ void WavePlayer::FinishWhenPlayedOut(uint64_t generation) {
     return;
   }
   PlayFinished(generation, nvSuccessful);
+}
+
+void WavePlayer::WatchPlay(uint64_t generation, qint64 position, int64_t stalledMs) {
+  constexpr int64_t kWatchMs = 500;
+  // Far longer than any device waits between two requests for sound.
+  constexpr int64_t kStalledMs = 3000;
+  QTimer::singleShot(std::chrono::milliseconds(kWatchMs), context_.get(), [this, generation, position, stalledMs] {
+    if (generation != generation_ || !sink_ || !playSource_) return;
+    const qint64 now = playSource_->pos();
+    // A pause holds the play on purpose, and a drained one only waits for its last sound.
+    const bool waiting = paused_ || drained_ || playSource_->atEnd() || now != position;
+    const int64_t stalled = waiting ? 0 : stalledMs + kWatchMs;
+    if (stalled >= kStalledMs) {
+      PlayFinished(generation, nvFailure);
+      return;
+    }
+    WatchPlay(generation, now, stalled);
+  });
 }
 
 void WavePlayer::PlayFinished(uint64_t generation, TMPNotifyValues value) {
@@ -567,7 +586,7 @@ void WavePlayer::PauseRecordClock() {
 }
 
 void WavePlayer::TakeRecorded() {
-  if (recordInput_ == nullptr) return;
+  if (recordInput_.isNull() || !recordInput_->isOpen()) return;
   const int frameBytes = recordFormat_.bytesPerFrame();
   QByteArray arrived;
   char chunk[16384];
@@ -593,7 +612,8 @@ void WavePlayer::TakeRecorded() {
 
 void WavePlayer::RecordFailed(uint64_t generation) {
   if (generation != generation_) return;
-  // What arrived so far stays, so Save can still keep it.
+  // What arrived so far stays, so Save can still keep it; what the device still held is gone
+  // with it.
   StopDevices();
   error_ = playertext::kDeviceFailed;
   if (notifyOwed_) {
@@ -602,17 +622,24 @@ void WavePlayer::RecordFailed(uint64_t generation) {
   }
 }
 
+SoundPtr WavePlayer::Recording() const {
+  if (!open_) return nullptr;
+  const waveFileProps fileFormat(static_cast<int16_t>(file_.Channels()), file_.Rate(),
+                                 static_cast<int16_t>(file_.BytesPerSample()));
+  bool abort = false;
+  SoundPtr recorded = DeviceToSound(abort, recordBytes_, recordFormat_, fileFormat);
+  return abort ? nullptr : std::move(recorded);
+}
+
 bool WavePlayer::Save() {
   const Flags flags{notifyNext_, waitNext_};
   notifyNext_ = false;
   waitNext_ = false;
   error_.clear();
   if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
-  const waveFileProps fileFormat(static_cast<int16_t>(file_.Channels()), file_.Rate(),
-                                 static_cast<int16_t>(file_.BytesPerSample()));
+  SoundPtr recorded = Recording();
+  if (!recorded) return EndCommand(flags, Fail(playertext::kDeviceFailed));
   bool abort = false;
-  SoundPtr recorded = DeviceToSound(abort, recordBytes_, recordFormat_, fileFormat);
-  if (abort || !recorded) return EndCommand(flags, Fail(playertext::kDeviceFailed));
   if (!WriteWaveFile(abort, fileName_, *recorded, 0, recorded->GetValues(), true)) {
     return EndCommand(flags, Fail(playertext::kCannotWrite));
   }

@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <cstdint>
 #include <memory>
 
@@ -30,6 +31,11 @@ inline constexpr const char* kNotPaused = "Nothing is paused.";
 inline constexpr const char* kDeviceFailed = "The audio device failed.";
 inline constexpr const char* kCannotWrite = "Cannot write the file.";
 inline constexpr const char* kUnsupportedFormat = "The audio device takes no usable format.";
+inline constexpr const char* kInputGone =
+    "The recording ended because the sound input went away. What was recorded until then is in "
+    "the wave.";
+inline constexpr const char* kRecordingLost =
+    "The recording was lost: it could be kept neither in its temporary file nor in memory.";
 }  // namespace playertext
 
 // The format a device is given for a sound of `rate` and `channels`: the sound's own when the
@@ -63,6 +69,7 @@ class WavePlayer final : public MediaPlayer {
   void Stop() override;
   bool StartRecording() override;
   bool Save() override;
+  SoundPtr Recording() const override;
 
   TMPModes Mode() const override;
   std::string Error() const override { return error_; }
@@ -114,11 +121,17 @@ class WavePlayer final : public MediaPlayer {
   int64_t PlayedMs() const;
   int64_t PlayDurationMs() const;
   void FinishWhenPlayedOut(uint64_t generation);
+  // An output that goes away under a play (unplugged, removed from the server) may fail without
+  // the sink ever saying so: it just stops taking sound. A play that takes nothing for a while ends
+  // as a failed one.
+  void WatchPlay(uint64_t generation, qint64 position, int64_t stalledMs);
 
   QByteArray recordBytes_;
   QAudioFormat recordFormat_;
   std::unique_ptr<QAudioSource> source_;
-  QIODevice* recordInput_ = nullptr;  // the source's, read whenever it has data and at the end
+  // The source's, read whenever it has data and at the end. The source deletes it by itself when
+  // the audio server goes away, before it reports the failure.
+  QPointer<QIODevice> recordInput_;
   // A device may deliver nothing for a while after it starts (a server that had rendered far
   // ahead, a device waking up): that time becomes silence, so that the recording lasts as long
   // as Record ran and stays lined up with what sounded meanwhile. Pauses are left out.

@@ -148,11 +148,16 @@ TEST_F(MainFormTest, NameBoxTakesNinetyNineCharactersAndStartsDisabledAndGrey) {
 
 TEST_F(MainFormTest, UsableTemporaryDirectoryIsPrivateAndShowsNoMessage) {
   EXPECT_TRUE(sink.messages.empty() && TempDirOk);
-  struct stat status {};
-  ASSERT_EQ(stat(TempDir.c_str(), &status), 0);
-  EXPECT_EQ(status.st_mode & (S_IFMT | 0777), S_IFDIR | 0700u);
+  // The files lie in this copy's own folder inside the user's.
+  const std::filesystem::path own = std::filesystem::path(TempPlayFile).parent_path();
+  EXPECT_EQ(own.parent_path(), std::filesystem::path(TempDir));
+  for (const std::string& folder : {TempDir, own.string()}) {
+    struct stat status {};
+    ASSERT_EQ(lstat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & (S_IFMT | 0777), S_IFDIR | 0700u);
+  }
   EXPECT_EQ(TempPlayFile + " " + TempRecFile,
-            TempDir + "/kvtempplaywave.wav " + TempDir + "/kvtemprecwave.wav");
+            own.string() + "/kvtempplaywave.wav " + own.string() + "/kvtemprecwave.wav");
 }
 
 TEST_F(MainFormTest, TemporaryDirectoryThatCannotBeMadeIsNamedOnceAndDisablesPlayAndRecord) {

@@ -18,10 +18,12 @@
 #include "app/wavewindow/ChildWin.h"
 #include "app/wavewindow/ChildWave.h"
 #include "app/Main.h"
+#include "app/TempFolder.h"
 #include "app/fakes/fake_player.h"
 #include "app/fakes/main_window.h"
 #include "gui/application.h"
 #include "foundation/messages.h"
+#include "gui/waveplayer.h"
 #include "support/recording_sink.h"
 #include "wave/shell.h"
 #include "wave/unitwave.h"
@@ -226,12 +228,71 @@ TEST_F(PlaybackTest, ARecordingThatCannotBeReadBackLeavesTheDocumentEmptyAndReco
   control->FileRecordExecute();
   player.saveGarbage = "this is not a wave file at all, not even close to one";
   control->FileStopExecute();
-  ASSERT_EQ(sink.messages.size(), 1u);
+  // The player holds nothing either: the recording is lost, and the user told so.
+  ASSERT_EQ(sink.messages.size(), 2u);
   EXPECT_EQ(sink.messages[0],
             (RecordedMessage{"Cannot read the file: \"" + TempRecFile + "\", " + wavestatus::kNoRiff,
                              "File Error", kMbOk | kMbIconInformation}));
+  EXPECT_EQ(sink.messages[1].text, playertext::kRecordingLost);
   EXPECT_EQ(std::tuple(target.GetValues(), target.GetState(), Buttons(), RecordUnitWave),
             std::tuple(0, kUnitStateSaved, kIdle, kNoWave));
+}
+
+TEST_F(PlaybackTest, StopKeepsTheRecordingWhenItsFileCannotBeKept) {
+  struct Case {
+    const char* name;
+    std::function<void()> meanwhile;
+    bool playerHoldsIt;
+    std::vector<std::string> messages;
+    int32_t values;
+  };
+  const std::string cannotSave = msgtext::kCannotWriteFile;
+  const Case cases[] = {
+      {"the folder was removed: it is made again", [] { std::filesystem::remove_all(TempDir); }, true, {}, 20},
+      {"the file cannot be written: the player's memory",
+       [] { std::filesystem::permissions(TempRecFile, std::filesystem::perms::owner_read |
+                                                     std::filesystem::perms::group_read); },
+       true, {cannotSave}, 20},
+      {"the folder cannot be made again: the player's memory",
+       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; }, true, {}, 20},
+      {"nothing holds it",
+       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; }, false,
+       {playertext::kRecordingLost}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(TempDir);
+    std::filesystem::create_directories(TempDir);
+    sink.messages.clear();
+    TUnitWave& target = ActivateEmpty();
+    control->FileRecordExecute();
+    ASSERT_EQ(RecordUnitWave, &target);
+    player.recording = c.playerHoldsIt ? Tens(20) : nullptr;
+    c.meanwhile();
+    control->FileStopExecute();
+    std::vector<std::string> texts;
+    for (const RecordedMessage& message : sink.messages) texts.push_back(message.text);
+    EXPECT_EQ(texts, c.messages);
+    EXPECT_EQ(std::tuple(target.GetValues(), Buttons(), RecordUnitWave), std::tuple(c.values, kIdle, kNoWave));
+    std::filesystem::remove_all(TempDir);
+  }
+}
+
+TEST_F(PlaybackTest, ARecordingTheDeviceEndsGoesIntoItsDocumentAndAPlayItEndsEndsQuietly) {
+  TUnitWave& target = ActivateEmpty();
+  control->FileRecordExecute();
+  player.recording = Tens(20);
+  player.FailDevice();
+  player.Deliver();
+  EXPECT_EQ(std::tuple(target.GetValues(), target.GetState(), Buttons()), std::tuple(20, kUnitStateModified, kIdle));
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                               {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
+
+  sink.messages.clear();
+  control->PlayWholeSound(*Tens(30));
+  player.FailDevice();
+  player.Deliver();
+  EXPECT_EQ(std::pair(Buttons(), sink.messages.size()), std::pair(kIdle, size_t{0}));
 }
 
 TEST_F(PlaybackTest, RecordGivesUpAPendingPlayPauseStartsTheRecordingAndStopGivesUpAnArmedOne) {
@@ -419,6 +480,17 @@ TEST_F(MainPlaybackTest, TheProgramsEndRemovesItsTemporaryFilesAndTheirDirectory
               std::pair(c.foreignFile, c.foreignFile));
     std::filesystem::remove(foreign);
   }
+}
+
+TEST_F(MainPlaybackTest, ACopyThatStartsAndEndsDuringARecordingLeavesItsFileAlone) {
+  TUnitWave* target = OpenNamed("target", Tens(0));
+  ASSERT_TRUE(Command("FileRecord"));
+  player->recording = Tens(20);
+  ASSERT_TRUE(std::filesystem::exists(TempRecFile));
+  CopyTempFolder::Make(TempDir).reset();  // what another copy's start and end do to the folder
+  EXPECT_TRUE(std::filesystem::exists(TempRecFile));
+  ASSERT_TRUE(Command("FileStop"));
+  EXPECT_EQ(std::pair(target->GetValues(), sink.messages.size()), std::pair(20, size_t{0}));
 }
 
 TEST_F(MainPlaybackTest, ClosingTheProgramDuringARecordingPutsItIntoItsDocumentAndAsksToSaveIt) {

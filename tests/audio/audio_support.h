@@ -4,6 +4,7 @@
 
 #include <QAudioDevice>
 #include <QMediaDevices>
+#include <QProcess>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>
@@ -74,4 +75,64 @@ struct NoticeLog {
     return QTest::qWaitFor([&] { return notices.size() >= count; }, milliseconds);
   }
   std::vector<TMPNotifyValues> notices;
+};
+
+// Does to the audio server what its end, or the loss of its output, does to the program, and puts
+// it back for whoever comes next. The work is done by a shell of its own, which a crash of the test
+// does not stop, so the server is left as it was found in any case.
+class ServerDisturbance {
+ public:
+  // Only the test server may be disturbed; a desktop's server is left alone.
+  static bool OnTestServer() { return QMediaDevices::defaultAudioOutput().id() == "korvalen_null"; }
+
+  // The scripts see `spare` (a socket path of the test's own) and `module NAME FIELD` (the index
+  // or the arguments of the server's module of that name as it was at the start).
+  // Every client's connection is cut, as the server's end would: a spare socket is opened first,
+  // the usual one closed and opened again through it, and the spare closed.
+  static constexpr const char* kCutClients = R"sh(
+    spareIndex=$(pactl load-module module-native-protocol-unix auth-anonymous=1 socket="$spare")
+    PULSE_SERVER=unix:$spare pactl unload-module "$(module module-native-protocol-unix 1)"
+    usualArguments=$(module module-native-protocol-unix 3)
+    PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $usualArguments > /dev/null
+    PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex")sh";
+  // The output goes, with the input that records its monitor, and comes back as it was.
+  static constexpr const char* kRemoveOutput = R"sh(
+    sink=$(pactl get-default-sink); source=$(pactl get-default-source)
+    pactl unload-module "$(module module-remap-source 1)"
+    pactl unload-module "$(module module-null-sink 1)"
+    pactl load-module module-null-sink $(module module-null-sink 3) > /dev/null
+    pactl load-module module-remap-source $(module module-remap-source 3) > /dev/null
+    pactl set-default-sink "$sink"; pactl set-default-source "$source")sh";
+
+  explicit ServerDisturbance(const char* script) : spare_("spare"), done_("disturbed") {
+    std::filesystem::remove(done_.name);
+    static constexpr const char* kStart = R"sh(
+      spare=$1; done=$2
+      modules=$(pactl list short modules)
+      module() {
+        printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'
+      })sh";
+    static constexpr const char* kEnd = R"sh(
+      for _ in $(seq 100); do pactl info > /dev/null 2>&1 && break; sleep 0.1; done
+      touch "$done")sh";
+    const QString whole = QString(kStart) + script + kEnd;
+    started_ = QProcess::startDetached("/bin/sh", {"-c", whole, "sh",
+                                                   QString::fromStdString(spare_.name),
+                                                   QString::fromStdString(done_.name)});
+  }
+  // Waits until the server is as it was.
+  ~ServerDisturbance() {
+    if (started_ && !QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000)) {
+      ADD_FAILURE() << "the audio server was not put back";
+    }
+  }
+  ServerDisturbance(const ServerDisturbance&) = delete;
+  ServerDisturbance& operator=(const ServerDisturbance&) = delete;
+
+  bool Started() const { return started_; }
+
+ private:
+  ScratchFile spare_;
+  ScratchFile done_;
+  bool started_ = false;
 };

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <tuple>
 
 #include "app/Main.h"
@@ -28,6 +29,14 @@ class OneDocument : public PlayerDocuments {
  private:
   TUnitWave& unitWave_;
 };
+
+// How many samples of the sound's first channel are loud: the tone, not the silence around it.
+int32_t LoudValues(const Wave* wave) {
+  int32_t loud = 0;
+  for (int32_t i = 0; wave != nullptr && i < wave->values; ++i) loud += std::abs(wave->wave[i]) > 4000 ? 1 : 0;
+  return loud;
+}
+int32_t LoudValues(const SoundPtr& sound) { return sound ? LoudValues(sound->GetLeftWave()) : 0; }
 
 class PlaybackAudioTest : public testing::Test {
  protected:
@@ -121,3 +130,61 @@ TEST_F(PlaybackAudioTest, RecordingKeepsEverythingFromItsStartToStop) {
   EXPECT_GT(PeakOf(*unitWave.GetSound()), 12000) << "the loud start is missing";
   EXPECT_TRUE(sink.messages.empty());
 }
+
+TEST_F(PlaybackAudioTest, TheServerGoingAwayEndsARecordingWithWhatArrivedAndSaysWhy) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "cuts every client off: test server only";
+  auto player = std::make_unique<WavePlayer>();
+  const WavePlayer& recorder = *player;
+  form->SetAudioPlayer(std::move(player));
+  TUnitWave unitWave("", waveFileProps(1, 22050, 2));
+  Activate(unitWave);
+  WavePlayer tonePlayer;
+  ScratchFile tone("lost-tone.wav");
+  ASSERT_TRUE(WriteSine(tone.name, 1, 44100, 2, 440, 20.0));
+  tonePlayer.SetFileName(tone.name);
+  ASSERT_TRUE(tonePlayer.Open()) << tonePlayer.Error();
+  ASSERT_NO_FATAL_FAILURE(StartRecord());
+  ASSERT_TRUE(tonePlayer.Play()) << tonePlayer.Error();
+  // The device may take a while to deliver: the server goes only once the tone has come in.
+  int32_t arrived = 0;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return (arrived = LoudValues(recorder.Recording())) > 2205; }, 15000))
+      << "the tone never came in";
+
+  const ServerDisturbance cut(ServerDisturbance::kCutClients);
+  ASSERT_TRUE(cut.Started());
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FileRecord")->isChecked(); }, 10000));
+  EXPECT_GE(LoudValues(unitWave.GetSound()->GetLeftWave()), arrived) << "what arrived is missing";
+  EXPECT_FALSE(form->Action("FileStop")->isEnabled());
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                               {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
+}
+
+struct Disturbance {
+  const char* name;
+  const char* script;  // of a ServerDisturbance
+};
+void PrintTo(const Disturbance& disturbance, std::ostream* out) { *out << disturbance.name; }
+
+class DisturbedPlayTest : public PlaybackAudioTest, public testing::WithParamInterface<Disturbance> {};
+
+TEST_P(DisturbedPlayTest, APlayEndsAsAtItsEndWhenTheServerOrTheOutputGoesAway) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the audio server: test server only";
+  const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
+  ASSERT_TRUE(form->PlayWholeSound(*tune));
+  QTest::qWait(300);
+  ASSERT_TRUE(form->Action("FilePlay")->isChecked()) << "the play ended by itself";
+
+  const ServerDisturbance disturbance(GetParam().script);
+  ASSERT_TRUE(disturbance.Started());
+  // Long before the tune's own end.
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FilePlay")->isChecked(); }, 15000));
+  EXPECT_FALSE(form->Action("FileStop")->isEnabled());
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, DisturbedPlayTest,
+                         testing::Values(Disturbance{"ServerEnds", ServerDisturbance::kCutClients},
+                                         Disturbance{"OutputGoes", ServerDisturbance::kRemoveOutput}),
+                         [](const testing::TestParamInfo<Disturbance>& info) { return info.param.name; });

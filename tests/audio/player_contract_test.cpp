@@ -22,6 +22,7 @@ struct Step {
 struct Seen {
   bool ok;
   TMPModes mode;
+  bool holdsRecording;  // Recording hands a sound over
   std::vector<TMPNotifyValues> notices;
   bool operator==(const Seen&) const = default;
 };
@@ -60,7 +61,7 @@ std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName, co
     player.SetNotify(step.notify);
     const bool ok = Run(player, step.command);
     settle();
-    seen.push_back({ok, player.Mode(), notices});
+    seen.push_back({ok, player.Mode(), player.Recording() != nullptr, notices});
     notices.clear();
   }
   player.SetOnNotify(nullptr);
@@ -78,6 +79,7 @@ TEST(PlayerContract, TheFakeAnswersAScriptedSessionAsTheRealPlayerDoes) {
   WavePlayer real;
   const std::vector<Seen> expected = RunScript(real, file.name, [] { QTest::qWait(100); });
   FakePlayer fake;
+  fake.recording = SineSound(2, 22050, 2, 440, 0.0);  // what its device delivers: nothing
   const std::vector<Seen> actual = RunScript(fake, file.name, [&fake] { fake.Deliver(); });
 
   ASSERT_EQ(actual.size(), std::size(kScript));
@@ -85,6 +87,7 @@ TEST(PlayerContract, TheFakeAnswersAScriptedSessionAsTheRealPlayerDoes) {
     SCOPED_TRACE(testing::Message() << "step " << i << ": " << kScript[i].command);
     EXPECT_EQ(actual[i].ok, expected[i].ok);
     EXPECT_EQ(actual[i].mode, expected[i].mode);
+    EXPECT_EQ(actual[i].holdsRecording, expected[i].holdsRecording);
     EXPECT_EQ(actual[i].notices, expected[i].notices);
   }
   // The script reaches every mode the main window acts on.

@@ -62,6 +62,12 @@ class FakePlayer : public MediaPlayer {
     bool abort = false;
     return End(notify, recording && WriteWaveFile(abort, fileName_, *recording, 0, recording->GetValues(), true));
   }
+  SoundPtr Recording() const override {
+    if (mode_ == mpNotReady || !recording) return nullptr;
+    bool abort = false;
+    if (recording->MoSt == 2) return std::make_unique<StereoSound>(abort, *recording);
+    return std::make_unique<MonoSound>(abort, *recording);
+  }
   TMPModes Mode() const override { return mode_; }
   std::string Error() const override { return "player failed"; }
   void SetOnNotify(std::function<void(TMPNotifyValues)> handler) override {
@@ -72,6 +78,12 @@ class FakePlayer : public MediaPlayer {
   void FinishPlay() {
     mode_ = mpStopped;
     if (owed_) queued.push_back(nvSuccessful);
+    owed_ = false;
+  }
+  // The device fails under a play or a recording: it ends, and says so if asked to notify.
+  void FailDevice() {
+    mode_ = mpStopped;
+    if (owed_) queued.push_back(nvFailure);
     owed_ = false;
   }
   // Hands every waiting notification to the handler, as the message loop would.
@@ -85,7 +97,7 @@ class FakePlayer : public MediaPlayer {
 
   std::vector<std::string> log;
   std::vector<TMPNotifyValues> queued;
-  SoundPtr recording;       // what Save writes
+  SoundPtr recording;       // what Save writes and Recording hands over
   std::string saveGarbage;  // when set, Save writes these bytes instead
   bool failOpen = false;
 
