@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPropertyAnimation>
 #include <QSignalSpy>
 #include <QStatusTipEvent>
 #include <QTest>
@@ -46,6 +47,34 @@ class MainFormTest : public MainWindowTest {
     box->setFocus();
     form->EditNameActive = true;
     return box;
+  }
+
+  // Shows the window and waits until it is on the screen with its bars in place.
+  bool ShowAndSettle() {
+    form->show();
+    return QTest::qWaitForWindowExposed(form.get()) &&
+           QTest::qWaitFor([this] { return Settled(); }, 20000);
+  }
+  // Nothing moves: Qt slides bars and the document area into their places with animations of
+  // their geometry, each a child of what it moves.
+  bool Settled() const {
+    for (const auto* move : form->findChildren<QPropertyAnimation*>()) {
+      if (move->state() != QAbstractAnimation::Stopped) return false;
+    }
+    return true;
+  }
+
+  // Moves the mouse that drags `bar` to `global`, and lets the bar follow.
+  static void DragTo(QToolBar& bar, QPoint global) {
+    QTest::mouseMove(&bar, bar.mapFromGlobal(global));
+    QApplication::processEvents();
+  }
+  // What `state` tells once it tells `expected` and nothing moves, or after a generous time: a
+  // layout pass and an animation take as long as the machine lets them.
+  template <typename State, typename Value>
+  auto Awaited(const State& state, const Value& expected) const {
+    static_cast<void>(QTest::qWaitFor([&] { return Settled() && state() == expected; }, 20000));
+    return state();
   }
 
   // Installed over the help window the main window installs.
@@ -361,8 +390,9 @@ TEST_F(MainFormTest, EveryMenuAndCommandIsReachedByKeyboard) {
 
 TEST_F(MainFormTest, ToolBarsWrapTheirButtonsOntoMoreRowsWhileDockedAndNotWhileDragged) {
   QToolBar* bar = form->ToolBar("ToolBarBasic");
-  // Every shown button and the name box lie inside the bar, none over another; counts the rows.
-  const auto rows = [&] {
+  // The rows the name box and the shown buttons take, or 0 while one of them lies outside the bar
+  // or over another: the bar takes its new height one layout pass after its buttons wrap.
+  const auto rows = [&]() -> size_t {
     const QLineEdit* box = form->EditName();
     std::vector<QRect> places{QRect(box->mapTo(bar, QPoint()), box->size())};
     for (QToolButton* button : bar->findChildren<QToolButton*>()) {
@@ -372,42 +402,41 @@ TEST_F(MainFormTest, ToolBarsWrapTheirButtonsOntoMoreRowsWhileDockedAndNotWhileD
     }
     std::set<int> tops;
     for (size_t i = 0; i < places.size(); ++i) {
-      EXPECT_TRUE(bar->rect().contains(places[i])) << i;
-      for (size_t j = 0; j < i; ++j) EXPECT_FALSE(places[i].intersects(places[j])) << i << j;
+      if (!bar->rect().contains(places[i])) return 0;
+      for (size_t j = 0; j < i; ++j) {
+        if (places[i].intersects(places[j])) return 0;
+      }
       if (i > 0) tops.insert(places[i].top());
     }
     return tops.size();
   };
-  const auto dragTo = [&](QPoint global) {
-    QTest::mouseMove(bar, bar->mapFromGlobal(global));
-    QTest::qWait(20);
-  };
-  EXPECT_EQ(rows(), 1u);
+  EXPECT_EQ(Awaited(rows, size_t{1}), 1u);
   form->resize(260, 457);
-  QTest::qWait(20);
-  EXPECT_EQ(rows(), 3u);
+  EXPECT_EQ(Awaited(rows, size_t{3}), 3u);
   // Dragged by its handle into the middle of the window, the bar floats in one row; dropped on
   // the top dock again, it wraps again.
   const QPoint dock = form->mapToGlobal(QPoint(form->width() / 2, bar->y() + 4));
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
-  dragTo(form->MdiArea()->mapToGlobal(form->MdiArea()->rect().center()));
-  EXPECT_EQ(std::tuple(bar->isFloating(), rows(), bar->height()),
-            std::tuple(true, 1u, bar->sizeHint().height()));
-  for (int step = 4; step >= 0; --step) dragTo(dock + QPoint(0, step * 20));
+  DragTo(*bar, form->MdiArea()->mapToGlobal(form->MdiArea()->rect().center()));
+  const auto floating = [&] {
+    return std::tuple(bar->isFloating(), rows(), bar->height() - bar->sizeHint().height());
+  };
+  EXPECT_EQ(Awaited(floating, std::tuple(true, size_t{1}, 0)), std::tuple(true, 1u, 0));
+  for (int step = 4; step >= 0; --step) DragTo(*bar, dock + QPoint(0, step * 20));
   QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(dock));
-  QTest::qWait(400);  // the docking animation
-  EXPECT_EQ(std::tuple(bar->isFloating(), rows()), std::tuple(false, 3u));
+  const auto docked = [&] { return std::tuple(bar->isFloating(), rows()); };
+  EXPECT_EQ(Awaited(docked, std::tuple(false, size_t{3})), std::tuple(false, 3u));
 }
 
 TEST_F(MainFormTest, TheToolBarsOfANewKindOfDocumentKeepTheMainWindowsSize) {
-  form->show();
-  QTest::qWait(20);
+  ASSERT_TRUE(ShowAndSettle());
   const QSize shown = form->size();
   ScopedModalRunner runner([](QDialog&) { return int{QDialog::Accepted}; });
   std::vector<QSize> sizes;
   for (int opened = 1; opened <= 2; ++opened) {  // the first brings the wave's tool bars
     QTest::keySequence(form.get(), QKeySequence("Ctrl+N"));
-    QTest::qWait(20);
+    const auto wave = [&] { return form->ToolBar("ToolBarWave1")->isVisible(); };
+    EXPECT_TRUE(Awaited(wave, true));
     sizes.push_back(form->size());
     EXPECT_EQ(form->MDIChildren().size(), size_t(opened));
   }
@@ -415,49 +444,42 @@ TEST_F(MainFormTest, TheToolBarsOfANewKindOfDocumentKeepTheMainWindowsSize) {
 }
 
 TEST_F(MainFormTest, ABarDraggedPastASideDockFloatsInOneRow) {
-  form->show();
-  QTest::qWait(20);
+  ASSERT_TRUE(ShowAndSettle());
   QToolBar* bar = form->ToolBar("ToolBarBasic");
-  const auto dragTo = [&](QPoint global) {
-    QTest::mouseMove(bar, bar->mapFromGlobal(global));
-    QTest::qWait(20);
-  };
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
   const QRect area(form->MdiArea()->mapToGlobal(QPoint()), form->MdiArea()->size());
-  dragTo(area.topLeft() + QPoint(8, area.height() / 2));  // over the left dock: the bar stands up
-  dragTo(area.center());
+  DragTo(*bar, area.topLeft() + QPoint(8, area.height() / 2));  // over the left dock: the bar stands up
+  DragTo(*bar, area.center());
   QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(area.center()));
-  QTest::qWait(50);
-  EXPECT_EQ(std::tuple(bar->isFloating(), bar->orientation(), bar->size()),
-            std::tuple(true, Qt::Horizontal, bar->sizeHint()));
+  const auto state = [&] {
+    return std::tuple(bar->isFloating(), bar->orientation(), bar->size() - bar->sizeHint());
+  };
+  EXPECT_EQ(Awaited(state, std::tuple(true, Qt::Horizontal, QSize(0, 0))),
+            std::tuple(true, Qt::Horizontal, QSize(0, 0)));
 }
 
 
 TEST_F(MainFormTest, ABarDockedBesideAnotherTakesALineOfItsOwnAndKeepsTheMainWindowsSize) {
-  form->show();
+  ASSERT_TRUE(ShowAndSettle());
   ScopedModalRunner runner([](QDialog&) { return int{QDialog::Accepted}; });
   QTest::keySequence(form.get(), QKeySequence("Ctrl+N"));  // a new wave
   ASSERT_EQ(form->MDIChildren().size(), 1u);
   form->resize(380, 600);
-  QTest::qWait(20);
   QToolBar* bar = form->ToolBar("ToolBarBasic");
   QToolBar* next = form->ToolBar("ToolBarWave1");
-  const auto dragTo = [&](QPoint global) {
-    QTest::mouseMove(bar, bar->mapFromGlobal(global));
-    QTest::qWait(20);
-  };
+  const auto lines = [&] { return std::tuple(bar->isFloating(), bar->width(), next->width()); };
+  ASSERT_EQ(Awaited(lines, std::tuple(false, 380, 380)), std::tuple(false, 380, 380));
   // Floated, then dropped on the line of the bar that now leads the top dock.
   const QPoint middle = form->MdiArea()->mapToGlobal(form->MdiArea()->rect().center());
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
-  dragTo(middle);
+  DragTo(*bar, middle);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(middle));
-  QTest::qWait(50);
-  ASSERT_TRUE(bar->isFloating());
+  const auto floating = [&] { return std::pair(bar->isFloating(), bar->size() - bar->sizeHint()); };
+  ASSERT_EQ(Awaited(floating, std::pair(true, QSize(0, 0))), std::pair(true, QSize(0, 0)));
   const QPoint line = next->mapToGlobal(QPoint(next->width() / 2, 4));
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
-  for (int step = 8; step >= 0; --step) dragTo(line + QPoint(0, step * 20));
+  for (int step = 8; step >= 0; --step) DragTo(*bar, line + QPoint(0, step * 20));
   QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(line));
-  QTest::qWait(400);  // the docking animation
-  EXPECT_EQ(std::tuple(bar->isFloating(), form->size(), bar->width(), next->width()),
-            std::tuple(false, QSize(380, 600), 380, 380));
+  EXPECT_EQ(Awaited(lines, std::tuple(false, 380, 380)), std::tuple(false, 380, 380));
+  EXPECT_EQ(form->size(), QSize(380, 600));
 }

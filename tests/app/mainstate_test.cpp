@@ -22,6 +22,7 @@
 #include "foundation/assertion.h"
 #include "gui/statusbar.h"
 #include "support/recording_sink.h"
+#include "support/event_loop.h"
 #include "support/samples.h"
 #include "wave/unitwave.h"
 
@@ -163,19 +164,21 @@ TEST_F(MainState, LayoutAndStatusFollowTheActiveDocumentOnceIdleAndPicturesShowI
   TUnitWave& unit = Open(2000, 2);
   unit.SetSelRange(500, 900);
   Window(unit)->showMaximized();
-  QTest::qWait(30);  // idle after the new window's paints
+  RunQueued();  // the new window's paints and the idle update after them
   EXPECT_EQ(shown("main-window-wave.png"), "File Edit View Make Effects Window bars");
   EXPECT_EQ(std::pair(form->EditName()->isEnabled(), form->StatusBar()->PanelText(5)), std::pair(true, std::string("ST")));
-  QTest::qWait(30);  // idle after the picture's paints
+  RunQueued();  // the picture's paints and the update after them
   Window(unit)->SetViewMode(1);
   FillClipboard();  // no event tells of either: only a polling update would see them
+  // Time for such an update to show itself; a longer wait only makes the check stricter.
   QTest::qWait(30);
   EXPECT_FALSE(form->Action("EditPaste")->isEnabled() || form->Action("ViewVold")->isChecked());
   QTest::keyClick(form.get(), Qt::Key_Shift);
-  QApplication::processEvents();
-  EXPECT_TRUE(form->Action("EditPaste")->isEnabled() && form->Action("ViewVold")->isChecked());
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] { return form->Action("EditPaste")->isEnabled() && form->Action("ViewVold")->isChecked(); },
+      20000));
   Window(unit)->close();
-  QApplication::processEvents();
+  RunQueued();
   EXPECT_EQ(shown("main-window-empty.png"), "File ");
   EXPECT_EQ(std::pair(form->Action("Volume")->isEnabled(), form->StatusBar()->PanelText(5)), std::pair(false, std::string()));
 }

@@ -120,6 +120,8 @@ TEST_F(PlaybackAudioTest, RecordingKeepsEverythingFromItsStartToStop) {
     clock.start();
     StartRecord();
   }));
+  // Recording on past the tone's end; the check measures how long it went, so the wait may last
+  // as long as the machine makes it.
   QTest::qWait(300);
   const int64_t recordedMs = clock.elapsed();
   form->Action("FileStop")->trigger();

@@ -124,7 +124,7 @@ TEST(WavePlayerCommands, ClosedPlayerRefusesAndEachNotifySettingServesOneCommand
             std::pair(false, std::string(playertext::kNotPaused)));
   // Notices come as messages, never from inside the command.
   EXPECT_TRUE(notices.empty());
-  ASSERT_TRUE(QTest::qWaitFor([&notices] { return !notices.empty(); }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&notices] { return !notices.empty(); }, 10000));
   EXPECT_EQ(notices, std::vector<TMPNotifyValues>{nvFailure});
   EXPECT_EQ(player.Mode(), mpNotReady);
 }

@@ -22,6 +22,7 @@
 #include "musicui/DMusTree.h"
 #include "musicui/DMusic.h"
 #include "muzwindow_fixture.h"
+#include "support/event_loop.h"
 #include "wave/unitwave.h"
 
 namespace {
@@ -38,10 +39,10 @@ class MainKeys : public MuzWindowTest {
   }
   // As the user's click on the window does; the idle update follows.
   void Activate(QMdiSubWindow* window) {
-    QTest::qWait(20);
+    RunQueued();
     QApplication::setActiveWindow(form.get());
     form->MdiArea()->setActiveSubWindow(window);
-    QTest::qWait(20);
+    RunQueued();
   }
   std::string OpenMenu() const {
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -80,8 +81,7 @@ TEST_F(MainKeys, EveryKeyRunsOneCommandChosenByTheKindOfTheActiveDocument) {
   // Select Wave's key stays live while a music window hides its entry.
   Activate(music);
   QTest::keyClick(form.get(), Qt::Key_Q);
-  QTest::qWait(20);
-  EXPECT_TRUE(form->DlgSelZoom.Visible());
+  EXPECT_TRUE(QTest::qWaitFor([this] { return form->DlgSelZoom.Visible(); }, 20000));
   form->Action("SelectWave")->trigger();
   ASSERT_FALSE(form->DlgSelZoom.Visible());
 
@@ -206,10 +206,12 @@ TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesAModelessDialog) {
       if (!d.dialog->Visible()) Trigger(d.command);
       ASSERT_TRUE(d.dialog->Visible());
       QApplication::setActiveWindow(d.dialog->Widget());
-      QTest::qWait(20);
+      RunQueued();
       ASSERT_TRUE(form->DialogActive);
       ways[way](d.window);
-      QTest::qWait(20);
+      // The window system tells of the activation when it comes to it.
+      EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); }, 20000));
+      RunQueued();
       EXPECT_EQ(QApplication::activeWindow(), form.get());
       EXPECT_EQ(KeysThatRun(), 4);
     }
@@ -386,8 +388,8 @@ TEST_F(MainKeys, ShiftTabLeavesTheNameBoxForTheActiveDocument) {
     QTest::mouseClick(box, Qt::LeftButton);
     ASSERT_TRUE(box->hasFocus());
     QTest::keyClick(box, Qt::Key_Backtab, Qt::ShiftModifier);
-    QTest::qWait(20);
-    EXPECT_FALSE(box->hasFocus() || form->EditNameActive);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !box->hasFocus() && !form->EditNameActive; }, 20000));
+    RunQueued();
     EXPECT_EQ(form->GetActiveMDIChild(), window);
     played.clear();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);

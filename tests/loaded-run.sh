@@ -1,0 +1,122 @@
+#!/usr/bin/env bash
+# Runs the tests of a build on a machine kept busy on purpose, to show that none of them depends
+# on how fast the machine is: as many busy loops as there are cores run all the while (stopped
+# when the script ends), and the tests compete with them.
+#
+#   tests/loaded-run.sh BUILD suite [RUNS]
+#       the whole suite with ctest -j twice the number of cores, RUNS times (10 by default),
+#       leaving out the audio suite (tests/audio); the music window's suite runs against a private
+#       audio server the script starts, as build.sh does
+#   tests/loaded-run.sh BUILD one TEST [RUNS] [COPIES]
+#       the one test TEST (Suite.Name, as ctest and gtest name it) in COPIES copies side by side
+#       (16 by default), in rounds until RUNS runs are done (240 by default)
+#
+# Logs of each run go to BUILD/loaded-run/; those of a failing run are kept and named at the end.
+# The exit status is 0 only when every run passed.
+set -uo pipefail
+
+usage() {
+  echo "usage: $0 BUILD suite [RUNS] | $0 BUILD one TEST [RUNS] [COPIES]" >&2
+  exit 2
+}
+[ $# -ge 2 ] || usage
+BUILD=$(cd "$1" && pwd) || usage
+MODE=$2
+shift 2
+CORES=$(nproc)
+LOGS="$BUILD/loaded-run"
+rm -rf "$LOGS"
+mkdir -p "$LOGS"
+
+source "$(dirname "$0")/audio_server.sh"
+
+BUSY=()
+finish() {
+  [ ${#BUSY[@]} -eq 0 ] || kill "${BUSY[@]}" 2> /dev/null
+  stop_audio_server
+}
+trap finish EXIT
+trap 'exit 130' INT TERM
+
+AUDIO=no
+if command -v pulseaudio > /dev/null && command -v pactl > /dev/null && start_audio_server; then
+  AUDIO=yes
+fi
+for _ in $(seq "$CORES"); do
+  ( while :; do :; done ) &
+  BUSY+=($!)
+done
+echo "$CORES busy loops running; private audio server: $AUDIO"
+
+passed=0
+failed=0
+failures=()
+
+case "$MODE" in
+  suite)
+    RUNS=${1:-10}
+    # Without the audio server the music window's suite, which plays, is left out as well.
+    exclude='^audio$'
+    [ "$AUDIO" = yes ] || exclude='^(audio|musicui)$'
+    for run in $(seq "$RUNS"); do
+      log="$LOGS/suite-$run.log"
+      if ctest --test-dir "$BUILD" -j $((2 * CORES)) -LE "$exclude" --timeout 300 \
+          --output-on-failure > "$log" 2>&1; then
+        passed=$((passed + 1))
+        echo "run $run: passed: $(grep -E 'tests passed, ' "$log" | tail -1)"
+        rm -f "$log"
+      else
+        failed=$((failed + 1))
+        failures+=("$log")
+        echo "run $run: FAILED:"
+        sed -n '/The following tests FAILED/,$p' "$log" | grep -E '^\s+[0-9]+ - ' || tail -5 "$log"
+      fi
+    done
+    ;;
+  one)
+    [ $# -ge 1 ] || usage
+    TEST=$1
+    RUNS=${2:-240}
+    COPIES=${3:-16}
+    binary=""
+    for candidate in "$BUILD"/tests/*_tests; do
+      if "$candidate" --gtest_filter="$TEST" --gtest_list_tests 2> /dev/null | grep -q '^  '; then
+        binary=$candidate
+        break
+      fi
+    done
+    if [ -z "$binary" ]; then
+      echo "No test program of $BUILD/tests holds $TEST" >&2
+      exit 2
+    fi
+    rounds=$(((RUNS + COPIES - 1) / COPIES))
+    echo "$TEST of $(basename "$binary"): $rounds rounds of $COPIES copies side by side"
+    cd "$BUILD/tests" || exit 2
+    for round in $(seq "$rounds"); do
+      pids=()
+      for copy in $(seq "$COPIES"); do
+        QT_QPA_PLATFORM=offscreen timeout 300 "$binary" --gtest_filter="$TEST" \
+          > "$LOGS/one-$round-$copy.log" 2>&1 &
+        pids+=($!)
+      done
+      for copy in $(seq "$COPIES"); do
+        log="$LOGS/one-$round-$copy.log"
+        if wait "${pids[$((copy - 1))]}"; then
+          passed=$((passed + 1))
+          rm -f "$log"
+        else
+          failed=$((failed + 1))
+          failures+=("$log")
+        fi
+      done
+      echo "round $round: $passed passed, $failed failed so far"
+    done
+    ;;
+  *)
+    usage
+    ;;
+esac
+
+echo "Under load: $passed of $((passed + failed)) runs passed, $failed failed."
+for log in "${failures[@]}"; do echo "  failing run's log: $log"; done
+[ "$failed" -eq 0 ]
