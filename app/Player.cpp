@@ -77,7 +77,8 @@ SoundPtr ReadBackRecording(MediaPlayer& player) {
   SoundPtr recorded;
   std::string status;
   if (!ReadWaveFile(TempRecFile, recorded, status)) {
-    const std::string text = std::string(msgtext::kCannotReadFile) + "\"" + TempRecFile + "\", " + status;
+    const std::string text =
+        std::string(msgtext::kCannotReadFile) + "\"" + TempRecFile + "\", " + status;
     ShowMessageBox(text, msgtext::kFileError, kMbOk | kMbIconInformation);
     DebugLogString(text);
     return nullptr;

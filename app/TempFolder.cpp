@@ -18,14 +18,16 @@ constexpr const char* kLockName = "lock";
 // Making the folder and locking it are two steps, and a remover may come between them.
 constexpr int kMakeAttempts = 10;
 
-std::string LockPath(const std::string& folder) { return (std::filesystem::path(folder) / kLockName).string(); }
+std::string LockPath(const std::string& folder) {
+  return (std::filesystem::path(folder) / kLockName).string();
+}
 
 // A lock taken on a file that a remover had already unlinked guards nothing.
 bool StillNamed(int file, const std::string& path) {
   struct stat opened {};
   struct stat named {};
-  return fstat(file, &opened) == 0 && lstat(path.c_str(), &named) == 0 && opened.st_dev == named.st_dev &&
-         opened.st_ino == named.st_ino;
+  return fstat(file, &opened) == 0 && lstat(path.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
 bool IsRealFolder(const std::string& path) {
@@ -64,7 +66,8 @@ void RemoveAbandonedTempFolders(const std::string& userFolder) {
 
 std::unique_ptr<CopyTempFolder> CopyTempFolder::Make(const std::string& userFolder) {
   RemoveAbandonedTempFolders(userFolder);
-  const std::string pattern = (std::filesystem::path(userFolder) / (std::to_string(getpid()) + "-XXXXXX")).string();
+  const std::string pattern =
+      (std::filesystem::path(userFolder) / (std::to_string(getpid()) + "-XXXXXX")).string();
   for (int attempt = 0; attempt < kMakeAttempts; ++attempt) {
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -75,7 +78,8 @@ std::unique_ptr<CopyTempFolder> CopyTempFolder::Make(const std::string& userFold
     }
     const std::string path = name.data();
     const std::string lockPath = LockPath(path);
-    const int lock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int lock =
+        open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (lock >= 0) {
       if (flock(lock, LOCK_EX) == 0 && StillNamed(lock, lockPath)) {
         return std::unique_ptr<CopyTempFolder>(new CopyTempFolder(userFolder, path, lock));

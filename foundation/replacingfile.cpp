@@ -53,7 +53,9 @@ void SetFolderWritableCheck(FolderWritableCheck check) {
 
 void SetSpaceReserver(SpaceReserver reserver) { reserveSpace = reserver != nullptr ? reserver : RealReserveSpace; }
 
-void SetInPlaceOpener(InPlaceOpener opener) { openInPlace = opener != nullptr ? opener : RealOpenInPlace; }
+void SetInPlaceOpener(InPlaceOpener opener) {
+  openInPlace = opener != nullptr ? opener : RealOpenInPlace;
+}
 
 void SetSideFileSerial(unsigned serial) { sideFileSerial = serial; }
 
@@ -101,7 +103,8 @@ bool ReplacingFile::Create(const std::string& fileName, bool temporary, int64_t 
   // as long as a name can be.
   int error = 0;
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    tempPath_ = folder + ".kv" + std::to_string(::getpid()) + "-" + std::to_string(++sideFileSerial);
+    tempPath_ =
+        folder + ".kv" + std::to_string(::getpid()) + "-" + std::to_string(++sideFileSerial);
     fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     error = errno;
     if (fd_ < 0 && error != EEXIST) break;

@@ -478,18 +478,19 @@ void WavePlayer::WatchPlay(uint64_t generation, qint64 position, int64_t stalled
   constexpr int64_t kWatchMs = 500;
   // Far longer than any device waits between two requests for sound.
   constexpr int64_t kStalledMs = 3000;
-  QTimer::singleShot(std::chrono::milliseconds(kWatchMs), context_.get(), [this, generation, position, stalledMs] {
-    if (generation != generation_ || !sink_ || !playSource_) return;
-    const qint64 now = playSource_->pos();
-    // A pause holds the play on purpose, and a drained one only waits for its last sound.
-    const bool waiting = paused_ || drained_ || playSource_->atEnd() || now != position;
-    const int64_t stalled = waiting ? 0 : stalledMs + kWatchMs;
-    if (stalled >= kStalledMs) {
-      PlayFinished(generation, nvFailure);
-      return;
-    }
-    WatchPlay(generation, now, stalled);
-  });
+  QTimer::singleShot(
+      std::chrono::milliseconds(kWatchMs), context_.get(), [this, generation, position, stalledMs] {
+        if (generation != generation_ || !sink_ || !playSource_) return;
+        const qint64 now = playSource_->pos();
+        // A pause holds the play on purpose, and a drained one only waits for its last sound.
+        const bool waiting = paused_ || drained_ || playSource_->atEnd() || now != position;
+        const int64_t stalled = waiting ? 0 : stalledMs + kWatchMs;
+        if (stalled >= kStalledMs) {
+          PlayFinished(generation, nvFailure);
+          return;
+        }
+        WatchPlay(generation, now, stalled);
+      });
 }
 
 void WavePlayer::PlayFinished(uint64_t generation, TMPNotifyValues value) {

@@ -448,7 +448,8 @@ TEST_F(MainFormTest, ABarDraggedPastASideDockFloatsInOneRow) {
   QToolBar* bar = form->ToolBar("ToolBarBasic");
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(4, 10));
   const QRect area(form->MdiArea()->mapToGlobal(QPoint()), form->MdiArea()->size());
-  DragTo(*bar, area.topLeft() + QPoint(8, area.height() / 2));  // over the left dock: the bar stands up
+  // Over the left dock: the bar stands up.
+  DragTo(*bar, area.topLeft() + QPoint(8, area.height() / 2));
   DragTo(*bar, area.center());
   QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->mapFromGlobal(area.center()));
   const auto state = [&] {

@@ -175,7 +175,9 @@ TEST_F(MainState, LayoutAndStatusFollowTheActiveDocumentOnceIdleAndPicturesShowI
   EXPECT_FALSE(form->Action("EditPaste")->isEnabled() || form->Action("ViewVold")->isChecked());
   QTest::keyClick(form.get(), Qt::Key_Shift);
   EXPECT_TRUE(QTest::qWaitFor(
-      [this] { return form->Action("EditPaste")->isEnabled() && form->Action("ViewVold")->isChecked(); },
+      [this] {
+        return form->Action("EditPaste")->isEnabled() && form->Action("ViewVold")->isChecked();
+      },
       20000));
   Window(unit)->close();
   RunQueued();

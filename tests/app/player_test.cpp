@@ -248,16 +248,29 @@ TEST_F(PlaybackTest, StopKeepsTheRecordingWhenItsFileCannotBeKept) {
   };
   const std::string cannotSave = msgtext::kCannotWriteFile;
   const Case cases[] = {
-      {"the folder was removed: it is made again", [] { std::filesystem::remove_all(TempDir); }, true, {}, 20},
+      {"the folder was removed: it is made again",
+       [] { std::filesystem::remove_all(TempDir); },
+       true,
+       {},
+       20},
       {"the file cannot be written: the player's memory",
-       [] { std::filesystem::permissions(TempRecFile, std::filesystem::perms::owner_read |
-                                                     std::filesystem::perms::group_read); },
-       true, {cannotSave}, 20},
+       [] {
+         std::filesystem::permissions(
+             TempRecFile, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+       },
+       true,
+       {cannotSave},
+       20},
       {"the folder cannot be made again: the player's memory",
-       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; }, true, {}, 20},
+       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; },
+       true,
+       {},
+       20},
       {"nothing holds it",
-       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; }, false,
-       {playertext::kRecordingLost}, 0},
+       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; },
+       false,
+       {playertext::kRecordingLost},
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -273,7 +286,8 @@ TEST_F(PlaybackTest, StopKeepsTheRecordingWhenItsFileCannotBeKept) {
     std::vector<std::string> texts;
     for (const RecordedMessage& message : sink.messages) texts.push_back(message.text);
     EXPECT_EQ(texts, c.messages);
-    EXPECT_EQ(std::tuple(target.GetValues(), Buttons(), RecordUnitWave), std::tuple(c.values, kIdle, kNoWave));
+    EXPECT_EQ(std::tuple(target.GetValues(), Buttons(), RecordUnitWave),
+              std::tuple(c.values, kIdle, kNoWave));
     std::filesystem::remove_all(TempDir);
   }
 }
@@ -284,7 +298,8 @@ TEST_F(PlaybackTest, ARecordingTheDeviceEndsGoesIntoItsDocumentAndAPlayItEndsEnd
   player.recording = Tens(20);
   player.FailDevice();
   player.Deliver();
-  EXPECT_EQ(std::tuple(target.GetValues(), target.GetState(), Buttons()), std::tuple(20, kUnitStateModified, kIdle));
+  EXPECT_EQ(std::tuple(target.GetValues(), target.GetState(), Buttons()),
+            std::tuple(20, kUnitStateModified, kIdle));
   EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
                                {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
 

@@ -84,6 +84,13 @@ class ServerDisturbance {
  public:
   // Only the test server may be disturbed; a desktop's server is left alone.
   static bool OnTestServer() { return QMediaDevices::defaultAudioOutput().id() == "korvalen_null"; }
+  // Whether the server plays a stream of a client's now: a play is under way there, not only in
+  // the program.
+  static bool PlaysAStream() {
+    QProcess list;
+    list.start("pactl", {"list", "short", "sink-inputs"});
+    return list.waitForFinished(5000) && !list.readAllStandardOutput().trimmed().isEmpty();
+  }
 
   // The scripts see `spare` (a socket path of the test's own) and `module NAME FIELD` (the index
   // or the arguments of the server's module of that name as it was at the start).
@@ -122,7 +129,8 @@ class ServerDisturbance {
   }
   // Waits until the server is as it was.
   ~ServerDisturbance() {
-    if (started_ && !QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000)) {
+    if (started_ &&
+        !QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000)) {
       ADD_FAILURE() << "the audio server was not put back";
     }
   }

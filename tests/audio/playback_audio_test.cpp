@@ -33,7 +33,8 @@ class OneDocument : public PlayerDocuments {
 // How many samples of the sound's first channel are loud: the tone, not the silence around it.
 int32_t LoudValues(const Wave* wave) {
   int32_t loud = 0;
-  for (int32_t i = 0; wave != nullptr && i < wave->values; ++i) loud += std::abs(wave->wave[i]) > 4000 ? 1 : 0;
+  for (int32_t i = 0; wave != nullptr && i < wave->values; ++i)
+    loud += std::abs(wave->wave[i]) > 4000 ? 1 : 0;
   return loud;
 }
 int32_t LoudValues(const SoundPtr& sound) { return sound ? LoudValues(sound->GetLeftWave()) : 0; }
@@ -150,7 +151,8 @@ TEST_F(PlaybackAudioTest, TheServerGoingAwayEndsARecordingWithWhatArrivedAndSays
   ASSERT_TRUE(tonePlayer.Play()) << tonePlayer.Error();
   // The device may take a while to deliver: the server goes only once the tone has come in.
   int32_t arrived = 0;
-  ASSERT_TRUE(QTest::qWaitFor([&] { return (arrived = LoudValues(recorder.Recording())) > 2205; }, 15000))
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return (arrived = LoudValues(recorder.Recording())) > 2205; }, 15000))
       << "the tone never came in";
 
   const ServerDisturbance cut(ServerDisturbance::kCutClients);
@@ -168,14 +170,16 @@ struct Disturbance {
 };
 void PrintTo(const Disturbance& disturbance, std::ostream* out) { *out << disturbance.name; }
 
-class DisturbedPlayTest : public PlaybackAudioTest, public testing::WithParamInterface<Disturbance> {};
+class DisturbedPlayTest : public PlaybackAudioTest,
+                          public testing::WithParamInterface<Disturbance> {};
 
 TEST_P(DisturbedPlayTest, APlayEndsAsAtItsEndWhenTheServerOrTheOutputGoesAway) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
-  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the audio server: test server only";
+  if (!ServerDisturbance::OnTestServer())
+    GTEST_SKIP() << "disturbs the audio server: test server only";
   const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
   ASSERT_TRUE(form->PlayWholeSound(*tune));
-  QTest::qWait(300);
+  ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::PlaysAStream(); }, 10000));
   ASSERT_TRUE(form->Action("FilePlay")->isChecked()) << "the play ended by itself";
 
   const ServerDisturbance disturbance(GetParam().script);
@@ -186,7 +190,8 @@ TEST_P(DisturbedPlayTest, APlayEndsAsAtItsEndWhenTheServerOrTheOutputGoesAway) {
   EXPECT_TRUE(sink.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, DisturbedPlayTest,
-                         testing::Values(Disturbance{"ServerEnds", ServerDisturbance::kCutClients},
-                                         Disturbance{"OutputGoes", ServerDisturbance::kRemoveOutput}),
-                         [](const testing::TestParamInfo<Disturbance>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Ways, DisturbedPlayTest,
+    testing::Values(Disturbance{"ServerEnds", ServerDisturbance::kCutClients},
+                    Disturbance{"OutputGoes", ServerDisturbance::kRemoveOutput}),
+    [](const testing::TestParamInfo<Disturbance>& info) { return info.param.name; });

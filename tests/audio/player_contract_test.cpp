@@ -55,7 +55,8 @@ bool Run(MediaPlayer& player, const std::string& command) {
 // `settle` hands over the notifications that are due, as the message loop does; it is told the
 // step and the notifications the step has brought so far.
 using Settle = std::function<void(size_t step, const std::vector<TMPNotifyValues>& notices)>;
-std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName, const Settle& settle) {
+std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName,
+                            const Settle& settle) {
   player.SetFileName(fileName);
   std::vector<TMPNotifyValues> notices;
   player.SetOnNotify([&notices](TMPNotifyValues value) { notices.push_back(value); });
@@ -87,8 +88,8 @@ TEST(PlayerContract, TheFakeAnswersAScriptedSessionAsTheRealPlayerDoes) {
   // step waits until as many have come as the fake gave, however long a busy machine takes, then
   // lets what else is queued run, so that one too many shows as well.
   WavePlayer real;
-  const std::vector<Seen> expected =
-      RunScript(real, file.name, [&actual](size_t step, const std::vector<TMPNotifyValues>& notices) {
+  const std::vector<Seen> expected = RunScript(
+      real, file.name, [&actual](size_t step, const std::vector<TMPNotifyValues>& notices) {
         const size_t due = step < actual.size() ? actual[step].notices.size() : 0;
         static_cast<void>(QTest::qWaitFor([&] { return notices.size() >= due; }, 10000));
         RunQueued();

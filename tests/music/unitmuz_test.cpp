@@ -148,7 +148,8 @@ TEST(UnitMuz, NoteGroupsInsertAndSaveReportsAFailedWrite) {
   EXPECT_FALSE(unit.SaveToFile(tooLong + ".kvm", false));
   ASSERT_EQ(sink.messages.size(), 2u);
   EXPECT_EQ(sink.messages[1].text,
-            "Cannot save Music: Operating System cannot open file for writing, maybe the file is readonly.");
+            "Cannot save Music: Operating System cannot open file for writing, maybe the file is "
+            "readonly.");
 }
 
 }  // namespace

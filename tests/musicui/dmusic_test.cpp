@@ -466,7 +466,8 @@ TEST_F(MusicDialog, OpensWithTheFocusInTempoAndTheLevelsAreNoTabStop) {
   // As a click on the window does: it becomes active, with its focus where it left it.
   const auto activate = [](QWidget* w) {
     QApplication::setActiveWindow(w);
-    return QTest::qWaitFor([w] { return QApplication::activeWindow() == w && QApplication::focusWidget(); }, 5000);
+    return QTest::qWaitFor(
+        [w] { return QApplication::activeWindow() == w && QApplication::focusWidget(); }, 5000);
   };
   const auto toScore = [&](TMDIChildMuz* score) {
     ASSERT_TRUE(activate(form.get()));
@@ -474,7 +475,8 @@ TEST_F(MusicDialog, OpensWithTheFocusInTempoAndTheLevelsAreNoTabStop) {
     ASSERT_EQ(form->GetActiveMDIChild(), score);
   };
   const auto tab = [](int times, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    for (int step = 0; step < times; ++step) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+    for (int step = 0; step < times; ++step)
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
   };
   // Opened, then closed by its Close button, then from the score by its command, and opened again.
   const std::function<void()> closes[] = {[&] { d->btnClose->click(); },
@@ -509,7 +511,9 @@ TEST_F(MusicDialog, OpensWithTheFocusInTempoAndTheLevelsAreNoTabStop) {
   EXPECT_EQ(stops.back(), d->editTempo);  // the whole way round
   EXPECT_EQ(stops.front(), d->btnHelp);
   EXPECT_EQ(std::count_if(stops.begin(), stops.end(),
-                          [&](QWidget* w) { return w == levels || w == levels->viewport() || w == levels->widget(); }),
+                          [&](QWidget* w) {
+                            return w == levels || w == levels->viewport() || w == levels->widget();
+                          }),
             0);
   unit = window->GetUnitMuz();
   EXPECT_EQ(unit->GetTempo().Write(), "4 s");
@@ -527,13 +531,18 @@ TEST_F(MusicDialog, OpensWithTheFocusInTempoAndTheLevelsAreNoTabStop) {
   toScore(window);
   TNoteStave* stave = unit->GetStartStave();
   const QPoint border(100, stave->GetCentreY() + stave->GetDrawnRoomDown());
-  const struct { QEvent::Type type; Qt::MouseButton button; Qt::MouseButtons held; int down; } drag[] = {
-      {QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, 0},
-      {QEvent::MouseMove, Qt::NoButton, Qt::RightButton, 10},
-      {QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, 10}};
+  const struct {
+    QEvent::Type type;
+    Qt::MouseButton button;
+    Qt::MouseButtons held;
+    int down;
+  } drag[] = {{QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, 0},
+              {QEvent::MouseMove, Qt::NoButton, Qt::RightButton, 10},
+              {QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, 10}};
   for (const auto& step : drag) {
     const QPointF at = border + QPoint(0, step.down);
-    QMouseEvent event(step.type, at, window->ClientArea()->mapToGlobal(at), step.button, step.held, Qt::NoModifier);
+    QMouseEvent event(step.type, at, window->ClientArea()->mapToGlobal(at), step.button, step.held,
+                      Qt::NoModifier);
     QApplication::sendEvent(window->ClientArea(), &event);
   }
   EXPECT_EQ(stave->GetRoomUp().GetValue(), 90);

@@ -210,7 +210,8 @@ TEST_F(MainKeys, KeysComeBackHoweverTheUserLeavesAModelessDialog) {
       ASSERT_TRUE(form->DialogActive);
       ways[way](d.window);
       // The window system tells of the activation when it comes to it.
-      EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); }, 20000));
+      EXPECT_TRUE(
+          QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); }, 20000));
       RunQueued();
       EXPECT_EQ(QApplication::activeWindow(), form.get());
       EXPECT_EQ(KeysThatRun(), 4);

@@ -411,7 +411,8 @@ TEST_F(WaveFileTest, SavesInPlaceWhereTakingTheRoomReadsTheFile) {
   const std::string file = WriteBytes("old", "linked.kvm");
   fs::create_hard_link(file, PathOf("linked.other"));
   const std::pair<SpaceReserver, const char*> refusals[] = {
-      {[](int fd, int64_t size) { return ftruncate(fd, size / 2) == 0 ? ENOSPC : errno; }, xmltext::kCannotWrite},
+      {[](int fd, int64_t size) { return ftruncate(fd, size / 2) == 0 ? ENOSPC : errno; },
+       xmltext::kCannotWrite},
       {[](int, int64_t) { return EBADF; }, xmltext::kCannotOpenForWriting}};
   for (const auto& [reserver, error] : refusals) {
     SetSpaceReserver(reserver);
