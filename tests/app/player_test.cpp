@@ -238,78 +238,6 @@ TEST_F(PlaybackTest, ARecordingThatCannotBeReadBackLeavesTheDocumentEmptyAndReco
             std::tuple(0, kUnitStateSaved, kIdle, kNoWave));
 }
 
-TEST_F(PlaybackTest, StopKeepsTheRecordingWhenItsFileCannotBeKept) {
-  struct Case {
-    const char* name;
-    std::function<void()> meanwhile;
-    bool playerHoldsIt;
-    std::vector<std::string> messages;
-    int32_t values;
-  };
-  const std::string cannotSave = msgtext::kCannotWriteFile;
-  const Case cases[] = {
-      {"the folder was removed: it is made again",
-       [] { std::filesystem::remove_all(TempDir); },
-       true,
-       {},
-       20},
-      {"the file cannot be written: the player's memory",
-       [] {
-         std::filesystem::permissions(
-             TempRecFile, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-       },
-       true,
-       {cannotSave},
-       20},
-      {"the folder cannot be made again: the player's memory",
-       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; },
-       true,
-       {},
-       20},
-      {"nothing holds it",
-       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; },
-       false,
-       {playertext::kRecordingLost},
-       0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::filesystem::remove_all(TempDir);
-    std::filesystem::create_directories(TempDir);
-    sink.messages.clear();
-    TUnitWave& target = ActivateEmpty();
-    control->FileRecordExecute();
-    ASSERT_EQ(RecordUnitWave, &target);
-    player.recording = c.playerHoldsIt ? Tens(20) : nullptr;
-    c.meanwhile();
-    control->FileStopExecute();
-    std::vector<std::string> texts;
-    for (const RecordedMessage& message : sink.messages) texts.push_back(message.text);
-    EXPECT_EQ(texts, c.messages);
-    EXPECT_EQ(std::tuple(target.GetValues(), Buttons(), RecordUnitWave),
-              std::tuple(c.values, kIdle, kNoWave));
-    std::filesystem::remove_all(TempDir);
-  }
-}
-
-TEST_F(PlaybackTest, ARecordingTheDeviceEndsGoesIntoItsDocumentAndAPlayItEndsEndsQuietly) {
-  TUnitWave& target = ActivateEmpty();
-  control->FileRecordExecute();
-  player.recording = Tens(20);
-  player.FailDevice();
-  player.Deliver();
-  EXPECT_EQ(std::tuple(target.GetValues(), target.GetState(), Buttons()),
-            std::tuple(20, kUnitStateModified, kIdle));
-  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
-                               {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
-
-  sink.messages.clear();
-  control->PlayWholeSound(*Tens(30));
-  player.FailDevice();
-  player.Deliver();
-  EXPECT_EQ(std::pair(Buttons(), sink.messages.size()), std::pair(kIdle, size_t{0}));
-}
-
 TEST_F(PlaybackTest, RecordGivesUpAPendingPlayPauseStartsTheRecordingAndStopGivesUpAnArmedOne) {
   control->FilePauseExecute();
   control->PlayWholeSound(*Tens(30));
@@ -506,6 +434,82 @@ TEST_F(MainPlaybackTest, ACopyThatStartsAndEndsDuringARecordingLeavesItsFileAlon
   EXPECT_TRUE(std::filesystem::exists(TempRecFile));
   ASSERT_TRUE(Command("FileStop"));
   EXPECT_EQ(std::pair(target->GetValues(), sink.messages.size()), std::pair(20, size_t{0}));
+}
+
+TEST_F(MainPlaybackTest, StopKeepsTheRecordingWhenItsFileCannotBeKept) {
+  struct Case {
+    const char* name;
+    std::function<void()> meanwhile;
+    bool playerHoldsIt;
+    std::vector<std::string> messages;
+    int32_t values;
+  };
+  const std::string cannotSave = msgtext::kCannotWriteFile;
+  const Case cases[] = {
+      {"the folder was removed: it is made again",
+       [] { std::filesystem::remove_all(TempDir); },
+       true,
+       {},
+       20},
+      {"the file cannot be written: the player's memory",
+       [] {
+         std::filesystem::permissions(
+             TempRecFile, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+       },
+       true,
+       {cannotSave},
+       20},
+      {"the folder cannot be made again: the player's memory",
+       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; },
+       true,
+       {},
+       20},
+      {"nothing holds it",
+       [] { std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way"; },
+       false,
+       {playertext::kRecordingLost},
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(TempDir);  // Record makes the folders again
+    sink.messages.clear();
+    TUnitWave* target = OpenNamed(c.name, Tens(0));
+    ASSERT_TRUE(Command("FileRecord"));
+    ASSERT_EQ(RecordUnitWave, target);
+    player->recording = c.playerHoldsIt ? Tens(20) : nullptr;
+    c.meanwhile();
+    ASSERT_TRUE(Command("FileStop"));
+    std::vector<std::string> texts;
+    for (const RecordedMessage& message : sink.messages) texts.push_back(message.text);
+    EXPECT_EQ(texts, c.messages);
+    EXPECT_EQ(std::tuple(target->GetValues(), form->Action("FileRecord")->isChecked(),
+                         RecordUnitWave),
+              std::tuple(c.values, false, kNoWave));
+    std::filesystem::remove_all(TempDir);
+  }
+}
+
+TEST_F(MainPlaybackTest, ARecordingTheDeviceEndsGoesIntoItsDocumentAndAPlayItEndsEndsQuietly) {
+  TUnitWave* target = OpenNamed("target", Tens(0));
+  ASSERT_TRUE(Command("FileRecord"));
+  player->recording = Tens(20);
+  player->FailDevice();
+  player->Deliver();
+  EXPECT_EQ(std::tuple(target->GetValues(), target->GetState(),
+                       form->Action("FileRecord")->isChecked()),
+            std::tuple(20, kUnitStateModified, false));
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                               {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
+
+  sink.messages.clear();
+  ASSERT_TRUE(Command("FilePlay"));
+  ASSERT_TRUE(form->Action("FilePlay")->isChecked());
+  player->FailDevice();
+  player->Deliver();
+  EXPECT_EQ(std::tuple(form->Action("FilePlay")->isChecked(), form->Action("FileStop")->isEnabled(),
+                       sink.messages.size()),
+            std::tuple(false, false, size_t{0}));
 }
 
 TEST_F(MainPlaybackTest, ClosingTheProgramDuringARecordingPutsItIntoItsDocumentAndAsksToSaveIt) {

@@ -75,17 +75,9 @@ class FakePlayer : public MediaPlayer {
   }
 
   // The play reaches the end of its file.
-  void FinishPlay() {
-    mode_ = mpStopped;
-    if (owed_) queued.push_back(nvSuccessful);
-    owed_ = false;
-  }
+  void FinishPlay() { EndByItself(nvSuccessful); }
   // The device fails under a play or a recording: it ends, and says so if asked to notify.
-  void FailDevice() {
-    mode_ = mpStopped;
-    if (owed_) queued.push_back(nvFailure);
-    owed_ = false;
-  }
+  void FailDevice() { EndByItself(nvFailure); }
   // Hands every waiting notification to the handler, as the message loop would.
   void Deliver() {
     while (!queued.empty()) {
@@ -116,6 +108,12 @@ class FakePlayer : public MediaPlayer {
   bool End(bool notify, bool ok) {
     if (notify) queued.push_back(ok ? nvSuccessful : nvFailure);
     return ok;
+  }
+  // What runs ends without a command: it notifies with `value` if it owes a notification.
+  void EndByItself(TMPNotifyValues value) {
+    mode_ = mpStopped;
+    if (owed_) queued.push_back(value);
+    owed_ = false;
   }
   bool Start(const std::string& command, TMPModes mode) {
     const bool notify = Begin(command, nvSuperseded);
