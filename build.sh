@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev fonts-liberation2
-          fonts-dejavu-core qt6-multimedia-dev pulseaudio pulseaudio-utils clang)
+          fonts-dejavu-core libpulse-dev pulseaudio pulseaudio-utils clang)
 
 install_missing() {
   local missing=()

@@ -1,30 +1,30 @@
 #include "gui/waveplayer.h"
 
-#include <QAudioDevice>
-#include <QAudioSink>
-#include <QAudioSource>
+#include <pulse/pulseaudio.h>
+
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QMediaDevices>
 #include <QObject>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <limits>
 #include <vector>
 
+#include "gui/audioserver.h"
 #include "wave/wavefile.h"
 
 namespace {
 
 // --- Samples in the device's encodings ------------------------------------------------------------
 
-template <QAudioFormat::SampleFormat kFormat>
+template <DeviceFormat::SampleFormat kFormat>
 struct Encoding;
 
 template <>
-struct Encoding<QAudioFormat::UInt8> {
+struct Encoding<DeviceFormat::UInt8> {
   using Type = uint8_t;
   // The same mapping as 8-bit WAVE files: -255 to 255 all give 128.
   static Type From(int16_t s) { return static_cast<Type>(s / 256 + 128); }
@@ -32,21 +32,21 @@ struct Encoding<QAudioFormat::UInt8> {
 };
 
 template <>
-struct Encoding<QAudioFormat::Int16> {
+struct Encoding<DeviceFormat::Int16> {
   using Type = int16_t;
   static Type From(int16_t s) { return s; }
   static int16_t To(Type v) { return v; }
 };
 
 template <>
-struct Encoding<QAudioFormat::Int32> {
+struct Encoding<DeviceFormat::Int32> {
   using Type = int32_t;
   static Type From(int16_t s) { return static_cast<Type>(s) * 65536; }
   static int16_t To(Type v) { return static_cast<int16_t>(v >> 16); }
 };
 
 template <>
-struct Encoding<QAudioFormat::Float> {
+struct Encoding<DeviceFormat::Float> {
   using Type = float;
   static Type From(int16_t s) { return static_cast<float>(s) / 32768.0f; }
   // Devices may deliver values past full scale, or NaN; both must land on a valid sample.
@@ -58,7 +58,7 @@ struct Encoding<QAudioFormat::Float> {
 
 // Frames of `deviceChannels`: a mono device hears the average of a stereo sound, a device with
 // more than two channels hears silence on the others.
-template <QAudioFormat::SampleFormat kFormat>
+template <DeviceFormat::SampleFormat kFormat>
 void EncodeFrames(const int16_t* left, const int16_t* right, int64_t frames, int deviceChannels,
                   unsigned char* out) {
   using E = Encoding<kFormat>;
@@ -79,7 +79,7 @@ void EncodeFrames(const int16_t* left, const int16_t* right, int64_t frames, int
 }
 
 // Frames of `deviceChannels` into one or two channels: mono takes the average of the first two.
-template <QAudioFormat::SampleFormat kFormat>
+template <DeviceFormat::SampleFormat kFormat>
 void DecodeFrames(const unsigned char* in, int64_t frames, int deviceChannels, int16_t* left,
                   int16_t* right) {
   using E = Encoding<kFormat>;
@@ -102,40 +102,27 @@ void DecodeFrames(const unsigned char* in, int64_t frames, int deviceChannels, i
 
 constexpr int kMaxDeviceChannels = 8;
 
-bool UsableSampleFormat(QAudioFormat::SampleFormat format) {
-  return format == QAudioFormat::UInt8 || format == QAudioFormat::Int16 ||
-         format == QAudioFormat::Int32 || format == QAudioFormat::Float;
-}
-
-bool Usable(const QAudioDevice& device, const QAudioFormat& format) {
-  return format.isValid() && UsableSampleFormat(format.sampleFormat()) &&
-         format.channelCount() <= kMaxDeviceChannels && device.isFormatSupported(format);
-}
-
-QAudioFormat MakeFormat(int rate, int channels, QAudioFormat::SampleFormat sampleFormat) {
-  QAudioFormat format;
-  format.setSampleRate(rate);
-  format.setChannelCount(channels);
-  format.setSampleFormat(sampleFormat);
-  return format;
+bool UsableSampleFormat(DeviceFormat::SampleFormat format) {
+  return format == DeviceFormat::UInt8 || format == DeviceFormat::Int16 ||
+         format == DeviceFormat::Int32 || format == DeviceFormat::Float;
 }
 
 // Frames in the device's encoding; false for an encoding the player does not produce.
-bool EncodeForDevice(const QAudioFormat& format, const int16_t* left, const int16_t* right, int64_t frames,
+bool EncodeForDevice(const DeviceFormat& format, const int16_t* left, const int16_t* right, int64_t frames,
                      unsigned char* out) {
   const int channels = format.channelCount();
   switch (format.sampleFormat()) {
-    case QAudioFormat::UInt8:
-      EncodeFrames<QAudioFormat::UInt8>(left, right, frames, channels, out);
+    case DeviceFormat::UInt8:
+      EncodeFrames<DeviceFormat::UInt8>(left, right, frames, channels, out);
       return true;
-    case QAudioFormat::Int16:
-      EncodeFrames<QAudioFormat::Int16>(left, right, frames, channels, out);
+    case DeviceFormat::Int16:
+      EncodeFrames<DeviceFormat::Int16>(left, right, frames, channels, out);
       return true;
-    case QAudioFormat::Int32:
-      EncodeFrames<QAudioFormat::Int32>(left, right, frames, channels, out);
+    case DeviceFormat::Int32:
+      EncodeFrames<DeviceFormat::Int32>(left, right, frames, channels, out);
       return true;
-    case QAudioFormat::Float:
-      EncodeFrames<QAudioFormat::Float>(left, right, frames, channels, out);
+    case DeviceFormat::Float:
+      EncodeFrames<DeviceFormat::Float>(left, right, frames, channels, out);
       return true;
     default:
       return false;
@@ -146,7 +133,7 @@ bool EncodeForDevice(const QAudioFormat& format, const int16_t* left, const int1
 // neither waits for the whole file to be read nor holds it in memory.
 class FrameStream : public QIODevice {
  public:
-  FrameStream(WaveFrameReader& file, const QAudioFormat& format)
+  FrameStream(WaveFrameReader& file, const DeviceFormat& format)
       : file_(file), format_(format), frameBytes_(std::max(1, format.bytesPerFrame())) {}
 
   bool isSequential() const override { return false; }
@@ -183,7 +170,7 @@ class FrameStream : public QIODevice {
 
  private:
   WaveFrameReader& file_;
-  QAudioFormat format_;
+  DeviceFormat format_;
   int64_t frameBytes_;
   int64_t frame_ = 0;
   bool failed_ = false;
@@ -193,25 +180,31 @@ class FrameStream : public QIODevice {
 
 }  // namespace
 
-QAudioFormat DeviceFormatFor(const QAudioDevice& device, int32_t rate, int channels) {
-  if (device.isNull()) return {};
-  const QAudioFormat preferred = device.preferredFormat();
-  const int otherChannels = channels == 1 ? 2 : 1;
-  const QAudioFormat candidates[] = {
-      MakeFormat(rate, channels, QAudioFormat::Int16),
-      MakeFormat(rate, otherChannels, QAudioFormat::Int16),
-      MakeFormat(rate, channels, preferred.sampleFormat()),
-      MakeFormat(preferred.sampleRate(), channels, QAudioFormat::Int16),
-      MakeFormat(preferred.sampleRate(), channels, preferred.sampleFormat()),
-      preferred,
-  };
-  for (const QAudioFormat& candidate : candidates) {
-    if (Usable(device, candidate)) return candidate;
+int DeviceFormat::bytesPerSample() const {
+  switch (sampleFormat_) {
+    case UInt8:
+      return 1;
+    case Int16:
+      return 2;
+    case Int32:
+    case Float:
+      return 4;
+    default:
+      return 0;
   }
-  return {};
 }
 
-QByteArray SoundToDevice(bool& abort, const Sound& sound, const QAudioFormat& format) {
+DeviceFormat ServerFormatFor(int32_t rate, int channels) {
+  // The rate the server's own devices usually run at, so only one conversion happens.
+  constexpr int kUsualRate = 48000;
+  const int deviceChannels = channels == 2 ? 2 : 1;
+  pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(std::max(rate, 0)),
+                      static_cast<uint8_t>(deviceChannels)};
+  const int deviceRate = pa_sample_spec_valid(&spec) != 0 ? rate : kUsualRate;
+  return {deviceRate, deviceChannels, DeviceFormat::Int16};
+}
+
+QByteArray SoundToDevice(bool& abort, const Sound& sound, const DeviceFormat& format) {
   const int channels = format.channelCount();
   if (!format.isValid() || channels < 1 || channels > kMaxDeviceChannels) return {};
   SoundPtr resampled;
@@ -237,7 +230,7 @@ QByteArray SoundToDevice(bool& abort, const Sound& sound, const QAudioFormat& fo
   return out;
 }
 
-SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const QAudioFormat& format,
+SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const DeviceFormat& format,
                        const waveFileProps& target) {
   const int channels = format.channelCount();
   const int frameBytes = format.bytesPerFrame();
@@ -252,17 +245,17 @@ SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const QAudioFormat&
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
     int16_t* r = stereo ? right->wave : nullptr;
     switch (format.sampleFormat()) {
-      case QAudioFormat::UInt8:
-        DecodeFrames<QAudioFormat::UInt8>(in, frames, channels, left->wave, r);
+      case DeviceFormat::UInt8:
+        DecodeFrames<DeviceFormat::UInt8>(in, frames, channels, left->wave, r);
         break;
-      case QAudioFormat::Int16:
-        DecodeFrames<QAudioFormat::Int16>(in, frames, channels, left->wave, r);
+      case DeviceFormat::Int16:
+        DecodeFrames<DeviceFormat::Int16>(in, frames, channels, left->wave, r);
         break;
-      case QAudioFormat::Int32:
-        DecodeFrames<QAudioFormat::Int32>(in, frames, channels, left->wave, r);
+      case DeviceFormat::Int32:
+        DecodeFrames<DeviceFormat::Int32>(in, frames, channels, left->wave, r);
         break;
       default:
-        DecodeFrames<QAudioFormat::Float>(in, frames, channels, left->wave, r);
+        DecodeFrames<DeviceFormat::Float>(in, frames, channels, left->wave, r);
         break;
     }
   }
@@ -287,10 +280,53 @@ SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const QAudioFormat&
 
 // --- The player ---------------------------------------------------------------------------------
 
+namespace {
+
+// Small enough that Stop and Pause are heard at once, large enough that a busy user interface,
+// which writes the play, does not starve the server.
+constexpr pa_usec_t kPlayBufferUs = 250 * 1000;
+// How often a recording arrives: the program's clock and the recording stay close.
+constexpr pa_usec_t kRecordFragmentUs = 40 * 1000;
+// The server answers a local stream within milliseconds.
+constexpr int kStreamAnswerMs = 5000;
+
+pa_sample_spec SpecOf(const DeviceFormat& format) {
+  return {PA_SAMPLE_S16LE, static_cast<uint32_t>(format.sampleRate()),
+          static_cast<uint8_t>(format.channelCount())};
+}
+
+void Forget(pa_operation* operation) {
+  if (operation != nullptr) pa_operation_unref(operation);
+}
+
+}  // namespace
+
+// What the library's thread knows of the stream it calls back for: enough to address a message
+// to the player on the user-interface thread, which then does the work.
+struct WavePlayer::StreamLink {
+  StreamLink(WavePlayer* owner, QObject* messages, uint64_t of)
+      : player(owner), context(messages), generation(of) {}
+
+  WavePlayer* player;
+  QObject* context;
+  uint64_t generation;
+  bool running = false;  // connected; written and read with the lock held
+  // One message at a time asks for more sound, or for taking what arrived.
+  std::atomic<bool> feedAsked{false};
+  std::atomic<bool> takeAsked{false};
+
+  void Post(void (WavePlayer::*work)(uint64_t)) const {
+    QMetaObject::invokeMethod(
+        context, [player = player, generation = generation, work] { (player->*work)(generation); },
+        Qt::QueuedConnection);
+  }
+};
+
 WavePlayer::WavePlayer() : context_(std::make_unique<QObject>()) {}
 
 WavePlayer::~WavePlayer() {
   onNotify_ = nullptr;
+  // No callback of the library may reach the player once it is gone.
   StopDevices();
 }
 
@@ -326,22 +362,156 @@ void WavePlayer::Post(TMPNotifyValues value) {
       Qt::QueuedConnection);
 }
 
+bool WavePlayer::OpenStream(bool record, const DeviceFormat& format) {
+  AudioServer& server = AudioServer::Instance();
+  const AudioServer::Lock lock(server);
+  pa_context* context = server.Connect();
+  if (context == nullptr) return Fail(playertext::kNoDevice);
+  const pa_sample_spec spec = SpecOf(format);
+  stream_ = pa_stream_new(context, record ? "Record" : "Play", &spec, nullptr);
+  if (stream_ == nullptr) return Fail(playertext::kUnsupportedFormat);
+  link_ = std::make_unique<StreamLink>(this, context_.get(), generation_);
+  pa_stream_set_state_callback(
+      stream_,
+      [](pa_stream* stream, void* data) {
+        auto* link = static_cast<StreamLink*>(data);
+        AudioServer::Instance().Signal();
+        if (link->running && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) {
+          link->Post(&WavePlayer::StreamFailed);
+        }
+      },
+      link_.get());
+  pa_buffer_attr attributes{};
+  attributes.maxlength = static_cast<uint32_t>(-1);
+  attributes.tlength = static_cast<uint32_t>(-1);
+  attributes.prebuf = static_cast<uint32_t>(-1);
+  attributes.minreq = static_cast<uint32_t>(-1);
+  attributes.fragsize = static_cast<uint32_t>(-1);
+  int connected = 0;
+  if (record) {
+    attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kRecordFragmentUs, &spec));
+    connected = pa_stream_connect_record(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY);
+  } else {
+    attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kPlayBufferUs, &spec));
+    connected = pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
+                                           nullptr, nullptr);
+  }
+  if (connected == 0) {
+    server.Wait([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
+                kStreamAnswerMs);
+  }
+  if (connected != 0 || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+    // A server without the device says so; anything else is the device failing.
+    const bool noDevice = pa_context_errno(context) == PA_ERR_NOENTITY;
+    error_ = noDevice ? (record ? playertext::kNoInput : playertext::kNoOutput)
+                      : playertext::kDeviceFailed;
+    return false;
+  }
+  link_->running = true;
+  if (record) {
+    pa_stream_set_read_callback(
+        stream_,
+        [](pa_stream*, size_t, void* data) {
+          auto* link = static_cast<StreamLink*>(data);
+          if (!link->takeAsked.exchange(true)) link->Post(&WavePlayer::TakeRecordedOf);
+        },
+        link_.get());
+  } else {
+    pa_stream_set_write_callback(
+        stream_,
+        [](pa_stream*, size_t, void* data) {
+          auto* link = static_cast<StreamLink*>(data);
+          if (!link->feedAsked.exchange(true)) link->Post(&WavePlayer::Feed);
+        },
+        link_.get());
+  }
+  return true;
+}
+
+void WavePlayer::CloseStream() {
+  if (stream_ == nullptr) return;
+  {
+    const AudioServer::Lock lock(AudioServer::Instance());
+    if (drain_ != nullptr) {
+      pa_operation_cancel(drain_);
+      pa_operation_unref(drain_);
+      drain_ = nullptr;
+    }
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_set_write_callback(stream_, nullptr, nullptr);
+    pa_stream_set_read_callback(stream_, nullptr, nullptr);
+    // The server drops the stream with whatever it still held: Stop silences at once.
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) pa_stream_disconnect(stream_);
+    pa_stream_unref(stream_);
+    stream_ = nullptr;
+  }
+  // Messages already on their way carry an older generation and find nothing to do.
+  link_.reset();
+}
+
+void WavePlayer::Cork(bool corked) {
+  if (stream_ == nullptr) return;
+  const AudioServer::Lock lock(AudioServer::Instance());
+  if (pa_stream_get_state(stream_) == PA_STREAM_READY) {
+    Forget(pa_stream_cork(stream_, corked ? 1 : 0, nullptr, nullptr));
+  }
+}
+
+void WavePlayer::StreamFailed(uint64_t generation) {
+  if (generation != generation_) return;
+  if (activity_ == Activity::kRecording) {
+    RecordFailed(generation);
+  } else {
+    PlayFinished(generation, nvFailure);
+  }
+}
+
+void WavePlayer::Feed(uint64_t generation) {
+  if (generation != generation_ || stream_ == nullptr || !playSource_) return;
+  // Cleared before asking how much fits, so a request that comes meanwhile asks again.
+  link_->feedAsked = false;
+  const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
+  const AudioServer::Lock lock(AudioServer::Instance());
+  if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+  size_t writable = pa_stream_writable_size(stream_);
+  while (writable != static_cast<size_t>(-1) && static_cast<int64_t>(writable) >= frameBytes &&
+         !playSource_->atEnd()) {
+    void* buffer = nullptr;
+    size_t room = static_cast<size_t>(-1);
+    if (pa_stream_begin_write(stream_, &buffer, &room) < 0 || buffer == nullptr) break;
+    room = std::min(room, writable);
+    room -= room % static_cast<size_t>(frameBytes);
+    const qint64 got = room == 0 ? 0 : playSource_->read(static_cast<char*>(buffer),
+                                                         static_cast<qint64>(room));
+    if (got <= 0) {
+      pa_stream_cancel_write(stream_);
+      break;
+    }
+    if (pa_stream_write(stream_, buffer, static_cast<size_t>(got), nullptr, 0, PA_SEEK_RELATIVE) <
+        0) {
+      break;
+    }
+    writable -= static_cast<size_t>(got);
+  }
+  if (playSource_->atEnd() && drain_ == nullptr) {
+    // The server says when all it was given has sounded.
+    drain_ = pa_stream_drain(
+        stream_,
+        [](pa_stream*, int success, void* data) {
+          if (success) static_cast<StreamLink*>(data)->Post(&WavePlayer::FinishWhenPlayedOut);
+        },
+        link_.get());
+  }
+}
+
 void WavePlayer::StopDevices() {
   ++generation_;
-  if (sink_) {
-    sink_->stop();
-    sink_.reset();
-  }
+  // What the server delivered but the program has not taken yet would go with the stream.
+  if (activity_ == Activity::kRecording) TakeRecorded();
+  CloseStream();
   // What the play held goes with it: only the open file stays.
   playSource_.reset();
   playBytes_.clear();
-  if (source_) {
-    // What the device delivered but the program has not read yet would go with the source.
-    TakeRecorded();
-    recordInput_ = nullptr;
-    source_->stop();
-    source_.reset();
-  }
   activity_ = Activity::kIdle;
   paused_ = false;
   if (waitLoop_) waitLoop_->quit();
@@ -354,8 +524,10 @@ bool WavePlayer::Open() {
   file_.Close();
   recordBytes_.clear();
   recordFormat_ = {};
-  if (QMediaDevices::audioOutputs().isEmpty() && QMediaDevices::audioInputs().isEmpty()) {
-    return EndCommand(flags, Fail(playertext::kNoDevice));
+  {
+    AudioServer& server = AudioServer::Instance();
+    const AudioServer::Lock lock(server);
+    if (server.Connect() == nullptr) return EndCommand(flags, Fail(playertext::kNoDevice));
   }
   std::string status;
   if (!file_.Open(fileName_, status)) {
@@ -381,14 +553,11 @@ bool WavePlayer::Play() {
   const Flags flags = BeginCommand(nvSuperseded);
   if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
   StopDevices();
-  const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-  if (device.isNull()) return EndCommand(flags, Fail(playertext::kNoOutput));
-  playFormat_ = DeviceFormatFor(device, file_.Rate(), file_.Channels());
-  if (!playFormat_.isValid()) return EndCommand(flags, Fail(playertext::kUnsupportedFormat));
+  playFormat_ = ServerFormatFor(file_.Rate(), file_.Channels());
   if (playFormat_.sampleRate() == file_.Rate()) {
     playSource_ = std::make_unique<FrameStream>(file_, playFormat_);
   } else {
-    // A rate the device lacks: the whole sound is resampled before it starts.
+    // A rate the server lacks: the whole sound is resampled before it starts.
     SoundPtr sound;
     std::string status;
     bool abort = false;
@@ -400,49 +569,34 @@ bool WavePlayer::Play() {
     playSource_ = std::move(buffer);
   }
   playSource_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-  sink_ = std::make_unique<QAudioSink>(device, playFormat_);
   const uint64_t generation = generation_;
-  QObject::connect(sink_.get(), &QAudioSink::stateChanged, context_.get(),
-                   [this, generation](QAudio::State state) {
-                     if (generation != generation_ || !sink_) return;
-                     const bool drained = state == QAudio::IdleState && playSource_->atEnd();
-                     const bool failed =
-                         state == QAudio::StoppedState && sink_->error() != QAudio::NoError;
-                     if (!drained && !failed) return;
-                     // The sink must not be stopped from inside its own signal.
-                     QMetaObject::invokeMethod(
-                         context_.get(), [this, generation, failed] {
-                           if (failed) {
-                             PlayFinished(generation, nvFailure);
-                           } else {
-                             FinishWhenPlayedOut(generation);
-                           }
-                         },
-                         Qt::QueuedConnection);
-                   });
-  activity_ = Activity::kPlaying;
-  notifyOwed_ = flags.notify;
   if (playSource_->size() == 0) {
     // Nothing to play: the play completes at once.
+    activity_ = Activity::kPlaying;
+    notifyOwed_ = flags.notify;
     QMetaObject::invokeMethod(
         context_.get(), [this, generation] { PlayFinished(generation, nvSuccessful); },
         Qt::QueuedConnection);
   } else {
+    if (!OpenStream(false, playFormat_)) {
+      const std::string why = error_;
+      StopDevices();
+      error_ = why;
+      return EndCommand(flags, false);
+    }
+    activity_ = Activity::kPlaying;
+    notifyOwed_ = flags.notify;
     playedBeforePauseMs_ = 0;
     drained_ = false;
     playClock_.start();
-    sink_->start(playSource_.get());
-    if (sink_->error() != QAudio::NoError) {
-      notifyOwed_ = false;
-      StopDevices();
-      return EndCommand(flags, Fail(playertext::kDeviceFailed));
-    }
+    Feed(generation);
     WatchPlay(generation, playSource_->pos(), 0);
   }
   if (flags.wait) {
     QEventLoop loop;
     waitLoop_ = &loop;
-    // A device that never drains must not hold the program: give up well after the sound's end.
+    // A server that never plays out must not hold the program: give up well after the sound's
+    // end.
     const int64_t milliseconds = PlayDurationMs() + 5000;
     QTimer::singleShot(std::chrono::milliseconds(milliseconds), &loop, &QEventLoop::quit);
     loop.exec();
@@ -462,7 +616,7 @@ int64_t WavePlayer::PlayDurationMs() const {
 }
 
 void WavePlayer::FinishWhenPlayedOut(uint64_t generation) {
-  if (generation != generation_ || !sink_) return;
+  if (generation != generation_ || stream_ == nullptr) return;
   drained_ = true;
   if (paused_) return;  // Resume asks again
   const int64_t remaining = PlayDurationMs() - PlayedMs();
@@ -476,11 +630,11 @@ void WavePlayer::FinishWhenPlayedOut(uint64_t generation) {
 
 void WavePlayer::WatchPlay(uint64_t generation, qint64 position, int64_t stalledMs) {
   constexpr int64_t kWatchMs = 500;
-  // Far longer than any device waits between two requests for sound.
+  // Far longer than any server waits between two requests for sound.
   constexpr int64_t kStalledMs = 3000;
   QTimer::singleShot(
       std::chrono::milliseconds(kWatchMs), context_.get(), [this, generation, position, stalledMs] {
-        if (generation != generation_ || !sink_ || !playSource_) return;
+        if (generation != generation_ || stream_ == nullptr || !playSource_) return;
         const qint64 now = playSource_->pos();
         // A pause holds the play on purpose, and a drained one only waits for its last sound.
         const bool waiting = paused_ || drained_ || playSource_->atEnd() || now != position;
@@ -509,12 +663,11 @@ void WavePlayer::Pause() {
     EndCommand(flags, true);
     return;
   }
-  if (sink_) sink_->suspend();
-  if (source_) {
+  if (activity_ == Activity::kRecording) {
     TakeRecorded();
     PauseRecordClock();
-    source_->suspend();
   }
+  Cork(true);
   if (playClock_.isValid()) playedBeforePauseMs_ += playClock_.elapsed();
   playClock_.invalidate();
   paused_ = true;
@@ -524,14 +677,11 @@ void WavePlayer::Pause() {
 bool WavePlayer::Resume() {
   const Flags flags = BeginCommand(nvSuperseded);
   if (!paused_) return EndCommand(flags, Fail(playertext::kNotPaused));
-  if (sink_) sink_->resume();
-  if (source_) {
-    source_->resume();
-    if (!recordDelivered_) recordClock_.start();
-  }
+  Cork(false);
+  if (activity_ == Activity::kRecording && !recordDelivered_) recordClock_.start();
   paused_ = false;
   notifyOwed_ = flags.notify;
-  if (sink_) {
+  if (activity_ == Activity::kPlaying && stream_ != nullptr) {
     playClock_.start();
     if (drained_) FinishWhenPlayedOut(generation_);
   }
@@ -548,34 +698,17 @@ bool WavePlayer::StartRecording() {
   const Flags flags = BeginCommand(nvSuperseded);
   if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
   StopDevices();
-  const QAudioDevice device = QMediaDevices::defaultAudioInput();
-  if (device.isNull()) return EndCommand(flags, Fail(playertext::kNoInput));
-  recordFormat_ = DeviceFormatFor(device, file_.Rate(), file_.Channels());
-  if (!recordFormat_.isValid()) return EndCommand(flags, Fail(playertext::kUnsupportedFormat));
+  recordFormat_ = ServerFormatFor(file_.Rate(), file_.Channels());
   recordBytes_.clear();
   recordWaitedMs_ = 0;
   recordDelivered_ = false;
-  source_ = std::make_unique<QAudioSource>(device, recordFormat_);
-  const uint64_t generation = generation_;
-  QObject::connect(source_.get(), &QAudioSource::stateChanged, context_.get(),
-                   [this, generation](QAudio::State state) {
-                     if (generation != generation_ || !source_) return;
-                     if (state != QAudio::StoppedState || source_->error() == QAudio::NoError) {
-                       return;
-                     }
-                     QMetaObject::invokeMethod(
-                         context_.get(), [this, generation] { RecordFailed(generation); },
-                         Qt::QueuedConnection);
-                   });
   recordClock_.start();
-  recordInput_ = source_->start();
-  if (recordInput_ == nullptr || source_->error() != QAudio::NoError) {
+  if (!OpenStream(true, recordFormat_)) {
+    const std::string why = error_;
     StopDevices();
-    return EndCommand(flags, Fail(playertext::kDeviceFailed));
+    error_ = why;
+    return EndCommand(flags, false);
   }
-  QObject::connect(recordInput_, &QIODevice::readyRead, context_.get(), [this, generation] {
-    if (generation == generation_) TakeRecorded();
-  });
   activity_ = Activity::kRecording;
   notifyOwed_ = flags.notify;
   return true;
@@ -586,13 +719,32 @@ void WavePlayer::PauseRecordClock() {
   recordClock_.invalidate();
 }
 
+void WavePlayer::TakeRecordedOf(uint64_t generation) {
+  if (generation == generation_ && activity_ == Activity::kRecording) TakeRecorded();
+}
+
 void WavePlayer::TakeRecorded() {
-  if (recordInput_.isNull() || !recordInput_->isOpen()) return;
+  if (stream_ == nullptr) return;
+  link_->takeAsked = false;
   const int frameBytes = recordFormat_.bytesPerFrame();
   QByteArray arrived;
-  char chunk[16384];
-  for (qint64 got; (got = recordInput_->read(chunk, sizeof chunk)) > 0;) {
-    arrived.append(chunk, static_cast<qsizetype>(got));
+  {
+    const AudioServer::Lock lock(AudioServer::Instance());
+    // A stream the server has failed holds nothing that can still be taken.
+    while (pa_stream_get_state(stream_) == PA_STREAM_READY) {
+      const size_t readable = pa_stream_readable_size(stream_);
+      if (readable == 0 || readable == static_cast<size_t>(-1)) break;
+      const void* data = nullptr;
+      size_t bytes = 0;
+      if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0) break;
+      if (data != nullptr) {
+        arrived.append(static_cast<const char*>(data), static_cast<qsizetype>(bytes));
+      } else {
+        // A hole the server left (it dropped sound): silence keeps the time.
+        arrived.append(static_cast<qsizetype>(bytes), '\0');
+      }
+      pa_stream_drop(stream_);
+    }
   }
   if (arrived.isEmpty() || frameBytes <= 0) return;
   if (!recordDelivered_) {
@@ -604,7 +756,7 @@ void WavePlayer::TakeRecorded() {
     if (silentMs > 0) {
       const int64_t frames = silentMs * recordFormat_.sampleRate() / 1000;
       // Unsigned 8-bit samples are silent at their middle, every other encoding at zero.
-      const char silence = recordFormat_.sampleFormat() == QAudioFormat::UInt8 ? '\x80' : '\0';
+      const char silence = recordFormat_.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
       recordBytes_.append(static_cast<qsizetype>(frames * frameBytes), silence);
     }
   }
@@ -613,7 +765,7 @@ void WavePlayer::TakeRecorded() {
 
 void WavePlayer::RecordFailed(uint64_t generation) {
   if (generation != generation_) return;
-  // What arrived so far stays, so Save can still keep it; what the device still held is gone
+  // What arrived so far stays, so Save can still keep it; what the server still held is gone
   // with it.
   StopDevices();
   error_ = playertext::kDeviceFailed;

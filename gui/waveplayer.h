@@ -1,14 +1,12 @@
-// The media player on the audio devices of Qt Multimedia. Files are read and written with the
-// program's own WAVE reader and writer; what the device does not take (8-bit samples, a rate or
-// channel count it lacks) is converted on the way to it and back.
+// The media player on the sound server (gui/audioserver.h). Files are read and written with the
+// program's own WAVE reader and writer; the server is given 16-bit samples at the file's rate and
+// converts them for its devices, and a rate it does not take is converted on the way to it and
+// back.
 #pragma once
 
-#include <QAudioDevice>
-#include <QAudioFormat>
 #include <QBuffer>
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QPointer>
 #include <cstdint>
 #include <memory>
 
@@ -17,10 +15,10 @@
 #include "wave/sound.h"
 #include "wave/wavefile.h"
 
-class QAudioSink;
-class QAudioSource;
 class QEventLoop;
 class QObject;
+struct pa_operation;
+struct pa_stream;
 
 namespace playertext {
 inline constexpr const char* kNoDevice = "No audio device.";
@@ -38,15 +36,37 @@ inline constexpr const char* kRecordingLost =
     "The recording was lost: it could be kept neither in its temporary file nor in memory.";
 }  // namespace playertext
 
-// The format a device is given for a sound of `rate` and `channels`: the sound's own when the
-// device takes it, else the device's preferred one. Invalid when the device takes nothing usable.
-QAudioFormat DeviceFormatFor(const QAudioDevice& device, int32_t rate, int channels);
+// How samples travel to and from the sound server.
+class DeviceFormat {
+ public:
+  enum SampleFormat { Unknown, UInt8, Int16, Int32, Float };
+
+  DeviceFormat() = default;
+  DeviceFormat(int rate, int channels, SampleFormat sampleFormat)
+      : rate_(rate), channels_(channels), sampleFormat_(sampleFormat) {}
+
+  int sampleRate() const { return rate_; }
+  int channelCount() const { return channels_; }
+  SampleFormat sampleFormat() const { return sampleFormat_; }
+  int bytesPerSample() const;
+  int bytesPerFrame() const { return bytesPerSample() * channels_; }
+  bool isValid() const { return rate_ > 0 && channels_ > 0 && bytesPerSample() > 0; }
+
+ private:
+  int rate_ = 0;
+  int channels_ = 0;
+  SampleFormat sampleFormat_ = Unknown;
+};
+
+// The format the server is given for a sound of `rate` and `channels`: 16 bits at the sound's
+// own rate, or at a usual one when the server takes no such rate.
+DeviceFormat ServerFormatFor(int32_t rate, int channels);
 
 // The sound as bytes of `format`: resampled to its rate, its channels filled from the sound's (a
 // mono device gets the average, channels past two stay silent). Empty for an empty sound.
-QByteArray SoundToDevice(bool& abort, const Sound& sound, const QAudioFormat& format);
+QByteArray SoundToDevice(bool& abort, const Sound& sound, const DeviceFormat& format);
 // Bytes captured in `format` as a sound of the file format `target`; null on a raised flag.
-SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const QAudioFormat& format,
+SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const DeviceFormat& format,
                        const waveFileProps& target);
 
 class WavePlayer final : public MediaPlayer {
@@ -95,6 +115,23 @@ class WavePlayer final : public MediaPlayer {
   void RecordFailed(uint64_t generation);
   bool Fail(const char* text);
 
+  // The one stream on the server, for a play or a recording: connected and running when
+  // OpenStream returns true, else Error says why.
+  struct StreamLink;
+  bool OpenStream(bool record, const DeviceFormat& format);
+  // Ends it at once: what it still held goes unheard.
+  void CloseStream();
+  // The server failed or killed the stream under a play or a recording.
+  void StreamFailed(uint64_t generation);
+  // Hands the server as much of the play as it asks for, and asks it to play out the rest once
+  // the whole sound is written.
+  void Feed(uint64_t generation);
+  // Corks or uncorks the stream: a pause that keeps its place.
+  void Cork(bool corked);
+  pa_stream* stream_ = nullptr;
+  std::unique_ptr<StreamLink> link_;
+  pa_operation* drain_ = nullptr;
+
   std::string fileName_;
   std::string error_;
   bool notifyNext_ = false;
@@ -111,10 +148,9 @@ class WavePlayer final : public MediaPlayer {
   // its rate (then in playBytes_).
   std::unique_ptr<QIODevice> playSource_;
   QByteArray playBytes_;
-  QAudioFormat playFormat_;
-  std::unique_ptr<QAudioSink> sink_;
-  // How long the play has sounded, pauses left out: the sink may report itself drained while the
-  // server still holds a large buffer, and the play ends only when its sound has been heard.
+  DeviceFormat playFormat_;
+  // How long the play has sounded, pauses left out: the play ends only when its sound has been
+  // heard, however soon the server reports it played out.
   QElapsedTimer playClock_;
   int64_t playedBeforePauseMs_ = 0;
   bool drained_ = false;
@@ -122,16 +158,12 @@ class WavePlayer final : public MediaPlayer {
   int64_t PlayDurationMs() const;
   void FinishWhenPlayedOut(uint64_t generation);
   // An output that goes away under a play (unplugged, removed from the server) may fail without
-  // the sink ever saying so: it just stops taking sound. A play that takes nothing for a while ends
+  // the server ever saying so: it just stops taking sound. A play that takes nothing for a while ends
   // as a failed one.
   void WatchPlay(uint64_t generation, qint64 position, int64_t stalledMs);
 
   QByteArray recordBytes_;
-  QAudioFormat recordFormat_;
-  std::unique_ptr<QAudioSource> source_;
-  // The source's, read whenever it has data and at the end. The source deletes it by itself when
-  // the audio server goes away, before it reports the failure.
-  QPointer<QIODevice> recordInput_;
+  DeviceFormat recordFormat_;
   // A device may deliver nothing for a while after it starts (a server that had rendered far
   // ahead, a device waking up): that time becomes silence, so that the recording lasts as long
   // as Record ran and stays lined up with what sounded meanwhile. Pauses are left out.
@@ -139,6 +171,7 @@ class WavePlayer final : public MediaPlayer {
   int64_t recordWaitedMs_ = 0;
   bool recordDelivered_ = false;
   void TakeRecorded();
+  void TakeRecordedOf(uint64_t generation);  // when the server says some has arrived
   void PauseRecordClock();
 
   QEventLoop* waitLoop_ = nullptr;

@@ -2,8 +2,6 @@
 // player's notices with a time limit, and whether an audio device is there at all.
 #pragma once
 
-#include <QAudioDevice>
-#include <QMediaDevices>
 #include <QProcess>
 #include <QTest>
 #include <cmath>
@@ -13,6 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "gui/audioserver.h"
 #include "gui/mediaplayer.h"
 #include "wave/wavefile.h"
 
@@ -21,8 +20,8 @@ inline constexpr const char* kNoAudioHelp =
     "output and its monitor as input) or a sound card.";
 
 inline bool AudioAvailable() {
-  return !QMediaDevices::defaultAudioOutput().isNull() &&
-         !QMediaDevices::defaultAudioInput().isNull();
+  const AudioServer::Defaults defaults = AudioServer::Instance().DefaultDevices();
+  return !defaults.output.empty() && !defaults.input.empty();
 }
 
 struct ScratchFile {
@@ -83,7 +82,9 @@ struct NoticeLog {
 class ServerDisturbance {
  public:
   // Only the test server may be disturbed; a desktop's server is left alone.
-  static bool OnTestServer() { return QMediaDevices::defaultAudioOutput().id() == "korvalen_null"; }
+  static bool OnTestServer() {
+    return AudioServer::Instance().DefaultDevices().output == "korvalen_null";
+  }
   // Whether the server plays a stream of a client's now: a play is under way there, not only in
   // the program.
   static bool PlaysAStream() {
@@ -102,6 +103,16 @@ class ServerDisturbance {
     usualArguments=$(module module-native-protocol-unix 3)
     PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $usualArguments > /dev/null
     PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex")sh";
+  // The server is away for four seconds, longer than anything waits to connect again by itself:
+  // no client can reach it, and every one it served is cut off. `away` is touched once it is.
+  static constexpr const char* kAwayAWhile = R"sh(
+    spareIndex=$(pactl load-module module-native-protocol-unix auth-anonymous=1 socket="$spare")
+    PULSE_SERVER=unix:$spare pactl unload-module "$(module module-native-protocol-unix 1)"
+    touch "$away"
+    sleep 4
+    usualArguments=$(module module-native-protocol-unix 3)
+    PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $usualArguments > /dev/null
+    PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex")sh";
   // The output goes, with the input that records its monitor, and comes back as it was.
   static constexpr const char* kRemoveOutput = R"sh(
     sink=$(pactl get-default-sink); source=$(pactl get-default-source)
@@ -111,10 +122,12 @@ class ServerDisturbance {
     pactl load-module module-remap-source $(module module-remap-source 3) > /dev/null
     pactl set-default-sink "$sink"; pactl set-default-source "$source")sh";
 
-  explicit ServerDisturbance(const char* script) : spare_("spare"), done_("disturbed") {
+  explicit ServerDisturbance(const char* script)
+      : spare_("spare"), done_("disturbed"), away_("away") {
     std::filesystem::remove(done_.name);
+    std::filesystem::remove(away_.name);
     static constexpr const char* kStart = R"sh(
-      spare=$1; done=$2
+      spare=$1; done=$2; away=$3
       modules=$(pactl list short modules)
       module() {
         printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'
@@ -125,14 +138,19 @@ class ServerDisturbance {
     const QString whole = QString(kStart) + script + kEnd;
     started_ = QProcess::startDetached("/bin/sh", {"-c", whole, "sh",
                                                    QString::fromStdString(spare_.name),
-                                                   QString::fromStdString(done_.name)});
+                                                   QString::fromStdString(done_.name),
+                                                   QString::fromStdString(away_.name)});
   }
   // Waits until the server is as it was.
   ~ServerDisturbance() {
-    if (started_ &&
-        !QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000)) {
-      ADD_FAILURE() << "the audio server was not put back";
-    }
+    if (started_ && !Back()) ADD_FAILURE() << "the audio server was not put back";
+  }
+  bool Back() const {
+    return QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000);
+  }
+  // For kAwayAWhile: waits until no client can reach the server.
+  bool Away() const {
+    return QTest::qWaitFor([this] { return std::filesystem::exists(away_.name); }, 20000);
   }
   ServerDisturbance(const ServerDisturbance&) = delete;
   ServerDisturbance& operator=(const ServerDisturbance&) = delete;
@@ -142,5 +160,6 @@ class ServerDisturbance {
  private:
   ScratchFile spare_;
   ScratchFile done_;
+  ScratchFile away_;
   bool started_ = false;
 };

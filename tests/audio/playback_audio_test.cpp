@@ -195,3 +195,77 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Disturbance{"ServerEnds", ServerDisturbance::kCutClients},
                     Disturbance{"OutputGoes", ServerDisturbance::kRemoveOutput}),
     [](const testing::TestParamInfo<Disturbance>& info) { return info.param.name; });
+
+// What was running when the server went away: a recording, or nothing after a play.
+struct Outage {
+  const char* name;
+  bool duringRecording;
+};
+void PrintTo(const Outage& outage, std::ostream* out) { *out << outage.name; }
+
+class ServerBackTest : public PlaybackAudioTest, public testing::WithParamInterface<Outage> {
+ protected:
+  // Record puts what a tone played meanwhile into a new document, and Play reaches the server.
+  void RecordsAndPlaysAgain() {
+    sink.messages.clear();
+    TUnitWave again("", waveFileProps(1, 22050, 2));
+    Activate(again);
+    ASSERT_NO_FATAL_FAILURE(StartRecord());
+    ScratchFile tone("back-tone.wav");
+    ASSERT_TRUE(WriteSine(tone.name, 1, 44100, 2, 440, 0.5));
+    ASSERT_NO_FATAL_FAILURE(PlayToEnd(tone.name));
+    form->Action("FileStop")->trigger();
+    EXPECT_GT(PeakOf(*again.GetSound()), 4000) << "nothing was recorded";
+
+    const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
+    ASSERT_TRUE(form->PlayWholeSound(*tune));
+    EXPECT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::PlaysAStream(); }, 10000));
+    form->Action("FileStop")->trigger();
+    EXPECT_FALSE(form->Action("FilePlay")->isChecked());
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages[0].text;
+  }
+};
+
+TEST_P(ServerBackTest, RecordAndPlayWorkAgainOnceTheServerIsBackAndEachRefusalShowsOneBox) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "stops the audio server: test server only";
+  auto player = std::make_unique<WavePlayer>();
+  const WavePlayer& recorder = *player;
+  form->SetAudioPlayer(std::move(player));
+  TUnitWave first("", waveFileProps(1, 22050, 2));
+  Activate(first);
+  std::vector<RecordedMessage> expected;
+  if (GetParam().duringRecording) {
+    ASSERT_NO_FATAL_FAILURE(StartRecord());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recorder.Recording()->GetValues() > 0; }, 10000));
+    expected.push_back({playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning});
+  } else {
+    const SoundPtr blip = SineSound(1, 22050, 2, 440, 0.2);
+    ASSERT_TRUE(form->PlayWholeSound(*blip));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FilePlay")->isChecked(); }, 15000));
+  }
+
+  {
+    const ServerDisturbance away(ServerDisturbance::kAwayAWhile);
+    ASSERT_TRUE(away.Started() && away.Away());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FileRecord")->isChecked(); }, 10000));
+    // Record and Play while no server answers: one box each, and nothing left running.
+    TUnitWave meanwhile("", waveFileProps(1, 22050, 2));
+    Activate(meanwhile);
+    form->Action("FileRecord")->trigger();
+    EXPECT_FALSE(form->Action("FileRecord")->isChecked());
+    const SoundPtr tune = SineSound(1, 22050, 2, 440, 1.0);
+    EXPECT_FALSE(form->PlayWholeSound(*tune));
+    EXPECT_FALSE(form->Action("FilePlay")->isChecked());
+    for (int i = 0; i < 2; ++i)
+      expected.push_back({playertext::kNoDevice, msgtext::kError, kMbOk | kMbIconWarning});
+    EXPECT_EQ(sink.messages, expected);
+    ASSERT_TRUE(away.Back());
+  }
+  RecordsAndPlaysAgain();
+}
+
+INSTANTIATE_TEST_SUITE_P(Outages, ServerBackTest,
+                         testing::Values(Outage{"DuringARecording", true},
+                                         Outage{"AfterAPlay", false}),
+                         [](const testing::TestParamInfo<Outage>& info) { return info.param.name; });

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QMediaDevices>
 #include <QTest>
 
 #include "audio/audio_support.h"
@@ -46,4 +45,25 @@ TEST(WavePlayerAudio, PlayWithWaitReturnsOnlyAtTheEnd) {
   // The setting served that play only.
   ASSERT_TRUE(player.Play());
   EXPECT_EQ(player.Mode(), mpPlaying);
+}
+
+TEST(WavePlayerAudio, APlayPausedLongerThanTheStallWatchWaitsGoesOnToItsEnd) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  ScratchFile file("paused.wav");
+  ASSERT_TRUE(WriteSine(file.name, 2, 22050, 2, 440, 1.0));
+  WavePlayer player;
+  NoticeLog log(player);
+  player.SetFileName(file.name);
+  ASSERT_TRUE(player.Open()) << player.Error();
+  player.SetNotify(true);
+  ASSERT_TRUE(player.Play()) << player.Error();
+  player.Pause();
+  // Nothing may end it while it waits: a play that takes no sound for 3 s otherwise ends.
+  EXPECT_FALSE(log.WaitForCount(2, 4500));
+  EXPECT_EQ(player.Mode(), mpPaused);
+  player.SetNotify(true);
+  ASSERT_TRUE(player.Resume()) << player.Error();
+  // The one notice of the play interrupted by Pause, then the resumed play's own at its end.
+  ASSERT_TRUE(log.WaitForCount(2)) << "the resumed play never ended";
+  EXPECT_EQ(log.notices, (std::vector<TMPNotifyValues>{nvAborted, nvSuccessful}));
 }

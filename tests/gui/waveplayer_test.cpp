@@ -13,12 +13,8 @@
 
 namespace {
 
-QAudioFormat Format(int rate, int channels, QAudioFormat::SampleFormat sampleFormat) {
-  QAudioFormat format;
-  format.setSampleRate(rate);
-  format.setChannelCount(channels);
-  format.setSampleFormat(sampleFormat);
-  return format;
+DeviceFormat Format(int rate, int channels, DeviceFormat::SampleFormat sampleFormat) {
+  return DeviceFormat(rate, channels, sampleFormat);
 }
 
 template <class T>
@@ -41,18 +37,18 @@ TEST(WavePlayerConversion, SoundsReachTheDeviceInItsChannelsAndSampleFormat) {
   const MonoSound mono(MakeWave({1000, -2000, 32767}), 8000, 1);
   const StereoSound stereo(MakeWave({1000, -32768}), MakeWave({3000, 32767}), 8000, 2);
 
-  EXPECT_EQ(Values<int16_t>(SoundToDevice(abort, mono, Format(8000, 2, QAudioFormat::Int16))),
+  EXPECT_EQ(Values<int16_t>(SoundToDevice(abort, mono, Format(8000, 2, DeviceFormat::Int16))),
             (std::vector<int16_t>{1000, 1000, -2000, -2000, 32767, 32767}));
-  EXPECT_EQ(Values<int16_t>(SoundToDevice(abort, stereo, Format(8000, 1, QAudioFormat::Int16))),
+  EXPECT_EQ(Values<int16_t>(SoundToDevice(abort, stereo, Format(8000, 1, DeviceFormat::Int16))),
             (std::vector<int16_t>{2000, 0}));
   // Channels the sound lacks stay silent; silence of unsigned bytes is 128.
-  EXPECT_EQ(Values<uint8_t>(SoundToDevice(abort, stereo, Format(8000, 3, QAudioFormat::UInt8))),
+  EXPECT_EQ(Values<uint8_t>(SoundToDevice(abort, stereo, Format(8000, 3, DeviceFormat::UInt8))),
             (std::vector<uint8_t>{131, 139, 128, 0, 255, 128}));
-  EXPECT_EQ(SoundToDevice(abort, mono, Format(8000, 8, QAudioFormat::Int16)).size(), 3 * 8 * 2);  // the most
-  EXPECT_EQ(Values<int32_t>(SoundToDevice(abort, mono, Format(8000, 1, QAudioFormat::Int32))),
+  EXPECT_EQ(SoundToDevice(abort, mono, Format(8000, 8, DeviceFormat::Int16)).size(), 3 * 8 * 2);  // the most
+  EXPECT_EQ(Values<int32_t>(SoundToDevice(abort, mono, Format(8000, 1, DeviceFormat::Int32))),
             (std::vector<int32_t>{1000 * 65536, -2000 * 65536, 32767 * 65536}));
   const std::vector<float> floats =
-      Values<float>(SoundToDevice(abort, stereo, Format(8000, 2, QAudioFormat::Float)));
+      Values<float>(SoundToDevice(abort, stereo, Format(8000, 2, DeviceFormat::Float)));
   ASSERT_EQ(floats.size(), 4u);
   EXPECT_FLOAT_EQ(floats[2], -1.0f);
   EXPECT_NEAR(floats[3], 1.0f, 1e-4);
@@ -64,11 +60,11 @@ TEST(WavePlayerConversion, ARateTheDeviceLacksIsResampledKeepingTheDuration) {
   const Samples16 ramp = Ramp(1000, 0, 20);
   const MonoSound sound(MakeWave(ramp), 11025, 1);
   const std::vector<int16_t> device =
-      Values<int16_t>(SoundToDevice(abort, sound, Format(44100, 1, QAudioFormat::Int16)));
+      Values<int16_t>(SoundToDevice(abort, sound, Format(44100, 1, DeviceFormat::Int16)));
   EXPECT_NEAR(static_cast<double>(device.size()), 4000.0, 4.0);
   EXPECT_NEAR(device[2000], ramp[500], 40);
   EXPECT_TRUE(SoundToDevice(abort, MonoSound(MakeWave({}), 11025, 1),
-                            Format(44100, 1, QAudioFormat::Int16))
+                            Format(44100, 1, DeviceFormat::Int16))
                   .isEmpty());
 }
 
@@ -76,7 +72,7 @@ TEST(WavePlayerConversion, CapturedBytesBecomeASoundOfTheFileFormat) {
   bool abort = false;
   // Stereo float into a mono 8-bit file: averaged, clipped at full scale, NaN silent.
   const QByteArray floats = Bytes<float>({0.5f, 0.0f, 4.0f, 4.0f, NAN, NAN, -1.0f, -1.0f});
-  SoundPtr mono = DeviceToSound(abort, floats, Format(8000, 2, QAudioFormat::Float),
+  SoundPtr mono = DeviceToSound(abort, floats, Format(8000, 2, DeviceFormat::Float),
                                 waveFileProps(1, 8000, 1));
   ASSERT_NE(mono, nullptr);
   EXPECT_EQ(std::pair(FormatOf(*mono), Channels(*mono)),
@@ -84,13 +80,13 @@ TEST(WavePlayerConversion, CapturedBytesBecomeASoundOfTheFileFormat) {
 
   // Mono bytes into a stereo file fill both channels.
   SoundPtr stereo = DeviceToSound(abort, Bytes<int16_t>({5, -7}),
-                                  Format(8000, 1, QAudioFormat::Int16), waveFileProps(2, 8000, 2));
+                                  Format(8000, 1, DeviceFormat::Int16), waveFileProps(2, 8000, 2));
   ASSERT_NE(stereo, nullptr);
   EXPECT_EQ(Channels(*stereo), (std::vector<Samples16>{{5, -7}, {5, -7}}));
 
   // Another capture rate is brought to the file's.
   SoundPtr resampled = DeviceToSound(abort, Bytes(std::vector<int16_t>(4410, 100)),
-                                     Format(44100, 1, QAudioFormat::Int16),
+                                     Format(44100, 1, DeviceFormat::Int16),
                                      waveFileProps(1, 22050, 2));
   ASSERT_NE(resampled, nullptr);
   EXPECT_NEAR(resampled->GetValues() + resampled->Freq, 2205 + 22050, 2);
@@ -100,15 +96,15 @@ TEST(WavePlayerConversion, CapturedBytesBecomeASoundOfTheFileFormat) {
 TEST(WavePlayerConversion, NothingCapturedOrAnUnusableFormatGivesAnEmptySound) {
   bool abort = false;
   // A trailing partial frame is dropped; an invalid format reads as nothing at all.
-  for (const QAudioFormat& format : {QAudioFormat(), Format(8000, 0, QAudioFormat::Int16),
-                                     Format(8000, 2, QAudioFormat::Unknown)}) {
+  for (const DeviceFormat& format : {DeviceFormat(), Format(8000, 0, DeviceFormat::Int16),
+                                     Format(8000, 2, DeviceFormat::Unknown)}) {
     SoundPtr sound = DeviceToSound(abort, Bytes<int16_t>({1, 2, 3}), format,
                                    waveFileProps(2, 11025, 1));
     ASSERT_NE(sound, nullptr);
     EXPECT_EQ(std::pair(sound->GetValues(), sound->Freq), std::pair(0, 11025));
   }
   SoundPtr partial = DeviceToSound(abort, Bytes<int16_t>({1, 2, 3}),
-                                   Format(8000, 2, QAudioFormat::Int16), waveFileProps(2, 8000, 2));
+                                   Format(8000, 2, DeviceFormat::Int16), waveFileProps(2, 8000, 2));
   EXPECT_EQ(partial->GetValues(), 1);
 }
 
