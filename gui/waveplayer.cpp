@@ -579,9 +579,7 @@ bool WavePlayer::Play() {
         Qt::QueuedConnection);
   } else {
     if (!OpenStream(false, playFormat_)) {
-      const std::string why = error_;
-      StopDevices();
-      error_ = why;
+      StopDevices();  // Error keeps why
       return EndCommand(flags, false);
     }
     activity_ = Activity::kPlaying;
@@ -704,9 +702,7 @@ bool WavePlayer::StartRecording() {
   recordDelivered_ = false;
   recordClock_.start();
   if (!OpenStream(true, recordFormat_)) {
-    const std::string why = error_;
-    StopDevices();
-    error_ = why;
+    StopDevices();  // Error keeps why
     return EndCommand(flags, false);
   }
   activity_ = Activity::kRecording;
