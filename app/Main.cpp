@@ -187,6 +187,7 @@ bool TMainForm::AppMessage(QObject* target, QEvent* msg) {
 bool TMainForm::EnsureTempDir() {
   if (MakePrivateDir(TempDir, getuid())) tempFolder_ = CopyTempFolder::Make(TempDir);
   if (tempFolder_) {
+    SetRunningCopyTempFolder(tempFolder_.get());
     SetTempFilesFolder(tempFolder_->Path());
     return true;
   }

@@ -9,6 +9,7 @@
 
 #include "app/HourGlass.h"
 #include "app/Main.h"
+#include "app/TempFolder.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/messages.h"
@@ -63,10 +64,13 @@ bool BeingDrawnIn(const TUnitWave& unitWave) {
   return view != nullptr && view->UserDrawing();
 }
 
-// Someone may have removed the user's folder, or this copy's in it, meanwhile: both are made again.
+// Someone may have removed the user's folder, or this copy's in it, meanwhile: both are made again,
+// this copy's locked as at the start.
 bool TempDirReady() {
+  if (!TempDirOk) return false;
+  if (CopyTempFolder* own = RunningCopyTempFolder()) return own->Ensure();
   const std::string filesFolder = std::filesystem::path(TempRecFile).parent_path().string();
-  return TempDirOk && MakePrivateDir(TempDir, getuid()) && MakePrivateDir(filesFolder, getuid());
+  return MakePrivateDir(TempDir, getuid()) && MakePrivateDir(filesFolder, getuid());
 }
 
 // The recording as the player saved it to its file, read back; null when that cannot be done.

@@ -35,6 +35,20 @@ bool IsRealFolder(const std::string& path) {
   return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// A fresh lock file in `folder`, locked; -1 when a remover took the folder away meanwhile. Only a
+// remover can hold a file this new, and only for as long as it takes to remove it.
+int LockFolder(const std::string& folder) {
+  const std::string lockPath = LockPath(folder);
+  const int lock =
+      open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (lock < 0) return -1;
+  if (flock(lock, LOCK_EX) == 0 && StillNamed(lock, lockPath)) return lock;
+  close(lock);
+  return -1;
+}
+
+CopyTempFolder* runningCopyFolder = nullptr;
+
 void RemoveAbandoned(const std::string& folder) {
   const std::string lockPath = LockPath(folder);
   const int lock = open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
@@ -77,14 +91,9 @@ std::unique_ptr<CopyTempFolder> CopyTempFolder::Make(const std::string& userFold
       return nullptr;
     }
     const std::string path = name.data();
-    const std::string lockPath = LockPath(path);
-    const int lock =
-        open(lockPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int lock = LockFolder(path);
     if (lock >= 0) {
-      if (flock(lock, LOCK_EX) == 0 && StillNamed(lock, lockPath)) {
-        return std::unique_ptr<CopyTempFolder>(new CopyTempFolder(userFolder, path, lock));
-      }
-      close(lock);
+      return std::unique_ptr<CopyTempFolder>(new CopyTempFolder(userFolder, path, lock));
     }
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
@@ -95,7 +104,29 @@ std::unique_ptr<CopyTempFolder> CopyTempFolder::Make(const std::string& userFold
 CopyTempFolder::CopyTempFolder(std::string userFolder, std::string path, int lock)
     : userFolder_(std::move(userFolder)), path_(std::move(path)), lock_(lock) {}
 
+bool CopyTempFolder::Ensure() {
+  const std::string lockPath = LockPath(path_);
+  for (int attempt = 0; attempt < kMakeAttempts; ++attempt) {
+    if (!MakePrivateDir(userFolder_, getuid())) return false;
+    // Another copy that ended may take the user's folder along in between; a link or someone
+    // else's folder in its place fails every time.
+    if (!MakePrivateDir(path_, getuid())) continue;
+    if (StillNamed(lock_, lockPath)) return true;
+    // Without a lock the next start would take the folder for one that is being made, and leave
+    // it there for good once this copy is gone. What lies under the lock's name now is not the
+    // file this copy holds, so no one holds it for this folder.
+    unlink(lockPath.c_str());
+    const int lock = LockFolder(path_);
+    if (lock < 0) continue;
+    close(lock_);
+    lock_ = lock;
+    return true;
+  }
+  return false;
+}
+
 CopyTempFolder::~CopyTempFolder() {
+  if (runningCopyFolder == this) runningCopyFolder = nullptr;
   std::error_code ignored;
   // The lock goes last: until then no other copy takes the folder for abandoned.
   std::filesystem::remove_all(path_, ignored);
@@ -103,3 +134,7 @@ CopyTempFolder::~CopyTempFolder() {
   // Only an empty folder goes: what else lies there is another copy's, or someone else's.
   std::filesystem::remove(userFolder_, ignored);
 }
+
+CopyTempFolder* RunningCopyTempFolder() { return runningCopyFolder; }
+
+void SetRunningCopyTempFolder(CopyTempFolder* folder) { runningCopyFolder = folder; }

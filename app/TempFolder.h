@@ -19,6 +19,11 @@ class CopyTempFolder {
   CopyTempFolder& operator=(const CopyTempFolder&) = delete;
 
   const std::string& Path() const { return path_; }
+  // Makes the folder (and the user's) again when someone removed it while the copy runs, and locks
+  // it afresh whenever its lock file is not the one held, so the next start still knows it for a
+  // running copy's, and clears it once the copy is gone. False when it cannot be made: the user's
+  // folder or this one is a link, or someone else's.
+  bool Ensure();
 
  private:
   CopyTempFolder(std::string userFolder, std::string path, int lock);
@@ -31,3 +36,8 @@ class CopyTempFolder {
 // Removes the folders in `userFolder` that no running copy holds; files and links there are no
 // copy's, and stay.
 void RemoveAbandonedTempFolders(const std::string& userFolder);
+
+// The folder of the running copy that Play and Record write into: its main window's, set while
+// that window lives; null otherwise, and the files then lie in the user's folder itself.
+CopyTempFolder* RunningCopyTempFolder();
+void SetRunningCopyTempFolder(CopyTempFolder* folder);

@@ -1,15 +1,27 @@
 // Each copy's temporary folder: its own, kept from the others by its lock, and the leftovers of a
-// copy that no longer runs cleared by the next one.
+// copy that no longer runs cleared by the next one; made again, locked, when someone removed it;
+// and the main window's road to it: made at the start, made again by Record.
 #include "app/TempFolder.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/fakes/fake_player.h"
+#include "app/fakes/main_window.h"
+#include "support/recording_sink.h"
+#include "support/samples.h"
 
 namespace fs = std::filesystem;
 
@@ -21,7 +33,10 @@ class CopyTempFolderTest : public testing::Test {
     fs::remove_all(user_);
     fs::create_directories(user_);
   }
-  void TearDown() override { fs::remove_all(user_); }
+  void TearDown() override {
+    fs::remove_all(user_);
+    fs::remove_all(user_ + "-elsewhere");
+  }
   // A folder in the state a copy that crashed leaves: its lock file there, held by no one.
   std::string Abandoned(const std::string& name) {
     const std::string folder = user_ + "/" + name;
@@ -33,6 +48,21 @@ class CopyTempFolderTest : public testing::Test {
 
   const std::string user_ = testing::TempDir() + "korvalen-copies-" + std::to_string(getpid());
 };
+
+bool IsPrivateFolder(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0 && status.st_uid == getuid() &&
+         (status.st_mode & (S_IFMT | 0777)) == (S_IFDIR | 0700u);
+}
+
+// Whether a running copy holds the folder's lock, as the next start would find it.
+bool HeldByACopy(const std::string& folder) {
+  const int lock = open((folder + "/lock").c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (lock < 0) return false;
+  const bool held = flock(lock, LOCK_EX | LOCK_NB) != 0;
+  close(lock);
+  return held;
+}
 
 }  // namespace
 
@@ -79,4 +109,144 @@ TEST_F(CopyTempFolderTest, TheNextCopyClearsOnlyWhatNoRunningCopyHolds) {
   EXPECT_TRUE(fs::exists(running->Path() + "/lock"));
   EXPECT_TRUE(fs::exists(someoneElses + "/notes.txt"));
   EXPECT_TRUE(fs::exists(user_ + "/kvtempplaywave.wav"));
+}
+
+TEST_F(CopyTempFolderTest, AFolderMadeAgainIsPrivateAndLockedUntilItsCopyEnds) {
+  struct Way {
+    const char* name;
+    std::function<void(const std::string& own)> remove;
+  };
+  const Way ways[] = {
+      {"the user's folder", [this](const std::string&) { fs::remove_all(user_); }},
+      {"the copy's folder", [](const std::string& own) { fs::remove_all(own); }},
+      {"its lock file", [](const std::string& own) { fs::remove(own + "/lock"); }},
+      {"its lock file for another",
+       [](const std::string& own) { fs::remove(own + "/lock"), std::ofstream(own + "/lock"); }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    const std::unique_ptr<CopyTempFolder> copy = CopyTempFolder::Make(user_);
+    ASSERT_TRUE(copy);
+    way.remove(copy->Path());
+    ASSERT_TRUE(copy->Ensure());
+    std::ofstream(copy->Path() + "/kvtemprecwave.wav") << "recorded";
+    EXPECT_TRUE(IsPrivateFolder(user_) && IsPrivateFolder(copy->Path()));
+    EXPECT_TRUE(HeldByACopy(copy->Path()));
+    RemoveAbandonedTempFolders(user_);
+    EXPECT_TRUE(fs::exists(copy->Path() + "/kvtemprecwave.wav"));
+  }
+
+  // A copy that makes its folder again for a recording, then crashes.
+  fs::remove_all(user_);
+  const pid_t crashing = fork();
+  ASSERT_NE(crashing, -1);
+  if (crashing == 0) {
+    const std::unique_ptr<CopyTempFolder> copy = CopyTempFolder::Make(user_);
+    if (!copy) _exit(1);
+    fs::remove_all(copy->Path());
+    const bool made = copy->Ensure();
+    std::ofstream(copy->Path() + "/kvtemprecwave.wav") << "recorded";
+    _exit(made ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(crashing, &status, 0), crashing);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const std::vector<fs::path> left(fs::directory_iterator(user_), fs::directory_iterator{});
+  ASSERT_EQ(left.size(), 1u);
+  const fs::path crashed = left[0];
+  ASSERT_TRUE(fs::exists(crashed / "kvtemprecwave.wav"));
+  EXPECT_TRUE(CopyTempFolder::Make(user_));
+  EXPECT_FALSE(fs::exists(crashed));
+}
+
+TEST_F(CopyTempFolderTest, AFolderIsNotMadeAgainThroughALink) {
+  const std::unique_ptr<CopyTempFolder> copy = CopyTempFolder::Make(user_);
+  ASSERT_TRUE(copy);
+  const std::string elsewhere = user_ + "-elsewhere";
+  for (const std::string& link : {copy->Path(), user_}) {
+    SCOPED_TRACE(link);
+    fs::remove_all(user_);
+    fs::create_directories(elsewhere);
+    fs::create_directories(fs::path(link).parent_path());
+    fs::create_directory_symlink(elsewhere, link);
+    EXPECT_FALSE(copy->Ensure());
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+  }
+}
+
+namespace {
+
+class TempFolderRoadTest : public MainWindowTest {
+ protected:
+  TempFolderRoadTest() : MainWindowTest("tempfolder") {}
+  void SetUp() override {
+    MainWindowTest::SetUp();
+    form->SetAudioPlayer(std::make_unique<FakePlayer>());
+  }
+  void TearDown() override {
+    MainWindowTest::TearDown();
+    SetTempDir(savedDir_);
+    TempPlayFile = savedPlayFile_;
+    TempRecFile = savedRecFile_;
+    TempDirOk = savedOk_;
+  }
+  void StartWith(const std::string& userFolder) {
+    form.reset();
+    sink.messages.clear();
+    SetTempDir(userFolder);
+    form = StartUp();
+    form->SetAudioPlayer(std::make_unique<FakePlayer>());
+  }
+  // Play and Record are not offered, and write nothing when a key comes before the update.
+  void ExpectNoPlayOrRecordThrough(const std::string& untouched) {
+    EXPECT_FALSE(TempDirOk);
+    EXPECT_EQ(sink.messages.size(), 1u);
+    OpenNamed("sound", MonoOf(Ramp(30)));
+    EXPECT_FALSE(Command("FilePlay"));
+    OpenNamed("empty", MonoOf({}));
+    EXPECT_FALSE(Command("FileRecord"));
+    for (const char* action : {"FilePlay", "FileRecord"}) {
+      form->Action(action)->setEnabled(true);
+      form->Action(action)->trigger();
+    }
+    EXPECT_TRUE(fs::is_empty(untouched));
+    EXPECT_EQ(RecordUnitWave, nullptr);
+  }
+
+  RecordingSink sink;
+  const std::string savedDir_ = TempDir;
+  const std::string savedPlayFile_ = TempPlayFile;
+  const std::string savedRecFile_ = TempRecFile;
+  const bool savedOk_ = TempDirOk;
+};
+
+}  // namespace
+
+TEST_F(TempFolderRoadTest, RecordMakesRemovedFoldersAgainPrivateAndLockedByThisCopy) {
+  TUnitWave* target = OpenNamed("target", MonoOf({}));
+  const std::string own = fs::path(TempRecFile).parent_path().string();
+  fs::remove_all(TempDir);
+  ASSERT_TRUE(Command("FileRecord"));
+  ASSERT_EQ(RecordUnitWave, target);
+  EXPECT_TRUE(fs::exists(TempRecFile));
+  EXPECT_TRUE(IsPrivateFolder(TempDir) && IsPrivateFolder(own));
+  EXPECT_TRUE(HeldByACopy(own));
+  ASSERT_TRUE(Command("FileStop"));
+}
+
+TEST_F(TempFolderRoadTest, AUserFolderThatIsALinkIsRefusedAtTheStart) {
+  const std::string elsewhere = scratch + "/elsewhere";
+  fs::create_directory(elsewhere);
+  fs::create_directory_symlink(elsewhere, scratch + "/link");
+  StartWith(scratch + "/link");
+  ExpectNoPlayOrRecordThrough(elsewhere);
+}
+
+TEST_F(TempFolderRoadTest, AnotherUsersFolderIsRefusedAtTheStart) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+  const std::string others = scratch + "/others";
+  fs::create_directory(others);
+  ASSERT_EQ(chown(others.c_str(), getuid() + 1, getgid()), 0);
+  StartWith(others);
+  ExpectNoPlayOrRecordThrough(others);
 }
