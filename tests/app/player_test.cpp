@@ -640,3 +640,18 @@ TEST_F(MainPlaybackTest, RecordIsRefusedForAWaveBeingDrawnIn) {
   EXPECT_EQ(std::tuple(RecordUnitWave, record->isChecked(), record->isEnabled(), player->Mode()),
             std::tuple(kNoWave, false, false, mpNotReady));
 }
+
+TEST_F(MainPlaybackTest, ADeviceFailureWhenNothingHoldsTheRecordingShowsOnlyThatItWasLost) {
+  TUnitWave* target = OpenNamed("target", Tens(0));
+  ASSERT_TRUE(Command("FileRecord"));
+  player->recording = nullptr;
+  std::filesystem::remove_all(TempDir), std::ofstream(TempDir) << "in the way";
+  player->FailDevice();
+  player->Deliver();
+  const RecordedMessage lost{playertext::kRecordingLost, msgtext::kError, kMbOk | kMbIconWarning};
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{lost});
+  EXPECT_EQ(std::tuple(target->GetValues(), form->Action("FileRecord")->isChecked(),
+                       RecordUnitWave),
+            std::tuple(0, false, kNoWave));
+  std::filesystem::remove(TempDir);
+}
