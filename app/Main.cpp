@@ -149,6 +149,9 @@ TMainForm::TMainForm(QWidget* owner) : QMainWindow(owner) {
 }
 
 TMainForm::~TMainForm() {
+  // The name box loses its focus only once its event filter is gone, so a name edit still
+  // running ends here, or its I-beam would stay on the screen after the window.
+  EndEditName();
   // Windows that go with the form must not arm an update of a form that is half gone.
   actionUpdateTrigger_.reset();
   tempFolder_.reset();  // this copy's temporary files go, and no other copy's

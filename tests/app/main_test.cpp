@@ -294,11 +294,29 @@ TEST_F(MainFormTest, TypingInTheNameBoxKeepsKeysFromTheShortcuts) {
   QTest::keyClick(box, Qt::Key_B, Qt::AltModifier);
   EXPECT_EQ(fired(), (std::vector<size_t>{0, 0, 1, 0, 0}));
 
-  // Once typing has ended the same keys reach their commands again.
-  form->EditNameActive = false;
+  // Once Escape has ended the typing the same keys reach their commands again.
+  QTest::keyClick(box, Qt::Key_Escape);
+  EXPECT_EQ(std::pair(form->EditNameActive, ScreenCursor()), std::pair(false, crDefault));
   QTest::keyClick(box, Qt::Key_R, Qt::ControlModifier);
   QTest::keyClick(box, Qt::Key_F1);
   EXPECT_EQ(fired(), (std::vector<size_t>{0, 1, 1, 0, 1}));
+}
+
+TEST_F(MainFormTest, ANameEditGivesTheCursorBackAlsoWhenTheWindowGoesDuringIt) {
+  form->EditName()->setEnabled(true);  // as a document would make it
+  const auto startEdit = [this] {
+    QTest::mouseClick(form->EditName(), Qt::LeftButton);
+    return ScreenCursor() == crIBeam;
+  };
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Tab}) {
+    ASSERT_TRUE(startEdit());
+    QTest::keyClick(form->EditName(), key);
+    EXPECT_EQ(std::pair(form->EditNameActive, ScreenCursor()), std::pair(false, crDefault)) << key;
+  }
+  ASSERT_TRUE(startEdit());
+  form.reset();
+  EXPECT_EQ(std::pair(ScreenCursor(), QGuiApplication::overrideCursor()),
+            std::pair(crDefault, static_cast<QCursor*>(nullptr)));
 }
 
 TEST_F(MainFormTest, ShortcutsRestWhileAModelessDialogTakesTypingOrAModalBoxIsOpen) {
