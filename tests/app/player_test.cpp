@@ -57,6 +57,13 @@ Samples16 FileSamples(const std::string& name) {
   return ReadWaveFile(name, sound, status) ? Samples(sound->GetLeftWave()) : Samples16{};
 }
 
+// The player's state lives in globals: each test starts from none and leaves none behind, so a
+// play left pending cannot reach the tests after it.
+void ClearPlayerFlags() {
+  PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
+  RecordUnitWave = nullptr;
+}
+
 // Play checked, Stop enabled, Pause checked, Record checked, and the player's mode.
 using Shown = std::tuple<bool, bool, bool, bool, TMPModes>;
 // A play waiting for Pause, Pause pressed, a recording waiting for Pause, a notice to swallow.
@@ -68,8 +75,7 @@ class PlaybackTest : public testing::Test {
     SetTempDir(dir_);
     std::filesystem::create_directories(dir_);
     TempDirOk = true;
-    PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
-    RecordUnitWave = nullptr;
+    ClearPlayerFlags();
     for (QAction* action : {&play, &pause, &record}) action->setCheckable(true);
     stop.setEnabled(false);
     control = std::make_unique<PlaybackControl>(player, PlayerActions{&play, &stop, &pause, &record},
@@ -77,7 +83,7 @@ class PlaybackTest : public testing::Test {
   }
   void TearDown() override {
     control.reset();
-    RecordUnitWave = nullptr;
+    ClearPlayerFlags();
     std::filesystem::remove_all(dir_);
   }
 
@@ -343,11 +349,15 @@ class MainPlaybackTest : public MainWindowTest {
  protected:
   MainPlaybackTest() : MainWindowTest("mainplay") {}
   void SetUp() override {
-    PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
+    ClearPlayerFlags();
     MainWindowTest::SetUp();
     auto fake = std::make_unique<CursorAtOpen>();
     player = fake.get();
     form->SetAudioPlayer(std::move(fake));
+  }
+  void TearDown() override {
+    MainWindowTest::TearDown();
+    ClearPlayerFlags();
   }
 
   RecordingSink sink;
