@@ -24,6 +24,17 @@ class UnitWaveOpsBoth : public testing::TestWithParam<bool> {
 };
 INSTANTIATE_TEST_SUITE_P(MonoAndStereo, UnitWaveOpsBoth, testing::Bool(), ChannelName);
 
+// The sine table belongs to the process: a test that makes it takes it away again however it ends.
+struct SinusTableInUse {
+  SinusTableInUse() {
+    bool abort = false;
+    CreateSinusTable(abort);
+  }
+  ~SinusTableInUse() { DeleteSinusTable(); }
+  SinusTableInUse(const SinusTableInUse&) = delete;
+  SinusTableInUse& operator=(const SinusTableInUse&) = delete;
+};
+
 }  // namespace
 
 TEST_P(UnitWaveOpsBoth, GeneratorsInsertAtTheCursorOrReplaceTheSelectionAndSelectTheNewSamples) {
@@ -201,8 +212,7 @@ TEST_P(UnitWaveOpsBoth, FilterLowSmoothsOnlyTheStretchMoreWithMorePasses) {
 
 TEST(UnitWaveOps, SineGeneratorsRunTheRecordsOscillators) {
   FakeMainWindow main;
-  bool abort = false;
-  CreateSinusTable(abort);
+  const SinusTableInUse table;
   Doc doc(MonoOf({}, 44100));
   ASSERT_TRUE(doc.unitWave.MakeSinus(TSinusProps{}));  // 500 periods of 1 ms at half scale
   const Samples16 tone = doc.Left();
