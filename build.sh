@@ -38,6 +38,23 @@ run_tests() {  # folder
   (cd "$1" && ctest --output-on-failure -j "$JOBS" --timeout 300)
 }
 
+# ctest gives every test a process of its own; each suite's program also runs once as one process,
+# in its own order and from ctest's folder, so a test that leaves state behind fails the tests
+# after it.
+run_programs() {  # folder
+  local program name
+  for program in "$1"/tests/*_tests; do
+    name=$(basename "$program")
+    echo "Running $name as one process"
+    if ! (cd "$1/tests" && QT_QPA_PLATFORM=offscreen timeout 900 "./$name") \
+        > "$program.log" 2>&1; then
+      grep -E '^\[  FAILED  \]' "$program.log" >&2 || tail -n 40 "$program.log" >&2
+      echo "$name failed as one process; its whole log is $program.log" >&2
+      return 1
+    fi
+  done
+}
+
 FUZZ_SECONDS=30
 # Each fuzz target runs for FUZZ_SECONDS on its seed corpus in fuzz/corpus/<target>/. What it
 # finds goes to a scratch corpus in the build folder, so the checked-in seeds stay as they are; a
@@ -74,6 +91,7 @@ case "${1:-}" in
     start_audio_server
     configure_and_build build
     run_tests build
+    run_programs build
     # Sanitizer reports halt the program, so any report fails its test.
     export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
