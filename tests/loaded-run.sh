@@ -8,11 +8,11 @@
 #       leaving out the audio suite (tests/audio); the music window's suite runs against a private
 #       audio server the script starts, as build.sh does
 #   tests/loaded-run.sh BUILD one TEST [RUNS] [COPIES]
-#       the one test TEST (Suite.Name, as ctest and gtest name it) in COPIES copies side by side
-#       (16 by default), in rounds until RUNS runs are done (240 by default)
+#       the one test TEST (Suite.Name, as ctest and gtest name it) RUNS times (240 by default), in
+#       rounds of COPIES copies side by side (16 by default); the last round runs only those left
 #
 # Logs of each run go to BUILD/loaded-run/; those of a failing run are kept and named at the end.
-# The exit status is 0 only when every run passed.
+# The exit status is 0 only when every run passed; a folder that holds no tests fails at once.
 set -uo pipefail
 
 usage() {
@@ -23,6 +23,12 @@ usage() {
 BUILD=$(cd "$1" && pwd) || usage
 MODE=$2
 shift 2
+# ctest finds no tests in a folder that is no build, and still exits 0.
+if [ ! -f "$BUILD/CTestTestfile.cmake" ] ||
+    ! ctest --test-dir "$BUILD" -N 2> /dev/null | grep -qE '^Total Tests: [1-9]'; then
+  echo "$BUILD holds no tests: give the folder the tests were built in" >&2
+  exit 2
+fi
 CORES=$(nproc)
 LOGS="$BUILD/loaded-run"
 rm -rf "$LOGS"
@@ -61,7 +67,7 @@ case "$MODE" in
     for run in $(seq "$RUNS"); do
       log="$LOGS/suite-$run.log"
       if ctest --test-dir "$BUILD" -j $((2 * CORES)) -LE "$exclude" --timeout 300 \
-          --output-on-failure > "$log" 2>&1; then
+          --output-on-failure > "$log" 2>&1 && ! grep -q 'No tests were found' "$log"; then
         passed=$((passed + 1))
         echo "run $run: passed: $(grep -E 'tests passed, ' "$log" | tail -1)"
         rm -f "$log"
@@ -78,6 +84,7 @@ case "$MODE" in
     TEST=$1
     RUNS=${2:-240}
     COPIES=${3:-16}
+    [[ $RUNS =~ ^[1-9][0-9]*$ && $COPIES =~ ^[1-9][0-9]*$ ]] || usage
     binary=""
     for candidate in "$BUILD"/tests/*_tests; do
       if "$candidate" --gtest_filter="$TEST" --gtest_list_tests 2> /dev/null | grep -q '^  '; then
@@ -90,16 +97,18 @@ case "$MODE" in
       exit 2
     fi
     rounds=$(((RUNS + COPIES - 1) / COPIES))
-    echo "$TEST of $(basename "$binary"): $rounds rounds of $COPIES copies side by side"
+    echo "$TEST of $(basename "$binary"): $RUNS runs, up to $COPIES copies side by side"
     cd "$BUILD/tests" || exit 2
     for round in $(seq "$rounds"); do
+      copies=$((RUNS - (round - 1) * COPIES))
+      [ "$copies" -le "$COPIES" ] || copies=$COPIES
       pids=()
-      for copy in $(seq "$COPIES"); do
+      for copy in $(seq "$copies"); do
         QT_QPA_PLATFORM=offscreen timeout 300 "$binary" --gtest_filter="$TEST" \
           > "$LOGS/one-$round-$copy.log" 2>&1 &
         pids+=($!)
       done
-      for copy in $(seq "$COPIES"); do
+      for copy in $(seq "$copies"); do
         log="$LOGS/one-$round-$copy.log"
         if wait "${pids[$((copy - 1))]}"; then
           passed=$((passed + 1))
