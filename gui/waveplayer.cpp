@@ -311,9 +311,10 @@ struct WavePlayer::StreamLink {
   QObject* context;
   uint64_t generation;
   bool running = false;  // connected; written and read with the lock held
-  // One message at a time asks for more sound, or for taking what arrived.
-  std::atomic<bool> feedAsked{false};
-  std::atomic<bool> takeAsked{false};
+  // Asks for more sound (a play), or for taking what arrived (a recording): one message at a
+  // time, the work clears the flag.
+  void (WavePlayer::*onRequest)(uint64_t) = nullptr;
+  std::atomic<bool> asked{false};
 
   void Post(void (WavePlayer::*work)(uint64_t)) const {
     QMetaObject::invokeMethod(
@@ -408,23 +409,13 @@ bool WavePlayer::OpenStream(bool record, const DeviceFormat& format) {
     return false;
   }
   link_->running = true;
-  if (record) {
-    pa_stream_set_read_callback(
-        stream_,
-        [](pa_stream*, size_t, void* data) {
-          auto* link = static_cast<StreamLink*>(data);
-          if (!link->takeAsked.exchange(true)) link->Post(&WavePlayer::TakeRecordedOf);
-        },
-        link_.get());
-  } else {
-    pa_stream_set_write_callback(
-        stream_,
-        [](pa_stream*, size_t, void* data) {
-          auto* link = static_cast<StreamLink*>(data);
-          if (!link->feedAsked.exchange(true)) link->Post(&WavePlayer::Feed);
-        },
-        link_.get());
-  }
+  link_->onRequest = record ? &WavePlayer::TakeRecordedOf : &WavePlayer::Feed;
+  const pa_stream_request_cb_t request = [](pa_stream*, size_t, void* data) {
+    auto* link = static_cast<StreamLink*>(data);
+    if (!link->asked.exchange(true)) link->Post(link->onRequest);
+  };
+  (record ? pa_stream_set_read_callback : pa_stream_set_write_callback)(stream_, request,
+                                                                        link_.get());
   return true;
 }
 
@@ -469,7 +460,7 @@ void WavePlayer::StreamFailed(uint64_t generation) {
 void WavePlayer::Feed(uint64_t generation) {
   if (generation != generation_ || stream_ == nullptr || !playSource_) return;
   // Cleared before asking how much fits, so a request that comes meanwhile asks again.
-  link_->feedAsked = false;
+  link_->asked = false;
   const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
   const AudioServer::Lock lock(AudioServer::Instance());
   if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
@@ -721,7 +712,7 @@ void WavePlayer::TakeRecordedOf(uint64_t generation) {
 
 void WavePlayer::TakeRecorded() {
   if (stream_ == nullptr) return;
-  link_->takeAsked = false;
+  link_->asked = false;
   const int frameBytes = recordFormat_.bytesPerFrame();
   QByteArray arrived;
   {
