@@ -177,25 +177,34 @@ PlaybackControl::PlaybackControl(MediaPlayer& player, const PlayerActions& actio
 
 PlaybackControl::~PlaybackControl() { player_.SetOnNotify(nullptr); }
 
-bool PlaybackControl::ReportPlayerFailure() {
-  ShowMessageBox(player_.Error(), msgtext::kError, kMbOk | kMbIconWarning);
+bool PlaybackControl::ReportPlayerFailure(const std::string& why) {
+  ShowMessageBox(why, msgtext::kError, kMbOk | kMbIconWarning);
   return false;
 }
 
-void PlaybackControl::StartPlaying() {
+// A play or recording that cannot start leaves nothing pressed, and the player closed, before the
+// box shows: the notice of the failed command, which the box's own message loop may hand over,
+// then finds nothing to end.
+bool PlaybackControl::StartPlaying() {
   player_.SetNotify(true);
   player_.SetWait(false);
-  if (!player_.Play()) ReportPlayerFailure();
+  if (player_.Play()) return true;
+  const std::string why = player_.Error();
+  player_.Close();
+  PlayPending = false;
+  actions_.FilePlay->setChecked(false);
+  UpdateAvailability();
+  return ReportPlayerFailure(why);
 }
 
 bool PlaybackControl::StartRecording() {
   player_.SetNotify(true);
   player_.SetWait(false);
   if (player_.StartRecording()) return true;
-  ReportPlayerFailure();
+  const std::string why = player_.Error();
   player_.Close();
   DropRecording();
-  return false;
+  return ReportPlayerFailure(why);
 }
 
 bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
@@ -207,15 +216,17 @@ bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
   if (!sound.Save(abort, TempPlayFile, true, first, end)) return false;
   player_.SetFileName(TempPlayFile);
   if (!player_.Open()) {
+    const std::string why = player_.Error();
     actions_.FilePlay->setChecked(false);
     PlayPending = false;
     UpdateAvailability();
-    return ReportPlayerFailure();
+    return ReportPlayerFailure(why);
   }
   if (!PausePressed) {
-    StartPlaying();
     // The play being replaced still sends its notification.
-    if (actions_.FilePlay->isChecked()) IgnoreNextNotify = true;
+    const bool replacing = actions_.FilePlay->isChecked();
+    if (!StartPlaying()) return false;
+    if (replacing) IgnoreNextNotify = true;
   } else {
     PlayPending = true;
   }
@@ -275,8 +286,9 @@ void PlaybackControl::FileRecordExecute() {
   RecordUnitWave = unitWave;
   player_.SetFileName(TempRecFile);
   if (!player_.Open()) {
-    ReportPlayerFailure();
+    const std::string why = player_.Error();
     DropRecording();
+    ReportPlayerFailure(why);
     return;
   }
   if (!PausePressed) {
@@ -349,10 +361,10 @@ void PlaybackControl::EndRecordingInto(const TUnitWave* unitWave) {
 
 void PlaybackControl::FilePauseExecute() {
   if (PlayPending) {
-    StartPlaying();
     actions_.FilePause->setChecked(false);
     PausePressed = false;
     PlayPending = false;
+    StartPlaying();
   } else if (RecordPending) {
     actions_.FilePause->setChecked(false);
     PausePressed = false;
@@ -363,7 +375,7 @@ void PlaybackControl::FilePauseExecute() {
     if (actions_.FilePause->isChecked()) {
       player_.SetNotify(true);
       player_.SetWait(false);
-      if (!player_.Resume()) ReportPlayerFailure();
+      if (!player_.Resume()) ReportPlayerFailure(player_.Error());
     } else {
       player_.Pause();
       // The interrupted command still reports, and must not close the player.
@@ -384,6 +396,9 @@ void PlaybackControl::AudioPlayerNotify(TMPNotifyValues value) {
   }
   const TMPModes mode = player_.Mode();
   if (mode != mpStopped && mode != mpPlaying) return;
+  // What ended may have been paused: nothing stays pressed for it.
+  actions_.FilePause->setChecked(false);
+  PausePressed = false;
   if (RecordUnitWave != nullptr && !RecordPending) {
     // The device ended the recording by itself: keep what it took.
     if (FinishRecording() && value == nvFailure) {
@@ -394,7 +409,6 @@ void PlaybackControl::AudioPlayerNotify(TMPNotifyValues value) {
   player_.Close();
   actions_.FileStop->setEnabled(false);
   actions_.FilePlay->setChecked(false);
-  PausePressed = false;
   UpdateAvailability();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "wave/sound.h"
 
@@ -71,9 +72,9 @@ class PlaybackControl {
   bool FinishRecording();
   // Ends the recording state without touching the document.
   void DropRecording();
-  void StartPlaying();
+  bool StartPlaying();
   bool StartRecording();
-  bool ReportPlayerFailure();
+  bool ReportPlayerFailure(const std::string& why);
 
   MediaPlayer& player_;
   PlayerActions actions_;

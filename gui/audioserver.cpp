@@ -28,11 +28,16 @@ AudioServer::AudioServer() : loop_(pa_threaded_mainloop_new()) {
 }
 
 AudioServer::Lock::Lock(AudioServer& server) : server_(server) {
-  if (server_.loop_ != nullptr) pa_threaded_mainloop_lock(server_.loop_);
+  if (server_.loop_ == nullptr) return;
+  // The library's lock is recursive: a holder may lock again.
+  pa_threaded_mainloop_lock(server_.loop_);
+  if (server_.depth_++ == 0) server_.owner_ = std::this_thread::get_id();
 }
 
 AudioServer::Lock::~Lock() {
-  if (server_.loop_ != nullptr) pa_threaded_mainloop_unlock(server_.loop_);
+  if (server_.loop_ == nullptr) return;
+  if (--server_.depth_ == 0) server_.owner_ = std::thread::id{};
+  pa_threaded_mainloop_unlock(server_.loop_);
 }
 
 void AudioServer::Signal() { pa_threaded_mainloop_signal(loop_, 0); }
@@ -44,6 +49,10 @@ void AudioServer::Drop() {
   // Streams still open on it hold their own references, and fail by themselves.
   pa_context_unref(context_);
   context_ = nullptr;
+}
+
+void AudioServer::Abandon(pa_context* context) {
+  if (context != nullptr && context == context_) Drop();
 }
 
 pa_context* AudioServer::Connect() {
@@ -119,5 +128,6 @@ AudioServer::Defaults AudioServer::DefaultDevices() {
   // Its callback must not find the answer gone once this returns.
   if (!answered) pa_operation_cancel(asking);
   pa_operation_unref(asking);
+  if (!answered) Abandon(context);
   return answered ? answer.defaults : Defaults{};
 }

@@ -8,8 +8,10 @@
 // for the user interface over as queued messages.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 struct pa_context;
 struct pa_threaded_mainloop;
@@ -30,6 +32,8 @@ class AudioServer {
    private:
     AudioServer& server_;
   };
+  // Whether this thread holds the lock: for checks in debug builds.
+  bool HeldHere() const { return owner_.load() == std::this_thread::get_id(); }
 
   // A ready connection, made anew when the last one failed or ended; null when no server
   // answers in time. The lock must be held.
@@ -39,6 +43,10 @@ class AudioServer {
   bool Wait(const std::function<bool()>& done, int milliseconds);
   // Wakes a Wait; for the library's callbacks.
   void Signal();
+  // Gives up `context` when it is still the connection: its server took too long to answer, and
+  // whatever it still owes (a stream being made) must never come to life later. The streams on it
+  // fail. The lock must be held.
+  void Abandon(pa_context* context);
 
   struct Defaults {
     std::string output;
@@ -54,4 +62,8 @@ class AudioServer {
 
   pa_threaded_mainloop* loop_ = nullptr;
   pa_context* context_ = nullptr;
+  // The thread that holds the lock through Lock, and how often; the library's own thread, which
+  // runs callbacks with the lock held, is not counted.
+  std::atomic<std::thread::id> owner_{};
+  int depth_ = 0;
 };

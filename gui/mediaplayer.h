@@ -55,6 +55,7 @@ class MediaPlayer {
   // Why the last command failed.
   virtual std::string Error() const = 0;
   // Called on the user-interface thread, after the command that asked for it has completed,
-  // never from inside a command.
+  // never from inside a command. A paused play or recording that the device ends notifies
+  // nvFailure although no command asked: nothing else would tell that it is gone.
   virtual void SetOnNotify(std::function<void(TMPNotifyValues)> handler) = 0;
 };

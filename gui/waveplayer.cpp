@@ -13,10 +13,13 @@
 #include <limits>
 #include <vector>
 
+#include "foundation/assertion.h"
 #include "gui/audioserver.h"
 #include "wave/wavefile.h"
 
 namespace {
+
+constexpr const char* kAssertUnit = "waveplayer";
 
 // --- Samples in the device's encodings ------------------------------------------------------------
 
@@ -194,14 +197,41 @@ int DeviceFormat::bytesPerSample() const {
   }
 }
 
+namespace {
+
+// The samples are handed over in the machine's own order.
+pa_sample_spec SpecOf(const DeviceFormat& format) {
+  pa_sample_format_t sampleFormat = PA_SAMPLE_INVALID;
+  switch (format.sampleFormat()) {
+    case DeviceFormat::UInt8:
+      sampleFormat = PA_SAMPLE_U8;
+      break;
+    case DeviceFormat::Int16:
+      sampleFormat = PA_SAMPLE_S16NE;
+      break;
+    case DeviceFormat::Int32:
+      sampleFormat = PA_SAMPLE_S32NE;
+      break;
+    case DeviceFormat::Float:
+      sampleFormat = PA_SAMPLE_FLOAT32NE;
+      break;
+    default:
+      break;
+  }
+  return {sampleFormat, static_cast<uint32_t>(std::max(format.sampleRate(), 0)),
+          static_cast<uint8_t>(std::clamp(format.channelCount(), 0, 255))};
+}
+
+}  // namespace
+
 DeviceFormat ServerFormatFor(int32_t rate, int channels) {
   // The rate the server's own devices usually run at, so only one conversion happens.
   constexpr int kUsualRate = 48000;
   const int deviceChannels = channels == 2 ? 2 : 1;
-  pa_sample_spec spec{PA_SAMPLE_S16LE, static_cast<uint32_t>(std::max(rate, 0)),
-                      static_cast<uint8_t>(deviceChannels)};
-  const int deviceRate = pa_sample_spec_valid(&spec) != 0 ? rate : kUsualRate;
-  return {deviceRate, deviceChannels, DeviceFormat::Int16};
+  const DeviceFormat own(std::max(rate, 0), deviceChannels, DeviceFormat::Int16);
+  const pa_sample_spec spec = SpecOf(own);
+  if (pa_sample_spec_valid(&spec) != 0) return own;
+  return {kUsualRate, deviceChannels, DeviceFormat::Int16};
 }
 
 QByteArray SoundToDevice(bool& abort, const Sound& sound, const DeviceFormat& format) {
@@ -290,9 +320,12 @@ constexpr pa_usec_t kRecordFragmentUs = 40 * 1000;
 // The server answers a local stream within milliseconds.
 constexpr int kStreamAnswerMs = 5000;
 
-pa_sample_spec SpecOf(const DeviceFormat& format) {
-  return {PA_SAMPLE_S16LE, static_cast<uint32_t>(format.sampleRate()),
-          static_cast<uint8_t>(format.channelCount())};
+// Every touch of a stream happens with the library's lock held, or its thread may change the
+// stream underneath; debug builds check it.
+void CheckLocked() {
+#ifndef NDEBUG
+  KV_ASSERT(AudioServer::Instance().HeldHere());
+#endif
 }
 
 void Forget(pa_operation* operation) {
@@ -366,11 +399,37 @@ void WavePlayer::Post(TMPNotifyValues value) {
 bool WavePlayer::OpenStream(bool record, const DeviceFormat& format) {
   AudioServer& server = AudioServer::Instance();
   const AudioServer::Lock lock(server);
-  pa_context* context = server.Connect();
-  if (context == nullptr) return Fail(playertext::kNoDevice);
   const pa_sample_spec spec = SpecOf(format);
+  if (pa_sample_spec_valid(&spec) == 0) return Fail(playertext::kUnsupportedFormat);
+  // A connection that still reads as ready may just have lost its server, and the stream fails
+  // with it: only a new connection tells whether a server is there at all.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    pa_context* context = server.Connect();
+    if (context == nullptr) return Fail(playertext::kNoDevice);
+    if (StartStream(context, record, spec)) return true;
+    if (stream_ == nullptr) return Fail(playertext::kUnsupportedFormat);
+    if (pa_stream_get_state(stream_) == PA_STREAM_CREATING) {
+      // The server took the connection but does not answer: it counts as absent. Closing the
+      // stream gives up the connection too.
+      CloseStream();
+      return Fail(playertext::kNoDevice);
+    }
+    const int reason = pa_context_errno(context);
+    const bool connectionGone = pa_context_get_state(context) != PA_CONTEXT_READY;
+    CloseStream();
+    if (!connectionGone) {
+      // A server without the device says so; anything else is the device failing.
+      error_ = reason == PA_ERR_NOENTITY ? (record ? playertext::kNoInput : playertext::kNoOutput)
+                                         : playertext::kDeviceFailed;
+      return false;
+    }
+  }
+  return Fail(playertext::kNoDevice);
+}
+
+bool WavePlayer::StartStream(pa_context* context, bool record, const pa_sample_spec& spec) {
   stream_ = pa_stream_new(context, record ? "Record" : "Play", &spec, nullptr);
-  if (stream_ == nullptr) return Fail(playertext::kUnsupportedFormat);
+  if (stream_ == nullptr) return false;
   link_ = std::make_unique<StreamLink>(this, context_.get(), generation_);
   pa_stream_set_state_callback(
       stream_,
@@ -397,17 +456,10 @@ bool WavePlayer::OpenStream(bool record, const DeviceFormat& format) {
     connected = pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
                                            nullptr, nullptr);
   }
-  if (connected == 0) {
-    server.Wait([this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; },
-                kStreamAnswerMs);
-  }
-  if (connected != 0 || pa_stream_get_state(stream_) != PA_STREAM_READY) {
-    // A server without the device says so; anything else is the device failing.
-    const bool noDevice = pa_context_errno(context) == PA_ERR_NOENTITY;
-    error_ = noDevice ? (record ? playertext::kNoInput : playertext::kNoOutput)
-                      : playertext::kDeviceFailed;
-    return false;
-  }
+  if (connected != 0) return false;
+  AudioServer::Instance().Wait(
+      [this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; }, kStreamAnswerMs);
+  if (pa_stream_get_state(stream_) != PA_STREAM_READY) return false;
   link_->running = true;
   link_->onRequest = record ? &WavePlayer::TakeRecordedOf : &WavePlayer::Feed;
   const pa_stream_request_cb_t request = [](pa_stream*, size_t, void* data) {
@@ -422,7 +474,9 @@ bool WavePlayer::OpenStream(bool record, const DeviceFormat& format) {
 void WavePlayer::CloseStream() {
   if (stream_ == nullptr) return;
   {
-    const AudioServer::Lock lock(AudioServer::Instance());
+    AudioServer& server = AudioServer::Instance();
+    const AudioServer::Lock lock(server);
+    CheckLocked();
     if (drain_ != nullptr) {
       pa_operation_cancel(drain_);
       pa_operation_unref(drain_);
@@ -431,8 +485,16 @@ void WavePlayer::CloseStream() {
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
     pa_stream_set_write_callback(stream_, nullptr, nullptr);
     pa_stream_set_read_callback(stream_, nullptr, nullptr);
-    // The server drops the stream with whatever it still held: Stop silences at once.
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) pa_stream_disconnect(stream_);
+    const pa_stream_state_t state = pa_stream_get_state(stream_);
+    if (state == PA_STREAM_CREATING) {
+      // The server never answered for it, and cannot be told to drop it: once it answers, the
+      // stream would come to life with nobody to stop it. Only the connection's end prevents
+      // that; a server that does not answer is no use to its other streams either.
+      server.Abandon(pa_stream_get_context(stream_));
+    } else if (state == PA_STREAM_READY) {
+      // The server drops the stream with whatever it still held: Stop silences at once.
+      pa_stream_disconnect(stream_);
+    }
     pa_stream_unref(stream_);
     stream_ = nullptr;
   }
@@ -443,6 +505,7 @@ void WavePlayer::CloseStream() {
 void WavePlayer::Cork(bool corked) {
   if (stream_ == nullptr) return;
   const AudioServer::Lock lock(AudioServer::Instance());
+  CheckLocked();
   if (pa_stream_get_state(stream_) == PA_STREAM_READY) {
     Forget(pa_stream_cork(stream_, corked ? 1 : 0, nullptr, nullptr));
   }
@@ -450,6 +513,9 @@ void WavePlayer::Cork(bool corked) {
 
 void WavePlayer::StreamFailed(uint64_t generation) {
   if (generation != generation_) return;
+  // A paused play or recording owes nobody a notice, yet whoever paused it must learn that it is
+  // gone.
+  if (paused_) notifyOwed_ = true;
   if (activity_ == Activity::kRecording) {
     RecordFailed(generation);
   } else {
@@ -461,28 +527,30 @@ void WavePlayer::Feed(uint64_t generation) {
   if (generation != generation_ || stream_ == nullptr || !playSource_) return;
   // Cleared before asking how much fits, so a request that comes meanwhile asks again.
   link_->asked = false;
-  const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
-  const AudioServer::Lock lock(AudioServer::Instance());
+  const auto frameBytes = static_cast<size_t>(std::max(1, playFormat_.bytesPerFrame()));
+  AudioServer& server = AudioServer::Instance();
+  size_t writable = 0;
+  {
+    const AudioServer::Lock lock(server);
+    CheckLocked();
+    if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+    writable = pa_stream_writable_size(stream_);
+  }
+  if (writable == static_cast<size_t>(-1)) writable = 0;
+  writable -= writable % frameBytes;
+  // The file is read without the lock: a slow disk must not hold every other stream.
+  qint64 got = 0;
+  if (writable > 0 && !playSource_->atEnd()) {
+    feedBuffer_.resize(writable);
+    got = playSource_->read(feedBuffer_.data(), static_cast<qint64>(writable));
+  }
+  const AudioServer::Lock lock(server);
+  CheckLocked();
   if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
-  size_t writable = pa_stream_writable_size(stream_);
-  while (writable != static_cast<size_t>(-1) && static_cast<int64_t>(writable) >= frameBytes &&
-         !playSource_->atEnd()) {
-    void* buffer = nullptr;
-    size_t room = static_cast<size_t>(-1);
-    if (pa_stream_begin_write(stream_, &buffer, &room) < 0 || buffer == nullptr) break;
-    room = std::min(room, writable);
-    room -= room % static_cast<size_t>(frameBytes);
-    const qint64 got = room == 0 ? 0 : playSource_->read(static_cast<char*>(buffer),
-                                                         static_cast<qint64>(room));
-    if (got <= 0) {
-      pa_stream_cancel_write(stream_);
-      break;
-    }
-    if (pa_stream_write(stream_, buffer, static_cast<size_t>(got), nullptr, 0, PA_SEEK_RELATIVE) <
-        0) {
-      break;
-    }
-    writable -= static_cast<size_t>(got);
+  // The library copies what it is given.
+  if (got > 0) {
+    pa_stream_write(stream_, feedBuffer_.data(), static_cast<size_t>(got), nullptr, 0,
+                    PA_SEEK_RELATIVE);
   }
   if (playSource_->atEnd() && drain_ == nullptr) {
     // The server says when all it was given has sounded.
@@ -498,7 +566,10 @@ void WavePlayer::Feed(uint64_t generation) {
 void WavePlayer::StopDevices() {
   ++generation_;
   // What the server delivered but the program has not taken yet would go with the stream.
-  if (activity_ == Activity::kRecording) TakeRecorded();
+  if (activity_ == Activity::kRecording) {
+    TakeRecorded();
+    KeepTakeTime();
+  }
   CloseStream();
   // What the play held goes with it: only the open file stays.
   playSource_.reset();
@@ -717,6 +788,7 @@ void WavePlayer::TakeRecorded() {
   QByteArray arrived;
   {
     const AudioServer::Lock lock(AudioServer::Instance());
+    CheckLocked();
     // A stream the server has failed holds nothing that can still be taken.
     while (pa_stream_get_state(stream_) == PA_STREAM_READY) {
       const size_t readable = pa_stream_readable_size(stream_);
@@ -739,15 +811,26 @@ void WavePlayer::TakeRecorded() {
     PauseRecordClock();
     const int64_t arrivedMs =
         arrived.size() / frameBytes * 1000 / std::max(1, recordFormat_.sampleRate());
-    const int64_t silentMs = recordWaitedMs_ - arrivedMs;
-    if (silentMs > 0) {
-      const int64_t frames = silentMs * recordFormat_.sampleRate() / 1000;
-      // Unsigned 8-bit samples are silent at their middle, every other encoding at zero.
-      const char silence = recordFormat_.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
-      recordBytes_.append(static_cast<qsizetype>(frames * frameBytes), silence);
-    }
+    AppendSilence(recordWaitedMs_ - arrivedMs);
   }
   recordBytes_.append(arrived);
+}
+
+void WavePlayer::KeepTakeTime() {
+  if (recordDelivered_) return;
+  recordDelivered_ = true;
+  PauseRecordClock();
+  AppendSilence(recordWaitedMs_);
+}
+
+void WavePlayer::AppendSilence(int64_t milliseconds) {
+  const int frameBytes = recordFormat_.bytesPerFrame();
+  if (milliseconds <= 0 || frameBytes <= 0) return;
+  // Whole frames, so that every channel stays in its place after it.
+  const int64_t frames = milliseconds * recordFormat_.sampleRate() / 1000;
+  // Unsigned 8-bit samples are silent at their middle, every other encoding at zero.
+  const char silence = recordFormat_.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
+  recordBytes_.append(static_cast<qsizetype>(frames * frameBytes), silence);
 }
 
 void WavePlayer::RecordFailed(uint64_t generation) {

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "foundation/unit.h"
 #include "gui/mediaplayer.h"
@@ -17,7 +18,9 @@
 
 class QEventLoop;
 class QObject;
+struct pa_context;
 struct pa_operation;
+struct pa_sample_spec;
 struct pa_stream;
 
 namespace playertext {
@@ -116,9 +119,11 @@ class WavePlayer final : public MediaPlayer {
   bool Fail(const char* text);
 
   // The one stream on the server, for a play or a recording: connected and running when
-  // OpenStream returns true, else Error says why.
+  // OpenStream returns true, else Error says why and no stream is left behind.
   struct StreamLink;
   bool OpenStream(bool record, const DeviceFormat& format);
+  // One try on `context`; the stream is left as it ended for OpenStream to judge. Lock held.
+  bool StartStream(pa_context* context, bool record, const pa_sample_spec& spec);
   // Ends it at once: what it still held goes unheard.
   void CloseStream();
   // The server failed or killed the stream under a play or a recording.
@@ -128,6 +133,7 @@ class WavePlayer final : public MediaPlayer {
   void Feed(uint64_t generation);
   // Corks or uncorks the stream: a pause that keeps its place.
   void Cork(bool corked);
+  std::vector<char> feedBuffer_;  // what Feed read, on its way to the server
   pa_stream* stream_ = nullptr;
   std::unique_ptr<StreamLink> link_;
   pa_operation* drain_ = nullptr;
@@ -173,6 +179,9 @@ class WavePlayer final : public MediaPlayer {
   void TakeRecorded();
   void TakeRecordedOf(uint64_t generation);  // when the server says some has arrived
   void PauseRecordClock();
+  // A take ends: when nothing ever arrived, it still lasts as long as it ran, in silence.
+  void KeepTakeTime();
+  void AppendSilence(int64_t milliseconds);
 
   QEventLoop* waitLoop_ = nullptr;
   std::unique_ptr<QObject> context_;  // receives the device signals and the queued notifications

@@ -333,6 +333,59 @@ TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
   EXPECT_EQ(Buttons(), kIdle);
 }
 
+TEST_F(PlaybackTest, APlayOrRecordingThatCannotStartShowsOneBoxAndLeavesNothingPressed) {
+  // The failed command's notice comes while the box shows, as its message loop hands it over.
+  sink.whileShown = [this] { player.Deliver(); };
+  player.failStart = true;
+  const RecordedMessage failed{"player failed", msgtext::kError, kMbOk | kMbIconWarning};
+  Activate(Tens(100));
+  control->FilePlayExecute();
+  EXPECT_EQ(std::tuple(Buttons(), Flags(), sink.messages),
+            std::tuple(kIdle, Pending(false, false, false, false), std::vector{failed}));
+  // A play waiting for Pause fails as it starts.
+  control->FilePauseExecute();
+  control->FilePlayExecute();
+  control->FilePauseExecute();
+  EXPECT_EQ(std::tuple(Buttons(), Flags(), sink.messages.size()),
+            std::tuple(kIdle, Pending(false, false, false, false), size_t{2}));
+  sink.messages.clear();
+  ActivateEmpty();
+  control->FileRecordExecute();
+  EXPECT_EQ(std::tuple(Buttons(), RecordUnitWave, sink.messages),
+            std::tuple(kIdle, kNoWave, std::vector{failed}));
+
+  // The next play is released at its end.
+  player.failStart = false;
+  Activate(Tens(100));
+  control->FilePlayExecute();
+  EXPECT_EQ(Buttons(), kPlaying);
+  FinishPlay();
+  EXPECT_EQ(Buttons(), kIdle);
+}
+
+TEST_F(PlaybackTest, APausedPlayOrRecordingThatTheDeviceEndsEndsAsARunningOne) {
+  Activate(Tens(100));
+  control->FilePlayExecute();
+  control->FilePauseExecute();
+  player.Deliver();  // the interrupted play's notice
+  player.FailDevice();
+  player.Deliver();
+  EXPECT_EQ(std::tuple(Buttons(), Flags(), sink.messages.size()),
+            std::tuple(kIdle, Pending(false, false, false, false), size_t{0}));
+
+  TUnitWave& target = ActivateEmpty();
+  control->FileRecordExecute();
+  control->FilePauseExecute();
+  player.Deliver();
+  player.recording = Tens(20);
+  player.FailDevice();
+  player.Deliver();
+  EXPECT_EQ(std::tuple(Buttons(), Flags(), target.GetValues()),
+            std::tuple(kIdle, Pending(false, false, false, false), 20));
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                               {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
+}
+
 namespace {
 
 // Notes the screen cursor each time a play file is opened.

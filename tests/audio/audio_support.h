@@ -2,11 +2,14 @@
 // player's notices with a time limit, and whether an audio device is there at all.
 #pragma once
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -87,10 +90,26 @@ class ServerDisturbance {
   }
   // Whether the server plays a stream of a client's now: a play is under way there, not only in
   // the program.
-  static bool PlaysAStream() {
-    QProcess list;
-    list.start("pactl", {"list", "short", "sink-inputs"});
-    return list.waitForFinished(5000) && !list.readAllStandardOutput().trimmed().isEmpty();
+  static bool PlaysAStream() { return !Pactl({"list", "short", "sink-inputs"}).trimmed().isEmpty(); }
+  // The plays and recordings of clients on the server (a module's own streams left out).
+  static int ClientStreams() {
+    int streams = 0;
+    for (const char* kind : {"sink-inputs", "source-outputs"}) {
+      for (const QByteArray& line : Pactl({"list", "short", kind}).split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        streams += fields.size() > 2 && fields[2] != "-" ? 1 : 0;
+      }
+    }
+    return streams;
+  }
+  static int CorkedPlays() { return static_cast<int>(Pactl({"list", "sink-inputs"}).count("Corked: yes")); }
+  // Whether this program has a connection to the server.
+  static bool ProgramConnected() {
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    for (const QByteArray& line : Pactl({"list", "short", "clients"}).split('\n')) {
+      if (line.endsWith("\t" + program.toUtf8())) return true;
+    }
+    return false;
   }
 
   // The scripts see `spare` (a socket path of the test's own) and `module NAME FIELD` (the index
@@ -113,6 +132,23 @@ class ServerDisturbance {
     usualArguments=$(module module-native-protocol-unix 3)
     PULSE_SERVER=unix:$spare pactl load-module module-native-protocol-unix $usualArguments > /dev/null
     PULSE_SERVER=unix:$spare pactl unload-module "$spareIndex")sh";
+  // The server stops answering: it is hung until released.
+  static constexpr const char* kHungUntilReleased = R"sh(
+    pid=$(cat "$PULSE_RUNTIME_PATH/pid")
+    kill -STOP "$pid"; touch "$away"; held; kill -CONT "$pid")sh";
+  // The output and the input that records its monitor are gone until released.
+  static constexpr const char* kNoDevicesUntilReleased = R"sh(
+    sink=$(pactl get-default-sink); source=$(pactl get-default-source)
+    pactl unload-module "$(module module-remap-source 1)"
+    pactl unload-module "$(module module-null-sink 1)"
+    touch "$away"; held
+    pactl load-module module-null-sink $(module module-null-sink 3) > /dev/null
+    pactl load-module module-remap-source $(module module-remap-source 3) > /dev/null
+    pactl set-default-sink "$sink"; pactl set-default-source "$source")sh";
+  // The input is there but delivers nothing until released, as one slow to wake does.
+  static constexpr const char* kSilentInputUntilReleased = R"sh(
+    source=$(pactl get-default-source)
+    pactl suspend-source "$source" 1; touch "$away"; held; pactl suspend-source "$source" 0)sh";
   // The output goes, with the input that records its monitor, and comes back as it was.
   static constexpr const char* kRemoveOutput = R"sh(
     sink=$(pactl get-default-sink); source=$(pactl get-default-source)
@@ -123,11 +159,14 @@ class ServerDisturbance {
     pactl set-default-sink "$sink"; pactl set-default-source "$source")sh";
 
   explicit ServerDisturbance(const char* script)
-      : spare_("spare"), done_("disturbed"), away_("away") {
-    std::filesystem::remove(done_.name);
-    std::filesystem::remove(away_.name);
+      : spare_("spare"), done_("disturbed"), away_("away"), release_("release") {
+    for (const ScratchFile* file : {&done_, &away_, &release_}) std::filesystem::remove(file->name);
+    // `held` waits for Release, and a minute at most should the test never come to it.
     static constexpr const char* kStart = R"sh(
-      spare=$1; done=$2; away=$3
+      spare=$1; done=$2; away=$3; release=$4
+      held() {
+        n=0; until [ -e "$release" ] || [ $n -ge 600 ]; do sleep 0.1; n=$((n + 1)); done
+      }
       modules=$(pactl list short modules)
       module() {
         printf '%s\n' "$modules" | awk -F'\t' -v name="$1" -v field="$2" '$2 == name { print $field; exit }'
@@ -139,16 +178,20 @@ class ServerDisturbance {
     started_ = QProcess::startDetached("/bin/sh", {"-c", whole, "sh",
                                                    QString::fromStdString(spare_.name),
                                                    QString::fromStdString(done_.name),
-                                                   QString::fromStdString(away_.name)});
+                                                   QString::fromStdString(away_.name),
+                                                   QString::fromStdString(release_.name)});
   }
   // Waits until the server is as it was.
   ~ServerDisturbance() {
+    Release();
     if (started_ && !Back()) ADD_FAILURE() << "the audio server was not put back";
   }
+  // Ends what a script holds until released.
+  void Release() const { std::ofstream(release_.name).flush(); }
   bool Back() const {
     return QTest::qWaitFor([this] { return std::filesystem::exists(done_.name); }, 20000);
   }
-  // For kAwayAWhile: waits until no client can reach the server.
+  // For kAwayAWhile and the held scripts: waits until the disturbance is in place.
   bool Away() const {
     return QTest::qWaitFor([this] { return std::filesystem::exists(away_.name); }, 20000);
   }
@@ -158,8 +201,15 @@ class ServerDisturbance {
   bool Started() const { return started_; }
 
  private:
+  static QByteArray Pactl(const QStringList& arguments) {
+    QProcess pactl;
+    pactl.start("pactl", arguments);
+    return pactl.waitForFinished(5000) ? pactl.readAllStandardOutput() : QByteArray();
+  }
+
   ScratchFile spare_;
   ScratchFile done_;
   ScratchFile away_;
+  ScratchFile release_;
   bool started_ = false;
 };

@@ -3,7 +3,10 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -205,6 +208,7 @@ void PrintTo(const Outage& outage, std::ostream* out) { *out << outage.name; }
 
 class ServerBackTest : public PlaybackAudioTest, public testing::WithParamInterface<Outage> {
  protected:
+  void LivesThroughAnOutage(const WavePlayer& recorder);
   // Record puts what a tone played meanwhile into a new document, and Play reaches the server.
   void RecordsAndPlaysAgain() {
     sink.messages.clear();
@@ -216,22 +220,35 @@ class ServerBackTest : public PlaybackAudioTest, public testing::WithParamInterf
     ASSERT_NO_FATAL_FAILURE(PlayToEnd(tone.name));
     form->Action("FileStop")->trigger();
     EXPECT_GT(PeakOf(*again.GetSound()), 4000) << "nothing was recorded";
+    EXPECT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::ClientStreams() == 0; }, 10000))
+        << "Stop left the recording's stream on the server";
 
     const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
     ASSERT_TRUE(form->PlayWholeSound(*tune));
     EXPECT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::PlaysAStream(); }, 10000));
     form->Action("FileStop")->trigger();
     EXPECT_FALSE(form->Action("FilePlay")->isChecked());
+    EXPECT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::ClientStreams() == 0; }, 10000))
+        << "Stop left the play's stream on the server";
     EXPECT_TRUE(sink.messages.empty()) << sink.messages[0].text;
   }
 };
 
-TEST_P(ServerBackTest, RecordAndPlayWorkAgainOnceTheServerIsBackAndEachRefusalShowsOneBox) {
+TEST_P(ServerBackTest, RecordAndPlayWorkAgainAfterEachOutageAndEachRefusalShowsOneBox) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
   if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "stops the audio server: test server only";
   auto player = std::make_unique<WavePlayer>();
   const WavePlayer& recorder = *player;
   form->SetAudioPlayer(std::move(player));
+  // The second outage finds the program as the first one left it.
+  for (int outage = 1; outage <= 2; ++outage) {
+    SCOPED_TRACE(testing::Message() << "outage " << outage);
+    ASSERT_NO_FATAL_FAILURE(LivesThroughAnOutage(recorder));
+  }
+}
+
+void ServerBackTest::LivesThroughAnOutage(const WavePlayer& recorder) {
+  sink.messages.clear();
   TUnitWave first("", waveFileProps(1, 22050, 2));
   Activate(first);
   std::vector<RecordedMessage> expected;
@@ -269,3 +286,203 @@ INSTANTIATE_TEST_SUITE_P(Outages, ServerBackTest,
                          testing::Values(Outage{"DuringARecording", true},
                                          Outage{"AfterAPlay", false}),
                          [](const testing::TestParamInfo<Outage>& info) { return info.param.name; });
+
+// What keeps a Play or Record from starting, and the one box that says so.
+struct FailedStart {
+  const char* name;
+  const char* script;  // of a ServerDisturbance, held until released
+  bool record;
+  const char* text;
+  bool neverAnswered;  // the program gives up its connection
+};
+void PrintTo(const FailedStart& failed, std::ostream* out) { *out << failed.name; }
+
+class FailedStartTest : public PlaybackAudioTest,
+                        public testing::WithParamInterface<FailedStart> {};
+
+TEST_P(FailedStartTest, ShowsOneBoxLeavesNothingPressedAndNoStreamOnTheServer) {
+  // The connection is ready before the server is disturbed, as after any earlier Play.
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the audio server: test server only";
+  const FailedStart& failed = GetParam();
+  TUnitWave unitWave("", waveFileProps(1, 22050, 2));
+  Activate(unitWave);
+  // A real box runs what is due while it shows: the failed command's notice among it.
+  sink.whileShown = [] { QCoreApplication::processEvents(); };
+  {
+    const ServerDisturbance disturbance(failed.script);
+    ASSERT_TRUE(disturbance.Started() && disturbance.Away());
+    if (failed.record) {
+      form->Action("FileRecord")->trigger();
+    } else {
+      EXPECT_FALSE(form->PlayWholeSound(*SineSound(1, 22050, 2, 440, 1.0)));
+    }
+    EXPECT_EQ(sink.messages,
+              (std::vector<RecordedMessage>{{failed.text, msgtext::kError, kMbOk | kMbIconWarning}}));
+    for (const char* action : {"FilePlay", "FilePause", "FileRecord"})
+      EXPECT_FALSE(form->Action(action)->isChecked()) << action;
+    EXPECT_FALSE(form->Action("FileStop")->isEnabled());
+    disturbance.Release();
+    ASSERT_TRUE(disturbance.Back());
+  }
+  // A server that runs again learns that the connection it never answered is gone; what it
+  // still had to answer for must not come to life there.
+  if (failed.neverAnswered) {
+    EXPECT_TRUE(QTest::qWaitFor([] { return !ServerDisturbance::ProgramConnected(); }, 10000));
+  }
+  EXPECT_EQ(ServerDisturbance::ClientStreams(), 0);
+
+  // The next play plays, and is released at its end.
+  sink.messages.clear();
+  ASSERT_TRUE(form->PlayWholeSound(*SineSound(1, 22050, 2, 440, 0.1)));
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !form->Action("FilePlay")->isChecked(); }, 15000));
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, FailedStartTest,
+    testing::Values(
+        FailedStart{"PlayOnAHungServer", ServerDisturbance::kHungUntilReleased, false,
+                    playertext::kNoDevice, true},
+        FailedStart{"RecordOnAHungServer", ServerDisturbance::kHungUntilReleased, true,
+                    playertext::kNoDevice, true},
+        FailedStart{"PlayWithoutOutput", ServerDisturbance::kNoDevicesUntilReleased, false,
+                    playertext::kNoOutput, false},
+        FailedStart{"RecordWithoutInput", ServerDisturbance::kNoDevicesUntilReleased, true,
+                    playertext::kNoInput, false}),
+    [](const testing::TestParamInfo<FailedStart>& info) { return info.param.name; });
+
+TEST_F(PlaybackAudioTest, APausedPlayIsCorkedAndAPausedPlayOrRecordingThatLosesItsServerEnds) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "cuts every client off: test server only";
+  form->SetAudioPlayer(std::make_unique<WavePlayer>());
+  const SoundPtr tune = SineSound(2, 22050, 2, 440, 30.0);
+  auto playAndPause = [&] {
+    ASSERT_TRUE(form->PlayWholeSound(*tune));
+    ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::PlaysAStream(); }, 10000));
+    form->Action("FilePause")->trigger();
+    ASSERT_TRUE(form->Action("FilePause")->isChecked());
+    ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::CorkedPlays() == 1; }, 10000))
+        << "the paused play still runs at the server";
+  };
+  auto released = [this] {
+    return !form->Action("FilePlay")->isChecked() && !form->Action("FilePause")->isChecked() &&
+           !form->Action("FileStop")->isEnabled();
+  };
+  ASSERT_NO_FATAL_FAILURE(playAndPause());
+  {
+    const ServerDisturbance cut(ServerDisturbance::kCutClients);
+    ASSERT_TRUE(cut.Started());
+    EXPECT_TRUE(QTest::qWaitFor(released, 10000)) << "the paused play holds the buttons";
+  }
+  EXPECT_TRUE(sink.messages.empty());
+  // Play plays again, and Pause pauses it.
+  ASSERT_NO_FATAL_FAILURE(playAndPause());
+  form->Action("FilePause")->trigger();
+  form->Action("FileStop")->trigger();
+
+  // The window pauses no running recording, but the player does: the one paused tells that it
+  // ended, and keeps what arrived.
+  WavePlayer taker;
+  NoticeLog log(taker);
+  ScratchFile take("paused-take.wav");
+  ASSERT_TRUE(WriteSine(take.name, 1, 22050, 2, 440, 0.0));
+  taker.SetFileName(take.name);
+  ASSERT_TRUE(taker.Open()) << taker.Error();
+  taker.SetNotify(true);
+  ASSERT_TRUE(taker.StartRecording()) << taker.Error();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return taker.Recording()->GetValues() > 0; }, 10000));
+  taker.Pause();
+  {
+    const ServerDisturbance cut(ServerDisturbance::kCutClients);
+    ASSERT_TRUE(cut.Started());
+    EXPECT_TRUE(log.WaitForCount(2)) << "the paused recording ended without a word";
+  }
+  EXPECT_EQ(log.notices, (std::vector<TMPNotifyValues>{nvAborted, nvFailure}));
+  EXPECT_EQ(std::pair(taker.Mode(), taker.Error()), std::pair(mpStopped, std::string(playertext::kDeviceFailed)));
+  EXPECT_GT(taker.Recording()->GetValues(), 0) << "what arrived is missing";
+}
+
+TEST_F(PlaybackAudioTest, ATakeTheInputDeliversNothingForLastsAsLongAsItRan) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "silences the input: test server only";
+  constexpr int32_t kRate = 22050;
+  TUnitWave unitWave("", waveFileProps(1, kRate, 2));
+  Activate(unitWave);
+  const ServerDisturbance silent(ServerDisturbance::kSilentInputUntilReleased);
+  ASSERT_TRUE(silent.Started() && silent.Away());
+  QElapsedTimer clock;
+  clock.start();
+  ASSERT_NO_FATAL_FAILURE(StartRecord());
+  ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::ClientStreams() == 1; }, 10000));
+  // The check measures how long the take ran, so the wait may last as long as the machine makes it.
+  QTest::qWait(1000);
+  const int64_t ranMs = clock.elapsed();
+  form->Action("FileStop")->trigger();
+  EXPECT_NEAR(int64_t{unitWave.GetValues()} * 1000 / kRate, ranMs, 150);
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+namespace {
+
+// The loudest sample of each channel of stereo 16-bit frames.
+std::pair<int, int> ChannelPeaks(const QByteArray& frames) {
+  std::pair<int, int> peaks{0, 0};
+  const qsizetype count = frames.size() / 4;
+  for (qsizetype i = 0; i < count; ++i) {
+    int16_t pair[2];
+    std::memcpy(pair, frames.constData() + i * 4, sizeof pair);
+    peaks.first = std::max(peaks.first, std::abs(int{pair[0]}));
+    peaks.second = std::max(peaks.second, std::abs(int{pair[1]}));
+  }
+  return peaks;
+}
+
+int PeakOfWave(const Wave* wave) {
+  int peak = 0;
+  for (int32_t i = 0; wave != nullptr && i < wave->values; ++i)
+    peak = std::max(peak, std::abs(int{wave->wave[i]}));
+  return peak;
+}
+
+}  // namespace
+
+TEST_F(PlaybackAudioTest, ALeftOnlySoundStaysLeftWhenPlayedAndWhenRecorded) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "records the output: test server only";
+  constexpr int32_t kRate = 22050;
+  SoundPtr leftOnly = SineSound(2, kRate, 2, 440, 0.6);
+  std::fill_n(leftOnly->GetRightWave()->wave, leftOnly->GetValues(), int16_t{0});
+
+  // Played: an independent client hears the output.
+  QProcess monitor;
+  monitor.start("parec", {"-d", "@DEFAULT_MONITOR@", "--format=s16ne", "--channels=2",
+                          "--rate=" + QString::number(kRate), "--latency-msec=20"});
+  ASSERT_TRUE(monitor.waitForStarted());
+  QByteArray heard;
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !(heard += monitor.readAllStandardOutput()).isEmpty(); }, 10000));
+  ASSERT_TRUE(form->PlayWholeSound(*leftOnly));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !form->Action("FilePlay")->isChecked(); }, 15000));
+  monitor.terminate();
+  monitor.waitForFinished(5000);
+  heard += monitor.readAllStandardOutput();
+  const auto [left, right] = ChannelPeaks(heard);
+  EXPECT_GT(left, 8000);
+  EXPECT_LT(right, 800);
+
+  // Recorded: an independent client plays it.
+  TUnitWave unitWave("", waveFileProps(2, kRate, 2));
+  Activate(unitWave);
+  ASSERT_NO_FATAL_FAILURE(StartRecord());
+  ScratchFile file("left-only.wav");
+  bool abort = false;
+  ASSERT_TRUE(WriteWaveFile(abort, file.name, *leftOnly, 0, leftOnly->GetValues(), true));
+  QProcess play;
+  play.start("paplay", {QString::fromStdString(file.name)});
+  ASSERT_TRUE(play.waitForFinished(15000) && play.exitCode() == 0) << play.readAllStandardError().toStdString();
+  form->Action("FileStop")->trigger();
+  ASSERT_EQ(unitWave.GetChannels(), 2);
+  EXPECT_GT(PeakOfWave(unitWave.GetSound()->GetLeftWave()), 8000);
+  EXPECT_LT(PeakOfWave(unitWave.GetSound()->GetRightWave()), 800);
+  EXPECT_TRUE(sink.messages.empty());
+}

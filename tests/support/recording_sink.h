@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class RecordingSink : public MessageSink {
 
   int ShowMessage(const std::string& text, const std::string& caption, int flags) override {
     messages.push_back({text, caption, flags});
+    if (whileShown) whileShown();
     if (replies.empty()) return kIdOk;
     const int reply = replies.front();
     replies.pop_front();
@@ -35,6 +37,8 @@ class RecordingSink : public MessageSink {
 
   std::vector<RecordedMessage> messages;
   std::deque<int> replies;
+  // Runs while a box shows, as a real box's own message loop would run what is due.
+  std::function<void()> whileShown;
 
  private:
   MessageSink* previous_ = nullptr;

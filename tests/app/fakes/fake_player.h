@@ -92,6 +92,7 @@ class FakePlayer : public MediaPlayer {
   SoundPtr recording;       // what Save writes and Recording hands over
   std::string saveGarbage;  // when set, Save writes these bytes instead
   bool failOpen = false;
+  bool failStart = false;  // Play and StartRecording find no device
 
  private:
   // Takes the one-command settings and returns whether this command notifies; the notification an
@@ -109,15 +110,16 @@ class FakePlayer : public MediaPlayer {
     if (notify) queued.push_back(ok ? nvSuccessful : nvFailure);
     return ok;
   }
-  // What runs ends without a command: it notifies with `value` if it owes a notification.
+  // What runs ends without a command: it notifies with `value` if it owes a notification, and a
+  // paused one that fails notifies in any case.
   void EndByItself(TMPNotifyValues value) {
+    if (owed_ || (value == nvFailure && mode_ == mpPaused)) queued.push_back(value);
     mode_ = mpStopped;
-    if (owed_) queued.push_back(value);
     owed_ = false;
   }
   bool Start(const std::string& command, TMPModes mode) {
     const bool notify = Begin(command, nvSuperseded);
-    if (mode_ == mpNotReady) return End(notify, false);
+    if (mode_ == mpNotReady || failStart) return End(notify, false);
     mode_ = mode;
     owed_ = notify;
     return true;
