@@ -88,6 +88,15 @@ QStringList NameFilters(const std::string& filter) {
 
 namespace {
 
+// The extension of a name filter's first pattern ("Music Files (*.kvm)" gives "kvm"); none for a
+// pattern of every file ("*") or one whose extension has wildcards.
+QString SuffixOfFilter(const QString& nameFilter) {
+  const qsizetype open = nameFilter.lastIndexOf('(');
+  const QString pattern = nameFilter.mid(open + 1).section(')', 0, 0).section(' ', 0, 0);
+  const QString suffix = pattern.startsWith("*.") ? pattern.mid(2) : QString();
+  return suffix.contains('*') || suffix.contains('?') ? QString() : suffix;
+}
+
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const char* filter) {
   auto dialog = std::make_unique<QFileDialog>(owner);
   dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -124,8 +133,15 @@ std::vector<std::string> ChooseFilesToOpen(QFileDialog& dialog) {
 }
 
 bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName) {
+  // The dialog's own default suffix stays for a filter of every file; a filter of one kind
+  // names the extension itself, so a typed name lands where an open dialog on that filter lists
+  // it. The filter is read only now: choosing it in code tells no one.
+  const QString fallback = dialog.defaultSuffix();
   while (ExecModal(dialog) == QDialog::Accepted) {
+    const QString suffix = SuffixOfFilter(dialog.selectedNameFilter());
+    dialog.setDefaultSuffix(suffix.isEmpty() ? fallback : suffix);
     const QStringList files = dialog.selectedFiles();
+    dialog.setDefaultSuffix(fallback);
     if (files.isEmpty() || files.first().isEmpty()) continue;
     const QFileInfo chosen(files.first());
     if (chosen.isDir()) continue;

@@ -29,7 +29,8 @@ QStringList NameFilters(const std::string& filter);
 
 // Several files may be chosen.
 std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* owner, const char* filter);
-// A name without extension gets `extension`.
+// A name typed without extension gets the one of the chosen filter, or `extension` under a filter
+// of every file (ChooseFileToSave sees to it).
 std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* owner, const char* filter,
                                             const char* extension);
 inline std::unique_ptr<QFileDialog> OpenDialogWave(QWidget* owner) {

@@ -1,5 +1,5 @@
-// The File menu's document commands on wave documents, with the file dialogs and message boxes
-// answered through the hooks.
+// The File menu's document commands on wave documents, and the extension music Save As gives, with
+// the file dialogs and message boxes answered through the hooks.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QTest>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@
 #include "gui/application.h"
 #include "gui/controls.h"
 #include "gui/cursors.h"
+#include "music/unitmuz.h"
 #include "support/file_size_limit.h"
 #include "support/recording_sink.h"
 #include "support/samples.h"
@@ -72,8 +74,9 @@ class MainFile : public MainWindowTest {
  protected:
   MainFile() : MainWindowTest("mainfile") {}
 
-  // File dialogs take the next answer (no names: Cancel), typed as a user would; the properties
-  // dialog is handed to `driveProps`.
+  // File dialogs take the next answer (no names: Cancel), typed as a user would after
+  // `driveFiles` (choosing a filter, say) has had the dialog; the properties dialog is handed to
+  // `driveProps`.
   int Answer(QDialog& dialog) {
     if (auto* props = dynamic_cast<TDlgWaveFileProp*>(&dialog)) {
       props->show();
@@ -86,6 +89,7 @@ class MainFile : public MainWindowTest {
     const auto* types = files.findChild<QComboBox*>("fileTypeCombo");
     for (int i = 0; i < types->count(); ++i) filters << types->itemText(i);
     shown.push_back({files.acceptMode(), files.defaultSuffix(), filters});
+    if (driveFiles) driveFiles(files);
     if (answers.empty()) return QDialog::Rejected;
     const std::vector<std::string> names = answers.front();
     answers.pop_front();
@@ -122,6 +126,7 @@ class MainFile : public MainWindowTest {
   std::deque<std::vector<std::string>> answers;
   std::vector<Shown> shown;  // the file dialogs
   std::function<void(TDlgWaveFileProp&)> driveProps;
+  std::function<void(QFileDialog&)> driveFiles;
   ScopedModalRunner runner{[this](QDialog& dialog) { return Answer(dialog); }};
 };
 
@@ -275,4 +280,40 @@ TEST_F(MainFile, ADocumentWhoseNameTheUserNeverChoseIsSavedThroughTheDialog) {
   fs::current_path(before);
   EXPECT_TRUE(!fs::exists(Doc("NONAME7")) && fs::exists(Doc("render.wav")));
   EXPECT_EQ(Caption(), Doc("render.wav"));
+}
+
+// A music name typed without extension gets the chosen filter's, so Open Music lists it under
+// that filter; only "All files" falls back to ".xml". A typed extension stays.
+TEST_F(MainFile, MusicSaveAsGivesATypedNameTheExtensionOfTheChosenFilter) {
+  auto music = std::make_unique<TUnitMuz>("NONAME1");
+  music->InitNew();
+  TUnitMuz* unit = music.get();
+  form->AddMDIChild(std::make_unique<TestChild>(std::move(music)), "NONAME1");
+  using Pick = std::function<void(QFileDialog&)>;
+  const Pick asOpened;
+  const Pick inCode = [](QFileDialog& d) {
+    d.selectNameFilter(NameFilters(filetext::kMuzFilter)[1]);  // as the dialog was given it
+  };
+  const Pick lastByUser = [](QFileDialog& d) {
+    QTest::keyClick(d.findChild<QComboBox*>("fileTypeCombo"), Qt::Key_End);
+  };
+  const struct {
+    Pick pick;
+    std::string typed, written;
+  } cases[] = {
+      {asOpened, "opened", "opened.kvm"},    {inCode, "coded", "coded.xml"},
+      {lastByUser, "every", "every.xml"},    {asOpened, "typed.xml", "typed.xml"},
+      {lastByUser, "kept.kvm", "kept.kvm"},
+  };
+  for (const auto& [pick, typed, written] : cases) {
+    SCOPED_TRACE(typed);
+    driveFiles = pick;
+    Trigger("FileSaveAs", {{Doc(typed)}});
+    EXPECT_EQ(std::pair(unit->GetFileName(), fs::exists(Doc(written))),
+              std::pair(Doc(written), true));
+  }
+  ASSERT_EQ(shown.size(), std::size(cases));
+  EXPECT_EQ(std::pair(shown[0].suffix, shown[0].filters),
+            std::pair(QString("xml"), QStringList{"Music Files (*.kvm)", "XML Files (*.xml)",
+                                                   "All files (*.*)"}));
 }
