@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr const char* kAssertUnit = "waveplayer";
-
 // --- Samples in the device's encodings ------------------------------------------------------------
 
 template <DeviceFormat::SampleFormat kFormat>
@@ -324,6 +322,7 @@ constexpr int kStreamAnswerMs = 5000;
 // stream underneath; debug builds check it.
 void CheckLocked() {
 #ifndef NDEBUG
+  constexpr const char* kAssertUnit = "waveplayer";
   KV_ASSERT(AudioServer::Instance().HeldHere());
 #endif
 }
