@@ -182,6 +182,18 @@ bool PlaybackControl::ReportPlayerFailure(const std::string& why) {
   return false;
 }
 
+bool PlaybackControl::RefusePlay(const std::string& why) {
+  actions_.FilePlay->setChecked(false);
+  PlayPending = false;
+  UpdateAvailability();
+  return ReportPlayerFailure(why);
+}
+
+bool PlaybackControl::RefuseRecording(const std::string& why) {
+  DropRecording();
+  return ReportPlayerFailure(why);
+}
+
 // A play or recording that cannot start leaves nothing pressed, and the player closed, before the
 // box shows: the notice of the failed command, which the box's own message loop may hand over,
 // then finds nothing to end.
@@ -191,10 +203,7 @@ bool PlaybackControl::StartPlaying() {
   if (player_.Play()) return true;
   const std::string why = player_.Error();
   player_.Close();
-  PlayPending = false;
-  actions_.FilePlay->setChecked(false);
-  UpdateAvailability();
-  return ReportPlayerFailure(why);
+  return RefusePlay(why);
 }
 
 bool PlaybackControl::StartRecording() {
@@ -203,8 +212,7 @@ bool PlaybackControl::StartRecording() {
   if (player_.StartRecording()) return true;
   const std::string why = player_.Error();
   player_.Close();
-  DropRecording();
-  return ReportPlayerFailure(why);
+  return RefuseRecording(why);
 }
 
 bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
@@ -215,13 +223,7 @@ bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
   bool abort = false;
   if (!sound.Save(abort, TempPlayFile, true, first, end)) return false;
   player_.SetFileName(TempPlayFile);
-  if (!player_.Open()) {
-    const std::string why = player_.Error();
-    actions_.FilePlay->setChecked(false);
-    PlayPending = false;
-    UpdateAvailability();
-    return ReportPlayerFailure(why);
-  }
+  if (!player_.Open()) return RefusePlay(player_.Error());
   if (!PausePressed) {
     // The play being replaced still sends its notification.
     const bool replacing = actions_.FilePlay->isChecked();
@@ -286,9 +288,7 @@ void PlaybackControl::FileRecordExecute() {
   RecordUnitWave = unitWave;
   player_.SetFileName(TempRecFile);
   if (!player_.Open()) {
-    const std::string why = player_.Error();
-    DropRecording();
-    ReportPlayerFailure(why);
+    RefuseRecording(player_.Error());
     return;
   }
   if (!PausePressed) {

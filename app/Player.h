@@ -75,6 +75,9 @@ class PlaybackControl {
   bool StartPlaying();
   bool StartRecording();
   bool ReportPlayerFailure(const std::string& why);
+  // A play or recording that cannot be had: nothing stays pressed for it, then the box says why.
+  bool RefusePlay(const std::string& why);
+  bool RefuseRecording(const std::string& why);
 
   MediaPlayer& player_;
   PlayerActions actions_;

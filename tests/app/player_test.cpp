@@ -333,59 +333,6 @@ TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
   EXPECT_EQ(Buttons(), kIdle);
 }
 
-TEST_F(PlaybackTest, APlayOrRecordingThatCannotStartShowsOneBoxAndLeavesNothingPressed) {
-  // The failed command's notice comes while the box shows, as its message loop hands it over.
-  sink.whileShown = [this] { player.Deliver(); };
-  player.failStart = true;
-  const RecordedMessage failed{"player failed", msgtext::kError, kMbOk | kMbIconWarning};
-  Activate(Tens(100));
-  control->FilePlayExecute();
-  EXPECT_EQ(std::tuple(Buttons(), Flags(), sink.messages),
-            std::tuple(kIdle, Pending(false, false, false, false), std::vector{failed}));
-  // A play waiting for Pause fails as it starts.
-  control->FilePauseExecute();
-  control->FilePlayExecute();
-  control->FilePauseExecute();
-  EXPECT_EQ(std::tuple(Buttons(), Flags(), sink.messages.size()),
-            std::tuple(kIdle, Pending(false, false, false, false), size_t{2}));
-  sink.messages.clear();
-  ActivateEmpty();
-  control->FileRecordExecute();
-  EXPECT_EQ(std::tuple(Buttons(), RecordUnitWave, sink.messages),
-            std::tuple(kIdle, kNoWave, std::vector{failed}));
-
-  // The next play is released at its end.
-  player.failStart = false;
-  Activate(Tens(100));
-  control->FilePlayExecute();
-  EXPECT_EQ(Buttons(), kPlaying);
-  FinishPlay();
-  EXPECT_EQ(Buttons(), kIdle);
-}
-
-TEST_F(PlaybackTest, APausedPlayOrRecordingThatTheDeviceEndsEndsAsARunningOne) {
-  Activate(Tens(100));
-  control->FilePlayExecute();
-  control->FilePauseExecute();
-  player.Deliver();  // the interrupted play's notice
-  player.FailDevice();
-  player.Deliver();
-  EXPECT_EQ(std::tuple(Buttons(), Flags(), sink.messages.size()),
-            std::tuple(kIdle, Pending(false, false, false, false), size_t{0}));
-
-  TUnitWave& target = ActivateEmpty();
-  control->FileRecordExecute();
-  control->FilePauseExecute();
-  player.Deliver();
-  player.recording = Tens(20);
-  player.FailDevice();
-  player.Deliver();
-  EXPECT_EQ(std::tuple(Buttons(), Flags(), target.GetValues()),
-            std::tuple(kIdle, Pending(false, false, false, false), 20));
-  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
-                               {playertext::kInputGone, msgtext::kError, kMbOk | kMbIconWarning}}));
-}
-
 namespace {
 
 // Notes the screen cursor each time a play file is opened.
@@ -717,4 +664,60 @@ TEST_F(MainPlaybackTest, ADeviceFailureWhenNothingHoldsTheRecordingShowsOnlyThat
                        RecordUnitWave),
             std::tuple(0, false, kNoWave));
   std::filesystem::remove(TempDir);
+}
+
+namespace {
+
+// Play, Pause and Record checked, Stop enabled, a play waiting, Pause pressed, the recording's wave.
+using Held = std::tuple<bool, bool, bool, bool, bool, bool, TUnitWave*>;
+const Held kNothingHeld{false, false, false, false, false, false, nullptr};
+Held HeldBy(TMainForm& form) {
+  return {form.Action("FilePlay")->isChecked(), form.Action("FilePause")->isChecked(),
+          form.Action("FileRecord")->isChecked(), form.Action("FileStop")->isEnabled(),
+          PlayPending, PausePressed, RecordUnitWave};
+}
+
+}  // namespace
+
+TEST_F(MainPlaybackTest, APlayOrRecordingThatCannotStartShowsOneBoxAndLeavesNothingPressed) {
+  // The failed command's notice comes while the box shows, as its message loop hands it over.
+  sink.whileShown = [this] { player->Deliver(); };
+  player->failStart = true;
+  const RecordedMessage failed{"player failed", msgtext::kError, kMbOk | kMbIconWarning};
+  OpenNamed("tune", Tens(100));
+  ASSERT_TRUE(Command("FilePlay"));
+  EXPECT_EQ(std::pair(HeldBy(*form), sink.messages), std::pair(kNothingHeld, std::vector{failed}));
+  // A play waiting for Pause fails as it starts.
+  ASSERT_TRUE(Command("FilePause"));
+  ASSERT_TRUE(Command("FilePlay"));
+  ASSERT_TRUE(Command("FilePause"));
+  EXPECT_EQ(std::pair(HeldBy(*form), sink.messages.size()), std::pair(kNothingHeld, size_t{2}));
+  sink.messages.clear();
+  OpenNamed("empty", Tens(0));
+  ASSERT_TRUE(Command("FileRecord"));
+  EXPECT_EQ(std::pair(HeldBy(*form), sink.messages), std::pair(kNothingHeld, std::vector{failed}));
+
+  // The next play is released at its end.
+  player->failStart = false;
+  OpenNamed("again", Tens(100));
+  ASSERT_TRUE(Command("FilePlay"));
+  EXPECT_TRUE(form->Action("FilePlay")->isChecked());
+  player->FinishPlay();
+  player->Deliver();
+  EXPECT_EQ(HeldBy(*form), kNothingHeld);
+}
+
+TEST_F(MainPlaybackTest, APausedPlayThatTheDeviceEndsEndsQuietlyAndReleasesPause) {
+  OpenNamed("tune", Tens(100));
+  ASSERT_TRUE(Command("FilePlay"));
+  ASSERT_TRUE(Command("FilePause"));
+  player->Deliver();  // the interrupted play's notice
+  ASSERT_TRUE(form->Action("FilePause")->isChecked());
+  player->FailDevice();
+  player->Deliver();
+  EXPECT_EQ(std::pair(HeldBy(*form), sink.messages.size()), std::pair(kNothingHeld, size_t{0}));
+  // Play plays again, and Pause pauses it.
+  ASSERT_TRUE(Command("FilePlay"));
+  ASSERT_TRUE(Command("FilePause"));
+  EXPECT_EQ(player->Mode(), mpPaused);
 }

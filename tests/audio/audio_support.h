@@ -58,14 +58,16 @@ inline bool WriteSine(const std::string& name, int channels, int32_t rate, int b
   return WriteWaveFile(abort, name, *sound, 0, sound->GetValues(), true);
 }
 
-inline int PeakOf(const Sound& sound) {
+inline int PeakOfWave(const Wave* wave) {
   int peak = 0;
-  for (const Wave* wave : {sound.GetLeftWave(), sound.GetRightWave()}) {
-    for (int32_t i = 0; wave != nullptr && i < wave->values; ++i) {
-      peak = std::max(peak, std::abs(static_cast<int>(wave->wave[i])));
-    }
+  for (int32_t i = 0; wave != nullptr && i < wave->values; ++i) {
+    peak = std::max(peak, std::abs(static_cast<int>(wave->wave[i])));
   }
   return peak;
+}
+
+inline int PeakOf(const Sound& sound) {
+  return std::max(PeakOfWave(sound.GetLeftWave()), PeakOfWave(sound.GetRightWave()));
 }
 
 // Collects the player's notices.

@@ -415,8 +415,11 @@ TEST_F(PlaybackAudioTest, ATakeTheInputDeliversNothingForLastsAsLongAsItRan) {
   clock.start();
   ASSERT_NO_FATAL_FAILURE(StartRecord());
   ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::ClientStreams() == 1; }, 10000));
-  // The check measures how long the take ran, so the wait may last as long as the machine makes it.
-  QTest::qWait(1000);
+  // The take runs while a tone plays to its end, which the silenced input does not hear; the
+  // check measures how long that was.
+  ScratchFile tone("unheard-tone.wav");
+  ASSERT_TRUE(WriteSine(tone.name, 1, 44100, 2, 440, 0.5));
+  ASSERT_NO_FATAL_FAILURE(PlayToEnd(tone.name));
   const int64_t ranMs = clock.elapsed();
   form->Action("FileStop")->trigger();
   EXPECT_NEAR(int64_t{unitWave.GetValues()} * 1000 / kRate, ranMs, 150);
@@ -436,13 +439,6 @@ std::pair<int, int> ChannelPeaks(const QByteArray& frames) {
     peaks.second = std::max(peaks.second, std::abs(int{pair[1]}));
   }
   return peaks;
-}
-
-int PeakOfWave(const Wave* wave) {
-  int peak = 0;
-  for (int32_t i = 0; wave != nullptr && i < wave->values; ++i)
-    peak = std::max(peak, std::abs(int{wave->wave[i]}));
-  return peak;
 }
 
 }  // namespace
