@@ -200,35 +200,64 @@ bool PlaybackControl::RefuseRecording(const std::string& why) {
 bool PlaybackControl::StartPlaying() {
   player_.SetNotify(true);
   player_.SetWait(false);
-  if (player_.Play()) return true;
+  if (player_.Play()) {
+    noticeOwed_ = true;
+    return true;
+  }
   const std::string why = player_.Error();
-  player_.Close();
+  ClosePlayer();
   return RefusePlay(why);
 }
 
 bool PlaybackControl::StartRecording() {
   player_.SetNotify(true);
   player_.SetWait(false);
-  if (player_.StartRecording()) return true;
+  if (player_.StartRecording()) {
+    noticeOwed_ = true;
+    return true;
+  }
   const std::string why = player_.Error();
-  player_.Close();
+  ClosePlayer();
   return RefuseRecording(why);
+}
+
+// The notice a play or recording was started with comes when whatever ends it, an interruption
+// included, has happened; one that is interrupted on purpose must not end what comes after it.
+void PlaybackControl::SwallowOwedNotice() {
+  if (!noticeOwed_) return;
+  noticeOwed_ = false;
+  IgnoreNextNotify = true;
+}
+
+void PlaybackControl::ClosePlayer() {
+  player_.Close();
+  SwallowOwedNotice();
+}
+
+// Play and Record close what the player held: a paused play is gone with it, so Pause no longer
+// shows it. Pause pressed ahead of a command stays pressed.
+void PlaybackControl::ReplacePlayerContent() {
+  EndRecordingBeforeClose();
+  ClosePlayer();
+  if (!PausePressed) actions_.FilePause->setChecked(false);
 }
 
 bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
   // A directory that is not the user's own must not receive the file.
   if (!TempDirReady()) return false;
-  EndRecordingBeforeClose();
-  player_.Close();
+  ReplacePlayerContent();
   bool abort = false;
-  if (!sound.Save(abort, TempPlayFile, true, first, end)) return false;
+  if (!sound.Save(abort, TempPlayFile, true, first, end)) {
+    // The writer has said why; the play this one replaced is over all the same.
+    actions_.FilePlay->setChecked(false);
+    PlayPending = false;
+    UpdateAvailability();
+    return false;
+  }
   player_.SetFileName(TempPlayFile);
   if (!player_.Open()) return RefusePlay(player_.Error());
   if (!PausePressed) {
-    // The play being replaced still sends its notification.
-    const bool replacing = actions_.FilePlay->isChecked();
     if (!StartPlaying()) return false;
-    if (replacing) IgnoreNextNotify = true;
   } else {
     PlayPending = true;
   }
@@ -266,8 +295,7 @@ void PlaybackControl::FileRecordExecute() {
     FileStopExecute();
     return;
   }
-  EndRecordingBeforeClose();
-  player_.Close();
+  ReplacePlayerContent();
   if (PlayPending || actions_.FilePlay->isChecked()) {
     // The play just closed will not start or end any more.
     PlayPending = false;
@@ -307,7 +335,7 @@ void PlaybackControl::FileStopExecute() {
   RecordPending = false;
   PausePressed = actions_.FilePause->isChecked();
   if (!recordingStarted) {
-    player_.Close();
+    ClosePlayer();
     actions_.FilePlay->setChecked(false);
     if (RecordUnitWave != nullptr) DropRecording();
     UpdateAvailability();
@@ -319,6 +347,7 @@ void PlaybackControl::FileStopExecute() {
 bool PlaybackControl::FinishRecording() {
   KV_ASSERT(RecordUnitWave != nullptr);
   player_.Stop();
+  SwallowOwedNotice();
   // The file is the usual road; when it cannot be written or read back (its folder cannot be
   // made again, the disk is full) the player still holds what it recorded.
   SoundPtr recorded = ReadBackRecording(player_);
@@ -350,7 +379,7 @@ void PlaybackControl::EndRecordingBeforeClose() {
   if (!RecordPending) {
     FinishRecording();
   } else {
-    player_.Close();
+    ClosePlayer();
     DropRecording();
   }
 }
@@ -375,11 +404,15 @@ void PlaybackControl::FilePauseExecute() {
     if (actions_.FilePause->isChecked()) {
       player_.SetNotify(true);
       player_.SetWait(false);
-      if (!player_.Resume()) ReportPlayerFailure(player_.Error());
+      if (player_.Resume()) {
+        noticeOwed_ = true;
+      } else {
+        ReportPlayerFailure(player_.Error());
+      }
     } else {
-      player_.Pause();
       // The interrupted command still reports, and must not close the player.
-      IgnoreNextNotify = true;
+      player_.Pause();
+      SwallowOwedNotice();
     }
     actions_.FilePause->setChecked(player_.Mode() == mpPaused);
   } else {
@@ -395,7 +428,9 @@ void PlaybackControl::AudioPlayerNotify(TMPNotifyValues value) {
     return;
   }
   const TMPModes mode = player_.Mode();
+  // A notice in any other mode is one that was left over: what runs still owes its own.
   if (mode != mpStopped && mode != mpPlaying) return;
+  noticeOwed_ = false;
   // What ended may have been paused: nothing stays pressed for it.
   actions_.FilePause->setChecked(false);
   PausePressed = false;
@@ -414,7 +449,7 @@ void PlaybackControl::AudioPlayerNotify(TMPNotifyValues value) {
 
 void PlaybackControl::UnitWaveClosing(const TUnitWave* unitWave) {
   if (unitWave == nullptr || unitWave != RecordUnitWave) return;
-  player_.Close();
+  ClosePlayer();
   DropRecording();
 }
 

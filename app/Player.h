@@ -75,6 +75,11 @@ class PlaybackControl {
   bool StartPlaying();
   bool StartRecording();
   bool ReportPlayerFailure(const std::string& why);
+  // Closes the player; the notice what it held still owes is swallowed.
+  void ClosePlayer();
+  void SwallowOwedNotice();
+  // Before a Play or Record takes the player.
+  void ReplacePlayerContent();
   // A play or recording that cannot be had: nothing stays pressed for it, then the box says why.
   bool RefusePlay(const std::string& why);
   bool RefuseRecording(const std::string& why);
@@ -82,6 +87,9 @@ class PlaybackControl {
   MediaPlayer& player_;
   PlayerActions actions_;
   PlayerDocuments& documents_;
+  // The player still sends a notice for the play or recording it runs, and nothing swallows it:
+  // Play being checked does not tell, as a paused play has spent its notice.
+  bool noticeOwed_ = false;
 };
 
 // Whether a recording, running, paused or waiting for Pause, is meant for `unitWave`: until it

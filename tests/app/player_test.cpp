@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 
 #include "app/wavewindow/ChildWin.h"
 #include "app/wavewindow/ChildWave.h"
@@ -257,6 +258,7 @@ TEST_F(PlaybackTest, RecordGivesUpAPendingPlayPauseStartsTheRecordingAndStopGive
   Log({"StartRecording(notify)"});
   EXPECT_EQ(std::pair(Flags(), player.Mode()), std::pair(Pending(false, false, false, false), mpRecording));
   control->FileStopExecute();
+  player.Deliver();  // the stopped recording's notice
   player.log.clear();
 
   control->FilePauseExecute();
@@ -720,4 +722,106 @@ TEST_F(MainPlaybackTest, APausedPlayThatTheDeviceEndsEndsQuietlyAndReleasesPause
   ASSERT_TRUE(Command("FilePlay"));
   ASSERT_TRUE(Command("FilePause"));
   EXPECT_EQ(player->Mode(), mpPaused);
+}
+
+namespace {
+
+// What the buttons and flags show, as words, and what the player does.
+std::string Shows(TMainForm& form, const MediaPlayer& player) {
+  std::string shown;
+  const auto add = [&shown](bool on, const char* word) {
+    if (on) shown += std::string(word) + " ";
+  };
+  add(form.Action("FilePlay")->isChecked(), "Play");
+  add(form.Action("FilePause")->isChecked(), "Pause");
+  add(form.Action("FileRecord")->isChecked(), "Record");
+  add(form.Action("FileStop")->isEnabled(), "Stop");
+  add(PlayPending, "PlayPending");
+  add(RecordPending, "RecordPending");
+  add(PausePressed, "PausePressed");
+  add(RecordUnitWave != nullptr, "into");
+  const std::map<TMPModes, const char*> modes = {{mpNotReady, "closed"},   {mpStopped, "open"},
+                                                 {mpPlaying, "playing"},   {mpPaused, "paused"},
+                                                 {mpRecording, "recording"}};
+  return shown + modes.at(player.Mode());
+}
+
+}  // namespace
+
+TEST_F(MainPlaybackTest, EveryCommandFromAPausedArmedOrWaitingStateLeavesTheButtonsTellingWhatRuns) {
+  // Each command as the message loop runs it: the notices it brings come before the next one.
+  const std::map<char, std::function<void()>> commands = {
+      {'P', [this] { Command("FilePlay"); }},
+      {'W', [this] { Command("FilePause"); }},
+      {'S', [this] { Command("FileStop"); }},
+      {'R', [this] { OpenNamed("empty", Tens(0)), Command("FileRecord"); }},
+      // The music window's play and the dialogs' reach the player through the whole-sound play.
+      {'E', [] { MainPlayWholeSound(*Tens(40)); }},
+      {'X', [this] { Command("FileClose"); }},
+      {'O', [this] { OpenNamed("other", Tens(30)); }},
+  };
+  const auto run = [&](const std::string& keys) {
+    for (const char key : keys) commands.at(key)(), player->Deliver();
+  };
+  const std::map<std::string, std::string> starts = {
+      {"paused", "PW"}, {"armed", "W"}, {"play waiting", "WP"}, {"record waiting", "WR"}};
+  struct Road { const char* from; char command; const char* shows; };
+  const Road roads[] = {
+      {"paused", 'P', "Play Stop playing"},
+      {"paused", 'E', "Play Stop playing"},
+      {"paused", 'R', "Record Stop into recording"},
+      {"paused", 'S', "Pause PausePressed closed"},
+      {"paused", 'W', "Play Stop playing"},
+      {"paused", 'X', "Play Pause Stop paused"},
+      {"paused", 'O', "Play Pause Stop paused"},
+      {"armed", 'P', "Play Pause Stop PlayPending PausePressed open"},
+      {"armed", 'E', "Play Pause Stop PlayPending PausePressed open"},
+      {"armed", 'R', "Pause Record Stop RecordPending PausePressed into open"},
+      {"armed", 'S', "Pause PausePressed closed"},
+      {"armed", 'W', "closed"},
+      {"armed", 'X', "Pause PausePressed closed"},
+      {"play waiting", 'P', "Play Pause Stop PlayPending PausePressed open"},
+      {"play waiting", 'E', "Play Pause Stop PlayPending PausePressed open"},
+      {"play waiting", 'R', "Pause Record Stop RecordPending PausePressed into open"},
+      {"play waiting", 'S', "Pause PausePressed closed"},
+      {"play waiting", 'W', "Play Stop playing"},
+      {"play waiting", 'O', "Play Pause Stop PlayPending PausePressed open"},
+      {"record waiting", 'E', "Play Pause Stop PlayPending PausePressed open"},
+      {"record waiting", 'R', "Pause Record Stop RecordPending PausePressed into open"},
+      {"record waiting", 'S', "Pause PausePressed closed"},
+      {"record waiting", 'W', "Record Stop into recording"},
+      {"record waiting", 'X', "Pause PausePressed closed"},
+  };
+  player->recording = Tens(20);
+  for (const Road& road : roads) {
+    SCOPED_TRACE(testing::Message() << road.from << " then " << road.command);
+    OpenNamed("tune", Tens(100));
+    run(starts.at(road.from));
+    run(std::string(1, road.command));
+    EXPECT_EQ(Shows(*form, *player), road.shows);
+    // What waits starts, what is paused goes on, and all of it ends.
+    for (int step = 0; step < 4; ++step) {
+      if (PlayPending || RecordPending || player->Mode() == mpPaused) {
+        run("W");
+      } else if (player->Mode() == mpPlaying) {
+        player->FinishPlay(), player->Deliver();
+      } else if (player->Mode() == mpRecording) {
+        run("S");
+      }
+    }
+    const bool armed = PausePressed;
+    EXPECT_EQ(Shows(*form, *player), armed ? "Pause PausePressed closed" : "closed");
+    // Then Play plays at once, and is released at its end.
+    run(armed ? "OWP" : "OP");
+    EXPECT_EQ(Shows(*form, *player), "Play Stop playing");
+    player->FinishPlay(), player->Deliver();
+    EXPECT_EQ(Shows(*form, *player), "closed");
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front().text;
+    for (size_t open = form->MDIChildren().size(); open > 0; --open) {
+      sink.replies = {kIdNo};  // a recording's wave asks to be saved
+      form->GetActiveMDIChild()->close();
+      QApplication::processEvents();
+    }
+    sink.messages.clear();
+  }
 }
