@@ -46,7 +46,8 @@ void AudioServer::Drop() {
   if (context_ == nullptr) return;
   pa_context_set_state_callback(context_, nullptr, nullptr);
   pa_context_disconnect(context_);
-  // Streams still open on it hold their own references, and fail by themselves.
+  // The connection holds references to its streams, not they to it: the streams still open on
+  // it end with it, and their owners see them failed or terminated.
   pa_context_unref(context_);
   context_ = nullptr;
 }

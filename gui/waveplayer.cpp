@@ -546,10 +546,12 @@ void WavePlayer::Feed(uint64_t generation) {
   const AudioServer::Lock lock(server);
   CheckLocked();
   if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
-  // The library copies what it is given.
-  if (got > 0) {
-    pa_stream_write(stream_, feedBuffer_.data(), static_cast<size_t>(got), nullptr, 0,
-                    PA_SEEK_RELATIVE);
+  // The library copies what it is given. What it refuses is lost to the play, which then cannot
+  // sound as it should.
+  if (got > 0 && pa_stream_write(stream_, feedBuffer_.data(), static_cast<size_t>(got), nullptr,
+                                 0, PA_SEEK_RELATIVE) < 0) {
+    link_->Post(&WavePlayer::StreamFailed);
+    return;
   }
   if (playSource_->atEnd() && drain_ == nullptr) {
     // The server says when all it was given has sounded.
@@ -737,7 +739,7 @@ bool WavePlayer::Resume() {
   const Flags flags = BeginCommand(nvSuperseded);
   if (!paused_) return EndCommand(flags, Fail(playertext::kNotPaused));
   Cork(false);
-  if (activity_ == Activity::kRecording && !recordDelivered_) recordClock_.start();
+  if (activity_ == Activity::kRecording) recordClock_.start();
   paused_ = false;
   notifyOwed_ = flags.notify;
   if (activity_ == Activity::kPlaying && stream_ != nullptr) {
@@ -759,21 +761,32 @@ bool WavePlayer::StartRecording() {
   StopDevices();
   recordFormat_ = ServerFormatFor(file_.Rate(), file_.Channels());
   recordBytes_.clear();
-  recordWaitedMs_ = 0;
-  recordDelivered_ = false;
-  recordClock_.start();
+  recordRanMs_ = 0;
+  recordArrivedFrames_ = 0;
+  recordLeadFrames_ = -1;
+  recordClock_.invalidate();
   if (!OpenStream(true, recordFormat_)) {
     StopDevices();  // Error keeps why
     return EndCommand(flags, false);
   }
+  // The take runs from when the server has the stream, however long it took to answer.
+  recordClock_.start();
   activity_ = Activity::kRecording;
   notifyOwed_ = flags.notify;
   return true;
 }
 
 void WavePlayer::PauseRecordClock() {
-  if (recordClock_.isValid()) recordWaitedMs_ += recordClock_.elapsed();
+  recordRanMs_ = RecordRanMs();
   recordClock_.invalidate();
+}
+
+int64_t WavePlayer::RecordRanMs() const {
+  return recordRanMs_ + (recordClock_.isValid() ? recordClock_.elapsed() : 0);
+}
+
+int64_t WavePlayer::RecordFramesOf(int64_t milliseconds) const {
+  return milliseconds * recordFormat_.sampleRate() / 1000;
 }
 
 void WavePlayer::TakeRecordedOf(uint64_t generation) {
@@ -805,31 +818,33 @@ void WavePlayer::TakeRecorded() {
     }
   }
   if (arrived.isEmpty() || frameBytes <= 0) return;
-  if (!recordDelivered_) {
-    recordDelivered_ = true;
-    PauseRecordClock();
-    const int64_t arrivedMs =
-        arrived.size() / frameBytes * 1000 / std::max(1, recordFormat_.sampleRate());
-    AppendSilence(recordWaitedMs_ - arrivedMs);
-  }
   recordBytes_.append(arrived);
+  recordArrivedFrames_ += arrived.size() / frameBytes;
+  // A late block does not tell what the server still owes: one that answers late delivers the
+  // time it missed afterwards. Only a lag that lasts, the least seen, was never recorded at all.
+  const int64_t lag = std::max<int64_t>(0, RecordFramesOf(RecordRanMs()) - recordArrivedFrames_);
+  recordLeadFrames_ = recordLeadFrames_ < 0 ? lag : std::min(recordLeadFrames_, lag);
 }
 
 void WavePlayer::KeepTakeTime() {
-  if (recordDelivered_) return;
-  recordDelivered_ = true;
   PauseRecordClock();
-  AppendSilence(recordWaitedMs_);
+  const int64_t missing = RecordFramesOf(recordRanMs_) - recordArrivedFrames_;
+  if (missing <= 0) return;
+  // The lag that lasted from the first block on was missed before it; the rest is what the
+  // server never delivered at the end (it hung, or failed).
+  const int64_t lead =
+      recordArrivedFrames_ == 0 ? missing : std::clamp<int64_t>(recordLeadFrames_, 0, missing);
+  recordBytes_.prepend(Silence(lead));
+  recordBytes_.append(Silence(missing - lead));
 }
 
-void WavePlayer::AppendSilence(int64_t milliseconds) {
+QByteArray WavePlayer::Silence(int64_t frames) const {
   const int frameBytes = recordFormat_.bytesPerFrame();
-  if (milliseconds <= 0 || frameBytes <= 0) return;
-  // Whole frames, so that every channel stays in its place after it.
-  const int64_t frames = milliseconds * recordFormat_.sampleRate() / 1000;
-  // Unsigned 8-bit samples are silent at their middle, every other encoding at zero.
+  if (frames <= 0 || frameBytes <= 0) return {};
+  // Whole frames, so that every channel stays in its place after it. Unsigned 8-bit samples are
+  // silent at their middle, every other encoding at zero.
   const char silence = recordFormat_.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
-  recordBytes_.append(static_cast<qsizetype>(frames * frameBytes), silence);
+  return QByteArray(static_cast<qsizetype>(frames * frameBytes), silence);
 }
 
 void WavePlayer::RecordFailed(uint64_t generation) {

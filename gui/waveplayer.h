@@ -170,18 +170,22 @@ class WavePlayer final : public MediaPlayer {
 
   QByteArray recordBytes_;
   DeviceFormat recordFormat_;
-  // A device may deliver nothing for a while after it starts (a server that had rendered far
-  // ahead, a device waking up): that time becomes silence, so that the recording lasts as long
-  // as Record ran and stays lined up with what sounded meanwhile. Pauses are left out.
+  // A take lasts as long as Record ran, pauses left out, and its sound stays lined up with what
+  // sounded meanwhile: a device may deliver nothing for a while after it starts (a server that had
+  // rendered far ahead, a device waking up), and a server that hangs delivers nothing until it
+  // goes on. The time the server never delivered becomes silence when the take ends.
   QElapsedTimer recordClock_;
-  int64_t recordWaitedMs_ = 0;
-  bool recordDelivered_ = false;
+  int64_t recordRanMs_ = 0;           // before the last pause
+  int64_t recordArrivedFrames_ = 0;   // what the server delivered
+  int64_t recordLeadFrames_ = -1;     // the least the take lagged behind its clock; -1: no data yet
   void TakeRecorded();
   void TakeRecordedOf(uint64_t generation);  // when the server says some has arrived
   void PauseRecordClock();
-  // A take ends: when nothing ever arrived, it still lasts as long as it ran, in silence.
+  int64_t RecordRanMs() const;
+  int64_t RecordFramesOf(int64_t milliseconds) const;
+  // A take ends: the time it ran that the server did not deliver is kept as silence.
   void KeepTakeTime();
-  void AppendSilence(int64_t milliseconds);
+  QByteArray Silence(int64_t frames) const;
 
   QEventLoop* waitLoop_ = nullptr;
   std::unique_ptr<QObject> context_;  // receives the device signals and the queued notifications

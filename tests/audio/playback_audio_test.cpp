@@ -1,5 +1,6 @@
 // Record of the main window through the real player and the audio server.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -403,28 +404,109 @@ TEST_F(PlaybackAudioTest, APausedPlayIsCorkedAndAPausedPlayOrRecordingThatLosesI
   EXPECT_GT(taker.Recording()->GetValues(), 0) << "what arrived is missing";
 }
 
-TEST_F(PlaybackAudioTest, ATakeTheInputDeliversNothingForLastsAsLongAsItRan) {
+// What keeps a take from getting its sound as it runs, and when it starts.
+enum class Disturbed { kBeforeRecord, kAsRecordStarts, kAfterATone };
+struct TakeRoad {
+  const char* name;
+  int channels;
+  const char* script;  // of a ServerDisturbance
+  Disturbed when;
+};
+void PrintTo(const TakeRoad& road, std::ostream* out) { *out << road.name; }
+
+// The server hangs for two seconds.
+constexpr const char* kHungAWhile = R"sh(
+    pid=$(cat "$PULSE_RUNTIME_PATH/pid")
+    kill -STOP "$pid"; touch "$away"; sleep 2; kill -CONT "$pid")sh";
+// The test stops the server as soon as the take has its stream, before the server has delivered
+// anything, and releases this; the server goes on two seconds later.
+constexpr const char* kGoesOnAWhileAfterRelease = R"sh(
+    pid=$(cat "$PULSE_RUNTIME_PATH/pid")
+    touch "$away"; held; sleep 2; kill -CONT "$pid")sh";
+// The server has hung for two seconds when `away` is touched, and hangs on until released.
+constexpr const char* kHungAWhileUntilReleased = R"sh(
+    pid=$(cat "$PULSE_RUNTIME_PATH/pid")
+    kill -STOP "$pid"; sleep 2; touch "$away"; held; kill -CONT "$pid")sh";
+
+void StopServer() {
+  std::ifstream pidFile(std::string(std::getenv("PULSE_RUNTIME_PATH")) + "/pid");
+  pid_t pid = 0;
+  ASSERT_TRUE(pidFile >> pid);
+  ASSERT_EQ(kill(pid, SIGSTOP), 0);
+}
+
+class TakeTest : public PlaybackAudioTest, public testing::WithParamInterface<TakeRoad> {};
+
+TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
-  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "silences the input: test server only";
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the server: test server only";
+  const TakeRoad& road = GetParam();
   constexpr int32_t kRate = 22050;
-  TUnitWave unitWave("", waveFileProps(1, kRate, 2));
+  TUnitWave unitWave("", waveFileProps(static_cast<int16_t>(road.channels), kRate, 2));
   Activate(unitWave);
-  const ServerDisturbance silent(ServerDisturbance::kSilentInputUntilReleased);
-  ASSERT_TRUE(silent.Started() && silent.Away());
-  QElapsedTimer clock;
-  clock.start();
-  ASSERT_NO_FATAL_FAILURE(StartRecord());
-  ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::ClientStreams() == 1; }, 10000));
-  // The take runs while a tone plays to its end, which the silenced input does not hear; the
-  // check measures how long that was.
-  ScratchFile tone("unheard-tone.wav");
+  ScratchFile tone("take-tone.wav");
   ASSERT_TRUE(WriteSine(tone.name, 1, 44100, 2, 440, 0.5));
-  ASSERT_NO_FATAL_FAILURE(PlayToEnd(tone.name));
-  const int64_t ranMs = clock.elapsed();
-  form->Action("FileStop")->trigger();
-  EXPECT_NEAR(int64_t{unitWave.GetValues()} * 1000 / kRate, ranMs, 150);
+  QElapsedTimer clock;
+  std::pair<int64_t, int64_t> sounded{-1, -1};  // the tone, in the take's time
+  const auto playTone = [&] {
+    sounded.first = clock.elapsed();
+    PlayToEnd(tone.name);
+    sounded.second = clock.elapsed();
+  };
+  {
+    std::unique_ptr<ServerDisturbance> disturbance;
+    const auto disturb = [&] {
+      disturbance = std::make_unique<ServerDisturbance>(road.script);
+      ASSERT_TRUE(disturbance->Started() && disturbance->Away());
+    };
+    if (road.when != Disturbed::kAfterATone) {
+      ASSERT_NO_FATAL_FAILURE(disturb());
+    }
+    // Record returns once the server has the take's stream: the take's time starts there.
+    ASSERT_NO_FATAL_FAILURE(StartRecord());
+    clock.start();
+    if (road.when == Disturbed::kAsRecordStarts) {
+      ASSERT_NO_FATAL_FAILURE(StopServer());
+      disturbance->Release();
+    }
+    if (disturbance != nullptr && road.script != ServerDisturbance::kSilentInputUntilReleased) {
+      ASSERT_TRUE(disturbance->Back());
+    }
+    ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::ClientStreams() == 1; }, 10000));
+    // The tone plays once the server goes on, or before it hangs; a silenced input does not hear
+    // it.
+    ASSERT_NO_FATAL_FAILURE(playTone());
+    if (road.when == Disturbed::kAfterATone) {
+      ASSERT_NO_FATAL_FAILURE(disturb());
+    }
+    const int64_t ranMs = clock.elapsed();
+    form->Action("FileStop")->trigger();
+    EXPECT_NEAR(int64_t{unitWave.GetValues()} * 1000 / kRate, ranMs, 200);
+  }
+  ASSERT_EQ(unitWave.GetChannels(), road.channels);
+  if (road.script != ServerDisturbance::kSilentInputUntilReleased) {
+    const Wave* left = unitWave.GetSound()->GetLeftWave();
+    const int16_t* loud = std::find_if(left->wave, left->wave + left->values,
+                                       [](int16_t v) { return std::abs(v) > 4000; });
+    const int64_t loudMs = (loud - left->wave) * 1000 / kRate;
+    EXPECT_GE(loudMs, sounded.first - 100) << "the tone sounds before it played";
+    EXPECT_LE(loudMs, sounded.second) << "the tone sounds after it ended";
+  }
   EXPECT_TRUE(sink.messages.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Roads, TakeTest,
+    testing::Values(
+        TakeRoad{"SilentInputMono", 1, ServerDisturbance::kSilentInputUntilReleased,
+                 Disturbed::kBeforeRecord},
+        TakeRoad{"SilentInputStereo", 2, ServerDisturbance::kSilentInputUntilReleased,
+                 Disturbed::kBeforeRecord},
+        TakeRoad{"RecordHeldByAHungServer", 1, kHungAWhile, Disturbed::kBeforeRecord},
+        TakeRoad{"ServerHangsAsTheTakeStarts", 2, kGoesOnAWhileAfterRelease,
+                 Disturbed::kAsRecordStarts},
+        TakeRoad{"StopWhileTheServerHangs", 2, kHungAWhileUntilReleased, Disturbed::kAfterATone}),
+    [](const testing::TestParamInfo<TakeRoad>& info) { return info.param.name; });
 
 namespace {
 
@@ -441,9 +523,23 @@ std::pair<int, int> ChannelPeaks(const QByteArray& frames) {
   return peaks;
 }
 
+std::vector<int16_t> LeftOf(const QByteArray& frames) {
+  std::vector<int16_t> left(static_cast<size_t>(frames.size() / 4));
+  for (size_t i = 0; i < left.size(); ++i) std::memcpy(&left[i], frames.constData() + i * 4, 2);
+  return left;
+}
+
+// Steps from one sample to the next larger than the sine of these tests takes (about 2000 at
+// 22050 Hz): samples in the wrong byte order, or scrambled, take them all the time.
+int64_t RoughSteps(const std::vector<int16_t>& samples) {
+  int64_t rough = 0;
+  for (size_t i = 1; i < samples.size(); ++i) rough += std::abs(samples[i] - samples[i - 1]) > 4000;
+  return rough;
+}
+
 }  // namespace
 
-TEST_F(PlaybackAudioTest, ALeftOnlySoundStaysLeftWhenPlayedAndWhenRecorded) {
+TEST_F(PlaybackAudioTest, ALeftOnlySineStaysALeftOnlySineWhenPlayedAndWhenRecorded) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
   if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "records the output: test server only";
   constexpr int32_t kRate = 22050;
@@ -465,6 +561,7 @@ TEST_F(PlaybackAudioTest, ALeftOnlySoundStaysLeftWhenPlayedAndWhenRecorded) {
   const auto [left, right] = ChannelPeaks(heard);
   EXPECT_GT(left, 8000);
   EXPECT_LT(right, 800);
+  EXPECT_LT(RoughSteps(LeftOf(heard)), 5) << "what sounded is not the sine";
 
   // Recorded: an independent client plays it.
   TUnitWave unitWave("", waveFileProps(2, kRate, 2));
@@ -478,7 +575,10 @@ TEST_F(PlaybackAudioTest, ALeftOnlySoundStaysLeftWhenPlayedAndWhenRecorded) {
   ASSERT_TRUE(play.waitForFinished(15000) && play.exitCode() == 0) << play.readAllStandardError().toStdString();
   form->Action("FileStop")->trigger();
   ASSERT_EQ(unitWave.GetChannels(), 2);
-  EXPECT_GT(PeakOfWave(unitWave.GetSound()->GetLeftWave()), 8000);
+  const Wave* takeLeft = unitWave.GetSound()->GetLeftWave();
+  EXPECT_GT(PeakOfWave(takeLeft), 8000);
   EXPECT_LT(PeakOfWave(unitWave.GetSound()->GetRightWave()), 800);
+  EXPECT_LT(RoughSteps({takeLeft->wave, takeLeft->wave + takeLeft->values}), 5)
+      << "what was recorded is not the sine";
   EXPECT_TRUE(sink.messages.empty());
 }
