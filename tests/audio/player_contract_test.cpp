@@ -5,6 +5,9 @@
 
 #include <QTest>
 #include <functional>
+#include <optional>
+#include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,6 +38,18 @@ const Step kScript[] = {
     {"Stop", false}, {"Resume", true}, {"Close", true},
 };
 
+// A session on a troubled server: starts that find no device, and a paused play and a paused
+// recording whose connection is cut, which must tell so although no command asked.
+const Step kDisturbedScript[] = {
+    {"Open", false},  {"NoDevices", false},      {"Play", true},   {"StartRecording", true},
+    {"Play", false},  {"DevicesBack", false},    {"Play", true},   {"Pause", false},
+    {"Cut", false},   {"StartRecording", true},  {"Pause", false}, {"Cut", false},
+    {"Close", false},
+};
+// What each player does to meet these; they happen between commands.
+const std::set<std::string> kDisturbances = {"NoDevices", "DevicesBack", "Cut"};
+using Disturb = std::function<void(const std::string& disturbance)>;
+
 bool Run(MediaPlayer& player, const std::string& command) {
   const std::vector<std::pair<std::string, std::function<bool()>>> commands = {
       {"Open", [&] { return player.Open(); }},
@@ -56,20 +71,46 @@ bool Run(MediaPlayer& player, const std::string& command) {
 // step and the notifications the step has brought so far.
 using Settle = std::function<void(size_t step, const std::vector<TMPNotifyValues>& notices)>;
 std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName,
-                            const Settle& settle) {
+                            const Settle& settle, std::span<const Step> script = kScript,
+                            const Disturb& disturb = nullptr) {
   player.SetFileName(fileName);
   std::vector<TMPNotifyValues> notices;
   player.SetOnNotify([&notices](TMPNotifyValues value) { notices.push_back(value); });
   std::vector<Seen> seen;
-  for (const Step& step : kScript) {
+  for (const Step& step : script) {
     player.SetNotify(step.notify);
-    const bool ok = Run(player, step.command);
+    const bool ok = kDisturbances.contains(step.command) ? (disturb(step.command), true)
+                                                         : Run(player, step.command);
     settle(seen.size(), notices);
     seen.push_back({ok, player.Mode(), player.Recording() != nullptr, notices});
     notices.clear();
   }
   player.SetOnNotify(nullptr);
   return seen;
+}
+
+// The real player's notifications come as messages, some from the device's own thread: each
+// step waits until as many have come as the fake gave, however long a busy machine takes, then
+// lets what else is queued run, so that one too many shows as well.
+Settle SettleAsMany(const std::vector<Seen>& actual) {
+  return [&actual](size_t step, const std::vector<TMPNotifyValues>& notices) {
+    const size_t due = step < actual.size() ? actual[step].notices.size() : 0;
+    static_cast<void>(QTest::qWaitFor([&] { return notices.size() >= due; }, 10000));
+    RunQueued();
+  };
+}
+
+void ExpectSame(std::span<const Step> script, const std::vector<Seen>& actual,
+                const std::vector<Seen>& expected) {
+  ASSERT_EQ(actual.size(), script.size());
+  ASSERT_EQ(expected.size(), script.size());
+  for (size_t i = 0; i < actual.size(); ++i) {
+    SCOPED_TRACE(testing::Message() << "step " << i << ": " << script[i].command);
+    EXPECT_EQ(actual[i].ok, expected[i].ok);
+    EXPECT_EQ(actual[i].mode, expected[i].mode);
+    EXPECT_EQ(actual[i].holdsRecording, expected[i].holdsRecording);
+    EXPECT_EQ(actual[i].notices, expected[i].notices);
+  }
 }
 
 }  // namespace
@@ -84,27 +125,59 @@ TEST(PlayerContract, TheFakeAnswersAScriptedSessionAsTheRealPlayerDoes) {
   fake.recording = SineSound(2, 22050, 2, 440, 0.0);  // what its device delivers: nothing
   const std::vector<Seen> actual =
       RunScript(fake, file.name, [&fake](size_t, const auto&) { fake.Deliver(); });
-  // The real player's notifications come as messages, some from the device's own thread: each
-  // step waits until as many have come as the fake gave, however long a busy machine takes, then
-  // lets what else is queued run, so that one too many shows as well.
   WavePlayer real;
-  const std::vector<Seen> expected = RunScript(
-      real, file.name, [&actual](size_t step, const std::vector<TMPNotifyValues>& notices) {
-        const size_t due = step < actual.size() ? actual[step].notices.size() : 0;
-        static_cast<void>(QTest::qWaitFor([&] { return notices.size() >= due; }, 10000));
-        RunQueued();
-      });
-
-  ASSERT_EQ(actual.size(), std::size(kScript));
-  for (size_t i = 0; i < actual.size(); ++i) {
-    SCOPED_TRACE(testing::Message() << "step " << i << ": " << kScript[i].command);
-    EXPECT_EQ(actual[i].ok, expected[i].ok);
-    EXPECT_EQ(actual[i].mode, expected[i].mode);
-    EXPECT_EQ(actual[i].holdsRecording, expected[i].holdsRecording);
-    EXPECT_EQ(actual[i].notices, expected[i].notices);
-  }
+  const std::vector<Seen> expected = RunScript(real, file.name, SettleAsMany(actual));
+  ExpectSame(kScript, actual, expected);
   // The script reaches every mode the main window acts on.
   const std::vector<TMPModes> modes = {mpNotReady, mpStopped, mpPlaying, mpPaused, mpPlaying, mpPlaying, mpStopped,
                                        mpRecording, mpPaused, mpRecording, mpStopped, mpStopped, mpNotReady};
   for (size_t i = 0; i < expected.size() && i < modes.size(); ++i) EXPECT_EQ(expected[i].mode, modes[i]) << i;
+}
+
+TEST(PlayerContract, TheFakeMeetsAMissingDeviceAndACutConnectionAsTheRealPlayerDoes) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the audio server: test server only";
+  ScratchFile file("contract-disturbed.wav");
+  ASSERT_TRUE(WriteSine(file.name, 2, 22050, 2, 440, 5.0));
+
+  FakePlayer fake;
+  fake.recording = SineSound(2, 22050, 2, 440, 0.0);
+  const std::vector<Seen> actual = RunScript(
+      fake, file.name, [&fake](size_t, const auto&) { fake.Deliver(); }, kDisturbedScript,
+      [&fake](const std::string& disturbance) {
+        if (disturbance == "Cut") fake.FailDevice();
+        fake.failStart = disturbance == "NoDevices";
+      });
+  WavePlayer real;
+  std::optional<ServerDisturbance> noDevices;
+  const std::vector<Seen> expected = RunScript(
+      real, file.name, SettleAsMany(actual), kDisturbedScript, [&](const std::string& disturbance) {
+        if (disturbance == "NoDevices") {
+          noDevices.emplace(ServerDisturbance::kNoDevicesUntilReleased);
+          EXPECT_TRUE(noDevices->Started() && noDevices->Away());
+        } else if (disturbance == "DevicesBack") {
+          noDevices->Release();
+          EXPECT_TRUE(noDevices->Back());
+          noDevices.reset();
+        } else {
+          const ServerDisturbance cut(ServerDisturbance::kCutClients);
+          EXPECT_TRUE(cut.Started());
+          // The cut is done once the player has seen it.
+          EXPECT_TRUE(QTest::qWaitFor([&real] { return real.Mode() != mpPaused; }, 10000));
+        }
+      });
+  ExpectSame(kDisturbedScript, actual, expected);
+  // Both could share a fault: the rules themselves. A start without a device fails, stays stopped
+  // and tells only when asked; a cut paused play or recording tells nvFailure unasked, ends
+  // stopped and keeps the recording.
+  const std::vector<Seen> rules = {
+      {true, mpStopped, true, {}},           {true, mpStopped, true, {}},
+      {false, mpStopped, true, {nvFailure}}, {false, mpStopped, true, {nvFailure}},
+      {false, mpStopped, true, {}},          {true, mpStopped, true, {}},
+      {true, mpPlaying, true, {}},           {true, mpPaused, true, {nvAborted}},
+      {true, mpStopped, true, {nvFailure}},  {true, mpRecording, true, {}},
+      {true, mpPaused, true, {nvAborted}},   {true, mpStopped, true, {nvFailure}},
+      {true, mpNotReady, false, {}},
+  };
+  ExpectSame(kDisturbedScript, rules, expected);
 }
