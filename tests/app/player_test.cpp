@@ -335,6 +335,17 @@ TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
   EXPECT_EQ(Buttons(), kIdle);
 }
 
+TEST_F(PlaybackTest, APlayWhoseFileCannotBeWrittenReleasesThePlayItReplaced) {
+  Activate(Tens(100));
+  control->FilePlayExecute();
+  std::filesystem::remove(TempPlayFile);
+  std::filesystem::create_directory(TempPlayFile);  // in the way of the file
+  EXPECT_FALSE(control->PlayWholeSound(*Tens(30)));
+  player.Deliver();
+  EXPECT_EQ(std::pair(Buttons(), Flags()), std::pair(kIdle, Pending(false, false, false, false)));
+  EXPECT_FALSE(sink.messages.empty());  // the writer says why
+}
+
 namespace {
 
 // Notes the screen cursor each time a play file is opened.
