@@ -346,6 +346,17 @@ TEST_F(PlaybackTest, APlayWhoseFileCannotBeWrittenReleasesThePlayItReplaced) {
   EXPECT_FALSE(sink.messages.empty());  // the writer says why
 }
 
+TEST_F(PlaybackTest, ANoticeLeftOverFromAFailedPlayEndsNoRecording) {
+  player.failStart = true;
+  Activate(Tens(100));
+  control->FilePlayExecute();  // its notice is still on its way
+  player.failStart = false;
+  ActivateEmpty();
+  control->FileRecordExecute();
+  player.Deliver();
+  EXPECT_EQ(Buttons(), Shown(false, true, false, true, mpRecording));
+}
+
 namespace {
 
 // Notes the screen cursor each time a play file is opened.
