@@ -182,10 +182,14 @@ bool PlaybackControl::ReportPlayerFailure(const std::string& why) {
   return false;
 }
 
-bool PlaybackControl::RefusePlay(const std::string& why) {
+void PlaybackControl::ReleasePlay() {
   actions_.FilePlay->setChecked(false);
   PlayPending = false;
   UpdateAvailability();
+}
+
+bool PlaybackControl::RefusePlay(const std::string& why) {
+  ReleasePlay();
   return ReportPlayerFailure(why);
 }
 
@@ -249,9 +253,7 @@ bool PlaybackControl::PlayWave(const Sound& sound, int32_t first, int32_t end) {
   bool abort = false;
   if (!sound.Save(abort, TempPlayFile, true, first, end)) {
     // The writer has said why; the play this one replaced is over all the same.
-    actions_.FilePlay->setChecked(false);
-    PlayPending = false;
-    UpdateAvailability();
+    ReleasePlay();
     return false;
   }
   player_.SetFileName(TempPlayFile);

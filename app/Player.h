@@ -80,6 +80,8 @@ class PlaybackControl {
   void SwallowOwedNotice();
   // Before a Play or Record takes the player.
   void ReplacePlayerContent();
+  // Nothing stays pressed for a play that is over or never came.
+  void ReleasePlay();
   // A play or recording that cannot be had: nothing stays pressed for it, then the box says why.
   bool RefusePlay(const std::string& why);
   bool RefuseRecording(const std::string& why);

@@ -335,28 +335,6 @@ TEST_F(PlaybackTest, APlayerThatCannotOpenIsReportedAndLeavesTheButtonsAlone) {
   EXPECT_EQ(Buttons(), kIdle);
 }
 
-TEST_F(PlaybackTest, APlayWhoseFileCannotBeWrittenReleasesThePlayItReplaced) {
-  Activate(Tens(100));
-  control->FilePlayExecute();
-  std::filesystem::remove(TempPlayFile);
-  std::filesystem::create_directory(TempPlayFile);  // in the way of the file
-  EXPECT_FALSE(control->PlayWholeSound(*Tens(30)));
-  player.Deliver();
-  EXPECT_EQ(std::pair(Buttons(), Flags()), std::pair(kIdle, Pending(false, false, false, false)));
-  EXPECT_FALSE(sink.messages.empty());  // the writer says why
-}
-
-TEST_F(PlaybackTest, ANoticeLeftOverFromAFailedPlayEndsNoRecording) {
-  player.failStart = true;
-  Activate(Tens(100));
-  control->FilePlayExecute();  // its notice is still on its way
-  player.failStart = false;
-  ActivateEmpty();
-  control->FileRecordExecute();
-  player.Deliver();
-  EXPECT_EQ(Buttons(), Shown(false, true, false, true, mpRecording));
-}
-
 namespace {
 
 // Notes the screen cursor each time a play file is opened.
@@ -846,4 +824,27 @@ TEST_F(MainPlaybackTest, EveryCommandFromAPausedArmedOrWaitingStateLeavesTheButt
     }
     sink.messages.clear();
   }
+}
+
+TEST_F(MainPlaybackTest, APlayWhoseFileCannotBeWrittenReleasesThePlayItReplaced) {
+  OpenNamed("tune", Tens(100));
+  ASSERT_TRUE(Command("FilePlay"));
+  std::filesystem::remove(TempPlayFile);
+  std::filesystem::create_directory(TempPlayFile);  // in the way of the file
+  ASSERT_TRUE(Command("FilePlay"));
+  player->Deliver();
+  EXPECT_EQ(Shows(*form, *player), "closed");
+  EXPECT_FALSE(sink.messages.empty());  // the writer says why
+  std::filesystem::remove(TempPlayFile);
+}
+
+TEST_F(MainPlaybackTest, ANoticeLeftOverFromAFailedPlayEndsNoRecording) {
+  player->failStart = true;
+  OpenNamed("tune", Tens(100));
+  ASSERT_TRUE(Command("FilePlay"));  // its notice is still on its way
+  player->failStart = false;
+  OpenNamed("empty", Tens(0));
+  ASSERT_TRUE(Command("FileRecord"));
+  player->Deliver();
+  EXPECT_EQ(Shows(*form, *player), "Record Stop into recording");
 }

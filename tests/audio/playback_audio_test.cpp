@@ -429,7 +429,9 @@ constexpr const char* kHungAWhileUntilReleased = R"sh(
     kill -STOP "$pid"; sleep 2; touch "$away"; held; kill -CONT "$pid")sh";
 
 void StopServer() {
-  std::ifstream pidFile(std::string(std::getenv("PULSE_RUNTIME_PATH")) + "/pid");
+  const char* runtime = std::getenv("PULSE_RUNTIME_PATH");
+  ASSERT_NE(runtime, nullptr) << "the test server says where it runs";
+  std::ifstream pidFile(std::string(runtime) + "/pid");
   pid_t pid = 0;
   ASSERT_TRUE(pidFile >> pid);
   ASSERT_EQ(kill(pid, SIGSTOP), 0);
@@ -441,6 +443,7 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
   ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
   if (!ServerDisturbance::OnTestServer()) GTEST_SKIP() << "disturbs the server: test server only";
   const TakeRoad& road = GetParam();
+  const bool silentInput = road.script == ServerDisturbance::kSilentInputUntilReleased;
   constexpr int32_t kRate = 22050;
   TUnitWave unitWave("", waveFileProps(static_cast<int16_t>(road.channels), kRate, 2));
   Activate(unitWave);
@@ -469,7 +472,7 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
       ASSERT_NO_FATAL_FAILURE(StopServer());
       disturbance->Release();
     }
-    if (disturbance != nullptr && road.script != ServerDisturbance::kSilentInputUntilReleased) {
+    if (disturbance != nullptr && !silentInput) {
       ASSERT_TRUE(disturbance->Back());
     }
     ASSERT_TRUE(QTest::qWaitFor([] { return ServerDisturbance::ClientStreams() == 1; }, 10000));
@@ -484,7 +487,7 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
     EXPECT_NEAR(int64_t{unitWave.GetValues()} * 1000 / kRate, ranMs, 200);
   }
   ASSERT_EQ(unitWave.GetChannels(), road.channels);
-  if (road.script != ServerDisturbance::kSilentInputUntilReleased) {
+  if (!silentInput) {
     const Wave* left = unitWave.GetSound()->GetLeftWave();
     const int16_t* loud = std::find_if(left->wave, left->wave + left->values,
                                        [](int16_t v) { return std::abs(v) > 4000; });
@@ -510,23 +513,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
-// The loudest sample of each channel of stereo 16-bit frames.
-std::pair<int, int> ChannelPeaks(const QByteArray& frames) {
-  std::pair<int, int> peaks{0, 0};
-  const qsizetype count = frames.size() / 4;
-  for (qsizetype i = 0; i < count; ++i) {
-    int16_t pair[2];
-    std::memcpy(pair, frames.constData() + i * 4, sizeof pair);
-    peaks.first = std::max(peaks.first, std::abs(int{pair[0]}));
-    peaks.second = std::max(peaks.second, std::abs(int{pair[1]}));
+// One channel (0 left, 1 right) of stereo 16-bit frames.
+std::vector<int16_t> ChannelOf(const QByteArray& frames, int channel) {
+  std::vector<int16_t> samples(static_cast<size_t>(frames.size() / 4));
+  for (size_t i = 0; i < samples.size(); ++i) {
+    std::memcpy(&samples[i], frames.constData() + i * 4 + channel * 2, 2);
   }
-  return peaks;
+  return samples;
 }
 
-std::vector<int16_t> LeftOf(const QByteArray& frames) {
-  std::vector<int16_t> left(static_cast<size_t>(frames.size() / 4));
-  for (size_t i = 0; i < left.size(); ++i) std::memcpy(&left[i], frames.constData() + i * 4, 2);
-  return left;
+int PeakOf(const std::vector<int16_t>& samples) {
+  int peak = 0;
+  for (const int16_t sample : samples) peak = std::max(peak, std::abs(int{sample}));
+  return peak;
 }
 
 // Steps from one sample to the next larger than the sine of these tests takes (about 2000 at
@@ -558,10 +557,10 @@ TEST_F(PlaybackAudioTest, ALeftOnlySineStaysALeftOnlySineWhenPlayedAndWhenRecord
   monitor.terminate();
   monitor.waitForFinished(5000);
   heard += monitor.readAllStandardOutput();
-  const auto [left, right] = ChannelPeaks(heard);
-  EXPECT_GT(left, 8000);
-  EXPECT_LT(right, 800);
-  EXPECT_LT(RoughSteps(LeftOf(heard)), 5) << "what sounded is not the sine";
+  const std::vector<int16_t> heardLeft = ChannelOf(heard, 0);
+  EXPECT_GT(PeakOf(heardLeft), 8000);
+  EXPECT_LT(PeakOf(ChannelOf(heard, 1)), 800);
+  EXPECT_LT(RoughSteps(heardLeft), 5) << "what sounded is not the sine";
 
   // Recorded: an independent client plays it.
   TUnitWave unitWave("", waveFileProps(2, kRate, 2));
