@@ -10,6 +10,7 @@
 
 #include "app/Main.h"
 #include "gui/application.h"
+#include "gui/controls.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
   OKButton = new QPushButton("OK", this);
   OKButton->setObjectName("OKButton");
   OKButton->setGeometry(128, 202, 97, 33);
-  OKButton->setDefault(true);
+  SetDefaultButton(*this, OKButton);
   OKButton->setFocus();
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }

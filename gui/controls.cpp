@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -42,7 +46,55 @@ QIcon Swatch(uint32_t color) {
   return QIcon(pixmap);
 }
 
+// Every push button of a dialog is an auto-default one to Qt: the first of them in the focus
+// chain becomes the default when a dialog without one shows, and a button keeps the default
+// after the focus passed through it. None is auto-default here; the named default is set again at
+// each show, before Qt looks for one, and a focused button is pressed by Enter as before.
+class DefaultButtonRule : public QObject {
+ public:
+  explicit DefaultButtonRule(QDialog& dialog) : QObject(&dialog), dialog_(dialog) {
+    setObjectName("DefaultButtonRule");
+    dialog.installEventFilter(this);
+  }
+  void Name(QPushButton* button) {
+    button_ = button;
+    Apply();
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &dialog_) {
+      if (event->type() == QEvent::Show) Apply();
+      return false;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button == nullptr || (key != Qt::Key_Return && key != Qt::Key_Enter)) return false;
+    button->click();
+    return true;
+  }
+
+ private:
+  void Apply() {
+    for (QPushButton* button : dialog_.findChildren<QPushButton*>()) {
+      if (button->window() != &dialog_) continue;
+      button->setAutoDefault(false);
+      button->setDefault(button == button_);
+      button->installEventFilter(this);
+    }
+  }
+
+  QDialog& dialog_;
+  QPointer<QPushButton> button_;
+};
+
 }  // namespace
+
+void SetDefaultButton(QDialog& dialog, QPushButton* button) {
+  auto* rule = dialog.findChild<DefaultButtonRule*>("DefaultButtonRule", Qt::FindDirectChildrenOnly);
+  if (rule == nullptr) rule = new DefaultButtonRule(dialog);
+  rule->Name(button);
+}
 
 void EnableEdit(QWidget& control) {
   control.setEnabled(true);

@@ -1,5 +1,5 @@
 // Small input controls of the forms: switching an input on and off, a radio group with an item
-// index and a colour box that holds a colour value 0x00BBGGRR.
+// index, a colour box that holds a colour value 0x00BBGGRR, and which button Enter presses.
 #pragma once
 
 #include <QComboBox>
@@ -10,6 +10,8 @@
 #include <vector>
 
 class QButtonGroup;
+class QDialog;
+class QPushButton;
 class QRadioButton;
 
 // Enables the control and gives it the colour of an input field.
@@ -17,6 +19,13 @@ void EnableEdit(QWidget& control);
 // Empties the control's text (a line edit or an editable combo box), greys it as a button face
 // and disables it.
 void DisableEdit(QWidget& control);
+
+// Enter in a field of `dialog` presses `button` and no other; with none it presses none, and
+// only `button` is drawn as the default. Without this Qt hands Enter to the first push button of
+// the dialog that it finds, drawn as the default although the dialog never made it one. A button
+// that has the focus still takes Enter itself. Holds for every push button the dialog has when it
+// is shown; a second call names another button.
+void SetDefaultButton(QDialog& dialog, QPushButton* button);
 
 // A framed, captioned column of radio buttons; the item index is -1 when none is checked.
 class TRadioGroup : public QGroupBox {

@@ -388,6 +388,9 @@ TDlgMusTree::TDlgMusTree(QWidget* owner) : QDialog(owner) {
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (QPushButton* button : {btnApply, btnClose, btnHelp}) buttons->addWidget(button);
+  // No button is the default: Enter in Count or Pitch takes the number, as leaving it does, and
+  // plays nothing.
+  SetDefaultButton(*this, nullptr);
 
   auto* body = new QHBoxLayout;
   body->addWidget(tvMusParts, 1);

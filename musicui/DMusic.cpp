@@ -353,7 +353,7 @@ TDlgMusic::TDlgMusic(QWidget* owner) : QDialog(owner) {
   btnApply = new QPushButton("Apply");
   btnClose = new QPushButton("Close");
   btnHelp = new QPushButton("Help");
-  btnApply->setDefault(true);
+  SetDefaultButton(*this, btnApply);
   bottom->addStretch(1);
   for (QPushButton* button : {btnApply, btnClose, btnHelp}) bottom->addWidget(button);
   outer->addLayout(bottom);

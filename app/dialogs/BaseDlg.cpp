@@ -34,8 +34,6 @@ QPushButton* MakeButton(QWidget* form, const char* name, const char* caption, in
   auto* button = new QPushButton(QString::fromLatin1(caption), form);
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(x, y, kButtonWidth, kButtonHeight);
-  // A button with the focus takes Enter; while a field has it, Enter goes to the default (OK).
-  button->setAutoDefault(true);
   return button;
 }
 
@@ -50,10 +48,11 @@ QFrame* MakeBevel(QWidget* form, int width, int height) {
 }
 
 // OK and Cancel as every base form has them: OK the default button, each closing with its result.
+// Enter in a field presses OK, whatever other buttons a dialog adds; a focused button takes it.
 void MakeOKCancel(TDialogForm* form, QPushButton*& okBtn, QPushButton*& cancelBtn, int okX, int okY,
                   int cancelX, int cancelY) {
   okBtn = MakeButton(form, "OKBtn", "OK", okX, okY);
-  okBtn->setDefault(true);
+  SetDefaultButton(*form, okBtn);
   cancelBtn = MakeButton(form, "CancelBtn", "Cancel", cancelX, cancelY);
   QObject::connect(okBtn, &QPushButton::clicked, form, [form] {
     form->OKBtnClick();
