@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <cstddef>
 #include <filesystem>
+#include <system_error>
 
 #include "app/wavewindow/ChildWave.h"
 #include "app/wavewindow/ChildWin.h"
@@ -59,6 +61,19 @@ bool NameChosenByUser(const std::string& fileName) {
   return !fileName.empty() && std::filesystem::path(fileName).is_absolute();
 }
 
+// Whether two names reach one file: through "..", a symbolic link or another hard link, or, for a
+// file that is not there (or no longer), by the canonical form of the name.
+bool SameFile(const std::string& one, const std::string& other) {
+  std::error_code error;
+  if (std::filesystem::equivalent(one, other, error)) return true;
+  const auto canonical = [](const std::string& name) {
+    std::error_code failed;
+    std::filesystem::path path = std::filesystem::weakly_canonical(name, failed);
+    return failed ? std::filesystem::path(name).lexically_normal() : path;
+  };
+  return canonical(one) == canonical(other);
+}
+
 // Each file chosen in the open dialog, in turn, under one hourglass.
 void OpenChosenFiles(TMainForm& form, QFileDialog& dialog,
                      bool (TMainForm::*open)(const std::string&)) {
@@ -97,8 +112,78 @@ QString SuffixOfFilter(const QString& nameFilter) {
   return suffix.contains('*') || suffix.contains('?') ? QString() : suffix;
 }
 
+// The name box of a dialog that uses no native dialog.
+QLineEdit* NameBox(const QFileDialog& dialog) {
+  return dialog.findChild<QLineEdit*>("fileNameEdit");
+}
+
+// The path a name typed into the dialog's name box stands for: the whole text is one name, double
+// quotes and all, relative to the folder the dialog shows. The toolkit reads quotes as a list of
+// names and asks whether a name is a folder relative to the working folder; its own reading
+// serves only for a list of names to open. Empty when nothing is typed.
+QString TypedPath(const QFileDialog& dialog) {
+  const QLineEdit* nameBox = NameBox(dialog);
+  const QString typed = nameBox != nullptr ? nameBox->text() : QString();
+  if (typed.isEmpty()) return typed;
+  const QDir shown = dialog.directory();
+  // "~" stands for the home folder, as in the toolkit, unless the folder shown holds that name.
+  if ((typed == "~" || typed.startsWith("~/")) && !QFileInfo::exists(shown.filePath(typed))) {
+    return QDir::homePath() + typed.mid(1);
+  }
+  return shown.absoluteFilePath(typed);
+}
+
+// The file a typed name saves to. A name without an extension of its own takes the chosen
+// filter's: the filter is read only now, as choosing it in code tells no one. Under a filter of
+// every file it takes the dialog's default. A folder's name, and a name ending in a slash, stay as
+// they are: an extension never becomes a name of its own.
+QString FileToSave(const QFileDialog& dialog) {
+  const QString path = TypedPath(dialog);
+  const QFileInfo typed(path);
+  if (path.isEmpty() || typed.isDir() || typed.fileName().isEmpty() ||
+      typed.fileName().contains('.')) {
+    return path;
+  }
+  const QString suffix = SuffixOfFilter(dialog.selectedNameFilter());
+  const QString extension = suffix.isEmpty() ? dialog.defaultSuffix() : suffix;
+  return extension.isEmpty() ? path : path + '.' + extension;
+}
+
+// The files an open dialog's answer names: the whole typed name when it names a file, else the
+// toolkit's reading (the files chosen in the list, or a list of names in quotes).
+QStringList FilesToOpen(const QFileDialog& dialog) {
+  const QString typed = TypedPath(dialog);
+  if (!typed.isEmpty() && QFileInfo(typed).isFile()) return {typed};
+  return dialog.selectedFiles();
+}
+
+// A folder's name typed and entered shows that folder, with the name box emptied for a name in it.
+void GoInto(QFileDialog& dialog, const QString& folder) {
+  dialog.setDirectory(QFileInfo(folder).absoluteFilePath());
+  if (QLineEdit* nameBox = NameBox(dialog)) nameBox->clear();
+}
+
+// Return (or the dialog's button) reads a typed name as FileToSave and FilesToOpen do: a folder's
+// name goes into that folder, a file's name ends the dialog. What names no file to open (a list of
+// names in quotes, a name to report as not found) is left to the toolkit's own reading.
+class TypedNameDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+  void accept() override {
+    const bool saving = acceptMode() == AcceptSave;
+    const QString path = saving ? FileToSave(*this) : TypedPath(*this);
+    if (path.isEmpty() || (!saving && !QFileInfo::exists(path))) {
+      QFileDialog::accept();
+    } else if (QFileInfo(path).isDir()) {
+      GoInto(*this, path);
+    } else {
+      QDialog::accept();
+    }
+  }
+};
+
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const char* filter) {
-  auto dialog = std::make_unique<QFileDialog>(owner);
+  std::unique_ptr<QFileDialog> dialog = std::make_unique<TypedNameDialog>(owner);
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setOption(QFileDialog::HideNameFilterDetails);
   dialog->setNameFilters(NameFilters(filter));
@@ -128,34 +213,36 @@ std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* owner, const char* filter,
 std::vector<std::string> ChooseFilesToOpen(QFileDialog& dialog) {
   std::vector<std::string> files;
   if (ExecModal(dialog) != QDialog::Accepted) return files;
-  for (const QString& file : dialog.selectedFiles()) files.push_back(file.toStdString());
+  for (const QString& file : FilesToOpen(dialog)) files.push_back(file.toStdString());
   return files;
 }
 
-bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName) {
-  // The dialog's own default suffix stays for a filter of every file; a filter of one kind
-  // names the extension itself, so a typed name lands where an open dialog on that filter lists
-  // it. The filter is read only now: choosing it in code tells no one.
-  const QString fallback = dialog.defaultSuffix();
+bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName, const FileHolder& holder) {
   while (ExecModal(dialog) == QDialog::Accepted) {
-    const QString suffix = SuffixOfFilter(dialog.selectedNameFilter());
-    dialog.setDefaultSuffix(suffix.isEmpty() ? fallback : suffix);
-    const QStringList files = dialog.selectedFiles();
-    dialog.setDefaultSuffix(fallback);
-    if (files.isEmpty() || files.first().isEmpty()) continue;
-    const QFileInfo chosen(files.first());
-    if (chosen.isDir()) continue;
-    if (!chosen.absoluteDir().exists()) {
-      ShowMessageBox(chosen.absoluteFilePath().toStdString() + filetext::kNoFolderAfter,
-                     filetext::kSaveAsCaption, kMbOk | kMbIconWarning);
+    const QString path = FileToSave(dialog);
+    if (path.isEmpty()) continue;
+    const QFileInfo chosen(path);
+    if (chosen.isDir()) {
+      GoInto(dialog, path);
       continue;
     }
-    if (chosen.exists() &&
-        ShowMessageBox(chosen.absoluteFilePath().toStdString() + filetext::kReplaceAfter,
-                       filetext::kSaveAsCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
+    const std::string name = chosen.absoluteFilePath().toStdString();
+    // A name ending in a slash names a folder, and it is not there.
+    if (chosen.fileName().isEmpty() || !chosen.absoluteDir().exists()) {
+      ShowMessageBox(name + filetext::kNoFolderAfter, filetext::kSaveAsCaption,
+                     kMbOk | kMbIconWarning);
       continue;
     }
-    fileName = chosen.absoluteFilePath().toStdString();
+    if (const std::string held = holder ? holder(name) : std::string(); !held.empty()) {
+      ShowMessageBox(held + filetext::kOpenElsewhereAfter, filetext::kSaveAsCaption,
+                     kMbOk | kMbIconWarning);
+      continue;
+    }
+    if (chosen.exists() && ShowMessageBox(name + filetext::kReplaceAfter, filetext::kSaveAsCaption,
+                                          kMbYesNo | kMbIconWarning) != kIdYes) {
+      continue;
+    }
+    fileName = name;
     return true;
   }
   return false;
@@ -290,8 +377,19 @@ bool TMainForm::SaveWaveAs(TUnitWave* unitWave) {
 
 bool TMainForm::SaveUnitAs(TUnit& unit, QFileDialog& dialog) {
   dialog.selectFile(QString());
+  // Two windows on one file would each save over the other's sound.
+  const FileHolder otherWindow = [this, &unit](const std::string& path) {
+    for (const TMDIChildKorvalen* child : MDIChildren()) {
+      const TUnit* other = child->GetUnit();
+      if (other != nullptr && other != &unit && NameChosenByUser(other->GetFileName()) &&
+          SameFile(other->GetFileName(), path)) {
+        return other->GetFileName();
+      }
+    }
+    return std::string();
+  };
   std::string fileName;
-  if (!ChooseFileToSave(dialog, fileName)) return false;
+  if (!ChooseFileToSave(dialog, fileName, otherWindow)) return false;
   CommandHourGlass busy(*this);
   // The writer has reported a failure; the document keeps its name and state.
   if (!unit.SaveToFile(fileName, false)) return false;

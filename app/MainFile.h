@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,16 +22,20 @@ inline constexpr const char* kSaveAsCaption = "Save As";
 inline constexpr const char* kReplaceAfter = " already exists.\nDo you want to replace it?";
 inline constexpr const char* kNoFolderAfter =
     "\nThe folder does not exist.\nCheck the path and try again.";
+inline constexpr const char* kOpenElsewhereAfter =
+    " is open in another window.\nClose that window first, or choose another name.";
 }  // namespace filetext
 
 // The dialog's filters of a "description|patterns|..." text. The descriptions show as they are;
 // "*.*" stands for every file, also one without an extension.
 QStringList NameFilters(const std::string& filter);
 
-// Several files may be chosen.
+// Several files may be chosen. A typed name is one name, double quotes and all, relative to the
+// folder the dialog shows; a list of names in quotes opens each.
 std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* owner, const char* filter);
-// A name typed without extension gets the one of the chosen filter, or `extension` under a filter
-// of every file (ChooseFileToSave sees to it).
+// A typed name is one name, double quotes and all, relative to the folder the dialog shows; a
+// folder's name goes into that folder. A name typed without extension gets the one of the chosen
+// filter, or `extension` under a filter of every file (ChooseFileToSave sees to it).
 std::unique_ptr<QFileDialog> MakeSaveDialog(QWidget* owner, const char* filter,
                                             const char* extension);
 inline std::unique_ptr<QFileDialog> OpenDialogWave(QWidget* owner) {
@@ -48,6 +53,10 @@ inline std::unique_ptr<QFileDialog> SaveDialogMuz(QWidget* owner) {
 
 // The chosen files in the dialog's order; none when it was cancelled.
 std::vector<std::string> ChooseFilesToOpen(QFileDialog& dialog);
-// Shows the dialog again while the chosen name lies in a folder that does not exist, or names an
-// existing file the user does not want replaced. False when it was cancelled.
-bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName);
+// The file name of the open document that holds the file `path` names, other than the one being
+// saved; empty when none does.
+using FileHolder = std::function<std::string(const std::string& path)>;
+// Shows the dialog again while the chosen name lies in a folder that does not exist, names a file
+// that `holder` finds held, or names an existing file the user does not want replaced; a folder's
+// name shows it again in that folder. False when it was cancelled.
+bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName, const FileHolder& holder = {});

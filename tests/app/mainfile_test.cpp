@@ -3,12 +3,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPushButton>
@@ -17,10 +15,12 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 
 #include "app/wavewindow/ChildWave.h"
 #include "app/dialogs/DWaveProps.h"
 #include "app/MainFile.h"
+#include "app/fakes/file_dialog.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"
 #include "gui/application.h"
@@ -70,13 +70,27 @@ class UnwritableFolder {
   std::optional<FileSizeLimit> limit_;
 };
 
+// The process's working folder for a scope.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const fs::path& folder) : before_(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~WorkingFolder() { fs::current_path(before_); }
+  WorkingFolder(const WorkingFolder&) = delete;
+  WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+ private:
+  fs::path before_;
+};
+
 class MainFile : public MainWindowTest {
  protected:
   MainFile() : MainWindowTest("mainfile") {}
 
-  // File dialogs take the next answer (no names: Cancel), typed as a user would after
-  // `driveFiles` (choosing a filter, say) has had the dialog; the properties dialog is handed to
-  // `driveProps`.
+  // File dialogs show the scratch folder and take the next answers (no names: Cancel; several: a
+  // list in quotes), typed and entered as a user would after `driveFiles` (choosing a filter, say)
+  // has had the dialog; the properties dialog is handed to `driveProps`.
   int Answer(QDialog& dialog) {
     if (auto* props = dynamic_cast<TDlgWaveFileProp*>(&dialog)) {
       props->show();
@@ -84,31 +98,56 @@ class MainFile : public MainWindowTest {
       return props->isVisible() ? QDialog::Rejected : props->result();
     }
     auto& files = dynamic_cast<QFileDialog&>(dialog);
-    auto* edit = files.findChild<QLineEdit*>("fileNameEdit");
     QStringList filters;  // as the user sees them
     const auto* types = files.findChild<QComboBox*>("fileTypeCombo");
     for (int i = 0; i < types->count(); ++i) filters << types->itemText(i);
     shown.push_back({files.acceptMode(), files.defaultSuffix(), filters});
+    // A name read wrongly lands in the folder shown: never outside the scratch folder.
+    files.setDirectory(QString::fromStdString(kScratch.string()));
     if (driveFiles) driveFiles(files);
-    if (answers.empty()) return QDialog::Rejected;
-    const std::vector<std::string> names = answers.front();
-    answers.pop_front();
-    if (names.empty()) return QDialog::Rejected;
-    QString text = QString::fromStdString(names[0]);
-    if (names.size() > 1) {
-      files.setDirectory(QString::fromStdString(kScratch.string()));
-      text.clear();
-      for (const std::string& name : names) {
-        text += "\"" + QString::fromStdString(fs::path(name).filename().string()) + "\" ";
+    // A folder's name keeps the dialog open, in that folder, for the next answer.
+    while (!answers.empty()) {
+      const std::vector<std::string> names = answers.front();
+      answers.pop_front();
+      if (names.empty()) break;
+      QString text = QString::fromStdString(names[0]);
+      if (names.size() > 1) {
+        text.clear();
+        for (const std::string& name : names) {
+          text += "\"" + QString::fromStdString(fs::path(name).filename().string()) + "\" ";
+        }
       }
+      if (EnterFileName(files, text.trimmed(), toolkitBoxes)) return files.result();
     }
-    // Typing replaces the selection of a dialog shown again only while the name box has the focus.
-    files.findChild<QAbstractItemView*>("listView")->clearSelection();
-    edit->setText(text.trimmed());
-    return QDialog::Accepted;
+    files.reject();
+    return QDialog::Rejected;
   }
 
   TUnitWave* Unit() const { return form->ActiveUnitWave(); }
+  // A new music document in a window of its own.
+  TUnitMuz* AddMusic() {
+    auto music = std::make_unique<TUnitMuz>("NONAME1");
+    music->InitNew();
+    TUnitMuz* unit = music.get();
+    form->AddMDIChild(std::make_unique<TestChild>(std::move(music)), "NONAME1");
+    return unit;
+  }
+  void Activate(const TUnit* unit) { form->MdiArea()->setActiveSubWindow(form->ChildOfUnit(unit)); }
+  // A wave opened from take.wav in the scratch folder, and a new music document.
+  std::pair<TUnit*, TUnit*> WaveAndMusic() {
+    WriteWave(Doc("take.wav"), 10);
+    Trigger("FileOpenWave", {{Doc("take.wav")}});
+    TUnit* wave = Unit();
+    return {wave, AddMusic()};
+  }
+  // The names of the files (not folders) in `folder`.
+  static std::set<std::string> FilesIn(const std::string& folder) {
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+      if (!entry.is_directory()) names.insert(entry.path().filename().string());
+    }
+    return names;
+  }
   std::string Caption() const { return form->GetActiveMDIChild()->windowTitle().toStdString(); }
   void Trigger(const char* action, std::vector<std::vector<std::string>> replies = {}) {
     answers.insert(answers.end(), replies.begin(), replies.end());
@@ -125,6 +164,7 @@ class MainFile : public MainWindowTest {
   RecordingSink sink;
   std::deque<std::vector<std::string>> answers;
   std::vector<Shown> shown;  // the file dialogs
+  QStringList toolkitBoxes;  // the file dialogs' own
   std::function<void(TDlgWaveFileProp&)> driveProps;
   std::function<void(QFileDialog&)> driveFiles;
   ScopedModalRunner runner{[this](QDialog& dialog) { return Answer(dialog); }};
@@ -285,10 +325,7 @@ TEST_F(MainFile, ADocumentWhoseNameTheUserNeverChoseIsSavedThroughTheDialog) {
 // A music name typed without extension gets the chosen filter's, so Open Music lists it under
 // that filter; only "All files" falls back to ".xml". A typed extension stays.
 TEST_F(MainFile, MusicSaveAsGivesATypedNameTheExtensionOfTheChosenFilter) {
-  auto music = std::make_unique<TUnitMuz>("NONAME1");
-  music->InitNew();
-  TUnitMuz* unit = music.get();
-  form->AddMDIChild(std::make_unique<TestChild>(std::move(music)), "NONAME1");
+  TUnitMuz* unit = AddMusic();
   using Pick = std::function<void(QFileDialog&)>;
   const Pick asOpened;
   const Pick inCode = [](QFileDialog& d) {
@@ -316,4 +353,122 @@ TEST_F(MainFile, MusicSaveAsGivesATypedNameTheExtensionOfTheChosenFilter) {
   EXPECT_EQ(std::pair(shown[0].suffix, shown[0].filters),
             std::pair(QString("xml"), QStringList{"Music Files (*.kvm)", "XML Files (*.xml)",
                                                    "All files (*.*)"}));
+}
+
+// The toolkit reads double quotes as a list of names; a name typed whole is one name, quotes and
+// all, for Save As of either kind and for Open. A list of names in quotes still opens each (see
+// OpenWaveReportsEachFileTheReaderRefusesAndOpensTheNext).
+TEST_F(MainFile, ATypedNameWithDoubleQuotesIsOneName) {
+  fs::create_directories(Doc("saves"));
+  const auto [wave, music] = WaveAndMusic();
+  const struct {
+    TUnit* unit;
+    std::string typed, written;
+  } cases[] = {
+      {wave, "saves/say \"hi\" now.wav", "saves/say \"hi\" now.wav"},
+      {wave, "saves/\"quoted\"", "saves/\"quoted\".wav"},
+      {music, "saves/say \"hi\" now", "saves/say \"hi\" now.kvm"},
+  };
+  for (const auto& [unit, typed, written] : cases) {
+    SCOPED_TRACE(typed);
+    Activate(unit);
+    Trigger("FileSaveAs", {{Doc(typed)}});
+    EXPECT_EQ(std::pair(unit->GetFileName(), fs::exists(Doc(written))),
+              std::pair(Doc(written), true));
+  }
+  EXPECT_EQ(FilesIn(Doc("saves")),
+            (std::set<std::string>{"say \"hi\" now.wav", "\"quoted\".wav", "say \"hi\" now.kvm"}));
+  EXPECT_EQ(FilesIn(kScratch), std::set<std::string>{"take.wav"});
+
+  Trigger("FileOpenWave", {{Doc("saves/say \"hi\" now.wav")}});
+  EXPECT_EQ(std::pair(form->MDIChildren().size(), Caption()),
+            std::pair(size_t{3}, Doc("saves/say \"hi\" now.wav")));
+  EXPECT_TRUE(toolkitBoxes.isEmpty()) << toolkitBoxes.join(" / ").toStdString();
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+// Started from another folder (a desktop starts it in the home folder), the dialog still takes a
+// typed name relative to the folder it shows: a folder's name, with a slash or without, goes into
+// that folder, and no name is made of the extension alone.
+TEST_F(MainFile, AFolderNameTypedIntoSaveAsGoesIntoThatFolder) {
+  fs::create_directories(Doc("saves/inner"));
+  fs::create_directories(Doc("started"));
+  WorkingFolder started(Doc("started"));
+  const auto [wave, music] = WaveAndMusic();
+  const struct {
+    TUnit* unit;
+    std::string typed, saved;
+  } cases[] = {
+      {wave, "inner/", "one.wav"},
+      {wave, "inner", "two.wav"},
+      {music, "inner/", "three.kvm"},
+      {music, "inner", "four.kvm"},
+  };
+  for (const auto& [unit, typed, saved] : cases) {
+    SCOPED_TRACE(typed + " " + saved);
+    Activate(unit);
+    Trigger("FileSaveAs", {{Doc("saves")}, {typed}, {fs::path(saved).stem().string()}});
+    EXPECT_EQ(unit->GetFileName(), Doc("saves/inner/" + saved));
+  }
+  EXPECT_EQ(FilesIn(Doc("saves/inner")),
+            (std::set<std::string>{"one.wav", "two.wav", "three.kvm", "four.kvm"}));
+  EXPECT_EQ(FilesIn(Doc("saves")), std::set<std::string>{});
+
+  // A folder that does not exist is no file name.
+  Activate(wave);
+  answers.push_back({Doc("saves/nowhere/")});
+  answers.push_back({});
+  Trigger("FileSaveAs");
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, Doc("saves/nowhere/") + filetext::kNoFolderAfter);
+  EXPECT_EQ(std::pair(wave->GetFileName(), fs::exists(Doc("saves/nowhere"))),
+            std::pair(Doc("saves/inner/two.wav"), false));
+}
+
+// Two windows on one file would each save over the other's sound. The same file counts however
+// it is reached; a document's own file is only asked about.
+TEST_F(MainFile, SaveAsOntoTheFileOfAnotherOpenDocumentIsRefused) {
+  WriteWave(Doc("b.wav"), 10);
+  WriteWave(Doc("a.wav"), 20);
+  fs::create_directories(Doc("sub"));
+  fs::create_symlink(Doc("b.wav"), Doc("link.wav"));
+  Trigger("FileOpenWave", {{Doc("b.wav")}});
+  Trigger("FileOpenWave", {{Doc("a.wav")}});
+  TUnit* a = Unit();
+  a->SetModified();
+  TUnit* music = AddMusic();
+  const struct {
+    TUnit* unit;
+    std::string typed, held;
+  } cases[] = {
+      {a, "b.wav", "b.wav"},     {a, "sub/../b.wav", "b.wav"}, {a, "link.wav", "b.wav"},
+      {music, "a.wav", "a.wav"},
+  };
+  for (const auto& [unit, typed, held] : cases) {
+    SCOPED_TRACE(typed);
+    Activate(unit);
+    sink.messages.clear();
+    sink.replies.assign(1, kIdYes);  // were it asked whether to replace the file
+    const std::string name = unit->GetFileName();
+    answers.push_back({Doc(typed)});
+    answers.push_back({});  // Cancel when the dialog shows again
+    Trigger("FileSaveAs");
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0], (RecordedMessage{Doc(held) + filetext::kOpenElsewhereAfter,
+                                                 filetext::kSaveAsCaption,
+                                                 kMbOk | kMbIconWarning}));
+    EXPECT_EQ(unit->GetFileName(), name);
+  }
+  SoundPtr kept;
+  std::string status;
+  ASSERT_TRUE(ReadWaveFile(Doc("b.wav"), kept, status));
+  EXPECT_EQ(std::pair(kept->GetValues(), a->NeedsSave()), std::pair(10, true));
+
+  Activate(a);
+  sink.messages.clear();
+  sink.replies.assign(1, kIdYes);
+  Trigger("FileSaveAs", {{Doc("a.wav")}});
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(std::pair(sink.messages[0].text, a->NeedsSave()),
+            std::pair(Doc("a.wav") + filetext::kReplaceAfter, false));
 }

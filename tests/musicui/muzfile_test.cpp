@@ -8,6 +8,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "app/fakes/file_dialog.h"
 #include "app/wavewindow/ChildWave.h"
 #include "gui/application.h"
 #include "gui/cursors.h"
@@ -36,7 +37,18 @@ class MuzFile : public MuzWindowTest {
       return int(QDialog::Accepted);
     });
   }
+  // File dialogs show `folder`, take `fileName` typed by the user, and Return.
+  std::unique_ptr<ScopedModalRunner> Entering(const std::string& folder, const std::string& fileName) {
+    return std::make_unique<ScopedModalRunner>([this, folder, fileName](QDialog& dialog) {
+      auto& files = dynamic_cast<QFileDialog&>(dialog);
+      files.setDirectory(QString::fromStdString(folder));
+      if (EnterFileName(files, QString::fromStdString(fileName), toolkitBoxes)) return files.result();
+      files.reject();
+      return int(QDialog::Rejected);
+    });
+  }
   TMDIChildMuz* ActiveMuz() const { return dynamic_cast<TMDIChildMuz*>(form->GetActiveMDIChild()); }
+  QStringList toolkitBoxes;  // the file dialogs' own
 };
 
 // Compose, save, close, open and generate: the file is the golden text, and the generated wave is
@@ -108,6 +120,31 @@ TEST_F(MuzFile, AFailedSaveChangesNothing) {
   window->close();
   QApplication::processEvents();
   EXPECT_EQ(form->MDIChildren().size(), 1u);
+}
+
+// The toolkit reads double quotes as a list of names; a music name typed whole is one name, for
+// Save As and for Open. The part between the quotes would land in the folder the dialog shows.
+TEST_F(MuzFile, ANameWithDoubleQuotesIsSavedAndOpenedWhole) {
+  TMDIChildMuz* window = Open(NewScore(1));
+  ASSERT_NE(window, nullptr);
+  const std::string folder = scratch + "/saves";
+  std::filesystem::create_directories(folder);
+  const std::string typed = folder + "/say \"hi\" now";
+  {
+    auto enter = Entering(scratch, typed);
+    Trigger("FileSaveAs");
+  }
+  EXPECT_EQ(window->GetUnitMuz()->GetFileName(), typed + ".kvm");
+  EXPECT_TRUE(std::filesystem::exists(typed + ".kvm"));
+  EXPECT_FALSE(std::filesystem::exists(scratch + "/hi.kvm"));
+  {
+    auto enter = Entering(scratch, typed + ".kvm");
+    Trigger("FileOpenMuz");
+  }
+  EXPECT_EQ(std::pair(form->MDIChildren().size(), ActiveMuz()->windowTitle().toStdString()),
+            std::pair(size_t{2}, typed + ".kvm"));
+  EXPECT_TRUE(toolkitBoxes.isEmpty()) << toolkitBoxes.join(" / ").toStdString();
+  EXPECT_TRUE(sink.messages.empty());
 }
 
 }  // namespace
