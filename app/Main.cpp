@@ -76,7 +76,6 @@ bool TempDirOk = true;
 bool PausePressed = false;
 bool PlayPending = false;
 bool RecordPending = false;
-bool IgnoreNextNotify = false;
 TUnitWave* RecordUnitWave = nullptr;
 
 namespace {

@@ -375,7 +375,6 @@ extern bool TempDirOk;
 extern bool PausePressed;
 extern bool PlayPending;
 extern bool RecordPending;
-extern bool IgnoreNextNotify;
 extern TUnitWave* RecordUnitWave;  // borrowed: the document receiving the current recording
 void SetTempDir(const std::string& directory);
 std::string DefaultTempDir();

@@ -172,7 +172,8 @@ bool TMainForm::PlayWholeSound(const Sound& sound) {
 PlaybackControl::PlaybackControl(MediaPlayer& player, const PlayerActions& actions,
                                  PlayerDocuments& documents)
     : player_(player), actions_(actions), documents_(documents) {
-  player_.SetOnNotify([this](TMPNotifyValues value) { AudioPlayerNotify(value); });
+  player_.SetOnNotify(
+      [this](TMPNotifyValues value, uint64_t command) { AudioPlayerNotify(value, command); });
 }
 
 PlaybackControl::~PlaybackControl() { player_.SetOnNotify(nullptr); }
@@ -205,7 +206,7 @@ bool PlaybackControl::StartPlaying() {
   player_.SetNotify(true);
   player_.SetWait(false);
   if (player_.Play()) {
-    noticeOwed_ = true;
+    AwaitNoticeOfLastCommand();
     return true;
   }
   const std::string why = player_.Error();
@@ -217,7 +218,7 @@ bool PlaybackControl::StartRecording() {
   player_.SetNotify(true);
   player_.SetWait(false);
   if (player_.StartRecording()) {
-    noticeOwed_ = true;
+    AwaitNoticeOfLastCommand();
     return true;
   }
   const std::string why = player_.Error();
@@ -226,16 +227,13 @@ bool PlaybackControl::StartRecording() {
 }
 
 // The notice a play or recording was started with comes when whatever ends it, an interruption
-// included, has happened; one that is interrupted on purpose must not end what comes after it.
-void PlaybackControl::SwallowOwedNotice() {
-  if (!noticeOwed_) return;
-  noticeOwed_ = false;
-  IgnoreNextNotify = true;
-}
+// included, has happened, and may come after any number of later commands (the keys queue up
+// while a long play's file is written): only the notice of what runs now may end it.
+void PlaybackControl::AwaitNoticeOfLastCommand() { awaitedNotice_ = player_.LastCommand(); }
 
 void PlaybackControl::ClosePlayer() {
   player_.Close();
-  SwallowOwedNotice();
+  awaitedNotice_ = kNoNotice;
 }
 
 // Play and Record close what the player held: a paused play is gone with it, so Pause no longer
@@ -349,7 +347,7 @@ void PlaybackControl::FileStopExecute() {
 bool PlaybackControl::FinishRecording() {
   KV_ASSERT(RecordUnitWave != nullptr);
   player_.Stop();
-  SwallowOwedNotice();
+  awaitedNotice_ = kNoNotice;
   // The file is the usual road; when it cannot be written or read back (its folder cannot be
   // made again, the disk is full) the player still holds what it recorded.
   SoundPtr recorded = ReadBackRecording(player_);
@@ -407,14 +405,15 @@ void PlaybackControl::FilePauseExecute() {
       player_.SetNotify(true);
       player_.SetWait(false);
       if (player_.Resume()) {
-        noticeOwed_ = true;
+        AwaitNoticeOfLastCommand();
       } else {
         ReportPlayerFailure(player_.Error());
       }
     } else {
-      // The interrupted command still reports, and must not close the player.
+      // The interrupted command still reports, and must not close the player; a paused play
+      // that the device ends says so as the answer to this Pause.
       player_.Pause();
-      SwallowOwedNotice();
+      AwaitNoticeOfLastCommand();
     }
     actions_.FilePause->setChecked(player_.Mode() == mpPaused);
   } else {
@@ -424,18 +423,15 @@ void PlaybackControl::FilePauseExecute() {
   UpdateAvailability();
 }
 
-void PlaybackControl::AudioPlayerNotify(TMPNotifyValues value) {
-  if (IgnoreNextNotify) {
-    IgnoreNextNotify = false;
-    return;
-  }
+void PlaybackControl::AudioPlayerNotify(TMPNotifyValues value, uint64_t command) {
+  // A replaced, stopped or paused command still reports: what runs now is none of its business.
+  if (command == kNoNotice || command != awaitedNotice_) return;
   const TMPModes mode = player_.Mode();
-  // A notice in any other mode is one that was left over: what runs still owes its own.
   if (mode != mpStopped && mode != mpPlaying) return;
-  noticeOwed_ = false;
-  // What ended may have been paused: nothing stays pressed for it.
-  actions_.FilePause->setChecked(false);
-  PausePressed = false;
+  awaitedNotice_ = kNoNotice;
+  // What ended may have been paused: nothing stays pressed for it. A Pause pressed once it had
+  // ended, before its notice came, is armed for the next command and stays.
+  if (!PausePressed) actions_.FilePause->setChecked(false);
   if (RecordUnitWave != nullptr && !RecordPending) {
     // The device ended the recording by itself: keep what it took.
     if (FinishRecording() && value == nvFailure) {

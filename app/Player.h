@@ -50,9 +50,10 @@ class PlaybackControl {
   void FileStopExecute();
   void FilePauseExecute();
   void FileRecordExecute();
-  // The player's notification: only the end of a play closes the player and resets the buttons.
-  // A recording the device ended by failing goes into its document, and the user is told why.
-  void AudioPlayerNotify(TMPNotifyValues value);
+  // The player's notification of `command`: only the end of what runs now closes the player and
+  // resets the buttons. A recording the device ended by failing goes into its document, and the
+  // user is told why.
+  void AudioPlayerNotify(TMPNotifyValues value, uint64_t command);
 
   // A document that goes away must not receive a recording: one running or pending for it is
   // dropped.
@@ -75,9 +76,9 @@ class PlaybackControl {
   bool StartPlaying();
   bool StartRecording();
   bool ReportPlayerFailure(const std::string& why);
-  // Closes the player; the notice what it held still owes is swallowed.
+  // Closes the player; the notice what it held still owes finds nothing to end.
   void ClosePlayer();
-  void SwallowOwedNotice();
+  void AwaitNoticeOfLastCommand();
   // Before a Play or Record takes the player.
   void ReplacePlayerContent();
   // Nothing stays pressed for a play that is over or never came.
@@ -89,9 +90,10 @@ class PlaybackControl {
   MediaPlayer& player_;
   PlayerActions actions_;
   PlayerDocuments& documents_;
-  // The player still sends a notice for the play or recording it runs, and nothing swallows it:
-  // Play being checked does not tell, as a paused play has spent its notice.
-  bool noticeOwed_ = false;
+  // The command whose notice tells that what runs now has ended: the one that started or resumed
+  // it, or the Pause that holds it. Commands count from 1.
+  static constexpr uint64_t kNoNotice = 0;
+  uint64_t awaitedNotice_ = kNoNotice;
 };
 
 // Whether a recording, running, paused or waiting for Pause, is meant for `unitWave`: until it

@@ -3,6 +3,7 @@
 // desktop layer's implementation plays through the audio device; tests put a recording fake here.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -54,8 +55,13 @@ class MediaPlayer {
   virtual TMPModes Mode() const = 0;
   // Why the last command failed.
   virtual std::string Error() const = 0;
+  // Every command takes the next number, from 1 on; this is the last one's. A notification carries
+  // the number of the command it answers, so that one that arrives after later commands can be
+  // told from theirs however many came meanwhile.
+  virtual uint64_t LastCommand() const = 0;
   // Called on the user-interface thread, after the command that asked for it has completed,
   // never from inside a command. A paused play or recording that the device ends notifies
-  // nvFailure although no command asked: nothing else would tell that it is gone.
-  virtual void SetOnNotify(std::function<void(TMPNotifyValues)> handler) = 0;
+  // nvFailure although no command asked, answering the Pause that paused it: nothing else would
+  // tell that it is gone.
+  virtual void SetOnNotify(std::function<void(TMPNotifyValues, uint64_t command)> handler) = 0;
 };

@@ -367,17 +367,23 @@ WavePlayer::Flags WavePlayer::BeginCommand(TMPNotifyValues ended) {
   const Flags flags{notifyNext_, waitNext_};
   notifyNext_ = false;
   waitNext_ = false;
+  ++command_;
   if (notifyOwed_) {
     notifyOwed_ = false;
-    Post(ended);
+    Post(ended, owedCommand_);
   }
   error_.clear();
   return flags;
 }
 
 bool WavePlayer::EndCommand(const Flags& flags, bool ok) {
-  if (flags.notify) Post(ok ? nvSuccessful : nvFailure);
+  if (flags.notify) Post(ok ? nvSuccessful : nvFailure, command_);
   return ok;
+}
+
+void WavePlayer::OweNotice(bool notify) {
+  notifyOwed_ = notify;
+  owedCommand_ = command_;
 }
 
 bool WavePlayer::Fail(const char* text) {
@@ -385,12 +391,12 @@ bool WavePlayer::Fail(const char* text) {
   return false;
 }
 
-void WavePlayer::Post(TMPNotifyValues value) {
+void WavePlayer::Post(TMPNotifyValues value, uint64_t command) {
   // Notifications come as messages: the handler may drive the player again.
   QMetaObject::invokeMethod(
       context_.get(),
-      [this, value] {
-        if (onNotify_) onNotify_(value);
+      [this, value, command] {
+        if (onNotify_) onNotify_(value, command);
       },
       Qt::QueuedConnection);
 }
@@ -636,7 +642,7 @@ bool WavePlayer::Play() {
   if (playSource_->size() == 0) {
     // Nothing to play: the play completes at once.
     activity_ = Activity::kPlaying;
-    notifyOwed_ = flags.notify;
+    OweNotice(flags.notify);
     QMetaObject::invokeMethod(
         context_.get(), [this, generation] { PlayFinished(generation, nvSuccessful); },
         Qt::QueuedConnection);
@@ -646,7 +652,7 @@ bool WavePlayer::Play() {
       return EndCommand(flags, false);
     }
     activity_ = Activity::kPlaying;
-    notifyOwed_ = flags.notify;
+    OweNotice(flags.notify);
     playedBeforePauseMs_ = 0;
     drained_ = false;
     playClock_.start();
@@ -714,7 +720,7 @@ void WavePlayer::PlayFinished(uint64_t generation, TMPNotifyValues value) {
   if (value == nvFailure) error_ = playertext::kDeviceFailed;
   if (notifyOwed_) {
     notifyOwed_ = false;
-    Post(value);
+    Post(value, owedCommand_);
   }
 }
 
@@ -732,6 +738,8 @@ void WavePlayer::Pause() {
   if (playClock_.isValid()) playedBeforePauseMs_ += playClock_.elapsed();
   playClock_.invalidate();
   paused_ = true;
+  // Should the device end it meanwhile, that notice answers this Pause.
+  owedCommand_ = command_;
   EndCommand(flags, true);
 }
 
@@ -741,7 +749,7 @@ bool WavePlayer::Resume() {
   Cork(false);
   if (activity_ == Activity::kRecording) recordClock_.start();
   paused_ = false;
-  notifyOwed_ = flags.notify;
+  OweNotice(flags.notify);
   if (activity_ == Activity::kPlaying && stream_ != nullptr) {
     playClock_.start();
     if (drained_) FinishWhenPlayedOut(generation_);
@@ -763,7 +771,7 @@ bool WavePlayer::StartRecording() {
   recordBytes_.clear();
   recordRanMs_ = 0;
   recordArrivedFrames_ = 0;
-  recordLeadFrames_ = -1;
+  recordLags_.clear();
   recordClock_.invalidate();
   if (!OpenStream(true, recordFormat_)) {
     StopDevices();  // Error keeps why
@@ -772,7 +780,7 @@ bool WavePlayer::StartRecording() {
   // The take runs from when the server has the stream, however long it took to answer.
   recordClock_.start();
   activity_ = Activity::kRecording;
-  notifyOwed_ = flags.notify;
+  OweNotice(flags.notify);
   return true;
 }
 
@@ -820,31 +828,59 @@ void WavePlayer::TakeRecorded() {
   if (arrived.isEmpty() || frameBytes <= 0) return;
   recordBytes_.append(arrived);
   recordArrivedFrames_ += arrived.size() / frameBytes;
+  NoteTakeLag();
+}
+
+void WavePlayer::NoteTakeLag() {
   // A late block does not tell what the server still owes: one that answers late delivers the
-  // time it missed afterwards. Only a lag that lasts, the least seen, was never recorded at all.
+  // time it missed afterwards. Only the least lag from a block on was never recorded at all.
   const int64_t lag = std::max<int64_t>(0, RecordFramesOf(RecordRanMs()) - recordArrivedFrames_);
-  recordLeadFrames_ = recordLeadFrames_ < 0 ? lag : std::min(recordLeadFrames_, lag);
+  while (!recordLags_.empty() && recordLags_.back().lagFrames >= lag) recordLags_.pop_back();
+  recordLags_.push_back({recordArrivedFrames_, lag});
 }
 
 void WavePlayer::KeepTakeTime() {
   PauseRecordClock();
-  const int64_t missing = RecordFramesOf(recordRanMs_) - recordArrivedFrames_;
-  if (missing <= 0) return;
-  // The lag that lasted from the first block on was missed before it; the rest is what the
-  // server never delivered at the end (it hung, or failed).
-  const int64_t lead =
-      recordArrivedFrames_ == 0 ? missing : std::clamp<int64_t>(recordLeadFrames_, 0, missing);
-  recordBytes_.prepend(Silence(lead));
-  recordBytes_.append(Silence(missing - lead));
-}
-
-QByteArray WavePlayer::Silence(int64_t frames) const {
-  const int frameBytes = recordFormat_.bytesPerFrame();
-  if (frames <= 0 || frameBytes <= 0) return {};
-  // Whole frames, so that every channel stays in its place after it. Unsigned 8-bit samples are
+  // The end counts as one more block: what the server still owed then was missed there.
+  NoteTakeLag();
+  const std::vector<TakeLag> lags = std::move(recordLags_);
+  recordLags_.clear();
+  const int64_t frameBytes = recordFormat_.bytesPerFrame();
+  const int64_t missing = lags.back().lagFrames;
+  if (missing <= 0 || frameBytes <= 0) return;
+  // The least lag at the first block was missed before it, and each step up of it after the
+  // block before the step. A step shorter than a tenth of a second cannot be told from the
+  // server's latency moving or from when a block was read: it goes to the end with what the
+  // server still owed, rather than into the sound as a click.
+  const int64_t leastDropout = RecordFramesOf(100);
+  struct Gap {
+    int64_t atFrame;
+    int64_t frames;
+  };
+  std::vector<Gap> gaps{{0, lags.front().lagFrames}};
+  int64_t placed = lags.front().lagFrames;
+  for (size_t k = 1; k < lags.size(); ++k) {
+    const int64_t step = lags[k].lagFrames - lags[k - 1].lagFrames;
+    if (step < leastDropout) continue;
+    gaps.push_back({lags[k - 1].endFrame, step});
+    placed += step;
+  }
+  gaps.push_back({recordArrivedFrames_, missing - placed});
+  // Built in place from the back, so that every byte of a long take moves once. The silence is in
+  // whole frames, so that every channel stays in its place after it; unsigned 8-bit samples are
   // silent at their middle, every other encoding at zero.
   const char silence = recordFormat_.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
-  return QByteArray(static_cast<qsizetype>(frames * frameBytes), silence);
+  int64_t end = recordBytes_.size();
+  int64_t shift = missing * frameBytes;
+  recordBytes_.resize(static_cast<qsizetype>(end + shift));
+  char* data = recordBytes_.data();
+  for (auto gap = gaps.rbegin(); gap != gaps.rend(); ++gap) {
+    const int64_t at = std::min(gap->atFrame * frameBytes, end);
+    std::memmove(data + at + shift, data + at, static_cast<size_t>(end - at));
+    shift -= gap->frames * frameBytes;
+    std::memset(data + at + shift, silence, static_cast<size_t>(gap->frames * frameBytes));
+    end = at;
+  }
 }
 
 void WavePlayer::RecordFailed(uint64_t generation) {
@@ -855,7 +891,7 @@ void WavePlayer::RecordFailed(uint64_t generation) {
   error_ = playertext::kDeviceFailed;
   if (notifyOwed_) {
     notifyOwed_ = false;
-    Post(nvFailure);
+    Post(nvFailure, owedCommand_);
   }
 }
 
@@ -872,6 +908,7 @@ bool WavePlayer::Save() {
   const Flags flags{notifyNext_, waitNext_};
   notifyNext_ = false;
   waitNext_ = false;
+  ++command_;
   error_.clear();
   if (!open_) return EndCommand(flags, Fail(playertext::kNotOpen));
   SoundPtr recorded = Recording();

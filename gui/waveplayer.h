@@ -96,7 +96,8 @@ class WavePlayer final : public MediaPlayer {
 
   TMPModes Mode() const override;
   std::string Error() const override { return error_; }
-  void SetOnNotify(std::function<void(TMPNotifyValues)> handler) override {
+  uint64_t LastCommand() const override { return command_; }
+  void SetOnNotify(std::function<void(TMPNotifyValues, uint64_t)> handler) override {
     onNotify_ = std::move(handler);
   }
 
@@ -112,7 +113,9 @@ class WavePlayer final : public MediaPlayer {
   Flags BeginCommand(TMPNotifyValues ended);
   // Ends a command that completes at once.
   bool EndCommand(const Flags& flags, bool ok);
-  void Post(TMPNotifyValues value);
+  void Post(TMPNotifyValues value, uint64_t command);
+  // A running play or recording notifies when it ends, answering the command that started it.
+  void OweNotice(bool notify);
   void StopDevices();
   void PlayFinished(uint64_t generation, TMPNotifyValues value);
   void RecordFailed(uint64_t generation);
@@ -143,6 +146,9 @@ class WavePlayer final : public MediaPlayer {
   bool notifyNext_ = false;
   bool waitNext_ = false;
   bool notifyOwed_ = false;  // a running play or recording notifies when it ends
+  uint64_t command_ = 0;      // the last command's number
+  // The command a notice of what runs answers: the one that started it, or the Pause that holds it.
+  uint64_t owedCommand_ = 0;
 
   bool open_ = false;
   Activity activity_ = Activity::kIdle;
@@ -172,22 +178,29 @@ class WavePlayer final : public MediaPlayer {
   DeviceFormat recordFormat_;
   // A take lasts as long as Record ran, pauses left out, and its sound stays lined up with what
   // sounded meanwhile: a device may deliver nothing for a while after it starts (a server that had
-  // rendered far ahead, a device waking up), and a server that hangs delivers nothing until it
-  // goes on. The time the server never delivered becomes silence when the take ends.
+  // rendered far ahead, a device waking up) or drop out in the middle, and a server that hangs
+  // delivers nothing until it goes on, then perhaps late what it owes. The time the server never
+  // delivered becomes silence where it was missed when the take ends.
   QElapsedTimer recordClock_;
   int64_t recordRanMs_ = 0;           // before the last pause
   int64_t recordArrivedFrames_ = 0;   // what the server delivered
-  int64_t recordLeadFrames_ = -1;     // the least the take lagged behind its clock; -1: no data yet
+  // How far the take lagged behind its clock once a block had arrived, each lag below every later
+  // one: a lag that a later block undercuts was made up for by sound delivered late.
+  struct TakeLag {
+    int64_t endFrame;  // where the block ends in what arrived
+    int64_t lagFrames;
+  };
+  std::vector<TakeLag> recordLags_;
   void TakeRecorded();
   void TakeRecordedOf(uint64_t generation);  // when the server says some has arrived
+  void NoteTakeLag();
   void PauseRecordClock();
   int64_t RecordRanMs() const;
   int64_t RecordFramesOf(int64_t milliseconds) const;
   // A take ends: the time it ran that the server did not deliver is kept as silence.
   void KeepTakeTime();
-  QByteArray Silence(int64_t frames) const;
 
   QEventLoop* waitLoop_ = nullptr;
   std::unique_ptr<QObject> context_;  // receives the device signals and the queued notifications
-  std::function<void(TMPNotifyValues)> onNotify_;
+  std::function<void(TMPNotifyValues, uint64_t)> onNotify_;
 };

@@ -61,14 +61,14 @@ Samples16 FileSamples(const std::string& name) {
 // The player's state lives in globals: each test starts from none and leaves none behind, so a
 // play left pending cannot reach the tests after it.
 void ClearPlayerFlags() {
-  PausePressed = PlayPending = RecordPending = IgnoreNextNotify = false;
+  PausePressed = PlayPending = RecordPending = false;
   RecordUnitWave = nullptr;
 }
 
 // Play checked, Stop enabled, Pause checked, Record checked, and the player's mode.
 using Shown = std::tuple<bool, bool, bool, bool, TMPModes>;
-// A play waiting for Pause, Pause pressed, a recording waiting for Pause, a notice to swallow.
-using Pending = std::tuple<bool, bool, bool, bool>;
+// A play waiting for Pause, Pause pressed, a recording waiting for Pause.
+using Pending = std::tuple<bool, bool, bool>;
 
 class PlaybackTest : public testing::Test {
  protected:
@@ -108,7 +108,7 @@ class PlaybackTest : public testing::Test {
   Shown Buttons() const {
     return {play.isChecked(), stop.isEnabled(), pause.isChecked(), record.isChecked(), player.Mode()};
   }
-  static Pending Flags() { return {PlayPending, PausePressed, RecordPending, IgnoreNextNotify}; }
+  static Pending Flags() { return {PlayPending, PausePressed, RecordPending}; }
 
   std::string dir_ = testing::TempDir() + "korvalen-player-" + std::to_string(getpid());
   QAction play, stop, pause, record;
@@ -151,7 +151,7 @@ TEST_F(PlaybackTest, PlayWhilePlayingRestartsWithTheNewSelectionAndTheFirstEndIs
   EXPECT_EQ(FileSamples(TempPlayFile), (Samples16{500, 510}));
   ASSERT_EQ(player.queued.size(), 1u);  // the first play's, ended by the close
   player.Deliver();
-  EXPECT_EQ(std::pair(Buttons(), IgnoreNextNotify), std::pair(kPlaying, false));
+  EXPECT_EQ(Buttons(), kPlaying);
   FinishPlay();
   EXPECT_EQ(Buttons(), kIdle);
 }
@@ -163,11 +163,11 @@ TEST_F(PlaybackTest, PausePressedBeforePlayOpensTheFileAndPlaysOnlyOnTheNextPaus
   control->FilePlayExecute();
   Log({"Close", "Open"});
   EXPECT_EQ(std::pair(Flags(), Buttons()),
-            std::pair(Pending(true, true, false, false), Shown(true, true, true, false, mpStopped)));
+            std::pair(Pending(true, true, false), Shown(true, true, true, false, mpStopped)));
 
   control->FilePauseExecute();
   Log({"Play(notify)"});
-  EXPECT_EQ(std::pair(Flags(), Buttons()), std::pair(Pending(false, false, false, false), kPlaying));
+  EXPECT_EQ(std::pair(Flags(), Buttons()), std::pair(Pending(false, false, false), kPlaying));
 }
 
 TEST_F(PlaybackTest, PauseWhilePlayingPausesSwallowingItsNoticeAndPauseAgainResumes) {
@@ -177,7 +177,7 @@ TEST_F(PlaybackTest, PauseWhilePlayingPausesSwallowingItsNoticeAndPauseAgainResu
   control->FilePauseExecute();
   Log({"Pause"});
   player.Deliver();  // the interrupted play's notice
-  EXPECT_EQ(std::pair(Buttons(), IgnoreNextNotify), std::pair(Shown(true, true, true, false, mpPaused), false));
+  EXPECT_EQ(Buttons(), Shown(true, true, true, false, mpPaused));
 
   control->FilePauseExecute();
   Log({"Resume(notify)"});
@@ -189,7 +189,7 @@ TEST_F(PlaybackTest, PauseWhilePlayingPausesSwallowingItsNoticeAndPauseAgainResu
   control->FileStopExecute();
   EXPECT_EQ(Buttons(), Shown(false, false, true, false, mpNotReady));
   control->FilePlayExecute();
-  EXPECT_EQ(Flags(), Pending(true, true, false, false));
+  EXPECT_EQ(Flags(), Pending(true, true, false));
 }
 
 TEST_F(PlaybackTest, RecordOnlyIntoAnEmptyWaveFileInItsFormat) {
@@ -251,12 +251,12 @@ TEST_F(PlaybackTest, RecordGivesUpAPendingPlayPauseStartsTheRecordingAndStopGive
   ASSERT_TRUE(PlayPending);
   ActivateEmpty();
   control->FileRecordExecute();
-  EXPECT_EQ(Flags(), Pending(false, true, true, false));
+  EXPECT_EQ(Flags(), Pending(false, true, true));
   EXPECT_FALSE(play.isChecked());
   player.log.clear();
   control->FilePauseExecute();
   Log({"StartRecording(notify)"});
-  EXPECT_EQ(std::pair(Flags(), player.Mode()), std::pair(Pending(false, false, false, false), mpRecording));
+  EXPECT_EQ(std::pair(Flags(), player.Mode()), std::pair(Pending(false, false, false), mpRecording));
   control->FileStopExecute();
   player.Deliver();  // the stopped recording's notice
   player.log.clear();
@@ -266,7 +266,7 @@ TEST_F(PlaybackTest, RecordGivesUpAPendingPlayPauseStartsTheRecordingAndStopGive
   control->FileStopExecute();
   Log({"Close", "Open", "Close"});
   EXPECT_EQ(std::pair(Buttons(), Flags()),
-            std::pair(Shown(false, false, true, false, mpNotReady), Pending(false, true, false, false)));
+            std::pair(Shown(false, false, true, false, mpNotReady), Pending(false, true, false)));
   EXPECT_EQ(RecordUnitWave, nullptr);
 }
 
@@ -748,21 +748,64 @@ std::string Shows(TMainForm& form, const MediaPlayer& player) {
 
 }  // namespace
 
-TEST_F(MainPlaybackTest, EveryCommandFromAPausedArmedOrWaitingStateLeavesTheButtonsTellingWhatRuns) {
-  // Each command as the message loop runs it: the notices it brings come before the next one.
-  const std::map<char, std::function<void()>> commands = {
-      {'P', [this] { Command("FilePlay"); }},
-      {'W', [this] { Command("FilePause"); }},
-      {'S', [this] { Command("FileStop"); }},
-      {'R', [this] { OpenNamed("empty", Tens(0)), Command("FileRecord"); }},
+namespace {
+
+// Drives the main window by the player's keys, the notices held back or delivered as the test says.
+class PlaybackKeysTest : public MainPlaybackTest {
+ protected:
+  void Key(char key) {
+    switch (key) {
+      case 'P': Command("FilePlay"); break;
+      case 'W': Command("FilePause"); break;
+      case 'S': Command("FileStop"); break;
+      case 'R': OpenNamed("empty", Tens(0)), Command("FileRecord"); break;
       // The music window's play and the dialogs' reach the player through the whole-sound play.
-      {'E', [] { MainPlayWholeSound(*Tens(40)); }},
-      {'X', [this] { Command("FileClose"); }},
-      {'O', [this] { OpenNamed("other", Tens(30)); }},
-  };
-  const auto run = [&](const std::string& keys) {
-    for (const char key : keys) commands.at(key)(), player->Deliver();
-  };
+      case 'E': MainPlayWholeSound(*Tens(40)); break;
+      case 'X': Command("FileClose"); break;
+      case 'O': OpenNamed("other", Tens(30)); break;
+      // What the player does by itself: the play reaches its end, the device fails.
+      case 'f': player->FinishPlay(); break;
+      case 'x': player->FailDevice(); break;
+      // The notices so far arrive.
+      case '.': player->Deliver(); break;
+      default: ADD_FAILURE() << "no key " << key;
+    }
+  }
+  // Each command as the message loop runs it: the notices it brings come before the next one.
+  void Run(const std::string& keys) {
+    for (const char key : keys) Key(key), player->Deliver();
+  }
+  // What waits starts, what is paused goes on, and all of it ends; then Play plays at once and is
+  // released at its end, and the windows are closed for the next road.
+  void RunToTheEndAndPlayOnce() {
+    for (int step = 0; step < 4; ++step) {
+      if (PlayPending || RecordPending || player->Mode() == mpPaused) {
+        Run("W");
+      } else if (player->Mode() == mpPlaying) {
+        Run("f");
+      } else if (player->Mode() == mpRecording) {
+        Run("S");
+      }
+    }
+    const bool armed = PausePressed;
+    EXPECT_EQ(Shows(*form, *player), armed ? "Pause PausePressed closed" : "closed");
+    Run(armed ? "OWP" : "OP");
+    EXPECT_EQ(Shows(*form, *player), "Play Stop playing");
+    Run("f");
+    EXPECT_EQ(Shows(*form, *player), "closed");
+    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front().text;
+    for (size_t open = form->MDIChildren().size(); open > 0; --open) {
+      sink.replies = {kIdNo};  // a recording's wave asks to be saved
+      form->GetActiveMDIChild()->close();
+      QApplication::processEvents();
+    }
+    sink.messages.clear();
+  }
+};
+
+}  // namespace
+
+TEST_F(PlaybackKeysTest, EveryCommandFromAPausedArmedOrWaitingStateLeavesTheButtonsTellingWhatRuns) {
   const std::map<std::string, std::string> starts = {
       {"paused", "PW"}, {"armed", "W"}, {"play waiting", "WP"}, {"record waiting", "WR"}};
   struct Road { const char* from; char command; const char* shows; };
@@ -796,33 +839,36 @@ TEST_F(MainPlaybackTest, EveryCommandFromAPausedArmedOrWaitingStateLeavesTheButt
   for (const Road& road : roads) {
     SCOPED_TRACE(testing::Message() << road.from << " then " << road.command);
     OpenNamed("tune", Tens(100));
-    run(starts.at(road.from));
-    run(std::string(1, road.command));
+    Run(starts.at(road.from));
+    Run(std::string(1, road.command));
     EXPECT_EQ(Shows(*form, *player), road.shows);
-    // What waits starts, what is paused goes on, and all of it ends.
-    for (int step = 0; step < 4; ++step) {
-      if (PlayPending || RecordPending || player->Mode() == mpPaused) {
-        run("W");
-      } else if (player->Mode() == mpPlaying) {
-        player->FinishPlay(), player->Deliver();
-      } else if (player->Mode() == mpRecording) {
-        run("S");
-      }
-    }
-    const bool armed = PausePressed;
-    EXPECT_EQ(Shows(*form, *player), armed ? "Pause PausePressed closed" : "closed");
-    // Then Play plays at once, and is released at its end.
-    run(armed ? "OWP" : "OP");
-    EXPECT_EQ(Shows(*form, *player), "Play Stop playing");
-    player->FinishPlay(), player->Deliver();
-    EXPECT_EQ(Shows(*form, *player), "closed");
-    EXPECT_TRUE(sink.messages.empty()) << sink.messages.front().text;
-    for (size_t open = form->MDIChildren().size(); open > 0; --open) {
-      sink.replies = {kIdNo};  // a recording's wave asks to be saved
-      form->GetActiveMDIChild()->close();
-      QApplication::processEvents();
-    }
-    sink.messages.clear();
+    RunToTheEndAndPlayOnce();
+  }
+}
+
+// Keys come faster than the notices when a long play's file is written: the notices of all that
+// the keys replaced, stopped or paused arrive after the last key.
+TEST_F(PlaybackKeysTest, ANoticeEndsOnlyThePlayItBelongsToHoweverManyKeysComeFirst) {
+  struct Road { const char* keys; const char* shows; };
+  const Road roads[] = {
+      {"PPP", "Play Stop playing"},
+      {"PWWP", "Play Stop playing"},
+      {"PW.xP", "Play Stop playing"},
+      {"PSWP", "Play Pause Stop PlayPending PausePressed open"},
+      {"PSR", "Record Stop into recording"},
+      {"ROP", "Play Stop playing"},
+      {"PW.W", "Play Stop playing"},
+      // A Pause pressed after the play ended, before its notice came, stays armed.
+      {"P.fW", "Pause PausePressed closed"},
+  };
+  player->recording = Tens(20);
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.keys);
+    OpenNamed("tune", Tens(100));
+    for (const char* key = road.keys; *key != 0; ++key) Key(*key);
+    player->Deliver();
+    EXPECT_EQ(Shows(*form, *player), road.shows);
+    RunToTheEndAndPlayOnce();
   }
 }
 

@@ -73,7 +73,7 @@ inline int PeakOf(const Sound& sound) {
 // Collects the player's notices.
 struct NoticeLog {
   explicit NoticeLog(MediaPlayer& player) {
-    player.SetOnNotify([this](TMPNotifyValues value) { notices.push_back(value); });
+    player.SetOnNotify([this](TMPNotifyValues value, uint64_t) { notices.push_back(value); });
   }
   bool WaitForCount(size_t count, int milliseconds = 10000) {
     return QTest::qWaitFor([&] { return notices.size() >= count; }, milliseconds);

@@ -1,9 +1,11 @@
 // The application tests drive a fake player; this runs one scripted session against the fake and
 // against the real player on the audio device, so the fake cannot drift from what the main window
-// really sees: the result of each command, the mode after it and the notifications it brings.
+// really sees: the result of each command, the mode after it and the notifications it brings, with
+// the step whose command each answers.
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <set>
@@ -23,11 +25,14 @@ struct Step {
   bool notify;
 };
 
+// A notification, and the step of the script whose command it answers (-1: none of them).
+using Notice = std::pair<TMPNotifyValues, int>;
+
 struct Seen {
   bool ok;
   TMPModes mode;
   bool holdsRecording;  // Recording hands a sound over
-  std::vector<TMPNotifyValues> notices;
+  std::vector<Notice> notices;
   bool operator==(const Seen&) const = default;
 };
 
@@ -69,18 +74,23 @@ bool Run(MediaPlayer& player, const std::string& command) {
 
 // `settle` hands over the notifications that are due, as the message loop does; it is told the
 // step and the notifications the step has brought so far.
-using Settle = std::function<void(size_t step, const std::vector<TMPNotifyValues>& notices)>;
+using Settle = std::function<void(size_t step, const std::vector<Notice>& notices)>;
 std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName,
                             const Settle& settle, std::span<const Step> script = kScript,
                             const Disturb& disturb = nullptr) {
   player.SetFileName(fileName);
-  std::vector<TMPNotifyValues> notices;
-  player.SetOnNotify([&notices](TMPNotifyValues value) { notices.push_back(value); });
+  std::vector<uint64_t> commandOfStep;
+  std::vector<Notice> notices;
+  player.SetOnNotify([&](TMPNotifyValues value, uint64_t command) {
+    const auto step = std::find(commandOfStep.begin(), commandOfStep.end(), command);
+    notices.emplace_back(value, step == commandOfStep.end() ? -1 : int(step - commandOfStep.begin()));
+  });
   std::vector<Seen> seen;
   for (const Step& step : script) {
     player.SetNotify(step.notify);
-    const bool ok = kDisturbances.contains(step.command) ? (disturb(step.command), true)
-                                                         : Run(player, step.command);
+    const bool disturbance = kDisturbances.contains(step.command);
+    const bool ok = disturbance ? (disturb(step.command), true) : Run(player, step.command);
+    commandOfStep.push_back(disturbance ? 0 : player.LastCommand());
     settle(seen.size(), notices);
     seen.push_back({ok, player.Mode(), player.Recording() != nullptr, notices});
     notices.clear();
@@ -93,7 +103,7 @@ std::vector<Seen> RunScript(MediaPlayer& player, const std::string& fileName,
 // step waits until as many have come as the fake gave, however long a busy machine takes, then
 // lets what else is queued run, so that one too many shows as well.
 Settle SettleAsMany(const std::vector<Seen>& actual) {
-  return [&actual](size_t step, const std::vector<TMPNotifyValues>& notices) {
+  return [&actual](size_t step, const std::vector<Notice>& notices) {
     const size_t due = step < actual.size() ? actual[step].notices.size() : 0;
     static_cast<void>(QTest::qWaitFor([&] { return notices.size() >= due; }, 10000));
     RunQueued();
@@ -168,15 +178,15 @@ TEST(PlayerContract, TheFakeMeetsAMissingDeviceAndACutConnectionAsTheRealPlayerD
       });
   ExpectSame(kDisturbedScript, actual, expected);
   // Both could share a fault: the rules themselves. A start without a device fails, stays stopped
-  // and tells only when asked; a cut paused play or recording tells nvFailure unasked, ends
-  // stopped and keeps the recording.
+  // and tells only when asked; a cut paused play or recording tells nvFailure unasked, as the
+  // answer to the Pause that holds it, ends stopped and keeps the recording.
   const std::vector<Seen> rules = {
-      {true, mpStopped, true, {}},           {true, mpStopped, true, {}},
-      {false, mpStopped, true, {nvFailure}}, {false, mpStopped, true, {nvFailure}},
-      {false, mpStopped, true, {}},          {true, mpStopped, true, {}},
-      {true, mpPlaying, true, {}},           {true, mpPaused, true, {nvAborted}},
-      {true, mpStopped, true, {nvFailure}},  {true, mpRecording, true, {}},
-      {true, mpPaused, true, {nvAborted}},   {true, mpStopped, true, {nvFailure}},
+      {true, mpStopped, true, {}},                 {true, mpStopped, true, {}},
+      {false, mpStopped, true, {{nvFailure, 2}}},  {false, mpStopped, true, {{nvFailure, 3}}},
+      {false, mpStopped, true, {}},                {true, mpStopped, true, {}},
+      {true, mpPlaying, true, {}},                 {true, mpPaused, true, {{nvAborted, 6}}},
+      {true, mpStopped, true, {{nvFailure, 7}}},   {true, mpRecording, true, {}},
+      {true, mpPaused, true, {{nvAborted, 9}}},    {true, mpStopped, true, {{nvFailure, 10}}},
       {true, mpNotReady, false, {}},
   };
   ExpectSame(kDisturbedScript, rules, expected);

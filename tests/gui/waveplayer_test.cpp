@@ -110,8 +110,10 @@ TEST(WavePlayerConversion, NothingCapturedOrAnUnusableFormatGivesAnEmptySound) {
 
 TEST(WavePlayerCommands, ClosedPlayerRefusesAndEachNotifySettingServesOneCommand) {
   WavePlayer player;
-  std::vector<TMPNotifyValues> notices;
-  player.SetOnNotify([&notices](TMPNotifyValues value) { notices.push_back(value); });
+  std::vector<std::pair<TMPNotifyValues, uint64_t>> notices;
+  player.SetOnNotify([&notices](TMPNotifyValues value, uint64_t command) {
+    notices.emplace_back(value, command);
+  });
   player.SetNotify(true);
   EXPECT_EQ((std::pair{player.Play(), player.Error()}),
             std::pair(false, std::string(playertext::kNotOpen)));
@@ -121,6 +123,8 @@ TEST(WavePlayerCommands, ClosedPlayerRefusesAndEachNotifySettingServesOneCommand
   // Notices come as messages, never from inside the command.
   EXPECT_TRUE(notices.empty());
   ASSERT_TRUE(QTest::qWaitFor([&notices] { return !notices.empty(); }, 10000));
-  EXPECT_EQ(notices, std::vector<TMPNotifyValues>{nvFailure});
+  // It answers the first command, the Play: the later ones did not ask.
+  EXPECT_EQ(notices, (std::vector<std::pair<TMPNotifyValues, uint64_t>>{{nvFailure, 1}}));
+  EXPECT_EQ(player.LastCommand(), 4u);
   EXPECT_EQ(player.Mode(), mpNotReady);
 }

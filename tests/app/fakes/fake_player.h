@@ -1,7 +1,7 @@
 // A media player that keeps a log of the commands and behaves as the real one does towards its
 // caller: modes, one-command settings, the notification of a command that completes at once or
-// fails, the one an interrupted command still sends, and a saved recording. Notifications wait
-// until the test delivers them, as messages do.
+// fails, the one an interrupted command still sends, each carrying the number of the command it
+// answers, and a saved recording. Notifications wait until the test delivers them, as messages do.
 #pragma once
 
 #include <fstream>
@@ -36,6 +36,7 @@ class FakePlayer : public MediaPlayer {
     if (mode_ == mpPlaying || mode_ == mpRecording) {
       pausedFrom_ = mode_;
       mode_ = mpPaused;
+      owedCommand_ = command_;
     }
     End(notify, true);
   }
@@ -43,7 +44,7 @@ class FakePlayer : public MediaPlayer {
     const bool notify = Begin("Resume", nvSuperseded);
     if (mode_ != mpPaused) return End(notify, false);
     mode_ = pausedFrom_;
-    owed_ = notify;
+    Owe(notify);
     return true;
   }
   void Stop() override {
@@ -53,6 +54,7 @@ class FakePlayer : public MediaPlayer {
   }
   bool Save() override {
     log.push_back(wait_ ? "Save(wait)" : "Save");
+    ++command_;
     const bool notify = notify_;
     notify_ = wait_ = false;
     if (!saveGarbage.empty()) {
@@ -70,7 +72,8 @@ class FakePlayer : public MediaPlayer {
   }
   TMPModes Mode() const override { return mode_; }
   std::string Error() const override { return "player failed"; }
-  void SetOnNotify(std::function<void(TMPNotifyValues)> handler) override {
+  uint64_t LastCommand() const override { return command_; }
+  void SetOnNotify(std::function<void(TMPNotifyValues, uint64_t)> handler) override {
     handler_ = std::move(handler);
   }
 
@@ -81,14 +84,18 @@ class FakePlayer : public MediaPlayer {
   // Hands every waiting notification to the handler, as the message loop would.
   void Deliver() {
     while (!queued.empty()) {
-      const TMPNotifyValues value = queued.front();
+      const Notice notice = queued.front();
       queued.erase(queued.begin());
-      if (handler_) handler_(value);
+      if (handler_) handler_(notice.value, notice.command);
     }
   }
 
+  struct Notice {
+    TMPNotifyValues value;
+    uint64_t command;
+  };
   std::vector<std::string> log;
-  std::vector<TMPNotifyValues> queued;
+  std::vector<Notice> queued;
   SoundPtr recording;       // what Save writes and Recording hands over
   std::string saveGarbage;  // when set, Save writes these bytes instead
   bool failOpen = false;
@@ -101,19 +108,24 @@ class FakePlayer : public MediaPlayer {
     const bool notify = notify_;
     log.push_back(notify ? command + "(notify)" : command);
     notify_ = wait_ = false;
-    if (owed_) queued.push_back(ended);
+    ++command_;
+    if (owed_) queued.push_back({ended, owedCommand_});
     owed_ = false;
     return notify;
   }
   // A command that completes at once (or fails) notifies as it returns.
   bool End(bool notify, bool ok) {
-    if (notify) queued.push_back(ok ? nvSuccessful : nvFailure);
+    if (notify) queued.push_back({ok ? nvSuccessful : nvFailure, command_});
     return ok;
+  }
+  void Owe(bool notify) {
+    owed_ = notify;
+    owedCommand_ = command_;
   }
   // What runs ends without a command: it notifies with `value` if it owes a notification, and a
   // paused one that fails notifies in any case.
   void EndByItself(TMPNotifyValues value) {
-    if (owed_ || (value == nvFailure && mode_ == mpPaused)) queued.push_back(value);
+    if (owed_ || (value == nvFailure && mode_ == mpPaused)) queued.push_back({value, owedCommand_});
     mode_ = mpStopped;
     owed_ = false;
   }
@@ -121,7 +133,7 @@ class FakePlayer : public MediaPlayer {
     const bool notify = Begin(command, nvSuperseded);
     if (mode_ == mpNotReady || failStart) return End(notify, false);
     mode_ = mode;
-    owed_ = notify;
+    Owe(notify);
     return true;
   }
 
@@ -129,7 +141,9 @@ class FakePlayer : public MediaPlayer {
   bool notify_ = false;
   bool wait_ = false;
   bool owed_ = false;
+  uint64_t command_ = 0;
+  uint64_t owedCommand_ = 0;  // what a notice of what runs answers
   TMPModes mode_ = mpNotReady;
   TMPModes pausedFrom_ = mpPlaying;
-  std::function<void(TMPNotifyValues)> handler_;
+  std::function<void(TMPNotifyValues, uint64_t)> handler_;
 };
