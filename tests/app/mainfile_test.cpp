@@ -84,6 +84,22 @@ class WorkingFolder {
   fs::path before_;
 };
 
+// Points HOME, which "~" in a typed name stands for, at `folder` while it lives.
+class HomeFolder {
+ public:
+  explicit HomeFolder(const std::string& folder)
+      : wasSet_(qEnvironmentVariableIsSet("HOME")), before_(qgetenv("HOME")) {
+    qputenv("HOME", folder.c_str());
+  }
+  ~HomeFolder() { wasSet_ ? qputenv("HOME", before_) : qunsetenv("HOME"); }
+  HomeFolder(const HomeFolder&) = delete;
+  HomeFolder& operator=(const HomeFolder&) = delete;
+
+ private:
+  bool wasSet_;
+  QByteArray before_;
+};
+
 class MainFile : public MainWindowTest {
  protected:
   MainFile() : MainWindowTest("mainfile") {}
@@ -394,6 +410,7 @@ TEST_F(MainFile, AFolderNameTypedIntoSaveAsGoesIntoThatFolder) {
   fs::create_directories(Doc("saves/inner"));
   fs::create_directories(Doc("started"));
   WorkingFolder started(Doc("started"));
+  HomeFolder home(Doc("saves"));
   const auto [wave, music] = WaveAndMusic();
   const struct {
     TUnit* unit;
@@ -403,6 +420,7 @@ TEST_F(MainFile, AFolderNameTypedIntoSaveAsGoesIntoThatFolder) {
       {wave, "inner", "two.wav"},
       {music, "inner/", "three.kvm"},
       {music, "inner", "four.kvm"},
+      {wave, "~/inner/", "five.wav"},
   };
   for (const auto& [unit, typed, saved] : cases) {
     SCOPED_TRACE(typed + " " + saved);
@@ -411,7 +429,7 @@ TEST_F(MainFile, AFolderNameTypedIntoSaveAsGoesIntoThatFolder) {
     EXPECT_EQ(unit->GetFileName(), Doc("saves/inner/" + saved));
   }
   EXPECT_EQ(FilesIn(Doc("saves/inner")),
-            (std::set<std::string>{"one.wav", "two.wav", "three.kvm", "four.kvm"}));
+            (std::set<std::string>{"one.wav", "two.wav", "three.kvm", "four.kvm", "five.wav"}));
   EXPECT_EQ(FilesIn(Doc("saves")), std::set<std::string>{});
 
   // A folder that does not exist is no file name.
@@ -422,7 +440,7 @@ TEST_F(MainFile, AFolderNameTypedIntoSaveAsGoesIntoThatFolder) {
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].text, Doc("saves/nowhere/") + filetext::kNoFolderAfter);
   EXPECT_EQ(std::pair(wave->GetFileName(), fs::exists(Doc("saves/nowhere"))),
-            std::pair(Doc("saves/inner/two.wav"), false));
+            std::pair(Doc("saves/inner/five.wav"), false));
 }
 
 // Two windows on one file would each save over the other's sound. The same file counts however
