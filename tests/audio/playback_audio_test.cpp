@@ -461,8 +461,20 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
   const TakeRoad& road = GetParam();
   const bool silentInput = road.script == ServerDisturbance::kSilentInputUntilReleased;
   constexpr int32_t kRate = 22050;
+  auto player = std::make_unique<WavePlayer>();
+  const WavePlayer& recorder = *player;
+  form->SetAudioPlayer(std::move(player));
   TUnitWave unitWave("", waveFileProps(static_cast<int16_t>(road.channels), kRate, 2));
   Activate(unitWave);
+  // How much of the take has come in, and how much of it since its last loud sample.
+  const auto takeSoFar = [&recorder] {
+    const SoundPtr taken = recorder.Recording();
+    const Wave* left = taken ? taken->GetLeftWave() : nullptr;
+    if (left == nullptr) return std::pair<int32_t, int32_t>(0, 0);
+    int32_t quiet = 0;
+    while (quiet < left->values && std::abs(left->wave[left->values - 1 - quiet]) <= 4000) ++quiet;
+    return std::pair(left->values, quiet);
+  };
   ScratchFile tone("take-tone.wav");
   ASSERT_TRUE(WriteSine(tone.name, 1, 44100, 2, 440, 0.5));
   QElapsedTimer clock;
@@ -496,11 +508,20 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
     // it.
     ASSERT_NO_FATAL_FAILURE(playTone());
     if (road.when == Disturbed::kBetweenTwoTones) {
-      // The first tone is in the take before the input drops out, the second after it is back.
-      QTest::qWait(500);
+      // The first tone is in the take, a quarter of a second of quiet after it, before the input
+      // drops out; the second plays once the input delivers again.
+      ASSERT_TRUE(QTest::qWaitFor(
+          [&] {
+            const auto [values, quiet] = takeSoFar();
+            return quiet < values && quiet > kRate / 4;
+          },
+          10000))
+          << "the first tone never came in";
       ASSERT_NO_FATAL_FAILURE(disturb());
       ASSERT_TRUE(disturbance->Back());
-      QTest::qWait(500);
+      const int32_t takenWhenBack = takeSoFar().first;
+      ASSERT_TRUE(QTest::qWaitFor([&] { return takeSoFar().first > takenWhenBack + kRate / 4; }, 10000))
+          << "the input never came back";
       ASSERT_NO_FATAL_FAILURE(playTone());
     }
     if (road.when == Disturbed::kAfterATone) {
