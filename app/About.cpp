@@ -1,6 +1,7 @@
 #include "app/About.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -121,6 +122,21 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
 }
 
 int TAboutBox::ShowModal() { return ExecModal(*this); }
+
+bool TAboutBox::event(QEvent* event) {
+  // The main window's F1 cannot reach past a modal box: the box answers it itself.
+  if (ClaimHelpKey(event)) return true;
+  return QDialog::event(event);
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    // The box says what the program is, and so does the start of the contents: they are its topic.
+    HelpCommand(kHelpContents, 0);
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
 
 void TAboutBox::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);

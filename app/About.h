@@ -1,5 +1,5 @@
 // The About box: the product title with its version, the application icon and a small logo drawn
-// in lines, scaled with the box.
+// in lines, scaled with the box. F1 in it shows the help's contents.
 #pragma once
 
 #include <QDialog>
@@ -18,6 +18,8 @@ class TAboutBox : public QDialog {
   QPushButton* OKButton;
 
  protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 };

@@ -87,8 +87,10 @@ TDlgSelZoom::TDlgSelZoom(QWidget* owner) : TOKHelpRightDlg(owner) {
 // --- Showing the active window ---------------------------------------------------------------
 
 void TDlgSelZoom::ShowChild(TMDIChildWave* window) {
-  ShowSelection(window);
-  ShowZoom(window);
+  // Undo swaps a selection in, and a new rate moves it, without a selection notice: this look,
+  // also made after every pass of user input, shows what they left.
+  if (SelectionOf(window) != shownSelection_) ShowSelection(window);
+  if (ZoomOf(window) != shownZoom_) ShowZoom(window);
 }
 
 void TDlgSelZoom::SelectionChanged(TMDIChildWave* window) {
@@ -97,7 +99,26 @@ void TDlgSelZoom::SelectionChanged(TMDIChildWave* window) {
   if (window == ActiveWaveWindow()) ShowSelection(window);
 }
 
-void TDlgSelZoom::ZoomChanged(TMDIChildWave* window) { ShowZoom(window); }
+void TDlgSelZoom::ZoomChanged(TMDIChildWave* window) {
+  // Every paint of the window asks: a zoom that stayed leaves a refused Zoom range as typed.
+  if (ZoomOf(window) != shownZoom_) ShowZoom(window);
+}
+
+TDlgSelZoom::Shown TDlgSelZoom::SelectionOf(TMDIChildWave* window) {
+  const TUnitWave* unit = UnitOf(window);
+  if (unit == nullptr) return {nullptr, 0, 0, 0};
+  const double rate = RateOf(*unit);
+  if (unit->GetSelCursor() != unit->GetSelAnchor()) {
+    return {window, 2, Seconds(unit->GetSelBegin(), rate), Seconds(unit->GetSelEnd(), rate)};
+  }
+  return {window, 1, Seconds(unit->GetSelCursor(), rate), 0};
+}
+
+TDlgSelZoom::Shown TDlgSelZoom::ZoomOf(TMDIChildWave* window) {
+  if (UnitOf(window) == nullptr) return {nullptr, 0, 0, 0};
+  if (window->IsZoomed() == 0) return {window, 1, 0, 0};
+  return {window, 2, window->GetViewBeginTime(), window->GetViewEndTime()};
+}
 
 void TDlgSelZoom::Show(QLineEdit* edit, unitTime& value, double seconds) {
   value.SetValue(seconds);
@@ -106,45 +127,50 @@ void TDlgSelZoom::Show(QLineEdit* edit, unitTime& value, double seconds) {
 
 void TDlgSelZoom::ShowSelection(TMDIChildWave* window) {
   Updating = true;
-  const TUnitWave* unit = UnitOf(window);
+  const Shown shown = SelectionOf(window);
+  const bool wave = shown.source != nullptr;
   for (QWidget* control : std::initializer_list<QWidget*>{optCursor, optPart, editCursorAt,
                                                           editPartBegin, editPartEnd}) {
-    control->setEnabled(unit != nullptr);
+    control->setEnabled(wave);
   }
-  OKBtn->setEnabled(unit != nullptr);
-  if (unit == nullptr) {
+  OKBtn->setEnabled(wave);
+  if (!wave) {
+    // The options are exclusive by hand: each one is cleared.
     optCursor->setChecked(false);
+    optPart->setChecked(false);
     for (QLineEdit* edit : {editCursorAt, editPartBegin, editPartEnd}) edit->clear();
-  } else if (unit->GetSelCursor() != unit->GetSelAnchor()) {
+  } else if (shown.option == 2) {
     optPart->setChecked(true);
-    Show(editPartBegin, PartBegin, Seconds(unit->GetSelBegin(), RateOf(*unit)));
-    Show(editPartEnd, PartEnd, Seconds(unit->GetSelEnd(), RateOf(*unit)));
+    Show(editPartBegin, PartBegin, shown.first);
+    Show(editPartEnd, PartEnd, shown.second);
     editCursorAt->clear();
   } else {
     optCursor->setChecked(true);
-    Show(editCursorAt, CursorAt, Seconds(unit->GetSelCursor(), RateOf(*unit)));
+    Show(editCursorAt, CursorAt, shown.first);
     editPartBegin->clear();
     editPartEnd->clear();
   }
+  shownSelection_ = shown;
   Updating = false;
 }
 
 void TDlgSelZoom::ShowZoom(TMDIChildWave* window) {
   Updating = true;
-  const bool shown = UnitOf(window) != nullptr;
+  const Shown shown = ZoomOf(window);
   for (QWidget* control : std::initializer_list<QWidget*>{chkZoomed, editZoomBegin, editZoomEnd}) {
-    control->setEnabled(shown);
+    control->setEnabled(shown.source != nullptr);
   }
-  OKBtn->setEnabled(shown);
-  if (shown && window->IsZoomed() != 0) {
+  OKBtn->setEnabled(shown.source != nullptr);
+  if (shown.option == 2) {
     chkZoomed->setChecked(true);
-    Show(editZoomBegin, ZoomBegin, window->GetViewBeginTime());
-    Show(editZoomEnd, ZoomEnd, window->GetViewEndTime());
+    Show(editZoomBegin, ZoomBegin, shown.first);
+    Show(editZoomEnd, ZoomEnd, shown.second);
   } else {
     chkZoomed->setChecked(false);
     editZoomBegin->clear();
     editZoomEnd->clear();
   }
+  shownZoom_ = shown;
   Updating = false;
 }
 
@@ -171,7 +197,9 @@ void TDlgSelZoom::EvOnShow() { FormShow(); }
 void TDlgSelZoom::FormShow() {
   // At the main window's lower right corner, but within the screen.
   PlaceBesideMainForm(*this);
-  ShowChild(ActiveWaveWindow());
+  // What was typed before the dialog was hidden is gone: it shows the window afresh.
+  ShowSelection(ActiveWaveWindow());
+  ShowZoom(ActiveWaveWindow());
 }
 
 bool TDlgSelZoom::event(QEvent* event) {
@@ -232,13 +260,15 @@ void TDlgSelZoom::ApplySelection(const uint8_t& ok) {
 void TDlgSelZoom::ApplyZoom(const uint8_t& ok) {
   if (!chkZoomed->isChecked()) {
     applyWindow_->HideScroll();
-    return;
-  }
-  if (ok == 0) return;
-  if (InOrderBeforeEnd(ZoomBegin, ZoomEnd, "Zoom Begin", "Zoom End", kSelZoomZoomOrder)) {
+  } else if (ok != 0 &&
+             InOrderBeforeEnd(ZoomBegin, ZoomEnd, "Zoom Begin", "Zoom End", kSelZoomZoomOrder)) {
     // A window that rounds to less than a sample shows the whole sound instead.
     applyWindow_->SetScroll(SampleOf(ZoomBegin.GetValue()), SampleOf(ZoomEnd.GetValue()));
+  } else {
+    return;  // the refused range stays as typed, to be mended
   }
+  // The zoom as the window took it, also where it stayed what the fields showed before.
+  ShowZoom(applyWindow_);
 }
 
 bool TDlgSelZoom::InOrderBeforeEnd(const unitTime& begin, const unitTime& end, const char* beginName,

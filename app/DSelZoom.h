@@ -25,8 +25,11 @@ class TDlgSelZoom : public TOKHelpRightDlg, public SelZoomNotices {
  public:
   explicit TDlgSelZoom(QWidget* owner);
 
-  // What the main window tells the dialog: a wave window (or none) became active, a document's
-  // selection changed, the active window's zoom window may have changed.
+  // What the main window tells the dialog: which wave window (or none) is the active one, on
+  // activation and once more after every pass of user input; that a document's selection
+  // changed; that the active window's zoom window may have changed. The active window's values
+  // are shown where they differ from what the fields last showed of it, so what the user is
+  // typing stays until the wave changes under it; a selection notice always shows the selection.
   void ShowChild(TMDIChildWave* window) override;
   void SelectionChanged(TMDIChildWave* window) override;
   void ZoomChanged(TMDIChildWave* window) override;
@@ -78,6 +81,20 @@ class TDlgSelZoom : public TOKHelpRightDlg, public SelZoomNotices {
   int32_t SampleOf(double seconds) const;
   // Writes a time into its edit, or empties the edit.
   void Show(QLineEdit* edit, unitTime& value, double seconds);
+
+  // What one group of fields shows of a wave window: whose values, which option (none, Cursor or
+  // Part; not zoomed or zoomed) and the one or two times.
+  struct Shown {
+    const TMDIChildWave* source = nullptr;
+    int option = -1;  // never a real one: the first look shows the window
+    double first = 0;
+    double second = 0;
+    bool operator==(const Shown&) const = default;
+  };
+  static Shown SelectionOf(TMDIChildWave* window);
+  static Shown ZoomOf(TMDIChildWave* window);
+  Shown shownSelection_;
+  Shown shownZoom_;
 
   // Only while Apply runs: the active window, its document, its rate and its end in seconds.
   TMDIChildWave* applyWindow_ = nullptr;

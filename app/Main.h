@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,22 @@ inline constexpr const char* kFormCaption = "Korvalen ";
 inline constexpr const char* kHelpFileName = "/usr/share/korvalen/KORVALHE.HLP";
 inline constexpr const char* kTraceStart = "---- START --------------------------------------";
 inline constexpr const char* kTraceEnd = "---- END ----------------------------------------";
+
+// What the file system says of a file, enough to tell that it changed: another program, or a save
+// from another window on the same file, writes it anew (its time, often its size) or puts a new
+// file in its place (another identity).
+struct FileStamp {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  int64_t size = 0;
+  // Kept apart: a time far enough from 1970 overflows a count of nanoseconds.
+  int64_t modifiedSeconds = 0;
+  int64_t modifiedNanoseconds = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+// The stamp of the file `path` names, links followed; none when there is no such file
+// (MainFile.cpp).
+std::optional<FileStamp> StampOfFile(const std::string& path);
 
 class TMainForm : public QMainWindow {
  public:
@@ -207,6 +224,13 @@ class TMainForm : public QMainWindow {
   bool SaveMuzAs(TUnitMuz* unitMuz);
   // Save As of either kind through its dialog.
   bool SaveUnitAs(TUnit& unit, QFileDialog& dialog);
+  // Save of either kind under the document's own file name. When the file has changed on disk
+  // since the document read or wrote it (another window's save of it, another program), the user
+  // is asked first, and No writes nothing.
+  bool SaveUnitInPlace(TUnit& unit);
+  // What the file system says of the document's file as the document reads or has written it;
+  // none forgets what was kept, and a save of the document then asks nothing.
+  void KeepFileStamp(const TUnit& unit, const std::optional<FileStamp>& stamp);
   // Null when no maker is installed.
   TMDIChildKorvalen* CreateMDIChildMuz(const std::string& caption, std::unique_ptr<TUnitMuz> unitMuz);
 
@@ -358,6 +382,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<QObject> actionUpdateTrigger_;
   bool altAlone_ = false;  // Alt is down and nothing else happened since
   QPointer<QWidget> statusWindow_;  // the document window the status panels were last written for
+  // Of each document opened or saved under a name of the user's, by KeepFileStamp.
+  std::map<const TUnit*, FileStamp> fileStamps_;
 };
 
 // The one main window, set by the entry point.

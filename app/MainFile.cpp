@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -12,6 +13,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <system_error>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/wavewindow/ChildWave.h"
 #include "app/wavewindow/ChildWin.h"
@@ -117,20 +120,51 @@ QLineEdit* NameBox(const QFileDialog& dialog) {
   return dialog.findChild<QLineEdit*>("fileNameEdit");
 }
 
-// The path a name typed into the dialog's name box stands for: the whole text is one name, double
-// quotes and all, relative to the folder the dialog shows. The toolkit reads quotes as a list of
-// names and asks whether a name is a folder relative to the working folder; its own reading
-// serves only for a list of names to open. Empty when nothing is typed.
-QString TypedPath(const QFileDialog& dialog) {
+// What the name box holds, as typed.
+QString TypedText(const QFileDialog& dialog) {
   const QLineEdit* nameBox = NameBox(dialog);
-  const QString typed = nameBox != nullptr ? nameBox->text() : QString();
-  if (typed.isEmpty()) return typed;
+  return nameBox != nullptr ? nameBox->text() : QString();
+}
+
+// The path a name stands for, relative to the folder the dialog shows. The toolkit asks whether a
+// name is a folder relative to the working folder instead.
+QString PathOfName(const QFileDialog& dialog, const QString& name) {
   const QDir shown = dialog.directory();
   // "~" stands for the home folder, as in the toolkit, unless the folder shown holds that name.
-  if ((typed == "~" || typed.startsWith("~/")) && !QFileInfo::exists(shown.filePath(typed))) {
-    return QDir::homePath() + typed.mid(1);
+  if ((name == "~" || name.startsWith("~/")) && !QFileInfo::exists(shown.filePath(name))) {
+    return QDir::homePath() + name.mid(1);
   }
-  return shown.absoluteFilePath(typed);
+  return shown.absoluteFilePath(name);
+}
+
+// The path the text typed into the dialog's name box stands for: the whole text is one name,
+// double quotes and all. Empty when nothing is typed.
+QString TypedPath(const QFileDialog& dialog) {
+  const QString typed = TypedText(dialog);
+  return typed.isEmpty() ? typed : PathOfName(dialog, typed);
+}
+
+// The names of a list in double quotes, as the dialog itself writes the files chosen in its list:
+// "a.wav" "b.wav". A quote closes a name only where another quote or the end follows it, spaces
+// aside, so a name keeps quotes of its own. None when the text is no such list.
+QStringList QuotedNames(const QString& text) {
+  const QString list = text.trimmed();
+  QStringList names;
+  qsizetype at = 0;
+  while (at < list.size()) {
+    if (list[at] != '"') return {};
+    qsizetype close = at;
+    qsizetype next = 0;
+    do {
+      close = list.indexOf('"', close + 1);
+      if (close < 0) return {};
+      next = close + 1;
+      while (next < list.size() && list[next].isSpace()) ++next;
+    } while (next < list.size() && list[next] != '"');
+    if (close > at + 1) names << list.mid(at + 1, close - at - 1);
+    at = next;
+  }
+  return names;
 }
 
 // The file a typed name saves to. A name without an extension of its own takes the chosen
@@ -149,12 +183,19 @@ QString FileToSave(const QFileDialog& dialog) {
   return extension.isEmpty() ? path : path + '.' + extension;
 }
 
-// The files an open dialog's answer names: the whole typed name when it names a file, else the
-// toolkit's reading (the files chosen in the list, or a list of names in quotes).
+// The files an open dialog's answer names: the whole typed name when it names a file, else each
+// name of a list in quotes, else a typed name with quotes whole, whatever the chosen filter shows
+// (the toolkit takes only the names the list shows once it has selected one of them there). A
+// name that is no file reaches the reader, which reports it. Otherwise the toolkit has read the
+// answer: the files chosen in the list.
 QStringList FilesToOpen(const QFileDialog& dialog) {
   const QString typed = TypedPath(dialog);
-  if (!typed.isEmpty() && QFileInfo(typed).isFile()) return {typed};
-  return dialog.selectedFiles();
+  const QString text = TypedText(dialog);
+  if (!typed.isEmpty() && QFileInfo::exists(typed)) return {typed};
+  if (!text.contains('"')) return dialog.selectedFiles();
+  QStringList files;
+  for (const QString& name : QuotedNames(text)) files << PathOfName(dialog, name);
+  return files.isEmpty() ? QStringList{typed} : files;
 }
 
 // A folder's name typed and entered shows that folder, with the name box emptied for a name in it.
@@ -164,15 +205,17 @@ void GoInto(QFileDialog& dialog, const QString& folder) {
 }
 
 // Return (or the dialog's button) reads a typed name as FileToSave and FilesToOpen do: a folder's
-// name goes into that folder, a file's name ends the dialog. What names no file to open (a list of
-// names in quotes, a name to report as not found) is left to the toolkit's own reading.
+// name goes into that folder, a file's name ends the dialog, and so does a name with quotes to
+// open (a list, or one name the reader reports). Nothing typed, or a plain name to open that is not
+// there, is left to the toolkit: its own box says "File not found" and the dialog stays.
 class TypedNameDialog : public QFileDialog {
  public:
   using QFileDialog::QFileDialog;
   void accept() override {
     const bool saving = acceptMode() == AcceptSave;
     const QString path = saving ? FileToSave(*this) : TypedPath(*this);
-    if (path.isEmpty() || (!saving && !QFileInfo::exists(path))) {
+    if (path.isEmpty() ||
+        (!saving && !QFileInfo::exists(path) && !TypedText(*this).contains('"'))) {
       QFileDialog::accept();
     } else if (QFileInfo(path).isDir()) {
       GoInto(*this, path);
@@ -181,6 +224,12 @@ class TypedNameDialog : public QFileDialog {
     }
   }
 };
+
+// The longest file name, in bytes, that the file system of `folder` takes: 255 on the usual ones.
+long NameLimit(const QString& folder) {
+  const long limit = pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+  return limit > 0 ? limit : 255;
+}
 
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const char* filter) {
   std::unique_ptr<QFileDialog> dialog = std::make_unique<TypedNameDialog>(owner);
@@ -231,6 +280,16 @@ bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName, const FileHold
     if (chosen.fileName().isEmpty() || !chosen.absoluteDir().exists()) {
       ShowMessageBox(name + filetext::kNoFolderAfter, filetext::kSaveAsCaption,
                      kMbOk | kMbIconWarning);
+      continue;
+    }
+    // The toolkit greys Save for a name of more characters than the limit takes bytes, but
+    // Return still gets here, and the extension added or an accented letter goes unseen; the
+    // writer could only say that it cannot open the file.
+    if (const long limit = NameLimit(chosen.absolutePath());
+        QFile::encodeName(chosen.fileName()).size() > limit) {
+      ShowMessageBox(name + filetext::kNameTooLongAfter + std::to_string(limit) +
+                         filetext::kNameLimitAfter,
+                     filetext::kSaveAsCaption, kMbOk | kMbIconWarning);
       continue;
     }
     if (const std::string held = holder ? holder(name) : std::string(); !held.empty()) {
@@ -284,6 +343,8 @@ void TMainForm::FileOpenWaveExecute() {
 }
 
 bool TMainForm::OpenWaveFile(const std::string& fileName) {
+  // Taken before the read: a change while it reads is a change since.
+  const std::optional<FileStamp> read = StampOfFile(fileName);
   SoundPtr sound;
   std::string status;
   if (!ReadWaveFile(fileName, sound, status) || !sound) {
@@ -296,8 +357,10 @@ bool TMainForm::OpenWaveFile(const std::string& fileName) {
       QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
   auto unit = std::make_unique<TUnitWave>(fullName, std::move(sound));
   SetUnitProps(*unit);
+  const TUnit& opened = *unit;
   TMDIChildWave* window =
       CreateMDIChildWave(fullName, std::move(unit), WaveViewDefaults, VoldViewDefaults);
+  KeepFileStamp(opened, read);
   window->Redraw();
   return true;
 }
@@ -363,10 +426,7 @@ bool TMainForm::SaveWave(TUnitWave* unitWave) {
   if (unitWave->IsNew() || !NameChosenByUser(unitWave->GetFileName())) {
     return SaveWaveAs(unitWave);
   }
-  CommandHourGlass busy(*this);
-  if (!unitWave->Save(false)) return false;
-  unitWave->SetSaved();
-  return true;
+  return SaveUnitInPlace(*unitWave);
 }
 
 bool TMainForm::SaveWaveAs(TUnitWave* unitWave) {
@@ -394,10 +454,48 @@ bool TMainForm::SaveUnitAs(TUnit& unit, QFileDialog& dialog) {
   // The writer has reported a failure; the document keeps its name and state.
   if (!unit.SaveToFile(fileName, false)) return false;
   unit.SetFileName(fileName);
+  KeepFileStamp(unit, StampOfFile(fileName));
   if (TMDIChildKorvalen* window = ChildOfUnit(&unit)) {
     window->setWindowTitle(QString::fromStdString(fileName));
   }
   return true;
+}
+
+bool TMainForm::SaveUnitInPlace(TUnit& unit) {
+  if (const auto kept = fileStamps_.find(&unit); kept != fileStamps_.end()) {
+    const std::optional<FileStamp> now = StampOfFile(unit.GetFileName());
+    // A file that is gone holds no one's work to lose: it is written again without a word.
+    if (now && *now != kept->second &&
+        ShowMessageBox(unit.GetFileName() + filetext::kChangedSinceOpenedAfter,
+                       filetext::kSaveCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
+      return false;
+    }
+  }
+  CommandHourGlass busy(*this);
+  if (!unit.Save(false)) return false;
+  unit.SetSaved();
+  KeepFileStamp(unit, StampOfFile(unit.GetFileName()));
+  return true;
+}
+
+void TMainForm::KeepFileStamp(const TUnit& unit, const std::optional<FileStamp>& stamp) {
+  // Closed documents go. A document that later takes the address of one has its stamp written
+  // (or forgotten) here too as it gets a name of the user's, by Open or Save As, before any save.
+  std::erase_if(fileStamps_,
+                [this](const auto& entry) { return ChildOfUnit(entry.first) == nullptr; });
+  if (stamp) {
+    fileStamps_[&unit] = *stamp;
+  } else {
+    fileStamps_.erase(&unit);
+  }
+}
+
+std::optional<FileStamp> StampOfFile(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileStamp{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                   static_cast<int64_t>(info.st_size), static_cast<int64_t>(info.st_mtim.tv_sec),
+                   static_cast<int64_t>(info.st_mtim.tv_nsec)};
 }
 
 // --- Music documents ----------------------------------------------------------------------------
@@ -434,6 +532,8 @@ void TMainForm::FileOpenMuzExecute() {
 bool TMainForm::OpenMuzFile(const std::string& fileName) {
   const std::string fullName =
       QFileInfo(QString::fromStdString(fileName)).absoluteFilePath().toStdString();
+  // Taken before the read: a change while it reads is a change since.
+  const std::optional<FileStamp> read = StampOfFile(fullName);
   auto unit = std::make_unique<TUnitMuz>(fullName);
   std::string reason;
   if (!unit->LoadFromFile(reason)) {
@@ -442,7 +542,10 @@ bool TMainForm::OpenMuzFile(const std::string& fileName) {
     return false;
   }
   unit->SetSaved();
-  return CreateMDIChildMuz(fullName, std::move(unit)) != nullptr;
+  const TUnit& opened = *unit;
+  if (CreateMDIChildMuz(fullName, std::move(unit)) == nullptr) return false;
+  KeepFileStamp(opened, read);
+  return true;
 }
 
 void TMainForm::DuplicateMuzExecute() {
@@ -481,10 +584,7 @@ void TMainForm::MusicGenerateExecute() {
 bool TMainForm::SaveMuz(TUnitMuz* unitMuz) {
   KV_ASSERT(unitMuz != NULL);
   if (unitMuz->IsNew() || !NameChosenByUser(unitMuz->GetFileName())) return SaveMuzAs(unitMuz);
-  CommandHourGlass busy(*this);
-  if (!unitMuz->Save(false)) return false;
-  unitMuz->SetSaved();
-  return true;
+  return SaveUnitInPlace(*unitMuz);
 }
 
 bool TMainForm::SaveMuzAs(TUnitMuz* unitMuz) {

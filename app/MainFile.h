@@ -24,6 +24,10 @@ inline constexpr const char* kNoFolderAfter =
     "\nThe folder does not exist.\nCheck the path and try again.";
 inline constexpr const char* kOpenElsewhereAfter =
     " is open in another window.\nClose that window first, or choose another name.";
+// The box for a name longer than the file system takes gives the limit, in bytes, between these.
+inline constexpr const char* kNameTooLongAfter =
+    "\nThe name is too long: the file system takes names of up to ";
+inline constexpr const char* kNameLimitAfter = " bytes.\nChoose a shorter name.";
 }  // namespace filetext
 
 // The dialog's filters of a "description|patterns|..." text. The descriptions show as they are;
@@ -31,7 +35,7 @@ inline constexpr const char* kOpenElsewhereAfter =
 QStringList NameFilters(const std::string& filter);
 
 // Several files may be chosen. A typed name is one name, double quotes and all, relative to the
-// folder the dialog shows; a list of names in quotes opens each.
+// folder the dialog shows; a list of names in quotes opens each, whatever the chosen filter shows.
 std::unique_ptr<QFileDialog> MakeOpenDialog(QWidget* owner, const char* filter);
 // A typed name is one name, double quotes and all, relative to the folder the dialog shows; a
 // folder's name goes into that folder. A name typed without extension gets the one of the chosen
@@ -56,7 +60,16 @@ std::vector<std::string> ChooseFilesToOpen(QFileDialog& dialog);
 // The file name of the open document that holds the file `path` names, other than the one being
 // saved; empty when none does.
 using FileHolder = std::function<std::string(const std::string& path)>;
-// Shows the dialog again while the chosen name lies in a folder that does not exist, names a file
-// that `holder` finds held, or names an existing file the user does not want replaced; a folder's
-// name shows it again in that folder. False when it was cancelled.
+// Shows the dialog again while the chosen name lies in a folder that does not exist, is longer than
+// its file system takes, names a file that `holder` finds held, or names an existing file the user
+// does not want replaced; a folder's name shows it again in that folder. False when it was
+// cancelled.
 bool ChooseFileToSave(QFileDialog& dialog, std::string& fileName, const FileHolder& holder = {});
+
+// --- A document's file changed on disk --------------------------------------------------------
+
+namespace filetext {
+inline constexpr const char* kSaveCaption = "Save";
+inline constexpr const char* kChangedSinceOpenedAfter =
+    " has changed since it was opened here. Replace it?";
+}  // namespace filetext

@@ -127,6 +127,11 @@ void TMainForm::ActionList1Update() {
   } else {
     ClearStatus();
   }
+  // Not every change of a selection or zoom sends its notice (Undo swaps the selection in): after
+  // each pass of user input, Select and Zoom looks at the active wave again.
+  if (SelZoomNotices* dialog = DlgSelZoom.Get(); dialog != nullptr && DlgSelZoom.Visible()) {
+    dialog->ShowChild(dynamic_cast<TMDIChildWave*>(child));
+  }
 }
 
 void TMainForm::UpdateActionsByKind(TMDIChildKorvalen* child) {

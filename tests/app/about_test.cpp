@@ -1,12 +1,15 @@
-// The About box: its caption, its line-drawn logo, Enter, and the Help menu and key that open it.
+// The About box: its caption, its line-drawn logo, Enter, the Help menu and key that open it, and
+// F1 in it.
 #include <QApplication>
 #include <QImage>
 #include <QTest>
+#include <QWindow>
 #include <filesystem>
 
 #include "app/About.h"
 #include "app/fakes/main_window.h"
 #include "gui/application.h"
+#include "gui/helpwindow.h"
 #include "support/layout_check.h"
 #include "support/picture.h"
 
@@ -61,4 +64,26 @@ TEST_F(AboutBox, HelpAboutShowsTheVersionedBoxWithItsLogoAndEnterClosesIt) {
     }
   }
   ExpectPicture(std::filesystem::path(__FILE__).parent_path() / "data", "about-curve", curve);
+}
+
+TEST_F(AboutBox, F1ShowsTheContentsAboveTheBoxWhichStaysOpen) {
+  std::string shown;
+  bool aboveTheOpenBox = false;
+  ScopedModalRunner runner([&](QDialog& dialog) {
+    // As a modal run does, the box keeps the main window's keys from their commands.
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QTest::keyClick(dialog.focusWidget() != nullptr ? dialog.focusWidget() : &dialog, Qt::Key_F1);
+    if (const HelpWindow* help = form->Help().Window(); help != nullptr && help->Current() != nullptr) {
+      shown = help->Current()->file.toStdString() + "|" + help->NoticeText().toStdString();
+      aboveTheOpenBox = dialog.isVisible() && help->isVisible() &&
+                        help->windowHandle()->transientParent() == dialog.windowHandle();
+    }
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    return dialog.result();
+  });
+  QTest::keyClick(form.get(), Qt::Key_F1, Qt::AltModifier);
+  EXPECT_EQ(shown, "contents.md|");
+  EXPECT_TRUE(aboveTheOpenBox);
 }

@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -13,8 +15,13 @@
 
 #include "app/wavewindow/ChildWave.h"
 #include "app/DSelZoom.h"
+#include "app/dialogs/DWaveProps.h"
+#include "app/dialogs/WaveComboBox.h"
+#include "app/fakes/command_dialogs.h"
 #include "app/fakes/main_window.h"
+#include "app/fakes/test_document.h"
 #include "support/captions.h"
+#include "support/event_loop.h"
 #include "support/layout_check.h"
 #include "support/misplacing_wm.h"
 #include "support/recording_sink.h"
@@ -24,11 +31,12 @@ namespace {
 class SelZoom : public MainWindowTest {
  protected:
   SelZoom() : MainWindowTest("selzoom") {}
-  TMDIChildWave* Open(int32_t values, int32_t rate) {
+  TMDIChildWave* Open(int32_t values, int32_t rate, const std::string& name = "") {
     bool abort = false;
     WavePtr w = NewWaveChecked(abort, values);
     std::fill(w->wave, w->wave + values, int16_t{0});
     auto unit = std::make_unique<TUnitWave>("", std::make_unique<MonoSound>(std::move(w), rate, 2));
+    unit->SetName(name);
     TMDIChildWave* window = form->CreateMDIChildWave("w", std::move(unit), {}, {});
     ResizeClient(*window, *window->ClientArea(), QSize(400, 100));
     if (!form->DlgSelZoom.Visible()) form->SelectWaveExecute();
@@ -43,6 +51,37 @@ class SelZoom : public MainWindowTest {
     d->OKBtn->click();
   }
   std::string Text(const QLineEdit* edit) const { return edit->text().toStdString(); }
+  // Each option ticked (x) or not (-) with its fields: Cursor, Part, Zoomed.
+  static std::string Fields(bool cursor, const std::string& at, bool part, const std::string& begin,
+                            const std::string& end, bool zoomed, const std::string& zoomBegin,
+                            const std::string& zoomEnd) {
+    const auto tick = [](bool on) { return on ? "x " : "- "; };
+    return tick(cursor) + at + " | " + tick(part) + begin + " " + end + " | " + tick(zoomed) +
+           zoomBegin + " " + zoomEnd;
+  }
+  std::string Shown() const {
+    return Fields(d->optCursor->isChecked(), Text(d->editCursorAt), d->optPart->isChecked(),
+                  Text(d->editPartBegin), Text(d->editPartEnd), d->chkZoomed->isChecked(),
+                  Text(d->editZoomBegin), Text(d->editZoomEnd));
+  }
+  // The same read from the active wave window and its document.
+  std::string Truth() const {
+    const auto* w = dynamic_cast<const TMDIChildWave*>(form->ActiveWaveChild());
+    const TUnitWave* u = w != nullptr ? w->GetUnitWave() : nullptr;
+    if (u == nullptr) return Fields(false, "", false, "", "", false, "", "");
+    const auto time = [](double seconds) { return unitTimePos(seconds, kUnitSeconds).Write(); };
+    const double rate = u->GetSamplesPerSec();
+    const bool part = u->GetSelCursor() != u->GetSelAnchor();
+    const bool zoomed = w->IsZoomed() != 0;
+    return Fields(!part, part ? "" : time(u->GetSelCursor() / rate), part,
+                  part ? time(u->GetSelBegin() / rate) : "",
+                  part ? time(u->GetSelEnd() / rate) : "", zoomed,
+                  zoomed ? time(w->GetViewBeginTime()) : "",
+                  zoomed ? time(w->GetViewEndTime()) : "");
+  }
+  bool ShowsTheTruth() const {
+    return QTest::qWaitFor([this] { return Shown() == Truth(); }, 10000);
+  }
   TDlgSelZoom* d = nullptr;
   RecordingSink sink;
 };
@@ -178,6 +217,110 @@ TEST_F(SelZoom, FollowsTheActiveWindowAndEmptiesWhenTheLastOneCloses) {
   EXPECT_FALSE(d->OKBtn->isEnabled() || d->optCursor->isEnabled() || d->chkZoomed->isEnabled());
   EXPECT_TRUE(d->editPartBegin->text().isEmpty() && !d->optCursor->isChecked());
   d->ApplyBtnClick();  // nothing to apply to
+}
+
+// Undo swaps the sound and the selection in without a selection notice; what the user types in a
+// field stays while the wave keeps what the dialog showed.
+TEST_F(SelZoom, AfterUndoOfAPasteTheFieldsHoldTheSelectionTheWaveHasAgain) {
+  TMDIChildWave* w = Open(8000, 8000);
+  // Each key after the idle update of what came before, as a user's come.
+  RunQueued();
+  QApplication::setActiveWindow(form.get());
+  QTest::keyClick(form.get(), Qt::Key_C, Qt::ControlModifier);
+  RunQueued();
+  QTest::keyClick(w->ClientArea(), Qt::Key_End);
+  RunQueued();
+  QTest::keyClick(form.get(), Qt::Key_V, Qt::ControlModifier);
+  ASSERT_TRUE(ShowsTheTruth());
+  ASSERT_EQ(Shown(), Fields(false, "", true, "1 s", "2 s", false, "", ""));
+  RunQueued();
+  QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(w->GetUnitWave()->GetValues(), 8000);
+  EXPECT_TRUE(ShowsTheTruth()) << Shown();
+  EXPECT_EQ(Shown(), Fields(true, "1 s", false, "", "", false, "", ""));
+
+  QApplication::setActiveWindow(d);
+  d->editCursorAt->clear();
+  QTest::keyClicks(d->editCursorAt, "0.3 s");
+  QApplication::setActiveWindow(form.get());  // and back to the wave, which repaints
+  w->Redraw();
+  RunQueued();
+  EXPECT_EQ(Text(d->editCursorAt), "0.3 s");
+  // A refused Zoom range stays as typed beside a part that the same Apply took.
+  Apply({{d->editPartBegin, "0.1 s"}, {d->editPartEnd, "0.2 s"}, {d->editZoomBegin, "0.5 s"},
+         {d->editZoomEnd, "0.4 s"}});
+  w->ClientArea()->repaint();  // each paint of the window tells its zoom
+  RunQueued();
+  EXPECT_EQ(Shown(), Fields(false, "", true, "0.1 s", "0.2 s", true, "0.5 s", "0.4 s"));
+  EXPECT_EQ(sink.messages.size(), 1u);
+}
+
+TEST_F(SelZoom, ShowsWhatEveryOtherRoadLeavesInTheActiveWave) {
+  const auto undo = [this] { ASSERT_TRUE(Command("Undo")); };
+  const auto properties = [this] {
+    const ScriptedDialogs rate([](TDialogForm& dialog) {
+      dynamic_cast<TDlgWaveFileProp&>(dialog).lbSampleFreq->setCurrentRow(1);  // 11025 Hz
+      Press(dialog, "OKBtn");
+    });
+    ASSERT_TRUE(Command("FileProperties"));
+  };
+  // Its activation tells the main window as a music window's does.
+  class MusicChild : public TestChild {
+   public:
+    using TestChild::TestChild;
+    void NotifyActivated() override { MainForm->NotifyActiveMuzChild(nullptr); }
+  };
+  bool musicGone = false;
+  struct Road {
+    const char* name;
+    std::function<void(TMDIChildWave&)> before;
+    std::function<void()> road;
+  };
+  const Road roads[] = {
+      {"Undo of Trim",
+       [this](TMDIChildWave& w) { w.GetUnitWave()->SetSelRange(2000, 4000), Command("EditTrim"); },
+       undo},
+      {"Undo of a zoomed Delete",
+       [this](TMDIChildWave& w) {
+         w.SetScroll(1000, 5000), w.GetUnitWave()->SetSelRange(2000, 3000), Command("EditDelete");
+       },
+       undo},
+      {"Properties by 11025/8000",
+       [](TMDIChildWave& w) { w.GetUnitWave()->SetSelRange(4001, 6001); }, properties},
+      {"Undo of Properties",
+       [&](TMDIChildWave& w) { w.GetUnitWave()->SetCursor(4001), properties(); }, undo},
+      {"Split at the cursor", [](TMDIChildWave& w) { w.GetUnitWave()->SetCursor(4000); },
+       [this] { ASSERT_TRUE(Command("SplitH")); }},
+      {"Merge",
+       [this](TMDIChildWave& w) { Open(800, 8000, "a"), w.GetUnitWave()->SetSelRange(10, 20); },
+       [this] {
+         const ScriptedDialogs choose([](TDialogForm& dialog) {
+           auto boxes = dialog.findChildren<TWaveComboBox*>();
+           boxes[0]->setCurrentIndex(boxes[0]->findText("a"));
+           boxes[1]->setCurrentIndex(boxes[1]->findText("b"));
+           Press(dialog, "OKBtn");
+         });
+         ASSERT_TRUE(Command("MergeH"));
+       }},
+      {"A music window", [](TMDIChildWave& w) { w.GetUnitWave()->SetSelRange(10, 20); },
+       [&] {
+         form->AddMDIChild(std::make_unique<MusicChild>(
+                               std::make_unique<TestDocument>(kUnitKindMuz, &musicGone)),
+                           "m");
+       }}};
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    TMDIChildWave* w = Open(8000, 8000, "b");
+    road.before(*w);
+    form->MdiArea()->setActiveSubWindow(w);
+    d->hide(), d->show();  // as Q twice: each road starts from what the dialog shows afresh
+    ASSERT_TRUE(ShowsTheTruth());
+    const std::string before = Shown();
+    road.road();
+    EXPECT_TRUE(ShowsTheTruth()) << Shown() << " / " << Truth();
+    EXPECT_NE(Shown(), before);
+    for (QMdiSubWindow* window : form->MdiArea()->subWindowList()) delete window;
+  }
 }
 
 }  // namespace

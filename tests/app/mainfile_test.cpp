@@ -105,8 +105,8 @@ class MainFile : public MainWindowTest {
   MainFile() : MainWindowTest("mainfile") {}
 
   // File dialogs show the scratch folder and take the next answers (no names: Cancel; several: a
-  // list in quotes), typed and entered as a user would after `driveFiles` (choosing a filter, say)
-  // has had the dialog; the properties dialog is handed to `driveProps`.
+  // list in quotes), entered as a user would after `driveFiles` (choosing a filter, say) has had
+  // the dialog; the properties dialog is handed to `driveProps`.
   int Answer(QDialog& dialog) {
     if (auto* props = dynamic_cast<TDlgWaveFileProp*>(&dialog)) {
       props->show();
@@ -133,7 +133,9 @@ class MainFile : public MainWindowTest {
           text += "\"" + QString::fromStdString(fs::path(name).filename().string()) + "\" ";
         }
       }
-      if (EnterFileName(files, text.trimmed(), toolkitBoxes)) return files.result();
+      const bool closed = byKeys ? TypeFileName(files, text.trimmed(), toolkitBoxes)
+                                 : EnterFileName(files, text.trimmed(), toolkitBoxes);
+      if (closed) return files.result();
     }
     files.reject();
     return QDialog::Rejected;
@@ -183,6 +185,7 @@ class MainFile : public MainWindowTest {
   QStringList toolkitBoxes;  // the file dialogs' own
   std::function<void(TDlgWaveFileProp&)> driveProps;
   std::function<void(QFileDialog&)> driveFiles;
+  bool byKeys = false;  // the answers typed with keys, else put into the name box whole
   ScopedModalRunner runner{[this](QDialog& dialog) { return Answer(dialog); }};
 };
 
@@ -405,8 +408,10 @@ TEST_F(MainFile, ATypedNameWithDoubleQuotesIsOneName) {
 
 // Started from another folder (a desktop starts it in the home folder), the dialog still takes a
 // typed name relative to the folder it shows: a folder's name, with a slash or without, goes into
-// that folder, and no name is made of the extension alone.
+// that folder, with the name box emptied for what is typed next, and no name is made of the
+// extension alone.
 TEST_F(MainFile, AFolderNameTypedIntoSaveAsGoesIntoThatFolder) {
+  byKeys = true;
   fs::create_directories(Doc("saves/inner"));
   fs::create_directories(Doc("started"));
   WorkingFolder started(Doc("started"));
@@ -450,6 +455,13 @@ TEST_F(MainFile, SaveAsOntoTheFileOfAnotherOpenDocumentIsRefused) {
   WriteWave(Doc("a.wav"), 20);
   fs::create_directories(Doc("sub"));
   fs::create_symlink(Doc("b.wav"), Doc("link.wav"));
+  fs::create_hard_link(Doc("b.wav"), Doc("hard.wav"));
+  // A file removed after it was opened is still held by its name, however that is reached.
+  fs::create_directories(Doc("real"));
+  fs::create_directory_symlink(Doc("real"), Doc("linked"));
+  WriteWave(Doc("real/gone.wav"), 10);
+  Trigger("FileOpenWave", {{Doc("real/gone.wav")}});
+  fs::remove(Doc("real/gone.wav"));
   Trigger("FileOpenWave", {{Doc("b.wav")}});
   Trigger("FileOpenWave", {{Doc("a.wav")}});
   TUnit* a = Unit();
@@ -460,7 +472,8 @@ TEST_F(MainFile, SaveAsOntoTheFileOfAnotherOpenDocumentIsRefused) {
     std::string typed, held;
   } cases[] = {
       {a, "b.wav", "b.wav"},     {a, "sub/../b.wav", "b.wav"}, {a, "link.wav", "b.wav"},
-      {music, "a.wav", "a.wav"},
+      {a, "hard.wav", "b.wav"},  {a, "sub/../real/gone.wav", "real/gone.wav"},
+      {a, "linked/gone.wav", "real/gone.wav"},                {music, "a.wav", "a.wav"},
   };
   for (const auto& [unit, typed, held] : cases) {
     SCOPED_TRACE(typed);
@@ -489,4 +502,59 @@ TEST_F(MainFile, SaveAsOntoTheFileOfAnotherOpenDocumentIsRefused) {
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(std::pair(sink.messages[0].text, a->NeedsSave()),
             std::pair(Doc("a.wav") + filetext::kReplaceAfter, false));
+}
+
+// The file system takes names of up to 255 bytes (an accented letter takes two). A longer name,
+// entered with Return while Save is greyed or made so by the extension the dialog adds, is
+// refused as a folder that does not exist is: a box, and the dialog again for another name.
+TEST_F(MainFile, ANameTooLongForTheFileSystemIsRefusedAndTheDialogShowsAgain) {
+  WriteWave(Doc("take.wav"), 10);
+  Trigger("FileOpenWave", {{Doc("take.wav")}});
+  TUnitWave* unit = Unit();
+  const std::string letters(252, 'a');
+  std::string accented;
+  for (int i = 0; i < 126; ++i) accented += "\xC3\xA9";
+  const struct {
+    std::string typed, refused;
+  } cases[] = {
+      {letters + ".wav", letters + ".wav"},
+      {letters, letters + ".wav"},
+      {accented + ".wav", accented + ".wav"},
+  };
+  for (const auto& [typed, refused] : cases) {
+    SCOPED_TRACE(std::to_string(typed.size()) + " bytes typed");
+    sink.messages.clear();
+    Trigger("FileSaveAs", {{Doc(typed)}, {Doc("short")}});
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0],
+              (RecordedMessage{Doc(refused) + filetext::kNameTooLongAfter + "255" +
+                                   filetext::kNameLimitAfter,
+                               filetext::kSaveAsCaption, kMbOk | kMbIconWarning}));
+    EXPECT_EQ(unit->GetFileName(), Doc("short.wav"));
+    fs::remove(Doc("short.wav"));
+  }
+  EXPECT_EQ(FilesIn(kScratch), std::set<std::string>{"take.wav"});
+}
+
+// Every file a list of names in quotes names is opened, whatever the chosen filter shows; one
+// that is not there, or no wave, is reported by name.
+TEST_F(MainFile, OpenOfAListOfNamesOpensEachNamedFileWhateverTheFilter) {
+  WriteWave(Doc("a.wav"), 10);
+  WriteWave(Doc("b.take"), 20);
+  std::ofstream(Doc("notes.txt")) << "no sound";
+  // Typed once the list shows the folder: it then selects the names it shows as they are typed.
+  byKeys = true;
+  driveFiles = [](QFileDialog& dialog) { EXPECT_TRUE(WaitForListing(dialog, "a.wav")); };
+  // The name the list shows comes last, so it is selected there when Return is pressed.
+  Trigger("FileOpenWave", {{Doc("b.take"), Doc("gone.wav"), Doc("notes.txt"), Doc("a.wav")}});
+  std::vector<std::string> captions;
+  for (const TMDIChildKorvalen* child : form->MDIChildren()) {
+    captions.push_back(child->windowTitle().toStdString());
+  }
+  EXPECT_EQ(captions, (std::vector<std::string>{Doc("b.take"), Doc("a.wav")}));
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(std::pair(sink.messages[0].text, sink.messages[1].text),
+            std::pair("Cannot read the file: \"" + Doc("gone.wav") + "\"" + wavestatus::kCannotOpen,
+                      "Cannot read the file: \"" + Doc("notes.txt") + "\"" + wavestatus::kNoRiff));
+  EXPECT_TRUE(toolkitBoxes.isEmpty()) << toolkitBoxes.join(" / ").toStdString();
 }

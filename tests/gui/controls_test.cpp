@@ -4,8 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <initializer_list>
+#include <string>
 
 TEST(Controls, DisableEditEmptiesAndGreysTheInputAndEnableEditRestoresIt) {
   QLineEdit edit("20 kHz");
@@ -48,4 +54,42 @@ TEST(Controls, ColorBoxNamesStandardColoursAndKeepsAnyOther) {
   EXPECT_EQ(box.count(), 17);  // the custom entry is made once
   box.SetSelected(0xFF0000FF);  // the top byte is no part of a colour
   EXPECT_EQ(box.currentText(), "Red");
+}
+
+// Enter, the keypad's or the main one, presses the button that has the focus, and in a field only
+// the button named the default.
+TEST(Controls, EnterPressesTheFocusedButtonElseTheNamedDefault) {
+  QDialog dialog;
+  auto* field = new QLineEdit(&dialog);
+  auto* ok = new QPushButton("OK", &dialog);
+  auto* cancel = new QPushButton("Cancel", &dialog);
+  auto* row = new QHBoxLayout(&dialog);
+  for (QWidget* control : std::initializer_list<QWidget*>{field, ok, cancel}) row->addWidget(control);
+  std::string pressed;
+  for (QPushButton* button : {ok, cancel}) {
+    QObject::connect(button, &QPushButton::clicked, &dialog,
+                     [&pressed, button] { pressed += button->text().toStdString(); });
+  }
+  SetDefaultButton(dialog, ok);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  const struct {
+    QWidget* focus;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* presses;
+  } cases[] = {
+      {cancel, Qt::Key_Enter, Qt::KeypadModifier, "Cancel"},
+      {cancel, Qt::Key_Return, Qt::NoModifier, "Cancel"},
+      {field, Qt::Key_Enter, Qt::KeypadModifier, "OK"},
+      {field, Qt::Key_Return, Qt::NoModifier, "OK"},
+  };
+  for (const auto& [focus, key, modifiers, presses] : cases) {
+    SCOPED_TRACE(std::string(presses) + " " + std::to_string(key));
+    pressed.clear();
+    focus->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(focus->hasFocus());
+    QTest::keyClick(focus, key, modifiers);
+    EXPECT_EQ(pressed, presses);
+  }
 }

@@ -3,11 +3,15 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <deque>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <tuple>
+#include <vector>
 
+#include "app/MainFile.h"
 #include "app/fakes/file_dialog.h"
 #include "app/wavewindow/ChildWave.h"
 #include "gui/application.h"
@@ -37,12 +41,25 @@ class MuzFile : public MuzWindowTest {
       return int(QDialog::Accepted);
     });
   }
-  // File dialogs show `folder`, take `fileName` typed by the user, and Return.
-  std::unique_ptr<ScopedModalRunner> Entering(const std::string& folder, const std::string& fileName) {
-    return std::make_unique<ScopedModalRunner>([this, folder, fileName](QDialog& dialog) {
+  // File dialogs show `folder` and take the next of `names` put into the name box (typed with
+  // keys once the list shows `listed`, when given), and Return, for as long as they stay; Cancel
+  // when no name is left.
+  std::unique_ptr<ScopedModalRunner> Entering(const std::string& folder, std::vector<std::string> names,
+                                              const QString& listed = {}) {
+    auto left = std::make_shared<std::deque<std::string>>(names.begin(), names.end());
+    return std::make_unique<ScopedModalRunner>([this, folder, left, listed](QDialog& dialog) {
       auto& files = dynamic_cast<QFileDialog&>(dialog);
       files.setDirectory(QString::fromStdString(folder));
-      if (EnterFileName(files, QString::fromStdString(fileName), toolkitBoxes)) return files.result();
+      if (!listed.isEmpty()) {
+        EXPECT_TRUE(WaitForListing(files, listed));
+      }
+      while (!left->empty()) {
+        const QString name = QString::fromStdString(left->front());
+        left->pop_front();
+        const bool closed = listed.isEmpty() ? EnterFileName(files, name, toolkitBoxes)
+                                             : TypeFileName(files, name, toolkitBoxes);
+        if (closed) return files.result();
+      }
       files.reject();
       return int(QDialog::Rejected);
     });
@@ -131,20 +148,66 @@ TEST_F(MuzFile, ANameWithDoubleQuotesIsSavedAndOpenedWhole) {
   std::filesystem::create_directories(folder);
   const std::string typed = folder + "/say \"hi\" now";
   {
-    auto enter = Entering(scratch, typed);
+    auto enter = Entering(scratch, {typed});
     Trigger("FileSaveAs");
   }
   EXPECT_EQ(window->GetUnitMuz()->GetFileName(), typed + ".kvm");
   EXPECT_TRUE(std::filesystem::exists(typed + ".kvm"));
   EXPECT_FALSE(std::filesystem::exists(scratch + "/hi.kvm"));
   {
-    auto enter = Entering(scratch, typed + ".kvm");
+    auto enter = Entering(scratch, {typed + ".kvm"});
     Trigger("FileOpenMuz");
   }
   EXPECT_EQ(std::pair(form->MDIChildren().size(), ActiveMuz()->windowTitle().toStdString()),
             std::pair(size_t{2}, typed + ".kvm"));
   EXPECT_TRUE(toolkitBoxes.isEmpty()) << toolkitBoxes.join(" / ").toStdString();
   EXPECT_TRUE(sink.messages.empty());
+}
+
+// A name longer than the file system takes (255 bytes), typed so or made so by the extension Save
+// As adds, gets a box that says so, and the dialog shows again for another name.
+TEST_F(MuzFile, ANameTooLongForTheFileSystemIsRefusedAndTheDialogShowsAgain) {
+  TMDIChildMuz* window = Open(NewScore(1));
+  ASSERT_NE(window, nullptr);
+  const std::string letters(252, 'a');
+  for (const auto& [typed, refused] : {std::pair(letters + ".xml", letters + ".xml"),
+                                       std::pair(letters, letters + ".kvm")}) {
+    SCOPED_TRACE(std::to_string(typed.size()) + " bytes typed");
+    sink.messages.clear();
+    {
+      auto enter = Entering(scratch, {typed, "short"});
+      Trigger("FileSaveAs");
+    }
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(std::pair(sink.messages[0].text, sink.messages[0].caption),
+              std::pair(scratch + "/" + refused + filetext::kNameTooLongAfter + "255" +
+                            filetext::kNameLimitAfter,
+                        std::string(filetext::kSaveAsCaption)));
+    EXPECT_EQ(window->GetUnitMuz()->GetFileName(), scratch + "/short.kvm");
+    std::filesystem::remove(scratch + "/short.kvm");
+  }
+}
+
+// Every file of a list of names in quotes opens, also one the chosen filter (*.kvm) does not show
+// in the list; one that is not there, or no music, is reported by name.
+TEST_F(MuzFile, OpenOfAListOfNamesOpensEachNamedFileWhateverTheFilter) {
+  for (const char* name : {"/m1.kvm", "/m2.xml"}) ASSERT_TRUE(NewScore(1)->SaveToFile(scratch + name, false));
+  std::ofstream(scratch + "/notes.txt") << "no music";
+  {
+    // The name the list shows comes last, so it is selected there when Return is pressed.
+    auto enter = Entering(scratch, {"\"m2.xml\" \"gone.kvm\" \"notes.txt\" \"m1.kvm\""}, "m1.kvm");
+    Trigger("FileOpenMuz");
+  }
+  std::vector<std::string> captions;
+  for (const TMDIChildKorvalen* child : form->MDIChildren()) captions.push_back(child->windowTitle().toStdString());
+  EXPECT_EQ(captions, (std::vector<std::string>{scratch + "/m2.xml", scratch + "/m1.kvm"}));
+  ASSERT_EQ(sink.messages.size(), 2u);
+  for (const auto& [message, file] : {std::pair(sink.messages[0], "/gone.kvm"), std::pair(sink.messages[1], "/notes.txt")}) {
+    const std::string named = "Cannot read the file: \"" + scratch + file + "\"";
+    EXPECT_EQ(std::pair(message.caption, message.text.substr(0, named.size())),
+              std::pair(std::string("File Error"), named));
+  }
+  EXPECT_TRUE(toolkitBoxes.isEmpty()) << toolkitBoxes.join(" / ").toStdString();
 }
 
 }  // namespace
