@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "foundation/assertion.h"
@@ -315,6 +316,12 @@ namespace {
 constexpr pa_usec_t kPlayBufferUs = 250 * 1000;
 // How often a recording arrives: the program's clock and the recording stay close.
 constexpr pa_usec_t kRecordFragmentUs = 40 * 1000;
+// The server's timing of a take is exact to a block of its source or so: a step in it shorter than
+// this is the timing moving, not time the input missed, and would only click as silence.
+constexpr int64_t kLeastTakeGapUs = 60 * 1000;
+// How long Stop waits for what the server captured up to it: far longer than a block of the
+// source takes to arrive, and short enough that a hung server does not hold the program.
+constexpr int kStopTakesMs = 500;
 // The server answers a local stream within milliseconds.
 constexpr int kStreamAnswerMs = 5000;
 
@@ -329,6 +336,12 @@ void CheckLocked() {
 
 void Forget(pa_operation* operation) {
   if (operation != nullptr) pa_operation_unref(operation);
+}
+
+int64_t SteadyUs() { return static_cast<int64_t>(pa_rtclock_now()); }
+
+int64_t UsOfBytes(int64_t bytes, const pa_sample_spec& spec) {
+  return static_cast<int64_t>(pa_bytes_to_usec(static_cast<uint64_t>(std::max<int64_t>(bytes, 0)), &spec));
 }
 
 }  // namespace
@@ -347,6 +360,37 @@ struct WavePlayer::StreamLink {
   // time, the work clears the flag.
   void (WavePlayer::*onRequest)(uint64_t) = nullptr;
   std::atomic<bool> asked{false};
+
+  // A recording's timing, gathered on the library's thread with the lock held for the player to
+  // take: what the server says (each update of its timing) and when each block arrived.
+  std::vector<CaptureBound> bounds;
+  int64_t takenBytes = 0;  // what the player has read of the stream
+  // The latest timing the server gave: the sound from `endByte` on was captured no earlier than
+  // `offsetUs` plus its own place in the stream.
+  std::optional<CaptureBound> timing;
+
+  void NoteTiming(pa_stream* stream) {
+    const pa_timing_info* info = pa_stream_get_timing_info(stream);
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
+    if (info == nullptr || spec == nullptr || info->write_index_corrupt || info->write_index < 0) return;
+    // The index the server wrote to when it measured, less how long its source still held the
+    // sound; the server's clock is this machine's, read a moment earlier.
+    timeval now{};
+    pa_gettimeofday(&now);
+    const int64_t age = static_cast<int64_t>(pa_timeval_load(&now)) -
+                        static_cast<int64_t>(pa_timeval_load(&info->timestamp));
+    const CaptureBound bound{info->write_index, SteadyUs() - age - static_cast<int64_t>(info->source_usec) -
+                                                    UsOfBytes(info->write_index, *spec)};
+    timing = bound;
+    // Before anything was written, the timing bounds nothing yet.
+    if (bound.endByte > 0) bounds.push_back(bound);
+  }
+  void NoteArrival(pa_stream* stream, size_t readable) {
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream);
+    if (spec == nullptr || readable == static_cast<size_t>(-1)) return;
+    const int64_t end = takenBytes + static_cast<int64_t>(readable);
+    bounds.push_back({end, SteadyUs() - UsOfBytes(end, *spec)});
+  }
 
   void Post(void (WavePlayer::*work)(uint64_t)) const {
     QMetaObject::invokeMethod(
@@ -455,7 +499,17 @@ bool WavePlayer::StartStream(pa_context* context, bool record, const pa_sample_s
   int connected = 0;
   if (record) {
     attributes.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(kRecordFragmentUs, &spec));
-    connected = pa_stream_connect_record(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY);
+    // The server's timing tells where in the take each block belongs.
+    pa_stream_set_latency_update_callback(
+        stream_,
+        [](pa_stream* stream, void* data) {
+          static_cast<StreamLink*>(data)->NoteTiming(stream);
+          AudioServer::Instance().Signal();
+        },
+        link_.get());
+    connected = pa_stream_connect_record(
+        stream_, nullptr, &attributes,
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE));
   } else {
     attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kPlayBufferUs, &spec));
     connected = pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
@@ -471,8 +525,18 @@ bool WavePlayer::StartStream(pa_context* context, bool record, const pa_sample_s
     auto* link = static_cast<StreamLink*>(data);
     if (!link->asked.exchange(true)) link->Post(link->onRequest);
   };
-  (record ? pa_stream_set_read_callback : pa_stream_set_write_callback)(stream_, request,
-                                                                        link_.get());
+  const pa_stream_request_cb_t arrived = [](pa_stream* stream, size_t readable, void* data) {
+    auto* link = static_cast<StreamLink*>(data);
+    link->NoteArrival(stream, readable);
+    // Stop may be waiting for it.
+    AudioServer::Instance().Signal();
+    if (!link->asked.exchange(true)) link->Post(link->onRequest);
+  };
+  if (record) {
+    pa_stream_set_read_callback(stream_, arrived, link_.get());
+  } else {
+    pa_stream_set_write_callback(stream_, request, link_.get());
+  }
   return true;
 }
 
@@ -490,6 +554,7 @@ void WavePlayer::CloseStream() {
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
     pa_stream_set_write_callback(stream_, nullptr, nullptr);
     pa_stream_set_read_callback(stream_, nullptr, nullptr);
+    pa_stream_set_latency_update_callback(stream_, nullptr, nullptr);
     const pa_stream_state_t state = pa_stream_get_state(stream_);
     if (state == PA_STREAM_CREATING) {
       // The server never answered for it, and cannot be told to drop it: once it answers, the
@@ -574,7 +639,14 @@ void WavePlayer::StopDevices() {
   ++generation_;
   // What the server delivered but the program has not taken yet would go with the stream.
   if (activity_ == Activity::kRecording) {
-    TakeRecorded();
+    const bool running = !paused_;
+    const int64_t stopUs = SteadyUs();
+    PauseRecordClock();
+    if (running) {
+      TakeRecordedUpTo(stopUs);
+    } else {
+      TakeRecorded();
+    }
     KeepTakeTime();
   }
   CloseStream();
@@ -747,7 +819,7 @@ bool WavePlayer::Resume() {
   const Flags flags = BeginCommand(nvSuperseded);
   if (!paused_) return EndCommand(flags, Fail(playertext::kNotPaused));
   Cork(false);
-  if (activity_ == Activity::kRecording) recordClock_.start();
+  if (activity_ == Activity::kRecording) StartRecordClock();
   paused_ = false;
   OweNotice(flags.notify);
   if (activity_ == Activity::kPlaying && stream_ != nullptr) {
@@ -770,18 +842,24 @@ bool WavePlayer::StartRecording() {
   recordFormat_ = ServerFormatFor(file_.Rate(), file_.Channels());
   recordBytes_.clear();
   recordRanMs_ = 0;
-  recordArrivedFrames_ = 0;
-  recordLags_.clear();
+  recordRuns_.clear();
+  recordBlocks_.clear();
+  recordBounds_.clear();
   recordClock_.invalidate();
   if (!OpenStream(true, recordFormat_)) {
     StopDevices();  // Error keeps why
     return EndCommand(flags, false);
   }
   // The take runs from when the server has the stream, however long it took to answer.
-  recordClock_.start();
+  StartRecordClock();
   activity_ = Activity::kRecording;
   OweNotice(flags.notify);
   return true;
+}
+
+void WavePlayer::StartRecordClock() {
+  recordClock_.start();
+  recordRuns_.push_back({SteadyUs(), recordRanMs_ * 1000});
 }
 
 void WavePlayer::PauseRecordClock() {
@@ -793,8 +871,8 @@ int64_t WavePlayer::RecordRanMs() const {
   return recordRanMs_ + (recordClock_.isValid() ? recordClock_.elapsed() : 0);
 }
 
-int64_t WavePlayer::RecordFramesOf(int64_t milliseconds) const {
-  return milliseconds * recordFormat_.sampleRate() / 1000;
+int64_t WavePlayer::RecordFramesOf(int64_t microseconds) const {
+  return microseconds * recordFormat_.sampleRate() / 1000000;
 }
 
 void WavePlayer::TakeRecordedOf(uint64_t generation) {
@@ -804,82 +882,156 @@ void WavePlayer::TakeRecordedOf(uint64_t generation) {
 void WavePlayer::TakeRecorded() {
   if (stream_ == nullptr) return;
   link_->asked = false;
-  const int frameBytes = recordFormat_.bytesPerFrame();
-  QByteArray arrived;
-  {
-    const AudioServer::Lock lock(AudioServer::Instance());
-    CheckLocked();
-    // A stream the server has failed holds nothing that can still be taken.
-    while (pa_stream_get_state(stream_) == PA_STREAM_READY) {
-      const size_t readable = pa_stream_readable_size(stream_);
-      if (readable == 0 || readable == static_cast<size_t>(-1)) break;
-      const void* data = nullptr;
-      size_t bytes = 0;
-      if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0) break;
-      if (data != nullptr) {
-        arrived.append(static_cast<const char*>(data), static_cast<qsizetype>(bytes));
-      } else {
-        // A hole the server left (it dropped sound): silence keeps the time.
-        arrived.append(static_cast<qsizetype>(bytes), '\0');
-      }
-      pa_stream_drop(stream_);
-    }
-  }
-  if (arrived.isEmpty() || frameBytes <= 0) return;
-  recordBytes_.append(arrived);
-  recordArrivedFrames_ += arrived.size() / frameBytes;
-  NoteTakeLag();
+  const AudioServer::Lock lock(AudioServer::Instance());
+  CheckLocked();
+  ReadRecorded();
 }
 
-void WavePlayer::NoteTakeLag() {
-  // A late block does not tell what the server still owes: one that answers late delivers the
-  // time it missed afterwards. Only the least lag from a block on was never recorded at all.
-  const int64_t lag = std::max<int64_t>(0, RecordFramesOf(RecordRanMs()) - recordArrivedFrames_);
-  while (!recordLags_.empty() && recordLags_.back().lagFrames >= lag) recordLags_.pop_back();
-  recordLags_.push_back({recordArrivedFrames_, lag});
+void WavePlayer::ReadRecorded() {
+  // A stream the server has failed holds nothing that can still be taken.
+  while (pa_stream_get_state(stream_) == PA_STREAM_READY) {
+    const size_t readable = pa_stream_readable_size(stream_);
+    if (readable == 0 || readable == static_cast<size_t>(-1)) break;
+    const void* data = nullptr;
+    size_t bytes = 0;
+    if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0) break;
+    recordBlocks_.push_back(recordBytes_.size());
+    if (data != nullptr) {
+      recordBytes_.append(static_cast<const char*>(data), static_cast<qsizetype>(bytes));
+    } else {
+      // A hole the server left (it dropped sound): silence keeps the time.
+      recordBytes_.append(static_cast<qsizetype>(bytes), '\0');
+    }
+    pa_stream_drop(stream_);
+    link_->takenBytes += static_cast<int64_t>(bytes);
+  }
+  for (const CaptureBound& bound : link_->bounds) {
+    // A bound that a later one undercuts tells nothing more.
+    while (!recordBounds_.empty() && recordBounds_.back().endByte <= bound.endByte &&
+           recordBounds_.back().offsetUs >= bound.offsetUs) {
+      recordBounds_.pop_back();
+    }
+    recordBounds_.push_back(bound);
+  }
+  link_->bounds.clear();
+}
+
+void WavePlayer::TakeRecordedUpTo(int64_t stopUs) {
+  if (stream_ == nullptr) return;
+  AudioServer& server = AudioServer::Instance();
+  const AudioServer::Lock lock(server);
+  CheckLocked();
+  if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+  Forget(pa_stream_update_timing_info(stream_, nullptr, nullptr));
+  const pa_sample_spec spec = SpecOf(recordFormat_);
+  // Done once what arrived reaches past Stop by the server's latest timing, or at once when the
+  // input records nothing now; a server that does not answer is given up on.
+  server.Wait(
+      [&] {
+        ReadRecorded();
+        if (pa_stream_get_state(stream_) != PA_STREAM_READY || pa_stream_is_suspended(stream_) == 1) {
+          return true;
+        }
+        const std::optional<CaptureBound>& timing = link_->timing;
+        const int64_t taken = link_->takenBytes;
+        return timing.has_value() && taken >= timing->endByte &&
+               timing->offsetUs + UsOfBytes(taken, spec) >= stopUs;
+      },
+      kStopTakesMs);
 }
 
 void WavePlayer::KeepTakeTime() {
-  PauseRecordClock();
-  // The end counts as one more block: what the server still owed then was missed there.
-  NoteTakeLag();
-  const std::vector<TakeLag> lags = std::move(recordLags_);
-  recordLags_.clear();
+  constexpr const char* kAssertUnit = "waveplayer";
   const int64_t frameBytes = recordFormat_.bytesPerFrame();
-  const int64_t missing = lags.back().lagFrames;
-  if (missing <= 0 || frameBytes <= 0) return;
-  // The least lag at the first block was missed before it, and each step up of it after the
-  // block before the step. A step shorter than a tenth of a second cannot be told from the
-  // server's latency moving or from when a block was read: it goes to the end with what the
-  // server still owed, rather than into the sound as a click.
-  const int64_t leastDropout = RecordFramesOf(100);
+  const std::vector<TakeRun> runs = std::move(recordRuns_);
+  const std::vector<int64_t> blocks = std::move(recordBlocks_);
+  std::vector<CaptureBound> bounds = std::move(recordBounds_);
+  recordRuns_.clear();
+  recordBlocks_.clear();
+  recordBounds_.clear();
+  if (frameBytes <= 0 || recordFormat_.sampleRate() <= 0 || runs.empty()) return;
+  const pa_sample_spec spec = SpecOf(recordFormat_);
+  const int64_t arrived = recordBytes_.size() / frameBytes;
+  recordBytes_.resize(static_cast<qsizetype>(arrived * frameBytes));
+  const int64_t takeFrames = RecordFramesOf(recordRanMs_ * 1000);
+
+  // Where in the take a moment of the steady clock falls: a stretch that Record ran ends where
+  // the next begins, and a moment before the take is before its start.
+  const auto takeUsOf = [&runs](int64_t clockUs) {
+    auto next = std::upper_bound(runs.begin(), runs.end(), clockUs,
+                                 [](int64_t us, const TakeRun& run) { return us < run.clockUs; });
+    const TakeRun& run = next == runs.begin() ? *next : *std::prev(next);
+    const int64_t takeUs = run.takeUs + (clockUs - run.clockUs);
+    return next == runs.end() || next == runs.begin() ? takeUs : std::min(takeUs, next->takeUs);
+  };
+  // The latest each byte can have been captured: the least bound of those that reach past it.
+  std::sort(bounds.begin(), bounds.end(),
+            [](const CaptureBound& a, const CaptureBound& b) { return a.endByte < b.endByte; });
+  for (size_t k = bounds.size(); k-- > 1;) {
+    bounds[k - 1].offsetUs = std::min(bounds[k - 1].offsetUs, bounds[k].offsetUs);
+  }
+
+  // Each block goes where it was captured, when that is later than where it would follow the one
+  // before; what comes before the take's start (the server began a moment before Record
+  // returned) is cut, and the end is filled or cut to Record's time.
   struct Gap {
     int64_t atFrame;
     int64_t frames;
   };
-  std::vector<Gap> gaps{{0, lags.front().lagFrames}};
-  int64_t placed = lags.front().lagFrames;
-  for (size_t k = 1; k < lags.size(); ++k) {
-    const int64_t step = lags[k].lagFrames - lags[k - 1].lagFrames;
-    if (step < leastDropout) continue;
-    gaps.push_back({lags[k - 1].endFrame, step});
-    placed += step;
+  std::vector<Gap> gaps;
+  const int64_t leastGap = std::max<int64_t>(1, RecordFramesOf(kLeastTakeGapUs));
+  int64_t lead = 0;    // frames cut at the front
+  int64_t missing = 0;  // frames of silence
+  for (size_t k = 0; k < blocks.size(); ++k) {
+    const int64_t atFrame = blocks[k] / frameBytes;
+    const auto bound = std::upper_bound(
+        bounds.begin(), bounds.end(), blocks[k],
+        [](int64_t byte, const CaptureBound& b) { return byte < b.endByte; });
+    if (atFrame >= arrived || bound == bounds.end()) continue;
+    const int64_t capturedUs = bound->offsetUs + UsOfBytes(blocks[k], spec);
+    const int64_t wanted = std::min(RecordFramesOf(takeUsOf(capturedUs)), takeFrames);
+    if (k == 0 && wanted < 0) lead = std::min(-wanted, arrived);
+    const int64_t step = wanted - (atFrame + missing - lead);
+    if (step >= leastGap) {
+      gaps.push_back({atFrame, step});
+      missing += step;
+    }
   }
-  gaps.push_back({recordArrivedFrames_, missing - placed});
+  // The time up to Stop that the server never delivered.
+  const int64_t placed = arrived + missing - lead;
+  if (placed < takeFrames) {
+    gaps.push_back({arrived, takeFrames - placed});
+    missing += takeFrames - placed;
+  }
+
   // Built in place from the back, so that every byte of a long take moves once. The silence is in
   // whole frames, so that every channel stays in its place after it; unsigned 8-bit samples are
-  // silent at their middle, every other encoding at zero.
+  // silent at their middle, every other encoding at zero. A slip in the gaps must be a failing
+  // check, never a write outside the take.
+  int64_t sum = 0;
+  for (const Gap& gap : gaps) {
+    KV_ASSERT(gap.frames >= 0 && gap.atFrame >= 0 && gap.atFrame <= arrived);
+    sum += gap.frames;
+  }
+  KV_ASSERT(sum == missing);
   const char silence = recordFormat_.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
   int64_t end = recordBytes_.size();
   int64_t shift = missing * frameBytes;
   recordBytes_.resize(static_cast<qsizetype>(end + shift));
   char* data = recordBytes_.data();
   for (auto gap = gaps.rbegin(); gap != gaps.rend(); ++gap) {
-    const int64_t at = std::min(gap->atFrame * frameBytes, end);
+    const int64_t at = gap->atFrame * frameBytes;
+    KV_ASSERT(at <= end && gap->frames * frameBytes <= shift);
     std::memmove(data + at + shift, data + at, static_cast<size_t>(end - at));
     shift -= gap->frames * frameBytes;
     std::memset(data + at + shift, silence, static_cast<size_t>(gap->frames * frameBytes));
     end = at;
+  }
+  KV_ASSERT(shift == 0);
+  recordBytes_.remove(0, static_cast<qsizetype>(lead * frameBytes));
+  // What the server captured after Stop.
+  if (recordBytes_.size() > takeFrames * frameBytes) {
+    recordBytes_.resize(static_cast<qsizetype>(takeFrames * frameBytes));
   }
 }
 

@@ -176,28 +176,39 @@ class WavePlayer final : public MediaPlayer {
 
   QByteArray recordBytes_;
   DeviceFormat recordFormat_;
-  // A take lasts as long as Record ran, pauses left out, and its sound stays lined up with what
-  // sounded meanwhile: a device may deliver nothing for a while after it starts (a server that had
-  // rendered far ahead, a device waking up) or drop out in the middle, and a server that hangs
-  // delivers nothing until it goes on, then perhaps late what it owes. The time the server never
-  // delivered becomes silence where it was missed when the take ends.
+  // A take lasts as long as Record ran, pauses left out, and its sound stays where it sounded. The
+  // server delivers late by its latency, which is large for an input just woken and after a hang,
+  // and an input that drops out (suspended, gone) records nothing meanwhile: only the server's own
+  // timing tells the two apart. Each block of the stream is placed at the time the server captured
+  // it, the time it never captured is silence, and the take is cut or filled to Record's time.
   QElapsedTimer recordClock_;
-  int64_t recordRanMs_ = 0;           // before the last pause
-  int64_t recordArrivedFrames_ = 0;   // what the server delivered
-  // How far the take lagged behind its clock once a block had arrived, each lag below every later
-  // one: a lag that a later block undercuts was made up for by sound delivered late.
-  struct TakeLag {
-    int64_t endFrame;  // where the block ends in what arrived
-    int64_t lagFrames;
+  int64_t recordRanMs_ = 0;  // before the last pause
+  // Where each stretch that Record ran starts: on the steady clock, and in the take.
+  struct TakeRun {
+    int64_t clockUs;
+    int64_t takeUs;
   };
-  std::vector<TakeLag> recordLags_;
+  std::vector<TakeRun> recordRuns_;
+  // Where in the stream each block that the server delivered starts (bytes of recordBytes_).
+  std::vector<int64_t> recordBlocks_;
+  // What the server's timing and the blocks' arrival say: the sound before `endByte` was captured
+  // no later than `offsetUs` plus its own place in the stream, on the steady clock.
+  struct CaptureBound {
+    int64_t endByte;
+    int64_t offsetUs;
+  };
+  std::vector<CaptureBound> recordBounds_;
   void TakeRecorded();
   void TakeRecordedOf(uint64_t generation);  // when the server says some has arrived
-  void NoteTakeLag();
+  // Reads what the server holds now into recordBytes_. Lock held.
+  void ReadRecorded();
   void PauseRecordClock();
+  void StartRecordClock();
   int64_t RecordRanMs() const;
-  int64_t RecordFramesOf(int64_t milliseconds) const;
-  // A take ends: the time it ran that the server did not deliver is kept as silence.
+  int64_t RecordFramesOf(int64_t microseconds) const;
+  // Stop takes what the server still holds for the time up to it, waiting a little for it.
+  void TakeRecordedUpTo(int64_t stopUs);
+  // A take ends: each block goes where it was captured, with silence for the time in between.
   void KeepTakeTime();
 
   QEventLoop* waitLoop_ = nullptr;
