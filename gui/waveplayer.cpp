@@ -325,11 +325,12 @@ constexpr int kStopTakesMs = 500;
 // The server answers a local stream within milliseconds.
 constexpr int kStreamAnswerMs = 5000;
 
+constexpr const char* kAssertUnit = "waveplayer";
+
 // Every touch of a stream happens with the library's lock held, or its thread may change the
 // stream underneath; debug builds check it.
 void CheckLocked() {
 #ifndef NDEBUG
-  constexpr const char* kAssertUnit = "waveplayer";
   KV_ASSERT(AudioServer::Instance().HeldHere());
 #endif
 }
@@ -641,7 +642,7 @@ void WavePlayer::StopDevices() {
   if (activity_ == Activity::kRecording) {
     const bool running = !paused_;
     const int64_t stopUs = SteadyUs();
-    PauseRecordClock();
+    PauseRecordClock(stopUs);
     if (running) {
       TakeRecordedUpTo(stopUs);
     } else {
@@ -804,7 +805,7 @@ void WavePlayer::Pause() {
   }
   if (activity_ == Activity::kRecording) {
     TakeRecorded();
-    PauseRecordClock();
+    PauseRecordClock(SteadyUs());
   }
   Cork(true);
   if (playClock_.isValid()) playedBeforePauseMs_ += playClock_.elapsed();
@@ -841,11 +842,11 @@ bool WavePlayer::StartRecording() {
   StopDevices();
   recordFormat_ = ServerFormatFor(file_.Rate(), file_.Channels());
   recordBytes_.clear();
-  recordRanMs_ = 0;
+  recordRanUs_ = 0;
+  recordClockRuns_ = false;
   recordRuns_.clear();
   recordBlocks_.clear();
   recordBounds_.clear();
-  recordClock_.invalidate();
   if (!OpenStream(true, recordFormat_)) {
     StopDevices();  // Error keeps why
     return EndCommand(flags, false);
@@ -858,17 +859,13 @@ bool WavePlayer::StartRecording() {
 }
 
 void WavePlayer::StartRecordClock() {
-  recordClock_.start();
-  recordRuns_.push_back({SteadyUs(), recordRanMs_ * 1000});
+  recordRuns_.push_back({SteadyUs(), recordRanUs_});
+  recordClockRuns_ = true;
 }
 
-void WavePlayer::PauseRecordClock() {
-  recordRanMs_ = RecordRanMs();
-  recordClock_.invalidate();
-}
-
-int64_t WavePlayer::RecordRanMs() const {
-  return recordRanMs_ + (recordClock_.isValid() ? recordClock_.elapsed() : 0);
+void WavePlayer::PauseRecordClock(int64_t nowUs) {
+  if (recordClockRuns_) recordRanUs_ = recordRuns_.back().takeUs + (nowUs - recordRuns_.back().clockUs);
+  recordClockRuns_ = false;
 }
 
 int64_t WavePlayer::RecordFramesOf(int64_t microseconds) const {
@@ -941,7 +938,6 @@ void WavePlayer::TakeRecordedUpTo(int64_t stopUs) {
 }
 
 void WavePlayer::KeepTakeTime() {
-  constexpr const char* kAssertUnit = "waveplayer";
   const int64_t frameBytes = recordFormat_.bytesPerFrame();
   const std::vector<TakeRun> runs = std::move(recordRuns_);
   const std::vector<int64_t> blocks = std::move(recordBlocks_);
@@ -953,7 +949,7 @@ void WavePlayer::KeepTakeTime() {
   const pa_sample_spec spec = SpecOf(recordFormat_);
   const int64_t arrived = recordBytes_.size() / frameBytes;
   recordBytes_.resize(static_cast<qsizetype>(arrived * frameBytes));
-  const int64_t takeFrames = RecordFramesOf(recordRanMs_ * 1000);
+  const int64_t takeFrames = RecordFramesOf(recordRanUs_);
 
   // Where in the take a moment of the steady clock falls: a stretch that Record ran ends where
   // the next begins, and a moment before the take is before its start.

@@ -181,14 +181,14 @@ class WavePlayer final : public MediaPlayer {
   // and an input that drops out (suspended, gone) records nothing meanwhile: only the server's own
   // timing tells the two apart. Each block of the stream is placed at the time the server captured
   // it, the time it never captured is silence, and the take is cut or filled to Record's time.
-  QElapsedTimer recordClock_;
-  int64_t recordRanMs_ = 0;  // before the last pause
   // Where each stretch that Record ran starts: on the steady clock, and in the take.
   struct TakeRun {
     int64_t clockUs;
     int64_t takeUs;
   };
   std::vector<TakeRun> recordRuns_;
+  int64_t recordRanUs_ = 0;  // before the last pause
+  bool recordClockRuns_ = false;
   // Where in the stream each block that the server delivered starts (bytes of recordBytes_).
   std::vector<int64_t> recordBlocks_;
   // What the server's timing and the blocks' arrival say: the sound before `endByte` was captured
@@ -202,9 +202,8 @@ class WavePlayer final : public MediaPlayer {
   void TakeRecordedOf(uint64_t generation);  // when the server says some has arrived
   // Reads what the server holds now into recordBytes_. Lock held.
   void ReadRecorded();
-  void PauseRecordClock();
+  void PauseRecordClock(int64_t nowUs);
   void StartRecordClock();
-  int64_t RecordRanMs() const;
   int64_t RecordFramesOf(int64_t microseconds) const;
   // Stop takes what the server still holds for the time up to it, waiting a little for it.
   void TakeRecordedUpTo(int64_t stopUs);
