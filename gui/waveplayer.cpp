@@ -319,6 +319,11 @@ constexpr pa_usec_t kRecordFragmentUs = 40 * 1000;
 // The server's timing of a take is exact to a block of its source or so: a step in it shorter than
 // this is the timing moving, not time the input missed, and would only click as silence.
 constexpr int64_t kLeastTakeGapUs = 60 * 1000;
+// An input's clock runs apart from this machine's by far less than this (in millionths of its
+// rate; sound cards keep within a hundred): a block captured later bounds when an earlier one was
+// captured only to within it. Small enough that a server hanging for seconds, which sends the time
+// it hung afterwards in one burst, does not look like a step in its timing.
+constexpr int64_t kInputClockSlackPerMillion = 12000;
 // How long Stop waits for what the server captured up to it: far longer than a block of the
 // source takes to arrive, and short enough that a hung server does not hold the program.
 constexpr int kStopTakesMs = 500;
@@ -343,6 +348,11 @@ int64_t SteadyUs() { return static_cast<int64_t>(pa_rtclock_now()); }
 
 int64_t UsOfBytes(int64_t bytes, const pa_sample_spec& spec) {
   return static_cast<int64_t>(pa_bytes_to_usec(static_cast<uint64_t>(std::max<int64_t>(bytes, 0)), &spec));
+}
+
+// How far the capture of sound `bytes` apart can stray from their distance in the stream.
+int64_t SlackUsOfBytes(int64_t bytes, const pa_sample_spec& spec) {
+  return UsOfBytes(bytes, spec) * kInputClockSlackPerMillion / 1000000;
 }
 
 }  // namespace
@@ -399,6 +409,61 @@ struct WavePlayer::StreamLink {
         Qt::QueuedConnection);
   }
 };
+
+void PlaceTake(QByteArray& take, const DeviceFormat& format, const std::vector<TakeGap>& gaps,
+               int64_t lead, int64_t takeEnd) {
+  const int64_t frameBytes = format.bytesPerFrame();
+  KV_ASSERT(frameBytes > 0 && take.size() % frameBytes == 0 && lead >= 0 && takeEnd >= 0);
+  const int64_t arrived = take.size() / frameBytes;
+  // Each stretch between two gaps moves once, straight to its place: those that move towards the
+  // front from the front on, those that move towards the back from the back, so that none
+  // overwrites one still to move. The moves grow towards the back from stretch to stretch, since
+  // only the cut front pulls them forward. What lies past the end is never moved.
+  struct Span {
+    int64_t from;
+    int64_t to;
+    int64_t frames;
+  };
+  std::vector<Span> moves;
+  std::vector<Span> silences;
+  int64_t from = lead;
+  int64_t to = 0;
+  for (size_t k = 0; k <= gaps.size(); ++k) {
+    const int64_t until = k < gaps.size() ? gaps[k].atFrame : arrived;
+    KV_ASSERT(from <= until && until <= arrived);
+    const int64_t frames = std::clamp<int64_t>(takeEnd - to, 0, until - from);
+    if (frames > 0 && from != to) moves.push_back({from, to, frames});
+    to += until - from;
+    from = until;
+    if (k == gaps.size()) break;
+    KV_ASSERT(gaps[k].frames > 0);
+    const int64_t silent = std::clamp<int64_t>(takeEnd - to, 0, gaps[k].frames);
+    if (silent > 0) silences.push_back({0, to, silent});
+    to += gaps[k].frames;
+  }
+  KV_ASSERT(to >= takeEnd);
+  // Built in whole frames, so that every channel stays in its place; unsigned 8-bit samples are
+  // silent at their middle, every other encoding at zero. A slip in the gaps must be a failing
+  // check, never a write outside the take.
+  const int64_t bufferFrames = std::max(arrived, takeEnd);
+  take.resize(static_cast<qsizetype>(bufferFrames * frameBytes));
+  char* data = take.data();
+  const auto move = [&](const Span& span) {
+    KV_ASSERT(span.from >= 0 && span.to >= 0 && span.from + span.frames <= arrived &&
+              span.to + span.frames <= takeEnd);
+    std::memmove(data + span.to * frameBytes, data + span.from * frameBytes,
+                 static_cast<size_t>(span.frames * frameBytes));
+  };
+  const auto firstBack = std::find_if(moves.begin(), moves.end(), [](const Span& s) { return s.to > s.from; });
+  std::for_each(moves.begin(), firstBack, move);
+  std::for_each(moves.rbegin(), std::make_reverse_iterator(firstBack), move);
+  const char silence = format.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
+  for (const Span& span : silences) {
+    KV_ASSERT(span.to + span.frames <= takeEnd);
+    std::memset(data + span.to * frameBytes, silence, static_cast<size_t>(span.frames * frameBytes));
+  }
+  take.resize(static_cast<qsizetype>(takeEnd * frameBytes));
+}
 
 WavePlayer::WavePlayer() : context_(std::make_unique<QObject>()) {}
 
@@ -902,10 +967,12 @@ void WavePlayer::ReadRecorded() {
     pa_stream_drop(stream_);
     link_->takenBytes += static_cast<int64_t>(bytes);
   }
+  const pa_sample_spec spec = SpecOf(recordFormat_);
   for (const CaptureBound& bound : link_->bounds) {
-    // A bound that a later one undercuts tells nothing more.
+    // A bound that a later one undercuts, however the input's clock runs, tells nothing more.
     while (!recordBounds_.empty() && recordBounds_.back().endByte <= bound.endByte &&
-           recordBounds_.back().offsetUs >= bound.offsetUs) {
+           recordBounds_.back().offsetUs >=
+               bound.offsetUs + SlackUsOfBytes(bound.endByte - recordBounds_.back().endByte, spec)) {
       recordBounds_.pop_back();
     }
     recordBounds_.push_back(bound);
@@ -948,7 +1015,6 @@ void WavePlayer::KeepTakeTime() {
   if (frameBytes <= 0 || recordFormat_.sampleRate() <= 0 || runs.empty()) return;
   const pa_sample_spec spec = SpecOf(recordFormat_);
   const int64_t arrived = recordBytes_.size() / frameBytes;
-  recordBytes_.resize(static_cast<qsizetype>(arrived * frameBytes));
   const int64_t takeFrames = RecordFramesOf(recordRanUs_);
 
   // Where in the take a moment of the steady clock falls: a stretch that Record ran ends where
@@ -960,75 +1026,69 @@ void WavePlayer::KeepTakeTime() {
     const int64_t takeUs = run.takeUs + (clockUs - run.clockUs);
     return next == runs.end() || next == runs.begin() ? takeUs : std::min(takeUs, next->takeUs);
   };
-  // The latest each byte can have been captured: the least bound of those that reach past it.
+  // The latest each byte can have been captured: the least of what the bounds that reach past it
+  // say, each loosened by how far the input's clock may stray over the distance.
   std::sort(bounds.begin(), bounds.end(),
             [](const CaptureBound& a, const CaptureBound& b) { return a.endByte < b.endByte; });
   for (size_t k = bounds.size(); k-- > 1;) {
-    bounds[k - 1].offsetUs = std::min(bounds[k - 1].offsetUs, bounds[k].offsetUs);
+    bounds[k - 1].offsetUs =
+        std::min(bounds[k - 1].offsetUs,
+                 bounds[k].offsetUs + SlackUsOfBytes(bounds[k].endByte - bounds[k - 1].endByte, spec));
   }
 
-  // Each block goes where it was captured, when that is later than where it would follow the one
-  // before; what comes before the take's start (the server began a moment before Record
-  // returned) is cut, and the end is filled or cut to Record's time.
-  struct Gap {
-    int64_t atFrame;
-    int64_t frames;
-  };
-  std::vector<Gap> gaps;
+  // The first block goes where it was captured: what came before the take's start (the server
+  // began a moment before Record returned) is cut, and an input that delivered late leaves
+  // silence first. Each later block follows the one before unless the server's timing stepped
+  // between them: an input that dropped out, a hole in the stream. A drift between the input's
+  // clock and this machine's builds up slowly and never counts as a step, so the take holds all
+  // the input delivered, in the input's own time, and ends with what it captured up to Stop.
+  std::vector<TakeGap> gaps;
   const int64_t leastGap = std::max<int64_t>(1, RecordFramesOf(kLeastTakeGapUs));
-  int64_t lead = 0;    // frames cut at the front
-  int64_t missing = 0;  // frames of silence
+  int64_t lead = 0;     // frames cut at the front
+  int64_t missing = 0;  // frames of silence between blocks
+  // How far the last block placed sits before where its capture time would put it: the drift so
+  // far. The take ends where Stop falls by it.
+  std::optional<int64_t> behind;
+  int64_t kept = arrived;  // the frames captured before Stop
   for (size_t k = 0; k < blocks.size(); ++k) {
     const int64_t atFrame = blocks[k] / frameBytes;
     const auto bound = std::upper_bound(
         bounds.begin(), bounds.end(), blocks[k],
         [](int64_t byte, const CaptureBound& b) { return byte < b.endByte; });
     if (atFrame >= arrived || bound == bounds.end()) continue;
-    const int64_t capturedUs = bound->offsetUs + UsOfBytes(blocks[k], spec);
-    const int64_t wanted = std::min(RecordFramesOf(takeUsOf(capturedUs)), takeFrames);
-    if (k == 0 && wanted < 0) lead = std::min(-wanted, arrived);
-    const int64_t step = wanted - (atFrame + missing - lead);
-    if (step >= leastGap) {
+    const int64_t capturedUs =
+        bound->offsetUs + UsOfBytes(blocks[k], spec) + SlackUsOfBytes(bound->endByte - blocks[k], spec);
+    const int64_t wanted = RecordFramesOf(takeUsOf(capturedUs));
+    // Captured after Stop: cut with all that follows.
+    if (wanted >= takeFrames) {
+      kept = std::max(atFrame, lead);
+      break;
+    }
+    if (!behind.has_value() && wanted < 0) {
+      lead = std::min(-wanted, arrived);
+      // All that came was captured before the take.
+      if (lead == arrived) break;
+    }
+    const int64_t placed = atFrame + missing - lead;
+    const int64_t step = wanted - placed - behind.value_or(0);
+    // A step inside the front that is cut puts nothing in.
+    if (step >= leastGap && placed >= 0) {
       gaps.push_back({atFrame, step});
       missing += step;
     }
+    behind = wanted - (atFrame + missing - lead);
   }
-  // The time up to Stop that the server never delivered.
-  const int64_t placed = arrived + missing - lead;
-  if (placed < takeFrames) {
-    gaps.push_back({arrived, takeFrames - placed});
-    missing += takeFrames - placed;
+  // Up to Stop by the input's clock; what the server never delivered before it is silence, as
+  // long as it is more than the timing's own unsteadiness.
+  int64_t takeEnd = std::max<int64_t>(0, takeFrames - behind.value_or(0));
+  const int64_t placedEnd = kept + missing - lead;
+  if (placedEnd < takeEnd && (takeEnd - placedEnd >= leastGap || !behind.has_value())) {
+    gaps.push_back({kept, takeEnd - placedEnd});
+  } else {
+    takeEnd = std::min(takeEnd, placedEnd);
   }
-
-  // Built in place from the back, so that every byte of a long take moves once. The silence is in
-  // whole frames, so that every channel stays in its place after it; unsigned 8-bit samples are
-  // silent at their middle, every other encoding at zero. A slip in the gaps must be a failing
-  // check, never a write outside the take.
-  int64_t sum = 0;
-  for (const Gap& gap : gaps) {
-    KV_ASSERT(gap.frames >= 0 && gap.atFrame >= 0 && gap.atFrame <= arrived);
-    sum += gap.frames;
-  }
-  KV_ASSERT(sum == missing);
-  const char silence = recordFormat_.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
-  int64_t end = recordBytes_.size();
-  int64_t shift = missing * frameBytes;
-  recordBytes_.resize(static_cast<qsizetype>(end + shift));
-  char* data = recordBytes_.data();
-  for (auto gap = gaps.rbegin(); gap != gaps.rend(); ++gap) {
-    const int64_t at = gap->atFrame * frameBytes;
-    KV_ASSERT(at <= end && gap->frames * frameBytes <= shift);
-    std::memmove(data + at + shift, data + at, static_cast<size_t>(end - at));
-    shift -= gap->frames * frameBytes;
-    std::memset(data + at + shift, silence, static_cast<size_t>(gap->frames * frameBytes));
-    end = at;
-  }
-  KV_ASSERT(shift == 0);
-  recordBytes_.remove(0, static_cast<qsizetype>(lead * frameBytes));
-  // What the server captured after Stop.
-  if (recordBytes_.size() > takeFrames * frameBytes) {
-    recordBytes_.resize(static_cast<qsizetype>(takeFrames * frameBytes));
-  }
+  recordBytes_.resize(static_cast<qsizetype>(arrived * frameBytes));
+  PlaceTake(recordBytes_, recordFormat_, gaps, lead, takeEnd);
 }
 
 void WavePlayer::RecordFailed(uint64_t generation) {

@@ -72,6 +72,17 @@ QByteArray SoundToDevice(bool& abort, const Sound& sound, const DeviceFormat& fo
 SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const DeviceFormat& format,
                        const waveFileProps& target);
 
+// Silence of `frames` frames put in before the captured frame `atFrame`.
+struct TakeGap {
+  int64_t atFrame;
+  int64_t frames;
+};
+// Builds a take of `format` in place, each byte moved at most once: its first `lead` frames cut, the
+// gaps (in order, none before `lead`) put in as silence, and the end cut or filled with silence to
+// `takeEnd` frames.
+void PlaceTake(QByteArray& take, const DeviceFormat& format, const std::vector<TakeGap>& gaps,
+               int64_t lead, int64_t takeEnd);
+
 class WavePlayer final : public MediaPlayer {
  public:
   WavePlayer();
@@ -176,11 +187,13 @@ class WavePlayer final : public MediaPlayer {
 
   QByteArray recordBytes_;
   DeviceFormat recordFormat_;
-  // A take lasts as long as Record ran, pauses left out, and its sound stays where it sounded. The
-  // server delivers late by its latency, which is large for an input just woken and after a hang,
-  // and an input that drops out (suspended, gone) records nothing meanwhile: only the server's own
-  // timing tells the two apart. Each block of the stream is placed at the time the server captured
-  // it, the time it never captured is silence, and the take is cut or filled to Record's time.
+  // A take holds what its input delivered while Record ran, pauses left out, and its sound stays
+  // where it sounded. The server delivers late by its latency, which is large for an input just
+  // woken and after a hang, and an input that drops out (suspended, gone) records nothing
+  // meanwhile: only the server's own timing tells the two apart. The take starts where its first
+  // block was captured; a step in the timing between two blocks is time the input missed, kept as
+  // silence, while the slow drift of the input's clock is not; the take ends with what was
+  // captured up to Stop, so its length follows the input's clock.
   // Where each stretch that Record ran starts: on the steady clock, and in the take.
   struct TakeRun {
     int64_t clockUs;

@@ -81,6 +81,13 @@ struct NoticeLog {
   std::vector<TMPNotifyValues> notices;
 };
 
+// What the server's own command-line client prints, empty when it fails or hangs.
+inline QByteArray Pactl(const QStringList& arguments) {
+  QProcess pactl;
+  pactl.start("pactl", arguments);
+  return pactl.waitForFinished(5000) ? pactl.readAllStandardOutput() : QByteArray();
+}
+
 // Does to the audio server what its end, or the loss of its output, does to the program, and puts
 // it back for whoever comes next. The work is done by a shell of its own, which a crash of the test
 // does not stop, so the server is left as it was found in any case.
@@ -203,12 +210,6 @@ class ServerDisturbance {
   bool Started() const { return started_; }
 
  private:
-  static QByteArray Pactl(const QStringList& arguments) {
-    QProcess pactl;
-    pactl.start("pactl", arguments);
-    return pactl.waitForFinished(5000) ? pactl.readAllStandardOutput() : QByteArray();
-  }
-
   ScratchFile spare_;
   ScratchFile done_;
   ScratchFile away_;

@@ -1,9 +1,17 @@
 // The player through the real audio path: a test audio server with a null output whose monitor
 // is the default input (build.sh starts one), or the machine's own sound card.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <ostream>
+#include <thread>
+#include <vector>
 
 #include "audio/audio_support.h"
 #include "gui/waveplayer.h"
@@ -67,3 +75,173 @@ TEST(WavePlayerAudio, APlayPausedLongerThanTheStallWatchWaitsGoesOnToItsEnd) {
   ASSERT_TRUE(log.WaitForCount(2)) << "the resumed play never ended";
   EXPECT_EQ(log.notices, (std::vector<TMPNotifyValues>{nvAborted, nvSuccessful}));
 }
+
+namespace {
+
+// The take's input is a pipe of the test's own: a writer sends noise into it at a rate of its
+// choosing by this machine's clock, as a sound card whose clock runs apart from it does. The noise
+// is a known sequence that is never zero, so a take shows any silence put into it and whether its
+// samples follow each other as they were sent. The server is put back as it was at the end.
+class PipeInput {
+ public:
+  static constexpr int32_t kRate = 44100;
+  // `speed`: the input's rate over its nominal one; `chunkMs`: it delivers that much at a time,
+  // or as it goes when 0.
+  PipeInput(double speed, int chunkMs) : fifo_("input.fifo"), speed_(speed), chunkMs_(chunkMs) {
+    std::filesystem::remove(fifo_.name);
+    oldSource_ = Pactl({"get-default-source"}).trimmed();
+    module_ = Pactl({"load-module", "module-pipe-source", "source_name=korvalen_pipe",
+                     "file=" + QString::fromStdString(fifo_.name), "format=s16le",
+                     "rate=" + QString::number(kRate), "channels=1"})
+                  .trimmed();
+    if (module_.isEmpty()) return;
+    Pactl({"set-default-source", "korvalen_pipe"});
+    fd_ = open(fifo_.name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ >= 0) writer_ = std::thread([this] { Write(); });
+  }
+  ~PipeInput() {
+    stop_ = true;
+    if (writer_.joinable()) writer_.join();
+    if (fd_ >= 0) close(fd_);
+    if (!module_.isEmpty()) {
+      Pactl({"set-default-source", QString::fromUtf8(oldSource_)});
+      Pactl({"unload-module", QString::fromUtf8(module_)});
+    }
+  }
+  PipeInput(const PipeInput&) = delete;
+  PipeInput& operator=(const PipeInput&) = delete;
+
+  bool Running() const { return writer_.joinable(); }
+  // How many samples the server has been sent so far.
+  int64_t Sent() const { return sent_; }
+
+  static int16_t Sample(int64_t n) {
+    auto x = static_cast<uint32_t>(n) * 2654435761u;
+    x ^= x >> 15;
+    x *= 2246822519u;
+    x ^= x >> 13;
+    const auto value = static_cast<int16_t>(x >> 16);
+    return value == 0 ? int16_t{1} : value;
+  }
+
+ private:
+  // What falls due is sent; what the pipe does not take yet is sent later, never dropped, so a
+  // writer that runs late only delivers late, as a server would.
+  void Write() {
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<char> pending;
+    int64_t made = 0;
+    while (!stop_) {
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      const int64_t due =
+          chunkMs_ > 0
+              ? static_cast<int64_t>(seconds * 1000 / chunkMs_) * (kRate * chunkMs_ / 1000)
+              : static_cast<int64_t>(seconds * kRate * speed_);
+      for (; made < due; ++made) {
+        const int16_t sample = Sample(made);
+        pending.insert(pending.end(), reinterpret_cast<const char*>(&sample),
+                       reinterpret_cast<const char*>(&sample) + 2);
+      }
+      const ssize_t wrote = pending.empty() ? 0 : write(fd_, pending.data(), pending.size());
+      if (wrote > 0) {
+        pending.erase(pending.begin(), pending.begin() + wrote);
+        sent_ = made - static_cast<int64_t>(pending.size() / 2);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+
+  ScratchFile fifo_;
+  double speed_;
+  int chunkMs_;
+  QByteArray oldSource_;
+  QByteArray module_;
+  int fd_ = -1;
+  std::thread writer_;
+  std::atomic<bool> stop_{false};
+  std::atomic<int64_t> sent_{0};
+};
+
+struct InputRoad {
+  const char* name;
+  double speed;
+  int chunkMs;
+  double seconds;  // how long Record runs
+};
+void PrintTo(const InputRoad& road, std::ostream* out) { *out << road.name; }
+
+class TakeOfAnInputTest : public testing::TestWithParam<InputRoad> {};
+
+}  // namespace
+
+TEST_P(TakeOfAnInputTest, HoldsEverySampleTheInputDeliveredUpToStopWithNothingPutBetween) {
+  ASSERT_TRUE(AudioAvailable()) << kNoAudioHelp;
+  if (AudioServer::Instance().DefaultDevices().output != "korvalen_null") {
+    GTEST_SKIP() << "changes the default input: test server only";
+  }
+  const InputRoad& road = GetParam();
+  constexpr int32_t kRate = PipeInput::kRate;
+  ScratchFile file("pipe-take.wav");
+  ASSERT_TRUE(WriteSine(file.name, 1, kRate, 2, 440, 0));
+  PipeInput input(road.speed, road.chunkMs);
+  ASSERT_TRUE(input.Running()) << "the pipe input could not be made";
+  // The input runs a while first, as a sound card does.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return input.Sent() > kRate / 2; }, 10000));
+  WavePlayer player;
+  player.SetFileName(file.name);
+  ASSERT_TRUE(player.Open()) << player.Error();
+  ASSERT_TRUE(player.StartRecording()) << player.Error();
+  const int64_t sentAtRecord = input.Sent();
+  QElapsedTimer clock;
+  clock.start();
+  const auto sendsFor = static_cast<int64_t>(road.seconds * kRate * road.speed);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return input.Sent() >= sentAtRecord + sendsFor; },
+                              static_cast<int>(road.seconds * 1000) + 10000));
+  const int64_t sentAtStop = input.Sent();
+  const int64_t ranMs = clock.elapsed();
+  player.Stop();
+  const SoundPtr take = player.Recording();
+  ASSERT_TRUE(take);
+  const Wave& wave = *take->GetLeftWave();
+  const std::vector<int16_t> samples(wave.wave, wave.wave + wave.values);
+  const auto sound = [](int16_t v) { return v != 0; };
+  const auto first = std::find_if(samples.begin(), samples.end(), sound);
+  ASSERT_NE(first, samples.end()) << "the take is silent";
+  const int64_t begin = first - samples.begin();
+  const int64_t end = samples.rend() - std::find_if(samples.rbegin(), samples.rend(), sound);
+  // Where the take's sound starts in what was sent.
+  constexpr int kKey = 32;
+  ASSERT_LT(begin + kKey, end);
+  int64_t at = -1;
+  for (int64_t n = 0; n <= sentAtStop + kRate && at < 0; ++n) {
+    int j = 0;
+    while (j < kKey && PipeInput::Sample(n + j) == samples[begin + j]) ++j;
+    if (j == kKey) at = n;
+  }
+  ASSERT_GE(at, 0) << "the take's sound is not what was sent";
+  // Every sample from there on is the next one sent: no silence, nothing left out or doubled.
+  int64_t i = begin;
+  while (i < end && samples[i] == PipeInput::Sample(at + i - begin)) ++i;
+  int64_t zeros = 0;
+  while (i + zeros < end && samples[i + zeros] == 0) ++zeros;
+  EXPECT_EQ(i, end) << "the sound breaks off at " << i * 1000 / kRate << " ms of "
+                    << int64_t{wave.values} * 1000 / kRate << " ms, followed by " << zeros * 1000 / kRate
+                    << " ms of silence";
+  const int64_t toleranceSamples = kRate / 10;
+  if (road.chunkMs == 0) {
+    // The take begins with what was sent as Record started and ends with what was sent by Stop,
+    // however the input's clock runs.
+    EXPECT_NEAR(at, sentAtRecord, toleranceSamples);
+    EXPECT_NEAR(at + (end - begin), sentAtStop, toleranceSamples);
+    EXPECT_EQ(begin, 0) << "silence before the take's sound";
+    EXPECT_GE(end, wave.values - kRate / 1000) << "silence at the take's end";
+    EXPECT_NEAR(int64_t{wave.values} * 1000 / kRate, ranMs, 400);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Inputs, TakeOfAnInputTest,
+                         testing::Values(InputRoad{"Steady", 1.0, 0, 3},
+                                         InputRoad{"OnePercentSlow", 0.99, 0, 15},
+                                         InputRoad{"OnePercentFast", 1.01, 0, 15},
+                                         InputRoad{"HalfASecondAtATime", 1.0, 500, 6}),
+                         [](const testing::TestParamInfo<InputRoad>& info) { return info.param.name; });

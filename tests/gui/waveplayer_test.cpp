@@ -128,3 +128,50 @@ TEST(WavePlayerCommands, ClosedPlayerRefusesAndEachNotifySettingServesOneCommand
   EXPECT_EQ(player.LastCommand(), 4u);
   EXPECT_EQ(player.Mode(), mpNotReady);
 }
+
+TEST(WavePlayerTake, IsBuiltInPlaceAsFromAFreshCopyWithItsFrontCutGapsPutInAndItsEndSet) {
+  struct Case {
+    const char* name;
+    int64_t arrived;
+    int64_t lead;
+    std::vector<TakeGap> gaps;
+    int64_t takeEnd;
+  };
+  const std::vector<Case> cases = {
+      {"as it came", 10, 0, {}, 10},
+      {"front cut", 10, 3, {}, 7},
+      {"gap first", 10, 0, {{0, 4}}, 14},
+      // The stretches before the second gap move to the front, the one after it to the back.
+      {"front cut and gaps", 20, 5, {{8, 2}, {12, 6}}, 23},
+      {"a gap where the cut ends", 12, 4, {{4, 3}}, 11},
+      {"two gaps", 10, 0, {{3, 2}, {6, 2}}, 14},
+      {"front cut over two gaps", 10, 4, {{6, 1}, {8, 1}}, 8},
+      {"end cut inside a gap", 20, 2, {{10, 5}}, 15},
+      {"end filled", 8, 1, {{5, 2}, {8, 4}}, 13},
+      {"end cut short of the front", 8, 2, {{5, 2}}, 2},
+      {"nothing left", 8, 0, {{3, 1}}, 0},
+  };
+  for (const DeviceFormat& format :
+       {DeviceFormat(44100, 2, DeviceFormat::Int16), DeviceFormat(8000, 1, DeviceFormat::UInt8)}) {
+    const int frameBytes = format.bytesPerFrame();
+    const char silence = format.sampleFormat() == DeviceFormat::UInt8 ? '\x80' : '\0';
+    for (const Case& c : cases) {
+      QByteArray take;
+      for (int64_t frame = 0; frame < c.arrived; ++frame) {
+        for (int b = 0; b < frameBytes; ++b) take.append(static_cast<char>(frame * 8 + b + 1));
+      }
+      // The same take built frame by frame into a new buffer.
+      QByteArray expected;
+      size_t gap = 0;
+      for (int64_t frame = c.lead; frame <= c.arrived; ++frame) {
+        for (; gap < c.gaps.size() && c.gaps[gap].atFrame == frame; ++gap) {
+          expected.append(QByteArray(c.gaps[gap].frames * frameBytes, silence));
+        }
+        if (frame < c.arrived) expected.append(take.mid(frame * frameBytes, frameBytes));
+      }
+      expected.resize(c.takeEnd * frameBytes, silence);
+      PlaceTake(take, format, c.gaps, c.lead, c.takeEnd);
+      EXPECT_EQ(take.toHex(' '), expected.toHex(' ')) << c.name << ", " << frameBytes << " bytes a frame";
+    }
+  }
+}
