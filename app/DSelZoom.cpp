@@ -1,5 +1,6 @@
 #include "app/DSelZoom.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
@@ -51,14 +52,11 @@ TDlgSelZoom::TDlgSelZoom(QWidget* owner) : TOKHelpRightDlg(owner) {
   editPartEnd = AddEdit("End", PartEnd, "Part End", 32767, partChosen);
   AddStep({}, [this](uint8_t& ok) { ApplySelection(ok); });
 
-  // The two options are exclusive by hand: with no window neither is checked.
-  for (QRadioButton* option : {optCursor, optPart}) option->setAutoExclusive(false);
-  connect(optCursor, &QRadioButton::toggled, this, [this](bool on) {
-    if (on) optPart->setChecked(false);
-  });
-  connect(optPart, &QRadioButton::toggled, this, [this](bool on) {
-    if (on) optCursor->setChecked(false);
-  });
+  // One group keeps exactly one option ticked whatever the user clicks or presses: an option
+  // that unticks itself would leave Apply reading the part's empty fields.
+  selected_ = new QButtonGroup(this);
+  selected_->addButton(optCursor);
+  selected_->addButton(optPart);
 
   // The zoom's Begin and End stand in its group, apart from the part's Begin and End.
   const int zoomRow = NextRow();
@@ -135,9 +133,11 @@ void TDlgSelZoom::ShowSelection(TMDIChildWave* window) {
   }
   OKBtn->setEnabled(wave);
   if (!wave) {
-    // The options are exclusive by hand: each one is cleared.
+    // With no window neither option is ticked; an exclusive group refuses to untick its last one.
+    selected_->setExclusive(false);
     optCursor->setChecked(false);
     optPart->setChecked(false);
+    selected_->setExclusive(true);
     for (QLineEdit* edit : {editCursorAt, editPartBegin, editPartEnd}) edit->clear();
   } else if (shown.option == 2) {
     optPart->setChecked(true);

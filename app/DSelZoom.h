@@ -8,6 +8,7 @@
 #include "app/ModelessDialog.h"
 #include "foundation/smallobj.h"
 
+class QButtonGroup;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -95,6 +96,9 @@ class TDlgSelZoom : public TOKHelpRightDlg, public SelZoomNotices {
   static Shown ZoomOf(TMDIChildWave* window);
   Shown shownSelection_;
   Shown shownZoom_;
+
+  // Holds Cursor and Part, so that a click or Space never unticks the ticked one.
+  QButtonGroup* selected_ = nullptr;
 
   // Only while Apply runs: the active window, its document, its rate and its end in seconds.
   TMDIChildWave* applyWindow_ = nullptr;

@@ -56,6 +56,45 @@ class FramePlacement : public QObject {
   bool armed_ = false;
 };
 
+// Hands a modeless dialog the keys back once the message boxes that one of its commands showed are
+// answered. The first box belongs to the dialog, which the window manager activates again when the
+// box closes; but a second box of the same command opens before that has happened, while no window
+// is active, so it belongs to the main window, and its close would leave the keys with the
+// document under the dialog.
+class KeysBackAfterBoxes : public QObject {
+ public:
+  explicit KeysBackAfterBoxes(QWidget& dialog) : QObject(&dialog), dialog_(dialog) {
+    dialog.installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched != &dialog_) return false;
+    if (event->type() == QEvent::WindowBlocked) {
+      blocked_ = true;
+      // A box that opens over another window's command leaves the keys where it found them.
+      if (dialog_.isActiveWindow()) armed_ = true;
+    } else if (event->type() == QEvent::WindowUnblocked) {
+      blocked_ = false;
+      // Queued: the command may still open its next box, and the keys come back after the last.
+      QMetaObject::invokeMethod(this, [this] { GiveKeysBack(); }, Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+ private:
+  void GiveKeysBack() {
+    if (blocked_ || !armed_) return;
+    armed_ = false;
+    // The window keeps its focus widget while inactive: the focus comes back to where it was, or to
+    // the field the command moved it to.
+    if (dialog_.isVisible()) dialog_.activateWindow();
+  }
+
+  QWidget& dialog_;
+  bool blocked_ = false;
+  bool armed_ = false;
+};
+
 }  // namespace
 
 void ModelessToggle::OnHide(std::function<void()> hidden) {
@@ -72,6 +111,7 @@ bool ModelessToggle::Toggle(QWidget* owner) {
     widget_ = build_(owner);
     if (!Exists()) return false;
     if (hideWatcher_) widget_->installEventFilter(hideWatcher_.get());
+    new KeysBackAfterBoxes(*widget_);
   }
   widget_->show();
   widget_->raise();

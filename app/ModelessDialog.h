@@ -47,7 +47,8 @@ class ModelessToggle {
   QWidget* Widget() const { return widget_.data(); }
   // A shown dialog is closed (it hides itself and sends its closed notice); otherwise the dialog
   // is built on first use and shown in front. Answers whether it shows now: without a way to
-  // build it, it never does.
+  // build it, it never does. A dialog built here is the active window again, with its focus, once
+  // the message boxes that opened over it are answered, however many one command showed.
   bool Toggle(QWidget* owner);
   // Called each time the dialog hides, however it went: Close, Escape, the frame's close box or
   // its own toggle. Set before the dialog is built.

@@ -6,10 +6,13 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <functional>
 
@@ -20,6 +23,8 @@
 #include "app/fakes/command_dialogs.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"
+#include "foundation/messages.h"
+#include "gui/application.h"
 #include "support/captions.h"
 #include "support/event_loop.h"
 #include "support/layout_check.h"
@@ -321,6 +326,134 @@ TEST_F(SelZoom, ShowsWhatEveryOtherRoadLeavesInTheActiveWave) {
     EXPECT_NE(Shown(), before);
     for (QMdiSubWindow* window : form->MdiArea()->subWindowList()) delete window;
   }
+}
+
+// Clicked on its button or pressed with Space, ticked already or not, an option ends ticked and
+// the other one not; with no wave neither is.
+TEST_F(SelZoom, ExactlyOneOfCursorAndPartIsTickedWhileAWaveIsActive) {
+  TMDIChildWave* w = Open(8000, 8000);
+  QApplication::setActiveWindow(d);
+  const std::function<void(QRadioButton*)> ways[] = {
+      [](QRadioButton* option) {
+        QStyleOptionButton look;
+        look.initFrom(option);
+        const QRect button =
+            option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &look, option);
+        QTest::mouseClick(option, Qt::LeftButton, {}, button.center());
+      },
+      [](QRadioButton* option) {
+        option->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(option, Qt::Key_Space);
+      }};
+  for (const auto& press : ways) {
+    w->GetUnitWave()->SetCursor(0);
+    d->editCursorAt->setText("0.5 s");
+    for (QRadioButton* option :
+         {d->optCursor, d->optPart, d->optPart, d->optCursor, d->optCursor}) {
+      press(option);
+      EXPECT_EQ(std::pair(d->optCursor->isChecked(), d->optPart->isChecked()),
+                std::pair(option == d->optCursor, option == d->optPart));
+    }
+    sink.messages.clear();
+    d->OKBtn->click();  // Cursor, as last pressed, and not the empty Part Begin
+    EXPECT_EQ(std::pair(sink.messages.size(), w->GetUnitWave()->GetSelCursor()),
+              std::pair(size_t{0}, 4000));
+  }
+  ways[1](d->optPart);
+  delete w;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] { return !d->optCursor->isChecked() && !d->optPart->isChecked(); }, 10000));
+}
+
+// Two boxes from one Apply, each answered with Enter; the window manager activates each box as it
+// opens and, as it closes, the window the box belongs to. The keys then stay in the dialog, where
+// the focus was.
+TEST_F(SelZoom, AfterTheBoxesOfOneApplyTheKeysStayInTheDialog) {
+  TMDIChildWave* w = Open(8000, 8000);
+  RunQueued();
+  QApplication::setActiveWindow(form.get());
+  for (auto [key, modifiers] : {std::pair(Qt::Key_Home, Qt::NoModifier),
+                                std::pair(Qt::Key_End, Qt::ShiftModifier),
+                                std::pair(Qt::Key_Z, Qt::NoModifier)}) {
+    QTest::keyClick(w->ClientArea(), key, modifiers);
+    RunQueued();  // the idle update enables the next command
+  }
+  d->hide(), d->show();  // as Q twice
+  ASSERT_EQ(Shown(), Fields(false, "", true, "0 s", "1 s", true, "0 s", "1 s"));
+  QtMessageSink screen(form.get());
+  struct Restore {
+    MessageSink* previous;
+    ~Restore() { SetMessageSink(previous); }
+  } restore{SetMessageSink(&screen)};
+  std::vector<std::string> boxes;
+  ScopedModalRunner runner([&](QDialog& box) {
+    box.show();
+    box.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &box; }, 10000));
+    if (const auto* shown = qobject_cast<const QMessageBox*>(&box)) {
+      boxes.push_back(shown->text().toStdString());
+    }
+    QTest::keyClick(&box, Qt::Key_Return);
+    // The window manager gives the keys to the box's owner; the program hears of it later.
+    box.parentWidget()->activateWindow();
+    return box.result();
+  });
+  struct Press {
+    const char* name;
+    QWidget* focus;
+    std::function<void()> apply;
+  };
+  const Press presses[] = {
+      {"Enter in Part End", d->editPartEnd,
+       [this] { QTest::keyClick(d->editPartEnd, Qt::Key_Return); }},
+      {"a click on Apply", d->OKBtn, [this] { QTest::mouseClick(d->OKBtn, Qt::LeftButton); }}};
+  for (const Press& press : presses) {
+    SCOPED_TRACE(press.name);
+    QApplication::setActiveWindow(d);
+    press.focus->setFocus(Qt::TabFocusReason);
+    d->editPartEnd->end(false);
+    boxes.clear();
+    press.apply();
+    EXPECT_EQ(boxes, (std::vector<std::string>{"In Part End: " + std::string(kSelZoomBeforeEnd),
+                                               "In Zoom End: " + std::string(kSelZoomBeforeEnd)}));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == d; }, 10000));
+    RunQueued();
+    EXPECT_EQ(std::pair(QApplication::activeWindow(), QApplication::focusWidget()),
+              (std::pair<QWidget*, QWidget*>(d, press.focus)));
+    EXPECT_TRUE(form->DialogActive);
+    // The next key goes where the focus is: Home moves the field's text cursor, never the wave's.
+    QTest::keyClick(static_cast<QWidget*>(nullptr), Qt::Key_Home);
+    EXPECT_EQ(d->editPartEnd->cursorPosition() == 0, press.focus == d->editPartEnd);
+    EXPECT_NE(w->GetUnitWave()->GetSelCursor(), w->GetUnitWave()->GetSelAnchor());
+  }
+  // A box over the main window leaves the keys with the main window.
+  form->activateWindow();
+  ASSERT_TRUE(
+      QTest::qWaitFor([this] { return QApplication::activeWindow() == form.get(); }, 10000));
+  MessageReporter::ShowInputError(kSelZoomPartOrder);
+  RunQueued();
+  EXPECT_EQ(QApplication::activeWindow(), form.get());
+}
+
+// Where the window keeps the zoom it had, no notice of a change refreshes the fields: Apply shows
+// the window's zoom itself, not the times typed.
+TEST_F(SelZoom, ApplyShowsTheZoomAsTheWindowTookIt) {
+  TMDIChildWave* w = Open(16000, 8000);  // 400 pixels wide
+  struct Case {
+    bool zoomed;
+    const char *begin, *end;
+  };
+  const Case cases[] = {{true, "0.250125 s", "0.500125 s"},  // a sample later, the same pixel
+                        {false, "0.0001 s", "0.00011 s"}};   // under a sample: the whole sound
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.begin);
+    if (c.zoomed) w->SetScroll(2000, 4000); else w->HideScroll();
+    ASSERT_TRUE(ShowsTheTruth());
+    const std::string before = Shown();
+    Apply({{d->editZoomBegin, c.begin}, {d->editZoomEnd, c.end}});
+    EXPECT_EQ(std::pair(Shown(), Truth()), std::pair(before, before));
+  }
+  EXPECT_TRUE(sink.messages.empty());
 }
 
 }  // namespace
