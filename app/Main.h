@@ -228,9 +228,9 @@ class TMainForm : public QMainWindow {
   // since the document read or wrote it (another window's save of it, another program), the user
   // is asked first, and No writes nothing.
   bool SaveUnitInPlace(TUnit& unit);
-  // What the file system says of the document's file as the document reads or has written it;
-  // none forgets what was kept, and a save of the document then asks nothing.
-  void KeepFileStamp(const TUnit& unit, const std::optional<FileStamp>& stamp);
+  // What the file system says of the document's file as the document reads or has written it
+  // (`saved`); none forgets what was kept, and a save of the document then asks nothing.
+  void KeepFileStamp(const TUnit& unit, const std::optional<FileStamp>& stamp, bool saved);
   // Null when no maker is installed.
   TMDIChildKorvalen* CreateMDIChildMuz(const std::string& caption, std::unique_ptr<TUnitMuz> unitMuz);
 
@@ -383,7 +383,11 @@ class TMainForm : public QMainWindow {
   bool altAlone_ = false;  // Alt is down and nothing else happened since
   QPointer<QWidget> statusWindow_;  // the document window the status panels were last written for
   // Of each document opened or saved under a name of the user's, by KeepFileStamp.
-  std::map<const TUnit*, FileStamp> fileStamps_;
+  struct KeptStamp {
+    FileStamp stamp;
+    bool saved;  // the window has written the file, not only read it
+  };
+  std::map<const TUnit*, KeptStamp> fileStamps_;
 };
 
 // The one main window, set by the entry point.

@@ -6,10 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeDatabase>
 #include <cstddef>
 #include <filesystem>
 #include <system_error>
@@ -204,13 +206,48 @@ void GoInto(QFileDialog& dialog, const QString& folder) {
   if (QLineEdit* nameBox = NameBox(dialog)) nameBox->clear();
 }
 
+// The icons and types of a dialog's list, told by a file's name alone, as the filters go. The
+// toolkit's own read the start of every file listed, on the main thread, to tell its type by
+// content: a file whose read waits (/proc/kmsg, until the kernel logs something) hung the program.
+class IconsByName : public QFileIconProvider {
+ public:
+  using QFileIconProvider::icon;
+  QIcon icon(const QFileInfo& info) const override {
+    if (info.isDir()) return icon(Folder);
+    const QMimeType type = TypeOf(info);
+    return QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), icon(File)));
+  }
+  QString type(const QFileInfo& info) const override {
+    // A folder or drive is named without reading anything.
+    if (info.isDir()) return QFileIconProvider::type(info);
+    const QMimeType type = TypeOf(info);
+    return type.comment().isEmpty() ? type.name() : type.comment();
+  }
+
+ private:
+  QMimeType TypeOf(const QFileInfo& info) const {
+    return mimeTypes_.mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+  }
+  QMimeDatabase mimeTypes_;
+};
+
+// A base ahead of the dialog, so that the icons outlive the dialog's list, which keeps using them
+// until it is gone.
+struct ListIcons {
+  IconsByName icons;
+};
+
 // Return (or the dialog's button) reads a typed name as FileToSave and FilesToOpen do: a folder's
 // name goes into that folder, a file's name ends the dialog, and so does a name with quotes to
 // open (a list, or one name the reader reports). Nothing typed, or a plain name to open that is not
 // there, is left to the toolkit: its own box says "File not found" and the dialog stays.
-class TypedNameDialog : public QFileDialog {
+class TypedNameDialog : private ListIcons, public QFileDialog {
  public:
-  using QFileDialog::QFileDialog;
+  explicit TypedNameDialog(QWidget* owner) : QFileDialog(owner) {
+    // The toolkit's own dialog, whose list the icons draw: a native one has none.
+    setOption(DontUseNativeDialog);
+    setIconProvider(&icons);
+  }
   void accept() override {
     const bool saving = acceptMode() == AcceptSave;
     const QString path = saving ? FileToSave(*this) : TypedPath(*this);
@@ -233,7 +270,6 @@ long NameLimit(const QString& folder) {
 
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, const char* filter) {
   std::unique_ptr<QFileDialog> dialog = std::make_unique<TypedNameDialog>(owner);
-  dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setOption(QFileDialog::HideNameFilterDetails);
   dialog->setNameFilters(NameFilters(filter));
   return dialog;
@@ -360,7 +396,7 @@ bool TMainForm::OpenWaveFile(const std::string& fileName) {
   const TUnit& opened = *unit;
   TMDIChildWave* window =
       CreateMDIChildWave(fullName, std::move(unit), WaveViewDefaults, VoldViewDefaults);
-  KeepFileStamp(opened, read);
+  KeepFileStamp(opened, read, false);
   window->Redraw();
   return true;
 }
@@ -454,7 +490,7 @@ bool TMainForm::SaveUnitAs(TUnit& unit, QFileDialog& dialog) {
   // The writer has reported a failure; the document keeps its name and state.
   if (!unit.SaveToFile(fileName, false)) return false;
   unit.SetFileName(fileName);
-  KeepFileStamp(unit, StampOfFile(fileName));
+  KeepFileStamp(unit, StampOfFile(fileName), true);
   if (TMDIChildKorvalen* window = ChildOfUnit(&unit)) {
     window->setWindowTitle(QString::fromStdString(fileName));
   }
@@ -464,27 +500,31 @@ bool TMainForm::SaveUnitAs(TUnit& unit, QFileDialog& dialog) {
 bool TMainForm::SaveUnitInPlace(TUnit& unit) {
   if (const auto kept = fileStamps_.find(&unit); kept != fileStamps_.end()) {
     const std::optional<FileStamp> now = StampOfFile(unit.GetFileName());
-    // A file that is gone holds no one's work to lose: it is written again without a word.
-    if (now && *now != kept->second &&
-        ShowMessageBox(unit.GetFileName() + filetext::kChangedSinceOpenedAfter,
-                       filetext::kSaveCaption, kMbYesNo | kMbIconWarning) != kIdYes) {
+    // A file that is gone holds no one's work to lose: it is written again without a word. No
+    // answers Return, so that a hurried key does not write over another program's work.
+    if (now && *now != kept->second.stamp &&
+        ShowMessageBox(unit.GetFileName() + (kept->second.saved ? filetext::kChangedSinceSavedAfter
+                                                                : filetext::kChangedSinceOpenedAfter),
+                       filetext::kSaveCaption,
+                       kMbYesNo | kMbIconWarning | kMbDefButton2) != kIdYes) {
       return false;
     }
   }
   CommandHourGlass busy(*this);
   if (!unit.Save(false)) return false;
   unit.SetSaved();
-  KeepFileStamp(unit, StampOfFile(unit.GetFileName()));
+  KeepFileStamp(unit, StampOfFile(unit.GetFileName()), true);
   return true;
 }
 
-void TMainForm::KeepFileStamp(const TUnit& unit, const std::optional<FileStamp>& stamp) {
+void TMainForm::KeepFileStamp(const TUnit& unit, const std::optional<FileStamp>& stamp,
+                              bool saved) {
   // Closed documents go. A document that later takes the address of one has its stamp written
   // (or forgotten) here too as it gets a name of the user's, by Open or Save As, before any save.
   std::erase_if(fileStamps_,
                 [this](const auto& entry) { return ChildOfUnit(entry.first) == nullptr; });
   if (stamp) {
-    fileStamps_[&unit] = *stamp;
+    fileStamps_[&unit] = {*stamp, saved};
   } else {
     fileStamps_.erase(&unit);
   }
@@ -544,7 +584,7 @@ bool TMainForm::OpenMuzFile(const std::string& fileName) {
   unit->SetSaved();
   const TUnit& opened = *unit;
   if (CreateMDIChildMuz(fullName, std::move(unit)) == nullptr) return false;
-  KeepFileStamp(opened, read);
+  KeepFileStamp(opened, read, false);
   return true;
 }
 

@@ -1,5 +1,6 @@
 // The file dialogs of the main window. Each is built fresh for its one use, as a real dialog that
-// takes the modal road, so the user (or a test) fills it in.
+// takes the modal road, so the user (or a test) fills it in. Their lists tell a file's icon and
+// type by its name alone: drawing them reads no file.
 #pragma once
 
 #include <QStringList>
@@ -72,4 +73,7 @@ namespace filetext {
 inline constexpr const char* kSaveCaption = "Save";
 inline constexpr const char* kChangedSinceOpenedAfter =
     " has changed since it was opened here. Replace it?";
+// Once the window has written the file itself.
+inline constexpr const char* kChangedSinceSavedAfter =
+    " has changed since it was opened or saved here. Replace it?";
 }  // namespace filetext

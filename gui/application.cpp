@@ -60,6 +60,20 @@ QMessageBox::StandardButtons ButtonsOf(int flags) {
   }
 }
 
+// The button Return presses: the first, unless the flags make it the second.
+QMessageBox::StandardButton DefaultOf(int flags) {
+  if ((flags & kMbDefButton2) == 0) return QMessageBox::NoButton;
+  switch (flags & 0x0F) {
+    case kMbOkCancel:
+      return QMessageBox::Cancel;
+    case kMbYesNoCancel:
+    case kMbYesNo:
+      return QMessageBox::No;
+    default:
+      return QMessageBox::NoButton;
+  }
+}
+
 int AnswerOf(int button, int flags) {
   switch (button) {
     case QMessageBox::Ok:
@@ -137,6 +151,10 @@ int QtMessageSink::ShowMessage(const std::string& text, const std::string& capti
   if (active != nullptr && active != owner_ && active->isVisible()) parent = active;
   QMessageBox box(IconOf(flags), QString::fromStdString(caption), QString::fromStdString(text),
                   ButtonsOf(flags), parent);
+  if (const QMessageBox::StandardButton byDefault = DefaultOf(flags);
+      byDefault != QMessageBox::NoButton) {
+    box.setDefaultButton(byDefault);
+  }
   if (parent != nullptr && parent->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
   }

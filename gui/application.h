@@ -43,6 +43,10 @@ class ScopedModalRunner {
 
 // --- Message boxes ------------------------------------------------------------------------
 
+// Added to the flags of a box: its second button (No, or Cancel) answers Return, for a question
+// whose Yes would lose someone's work. The value is the classic interface's.
+inline constexpr int kMbDefButton2 = 0x100;
+
 // Shows the engine's boxes as real message boxes owned by `owner` (may be null), or by the dialog
 // that has the focus, so the box shows above it; titled with the box's caption, with the buttons
 // and icon of the flags; answers kIdOk, kIdCancel, kIdYes or kIdNo.

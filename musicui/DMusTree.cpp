@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -572,6 +573,9 @@ void TDlgMusTree::ShowUnitMuz(TUnitMuz* unit) {
 }
 
 void TDlgMusTree::Refresh() {
+  // Showing the node disables its fields for a moment, which sends the focus on to the next
+  // control (Close, where Return would close the dialog): it comes back to where it was.
+  const QPointer<QWidget> focused = focusWidget();
   ++FillCount;
   // The nodes are rebuilt: a pending edit or a kept node would point at a freed node.
   Changed = 0;
@@ -586,6 +590,9 @@ void TDlgMusTree::Refresh() {
   }
   ShowSelectedNode(UnitMuz ? tvMusParts->currentItem() : nullptr);
   --FillCount;
+  if (focused && focused != focusWidget() && focused->isEnabled() && focused->isVisible()) {
+    focused->setFocus();
+  }
 }
 
 void TDlgMusTree::SortNodes() {

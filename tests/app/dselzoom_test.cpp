@@ -25,6 +25,7 @@
 #include "app/fakes/test_document.h"
 #include "foundation/messages.h"
 #include "gui/application.h"
+#include "support/answered_boxes.h"
 #include "support/captions.h"
 #include "support/event_loop.h"
 #include "support/layout_check.h"
@@ -380,24 +381,7 @@ TEST_F(SelZoom, AfterTheBoxesOfOneApplyTheKeysStayInTheDialog) {
   }
   d->hide(), d->show();  // as Q twice
   ASSERT_EQ(Shown(), Fields(false, "", true, "0 s", "1 s", true, "0 s", "1 s"));
-  QtMessageSink screen(form.get());
-  struct Restore {
-    MessageSink* previous;
-    ~Restore() { SetMessageSink(previous); }
-  } restore{SetMessageSink(&screen)};
-  std::vector<std::string> boxes;
-  ScopedModalRunner runner([&](QDialog& box) {
-    box.show();
-    box.activateWindow();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &box; }, 10000));
-    if (const auto* shown = qobject_cast<const QMessageBox*>(&box)) {
-      boxes.push_back(shown->text().toStdString());
-    }
-    QTest::keyClick(&box, Qt::Key_Return);
-    // The window manager gives the keys to the box's owner; the program hears of it later.
-    box.parentWidget()->activateWindow();
-    return box.result();
-  });
+  BoxesAnsweredWithReturn boxes(form.get());
   struct Press {
     const char* name;
     QWidget* focus;
@@ -412,9 +396,9 @@ TEST_F(SelZoom, AfterTheBoxesOfOneApplyTheKeysStayInTheDialog) {
     QApplication::setActiveWindow(d);
     press.focus->setFocus(Qt::TabFocusReason);
     d->editPartEnd->end(false);
-    boxes.clear();
+    boxes.texts.clear();
     press.apply();
-    EXPECT_EQ(boxes, (std::vector<std::string>{"In Part End: " + std::string(kSelZoomBeforeEnd),
+    EXPECT_EQ(boxes.texts, (std::vector<std::string>{"In Part End: " + std::string(kSelZoomBeforeEnd),
                                                "In Zoom End: " + std::string(kSelZoomBeforeEnd)}));
     EXPECT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == d; }, 10000));
     RunQueued();

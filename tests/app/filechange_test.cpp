@@ -5,6 +5,8 @@
 
 #include <QFileDialog>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QTest>
 #include <chrono>
 #include <deque>
 #include <filesystem>
@@ -74,15 +76,33 @@ class FileChange : public MainWindowTest {
     sink.replies = std::move(replies);
     Command("FileSave");
   }
-  RecordedMessage Changed(const std::string& file) const {
-    return {file + filetext::kChangedSinceOpenedAfter, filetext::kSaveCaption,
-            kMbYesNo | kMbIconWarning};
+  // The question for a file the window has only read, or has written (`saved`).
+  static RecordedMessage Changed(const std::string& file, bool saved = false) {
+    return {file + (saved ? filetext::kChangedSinceSavedAfter : filetext::kChangedSinceOpenedAfter),
+            filetext::kSaveCaption, kMbYesNo | kMbIconWarning | kMbDefButton2};
   }
 
   RecordingSink sink;
+  // The program's real boxes in place of `sink` while it lives.
+  struct RealBoxes {
+    QtMessageSink boxes;
+    MessageSink* previous = SetMessageSink(&boxes);
+    ~RealBoxes() { SetMessageSink(previous); }
+  };
+  // The real boxes, each answered with Return as a hurried user does: its text and the button
+  // that answered.
+  std::vector<std::pair<QString, QMessageBox::StandardButton>> returned;
   std::deque<std::string> names;  // typed into the next file dialogs; none left: Cancel
   QStringList toolkitBoxes;
   ScopedModalRunner runner{[this](QDialog& dialog) {
+    if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+      box->show();
+      QWidget* keys = box->focusWidget();
+      QTest::keyClick(keys != nullptr ? keys : box, Qt::Key_Return);
+      returned.emplace_back(box->text(), box->standardButton(box->clickedButton()));
+      box->hide();
+      return box->result();
+    }
     auto& files = dynamic_cast<QFileDialog&>(dialog);
     files.setDirectory(QString::fromStdString(scratch));
     if (!names.empty()) {
@@ -149,6 +169,42 @@ TEST_F(FileChange, ASaveOverAnotherWindowsSaveOfTheFileAsksFirst) {
   Save(first, {kIdNo});
   EXPECT_EQ(std::tuple(sink.messages.size(), Contents(file) != firstSaved, first->NeedsSave()),
             std::tuple(1u, true, false));
+  // The second window has written the file too, and its question says so.
+  form->MdiArea()->setActiveSubWindow(form->ChildOfUnit(second));
+  Command("Reverse");
+  Save(second, {kIdNo});
+  EXPECT_EQ(std::pair(sink.messages.back(), second->NeedsSave()),
+            std::pair(Changed(file, true), true));
+}
+
+// Save As renews what the window knows of the file it writes: another program's change since is
+// asked about, with No for Return, which writes nothing; Ctrl+S right after Save As asks nothing.
+TEST_F(FileChange, AfterSaveAsAChangeByAnotherProgramIsAskedAboutAndReturnKeepsIt) {
+  const std::string file = scratch + "/x.wav";
+  const std::string copy = scratch + "/y.wav";
+  WriteWave(file, 100);
+  TUnit* unit = Open("FileOpenWave", file);
+  names.push_back(copy);
+  Command("FileSaveAs");
+  ASSERT_EQ(unit->GetFileName(), copy);
+  WriteWave(copy, 30);
+  const std::string theirs = Contents(copy);
+  Command("Reverse");
+  {
+    RealBoxes boxes;
+    Save(unit, {});
+  }
+  EXPECT_EQ(returned, (std::vector{std::pair(QString::fromStdString(Changed(copy, true).text),
+                                             QMessageBox::No)}));
+  EXPECT_EQ(std::pair(Contents(copy) == theirs, unit->NeedsSave()), std::pair(true, true));
+
+  const std::string again = scratch + "/z.wav";
+  names.push_back(again);
+  Command("FileSaveAs");
+  Command("Reverse");
+  Save(unit, {});
+  EXPECT_EQ(std::tuple(unit->GetFileName(), unit->NeedsSave(), sink.messages.size()),
+            std::tuple(again, false, size_t{0}));
 }
 
 // Any of the file's time (to the nanosecond), size or identity (a new file in its place) tells a

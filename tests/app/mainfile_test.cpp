@@ -1,5 +1,6 @@
 // The File menu's document commands on wave documents, and the extension music Save As gives, with
 // the file dialogs and message boxes answered through the hooks.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -7,15 +8,21 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <set>
+#include <thread>
 
 #include "app/wavewindow/ChildWave.h"
 #include "app/dialogs/DWaveProps.h"
@@ -98,6 +105,55 @@ class HomeFolder {
  private:
   bool wasSet_;
   QByteArray before_;
+};
+
+// Whether this process may read the kernel's log through /proc/kmsg, whose read waits until the
+// kernel logs something, and write that log through /dev/kmsg, which ends such a wait.
+bool KernelLogReadableAndWritable() {
+  const int reader = open("/proc/kmsg", O_RDONLY | O_NONBLOCK);
+  const int writer = open("/dev/kmsg", O_WRONLY);
+  for (int file : {reader, writer}) {
+    if (file >= 0) close(file);
+  }
+  return reader >= 0 && writer >= 0;
+}
+
+// Notes whether the process opens /proc/kmsg while it lives, and ends any wait in a read of it
+// with a line in the kernel's log, so that a dialog reading it fails the test instead of hanging it.
+class KernelLogReads {
+ public:
+  bool Seen() const { return seen_; }
+
+ private:
+  static bool Open() {
+    std::error_code error;
+    for (fs::directory_iterator file("/proc/self/fd", error), end; !error && file != end;
+         file.increment(error)) {
+      std::error_code closed;
+      if (fs::read_symlink(file->path(), closed) == "/proc/kmsg") return true;
+    }
+    return false;
+  }
+  // The toolkit reads on until it has 16 KiB: long lines, one after the other, end it soon.
+  static void Log() {
+    const std::string line = "korvalen tests: ending a read of /proc/kmsg " + std::string(900, '.');
+    const int log = open("/dev/kmsg", O_WRONLY);
+    if (log < 0 || write(log, line.data(), line.size()) < 0) perror("/dev/kmsg");
+    if (log >= 0) close(log);
+  }
+  void Watch(const std::stop_token& stop) {
+    while (!stop.stop_requested()) {
+      const bool reading = Open();
+      if (reading) {
+        seen_ = true;
+        Log();
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(reading ? 1 : 20));
+    }
+  }
+
+  std::atomic<bool> seen_ = false;
+  std::jthread watcher_{[this](const std::stop_token& stop) { Watch(stop); }};
 };
 
 class MainFile : public MainWindowTest {
@@ -515,46 +571,108 @@ TEST_F(MainFile, ANameTooLongForTheFileSystemIsRefusedAndTheDialogShowsAgain) {
   std::string accented;
   for (int i = 0; i < 126; ++i) accented += "\xC3\xA9";
   const struct {
-    std::string typed, refused;
+    std::string typed, named;
+    bool taken;
   } cases[] = {
-      {letters + ".wav", letters + ".wav"},
-      {letters, letters + ".wav"},
-      {accented + ".wav", accented + ".wav"},
+      {letters + ".wav", letters + ".wav", false},
+      {letters, letters + ".wav", false},
+      {accented + ".wav", accented + ".wav", false},
+      {letters.substr(1) + ".wav", letters.substr(1) + ".wav", true},
+      {accented.substr(2) + "a", accented.substr(2) + "a.wav", true},
   };
-  for (const auto& [typed, refused] : cases) {
-    SCOPED_TRACE(std::to_string(typed.size()) + " bytes typed");
+  for (const auto& [typed, named, taken] : cases) {
+    SCOPED_TRACE(std::to_string(named.size()) + " bytes named");
     sink.messages.clear();
     Trigger("FileSaveAs", {{Doc(typed)}, {Doc("short")}});
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0],
-              (RecordedMessage{Doc(refused) + filetext::kNameTooLongAfter + "255" +
-                                   filetext::kNameLimitAfter,
-                               filetext::kSaveAsCaption, kMbOk | kMbIconWarning}));
-    EXPECT_EQ(unit->GetFileName(), Doc("short.wav"));
-    fs::remove(Doc("short.wav"));
+    answers.clear();
+    const RecordedMessage refused{
+        Doc(named) + filetext::kNameTooLongAfter + "255" + filetext::kNameLimitAfter,
+        filetext::kSaveAsCaption, kMbOk | kMbIconWarning};
+    EXPECT_EQ(sink.messages, taken ? std::vector<RecordedMessage>{} : std::vector{refused});
+    EXPECT_EQ(unit->GetFileName(), Doc(taken ? named : "short.wav"));
+    fs::remove(unit->GetFileName());
   }
   EXPECT_EQ(FilesIn(kScratch), std::set<std::string>{"take.wav"});
 }
 
-// Every file a list of names in quotes names is opened, whatever the chosen filter shows; one
-// that is not there, or no wave, is reported by name.
+// Every file a list of names in quotes names is opened, whatever the chosen filter shows, also
+// when it shows none of them; one that is not there, or no wave, is reported by name.
 TEST_F(MainFile, OpenOfAListOfNamesOpensEachNamedFileWhateverTheFilter) {
   WriteWave(Doc("a.wav"), 10);
   WriteWave(Doc("b.take"), 20);
+  WriteWave(Doc("c.take"), 30);
   std::ofstream(Doc("notes.txt")) << "no sound";
+  const auto cannotRead = [](const std::string& name, const char* reason) {
+    return "Cannot read the file: \"" + Doc(name) + "\"" + reason;
+  };
   // Typed once the list shows the folder: it then selects the names it shows as they are typed.
   byKeys = true;
   driveFiles = [](QFileDialog& dialog) { EXPECT_TRUE(WaitForListing(dialog, "a.wav")); };
-  // The name the list shows comes last, so it is selected there when Return is pressed.
-  Trigger("FileOpenWave", {{Doc("b.take"), Doc("gone.wav"), Doc("notes.txt"), Doc("a.wav")}});
-  std::vector<std::string> captions;
-  for (const TMDIChildKorvalen* child : form->MDIChildren()) {
-    captions.push_back(child->windowTitle().toStdString());
+  const struct {
+    std::vector<std::string> named, opened, reported;
+  } cases[] = {
+      // The name the list shows comes last, so it is selected there when Return is pressed.
+      {{"b.take", "gone.wav", "notes.txt", "a.wav"},
+       {"b.take", "a.wav"},
+       {cannotRead("gone.wav", wavestatus::kCannotOpen),
+        cannotRead("notes.txt", wavestatus::kNoRiff)}},
+      {{"b.take", "gone.wav", "c.take"},
+       {"b.take", "c.take"},
+       {cannotRead("gone.wav", wavestatus::kCannotOpen)}},
+  };
+  for (const auto& [named, opened, reported] : cases) {
+    SCOPED_TRACE(named.size());
+    std::vector<std::string> paths, captions, texts;
+    for (const std::string& name : named) paths.push_back(Doc(name));
+    Trigger("FileOpenWave", {paths});
+    for (const TMDIChildKorvalen* child : form->MDIChildren()) {
+      captions.push_back(fs::path(child->windowTitle().toStdString()).filename().string());
+    }
+    for (const RecordedMessage& message : sink.messages) texts.push_back(message.text);
+    EXPECT_EQ(std::pair(captions, texts), std::pair(opened, reported));
+    form->MdiArea()->closeAllSubWindows();
+    QApplication::processEvents();
+    sink.messages.clear();
   }
-  EXPECT_EQ(captions, (std::vector<std::string>{Doc("b.take"), Doc("a.wav")}));
-  ASSERT_EQ(sink.messages.size(), 2u);
-  EXPECT_EQ(std::pair(sink.messages[0].text, sink.messages[1].text),
-            std::pair("Cannot read the file: \"" + Doc("gone.wav") + "\"" + wavestatus::kCannotOpen,
-                      "Cannot read the file: \"" + Doc("notes.txt") + "\"" + wavestatus::kNoRiff));
   EXPECT_TRUE(toolkitBoxes.isEmpty()) << toolkitBoxes.join(" / ").toStdString();
+}
+
+// A dialog tells a listed file's type by its name, and reads no file to draw its list: a file whose
+// read waits (/proc/kmsg, until the kernel logs something) leaves Open and Save As answering keys.
+TEST_F(MainFile, TheFileDialogsListFilesWithoutReadingThem) {
+  WriteWave(Doc("take.wav"), 10);
+  fs::copy_file(Doc("take.wav"), Doc("sound"));
+  Trigger("FileOpenWave", {{Doc("take.wav")}});
+  const QMimeDatabase types;
+  const QString byName = types.mimeTypeForFile("sound", QMimeDatabase::MatchExtension).comment();
+  // Told by its content, "sound" is a wave.
+  ASSERT_NE(types.mimeTypeForFile(QString::fromStdString(Doc("sound"))).comment(), byName);
+  const bool procListed = KernelLogReadableAndWritable();
+  KernelLogReads kernelLogReads;
+  std::vector<QString> soundTypes;
+  std::vector<std::pair<bool, bool>> procListedAndEscaped;
+  driveFiles = [&](QFileDialog& dialog) {
+    // Every file, as only the filter of every file lists "sound" and "kmsg".
+    QTest::keyClick(dialog.findChild<QComboBox*>("fileTypeCombo"), Qt::Key_End);
+    const auto* model = dialog.findChild<QFileSystemModel*>();
+    soundTypes.push_back(WaitForListing(dialog, "sound")
+                             ? model->index(QString::fromStdString(Doc("sound")), 2).data().toString()
+                             : QString());
+    if (!procListed) return;
+    EXPECT_FALSE(TypeFileName(dialog, "/proc/", toolkitBoxes));  // Return goes into the folder
+    const bool listed = WaitForListing(dialog, "kmsg");
+    QTest::keyClick(dialog.findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Escape);
+    procListedAndEscaped.emplace_back(listed, QTest::qWaitFor([&] { return !dialog.isVisible(); }));
+    // The next dialog would start in the folder this one ends in.
+    dialog.setDirectory(QString::fromStdString(kScratch.string()));
+  };
+  Trigger("FileOpenWave");
+  Trigger("FileSaveAs");
+  EXPECT_EQ(std::pair(form->MDIChildren().size(), Unit()->GetFileName()),
+            std::pair(size_t{1}, Doc("take.wav")));
+  EXPECT_EQ(soundTypes, (std::vector<QString>{byName, byName}));
+  if (!procListed) GTEST_SKIP() << "/proc/kmsg cannot be read here, or /dev/kmsg written";
+  EXPECT_EQ(procListedAndEscaped,
+            (std::vector<std::pair<bool, bool>>{{true, true}, {true, true}}));
+  EXPECT_FALSE(kernelLogReads.Seen()) << "a dialog read /proc/kmsg to draw its list";
 }

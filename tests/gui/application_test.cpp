@@ -9,12 +9,15 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QMessageBox>
+#include <QTest>
 
 #include "support/layout_check.h"
 #include "support/recording_sink.h"
 
 TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenButton) {
-  // `pressed` is what the user chooses; 0 closes the box without a button.
+  // `pressed` is what the user chooses; 0 closes the box without a button, and kReturn presses
+  // Return, which closes it with the default button.
+  constexpr int kReturn = -1;
   struct Case { int flags; QMessageBox::Icon icon; QMessageBox::StandardButtons buttons;
                 int pressed, answer; } cases[] = {
       {kMbOk | kMbIconStop, QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok, kIdOk},
@@ -27,6 +30,11 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, 0, kIdCancel},
       {kMbYesNo, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes,
        kIdYes},
+      {kMbYesNo, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No, kReturn, kIdYes},
+      {kMbYesNo | kMbIconWarning | kMbDefButton2, QMessageBox::Warning,
+       QMessageBox::Yes | QMessageBox::No, kReturn, kIdNo},
+      {kMbOkCancel | kMbDefButton2, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel,
+       kReturn, kIdCancel},
   };
   QtMessageSink sink;
   for (const Case& c : cases) {
@@ -43,8 +51,15 @@ TEST(Application, MessageBoxesShowCaptionTextIconAndButtonsAndAnswerTheChosenBut
       // The caption has room in the title bar beside the frame's buttons: none is cut.
       box->show();
       EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 72);
+      int pressed = c.pressed;
+      if (pressed == kReturn) {
+        QWidget* keys = box->focusWidget();
+        QTest::keyClick(keys != nullptr ? keys : box, Qt::Key_Return);
+        EXPECT_FALSE(box->isVisible()) << "Return left the box open";
+        pressed = box->result();
+      }
       box->hide();
-      return c.pressed;
+      return pressed;
     });
     EXPECT_EQ(sink.ShowMessage("Do you want to save?", "You have unsaved changes", c.flags),
               c.answer);
