@@ -148,6 +148,8 @@ class KernelLogReads {
         seen_ = true;
         Log();
       }
+      // No event tells that a file was opened: the watch looks again a moment later, soon while
+      // a read waits. It paces this thread only; the test waits on its own conditions.
       std::this_thread::sleep_for(std::chrono::milliseconds(reading ? 1 : 20));
     }
   }

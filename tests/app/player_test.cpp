@@ -318,18 +318,6 @@ TEST_F(PlaybackTest, MusicIsRenderedForThePlayAndAnEmptyRenderingPlaysNothing) {
   EXPECT_EQ(Buttons(), kIdle);
 }
 
-TEST_F(PlaybackTest, AMusicPlayThatCannotBeRenderedLeavesTheRecordingRunning) {
-  TUnitWave& target = ActivateEmpty();
-  control->FileRecordExecute();
-  player.log.clear();
-  documents.kind = kUnitKindMuz;
-  documents.render = [] { return SoundPtr(); };
-  control->FilePlayExecute();
-  Log({});
-  EXPECT_EQ(std::pair(RecordUnitWave, Buttons()),
-            std::pair(&target, Shown(false, true, false, true, mpRecording)));
-}
-
 TEST_F(PlaybackTest, WithoutTheTemporaryDirectoryNothingIsWrittenOrPlayed) {
   TempDirOk = false;
   EXPECT_FALSE(control->PlayWholeSound(*Tens(30)));

@@ -147,6 +147,8 @@ class PipeInput {
         pending.erase(pending.begin(), pending.begin() + wrote);
         sent_ = made - static_cast<int64_t>(pending.size() / 2);
       }
+      // The input's clock: a sound card delivers as time passes, not on any event. This paces the
+      // writer only; the test waits on how much was sent.
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }

@@ -11,6 +11,8 @@
 #include <tuple>
 #include <vector>
 
+#include "app/Player.h"
+#include "app/fakes/fake_player.h"
 #include "app/wavewindow/ChildWave.h"
 #include "audio/audio_support.h"
 #include "gui/cursors.h"
@@ -77,6 +79,27 @@ TEST_F(MuzWindowTest, PlayOfAMusicDocumentPlaysWhatGenerateMakes) {
   EXPECT_GT(made.GetValues(), 1000);
   EXPECT_EQ(std::tuple(played->MoSt, played->Freq), std::tuple(made.MoSt, made.Freq));
   EXPECT_EQ(Samples(*played), Samples(made));
+}
+
+// Play in a music window whose render fails (no sample wave) starts no play, so the recording
+// running in a wave window goes on.
+TEST_F(MuzWindowTest, AMusicPlayThatCannotStartLeavesTheRecordingRunning) {
+  auto fake = std::make_unique<FakePlayer>();
+  const FakePlayer& player = *fake;
+  form->SetAudioPlayer(std::move(fake));
+  auto empty = std::make_unique<TUnitWave>("take.wav", waveFileProps(1, 22050, 2));
+  TUnitWave* take = empty.get();
+  form->CreateMDIChildWave("take.wav", std::move(empty), form->WaveViewDefaults, form->VoldViewDefaults);
+  Trigger("FileRecord");
+  ASSERT_EQ(std::pair(RecordUnitWave, player.Mode()), std::pair(take, mpRecording));
+  ASSERT_NE(ComposeNew(), nullptr);
+  Trigger("FilePlay");
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text.rfind(rendertext::kCannotCreateMusic, 0), 0u) << sink.messages[0].text;
+  EXPECT_EQ(std::tuple(RecordUnitWave, player.Mode(), form->Action("FileRecord")->isChecked()),
+            std::tuple(take, mpRecording, true));
+  Trigger("FileStop");
+  EXPECT_EQ(RecordUnitWave, nullptr);
 }
 
 // The Music menu, shown only for a music document, is reached by keyboard like the others: by its
