@@ -51,6 +51,9 @@ void TMDIChildKorvalen::FormClick() { EvFormOnActivate(); }
 
 bool TMDIChildKorvalen::FormCloseQuery() {
   if (!TheUnit || !TheUnit->NeedsSave()) return true;
+  // The question is about this document, so it shows over it: Exit asks the windows one after
+  // another, and the frame would have made whichever window it chose active after the last close.
+  if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
   switch (ShowMessageBox(kSaveQuestion, kSaveQuestionCaption, kMbYesNoCancel)) {
     case kIdYes:
       // A save that fails or is cancelled keeps the window and its changes.
