@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
+#include <new>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,6 +16,7 @@
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
 #include "foundation/readers.h"
+#include "foundation/regularfile.h"
 #include "foundation/xmlalg.h"
 #include "music/PartMuz.h"
 #include "music/flags.h"
@@ -205,24 +206,109 @@ constexpr const char* kShapes[] = {"NoteShapeNormal", "NoteShapeRectangle"};
 
 // --- the document and its part tree --------------------------------------------------------------
 
+const char* muzread::HeadLineEnd(const char* at, const char* end) {
+  const char* stop = at + std::min<size_t>(kHeadLineLimit, static_cast<size_t>(end - at));
+  const char* lineEnd = std::find(at, stop, '\n');
+  return lineEnd < stop ? lineEnd + 1 : stop;
+}
+
+muzread::Start muzread::MusicFileStart(const char* data, size_t size, bool whole) {
+  if (size == 0) return whole ? Start::kNot : Start::kUndecided;
+  const char* at = data;
+  const char* end = data + size;
+  // The bytes ran out: more may follow, or the reader reports the file as it ends.
+  constexpr Start kOpen = Start::kUndecided;
+  for (int i = 0; i < kHeadLines; ++i) {
+    const char* next = HeadLineEnd(at, end);
+    // A line cut by the end of the bytes, not by its line end or its limit, may go on.
+    if (!whole && next == end && static_cast<size_t>(end - at) < kHeadLineLimit && (next == at || next[-1] != '\n'))
+      return kOpen;
+    at = next;
+  }
+  // The blanks the tokenizer skips: space, tab and line end (a CR before an LF dropped with it).
+  const auto skipBlanks = [&]() -> bool {
+    for (; at < end; ++at) {
+      if (*at == ' ' || *at == '\t' || *at == '\n') continue;
+      if (*at == '\r' && at + 1 < end && at[1] == '\n') continue;
+      if (*at == '\r' && at + 1 == end && !whole) return false;
+      break;
+    }
+    return at < end;
+  };
+  if (!skipBlanks()) return kOpen;
+  if (*at++ != '<') return Start::kNot;
+  if (!skipBlanks()) return kOpen;
+  for (const char* name = "UnitMuz"; *name != '\0'; ++name, ++at) {
+    if (at == end) return kOpen;
+    if (*at != *name) return Start::kNot;
+  }
+  if (at == end) return whole ? Start::kMusic : kOpen;
+  const auto c = static_cast<unsigned char>(*at);
+  const bool nameGoesOn = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  return nameGoesOn ? Start::kNot : Start::kMusic;
+}
+
 bool TUnitMuz::LoadFromFile(std::string& error) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(GetFileName().c_str(), "r"), &std::fclose);
-  if (!file) {
-    error = muzreadtext::kCannotOpen;
+  RegularFile file;
+  switch (file.Open(GetFileName())) {
+    case RegularFile::Status::kOpen:
+      break;
+    case RegularFile::Status::kNotRegular:
+      error = muzreadtext::kNotRegular;
+      return false;
+    case RegularFile::Status::kCannotOpen:
+      error = muzreadtext::kCannotOpen;
+      return false;
+  }
+  // Read only as far as the size the file had when opened. The first bytes tell whether it begins
+  // as a music file; only one that does is read whole, into room for its size.
+  const uint64_t size = file.Size();
+  std::string text;
+  const auto readMore = [&](size_t wanted) {
+    const size_t at = text.size();
+    text.resize(at + wanted);
+    const int64_t got = file.ReadAt(at, text.data() + at, wanted);
+    text.resize(at + static_cast<size_t>(std::max<int64_t>(got, 0)));
+    return got;
+  };
+  try {
+    muzread::Start start = muzread::Start::kUndecided;
+    size_t block = 4096;
+    for (bool whole = size == 0; start == muzread::Start::kUndecided && !whole; block = 65536) {
+      const int64_t got = readMore(static_cast<size_t>(std::min<uint64_t>(block, size - text.size())));
+      if (got < 0) {
+        error = muzreadtext::kCannotRead;
+        return false;
+      }
+      // A file cut shorter while it is read ends where the read found its end.
+      whole = got == 0 || text.size() == size;
+      start = muzread::MusicFileStart(text.data(), text.size(), whole);
+    }
+    if (start == muzread::Start::kNot) {
+      error = muzreadtext::kNotMusic;
+      return false;
+    }
+    if (text.size() < size) {
+      if (size > text.max_size()) throw std::bad_alloc();
+      text.reserve(static_cast<size_t>(size));
+      if (readMore(static_cast<size_t>(size - text.size())) < 0) {
+        error = muzreadtext::kCannotRead;
+        return false;
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    error = msgtext::kNoMemory;
     return false;
   }
-  std::string text;
-  // Room for the whole file when it is a regular one, so the text is not copied as it grows.
-  std::error_code unknown;
-  const std::uintmax_t size = std::filesystem::file_size(GetFileName(), unknown);
-  if (!unknown && size < text.max_size()) text.reserve(static_cast<size_t>(size));
-  char block[65536];
-  for (size_t got; (got = std::fread(block, 1, sizeof block, file.get())) > 0;) text.append(block, got);
-  file.reset();
+  file.Close();
   return LoadFromMemory(text.data(), text.size(), error);
 }
 
 bool TUnitMuz::LoadFromMemory(const char* data, size_t size, std::string& error) {
+  if (muzread::MusicFileStart(data, size, true) == muzread::Start::kNot) {
+    error = muzreadtext::kNotMusic;
+    return false;
+  }
   std::unique_ptr<TXMLToken> first;
   std::string version;
   if (!ReadTokens(data, size, first, error, version)) return false;
@@ -272,11 +358,7 @@ bool TUnitMuz::ReadTokens(const char* data, size_t size, std::unique_ptr<TXMLTok
   // The declaration and the document type line are skipped unread, 98 characters at most each,
   // as the files have always been read.
   const char* end = data + size;
-  for (int i = 0; i < 2 && data < end; ++i) {
-    const char* stop = data + std::min<size_t>(98, static_cast<size_t>(end - data));
-    const char* lineEnd = std::find(data, stop, '\n');
-    data = lineEnd < stop ? lineEnd + 1 : stop;
-  }
+  for (int i = 0; i < muzread::kHeadLines; ++i) data = muzread::HeadLineEnd(data, end);
   int32_t line = 3;
   int32_t column = 1;
   first = ReadXMLTokens(data, static_cast<size_t>(end - data), line, column);

@@ -2,14 +2,20 @@
 // bounds left here are those of the model itself and the one that keeps bar-by-bar walks finite.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "foundation/regularfile.h"
 
 namespace muzreadtext {
 inline constexpr const char* kVersion70 = "7.0";
 inline constexpr const char* kUnknownError = "Unknown Error";
 inline constexpr const char* kUnknownVersion = "Unknown music file version.";
 inline constexpr const char* kCannotOpen = "Cannot open file for reading.";
+inline constexpr const char* kNotRegular = regularfiletext::kNotRegular;
+inline constexpr const char* kNotMusic = "It is not a music file.";
+inline constexpr const char* kCannotRead = "Operating System cannot read the file.";
 inline constexpr const char* kVersionMismatch = "The Version of the music file is not the version it was read as.";
 inline constexpr const char* kPartsOutsideTree =
     "There are existing Music Parts falling outside the tree of Music Parts; The combination of Music Parts is "
@@ -47,6 +53,20 @@ inline constexpr double kMaxPosition = 1000000;  // whole notes
 }  // namespace muzreadtext
 
 namespace muzread {
+// Whether bytes from the start of a file begin as a music file does, as the reader reads them: the
+// two head lines (the declaration and the document type) skipped unread, then, after blanks, the
+// begin tag of "UnitMuz". kNot only when the reader would refuse the file whatever follows;
+// kUndecided when the bytes end first and more may follow (`whole` false), or when the whole file
+// ends before the tag, which the reader then reports itself. An empty file is kNot.
+enum class Start { kMusic, kNot, kUndecided };
+Start MusicFileStart(const char* data, size_t size, bool whole);
+
+// The end of one head line from `at`: past its line end, or 98 characters on, as the files have
+// always been read.
+const char* HeadLineEnd(const char* at, const char* end);
+inline constexpr size_t kHeadLineLimit = 98;
+inline constexpr int kHeadLines = 2;
+
 // " At line L, column C+1.": the reader's columns count from 0 in the message's terms.
 inline std::string PositionSuffix(int32_t line, int32_t column) {
   return " At line " + std::to_string(line) + ", column " + std::to_string(int64_t{column} + 1) + ".";

@@ -1,7 +1,5 @@
 #include "wave/wavefile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +12,7 @@
 
 #include "foundation/assertion.h"
 #include "foundation/messages.h"
+#include "foundation/regularfile.h"
 #include "foundation/replacingfile.h"
 #include "wave/wave_routines.h"
 
@@ -158,47 +157,24 @@ bool FailWrite() {
 
 enum class ReadResult { kOk, kEnd, kError };
 
-// A regular file read at a tracked position; the size is the file's real one, against which every
-// declared size is checked.
+// A regular file read at a tracked position; the size is the one it had when opened, against which
+// every declared size is checked, and nothing past it is read: what the type and the size of the
+// file decide is decided before a byte is read.
 class InputFile {
  public:
-  InputFile() = default;
-  ~InputFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
+  RegularFile::Status Open(const std::string& fileName) { return file_.Open(fileName); }
 
-  bool Open(const std::string& fileName) {
-    // Non-blocking so that a named pipe cannot hang the open; only regular files are read.
-    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) return false;
-    struct stat info;
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    size_ = static_cast<uint64_t>(info.st_size);
-    return true;
-  }
-
-  uint64_t Remaining() const { return size_ > position_ ? size_ - position_ : 0; }
+  uint64_t Remaining() const { return file_.Size() > position_ ? file_.Size() - position_ : 0; }
   uint64_t Position() const { return position_; }
   // The descriptor becomes the caller's.
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
+  int Release() { return file_.Release(); }
 
   ReadResult Read(unsigned char* data, size_t n) {
-    while (n > 0) {
-      const ssize_t got = ::pread(fd_, data, n, static_cast<off_t>(position_));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) return ReadResult::kError;
-      if (got == 0) return ReadResult::kEnd;
-      data += got;
-      n -= static_cast<size_t>(got);
-      position_ += static_cast<uint64_t>(got);
-    }
-    return ReadResult::kOk;
+    if (n > Remaining()) return ReadResult::kEnd;
+    const int64_t got = file_.ReadAt(position_, data, n);
+    if (got < 0) return ReadResult::kError;
+    position_ += static_cast<uint64_t>(got);
+    return static_cast<size_t>(got) == n ? ReadResult::kOk : ReadResult::kEnd;
   }
 
   bool Skip(uint64_t n) {
@@ -223,8 +199,7 @@ class InputFile {
   }
 
  private:
-  int fd_ = -1;
-  uint64_t size_ = 0;
+  RegularFile file_;
   uint64_t position_ = 0;
 };
 
@@ -265,6 +240,20 @@ class MemoryInput {
   size_t size_;
   size_t position_ = 0;
 };
+
+bool OpenInput(InputFile& file, const std::string& fileName, std::string& status) {
+  switch (file.Open(fileName)) {
+    case RegularFile::Status::kOpen:
+      return true;
+    case RegularFile::Status::kNotRegular:
+      status = wavestatus::kNotRegular;
+      return false;
+    case RegularFile::Status::kCannotOpen:
+      break;
+  }
+  status = wavestatus::kCannotOpen;
+  return false;
+}
 
 const char* ReadFailure(ReadResult result) {
   return result == ReadResult::kError ? wavestatus::kCannotRead : wavestatus::kTooShort;
@@ -435,10 +424,7 @@ bool ReadWaveFile(const std::string& fileName, SoundPtr& sound, std::string& sta
   sound.reset();
   status = wavestatus::kNoErrors;
   InputFile file;
-  if (!file.Open(fileName)) {
-    status = wavestatus::kCannotOpen;
-    return false;
-  }
+  if (!OpenInput(file, fileName, status)) return false;
   return ReadWave(file, sound, status);
 }
 
@@ -448,10 +434,7 @@ bool WaveFrameReader::Open(const std::string& fileName, std::string& status) {
   Close();
   status = wavestatus::kNoErrors;
   InputFile file;
-  if (!file.Open(fileName)) {
-    status = wavestatus::kCannotOpen;
-    return false;
-  }
+  if (!OpenInput(file, fileName, status)) return false;
   DataFormat data;
   if (!ReadWaveHeader(file, data, status)) return false;
   channels_ = data.channels;

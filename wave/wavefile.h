@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "foundation/regularfile.h"
 #include "wave/sound.h"
 
 namespace wavestatus {
 inline constexpr const char* kNoErrors = "No errors occurred.";
 inline constexpr const char* kCannotOpen = "Cannot open File.";
+// A named pipe, a device, a folder: refused from its type, never opened.
+inline constexpr const char* kNotRegular = regularfiletext::kNotRegular;
 inline constexpr const char* kNoRiff = "\"RIFF\" not found.";
 inline constexpr const char* kNoWaveFmt = "\"WAVEfmt \" not found.";
 inline constexpr const char* kChunkTooSmall = "chunk too small.";

@@ -27,6 +27,7 @@
 #include "app/wavewindow/ChildWave.h"
 #include "app/dialogs/DWaveProps.h"
 #include "app/MainFile.h"
+#include "app/MuzWindows.h"
 #include "app/fakes/file_dialog.h"
 #include "app/fakes/main_window.h"
 #include "app/fakes/test_document.h"
@@ -37,6 +38,7 @@
 #include "support/file_size_limit.h"
 #include "support/recording_sink.h"
 #include "support/samples.h"
+#include "support/unreadable_files.h"
 #include "wave/wave.h"
 #include "wave/wavefile.h"
 
@@ -245,6 +247,24 @@ class MainFile : public MainWindowTest {
   std::function<void(QFileDialog&)> driveFiles;
   bool byKeys = false;  // the answers typed with keys, else put into the name box whole
   ScopedModalRunner runner{[this](QDialog& dialog) { return Answer(dialog); }};
+};
+
+// Open Music makes a plain document window around the score.
+class MainFileMusic : public MainFile {
+ protected:
+  void SetUp() override {
+    SetMuzWindowMaker([](QWidget*, std::unique_ptr<TUnitMuz> unit) {
+      return std::unique_ptr<TMDIChildKorvalen>(std::make_unique<TestChild>(std::move(unit)));
+    });
+    MainFile::SetUp();
+  }
+  void TearDown() override {
+    MainFile::TearDown();
+    SetMuzWindowMaker(previousMaker_);
+  }
+
+ private:
+  const MuzWindowMaker previousMaker_ = GetMuzWindowMaker();
 };
 
 }  // namespace
@@ -677,4 +697,43 @@ TEST_F(MainFile, TheFileDialogsListFilesWithoutReadingThem) {
   EXPECT_EQ(procListedAndEscaped,
             (std::vector<std::pair<bool, bool>>{{true, true}, {true, true}}));
   EXPECT_FALSE(kernelLogReads.Seen()) << "a dialog read /proc/kmsg to draw its list";
+}
+
+// A named pipe, with no writer or one that never writes, and a device are refused from their
+// type, and a file that does not begin as music from its first bytes, each at once with its
+// reason; the files after them open all the same.
+TEST_F(MainFileMusic, OpenMusicRefusesAtOnceWhatIsNoMusicFileAndOpensTheNext) {
+  const FifoWatch pipe(Doc("pipe.kvm"), FifoWatch::kNoWriter);
+  const FifoWatch silent(Doc("silent.kvm"), FifoWatch::kSilentWriter);
+  ASSERT_TRUE(pipe.Ready() && silent.Ready());
+  ASSERT_TRUE(MakeSparseFile(Doc("zeros.kvm"), int64_t{2} << 30));
+  std::ofstream(Doc("notes.txt")) << "no music\nat all\nin this file\n";
+  {
+    TUnitMuz score(Doc("m.kvm"));
+    score.InitNew();
+    ASSERT_TRUE(score.SaveToFile(Doc("m.kvm"), false));
+  }
+  const uint64_t read = BytesReadSoFar();
+  const int64_t peak = PeakMemory();
+  const std::vector<std::string> names = {"pipe.kvm", "silent.kvm", "zeros.kvm", "notes.txt", "m.kvm"};
+  std::vector<std::string> paths;
+  for (const std::string& name : names) paths.push_back(Doc(name));
+  Trigger("FileOpenMuz", {paths});
+  EXPECT_FALSE(form->OpenMuzFile("/dev/zero"));
+  // Far less than the two gigabytes of zeros, whatever the dialog itself read.
+  EXPECT_LT(BytesReadSoFar() - read, uint64_t{256} << 20);
+  EXPECT_LT(PeakMemory() - peak, int64_t{256} << 20);
+  EXPECT_FALSE(pipe.Opened() || silent.Opened()) << "Open Music waited on a pipe";
+
+  const auto box = [](const std::string& file, const char* reason) {
+    return RecordedMessage{"Cannot read the file: \"" + file + "\", " + reason, "File Error", kMbOk | kMbIconStop};
+  };
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{box(Doc("pipe.kvm"), "It is not a regular file."),
+                                                         box(Doc("silent.kvm"), "It is not a regular file."),
+                                                         box(Doc("zeros.kvm"), "It is not a music file."),
+                                                         box(Doc("notes.txt"), "It is not a music file."),
+                                                         box("/dev/zero", "It is not a regular file.")}));
+  ASSERT_EQ(form->MDIChildren().size(), 1u);
+  EXPECT_EQ(Caption(), Doc("m.kvm"));
+  EXPECT_EQ(ScreenCursor(), crDefault);
 }

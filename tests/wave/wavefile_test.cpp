@@ -22,6 +22,7 @@
 #include "foundation/xmlalg.h"
 #include "sound_helpers.h"
 #include "support/file_size_limit.h"
+#include "support/unreadable_files.h"
 #include "support/recording_sink.h"
 
 namespace {
@@ -587,10 +588,35 @@ TEST_F(WaveFileTest, AFileCutInsideItsHeaderFailsWithoutReadingPastTheEnd) {
 TEST_F(WaveFileTest, ReaderRefusesWhatIsNotAReadableFile) {
   SoundPtr sound;
   std::string status;
-  for (const std::string& path : {PathOf("missing.wav"), dir_.string()}) {
+  EXPECT_FALSE(ReadWaveFile(PathOf("missing.wav"), sound, status));
+  EXPECT_EQ(std::pair(status, sound.get()), std::pair(std::string(wavestatus::kCannotOpen), (Sound*)nullptr));
+  // What is no regular file is refused from its type, never opened: a pipe cannot hold the read.
+  for (const std::string& path : {dir_.string(), std::string("/dev/zero"), std::string("/dev/urandom")}) {
+    SCOPED_TRACE(path);
     EXPECT_FALSE(ReadWaveFile(path, sound, status));
-    EXPECT_EQ(std::pair(status, sound.get()), std::pair(std::string(wavestatus::kCannotOpen), (Sound*)nullptr));
+    EXPECT_EQ(std::pair(status, sound.get()), std::pair(std::string(wavestatus::kNotRegular), (Sound*)nullptr));
   }
+  for (FifoWatch::Writer writer : {FifoWatch::kNoWriter, FifoWatch::kSilentWriter}) {
+    SCOPED_TRACE(writer);
+    const FifoWatch pipe(PathOf("pipe.wav"), writer);
+    ASSERT_TRUE(pipe.Ready());
+    WaveFrameReader frames;
+    EXPECT_EQ(std::tuple(ReadWaveFile(PathOf("pipe.wav"), sound, status), status,
+                         frames.Open(PathOf("pipe.wav"), status), status),
+              std::tuple(false, std::string(wavestatus::kNotRegular), false, std::string(wavestatus::kNotRegular)));
+    EXPECT_FALSE(pipe.Opened()) << "the reader waited on the pipe";
+  }
+  // A file of /proc tells a size of 0, and is taken for one: what it would give is never read.
+  const uint64_t read = BytesReadSoFar();
+  EXPECT_FALSE(ReadWaveFile("/proc/self/status", sound, status));
+  EXPECT_EQ(status, wavestatus::kTooShort);
+  EXPECT_LT(BytesReadSoFar() - read, 1024u);
+  // Two gigabytes of zeros: the first four bytes tell it is no wave.
+  ASSERT_TRUE(MakeSparseFile(PathOf("zeros.wav"), int64_t{2} << 30));
+  const uint64_t beforeZeros = BytesReadSoFar();
+  EXPECT_FALSE(ReadWaveFile(PathOf("zeros.wav"), sound, status));
+  EXPECT_EQ(status, wavestatus::kNoRiff);
+  EXPECT_LT(BytesReadSoFar() - beforeZeros, 1024u);
 
   // No memory for the samples: the box is shown and nothing is kept.
   RecordingSink sink;
