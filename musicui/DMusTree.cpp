@@ -576,6 +576,12 @@ void TDlgMusTree::Refresh() {
   // Showing the node disables its fields for a moment, which sends the focus on to the next
   // control (Close, where Return would close the dialog): it comes back to where it was.
   const QPointer<QWidget> focused = focusWidget();
+  // Filling a field drops its selection; a field that shows the same number afterwards keeps it,
+  // so a refused Count still waits, selected, to be typed over once the dialog is active again.
+  auto* focusedEdit = qobject_cast<QLineEdit*>(focused.data());
+  const QString focusedText = focusedEdit != nullptr ? focusedEdit->text() : QString();
+  const int selectionStart = focusedEdit != nullptr ? focusedEdit->selectionStart() : -1;
+  const int selectionLength = focusedEdit != nullptr ? focusedEdit->selectionLength() : 0;
   ++FillCount;
   // The nodes are rebuilt: a pending edit or a kept node would point at a freed node.
   Changed = 0;
@@ -592,6 +598,9 @@ void TDlgMusTree::Refresh() {
   --FillCount;
   if (focused && focused != focusWidget() && focused->isEnabled() && focused->isVisible()) {
     focused->setFocus();
+  }
+  if (focused && focusedEdit != nullptr && selectionStart >= 0 && focusedEdit->text() == focusedText) {
+    focusedEdit->setSelection(selectionStart, selectionLength);
   }
 }
 
@@ -802,6 +811,10 @@ void TDlgMusTree::editCountExit() {
         ++FillCount;
         editCount->setText(QString::number(old.GetValue()));
         --FillCount;
+        // The turn must be corrected: the keys come back to Count (below) even when Tab took them
+        // on, and the old Count waits selected, so that what is typed next replaces it. Selected
+        // once the focus-out that may have led here is over, as the field drops its selection then.
+        QMetaObject::invokeMethod(editCount, &QLineEdit::selectAll, Qt::QueuedConnection);
         Keep = 1;
         KeptNode = SelectedNode;
         Changed = 1;

@@ -426,16 +426,25 @@ TEST_F(SelZoom, ApplyShowsTheZoomAsTheWindowTookIt) {
   struct Case {
     bool zoomed;
     const char *begin, *end;
+    const char* took;  // the zoom's Begin and End afterwards; null: as they were before
   };
-  const Case cases[] = {{true, "0.250125 s", "0.500125 s"},  // a sample later, the same pixel
-                        {false, "0.0001 s", "0.00011 s"}};   // under a sample: the whole sound
+  const Case cases[] = {{true, "0.250125 s", "0.500125 s", nullptr},  // a sample later, the same pixel
+                        // Under a sample, Begin and End nearest to the same sample: the whole sound;
+                        {false, "0.0001 s", "0.00011 s", nullptr},
+                        // nearest to two samples, 0.56 of a sample from the start: the first sample.
+                        {false, "0 s", "0.00007 s", "0 s 0.000125 s"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.begin);
     if (c.zoomed) w->SetScroll(2000, 4000); else w->HideScroll();
     ASSERT_TRUE(ShowsTheTruth());
     const std::string before = Shown();
     Apply({{d->editZoomBegin, c.begin}, {d->editZoomEnd, c.end}});
-    EXPECT_EQ(std::pair(Shown(), Truth()), std::pair(before, before));
+    EXPECT_EQ(Shown(), Truth());
+    if (c.took == nullptr) {
+      EXPECT_EQ(Shown(), before);
+    } else {
+      EXPECT_EQ(Text(d->editZoomBegin) + " " + Text(d->editZoomEnd), c.took);
+    }
   }
   EXPECT_TRUE(sink.messages.empty());
 }

@@ -42,6 +42,10 @@ TEST(NotePlayerSound, EachKindShapesItsSampleAndReachesItsOffsets) {
   for (const Case& c : {Case{kSimple, "whole", 220, 0.25, 4410, 0, 0.2, 0.5},  // an octave down doubles
                         Case{kRollOut, "part", 440, 0.25, 1764 + 13 * 441, 0.02, 0.32, 0.5},
                         Case{kRollOut, "part", 440, 0.005, 1764, 0.02, 0.06, 0.5},  // under half the selection
+                        // The whole wave is the loop: under half of it nothing sounds; tuned an
+                        // octave up it lasts half as long, so the same note plays it once.
+                        Case{kRollOut, "whole", 440, 0.04, 0, 0, 0, 0.5},
+                        Case{kRollOut, "whole", 880, 0.04, 1103, 0, 0.05, 0.5},
                         Case{kResonant, "part", 440, 0.25, 1764 + 13 * 441, 0.02, 0.32, 0.5},
                         Case{kRepeat, "whole", 440, 0.25, -1, 111 / 440.0, 0.35, 1},  // starts 111 periods early
                         Case{kForm, "whole", 440, 0.25, 5512, 0, 0.25, 0.5}}) {

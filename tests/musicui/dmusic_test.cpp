@@ -23,6 +23,7 @@
 #include "app/dialogs/WaveComboBox.h"
 #include "audio/audio_support.h"
 #include "gui/controls.h"
+#include "gui/helpwindow.h"
 #include "music/PartMuz.h"
 #include "music/muznote.h"
 #include "music/noteplay.h"
@@ -314,6 +315,31 @@ TEST_F(MusicDialog, WithoutAPlayerNoPlayerPageIsShown) {
   d->SetUnitMuz(window);  // the page of the player's kind, the same as before
   EXPECT_EQ(d->pcPlay->currentIndex(), 0);
   EXPECT_TRUE(d->pcPlay->currentWidget()->isVisible());
+}
+
+// The help gives the values that a player appended here shows on its own page and on the other
+// pages it has fields on.
+TEST_F(MusicDialog, TheHelpGivesWhatANewPlayerShowsOnEachPage) {
+  Show(1);
+  d->btnPlayAppend->click();
+  ASSERT_EQ(Player()->GetNotePlayerKind(), notePlayerSimpleSampler);
+  const QString own = QString("A new player is a Simple One Sampler that plays \"%1\" at %2 with a Basic "
+                              "Frequency of %3.")
+                          .arg(d->cboPlaySOSSampleWave->currentText(), d->editPlayVolumeFactor->text(),
+                               d->editPlaySOSBasicFreq->text());
+  d->pcPlay->setCurrentIndex(notePlayerRollOutSampler);
+  d->pcPlay->setCurrentIndex(notePlayerResonantSampler);
+  ASSERT_EQ(d->cboPlayROSSampleWave->currentText(), d->cboPlayRSSampleWave->currentText());
+  const QString others = QString("the Roll Out Sampler page shows a Basic Frequency of %1 and the Resonant Sampler "
+                                 "page a Resonant Factor of %2, both on \"%3\".")
+                             .arg(d->editPlayROSBasicFreq->text(), d->editPlayRSResonantFactor->text(),
+                                  d->cboPlayRSSampleWave->currentText());
+  const HelpBook book(":/help");
+  const HelpTopic* topic = book.Entry("music-dialog.md");
+  ASSERT_NE(topic, nullptr);
+  const QString words = QString(topic->text).replace('\n', ' ');
+  EXPECT_TRUE(words.contains(own)) << own.toStdString();
+  EXPECT_TRUE(words.contains(others)) << others.toStdString();
 }
 
 // Deleting a stave or group that holds the selected note leaves nothing pointing at it.

@@ -71,16 +71,20 @@ std::string Stored(const TDlgMusTree& dialog, QLineEdit* TDlgMusTree::*field) {
 // Typed as a user types, each box answered with Enter on screen: the window manager activates each
 // box as it opens and, as it closes, the window the box belongs to. The dialog refreshes as it
 // becomes active again, so once things settle a refused number has given way to the one the part
-// kept.
+// kept. A Count that another turn holds brings the keys back to Count, selected, to be typed over.
 TEST_F(MusTreeWindow, ARefusedCountOrPitchGivesWayToThePartsOwnOnceTheBoxIsAnswered) {
   InstallMusTreeDialog(*form);
-  ASSERT_NE(ComposeNew(), nullptr);
+  TMDIChildMuz* window = ComposeNew();
+  ASSERT_NE(window, nullptr);
   Trigger("MusicParts");
   auto* dialog = dynamic_cast<TDlgMusTree*>(form->DlgMusTree.Get());
   ASSERT_NE(dialog, nullptr);
   dialog->tvMusParts->setCurrentItem(dialog->tvMusParts->topLevelItem(0));
   dialog->cmdAddLoop->trigger();   // "repeat 2" around the part
   dialog->cmdAddTurns->trigger();  // and "turns" with "turn 1" inside the repeat
+  dialog->tvMusParts->setCurrentItem(
+      dialog->tvMusParts->findItems("turns", Qt::MatchExactly | Qt::MatchRecursive).value(0));
+  dialog->cmdAddTurn->trigger();  // and "turn 2" beside it
   BoxesAnsweredWithReturn boxes(form.get());
   const auto settled = [dialog] {
     const bool back = QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }, 10000);
@@ -95,16 +99,20 @@ TEST_F(MusTreeWindow, ARefusedCountOrPitchGivesWayToThePartsOwnOnceTheBoxIsAnswe
     Qt::Key leave;
     std::string box;
     std::string old;
-  } cases[] = {{"repeat 2", &TDlgMusTree::editCount, "abc", Qt::Key_Tab, kCountBox, "2"},
-               {"turn 1", &TDlgMusTree::editCount, "0", Qt::Key_Return, kCountBox, "1"},
+    bool back;            // the keys are in the field once the box is answered
+    const char* retyped;  // typed then, and left with Tab: it replaces the old number
+  } cases[] = {{"repeat 2", &TDlgMusTree::editCount, "abc", Qt::Key_Tab, kCountBox, "2", false, nullptr},
+               {"turn 1", &TDlgMusTree::editCount, "0", Qt::Key_Return, kCountBox, "1", true, nullptr},
+               {"turn 2", &TDlgMusTree::editCount, "1", Qt::Key_Tab, "In Count: 1 already exist", "2", true, "3"},
                // Read for the Octave as it is typed, the Pitch is refused before it is left.
                {"turn 1", &TDlgMusTree::editPitch, "9999999999", Qt::Key_Tab,
-                "In Pitch: Value is too high. (maximum: 2147483647)", "0"}};
+                "In Pitch: Value is too high. (maximum: 2147483647)", "0", false, nullptr}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.node) + " <- " + c.typed);
     ASSERT_TRUE(settled());
     dialog->tvMusParts->setCurrentItem(
         dialog->tvMusParts->findItems(c.node, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+    window->GetUnitMuz()->SetSaved();
     QLineEdit* field = dialog->*c.field;
     field->setFocus(Qt::MouseFocusReason);
     field->selectAll();
@@ -122,10 +130,18 @@ TEST_F(MusTreeWindow, ARefusedCountOrPitchGivesWayToThePartsOwnOnceTheBoxIsAnswe
     ASSERT_NE(node, nullptr);
     EXPECT_EQ(node->text(0).toStdString(), c.node);
     EXPECT_EQ(std::pair(field->text().toStdString(), Stored(*dialog, c.field)), std::pair(c.old, c.old));
+    EXPECT_FALSE(window->GetUnitMuz()->NeedsSave());
     // The keys go on where they were, never to Close, where Return would close the dialog.
     // Where Enter or Tab left the keys, never on Close, where Return would close the dialog.
-    EXPECT_EQ(QApplication::focusWidget() == field, c.leave == Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget() == field, c.back);
     EXPECT_NE(QApplication::focusWidget(), dialog->btnClose);
+    if (c.retyped == nullptr) continue;
+    QTest::keyClicks(QApplication::focusWidget(), c.retyped);
+    EXPECT_EQ(field->text().toStdString(), c.retyped);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(Stored(*dialog, c.field), c.retyped);
+    EXPECT_EQ(boxes.texts.size(), 1u);
   }
   dialog->close();
 }
