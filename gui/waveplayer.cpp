@@ -316,14 +316,6 @@ namespace {
 constexpr pa_usec_t kPlayBufferUs = 250 * 1000;
 // How often a recording arrives: the program's clock and the recording stay close.
 constexpr pa_usec_t kRecordFragmentUs = 40 * 1000;
-// The server's timing of a take is exact to a block of its source or so: a step in it shorter than
-// this is the timing moving, not time the input missed, and would only click as silence.
-constexpr int64_t kLeastTakeGapUs = 60 * 1000;
-// An input's clock runs apart from this machine's by far less than this (in millionths of its
-// rate; sound cards keep within a hundred): a block captured later bounds when an earlier one was
-// captured only to within it. Small enough that a server hanging for seconds, which sends the time
-// it hung afterwards in one burst, does not look like a step in its timing.
-constexpr int64_t kInputClockSlackPerMillion = 12000;
 // How long Stop waits for what the server captured up to it: far longer than a block of the
 // source takes to arrive, and short enough that a hung server does not hold the program.
 constexpr int kStopTakesMs = 500;
@@ -348,11 +340,6 @@ int64_t SteadyUs() { return static_cast<int64_t>(pa_rtclock_now()); }
 
 int64_t UsOfBytes(int64_t bytes, const pa_sample_spec& spec) {
   return static_cast<int64_t>(pa_bytes_to_usec(static_cast<uint64_t>(std::max<int64_t>(bytes, 0)), &spec));
-}
-
-// How far the capture of sound `bytes` apart can stray from their distance in the stream.
-int64_t SlackUsOfBytes(int64_t bytes, const pa_sample_spec& spec) {
-  return UsOfBytes(bytes, spec) * kInputClockSlackPerMillion / 1000000;
 }
 
 }  // namespace
@@ -933,10 +920,6 @@ void WavePlayer::PauseRecordClock(int64_t nowUs) {
   recordClockRuns_ = false;
 }
 
-int64_t WavePlayer::RecordFramesOf(int64_t microseconds) const {
-  return microseconds * recordFormat_.sampleRate() / 1000000;
-}
-
 void WavePlayer::TakeRecordedOf(uint64_t generation) {
   if (generation == generation_ && activity_ == Activity::kRecording) TakeRecorded();
 }
@@ -971,8 +954,9 @@ void WavePlayer::ReadRecorded() {
   for (const CaptureBound& bound : link_->bounds) {
     // A bound that a later one undercuts, however the input's clock runs, tells nothing more.
     while (!recordBounds_.empty() && recordBounds_.back().endByte <= bound.endByte &&
-           recordBounds_.back().offsetUs >=
-               bound.offsetUs + SlackUsOfBytes(bound.endByte - recordBounds_.back().endByte, spec)) {
+           static_cast<double>(recordBounds_.back().offsetUs) >=
+               static_cast<double>(bound.offsetUs) +
+                   kMostInputDrift * static_cast<double>(UsOfBytes(bound.endByte - recordBounds_.back().endByte, spec))) {
       recordBounds_.pop_back();
     }
     recordBounds_.push_back(bound);
@@ -1005,90 +989,21 @@ void WavePlayer::TakeRecordedUpTo(int64_t stopUs) {
 }
 
 void WavePlayer::KeepTakeTime() {
-  const int64_t frameBytes = recordFormat_.bytesPerFrame();
-  const std::vector<TakeRun> runs = std::move(recordRuns_);
-  const std::vector<int64_t> blocks = std::move(recordBlocks_);
-  std::vector<CaptureBound> bounds = std::move(recordBounds_);
+  TakeTiming timing;
+  timing.rate = recordFormat_.sampleRate();
+  timing.frameBytes = recordFormat_.bytesPerFrame();
+  timing.ranUs = recordRanUs_;
+  timing.runs = std::move(recordRuns_);
+  timing.blocks = std::move(recordBlocks_);
+  timing.bounds = std::move(recordBounds_);
   recordRuns_.clear();
   recordBlocks_.clear();
   recordBounds_.clear();
-  if (frameBytes <= 0 || recordFormat_.sampleRate() <= 0 || runs.empty()) return;
-  const pa_sample_spec spec = SpecOf(recordFormat_);
-  const int64_t arrived = recordBytes_.size() / frameBytes;
-  const int64_t takeFrames = RecordFramesOf(recordRanUs_);
-
-  // Where in the take a moment of the steady clock falls: a stretch that Record ran ends where
-  // the next begins, and a moment before the take is before its start.
-  const auto takeUsOf = [&runs](int64_t clockUs) {
-    auto next = std::upper_bound(runs.begin(), runs.end(), clockUs,
-                                 [](int64_t us, const TakeRun& run) { return us < run.clockUs; });
-    const TakeRun& run = next == runs.begin() ? *next : *std::prev(next);
-    const int64_t takeUs = run.takeUs + (clockUs - run.clockUs);
-    return next == runs.end() || next == runs.begin() ? takeUs : std::min(takeUs, next->takeUs);
-  };
-  // The latest each byte can have been captured: the least of what the bounds that reach past it
-  // say, each loosened by how far the input's clock may stray over the distance.
-  std::sort(bounds.begin(), bounds.end(),
-            [](const CaptureBound& a, const CaptureBound& b) { return a.endByte < b.endByte; });
-  for (size_t k = bounds.size(); k-- > 1;) {
-    bounds[k - 1].offsetUs =
-        std::min(bounds[k - 1].offsetUs,
-                 bounds[k].offsetUs + SlackUsOfBytes(bounds[k].endByte - bounds[k - 1].endByte, spec));
-  }
-
-  // The first block goes where it was captured: what came before the take's start (the server
-  // began a moment before Record returned) is cut, and an input that delivered late leaves
-  // silence first. Each later block follows the one before unless the server's timing stepped
-  // between them: an input that dropped out, a hole in the stream. A drift between the input's
-  // clock and this machine's builds up slowly and never counts as a step, so the take holds all
-  // the input delivered, in the input's own time, and ends with what it captured up to Stop.
-  std::vector<TakeGap> gaps;
-  const int64_t leastGap = std::max<int64_t>(1, RecordFramesOf(kLeastTakeGapUs));
-  int64_t lead = 0;     // frames cut at the front
-  int64_t missing = 0;  // frames of silence between blocks
-  // How far the last block placed sits before where its capture time would put it: the drift so
-  // far. The take ends where Stop falls by it.
-  std::optional<int64_t> behind;
-  int64_t kept = arrived;  // the frames captured before Stop
-  for (size_t k = 0; k < blocks.size(); ++k) {
-    const int64_t atFrame = blocks[k] / frameBytes;
-    const auto bound = std::upper_bound(
-        bounds.begin(), bounds.end(), blocks[k],
-        [](int64_t byte, const CaptureBound& b) { return byte < b.endByte; });
-    if (atFrame >= arrived || bound == bounds.end()) continue;
-    const int64_t capturedUs =
-        bound->offsetUs + UsOfBytes(blocks[k], spec) + SlackUsOfBytes(bound->endByte - blocks[k], spec);
-    const int64_t wanted = RecordFramesOf(takeUsOf(capturedUs));
-    // Captured after Stop: cut with all that follows.
-    if (wanted >= takeFrames) {
-      kept = std::max(atFrame, lead);
-      break;
-    }
-    if (!behind.has_value() && wanted < 0) {
-      lead = std::min(-wanted, arrived);
-      // All that came was captured before the take.
-      if (lead == arrived) break;
-    }
-    const int64_t placed = atFrame + missing - lead;
-    const int64_t step = wanted - placed - behind.value_or(0);
-    // A step inside the front that is cut puts nothing in.
-    if (step >= leastGap && placed >= 0) {
-      gaps.push_back({atFrame, step});
-      missing += step;
-    }
-    behind = wanted - (atFrame + missing - lead);
-  }
-  // Up to Stop by the input's clock; what the server never delivered before it is silence, as
-  // long as it is more than the timing's own unsteadiness.
-  int64_t takeEnd = std::max<int64_t>(0, takeFrames - behind.value_or(0));
-  const int64_t placedEnd = kept + missing - lead;
-  if (placedEnd < takeEnd && (takeEnd - placedEnd >= leastGap || !behind.has_value())) {
-    gaps.push_back({kept, takeEnd - placedEnd});
-  } else {
-    takeEnd = std::min(takeEnd, placedEnd);
-  }
-  recordBytes_.resize(static_cast<qsizetype>(arrived * frameBytes));
-  PlaceTake(recordBytes_, recordFormat_, gaps, lead, takeEnd);
+  if (timing.frameBytes <= 0 || timing.rate <= 0 || timing.runs.empty()) return;
+  timing.arrivedBytes = recordBytes_.size() / timing.frameBytes * timing.frameBytes;
+  const TakePlan plan = PlanTake(timing);
+  recordBytes_.resize(static_cast<qsizetype>(timing.arrivedBytes));
+  PlaceTake(recordBytes_, recordFormat_, plan.gaps, plan.lead, plan.takeEnd);
 }
 
 void WavePlayer::RecordFailed(uint64_t generation) {

@@ -13,6 +13,7 @@
 
 #include "foundation/unit.h"
 #include "gui/mediaplayer.h"
+#include "gui/takeplan.h"
 #include "wave/sound.h"
 #include "wave/wavefile.h"
 
@@ -72,11 +73,6 @@ QByteArray SoundToDevice(bool& abort, const Sound& sound, const DeviceFormat& fo
 SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const DeviceFormat& format,
                        const waveFileProps& target);
 
-// Silence of `frames` frames put in before the captured frame `atFrame`.
-struct TakeGap {
-  int64_t atFrame;
-  int64_t frames;
-};
 // Builds a take of `format` in place, each byte moved at most once: its first `lead` frames cut, the
 // gaps (in order, none before `lead`) put in as silence, and the end cut or filled with silence to
 // `takeEnd` frames.
@@ -188,28 +184,13 @@ class WavePlayer final : public MediaPlayer {
   QByteArray recordBytes_;
   DeviceFormat recordFormat_;
   // A take holds what its input delivered while Record ran, pauses left out, and its sound stays
-  // where it sounded. The server delivers late by its latency, which is large for an input just
-  // woken and after a hang, and an input that drops out (suspended, gone) records nothing
-  // meanwhile: only the server's own timing tells the two apart. The take starts where its first
-  // block was captured; a step in the timing between two blocks is time the input missed, kept as
-  // silence, while the slow drift of the input's clock is not; the take ends with what was
-  // captured up to Stop, so its length follows the input's clock.
-  // Where each stretch that Record ran starts: on the steady clock, and in the take.
-  struct TakeRun {
-    int64_t clockUs;
-    int64_t takeUs;
-  };
+  // where it sounded (gui/takeplan.h): the server's timing is gathered as the take runs and read
+  // when it ends.
   std::vector<TakeRun> recordRuns_;
   int64_t recordRanUs_ = 0;  // before the last pause
   bool recordClockRuns_ = false;
   // Where in the stream each block that the server delivered starts (bytes of recordBytes_).
   std::vector<int64_t> recordBlocks_;
-  // What the server's timing and the blocks' arrival say: the sound before `endByte` was captured
-  // no later than `offsetUs` plus its own place in the stream, on the steady clock.
-  struct CaptureBound {
-    int64_t endByte;
-    int64_t offsetUs;
-  };
   std::vector<CaptureBound> recordBounds_;
   void TakeRecorded();
   void TakeRecordedOf(uint64_t generation);  // when the server says some has arrived
@@ -217,7 +198,6 @@ class WavePlayer final : public MediaPlayer {
   void ReadRecorded();
   void PauseRecordClock(int64_t nowUs);
   void StartRecordClock();
-  int64_t RecordFramesOf(int64_t microseconds) const;
   // Stop takes what the server still holds for the time up to it, waiting a little for it.
   void TakeRecordedUpTo(int64_t stopUs);
   // A take ends: each block goes where it was captured, with silence for the time in between.

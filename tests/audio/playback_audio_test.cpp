@@ -426,6 +426,10 @@ constexpr const char* kHungAWhile = R"sh(
 constexpr const char* kHungThreeSeconds = R"sh(
     pid=$(cat "$PULSE_RUNTIME_PATH/pid")
     kill -STOP "$pid"; touch "$away"; sleep 3; kill -CONT "$pid")sh";
+// Long enough that the time it hung, sent afterwards in one burst, spans seconds of the take.
+constexpr const char* kHungTwelveSeconds = R"sh(
+    pid=$(cat "$PULSE_RUNTIME_PATH/pid")
+    kill -STOP "$pid"; touch "$away"; sleep 12; kill -CONT "$pid")sh";
 // Record is pressed a moment after the server stops, and it goes on 2.7 s after it stopped.
 constexpr const char* kHungWhileRecordIsPressed = R"sh(
     pid=$(cat "$PULSE_RUNTIME_PATH/pid")
@@ -618,6 +622,7 @@ INSTANTIATE_TEST_SUITE_P(
                  Disturbed::kBetweenTones},
         TakeRoad{"ServerHangsTwiceBetweenThreeTones", 1, kHungThreeSeconds, Disturbed::kBetweenTones,
                  2},
+        TakeRoad{"ServerHangsTwelveSecondsBetweenTwoTones", 1, kHungTwelveSeconds, Disturbed::kBetweenTones},
         TakeRoad{"FreshServerAnswersLate", 2, kSilentInputABriefWhile, Disturbed::kBetweenTones, 1,
                  true, Heard::kTicks},
         TakeRoad{"RecordPressedWhileAFreshServerHangs", 1, kHungWhileRecordIsPressed,

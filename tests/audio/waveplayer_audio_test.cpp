@@ -86,8 +86,10 @@ class PipeInput {
  public:
   static constexpr int32_t kRate = 44100;
   // `speed`: the input's rate over its nominal one; `chunkMs`: it delivers that much at a time,
-  // or as it goes when 0.
-  PipeInput(double speed, int chunkMs) : fifo_("input.fifo"), speed_(speed), chunkMs_(chunkMs) {
+  // or as it goes when 0; it misses the last `missMs` of every `everyMs`, as an input that
+  // overruns does.
+  PipeInput(double speed, int chunkMs, int missMs = 0, int everyMs = 0)
+      : fifo_("input.fifo"), speed_(speed), chunkMs_(chunkMs), missMs_(missMs), everyMs_(everyMs) {
     std::filesystem::remove(fifo_.name);
     oldSource_ = Pactl({"get-default-source"}).trimmed();
     module_ = Pactl({"load-module", "module-pipe-source", "source_name=korvalen_pipe",
@@ -115,6 +117,11 @@ class PipeInput {
   // How many samples the server has been sent so far.
   int64_t Sent() const { return sent_; }
 
+  // Whether the sample of index `n` is one the input misses: never sent, its time left empty.
+  bool Missed(int64_t n) const {
+    return everyMs_ > 0 && n * 1000 / kRate % everyMs_ >= everyMs_ - missMs_;
+  }
+
   static int16_t Sample(int64_t n) {
     auto x = static_cast<uint32_t>(n) * 2654435761u;
     x ^= x >> 15;
@@ -138,6 +145,7 @@ class PipeInput {
               ? static_cast<int64_t>(seconds * 1000 / chunkMs_) * (kRate * chunkMs_ / 1000)
               : static_cast<int64_t>(seconds * kRate * speed_);
       for (; made < due; ++made) {
+        if (Missed(made)) continue;
         const int16_t sample = Sample(made);
         pending.insert(pending.end(), reinterpret_cast<const char*>(&sample),
                        reinterpret_cast<const char*>(&sample) + 2);
@@ -156,6 +164,8 @@ class PipeInput {
   ScratchFile fifo_;
   double speed_;
   int chunkMs_;
+  int missMs_;
+  int everyMs_;
   QByteArray oldSource_;
   QByteArray module_;
   int fd_ = -1;
@@ -169,6 +179,9 @@ struct InputRoad {
   double speed;
   int chunkMs;
   double seconds;  // how long Record runs
+  int missMs = 0;   // the input misses that much of every `everyMs`
+  int everyMs = 0;
+  int stallSeconds = 0;  // the server hangs that long, 2 s into the take, while the input runs on
 };
 void PrintTo(const InputRoad& road, std::ostream* out) { *out << road.name; }
 
@@ -185,7 +198,7 @@ TEST_P(TakeOfAnInputTest, HoldsEverySampleTheInputDeliveredUpToStopWithNothingPu
   constexpr int32_t kRate = PipeInput::kRate;
   ScratchFile file("pipe-take.wav");
   ASSERT_TRUE(WriteSine(file.name, 1, kRate, 2, 440, 0));
-  PipeInput input(road.speed, road.chunkMs);
+  PipeInput input(road.speed, road.chunkMs, road.missMs, road.everyMs);
   ASSERT_TRUE(input.Running()) << "the pipe input could not be made";
   // The input runs a while first, as a sound card does.
   ASSERT_TRUE(QTest::qWaitFor([&] { return input.Sent() > kRate / 2; }, 10000));
@@ -197,6 +210,15 @@ TEST_P(TakeOfAnInputTest, HoldsEverySampleTheInputDeliveredUpToStopWithNothingPu
   QElapsedTimer clock;
   clock.start();
   const auto sendsFor = static_cast<int64_t>(road.seconds * kRate * road.speed);
+  if (road.stallSeconds > 0) {
+    // The pipe keeps what the input sends while the server hangs, and the server then takes it
+    // all at once.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return input.Sent() >= sentAtRecord + 2 * kRate; }, 10000));
+    const std::string hang = "\npid=$(cat \"$PULSE_RUNTIME_PATH/pid\"); kill -STOP \"$pid\"; touch \"$away\"; sleep " +
+                             std::to_string(road.stallSeconds) + "; kill -CONT \"$pid\"";
+    const ServerDisturbance stall(hang.c_str());
+    ASSERT_TRUE(stall.Started() && stall.Away() && stall.Back());
+  }
   ASSERT_TRUE(QTest::qWaitFor([&] { return input.Sent() >= sentAtRecord + sendsFor; },
                               static_cast<int>(road.seconds * 1000) + 10000));
   const int64_t sentAtStop = input.Sent();
@@ -221,23 +243,49 @@ TEST_P(TakeOfAnInputTest, HoldsEverySampleTheInputDeliveredUpToStopWithNothingPu
     if (j == kKey) at = n;
   }
   ASSERT_GE(at, 0) << "the take's sound is not what was sent";
-  // Every sample from there on is the next one sent: no silence, nothing left out or doubled.
+  // Every sound from there on is the next one sent, those the input missed left out: nothing
+  // dropped or doubled. Silence is only ever where the input missed time, and each sample sits
+  // where its time fell.
+  int64_t next = at;
   int64_t i = begin;
-  while (i < end && samples[i] == PipeInput::Sample(at + i - begin)) ++i;
-  int64_t zeros = 0;
-  while (i + zeros < end && samples[i + zeros] == 0) ++zeros;
-  EXPECT_EQ(i, end) << "the sound breaks off at " << i * 1000 / kRate << " ms of "
-                    << int64_t{wave.values} * 1000 / kRate << " ms, followed by " << zeros * 1000 / kRate
-                    << " ms of silence";
+  int64_t silent = 0;
+  int64_t longestSilence = 0;
+  int64_t silence = 0;
+  int64_t worstPlace = 0;
+  for (; i < end; ++i) {
+    if (samples[i] == 0) {
+      longestSilence = std::max(longestSilence, ++silence);
+      ++silent;
+      continue;
+    }
+    silence = 0;
+    while (input.Missed(next)) ++next;
+    if (samples[i] != PipeInput::Sample(next)) break;
+    worstPlace = std::max(worstPlace, std::abs((i - begin) - (next - at)));
+    ++next;
+  }
+  int64_t missed = 0;
+  for (int64_t n = at; n < next; ++n) missed += input.Missed(n) ? 1 : 0;
+  const auto ms = [](int64_t frames) { return frames * 1000 / kRate; };
+  EXPECT_EQ(i, end) << "the sound breaks off at " << ms(i) << " ms of " << ms(wave.values) << " ms";
+  if (road.missMs > 0) {
+    // What the input missed is silence in the take, however short each miss.
+    EXPECT_NEAR(ms(silent), ms(missed), 60);
+    EXPECT_LE(ms(worstPlace), 60) << "a sound away from where its time fell";
+  } else if (road.stallSeconds > 0) {
+    EXPECT_LT(ms(longestSilence), 5) << "silence put into what the input delivered whole";
+  } else {
+    EXPECT_EQ(ms(silent), 0) << "silence put into what the input delivered whole";
+  }
   const int64_t toleranceSamples = kRate / 10;
   if (road.chunkMs == 0) {
     // The take begins with what was sent as Record started and ends with what was sent by Stop,
-    // however the input's clock runs.
+    // however the input's clock runs, and lasts as long as the input took to send it.
     EXPECT_NEAR(at, sentAtRecord, toleranceSamples);
-    EXPECT_NEAR(at + (end - begin), sentAtStop, toleranceSamples);
+    EXPECT_NEAR(next, sentAtStop, toleranceSamples);
     EXPECT_EQ(begin, 0) << "silence before the take's sound";
     EXPECT_GE(end, wave.values - kRate / 1000) << "silence at the take's end";
-    EXPECT_NEAR(int64_t{wave.values} * 1000 / kRate, ranMs, 400);
+    EXPECT_NEAR(ms(wave.values), static_cast<double>(ranMs) * road.speed, road.missMs > 0 ? 300 : 400);
   }
 }
 
@@ -245,5 +293,10 @@ INSTANTIATE_TEST_SUITE_P(Inputs, TakeOfAnInputTest,
                          testing::Values(InputRoad{"Steady", 1.0, 0, 3},
                                          InputRoad{"OnePercentSlow", 0.99, 0, 15},
                                          InputRoad{"OnePercentFast", 1.01, 0, 15},
-                                         InputRoad{"HalfASecondAtATime", 1.0, 500, 6}),
+                                         InputRoad{"TwoPercentFast", 1.02, 0, 15},
+                                         InputRoad{"FivePercentFast", 1.05, 0, 10},
+                                         InputRoad{"FivePercentSlow", 0.95, 0, 10},
+                                         InputRoad{"HalfASecondAtATime", 1.0, 500, 6},
+                                         InputRoad{"Misses40MsOfEvery200", 1.0, 0, 10, 40, 200},
+                                         InputRoad{"AServerStallOf10Seconds", 1.0, 0, 16, 0, 0, 10}),
                          [](const testing::TestParamInfo<InputRoad>& info) { return info.param.name; });
