@@ -82,6 +82,8 @@ TEST(TakePlan, MeasuresTheInputsClockWhateverItMissesAndKeepsItsStartAndEnd) {
   Input stalled{{{0, 30000}}};
   stalled.hangsAtMs = 5000;
   stalled.hungMs = 10000;
+  Input longStall = stalled;
+  longStall.hungMs = 20000;
   // One that misses 30 ms now and then, each too short for silence of its own.
   Input shortMisses;
   for (int k = 0; k < 21; ++k) shortMisses.stretches.push_back({k * 1030.0, 1000});
@@ -92,6 +94,8 @@ TEST(TakePlan, MeasuresTheInputsClockWhateverItMissesAndKeepsItsStartAndEnd) {
       {"100 ppm slow", {{{0, 29997}}, 0.9999}, 1 / 0.9999 - 1, 0},
       {"missing 40 ms of every 200 ms", missing, 0, 100 * 40 - 40},
       {"a 10 s hang", stalled, 0, 0},
+      {"a 20 s hang", longStall, 0, 0},
+      {"10 minutes 100 ppm fast", {{{0, 600060}}, 1.0001}, 1 / 1.0001 - 1, 0},
       {"30 ms missed every second", shortMisses, 0, 20 * 30},
   };
   for (const Road& road : roads) {
