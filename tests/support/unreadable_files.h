@@ -4,36 +4,48 @@
 #pragma once
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
+#include <cerrno>
 #include <cstdint>
 #include <fstream>
 #include <string>
 #include <thread>
 
 // A named pipe at `path` for as long as it lives, with no writer or with a writer that never
-// writes. Should the code under test open it, the watch notes it and ends its wait: it gives a
-// blocked open a writer that closes at once, and closes the silent writer, so that a read ends
-// there. A test fails on Opened() instead of hanging.
+// writes. Should the code under test open it, the watch ends its wait: it meets a blocked open as
+// the writer it waits for and closes at once, and it closes the silent writer as soon as the pipe
+// is opened, so that a read ends there. A test fails on Opened() instead of hanging. The watch
+// waits on the pipe and on the system's notice of an open of it, never on a clock.
 class FifoWatch {
  public:
   enum Writer { kNoWriter, kSilentWriter };
   FifoWatch(const std::string& path, Writer writer) : path_(path) {
     ::unlink(path.c_str());
-    made_ = ::mkfifo(path.c_str(), 0600) == 0;
-    if (made_ && writer == kSilentWriter) silent_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    ready_ = made_ && (writer == kNoWriter || silent_ >= 0);
-    watcher_ = std::jthread([this](const std::stop_token& stop) { Watch(stop); });
+    if (::mkfifo(path.c_str(), 0600) != 0) return;
+    if (writer == kNoWriter) {
+      ready_ = true;
+      watcher_ = std::thread([this] { MeetReaders(); });
+      return;
+    }
+    silent_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    // Watched after the silent writer's own open, so that any open it reports is another's.
+    opens_ = ::inotify_init1(IN_CLOEXEC);
+    stop_ = ::eventfd(0, EFD_CLOEXEC);
+    ready_ = silent_ >= 0 && stop_ >= 0 && opens_ >= 0 && ::inotify_add_watch(opens_, path.c_str(), IN_OPEN) >= 0;
+    if (ready_) watcher_ = std::thread([this] { CloseTheWriterOnAnOpen(); });
   }
   ~FifoWatch() {
-    watcher_.request_stop();
-    watcher_.join();
-    const int silent = silent_.exchange(-1);
-    if (silent >= 0) ::close(silent);
+    Finish();
+    for (const int fd : {silent_, opens_, stop_}) {
+      if (fd >= 0) ::close(fd);
+    }
     ::unlink(path_.c_str());
   }
   FifoWatch(const FifoWatch&) = delete;
@@ -41,46 +53,62 @@ class FifoWatch {
 
   // The pipe is there, with its writer when one was asked for.
   bool Ready() const { return ready_; }
-  bool Opened() const { return opened_; }
+  // Whether anything but the watch opened the pipe. It ends the watch: ask once the code under
+  // test is done with the pipe.
+  bool Opened() const {
+    Finish();
+    return opened_;
+  }
 
  private:
-  // Whether a descriptor of this process other than the silent writer is open on the pipe.
-  bool OpenHere() const {
-    struct stat pipe;
-    if (::stat(path_.c_str(), &pipe) != 0) return false;
-    for (int fd = 0; fd < 1024; ++fd) {
-      struct stat info;
-      if (fd == silent_ || ::fstat(fd, &info) != 0) continue;
-      if (info.st_dev == pipe.st_dev && info.st_ino == pipe.st_ino) return true;
+  void Finish() const {
+    if (!watcher_.joinable()) return;
+    // Without a silent writer, which reads as well, a writer's open that does not wait succeeds
+    // only while a reader has the pipe: one the code under test still holds. With it, each open
+    // is noted before it returns.
+    const int probe = stop_ < 0 ? ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC) : -1;
+    pollfd noted{opens_, POLLIN, 0};
+    if (probe >= 0 || (opens_ >= 0 && ::poll(&noted, 1, 0) == 1)) opened_ = true;
+    if (probe >= 0) ::close(probe);
+    finishing_ = true;
+    if (stop_ >= 0) {
+      const uint64_t one = 1;
+      [[maybe_unused]] const ssize_t wrote = ::write(stop_, &one, sizeof one);
     }
-    return false;
+    // Held until the watch has ended: the reader a writer's open in the watch waits for.
+    const int reader = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    watcher_.join();
+    if (reader >= 0) ::close(reader);
   }
-  void Watch(const std::stop_token& stop) {
-    while (!stop.stop_requested()) {
-      // A writer's open that does not wait succeeds only while a reader has the pipe open, or
-      // waits in its open.
-      const int writer = silent_ < 0 ? ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC) : -1;
-      if (writer >= 0) {
-        opened_ = true;
-        ::close(writer);
-      }
-      if (silent_ >= 0 && OpenHere()) {
-        opened_ = true;
-        const int silent = silent_.exchange(-1);
-        if (silent >= 0) ::close(silent);
-      }
-      // No event tells that a pipe was opened: the watch looks again a moment later. It paces
-      // this thread only.
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // A writer's open waits for a reader, and a reader's for a writer: each ends the other's wait.
+  // A reader that reads on waits until the watch has noted it and closed.
+  void MeetReaders() const {
+    while (!finishing_) {
+      const int writer = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+      if (!finishing_) opened_ = true;
+      if (writer >= 0) ::close(writer);
     }
+  }
+  // With its only writer closed, a read of the pipe ends; an open after that waits for a writer.
+  void CloseTheWriterOnAnOpen() const {
+    pollfd waits[] = {{opens_, POLLIN, 0}, {stop_, POLLIN, 0}};
+    while (::poll(waits, 2, -1) < 0 && errno == EINTR) {
+    }
+    ::close(silent_);
+    silent_ = -1;
+    if (finishing_) return;
+    opened_ = true;
+    MeetReaders();
   }
 
   std::string path_;
-  bool made_ = false;
   bool ready_ = false;
-  std::atomic<int> silent_ = -1;
-  std::atomic<bool> opened_ = false;
-  std::jthread watcher_;
+  mutable int silent_ = -1;
+  int opens_ = -1;
+  int stop_ = -1;
+  mutable std::atomic<bool> finishing_ = false;
+  mutable std::atomic<bool> opened_ = false;
+  mutable std::thread watcher_;
 };
 
 // A file of `size` zero bytes that takes no room on the disk: its size is set, nothing written.
