@@ -62,11 +62,9 @@ double SpreadAbove(const std::vector<Lag>& lags, const std::vector<size_t>& star
   return spread;
 }
 
-}  // namespace
-
-double MeasureInputDrift(const std::vector<CaptureBound>& sortedBounds, int32_t rate, int64_t frameBytes) {
-  if (rate <= 0 || frameBytes <= 0 || sortedBounds.size() < 3) return 0;
-  const std::vector<Lag> lags = LagsOf(sortedBounds, rate, frameBytes);
+// How far the input's clock runs apart from this machine's, from the lags in stream order.
+double MeasureInputDrift(const std::vector<Lag>& lags) {
+  if (lags.size() < 3) return 0;
   double drift = 0;
   for (int round = 0; round < kDriftRounds; ++round) {
     // The stretches between steps of the floor: a step never counts as drift.
@@ -106,6 +104,8 @@ double MeasureInputDrift(const std::vector<CaptureBound>& sortedBounds, int32_t 
   return drift;
 }
 
+}  // namespace
+
 TakePlan PlanTake(const TakeTiming& timing) {
   TakePlan plan;
   const int64_t frameBytes = timing.frameBytes;
@@ -130,9 +130,10 @@ TakePlan PlanTake(const TakeTiming& timing) {
   std::vector<CaptureBound> bounds = timing.bounds;
   std::stable_sort(bounds.begin(), bounds.end(),
                    [](const CaptureBound& a, const CaptureBound& b) { return a.endByte < b.endByte; });
-  const double drift = MeasureInputDrift(bounds, rate, frameBytes);
+  const std::vector<Lag> lags = LagsOf(bounds, rate, frameBytes);
+  const double drift = MeasureInputDrift(lags);
   plan.drift = drift;
-  const std::vector<double> floor = FloorOf(LagsOf(bounds, rate, frameBytes), drift);
+  const std::vector<double> floor = FloorOf(lags, drift);
 
   // The first block captured in the take goes where it was captured: what came before the take's
   // start (the server began a moment before Record returned) is cut, and an input that delivered

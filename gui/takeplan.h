@@ -56,10 +56,8 @@ inline constexpr int64_t kLeastTakeGapUs = 60 * 1000;
 // a hundred millionths); a drift measured beyond it is time the input missed.
 inline constexpr double kMostInputDrift = 0.06;
 
+// The input's drift is measured from the bounds as lag on the stream's nominal time, in a way that
+// the time an input misses, which only ever adds lag, cannot bend: the least sum of what each
+// bound lies above its stretch's line, for one slope shared by every stretch between two steps of
+// the timing.
 TakePlan PlanTake(const TakeTiming& timing);
-
-// How far the input's clock runs apart from this machine's, measured from the bounds (sorted by
-// `endByte`, as lag on the stream's nominal time) in a way that the time an input misses, which
-// only ever adds lag, cannot bend: the least sum of what each bound lies above its stretch's
-// line, for one slope shared by every stretch between two steps of the timing.
-double MeasureInputDrift(const std::vector<CaptureBound>& sortedBounds, int32_t rate, int64_t frameBytes);

@@ -715,11 +715,12 @@ TEST_F(MainFileMusic, OpenMusicRefusesAtOnceWhatIsNoMusicFileAndOpensTheNext) {
   }
   const uint64_t read = BytesReadSoFar();
   const int64_t peak = PeakMemory();
-  const std::vector<std::string> names = {"pipe.kvm", "silent.kvm", "zeros.kvm", "notes.txt", "m.kvm"};
+  const std::vector<std::string> names = {"pipe.kvm", "silent.kvm", "zeros.kvm", "notes.txt"};
   std::vector<std::string> paths;
   for (const std::string& name : names) paths.push_back(Doc(name));
+  paths.push_back(Doc("m.kvm"));
   Trigger("FileOpenMuz", {paths});
-  EXPECT_FALSE(form->OpenMuzFile("/dev/zero"));
+  Trigger("FileOpenMuz", {{"/dev/zero"}});
   // Far less than the two gigabytes of zeros, whatever the dialog itself read.
   EXPECT_LT(BytesReadSoFar() - read, uint64_t{256} << 20);
   EXPECT_LT(PeakMemory() - peak, int64_t{256} << 20);
