@@ -15,10 +15,13 @@ struct TakeRun {
 
 // What the server's timing and the blocks' arrival say: the sound before `endByte` was captured
 // no later than `offsetUs` plus its own place in the stream (at the input's nominal rate), on
-// the steady clock.
+// the steady clock. The server's own timing also says where its stream stood at that moment: the
+// sound from `endByte` on was still to come, however long ago the sound before it came in (a
+// server that dropped what it could not keep writes nothing meanwhile).
 struct CaptureBound {
   int64_t endByte;
   int64_t offsetUs;
+  bool fromServer = false;
 };
 
 // Silence of `frames` frames put in before the captured frame `atFrame`.
@@ -46,18 +49,27 @@ struct TakePlan {
   int64_t takeEnd = 0;
   // How much faster this machine's clock runs than the input's (0.01: the input is 1 % slow).
   double drift = 0;
+  // The least rise of the timing taken for a step (missed time, a pause) rather than its own
+  // unsteadiness, in microseconds.
+  double stepUs = 0;
 };
 
 // The least time an input is taken to have missed: a step in the server's timing shorter than
 // this is the timing moving, and only clicks as silence. Shorter misses are carried on until
 // they add up to it.
 inline constexpr int64_t kLeastTakeGapUs = 60 * 1000;
-// An input's clock runs apart from this machine's by far less than this (sound cards keep within
-// a hundred millionths); a drift measured beyond it is time the input missed.
-inline constexpr double kMostInputDrift = 0.06;
 
-// The input's drift is measured from the bounds as lag on the stream's nominal time, in a way that
-// the time an input misses, which only ever adds lag, cannot bend: the least sum of what each
-// bound lies above its stretch's line, for one slope shared by every stretch between two steps of
-// the timing.
+// Adds a bound as the take runs, dropping those it makes idle: a bound of a block's arrival that a
+// later sound's bound undercuts even for an input ten times as fast as its rate tells nothing more.
+// That is all a burst leaves (sound held back, then delivered at once); the bounds of sound
+// delivered as it was captured are kept, however fast or slow the input runs, and so is every
+// bound of the server's own timing, for what it says of the sound to come.
+void KeepBound(std::vector<CaptureBound>& bounds, const CaptureBound& bound, int32_t rate, int64_t frameBytes);
+
+// The input's drift and the time it missed are measured from the bounds as lag on the stream's
+// nominal time. A miss only ever adds lag, and a step of the timing counts as one when it stands
+// out from the timing's own unsteadiness in this take; the drift is the one slope shared by every
+// stretch between steps, found without any range set on it. Each block then goes where the timing
+// first forces it: sound that the timing lets stand where it was captured stays there, and missed
+// time comes before the first sound captured after it.
 TakePlan PlanTake(const TakeTiming& timing);

@@ -378,7 +378,7 @@ struct WavePlayer::StreamLink {
     const int64_t age = static_cast<int64_t>(pa_timeval_load(&now)) -
                         static_cast<int64_t>(pa_timeval_load(&info->timestamp));
     const CaptureBound bound{info->write_index, SteadyUs() - age - static_cast<int64_t>(info->source_usec) -
-                                                    UsOfBytes(info->write_index, *spec)};
+                                                    UsOfBytes(info->write_index, *spec), true};
     timing = bound;
     // Before anything was written, the timing bounds nothing yet.
     if (bound.endByte > 0) bounds.push_back(bound);
@@ -950,16 +950,8 @@ void WavePlayer::ReadRecorded() {
     pa_stream_drop(stream_);
     link_->takenBytes += static_cast<int64_t>(bytes);
   }
-  const pa_sample_spec spec = SpecOf(recordFormat_);
   for (const CaptureBound& bound : link_->bounds) {
-    // A bound that a later one undercuts, however the input's clock runs, tells nothing more.
-    while (!recordBounds_.empty() && recordBounds_.back().endByte <= bound.endByte &&
-           static_cast<double>(recordBounds_.back().offsetUs) >=
-               static_cast<double>(bound.offsetUs) +
-                   kMostInputDrift * static_cast<double>(UsOfBytes(bound.endByte - recordBounds_.back().endByte, spec))) {
-      recordBounds_.pop_back();
-    }
-    recordBounds_.push_back(bound);
+    KeepBound(recordBounds_, bound, recordFormat_.sampleRate(), recordFormat_.bytesPerFrame());
   }
   link_->bounds.clear();
 }

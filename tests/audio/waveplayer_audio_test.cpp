@@ -271,7 +271,9 @@ TEST_P(TakeOfAnInputTest, HoldsEverySampleTheInputDeliveredUpToStopWithNothingPu
   if (road.missMs > 0) {
     // What the input missed is silence in the take, however short each miss.
     EXPECT_NEAR(ms(silent), ms(missed), 60);
-    EXPECT_LE(ms(worstPlace), 60) << "a sound away from where its time fell";
+    // What arrives together after the program was held a moment (a busy machine) says nothing
+    // of where in it a miss fell: one miss more than the time carried.
+    EXPECT_LE(ms(worstPlace), 60 + road.missMs) << "a sound away from where its time fell";
   } else if (road.stallSeconds > 0) {
     EXPECT_LT(ms(longestSilence), 5) << "silence put into what the input delivered whole";
   } else {
@@ -296,7 +298,9 @@ INSTANTIATE_TEST_SUITE_P(Inputs, TakeOfAnInputTest,
                                          InputRoad{"TwoPercentFast", 1.02, 0, 15},
                                          InputRoad{"FivePercentFast", 1.05, 0, 10},
                                          InputRoad{"FivePercentSlow", 0.95, 0, 10},
+                                         InputRoad{"EightPercentFast", 1.08, 0, 10},
                                          InputRoad{"HalfASecondAtATime", 1.0, 500, 6},
                                          InputRoad{"Misses40MsOfEvery200", 1.0, 0, 10, 40, 200},
+                                         InputRoad{"Misses10MsEverySecond", 1.0, 0, 10, 10, 1000},
                                          InputRoad{"AServerStallOf10Seconds", 1.0, 0, 16, 0, 0, 10}),
                          [](const testing::TestParamInfo<InputRoad>& info) { return info.param.name; });

@@ -176,3 +176,193 @@ TEST(TakePlan, TimingThatComesOutOfOrderPlacesTheTakeAsInOrder) {
   EXPECT_EQ(outOfOrder.gaps[0].frames, inOrder.gaps[0].frames);
   EXPECT_EQ(outOfOrder.takeEnd, inOrder.takeEnd);
 }
+
+namespace {
+
+// Timing as the server gives it for an input it reads as the sound comes, at 10 kHz: a block of
+// what came in every 2 ms, each with the bound of its arrival, late by a millisecond and a little
+// jitter. The take's truth is when each frame was captured.
+constexpr int32_t kFineRate = 10000;
+constexpr int64_t kFineBlockUs = 2000;
+
+struct Capture {
+  double speed = 1.0;
+  double ranMs = 30000;
+  // The input misses the last `missMs` of every `everyMs`, and each hole {at, ms} (milliseconds
+  // of the take).
+  double missMs = 0;
+  double everyMs = 0;
+  std::vector<std::pair<double, double>> holes;
+  double jitterMs = 0.3;
+  // The program is held from `holdAtMs` for `holdMs`: the server keeps the first `keptMs` of what
+  // came in meanwhile, drops the rest and sends what it kept when the program goes on, with its
+  // timing of where the stream then stands.
+  double holdAtMs = -1;
+  double holdMs = 0;
+  double keptMs = 0;
+};
+
+struct Captured {
+  TakeTiming timing;
+  std::vector<double> capturedMs;  // each frame of the stream: when it was captured, in the take
+  int64_t before = 0;              // frames captured before Record
+};
+
+Captured CaptureOf(const Capture& input, bool throughThePlayer) {
+  Captured take;
+  TakeTiming& timing = take.timing;
+  timing.rate = kFineRate;
+  timing.frameBytes = kFrameBytes;
+  timing.ranUs = static_cast<int64_t>(input.ranMs * 1000);
+  timing.runs = {{kStartUs, 0}};
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> jitter(0, input.jitterMs * 1000);
+  const auto missed = [&](double us) {
+    if (input.everyMs > 0 && std::fmod(us / 1000 + 1e6 * input.everyMs, input.everyMs) >= input.everyMs - input.missMs) {
+      return true;
+    }
+    for (const auto& [at, ms] : input.holes) {
+      if (us >= at * 1000 && us < (at + ms) * 1000) return true;
+    }
+    const double held = input.holdAtMs * 1000;
+    return us >= held + input.keptMs * 1000 && us < held + input.holdMs * 1000;
+  };
+  struct Arrival {
+    double us;
+    CaptureBound bound;
+  };
+  std::vector<Arrival> arrivals;
+  const double frameUs = 1e6 / kFineRate / input.speed;
+  double at = -300'000;  // the next frame's time
+  int64_t blockStart = 0;
+  for (double us = at; us < static_cast<double>(timing.ranUs) + 100'000; us += kFineBlockUs) {
+    for (; at < us + kFineBlockUs; at += frameUs) {
+      if (missed(at)) continue;
+      take.capturedMs.push_back(at / 1000);
+      if (at < 0) ++take.before;
+    }
+    const double goesOnUs = (input.holdAtMs + input.holdMs) * 1000;
+    if (input.holdAtMs >= 0 && us <= goesOnUs && goesOnUs < us + kFineBlockUs) {
+      // The server's own timing as the program goes on: its stream stands where what it kept ends.
+      const auto placeUs = static_cast<double>(blockStart) * 1e6 / kFineRate;
+      arrivals.push_back({goesOnUs, {blockStart * kFrameBytes, kStartUs + std::llround(goesOnUs - placeUs), true}});
+    }
+    const auto end = static_cast<int64_t>(take.capturedMs.size());
+    if (end == blockStart) continue;
+    timing.blocks.push_back(blockStart * kFrameBytes);
+    blockStart = end;
+    double arrivedUs = take.capturedMs.back() * 1000 + 200 + jitter(random);
+    if (arrivedUs >= input.holdAtMs * 1000 && arrivedUs < goesOnUs) arrivedUs = goesOnUs + 1000 + jitter(random);
+    arrivals.push_back({arrivedUs, {end * kFrameBytes, kStartUs + std::llround(arrivedUs - static_cast<double>(end) * 1e6 / kFineRate)}});
+  }
+  timing.arrivedBytes = blockStart * kFrameBytes;
+  std::stable_sort(arrivals.begin(), arrivals.end(), [](const Arrival& a, const Arrival& b) { return a.us < b.us; });
+  for (const Arrival& arrival : arrivals) {
+    if (throughThePlayer) {
+      KeepBound(timing.bounds, arrival.bound, kFineRate, kFrameBytes);
+    } else {
+      timing.bounds.push_back(arrival.bound);
+    }
+  }
+  return take;
+}
+
+}  // namespace
+
+TEST(TakePlan, PutsEverySampleWhereItWasCapturedWhateverTheInputsRateAndHoweverShortEachMiss) {
+  struct Road {
+    const char* name;
+    Capture input;
+  };
+  Capture fastMissing;
+  fastMissing.speed = 1.05;
+  fastMissing.ranMs = 20000;
+  fastMissing.missMs = 30;
+  fastMissing.everyMs = 500;
+  Capture shortMisses;
+  shortMisses.ranMs = 15000;
+  shortMisses.missMs = 10;
+  shortMisses.everyMs = 1000;
+  shortMisses.jitterMs = 3;
+  Capture tinyMisses;
+  tinyMisses.ranMs = 20000;
+  tinyMisses.missMs = 6.8;
+  tinyMisses.everyMs = 50;
+  Capture oneHole;
+  oneHole.speed = 1.02;
+  oneHole.ranMs = 20000;
+  oneHole.holes = {{10000, 32}};
+  Capture held;
+  held.ranMs = 60000;
+  held.holdAtMs = 10000;
+  held.holdMs = 30000;
+  held.keptMs = 24500;
+  const auto steady = [](double speed) {
+    Capture input;
+    input.speed = speed;
+    return input;
+  };
+  const Road roads[] = {
+      {"6.5 % fast", steady(1.065)},
+      {"8 % fast", steady(1.08)},
+      {"10 % fast", steady(1.10)},
+      {"12 % slow", steady(0.88)},
+      {"5 % fast missing 30 ms of every 500 ms", fastMissing},
+      {"missing 10 ms every second, jittery", shortMisses},
+      {"missing 6.8 ms of every 50 ms", tinyMisses},
+      {"2 % fast with one 32 ms hole", oneHole},
+      {"the program held longer than the server keeps", held},
+  };
+  for (const bool throughThePlayer : {false, true}) {
+    for (const Road& road : roads) {
+      SCOPED_TRACE(std::string(road.name) + (throughThePlayer ? ", as the player keeps its bounds" : ""));
+      const Captured take = CaptureOf(road.input, throughThePlayer);
+      const TakePlan plan = PlanTake(take.timing);
+      const double speed = road.input.speed;
+      EXPECT_NEAR(plan.drift, 1 / speed - 1, 2e-4);
+      // Only what was captured before Record is cut.
+      EXPECT_NEAR(plan.lead, take.before, 5);
+      // Each frame sits where it was captured, on the input's clock: never further off than the
+      // missed time carried until it adds up to the least gap, and one miss more.
+      const double missMs = std::max({road.input.missMs, road.input.holes.empty() ? 0 : road.input.holes[0].second});
+      const double framesPerMs = kFineRate * speed / 1000;
+      double worstMs = 0;
+      int64_t worstFrame = 0;
+      size_t gap = 0;
+      int64_t silence = 0;
+      for (auto frame = static_cast<int64_t>(plan.lead); frame < static_cast<int64_t>(take.capturedMs.size()); ++frame) {
+        while (gap < plan.gaps.size() && plan.gaps[gap].atFrame <= frame) silence += plan.gaps[gap++].frames;
+        const int64_t placed = frame - plan.lead + silence;
+        if (placed >= plan.takeEnd) break;
+        const double offMs = std::abs(static_cast<double>(placed) / framesPerMs - take.capturedMs[static_cast<size_t>(frame)]);
+        if (offMs > worstMs) {
+          worstMs = offMs;
+          worstFrame = frame;
+        }
+      }
+      EXPECT_LE(worstMs, kLeastTakeGapUs / 1000.0 + missMs + 2) << "frame " << worstFrame;
+      // The take lasts as long as Record ran, on the input's clock.
+      EXPECT_NEAR(static_cast<double>(plan.takeEnd) / framesPerMs, road.input.ranMs, 60);
+      if (missMs == 0 && road.input.holdAtMs < 0) {
+        EXPECT_TRUE(plan.gaps.empty());
+      }
+    }
+  }
+}
+
+TEST(TakePlan, KeepsTheBoundsOfSoundDeliveredAsCapturedAndDropsWhatABurstMakesIdle) {
+  std::vector<CaptureBound> bounds;
+  // An input 10 % fast: each later bound lies lower, and still says something of its sound.
+  for (int64_t k = 1; k <= 100; ++k) {
+    KeepBound(bounds, {k * 40, 1'000'000 - k * 20'000 / 11}, 1000, 2);
+  }
+  EXPECT_EQ(bounds.size(), 100u);
+  // Held back and delivered at once: only the last bound of the burst is left.
+  bounds.clear();
+  for (int64_t k = 1; k <= 100; ++k) KeepBound(bounds, {k * 40, 1'000'000 - k * 20'000 + k * 10}, 1000, 2);
+  ASSERT_EQ(bounds.size(), 1u);
+  EXPECT_EQ(bounds[0].endByte, 4000);
+  // A bound for sound already bounded tighter says nothing more.
+  KeepBound(bounds, {3000, 1'000'000}, 1000, 2);
+  EXPECT_EQ(bounds.size(), 1u);
+}
