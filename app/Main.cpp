@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,8 +14,10 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QStatusTipEvent>
 #include <QToolBar>
+#include <QWindow>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -23,6 +26,7 @@
 #include "app/MainRegistry.h"
 #include "app/Player.h"
 #include "app/TempFolder.h"
+#include "app/wavewindow/ChildWin.h"
 #include "foundation/assertion.h"
 #include "foundation/global.h"
 #include "foundation/messages.h"
@@ -178,6 +182,13 @@ void TMainForm::FormCreate() {
 }
 
 bool TMainForm::AppMessage(QObject* target, QEvent* msg) {
+  // The window system's close of the main window (its close box, a task bar's Close) reaches the
+  // window's handle, past a modal box when the window is closing already: while the documents
+  // are being asked it is refused here, as the box refuses every other input.
+  if (msg->type() == QEvent::Close && closingChildren_ && target == windowHandle()) {
+    msg->ignore();
+    return true;
+  }
   if (MenuKey(msg)) return true;
   if (msg->type() == QEvent::MouseButtonPress) LeaveNameBoxOnClick(target);
   // A field's own keys are its own in every window, a modal dialog's as well.
@@ -197,7 +208,12 @@ bool TMainForm::EnsureTempDir() {
   return false;
 }
 
-void TMainForm::FileExitExecute() { close(); }
+void TMainForm::FileExitExecute() {
+  // The documents are asked before the window starts closing, not inside its close: the desktop
+  // lets a close through to a window that is closing already, modal box or not, and the program
+  // would end with the questions still up and the documents after them unasked.
+  if (CloseMDIChildren()) close();
+}
 
 Sound* TMainForm::GetClipBoardSound() const {
   KV_ASSERT(ClipBoardSound != 0);
@@ -275,11 +291,41 @@ bool TMainForm::event(QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!CloseMDIChildren()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+void TMainForm::ShowForQuestion(TMDIChildKorvalen& window) {
+  // The user answers for a document they can see: the window may have been minimised and closed
+  // from a task bar, the document an icon or scrolled out of a frame smaller than its layout.
+  if (isMinimized()) {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+  }
+  if (window.isMinimized()) window.showNormal();
+  mdiArea_->setActiveSubWindow(&window);
+  // The tool bars of the document's kind take their rows now rather than once the box's loop gets
+  // round to it, so that the frame is measured as it will be while the question shows.
+  ActionList1Update();
+  if (QLayout* frame = layout()) frame->activate();
+  ScrollIntoView(*mdiArea_, window);
+}
+
+bool TMainForm::CloseMDIChildren() {
+  // A close that comes while the documents are being asked is refused like every other input
+  // under the question's box; the walk already under way goes on.
+  if (closingChildren_) return false;
+  const QScopedValueRollback<bool> walking(closingChildren_, true);
   // A running recording is the user's work like any change: in its document, the document's
   // close question asks to save it.
   playback_->EndRecordingBeforeClose();
-  // The document windows go first, each with its own question. Cancel in any of them stops the
-  // whole close: the windows after it are neither asked nor closed, and the program keeps running.
+  // Each window asks its own question. Cancel in any of them stops the whole close: the windows
+  // after it are neither asked nor closed, and the program keeps running.
   // QMdiArea::closeAllSubWindows would carry on past a refusal, so the walk is our own.
   QList<QPointer<QMdiSubWindow>> windows;
   for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::StackingOrder)) {
@@ -287,12 +333,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   for (const QPointer<QMdiSubWindow>& window : windows) {
     if (window.isNull()) continue;
-    if (!window->close()) {
-      event->ignore();
-      return;
-    }
+    if (!window->close()) return false;
   }
-  event->accept();
+  return true;
 }
 
 void TMainForm::BuildActions() {

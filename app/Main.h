@@ -77,7 +77,12 @@ class TMainForm : public QMainWindow {
   void FormCreate();
   // The application-wide message filter; answers whether the event, sent to `target`, was handled.
   bool AppMessage(QObject* target, QEvent* msg);
+  // Asks every document first, then closes the main window.
   void FileExitExecute();
+  // Brings a document window before the user for its close question: the main window restored
+  // from minimised, the document window restored, active with the tool bars of its kind, and
+  // scrolled into the frame.
+  void ShowForQuestion(TMDIChildKorvalen& window);
   void HelpContentsExecute();
   void HelpTopicSearchExecute();
   void HelpOnHelpExecute();
@@ -360,6 +365,9 @@ class TMainForm : public QMainWindow {
   // A click in the main window outside the name box ends typing in it, also on a part that takes
   // no focus (the status bar, a tool button).
   void LeaveNameBoxOnClick(QObject* target);
+  // Closes the document windows front to back, each after its own question; answers false at the
+  // first one that stays open, or when a walk is already under way.
+  bool CloseMDIChildren();
 
   QMdiArea* mdiArea_ = nullptr;
   StatusPanels* statusBar_ = nullptr;
@@ -381,6 +389,7 @@ class TMainForm : public QMainWindow {
   QTimer actionUpdateTimer_;
   std::unique_ptr<QObject> actionUpdateTrigger_;
   bool altAlone_ = false;  // Alt is down and nothing else happened since
+  bool closingChildren_ = false;  // CloseMDIChildren is asking the documents
   QPointer<QWidget> statusWindow_;  // the document window the status panels were last written for
   // Of each document opened or saved under a name of the user's, by KeepFileStamp.
   struct KeptStamp {

@@ -141,6 +141,7 @@ class MainWindowHost : public WindowHost {
   void EndRecordingInto(const TUnit* unit) override {
     if (unit != nullptr && unit == RecordUnitWave) MainForm->Playback().EndRecordingBeforeClose();
   }
+  void ShowForQuestion(TMDIChildKorvalen& window) override { MainForm->ShowForQuestion(window); }
 };
 
 MainWindowHost mainWindowHost;

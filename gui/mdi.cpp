@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
 
@@ -20,11 +21,30 @@ QList<QMdiSubWindow*> ShownWindows(QMdiArea& area, QMdiArea::WindowOrder order =
   return shown;
 }
 
+// How far the view must move along one axis for [first, last] to lie inside [0, size): the
+// start wins where the span is longer than the view.
+int ShiftToShow(int first, int last, int size) {
+  if (first < 0) return first;
+  if (last >= size) return std::min(first, last - size + 1);
+  return 0;
+}
+
 }  // namespace
 
 void ScrollToWindowsBeyond(QMdiArea& area) {
   area.setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   area.setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void ScrollIntoView(QMdiArea& area, QMdiSubWindow& window) {
+  const QRect room = area.viewport()->rect();
+  const QRect frame = window.geometry();
+  QScrollBar* across = area.horizontalScrollBar();
+  QScrollBar* down = area.verticalScrollBar();
+  // The bars reach every window beyond the area (ScrollToWindowsBeyond): moving them moves the
+  // windows, not the one window out of the place the user gave it.
+  across->setValue(across->value() + ShiftToShow(frame.left(), frame.right(), room.width()));
+  down->setValue(down->value() + ShiftToShow(frame.top(), frame.bottom(), room.height()));
 }
 
 void CascadeWindows(QMdiArea& area) {

@@ -2,10 +2,14 @@
 #pragma once
 
 class QMdiArea;
+class QMdiSubWindow;
 
 // Shows the area's scroll bars while a window reaches beyond it, so every part of every window
 // can be scrolled into view.
 void ScrollToWindowsBeyond(QMdiArea& area);
+// Scrolls the area so that `window` lies inside it, or at least its top left corner with the
+// title bar where the window is larger than the area.
+void ScrollIntoView(QMdiArea& area, QMdiSubWindow& window);
 void CascadeWindows(QMdiArea& area);
 // Horizontally: one above the other, each as wide as the frame; vertically: side by side.
 void TileWindows(QMdiArea& area, bool horizontally);

@@ -51,9 +51,7 @@ void TMDIChildKorvalen::FormClick() { EvFormOnActivate(); }
 
 bool TMDIChildKorvalen::FormCloseQuery() {
   if (!TheUnit || !TheUnit->NeedsSave()) return true;
-  // The question is about this document, so it shows over it: Exit asks the windows one after
-  // another, and the frame would have made whichever window it chose active after the last close.
-  if (QMdiArea* area = mdiArea()) area->setActiveSubWindow(this);
+  ShowForQuestion();
   switch (ShowMessageBox(kSaveQuestion, kSaveQuestionCaption, kMbYesNoCancel)) {
     case kIdYes:
       // A save that fails or is cancelled keeps the window and its changes.
@@ -62,6 +60,17 @@ bool TMDIChildKorvalen::FormCloseQuery() {
       return true;
     default:
       return false;
+  }
+}
+
+void TMDIChildKorvalen::ShowForQuestion() {
+  // The question is about this document, so it shows over it: Exit asks the windows one after
+  // another, and the frame would have made whichever window it chose active after the last close.
+  // The main window also brings it into sight, and it stays the active one after Cancel.
+  if (WindowHost* host = FindWindowHost()) {
+    host->ShowForQuestion(*this);
+  } else if (QMdiArea* area = mdiArea()) {
+    area->setActiveSubWindow(this);
   }
 }
 

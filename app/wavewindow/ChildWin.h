@@ -53,5 +53,8 @@ class TMDIChildKorvalen : public QMdiSubWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Brings the window before the user for its close question.
+  void ShowForQuestion();
+
   std::unique_ptr<TUnit> TheUnit;
 };

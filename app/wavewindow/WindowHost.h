@@ -7,6 +7,7 @@
 #include <string>
 
 class StatusPanels;
+class TMDIChildKorvalen;
 class TMDIChildWave;
 class TUnit;
 class TUnitWave;
@@ -28,6 +29,8 @@ class WindowHost {
   // A recording running into `unit` ends and is kept in it; one still waiting for Pause is given
   // up. A recording into another document, or none, goes on untouched.
   virtual void EndRecordingInto(const TUnit* unit) = 0;
+  // `window` is about to ask about its document: it comes before the user, in sight and active.
+  virtual void ShowForQuestion(TMDIChildKorvalen& window) = 0;
 };
 
 // The shell installs how the windows find the main window (null: they never find one). The

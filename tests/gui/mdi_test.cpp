@@ -9,6 +9,8 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include "support/event_loop.h"
+
 TEST(Mdi, TilingSharesTheFrameOneAboveTheOtherOrSideBySide) {
   QMdiArea area;
   area.resize(600, 400);
@@ -124,5 +126,47 @@ TEST(Mdi, AWindowBeyondTheAreaIsReachedByItsScrollBar) {
     EXPECT_TRUE(area.viewport()->rect().contains(window->geometry().bottomRight()));
     area.horizontalScrollBar()->setValue(0);
     area.verticalScrollBar()->setValue(0);
+  }
+}
+
+TEST(Mdi, ScrollingAWindowIntoViewMovesTheViewNoFurtherThanItNeeds) {
+  QMdiArea area;
+  ScrollToWindowsBeyond(area);
+  area.resize(600, 400);
+  QMdiSubWindow* window = area.addSubWindow(new QWidget);
+  area.show();
+  enum Meets { kNothing, kRightEdge, kLeftEdge, kTopEdge };  // which edge of the area it ends on
+  const struct {
+    QRect bounds;
+    Meets meets;
+  } cases[] = {{{10, 10, 200, 100}, kNothing},
+               {{700, 10, 200, 100}, kRightEdge},
+               {{-150, 10, 200, 100}, kLeftEdge},
+               {{10, 350, 200, 600}, kTopEdge}};  // taller than the area: its title bar shows
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.meets);
+    area.horizontalScrollBar()->setValue(0);
+    area.verticalScrollBar()->setValue(0);
+    window->setGeometry(c.bounds);
+    RunQueued();  // the bars take the window's new place into their ranges
+    ASSERT_EQ(window->geometry(), c.bounds);
+    ScrollIntoView(area, *window);
+    const QRect room = area.viewport()->rect();
+    const QRect seen = window->geometry();
+    EXPECT_EQ(seen.size(), c.bounds.size());
+    switch (c.meets) {
+      case kNothing:
+        EXPECT_EQ(seen, c.bounds);
+        break;
+      case kRightEdge:
+        EXPECT_EQ(std::pair(seen.right(), seen.top()), std::pair(room.right(), c.bounds.top()));
+        break;
+      case kLeftEdge:
+        EXPECT_EQ(std::pair(seen.left(), seen.top()), std::pair(0, c.bounds.top()));
+        break;
+      case kTopEdge:
+        EXPECT_EQ(seen.topLeft(), QPoint(c.bounds.left(), 0));
+        break;
+    }
   }
 }
