@@ -5,6 +5,7 @@
 #include "music/muzread.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdio>
 #include <new>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "foundation/assertion.h"
+#include "foundation/global.h"
 #include "foundation/messages.h"
 #include "foundation/readers.h"
 #include "foundation/regularfile.h"
@@ -212,40 +214,109 @@ const char* muzread::HeadLineEnd(const char* at, const char* end) {
   return lineEnd < stop ? lineEnd + 1 : stop;
 }
 
-muzread::Start muzread::MusicFileStart(const char* data, size_t size, bool whole) {
-  if (size == 0) return whole ? Start::kNot : Start::kUndecided;
-  const char* at = data;
+namespace {
+// The tokenizer's counters saturate: a file may hold billions of blank lines.
+void AdvanceCounter(int32_t& counter) {
+  if (counter < INT32_MAX) ++counter;
+}
+
+bool IsTagChar(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '/' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         (c >= '0' && c <= '9');
+}
+}  // namespace
+
+muzread::Start muzread::StartReader::Look(const char* data, size_t size, bool whole) {
+  if (decided_ != Start::kUndecided) return decided_;
   const char* end = data + size;
-  // The bytes ran out: more may follow, or the reader reports the file as it ends.
-  constexpr Start kOpen = Start::kUndecided;
-  for (int i = 0; i < kHeadLines; ++i) {
-    const char* next = HeadLineEnd(at, end);
-    // A line cut by the end of the bytes, not by its line end or its limit, may go on.
-    if (!whole && next == end && static_cast<size_t>(end - at) < kHeadLineLimit && (next == at || next[-1] != '\n'))
-      return kOpen;
-    at = next;
-  }
-  // The blanks the tokenizer skips: space, tab and line end (a CR before an LF dropped with it).
-  const auto skipBlanks = [&]() -> bool {
-    for (; at < end; ++at) {
-      if (*at == ' ' || *at == '\t' || *at == '\n') continue;
-      if (*at == '\r' && at + 1 < end && at[1] == '\n') continue;
-      if (*at == '\r' && at + 1 == end && !whole) return false;
-      break;
+  if (phase_ == Phase::kHead) {
+    const char* at = data;
+    for (int i = 0; i < kHeadLines; ++i) {
+      const char* next = HeadLineEnd(at, end);
+      // A line cut by the end of the bytes, not by its line end or its limit, may go on.
+      if (!whole && next == end && static_cast<size_t>(end - at) < kHeadLineLimit && (next == at || next[-1] != '\n'))
+        return Start::kUndecided;
+      at = next;
     }
-    return at < end;
-  };
-  if (!skipBlanks()) return kOpen;
-  if (*at++ != '<') return Start::kNot;
-  if (!skipBlanks()) return kOpen;
-  for (const char* name = "UnitMuz"; *name != '\0'; ++name, ++at) {
-    if (at == end) return kOpen;
-    if (*at != *name) return Start::kNot;
+    at_ = static_cast<size_t>(at - data);
+    phase_ = Phase::kBlanks;
   }
-  if (at == end) return whole ? Start::kMusic : kOpen;
-  const auto c = static_cast<unsigned char>(*at);
-  const bool nameGoesOn = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-  return nameGoesOn ? Start::kNot : Start::kMusic;
+  if (phase_ == Phase::kBlanks) {
+    // The blanks the tokenizer passes before a token, counted as it counts them; the CR of a CRLF
+    // is dropped with it.
+    for (; at_ < size; ++at_) {
+      const char c = data[at_];
+      if (c == ' ' || c == '\t') {
+        AdvanceCounter(column_);
+      } else if (c == '\n') {
+        AdvanceCounter(line_);
+        column_ = 1;
+      } else if (c != '\r') {
+        break;
+      } else if (at_ + 1 == size) {
+        if (!whole) return Start::kUndecided;
+        break;
+      } else if (data[at_ + 1] != '\n') {
+        break;
+      }
+    }
+    if (at_ == size) return Start::kUndecided;
+    token_ = at_++;
+    phase_ = Phase::kToken;
+  }
+  // The first byte at which the tokenizer surely ends the token: a text ends at the next angle
+  // bracket, a tag at the first character that cannot stand inside one.
+  const bool tag = data[token_] == '<';
+  bool complete = data[token_] == '>';
+  size_t stop = size;
+  for (; !complete && at_ < size; ++at_) {
+    const char c = data[at_];
+    if (!tag) {
+      complete = c == '<' || c == '>';
+      // A text is never the document's start, whatever ends it, and a file of zeros is one text:
+      // it is judged from its first bytes as the tokenizer judges a file that ends after them.
+      if (!complete && at_ - token_ >= kFirstTextLimit) {
+        complete = true;
+        stop = at_;
+      }
+    } else if (c == '\r' && at_ + 1 == size) {
+      if (!whole) return Start::kUndecided;  // a CR that an LF may follow
+      complete = true;
+    } else {
+      complete = !IsTagChar(c) && !(c == '\r' && data[at_ + 1] == '\n');
+    }
+  }
+  if (!complete && !whole) return Start::kUndecided;
+  decided_ = Decide(data, stop);
+  return decided_;
+}
+
+muzread::Start muzread::StartReader::Decide(const char* data, size_t size) {
+  TXMLText text{data + token_, data + size};
+  int32_t line = line_;
+  int32_t column = column_;
+  auto first = std::make_unique<TXMLToken>(text, line, column);
+  if (first->GetTokenKind() == xmlTokenBegin && first->GetName() == "UnitMuz") return Start::kMusic;
+  if (first->GetTokenKind() == xmlTokenError) {
+    refusal_ = first->GetError();
+    return Start::kNot;
+  }
+  // Any other first token fails the grammar's first step, which looks at nothing after it: the
+  // token is matched as the whole document, so the words are the grammar's own.
+  TXMLText none{text.end, text.end};
+  first->SetNext(std::make_unique<TXMLToken>(none, line, column));
+  TXMLCompound root("Root");
+  std::string message;
+  if (MatchXMLDocument(*BuildDTD71(), &root, first.get(), message)) return Start::kMusic;
+  refusal_ = message.empty() ? muzreadtext::kUnknownError : message;
+  return Start::kNot;
+}
+
+muzread::Start muzread::MusicFileStart(const char* data, size_t size, bool whole, std::string* refusal) {
+  StartReader reader;
+  const Start start = reader.Look(data, size, whole);
+  if (refusal != nullptr) *refusal = reader.Refusal();
+  return start;
 }
 
 bool TUnitMuz::LoadFromFile(std::string& error) {
@@ -272,6 +343,7 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
     return got;
   };
   try {
+    muzread::StartReader reader;
     muzread::Start start = muzread::Start::kUndecided;
     size_t block = 4096;
     for (bool whole = size == 0; start == muzread::Start::kUndecided && !whole; block = 65536) {
@@ -282,10 +354,10 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
       }
       // A file cut shorter while it is read ends where the read found its end.
       whole = got == 0 || text.size() == size;
-      start = muzread::MusicFileStart(text.data(), text.size(), whole);
+      start = reader.Look(text.data(), text.size(), whole);
     }
     if (start == muzread::Start::kNot) {
-      error = muzreadtext::kNotMusic;
+      error = reader.Refusal();
       return false;
     }
     if (text.size() < size) {
@@ -305,8 +377,9 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
 }
 
 bool TUnitMuz::LoadFromMemory(const char* data, size_t size, std::string& error) {
-  if (muzread::MusicFileStart(data, size, true) == muzread::Start::kNot) {
-    error = muzreadtext::kNotMusic;
+  muzread::StartReader start;
+  if (start.Look(data, size, true) == muzread::Start::kNot) {
+    error = start.Refusal();
     return false;
   }
   std::unique_ptr<TXMLToken> first;
@@ -831,6 +904,100 @@ bool TUnitMuz::ReadNoteGroup(const TXMLItem* item, TNoteStave* stave, TNoteGroup
   return true;
 }
 
+namespace {
+// The key and the accidental of "7.0" notes without their own, as GetKeyAt and GetNoteShiftAt find
+// them by a walk from the head of the part over the symbols of the stave. The walk is kept from
+// note to note: notes read in time order pass each symbol once. A note that goes in among the
+// symbols walked already, or one earlier than the last, starts the walk again from the head.
+class TSeventyWalk {
+ public:
+  TSeventyWalk(const TSinglePartMuz* single, const TNoteStave* stave) : single_(single), stave_(stave) {}
+
+  // Walks on to the note at `time`; the key in effect there, null when the stave has none.
+  const TKey* KeyAt(double time) {
+    if (!walking_ || time < time_) Restart();
+    time_ = time;
+    for (; next_ != nullptr; next_ = next_->GetNext()) {
+      if (next_->GetNoteStave() != stave_) continue;
+      const double position = next_->GetSymbolPosition();
+      const uint8_t kind = next_->GetStaveSymbolKind();
+      if (position > time || (kind == staveSymbolNote && position == time)) break;
+      if (!gridless_ && position >= barLineAhead_) {
+        const TMuzBar* bar = single_->GetMuzBar();
+        const double next = bar != nullptr ? bar->GetNextBarTime(position) : position;
+        // Without a grid the walk of a note takes no bar line after its first symbol.
+        if (next > position)
+          barLineAhead_ = next;
+        else
+          gridless_ = true;
+        shifts_.fill(kNone);
+      }
+      if (kind == staveSymbolKey) {
+        key_ = static_cast<const TKey*>(next_);
+        shifts_.fill(kNone);
+      } else if (kind == staveSymbolNote) {
+        const auto* note = static_cast<const TMuzNote*>(next_);
+        shifts_[StepClass(note->GetPitch())] = note->GetNoteShift();
+      }
+      walked_ = next_;
+    }
+    return key_;
+  }
+
+  // The accidental of a note of `pitch` at the time walked to: that of the last note of its step
+  // in the bar after the last key, else the key's.
+  uint8_t ShiftFor(int32_t pitch) const {
+    const uint8_t keyShift = key_ != nullptr ? key_->GetNoteShift(key_->PitchToHeight(pitch)) : static_cast<uint8_t>(noteShiftNormal);
+    if (!gridless_ && barLineAhead_ <= time_) return keyShift;
+    const uint8_t shift = shifts_[StepClass(pitch)];
+    return shift != kNone ? shift : keyShift;
+  }
+
+  // The note read at the time walked to has gone into the part.
+  void Added(TStaveSymbol* note) {
+    // Right after the symbols walked it is the next one to walk; after the next one it is walked
+    // in its turn. Only symbols at the note's time stand between those two; one of the stave
+    // before that time was walked.
+    const TStaveSymbol* before = note->GetPrev();
+    for (; before != nullptr; before = before->GetPrev()) {
+      if (before->GetNoteStave() != stave_) continue;
+      if (before == walked_) break;
+      if (before == next_) return;
+      if (before->GetSymbolPosition() < time_) break;
+    }
+    if (before == walked_)
+      next_ = note;
+    else
+      walking_ = false;
+  }
+
+ private:
+  static constexpr uint8_t kNone = 255;
+  static int32_t StepClass(int32_t pitch) { return static_cast<int32_t>(WrapIntoRange(pitch, 0, 7)); }
+
+  void Restart() {
+    walking_ = true;
+    next_ = single_->GetStartStaveSymbol();
+    walked_ = nullptr;
+    key_ = nullptr;
+    barLineAhead_ = 0.0;
+    gridless_ = false;
+    shifts_.fill(kNone);
+  }
+
+  const TSinglePartMuz* single_;
+  const TNoteStave* stave_;
+  bool walking_ = false;
+  TStaveSymbol* next_ = nullptr;    // the first symbol not walked
+  TStaveSymbol* walked_ = nullptr;  // the last symbol of the stave walked
+  double time_ = 0.0;
+  const TKey* key_ = nullptr;
+  double barLineAhead_ = 0.0;
+  bool gridless_ = false;
+  std::array<uint8_t, 7> shifts_{};  // by step, since the last bar line or key
+};
+}  // namespace
+
 bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, TNoteGroup* group,
                         const std::string& version, std::string& error, int32_t& line, int32_t& column) {
   Place place{error, line, column};
@@ -841,11 +1008,12 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
     uint8_t noteShift, articulation, stick;
   };
   const auto add = [&](const TNoteValues& note) {
-    AddXMLNote(stave, note.time.position, static_cast<int8_t>(note.time.lengthKind), note.time.points, note.pitch,
+    return AddXMLNote(stave, note.time.position, static_cast<int8_t>(note.time.lengthKind), note.time.points, note.pitch,
                group, note.noteShift, static_cast<int8_t>(note.time.tuplet.multiOol), note.time.posInOol,
                note.articulation, single, note.stick);
   };
   std::vector<TNoteValues> notes;
+  TSeventyWalk walk(single, stave);
   for (; Is(item, "Note"); item = item->GetNext()) {
     const TXMLItem* child = item->GetFirstChild();
     TTimeValues time;
@@ -857,7 +1025,7 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
     const TKey* key = nullptr;
     if (old) {
       // Every key run starts with a key at 0, so a key is always in effect.
-      key = single->GetKeyAt(time.position, stave);
+      key = walk.KeyAt(time.position);
       KV_ASSERT(key != NULL);
       pitch = int64_t{height.GetValue()} + key->GetKeyKind() + 7 * int64_t{key->GetOctavesUp()};
     }
@@ -871,13 +1039,13 @@ bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStav
     const uint8_t stick = TakeChoice(child, kSticks, drawStickAuto);
     KV_ASSERT(child == NULL);
     if (noteShift == kNoShift)
-      noteShift = old ? single->GetNoteShiftAt(stave, time.position, static_cast<int32_t>(pitch))
+      noteShift = old ? walk.ShiftFor(static_cast<int32_t>(pitch))
                       : static_cast<uint8_t>(noteShiftNormal);
     const TNoteValues note{time, static_cast<int32_t>(pitch), noteShift, articulation, stick};
     // A "7.0" accidental depends on the notes before it, which must be in place; other notes go
     // in last first, as the rests do, so that ties keep the order of the file.
     if (old)
-      add(note);
+      walk.Added(add(note));
     else
       notes.push_back(note);
   }

@@ -14,7 +14,6 @@ inline constexpr const char* kUnknownError = "Unknown Error";
 inline constexpr const char* kUnknownVersion = "Unknown music file version.";
 inline constexpr const char* kCannotOpen = "Cannot open file for reading.";
 inline constexpr const char* kNotRegular = regularfiletext::kNotRegular;
-inline constexpr const char* kNotMusic = "It is not a music file.";
 inline constexpr const char* kCannotRead = "Operating System cannot read the file.";
 inline constexpr const char* kVersionMismatch = "The Version of the music file is not the version it was read as.";
 inline constexpr const char* kPartsOutsideTree =
@@ -54,12 +53,42 @@ inline constexpr double kMaxPosition = 1000000;  // whole notes
 
 namespace muzread {
 // Whether bytes from the start of a file begin as a music file does, as the reader reads them: the
-// two head lines (the declaration and the document type) skipped unread, then, after blanks, the
-// begin tag of "UnitMuz". kNot only when the reader would refuse the file whatever follows;
-// kUndecided when the bytes end first and more may follow (`whole` false), or when the whole file
-// ends before the tag, which the reader then reports itself. An empty file is kNot.
+// two head lines (the declaration and the document type) skipped unread, blanks, then the first
+// token, which must be the begin tag of "UnitMuz". kNot when the reader refuses the file at that
+// token whatever follows, with the reader's own words: the tokenizer's for a token it cannot read,
+// the grammar's for any other token. kUndecided when the bytes end before the first token is
+// complete and more may follow (`whole` false), or when the whole file ends first, which the
+// reader then reports itself.
 enum class Start { kMusic, kNot, kUndecided };
-Start MusicFileStart(const char* data, size_t size, bool whole);
+
+// The same, told from bytes that arrive block by block: each look goes on from where the last one
+// stopped, so blanks and a long first token are passed once however many blocks they span.
+class StartReader {
+ public:
+  // `data` holds the first `size` bytes of the file, beginning with those of every earlier look.
+  Start Look(const char* data, size_t size, bool whole);
+  // Why the file is refused, once Look gave kNot.
+  const std::string& Refusal() const { return refusal_; }
+
+ private:
+  enum class Phase { kHead, kBlanks, kToken };
+  // Tokenizes the first token from the bytes up to `end`, which hold all of it.
+  Start Decide(const char* data, size_t end);
+
+  Phase phase_ = Phase::kHead;
+  Start decided_ = Start::kUndecided;
+  size_t at_ = 0;    // the next byte to look at
+  size_t token_ = 0; // the first byte of the first token
+  int32_t line_ = 3;
+  int32_t column_ = 1;
+  std::string refusal_;
+};
+
+// The most of a first token of text that is read to tell the reader's words for it.
+inline constexpr size_t kFirstTextLimit = 65536;
+
+// One look at bytes of which nothing was seen before; `refusal` receives the reason of a kNot.
+Start MusicFileStart(const char* data, size_t size, bool whole, std::string* refusal = nullptr);
 
 // The end of one head line from `at`: past its line end, or 98 characters on, as the files have
 // always been read.

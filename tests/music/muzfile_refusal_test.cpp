@@ -1,6 +1,6 @@
 // What Open Music refuses before reading it whole: a name that is no regular file, from its type,
-// and a file that does not begin as a music file, from its first bytes. Every file the writer
-// wrote, and every one the reader takes, still begins as one.
+// and a file that does not begin as a music file, from its first bytes, in the words the reader
+// gives for them. Every file the writer wrote, and every one the reader takes, still begins as one.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -45,13 +45,13 @@ TEST(MusicFileStart, TakesEveryHeadTheReaderTakes) {
       {"\xEF\xBB\xBF" + kHead + "<UnitMuz>\n", Start::kMusic},  // a byte order mark on the skipped line
       {"<?xml?>\r\n<!DOCTYPE>\r\n\r\n<UnitMuz>\r\n", Start::kMusic},
       {"\n\n \t\n\r\n< \n UnitMuz >", Start::kMusic},
-      {"\n\n<UnitMuz/>", Start::kMusic},  // the grammar refuses it, with its own message
-      {"\n\n<UnitMuz", Start::kMusic},
+      {"\n\n<UnitMuz/>", Start::kNot},  // the grammar's first step refuses it
+      {"\n\n<UnitMuz", Start::kNot},    // the tokenizer meets the end of the file
       {std::string(98, 'x') + std::string(98, 'y') + "<UnitMuz>", Start::kMusic},  // lines cut at 98
       {kHead, Start::kUndecided},  // ends before the tag: the reader tells how
       {kHead + "  \n", Start::kUndecided},
-      {kHead + "<Unit", Start::kUndecided},
-      {"", Start::kNot},
+      {kHead + "<Unit", Start::kNot},
+      {"", Start::kUndecided},
       {kHead + "<UnitMuzX>", Start::kNot},
       {kHead + "<Muz>", Start::kNot},
       {kHead + "</UnitMuz>", Start::kNot},
@@ -64,7 +64,9 @@ TEST(MusicFileStart, TakesEveryHeadTheReaderTakes) {
   };
   for (const auto& [text, start] : cases) {
     SCOPED_TRACE(testing::PrintToString(text));
-    EXPECT_EQ(MusicFileStart(text.data(), text.size(), true), start);
+    std::string refusal;
+    EXPECT_EQ(MusicFileStart(text.data(), text.size(), true, &refusal), start);
+    EXPECT_EQ(refusal.empty(), start != Start::kNot) << refusal;
   }
 }
 
@@ -94,6 +96,99 @@ TEST(MusicFileStart, NoPartOfTheStartOfAMusicFileRefusesIt) {
   }
 }
 
+// A file refused from its first bytes is refused in the words the reader gives for them, with
+// their line and column, whether it is read from its file or from memory.
+TEST(MuzFileRefusal, AFileRefusedFromItsFirstBytesGetsTheReadersOwnWords) {
+  TUnitMuz written("NONAME1");
+  written.InitNew();
+  const std::string doc = written.SaveToMemory();
+  const size_t afterDeclaration = doc.find('\n') + 1;
+  const std::string declaration = doc.substr(0, afterDeclaration);
+  const std::string body = doc.substr(doc.find("<UnitMuz>"));  // "<UnitMuz>\n  <Version>..."
+  const struct {
+    std::string text;
+    std::string words;
+  } cases[] = {
+      {"\n\n" + doc, "unexpected '?' found in line 3, column 1."},
+      {declaration.substr(0, afterDeclaration - 1) + std::string(60, ' ') + doc.substr(afterDeclaration - 1),
+       "unexpected '!' found in line 3, column 1."},
+      {declaration + body, "unexpected begin of element \"Version\", expect begin of element \"UnitMuz\", at line 3, column 11."},
+      {kHead + "\n  \t\n plain text " + body,
+       "unexpected text \"plain text\", expect begin of element \"UnitMuz\", at line 6, column 13."},
+      {"\n\n<UnitMuz/>\n" + body, "element \"UnitMuz\" should not be empty, at line 3, column 10."},
+      {"\n\n< / UnitMuz >" + body, "unexpected end of element \"UnitMuz\", expect begin of element \"UnitMuz\", at line 3, column 13."},
+      {"\r\n\r\n\r\n>" + body, "unexpected '>' found in line 4, column 1."},
+      {kHead + "\n<UnitMuz\r>", "unexpected '\r' found in line 5, column 8."},
+      {"hello", muzreadtext::kUnknownVersion},  // ends before the third line: no version
+      {"hello\nworld\n\n \n", muzreadtext::kUnknownVersion},
+  };
+  ScratchDir dir;
+  for (const auto& [text, words] : cases) {
+    SCOPED_TRACE(testing::PrintToString(text.substr(0, 160)));
+    std::ofstream(dir.File("case.kvm"), std::ios::binary) << text;
+    EXPECT_EQ(LoadError(dir.File("case.kvm")), words);
+    TUnitMuz fromMemory("NONAME1");
+    std::string error;
+    EXPECT_FALSE(fromMemory.LoadFromMemory(text.data(), text.size(), error));
+    EXPECT_EQ(error, words);
+  }
+}
+
+// Looked at block by block, as a file is read, the start is decided where and as it is from all
+// of its bytes at once, whatever the size of the blocks.
+TEST(MusicFileStart, BlockByBlockDecidesAsAllAtOnce) {
+  std::vector<std::string> texts = {
+      kHead + std::string(5000, ' ') + "\r\n\t<UnitMuz>",
+      kHead + "\r\n\r\n  <\r\n /\r\n Version\r\n>",
+      kHead + " \n\n   <UnitMuz\r\r>",
+      kHead + "\n\n  a text\r\n over lines \t<Muz>",
+      kHead + "\n\t\n" + std::string(muzread::kFirstTextLimit + 10, 'z'),
+      kHead + std::string(muzread::kFirstTextLimit - 1, 'z') + ">",
+      kHead + "\n\n<UnitMuz/>",
+      "\r\r\r\n\r\n\r",
+  };
+  for (const fs::path& file : MusicFiles()) {
+    const std::string text = ReadWholeFile(file.string());
+    texts.push_back(text);
+    texts.push_back("\n" + text);
+    texts.push_back(std::string(text, 0, text.find("<UnitMuz>")) + std::string(3000, '\n') + " <Unit Muz>");
+  }
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(testing::PrintToString(text.substr(0, 160)));
+    std::string refusal;
+    const Start atOnce = MusicFileStart(text.data(), text.size(), true, &refusal);
+    for (const size_t block : {1, 2, 3, 7, 64, 4096}) {
+      SCOPED_TRACE(block);
+      muzread::StartReader reader;
+      Start start = Start::kUndecided;
+      for (size_t size = std::min(block, text.size()); start == Start::kUndecided; size = std::min(size + block, text.size())) {
+        start = reader.Look(text.data(), size, size == text.size());
+        if (size == text.size()) break;
+      }
+      EXPECT_EQ(start, atOnce);
+      EXPECT_EQ(reader.Refusal(), refusal);
+    }
+  }
+}
+
+// A refusal that comes after a long run of blank lines reads the blanks and the first token, and
+// nothing of what follows them.
+TEST(MuzFileRefusal, ARefusalAfterBlanksReadsNoFurtherThanTheFirstToken) {
+  ScratchDir dir;
+  const std::string file = dir.File("blanks.kvm");
+  constexpr int64_t kLines = 100000;
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << kHead;
+    for (int64_t i = 0; i < kLines; ++i) out << "                \n";
+    out << "<?xml?>";
+  }
+  fs::resize_file(file, uint64_t{2} << 30);  // zeros to 2 GB, taking no room on the disk
+  const uint64_t read = BytesReadSoFar();
+  EXPECT_EQ(LoadError(file), "unexpected '?' found in line " + std::to_string(4 + kLines) + ", column 1.");
+  EXPECT_LT(BytesReadSoFar() - read, uint64_t{4} << 20);
+}
+
 TEST(MuzFileRefusal, ANameThatIsNoRegularFileIsRefusedWithoutOpeningIt) {
   ScratchDir dir;
   for (const std::string& name : {std::string("/dev/zero"), std::string("/dev/urandom"), dir.File("")}) {
@@ -119,25 +214,27 @@ TEST(MuzFileRefusal, AFileThatDoesNotBeginAsMusicIsRefusedFromItsFirstBytes) {
   const uint64_t read = BytesReadSoFar();
   const int64_t peak = PeakMemory();
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(LoadError(zeros), muzreadtext::kNotMusic);
+  // One text of zeros, judged from its first bytes as the tokenizer judges the whole of it.
+  EXPECT_EQ(LoadError(zeros), "unexpected end-of-file  found in line 3, column 0.");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_LT(BytesReadSoFar() - read, uint64_t{1} << 20);
   EXPECT_LT(PeakMemory() - peak, int64_t{64} << 20);
 
   // A file of /proc tells a size of 0: it is read as the empty file it says it is.
   const uint64_t beforeProc = BytesReadSoFar();
-  EXPECT_EQ(LoadError("/proc/self/status"), muzreadtext::kNotMusic);
+  EXPECT_EQ(LoadError("/proc/self/status"), muzreadtext::kUnknownVersion);
   EXPECT_LT(BytesReadSoFar() - beforeProc, 1024u);
 
   std::ofstream(dir.File("empty.kvm"));
   std::ofstream(dir.File("notes.txt")) << "no music\nat all\nin this file\n";
-  for (const char* name : {"empty.kvm", "notes.txt"}) EXPECT_EQ(LoadError(dir.File(name)), muzreadtext::kNotMusic);
+  EXPECT_EQ(LoadError(dir.File("empty.kvm")), muzreadtext::kUnknownVersion);
+  EXPECT_EQ(LoadError(dir.File("notes.txt")), "unexpected end-of-file  found in line 4, column 0.");
   std::string error;
   TUnitMuz fromMemory("NONAME1");
   EXPECT_FALSE(fromMemory.LoadFromMemory("no music", 8, error));
   EXPECT_EQ(error, muzreadtext::kUnknownVersion);  // ends before the third line: the reader tells
   EXPECT_FALSE(fromMemory.LoadFromMemory("\n\nno music", 10, error));
-  EXPECT_EQ(error, muzreadtext::kNotMusic);
+  EXPECT_EQ(error, "unexpected end-of-file  found in line 3, column 8.");
 }
 
 // A music file is held once as its bytes and once as its tokens' texts: one line of 64 MB after
