@@ -11,12 +11,14 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <tuple>
 
 #include "app/Main.h"
 #include "app/Player.h"
 #include "audio/audio_support.h"
+#include "audio/timed_play.h"
 #include "gui/waveplayer.h"
 #include "support/recording_sink.h"
 #include "wave/unitwave.h"
@@ -486,18 +488,19 @@ std::vector<int64_t> ToneStartsMs(const Wave& wave, int32_t rate) {
   return starts;
 }
 
-// Eight ticks of 0.1 s, one every half second.
+// What sounds into a take, at 44100 Hz.
+constexpr int32_t kHeardRate = 44100;
 constexpr int kTicks = 8;
 constexpr int64_t kTickEveryMs = 500;
-bool WriteTicks(const std::string& name) {
-  constexpr int32_t kRate = 44100;
-  SoundPtr ticks = SineSound(1, kRate, 2, 440, kTicks * kTickEveryMs / 1000.0);
-  int16_t* samples = ticks->GetLeftWave()->wave;
-  for (int32_t i = 0; i < ticks->GetValues(); ++i) {
-    if (i % (kRate * kTickEveryMs / 1000) >= kRate / 10) samples[i] = 0;
+std::vector<int16_t> HeardSamples(Heard heard) {
+  const double seconds = heard == Heard::kTicks ? kTicks * kTickEveryMs / 1000.0 : 0.5;
+  const SoundPtr sound = SineSound(1, kHeardRate, 2, 440, seconds);
+  const Wave& wave = *sound->GetLeftWave();
+  std::vector<int16_t> samples(wave.wave, wave.wave + wave.values);
+  for (size_t i = 0; heard == Heard::kTicks && i < samples.size(); ++i) {
+    if (i % (kHeardRate * kTickEveryMs / 1000) >= kHeardRate / 10) samples[i] = 0;
   }
-  bool abort = false;
-  return WriteWaveFile(abort, name, *ticks, 0, ticks->GetValues(), true);
+  return samples;
 }
 
 class TakeTest : public PlaybackAudioTest, public testing::WithParamInterface<TakeRoad> {};
@@ -532,16 +535,22 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return takeSoFar().first > taken + kRate / 4; }, 10000))
         << "the input never delivers";
   };
-  ScratchFile tone("take-tone.wav");
-  ASSERT_TRUE(road.heard == Heard::kTicks ? WriteTicks(tone.name)
-                                          : WriteSine(tone.name, 1, 44100, 2, 440, 0.5));
-  QElapsedTimer clock;
+  const std::vector<int16_t> heard = HeardSamples(road.heard);
+  // The take's time starts on the player's steady clock as Record returns; the server says when
+  // on that clock each tone sounded, however late after it was asked for.
+  int64_t takeStartUs = 0;
   std::vector<int64_t> sounded;  // where each tone began, in the take's time
   const auto playTone = [&] {
-    const int64_t start = clock.elapsed();
-    PlayToEnd(tone.name);
+    const int64_t askedUs = SteadyNowUs();
+    const TimedPlay play(heard, kHeardRate);
+    ASSERT_TRUE(play.Started()) << play.Error();
+    ASSERT_TRUE(play.WaitPlayedOut(15000)) << "the tone never ended";
+    const std::optional<int64_t> firstUs = play.FirstFrameUs();
+    ASSERT_TRUE(firstUs) << "the server never timed the tone";
+    // A measure that puts the sound before it was asked for is no measure.
+    ASSERT_GE(*firstUs, askedUs - 5000) << "the timings spread over " << play.SpreadUs() << " us";
     for (int tick = 0; tick < (road.heard == Heard::kTicks ? kTicks : 1); ++tick) {
-      sounded.push_back(start + tick * kTickEveryMs);
+      sounded.push_back((*firstUs - takeStartUs) / 1000 + tick * kTickEveryMs);
     }
   };
   {
@@ -557,7 +566,7 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
     }
     // Record returns once the server has the take's stream: the take's time starts there.
     ASSERT_NO_FATAL_FAILURE(StartRecord());
-    clock.start();
+    takeStartUs = SteadyNowUs();
     if (road.when == Disturbed::kAsRecordStarts) {
       ASSERT_NO_FATAL_FAILURE(StopServer());
       disturbance->Release();
@@ -590,7 +599,7 @@ TEST_P(TakeTest, LastsAsLongAsRecordRanWithItsSoundWhereItSounded) {
     if (road.when == Disturbed::kAfterATone) {
       ASSERT_NO_FATAL_FAILURE(disturb());
     }
-    const int64_t ranMs = clock.elapsed();
+    const int64_t ranMs = (SteadyNowUs() - takeStartUs) / 1000;
     form->Action("FileStop")->trigger();
     EXPECT_NEAR(int64_t{unitWave.GetValues()} * 1000 / kRate, ranMs, 200);
   }
