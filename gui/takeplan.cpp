@@ -311,13 +311,17 @@ TakePlan PlanTake(const TakeTiming& timing) {
     // the sound up to it follows the sound before it, as captured, and the time missed goes in
     // after it, where the timing first forces it, so the sound a held program still got from the
     // server stays where it was captured.
+    const int64_t nextByte = k + 1 < blocks.size() ? blocks[k + 1] : timing.arrivedBytes;
+    auto arrival = bound;
+    while (arrival != bounds.end() && arrival->fromServer && arrival->endByte <= nextByte) ++arrival;
     const auto at = static_cast<size_t>(bound - bounds.begin());
-    if (!bound->fromServer) {
-      level = floor[at];
-    } else if (at > 0 && bounds[at - 1].fromServer) {
-      level = std::max(level, floor[at - 1]);
+    if (arrival != bounds.end() && !arrival->fromServer && (arrival == bound || arrival->endByte <= nextByte)) {
+      level = floor[static_cast<size_t>(arrival - bounds.begin())];
     } else if (!leveled) {
       level = floor[at];
+    } else if (at > 0 && bounds[at - 1].fromServer) {
+      // What follows the server's word comes no sooner than it said.
+      level = std::max(level, floor[at - 1]);
     }
     leveled = true;
     const double lagUs = level;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -249,6 +250,12 @@ Captured CaptureOf(const Capture& input, bool throughThePlayer) {
     }
     const auto end = static_cast<int64_t>(take.capturedMs.size());
     if (end == blockStart) continue;
+    if (end - blockStart >= 2 && (timing.blocks.empty() || std::fmod(us, 1e6) < kFineBlockUs)) {
+      // The server's own timing, as it comes now and then: where its stream stood amid a block.
+      const int64_t mark = (blockStart + end) / 2;
+      const double markUs = take.capturedMs[static_cast<size_t>(mark)] * 1000 + 100;
+      arrivals.push_back({markUs, {mark * kFrameBytes, kStartUs + std::llround(markUs - static_cast<double>(mark) * 1e6 / kFineRate), true}});
+    }
     timing.blocks.push_back(blockStart * kFrameBytes);
     blockStart = end;
     double arrivedUs = take.capturedMs.back() * 1000 + 200 + jitter(random);
@@ -365,4 +372,22 @@ TEST(TakePlan, KeepsTheBoundsOfSoundDeliveredAsCapturedAndDropsWhatABurstMakesId
   // A bound for sound already bounded tighter says nothing more.
   KeepBound(bounds, {3000, 1'000'000}, 1000, 2);
   EXPECT_EQ(bounds.size(), 1u);
+}
+
+TEST(TakePlan, TimingOfNoFormatPlacesNothing) {
+  Input input;
+  input.stretches = {{0, 400}};
+  const TakeTiming timing = TimingOf(input, 400);
+  for (const auto& [rate, frameBytes, runs] : {std::tuple{0, kFrameBytes, true}, std::tuple{kRate, int64_t{0}, true},
+                                               std::tuple{kRate, kFrameBytes, false}}) {
+    TakeTiming odd = timing;
+    odd.rate = rate;
+    odd.frameBytes = frameBytes;
+    if (!runs) odd.runs.clear();
+    const TakePlan plan = PlanTake(odd);
+    EXPECT_TRUE(plan.gaps.empty() && plan.lead == 0 && plan.takeEnd == 0) << rate << " " << frameBytes << " " << runs;
+    std::vector<CaptureBound> bounds = timing.bounds;
+    KeepBound(bounds, {1, 0}, rate, frameBytes);
+    EXPECT_EQ(bounds.size(), timing.bounds.size() + (rate > 0 && frameBytes > 0 ? 1 : 0));
+  }
 }
