@@ -21,20 +21,15 @@ enum CharClass : int {
   kEndOfFile = 7,
 };
 
-// Counters saturate: a file with billions of characters on one line must not overflow them.
-void Advance(int32_t& counter) {
-  if (counter < INT32_MAX) ++counter;
-}
-
 // Classifies one character and moves the caller's line and column counters.
 int CharKind(int c, int32_t& line, int32_t& column) {
   if (c == EOF) return kEndOfFile;
   if (c == ' ' || c == '\t') {
-    Advance(column);
+    AdvanceXMLCounter(column);
     return kWhite;
   }
   if (c == '\n') {
-    Advance(line);
+    AdvanceXMLCounter(line);
     column = 1;
     return kWhite;
   }
@@ -44,7 +39,7 @@ int CharKind(int c, int32_t& line, int32_t& column) {
   else if (c == '/') kind = kSlash;
   else if (c == '<') kind = kLess;
   else if (c == '>') kind = kGreater;
-  if (kind != kOther) Advance(column);
+  if (kind != kOther) AdvanceXMLCounter(column);
   return kind;
 }
 
@@ -62,7 +57,7 @@ bool IsPlainTextChar(unsigned char c) { return c != '<' && c != '>' && c != '\t'
 const char* RunEnd(const char* at, const char* end, bool (*keep)(unsigned char), int32_t& column) {
   for (; at < end && keep(static_cast<unsigned char>(*at)); ++at) {
     const auto c = static_cast<unsigned char>(*at);
-    if (IsNameChar(c) || c == '/' || c == ' ') Advance(column);
+    if (IsNameChar(c) || c == '/' || c == ' ') AdvanceXMLCounter(column);
   }
   return at;
 }

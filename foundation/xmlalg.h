@@ -3,6 +3,7 @@
 // Text is bytes (ISO-8859-1); no attributes, comments or declarations after the first two lines.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -64,6 +65,12 @@ class TXMLToken {
   int32_t column_ = 0;
   std::unique_ptr<TXMLToken> next_;
 };
+
+// Moves a line or column counter of the tokenizer on by one. Counters saturate: a file with
+// billions of characters on one line must not overflow them.
+inline void AdvanceXMLCounter(int32_t& counter) {
+  if (counter < INT32_MAX) ++counter;
+}
 
 // Reads tokens from the stream until an end-of-file or an error token, which ends the list.
 // The counters are the caller's, set to the position of the first character to be read.

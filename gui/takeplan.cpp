@@ -300,7 +300,8 @@ TakePlan PlanTake(const TakeTiming& timing) {
   for (size_t k = 0; k < blocks.size(); ++k) {
     const int64_t atFrame = blocks[k] / frameBytes;
     if (atFrame >= arrived) break;
-    const int64_t nextFrame = k + 1 < blocks.size() ? std::min(blocks[k + 1] / frameBytes, arrived) : arrived;
+    const int64_t nextByte = k + 1 < blocks.size() ? blocks[k + 1] : timing.arrivedBytes;
+    const int64_t nextFrame = std::min(nextByte / frameBytes, arrived);
     // The bounds of the sound from this block's start on: those that reach past it.
     const auto bound = std::upper_bound(bounds.begin(), bounds.end(), blocks[k],
                                         [](int64_t byte, const CaptureBound& b) { return byte < b.endByte; });
@@ -311,7 +312,6 @@ TakePlan PlanTake(const TakeTiming& timing) {
     // the sound up to it follows the sound before it, as captured, and the time missed goes in
     // after it, where the timing first forces it, so the sound a held program still got from the
     // server stays where it was captured.
-    const int64_t nextByte = k + 1 < blocks.size() ? blocks[k + 1] : timing.arrivedBytes;
     auto arrival = bound;
     while (arrival != bounds.end() && arrival->fromServer && arrival->endByte <= nextByte) ++arrival;
     const auto at = static_cast<size_t>(bound - bounds.begin());
@@ -324,9 +324,8 @@ TakePlan PlanTake(const TakeTiming& timing) {
       level = std::max(level, floor[at - 1]);
     }
     leveled = true;
-    const double lagUs = level;
     const double atUs = static_cast<double>(usOf(atFrame));
-    const auto capturedUs = static_cast<int64_t>(std::llround(atUs * (1 + drift) + lagUs));
+    const auto capturedUs = static_cast<int64_t>(std::llround(atUs * (1 + drift) + level));
     const int64_t steadyFrames = framesOf(takeUsOf(capturedUs));
     // Captured after Stop: cut with all that follows. The front that is cut ends before it.
     if (steadyFrames >= takeFrames) {

@@ -215,11 +215,6 @@ const char* muzread::HeadLineEnd(const char* at, const char* end) {
 }
 
 namespace {
-// The tokenizer's counters saturate: a file may hold billions of blank lines.
-void AdvanceCounter(int32_t& counter) {
-  if (counter < INT32_MAX) ++counter;
-}
-
 bool IsTagChar(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '/' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
          (c >= '0' && c <= '9');
@@ -247,9 +242,9 @@ muzread::Start muzread::StartReader::Look(const char* data, size_t size, bool wh
     for (; at_ < size; ++at_) {
       const char c = data[at_];
       if (c == ' ' || c == '\t') {
-        AdvanceCounter(column_);
+        AdvanceXMLCounter(column_);
       } else if (c == '\n') {
-        AdvanceCounter(line_);
+        AdvanceXMLCounter(line_);
         column_ = 1;
       } else if (c != '\r') {
         break;
