@@ -9,9 +9,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "foundation/assertion.h"
@@ -311,9 +314,14 @@ SoundPtr DeviceToSound(bool& abort, const QByteArray& bytes, const DeviceFormat&
 
 namespace {
 
-// Small enough that Stop and Pause are heard at once, large enough that a busy user interface,
-// which writes the play, does not starve the server.
-constexpr pa_usec_t kPlayBufferUs = 250 * 1000;
+// What the server holds of a play: a program held for a second (a busy machine, a long effect
+// that holds everything) still finds it sounding. The server asks for more only once this much
+// has sounded, so that the device itself keeps about as little as a short buffer would: Stop and
+// Pause, which drop or hold what the server keeps, are heard at once.
+constexpr pa_usec_t kPlayBufferUs = 2000 * 1000;
+constexpr pa_usec_t kPlayRequestUs = 850 * 1000;
+// What the play's feed reads ahead of the server: a slow read meets a full buffer.
+constexpr pa_usec_t kPlayAheadUs = 1000 * 1000;
 // How often a recording arrives: the program's clock and the recording stay close.
 constexpr pa_usec_t kRecordFragmentUs = 40 * 1000;
 // How long Stop waits for what the server captured up to it: far longer than a block of the
@@ -338,6 +346,11 @@ void Forget(pa_operation* operation) {
 
 int64_t SteadyUs() { return static_cast<int64_t>(pa_rtclock_now()); }
 
+int64_t PlayAheadBytes(const DeviceFormat& format) {
+  const pa_sample_spec spec = SpecOf(format);
+  return static_cast<int64_t>(pa_usec_to_bytes(kPlayAheadUs, &spec));
+}
+
 int64_t UsOfBytes(int64_t bytes, const pa_sample_spec& spec) {
   return static_cast<int64_t>(pa_bytes_to_usec(static_cast<uint64_t>(std::max<int64_t>(bytes, 0)), &spec));
 }
@@ -358,6 +371,8 @@ struct WavePlayer::StreamLink {
   // time, the work clears the flag.
   void (WavePlayer::*onRequest)(uint64_t) = nullptr;
   std::atomic<bool> asked{false};
+  // A play's feed, woken when the server asks for more; set and read with the lock held.
+  PlayFeed* feed = nullptr;
 
   // A recording's timing, gathered on the library's thread with the lock held for the player to
   // take: what the server says (each update of its timing) and when each block arrived.
@@ -395,6 +410,133 @@ struct WavePlayer::StreamLink {
         context, [player = player, generation = generation, work] { (player->*work)(generation); },
         Qt::QueuedConnection);
   }
+};
+
+// Reads the play ahead and hands the server what it asks for, on a thread of its own: neither a
+// busy window nor a slow read holds the play, and the file is never read with the library's lock
+// held, which every other stream needs.
+class WavePlayer::PlayFeed {
+ public:
+  PlayFeed(QIODevice& source, StreamLink& link, pa_stream* stream, pa_operation*& drain, int64_t frameBytes,
+           int64_t aheadBytes)
+      : source_(source),
+        link_(link),
+        stream_(stream),
+        drain_(drain),
+        frameBytes_(std::max<int64_t>(1, frameBytes)),
+        ahead_(static_cast<size_t>(std::max(aheadBytes - aheadBytes % frameBytes_, kBlockFrames * frameBytes_))) {
+    thread_ = std::thread([this] { Run(); });
+  }
+  ~PlayFeed() {
+    // Never with the library's lock held: the thread may be waiting for it.
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+  }
+  PlayFeed(const PlayFeed&) = delete;
+  PlayFeed& operator=(const PlayFeed&) = delete;
+
+  // The server asks for more: on the library's thread.
+  void Ask() {
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      asked_ = true;
+    }
+    wake_.notify_one();
+  }
+  // What the server was given so far, and whether the whole sound has been read.
+  int64_t Handed() const { return handed_.load(); }
+  bool AllHanded() const { return readAll_.load() && handed_.load() == read_.load(); }
+
+ private:
+  // One read at a time keeps each wait for the lock short.
+  static constexpr int64_t kBlockFrames = 16384;
+
+  void Run() {
+    for (;;) {
+      {
+        std::unique_lock<std::mutex> hold(mutex_);
+        wake_.wait(hold, [this] { return stop_ || asked_ || (!readAll_ && Room() >= frameBytes_); });
+        if (stop_) return;
+        asked_ = false;
+      }
+      ReadAhead();
+      if (!Hand()) break;
+    }
+    // The stream failed: its end is the player's to make.
+    std::unique_lock<std::mutex> hold(mutex_);
+    wake_.wait(hold, [this] { return stop_; });
+  }
+
+  int64_t Room() const { return static_cast<int64_t>(ahead_.size()) - (end_ - start_); }
+
+  void ReadAhead() {
+    if (readAll_ || Room() < frameBytes_) return;
+    if (end_ + Room() > static_cast<int64_t>(ahead_.size())) {
+      std::memmove(ahead_.data(), ahead_.data() + start_, static_cast<size_t>(end_ - start_));
+      end_ -= start_;
+      start_ = 0;
+    }
+    int64_t wanted = std::min(Room(), kBlockFrames * frameBytes_);
+    wanted -= wanted % frameBytes_;
+    const qint64 got = source_.read(ahead_.data() + end_, wanted);
+    if (got > 0) {
+      end_ += got - got % frameBytes_;
+      read_ += got - got % frameBytes_;
+    }
+    if (got <= 0 || source_.atEnd()) readAll_ = true;
+  }
+
+  // Whether the stream still takes sound.
+  bool Hand() {
+    const AudioServer::Lock lock(AudioServer::Instance());
+    CheckLocked();
+    if (pa_stream_get_state(stream_) != PA_STREAM_READY) return false;
+    size_t writable = pa_stream_writable_size(stream_);
+    if (writable == static_cast<size_t>(-1)) return false;
+    writable = std::min(writable, static_cast<size_t>(end_ - start_));
+    writable -= writable % static_cast<size_t>(frameBytes_);
+    // The library copies what it is given. What it refuses is lost to the play, which then cannot
+    // sound as it should.
+    if (writable > 0) {
+      if (pa_stream_write(stream_, ahead_.data() + start_, writable, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
+        link_.Post(&WavePlayer::StreamFailed);
+        return false;
+      }
+      start_ += static_cast<int64_t>(writable);
+      handed_ += static_cast<int64_t>(writable);
+    }
+    if (readAll_ && start_ == end_ && drain_ == nullptr) {
+      // The server says when all it was given has sounded.
+      drain_ = pa_stream_drain(
+          stream_,
+          [](pa_stream*, int success, void* data) {
+            if (success) static_cast<StreamLink*>(data)->Post(&WavePlayer::FinishWhenPlayedOut);
+          },
+          &link_);
+    }
+    return true;
+  }
+
+  QIODevice& source_;
+  StreamLink& link_;
+  pa_stream* stream_;
+  pa_operation*& drain_;  // the player's, with the lock held
+  const int64_t frameBytes_;
+  std::vector<char> ahead_;  // the sound read and not yet handed over: [start_, end_)
+  int64_t start_ = 0;
+  int64_t end_ = 0;
+  std::atomic<bool> readAll_{false};
+  std::atomic<int64_t> read_{0};
+  std::atomic<int64_t> handed_{0};
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool asked_ = true;  // the stream starts empty
+  bool stop_ = false;
+  std::thread thread_;
 };
 
 void PlaceTake(QByteArray& take, const DeviceFormat& format, const std::vector<TakeGap>& gaps,
@@ -565,6 +707,7 @@ bool WavePlayer::StartStream(pa_context* context, bool record, const pa_sample_s
         static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE));
   } else {
     attributes.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kPlayBufferUs, &spec));
+    attributes.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kPlayRequestUs, &spec));
     connected = pa_stream_connect_playback(stream_, nullptr, &attributes, PA_STREAM_ADJUST_LATENCY,
                                            nullptr, nullptr);
   }
@@ -573,10 +716,10 @@ bool WavePlayer::StartStream(pa_context* context, bool record, const pa_sample_s
       [this] { return pa_stream_get_state(stream_) != PA_STREAM_CREATING; }, kStreamAnswerMs);
   if (pa_stream_get_state(stream_) != PA_STREAM_READY) return false;
   link_->running = true;
-  link_->onRequest = record ? &WavePlayer::TakeRecordedOf : &WavePlayer::Feed;
+  link_->onRequest = &WavePlayer::TakeRecordedOf;
   const pa_stream_request_cb_t request = [](pa_stream*, size_t, void* data) {
     auto* link = static_cast<StreamLink*>(data);
-    if (!link->asked.exchange(true)) link->Post(link->onRequest);
+    if (link->feed != nullptr) link->feed->Ask();
   };
   const pa_stream_request_cb_t arrived = [](pa_stream* stream, size_t readable, void* data) {
     auto* link = static_cast<StreamLink*>(data);
@@ -594,6 +737,14 @@ bool WavePlayer::StartStream(pa_context* context, bool record, const pa_sample_s
 }
 
 void WavePlayer::CloseStream() {
+  if (playFeed_) {
+    KV_ASSERT(!AudioServer::Instance().HeldHere());
+    {
+      const AudioServer::Lock lock(AudioServer::Instance());
+      if (link_) link_->feed = nullptr;
+    }
+    playFeed_.reset();
+  }
   if (stream_ == nullptr) return;
   {
     AudioServer& server = AudioServer::Instance();
@@ -643,48 +794,6 @@ void WavePlayer::StreamFailed(uint64_t generation) {
     RecordFailed(generation);
   } else {
     PlayFinished(generation, nvFailure);
-  }
-}
-
-void WavePlayer::Feed(uint64_t generation) {
-  if (generation != generation_ || stream_ == nullptr || !playSource_) return;
-  // Cleared before asking how much fits, so a request that comes meanwhile asks again.
-  link_->asked = false;
-  const auto frameBytes = static_cast<size_t>(std::max(1, playFormat_.bytesPerFrame()));
-  AudioServer& server = AudioServer::Instance();
-  size_t writable = 0;
-  {
-    const AudioServer::Lock lock(server);
-    CheckLocked();
-    if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
-    writable = pa_stream_writable_size(stream_);
-  }
-  if (writable == static_cast<size_t>(-1)) writable = 0;
-  writable -= writable % frameBytes;
-  // The file is read without the lock: a slow disk must not hold every other stream.
-  qint64 got = 0;
-  if (writable > 0 && !playSource_->atEnd()) {
-    feedBuffer_.resize(writable);
-    got = playSource_->read(feedBuffer_.data(), static_cast<qint64>(writable));
-  }
-  const AudioServer::Lock lock(server);
-  CheckLocked();
-  if (pa_stream_get_state(stream_) != PA_STREAM_READY) return;
-  // The library copies what it is given. What it refuses is lost to the play, which then cannot
-  // sound as it should.
-  if (got > 0 && pa_stream_write(stream_, feedBuffer_.data(), static_cast<size_t>(got), nullptr,
-                                 0, PA_SEEK_RELATIVE) < 0) {
-    link_->Post(&WavePlayer::StreamFailed);
-    return;
-  }
-  if (playSource_->atEnd() && drain_ == nullptr) {
-    // The server says when all it was given has sounded.
-    drain_ = pa_stream_drain(
-        stream_,
-        [](pa_stream*, int success, void* data) {
-          if (success) static_cast<StreamLink*>(data)->Post(&WavePlayer::FinishWhenPlayedOut);
-        },
-        link_.get());
   }
 }
 
@@ -763,8 +872,9 @@ bool WavePlayer::Play() {
     playSource_ = std::move(buffer);
   }
   playSource_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+  playBytesTotal_ = playSource_->size();
   const uint64_t generation = generation_;
-  if (playSource_->size() == 0) {
+  if (playBytesTotal_ == 0) {
     // Nothing to play: the play completes at once.
     activity_ = Activity::kPlaying;
     OweNotice(flags.notify);
@@ -781,8 +891,13 @@ bool WavePlayer::Play() {
     playedBeforePauseMs_ = 0;
     drained_ = false;
     playClock_.start();
-    Feed(generation);
-    WatchPlay(generation, playSource_->pos(), 0);
+    playFeed_ = std::make_unique<PlayFeed>(*playSource_, *link_, stream_, drain_, playFormat_.bytesPerFrame(),
+                                           static_cast<int64_t>(PlayAheadBytes(playFormat_)));
+    {
+      const AudioServer::Lock lock(AudioServer::Instance());
+      link_->feed = playFeed_.get();
+    }
+    WatchPlay(generation, 0, 0);
   }
   if (flags.wait) {
     QEventLoop loop;
@@ -803,8 +918,7 @@ int64_t WavePlayer::PlayedMs() const {
 
 int64_t WavePlayer::PlayDurationMs() const {
   const int64_t frameBytes = std::max(1, playFormat_.bytesPerFrame());
-  const int64_t bytes = playSource_ ? playSource_->size() : 0;
-  return bytes / frameBytes * 1000 / std::max(1, playFormat_.sampleRate());
+  return playBytesTotal_ / frameBytes * 1000 / std::max(1, playFormat_.sampleRate());
 }
 
 void WavePlayer::FinishWhenPlayedOut(uint64_t generation) {
@@ -820,16 +934,16 @@ void WavePlayer::FinishWhenPlayedOut(uint64_t generation) {
   PlayFinished(generation, nvSuccessful);
 }
 
-void WavePlayer::WatchPlay(uint64_t generation, qint64 position, int64_t stalledMs) {
+void WavePlayer::WatchPlay(uint64_t generation, int64_t position, int64_t stalledMs) {
   constexpr int64_t kWatchMs = 500;
   // Far longer than any server waits between two requests for sound.
   constexpr int64_t kStalledMs = 3000;
   QTimer::singleShot(
       std::chrono::milliseconds(kWatchMs), context_.get(), [this, generation, position, stalledMs] {
-        if (generation != generation_ || stream_ == nullptr || !playSource_) return;
-        const qint64 now = playSource_->pos();
+        if (generation != generation_ || stream_ == nullptr || !playFeed_) return;
+        const int64_t now = playFeed_->Handed();
         // A pause holds the play on purpose, and a drained one only waits for its last sound.
-        const bool waiting = paused_ || drained_ || playSource_->atEnd() || now != position;
+        const bool waiting = paused_ || drained_ || playFeed_->AllHanded() || now != position;
         const int64_t stalled = waiting ? 0 : stalledMs + kWatchMs;
         if (stalled >= kStalledMs) {
           PlayFinished(generation, nvFailure);
@@ -905,6 +1019,7 @@ bool WavePlayer::StartRecording() {
   }
   // The take runs from when the server has the stream, however long it took to answer.
   StartRecordClock();
+  takeStartUs_ = recordRuns_.front().clockUs;
   activity_ = Activity::kRecording;
   OweNotice(flags.notify);
   return true;

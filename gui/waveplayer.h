@@ -100,6 +100,9 @@ class WavePlayer final : public MediaPlayer {
   bool StartRecording() override;
   bool Save() override;
   SoundPtr Recording() const override;
+  // When the last take started, on the steady clock of the server's library (pa_rtclock_now, in
+  // microseconds): its first frame is what the input captured then. 0 before any take.
+  int64_t TakeStartUs() const { return takeStartUs_; }
 
   TMPModes Mode() const override;
   std::string Error() const override { return error_; }
@@ -138,12 +141,13 @@ class WavePlayer final : public MediaPlayer {
   void CloseStream();
   // The server failed or killed the stream under a play or a recording.
   void StreamFailed(uint64_t generation);
-  // Hands the server as much of the play as it asks for, and asks it to play out the rest once
-  // the whole sound is written.
-  void Feed(uint64_t generation);
   // Corks or uncorks the stream: a pause that keeps its place.
   void Cork(bool corked);
-  std::vector<char> feedBuffer_;  // what Feed read, on its way to the server
+  // A play is fed from a thread of its own, which reads the sound ahead and hands the server what
+  // it asks for: the window's thread may be busy for a second and the play still sounds whole.
+  // It ends before the stream is closed.
+  class PlayFeed;
+  std::unique_ptr<PlayFeed> playFeed_;
   pa_stream* stream_ = nullptr;
   std::unique_ptr<StreamLink> link_;
   pa_operation* drain_ = nullptr;
@@ -163,9 +167,10 @@ class WavePlayer final : public MediaPlayer {
   uint64_t generation_ = 0;  // tells the device signals of an earlier play apart
 
   WaveFrameReader file_;  // the open file
-  // What the sink reads: the file streamed, or the whole sound converted for a device that lacks
-  // its rate (then in playBytes_).
+  // What the play reads: the file streamed, or the whole sound converted for a device that lacks
+  // its rate (then in playBytes_). Only the play's feed touches it while the play runs.
   std::unique_ptr<QIODevice> playSource_;
+  int64_t playBytesTotal_ = 0;
   QByteArray playBytes_;
   DeviceFormat playFormat_;
   // How long the play has sounded, pauses left out: the play ends only when its sound has been
@@ -179,7 +184,7 @@ class WavePlayer final : public MediaPlayer {
   // An output that goes away under a play (unplugged, removed from the server) may fail without
   // the server ever saying so: it just stops taking sound. A play that takes nothing for a while ends
   // as a failed one.
-  void WatchPlay(uint64_t generation, qint64 position, int64_t stalledMs);
+  void WatchPlay(uint64_t generation, int64_t position, int64_t stalledMs);
 
   QByteArray recordBytes_;
   DeviceFormat recordFormat_;
@@ -188,6 +193,7 @@ class WavePlayer final : public MediaPlayer {
   // when it ends.
   std::vector<TakeRun> recordRuns_;
   int64_t recordRanUs_ = 0;  // before the last pause
+  int64_t takeStartUs_ = 0;
   bool recordClockRuns_ = false;
   // Where in the stream each block that the server delivered starts (bytes of recordBytes_).
   std::vector<int64_t> recordBlocks_;
