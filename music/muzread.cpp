@@ -4,10 +4,15 @@
 // before anything is built from it.
 #include "music/muzread.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <memory>
 #include <string>
@@ -215,9 +220,12 @@ const char* muzread::HeadLineEnd(const char* at, const char* end) {
 }
 
 namespace {
+bool IsLetterOrDigit(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
 bool IsTagChar(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '/' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-         (c >= '0' && c <= '9');
+  return c == ' ' || c == '\t' || c == '\n' || c == '/' || IsLetterOrDigit(static_cast<unsigned char>(c));
 }
 }  // namespace
 
@@ -259,31 +267,132 @@ muzread::Start muzread::StartReader::Look(const char* data, size_t size, bool wh
     token_ = at_++;
     phase_ = Phase::kToken;
   }
-  // The first byte at which the tokenizer surely ends the token: a text ends at the next angle
-  // bracket, a tag at the first character that cannot stand inside one.
-  const bool tag = data[token_] == '<';
-  bool complete = data[token_] == '>';
-  size_t stop = size;
-  for (; !complete && at_ < size; ++at_) {
-    const char c = data[at_];
-    if (!tag) {
-      complete = c == '<' || c == '>';
-      // A text is never the document's start, whatever ends it, and a file of zeros is one text:
-      // it is judged from its first bytes as the tokenizer judges a file that ends after them.
-      if (!complete && at_ - token_ >= kFirstTextLimit) {
+  if (phase_ == Phase::kToken) {
+    // The first byte at which the tokenizer surely ends the token: a text ends at the next angle
+    // bracket, a tag at the first character that cannot stand inside one.
+    const bool tag = data[token_] == '<';
+    bool complete = data[token_] == '>';
+    for (; !complete && at_ < size; ++at_) {
+      const char c = data[at_];
+      if (!tag) {
+        complete = c == '<' || c == '>';
+        // A text is never the document's start, whatever ends it, and a file of zeros is one
+        // text. Its words tell where it ends: past its first bytes it is only counted.
+        if (!complete && at_ - token_ >= kFirstTextLimit) {
+          phase_ = Phase::kLongText;
+          textAt_ = token_;
+          break;
+        }
+      } else if (c == '\r' && at_ + 1 == size) {
+        if (!whole) return Start::kUndecided;  // a CR that an LF may follow
         complete = true;
-        stop = at_;
+      } else {
+        complete = !IsTagChar(c) && !(c == '\r' && data[at_ + 1] == '\n');
       }
-    } else if (c == '\r' && at_ + 1 == size) {
-      if (!whole) return Start::kUndecided;  // a CR that an LF may follow
-      complete = true;
-    } else {
-      complete = !IsTagChar(c) && !(c == '\r' && data[at_ + 1] == '\n');
+    }
+    if (phase_ == Phase::kToken) {
+      if (!complete && !whole) return Start::kUndecided;
+      decided_ = Decide(data, size);
+      return decided_;
     }
   }
-  if (!complete && !whole) return Start::kUndecided;
-  decided_ = Decide(data, stop);
+  if (textEnd_ == 0 && textAt_ < size) CountText(data + textAt_, size - textAt_);
+  if (textEnd_ == 0 && !whole) return Start::kUndecided;
+  uint64_t from = 0;
+  uint64_t quoted = 0;
+  WantsQuote(from, quoted);
+  decided_ = DecideLongText(data + from, static_cast<size_t>(quoted));
   return decided_;
+}
+
+muzread::Start muzread::StartReader::LookOn(const char* block, size_t size, bool whole) {
+  if (decided_ != Start::kUndecided || phase_ != Phase::kLongText) return decided_;
+  if (textEnd_ == 0 && block != nullptr) CountText(block, size);
+  // Zeros neither end a text nor move its line and column, and trimming drops them at its ends.
+  if (textEnd_ == 0 && block == nullptr) textAt_ += size;
+  if (textEnd_ == 0 && !whole) return Start::kUndecided;
+  if (textEnd_ == '<') return Start::kUndecided;  // its words wait for its quote
+  decided_ = DecideLongText(nullptr, 0);
+  return decided_;
+}
+
+bool muzread::StartReader::WantsQuote(uint64_t& from, uint64_t& size) const {
+  if (decided_ != Start::kUndecided || phase_ != Phase::kLongText || textEnd_ != '<') return false;
+  from = keptFrom_;
+  size = kept_ ? std::min<uint64_t>(keptTo_ - keptFrom_, kLongTextQuoteLimit) : 0;
+  return true;
+}
+
+muzread::Start muzread::StartReader::Quote(const char* bytes, size_t size) {
+  if (decided_ != Start::kUndecided || phase_ != Phase::kLongText) return decided_;
+  decided_ = DecideLongText(bytes, size);
+  return decided_;
+}
+
+void muzread::StartReader::CountText(const char* bytes, size_t size) {
+  for (size_t i = 0; i < size;) {
+    // Zeros, all that a file of zeros holds, neither end a text nor move its line and column, and
+    // trimming drops them at its ends: they are passed a word at a time.
+    uint64_t word = 1;
+    if (size - i >= sizeof word) std::memcpy(&word, bytes + i, sizeof word);
+    if (word == 0) {
+      i += sizeof word;
+      textAt_ += sizeof word;
+      continue;
+    }
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c == '<' || c == '>') {
+      textEnd_ = static_cast<char>(c);
+      return;
+    }
+    if (c == '\n') {
+      AdvanceXMLCounter(line_);
+      column_ = 1;
+    } else if (c == ' ' || c == '\t' || c == '/' || IsLetterOrDigit(c)) {
+      AdvanceXMLCounter(column_);
+    }
+    if (c > ' ') {
+      if (!kept_) keptFrom_ = textAt_;
+      kept_ = true;
+      keptTo_ = textAt_ + 1;
+    }
+    ++i;
+    ++textAt_;
+  }
+}
+
+muzread::Start muzread::StartReader::DecideLongText(const char* quote, size_t size) {
+  // A stand-in for the text's end, tokenized from the line and column the text reached, ends where
+  // the text ends: a NUL before it moves neither. At '>' or at the end of the file it is the
+  // tokenizer's error, in its own words.
+  const char standIn[] = {'\0', textEnd_};
+  TXMLText end{standIn, standIn + (textEnd_ != 0 ? 2 : 1)};
+  int32_t line = line_;
+  int32_t column = column_;
+  const auto at = std::make_unique<TXMLToken>(end, line, column);
+  if (at->GetTokenKind() == xmlTokenError) {
+    refusal_ = at->GetError();
+    return Start::kNot;
+  }
+  // At '<' the text is a token, which the grammar refuses in words that quote it as trimmed and
+  // tell where it ends: they are taken for a token of the quoted bytes, put where the stand-in is.
+  // The NUL before them, trimmed as the text's first byte is when none is kept, makes it a text.
+  std::string bytes(1, '\0');
+  if (size > 0) bytes.append(quote, size);
+  if (kept_ && keptTo_ - keptFrom_ > size) bytes += "...";
+  bytes += '<';
+  TXMLText text{bytes.data(), bytes.data() + bytes.size()};
+  auto found = std::make_unique<TXMLToken>(text, line, column);
+  TXMLText none{text.end, text.end};
+  found->SetNext(std::make_unique<TXMLToken>(none, line, column));
+  TXMLCompound root("Root");
+  const TXMLToken* position = found.get();
+  TXMLFailure failure;
+  bool error = false;
+  if (BuildDTD71()->MatchAt(&root, position, failure, error)) return Start::kMusic;
+  failure.start = at.get();
+  refusal_ = failure.Message();
+  return Start::kNot;
 }
 
 muzread::Start muzread::StartReader::Decide(const char* data, size_t size) {
@@ -314,6 +423,65 @@ muzread::Start muzread::MusicFileStart(const char* data, size_t size, bool whole
   return start;
 }
 
+namespace {
+// Reads on to the end of a first text too long to hold, from the descriptor of its file, which is
+// closed here: a block at a time from where the reader stands, holding nothing of it, and never
+// past `size`, the size at the open. What the file holds as holes reads as zeros, which neither end
+// a text nor move its line and column, so they are passed unread: a sparse file of zeros is refused
+// after its first blocks whatever its size. False when the system cannot read the file.
+bool ReadOnLongText(int fd, uint64_t size, muzread::StartReader& reader, muzread::Start& start) {
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  const auto readAt = [fd](uint64_t offset, char* into, size_t wanted) -> int64_t {
+    size_t done = 0;
+    while (done < wanted) {
+      const ssize_t got = ::pread(fd, into + done, wanted - done, static_cast<off_t>(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) return -1;
+      if (got == 0) break;
+      done += static_cast<size_t>(got);
+    }
+    return static_cast<int64_t>(done);
+  };
+  std::vector<char> block(65536);
+  start = muzread::Start::kUndecided;
+  while (start == muzread::Start::kUndecided) {
+    uint64_t from = 0;
+    uint64_t count = 0;
+    if (reader.WantsQuote(from, count)) {
+      std::string quote(static_cast<size_t>(count), '\0');
+      const int64_t got = readAt(from, quote.data(), quote.size());
+      if (got < 0) return false;
+      // A file cut shorter meanwhile is quoted as far as it goes.
+      quote.resize(static_cast<size_t>(got));
+      start = reader.Quote(quote.data(), quote.size());
+      break;
+    }
+    const uint64_t at = reader.TextAt();
+    uint64_t data = at;  // the next byte that is not in a hole
+    if (at < size) {
+      const off_t found = ::lseek(fd, static_cast<off_t>(at), SEEK_DATA);
+      if (found >= 0)
+        data = std::min(static_cast<uint64_t>(found), size);
+      else if (errno == ENXIO)
+        data = size;
+    }
+    if (data > at) {
+      start = reader.LookOn(nullptr, static_cast<size_t>(data - at), data == size);
+      continue;
+    }
+    const uint64_t left = size > at ? size - at : 0;
+    const int64_t got = readAt(at, block.data(), static_cast<size_t>(std::min<uint64_t>(block.size(), left)));
+    if (got < 0) return false;
+    const bool whole = got == 0 || at + static_cast<uint64_t>(got) == size;
+    start = reader.LookOn(block.data(), static_cast<size_t>(got), whole);
+  }
+  return true;
+}
+}  // namespace
+
 bool TUnitMuz::LoadFromFile(std::string& error) {
   RegularFile file;
   switch (file.Open(GetFileName())) {
@@ -341,7 +509,8 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
     muzread::StartReader reader;
     muzread::Start start = muzread::Start::kUndecided;
     size_t block = 4096;
-    for (bool whole = size == 0; start == muzread::Start::kUndecided && !whole; block = 65536) {
+    for (bool whole = size == 0; start == muzread::Start::kUndecided && !whole && !reader.InLongText();
+         block = 65536) {
       const int64_t got = readMore(static_cast<size_t>(std::min<uint64_t>(block, size - text.size())));
       if (got < 0) {
         error = muzreadtext::kCannotRead;
@@ -350,6 +519,14 @@ bool TUnitMuz::LoadFromFile(std::string& error) {
       // A file cut shorter while it is read ends where the read found its end.
       whole = got == 0 || text.size() == size;
       start = reader.Look(text.data(), text.size(), whole);
+    }
+    if (start == muzread::Start::kUndecided && reader.InLongText()) {
+      // The file is refused: its first bytes are of no more use, and the rest is only counted.
+      std::string().swap(text);
+      if (!ReadOnLongText(file.Release(), size, reader, start)) {
+        error = muzreadtext::kCannotRead;
+        return false;
+      }
     }
     if (start == muzread::Start::kNot) {
       error = reader.Refusal();
@@ -692,69 +869,11 @@ bool TUnitMuz::ReadSelectMuzPartTurn(const TXMLItem* item, TSelectPartMuz* selec
 
 // --- staves ----------------------------------------------------------------------------------------
 
-bool TUnitMuz::ReadStave(const TXMLItem*& item, const std::string& version, std::string& error, int32_t& line,
-                         int32_t& column) {
-  Place place{error, line, column};
-  const bool old = version == muzreadtext::kVersion70;
-  TNoteStave* previous = nullptr;
-  for (; Is(item, "Stave"); item = item->GetNext()) {
-    const TXMLItem* child = item->GetFirstChild();
-    unitIntegerMoreUser roomUp(kStaveRoom, 0);
-    unitIntegerMoreUser roomDown(kStaveRoom, 0);
-    roomUp.SetBound(kStaveRoomBound);
-    roomDown.SetBound(kStaveRoomBound);
-    if (!ReadValue(roomUp, Expect(child, "RoomUp"), "Room Up", place)) return false;
-    child = child->GetNext();
-    if (!ReadValue(roomDown, Expect(child, "RoomDown"), "Room Down", place)) return false;
-    child = child->GetNext();
-    const bool allowJoin = Is(child, "AllowJoinFlags");
-    if (allowJoin) child = child->GetNext();
-    if (old && Is(child, "AutoStick")) child = child->GetNext();
-    const bool mute = Is(child, "Mute");
-    if (mute) child = child->GetNext();
-    const bool extraLines = Is(child, "ExtraLines");
-    if (extraLines) child = child->GetNext();
-    uint32_t foreground = 0;
-    uint32_t background = 0;
-    if (!ReadColour(Expect(child, "ForegroundColor"), "ForegroundColor", foreground, place)) return false;
-    child = child->GetNext();
-    if (!ReadColour(Expect(child, "BackgroundColor"), "BackgroundColor", background, place)) return false;
-    child = child->GetNext();
-
-    auto* stave = new TNoteStave(this, foreground, background, roomUp.GetValue(), roomDown.GetValue(),
-                                 allowJoin ? drawFlagJoin : drawFlagSeparate, mute, extraLines);
-    stave->SetPrev(previous);
-    if (previous)
-      previous->SetNext(stave);
-    else
-      StartStave = CurStave = stave;
-    previous = stave;
-
-    TSinglePartMuz* single = StartPartMuz->GetFirstSinglePart();
-    if (old) {
-      if (!ReadKeyOrSilence(child, single, stave, error, line, column)) return false;
-    } else {
-      for (; Is(child, "KeyPart"); child = child->GetNext()) {
-        if (single == nullptr) return place.Fail(child, muzreadtext::kMoreKeyParts);
-        place.At(child);
-        const TXMLItem* keys = child->GetFirstChild();
-        if (!ReadKeyOrSilence(keys, single, stave, error, line, column)) return false;
-        KV_ASSERT(keys == NULL);
-        single = single->GetNextSinglePart();
-      }
-      if (single != nullptr) return place.Fail(nullptr, muzreadtext::kMoreMusicParts);
-    }
-    TNoteGroup* group = nullptr;
-    for (; Is(child, "NoteGroup"); child = child->GetNext())
-      if (!ReadNoteGroup(child, stave, group, version, error, line, column)) return false;
-    KV_ASSERT(child == NULL);
-  }
-  return true;
-}
-
-bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, std::string& error,
-                                int32_t& line, int32_t& column) {
-  Place place{error, line, column};
+namespace {
+// The keys and rests of a key run, from `item` on; leaves `item` after them. When `added` is given,
+// the symbols that went in are added to it: the keys, then the rests, each in the file's order.
+bool ReadKeysAndRests(TUnitMuz& unit, const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave,
+                      std::vector<TStaveSymbol*>* added, Place& place) {
   Expect(item, "Key");
   int32_t keyOrder = 0;
   double lastKeyPosition = 0;
@@ -795,7 +914,8 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
         return false;
       child = child->GetNext();
     }
-    TKey* key = AddXMLKey(stave, position, octaves.GetValue(), keyKind, ++keyOrder, single);
+    TKey* key = unit.AddXMLKey(stave, position, octaves.GetValue(), keyKind, ++keyOrder, single);
+    if (added != nullptr) added->push_back(key);
     for (; Is(child, "KeyNoteShift"); child = child->GetNext()) {
       const TXMLItem* shift = child->GetFirstChild();
       const uint8_t kind = Is(shift, "ShiftCross") ? noteShiftKruis : noteShiftMol;
@@ -809,10 +929,275 @@ bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, T
   // A symbol goes in before those it ties with in the part's order, so the rests go in last
   // first: ties then keep the order of the file, and a file the program wrote reads back into the
   // same order and writes the same text.
-  for (auto rest = rests.rbegin(); rest != rests.rend(); ++rest)
-    AddXMLSilence(stave, rest->position, static_cast<int8_t>(rest->lengthKind), rest->points,
-                  static_cast<int8_t>(rest->tuplet.multiOol), rest->posInOol, single);
+  const size_t firstRest = added != nullptr ? added->size() : 0;
+  for (auto rest = rests.rbegin(); rest != rests.rend(); ++rest) {
+    TSilence* silence = unit.AddXMLSilence(stave, rest->position, static_cast<int8_t>(rest->lengthKind), rest->points,
+                                           static_cast<int8_t>(rest->tuplet.multiOol), rest->posInOol, single);
+    if (added != nullptr) added->push_back(silence);
+  }
+  if (added != nullptr) std::reverse(added->begin() + static_cast<std::ptrdiff_t>(firstRest), added->end());
   return true;
+}
+
+// The key and the accidental of "7.0" notes without their own, as GetKeyAt and GetNoteShiftAt find
+// them by a walk from the head of the part over the symbols of the note's stave. The walk links
+// the stave's own symbols apart, in their order in the part, and never passes another stave's.
+// That order is the one the part's placing gives a list of the stave's symbols alone: a symbol
+// goes after those of a lower rank and the notes of a higher pitch that tie with it, and another
+// stave's symbol among its ties could stop it early only had it gone in after the stave's own
+// ties, while a "7.0" file puts in each stave's symbols before those of the next.
+// The walk goes on from note to note and from group to group: notes read in time order pass each
+// symbol once. Only a note earlier than the one before starts it again, from the stave's head.
+class TSeventyWalk {
+ public:
+  // `keysAndRests`: the stave's symbols so far, the keys and then the rests each in the file's
+  // order. Keys never tie in rank, and rests that tie went in last first, before their ties: so in
+  // the part they stand in the order of their ranks and, where those tie, of the file.
+  TSeventyWalk(const TSinglePartMuz* single, std::vector<TStaveSymbol*> keysAndRests) : single_(single) {
+    std::stable_sort(keysAndRests.begin(), keysAndRests.end(),
+                     [](TStaveSymbol* a, TStaveSymbol* b) { return TStaveSymbol::CompareRank(a, b) < 0; });
+    links_.reserve(keysAndRests.size());
+    for (TStaveSymbol* symbol : keysAndRests) links_.push_back({symbol, links_.size() + 1});
+    if (!links_.empty()) {
+      links_.back().next = kEnd;
+      head_ = 0;
+    }
+    Restart();
+  }
+
+  // Walks on to the note at `time`; the key in effect there, null when the stave has none.
+  const TKey* KeyAt(double time) {
+    if (time < time_) Restart();
+    time_ = time;
+    for (; next_ != kEnd; next_ = links_[next_].next) {
+      ++steps_;
+      const TStaveSymbol* symbol = links_[next_].symbol;
+      const double position = symbol->GetSymbolPosition();
+      const uint8_t kind = symbol->GetStaveSymbolKind();
+      // GetNoteShiftAt also passes the rests at the note's time that no note there stands
+      // before; they only bring the bar line at that time, after which the key's accidental holds
+      // as it does before a bar line passed. Stopping before them leaves every symbol walked
+      // ranking before the note.
+      if (position > time || (position == time && kind != staveSymbolKey)) break;
+      if (!gridless_ && position >= barLineAhead_) {
+        const TMuzBar* bar = single_->GetMuzBar();
+        const double next = bar != nullptr ? bar->GetNextBarTime(position) : position;
+        // Without a grid the walk of a note takes no bar line after its first symbol.
+        if (next > position)
+          barLineAhead_ = next;
+        else
+          gridless_ = true;
+        shifts_.fill(kNone);
+      }
+      if (kind == staveSymbolKey) {
+        key_ = static_cast<const TKey*>(symbol);
+        shifts_.fill(kNone);
+      } else if (kind == staveSymbolNote) {
+        const auto* note = static_cast<const TMuzNote*>(symbol);
+        shifts_[StepClass(note->GetPitch())] = note->GetNoteShift();
+      }
+      walked_ = next_;
+    }
+    return key_;
+  }
+
+  // The accidental of a note of `pitch` at the time walked to: that of the last note of its step
+  // in the bar after the last key, else the key's.
+  uint8_t ShiftFor(int32_t pitch) const {
+    const uint8_t keyShift = key_ != nullptr ? key_->GetNoteShift(key_->PitchToHeight(pitch)) : static_cast<uint8_t>(noteShiftNormal);
+    if (!gridless_ && barLineAhead_ <= time_) return keyShift;
+    const uint8_t shift = shifts_[StepClass(pitch)];
+    return shift != kNone ? shift : keyShift;
+  }
+
+  // The note read at the time walked to has gone into the part. Every symbol walked ranks before
+  // it, so it stands after the last one walked and the notes at its time of a higher pitch; right
+  // after the last one walked it is the next to walk.
+  void Added(TStaveSymbol* note) {
+    size_t before = walked_;
+    size_t after = next_;
+    for (; after != kEnd && TStaveSymbol::IsPrevOf(links_[after].symbol, note); after = links_[after].next) {
+      ++steps_;
+      before = after;
+    }
+    links_.push_back({note, after});
+    const size_t added = links_.size() - 1;
+    (before == kEnd ? head_ : links_[before].next) = added;
+    if (before == walked_) next_ = added;
+  }
+
+  // The symbols passed so far, walking and placing notes among the stave's symbols.
+  int64_t Steps() const { return steps_; }
+
+ private:
+  static constexpr uint8_t kNone = 255;
+  static constexpr size_t kEnd = SIZE_MAX;
+  static int32_t StepClass(int32_t pitch) { return static_cast<int32_t>(WrapIntoRange(pitch, 0, 7)); }
+
+  void Restart() {
+    next_ = head_;
+    walked_ = kEnd;
+    key_ = nullptr;
+    barLineAhead_ = 0.0;
+    gridless_ = false;
+    shifts_.fill(kNone);
+  }
+
+  struct Link {
+    TStaveSymbol* symbol;
+    size_t next;  // the stave's next symbol in the part, kEnd after the last
+  };
+
+  const TSinglePartMuz* single_;
+  std::vector<Link> links_;
+  size_t head_ = kEnd;
+  size_t next_ = kEnd;    // the first symbol not walked
+  size_t walked_ = kEnd;  // the last symbol walked
+  double time_ = 0.0;
+  const TKey* key_ = nullptr;
+  double barLineAhead_ = 0.0;
+  bool gridless_ = false;
+  std::array<uint8_t, 7> shifts_{};  // by step, since the last bar line or key
+  int64_t steps_ = 0;
+};
+
+struct TNoteValues {
+  TTimeValues time;
+  int32_t pitch = 0;
+  uint8_t noteShift = noteShiftNormal;
+  uint8_t articulation = noteArtNormal;
+  uint8_t stick = drawStickAuto;
+};
+
+// Reads one "Note" element. A "7.0" note, read with the walk of its stave, is converted as it is
+// read: its height counts from the key in effect at its place, and without an accidental of its
+// own it takes the one in effect there.
+bool ReadNoteValues(const TXMLItem* item, TSeventyWalk* walk, TNoteValues& note, Place& place) {
+  const TXMLItem* child = item->GetFirstChild();
+  TTimeValues time;
+  if (!ReadTimeStart(child, kNoteFields, time, place)) return false;
+  const TXMLItem* heightItem = Expect(child, "Height");
+  unitInteger height(0, 0);
+  if (!ReadValue(height, heightItem, "Note Height", place)) return false;
+  int64_t pitch = height.GetValue();
+  if (walk != nullptr) {
+    // Every key run starts with a key at 0, so a key is always in effect.
+    const TKey* key = walk->KeyAt(time.position);
+    KV_ASSERT(key != NULL);
+    pitch = int64_t{height.GetValue()} + key->GetKeyKind() + 7 * int64_t{key->GetOctavesUp()};
+  }
+  if (!InRange(pitch, TMuzNote::GetMinPitch(), TMuzNote::GetMaxPitch(), heightItem, "Note Height", place))
+    return false;
+  child = child->GetNext();
+  constexpr uint8_t kNoShift = 255;
+  uint8_t noteShift = TakeChoice(child, kNoteShifts, kNoShift);
+  if (!ReadTimeEnd(child, "Normal Note", muzreadtext::kPosInNote, kNoteFields, time, place)) return false;
+  const uint8_t articulation = TakeChoice(child, kArticulations, noteArtNormal);
+  const uint8_t stick = TakeChoice(child, kSticks, drawStickAuto);
+  KV_ASSERT(child == NULL);
+  if (noteShift == kNoShift)
+    noteShift = walk != nullptr ? walk->ShiftFor(static_cast<int32_t>(pitch)) : static_cast<uint8_t>(noteShiftNormal);
+  note = {time, static_cast<int32_t>(pitch), noteShift, articulation, stick};
+  return true;
+}
+
+TMuzNote* AddNote(TUnitMuz& unit, const TNoteValues& note, TSinglePartMuz* single, TNoteStave* stave,
+                  TNoteGroup* group) {
+  return unit.AddXMLNote(stave, note.time.position, static_cast<int8_t>(note.time.lengthKind), note.time.points,
+                         note.pitch, group, note.noteShift, static_cast<int8_t>(note.time.tuplet.multiOol),
+                         note.time.posInOol, note.articulation, single, note.stick);
+}
+
+// The notes of a "7.0" note group, from `item` on; leaves `item` after them. Each goes in as it is
+// read: the accidentals of those after it depend on it.
+bool ReadSeventyNotes(TUnitMuz& unit, const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave,
+                      TNoteGroup* group, TSeventyWalk& walk, Place& place) {
+  for (; Is(item, "Note"); item = item->GetNext()) {
+    TNoteValues note;
+    if (!ReadNoteValues(item, &walk, note, place)) return false;
+    walk.Added(AddNote(unit, note, single, stave, group));
+  }
+  return true;
+}
+}  // namespace
+
+bool TUnitMuz::ReadStave(const TXMLItem*& item, const std::string& version, std::string& error, int32_t& line,
+                         int32_t& column) {
+  Place place{error, line, column};
+  const bool old = version == muzreadtext::kVersion70;
+  TNoteStave* previous = nullptr;
+  for (; Is(item, "Stave"); item = item->GetNext()) {
+    const TXMLItem* child = item->GetFirstChild();
+    unitIntegerMoreUser roomUp(kStaveRoom, 0);
+    unitIntegerMoreUser roomDown(kStaveRoom, 0);
+    roomUp.SetBound(kStaveRoomBound);
+    roomDown.SetBound(kStaveRoomBound);
+    if (!ReadValue(roomUp, Expect(child, "RoomUp"), "Room Up", place)) return false;
+    child = child->GetNext();
+    if (!ReadValue(roomDown, Expect(child, "RoomDown"), "Room Down", place)) return false;
+    child = child->GetNext();
+    const bool allowJoin = Is(child, "AllowJoinFlags");
+    if (allowJoin) child = child->GetNext();
+    if (old && Is(child, "AutoStick")) child = child->GetNext();
+    const bool mute = Is(child, "Mute");
+    if (mute) child = child->GetNext();
+    const bool extraLines = Is(child, "ExtraLines");
+    if (extraLines) child = child->GetNext();
+    uint32_t foreground = 0;
+    uint32_t background = 0;
+    if (!ReadColour(Expect(child, "ForegroundColor"), "ForegroundColor", foreground, place)) return false;
+    child = child->GetNext();
+    if (!ReadColour(Expect(child, "BackgroundColor"), "BackgroundColor", background, place)) return false;
+    child = child->GetNext();
+
+    auto* stave = new TNoteStave(this, foreground, background, roomUp.GetValue(), roomDown.GetValue(),
+                                 allowJoin ? drawFlagJoin : drawFlagSeparate, mute, extraLines);
+    stave->SetPrev(previous);
+    if (previous)
+      previous->SetNext(stave);
+    else
+      StartStave = CurStave = stave;
+    previous = stave;
+
+    TSinglePartMuz* single = StartPartMuz->GetFirstSinglePart();
+    if (old) {
+      // The notes of all the stave's groups take their keys and accidentals from one walk over
+      // the stave's own symbols, which goes on from group to group.
+      std::vector<TStaveSymbol*> keysAndRests;
+      if (!ReadKeysAndRests(*this, child, single, stave, &keysAndRests, place)) return false;
+      TSeventyWalk walk(single, std::move(keysAndRests));
+      TNoteGroup* group = nullptr;
+      for (; Is(child, "NoteGroup"); child = child->GetNext()) {
+        if (!ReadNoteGroup(child, stave, group, version, error, line, column)) return false;
+        const TXMLItem* notes = child->GetFirstChild();
+        while (notes != nullptr && !Is(notes, "Note")) notes = notes->GetNext();
+        if (!ReadSeventyNotes(*this, notes, single, stave, group, walk, place)) return false;
+        KV_ASSERT(notes == NULL);
+      }
+      ReadSteps += walk.Steps();
+    } else {
+      for (; Is(child, "KeyPart"); child = child->GetNext()) {
+        if (single == nullptr) return place.Fail(child, muzreadtext::kMoreKeyParts);
+        place.At(child);
+        const TXMLItem* keys = child->GetFirstChild();
+        if (!ReadKeyOrSilence(keys, single, stave, error, line, column)) return false;
+        KV_ASSERT(keys == NULL);
+        single = single->GetNextSinglePart();
+      }
+      if (single != nullptr) return place.Fail(nullptr, muzreadtext::kMoreMusicParts);
+      TNoteGroup* group = nullptr;
+      for (; Is(child, "NoteGroup"); child = child->GetNext())
+        if (!ReadNoteGroup(child, stave, group, version, error, line, column)) return false;
+    }
+    KV_ASSERT(child == NULL);
+  }
+  return true;
+}
+
+bool TUnitMuz::ReadKeyOrSilence(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, std::string& error,
+                                int32_t& line, int32_t& column) {
+  Place place{error, line, column};
+  return ReadKeysAndRests(*this, item, single, stave, nullptr, place);
 }
 
 // --- note groups and notes -------------------------------------------------------------------------
@@ -884,8 +1269,9 @@ bool TUnitMuz::ReadNoteGroup(const TXMLItem* item, TNoteStave* stave, TNoteGroup
   }
   previous = group;
 
+  // A "7.0" group's notes follow; ReadStave reads them with the walk of the stave.
+  if (version == muzreadtext::kVersion70) return true;
   TSinglePartMuz* single = StartPartMuz->GetFirstSinglePart();
-  if (version == muzreadtext::kVersion70) return ReadNote(child, single, stave, group, version, error, line, column);
   for (; Is(child, "NotePart"); child = child->GetNext()) {
     if (single == nullptr) return place.Fail(child, muzreadtext::kMoreNoteParts);
     place.At(child);
@@ -899,151 +1285,18 @@ bool TUnitMuz::ReadNoteGroup(const TXMLItem* item, TNoteStave* stave, TNoteGroup
   return true;
 }
 
-namespace {
-// The key and the accidental of "7.0" notes without their own, as GetKeyAt and GetNoteShiftAt find
-// them by a walk from the head of the part over the symbols of the stave. The walk is kept from
-// note to note: notes read in time order pass each symbol once. A note that goes in among the
-// symbols walked already, or one earlier than the last, starts the walk again from the head.
-class TSeventyWalk {
- public:
-  TSeventyWalk(const TSinglePartMuz* single, const TNoteStave* stave) : single_(single), stave_(stave) {}
-
-  // Walks on to the note at `time`; the key in effect there, null when the stave has none.
-  const TKey* KeyAt(double time) {
-    if (!walking_ || time < time_) Restart();
-    time_ = time;
-    for (; next_ != nullptr; next_ = next_->GetNext()) {
-      if (next_->GetNoteStave() != stave_) continue;
-      const double position = next_->GetSymbolPosition();
-      const uint8_t kind = next_->GetStaveSymbolKind();
-      if (position > time || (kind == staveSymbolNote && position == time)) break;
-      if (!gridless_ && position >= barLineAhead_) {
-        const TMuzBar* bar = single_->GetMuzBar();
-        const double next = bar != nullptr ? bar->GetNextBarTime(position) : position;
-        // Without a grid the walk of a note takes no bar line after its first symbol.
-        if (next > position)
-          barLineAhead_ = next;
-        else
-          gridless_ = true;
-        shifts_.fill(kNone);
-      }
-      if (kind == staveSymbolKey) {
-        key_ = static_cast<const TKey*>(next_);
-        shifts_.fill(kNone);
-      } else if (kind == staveSymbolNote) {
-        const auto* note = static_cast<const TMuzNote*>(next_);
-        shifts_[StepClass(note->GetPitch())] = note->GetNoteShift();
-      }
-      walked_ = next_;
-    }
-    return key_;
-  }
-
-  // The accidental of a note of `pitch` at the time walked to: that of the last note of its step
-  // in the bar after the last key, else the key's.
-  uint8_t ShiftFor(int32_t pitch) const {
-    const uint8_t keyShift = key_ != nullptr ? key_->GetNoteShift(key_->PitchToHeight(pitch)) : static_cast<uint8_t>(noteShiftNormal);
-    if (!gridless_ && barLineAhead_ <= time_) return keyShift;
-    const uint8_t shift = shifts_[StepClass(pitch)];
-    return shift != kNone ? shift : keyShift;
-  }
-
-  // The note read at the time walked to has gone into the part.
-  void Added(TStaveSymbol* note) {
-    // Right after the symbols walked it is the next one to walk; after the next one it is walked
-    // in its turn. Only symbols at the note's time stand between those two; one of the stave
-    // before that time was walked.
-    const TStaveSymbol* before = note->GetPrev();
-    for (; before != nullptr; before = before->GetPrev()) {
-      if (before->GetNoteStave() != stave_) continue;
-      if (before == walked_) break;
-      if (before == next_) return;
-      if (before->GetSymbolPosition() < time_) break;
-    }
-    if (before == walked_)
-      next_ = note;
-    else
-      walking_ = false;
-  }
-
- private:
-  static constexpr uint8_t kNone = 255;
-  static int32_t StepClass(int32_t pitch) { return static_cast<int32_t>(WrapIntoRange(pitch, 0, 7)); }
-
-  void Restart() {
-    walking_ = true;
-    next_ = single_->GetStartStaveSymbol();
-    walked_ = nullptr;
-    key_ = nullptr;
-    barLineAhead_ = 0.0;
-    gridless_ = false;
-    shifts_.fill(kNone);
-  }
-
-  const TSinglePartMuz* single_;
-  const TNoteStave* stave_;
-  bool walking_ = false;
-  TStaveSymbol* next_ = nullptr;    // the first symbol not walked
-  TStaveSymbol* walked_ = nullptr;  // the last symbol of the stave walked
-  double time_ = 0.0;
-  const TKey* key_ = nullptr;
-  double barLineAhead_ = 0.0;
-  bool gridless_ = false;
-  std::array<uint8_t, 7> shifts_{};  // by step, since the last bar line or key
-};
-}  // namespace
-
 bool TUnitMuz::ReadNote(const TXMLItem*& item, TSinglePartMuz* single, TNoteStave* stave, TNoteGroup* group,
                         const std::string& version, std::string& error, int32_t& line, int32_t& column) {
+  // A "7.0" group's notes are read by ReadStave, with the walk of their stave.
+  KV_ASSERT(version != muzreadtext::kVersion70);
   Place place{error, line, column};
-  const bool old = version == muzreadtext::kVersion70;
-  struct TNoteValues {
-    TTimeValues time;
-    int32_t pitch;
-    uint8_t noteShift, articulation, stick;
-  };
-  const auto add = [&](const TNoteValues& note) {
-    return AddXMLNote(stave, note.time.position, static_cast<int8_t>(note.time.lengthKind), note.time.points, note.pitch,
-               group, note.noteShift, static_cast<int8_t>(note.time.tuplet.multiOol), note.time.posInOol,
-               note.articulation, single, note.stick);
-  };
   std::vector<TNoteValues> notes;
-  TSeventyWalk walk(single, stave);
   for (; Is(item, "Note"); item = item->GetNext()) {
-    const TXMLItem* child = item->GetFirstChild();
-    TTimeValues time;
-    if (!ReadTimeStart(child, kNoteFields, time, place)) return false;
-    const TXMLItem* heightItem = Expect(child, "Height");
-    unitInteger height(0, 0);
-    if (!ReadValue(height, heightItem, "Note Height", place)) return false;
-    int64_t pitch = height.GetValue();
-    const TKey* key = nullptr;
-    if (old) {
-      // Every key run starts with a key at 0, so a key is always in effect.
-      key = walk.KeyAt(time.position);
-      KV_ASSERT(key != NULL);
-      pitch = int64_t{height.GetValue()} + key->GetKeyKind() + 7 * int64_t{key->GetOctavesUp()};
-    }
-    if (!InRange(pitch, TMuzNote::GetMinPitch(), TMuzNote::GetMaxPitch(), heightItem, "Note Height", place))
-      return false;
-    child = child->GetNext();
-    constexpr uint8_t kNoShift = 255;
-    uint8_t noteShift = TakeChoice(child, kNoteShifts, kNoShift);
-    if (!ReadTimeEnd(child, "Normal Note", muzreadtext::kPosInNote, kNoteFields, time, place)) return false;
-    const uint8_t articulation = TakeChoice(child, kArticulations, noteArtNormal);
-    const uint8_t stick = TakeChoice(child, kSticks, drawStickAuto);
-    KV_ASSERT(child == NULL);
-    if (noteShift == kNoShift)
-      noteShift = old ? walk.ShiftFor(static_cast<int32_t>(pitch))
-                      : static_cast<uint8_t>(noteShiftNormal);
-    const TNoteValues note{time, static_cast<int32_t>(pitch), noteShift, articulation, stick};
-    // A "7.0" accidental depends on the notes before it, which must be in place; other notes go
-    // in last first, as the rests do, so that ties keep the order of the file.
-    if (old)
-      walk.Added(add(note));
-    else
-      notes.push_back(note);
+    TNoteValues note;
+    if (!ReadNoteValues(item, nullptr, note, place)) return false;
+    notes.push_back(note);
   }
-  for (auto note = notes.rbegin(); note != notes.rend(); ++note) add(*note);
+  // The notes go in last first, as the rests do, so that ties keep the order of the file.
+  for (auto note = notes.rbegin(); note != notes.rend(); ++note) AddNote(*this, *note, single, stave, group);
   return true;
 }

@@ -70,22 +70,53 @@ class StartReader {
   // Why the file is refused, once Look gave kNot.
   const std::string& Refusal() const { return refusal_; }
 
+  // A first token of text longer than kFirstTextLimit refuses the file whatever follows it, but its
+  // words tell where it ends, which may be far on. Once Look has met one it needs none of the bytes
+  // before TextAt() again: a caller reading a file may go on with LookOn, a block at a time,
+  // holding nothing of the text.
+  bool InLongText() const { return phase_ == Phase::kLongText; }
+  // The offset in the file of the next byte of the long text to look at.
+  uint64_t TextAt() const { return textAt_; }
+  // The next `size` bytes of the long text, from TextAt(). Null stands for `size` zeros, which a
+  // caller may know of without reading them (a hole of a sparse file).
+  Start LookOn(const char* block, size_t size, bool whole);
+  // The words of a long text that '<' ends quote it: once LookOn has answered kUndecided, true
+  // with the bytes [from, from + size) of the file to give to Quote.
+  bool WantsQuote(uint64_t& from, uint64_t& size) const;
+  Start Quote(const char* bytes, size_t size);
+
  private:
-  enum class Phase { kHead, kBlanks, kToken };
+  enum class Phase { kHead, kBlanks, kToken, kLongText };
   // Tokenizes the first token from the bytes up to `end`, which hold all of it.
   Start Decide(const char* data, size_t end);
+  // Counts the bytes of a long text from TextAt() on, as the tokenizer counts them, up to the '<'
+  // or '>' that ends it.
+  void CountText(const char* bytes, size_t size);
+  // The words for a long text that has ended, or that the end of the file ended; `quote` holds the
+  // bytes WantsQuote named.
+  Start DecideLongText(const char* quote, size_t size);
 
   Phase phase_ = Phase::kHead;
   Start decided_ = Start::kUndecided;
   size_t at_ = 0;    // the next byte to look at
   size_t token_ = 0; // the first byte of the first token
-  int32_t line_ = 3;
+  int32_t line_ = 3;  // at the first token; in a long text, after the bytes counted
   int32_t column_ = 1;
+  uint64_t textAt_ = 0;
+  char textEnd_ = 0;  // the '<' or '>' that ended a long text
+  // The bytes of a long text that the tokenizer keeps when it trims the text: from the first to
+  // the last one above the blanks and control characters.
+  bool kept_ = false;
+  uint64_t keptFrom_ = 0;
+  uint64_t keptTo_ = 0;
   std::string refusal_;
 };
 
-// The most of a first token of text that is read to tell the reader's words for it.
+// The most of a first token of text that is read before the rest of it is only counted.
 inline constexpr size_t kFirstTextLimit = 65536;
+// The most of a long first text that the words for it quote: a longer one is quoted by its start
+// and "...".
+inline constexpr size_t kLongTextQuoteLimit = size_t{1} << 20;
 
 // One look at bytes of which nothing was seen before; `refusal` receives the reason of a kNot.
 Start MusicFileStart(const char* data, size_t size, bool whole, std::string* refusal = nullptr);

@@ -417,8 +417,9 @@ class TUnitMuz : public TUnit {
   // Makes this new document a copy of `source` by reading back the tree that saving would write.
   bool Duplicate(const TUnitMuz& source, std::string& error);
   bool ReadFromXML(const TXMLItem* item, std::string& error, int32_t& line, int32_t& column);
-  // The symbols the last read passed while it placed the stave symbols in their parts' lists: a
-  // score twice as long should take about twice as many.
+  // The symbols the last read passed while it placed the stave symbols in their parts' lists and,
+  // for a "7.0" file, while it walked each stave to its notes' keys and accidentals: a score twice
+  // as long should take about twice as many.
   int64_t GetReadSteps() const { return ReadSteps; }
 
  private:

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/xmlalg.h"
+#include "music/muzdtd.h"
 #include "music/muzread.h"
 #include "music/unitmuz.h"
 #include "support/unreadable_files.h"
@@ -26,6 +28,20 @@ std::string LoadError(const std::string& path) {
   TUnitMuz unit(path);
   std::string error;
   return unit.LoadFromFile(error) ? "" : error;
+}
+
+// The words of the whole read, which tokenizes all of a text before the grammar looks at it.
+std::string WholeReadWords(const std::string& text) {
+  const char* at = text.data();
+  const char* end = at + text.size();
+  for (int i = 0; i < muzread::kHeadLines; ++i) at = muzread::HeadLineEnd(at, end);
+  int32_t line = 3;
+  int32_t column = 1;
+  const std::unique_ptr<TXMLToken> first = ReadXMLTokens(at, static_cast<size_t>(end - at), line, column);
+  TXMLCompound root("Root");
+  std::string message;
+  EXPECT_FALSE(MatchXMLDocument(*BuildDTD71(), &root, first.get(), message));
+  return message;
 }
 
 std::vector<fs::path> MusicFiles() {
@@ -143,6 +159,8 @@ TEST(MusicFileStart, BlockByBlockDecidesAsAllAtOnce) {
       kHead + " \n\n   <UnitMuz\r\r>",
       kHead + "\n\n  a text\r\n over lines \t<Muz>",
       kHead + "\n\t\n" + std::string(muzread::kFirstTextLimit + 10, 'z'),
+      kHead + "\n\t\n" + std::string(muzread::kFirstTextLimit + 10, 'z') + "\r\n z &amp; \r\n<UnitMuz>",
+      kHead + std::string(muzread::kFirstTextLimit + 3000, '\0') + "\tz >",
       kHead + std::string(muzread::kFirstTextLimit - 1, 'z') + ">",
       kHead + "\n\n<UnitMuz/>",
       "\r\r\r\n\r\n\r",
@@ -235,6 +253,80 @@ TEST(MuzFileRefusal, AFileThatDoesNotBeginAsMusicIsRefusedFromItsFirstBytes) {
   EXPECT_EQ(error, muzreadtext::kUnknownVersion);  // ends before the third line: the reader tells
   EXPECT_FALSE(fromMemory.LoadFromMemory("\n\nno music", 10, error));
   EXPECT_EQ(error, "unexpected end-of-file  found in line 3, column 8.");
+}
+
+// A first text longer than what is read of it at first is read on to its end, counted and not
+// held, and refused in the words the whole read gives for it: those of the tokenizer at a '>' or at
+// the end of the file, else the grammar's, which quote the text, at most kLongTextQuoteLimit bytes
+// of it, and tell where it ends.
+TEST(MuzFileRefusal, AFirstTextOfAnyLengthGetsTheWordsTheWholeReadGivesForIt) {
+  TUnitMuz written("NONAME1");
+  written.InitNew();
+  const std::string doc = written.SaveToMemory();
+  const std::string body = doc.substr(doc.find("<UnitMuz>"));
+  std::string lines = std::string(" \t\0\n", 4);
+  while (lines.size() < 100000) lines += "a word &amp; more\r\n\tand /slashes/ \xff\x01 on lines\n";
+  const size_t edge = muzread::kFirstTextLimit;
+  const std::string texts[] = {
+      std::string(70000, 'x') + body,
+      std::string(edge - 1, 'x') + body,
+      std::string(edge, 'x') + body,
+      std::string(edge + 1, 'x') + body,
+      lines + std::string("\t/ ab\xff\x01 \t\0", 10) + body,
+      std::string(70000, 'x') + ">" + body,
+      std::string(70000, 'x') + "\n  \n x",
+      std::string(200000, '\0') + body,
+      std::string(muzread::kLongTextQuoteLimit + 5, 'q') + body,
+  };
+  ScratchDir dir;
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(testing::PrintToString(text.substr(0, 60)) + " of " + std::to_string(text.size()));
+    const std::string file = kHead + text;
+    std::string words = WholeReadWords(file);
+    // What the quote leaves out stands as "...".
+    const size_t cut = std::string("unexpected text \"").size() + muzread::kLongTextQuoteLimit;
+    const size_t quoteEnd = words.find("\", expect");
+    if (words.starts_with("unexpected text") && quoteEnd > cut) words.replace(cut, quoteEnd - cut, "...");
+    std::ofstream(dir.File("text.kvm"), std::ios::binary) << file;
+    EXPECT_EQ(LoadError(dir.File("text.kvm")), words);
+    TUnitMuz fromMemory("NONAME1");
+    std::string error;
+    EXPECT_FALSE(fromMemory.LoadFromMemory(file.data(), file.size(), error));
+    EXPECT_EQ(error, words);
+  }
+}
+
+// Reading on through a long first text stops at its end, and what a sparse file holds as holes is
+// passed unread: a text of two gigabytes of zeros is refused after little is read, and in the words
+// it gets when it holds a hundred.
+TEST(MuzFileRefusal, ALongFirstTextIsReadNoFurtherThanItsEndAndItsHolesAreNotRead) {
+  const struct {
+    std::string start;
+    std::string end;
+  } cases[] = {
+      {kHead + std::string(100000, 'x') + ">", ""},
+      {kHead, "<UnitMuz>"},
+      {kHead + "x", ""},
+      {kHead + "x", "y\n z"},
+  };
+  ScratchDir dir;
+  const std::string file = dir.File("sparse.kvm");
+  constexpr int64_t kSize = int64_t{2} << 30;
+  for (const auto& [start, end] : cases) {
+    SCOPED_TRACE(testing::PrintToString(start.substr(start.size() - 1) + end));
+    ASSERT_TRUE(MakeSparseFile(file, kSize));
+    {
+      std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+      out << start;
+      out.seekp(kSize - static_cast<int64_t>(end.size()));
+      out << end;
+    }
+    const uint64_t read = BytesReadSoFar();
+    const int64_t peak = PeakMemory();
+    EXPECT_EQ(LoadError(file), WholeReadWords(start + std::string(100, '\0') + end));
+    EXPECT_LT(BytesReadSoFar() - read, uint64_t{1} << 20);
+    EXPECT_LT(PeakMemory() - peak, int64_t{64} << 20);
+  }
 }
 
 // A music file is held once as its bytes and once as its tokens' texts: one line of 64 MB after
