@@ -26,7 +26,7 @@ std::vector<int16_t> Heard(const std::string& name) {
   if (!file.open(QIODevice::ReadOnly)) return {};
   const QByteArray bytes = file.readAll();
   std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
-  std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+  if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
   return samples;
 }
 
