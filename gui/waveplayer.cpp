@@ -377,7 +377,33 @@ struct WavePlayer::StreamLink {
   // A recording's timing, gathered on the library's thread with the lock held for the player to
   // take: what the server says (each update of its timing) and when each block arrived.
   std::vector<CaptureBound> bounds;
-  int64_t takenBytes = 0;  // what the player has read of the stream
+  int64_t takenBytes = 0;  // what has been taken from the stream
+  // What was taken on the library's thread and not yet handed to the player, with where in the
+  // stream each block starts. The library keeps no more of a recording than its stream's limit
+  // (4 MiB), and a server that held back seconds sends them at once: they are taken as they
+  // come, whatever the window's thread is doing, or the library drops them unsaid.
+  QByteArray pending;
+  std::vector<int64_t> pendingBlocks;
+
+  void Take(pa_stream* stream) {
+    // A stream the server has failed holds nothing that can still be taken.
+    while (pa_stream_get_state(stream) == PA_STREAM_READY) {
+      const size_t readable = pa_stream_readable_size(stream);
+      if (readable == 0 || readable == static_cast<size_t>(-1)) break;
+      const void* data = nullptr;
+      size_t bytes = 0;
+      if (pa_stream_peek(stream, &data, &bytes) < 0 || bytes == 0) break;
+      pendingBlocks.push_back(takenBytes);
+      if (data != nullptr) {
+        pending.append(static_cast<const char*>(data), static_cast<qsizetype>(bytes));
+      } else {
+        // A hole the server left (it dropped sound): silence keeps the time.
+        pending.append(static_cast<qsizetype>(bytes), '\0');
+      }
+      pa_stream_drop(stream);
+      takenBytes += static_cast<int64_t>(bytes);
+    }
+  }
   // The latest timing the server gave: the sound from `endByte` on was captured no earlier than
   // `offsetUs` plus its own place in the stream.
   std::optional<CaptureBound> timing;
@@ -724,6 +750,7 @@ bool WavePlayer::StartStream(pa_context* context, bool record, const pa_sample_s
   const pa_stream_request_cb_t arrived = [](pa_stream* stream, size_t readable, void* data) {
     auto* link = static_cast<StreamLink*>(data);
     link->NoteArrival(stream, readable);
+    link->Take(stream);
     // Stop may be waiting for it.
     AudioServer::Instance().Signal();
     if (!link->asked.exchange(true)) link->Post(link->onRequest);
@@ -1048,23 +1075,11 @@ void WavePlayer::TakeRecorded() {
 }
 
 void WavePlayer::ReadRecorded() {
-  // A stream the server has failed holds nothing that can still be taken.
-  while (pa_stream_get_state(stream_) == PA_STREAM_READY) {
-    const size_t readable = pa_stream_readable_size(stream_);
-    if (readable == 0 || readable == static_cast<size_t>(-1)) break;
-    const void* data = nullptr;
-    size_t bytes = 0;
-    if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0) break;
-    recordBlocks_.push_back(recordBytes_.size());
-    if (data != nullptr) {
-      recordBytes_.append(static_cast<const char*>(data), static_cast<qsizetype>(bytes));
-    } else {
-      // A hole the server left (it dropped sound): silence keeps the time.
-      recordBytes_.append(static_cast<qsizetype>(bytes), '\0');
-    }
-    pa_stream_drop(stream_);
-    link_->takenBytes += static_cast<int64_t>(bytes);
-  }
+  link_->Take(stream_);
+  recordBytes_.append(link_->pending);
+  link_->pending.clear();
+  recordBlocks_.insert(recordBlocks_.end(), link_->pendingBlocks.begin(), link_->pendingBlocks.end());
+  link_->pendingBlocks.clear();
   for (const CaptureBound& bound : link_->bounds) {
     KeepBound(recordBounds_, bound, recordFormat_.sampleRate(), recordFormat_.bytesPerFrame());
   }

@@ -10,6 +10,7 @@
 #   tests/loaded-run.sh BUILD one TEST [RUNS] [COPIES]
 #       the one test TEST (Suite.Name, as ctest and gtest name it) RUNS times (240 by default), in
 #       rounds of COPIES copies side by side (16 by default); the last round runs only those left.
+#       A gtest pattern runs every test it names in one process ('*': a whole test program).
 #       A test of the audio suite runs one copy at a time whatever COPIES says: it listens to the
 #       one private server, where copies side by side would hear each other
 #
@@ -89,7 +90,9 @@ case "$MODE" in
     [[ $RUNS =~ ^[1-9][0-9]*$ && $COPIES =~ ^[1-9][0-9]*$ ]] || usage
     binary=""
     for candidate in "$BUILD"/tests/*_tests; do
-      if "$candidate" --gtest_filter="$TEST" --gtest_list_tests 2> /dev/null | grep -q '^  '; then
+      # grep reads the whole list: one that stops at the first line cuts the program off, and
+      # pipefail then takes a long list for none.
+      if "$candidate" --gtest_filter="$TEST" --gtest_list_tests 2> /dev/null | grep '^  ' > /dev/null; then
         binary=$candidate
         break
       fi
@@ -98,6 +101,10 @@ case "$MODE" in
       echo "No test program of $BUILD/tests holds $TEST" >&2
       exit 2
     fi
+    # TEST may name many (a pattern, or * for the whole program as one process): five minutes for
+    # the first, one more for each other, so that only a run that hangs is cut short.
+    tests=$("$binary" --gtest_filter="$TEST" --gtest_list_tests | grep -c '^  ')
+    limit=$((300 + 60 * (tests - 1)))
     if [ "$(basename "$binary")" = audio_tests ] && [ "$COPIES" -gt 1 ]; then
       echo "$TEST listens to the one audio server, where copies would hear each other: one copy at a time"
       COPIES=1
@@ -110,7 +117,7 @@ case "$MODE" in
       [ "$copies" -le "$COPIES" ] || copies=$COPIES
       pids=()
       for copy in $(seq "$copies"); do
-        QT_QPA_PLATFORM=offscreen timeout 300 "$binary" --gtest_filter="$TEST" \
+        QT_QPA_PLATFORM=offscreen timeout "$limit" "$binary" --gtest_filter="$TEST" \
           > "$LOGS/one-$round-$copy.log" 2>&1 &
         pids+=($!)
       done
