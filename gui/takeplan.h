@@ -47,7 +47,8 @@ struct TakePlan {
   std::vector<TakeGap> gaps;
   int64_t lead = 0;
   int64_t takeEnd = 0;
-  // How much faster this machine's clock runs than the input's (0.01: the input is 1 % slow).
+  // How much faster this machine's clock runs than the input's (0.01: the input is 1 % slow), over
+  // the take: where the input's rate changes, each stretch's drift weighed by its length.
   double drift = 0;
   // The least rise of the timing taken for a step (missed time, a pause) rather than its own
   // unsteadiness, in microseconds.
@@ -68,8 +69,11 @@ void KeepBound(std::vector<CaptureBound>& bounds, const CaptureBound& bound, int
 
 // The input's drift and the time it missed are measured from the bounds as lag on the stream's
 // nominal time. A miss only ever adds lag, and a step of the timing counts as one when it stands
-// out from the timing's own unsteadiness in this take; the drift is the one slope shared by every
-// stretch between steps, found without any range set on it. Each block then goes where the timing
-// first forces it: sound that the timing lets stand where it was captured stays there, and missed
-// time comes before the first sound captured after it.
+// out from the timing's own unsteadiness in this take; a change of the input's rate bends the
+// lag's slope instead. The drift is measured piecewise: each stretch of the stream that keeps one
+// rate has its own slope, shared by the stretches between steps within it, and the take runs on
+// the input's clock from stretch to stretch without a break. An input runs between half and twice
+// its rate. Each block then goes where the timing first forces it: sound that the timing lets
+// stand where it was captured stays there, and missed time comes before the first sound captured
+// after it; sound that the server's own timing shows captured after Record started is never cut.
 TakePlan PlanTake(const TakeTiming& timing);

@@ -188,32 +188,51 @@ constexpr int64_t kFineBlockUs = 2000;
 
 struct Capture {
   double speed = 1.0;
+  // The input's rate changes to each {speed} from each {ms of the take} on.
+  std::vector<std::pair<double, double>> changes;
   double ranMs = 30000;
   // The input misses the last `missMs` of every `everyMs`, and each hole {at, ms} (milliseconds
   // of the take).
   double missMs = 0;
   double everyMs = 0;
   std::vector<std::pair<double, double>> holes;
+  // Sound the input sends at once: what it captured over a burst reaches the server at its end,
+  // or, sent ahead, all at its start, the input then waiting until its clock catches up.
+  struct Burst {
+    double atMs;
+    double ms;
+    bool ahead;
+  };
+  std::vector<Burst> bursts;
   double jitterMs = 0.3;
-  // The program is held from `holdAtMs` for `holdMs`: the server keeps the first `keptMs` of what
-  // came in meanwhile, drops the rest and sends what it kept when the program goes on, with its
-  // timing of where the stream then stands.
-  double holdAtMs = -1;
-  double holdMs = 0;
-  double keptMs = 0;
+  // The program (or the server) is held from `atMs` for `ms`: the server keeps the first `keptMs`
+  // of what came in meanwhile, drops the rest and sends what it kept when it goes on, with its
+  // timing of where the stream then stands. A held server gives no timing meanwhile, and is slow
+  // for a while after.
+  struct Hold {
+    double atMs;
+    double ms;
+    double keptMs;
+    bool server = false;
+  };
+  std::vector<Hold> holds;
+  int64_t frameBytes = kFrameBytes;
 };
 
 struct Captured {
   TakeTiming timing;
-  std::vector<double> capturedMs;  // each frame of the stream: when it was captured, in the take
+  std::vector<double> inputMs;  // each frame of the stream: when the input's clock, which is the take's, captured it
   int64_t before = 0;              // frames captured before Record
+  int64_t missed = 0;              // frames the input missed while Record ran
+  double ranInputMs = 0;           // how long Record ran by the input's clock
 };
 
 Captured CaptureOf(const Capture& input, bool throughThePlayer) {
   Captured take;
   TakeTiming& timing = take.timing;
+  const int64_t frameBytes = input.frameBytes;
   timing.rate = kFineRate;
-  timing.frameBytes = kFrameBytes;
+  timing.frameBytes = frameBytes;
   timing.ranUs = static_cast<int64_t>(input.ranMs * 1000);
   timing.runs = {{kStartUs, 0}};
   std::mt19937 random(11);
@@ -225,53 +244,119 @@ Captured CaptureOf(const Capture& input, bool throughThePlayer) {
     for (const auto& [at, ms] : input.holes) {
       if (us >= at * 1000 && us < (at + ms) * 1000) return true;
     }
-    const double held = input.holdAtMs * 1000;
-    return us >= held + input.keptMs * 1000 && us < held + input.holdMs * 1000;
+    return std::any_of(input.holds.begin(), input.holds.end(), [us](const Capture::Hold& hold) {
+      return us >= (hold.atMs + hold.keptMs) * 1000 && us < (hold.atMs + hold.ms) * 1000;
+    });
+  };
+  const auto speedAt = [&](double us) {
+    double speed = input.speed;
+    for (const auto& [from, to] : input.changes) {
+      if (us >= from * 1000) speed = to;
+    }
+    return speed;
+  };
+  const auto deliveredUs = [&](double us) {
+    for (const Capture::Burst& burst : input.bursts) {
+      if (us >= burst.atMs * 1000 && us < (burst.atMs + burst.ms) * 1000) {
+        return (burst.atMs + (burst.ahead ? 0 : burst.ms)) * 1000;
+      }
+    }
+    return us;
+  };
+  const auto heldAt = [&](double us) -> const Capture::Hold* {
+    for (const Capture::Hold& hold : input.holds) {
+      if (us >= hold.atMs * 1000 && us < (hold.atMs + hold.ms) * 1000) return &hold;
+    }
+    return nullptr;
   };
   struct Arrival {
     double us;
     CaptureBound bound;
   };
   std::vector<Arrival> arrivals;
-  const double frameUs = 1e6 / kFineRate / input.speed;
+  std::vector<double> delivered;  // when each frame reached the server
   double at = -300'000;  // the next frame's time
+  double inputUs = at * speedAt(at);
   int64_t blockStart = 0;
   for (double us = at; us < static_cast<double>(timing.ranUs) + 100'000; us += kFineBlockUs) {
-    for (; at < us + kFineBlockUs; at += frameUs) {
-      if (missed(at)) continue;
-      take.capturedMs.push_back(at / 1000);
+    for (; deliveredUs(at) < us + kFineBlockUs; inputUs += 1e6 / kFineRate, at += 1e6 / kFineRate / speedAt(at)) {
+      if (missed(at)) {
+        if (at >= 0 && at < static_cast<double>(timing.ranUs)) ++take.missed;
+        continue;
+      }
+      take.inputMs.push_back(inputUs / 1000);
+      delivered.push_back(deliveredUs(at));
       if (at < 0) ++take.before;
     }
-    const double goesOnUs = (input.holdAtMs + input.holdMs) * 1000;
-    if (input.holdAtMs >= 0 && us <= goesOnUs && goesOnUs < us + kFineBlockUs) {
-      // The server's own timing as the program goes on: its stream stands where what it kept ends.
-      const auto placeUs = static_cast<double>(blockStart) * 1e6 / kFineRate;
-      arrivals.push_back({goesOnUs, {blockStart * kFrameBytes, kStartUs + std::llround(goesOnUs - placeUs), true}});
+    if (at <= static_cast<double>(timing.ranUs)) take.ranInputMs = (inputUs + (timing.ranUs - at) * speedAt(at)) / 1000;
+    for (const Capture::Hold& hold : input.holds) {
+      const double goesOnUs = (hold.atMs + hold.ms) * 1000;
+      if (us <= goesOnUs && goesOnUs < us + kFineBlockUs) {
+        // The server's own timing as it goes on: its stream stands where what it kept ends.
+        const auto placeUs = static_cast<double>(blockStart) * 1e6 / kFineRate;
+        arrivals.push_back({goesOnUs, {blockStart * frameBytes, kStartUs + std::llround(goesOnUs - placeUs), true}});
+      }
     }
-    const auto end = static_cast<int64_t>(take.capturedMs.size());
+    const auto end = static_cast<int64_t>(take.inputMs.size());
     if (end == blockStart) continue;
-    if (end - blockStart >= 2 && (timing.blocks.empty() || std::fmod(us, 1e6) < kFineBlockUs)) {
+    const Capture::Hold* held = heldAt(us);
+    if (end - blockStart >= 2 && (timing.blocks.empty() || std::fmod(us, 1e6) < kFineBlockUs) &&
+        (held == nullptr || !held->server)) {
       // The server's own timing, as it comes now and then: where its stream stood amid a block.
       const int64_t mark = (blockStart + end) / 2;
-      const double markUs = take.capturedMs[static_cast<size_t>(mark)] * 1000 + 100;
-      arrivals.push_back({markUs, {mark * kFrameBytes, kStartUs + std::llround(markUs - static_cast<double>(mark) * 1e6 / kFineRate), true}});
+      const double markUs = delivered[static_cast<size_t>(mark)] + 100;
+      const double placeUs = static_cast<double>(mark) * 1e6 / kFineRate;
+      arrivals.push_back({markUs, {mark * frameBytes, kStartUs + std::llround(markUs - placeUs), true}});
     }
-    timing.blocks.push_back(blockStart * kFrameBytes);
+    timing.blocks.push_back(blockStart * frameBytes);
     blockStart = end;
-    double arrivedUs = take.capturedMs.back() * 1000 + 200 + jitter(random);
-    if (arrivedUs >= input.holdAtMs * 1000 && arrivedUs < goesOnUs) arrivedUs = goesOnUs + 1000 + jitter(random);
-    arrivals.push_back({arrivedUs, {end * kFrameBytes, kStartUs + std::llround(arrivedUs - static_cast<double>(end) * 1e6 / kFineRate)}});
+    double arrivedUs = delivered.back() + 200 + jitter(random);
+    for (const Capture::Hold& hold : input.holds) {
+      const double goesOnUs = (hold.atMs + hold.ms) * 1000;
+      if (arrivedUs >= hold.atMs * 1000 && arrivedUs < goesOnUs) {
+        arrivedUs = goesOnUs + 1000 + jitter(random);
+      } else if (hold.server && arrivedUs >= goesOnUs) {
+        arrivedUs += 200'000 * std::max(0.0, 1 - (arrivedUs - goesOnUs) / 2e6);
+      }
+    }
+    const double placeUs = static_cast<double>(end) * 1e6 / kFineRate;
+    arrivals.push_back({arrivedUs, {end * frameBytes, kStartUs + std::llround(arrivedUs - placeUs)}});
   }
-  timing.arrivedBytes = blockStart * kFrameBytes;
+  timing.arrivedBytes = blockStart * frameBytes;
   std::stable_sort(arrivals.begin(), arrivals.end(), [](const Arrival& a, const Arrival& b) { return a.us < b.us; });
   for (const Arrival& arrival : arrivals) {
     if (throughThePlayer) {
-      KeepBound(timing.bounds, arrival.bound, kFineRate, kFrameBytes);
+      KeepBound(timing.bounds, arrival.bound, kFineRate, frameBytes);
     } else {
       timing.bounds.push_back(arrival.bound);
     }
   }
   return take;
+}
+
+// Where the plan puts each captured frame against where the input's clock says it belongs: the
+// worst, in milliseconds of the input's clock.
+struct Placed {
+  double worstMs = 0;
+  int64_t worstFrame = 0;
+};
+
+Placed PlacedOf(const TakePlan& plan, const Captured& take) {
+  Placed result;
+  size_t gap = 0;
+  int64_t silence = 0;
+  for (auto frame = static_cast<int64_t>(plan.lead); frame < static_cast<int64_t>(take.inputMs.size()); ++frame) {
+    while (gap < plan.gaps.size() && plan.gaps[gap].atFrame <= frame) silence += plan.gaps[gap++].frames;
+    const int64_t placed = frame - plan.lead + silence;
+    if (placed >= plan.takeEnd) break;
+    const double placedMs = static_cast<double>(placed) * 1000 / kFineRate;
+    const double offMs = std::abs(placedMs - take.inputMs[static_cast<size_t>(frame)]);
+    if (offMs > result.worstMs) {
+      result.worstMs = offMs;
+      result.worstFrame = frame;
+    }
+  }
+  return result;
 }
 
 }  // namespace
@@ -301,9 +386,7 @@ TEST(TakePlan, PutsEverySampleWhereItWasCapturedWhateverTheInputsRateAndHoweverS
   oneHole.holes = {{10000, 32}};
   Capture held;
   held.ranMs = 60000;
-  held.holdAtMs = 10000;
-  held.holdMs = 30000;
-  held.keptMs = 24500;
+  held.holds = {{10000, 30000, 24500}};
   const auto steady = [](double speed) {
     Capture input;
     input.speed = speed;
@@ -333,24 +416,105 @@ TEST(TakePlan, PutsEverySampleWhereItWasCapturedWhateverTheInputsRateAndHoweverS
       // missed time carried until it adds up to the least gap, and one miss more.
       const double missMs = std::max({road.input.missMs, road.input.holes.empty() ? 0 : road.input.holes[0].second});
       const double framesPerMs = kFineRate * speed / 1000;
-      double worstMs = 0;
-      int64_t worstFrame = 0;
-      size_t gap = 0;
-      int64_t silence = 0;
-      for (auto frame = static_cast<int64_t>(plan.lead); frame < static_cast<int64_t>(take.capturedMs.size()); ++frame) {
-        while (gap < plan.gaps.size() && plan.gaps[gap].atFrame <= frame) silence += plan.gaps[gap++].frames;
-        const int64_t placed = frame - plan.lead + silence;
-        if (placed >= plan.takeEnd) break;
-        const double offMs = std::abs(static_cast<double>(placed) / framesPerMs - take.capturedMs[static_cast<size_t>(frame)]);
-        if (offMs > worstMs) {
-          worstMs = offMs;
-          worstFrame = frame;
-        }
-      }
-      EXPECT_LE(worstMs, kLeastTakeGapUs / 1000.0 + missMs + 2) << "frame " << worstFrame;
+      const Placed placed = PlacedOf(plan, take);
+      EXPECT_LE(placed.worstMs / speed, kLeastTakeGapUs / 1000.0 + missMs + 2) << "frame " << placed.worstFrame;
       // The take lasts as long as Record ran, on the input's clock.
       EXPECT_NEAR(static_cast<double>(plan.takeEnd) / framesPerMs, road.input.ranMs, 60);
-      if (missMs == 0 && road.input.holdAtMs < 0) {
+      if (missMs == 0 && road.input.holds.empty()) {
+        EXPECT_TRUE(plan.gaps.empty());
+      }
+    }
+  }
+}
+
+TEST(TakePlan, FollowsTheInputsRateAsItChangesCuttingNoSoundAndPuttingInSilenceOnlyForTimeMissed) {
+  struct Road {
+    const char* name;
+    Capture input;
+  };
+  const auto changing = [](double speed, double to, double atMs) {
+    Capture input;
+    input.speed = speed;
+    input.changes = {{atMs, to}};
+    return input;
+  };
+  // The rate changes amid 1.6 s held back and sent at once; later, after a pause, 0.8 s is sent
+  // ahead, the server's timing amid it.
+  Capture atOnce = changing(1.0, 1.15, 10900);
+  atOnce.bursts = {{10100, 1600, false}, {20000, 800, true}};
+  atOnce.holes = {{19500, 10}};
+  // The rate changes while the program is held, the server's timing still coming every second.
+  Capture held = changing(1.0, 1.05, 15000);
+  held.holds = {{5000, 20000, 20000}};
+  // Four bytes a frame: stereo, 16 bits.
+  Capture stereo = changing(1.0, 1.08, 15000);
+  stereo.frameBytes = 4;
+  stereo.missMs = 20;
+  stereo.everyMs = 700;
+  // A rate that jumps among 0.9 to 1.12 every 2 to 20 s, pauses of 2 to 80 ms now and then, and
+  // now and then 0.1 to 1 s sent at once; the program held 7 s, the server 9 s, the program 18 s.
+  Capture jumpy;
+  jumpy.ranMs = 61000;
+  jumpy.holds = {{8000, 7000, 7000}, {23000, 9000, 400, true}, {40000, 18000, 18000}};
+  std::mt19937 random(5);
+  const auto draw = [&random](double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(random);
+  };
+  // Nothing happens while either is held: the time a server lost while the rate changed is
+  // anyone's guess, and so is where a change falls within the server's delay settling after it.
+  const auto clear = [&jumpy](double ms) {
+    return std::none_of(jumpy.holds.begin(), jumpy.holds.end(), [ms](const Capture::Hold& hold) {
+      return ms > hold.atMs - 1500 && ms < hold.atMs + hold.ms + 4000;
+    });
+  };
+  jumpy.speed = draw(0.9, 1.12);
+  for (double ms = draw(2000, 20000); ms < jumpy.ranMs; ms += draw(2000, 20000)) {
+    const double speed = draw(0.9, 1.12);
+    if (clear(ms)) jumpy.changes.push_back({ms, speed});
+  }
+  bool ahead = false;
+  for (double ms = draw(1000, 6000); ms < jumpy.ranMs; ms += draw(2000, 6000)) {
+    if (clear(ms)) jumpy.bursts.push_back({ms, draw(100, 1000), ahead = !ahead});
+  }
+  // A pause within what is sent at once could be anywhere in it.
+  for (double ms = draw(300, 3000); ms < jumpy.ranMs; ms += draw(300, 3000)) {
+    const double pauseMs = draw(2, 80);
+    if (clear(ms) && std::none_of(jumpy.bursts.begin(), jumpy.bursts.end(), [&](const Capture::Burst& burst) {
+          return ms + pauseMs > burst.atMs && ms < burst.atMs + burst.ms;
+        })) {
+      jumpy.holes.push_back({ms, pauseMs});
+    }
+  }
+  const Road roads[] = {
+      {"1.00, then 1.08 from 15 s", changing(1.0, 1.08, 15000)},
+      {"0.95, then 1.05 from 15 s", changing(0.95, 1.05, 15000)},
+      {"1.00, then 1.01 from 15 s", changing(1.0, 1.01, 15000)},
+      {"1.00, then 1.03 for the last 5 s", changing(1.0, 1.03, 25000)},
+      {"1.00, then 1.05 for the last 5 s", changing(1.0, 1.05, 25000)},
+      {"0.70, then 1.50 from 15 s", changing(0.7, 1.5, 15000)},
+      // Too little for the timing to tell a change: the server's own timing keeps the front.
+      {"1.00, then 0.9982 from 3 s", changing(1.0, 0.9982, 3000)},
+      {"a change amid sound sent at once", atOnce},
+      {"a change while the program is held", held},
+      {"stereo, 1.00, then 1.08 from 15 s, missing 20 ms of every 700 ms", stereo},
+      {"a rate that jumps, pauses and bursts, with the program and the server held", jumpy},
+  };
+  for (const bool throughThePlayer : {false, true}) {
+    for (const Road& road : roads) {
+      SCOPED_TRACE(std::string(road.name) + (throughThePlayer ? ", as the player keeps its bounds" : ""));
+      const Captured take = CaptureOf(road.input, throughThePlayer);
+      const TakePlan plan = PlanTake(take.timing);
+      // Nothing captured after Record started is cut, and every frame sits where the input's
+      // clock puts it, off by no more than the missed time carried and one pause more.
+      EXPECT_NEAR(plan.lead, take.before, 5);
+      double missMs = road.input.missMs;
+      for (const auto& [at, ms] : road.input.holes) missMs = std::max(missMs, ms);
+      const Placed placed = PlacedOf(plan, take);
+      EXPECT_LE(placed.worstMs, kLeastTakeGapUs / 1000.0 + missMs + 2) << "frame " << placed.worstFrame;
+      // As long as Record ran by the input's clock, with no more silence than the time it missed.
+      EXPECT_NEAR(static_cast<double>(plan.takeEnd) * 1000 / kFineRate, take.ranInputMs, 60);
+      EXPECT_LE(SilenceOf(plan), take.missed + kLeastTakeGapUs * kFineRate / 1'000'000);
+      if (take.missed == 0) {
         EXPECT_TRUE(plan.gaps.empty());
       }
     }
@@ -389,5 +553,36 @@ TEST(TakePlan, TimingOfNoFormatPlacesNothing) {
     std::vector<CaptureBound> bounds = timing.bounds;
     KeepBound(bounds, {1, 0}, rate, frameBytes);
     EXPECT_EQ(bounds.size(), timing.bounds.size() + (rate > 0 && frameBytes > 0 ? 1 : 0));
+  }
+}
+
+TEST(TakePlan, TimingFarOffStillGivesATakeThePlayerCanPlace) {
+  Input input;
+  input.stretches = {{0, 2000}, {2400, 2000}};
+  const TakeTiming timing = TimingOf(input, 4400);
+  const int64_t arrived = timing.arrivedBytes / kFrameBytes;
+  constexpr int64_t kFarUs = 4'000'000'000'000'000'000;
+  // Every bound or the middle one, a block's arrival or the server's word, far early or late.
+  for (const auto& [offUs, all, fromServer] : {std::tuple{kFarUs, true, false}, std::tuple{-kFarUs, true, false},
+                                               std::tuple{kFarUs, false, true}, std::tuple{-kFarUs, false, true}}) {
+    TakeTiming odd = timing;
+    for (size_t k = 0; k < odd.bounds.size(); ++k) {
+      if (!all && k != odd.bounds.size() / 2) continue;
+      odd.bounds[k].offsetUs += offUs;
+      odd.bounds[k].fromServer = fromServer;
+    }
+    const TakePlan plan = PlanTake(odd);
+    SCOPED_TRACE(testing::Message() << offUs << (all ? " all" : " one") << (fromServer ? " from the server" : ""));
+    // What the player asks of a plan: gaps in order within what arrived, and enough to fill the take,
+    // which no input's clock makes more than twice as long as Record ran.
+    int64_t atFrame = plan.lead;
+    int64_t frames = arrived - plan.lead;
+    for (const TakeGap& gap : plan.gaps) {
+      EXPECT_TRUE(gap.frames > 0 && gap.atFrame >= atFrame);
+      atFrame = gap.atFrame;
+      frames += gap.frames;
+    }
+    EXPECT_TRUE(plan.lead >= 0 && plan.lead <= arrived && atFrame <= arrived);
+    EXPECT_TRUE(plan.takeEnd >= 0 && plan.takeEnd <= frames && plan.takeEnd <= 2 * 4400);
   }
 }
