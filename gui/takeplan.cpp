@@ -487,6 +487,7 @@ class ClockFit {
         Bend();
         MeasureSegments();
         Settle();
+        Bridge();
         Restretch(TrendOf(lags_, clock_.segments));
       }
       MeasureSegments();
@@ -645,6 +646,30 @@ class ClockFit {
   // input just woken) when the server's own timing in it, which its delay does not touch, lies on
   // the rate after it: that rate holds for it too, and the floor puts its sound in place. A faster
   // rate that the server's timing follows, or one it does not tell apart, is the input's own.
+  // A segment whose bounds lie far apart (the program held, which gets only the server's own timing
+  // meanwhile) tells no rate of its own: its lag rises by whatever the input missed meanwhile, which
+  // no bound places. Between two segments of one rate it runs at that rate, and what it rose by is
+  // missed time.
+  void Bridge() {
+    std::vector<Segment>& segments = clock_.segments;
+    const double bendUs = kBendOverStep * clock_.stepUs;
+    for (size_t middle = 1; middle + 1 < segments.size(); ++middle) {
+      const size_t begin = segments[middle].first;
+      const size_t end = EndOfSegment(middle);
+      const double spanUs = lags_[std::min(end, lags_.size() - 1)].atUs - lags_[begin > 0 ? begin - 1 : 0].atUs;
+      const auto pairs = static_cast<double>(end - begin + 1);
+      const bool sparse = pairs * kSparseWindowUs < spanUs * static_cast<double>(kWindowPairs);
+      const double before = segments[middle - 1].drift;
+      const double after = segments[middle + 1].drift;
+      if (!sparse || std::abs(before - after) * kWindowUs > bendUs) continue;
+      segments.erase(segments.begin() + static_cast<std::ptrdiff_t>(middle),
+                     segments.begin() + static_cast<std::ptrdiff_t>(middle + 2));
+      measured_.erase(measured_.begin() + static_cast<std::ptrdiff_t>(std::min(middle, measured_.size())),
+                      measured_.begin() + static_cast<std::ptrdiff_t>(std::min(middle + 2, measured_.size())));
+      --middle;
+    }
+  }
+
   void Settle() {
     std::vector<Segment>& segments = clock_.segments;
     if (segments.size() < 2) return;

@@ -387,6 +387,13 @@ TEST(TakePlan, PutsEverySampleWhereItWasCapturedWhateverTheInputsRateAndHoweverS
   Capture held;
   held.ranMs = 60000;
   held.holds = {{10000, 30000, 24500}};
+  // No timing places what the input missed while the program was held: it is missed time all the
+  // same, never a slower rate.
+  Capture heldMissing = fastMissing;
+  heldMissing.speed = 1.08;
+  heldMissing.ranMs = 60000;
+  heldMissing.missMs = 10;
+  heldMissing.holds = {{10000, 30000, 24500}};
   const auto steady = [](double speed) {
     Capture input;
     input.speed = speed;
@@ -402,6 +409,7 @@ TEST(TakePlan, PutsEverySampleWhereItWasCapturedWhateverTheInputsRateAndHoweverS
       {"missing 6.8 ms of every 50 ms", tinyMisses},
       {"2 % fast with one 32 ms hole", oneHole},
       {"the program held longer than the server keeps", held},
+      {"8 % fast missing 10 ms of every 500 ms, the program held 30 s", heldMissing},
   };
   for (const bool throughThePlayer : {false, true}) {
     for (const Road& road : roads) {
