@@ -361,10 +361,14 @@ size_t BendOf(const std::vector<Lag>& lags, size_t begin, size_t end, double bef
   }
   size_t best = begin;
   double least = std::numeric_limits<double>::infinity();
+  // Bends that leave the timing as spread, within a step, are as good as each other: of those, the
+  // one across the longest time between two bounds (a hold) lets the rate change anywhere in it,
+  // where the lag runs on without a step, rather than take all of it for missed time.
+  const auto spanOf = [&](size_t bend) { return bend == 0 ? 0.0 : lags[bend].atUs - lags[bend - 1].atUs; };
   const auto tryBend = [&](size_t bend) {
     const double spread = SpreadAcross(lags, starts, begin, end, bend, before, after);
-    if (spread < least) {
-      least = spread;
+    if (spread < least - stepUs || (spread < least + stepUs && spanOf(bend) > spanOf(best))) {
+      least = std::min(least, spread);
       best = bend;
     }
   };
@@ -911,6 +915,7 @@ TakePlan PlanTake(const TakeTiming& timing) {
     break;
   }
   int64_t missing = 0;     // frames of silence put in so far
+  int64_t late = 0;        // how much later than captured the last block went
   int64_t kept = arrived;  // the frames captured before Stop
   bool anchored = false;
   double level = 0;  // the lag the last block was placed at
@@ -974,10 +979,14 @@ TakePlan PlanTake(const TakeTiming& timing) {
       plan.gaps.push_back({atFrame, carried});
       missing += carried;
     }
+    late = -std::min<int64_t>(0, carried);
   }
   // Up to Stop by the input's clock; what the server never delivered before it is silence, as
-  // long as it is more than the timing's own unsteadiness.
+  // long as it is more than the timing's own unsteadiness. Sound that went in later than it was
+  // captured (held back before Record and sent as it started, which the server puts after the
+  // start) moves Stop on with it, so none of what was captured before Stop is cut.
   int64_t takeEnd = input.InTake(takeFrames);
+  if (anchored && late >= leastGap) takeEnd += late;
   if (!anchored) lead = std::min(lead, kept);
   const int64_t placedEnd = kept + missing - lead;
   if (placedEnd < takeEnd && (takeEnd - placedEnd >= leastGap || !anchored)) {

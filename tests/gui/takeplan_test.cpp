@@ -214,9 +214,11 @@ struct Capture {
     double ms;
     double keptMs;
     bool server = false;
+    bool untimed = false;  // the program gets none of the server's timing meanwhile (it is stopped)
   };
   std::vector<Hold> holds;
   int64_t frameBytes = kFrameBytes;
+  double startMs = -300;  // when the input starts, by the take's time
 };
 
 struct Captured {
@@ -275,7 +277,7 @@ Captured CaptureOf(const Capture& input, bool throughThePlayer) {
   };
   std::vector<Arrival> arrivals;
   std::vector<double> delivered;  // when each frame reached the server
-  double at = -300'000;  // the next frame's time
+  double at = input.startMs * 1000;  // the next frame's time
   double inputUs = at * speedAt(at);
   int64_t blockStart = 0;
   for (double us = at; us < static_cast<double>(timing.ranUs) + 100'000; us += kFineBlockUs) {
@@ -301,7 +303,7 @@ Captured CaptureOf(const Capture& input, bool throughThePlayer) {
     if (end == blockStart) continue;
     const Capture::Hold* held = heldAt(us);
     if (end - blockStart >= 2 && (timing.blocks.empty() || std::fmod(us, 1e6) < kFineBlockUs) &&
-        (held == nullptr || !held->server)) {
+        (held == nullptr || (!held->server && !held->untimed))) {
       // The server's own timing, as it comes now and then: where its stream stood amid a block.
       const int64_t mark = (blockStart + end) / 2;
       const double markUs = delivered[static_cast<size_t>(mark)] + 100;
@@ -454,6 +456,11 @@ TEST(TakePlan, FollowsTheInputsRateAsItChangesCuttingNoSoundAndPuttingInSilenceO
   // The rate changes while the program is held, the server's timing still coming every second.
   Capture held = changing(1.0, 1.05, 15000);
   held.holds = {{5000, 20000, 20000}};
+  // The rate changes while the program is stopped, so that no timing comes meanwhile, and sound
+  // held back since just before it goes on is sent at once after.
+  Capture stopped = changing(0.92, 1.03, 12000);
+  stopped.holds = {{6000, 7000, 7000, false, true}};
+  stopped.bursts = {{12800, 1000, false}};
   // Four bytes a frame: stereo, 16 bits.
   Capture stereo = changing(1.0, 1.08, 15000);
   stereo.frameBytes = 4;
@@ -504,6 +511,7 @@ TEST(TakePlan, FollowsTheInputsRateAsItChangesCuttingNoSoundAndPuttingInSilenceO
       {"1.00, then 0.9982 from 3 s", changing(1.0, 0.9982, 3000)},
       {"a change amid sound sent at once", atOnce},
       {"a change while the program is held", held},
+      {"a change while the program is stopped, sound sent at once as it goes on", stopped},
       {"stereo, 1.00, then 1.08 from 15 s, missing 20 ms of every 700 ms", stereo},
       {"a rate that jumps, pauses and bursts, with the program and the server held", jumpy},
   };
@@ -526,6 +534,28 @@ TEST(TakePlan, FollowsTheInputsRateAsItChangesCuttingNoSoundAndPuttingInSilenceO
         EXPECT_TRUE(plan.gaps.empty());
       }
     }
+  }
+}
+
+// An input that nobody read before Record (a pipe the server leaves alone while it is idle) sends
+// what it held back as Record starts, and the server puts all of it after the start.
+TEST(TakePlan, SoundHeldBackBeforeRecordAndSentAsItStartsIsKeptWithAllCapturedBeforeStop) {
+  Capture backlog;
+  backlog.speed = 1.04;
+  backlog.startMs = -3000;
+  backlog.bursts = {{-3000, 3000, false}};
+  backlog.holes = {{12000, 40}};
+  for (const bool throughThePlayer : {false, true}) {
+    SCOPED_TRACE(throughThePlayer ? "as the player keeps its bounds" : "every bound");
+    const Captured take = CaptureOf(backlog, throughThePlayer);
+    const TakePlan plan = PlanTake(take.timing);
+    // Only what the server's own word puts before the start is cut: its word comes amid what was
+    // sent at once.
+    EXPECT_LT(plan.lead, take.before);
+    const auto beforeStop = std::count_if(take.inputMs.begin(), take.inputMs.end(),
+                                          [&](double ms) { return ms < take.ranInputMs; });
+    EXPECT_NEAR(static_cast<double>(plan.takeEnd), static_cast<double>(beforeStop - plan.lead), 0.06 * kFineRate);
+    EXPECT_TRUE(plan.gaps.empty());
   }
 }
 
