@@ -3,14 +3,18 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -216,3 +220,54 @@ class ServerDisturbance {
   ScratchFile release_;
   bool started_ = false;
 };
+
+// What the output sounds, heard through its monitor by an independent client (parec) writing mono
+// 16-bit samples into a file, so that neither a hold of this process nor a pipe's size can lose
+// any of it.
+class OutputMonitor {
+ public:
+  OutputMonitor(const std::string& leaf, int32_t rate) : file_(leaf) {
+    process_.start("parec", {"-d", "@DEFAULT_MONITOR@", "--raw", "--format=s16ne", "--channels=1",
+                             "--rate=" + QString::number(rate), "--latency-msec=20",
+                             QString::fromStdString(file_.name)});
+  }
+  ~OutputMonitor() { Stop(); }
+  OutputMonitor(const OutputMonitor&) = delete;
+  OutputMonitor& operator=(const OutputMonitor&) = delete;
+  void Stop() {
+    if (process_.state() == QProcess::NotRunning) return;
+    process_.terminate();
+    process_.waitForFinished(5000);
+  }
+  // Whether it started and hears the output.
+  bool Hears() {
+    return process_.waitForStarted() && QTest::qWaitFor([this] { return !Heard().empty(); }, 10000);
+  }
+  std::vector<int16_t> Heard() const {
+    QFile file(QString::fromStdString(file_.name));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = file.readAll();
+    std::vector<int16_t> samples(static_cast<size_t>(bytes.size()) / 2);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
+  }
+  // How many samples it has heard, without reading them.
+  int64_t Count() const { return QFileInfo(QString::fromStdString(file_.name)).size() / 2; }
+
+ private:
+  ScratchFile file_;
+  QProcess process_;
+};
+
+// Keeps this thread busy, running none of its events, as a busy or stopped program does, until
+// `done` holds: the hold is measured by what happened elsewhere (what the output sounded), never
+// by this machine's speed. False when `done` never held within the time limit.
+template <typename Done>
+bool HoldThreadUntil(const Done& done, int milliseconds) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}

@@ -7,13 +7,13 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <thread>
 #include <tuple>
 
 #include "app/Main.h"
@@ -674,18 +674,35 @@ TEST_F(PlaybackAudioTest, ATakeHeldLongerThanTheServerKeepsHasWhatItKeptWhereItW
     const bool loud = (ms >= kFirstToneMs && ms < kFirstToneMs + 500) || ms >= kSecondToneMs;
     if (!loud) heard[i] = static_cast<int16_t>(heard[i] / 8);
   }
+  // The holds are measured by what the output sounded, through its monitor: a client of its own,
+  // which the holds of this process do not touch.
+  constexpr int32_t kMonitorRate = 22050;
+  OutputMonitor monitor("held-take.raw", kMonitorRate);
+  ASSERT_TRUE(monitor.Hears()) << "the monitor hears nothing";
   const TimedPlay play(heard, kHeardRate);
   ASSERT_TRUE(play.Started()) << play.Error();
   // The hold begins once the output plays it, before the first tone.
   ASSERT_TRUE(QTest::qWaitFor([&] { return play.FirstFrameUs().has_value(); }, 10000));
+  // Where the monitor heard the first tone begin, and so the play's place in what it heard.
+  int64_t firstLoud = -1;
+  const auto heardTo = [&](int playMs) {
+    if (firstLoud < 0) {
+      const std::vector<int16_t> samples = monitor.Heard();
+      const auto loud = std::find_if(samples.begin(), samples.end(), [](int16_t v) { return std::abs(v) > 8000; });
+      if (loud == samples.end()) return false;
+      firstLoud = loud - samples.begin();
+    }
+    return monitor.Count() >= firstLoud + static_cast<int64_t>(playMs - kFirstToneMs) * kMonitorRate / 1000;
+  };
   {
-    // The hold is the fault itself, as a hung server's sleep is in the scripts: nothing to wait for.
+    // The hold is the fault itself: the program keeps the library's lock while the output plays
+    // kHeldMs of the sound.
     const AudioServer::Lock hold(AudioServer::Instance());
-    std::this_thread::sleep_for(std::chrono::milliseconds(kHeldMs));
+    ASSERT_TRUE(HoldThreadUntil([&] { return heardTo(kHeldMs); }, kHeldMs + 20000)) << "the output fell silent";
   }
-  // The window's thread is still busy a moment once the program goes on, as after any hold: what
-  // the server sends meanwhile must not wait for it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  // The window's thread is still busy a moment once the program goes on, as after any hold (a
+  // second of the output): what the server sends meanwhile must not wait for it.
+  ASSERT_TRUE(HoldThreadUntil([&] { return heardTo(kHeldMs + 1000); }, 20000)) << "the output fell silent";
   ASSERT_TRUE(play.WaitPlayedOut(15000)) << "the tones never ended";
   player.Stop();
   const int64_t firstMs = (*play.FirstFrameUs() - player.TakeStartUs()) / 1000;
